@@ -1,0 +1,12 @@
+# Cross build for 32-bit Windows: compiled and linked, never run here.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(FD_TRIPLE i686-w64-mingw32)
+set(CMAKE_C_COMPILER ${FD_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${FD_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${FD_TRIPLE}-windres)
+set(FD_WIDL ${FD_TRIPLE}-widl)
+set(CMAKE_FIND_ROOT_PATH /usr/${FD_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
