@@ -158,12 +158,13 @@ function(fd_add_fuzzer name)
   set_tests_properties(${name} PROPERTIES TIMEOUT 600)
 endfunction()
 
-# widl: <name>.h, <name>_i.c and <name>.tlb in the build tree's interfaces
-# folder, and an object library <name>_idl with the IID definitions whose
-# users see the header. A resource script embeds the .tlb with
+# widl: <name>.h and <name>_i.c (IIDs) in the build tree's idl folder, and
+# with TLB also <name>.tlb; an object library <name>_idl holds the IID
+# definitions and shows the header to its users. A resource script embeds
+# the type library with
 #   1 TYPELIB "<name>.tlb"
 function(fd_add_idl name)
-  cmake_parse_arguments(A "" "IDL" "" ${ARGN})
+  cmake_parse_arguments(A "TLB" "IDL" "DEPENDS;LIBS" ${ARGN})
   if(NOT FD_WINDOWS)
     return()
   endif()
@@ -172,24 +173,33 @@ function(fd_add_idl name)
   get_filename_component(idl ${A_IDL} ABSOLUTE)
   if(CMAKE_SYSTEM_PROCESSOR STREQUAL "x86_64")
     set(arch --win64)
-    set(winelib /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
   else()
     set(arch --win32)
-    set(winelib /usr/lib/x86_64-linux-gnu/wine/x86_64-windows)
   endif()
+  set(outputs ${out}/${name}.h ${out}/${name}_i.c)
+  set(tlbargs)
+  if(A_TLB)
+    list(APPEND outputs ${out}/${name}.tlb)
+    set(tlbargs -t -T ${out}/${name}.tlb)
+  endif()
+  set(deps)
+  foreach(d ${A_DEPENDS})
+    get_filename_component(d ${d} ABSOLUTE)
+    list(APPEND deps ${d})
+  endforeach()
   add_custom_command(
-    OUTPUT ${out}/${name}.h ${out}/${name}_i.c ${out}/${name}.tlb
+    OUTPUT ${outputs}
     COMMAND ${FD_WIDL} ${arch} -I ${CMAKE_SOURCE_DIR}/interfaces -I ${CMAKE_CURRENT_SOURCE_DIR}
-            -I /usr/include/wine/wine/windows -L ${winelib}
-            -h -H ${out}/${name}.h -u -U ${out}/${name}_i.c -t -T ${out}/${name}.tlb ${idl}
-    DEPENDS ${idl}
+            -I /usr/include/wine/wine/windows -L /usr/lib/x86_64-linux-gnu/wine/x86_64-windows
+            -h -H ${out}/${name}.h -u -U ${out}/${name}_i.c ${tlbargs} ${idl}
+    DEPENDS ${idl} ${deps}
     COMMENT "widl ${name}.idl"
     VERBATIM)
-  add_custom_target(${name}_idl_gen DEPENDS ${out}/${name}.h ${out}/${name}.tlb)
+  add_custom_target(${name}_idl_gen DEPENDS ${outputs})
   add_library(${name}_idl STATIC ${out}/${name}_i.c)
   add_dependencies(${name}_idl ${name}_idl_gen)
   target_include_directories(${name}_idl PUBLIC ${out})
-  set_property(GLOBAL APPEND PROPERTY FD_IDL_TLBS ${out}/${name}.tlb)
+  target_link_libraries(${name}_idl PUBLIC ${A_LIBS} uuid ole32 oleaut32)
 endfunction()
 
 # Every program and DLL lands in one folder, so tests find them by name.

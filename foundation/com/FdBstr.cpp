@@ -1,0 +1,40 @@
+#include "FdBstr.h"
+
+namespace FdCom
+{
+CBstr::CBstr(const char* psz) : CBstr(std::string(psz ? psz : "")) {}
+
+CBstr::CBstr(const std::string& str)
+{
+    int n = str.empty() ? 0
+                        : MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), nullptr, 0);
+    m_bstr = SysAllocStringLen(nullptr, static_cast<UINT>(n));
+    if (m_bstr && n)
+        MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), m_bstr, n);
+}
+
+BSTR CBstr::bstrDetach()
+{
+    BSTR b = m_bstr;
+    m_bstr = nullptr;
+    return b;
+}
+
+BSTR* CBstr::pbstrOut()
+{
+    SysFreeString(m_bstr);
+    m_bstr = nullptr;
+    return &m_bstr;
+}
+
+std::string strFromBstr(BSTR bstr)
+{
+    UINT len = SysStringLen(bstr);
+    if (!len)
+        return std::string();
+    int n = WideCharToMultiByte(CP_ACP, 0, bstr, static_cast<int>(len), nullptr, 0, nullptr, nullptr);
+    std::string str(static_cast<std::size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, bstr, static_cast<int>(len), &str[0], n, nullptr, nullptr);
+    return str;
+}
+} // namespace FdCom

@@ -1,0 +1,33 @@
+// Owning BSTR and the conversions between BSTR (UTF-16) and the programs'
+// 8-bit ANSI text.
+#pragma once
+
+#include <windows.h>
+#include <oleauto.h>
+#include <string>
+
+namespace FdCom
+{
+class CBstr
+{
+public:
+    CBstr() = default;
+    explicit CBstr(const char* psz);        // copy of ANSI text
+    explicit CBstr(const std::string& str); // copy of ANSI text, embedded NULs kept
+    CBstr(const CBstr&) = delete;
+    CBstr& operator=(const CBstr&) = delete;
+    ~CBstr() { SysFreeString(m_bstr); }
+
+    BSTR bstr() const { return m_bstr; }
+    // Gives up ownership.
+    BSTR bstrDetach();
+    // Frees the current string and returns where a callee may store one.
+    BSTR* pbstrOut();
+
+private:
+    BSTR m_bstr = nullptr;
+};
+
+// ANSI copy of a BSTR (null gives ""); characters with no ANSI form become '?'.
+std::string strFromBstr(BSTR bstr);
+} // namespace FdCom

@@ -1,0 +1,115 @@
+// The COM module of one program or DLL: lock count, class table, class
+// objects, self-registration and the idle exit of local servers.
+#pragma once
+
+#include <objbase.h>
+#include <atomic>
+#include <cstddef>
+
+namespace FdCom
+{
+// One row of a class's extra registry data, below HKCR\CLSID\{clsid}:
+// subkey (empty for the class key itself), value name (null for the default
+// value) and data; "%MODULE%" in the data becomes the module's path.
+struct SRegValue
+{
+    const char* pszSubKey;
+    const char* pszName;
+    const char* pszData;
+};
+
+// One COM class served by the module.
+struct SClassEntry
+{
+    const CLSID* pclsid;
+    HRESULT (*pfnCreate)(REFIID riid, void** ppv); // a new object, or the singleton
+    const char* pszDescription;                   // default value of the CLSID key
+    const char* pszProgId;                        // "Maker.Class.1", or null
+    const char* pszVersionIndependentProgId;      // "Maker.Class", or null
+    const char* pszThreadingModel;                // in-process classes: "Apartment", "Both"...
+    DWORD dwRegCls;                               // local servers: REGCLS_MULTIPLEUSE or REGCLS_SINGLEUSE
+    const SRegValue* pExtra;                      // extra values, ended by a row of nulls; may be null
+};
+
+// What a module serves and registers.
+struct SServerInfo
+{
+    const SClassEntry* pClasses;
+    std::size_t nClasses;
+    const GUID* pAppId;        // local servers: the AppID written for every class; may be null
+    const char* pszAppIdName;  // default value of the AppID key
+    bool boTypeLibrary;        // the module holds TYPELIB resources 1, 2, ... to register
+};
+
+enum class ERegSwitch
+{
+    None,
+    RegServer,
+    UnregServer
+};
+
+// "RegServer" or "UnregServer" after "-" or "/", in any case, anywhere on
+// the command line.
+ERegSwitch eFindRegSwitch(const char* pszCmdLine);
+
+class CModule
+{
+public:
+    static CModule& Get();
+
+    LONG lLock();
+    LONG lUnlock();
+    LONG lLockCount() const { return m_lLocks.load(); }
+
+    // The module (EXE or DLL) that this library is linked into.
+    HMODULE hModule() const;
+    // Its full path.
+    const char* pszModulePath() const;
+
+    // Registration of every class of info (CLSID, LocalServer32 or
+    // InprocServer32 + ThreadingModel, ProgIDs with CurVer, AppID) and of the
+    // module's type libraries. bLocalServer picks LocalServer32.
+    HRESULT hrRegister(const SServerInfo& info, bool bLocalServer);
+    // Removes exactly what hrRegister wrote.
+    HRESULT hrUnregister(const SServerInfo& info, bool bLocalServer);
+
+    // Local servers: registers the class objects (suspended, then resumed
+    // together) and revokes them.
+    HRESULT hrRegisterClassObjects(const SServerInfo& info);
+    void vRevokeClassObjects();
+
+    // Local servers: once the lock count has stayed at zero for dwMs, the
+    // class objects are suspended and, if still unused, WM_QUIT is posted to
+    // dwThreadId. A new activation arriving meanwhile keeps the server up;
+    // after suspension none can reach the dying process. The countdown also
+    // runs from start-up, so a server nobody uses does not linger.
+    void vStartIdleExit(DWORD dwMs, DWORD dwThreadId);
+    void vStopIdleExit();
+
+    // In-process servers.
+    HRESULT hrGetClassObject(const SServerInfo& info, REFCLSID rclsid, REFIID riid, void** ppv);
+    HRESULT hrCanUnloadNow() const { return m_lLocks.load() == 0 ? S_OK : S_FALSE; }
+
+private:
+    CModule() = default;
+    static DWORD WINAPI dwIdleThread(void* pv);
+    void vIdleLoop();
+
+    std::atomic<LONG> m_lLocks{0};
+    DWORD m_adwCookies[32] = {};
+    std::size_t m_nCookies = 0;
+    HANDLE m_hIdleEvent = nullptr; // set on activity (a lock change)
+    HANDLE m_hIdleStop = nullptr;
+    HANDLE m_hIdleThread = nullptr;
+    std::atomic<bool> m_boActivity{false};
+    DWORD m_dwIdleMs = 0;
+    DWORD m_dwMainThread = 0;
+};
+
+// Runs a local server: "RegServer"/"UnregServer" register or remove and
+// return the result as exit code; otherwise registers the class objects,
+// runs the thread's message loop until WM_QUIT and revokes them. With
+// dwIdleExitMs 0 the server runs until something posts WM_QUIT.
+// COM must be initialised on the calling thread.
+int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs);
+} // namespace FdCom
