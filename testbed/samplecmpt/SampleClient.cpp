@@ -1,0 +1,88 @@
+#include "SampleClient.h"
+
+#include "FdBstr.h"
+
+STDMETHODIMP CRecordingCallback::ExecuteCmd(BSTR bstrName)
+{
+    SCallbackCommand cmd;
+    cmd.strCmd = FdCom::strFromBstr(bstrName);
+    cmd.params.swap(m_pending);
+    cmd.dwThreadId = GetCurrentThreadId();
+    m_commands.push_back(std::move(cmd));
+    return S_OK;
+}
+
+STDMETHODIMP CRecordingCallback::SetParameter(BSTR bstrName, BSTR bstrValue)
+{
+    m_pending.emplace_back(FdCom::strFromBstr(bstrName), FdCom::strFromBstr(bstrValue));
+    return S_OK;
+}
+
+STDMETHODIMP CRecordingCallback::GetParameter(BSTR, BSTR* pbstrValue)
+{
+    if (!pbstrValue)
+        return E_POINTER;
+    *pbstrValue = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP CRecordingCallback::CmptOut()
+{
+    return S_OK;
+}
+
+bool CRecordingCallback::boWaitForCommands(std::size_t n, DWORD dwMs)
+{
+    const DWORD dwStart = GetTickCount();
+    while (m_commands.size() < n)
+    {
+        DWORD dwElapsed = GetTickCount() - dwStart;
+        if (dwElapsed >= dwMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwElapsed, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    return true;
+}
+
+long lRunAndWait(const std::string& strCmdLine, DWORD dwMs)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string cmd = strCmdLine;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return -1;
+    CloseHandle(pi.hThread);
+    long lResult = -1;
+    if (WaitForSingleObject(pi.hProcess, dwMs) == WAIT_OBJECT_0)
+    {
+        DWORD dwCode = 0;
+        GetExitCodeProcess(pi.hProcess, &dwCode);
+        lResult = static_cast<long>(dwCode);
+    }
+    CloseHandle(pi.hProcess);
+    return lResult;
+}
+
+std::string strProgramFolder()
+{
+    char sz[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, sz, MAX_PATH);
+    std::string s(sz, n);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+bool boClassesKeyExists(const std::string& strKey)
+{
+    HKEY h;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(h);
+    return true;
+}
