@@ -1,0 +1,6 @@
+# The two commands of the suite; both install what is missing first.
+.PHONY: test demo bench
+test:
+	tools/make-test
+demo:
+	tools/make-demo
