@@ -390,7 +390,7 @@ void CModule::vIdleLoop()
         // Wait for the lock count to reach zero (or start-up).
         if (WaitForMultipleObjects(2, ah, FALSE, INFINITE) == WAIT_OBJECT_0)
             return;
-        // Then for a quiet period of the whole delay.
+        // Then for quiet periods of the whole delay.
         for (;;)
         {
             m_boActivity = false;
@@ -399,21 +399,28 @@ void CModule::vIdleLoop()
             DWORD dw = WaitForMultipleObjects(2, ah, FALSE, dwWait);
             if (dw == WAIT_OBJECT_0)
                 return;
-            if (dw != WAIT_OBJECT_0 + 1)
+            if (dw == WAIT_OBJECT_0 + 1)
+                continue;
+            if (m_boActivity || m_lLocks.load() != 0)
                 break;
+            // The main thread decides: activations are served on it, so a
+            // check and a revocation there cannot race with one. Posted again
+            // after each quiet period in case a modal loop dropped it.
+            PostThreadMessageA(m_dwMainThread, kIdleExitMessage, 0, 0);
         }
-        if (m_boActivity || m_lLocks.load() != 0)
-            continue;
-        // No activation may reach us once suspended; a last-moment one that
-        // got in before keeps the server alive.
-        CoSuspendClassObjects();
-        if (m_lLocks.load() == 0)
-        {
-            PostThreadMessageA(m_dwMainThread, WM_QUIT, 0, 0);
-            return;
-        }
-        CoResumeClassObjects();
     }
+}
+
+bool CModule::boOnIdleExitMessage(const MSG& msg)
+{
+    if (msg.hwnd || msg.message != kIdleExitMessage)
+        return false;
+    if (m_lLocks.load() == 0)
+    {
+        vRevokeClassObjects();
+        PostQuitMessage(0);
+    }
+    return true;
 }
 
 HRESULT CModule::hrGetClassObject(const SServerInfo& info, REFCLSID rclsid, REFIID riid, void** ppv)
@@ -454,6 +461,8 @@ int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdl
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
     {
+        if (module.boOnIdleExitMessage(msg))
+            continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

@@ -2,6 +2,7 @@
 // objects, self-registration and the idle exit of local servers.
 #pragma once
 
+#include <windows.h>
 #include <objbase.h>
 #include <atomic>
 #include <cstddef>
@@ -79,12 +80,17 @@ public:
     void vRevokeClassObjects();
 
     // Local servers: once the lock count has stayed at zero for dwMs, the
-    // class objects are suspended and, if still unused, WM_QUIT is posted to
-    // dwThreadId. A new activation arriving meanwhile keeps the server up;
-    // after suspension none can reach the dying process. The countdown also
-    // runs from start-up, so a server nobody uses does not linger.
+    // thread message kIdleExitMessage is posted to dwThreadId, the thread
+    // that registered the class objects and serves activations. Its loop
+    // hands every message to boOnIdleExitMessage, which, when the count is
+    // still zero, revokes the class objects and posts WM_QUIT: no new
+    // activation can reach the dying process. The countdown also runs from
+    // start-up (at least 15 s), so a server nobody uses does not linger.
+    static const UINT kIdleExitMessage = WM_APP + 0x3A0;
     void vStartIdleExit(DWORD dwMs, DWORD dwThreadId);
     void vStopIdleExit();
+    // True when msg was the idle-exit message (handled).
+    bool boOnIdleExitMessage(const MSG& msg);
 
     // In-process servers.
     HRESULT hrGetClassObject(const SServerInfo& info, REFCLSID rclsid, REFIID riid, void** ppv);

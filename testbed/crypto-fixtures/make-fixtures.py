@@ -4,7 +4,7 @@
 Run by hand from any folder: python3 testbed/crypto-fixtures/make-fixtures.py
 It rewrites, beside this script:
   key0.txt, key1.txt   base64 key texts as a page delivers them (364-byte records)
-  key0-qbig.txt        key 0 with its primes exchanged (q > p), qInv recomputed
+  key0-qbig.txt        key 0 (p > q) with its primes exchanged, qInv recomputed
   envelopes/*.env      encrypted envelopes, binary or base64
   fixtures.txt         one line per envelope: file, key number, then either
                        "ok" and the plain text in hex ("-" when empty),
@@ -112,10 +112,15 @@ def main():
         pems, fields = [], []
         for i in range(2):
             pem = os.path.join(tmp, f"key{i}.pem")
-            with open(pem, "wb") as fh:
-                fh.write(openssl("genrsa", "512"))
+            while True:
+                with open(pem, "wb") as fh:
+                    fh.write(openssl("genrsa", "512"))
+                f = rsa_fields(pem)
+                # Key 0 needs p > q, far enough apart for the CRT fixture below.
+                if i == 1 or f["prime1"] * 100 >= f["prime2"] * 105:
+                    break
             pems.append(pem)
-            fields.append(rsa_fields(pem))
+            fields.append(f)
             with open(os.path.join(HERE, f"key{i}.txt"), "wb") as fh:
                 fh.write(base64.b64encode(key_record(fields[i])))
         with open(os.path.join(HERE, "key0-qbig.txt"), "wb") as fh:
@@ -172,6 +177,21 @@ def main():
         sk = os.urandom(8)
         iv = os.urandom(8)
         write("B-empty.env", 0, envelope(cbc("B", sk, iv, b""), rsa_encrypt(pems[0], sk), iv, "B", False, 0), ok(b""))
+
+        # With p and q exchanged, (m mod q) - (m mod p) exceeds the new p for this block:
+        # the CRT difference must be taken modulo p.
+        f = fields[0]
+        p, q = f["prime1"], f["prime2"]
+        sk = os.urandom(8)
+        while True:
+            block = b"\x00\x02" + bytes(os.urandom(1)[0] | 1 for _ in range(53)) + b"\x00" + sk
+            m = int.from_bytes(block, "big")
+            if m % p > m % q + q:
+                break
+        plain = b"CRT avec q > p"
+        iv = os.urandom(8)
+        write("B-crt.env", 0, envelope(cbc("B", sk, iv, plain), rsa_encrypt(pems[0], block, raw=True), iv, "B",
+                                       False, 0), ok(plain))
 
         # Refused session keys.
         n = fields[0]["modulus"]

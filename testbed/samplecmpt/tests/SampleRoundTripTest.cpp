@@ -101,6 +101,20 @@ protected:
         EXPECT_GE(result.lVal, 8);
         pDisp->Release();
 
+        if (dwContext == CLSCTX_LOCAL_SERVER)
+        {
+            // A live object keeps the server past its idle delay (300 ms), and
+            // a second activation reaches the same multiple-use server.
+            Sleep(900);
+            IDiagOBPP2Cmpt* pSecond = nullptr;
+            ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, dwContext, IID_IDiagOBPP2Cmpt,
+                                             reinterpret_cast<void**>(&pSecond)));
+            FdCom::CBstr pid2;
+            ASSERT_EQ(S_OK, pSecond->GetParameter(FdCom::CBstr("PID").bstr(), pid2.pbstrOut()));
+            EXPECT_EQ(FdCom::strFromBstr(pid.bstr()), FdCom::strFromBstr(pid2.bstr()));
+            pSecond->Release();
+        }
+
         EXPECT_EQ(E_INVALIDARG, pCmpt->Unadvise(dwCookie + 1));
         EXPECT_EQ(S_OK, pCmpt->Unadvise(dwCookie));
         pCmpt->Release();
