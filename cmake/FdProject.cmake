@@ -4,7 +4,10 @@
 #   fd_add_executable(name [GUI] SOURCES ... [LIBS ...])        Windows programs
 #   fd_add_module(name SOURCES ... [LIBS ...] [DEF file])        Windows DLLs
 #   fd_add_test(name [PORTABLE] SOURCES ... [LIBS ...] [FRESH_PREFIX]
-#               [TIMEOUT s] [ENV k=v ...] [DEPENDS target ...])
+#               [TIMEOUT s] [ENV k=v ...] [DEPENDS target ...]
+#               [SIDECARS "command line" ...])
+#     SIDECARS: up to three programs on the Linux side (stand-in servers)
+#     started for the test by tools/wine-run; see there.
 #   fd_add_fuzzer(name SOURCES ... [LIBS ...] [CORPUS dir] [SECONDS n])
 #   fd_add_idl(name IDL file)   header, IIDs and type library of one .idl
 #
@@ -114,7 +117,7 @@ function(fd_add_module name)
 endfunction()
 
 function(fd_add_test name)
-  cmake_parse_arguments(A "PORTABLE;FRESH_PREFIX" "TIMEOUT" "SOURCES;LIBS;ENV;DEPENDS" ${ARGN})
+  cmake_parse_arguments(A "PORTABLE;FRESH_PREFIX" "TIMEOUT" "SOURCES;LIBS;ENV;DEPENDS;SIDECARS" ${ARGN})
   if(NOT FD_WITH_TESTS)
     return()
   endif()
@@ -136,6 +139,11 @@ function(fd_add_test name)
   if(A_FRESH_PREFIX)
     list(APPEND env FD_WINE_FRESH_PREFIX=1)
   endif()
+  set(n 0)
+  foreach(cmd ${A_SIDECARS})
+    math(EXPR n "${n} + 1")
+    list(APPEND env "FD_SIDECAR_${n}=${cmd}")
+  endforeach()
   set_tests_properties(${name} PROPERTIES TIMEOUT ${A_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()
 
