@@ -18,6 +18,9 @@ struct SErrorTableRow
 // The row of `dwCode` in a table ended by a zero code; null when absent (or no table).
 const SErrorTableRow* lpFindErrorRow(const SErrorTableRow* lpTable, uint32_t dwCode);
 
+// Bounded copy: at most `ulMax` characters, always NUL-terminated, empty for null.
+void vCopyBounded(char* lpszDst, size_t ulMax, const char* lpszSrc);
+
 class CExceptionBase
 {
 public:
@@ -45,6 +48,10 @@ public:
     // The row of this exception's code in its own table, or null.
     const SErrorTableRow* lpGetErrorRow() const { return lpFindErrorRow(lpGetErrorTable(), m_dwCode); }
 
+protected:
+    // For subclasses that describe themselves once built (cut like the constructor's text).
+    void vSetText(const char* lpszText) { vCopyBounded(m_szText, kTextMax, lpszText); }
+
 private:
     uint32_t m_dwCode;
     uint32_t m_dwLine;
@@ -58,8 +65,5 @@ private:
 // file, line, function, class, code with its table row, extra text and Windows error.
 // Writes at most n-1 characters and a NUL (nothing when n is 0); returns the length written.
 size_t ulFormatExceptionReport(const CExceptionBase& e, char* lpszOut, size_t n);
-
-// Bounded copy: at most `ulMax` characters, always NUL-terminated, empty for null.
-void vCopyBounded(char* lpszDst, size_t ulMax, const char* lpszSrc);
 
 } // namespace FdBase
