@@ -5,6 +5,7 @@
 // not wait for another thread that needs the list.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdint>
 
 #include "CriticalSection.h"
@@ -80,7 +81,7 @@ private:
     FdSystem::CCriticalSection m_lock;
     CTtlDeltaList m_list;
     volatile LONG m_lSuspend = 0;
-    volatile bool m_boInit = false;
+    std::atomic<bool> m_boInit{false};
     uint32_t m_dwTick = 0;
     CTickThread m_thread;
 };
