@@ -22,14 +22,22 @@ namespace
 struct HubLogger : ::testing::Test
 {
     std::string folder = FdTest::MakeTempFolder("trace");
-    CManualClock clock{MakeLocalTime(2026, 12, 8, 9, 5, 7, 42)};
-    CLogger log;
+    static CManualClock clock;
+    // One logger for every test: a process has only 50 indenting loggers.
+    CLogger& log = Shared();
 
+    static CLogger& Shared()
+    {
+        static CLogger shared;
+        return shared;
+    }
     void SetUp() override
     {
         log.vSetClock(clock);
         log.vSetFolder(folder.c_str());
         log.vEnable(true);
+        ASSERT_GE(log.iGetIndentSlot(), 0);
+        ASSERT_EQ(log.iGetIndent(), 0);
     }
     std::string Text() { return FdTest::ReadFile(folder + "20261208.log"); }
 };
@@ -70,6 +78,8 @@ unsigned __stdcall OtherThread(void* p)
     return 0;
 }
 
+CManualClock HubLogger::clock{MakeLocalTime(2026, 12, 8, 9, 5, 7, 42)};
+
 } // namespace
 
 TEST_F(HubLogger, DefaultsOfTheHubLogger)
@@ -99,8 +109,9 @@ TEST_F(HubLogger, LinePrefixNamesTheThread)
     EXPECT_EQ(Text(), std::string(want) + "\r\nraw");
 }
 
-TEST_F(HubLogger, ThreadNameTable)
+TEST(MyEvtLog, ThreadNameTable)
 {
+    FdMisc::CMyEvtLog log;
     EXPECT_STREQ(log.lpszGetThreadName(17), "17");
     log.vSetThreadName(17, std::string(80, 'n').c_str());
     EXPECT_EQ(std::string(log.lpszGetThreadName(17)), std::string(64, 'n'));
