@@ -105,45 +105,45 @@ void vCheckWhich(long which, const char* function, int line)
         vRaise(kSecBadWhich, function, line, Format("iWhatToDecrypt=%ld", which));
 }
 
+const char kDecryptFunction[] = "CSecurity::lpszDecrypt";
+
+[[noreturn]] void vRaiseShortRead(const char* name, DWORD read, DWORD wanted, DWORD err, int line)
+{
+    vRaise(kSecShortRead, kDecryptFunction, line,
+           Format("Fichier:%s, dwNbRead=%ld, dwCryptedDataSize=%ld, Erreur win32:%ld-%s", name,
+                  static_cast<long>(read), static_cast<long>(wanted), static_cast<long>(err),
+                  WinErrorText(err).c_str()),
+           err);
+}
+
 // The whole file, read into `data`.
 void vReadWholeFile(const char* name, std::vector<uint8_t>& data)
 {
-    static const char kFunction[] = "CSecurity::lpszDecrypt";
     CFileHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
     {
         const DWORD err = GetLastError();
-        vRaise(kSecCantOpenFile, kFunction, __LINE__,
+        vRaise(kSecCantOpenFile, kDecryptFunction, __LINE__,
                Format("Fichier:%s, Erreur win32:%ld-%s", name, static_cast<long>(err),
                       WinErrorText(err).c_str()),
                err);
     }
     LARGE_INTEGER size;
     if (!GetFileSizeEx(file.hGet(), &size))
-    {
-        const DWORD err = GetLastError();
-        vRaise(kSecShortRead, kFunction, __LINE__,
-               Format("Fichier:%s, dwNbRead=%ld, dwCryptedDataSize=%ld, Erreur win32:%ld-%s", name, 0L, 0L,
-                      static_cast<long>(err), WinErrorText(err).c_str()),
-               err);
-    }
+        vRaiseShortRead(name, 0, 0, GetLastError(), __LINE__);
     if (size.QuadPart == 0)
-        vRaise(kSecEmptyFile, kFunction, __LINE__, Format("Fichier:%s, fichier vide", name));
+        vRaise(kSecEmptyFile, kDecryptFunction, __LINE__, Format("Fichier:%s, fichier vide", name));
     // Sizes travel as 32-bit counts: a larger file cannot be read whole.
-    const DWORD wanted = size.QuadPart >= MAXDWORD ? MAXDWORD - 1 : static_cast<DWORD>(size.QuadPart);
+    if (size.QuadPart >= MAXDWORD)
+        vRaiseShortRead(name, 0, size.LowPart, 0, __LINE__);
+    const DWORD wanted = size.LowPart;
     data.resize(wanted);
     DWORD read = 0;
-    const BOOL ok = ReadFile(file.hGet(), data.data(), wanted, &read, nullptr);
-    if (!ok || read != wanted || static_cast<ULONGLONG>(size.QuadPart) != wanted)
-    {
-        const DWORD err = ok ? 0 : GetLastError();
-        vRaise(kSecShortRead, kFunction, __LINE__,
-               Format("Fichier:%s, dwNbRead=%ld, dwCryptedDataSize=%ld, Erreur win32:%ld-%s", name,
-                      static_cast<long>(read), static_cast<long>(wanted), static_cast<long>(err),
-                      WinErrorText(err).c_str()),
-               err);
-    }
+    if (!ReadFile(file.hGet(), data.data(), wanted, &read, nullptr))
+        vRaiseShortRead(name, read, wanted, GetLastError(), __LINE__);
+    if (read != wanted)
+        vRaiseShortRead(name, read, wanted, 0, __LINE__);
 }
 
 } // namespace
@@ -203,8 +203,7 @@ void CSecurity::vGetKeyFromRegistry(long which)
 std::unique_ptr<char[]> CSecurity::lpszDecrypt(const char* lpData, uint32_t dwSize, long iWhatToDecrypt,
                                                uint32_t* pdwSize, bool boIsFile)
 {
-    static const char kFunction[] = "CSecurity::lpszDecrypt";
-    vCheckWhich(iWhatToDecrypt, kFunction, __LINE__);
+    vCheckWhich(iWhatToDecrypt, kDecryptFunction, __LINE__);
     vGetKeyFromRegistry(iWhatToDecrypt);
 
     std::vector<uint8_t> fileData;
@@ -220,7 +219,7 @@ std::unique_ptr<char[]> CSecurity::lpszDecrypt(const char* lpData, uint32_t dwSi
     std::vector<uint8_t> plain;
     const CSecurityStatus status = OpenEnvelope(data, size, m_keys[iWhatToDecrypt], plain);
     if (!status.boOk())
-        vRaise(status.dwCode, kFunction, __LINE__, status.text);
+        vRaise(status.dwCode, kDecryptFunction, __LINE__, status.text);
 
     std::unique_ptr<char[]> out(new char[plain.size() + 1]);
     if (!plain.empty())
