@@ -1,0 +1,216 @@
+#include "XmlScanner.h"
+
+#include <cstring>
+
+#include "TextUtil.h"
+
+bool IsXmlBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+
+namespace
+{
+const char kCommentOpen[] = "<!--";
+const char kCommentClose[] = "-->";
+const char kCdataOpen[] = "<![CDATA[";
+const char kCdataClose[] = "]]>";
+
+bool StartsWithAt(const std::string& text, size_t pos, const char* prefix)
+{
+    return text.compare(pos, std::strlen(prefix), prefix) == 0;
+}
+
+// Position of the '>' closing the tag at lt: outside double quotes and outside nested
+// '<' '>' pairs, within limit; npos when there is none.
+size_t FindTagClose(const std::string& text, size_t lt, size_t limit)
+{
+    bool quoted = false;
+    size_t depth = 0;
+    for (size_t i = lt + 1; i < limit; ++i)
+    {
+        const char c = text[i];
+        if (c == '"')
+            quoted = !quoted;
+        else if (quoted)
+            continue;
+        else if (c == '<')
+            ++depth;
+        else if (c == '>')
+        {
+            if (depth == 0)
+                return i;
+            --depth;
+        }
+    }
+    return std::string::npos;
+}
+
+bool EqualsNoCaseAt(const std::string& text, size_t pos, const std::string& name)
+{
+    for (size_t k = 0; k < name.size(); ++k)
+        if (ToLowerAscii(text[pos + k]) != ToLowerAscii(name[k]))
+            return false;
+    return true;
+}
+
+CXmlToken MakeToken(const std::string& text, size_t lt, size_t gt)
+{
+    CXmlToken token{lt, gt + 1, XmlTokenKind::Start, false, 0, 0, 0, 0};
+    size_t first = lt + 1;
+    size_t last = gt; // one past the tag text
+    while (last > first && IsXmlBlank(text[last - 1]))
+        --last;
+    if (first < last && text[first] == '/')
+    {
+        token.kind = XmlTokenKind::End;
+        ++first;
+    }
+    else if (last > first && text[last - 1] == '/')
+    {
+        token.empty = true;
+        --last;
+    }
+    size_t nameEnd = first;
+    while (nameEnd < last && !IsXmlBlank(text[nameEnd]))
+        ++nameEnd;
+    token.nameBegin = first;
+    token.nameLength = nameEnd - first;
+    token.attrBegin = nameEnd;
+    token.attrLength = last - nameEnd;
+    if (token.kind == XmlTokenKind::Start &&
+        (token.nameLength == 0 || text[first] == '?' || text[first] == '!'))
+        token.kind = XmlTokenKind::Other;
+    return token;
+}
+} // namespace
+
+void XmlTokenize(const std::string& text, size_t from, std::vector<CXmlToken>& tokens)
+{
+    const size_t n = text.size();
+    size_t pos = from;
+    while (pos < n)
+    {
+        const size_t lt = text.find('<', pos);
+        if (lt == std::string::npos || lt + 1 >= n)
+            return;
+        // "< " is no tag.
+        if (IsXmlBlank(text[lt + 1]))
+        {
+            pos = lt + 2;
+            continue;
+        }
+        if (StartsWithAt(text, lt, kCommentOpen))
+        {
+            const size_t close = text.find(kCommentClose, lt + std::strlen(kCommentOpen));
+            const size_t end = close == std::string::npos ? n : close + std::strlen(kCommentClose);
+            tokens.push_back(CXmlToken{lt, end, XmlTokenKind::Other, false, lt + 1, 3, lt + 4, 0});
+            pos = end;
+            continue;
+        }
+        // A CDATA section stays in the character data around it, markup and all.
+        if (StartsWithAt(text, lt, kCdataOpen))
+        {
+            const size_t close = text.find(kCdataClose, lt + std::strlen(kCdataOpen));
+            pos = close == std::string::npos ? n : close + std::strlen(kCdataClose);
+            continue;
+        }
+        const size_t limit = n - lt > kMaxTagLength ? lt + kMaxTagLength : n;
+        const size_t gt = FindTagClose(text, lt, limit);
+        if (gt == std::string::npos)
+        {
+            pos = limit;
+            continue;
+        }
+        tokens.push_back(MakeToken(text, lt, gt));
+        pos = gt + 1;
+    }
+}
+
+std::string XmlTokenName(const std::string& text, const CXmlToken& token)
+{
+    return text.substr(token.nameBegin, token.nameLength);
+}
+
+std::string XmlTokenAttributes(const std::string& text, const CXmlToken& token)
+{
+    return text.substr(token.attrBegin, token.attrLength);
+}
+
+std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes)
+{
+    std::vector<std::pair<CStringExt, CStringExt>> pairs;
+    const size_t n = attributes.size();
+    size_t i = 0;
+    while (i < n)
+    {
+        while (i < n && IsXmlBlank(attributes[i]))
+            ++i;
+        const size_t nameBegin = i;
+        while (i < n && !IsXmlBlank(attributes[i]) && attributes[i] != '=')
+            ++i;
+        CStringExt name(attributes.substr(nameBegin, i - nameBegin));
+        while (i < n && IsXmlBlank(attributes[i]))
+            ++i;
+        CStringExt value;
+        if (i + 1 < n && attributes[i] == '=')
+        {
+            ++i;
+            while (i < n && IsXmlBlank(attributes[i]))
+                ++i;
+            const size_t valueBegin = i;
+            bool quoted = false;
+            while (i < n && (quoted || !IsXmlBlank(attributes[i])))
+            {
+                if (attributes[i] == '"')
+                    quoted = !quoted;
+                ++i;
+            }
+            value = attributes.substr(valueBegin, i - valueBegin);
+            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
+                value = value.substr(1, value.size() - 2);
+        }
+        else if (i < n && attributes[i] == '=')
+            ++i; // a final '=' gives no value
+        if (!name.empty())
+            pairs.emplace_back(std::move(name), std::move(value));
+    }
+    return pairs;
+}
+
+CXmlMatch CXmlMatcher::Find(size_t start, size_t limit)
+{
+    const CXmlToken& open = m_tokens[start];
+    const std::string name = XmlTokenName(m_text, open);
+    const size_t budget = kMaxTagDepth * (m_tokens.size() + 1);
+    size_t level = 1;
+    int64_t balance = 0;
+    for (size_t i = start + 1; i < limit; ++i)
+    {
+        if (++m_nSteps > budget)
+            return CXmlMatch{false, 0, m_tokens[i].begin};
+        const CXmlToken& token = m_tokens[i];
+        if (token.kind == XmlTokenKind::Other)
+            continue;
+        const bool sameName =
+            token.nameLength == name.size() && EqualsNoCaseAt(m_text, token.nameBegin, name);
+        if (token.kind == XmlTokenKind::Start)
+        {
+            if (token.empty)
+                continue;
+            if (sameName)
+                ++level;
+            else
+                ++balance;
+        }
+        else if (sameName)
+        {
+            if (--level == 0)
+                return CXmlMatch{true, i, token.end};
+        }
+        else if (--balance < 0)
+            return CXmlMatch{false, 0, token.end};
+    }
+    const size_t stop = limit < m_tokens.size() ? m_tokens[limit].begin : m_text.size();
+    return CXmlMatch{false, 0, stop};
+}

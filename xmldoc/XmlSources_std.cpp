@@ -1,0 +1,58 @@
+// FILE and RES sources where the Windows API is not there: files through the C
+// library, and no resources.
+#include "XmlSources.h"
+
+#include <cstdio>
+#include <new>
+
+namespace
+{
+class CFileCloser
+{
+public:
+    explicit CFileCloser(FILE* f) : m_f(f) {}
+    ~CFileCloser()
+    {
+        if (m_f != nullptr)
+            std::fclose(m_f);
+    }
+    CFileCloser(const CFileCloser&) = delete;
+    CFileCloser& operator=(const CFileCloser&) = delete;
+    FILE* get() const { return m_f; }
+
+private:
+    FILE* m_f;
+};
+} // namespace
+
+int32_t lXmlReadFileSource(const std::string& path, std::string& text,
+                           const std::function<void()>& onInMemory)
+{
+    CFileCloser file(std::fopen(path.c_str(), "rb"));
+    if (file.get() == nullptr)
+        return kXmlLoadReadFailed;
+    if (std::fseek(file.get(), 0, SEEK_END) != 0)
+        return kXmlLoadReadFailed;
+    const long size = std::ftell(file.get());
+    if (size < 0 || static_cast<uint64_t>(size) > kMaxXmlSourceSize ||
+        std::fseek(file.get(), 0, SEEK_SET) != 0)
+        return kXmlLoadReadFailed;
+    try
+    {
+        text.assign(static_cast<size_t>(size), '\0');
+    }
+    catch (const std::bad_alloc&)
+    {
+        return kXmlLoadNoMemory;
+    }
+    if (onInMemory)
+        onInMemory();
+    if (size > 0 && std::fread(&text[0], 1, text.size(), file.get()) != text.size())
+        return kXmlLoadReadFailed;
+    return kXmlLoadOk;
+}
+
+int32_t lXmlReadResourceSource(const std::string&, std::string&)
+{
+    return kXmlLoadNoResource;
+}

@@ -1,0 +1,123 @@
+// CXmlTag: one node of an XML tree (element, character data or the document itself),
+// with its attributes, namespace declarations, children and walks over the tree.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "StringExt.h"
+#include "XmlNamespace.h"
+
+class CXmlDocument;
+
+class CXmlTag
+{
+public:
+    // A tag of its own, without document or parent (a root of kind "root").
+    CXmlTag();
+    virtual ~CXmlTag();
+    CXmlTag(const CXmlTag&) = delete;
+    CXmlTag& operator=(const CXmlTag&) = delete;
+
+    // Appends a child: an empty name makes a text node holding text (raw XML character
+    // data, entity references included); otherwise an element, holding text as its
+    // text child when text is not empty. The element's namespace is resolved at once.
+    CXmlTag* lpAddChildTag(const CStringExt& name, const CStringExt& text);
+    // Values are plain text: DumpXml writes them with entity references.
+    void vAddAttribute(const CStringExt& name, const CStringExt& value);
+    const CXmlNamespace* lpAddNamespace(const CStringExt& prefix, const CStringExt& namespaceName);
+    // Finds this tag's namespace entry from its name's prefix (this tag's own
+    // declarations first, then its ancestors').
+    void vResolveNamespace();
+
+    CStringExt GetName() const { return m_sName; }
+    void SetLabel(const CStringExt& label) { m_sLabel = label; }
+    CStringExt GetLabel() const { return m_sLabel; }
+    const std::string& GetText() const { return m_sText; }
+    CXmlTag* GetParent() const { return m_pParent; }
+    CXmlDocument* GetDocument() const { return m_pDocument; }
+    const CXmlNamespace* GetNamespace() const { return m_pNamespace; }
+    // The namespace name of this tag ("" without namespace).
+    CStringExt GetNamespaceName() const;
+    int32_t GetChildCount() const { return static_cast<int32_t>(m_children.size()); }
+    int32_t GetAttributeCount() const { return static_cast<int32_t>(m_attributes.size()); }
+    int32_t GetNamespaceCount() const { return static_cast<int32_t>(m_namespaces.size()); }
+    const CXmlNamespace* GetNamespaceAt(int32_t index) const;
+
+    // The first child (after null) or the child following after; null at the end or
+    // when after is not a child of this tag.
+    CXmlTag* lpGetNextChildTag(const CXmlTag* after) const;
+
+    // Post-order walk (every tag after its descendants) inside virtualRoot (null: the
+    // document); started on the root it gives the first tag of the order. Never
+    // returns the root or the document.
+    CXmlTag* lpGetNextTag(const CXmlTag* virtualRoot) const;
+    CXmlTag* lpGetNextTagNamed(const std::string& name, const CXmlTag* virtualRoot) const;
+    CXmlTag* lpGetNamespacedNextTagNamed(const std::string& name, const std::string& namespaceName,
+                                         const CXmlTag* virtualRoot) const;
+
+    // The same walks over this tag's descendants; last is the tag found last (null or
+    // this tag to start).
+    CXmlTag* GetNextSubTag(const CXmlTag* last) const;
+    CXmlTag* GetNextSubTagNamed(const std::string& name, const CXmlTag* last) const;
+    CXmlTag* GetNamespacedNextSubTagNamed(const std::string& name, const std::string& namespaceName,
+                                          const CXmlTag* last) const;
+    // Entity-decoded DumpText of the next sub-tag so named ("" when none); *last (when
+    // given) is the starting point and receives the tag found.
+    CStringExt GetNextSubTagNamedText(const std::string& name, CXmlTag** last = nullptr) const;
+    CStringExt GetNamespacedNextSubTagNamedText(const std::string& name, const std::string& namespaceName,
+                                                CXmlTag** last = nullptr) const;
+
+    // Attribute names compare without regard to case; the first match counts.
+    CStringExt GetAttribute(const std::string& name, const std::string& defaultValue) const;
+    bool boGetAttributeAt(int32_t index, CStringExt& name, CStringExt& value) const;
+    bool boHasAttribute(const std::string& name) const;
+    // True for "1" or a value whose first letter is y or t in either case.
+    bool boGetAttributeBool(const std::string& name) const;
+    // atoi of the value (saturating); the default when the attribute is missing.
+    int32_t lGetAttributeLong(const std::string& name, int32_t defaultValue) const;
+
+    // Text node: its text. Other tags: their children written as XML, one after the
+    // other, each further one on its own indented line.
+    CStringExt DumpValue(bool decodeEntities) const;
+    // All character data below the tag, without markup.
+    CStringExt DumpText(bool decodeEntities) const;
+    // The tag written as XML (attribute values entity-encoded).
+    CStringExt DumpXml(bool decodeEntities) const;
+
+    bool IsLeafTag() const;  // character data
+    bool IsRootTag() const;  // the document
+    bool IsEmptyTag() const; // element without content
+    bool IsDataTag() const;  // element holding only character data
+    bool IsMixedTag() const; // element holding character data and other children
+
+protected:
+    // The document makes itself the owner of its tree.
+    void vSetDocument(CXmlDocument* document) { m_pDocument = document; }
+    void vClearChildren();
+
+private:
+    CXmlTag* lpAppendChild(std::unique_ptr<CXmlTag> child);
+    CXmlTag* lpDescendFirst() const;
+    bool boIsWalkStop(const CXmlTag* virtualRoot) const;
+    int32_t iDepth() const;
+    void vWriteXml(std::string& out) const;
+    void vWriteContent(std::string& out) const;
+    void vWriteText(std::string& out) const;
+    const std::string& LineBreak() const;
+    const std::string& IndentUnit() const;
+
+    std::vector<std::unique_ptr<CXmlTag>> m_children;
+    std::vector<std::pair<CStringExt, CStringExt>> m_attributes;
+    CXmlDocument* m_pDocument = nullptr;
+    CStringExt m_sName;
+    std::string m_sText;
+    CXmlTag* m_pParent = nullptr;
+    size_t m_nIndexInParent = 0;
+    std::vector<std::unique_ptr<CXmlNamespace>> m_namespaces;
+    const CXmlNamespace* m_pNamespace = nullptr;
+    CStringExt m_sLabel;
+};
