@@ -59,6 +59,13 @@ TEST_F(RegistryTest, WritesAndReadsStrings)
 {
     EXPECT_EQ(RegWriteValue(kKey, "name", "val\xE9ur", REG_SZ), 1);
     EXPECT_EQ(RegReadValue("hkcu\\Software\\FdUtilTest", "name", "dflt"), "val\xE9ur");
+    DWORD type = REG_NONE;
+    DWORD size = 0;
+    ASSERT_EQ(RegGetValueA(HKEY_CURRENT_USER, "Software\\FdUtilTest", "name", RRF_RT_ANY | RRF_NOEXPAND,
+                           &type, nullptr, &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+    EXPECT_EQ(size, 7u); // the text and its NUL
     const std::string reported = RegQuery(kKey, "name");
     EXPECT_NE(reported.find("REG_SZ"), std::string::npos) << reported;
     EXPECT_NE(reported.find("val"), std::string::npos) << reported;
