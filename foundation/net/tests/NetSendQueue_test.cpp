@@ -1,0 +1,109 @@
+// What the socket does not take at once waits and leaves on FD_WRITE, in order.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "NetTestSupport.h"
+
+using namespace NetTest;
+
+namespace
+{
+
+// A client whose socket takes at most `limit` bytes per send, or none at all
+// while `blocked` (as a full socket does).
+class CThrottledClient : public CTestClient
+{
+public:
+    uint32_t limit = 0xFFFFFFFF;
+    bool blocked = false;
+    int sends = 0;
+
+    // What Windows posts once the socket has room again.
+    void vWritable()
+    {
+        blocked = false;
+        lOnWindowMessage(uGetSocketMessage(), WPARAM(GetSocket()), WSAMAKESELECTREPLY(FD_WRITE, 0));
+    }
+
+protected:
+    int iSendNow(const uint8_t* lpData, uint32_t dwLength, int* lpiError) override
+    {
+        ++sends;
+        if (blocked)
+        {
+            *lpiError = WSAEWOULDBLOCK;
+            return SOCKET_ERROR;
+        }
+        return CNetAsync::iSendNow(lpData, std::min(dwLength, limit), lpiError);
+    }
+};
+
+TEST(NetSendQueue, APartialSendQueuesItsTailInsteadOfLosingIt)
+{
+    CTestServer server;
+    ASSERT_TRUE(server.boInitListenSocket(0, kPortTypeTcp, kLoopback));
+    CThrottledClient client;
+    ASSERT_TRUE(client.boConnect(kLoopback, server.wGetListenPort(), kPortTypeTcp));
+    ASSERT_TRUE(boPumpUntil([&] { return client.boIsConnected() && server.made.size() == 1; }));
+
+    // Tiny pieces must not wait for acknowledgements.
+    const BOOL noDelay = TRUE;
+    setsockopt(client.GetSocket(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&noDelay),
+               sizeof noDelay);
+    client.limit = 3;
+    ASSERT_TRUE(client.boSend("abcdefghij", 10));
+    // The first 3 bytes left, then the socket was full.
+    client.blocked = true;
+    ASSERT_TRUE(client.boSend("XYZ", 3));
+    EXPECT_EQ(client.ulGetQueuedSize(), 10u);
+    client.limit = 0xFFFFFFFF;
+    client.vWritable();
+    EXPECT_EQ(client.ulGetQueuedSize(), 0u);
+    ASSERT_TRUE(boPumpUntil([&] { return server.made[0]->received.size() == 13; }));
+    EXPECT_EQ(server.made[0]->received, "abcdefghijXYZ");
+}
+
+TEST(NetSendQueue, QueuedDatagramsLeaveSeparately)
+{
+    CTestServer server;
+    ASSERT_TRUE(server.boInitListenSocket(0, kPortTypeUdp, kLoopback));
+    CThrottledClient client;
+    ASSERT_TRUE(client.boConnect(kLoopback, server.wGetListenPort(), kPortTypeUdp));
+    client.blocked = true;
+    ASSERT_TRUE(client.boSend("one", 3));
+    ASSERT_TRUE(client.boSend("tw", 2, "o", 1));
+    ASSERT_TRUE(client.boSend("three", 5));
+    EXPECT_GT(client.ulGetQueuedSize(), 11u);
+    client.vWritable();
+    EXPECT_EQ(client.ulGetQueuedSize(), 0u);
+    ASSERT_TRUE(
+        boPumpUntil([&] { return server.made.size() == 1 && server.made[0]->datagrams.size() == 3; }));
+    EXPECT_EQ(server.made[0]->datagrams, (std::vector<std::string>{"one", "two", "three"}));
+}
+
+TEST(NetSendQueue, AFullQueueRefusesWithBufferInsertionFailed)
+{
+    CTestServer server;
+    ASSERT_TRUE(server.boInitListenSocket(0, kPortTypeTcp, kLoopback));
+    CThrottledClient client;
+    ASSERT_TRUE(client.boConnect(kLoopback, server.wGetListenPort(), kPortTypeTcp));
+    ASSERT_TRUE(boPumpUntil([&] { return client.boIsConnected(); }));
+    client.blocked = true;
+    const std::string half(CNetAsync::kSendFifoMax / 2, 'h');
+    ASSERT_TRUE(client.boSend(half.data(), uint32_t(half.size())));
+    ASSERT_TRUE(client.boSend(half.data(), uint32_t(half.size())));
+    uint32_t code = 0;
+    try
+    {
+        client.boSend("!", 1);
+    }
+    catch (const CNetAsyncException& e)
+    {
+        code = e.dwGetCode();
+    }
+    EXPECT_EQ(code, uint32_t(NetAsync_BufferInsertionFailed));
+    EXPECT_EQ(client.ulGetQueuedSize(), CNetAsync::kSendFifoMax);
+}
+
+} // namespace
