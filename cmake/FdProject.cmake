@@ -30,6 +30,14 @@ else()
   message(FATAL_ERROR "FD_TARGET must be win64, win32, host or fuzz")
 endif()
 
+# Line tables only where debug information is wanted: full -g makes the
+# builds several times slower for little gain in test reports.
+find_program(FD_CCACHE ccache)
+if(FD_CCACHE)
+  set(CMAKE_C_COMPILER_LAUNCHER ${FD_CCACHE})
+  set(CMAKE_CXX_COMPILER_LAUNCHER ${FD_CCACHE})
+endif()
+
 set(FD_WARN_FLAGS -Wall -Wextra)
 if(FD_WERROR)
   list(APPEND FD_WARN_FLAGS -Werror)
@@ -44,10 +52,10 @@ endif()
 set(FD_SANITIZE_FLAGS)
 if(FD_TARGET STREQUAL "host")
   set(FD_SANITIZE_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
-  add_compile_options(${FD_SANITIZE_FLAGS} -g -O1)
+  add_compile_options(${FD_SANITIZE_FLAGS} -g1 -O1)
   add_link_options(-fsanitize=address,undefined)
 elseif(FD_FUZZ)
-  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g -O1)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer -g1 -O1)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
