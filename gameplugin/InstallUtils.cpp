@@ -136,6 +136,11 @@ bool boRunAndWait(const char* lpszApplication, const char* lpszCommandLine, DWOR
     std::memset(&si, 0, sizeof si);
     si.cb = sizeof si;
     GetStartupInfoA(&si);
+    // No handle is inherited: the caller's standard handles and the C runtime's
+    // descriptor table would mean nothing to the new process.
+    si.dwFlags &= ~static_cast<DWORD>(STARTF_USESTDHANDLES);
+    si.cbReserved2 = 0;
+    si.lpReserved2 = nullptr;
     // CreateProcessA may write into the command line: give it a copy.
     std::vector<char> commandLine;
     if (lpszCommandLine)
