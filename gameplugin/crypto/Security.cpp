@@ -3,6 +3,7 @@
 #include "CryptoCodes.h"
 #include "Envelope.h"
 #include "ExcptSecurity.h"
+#include "FdLibErrorText.h"
 #include "Wipe.h"
 
 #include <windows.h>
@@ -26,12 +27,11 @@ constexpr size_t kValueNameRoom = 32;
 constexpr REGSAM kSetKeyAccess =
     KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY;
 
-// The system's text for a Windows error code.
+// The text that follows a Windows error code in the exception texts.
 std::string WinErrorText(DWORD code)
 {
-    char text[kErrorTextRoom] = "";
-    FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), text, sizeof text, nullptr);
+    char text[kErrorTextRoom];
+    vGetErrorText(code, text, sizeof text, nullptr);
     return text;
 }
 
