@@ -4,3 +4,5 @@ test:
 	tools/make-test
 demo:
 	tools/make-demo
+bench:
+	tools/make-bench
