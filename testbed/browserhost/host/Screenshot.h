@@ -1,0 +1,16 @@
+// A picture of a window's client area, children included, as the screen
+// shows it after a full repaint.
+#pragma once
+
+#include "BmpFile.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace FdBrowserHost
+{
+bool boCaptureClient(HWND hwnd, SPixels* pPixels);
+// Captures and writes a BMP file; false with the Windows error.
+bool boWriteScreenshot(HWND hwnd, const std::string& path, SPixels* pPixels, DWORD* pdwError);
+} // namespace FdBrowserHost

@@ -1,0 +1,138 @@
+#include "HostRunner.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace FdHostTest
+{
+namespace
+{
+// One argument as CommandLineToArgv reads it back.
+std::string strQuote(const std::string& arg)
+{
+    if (!arg.empty() && arg.find_first_of(" \t\"") == std::string::npos)
+        return arg;
+    std::string out = "\"";
+    std::size_t backslashes = 0;
+    for (char c : arg)
+    {
+        if (c == '\\')
+        {
+            ++backslashes;
+            continue;
+        }
+        if (c == '"')
+            out.append(backslashes * 2 + 1, '\\');
+        else
+            out.append(backslashes, '\\');
+        backslashes = 0;
+        out += c;
+    }
+    out.append(backslashes * 2, '\\');
+    return out + "\"";
+}
+} // namespace
+
+std::vector<SLogLine> linesOf(const Log& log, const std::string& kind, const std::string& key,
+                              const std::string& value)
+{
+    std::vector<SLogLine> v;
+    for (const SLogLine& l : log)
+        if (l.strKind == kind && (key.empty() || l.strGet(key, "\x01") == value))
+            v.push_back(l);
+    return v;
+}
+
+SLogLine lineOf(const Log& log, const std::string& kind, const std::string& key, const std::string& value)
+{
+    const std::vector<SLogLine> v = linesOf(log, kind, key, value);
+    return v.size() == 1 ? v[0] : SLogLine();
+}
+
+std::string strProgramFolder()
+{
+    char sz[MAX_PATH];
+    const DWORD n = GetModuleFileNameA(nullptr, sz, MAX_PATH);
+    const std::string s(sz, n < MAX_PATH ? n : 0);
+    return s.substr(0, s.find_last_of('\\') + 1);
+}
+
+std::string strWebUrl(const std::string& path)
+{
+    const char* port = std::getenv("FD_WEB_PORT");
+    return "http://127.0.0.1:" + std::string(port ? port : "0") + path;
+}
+
+std::string strFreshFolder(const std::string& name)
+{
+    char sz[MAX_PATH];
+    GetTempPathA(MAX_PATH, sz);
+    const std::string dir = std::string(sz) + "fdhost-" + name + "-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(dir.c_str(), nullptr);
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (h != INVALID_HANDLE_VALUE)
+    {
+        do
+            if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+                DeleteFileA((dir + "\\" + fd.cFileName).c_str());
+        while (FindNextFileA(h, &fd));
+        FindClose(h);
+    }
+    return dir;
+}
+
+bool boWriteFile(const std::string& path, const std::string& data)
+{
+    std::ofstream f(path, std::ios::binary);
+    f << data;
+    return static_cast<bool>(f);
+}
+
+std::string strReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+SHostRun runHost(const std::vector<std::string>& args, const std::string& dir, DWORD dwTimeoutMs)
+{
+    SHostRun run;
+    run.strDir = dir;
+    const std::string hostLog = dir + "\\host.log";
+    const std::string pluginLog = dir + "\\plugin.log";
+    const std::string controlLog = dir + "\\control.log";
+    DeleteFileA(hostLog.c_str());
+    DeleteFileA(pluginLog.c_str());
+    DeleteFileA(controlLog.c_str());
+    SetEnvironmentVariableA("FD_NPTEST_LOG", pluginLog.c_str());
+    SetEnvironmentVariableA("FD_AXTEST_LOG", controlLog.c_str());
+
+    std::string cmd = strQuote(strProgramFolder() + "BrowserHost.exe") + " --log " + strQuote(hostLog);
+    for (const std::string& a : args)
+        cmd += " " + strQuote(a);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    {
+        CloseHandle(pi.hThread);
+        if (WaitForSingleObject(pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
+        {
+            DWORD dwCode = 0;
+            GetExitCodeProcess(pi.hProcess, &dwCode);
+            run.lExit = static_cast<long>(dwCode);
+        }
+        else
+            TerminateProcess(pi.hProcess, 99);
+        CloseHandle(pi.hProcess);
+    }
+    run.host = FdBrowserHost::parseLog(strReadFile(hostLog));
+    run.plugin = FdBrowserHost::parseLog(strReadFile(pluginLog));
+    run.control = FdBrowserHost::parseLog(strReadFile(controlLog));
+    return run;
+}
+} // namespace FdHostTest
