@@ -119,8 +119,9 @@ bool CLPCManagedClient::boOpenChannel(const CHostRecord& server, CLPCNotify* lpC
         channel = lpRecord->state.bGetChannel();
     }
     // A hub lost meanwhile has told its channels already: this one would
-    // never learn of it.
-    if (!succeeded || !boIsUp() || !m_slots.boTake(channel, lpChannel))
+    // never learn of it. An id that another channel holds is not taken
+    // from it.
+    if (!succeeded || !boIsUp() || m_slots.lpGet(channel) != nullptr || !m_slots.boTake(channel, lpChannel))
         return false;
     *lpbChannel = channel;
     return true;

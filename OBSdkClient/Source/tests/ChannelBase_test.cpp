@@ -1,6 +1,7 @@
 // Channels: what their construction, sends and configuration put on the wire.
 #include "SdkTestSupport.h"
 
+#include "LpcHeader.h"
 #include "LpcHubMessages.h"
 
 using namespace SdkTest;
@@ -143,11 +144,11 @@ TEST_F(CSdkTest, OpenWaitModeTwoPumpsOnlyTheConnectionsWindow)
 
 TEST_F(CSdkTest, AHubLostDuringTheOpenLeavesNoChannelInTheSlots)
 {
-    // 'a' and then the connection reset: the open fails (3004, or 3002 when
-    // the reset is seen only by the reconnection parameters' send) and the
-    // slot is not held by the dead object.
+    // 'a', then a length that breaks the stream in the same read: the hub is
+    // lost before the open takes its slot. The open fails (3004) rather than
+    // leave a channel in the table that will never hear of the loss.
     hub.vSetAnswer(
-        [this](const Bytes& r) -> Bytes
+        [](const Bytes& r) -> Bytes
         {
             if (r[1] != 'C')
                 return {};
@@ -155,12 +156,43 @@ TEST_F(CSdkTest, AHubLostDuringTheOpenLeavesNoChannelInTheSlots)
             DecodeLpcClientMessage(r.data(), uint32_t(r.size()), m);
             Bytes a = EncodeLpcConnectionSucceeded(m.dwServerIp, m.wServerPort, 4, {});
             Bytes bad(8, 0);
-            vWriteLpcHeader(bad.data(), 'd', 0, 2); // breaks the stream right after
+            vWriteLpcHeader(bad.data(), 'd', 0, 2);
             a.insert(a.end(), bad.begin(), bad.end());
             return a;
         });
-    const uint32_t code = CodeOf([&] { CTestChannel c(server, CChannelConfig(kZdp1, 0, 1, 1, 0)); });
-    EXPECT_TRUE(code == 3004u || code == 3002u) << code;
+    EXPECT_EQ(CodeOf([&] { CTestChannel c(server, CChannelConfig(kZdp1, 0, 1, 1, 0)); }), 3004u);
     EXPECT_EQ(lpClient()->lpGetChannel(4), nullptr);
     EXPECT_EQ(lpClient()->ulGetChannelCount(), 0u);
+}
+
+TEST_F(CSdkTest, AnIdHeldByAnotherChannelIsNotTakenFromIt)
+{
+    hub.vSetAnswer(CFakeHub::AnswerOpens(6));
+    CTestChannel first(server);
+    ASSERT_EQ(first.bGetChannelId(), 6);
+    hub.vSetAnswer(CFakeHub::AnswerOpens(6)); // a confused hub gives 6 again
+    EXPECT_EQ(CodeOf([&] { CTestChannel c(server2); }), 3004u);
+    EXPECT_EQ(lpClient()->lpGetChannel(6), &first);
+    EXPECT_TRUE(hub.RequestsOf('D').empty()) << "the held channel must not be closed";
+}
+
+TEST_F(CSdkTest, ReconnectionParametersThatCannotBeSentGiveTheChannelBack)
+{
+    hub.vSetAnswer(CFakeHub::AnswerOpens(0));
+    CTestChannel first(server);
+    // From the next open on, the client can read but no longer send: the
+    // 'a' comes, the 'R' that follows it fails.
+    const SOCKET clientSocket = first.lpGetClient()->GetSocket();
+    auto opens = CFakeHub::AnswerOpens(1);
+    hub.vSetAnswer(
+        [clientSocket, opens](const Bytes& r) -> Bytes
+        {
+            if (r[1] == 'C')
+                shutdown(clientSocket, SD_SEND);
+            return opens(r);
+        });
+    EXPECT_EQ(CodeOf([&] { CTestChannel c(server2, CChannelConfig(kZdp1, 0, 1, 1, 0)); }), 3002u);
+    EXPECT_EQ(lpClient()->lpGetChannel(1), nullptr) << "a dead object stays in the slot table";
+    EXPECT_EQ(lpClient()->ulGetChannelCount(), 1u);
+    EXPECT_EQ(lpClient()->lpGetChannel(0), &first);
 }
