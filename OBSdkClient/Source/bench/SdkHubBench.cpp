@@ -1,0 +1,161 @@
+// The hub benchmark's round trip made through this library: a channel
+// (CChannelStd) -> LPC -> hub core -> stand-in game server -> hub core ->
+// LPC -> the channel's OnMessage, on one thread that pumps its messages as
+// the launcher does. Same messages and measures as hub_bench (16 bytes of
+// data; latency of single round trips, then throughput with 64 in flight).
+//
+//   FD_SIDECAR_1="python3 testbed/gameserver/server.py" tools/wine-run
+//   build/win64/bin/obsdkclient_hub_bench.exe tools/wine-run build/win64/bin/obsdkclient_hub_bench.exe
+//   <stand-in port> [round trips] [messages]
+#include <winsock2.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+#include "ChannelStd.h"
+#include "ExceptionBase.h"
+#include "IHubHost.h"
+#include "LinkwellMgr.h"
+#include "OBSdkClient.h"
+#include "WinsockUse.h"
+
+namespace
+{
+
+using Clock = std::chrono::steady_clock;
+
+constexpr uint32_t kPayload = 16;
+constexpr uint32_t kWindow = 64;
+constexpr DWORD kAnswerBoundMs = 10000;
+
+class CNullHost : public IHubHost
+{
+public:
+    void vPostPageJob(const HubRouting::SPageJob&) override {}
+    void vPostErrorJob(int32_t) override {}
+    void vQuit() override {}
+    void vOnRegisteredLinks(bool) override {}
+};
+
+class CBenchChannel : public OBSdkClient::CChannelStd
+{
+public:
+    using CChannelStd::CChannelStd;
+    void OnMessage(const uint8_t*, uint32_t, uint32_t) override { ++m_ulReceived; }
+    uint32_t m_ulReceived = 0;
+};
+
+// Pumps this thread's messages until the channel has received `target`; false at the bound.
+bool boPumpUntil(CBenchChannel& c, uint32_t target)
+{
+    const DWORD start = GetTickCount();
+    while (c.m_ulReceived < target)
+    {
+        MSG msg;
+        bool any = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            any = true;
+            DispatchMessageA(&msg);
+        }
+        if (c.m_ulReceived >= target)
+            break;
+        if (GetTickCount() - start > kAnswerBoundMs)
+            return false;
+        if (!any)
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const char* env = std::getenv("FD_GAMESERVER_PORT");
+    const uint16_t serverPort = uint16_t(std::atoi(argc > 1 ? argv[1] : env ? env : "0"));
+    const uint32_t roundTrips = argc > 2 ? uint32_t(std::atoi(argv[2])) : 2000;
+    const uint32_t messages = argc > 3 ? uint32_t(std::atoi(argv[3])) : 20000;
+    if (serverPort == 0 || roundTrips == 0 || messages == 0)
+    {
+        std::fprintf(stderr, "usage: obsdkclient_hub_bench <stand-in port> [round trips] [messages]\n"
+                             "(or the port in FD_GAMESERVER_PORT)\n");
+        return 2;
+    }
+    OBSdkClient::CWinsockUse winsock;
+    CNullHost host;
+    CLinkwellMgr hub(host);
+    HubRouting::SHubSettings settings;
+    settings.wLpcPort = 0;
+    if (!hub.boInit(settings) || !hub.boIsLpcListening())
+    {
+        std::fprintf(stderr, "obsdkclient_hub_bench: the hub core does not listen\n");
+        return 1;
+    }
+    OBSdkClient::Init(GetModuleHandleA(nullptr), hub.wGetLpcPort());
+    int rc = 0;
+    try
+    {
+        const OBSdkClient::CChannelConfig config(
+            HubProto::dwIdFromText("GAME"), OBSdkClient::CChannelConfig::kKeepHubReconnParams,
+            OBSdkClient::CChannelConfig::kTimeNotSet, OBSdkClient::CChannelConfig::kTimeNotSet, 0);
+        CBenchChannel channel(OBSdkClient::CHostRecord("127.0.0.1", serverPort), config);
+        const uint8_t payload[kPayload] = {'b', 'e', 'n', 'c', 'h'};
+        auto send = [&] {
+            return channel.boSend(payload, kPayload, OBSdkClient::CChannelBase::kNoMessageId, 0, 0, 0, 0,
+                                  false);
+        };
+
+        std::vector<double> us;
+        for (uint32_t i = 0; i < roundTrips && rc == 0; ++i)
+        {
+            const Clock::time_point t0 = Clock::now();
+            const uint32_t target = channel.m_ulReceived + 1;
+            if (!send() || !boPumpUntil(channel, target))
+                rc = 1;
+            us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
+        }
+        const uint32_t base = channel.m_ulReceived;
+        const Clock::time_point t0 = Clock::now();
+        uint32_t sent = 0;
+        while (rc == 0 && channel.m_ulReceived - base < messages)
+        {
+            while (sent < messages && sent - (channel.m_ulReceived - base) < kWindow)
+            {
+                if (!send())
+                    rc = 1;
+                ++sent;
+            }
+            if (!boPumpUntil(channel, std::min(base + sent, channel.m_ulReceived + 1)))
+                rc = 1;
+        }
+        const double perSecond = messages / std::chrono::duration<double>(Clock::now() - t0).count();
+        if (rc != 0)
+            std::fprintf(stderr, "obsdkclient_hub_bench: a run broke off\n");
+        else
+        {
+            std::sort(us.begin(), us.end());
+            double sum = 0;
+            for (double v : us)
+                sum += v;
+            std::printf("%u-byte messages, %u round trips, %u messages with %u in flight\n",
+                        unsigned(kPayload), unsigned(roundTrips), unsigned(messages), unsigned(kWindow));
+            std::printf("%-34s median %8.1f us   p99 %8.1f us   mean %8.1f us   %9.0f msg/s\n",
+                        "channel -> hub -> stand-in -> back", us[us.size() / 2],
+                        us[std::min(us.size() - 1, us.size() * 99 / 100)], sum / us.size(), perSecond);
+        }
+    }
+    catch (const FdBase::CExceptionBase& e)
+    {
+        std::fprintf(stderr, "obsdkclient_hub_bench: %s %u from %s\n", e.lpszGetClassName(),
+                     unsigned(e.dwGetCode()), e.lpszGetFunction());
+        rc = 1;
+    }
+    OBSdkClient::Term();
+    hub.vClose();
+    return rc;
+}
