@@ -36,6 +36,7 @@ struct CFakeHub::SConnection
 {
     SOCKET s = INVALID_SOCKET;
     bool boLive = true;
+    bool boReadEnded = false; // the client closed (or half-closed): kept open for sending
     HubProto::CStreamCutter cutter{HubProto::kLpcFrameLimits};
 };
 
@@ -166,7 +167,7 @@ void CFakeHub::vRun()
         {
             std::lock_guard<std::mutex> lock(m_lock);
             for (auto& c : m_connections)
-                if (c->boLive)
+                if (c->boLive && !c->boReadEnded)
                     FD_SET(c->s, &readable);
         }
         timeval tv{0, kPollUs};
@@ -188,7 +189,7 @@ void CFakeHub::vRun()
         {
             std::lock_guard<std::mutex> lock(m_lock);
             for (auto& c : m_connections)
-                if (c->boLive && FD_ISSET(c->s, &readable))
+                if (c->boLive && !c->boReadEnded && FD_ISSET(c->s, &readable))
                     ready.push_back(c.get());
         }
         for (SConnection* c : ready)
@@ -205,9 +206,9 @@ void CFakeHub::vReceive(SConnection& c)
         return;
     if (n <= 0)
     {
-        closesocket(c.s);
-        c.s = INVALID_SOCKET;
-        c.boLive = false;
+        // Not closed from this side: a client that only stopped sending
+        // must not see the hub go.
+        c.boReadEnded = true;
         ++m_ulClosedByClient;
         return;
     }
