@@ -186,8 +186,8 @@ TEST_F(SdkThroughLinkwell, RoundTripThenTheHubEnds)
     {
         CTestChannel a(server), b(server);
         // On the link the page opened: no second registration.
-        EXPECT_EQ(game.Command("STATS").find(" links=1 ") != std::string::npos, true)
-            << game.Command("STATS");
+        const std::string stats = game.Command("STATS");
+        EXPECT_NE(stats.find(" links=1 "), std::string::npos) << stats;
 
         ASSERT_TRUE(boSendText(a, "through Linkwell"));
         ASSERT_TRUE(boSendText(b, "question", 41));
