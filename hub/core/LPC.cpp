@@ -219,6 +219,16 @@ void CLPC::DelegateTask(uint32_t dwId, void* lpData, uint32_t dwDelayMs, bool bo
     }
     if (wake)
         SetEvent(m_hWakeEvent);
+    if (m_iThreadState.load() != kEnded)
+        return;
+    // The thread ended while the task was queued: nobody else will run it.
+    std::vector<HubRouting::STask> rest;
+    {
+        FdSystem::CAutoLock lock(&m_taskLock);
+        rest = m_tasks.TakeAll();
+    }
+    for (const HubRouting::STask& task : rest)
+        vRunTask(task);
 }
 
 bool CLPC::boCreateHiddenWindow(CNetAsync& object)

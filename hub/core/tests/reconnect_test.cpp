@@ -186,6 +186,17 @@ TEST_F(Reconnect, FailuresToConnectOrRegisterGiveErrorJobs)
     }
 }
 
+TEST_F(Reconnect, ConnectTimeoutOfAClientGivesB)
+{
+    ASSERT_TRUE(m_server.boOk("STALL on"));
+    auto a = NewClient();
+    ASSERT_TRUE(a->boSend(EncodeLpcConnect(300, kLoopback, wServerPort())));
+    SHubMessage b;
+    ASSERT_TRUE(a->boExpect(LPC_CONNECTION_FAILED, b, 3000));
+    EXPECT_EQ(b.msg.wServerPort, wServerPort());
+    EXPECT_TRUE(m_host.ErrorJobs().empty()); // no page waits for this link
+}
+
 TEST_F(Reconnect, RefusedInitReplyGivesB)
 {
     ASSERT_TRUE(m_server.boOk("ANSWER init refuse"));
