@@ -20,6 +20,13 @@ std::string strLogPath()
     return std::string(sz, n) + "FakeCmpt.log";
 }
 
+bool boRefuseAdvise()
+{
+    char sz[8];
+    const DWORD n = GetEnvironmentVariableA("FD_FAKECMPT_REFUSE_ADVISE", sz, sizeof sz);
+    return n == 1 && sz[0] == '1';
+}
+
 std::string strHex(HRESULT hr)
 {
     char sz[16];
@@ -196,6 +203,8 @@ STDMETHODIMP CFakeCmpt::Advise(IDiagCmpt2OBPP* pCallback, unsigned long* pdwCook
     vLog({"Advise"});
     if (!pCallback || !pdwCookie)
         return E_POINTER;
+    if (boRefuseAdvise())
+        return E_FAIL;
     vDropCallback();
     pCallback->AddRef();
     m_pCallback = pCallback;
@@ -208,6 +217,8 @@ STDMETHODIMP CFakeCmpt::Advise2(IDiagCmpt2OBPP2* pCallback, unsigned long* pdwCo
     vLog({"Advise2"});
     if (!pCallback || !pdwCookie)
         return E_POINTER;
+    if (boRefuseAdvise())
+        return E_FAIL;
     vDropCallback();
     pCallback->AddRef();
     pCallback->AddRef();

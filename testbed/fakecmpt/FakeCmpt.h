@@ -12,6 +12,9 @@
 // "GetKillableProcess", "GetZoneExtents" with "ZONE", "MsgBox" with "TEXT",
 // "TITLE", "TYPE", "ChooseDir" with "MUSTCREATE") and logs the result as a
 // "Result2" line. On "LEAVE" it calls CmptOut and drops the callback.
+//
+// With FD_FAKECMPT_REFUSE_ADVISE set to 1 in its environment, Advise and Advise2
+// answer E_FAIL and keep no callback.
 #pragma once
 
 #include "FakeCmpt_h.h"
