@@ -1,0 +1,57 @@
+#pragma once
+// What one plug-in instance shows in its window: background, the 50 status
+// lines, the progress bar and the picture, and the download counts behind the
+// bar. Owned by the host beside its CPlugInst; runs on the host's thread.
+#include "PageTextParsers.h"
+
+#include <windows.h>
+
+#include <cstdint>
+
+class CPlugInst;
+
+class CInstanceDisplay
+{
+public:
+    static constexpr int kHighlightBrush = COLOR_HIGHLIGHT + 1;
+    static constexpr int kRedirectDepthMax = 4; // redirect chains longer than this are cut
+
+    explicit CInstanceDisplay(CPlugInst& inst) : m_inst(inst) {}
+    ~CInstanceDisplay();
+    CInstanceDisplay(const CInstanceDisplay&) = delete;
+    CInstanceDisplay& operator=(const CInstanceDisplay&) = delete;
+
+    // Draws the instance into the context over the rectangle; with a redirect
+    // name the drawing becomes the named instance's picture instead.
+    void vPaint(HDC hdc, const RECT& rc);
+    // Makes the font (or measures the text height) for a new context.
+    void vPrepareDC(HDC hdc);
+    void vFillBackground(HDC hdc, const RECT& rc) const;
+    // Height of the font record in a context (tenths of a point, bits 1 bold,
+    // 2 italic, 4 underline, 8 strike-out); null when it cannot be made.
+    static HFONT EzCreateFont(HDC hdc, const CFontTextRecord& font, bool boLogicalResolution);
+
+    // Download counts. A counted download adds its expected bytes.
+    void vCountDownload(uint32_t ulExpected);
+    // Bytes arrived; true when the lit cells changed (the bar needs a repaint).
+    bool boAddReceived(uint32_t ulBytes);
+    // A counted download ended: counts down and recomputes the lit cells.
+    void vDownloadDone();
+    uint32_t ulGetLitCells() const { return m_ulLitCells; }
+    void vSetLitCells(uint32_t ulLit) { m_ulLitCells = ulLit; }
+
+private:
+    void vComputeProgress();
+    void vDrawContent(HDC hdc, const RECT& rc);
+    void vHandRedirect(HENHMETAFILE hPicture);
+    void vForgetFont();
+
+    CPlugInst& m_inst;
+    HDC m_hdcCached = nullptr;
+    HFONT m_hFont = nullptr;
+    uint32_t m_ulReceived = 0;
+    uint32_t m_ulExpected = 0;
+    uint32_t m_ulDownloads = 0;
+    uint32_t m_ulLitCells = 0;
+    static int s_iRedirectDepth; // breaks redirect cycles
+};

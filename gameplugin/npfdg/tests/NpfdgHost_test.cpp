@@ -1,0 +1,109 @@
+// npfdg.dll in the browser host, against the web stand-in: entry points,
+// attributes, window changes, and action buffers streamed into the plug-in.
+#include "HostRunner.h"
+#include "NpApi.h"
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+using namespace FdHostTest;
+
+namespace
+{
+constexpr DWORD kSuiteVersion = 999999; // newer than any version the plug-in asks for
+
+void vSetupSuite(const std::string& strInstallDir)
+{
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
+    RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strInstallDir.c_str()),
+                   static_cast<DWORD>(strInstallDir.size() + 1));
+    RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
+                   sizeof kSuiteVersion);
+    RegCloseKey(hKey);
+}
+
+std::string strInstanceOf(const Log& host, const std::string& name)
+{
+    for (const SLogLine& l : linesOf(host, "NPP_NEW"))
+    {
+        const auto names = l.all("argn");
+        const auto values = l.all("argv");
+        for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+            if (names[i] == "name" && values[i] == name)
+                return l.strGet("instance");
+    }
+    return "?";
+}
+
+class NpfdgPage : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        const std::string strDir = strFreshFolder("npfdg");
+        const std::string strInstall = strFreshFolder("npfdg_install");
+        vSetupSuite(strInstall);
+        SetEnvironmentVariableA("FD_UI_LOG", (strDir + "ui.log").c_str());
+        s_run = new SHostRun(
+            runHost({"--page", strWebUrl("/np.htm"), "--plugin", strProgramFolder() + "npfdg.dll", "--steps",
+                     "same,new,null", "--quit-when-idle", "1500"},
+                    strDir));
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_run;
+        s_run = nullptr;
+    }
+    const SHostRun& run() const { return *s_run; }
+    static SHostRun* s_run;
+};
+SHostRun* NpfdgPage::s_run = nullptr;
+
+TEST_F(NpfdgPage, EntryPointsAndTables)
+{
+    const Log& h = run().host;
+    ASSERT_EQ(0, run().lExit) << run().strDir;
+    EXPECT_EQ("0", lineOf(h, "NP_GETENTRYPOINTS").strGet("result"));
+    EXPECT_EQ("9", lineOf(h, "NP_GETENTRYPOINTS").strGet("version"));
+    EXPECT_EQ("0", lineOf(h, "NP_INITIALIZE").strGet("result"));
+    const SLogLine funcs = lineOf(h, "NP_FUNCS");
+    for (const char* k : {"newp", "destroy", "setwindow", "newstream", "destroystream", "asfile",
+                          "writeready", "write", "print", "urlnotify"})
+        EXPECT_EQ("1", funcs.strGet(k)) << k;
+    EXPECT_EQ("0", funcs.strGet("event"));
+    EXPECT_EQ("0", lineOf(h, "NP_SHUTDOWN").strGet("memalloc_live")) << "every block given back";
+}
+
+TEST_F(NpfdgPage, InstancesAreCreatedWithTheirAttributesAndWindows)
+{
+    const Log& h = run().host;
+    for (const char* name : {"good", "cut"})
+    {
+        const std::string inst = strInstanceOf(h, name);
+        EXPECT_EQ("0", lineOf(h, "NPP_NEW", "instance", inst).strGet("result")) << name;
+        for (const SLogLine& l : linesOf(h, "NPP_SETWINDOW", "instance", inst))
+            EXPECT_EQ("0", l.strGet("result")) << name << " " << l.strGet("why");
+        EXPECT_EQ("0", lineOf(h, "NPP_DESTROY", "instance", inst).strGet("result")) << name;
+    }
+    const auto sets = linesOf(h, "NPP_SETWINDOW", "instance", strInstanceOf(h, "good"));
+    std::vector<std::string> whys;
+    for (const SLogLine& l : sets)
+        whys.push_back(l.strGet("why"));
+    EXPECT_EQ((std::vector<std::string>{"create", "same", "new", "null"}), whys);
+}
+
+TEST_F(NpfdgPage, ActionRunsOnlyWhenItsStreamEndsWell)
+{
+    const Log& h = run().host;
+    const SLogLine done = lineOf(h, "NAVIGATE", "url", strWebUrl("/done.htm"));
+    EXPECT_EQ("main", done.strGet("frame")) << "GETURL of a stream that ended well";
+    EXPECT_EQ(strInstanceOf(h, "good"), done.strGet("instance"));
+    const SLogLine cut = lineOf(h, "STREAM_END", "url", strWebUrl("/cutaction.fdg"));
+    EXPECT_EQ("1", cut.strGet("reason")) << "the stand-in cuts this stream";
+    EXPECT_TRUE(linesOf(h, "NAVIGATE", "url", strWebUrl("/cut.htm")).empty())
+        << "an action cut short is not run";
+}
+} // namespace
