@@ -470,4 +470,13 @@ int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdl
     module.vRevokeClassObjects();
     return 0;
 }
+int iLocalServerMain(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs)
+{
+    HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    if (FAILED(hrInit))
+        return static_cast<int>(hrInit);
+    int iResult = iRunLocalServer(info, pszCmdLine, dwIdleExitMs);
+    CoUninitialize();
+    return iResult;
+}
 } // namespace FdCom

@@ -118,4 +118,28 @@ private:
 // dwIdleExitMs 0 the server runs until something posts WM_QUIT.
 // COM must be initialised on the calling thread.
 int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs);
+
+// A local server's whole WinMain: enters the apartment, runs
+// iRunLocalServer, and leaves COM only if it was entered.
+int iLocalServerMain(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs);
 } // namespace FdCom
+
+// The four exports of an in-process server over one class table; the .def
+// file names them.
+#define FD_COM_DLL_EXPORTS(info)                                                                           \
+    extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)               \
+    {                                                                                                      \
+        return FdCom::CModule::Get().hrGetClassObject(info, rclsid, riid, ppv);                            \
+    }                                                                                                      \
+    extern "C" HRESULT __stdcall DllCanUnloadNow()                                                         \
+    {                                                                                                      \
+        return FdCom::CModule::Get().hrCanUnloadNow();                                                     \
+    }                                                                                                      \
+    extern "C" HRESULT __stdcall DllRegisterServer()                                                       \
+    {                                                                                                      \
+        return FdCom::CModule::Get().hrRegister(info, false);                                              \
+    }                                                                                                      \
+    extern "C" HRESULT __stdcall DllUnregisterServer()                                                     \
+    {                                                                                                      \
+        return FdCom::CModule::Get().hrUnregister(info, false);                                            \
+    }

@@ -14,10 +14,5 @@ const FdCom::SServerInfo g_info = {g_classes, 1, &APPID_FakeCmpt, "FakeCmpt", tr
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCmdLine, int)
 {
-    HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hrInit))
-        return static_cast<int>(hrInit);
-    int iResult = FdCom::iRunLocalServer(g_info, pszCmdLine, kIdleExitMs);
-    CoUninitialize();
-    return iResult;
+    return FdCom::iLocalServerMain(g_info, pszCmdLine, kIdleExitMs);
 }
