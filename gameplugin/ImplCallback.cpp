@@ -6,7 +6,7 @@
 #include "FdBstr.h"
 #include "FdUi.h"
 #include "FolderBrowser.h"
-#include "GuidText.h"
+#include "FdBstr.h"
 #include "InstallUtils.h"
 #include "KillableProcessMap.h"
 #include "ManageDL.h"
@@ -43,7 +43,7 @@ void vCollectServers(HKEY hKey, int iDepth, std::vector<std::string>* lpvecPaths
         CLSID clsid;
         if (SUCCEEDED(CLSIDFromString(FdCom::CBstr(szClsid).bstr(), &clsid)))
         {
-            const std::string strKey = "CLSID\\" + strGuidText(clsid) + "\\LocalServer32";
+            const std::string strKey = "CLSID\\" + FdCom::strGuidText(clsid) + "\\LocalServer32";
             CRegKey server;
             char szRaw[kServerPathMax + 1] = "";
             DWORD dwRaw = kServerPathMax;

@@ -5,7 +5,7 @@
 #include "ExcptLaunchedApp.h"
 #include "FdBstr.h"
 #include "FdComObject.h"
-#include "GuidText.h"
+#include "FdBstr.h"
 #include "ImplCallback.h"
 #include "KillableProcessMap.h"
 #include "ParamList.h"
@@ -118,7 +118,7 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
     m_app = TComRef<IDiagOBPP2Cmpt>::adopt(lpApp);
 
     if (m_boLocalServer)
-        vEnterKillableTable(strGuidText(clsid));
+        vEnterKillableTable(FdCom::strGuidText(clsid));
 }
 
 void CLaunchedApp::vEnterKillableTable(const std::string& strClsid)

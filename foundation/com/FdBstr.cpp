@@ -27,6 +27,16 @@ BSTR* CBstr::pbstrOut()
     return &m_bstr;
 }
 
+std::string strGuidText(REFGUID guid)
+{
+    wchar_t wsz[40] = L"";
+    const int n = StringFromGUID2(guid, wsz, 40);
+    std::string s;
+    for (int i = 0; i + 1 < n; ++i)
+        s += static_cast<char>(wsz[i]); // the text is ASCII
+    return s;
+}
+
 std::string strFromBstr(BSTR bstr)
 {
     UINT len = SysStringLen(bstr);

@@ -30,4 +30,8 @@ private:
 
 // ANSI copy of a BSTR (null gives ""); characters with no ANSI form become '?'.
 std::string strFromBstr(BSTR bstr);
+
+// The braced text form of a GUID, as registry keys name it:
+// "{74E53A84-0EDA-11D4-84F9-00500448008D}".
+std::string strGuidText(REFGUID guid);
 } // namespace FdCom

@@ -1,5 +1,7 @@
 #include "FdComModule.h"
 
+#include "FdBstr.h"
+
 #include <windows.h>
 #include <oleauto.h>
 #include <cctype>
@@ -11,15 +13,6 @@ namespace FdCom
 namespace
 {
 const std::size_t kMaxClasses = 32;
-
-std::string strGuid(REFGUID guid)
-{
-    wchar_t wsz[40];
-    char sz[40];
-    StringFromGUID2(guid, wsz, 40);
-    WideCharToMultiByte(CP_ACP, 0, wsz, -1, sz, sizeof sz, nullptr, nullptr);
-    return sz;
-}
 
 LONG lSetValue(HKEY hRoot, const std::string& strKey, const char* pszName, const std::string& strData)
 {
@@ -214,14 +207,14 @@ HRESULT CModule::hrRegister(const SServerInfo& info, bool bLocalServer)
     for (std::size_t i = 0; i < info.nClasses; ++i)
     {
         const SClassEntry& c = info.pClasses[i];
-        const std::string strClsid = strGuid(*c.pclsid);
+        const std::string strClsid = FdCom::strGuidText(*c.pclsid);
         const std::string strKey = "CLSID\\" + strClsid;
         set(strKey, nullptr, c.pszDescription ? c.pszDescription : "");
         if (bLocalServer)
         {
             set(strKey + "\\LocalServer32", nullptr, strServer);
             if (info.pAppId)
-                set(strKey, "AppID", strGuid(*info.pAppId));
+                set(strKey, "AppID", FdCom::strGuidText(*info.pAppId));
         }
         else
         {
@@ -251,7 +244,7 @@ HRESULT CModule::hrRegister(const SServerInfo& info, bool bLocalServer)
     }
     if (bLocalServer && info.pAppId)
     {
-        const std::string strAppId = strGuid(*info.pAppId);
+        const std::string strAppId = FdCom::strGuidText(*info.pAppId);
         set("AppID\\" + strAppId, nullptr, info.pszAppIdName ? info.pszAppIdName : "");
         set("AppID\\" + strFileName(strModule), "AppID", strAppId);
     }
@@ -303,7 +296,7 @@ HRESULT CModule::hrUnregister(const SServerInfo& info, bool bLocalServer)
     for (std::size_t i = 0; i < info.nClasses; ++i)
     {
         const SClassEntry& c = info.pClasses[i];
-        del("CLSID\\" + strGuid(*c.pclsid));
+        del("CLSID\\" + FdCom::strGuidText(*c.pclsid));
         if (c.pszProgId)
             del(c.pszProgId);
         if (c.pszVersionIndependentProgId)
@@ -311,7 +304,7 @@ HRESULT CModule::hrUnregister(const SServerInfo& info, bool bLocalServer)
     }
     if (bLocalServer && info.pAppId)
     {
-        del("AppID\\" + strGuid(*info.pAppId));
+        del("AppID\\" + FdCom::strGuidText(*info.pAppId));
         del("AppID\\" + strFileName(strModule));
     }
     if (l != ERROR_SUCCESS)

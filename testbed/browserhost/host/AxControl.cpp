@@ -2,6 +2,7 @@
 
 #include "AxPropertyBag.h"
 #include "AxSite.h"
+#include "FdBstr.h"
 #include "Url.h"
 
 #include <cctype>
@@ -20,13 +21,6 @@ std::string strPtr(const void* p)
     char sz[32];
     std::snprintf(sz, sizeof sz, "%p", p);
     return sz;
-}
-
-std::string strGuid(const GUID& g)
-{
-    wchar_t wsz[64];
-    StringFromGUID2(g, wsz, 64);
-    return strAnsiFromWide(wsz);
 }
 
 std::wstring wstrFromAnsi(const std::string& s)
@@ -79,7 +73,7 @@ bool CAxControl::boCreate(const RECT& rc)
     m_session.log().vWrite(SLogLine("AX_CREATE")
                                .addInt("instance", m_id)
                                .add("classid", strClassid)
-                               .add("clsid", strGuid(clsid))
+                               .add("clsid", FdCom::strGuidText(clsid))
                                .add("frame", strFrameName(m_session.frames(), m_ctx.iFrame))
                                .addHex("result", static_cast<uint32_t>(hr)));
     if (FAILED(hr))
