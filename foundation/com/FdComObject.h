@@ -83,6 +83,20 @@ public:
         p->Release();
         return hr;
     }
+
+    // Creates one object and hands out the object itself, one reference
+    // held for the caller (release it through any of its interfaces).
+    template <class... A> static HRESULT hrCreateObject(T** ppObject, A&&... args)
+    {
+        if (!ppObject)
+            return E_POINTER;
+        TComObject* p = new (std::nothrow) TComObject(std::forward<A>(args)...);
+        *ppObject = p;
+        if (!p)
+            return E_OUTOFMEMORY;
+        p->AddRef();
+        return S_OK;
+    }
 };
 } // namespace FdCom
 

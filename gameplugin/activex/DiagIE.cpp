@@ -1,0 +1,752 @@
+#include "DiagIE.h"
+
+#include "AxBind.h"
+#include "AxModule.h"
+#include "InstanceDisplay.h"
+#include "PlugInst.h"
+#include "PlugLife.h"
+#include "PlugTrace.h"
+#include "WinErrorText.h"
+
+#include <hlink.h>
+#include <servprov.h>
+
+#include <cstring>
+#include <mutex>
+#include <new>
+#include <string>
+#include <utility>
+
+namespace
+{
+constexpr const char kszPushFile[] = "tmp.htm";
+constexpr const char kszDefaultPushFrame[] = "_blank";
+constexpr DWORD kMiscStatus = 131473;
+// The hyperlink interfaces (no import library for them on every target).
+const IID kIidHlink = {0x79eac9c3, 0xbaf9, 0x11ce, {0x8c, 0x82, 0x00, 0xaa, 0x00, 0x4b, 0xa9, 0x0b}};
+const IID kIidHlinkFrame = {0x79eac9c5, 0xbaf9, 0x11ce, {0x8c, 0x82, 0x00, 0xaa, 0x00, 0x4b, 0xa9, 0x0b}};
+const GUID& kSidHlinkFrame = kIidHlinkFrame;
+
+// The live controls: a moniker callback reaches its control only while it is here.
+std::mutex g_liveLock;
+std::map<const CDiagIE*, uint64_t> g_live;
+uint64_t g_ulNextSerial = 1;
+
+void* lpHeapAlloc(uint32_t ulSize)
+{
+    return HeapAlloc(GetProcessHeap(), 0, ulSize);
+}
+void vHeapFree(void* lp)
+{
+    if (lp)
+        HeapFree(GetProcessHeap(), 0, lp);
+}
+const CStreamBuffer::SAllocator kHeapAllocator = {lpHeapAlloc, vHeapFree};
+
+std::wstring wstrOf(const char* lpsz)
+{
+    if (!lpsz)
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, lpsz, -1, nullptr, 0);
+    std::wstring w(n > 0 ? static_cast<size_t>(n) : 1u, L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, lpsz, -1, &w[0], n);
+    w.resize(w.size() - 1);
+    return w;
+}
+
+std::string strOf(const wchar_t* lpwsz)
+{
+    if (!lpwsz)
+        return std::string();
+    const int n = WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, nullptr, 0, nullptr, nullptr);
+    std::string s(n > 0 ? static_cast<size_t>(n) : 1u, '\0');
+    if (n > 0)
+        WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, &s[0], n, nullptr, nullptr);
+    s.resize(s.size() - 1);
+    return s;
+}
+
+// hlink.dll's functions, found at run time (no import library on every target).
+using PfnCreateFromString = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, IHlinkSite*, DWORD, IUnknown*, REFIID,
+                                             void**);
+using PfnSimpleNavigate = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, IUnknown*, IBindCtx*,
+                                           IBindStatusCallback*, DWORD, DWORD);
+template <class F> F pfnHlink(const char* lpszName)
+{
+    static HMODULE s_hHlink = LoadLibraryA("hlink.dll");
+    return s_hHlink ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(s_hHlink, lpszName)))
+                    : nullptr;
+}
+
+HINSTANCE hModule()
+{
+    return FdCom::CModule::Get().hModule();
+}
+
+bool boRegisterWindowClass()
+{
+    WNDCLASSA wc = {};
+    if (GetClassInfoA(hModule(), CDiagIE::kszWindowClass, &wc))
+        return true;
+    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
+    wc.lpfnWndProc = DefWindowProcA;
+    wc.hInstance = hModule();
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = CDiagIE::kszWindowClass;
+    return RegisterClassA(&wc) != 0;
+}
+} // namespace
+
+CDiagIE::CDiagIE() : m_params(CParamList::kszSeparator)
+{
+    m_uTabMessage = RegisterWindowMessageA(kszTabMessage);
+    {
+        std::lock_guard<std::mutex> lock(g_liveLock);
+        m_ulSerial = g_ulNextSerial++;
+        g_live[this] = m_ulSerial;
+    }
+    // The logger and the process-wide start: with the first control, never in DllMain.
+    PlugLife::vStart();
+    m_boStarted = true;
+    m_dwThreadId = GetCurrentThreadId();
+    m_lpInst.reset(new CPlugInst(this));
+    m_lpDisplay.reset(new CInstanceDisplay(*m_lpInst));
+}
+
+CDiagIE::~CDiagIE()
+{
+    {
+        std::lock_guard<std::mutex> lock(g_liveLock);
+        g_live.erase(this);
+    }
+    if (m_lpInst)
+        m_lpInst->vDestroyInstance();
+    // Transfers still open end here: no news of theirs reaches the control after this.
+    for (auto& transfer : m_transfers)
+    {
+        transfer.second.record->vAbandon(true);
+        if (transfer.second.lpCallback)
+        {
+            transfer.second.lpCallback->vDetach();
+            transfer.second.lpCallback->boAbort();
+            transfer.second.lpCallback->vLetGo();
+        }
+    }
+    m_transfers.clear();
+    vDestroyWindow();
+    m_lpDisplay.reset();
+    m_lpInst.reset();
+    if (m_lpInPlaceSite)
+        m_lpInPlaceSite->Release();
+    if (m_lpSite)
+        m_lpSite->Release();
+    SysFreeString(m_bstrText);
+    if (m_boStarted)
+        PlugLife::vStop();
+}
+
+HRESULT CDiagIE::hrCreate(REFIID riid, void** ppv)
+{
+    try
+    {
+        return FdCom::TComObject<CDiagIE>::hrCreate(riid, ppv);
+    }
+    catch (...)
+    {
+        return E_OUTOFMEMORY;
+    }
+}
+
+bool CDiagIE::boIsLive(const CDiagIE* lpControl, uint64_t ulSerial)
+{
+    std::lock_guard<std::mutex> lock(g_liveLock);
+    auto it = g_live.find(lpControl);
+    return it != g_live.end() && it->second == ulSerial;
+}
+
+// ---- Stock properties
+
+STDMETHODIMP CDiagIE::put_BackColor(OLE_COLOR clr)
+{
+    m_clrBack = clr;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::get_BackColor(OLE_COLOR* pclr)
+{
+    if (!pclr)
+        return E_POINTER;
+    *pclr = m_clrBack;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::put_BackStyle(LONG style)
+{
+    m_lBackStyle = style;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::get_BackStyle(LONG* pstyle)
+{
+    if (!pstyle)
+        return E_POINTER;
+    *pstyle = m_lBackStyle;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::put_FillColor(OLE_COLOR clr)
+{
+    m_clrFill = clr;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::get_FillColor(OLE_COLOR* pclr)
+{
+    if (!pclr)
+        return E_POINTER;
+    *pclr = m_clrFill;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::put_Text(BSTR strText)
+{
+    BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
+    if (strText && !bstr)
+        return E_OUTOFMEMORY;
+    SysFreeString(m_bstrText);
+    m_bstrText = bstr;
+    return S_OK;
+}
+STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
+{
+    if (!pstrText)
+        return E_POINTER;
+    *pstrText = SysAllocStringLen(m_bstrText, SysStringLen(m_bstrText));
+    return S_OK;
+}
+
+// ---- IOleObject
+
+STDMETHODIMP CDiagIE::SetClientSite(IOleClientSite* pClientSite)
+{
+    if (pClientSite)
+        pClientSite->AddRef();
+    if (m_lpSite)
+        m_lpSite->Release();
+    m_lpSite = pClientSite;
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::GetClientSite(IOleClientSite** ppClientSite)
+{
+    if (!ppClientSite)
+        return E_POINTER;
+    *ppClientSite = m_lpSite;
+    if (m_lpSite)
+        m_lpSite->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::Close(DWORD)
+{
+    InPlaceDeactivate();
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
+                             LPCRECT lprcPosRect)
+{
+    switch (iVerb)
+    {
+    case OLEIVERB_PRIMARY:
+    case OLEIVERB_SHOW:
+    case OLEIVERB_INPLACEACTIVATE:
+    case OLEIVERB_UIACTIVATE:
+        if (!m_lpSite && pActiveSite)
+            SetClientSite(pActiveSite);
+        return hrActivate(hwndParent, lprcPosRect);
+    case OLEIVERB_HIDE:
+        if (m_hwnd)
+            ShowWindow(m_hwnd, SW_HIDE);
+        return S_OK;
+    default:
+        return OLEOBJ_S_INVALIDVERB;
+    }
+}
+
+HRESULT CDiagIE::hrActivate(HWND hwndParent, LPCRECT lprcPos)
+{
+    if (m_hwnd)
+        return S_OK;
+    if (!m_lpSite)
+        return E_UNEXPECTED;
+    if (!m_lpInPlaceSite &&
+        FAILED(m_lpSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&m_lpInPlaceSite))))
+        return E_NOINTERFACE;
+    if (m_lpInPlaceSite->CanInPlaceActivate() != S_OK)
+        return E_FAIL;
+    m_lpInPlaceSite->OnInPlaceActivate();
+    HWND hwndContainer = nullptr;
+    if (FAILED(m_lpInPlaceSite->GetWindow(&hwndContainer)) || !hwndContainer)
+        hwndContainer = hwndParent;
+    if (lprcPos)
+        m_rcPos = *lprcPos;
+    if (!boRegisterWindowClass())
+        return HRESULT_FROM_WIN32(GetLastError());
+    m_hwnd = CreateWindowExA(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcPos.left,
+                             m_rcPos.top, m_rcPos.right - m_rcPos.left, m_rcPos.bottom - m_rcPos.top,
+                             hwndContainer, nullptr, hModule(), nullptr);
+    if (!m_hwnd)
+        return HRESULT_FROM_WIN32(GetLastError());
+    SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDiagIE::WindowProc));
+    m_lpInst->vSetWindow(m_hwnd);
+    if (HDC hdc = GetDC(m_hwnd))
+    {
+        m_lpDisplay->vPrepareDC(hdc);
+        ReleaseDC(m_hwnd, hdc);
+    }
+    m_lpInst->vGiveHwndToApps();
+    return S_OK;
+}
+
+void CDiagIE::vDestroyWindow()
+{
+    if (!m_hwnd)
+        return;
+    SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
+    DestroyWindow(m_hwnd);
+    m_hwnd = nullptr;
+    if (m_lpInst)
+        m_lpInst->vSetWindow(nullptr);
+}
+
+STDMETHODIMP CDiagIE::GetUserClassID(CLSID* pClsid)
+{
+    return GetClassID(pClsid);
+}
+
+STDMETHODIMP CDiagIE::SetExtent(DWORD dwDrawAspect, SIZEL* psizel)
+{
+    if (dwDrawAspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!psizel)
+        return E_POINTER;
+    m_sizeExtent = *psizel;
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::GetExtent(DWORD dwDrawAspect, SIZEL* psizel)
+{
+    if (dwDrawAspect != DVASPECT_CONTENT)
+        return DV_E_DVASPECT;
+    if (!psizel)
+        return E_POINTER;
+    *psizel = m_sizeExtent;
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::GetMiscStatus(DWORD, DWORD* pdwStatus)
+{
+    if (!pdwStatus)
+        return E_POINTER;
+    *pdwStatus = kMiscStatus;
+    return S_OK;
+}
+
+// ---- In place
+
+STDMETHODIMP CDiagIE::GetWindow(HWND* phwnd)
+{
+    if (!phwnd)
+        return E_POINTER;
+    *phwnd = m_hwnd;
+    return m_hwnd ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP CDiagIE::InPlaceDeactivate()
+{
+    if (!m_hwnd)
+        return S_OK;
+    vDestroyWindow();
+    if (m_lpInPlaceSite)
+    {
+        m_lpInPlaceSite->OnInPlaceDeactivate();
+        m_lpInPlaceSite->Release();
+        m_lpInPlaceSite = nullptr;
+    }
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::SetObjectRects(LPCRECT lprcPosRect, LPCRECT)
+{
+    if (!lprcPosRect)
+        return E_POINTER;
+    m_rcPos = *lprcPosRect;
+    if (m_hwnd)
+        MoveWindow(m_hwnd, m_rcPos.left, m_rcPos.top, m_rcPos.right - m_rcPos.left,
+                   m_rcPos.bottom - m_rcPos.top, TRUE);
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::TranslateAccelerator(LPMSG lpmsg)
+{
+    // Tab goes back to the container, marked with the registered message number.
+    if (lpmsg && lpmsg->message == WM_KEYDOWN && lpmsg->wParam == VK_TAB && m_uTabMessage)
+        lpmsg->wParam = m_uTabMessage;
+    return S_FALSE;
+}
+
+// ---- Property bag
+
+STDMETHODIMP CDiagIE::GetClassID(CLSID* pClassID)
+{
+    if (!pClassID)
+        return E_POINTER;
+    *pClassID = CLSID_OBPPDiagIE;
+    return S_OK;
+}
+
+STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
+{
+    if (!pPropBag)
+        return E_POINTER;
+    try
+    {
+        vLoadStockProperties(pPropBag, pErrorLog);
+        m_params.vClear();
+        IPropertyBag2* lpBag2 = nullptr;
+        if (SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, reinterpret_cast<void**>(&lpBag2))))
+        {
+            ULONG ulCount = 0;
+            if (FAILED(lpBag2->CountProperties(&ulCount)))
+                ulCount = 0;
+            for (ULONG i = 0; i < ulCount; ++i)
+            {
+                PROPBAG2 info = {};
+                ULONG ulGot = 0;
+                if (FAILED(lpBag2->GetPropertyInfo(i, 1, &info, &ulGot)) || ulGot != 1)
+                    continue;
+                if (info.vt == VT_BSTR)
+                {
+                    VARIANT value;
+                    VariantInit(&value);
+                    HRESULT hrRead = S_OK;
+                    if (SUCCEEDED(lpBag2->Read(1, &info, pErrorLog, &value, &hrRead)) && SUCCEEDED(hrRead) &&
+                        value.vt == VT_BSTR)
+                    {
+                        const std::string strName = strOf(info.pstrName);
+                        if (value.bstrVal)
+                            m_params.vAdd(strName.c_str(), strOf(value.bstrVal).c_str());
+                        else
+                            m_params.vAdd(strName.c_str(), nullptr);
+                    }
+                    VariantClear(&value);
+                }
+                CoTaskMemFree(info.pstrName);
+            }
+            lpBag2->Release();
+        }
+        vAfterLoad();
+    }
+    catch (...)
+    {
+        return E_FAIL;
+    }
+    return S_OK;
+}
+
+void CDiagIE::vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
+{
+    // The stock properties under their own names; absent or unreadable ones keep their values.
+    const std::pair<const wchar_t*, OLE_COLOR*> colours[] = {{L"BackColor", &m_clrBack},
+                                                              {L"FillColor", &m_clrFill}};
+    auto boRead = [&](const wchar_t* lpwszName, VARTYPE vt, VARIANT* pValue) {
+        VariantInit(pValue);
+        pValue->vt = vt;
+        return SUCCEEDED(pPropBag->Read(lpwszName, pValue, pErrorLog)) &&
+               SUCCEEDED(VariantChangeType(pValue, pValue, 0, vt));
+    };
+    VARIANT value;
+    for (const auto& colour : colours)
+    {
+        if (boRead(colour.first, VT_I4, &value))
+            *colour.second = static_cast<OLE_COLOR>(value.lVal);
+        VariantClear(&value);
+    }
+    if (boRead(L"BackStyle", VT_I4, &value))
+        m_lBackStyle = value.lVal;
+    VariantClear(&value);
+    if (boRead(L"Text", VT_BSTR, &value))
+        put_Text(value.bstrVal);
+    VariantClear(&value);
+}
+
+void CDiagIE::vAfterLoad()
+{
+    if (m_lpInst->boNewInstance(m_params) && m_hwnd)
+        InvalidateRect(m_hwnd, nullptr, TRUE);
+}
+
+// ---- Window
+
+LRESULT CALLBACK CDiagIE::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    CDiagIE* lpThis = reinterpret_cast<CDiagIE*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!lpThis || !lpThis->m_lpInst)
+        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    RECT rc = {};
+    switch (uMsg)
+    {
+    case WM_PAINT:
+    {
+        PAINTSTRUCT ps;
+        HDC hdc = BeginPaint(hwnd, &ps);
+        GetClientRect(hwnd, &rc);
+        lpThis->m_lpInst->vSetWindow(hwnd);
+        lpThis->m_lpDisplay->vPaint(hdc, rc);
+        EndPaint(hwnd, &ps);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        GetClientRect(hwnd, &rc);
+        lpThis->m_lpInst->vSetWindow(hwnd);
+        lpThis->m_lpDisplay->vFillBackground(reinterpret_cast<HDC>(wParam), rc);
+        return 1;
+    default:
+        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    }
+}
+
+void CDiagIE::vRepaint(const RECT* lprc)
+{
+    if (m_hwnd)
+    {
+        InvalidateRect(m_hwnd, lprc, TRUE);
+        UpdateWindow(m_hwnd);
+    }
+}
+
+// ---- Requests to the browser
+
+void CDiagIE::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
+{
+    if (!lpszUrl)
+        return;
+    if (lpszFrame)
+        vNavigateIE(lpszUrl, lpszFrame);
+    else
+        vRequest(lpszUrl, CStreamRecord::EKind::Memory, false, 0);
+}
+
+void CDiagIE::vNavigateIE(const char* lpszUrl, const char* lpszFrame)
+{
+    const std::wstring wstrUrl = wstrOf(lpszUrl);
+    const std::wstring wstrFrame = wstrOf(lpszFrame);
+    HRESULT hr = E_NOINTERFACE;
+    // The container's hyperlink frame, when it offers one, opens the address.
+    IServiceProvider* lpServices = nullptr;
+    IHlinkFrame* lpFrame = nullptr;
+    if (m_lpSite &&
+        SUCCEEDED(m_lpSite->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&lpServices))))
+    {
+        if (FAILED(
+                lpServices->QueryService(kSidHlinkFrame, kIidHlinkFrame, reinterpret_cast<void**>(&lpFrame))))
+            lpFrame = nullptr;
+        lpServices->Release();
+    }
+    auto pfnCreate = pfnHlink<PfnCreateFromString>("HlinkCreateFromString");
+    if (lpFrame && pfnCreate)
+    {
+        IHlink* lpLink = nullptr;
+        hr = pfnCreate(wstrUrl.c_str(), nullptr, nullptr, nullptr, 0, nullptr, kIidHlink,
+                       reinterpret_cast<void**>(&lpLink));
+        if (SUCCEEDED(hr))
+        {
+            hr = lpLink->SetTargetFrameName(wstrFrame.c_str());
+            if (SUCCEEDED(hr))
+                hr = lpFrame->Navigate(0, nullptr, nullptr, lpLink);
+            lpLink->Release();
+        }
+    }
+    else if (auto pfnNavigate = pfnHlink<PfnSimpleNavigate>("HlinkSimpleNavigateToString"))
+        hr = pfnNavigate(wstrUrl.c_str(), nullptr, wstrFrame.c_str(), static_cast<IOleObject*>(this), nullptr,
+                         nullptr, 0, 0);
+    if (lpFrame)
+        lpFrame->Release();
+    if (FAILED(hr))
+        vPlugTrace(
+            "!ERREUR! CPlugInst::vNavigateIE -> erreur à l'appel de HlinkSimpleNavigateToString. Erreur "
+            "%.8X-%s",
+            static_cast<unsigned>(hr), strErrorText(static_cast<uint32_t>(hr)).c_str());
+}
+
+bool CDiagIE::boPushHtml(const char* lpszHtml, const char* lpszFrame)
+{
+    // The HTML goes to a file of the temporary folder, never among the components.
+    char szDir[MAX_PATH + 1] = {};
+    const DWORD dwLen = GetTempPathA(MAX_PATH, szDir);
+    if (dwLen == 0 || dwLen > MAX_PATH)
+        return false;
+    const std::string strPath = std::string(szDir) + kszPushFile;
+    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                               FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return false;
+    const char* lpszText = lpszHtml ? lpszHtml : "";
+    const DWORD dwSize = static_cast<DWORD>(std::strlen(lpszText));
+    DWORD dwWritten = 0;
+    const bool boWritten = WriteFile(hFile, lpszText, dwSize, &dwWritten, nullptr) && dwWritten == dwSize;
+    CloseHandle(hFile);
+    if (!boWritten)
+        return false;
+    vNavigateIE(strPath.c_str(), lpszFrame && *lpszFrame ? lpszFrame : kszDefaultPushFrame);
+    return true;
+}
+
+void CDiagIE::vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize)
+{
+    if (lpszUrl)
+        vRequest(lpszUrl, CStreamRecord::EKind::File, boNewNaming, dwExpectedSize);
+}
+
+void CDiagIE::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boNewNaming, uint32_t dwExpected)
+{
+    auto record = std::make_unique<CStreamRecord>(eKind, boNewNaming, dwExpected, kHeapAllocator);
+    if (!record->boBegin(*m_lpInst, *m_lpDisplay, lpszUrl))
+        return;
+    const uint64_t ulId = m_ulNextRecord++;
+    m_transfers[ulId].record = std::move(record);
+    COurBindStatusCallback* lpCallback = nullptr;
+    const HRESULT hr =
+        COurBindStatusCallback::Download(this, wstrOf(lpszUrl).c_str(), true, ulId, &lpCallback);
+    auto it = m_transfers.find(ulId);
+    if (it == m_transfers.end())
+    {
+        // Ended already (a synchronous answer): let its callback go.
+        if (lpCallback)
+            lpCallback->vLetGo();
+        return;
+    }
+    if (FAILED(hr))
+    {
+        vPlugTrace("!ERREUR! CPlugInst::lpNPN_GetURL -> erreur à l'appel de "
+                   "COurBindStatusCallback<CDiagIE>::Download "
+                   "! Erreur %.8X-%s",
+                   static_cast<unsigned>(hr), strErrorText(static_cast<uint32_t>(hr)).c_str());
+        vFinish(ulId, false, hr);
+        return;
+    }
+    if (!it->second.lpCallback)
+        it->second.lpCallback = lpCallback;
+    else if (lpCallback)
+        lpCallback->vLetGo();
+    it->second.record->vSetStream(it->second.lpCallback);
+}
+
+void CDiagIE::OnData(COurBindStatusCallback* lpCallback, DWORD grfBSCF, const void* lpBytes,
+                     DWORD dwSizeOrResult, uint64_t ulRecord)
+{
+    vPlugTrace("CDiagIE::OnData start (pbsc=%p, grfBSCF=%ld, pBytes=%p, dwSize=%ld, lpUserData=%llu)",
+               static_cast<void*>(lpCallback), static_cast<long>(grfBSCF), lpBytes,
+               static_cast<long>(dwSizeOrResult), static_cast<unsigned long long>(ulRecord));
+    auto it = m_transfers.find(ulRecord);
+    if (grfBSCF || lpBytes)
+    {
+        if (it == m_transfers.end())
+            return; // ended already: nothing reaches it any more
+        STransfer& transfer = it->second;
+        if (!transfer.lpCallback && lpCallback)
+        {
+            lpCallback->vHold();
+            transfer.lpCallback = lpCallback;
+            transfer.record->vSetStream(lpCallback);
+        }
+        uint32_t dwError = 0;
+        if (lpBytes && dwSizeOrResult && !transfer.record->boGetData(lpBytes, dwSizeOrResult, &dwError))
+        {
+            vAbortBinding(transfer);
+            vFinish(ulRecord, false, HRESULT_FROM_WIN32(dwError));
+            return;
+        }
+        if (grfBSCF & BSCF_LASTDATANOTIFICATION)
+            vFinish(ulRecord, true, S_OK);
+        return;
+    }
+    const HRESULT hr = static_cast<HRESULT>(dwSizeOrResult);
+    if (hr == S_OK)
+    {
+        vPlugTrace("CDiagIE::OnData -> fin normale du download");
+        // A binding that ended well without its last-data news still ends its record.
+        if (it != m_transfers.end())
+            vFinish(ulRecord, true, S_OK);
+        return;
+    }
+    if (it == m_transfers.end())
+        return;
+    const CStreamRecord& record = *it->second.record;
+    const long lReceived = lpCallback ? static_cast<long>(lpCallback->dwGetTotal()) : 0;
+    const long lStatus = lpCallback ? static_cast<long>(lpCallback->dwGetHttpStatus()) : 0;
+    const std::string strText = strErrorText(static_cast<uint32_t>(hr));
+    if (record.eGetKind() == CStreamRecord::EKind::File)
+        vPlugTrace(
+            "!ERREUR! CDiagIE::OnData -> Erreur %.8X-%s au download de l'url %s vers le fichier %s. Nombre "
+            "d'octets déjà reçus: %ld. Erreur pms:%ld-%s",
+            static_cast<unsigned>(hr), strText.c_str(), record.strGetUrl().c_str(),
+            record.strGetPath().c_str(), lReceived, lStatus, strText.c_str());
+    else
+        vPlugTrace("!ERREUR! CDiagIE::OnData -> Erreur %.8X-%s au download de l'url %s en mémoire. Nombre "
+                   "d'octets déjà reçus: %ld. Erreur pms:%ld-%s",
+                   static_cast<unsigned>(hr), strText.c_str(), record.strGetUrl().c_str(), lReceived, lStatus,
+                   strText.c_str());
+    vFinish(ulRecord, false, hr);
+}
+
+void CDiagIE::vFinish(uint64_t ulRecord, bool boOk, HRESULT hrError)
+{
+    auto it = m_transfers.find(ulRecord);
+    if (it == m_transfers.end())
+        return;
+    // Out of the table before it ends: what the end runs cannot reach it again.
+    STransfer transfer = std::move(it->second);
+    m_transfers.erase(it);
+    transfer.record->vSetStream(nullptr);
+    transfer.record->vEnd(boOk, hrError);
+    if (transfer.lpCallback)
+        transfer.lpCallback->vLetGo();
+}
+
+void CDiagIE::vAbortBinding(STransfer& transfer)
+{
+    vPlugTrace("CPlugInst::vDownload_Abort -> annule le download");
+    if (!transfer.lpCallback || !transfer.lpCallback->boAbort())
+    {
+        transfer.record->vSetCancelled();
+        vPlugTrace(
+            "!ERREUR! CPlugInst::vDownload_Abort -> impossible d'annuler le download car pbsc = NULL !");
+    }
+}
+
+void CDiagIE::vAbortDownload(const char* lpszUrl, bool boDeleteFile)
+{
+    for (auto it = m_transfers.begin(); it != m_transfers.end(); ++it)
+    {
+        CStreamRecord& record = *it->second.record;
+        if (record.eGetKind() != CStreamRecord::EKind::File || record.boEnded() || !lpszUrl ||
+            record.strGetUrl() != lpszUrl)
+            continue;
+        record.vAbandon(boDeleteFile);
+        vAbortBinding(it->second);
+        vForget(it->first);
+        return;
+    }
+}
+
+void CDiagIE::vForget(uint64_t ulRecord)
+{
+    auto it = m_transfers.find(ulRecord);
+    if (it == m_transfers.end())
+        return;
+    STransfer transfer = std::move(it->second);
+    m_transfers.erase(it);
+    if (transfer.lpCallback)
+    {
+        transfer.lpCallback->vDetach();
+        transfer.lpCallback->vLetGo();
+    }
+}

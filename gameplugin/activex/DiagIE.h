@@ -1,0 +1,158 @@
+#pragma once
+// CDiagIE: the game plug-in as an ActiveX control in pages shown by browsers
+// that host controls (OBJECT tag). Owns one CPlugInst and its display; every
+// string PARAM becomes an attribute; paints through the instance; fetches
+// addresses with URL monikers into stream records; opens addresses in frames
+// through the container's hyperlink frame.
+#include "BrowserLink.h"
+#include "FdComDispatch.h"
+#include "FdComObject.h"
+#include "OBPPAX.h"
+#include "ParamList.h"
+#include "StreamRecord.h"
+
+#include <ocidl.h>
+#include <oleidl.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+class CPlugInst;
+class CInstanceDisplay;
+class COurBindStatusCallback;
+
+class CDiagIE : public FdCom::CObjectRoot,
+                public FdCom::TDispatchImpl<IDiagIE, &LIBID_OBPPAXLib>,
+                public IOleObject,
+                public IOleInPlaceObject,
+                public IOleInPlaceActiveObject,
+                public IPersistPropertyBag,
+                public IBrowserLink
+{
+public:
+    static constexpr const char* kszTabMessage = "__!!_ORBELLE_TAB_2001_07_20_??__";
+    static constexpr const char* kszWindowClass = "FdGameAxWindow";
+
+    FD_COM_BEGIN_MAP(CDiagIE, IDiagIE)
+    FD_COM_ENTRY(IDiagIE)
+    FD_COM_ENTRY_VIA(IDispatch, IDiagIE)
+    FD_COM_ENTRY(IOleObject)
+    FD_COM_ENTRY_VIA(IOleWindow, IOleInPlaceObject)
+    FD_COM_ENTRY(IOleInPlaceObject)
+    FD_COM_ENTRY(IOleInPlaceActiveObject)
+    FD_COM_ENTRY_VIA(IPersist, IPersistPropertyBag)
+    FD_COM_ENTRY(IPersistPropertyBag)
+    FD_COM_END_MAP()
+
+    CDiagIE();
+    ~CDiagIE() override;
+
+    static HRESULT hrCreate(REFIID riid, void** ppv);
+    // Whether the control is still alive (moniker callbacks ask before they call).
+    static bool boIsLive(const CDiagIE* lpControl, uint64_t ulSerial);
+    uint64_t ulGetSerial() const { return m_ulSerial; }
+
+    // A moniker callback's news for the transfer ulRecord: data (flags or
+    // bytes), or the end of the binding (no flags, no bytes, hrResult).
+    void OnData(COurBindStatusCallback* lpCallback, DWORD grfBSCF, const void* lpBytes, DWORD dwSizeOrResult,
+                uint64_t ulRecord);
+
+    // ---- IDiagIE (stock properties: kept, read by nothing)
+    STDMETHODIMP put_BackColor(OLE_COLOR clr) override;
+    STDMETHODIMP get_BackColor(OLE_COLOR* pclr) override;
+    STDMETHODIMP put_BackStyle(LONG style) override;
+    STDMETHODIMP get_BackStyle(LONG* pstyle) override;
+    STDMETHODIMP put_FillColor(OLE_COLOR clr) override;
+    STDMETHODIMP get_FillColor(OLE_COLOR* pclr) override;
+    STDMETHODIMP put_Text(BSTR strText) override;
+    STDMETHODIMP get_Text(BSTR* pstrText) override;
+
+    // ---- IOleObject
+    STDMETHODIMP SetClientSite(IOleClientSite* pClientSite) override;
+    STDMETHODIMP GetClientSite(IOleClientSite** ppClientSite) override;
+    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
+    STDMETHODIMP Close(DWORD dwSaveOption) override;
+    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
+    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
+    STDMETHODIMP DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
+                        LPCRECT lprcPosRect) override;
+    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
+    STDMETHODIMP Update() override { return S_OK; }
+    STDMETHODIMP IsUpToDate() override { return S_OK; }
+    STDMETHODIMP GetUserClassID(CLSID* pClsid) override;
+    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return OLE_S_USEREG; }
+    STDMETHODIMP SetExtent(DWORD dwDrawAspect, SIZEL* psizel) override;
+    STDMETHODIMP GetExtent(DWORD dwDrawAspect, SIZEL* psizel) override;
+    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
+    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMiscStatus(DWORD dwAspect, DWORD* pdwStatus) override;
+    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
+
+    // ---- IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
+    STDMETHODIMP GetWindow(HWND* phwnd) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP InPlaceDeactivate() override;
+    STDMETHODIMP UIDeactivate() override { return S_OK; }
+    STDMETHODIMP SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) override;
+    STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP TranslateAccelerator(LPMSG lpmsg) override;
+    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
+    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
+    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
+
+    // ---- IPersistPropertyBag
+    STDMETHODIMP GetClassID(CLSID* pClassID) override;
+    STDMETHODIMP InitNew() override { return S_OK; }
+    STDMETHODIMP Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) override;
+    STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
+
+    // ---- IBrowserLink
+    void vOpenUrl(const char* lpszUrl, const char* lpszFrame) override;
+    bool boPushHtml(const char* lpszHtml, const char* lpszFrame) override;
+    void vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize) override;
+    void vAbortDownload(const char* lpszUrl, bool boDeleteFile) override;
+    void vRepaint(const RECT* lprc) override;
+
+private:
+    struct STransfer
+    {
+        std::unique_ptr<CStreamRecord> record;
+        COurBindStatusCallback* lpCallback = nullptr; // held (AddRef'ed) until the transfer ends
+    };
+
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    HRESULT hrActivate(HWND hwndParent, LPCRECT lprcPos);
+    void vDestroyWindow();
+    void vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog);
+    void vAfterLoad();
+    void vNavigateIE(const char* lpszUrl, const char* lpszFrame);
+    void vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boNewNaming, uint32_t dwExpected);
+    // Ends the transfer and forgets it; its callback is let go.
+    void vFinish(uint64_t ulRecord, bool boOk, HRESULT hrError);
+    void vForget(uint64_t ulRecord);
+    void vAbortBinding(STransfer& transfer);
+
+    CParamList m_params;
+    BSTR m_bstrText = nullptr;
+    std::unique_ptr<CPlugInst> m_lpInst;
+    std::unique_ptr<CInstanceDisplay> m_lpDisplay;
+    UINT m_uTabMessage = 0;
+    DWORD m_dwThreadId = 0;
+
+    uint64_t m_ulSerial;
+    IOleClientSite* m_lpSite = nullptr;
+    IOleInPlaceSite* m_lpInPlaceSite = nullptr;
+    HWND m_hwnd = nullptr;
+    RECT m_rcPos = {};
+    SIZEL m_sizeExtent = {2540, 2540};
+    OLE_COLOR m_clrBack = 0, m_clrFill = 0;
+    LONG m_lBackStyle = 1;
+    bool m_boStarted = false;
+    std::map<uint64_t, STransfer> m_transfers;
+    uint64_t m_ulNextRecord = 1;
+};
