@@ -8,9 +8,11 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 using namespace FdHostTest;
 
@@ -51,6 +53,26 @@ std::string strValue(const std::string& key, const char* name = nullptr)
     const LONG l = RegQueryValueExA(hKey, name, nullptr, &dwType, reinterpret_cast<BYTE*>(sz), &dwSize);
     RegCloseKey(hKey);
     return l == ERROR_SUCCESS && dwType == REG_SZ ? std::string(sz) : "<none>";
+}
+
+// The names of an HKCR key's sub-keys, sorted.
+std::vector<std::string> subKeys(const std::string& key)
+{
+    std::vector<std::string> names;
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return names;
+    char sz[256];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD dwSize = sizeof sz;
+        if (RegEnumKeyExA(hKey, i, sz, &dwSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(sz, dwSize);
+    }
+    RegCloseKey(hKey);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 bool boKeyExists(const std::string& key)
@@ -105,6 +127,14 @@ TEST(DiagIERegistration, Regsvr32WritesTheControlsKeysAndRemovesThem)
     EXPECT_EQ("Feldane.OBPPDiagIE.1", strValue(k + "\\ProgID"));
     EXPECT_EQ("Feldane.OBPPDiagIE", strValue(k + "\\VersionIndependentProgID"));
     EXPECT_TRUE(boKeyExists("TypeLib\\{BF5FFE47-ECDF-47ce-A207-57E747EE5365}\\1.0"));
+    // Nothing more than the control's own keys.
+    const std::vector<std::string> expected = {"Control",        "InprocServer32", "MiscStatus",
+                                               "ProgID",         "Programmable",   "ToolboxBitmap32",
+                                               "TypeLib",        "Version",        "VersionIndependentProgID"};
+    EXPECT_EQ(expected, subKeys(k));
+    EXPECT_EQ(std::vector<std::string>{"1"}, subKeys(k + "\\MiscStatus"));
+    EXPECT_EQ(std::vector<std::string>{"CLSID"}, subKeys("Feldane.OBPPDiagIE.1"));
+    EXPECT_EQ((std::vector<std::string>{"CLSID", "CurVer"}), subKeys("Feldane.OBPPDiagIE"));
     // The toolbox picture the registration names is in the library.
     HMODULE hDll = LoadLibraryExA(strDll().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     ASSERT_NE(nullptr, hDll);
