@@ -18,7 +18,12 @@ using namespace FdHostTest;
 
 namespace
 {
+// What the installer left as "FdGame": the plug-in replaces it with its own
+// version when a browser first initialises it.
 constexpr DWORD kSuiteVersion = 999999;
+// npfdg.dll's file version 1.0.0.1 as pages compare it; install.htm asks for
+// exactly this (instance "current") and for one more (instance "old").
+constexpr DWORD kPluginVersion = 1001;
 const char kFakeDllClsid[] = "{40C79732-961D-423C-907E-E78BEC0325EF}";
 // What testbed/plugindemo/data.bin holds once opened with the files key.
 const char kDataPlain[] = "Param\xE8tres B, enveloppe n\xB0"
@@ -64,6 +69,31 @@ void vSetupSuite()
     ASSERT_NE(nullptr, lpRegister);
     ASSERT_EQ(S_OK, lpRegister());
     FreeLibrary(hDll);
+}
+
+DWORD dwInstalledVersion()
+{
+    DWORD dwValue = 0, dwSize = sizeof dwValue;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\FdGame", "FdGame", RRF_RT_REG_DWORD, nullptr, &dwValue,
+                 &dwSize);
+    return dwValue;
+}
+
+// ((a*10 + b)*10 + c)*10 + d of npfdg.dll's file version a.b.c.d.
+DWORD dwPluginFileVersion()
+{
+    const std::string strDll = strProgramFolder() + "npfdg.dll";
+    DWORD dwHandle = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(strDll.c_str(), &dwHandle));
+    VS_FIXEDFILEINFO* lpFixed = nullptr;
+    UINT uLength = 0;
+    if (info.empty() ||
+        !GetFileVersionInfoA(strDll.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&lpFixed), &uLength) || !lpFixed)
+        return 0;
+    const DWORD a = HIWORD(lpFixed->dwFileVersionMS) & 0xFF, b = LOWORD(lpFixed->dwFileVersionMS) & 0xFF;
+    const DWORD c = HIWORD(lpFixed->dwFileVersionLS) & 0xFF, d = LOWORD(lpFixed->dwFileVersionLS) & 0xFF;
+    return ((a * 10 + b) * 10 + c) * 10 + d;
 }
 
 // A host session of its own: the fake component logs to <dir>\cmpt.log.
@@ -164,22 +194,28 @@ TEST(NpfdgVersions, MajorOneIsRefusedAndUrlNotifyComesFromMinorNine)
 }
 
 // ---- An EMBED that asks for a newer suite opens the installer page and
-// applies no attribute read after the version. Disabled: the instance that
-// asks for the installed version opens the installer page too.
-TEST(NpfdgInstallCheck, DISABLED_OldSuiteOpensTheInstallPageAndStops)
+// applies no attribute read after the version; one that asks for exactly the
+// installed version applies them all. The installed version is the one the
+// plug-in writes when it starts, not the installer's value: a page written
+// against the installer's value (999999) sent both instances to the installer.
+TEST(NpfdgInstallCheck, OldSuiteOpensTheInstallPageAndStops)
 {
     vSetupSuite();
+    ASSERT_EQ(kPluginVersion, dwPluginFileVersion()) << "install.htm asks for versions around this one";
     const SHostRun run = runPage("install", {"--page", strWebUrl("/install.htm")});
     ASSERT_EQ(0, run.lExit) << run.strDir;
+    EXPECT_EQ(kPluginVersion, dwInstalledVersion()) << "written by the plug-in at its start";
     const std::string old = strInstanceOf(run.host, "old");
     const std::string current = strInstanceOf(run.host, "current");
     EXPECT_EQ("0", lineOf(run.host, "NPP_NEW", "instance", old).strGet("result"));
+    EXPECT_EQ("0", lineOf(run.host, "NPP_NEW", "instance", current).strGet("result"));
 
     const auto installs = linesOf(run.host, "NAVIGATE", "url", strWebUrl("/install-suite.htm"));
+    std::string strBy;
+    for (const SLogLine& l : installs)
+        strBy += " " + l.strGet("instance");
     ASSERT_EQ(1u, installs.size()) << "only the instance that needs a newer suite; old " << old
-                                   << ", current " << current << ", first by "
-                                   << installs[0].strGet("instance") << ", last by "
-                                   << installs.back().strGet("instance");
+                                   << ", current " << current << ", opened by" << strBy;
     EXPECT_EQ(old, installs[0].strGet("instance"));
     EXPECT_EQ("main", installs[0].strGet("frame"));
 
