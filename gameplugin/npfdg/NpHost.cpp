@@ -99,9 +99,11 @@ LRESULT CALLBACK CNpHost::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_ERASEBKGND:
+        // Erased here: the browser's procedure would paint its class brush
+        // over the background colour.
         GetClientRect(hwnd, &rc);
         lpHost->m_display.vFillBackground(reinterpret_cast<HDC>(wParam), rc);
-        break;
+        return 1;
     default:
         break;
     }
