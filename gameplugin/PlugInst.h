@@ -123,6 +123,19 @@ public:
     const char* lpszGetMessage(uint32_t dwIndex) const;
     void vSetShowProgress(bool boShow) { m_boShowProgress = boShow; }
     bool boGetShowProgress() const { return m_boShowProgress; }
+    // Progress of the counted downloads, behind the bar's lit cells. The
+    // instance is their only owner: streams, page actions and the display
+    // all go through it.
+    // Adds a download's announced bytes and counts it.
+    void vCountDownload(uint32_t dwExpected);
+    // Bytes arrived for the instance; they count while bytes are expected and
+    // downloads counted. True when the lit cells changed (the bar needs a repaint).
+    bool boAddReceived(uint32_t dwBytes);
+    // A counted download ended: counts it down and recomputes the lit cells
+    // (all counters go back to 0 with the last one).
+    void vDownloadDone();
+    uint32_t dwGetLitCells() const { return m_dwLitCells; }
+    uint32_t dwGetBytesReceived() const { return m_dwBytesReceived; }
     // Height of a status line; 0 until the display has measured the font.
     int32_t iGetLineHeight() const { return m_iLineHeight; }
     void vSetLineHeight(int32_t iHeight) { m_iLineHeight = iHeight; }
@@ -160,6 +173,7 @@ private:
     void vSetName(const char* lpszName);
     void vSetHeight(uint32_t dwHeight);
     void vReportException(const char* lpszLine, const FdBase::CExceptionBase& e) const;
+    void vComputeProgress();
 
     // Host
     IBrowserLink* m_lpBrowser;

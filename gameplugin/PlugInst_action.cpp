@@ -323,10 +323,7 @@ void CPlugInst::vLaunchApp(const char* lpszAppName, const char* lpszParamsApp, c
         {
             vPlugTrace("CPlugInst::vLaunchApp -> Chargement du composant %s", lpszUrlData);
             if (lpszSizeData && *lpszSizeData)
-            {
-                m_dwBytesExpected += static_cast<uint32_t>(lParseDecimal(lpszSizeData));
-                ++m_dwDownloadsCounted;
-            }
+                vCountDownload(static_cast<uint32_t>(lParseDecimal(lpszSizeData)));
             m_strReturnPage = sz(lpszThisPage);
             if (m_strReturnPage.size() > kUrlMax)
                 m_strReturnPage.resize(kUrlMax);

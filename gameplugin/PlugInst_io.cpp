@@ -6,6 +6,7 @@
 #include "CmptVocabulary.h"
 #include "ManageDL.h"
 #include "PlugTrace.h"
+#include "ProgressGeometry.h"
 
 #include <cstring>
 
@@ -91,6 +92,39 @@ void CPlugInst::vRepaint(const RECT* lprc)
 {
     if (m_lpBrowser)
         m_lpBrowser->vRepaint(lprc);
+}
+
+void CPlugInst::vCountDownload(uint32_t dwExpected)
+{
+    m_dwBytesExpected += dwExpected;
+    ++m_dwDownloadsCounted;
+}
+
+bool CPlugInst::boAddReceived(uint32_t dwBytes)
+{
+    if (!m_dwBytesExpected || !m_dwDownloadsCounted)
+        return false;
+    m_dwBytesReceived += dwBytes;
+    const uint32_t dwBefore = m_dwLitCells;
+    vComputeProgress();
+    return dwBefore != m_dwLitCells;
+}
+
+void CPlugInst::vDownloadDone()
+{
+    if (m_dwDownloadsCounted)
+        --m_dwDownloadsCounted;
+    vComputeProgress();
+}
+
+void CPlugInst::vComputeProgress()
+{
+    if (m_dwBytesExpected && m_dwDownloadsCounted)
+        m_dwLitCells = ProgressGeometry::ulLitCells(m_dwCellCount, m_dwBytesReceived, m_dwBytesExpected,
+                                                    m_dwDownloadsCounted);
+    else
+        // The bytes received go too: the next download starts its bar empty.
+        m_dwBytesExpected = m_dwDownloadsCounted = m_dwLitCells = m_dwBytesReceived = 0;
 }
 
 bool CPlugInst::boSetMessage(uint32_t dwIndex, const char* lpszText)

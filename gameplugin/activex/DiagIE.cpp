@@ -608,7 +608,7 @@ void CDiagIE::vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwE
 void CDiagIE::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boNewNaming, uint32_t dwExpected)
 {
     auto record = std::make_unique<CStreamRecord>(eKind, boNewNaming, dwExpected, kHeapAllocator);
-    if (!record->boBegin(*m_lpInst, *m_lpDisplay, lpszUrl))
+    if (!record->boBegin(*m_lpInst, lpszUrl))
         return;
     const uint64_t ulId = m_ulNextRecord++;
     m_transfers[ulId].record = std::move(record);

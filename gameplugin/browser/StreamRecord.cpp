@@ -1,6 +1,5 @@
 #include "StreamRecord.h"
 
-#include "InstanceDisplay.h"
 #include "PlugInst.h"
 #include "PlugTrace.h"
 #include "UrlFileName.h"
@@ -27,16 +26,15 @@ CStreamRecord::~CStreamRecord()
     vCloseFile();
 }
 
-bool CStreamRecord::boBegin(CPlugInst& inst, CInstanceDisplay& display, const char* lpszUrl)
+bool CStreamRecord::boBegin(CPlugInst& inst, const char* lpszUrl)
 {
     CPlugTrace trace(inst.lpszGetTraceLabel(), "CPlugInst::boDownload_Begin", "(stream=%p, url=%s)",
                      static_cast<void*>(this), sz(lpszUrl));
     m_lpOwner = &inst;
-    m_lpDisplay = &display;
     m_strUrl = std::string(sz(lpszUrl)).substr(0, kUrlMax);
     if (m_dwExpected)
     {
-        display.vCountDownload(m_dwExpected);
+        inst.vCountDownload(m_dwExpected);
         m_boCounted = true;
     }
     if (m_eKind == EKind::File)
@@ -131,7 +129,9 @@ bool CStreamRecord::boGetData(const void* lpBytes, uint32_t ulLength, uint32_t* 
         dwError = m_dwLastError;
         return false;
     }
-    if (m_boCounted && m_lpDisplay->boAddReceived(ulLength))
+    // Every stream's bytes count while the instance expects some (a component
+    // package announced by its page arrives through an uncounted stream).
+    if (m_lpOwner->boAddReceived(ulLength))
     {
         const RECT rcBar = m_lpOwner->rcGetProgressBar();
         m_lpOwner->vRepaint(&rcBar);
@@ -172,7 +172,7 @@ void CStreamRecord::vEnd(bool boOk, HRESULT hrError)
         hrError = kHrNetworkFailure;
     if (m_boCounted)
     {
-        m_lpDisplay->vDownloadDone();
+        inst.vDownloadDone();
         const RECT rcBar = inst.rcGetProgressBar();
         inst.vRepaint(&rcBar);
     }

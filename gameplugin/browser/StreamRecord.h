@@ -12,7 +12,6 @@
 #include <string>
 
 class CPlugInst;
-class CInstanceDisplay;
 
 class CStreamRecord
 {
@@ -35,9 +34,10 @@ public:
     CStreamRecord& operator=(const CStreamRecord&) = delete;
 
     // Takes the owner and the address (cut to kUrlMax); counts the expected
-    // bytes; opens the file or the buffer. False when that failed: the record
-    // has then ended with failure (and reported it) and must only be deleted.
-    bool boBegin(CPlugInst& inst, CInstanceDisplay& display, const char* lpszUrl);
+    // bytes in the owner's progress; opens the file or the buffer. False when
+    // that failed: the record has then ended with failure (and reported it)
+    // and must only be deleted.
+    bool boBegin(CPlugInst& inst, const char* lpszUrl);
     // Keeps the bytes; false with the error (the record's Windows error, or
     // kErrNoOwner) when they cannot be kept.
     bool boGetData(const void* lpBytes, uint32_t ulLength, uint32_t* lpdwError);
@@ -67,7 +67,6 @@ private:
     CStreamBuffer m_buffer;
     std::string m_strUrl;
     CPlugInst* m_lpOwner = nullptr;
-    CInstanceDisplay* m_lpDisplay = nullptr;
     bool m_boNewNaming;
     uint32_t m_dwLastError = 0;
     uint32_t m_dwExpected;

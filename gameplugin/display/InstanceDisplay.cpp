@@ -102,7 +102,7 @@ void CInstanceDisplay::vDrawContent(HDC hdc, const RECT& rc)
         const uint32_t ulCells = ProgressGeometry::ulCellCount(m_inst.dwGetWidth());
         const ProgressGeometry::SRect bar =
             ProgressGeometry::rcBar(m_inst.dwGetWidth(), m_inst.dwGetHeight());
-        const uint32_t ulDrawn = ProgressGeometry::ulDrawnCells(m_ulLitCells, ulCells);
+        const uint32_t ulDrawn = ProgressGeometry::ulDrawnCells(m_inst.dwGetLitCells(), ulCells);
         for (uint32_t i = 0; i < ulDrawn; ++i)
         {
             const RECT rcCell = rcFrom(ProgressGeometry::rcCell(bar, i));
@@ -152,38 +152,4 @@ void CInstanceDisplay::vHandRedirect(HENHMETAFILE hPicture)
     ++s_iRedirectDepth;
     lpTarget->vRepaint(nullptr);
     --s_iRedirectDepth;
-}
-
-void CInstanceDisplay::vCountDownload(uint32_t ulExpected)
-{
-    if (!ulExpected)
-        return;
-    m_ulExpected += ulExpected;
-    ++m_ulDownloads;
-}
-
-bool CInstanceDisplay::boAddReceived(uint32_t ulBytes)
-{
-    if (!m_ulExpected || !m_ulDownloads)
-        return false;
-    m_ulReceived += ulBytes;
-    const uint32_t ulBefore = m_ulLitCells;
-    vComputeProgress();
-    return ulBefore != m_ulLitCells;
-}
-
-void CInstanceDisplay::vDownloadDone()
-{
-    if (m_ulDownloads)
-        --m_ulDownloads;
-    vComputeProgress();
-}
-
-void CInstanceDisplay::vComputeProgress()
-{
-    const uint32_t ulCells = ProgressGeometry::ulCellCount(m_inst.dwGetWidth());
-    if (m_ulExpected && m_ulDownloads)
-        m_ulLitCells = ProgressGeometry::ulLitCells(ulCells, m_ulReceived, m_ulExpected, m_ulDownloads);
-    else
-        m_ulExpected = m_ulDownloads = m_ulLitCells = m_ulReceived = 0;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // What one plug-in instance shows in its window: background, the 50 status
-// lines, the progress bar and the picture, and the download counts behind the
-// bar. Owned by the host beside its CPlugInst; runs on the host's thread.
+// lines, the progress bar (lit cells counted by the instance) and the picture.
+// Owned by the host beside its CPlugInst; runs on the host's thread.
 #include "PageTextParsers.h"
 
 #include <windows.h>
@@ -31,17 +31,7 @@ public:
     // 2 italic, 4 underline, 8 strike-out); null when it cannot be made.
     static HFONT EzCreateFont(HDC hdc, const CFontTextRecord& font, bool boLogicalResolution);
 
-    // Download counts. A counted download adds its expected bytes.
-    void vCountDownload(uint32_t ulExpected);
-    // Bytes arrived; true when the lit cells changed (the bar needs a repaint).
-    bool boAddReceived(uint32_t ulBytes);
-    // A counted download ended: counts down and recomputes the lit cells.
-    void vDownloadDone();
-    uint32_t ulGetLitCells() const { return m_ulLitCells; }
-    void vSetLitCells(uint32_t ulLit) { m_ulLitCells = ulLit; }
-
 private:
-    void vComputeProgress();
     void vDrawContent(HDC hdc, const RECT& rc);
     void vHandRedirect(HENHMETAFILE hPicture);
     void vForgetFont();
@@ -49,9 +39,5 @@ private:
     CPlugInst& m_inst;
     HDC m_hdcCached = nullptr;
     HFONT m_hFont = nullptr;
-    uint32_t m_ulReceived = 0;
-    uint32_t m_ulExpected = 0;
-    uint32_t m_ulDownloads = 0;
-    uint32_t m_ulLitCells = 0;
     static int s_iRedirectDepth; // breaks redirect cycles
 };

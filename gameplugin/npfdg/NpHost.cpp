@@ -99,9 +99,11 @@ LRESULT CALLBACK CNpHost::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
         return 0;
     }
     case WM_ERASEBKGND:
+        // Erased here: the browser's procedure would paint its class brush
+        // over the background colour.
         GetClientRect(hwnd, &rc);
         lpHost->m_display.vFillBackground(reinterpret_cast<HDC>(wParam), rc);
-        break;
+        return 1;
     default:
         break;
     }
@@ -150,7 +152,7 @@ void CNpHost::vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwE
 void CNpHost::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boNewNaming, uint32_t dwExpected)
 {
     auto record = std::make_unique<CStreamRecord>(eKind, boNewNaming, dwExpected, NpBrowser::allocator());
-    if (!record->boBegin(m_inst, m_display, lpszUrl))
+    if (!record->boBegin(m_inst, lpszUrl))
         return;
     const uint64_t ulId = m_ulNextId++;
     CStreamRecord* lpRecord = record.get();
@@ -229,7 +231,7 @@ NPError CNpHost::NewStream(NPStream* lpStream)
         // A stream nobody asked for (the EMBED's own source): read as an action.
         auto record =
             std::make_unique<CStreamRecord>(CStreamRecord::EKind::Memory, false, 0, NpBrowser::allocator());
-        if (!record->boBegin(m_inst, m_display, lpStream->url))
+        if (!record->boBegin(m_inst, lpStream->url))
             return NPERR_OUT_OF_MEMORY_ERROR;
         ulId = m_ulNextId++;
         m_records[ulId] = std::move(record);

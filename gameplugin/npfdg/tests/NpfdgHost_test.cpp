@@ -22,7 +22,26 @@ void vSetupSuite(const std::string& strInstallDir)
                    static_cast<DWORD>(strInstallDir.size() + 1));
     RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
                    sizeof kSuiteVersion);
+    // The plug-in's trace goes to files (C:\FDGAME<date and hour>).
+    const DWORD dwOn = 1;
+    RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOn), sizeof dwOn);
     RegCloseKey(hKey);
+}
+
+// Every trace file of the plug-in, one after the other.
+std::string strPluginTrace()
+{
+    std::string strText;
+    WIN32_FIND_DATAA found = {};
+    HANDLE hFind = FindFirstFileA("C:\\FDGAME*", &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return strText;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            strText += strReadFile(std::string("C:\\") + found.cFileName);
+    while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return strText;
 }
 
 std::string strInstanceOf(const Log& host, const std::string& name)
@@ -105,5 +124,57 @@ TEST_F(NpfdgPage, ActionRunsOnlyWhenItsStreamEndsWell)
     EXPECT_EQ("1", cut.strGet("reason")) << "the stand-in cuts this stream";
     EXPECT_TRUE(linesOf(h, "NAVIGATE", "url", strWebUrl("/cut.htm")).empty())
         << "an action cut short is not run";
+}
+// The plug-in's attribute list holds the EMBED's attributes in page order:
+// its trace of the list it translates is the page's pairs, one after the other.
+TEST_F(NpfdgPage, AttributesReachThePlugInInPageOrder)
+{
+    const std::string strTrace = strPluginTrace();
+    ASSERT_FALSE(strTrace.empty()) << "no trace file C:\\FDGAME*";
+    for (const char* name : {"good", "cut"})
+    {
+        const SLogLine created = lineOf(run().host, "NPP_NEW", "instance", strInstanceOf(run().host, name));
+        const auto names = created.all("argn");
+        const auto values = created.all("argv");
+        ASSERT_EQ(names.size(), values.size()) << name;
+        ASSERT_GE(names.size(), 5u) << name;
+        EXPECT_EQ("type", names[0]) << name;
+        std::string strList;
+        for (size_t i = 0; i < names.size(); ++i)
+            strList += names[i] + "\xA3\xA3" + values[i] + "\xA3\xA3";
+        const std::string strLine = "CPlugInst::boTranslateParameters start (param\xE8tres=" + strList + ")";
+        EXPECT_NE(std::string::npos, strTrace.find(strLine)) << name << ": " << strLine;
+    }
+}
+
+// A window taken away (a new one, or none) runs the host's own procedure
+// again; the window given stays subclassed while the plug-in has it.
+TEST_F(NpfdgPage, AWindowTakenAwayGetsTheHostsProcedureBack)
+{
+    for (const char* name : {"good", "cut"})
+    {
+        const auto sets = linesOf(run().host, "NPP_SETWINDOW", "instance", strInstanceOf(run().host, name));
+        ASSERT_EQ(4u, sets.size()) << name;
+        struct
+        {
+            const char* why;
+            const char* proc;      // "" when no window is given
+            const char* left_proc; // "" when no window is taken away
+        } const expected[] = {
+            {"create", "other", ""},
+            {"same", "other", ""},
+            {"new", "other", "own"},
+            {"null", "", "own"},
+        };
+        for (size_t i = 0; i < sets.size(); ++i)
+        {
+            EXPECT_EQ(expected[i].why, sets[i].strGet("why")) << name << " " << i;
+            EXPECT_EQ(expected[i].proc, sets[i].strGet("proc")) << name << " " << expected[i].why;
+            EXPECT_EQ(expected[i].left_proc, sets[i].strGet("left_proc")) << name << " " << expected[i].why;
+        }
+        EXPECT_EQ(sets[1].strGet("hwnd"), sets[2].strGet("left"))
+            << name << ": the window of create and same";
+        EXPECT_EQ(sets[2].strGet("hwnd"), sets[3].strGet("left")) << name << ": the new window";
+    }
 }
 } // namespace

@@ -12,13 +12,19 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 using namespace FdHostTest;
 
 namespace
 {
+// What the installer left as "FdGame": the plug-in replaces it with its own
+// version when a browser first initialises it.
 constexpr DWORD kSuiteVersion = 999999;
+// npfdg.dll's file version 1.0.0.1 as pages compare it; install.htm asks for
+// exactly this (instance "current") and for one more (instance "old").
+constexpr DWORD kPluginVersion = 1001;
 const char kFakeDllClsid[] = "{40C79732-961D-423C-907E-E78BEC0325EF}";
 // What testbed/plugindemo/data.bin holds once opened with the files key.
 const char kDataPlain[] = "Param\xE8tres B, enveloppe n\xB0"
@@ -66,6 +72,31 @@ void vSetupSuite()
     FreeLibrary(hDll);
 }
 
+DWORD dwInstalledVersion()
+{
+    DWORD dwValue = 0, dwSize = sizeof dwValue;
+    RegGetValueA(HKEY_LOCAL_MACHINE, "Software\\FdGame", "FdGame", RRF_RT_REG_DWORD, nullptr, &dwValue,
+                 &dwSize);
+    return dwValue;
+}
+
+// ((a*10 + b)*10 + c)*10 + d of npfdg.dll's file version a.b.c.d.
+DWORD dwPluginFileVersion()
+{
+    const std::string strDll = strProgramFolder() + "npfdg.dll";
+    DWORD dwHandle = 0;
+    std::vector<char> info(GetFileVersionInfoSizeA(strDll.c_str(), &dwHandle));
+    VS_FIXEDFILEINFO* lpFixed = nullptr;
+    UINT uLength = 0;
+    if (info.empty() ||
+        !GetFileVersionInfoA(strDll.c_str(), 0, static_cast<DWORD>(info.size()), info.data()) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&lpFixed), &uLength) || !lpFixed)
+        return 0;
+    const DWORD a = HIWORD(lpFixed->dwFileVersionMS) & 0xFF, b = LOWORD(lpFixed->dwFileVersionMS) & 0xFF;
+    const DWORD c = HIWORD(lpFixed->dwFileVersionLS) & 0xFF, d = LOWORD(lpFixed->dwFileVersionLS) & 0xFF;
+    return ((a * 10 + b) * 10 + c) * 10 + d;
+}
+
 // A host session of its own: the fake component logs to <dir>\cmpt.log.
 SHostRun runPage(const std::string& name, std::vector<std::string> args)
 {
@@ -85,6 +116,45 @@ std::vector<std::string> cmptLines(const SHostRun& run)
     while (std::getline(in, line))
         lines.push_back(line.substr(line.find('|') + 1));
     return lines;
+}
+
+// One command the fake component was given, with the parameters set before it.
+struct SCmptCommand
+{
+    std::string strName;
+    std::map<std::string, std::string> params;
+};
+
+std::vector<SCmptCommand> cmptCommands(const std::vector<std::string>& lines)
+{
+    const std::string kSet = "dll|SetParameter|", kRun = "dll|ExecuteCmd|";
+    std::vector<SCmptCommand> commands;
+    SCmptCommand pending;
+    for (const std::string& l : lines)
+        if (l.rfind(kSet, 0) == 0)
+        {
+            const size_t ulBar = l.find('|', kSet.size());
+            pending.params[l.substr(kSet.size(), ulBar - kSet.size())] =
+                ulBar == std::string::npos ? std::string() : l.substr(ulBar + 1);
+        }
+        else if (l.rfind(kRun, 0) == 0)
+        {
+            pending.strName = l.substr(kRun.size());
+            commands.push_back(pending);
+            pending = SCmptCommand();
+        }
+    return commands;
+}
+
+// The answers (DLDONE or DLERR) given for one download's user data.
+std::vector<SCmptCommand> downloadAnswers(const SHostRun& run, const std::string& strUserData)
+{
+    std::vector<SCmptCommand> answers;
+    for (const SCmptCommand& c : cmptCommands(cmptLines(run)))
+        if ((c.strName == "DLDONE" || c.strName == "DLERR") && c.params.count("DLUSRD") &&
+            c.params.at("DLUSRD") == strUserData)
+            answers.push_back(c);
+    return answers;
 }
 
 bool boHas(const std::vector<std::string>& lines, const std::string& line)
@@ -164,22 +234,28 @@ TEST(NpfdgVersions, MajorOneIsRefusedAndUrlNotifyComesFromMinorNine)
 }
 
 // ---- An EMBED that asks for a newer suite opens the installer page and
-// applies no attribute read after the version. Disabled: the instance that
-// asks for the installed version opens the installer page too.
-TEST(NpfdgInstallCheck, DISABLED_OldSuiteOpensTheInstallPageAndStops)
+// applies no attribute read after the version; one that asks for exactly the
+// installed version applies them all. The installed version is the one the
+// plug-in writes when it starts, not the installer's value: a page written
+// against the installer's value (999999) sent both instances to the installer.
+TEST(NpfdgInstallCheck, OldSuiteOpensTheInstallPageAndStops)
 {
     vSetupSuite();
+    ASSERT_EQ(kPluginVersion, dwPluginFileVersion()) << "install.htm asks for versions around this one";
     const SHostRun run = runPage("install", {"--page", strWebUrl("/install.htm")});
     ASSERT_EQ(0, run.lExit) << run.strDir;
+    EXPECT_EQ(kPluginVersion, dwInstalledVersion()) << "written by the plug-in at its start";
     const std::string old = strInstanceOf(run.host, "old");
     const std::string current = strInstanceOf(run.host, "current");
     EXPECT_EQ("0", lineOf(run.host, "NPP_NEW", "instance", old).strGet("result"));
+    EXPECT_EQ("0", lineOf(run.host, "NPP_NEW", "instance", current).strGet("result"));
 
     const auto installs = linesOf(run.host, "NAVIGATE", "url", strWebUrl("/install-suite.htm"));
+    std::string strBy;
+    for (const SLogLine& l : installs)
+        strBy += " " + l.strGet("instance");
     ASSERT_EQ(1u, installs.size()) << "only the instance that needs a newer suite; old " << old
-                                   << ", current " << current << ", first by "
-                                   << installs[0].strGet("instance") << ", last by "
-                                   << installs.back().strGet("instance");
+                                   << ", current " << current << ", opened by" << strBy;
     EXPECT_EQ(old, installs[0].strGet("instance"));
     EXPECT_EQ("main", installs[0].strGet("frame"));
 
@@ -190,7 +266,10 @@ TEST(NpfdgInstallCheck, DISABLED_OldSuiteOpensTheInstallPageAndStops)
 }
 
 // ---- The game page: keys, then LAUNCHAPP of the fake component, which
-// downloads data.bin (DOWNLOAD2) and answers the page twice (SEND).
+// downloads data.bin (DOWNLOAD2), answers the page twice (SEND), writes two
+// status lines (SETMSG), hides and shows the bar and starts held.bin, which the
+// web stand-in sends in two parts 10 s apart: the session ends (and the
+// screenshot is taken) between them.
 class NpfdgGamePage : public ::testing::Test
 {
 protected:
@@ -203,8 +282,8 @@ protected:
             if (c == '/')
                 c = '\\';
         DeleteFileA(s_strShot.c_str());
-        s_run = new SHostRun(runPage(
-            "game", {"--page", strWebUrl("/game.htm"), "--steps", "same,new", "--screenshot", s_strShot}));
+        s_run = new SHostRun(runPage("game", {"--page", strWebUrl("/game.htm"), "--steps", "same,new",
+                                              "--screenshot", s_strShot, "--quit-after-ms", "5000"}));
     }
     static void TearDownTestSuite()
     {
@@ -233,16 +312,16 @@ TEST_F(NpfdgGamePage, TheDownloadIsServedAndAnswered)
 {
     const SLogLine end = lineOf(run().host, "STREAM_END", "url", strWebUrl("/data.bin"));
     EXPECT_EQ("0", end.strGet("reason")) << "served whole by the web stand-in";
-    const auto lines = cmptLines(run());
-    EXPECT_TRUE(boHas(lines, "dll|SetParameter|DLUSRD|7"));
-    EXPECT_TRUE(boHas(lines, "dll|ExecuteCmd|DLDONE"));
-    EXPECT_FALSE(boHas(lines, "dll|ExecuteCmd|DLERR"));
-    std::string strPath;
-    for (const std::string& l : lines)
-        if (l.rfind("dll|SetParameter|DLPATH|", 0) == 0)
-            strPath = l.substr(24);
-    ASSERT_FALSE(strPath.empty());
-    EXPECT_EQ(kDataPlain, strReadFile(strPath)) << "opened with the files key";
+    const auto answers = downloadAnswers(run(), "7");
+    ASSERT_EQ(1u, answers.size()) << run().strDir;
+    EXPECT_EQ("DLDONE", answers[0].strName);
+    ASSERT_TRUE(answers[0].params.count("DLPATH"));
+    EXPECT_EQ(kDataPlain, strReadFile(answers[0].params.at("DLPATH"))) << "opened with the files key";
+
+    // held.bin is still arriving when the session ends: its transfer is cut.
+    const auto held = downloadAnswers(run(), "8");
+    ASSERT_EQ(1u, held.size()) << run().strDir;
+    EXPECT_EQ("DLERR", held[0].strName);
 }
 
 TEST_F(NpfdgGamePage, SendsOpenTheAnswerPagesInTheirFrames)
@@ -286,5 +365,78 @@ TEST_F(NpfdgGamePage, WindowChangesAndTheScreenshot)
         << s_strShot;
     EXPECT_EQ(800u, pixels.dwWidth);
     EXPECT_EQ(600u, pixels.dwHeight);
+}
+
+// The plug-in area in the screenshot: the page's background colour, the two
+// status lines the component set (text colour), the progress bar's cells in
+// the highlight colour. data.bin (170 bytes) has arrived and held.bin (170
+// bytes announced) has sent its first 100: (40 - 1) * 270 / 340 = 30 cells.
+TEST_F(NpfdgGamePage, ThePluginAreaShowsBackgroundLinesAndCells)
+{
+    const SLogLine shot = lineOf(run().host, "SCREENSHOT");
+    ASSERT_EQ("0", shot.strGet("error")) << run().strDir;
+    const std::string bytes = strReadFile(s_strShot);
+    FdBrowserHost::SPixels pixels;
+    ASSERT_TRUE(
+        FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels));
+    const auto windows = linesOf(run().host, "NPP_SETWINDOW", "instance", strInstanceOf(run().host, "game"));
+    ASSERT_FALSE(windows.empty());
+    const int x0 = std::atoi(windows.back().strGet("x").c_str());
+    const int y0 = std::atoi(windows.back().strGet("y").c_str());
+    const int w = std::atoi(windows.back().strGet("width").c_str());
+    const int h = std::atoi(windows.back().strGet("height").c_str());
+    ASSERT_EQ(400, w);
+    ASSERT_EQ(120, h);
+    ASSERT_LE(static_cast<uint32_t>(x0 + w), pixels.dwWidth);
+    ASSERT_LE(static_cast<uint32_t>(y0 + h), pixels.dwHeight);
+    auto at = [&](int x, int y)
+    {
+        const uint8_t* p = &pixels.bgrx[(static_cast<size_t>(y0 + y) * pixels.dwWidth + (x0 + x)) * 4];
+        return RGB(p[2], p[1], p[0]);
+    };
+    auto count = [&](int left, int top, int right, int bottom, COLORREF cr)
+    {
+        int n = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x)
+                n += at(x, y) == cr;
+        return n;
+    };
+    const COLORREF crBack = RGB(0x00, 0x33, 0x66), crText = RGB(0xFF, 0xFF, 0xFF);
+    const COLORREF crCell = GetSysColor(COLOR_HIGHLIGHT);
+
+    // Status lines are one text height apart, measured as the plug-in does.
+    int iLine = 0;
+    if (HDC hdc = GetDC(nullptr))
+    {
+        TEXTMETRICA tm = {};
+        GetTextMetricsA(hdc, &tm);
+        iLine = tm.tmHeight;
+        ReleaseDC(nullptr, hdc);
+    }
+    ASSERT_GT(iLine, 0);
+    const int iBarTop = h - 11;
+    ASSERT_LT(2 * iLine, iBarTop);
+    EXPECT_GT(count(0, 0, w, iLine, crText), 20) << "line 0";
+    EXPECT_GT(count(0, iLine, w, 2 * iLine, crText), 20) << "line 1";
+    const int iMiddle = w * (iBarTop - 2 * iLine);
+    EXPECT_EQ(iMiddle, count(0, 2 * iLine, w, iBarTop, crBack)) << "below the lines: only the background";
+    EXPECT_EQ(w, count(0, h - 1, w, h, crBack)) << "under the bar";
+
+    std::string strCells;
+    int iLit = 0;
+    for (int i = 0; i < w / 10; ++i)
+    {
+        const bool boLit = count(10 * i, iBarTop, 10 * i + 8, h - 1, crCell) == 8 * 10;
+        iLit += boLit;
+        strCells += boLit ? '#' : (count(10 * i, iBarTop, 10 * i + 10, h - 1, crBack) == 10 * 10 ? '.' : '?');
+        if (boLit)
+        {
+            EXPECT_EQ(2 * 10, count(10 * i + 8, iBarTop, 10 * i + 10, h - 1, crBack))
+                << "gap after cell " << i;
+        }
+    }
+    EXPECT_EQ(std::string(30, '#') + std::string(10, '.'), strCells) << s_strShot;
+    EXPECT_EQ(30, iLit);
 }
 } // namespace

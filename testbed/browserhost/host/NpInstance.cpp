@@ -18,6 +18,16 @@ std::string strPtr(const void* p)
     return sz;
 }
 
+// "own" when the window runs the host's procedure (its class's), "other" while
+// a plug-in has subclassed it.
+const char* pszProcOf(HWND hwnd)
+{
+    return GetWindowLongPtrA(hwnd, GWLP_WNDPROC) ==
+                   static_cast<LONG_PTR>(GetClassLongPtrA(hwnd, GCLP_WNDPROC))
+               ? "own"
+               : "other";
+}
+
 // Reads a file to post; false when it cannot be read or is too large.
 bool boReadPostFile(const std::string& path, std::string* pData)
 {
@@ -119,7 +129,7 @@ bool CNpInstance::boCreate(const RECT& rc)
     return true;
 }
 
-NPError CNpInstance::eSetWindow(const char* pszWhy)
+NPError CNpInstance::eSetWindow(const char* pszWhy, HWND hwndLeft)
 {
     NPError err = NPERR_GENERIC_ERROR;
     if (funcs().setwindow)
@@ -127,15 +137,21 @@ NPError CNpInstance::eSetWindow(const char* pszWhy)
         CHostSession::CCallGuard guard(m_session);
         err = funcs().setwindow(&m_npp, &m_window);
     }
-    m_session.log().vWrite(SLogLine("NPP_SETWINDOW")
-                               .addInt("instance", m_id)
-                               .add("why", pszWhy)
-                               .add("hwnd", strPtr(m_window.window))
-                               .addInt("x", m_window.x)
-                               .addInt("y", m_window.y)
-                               .addInt("width", m_window.width)
-                               .addInt("height", m_window.height)
-                               .addInt("result", err));
+    SLogLine line("NPP_SETWINDOW");
+    line.addInt("instance", m_id)
+        .add("why", pszWhy)
+        .add("hwnd", strPtr(m_window.window))
+        .addInt("x", m_window.x)
+        .addInt("y", m_window.y)
+        .addInt("width", m_window.width)
+        .addInt("height", m_window.height)
+        .addInt("result", err);
+    HWND hwndGiven = static_cast<HWND>(m_window.window);
+    if (hwndGiven && IsWindow(hwndGiven))
+        line.add("proc", pszProcOf(hwndGiven));
+    if (hwndLeft && IsWindow(hwndLeft))
+        line.add("left", strPtr(hwndLeft)).add("left_proc", pszProcOf(hwndLeft));
+    m_session.log().vWrite(line);
     return err;
 }
 
@@ -467,16 +483,19 @@ void CNpInstance::vStep(const SStep& step)
         HWND old = m_hwnd;
         m_hwnd = CHostWindow::hwndCreatePluginWindow(m_session.hwndMain(), m_rc);
         m_window.window = m_hwnd;
-        eSetWindow("new");
+        eSetWindow("new", old);
         // The old window goes once the plug-in has left it.
         if (old)
             DestroyWindow(old);
         break;
     }
     case EStep::NullWindow:
+    {
+        HWND left = static_cast<HWND>(m_window.window);
         m_window.window = nullptr;
-        eSetWindow("null");
+        eSetWindow("null", left);
         break;
+    }
     case EStep::Resize:
         m_rc.right = m_rc.left + static_cast<LONG>(step.a);
         m_rc.bottom = m_rc.top + static_cast<LONG>(step.b);

@@ -76,7 +76,10 @@ private:
 
     void vStartStream(const std::string& method, const std::string& absUrl, const std::string& body,
                       const std::string& requestedUrl, bool boNotify, void* notifyData);
-    NPError eSetWindow(const char* pszWhy);
+    // NPP_SetWindow with m_window; hwndLeft is the window given before when the
+    // call takes it away (a new window or none), so the log shows whether the
+    // plug-in gave it its procedure back.
+    NPError eSetWindow(const char* pszWhy, HWND hwndLeft = nullptr);
     SOutStream* pFindOut(NPStream* p);
     CNpInStream* pFindIn(NPStream* p);
 

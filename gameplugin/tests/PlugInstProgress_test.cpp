@@ -1,0 +1,129 @@
+// The progress counters of an instance, fed by its stream records and by the
+// page's component packages: one set of counters, read back through the
+// instance's getters, with the bar repainted when its lit cells change.
+#include "InstTestSupport.h"
+#include "PlugInst.h"
+#include "StreamRecord.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+using namespace InstTest;
+
+namespace
+{
+void* lpAlloc(uint32_t ulSize)
+{
+    return std::malloc(ulSize);
+}
+
+void vFree(void* lp)
+{
+    std::free(lp);
+}
+
+const CStreamBuffer::SAllocator kAllocator = {&lpAlloc, &vFree};
+
+class PlugInstProgress : public CInstTest
+{
+protected:
+    // 100 pixels wide: 10 cells; the bar is (0, 39, 100, 49).
+    std::unique_ptr<CPlugInst> lpInstance() { return lpNewInstance({{"width", "100"}, {"height", "50"}}); }
+
+    std::unique_ptr<CStreamRecord> lpStart(CPlugInst& inst, CStreamRecord::EKind eKind, uint32_t dwExpected,
+                                           const std::string& strUrl)
+    {
+        auto record = std::make_unique<CStreamRecord>(eKind, true, dwExpected, kAllocator);
+        EXPECT_TRUE(record->boBegin(inst, strUrl.c_str())) << strUrl;
+        return record;
+    }
+
+    static void vWrite(CStreamRecord& record, uint32_t ulLength)
+    {
+        const std::string bytes(ulLength, 'x');
+        uint32_t dwError = 0;
+        EXPECT_TRUE(record.boGetData(bytes.data(), ulLength, &dwError)) << dwError;
+    }
+
+    static void vExpectCounters(const CPlugInst& inst, uint32_t dwExpected, uint32_t dwCounted,
+                                uint32_t dwReceived, uint32_t dwLit, const char* lpszWhen)
+    {
+        EXPECT_EQ(dwExpected, inst.dwGetBytesExpected()) << lpszWhen;
+        EXPECT_EQ(dwCounted, inst.dwGetDownloadsCounted()) << lpszWhen;
+        EXPECT_EQ(dwReceived, inst.dwGetBytesReceived()) << lpszWhen;
+        EXPECT_EQ(dwLit, inst.dwGetLitCells()) << lpszWhen;
+    }
+
+    const std::string kBarRepaint = "repaint 0,39,100,49";
+};
+
+// Two component downloads announced with their sizes, and an action stream
+// whose bytes count too while downloads are under way.
+TEST_F(PlugInstProgress, StreamsCountIntoTheInstance)
+{
+    auto inst = lpInstance();
+    ASSERT_EQ(10u, inst->dwGetCellCount());
+    auto first = lpStart(*inst, CStreamRecord::EKind::File, 1000, "http://127.0.0.1/first.bin");
+    vExpectCounters(*inst, 1000, 1, 0, 0, "first announced");
+    auto second = lpStart(*inst, CStreamRecord::EKind::File, 1000, "http://127.0.0.1/second.bin");
+    vExpectCounters(*inst, 2000, 2, 0, 0, "second announced");
+    EXPECT_TRUE(m_browser.calls.empty());
+
+    vWrite(*first, 500);
+    vExpectCounters(*inst, 2000, 2, 500, 2, "(10 - 1) * 500 / 2000");
+    EXPECT_EQ(std::vector<std::string>{kBarRepaint}, m_browser.calls);
+    m_browser.calls.clear();
+    vWrite(*first, 10);
+    vExpectCounters(*inst, 2000, 2, 510, 2, "the same cells");
+    EXPECT_TRUE(m_browser.calls.empty()) << "no repaint when no cell changes";
+
+    auto action = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/action.fdg");
+    vExpectCounters(*inst, 2000, 2, 510, 2, "an action stream counts no download");
+    vWrite(*action, 490);
+    vExpectCounters(*inst, 2000, 2, 1000, 4, "its bytes count");
+    action->vAbandon(false);
+
+    vWrite(*first, 490);
+    first->vEnd(true, S_OK);
+    vExpectCounters(*inst, 2000, 1, 1490, 6, "first ended");
+    m_browser.calls.clear();
+    vWrite(*second, 500);
+    vExpectCounters(*inst, 2000, 1, 1990, 8, "second nearly there");
+    second->vEnd(false, E_ABORT);
+    vExpectCounters(*inst, 0, 0, 0, 0, "the last one ended: back to an empty bar");
+    EXPECT_EQ(kBarRepaint, m_browser.calls.back());
+
+    // A new download starts from an empty bar.
+    auto third = lpStart(*inst, CStreamRecord::EKind::File, 100, "http://127.0.0.1/third.bin");
+    vWrite(*third, 50);
+    vExpectCounters(*inst, 100, 1, 50, 4, "(10 - 1) * 50 / 100");
+    third->vEnd(false, E_ABORT);
+}
+
+// Bytes that arrive while nothing is expected are not counted.
+TEST_F(PlugInstProgress, UncountedStreamsLightNothing)
+{
+    auto inst = lpInstance();
+    auto action = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/action.fdg");
+    vWrite(*action, 4000);
+    vExpectCounters(*inst, 0, 0, 0, 0, "nothing expected");
+    EXPECT_TRUE(m_browser.calls.empty());
+    action->vAbandon(false);
+}
+
+// A page's component package announced with sizedata counts in the same
+// counters; its bytes arrive through the package's action stream.
+TEST_F(PlugInstProgress, APackageAnnouncedByThePageLightsTheBar)
+{
+    auto inst = lpInstance();
+    inst->vCountDownload(2000);
+    vExpectCounters(*inst, 2000, 1, 0, 0, "announced");
+    auto package = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/pkg");
+    vWrite(*package, 1000);
+    vExpectCounters(*inst, 2000, 1, 1000, 4, "(10 - 1) * 1000 / 2000");
+    package->vAbandon(false);
+}
+} // namespace
