@@ -12,8 +12,9 @@ public:
     virtual ~IBrowserLink() = default;
 
     // Opens the address in the named frame. With no frame the browser streams
-    // the answer back to the instance, which runs it as an action buffer.
-    virtual void vOpenUrl(const char* lpszUrl, const char* lpszFrame) = 0;
+    // the answer back to the instance, which runs it as an action buffer;
+    // `dwExpectedSize` bytes of it are counted for the progress bar (0: not counted).
+    virtual void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize) = 0;
     // Shows HTML text in the named frame; false when the browser refused.
     virtual bool boPushHtml(const char* lpszHtml, const char* lpszFrame) = 0;
     // Starts fetching the address into a file for the download manager: a

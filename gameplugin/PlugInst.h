@@ -103,7 +103,7 @@ public:
 
     // ---- Browser
     // Opens an address in a frame; with no frame its answer comes back as an action.
-    void vOpenUrl(const char* lpszUrl, const char* lpszFrame);
+    void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize = 0);
     // Opens a "££" list's URL in its FRAME (lpszDefaultFrame when it has none).
     void vOpenUrlList(const char* lpszList, const char* lpszDefaultFrame);
     // Component downloads (the download manager's side).

@@ -322,13 +322,15 @@ void CPlugInst::vLaunchApp(const char* lpszAppName, const char* lpszParamsApp, c
         else if (lpszUrlData && *lpszUrlData)
         {
             vPlugTrace("CPlugInst::vLaunchApp -> Chargement du composant %s", lpszUrlData);
-            if (lpszSizeData && *lpszSizeData)
-                vCountDownload(static_cast<uint32_t>(lParseDecimal(lpszSizeData)));
             m_strReturnPage = sz(lpszThisPage);
             if (m_strReturnPage.size() > kUrlMax)
                 m_strReturnPage.resize(kUrlMax);
             boSetMessage(0, lpszGetMessageText(MessageTexts::kszDlCmpt));
-            vOpenUrl(lpszUrlData, nullptr);
+            // The package's own transfer counts its announced size, and
+            // counts it down when it ends (the bar empties after it).
+            const uint32_t dwSize =
+                lpszSizeData && *lpszSizeData ? static_cast<uint32_t>(lParseDecimal(lpszSizeData)) : 0;
+            vOpenUrl(lpszUrlData, nullptr, dwSize);
         }
         else
             vPlugTrace("!ERREUR! CPlugInst::vLaunchApp -> aucune action ne peut être entreprise pour lancer "

@@ -10,13 +10,13 @@
 
 #include <cstring>
 
-void CPlugInst::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
+void CPlugInst::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize)
 {
     CPlugTrace trace(m_szTraceLabel, "CPlugInst::lpNPN_GetURL", "(url=%s, frame=%s)", sz(lpszUrl),
                      lpszFrame ? lpszFrame : "(null)");
     if (!lpszUrl || !m_lpBrowser)
         return;
-    m_lpBrowser->vOpenUrl(lpszUrl, lpszFrame);
+    m_lpBrowser->vOpenUrl(lpszUrl, lpszFrame, dwExpectedSize);
 }
 
 void CPlugInst::vOpenUrlList(const char* lpszList, const char* lpszDefaultFrame)

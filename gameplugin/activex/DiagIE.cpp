@@ -524,14 +524,14 @@ void CDiagIE::vRepaint(const RECT* lprc)
 
 // ---- Requests to the browser
 
-void CDiagIE::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
+void CDiagIE::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize)
 {
     if (!lpszUrl)
         return;
     if (lpszFrame)
         vNavigateIE(lpszUrl, lpszFrame);
     else
-        vRequest(lpszUrl, CStreamRecord::EKind::Memory, false, 0);
+        vRequest(lpszUrl, CStreamRecord::EKind::Memory, false, dwExpectedSize);
 }
 
 void CDiagIE::vNavigateIE(const char* lpszUrl, const char* lpszFrame)

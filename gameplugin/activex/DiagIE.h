@@ -112,7 +112,7 @@ public:
     STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
 
     // ---- IBrowserLink
-    void vOpenUrl(const char* lpszUrl, const char* lpszFrame) override;
+    void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize) override;
     bool boPushHtml(const char* lpszHtml, const char* lpszFrame) override;
     void vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize) override;
     void vAbortDownload(const char* lpszUrl, bool boDeleteFile) override;

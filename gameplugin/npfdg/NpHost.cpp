@@ -131,7 +131,7 @@ void CNpHost::vRepaint(const RECT* lprc)
 
 // ---- Requests to the browser
 
-void CNpHost::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
+void CNpHost::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize)
 {
     if (!lpszUrl)
         return;
@@ -140,7 +140,7 @@ void CNpHost::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
         NpBrowser::GetURL(m_npp, lpszUrl, NpFrameName::strReduce(lpszFrame).c_str());
         return;
     }
-    vRequest(lpszUrl, CStreamRecord::EKind::Memory, false, 0);
+    vRequest(lpszUrl, CStreamRecord::EKind::Memory, false, dwExpectedSize);
 }
 
 void CNpHost::vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize)

@@ -34,7 +34,7 @@ public:
     void URLNotify(void* lpNotifyData, NPReason reason);
 
     // ---- IBrowserLink
-    void vOpenUrl(const char* lpszUrl, const char* lpszFrame) override;
+    void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize) override;
     bool boPushHtml(const char* lpszHtml, const char* lpszFrame) override;
     void vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize) override;
     void vAbortDownload(const char* lpszUrl, bool boDeleteFile) override;

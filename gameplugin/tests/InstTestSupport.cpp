@@ -66,9 +66,10 @@ void vSetText(HKEY hKey, const char* lpszName, const std::string& s)
 }
 } // namespace
 
-void CRecordingBrowser::vOpenUrl(const char* lpszUrl, const char* lpszFrame)
+void CRecordingBrowser::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize)
 {
-    calls.push_back(std::string("open ") + lpszUrl + " | " + (lpszFrame ? lpszFrame : "(none)"));
+    calls.push_back(std::string("open ") + lpszUrl + " | " + (lpszFrame ? lpszFrame : "(none)") +
+                    (dwExpectedSize ? " size=" + std::to_string(dwExpectedSize) : std::string()));
 }
 
 bool CRecordingBrowser::boPushHtml(const char* lpszHtml, const char* lpszFrame)

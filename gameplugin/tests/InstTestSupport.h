@@ -23,7 +23,7 @@ constexpr const char* kszUnregisteredClsid = "{11111111-2222-3333-4444-555555555
 constexpr uint32_t kModuleVersion = 2013; // this program's file version 2.0.1.3
 
 // Records every request as one line:
-//   "open <url> | <frame>"      ("(none)" for no frame)
+//   "open <url> | <frame>"      ("(none)" for no frame; " size=<n>" after it when counted)
 //   "push <frame> | <html>"
 //   "download <url> new=<0|1> size=<n>"
 //   "abort <url> delete=<0|1>"
@@ -31,7 +31,7 @@ constexpr uint32_t kModuleVersion = 2013; // this program's file version 2.0.1.3
 class CRecordingBrowser : public IBrowserLink
 {
 public:
-    void vOpenUrl(const char* lpszUrl, const char* lpszFrame) override;
+    void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize) override;
     bool boPushHtml(const char* lpszHtml, const char* lpszFrame) override;
     void vStartDownload(const char* lpszUrl, bool boNewNaming, uint32_t dwExpectedSize) override;
     void vAbortDownload(const char* lpszUrl, bool boDeleteFile) override;

@@ -114,16 +114,24 @@ TEST_F(PlugInstProgress, UncountedStreamsLightNothing)
     action->vAbandon(false);
 }
 
-// A page's component package announced with sizedata counts in the same
-// counters; its bytes arrive through the package's action stream.
-TEST_F(PlugInstProgress, APackageAnnouncedByThePageLightsTheBar)
+// A page's component package announced with sizedata is fetched by a
+// transfer that counts that size: its bytes light the bar, and its end
+// counts it down, so the bar empties and the next download starts afresh.
+TEST_F(PlugInstProgress, APackageAnnouncedByThePageLightsTheBarUntilItArrives)
 {
     auto inst = lpInstance();
-    inst->vCountDownload(2000);
+    // What the host starts for "open <package> | (none) size=2000".
+    auto package = lpStart(*inst, CStreamRecord::EKind::Memory, 2000, "http://127.0.0.1/pkg");
     vExpectCounters(*inst, 2000, 1, 0, 0, "announced");
-    auto package = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/pkg");
     vWrite(*package, 1000);
     vExpectCounters(*inst, 2000, 1, 1000, 4, "(10 - 1) * 1000 / 2000");
-    package->vAbandon(false);
+    vWrite(*package, 1000);
+    package->vEnd(true, S_OK);
+    vExpectCounters(*inst, 0, 0, 0, 0, "arrived: the bar empties");
+
+    auto next = lpStart(*inst, CStreamRecord::EKind::File, 100, "http://127.0.0.1/next.bin");
+    vWrite(*next, 50);
+    vExpectCounters(*inst, 100, 1, 50, 4, "the next download counts from zero");
+    next->vEnd(false, E_ABORT);
 }
 } // namespace
