@@ -268,8 +268,8 @@ TEST(NpfdgInstallCheck, OldSuiteOpensTheInstallPageAndStops)
 // ---- The game page: keys, then LAUNCHAPP of the fake component, which
 // downloads data.bin (DOWNLOAD2), answers the page twice (SEND), writes two
 // status lines (SETMSG), hides and shows the bar and starts held.bin, which the
-// web stand-in sends in two parts 10 s apart: the session ends (and the
-// screenshot is taken) between them.
+// web stand-in sends in two parts 10 s apart: the session ends once the page
+// is quiet with held.bin half-way (and the screenshot is taken then).
 class NpfdgGamePage : public ::testing::Test
 {
 protected:
@@ -283,7 +283,7 @@ protected:
                 c = '\\';
         DeleteFileA(s_strShot.c_str());
         s_run = new SHostRun(runPage("game", {"--page", strWebUrl("/game.htm"), "--steps", "same,new",
-                                              "--screenshot", s_strShot, "--quit-after-ms", "5000"}));
+                                              "--screenshot", s_strShot, "--idle-despite-transfers"}));
     }
     static void TearDownTestSuite()
     {

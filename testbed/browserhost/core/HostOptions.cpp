@@ -99,6 +99,11 @@ bool boParseHostOptions(const std::vector<std::string>& args, SHostOptions* pOpt
             o.boNoActiveX = true;
             continue;
         }
+        if (a == "--idle-despite-transfers")
+        {
+            o.boIdleDespiteTransfers = true;
+            continue;
+        }
         if (a.compare(0, 2, "--") != 0)
         {
             if (!o.strPage.empty())
@@ -177,6 +182,7 @@ std::string strHostUsage()
            "  --no-activex          skip OBJECT elements with a classid and use their content\n"
            "  --quit-after-ms N     end the session after N ms\n"
            "  --quit-when-idle N    end it once nothing happened for N ms and no transfer is open\n"
+           "  --idle-despite-transfers  open transfers do not keep the session from being idle\n"
            "  --screenshot FILE     write a BMP of the window when the session ends\n"
            "  --size WxH            size of the window's client area (default 800x600)\n"
            "  --steps LIST          same,new,null,resize:WxH,key:VK: done to every plug-in in turn\n";

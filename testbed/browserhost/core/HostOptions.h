@@ -41,6 +41,7 @@ struct SHostOptions
     bool boNoActiveX = false;      // OBJECT elements with a classid are skipped, their content used
     uint32_t dwQuitAfterMs = 0;    // 0: no limit
     uint32_t dwQuitWhenIdleMs = 0; // 0: no idle end
+    bool boIdleDespiteTransfers = false; // an open transfer does not keep the session busy
     std::string strScreenshot;     // BMP written when the session ends
     uint32_t dwWidth = 800;        // client area
     uint32_t dwHeight = 600;

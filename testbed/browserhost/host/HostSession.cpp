@@ -436,7 +436,7 @@ void CHostSession::vOnTick()
         }
         return;
     }
-    if (m_options.dwQuitWhenIdleMs && !boBusy() && now - m_log.qwLastLineMs() >= m_options.dwQuitWhenIdleMs)
+    if (m_options.dwQuitWhenIdleMs && (m_options.boIdleDespiteTransfers || !boBusy()) && now - m_log.qwLastLineMs() >= m_options.dwQuitWhenIdleMs)
         vRequestEnd("idle");
 }
 

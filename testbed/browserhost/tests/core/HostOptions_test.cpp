@@ -17,6 +17,7 @@ TEST(HostOptions, ReadsEveryOption)
                                     "--np-version",
                                     "1.9",
                                     "--no-activex",
+                                    "--idle-despite-transfers",
                                     "--quit-after-ms",
                                     "5000",
                                     "--quit-when-idle",
@@ -35,6 +36,7 @@ TEST(HostOptions, ReadsEveryOption)
     EXPECT_EQ((std::vector<std::string>{"a.dll", "b.dll"}), o.plugins);
     EXPECT_EQ(0x0109, o.wNpVersion);
     EXPECT_TRUE(o.boNoActiveX);
+    EXPECT_TRUE(o.boIdleDespiteTransfers);
     EXPECT_EQ(5000u, o.dwQuitAfterMs);
     EXPECT_EQ(300u, o.dwQuitWhenIdleMs);
     EXPECT_EQ("s.bmp", o.strScreenshot);
