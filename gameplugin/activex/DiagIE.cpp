@@ -515,11 +515,7 @@ LRESULT CALLBACK CDiagIE::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
 
 void CDiagIE::vRepaint(const RECT* lprc)
 {
-    if (m_hwnd)
-    {
-        InvalidateRect(m_hwnd, lprc, TRUE);
-        UpdateWindow(m_hwnd);
-    }
+    m_lpDisplay->vRepaint(m_hwnd, lprc);
 }
 
 // ---- Requests to the browser

@@ -114,6 +114,25 @@ void CInstanceDisplay::vDrawContent(HDC hdc, const RECT& rc)
     SelectObject(hdc, GetStockObject(SYSTEM_FONT));
 }
 
+void CInstanceDisplay::vRepaint(HWND hwnd, const RECT* lprc)
+{
+    if (!m_inst.strGetRedirect().empty())
+    {
+        const RECT rc = lprc ? *lprc
+                             : RECT{0, 0, static_cast<LONG>(m_inst.dwGetWidth()),
+                                    static_cast<LONG>(m_inst.dwGetHeight())};
+        HDC hdc = GetDC(hwnd);
+        vPaint(hdc, rc);
+        ReleaseDC(hwnd, hdc);
+        return;
+    }
+    if (hwnd)
+    {
+        InvalidateRect(hwnd, lprc, TRUE);
+        UpdateWindow(hwnd);
+    }
+}
+
 void CInstanceDisplay::vPaint(HDC hdc, const RECT& rc)
 {
     const bool boRedirect = !m_inst.strGetRedirect().empty();

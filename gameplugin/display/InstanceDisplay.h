@@ -24,6 +24,10 @@ public:
     // Draws the instance into the context over the rectangle; with a redirect
     // name the drawing becomes the named instance's picture instead.
     void vPaint(HDC hdc, const RECT& rc);
+    // Shows a change of the rectangle (null: all): with a redirect name it is
+    // drawn at once into the named instance's picture; otherwise the host's
+    // window (when there is one) is invalidated and updated.
+    void vRepaint(HWND hwnd, const RECT* lprc);
     // Makes the font (or measures the text height) for a new context.
     void vPrepareDC(HDC hdc);
     void vFillBackground(HDC hdc, const RECT& rc) const;

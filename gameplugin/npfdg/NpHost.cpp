@@ -112,21 +112,7 @@ LRESULT CALLBACK CNpHost::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
 
 void CNpHost::vRepaint(const RECT* lprc)
 {
-    if (!m_inst.strGetRedirect().empty())
-    {
-        RECT rc = lprc ? *lprc
-                       : RECT{0, 0, static_cast<LONG>(m_inst.dwGetWidth()),
-                              static_cast<LONG>(m_inst.dwGetHeight())};
-        HDC hdc = GetDC(m_hwnd);
-        m_display.vPaint(hdc, rc);
-        ReleaseDC(m_hwnd, hdc);
-        return;
-    }
-    if (m_hwnd)
-    {
-        InvalidateRect(m_hwnd, lprc, TRUE);
-        UpdateWindow(m_hwnd);
-    }
+    m_display.vRepaint(m_hwnd, lprc);
 }
 
 // ---- Requests to the browser

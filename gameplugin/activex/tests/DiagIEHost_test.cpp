@@ -18,7 +18,6 @@ using namespace FdHostTest;
 
 namespace
 {
-constexpr DWORD kSuiteVersion = 999999; // newer than any version the plug-in asks for
 const char kClsidKey[] = "CLSID\\{084DAC27-6FA3-4f55-9005-033F2F102F5C}";
 
 std::string strDll()
@@ -91,17 +90,6 @@ std::string strLower(std::string s)
     return s;
 }
 
-void vSetupSuite(const std::string& strInstallDir)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-    RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strInstallDir.c_str()),
-                   static_cast<DWORD>(strInstallDir.size() + 1));
-    RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
-                   sizeof kSuiteVersion);
-    RegCloseKey(hKey);
-}
 } // namespace
 
 TEST(DiagIERegistration, Regsvr32WritesTheControlsKeysAndRemovesThem)
@@ -159,7 +147,7 @@ protected:
     {
         s_dwRegister = dwRegsvr32("/s");
         const std::string strDir = strFreshFolder("diagie");
-        vSetupSuite(strFreshFolder("diagie_install"));
+        ASSERT_TRUE(boRecordSuite(strFreshFolder("diagie_install"), false));
         SetEnvironmentVariableA("FD_UI_LOG", (strDir + "\\ui.log").c_str());
         // Addresses the control fetches itself must be absolute; the page's
         // base makes the action's relative address absolute for the host.
@@ -313,7 +301,7 @@ TEST(DiagIEClosing, ReleasedWhileItsTransferRuns)
 {
     ASSERT_EQ(0u, dwRegsvr32("/s"));
     const std::string strDir = strFreshFolder("diagie_close");
-    vSetupSuite(strFreshFolder("diagie_close_install"));
+    ASSERT_TRUE(boRecordSuite(strFreshFolder("diagie_close_install"), false));
     const std::string strPage = "<html><body>\n"
                                 "<object classid=\"Feldane.OBPPDiagIE.1\" width=\"200\" height=\"50\">\n"
                                 " <param name=\"dialogpage\" value=\"" +

@@ -11,23 +11,6 @@ using namespace FdHostTest;
 
 namespace
 {
-constexpr DWORD kSuiteVersion = 999999; // newer than any version the plug-in asks for
-
-void vSetupSuite(const std::string& strInstallDir)
-{
-    HKEY hKey = nullptr;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame", 0, nullptr, 0,
-                                             KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
-    RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strInstallDir.c_str()),
-                   static_cast<DWORD>(strInstallDir.size() + 1));
-    RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
-                   sizeof kSuiteVersion);
-    // The plug-in's trace goes to files (C:\FDGAME<date and hour>).
-    const DWORD dwOn = 1;
-    RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOn), sizeof dwOn);
-    RegCloseKey(hKey);
-}
-
 // Every trace file of the plug-in, one after the other.
 std::string strPluginTrace()
 {
@@ -64,7 +47,7 @@ protected:
     {
         const std::string strDir = strFreshFolder("npfdg");
         const std::string strInstall = strFreshFolder("npfdg_install");
-        vSetupSuite(strInstall);
+        ASSERT_TRUE(boRecordSuite(strInstall, true));
         SetEnvironmentVariableA("FD_UI_LOG", (strDir + "ui.log").c_str());
         s_run = new SHostRun(
             runHost({"--page", strWebUrl("/np.htm"), "--plugin", strProgramFolder() + "npfdg.dll", "--steps",

@@ -90,6 +90,27 @@ bool boWriteFile(const std::string& path, const std::string& data)
     return static_cast<bool>(f);
 }
 
+bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles)
+{
+    constexpr DWORD kSuiteVersion = 999999;
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                        nullptr) != ERROR_SUCCESS)
+        return false;
+    bool boOk = RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strInstallDir.c_str()),
+                               static_cast<DWORD>(strInstallDir.size() + 1)) == ERROR_SUCCESS;
+    boOk = boOk && RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
+                                  sizeof kSuiteVersion) == ERROR_SUCCESS;
+    if (boTraceToFiles)
+    {
+        const DWORD dwOn = 1;
+        boOk = boOk && RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOn),
+                                      sizeof dwOn) == ERROR_SUCCESS;
+    }
+    RegCloseKey(hKey);
+    return boOk;
+}
+
 std::string strReadFile(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);

@@ -42,6 +42,11 @@ std::string strFreshFolder(const std::string& name);
 bool boWriteFile(const std::string& path, const std::string& data);
 std::string strReadFile(const std::string& path);
 
+// Records an installed suite for the game plug-in: HKLM "Software\FdGame"
+// with the install folder and an "FdGame" version newer than any a page asks
+// for; with boTraceToFiles the plug-in's trace goes to C:\FDGAME<date> files.
+bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles);
+
 // Runs the host with args plus "--log <dir>\host.log"; the plug-in and the
 // control log to <dir>\plugin.log and <dir>\control.log.
 SHostRun runHost(const std::vector<std::string>& args, const std::string& dir,
