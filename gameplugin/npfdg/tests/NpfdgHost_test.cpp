@@ -1,11 +1,15 @@
 // npfdg.dll in the browser host, against the web stand-in: entry points,
 // attributes, window changes, and action buffers streamed into the plug-in.
+#include "BmpFile.h"
 #include "HostRunner.h"
 #include "NpApi.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+
+#include <cstdlib>
+#include <string>
 
 using namespace FdHostTest;
 
@@ -48,7 +52,7 @@ protected:
         const std::string strDir = strFreshFolder("npfdg");
         const std::string strInstall = strFreshFolder("npfdg_install");
         ASSERT_TRUE(boRecordSuite(strInstall, true));
-        SetEnvironmentVariableA("FD_UI_LOG", (strDir + "ui.log").c_str());
+        SetEnvironmentVariableA("FD_UI_LOG", (strDir + "\\ui.log").c_str());
         s_run = new SHostRun(
             runHost({"--page", strWebUrl("/np.htm"), "--plugin", strProgramFolder() + "npfdg.dll", "--steps",
                      "same,new,null", "--quit-when-idle", "1500"},
@@ -159,5 +163,44 @@ TEST_F(NpfdgPage, AWindowTakenAwayGetsTheHostsProcedureBack)
             << name << ": the window of create and same";
         EXPECT_EQ(sets[2].strGet("hwnd"), sets[3].strGet("left")) << name << ": the new window";
     }
+}
+
+// An instance whose drawing is redirected to another: what it draws (its
+// background over its own size) becomes the named instance's picture, which
+// that instance plays over its whole area.
+TEST(NpfdgRedirect, DrawingGoesToTheNamedInstancesPicture)
+{
+    const std::string strDir = strFreshFolder("npfdg_redirect");
+    ASSERT_TRUE(boRecordSuite(strFreshFolder("npfdg_redirect_install"), false));
+    const std::string strShot = strDir + "\\shot.bmp";
+    const SHostRun run = runHost({"--page", strWebUrl("/redirect.htm"), "--plugin", strProgramFolder() + "npfdg.dll",
+                                  "--quit-when-idle", "1500", "--screenshot", strShot},
+                                 strDir);
+    ASSERT_EQ(0, run.lExit) << run.strDir;
+    const std::string bytes = strReadFile(strShot);
+    FdBrowserHost::SPixels pixels;
+    ASSERT_TRUE(FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels))
+        << strShot;
+    // The share of an instance's area in one colour.
+    auto share = [&](const std::string& name, COLORREF cr) {
+        const SLogLine w = lineOf(run.host, "NPP_SETWINDOW", "instance", strInstanceOf(run.host, name));
+        const int x0 = std::atoi(w.strGet("x").c_str()), y0 = std::atoi(w.strGet("y").c_str());
+        const int cx = std::atoi(w.strGet("width").c_str()), cy = std::atoi(w.strGet("height").c_str());
+        if (cx <= 0 || cy <= 0 || static_cast<uint32_t>(x0 + cx) > pixels.dwWidth ||
+            static_cast<uint32_t>(y0 + cy) > pixels.dwHeight)
+            return -1.0;
+        int n = 0;
+        for (int y = y0; y < y0 + cy; ++y)
+            for (int x = x0; x < x0 + cx; ++x)
+            {
+                const uint8_t* p = &pixels.bgrx[(static_cast<size_t>(y) * pixels.dwWidth + x) * 4];
+                n += RGB(p[2], p[1], p[0]) == cr;
+            }
+        return static_cast<double>(n) / (cx * cy);
+    };
+    const COLORREF crTarget = RGB(0x00, 0x33, 0x66), crSource = RGB(0xCC, 0x00, 0x00);
+    EXPECT_GT(share("target", crSource), 0.9) << "the source's drawing over the target";
+    EXPECT_LT(share("target", crTarget), 0.1);
+    EXPECT_GT(share("source", crSource), 0.9) << "the source's own window keeps its background";
 }
 } // namespace
