@@ -301,7 +301,7 @@ TEST(DiagIEClosing, ReleasedWhileItsTransferRuns)
 {
     ASSERT_EQ(0u, dwRegsvr32("/s"));
     const std::string strDir = strFreshFolder("diagie_close");
-    ASSERT_TRUE(boRecordSuite(strFreshFolder("diagie_close_install"), false));
+    ASSERT_TRUE(boRecordSuite(strFreshFolder("diagie_close_install"), true));
     const std::string strPage = "<html><body>\n"
                                 "<object classid=\"Feldane.OBPPDiagIE.1\" width=\"200\" height=\"50\">\n"
                                 " <param name=\"dialogpage\" value=\"" +
@@ -311,10 +311,14 @@ TEST(DiagIEClosing, ReleasedWhileItsTransferRuns)
                                 "</object>\n"
                                 "</body></html>\n";
     ASSERT_TRUE(boWriteFile(strDir + "\\slow.htm", strPage));
-    const SHostRun run = runHost({"--page", strDir + "\\slow.htm", "--quit-after-ms", "1500"}, strDir);
+    const SHostRun run = runHost({"--page", strDir + "\\slow.htm", "--quit-when-idle", "1000"}, strDir);
     ASSERT_EQ(0, run.lExit) << run.strDir;
     EXPECT_EQ("0x00000000", lineOf(run.host, "AX_CREATE").strGet("result"));
-    EXPECT_EQ("timeout", lineOf(run.host, "QUIT").strGet("reason"));
+    EXPECT_EQ("idle", lineOf(run.host, "QUIT").strGet("reason"));
     EXPECT_FALSE(lineOf(run.host, "AX_CLOSE").strKind.empty()) << run.strDir;
+    // Data had arrived, and the transfer never ended on its own.
+    const std::string strTrace = strPluginTrace();
+    EXPECT_NE(std::string::npos, strTrace.find("CDiagIE::OnData start")) << "no data before the release";
+    EXPECT_EQ(std::string::npos, strTrace.find("fin normale du download"));
 }
 } // namespace

@@ -15,22 +15,6 @@ using namespace FdHostTest;
 
 namespace
 {
-// Every trace file of the plug-in, one after the other.
-std::string strPluginTrace()
-{
-    std::string strText;
-    WIN32_FIND_DATAA found = {};
-    HANDLE hFind = FindFirstFileA("C:\\FDGAME*", &found);
-    if (hFind == INVALID_HANDLE_VALUE)
-        return strText;
-    do
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            strText += strReadFile(std::string("C:\\") + found.cFileName);
-    while (FindNextFileA(hFind, &found));
-    FindClose(hFind);
-    return strText;
-}
-
 std::string strInstanceOf(const Log& host, const std::string& name)
 {
     for (const SLogLine& l : linesOf(host, "NPP_NEW"))

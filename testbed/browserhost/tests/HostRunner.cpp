@@ -111,6 +111,21 @@ bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles)
     return boOk;
 }
 
+std::string strPluginTrace()
+{
+    std::string strText;
+    WIN32_FIND_DATAA found = {};
+    HANDLE hFind = FindFirstFileA("C:\\FDGAME*", &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return strText;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            strText += strReadFile(std::string("C:\\") + found.cFileName);
+    while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return strText;
+}
+
 std::string strReadFile(const std::string& path)
 {
     std::ifstream f(path, std::ios::binary);

@@ -47,6 +47,9 @@ std::string strReadFile(const std::string& path);
 // for; with boTraceToFiles the plug-in's trace goes to C:\FDGAME<date> files.
 bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles);
 
+// The game plug-in's trace files (C:\FDGAME*), one after the other.
+std::string strPluginTrace();
+
 // Runs the host with args plus "--log <dir>\host.log"; the plug-in and the
 // control log to <dir>\plugin.log and <dir>\control.log.
 SHostRun runHost(const std::vector<std::string>& args, const std::string& dir,
