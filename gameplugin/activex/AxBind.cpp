@@ -28,8 +28,8 @@ COurBindStatusCallback::~COurBindStatusCallback()
     vRelease(m_lpBindCtx);
 }
 
-HRESULT COurBindStatusCallback::Download(CDiagIE* lpControl, const wchar_t* lpwszUrl, bool boAsync,
-                                         uint64_t ulRecord, COurBindStatusCallback** lppCallback)
+HRESULT COurBindStatusCallback::Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl,
+                                         bool boAsync, uint64_t ulRecord, COurBindStatusCallback** lppCallback)
 {
     *lppCallback = nullptr;
     COurBindStatusCallback* lpCallback = nullptr;
@@ -39,7 +39,7 @@ HRESULT COurBindStatusCallback::Download(CDiagIE* lpControl, const wchar_t* lpws
     (void)boAsync; // the bind flags always ask for an asynchronous binding
     hr = CreateBindCtx(0, &lpCallback->m_lpBindCtx);
     if (SUCCEEDED(hr))
-        hr = CreateURLMonikerEx(nullptr, lpwszUrl, &lpCallback->m_lpMoniker, URL_MK_UNIFORM);
+        hr = CreateURLMonikerEx(lpBase, lpwszUrl, &lpCallback->m_lpMoniker, URL_MK_UNIFORM);
     IBindStatusCallback* lpPrevious = nullptr;
     if (SUCCEEDED(hr))
         hr = RegisterBindStatusCallback(lpCallback->m_lpBindCtx, lpCallback, &lpPrevious, 0);

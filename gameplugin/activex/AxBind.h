@@ -25,9 +25,11 @@ public:
     COurBindStatusCallback(CDiagIE* lpControl, uint64_t ulRecord);
     ~COurBindStatusCallback() override;
 
-    // Binds the address for a stream, asynchronously with boAsync; the new
-    // callback (AddRef'ed for the caller) in *lppCallback on success.
-    static HRESULT Download(CDiagIE* lpControl, const wchar_t* lpwszUrl, bool boAsync, uint64_t ulRecord,
+    // Binds the address (relative to lpBase when given) for a stream,
+    // asynchronously with boAsync; the new callback (AddRef'ed for the
+    // caller) in *lppCallback on success.
+    static HRESULT Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl, bool boAsync,
+                            uint64_t ulRecord,
                             COurBindStatusCallback** lppCallback);
     // Reference counting through the callback's primary interface.
     void vHold() { static_cast<IBindStatusCallback*>(this)->AddRef(); }

@@ -608,9 +608,15 @@ void CDiagIE::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boN
         return;
     const uint64_t ulId = m_ulNextRecord++;
     m_transfers[ulId].record = std::move(record);
+    // Relative addresses are the page's: resolved against the container's address.
+    IMoniker* lpBase = nullptr;
+    if (!m_lpSite || FAILED(m_lpSite->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, &lpBase)))
+        lpBase = nullptr;
     COurBindStatusCallback* lpCallback = nullptr;
     const HRESULT hr =
-        COurBindStatusCallback::Download(this, wstrOf(lpszUrl).c_str(), true, ulId, &lpCallback);
+        COurBindStatusCallback::Download(this, lpBase, wstrOf(lpszUrl).c_str(), true, ulId, &lpCallback);
+    if (lpBase)
+        lpBase->Release();
     auto it = m_transfers.find(ulId);
     if (it == m_transfers.end())
     {

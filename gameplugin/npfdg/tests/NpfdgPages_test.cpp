@@ -439,4 +439,43 @@ TEST_F(NpfdgGamePage, ThePluginAreaShowsBackgroundLinesAndCells)
     EXPECT_EQ(std::string(30, '#') + std::string(10, '.'), strCells) << s_strShot;
     EXPECT_EQ(30, iLit);
 }
+
+// The same game as an ActiveX control: its PARAMs make it fetch keys.fdg with
+// a URL moniker, relative to the page; the launched component's downloads go
+// through monikers too, and its SEND answers open through the container.
+TEST(NpfdgActiveXGamePage, TheControlRunsTheGameThroughMonikers)
+{
+    vSetupSuite();
+    HMODULE hDll = LoadLibraryA((strProgramFolder() + "npfdg.dll").c_str());
+    ASSERT_NE(nullptr, hDll);
+    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
+    auto lpRegister =
+        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
+    ASSERT_NE(nullptr, lpRegister);
+    ASSERT_EQ(S_OK, lpRegister());
+    FreeLibrary(hDll);
+
+    const SHostRun run = runPage("axgame", {"--page", strWebUrl("/axgame.htm")});
+    ASSERT_EQ(0, run.lExit) << run.strDir;
+    EXPECT_EQ("0x00000000", lineOf(run.host, "AX_CREATE").strGet("result")) << run.strDir;
+    const auto lines = cmptLines(run);
+    ASSERT_FALSE(lines.empty()) << run.strDir;
+    EXPECT_EQ("dll|Create", lines[0]);
+
+    const auto answers = downloadAnswers(run, "7");
+    ASSERT_EQ(1u, answers.size()) << run.strDir;
+    EXPECT_EQ("DLDONE", answers[0].strName);
+    ASSERT_TRUE(answers[0].params.count("DLPATH"));
+    EXPECT_EQ(kDataPlain, strReadFile(answers[0].params.at("DLPATH"))) << "opened with the files key";
+
+    // The control hands frame names to the container as the answers give them
+    // (only the browser plug-in reduces "_blankX" and "a.b" names).
+    for (const auto& send :
+         {std::make_pair("/answer.htm?params=APPID%A3%A312%A3%A3JOBID%A3%A33%A3%A3", "_blankgame"),
+          std::make_pair("/result.htm?x=1&params=NUMERR%A3%A30%A3%A3", "parent.main")})
+    {
+        const SLogLine nav = lineOf(run.host, "NAVIGATE", "url", strWebUrl(send.first));
+        EXPECT_EQ(send.second, nav.strGet("target")) << send.first << " " << run.strDir;
+    }
+}
 } // namespace

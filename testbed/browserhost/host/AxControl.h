@@ -28,6 +28,8 @@ public:
     // then used).
     bool boCreate(const RECT& rc);
     void vClose();
+    // The address of the OBJECT's document (after its BASE).
+    const std::string& strBaseUrl() const { return m_ctx.strBaseUrl; }
     int id() const { return m_id; }
     HWND hwnd() const { return m_hwnd; }
     // True when the control took the message.

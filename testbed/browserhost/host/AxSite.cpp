@@ -2,6 +2,10 @@
 
 #include "AxControl.h"
 
+#include <urlmon.h>
+
+#include <string>
+
 namespace FdBrowserHost
 {
 std::string strAnsiFromWide(LPCWSTR p)
@@ -39,11 +43,20 @@ STDMETHODIMP CAxSite::SaveObject()
     return E_NOTIMPL;
 }
 
-STDMETHODIMP CAxSite::GetMoniker(DWORD, DWORD, IMoniker** ppmk)
+STDMETHODIMP CAxSite::GetMoniker(DWORD, DWORD dwWhichMoniker, IMoniker** ppmk)
 {
-    if (ppmk)
-        *ppmk = nullptr;
-    return E_NOTIMPL;
+    if (!ppmk)
+        return E_POINTER;
+    *ppmk = nullptr;
+    // The document's address: what relative addresses of the control are resolved against.
+    if (dwWhichMoniker != OLEWHICHMK_CONTAINER || !m_pControl || m_pControl->strBaseUrl().empty())
+        return E_NOTIMPL;
+    const std::string& base = m_pControl->strBaseUrl();
+    std::wstring wide(base.size() + 1, L'\0');
+    const int n = MultiByteToWideChar(CP_ACP, 0, base.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
+    if (n <= 0)
+        return E_FAIL;
+    return CreateURLMonikerEx(nullptr, wide.c_str(), ppmk, URL_MK_UNIFORM);
 }
 
 STDMETHODIMP CAxSite::GetContainer(IOleContainer** ppContainer)
