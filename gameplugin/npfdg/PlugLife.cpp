@@ -5,9 +5,13 @@
 
 #include <windows.h>
 
+#include <mutex>
+
 namespace
 {
 constexpr const char kszSuiteKey[] = "Software\\FdGame";
+// Controls of several apartments start and stop the library on their own threads.
+std::mutex g_lifeLock;
 int g_iStarts = 0;
 bool g_boInitialized = false;
 CPlugLogger* g_lpLogger = nullptr;
@@ -40,6 +44,7 @@ void vStartLogger()
 
 void PlugLife::vStart()
 {
+    std::lock_guard<std::mutex> lock(g_lifeLock);
     if (g_iStarts++ > 0)
         return;
     vStartLogger();
@@ -52,6 +57,7 @@ void PlugLife::vStart()
 
 void PlugLife::vStop()
 {
+    std::lock_guard<std::mutex> lock(g_lifeLock);
     if (g_iStarts == 0 || --g_iStarts > 0)
         return;
     FdLib::Close();

@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 using namespace FdHostTest;
@@ -320,5 +322,37 @@ TEST(DiagIEClosing, ReleasedWhileItsTransferRuns)
     const std::string strTrace = strPluginTrace();
     EXPECT_NE(std::string::npos, strTrace.find("CDiagIE::OnData start")) << "no data before the release";
     EXPECT_EQ(std::string::npos, strTrace.find("fin normale du download"));
+}
+
+// Controls made and released on several apartment threads at once share the
+// library's start and stop (logger, process-wide start) without a race.
+TEST(DiagIEThreads, ControlsOfSeveralApartmentsAtOnce)
+{
+    ASSERT_EQ(0u, dwRegsvr32("/s"));
+    ASSERT_TRUE(boRecordSuite(strFreshFolder("diagie_threads_install"), false));
+    constexpr int kThreads = 4, kRounds = 10;
+    std::atomic<int> created{0};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t)
+        threads.emplace_back([&created] {
+            if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+                return;
+            CLSID clsid = {};
+            if (SUCCEEDED(CLSIDFromProgID(L"Feldane.OBPPDiagIE.1", &clsid)))
+                for (int i = 0; i < kRounds; ++i)
+                {
+                    IUnknown* lpControl = nullptr;
+                    if (SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IUnknown,
+                                                   reinterpret_cast<void**>(&lpControl))))
+                    {
+                        ++created;
+                        lpControl->Release();
+                    }
+                }
+            CoUninitialize();
+        });
+    for (std::thread& t : threads)
+        t.join();
+    EXPECT_EQ(kThreads * kRounds, created.load());
 }
 } // namespace
