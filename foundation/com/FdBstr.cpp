@@ -6,8 +6,9 @@ CBstr::CBstr(const char* psz) : CBstr(std::string(psz ? psz : "")) {}
 
 CBstr::CBstr(const std::string& str)
 {
-    int n = str.empty() ? 0
-                        : MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), nullptr, 0);
+    int n = str.empty()
+                ? 0
+                : MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), nullptr, 0);
     m_bstr = SysAllocStringLen(nullptr, static_cast<UINT>(n));
     if (m_bstr && n)
         MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), m_bstr, n);
@@ -35,6 +36,29 @@ std::string strGuidText(REFGUID guid)
     for (int i = 0; i + 1 < n; ++i)
         s += static_cast<char>(wsz[i]); // the text is ASCII
     return s;
+}
+
+std::string strFromWide(const wchar_t* lpwsz)
+{
+    if (!lpwsz)
+        return std::string();
+    const int n = WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, nullptr, 0, nullptr, nullptr);
+    if (n <= 1)
+        return std::string();
+    std::string str(static_cast<std::size_t>(n - 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, &str[0], n - 1, nullptr, nullptr);
+    return str;
+}
+
+std::wstring wstrFromAnsi(const std::string& str)
+{
+    if (str.empty())
+        return std::wstring();
+    const int n = MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), nullptr, 0);
+    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 0), L'\0');
+    if (n > 0)
+        MultiByteToWideChar(CP_ACP, 0, str.data(), static_cast<int>(str.size()), &w[0], n);
+    return w;
 }
 
 std::string strFromBstr(BSTR bstr)

@@ -31,6 +31,11 @@ private:
 // ANSI copy of a BSTR (null gives ""); characters with no ANSI form become '?'.
 std::string strFromBstr(BSTR bstr);
 
+// ANSI copy of a NUL-terminated wide text (null gives "").
+std::string strFromWide(const wchar_t* lpwsz);
+// Wide copy of ANSI text (embedded NULs kept).
+std::wstring wstrFromAnsi(const std::string& str);
+
 // The braced text form of a GUID, as registry keys name it:
 // "{74E53A84-0EDA-11D4-84F9-00500448008D}".
 std::string strGuidText(REFGUID guid);

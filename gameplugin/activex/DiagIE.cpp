@@ -2,6 +2,7 @@
 
 #include "AxBind.h"
 #include "AxModule.h"
+#include "FdBstr.h"
 #include "InstanceDisplay.h"
 #include "PlugInst.h"
 #include "PlugLife.h"
@@ -42,30 +43,6 @@ void vHeapFree(void* lp)
         HeapFree(GetProcessHeap(), 0, lp);
 }
 const CStreamBuffer::SAllocator kHeapAllocator = {lpHeapAlloc, vHeapFree};
-
-std::wstring wstrOf(const char* lpsz)
-{
-    if (!lpsz)
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, lpsz, -1, nullptr, 0);
-    std::wstring w(n > 0 ? static_cast<size_t>(n) : 1u, L'\0');
-    if (n > 0)
-        MultiByteToWideChar(CP_ACP, 0, lpsz, -1, &w[0], n);
-    w.resize(w.size() - 1);
-    return w;
-}
-
-std::string strOf(const wchar_t* lpwsz)
-{
-    if (!lpwsz)
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(n > 0 ? static_cast<size_t>(n) : 1u, '\0');
-    if (n > 0)
-        WideCharToMultiByte(CP_ACP, 0, lpwsz, -1, &s[0], n, nullptr, nullptr);
-    s.resize(s.size() - 1);
-    return s;
-}
 
 // hlink.dll's functions, found at run time (no import library on every target).
 using PfnCreateFromString = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, IHlinkSite*, DWORD, IUnknown*, REFIID,
@@ -430,9 +407,9 @@ STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
                     if (SUCCEEDED(lpBag2->Read(1, &info, pErrorLog, &value, &hrRead)) && SUCCEEDED(hrRead) &&
                         value.vt == VT_BSTR)
                     {
-                        const std::string strName = strOf(info.pstrName);
+                        const std::string strName = FdCom::strFromWide(info.pstrName);
                         if (value.bstrVal)
-                            m_params.vAdd(strName.c_str(), strOf(value.bstrVal).c_str());
+                            m_params.vAdd(strName.c_str(), FdCom::strFromBstr(value.bstrVal).c_str());
                         else
                             m_params.vAdd(strName.c_str(), nullptr);
                     }
@@ -455,8 +432,9 @@ void CDiagIE::vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
 {
     // The stock properties under their own names; absent or unreadable ones keep their values.
     const std::pair<const wchar_t*, OLE_COLOR*> colours[] = {{L"BackColor", &m_clrBack},
-                                                              {L"FillColor", &m_clrFill}};
-    auto boRead = [&](const wchar_t* lpwszName, VARTYPE vt, VARIANT* pValue) {
+                                                             {L"FillColor", &m_clrFill}};
+    auto boRead = [&](const wchar_t* lpwszName, VARTYPE vt, VARIANT* pValue)
+    {
         VariantInit(pValue);
         pValue->vt = vt;
         return SUCCEEDED(pPropBag->Read(lpwszName, pValue, pErrorLog)) &&
@@ -532,8 +510,8 @@ void CDiagIE::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwEx
 
 void CDiagIE::vNavigateIE(const char* lpszUrl, const char* lpszFrame)
 {
-    const std::wstring wstrUrl = wstrOf(lpszUrl);
-    const std::wstring wstrFrame = wstrOf(lpszFrame);
+    const std::wstring wstrUrl = FdCom::wstrFromAnsi(lpszUrl);
+    const std::wstring wstrFrame = FdCom::wstrFromAnsi(lpszFrame);
     HRESULT hr = E_NOINTERFACE;
     // The container's hyperlink frame, when it offers one, opens the address.
     IServiceProvider* lpServices = nullptr;
@@ -613,8 +591,8 @@ void CDiagIE::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boN
     if (!m_lpSite || FAILED(m_lpSite->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, &lpBase)))
         lpBase = nullptr;
     COurBindStatusCallback* lpCallback = nullptr;
-    const HRESULT hr =
-        COurBindStatusCallback::Download(this, lpBase, wstrOf(lpszUrl).c_str(), true, ulId, &lpCallback);
+    const HRESULT hr = COurBindStatusCallback::Download(this, lpBase, FdCom::wstrFromAnsi(lpszUrl).c_str(),
+                                                        true, ulId, &lpCallback);
     if (lpBase)
         lpBase->Release();
     auto it = m_transfers.find(ulId);

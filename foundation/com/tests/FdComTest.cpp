@@ -232,4 +232,16 @@ TEST(FdBstr, AnsiRoundTripKeepsCp1252Bytes)
     std::string strNul("a\0b", 3);
     EXPECT_EQ(strNul, FdCom::strFromBstr(FdCom::CBstr(strNul).bstr()));
 }
+
+TEST(FdComText, WideAndAnsiBothWays)
+{
+    const std::string strText = "D\xE9j\xE0 \xA3 5";
+    const std::wstring w = FdCom::wstrFromAnsi(strText);
+    EXPECT_EQ(std::wstring(L"D\u00E9j\u00E0 \u00A3 5"), w);
+    EXPECT_EQ(strText, FdCom::strFromWide(w.c_str()));
+    EXPECT_EQ("", FdCom::strFromWide(nullptr));
+    EXPECT_EQ("", FdCom::strFromWide(L""));
+    EXPECT_EQ(std::wstring(), FdCom::wstrFromAnsi(""));
+    EXPECT_EQ(std::wstring(L"a\0b", 3), FdCom::wstrFromAnsi(std::string("a\0b", 3))) << "embedded NUL kept";
+}
 } // namespace

@@ -23,14 +23,6 @@ std::string strPtr(const void* p)
     return sz;
 }
 
-std::wstring wstrFromAnsi(const std::string& s)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &w[0], n);
-    w.resize(w.size() - 1);
-    return w;
-}
 } // namespace
 
 HRESULT hrClsidOf(const std::string& classid, CLSID* pClsid)
@@ -45,9 +37,9 @@ HRESULT hrClsidOf(const std::string& classid, CLSID* pClsid)
         std::string g = s.substr(6);
         if (g.empty() || g[0] != '{')
             g = "{" + g + "}";
-        return CLSIDFromString(wstrFromAnsi(g).c_str(), pClsid);
+        return CLSIDFromString(FdCom::wstrFromAnsi(g).c_str(), pClsid);
     }
-    return CLSIDFromProgID(wstrFromAnsi(s).c_str(), pClsid);
+    return CLSIDFromProgID(FdCom::wstrFromAnsi(s).c_str(), pClsid);
 }
 
 CAxControl::CAxControl(CHostSession& session, int id, const SElementContext& ctx)

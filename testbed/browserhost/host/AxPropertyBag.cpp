@@ -1,32 +1,9 @@
 #include "AxPropertyBag.h"
 
+#include "FdBstr.h"
+
 namespace FdBrowserHost
 {
-namespace
-{
-std::wstring wstrFromAnsi(const std::string& s)
-{
-    if (s.empty())
-        return std::wstring();
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), &w[0], n);
-    return w;
-}
-
-std::string strFromWide(LPCOLESTR p)
-{
-    if (!p)
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, p, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return std::string();
-    std::string s(static_cast<std::size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, p, -1, &s[0], n, nullptr, nullptr);
-    return s;
-}
-} // namespace
-
 CAxPropertyBag::CAxPropertyBag(CHostLog& log, int iInstance, const std::vector<SParam>& params)
     : m_log(log), m_iInstance(iInstance)
 {
@@ -34,7 +11,7 @@ CAxPropertyBag::CAxPropertyBag(CHostLog& log, int iInstance, const std::vector<S
     {
         SItem item;
         item.strName = p.strName;
-        item.wstrName = wstrFromAnsi(p.strName);
+        item.wstrName = FdCom::wstrFromAnsi(p.strName);
         VariantInit(&item.value);
         bool boNumber = false;
         if (p.strVt == "i4" && !p.strValue.empty())
@@ -50,7 +27,7 @@ CAxPropertyBag::CAxPropertyBag(CHostLog& log, int iInstance, const std::vector<S
         }
         if (!boNumber)
         {
-            const std::wstring w = wstrFromAnsi(p.strValue);
+            const std::wstring w = FdCom::wstrFromAnsi(p.strValue);
             item.value.vt = VT_BSTR;
             item.value.bstrVal = SysAllocStringLen(w.data(), static_cast<UINT>(w.size()));
         }
@@ -108,7 +85,7 @@ STDMETHODIMP CAxPropertyBag::Read(LPCOLESTR pszPropName, VARIANT* pVar, IErrorLo
         VariantInit(pVar);
         hr = hrCopyValue(m_items[static_cast<std::size_t>(i)], vt, pVar);
     }
-    vLogRead("bag", strFromWide(pszPropName), hr);
+    vLogRead("bag", FdCom::strFromWide(pszPropName), hr);
     return hr;
 }
 
@@ -137,7 +114,8 @@ STDMETHODIMP CAxPropertyBag::Read(ULONG cProperties, PROPBAG2* pPropBag, IErrorL
         if (FAILED(hr))
             hrAll = E_FAIL;
         vLogRead("bag2",
-                 i >= 0 ? m_items[static_cast<std::size_t>(i)].strName : strFromWide(pPropBag[k].pstrName),
+                 i >= 0 ? m_items[static_cast<std::size_t>(i)].strName
+                        : FdCom::strFromWide(pPropBag[k].pstrName),
                  hr);
     }
     return hrAll;

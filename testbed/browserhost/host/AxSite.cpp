@@ -1,6 +1,7 @@
 #include "AxSite.h"
 
 #include "AxControl.h"
+#include "FdBstr.h"
 
 #include <urlmon.h>
 
@@ -8,18 +9,6 @@
 
 namespace FdBrowserHost
 {
-std::string strAnsiFromWide(LPCWSTR p)
-{
-    if (!p)
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, p, -1, nullptr, 0, nullptr, nullptr);
-    if (n <= 1)
-        return std::string();
-    std::string s(static_cast<std::size_t>(n - 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, p, -1, &s[0], n, nullptr, nullptr);
-    return s;
-}
-
 CAxSite::CAxSite(CAxControl* pControl, HWND hwndParent, const RECT& rc)
     : m_pControl(pControl), m_hwndParent(hwndParent), m_rc(rc)
 {
@@ -51,12 +40,8 @@ STDMETHODIMP CAxSite::GetMoniker(DWORD, DWORD dwWhichMoniker, IMoniker** ppmk)
     // The document's address: what relative addresses of the control are resolved against.
     if (dwWhichMoniker != OLEWHICHMK_CONTAINER || !m_pControl || m_pControl->strBaseUrl().empty())
         return E_NOTIMPL;
-    const std::string& base = m_pControl->strBaseUrl();
-    std::wstring wide(base.size() + 1, L'\0');
-    const int n = MultiByteToWideChar(CP_ACP, 0, base.c_str(), -1, &wide[0], static_cast<int>(wide.size()));
-    if (n <= 0)
-        return E_FAIL;
-    return CreateURLMonikerEx(nullptr, wide.c_str(), ppmk, URL_MK_UNIFORM);
+    return CreateURLMonikerEx(nullptr, FdCom::wstrFromAnsi(m_pControl->strBaseUrl()).c_str(), ppmk,
+                              URL_MK_UNIFORM);
 }
 
 STDMETHODIMP CAxSite::GetContainer(IOleContainer** ppContainer)
@@ -211,7 +196,7 @@ STDMETHODIMP CAxSite::RemoveMenus(HMENU)
 STDMETHODIMP CAxSite::SetStatusText(LPCOLESTR pszStatusText)
 {
     if (m_pControl)
-        m_pControl->vStatusText(strAnsiFromWide(pszStatusText));
+        m_pControl->vStatusText(FdCom::strFromWide(pszStatusText));
     return S_OK;
 }
 
@@ -261,11 +246,11 @@ STDMETHODIMP CAxSite::Navigate(DWORD, LPBC, IBindStatusCallback*, IHlink* pihlNa
     LPWSTR pwzFrame = nullptr;
     if (FAILED(pihlNavigate->GetTargetFrameName(&pwzFrame)))
         pwzFrame = nullptr;
-    std::string url = strAnsiFromWide(pwzTarget);
+    std::string url = FdCom::strFromWide(pwzTarget);
     if (pwzLocation && *pwzLocation)
-        url += "#" + strAnsiFromWide(pwzLocation);
+        url += "#" + FdCom::strFromWide(pwzLocation);
     const bool boHasFrame = pwzFrame != nullptr;
-    const std::string frame = strAnsiFromWide(pwzFrame);
+    const std::string frame = FdCom::strFromWide(pwzFrame);
     CoTaskMemFree(pwzTarget);
     CoTaskMemFree(pwzLocation);
     CoTaskMemFree(pwzFrame);

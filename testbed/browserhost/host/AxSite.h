@@ -104,7 +104,4 @@ private:
     RECT m_rc;
     IOleInPlaceActiveObject* m_pActive = nullptr;
 };
-
-// ANSI text of a wide string (null gives "").
-std::string strAnsiFromWide(LPCWSTR p);
 } // namespace FdBrowserHost

@@ -7,6 +7,7 @@
 //   navigate|URL|FRAME        IHlinkFrame::Navigate, found through the site's IServiceProvider
 //   pushfile|HTML|FRAME       HTML written to a temporary .htm file, then navigated to
 //   paint|RRGGBB              its window painted in that colour
+#include "FdBstr.h"
 #include "FdComModule.h"
 #include "FdComObject.h"
 #include "TestLog.h"
@@ -37,26 +38,6 @@ void vLog(int iControl, SLogLine line)
 {
     line.fields.insert(line.fields.begin(), {"ctl", std::to_string(iControl)});
     FdHostTest::vLog("FD_AXTEST_LOG", line);
-}
-
-std::string strAnsi(LPCWSTR p)
-{
-    if (!p)
-        return std::string();
-    const int n = WideCharToMultiByte(CP_ACP, 0, p, -1, nullptr, 0, nullptr, nullptr);
-    std::string s(static_cast<std::size_t>(n > 0 ? n : 1), '\0');
-    WideCharToMultiByte(CP_ACP, 0, p, -1, &s[0], n, nullptr, nullptr);
-    s.resize(s.size() - 1);
-    return s;
-}
-
-std::wstring wstr(const std::string& s)
-{
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, nullptr, 0);
-    std::wstring w(static_cast<std::size_t>(n > 0 ? n : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.c_str(), -1, &w[0], n);
-    w.resize(w.size() - 1);
-    return w;
 }
 
 LRESULT CALLBACK lWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -130,16 +111,16 @@ public:
                 const HRESULT hr = pBag2->Read(1, &pb, nullptr, &v, &hrItem);
                 SLogLine line("PARAM");
                 line.addInt("index", i)
-                    .add("name", strAnsi(pb.pstrName))
+                    .add("name", FdCom::strFromWide(pb.pstrName))
                     .addInt("vt", pb.vt)
                     .addHex("result", static_cast<uint32_t>(hr));
                 if (v.vt == VT_BSTR)
-                    line.add("value", strAnsi(v.bstrVal));
+                    line.add("value", FdCom::strFromWide(v.bstrVal));
                 else if (v.vt == VT_I4)
                     line.addInt("value", v.lVal);
                 vLog(m_iId, line);
                 if (v.vt == VT_BSTR && lstrcmpiW(pb.pstrName, L"Action") == 0)
-                    m_strActions = strAnsi(v.bstrVal);
+                    m_strActions = FdCom::strFromWide(v.bstrVal);
                 VariantClear(&v);
                 CoTaskMemFree(pb.pstrName);
             }
@@ -158,9 +139,9 @@ public:
             v.vt = VT_BSTR;
             const HRESULT hr = pBag->Read(name, &v, pLog);
             SLogLine line("BAGREAD");
-            line.add("name", strAnsi(name)).addHex("result", static_cast<uint32_t>(hr));
+            line.add("name", FdCom::strFromWide(name)).addHex("result", static_cast<uint32_t>(hr));
             if (SUCCEEDED(hr) && v.vt == VT_BSTR)
-                line.add("value", strAnsi(v.bstrVal));
+                line.add("value", FdCom::strFromWide(v.bstrVal));
             vLog(m_iId, line);
             VariantClear(&v);
         }
@@ -184,7 +165,7 @@ public:
     }
     STDMETHODIMP SetHostNames(LPCOLESTR app, LPCOLESTR) override
     {
-        vLog(m_iId, SLogLine("SETHOSTNAMES").add("app", strAnsi(app)));
+        vLog(m_iId, SLogLine("SETHOSTNAMES").add("app", FdCom::strFromWide(app)));
         return S_OK;
     }
     STDMETHODIMP Close(DWORD) override
@@ -349,11 +330,11 @@ private:
                                       GetProcAddress(hHlink, "HlinkCreateFromString")))
                                 : nullptr;
         if (SUCCEEDED(hr))
-            hr = pfnCreate ? pfnCreate(wstr(url).c_str(), nullptr, nullptr, nullptr, 0, nullptr, IID_IHlink,
-                                       reinterpret_cast<void**>(&pHl))
+            hr = pfnCreate ? pfnCreate(FdCom::wstrFromAnsi(url).c_str(), nullptr, nullptr, nullptr, 0,
+                                       nullptr, IID_IHlink, reinterpret_cast<void**>(&pHl))
                            : HRESULT_FROM_WIN32(ERROR_PROC_NOT_FOUND);
         if (SUCCEEDED(hr) && !frame.empty())
-            hr = pHl->SetTargetFrameName(wstr(frame).c_str());
+            hr = pHl->SetTargetFrameName(FdCom::wstrFromAnsi(frame).c_str());
         if (SUCCEEDED(hr))
             hr = pHf->Navigate(0, nullptr, nullptr, pHl);
         vLog(m_iId, SLogLine("NAVIGATE")
@@ -378,7 +359,7 @@ private:
             auto arg = [&](std::size_t i) { return i < f.size() ? f[i] : std::string(); };
             if (f[0] == "status" && pFrame)
                 vLog(m_iId, SLogLine("STATUS").addHex("result", static_cast<uint32_t>(pFrame->SetStatusText(
-                                                                    wstr(arg(1)).c_str()))));
+                                                                    FdCom::wstrFromAnsi(arg(1)).c_str()))));
             else if (f[0] == "navigate")
                 vNavigate(arg(1), arg(2));
             else if (f[0] == "pushfile")
