@@ -15,19 +15,6 @@ using namespace FdHostTest;
 
 namespace
 {
-std::string strInstanceOf(const Log& host, const std::string& name)
-{
-    for (const SLogLine& l : linesOf(host, "NPP_NEW"))
-    {
-        const auto names = l.all("argn");
-        const auto values = l.all("argv");
-        for (size_t i = 0; i < names.size() && i < values.size(); ++i)
-            if (names[i] == "name" && values[i] == name)
-                return l.strGet("instance");
-    }
-    return "?";
-}
-
 class NpfdgPage : public ::testing::Test
 {
 protected:
@@ -157,16 +144,19 @@ TEST(NpfdgRedirect, DrawingGoesToTheNamedInstancesPicture)
     const std::string strDir = strFreshFolder("npfdg_redirect");
     ASSERT_TRUE(boRecordSuite(strFreshFolder("npfdg_redirect_install"), false));
     const std::string strShot = strDir + "\\shot.bmp";
-    const SHostRun run = runHost({"--page", strWebUrl("/redirect.htm"), "--plugin", strProgramFolder() + "npfdg.dll",
-                                  "--quit-when-idle", "1500", "--screenshot", strShot},
-                                 strDir);
+    const SHostRun run =
+        runHost({"--page", strWebUrl("/redirect.htm"), "--plugin", strProgramFolder() + "npfdg.dll",
+                 "--quit-when-idle", "1500", "--screenshot", strShot},
+                strDir);
     ASSERT_EQ(0, run.lExit) << run.strDir;
     const std::string bytes = strReadFile(strShot);
     FdBrowserHost::SPixels pixels;
-    ASSERT_TRUE(FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels))
+    ASSERT_TRUE(
+        FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels))
         << strShot;
     // The share of an instance's area in one colour.
-    auto share = [&](const std::string& name, COLORREF cr) {
+    auto share = [&](const std::string& name, COLORREF cr)
+    {
         const SLogLine w = lineOf(run.host, "NPP_SETWINDOW", "instance", strInstanceOf(run.host, name));
         const int x0 = std::atoi(w.strGet("x").c_str()), y0 = std::atoi(w.strGet("y").c_str());
         const int cx = std::atoi(w.strGet("width").c_str()), cy = std::atoi(w.strGet("height").c_str());

@@ -43,6 +43,20 @@ HKEY hCreate(const char* lpszKey)
     return hKey;
 }
 
+// Registers an in-process server of the test program's folder.
+HRESULT hrRegisterDll(const char* lpszFile)
+{
+    HMODULE hDll = LoadLibraryA((strProgramFolder() + lpszFile).c_str());
+    if (!hDll)
+        return HRESULT_FROM_WIN32(GetLastError());
+    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
+    auto lpRegister =
+        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
+    const HRESULT hr = lpRegister ? lpRegister() : E_NOINTERFACE;
+    FreeLibrary(hDll);
+    return hr;
+}
+
 // The suite as installed, and the fake in-process component as "FakeDll".
 void vSetupSuite()
 {
@@ -62,14 +76,7 @@ void vSetupSuite()
     vSetText(hKey, "Version", "1.0");
     vSetText(hKey, "VersionEx", "1.0.0.0");
     RegCloseKey(hKey);
-    HMODULE hDll = LoadLibraryA((strProgramFolder() + "FakeCmptDll.dll").c_str());
-    ASSERT_NE(nullptr, hDll);
-    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
-    auto lpRegister =
-        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
-    ASSERT_NE(nullptr, lpRegister);
-    ASSERT_EQ(S_OK, lpRegister());
-    FreeLibrary(hDll);
+    ASSERT_EQ(S_OK, hrRegisterDll("FakeCmptDll.dll"));
 }
 
 DWORD dwInstalledVersion()
@@ -163,19 +170,6 @@ bool boHas(const std::vector<std::string>& lines, const std::string& line)
         if (l == line)
             return true;
     return false;
-}
-
-std::string strInstanceOf(const Log& host, const std::string& name)
-{
-    for (const SLogLine& l : linesOf(host, "NPP_NEW"))
-    {
-        const auto names = l.all("argn");
-        const auto values = l.all("argv");
-        for (size_t i = 0; i < names.size() && i < values.size(); ++i)
-            if (names[i] == "name" && values[i] == name)
-                return l.strGet("instance");
-    }
-    return "?";
 }
 
 // ---- The exports called directly, as no browser would.
@@ -446,14 +440,7 @@ TEST_F(NpfdgGamePage, ThePluginAreaShowsBackgroundLinesAndCells)
 TEST(NpfdgActiveXGamePage, TheControlRunsTheGameThroughMonikers)
 {
     vSetupSuite();
-    HMODULE hDll = LoadLibraryA((strProgramFolder() + "npfdg.dll").c_str());
-    ASSERT_NE(nullptr, hDll);
-    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
-    auto lpRegister =
-        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
-    ASSERT_NE(nullptr, lpRegister);
-    ASSERT_EQ(S_OK, lpRegister());
-    FreeLibrary(hDll);
+    ASSERT_EQ(S_OK, hrRegisterDll("npfdg.dll"));
 
     const SHostRun run = runPage("axgame", {"--page", strWebUrl("/axgame.htm")});
     ASSERT_EQ(0, run.lExit) << run.strDir;

@@ -36,20 +36,6 @@ std::vector<std::string> kinds(const Log& log)
     return v;
 }
 
-// The host's instance number of the plug-in instance named id.
-std::string strInstanceOf(const Log& host, const std::string& id)
-{
-    for (const SLogLine& l : linesOf(host, "NPP_NEW"))
-    {
-        const auto names = l.all("argn");
-        const auto values = l.all("argv");
-        for (std::size_t i = 0; i < names.size() && i < values.size(); ++i)
-            if (names[i] == "name" && values[i] == id)
-                return l.strGet("instance");
-    }
-    return "?";
-}
-
 // ---- One run of a frameset page: tables, arguments, navigations, pushes.
 class FramesPage : public ::testing::Test
 {

@@ -90,6 +90,19 @@ bool boWriteFile(const std::string& path, const std::string& data)
     return static_cast<bool>(f);
 }
 
+std::string strInstanceOf(const Log& host, const std::string& name)
+{
+    for (const SLogLine& l : linesOf(host, "NPP_NEW"))
+    {
+        const auto names = l.all("argn");
+        const auto values = l.all("argv");
+        for (size_t i = 0; i < names.size() && i < values.size(); ++i)
+            if (names[i] == "name" && values[i] == name)
+                return l.strGet("instance");
+    }
+    return "?";
+}
+
 bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles)
 {
     constexpr DWORD kSuiteVersion = 999999;
@@ -104,8 +117,8 @@ bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles)
     if (boTraceToFiles)
     {
         const DWORD dwOn = 1;
-        boOk = boOk && RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOn),
-                                      sizeof dwOn) == ERROR_SUCCESS;
+        boOk = boOk && RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD,
+                                      reinterpret_cast<const BYTE*>(&dwOn), sizeof dwOn) == ERROR_SUCCESS;
     }
     RegCloseKey(hKey);
     return boOk;

@@ -32,6 +32,9 @@ std::vector<SLogLine> linesOf(const Log& log, const std::string& kind, const std
 SLogLine lineOf(const Log& log, const std::string& kind, const std::string& key = std::string(),
                 const std::string& value = std::string());
 
+// The instance id of the EMBED whose "name" attribute is name, or "?".
+std::string strInstanceOf(const Log& host, const std::string& name);
+
 // The folder of the running test program (where BrowserHost.exe and the
 // test DLLs are), with a final backslash.
 std::string strProgramFolder();
