@@ -468,23 +468,15 @@ LRESULT CALLBACK CDiagIE::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
     CDiagIE* lpThis = reinterpret_cast<CDiagIE*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!lpThis || !lpThis->m_lpInst)
         return DefWindowProcA(hwnd, uMsg, wParam, lParam);
-    RECT rc = {};
     switch (uMsg)
     {
     case WM_PAINT:
-    {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        GetClientRect(hwnd, &rc);
         lpThis->m_lpInst->vSetWindow(hwnd);
-        lpThis->m_lpDisplay->vPaint(hdc, rc);
-        EndPaint(hwnd, &ps);
+        lpThis->m_lpDisplay->vPaintWindow(hwnd);
         return 0;
-    }
     case WM_ERASEBKGND:
-        GetClientRect(hwnd, &rc);
         lpThis->m_lpInst->vSetWindow(hwnd);
-        lpThis->m_lpDisplay->vFillBackground(reinterpret_cast<HDC>(wParam), rc);
+        lpThis->m_lpDisplay->vEraseWindow(hwnd, reinterpret_cast<HDC>(wParam));
         return 1;
     default:
         return DefWindowProcA(hwnd, uMsg, wParam, lParam);

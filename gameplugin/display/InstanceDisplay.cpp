@@ -133,6 +133,23 @@ void CInstanceDisplay::vRepaint(HWND hwnd, const RECT* lprc)
     }
 }
 
+void CInstanceDisplay::vPaintWindow(HWND hwnd)
+{
+    PAINTSTRUCT ps;
+    HDC hdc = BeginPaint(hwnd, &ps);
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    vPaint(hdc, rc);
+    EndPaint(hwnd, &ps);
+}
+
+void CInstanceDisplay::vEraseWindow(HWND hwnd, HDC hdc) const
+{
+    RECT rc = {};
+    GetClientRect(hwnd, &rc);
+    vFillBackground(hdc, rc);
+}
+
 void CInstanceDisplay::vPaint(HDC hdc, const RECT& rc)
 {
     const bool boRedirect = !m_inst.strGetRedirect().empty();

@@ -28,6 +28,9 @@ public:
     // drawn at once into the named instance's picture; otherwise the host's
     // window (when there is one) is invalidated and updated.
     void vRepaint(HWND hwnd, const RECT* lprc);
+    // A host window's WM_PAINT (over its client area) and WM_ERASEBKGND.
+    void vPaintWindow(HWND hwnd);
+    void vEraseWindow(HWND hwnd, HDC hdc) const;
     // Makes the font (or measures the text height) for a new context.
     void vPrepareDC(HDC hdc);
     void vFillBackground(HDC hdc, const RECT& rc) const;

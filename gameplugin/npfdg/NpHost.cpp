@@ -86,23 +86,15 @@ LRESULT CALLBACK CNpHost::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM
     CNpHost* lpHost = static_cast<CNpHost*>(GetPropA(hwnd, kszWindowProp));
     if (!lpHost)
         return DefWindowProcA(hwnd, uMsg, wParam, lParam);
-    RECT rc = {};
     switch (uMsg)
     {
     case WM_PAINT:
-    {
-        PAINTSTRUCT ps;
-        HDC hdc = BeginPaint(hwnd, &ps);
-        GetClientRect(hwnd, &rc);
-        lpHost->m_display.vPaint(hdc, rc);
-        EndPaint(hwnd, &ps);
+        lpHost->m_display.vPaintWindow(hwnd);
         return 0;
-    }
     case WM_ERASEBKGND:
         // Erased here: the browser's procedure would paint its class brush
         // over the background colour.
-        GetClientRect(hwnd, &rc);
-        lpHost->m_display.vFillBackground(reinterpret_cast<HDC>(wParam), rc);
+        lpHost->m_display.vEraseWindow(hwnd, reinterpret_cast<HDC>(wParam));
         return 1;
     default:
         break;
