@@ -1,0 +1,62 @@
+// One counted reference to a COM interface: AddRef when taken or copied,
+// Release when dropped.
+#pragma once
+
+#include <unknwn.h>
+
+#include <utility>
+
+namespace FdWin
+{
+
+template <class T> class TComRef
+{
+public:
+    TComRef() = default;
+    // Takes a new reference to p (null allowed).
+    explicit TComRef(T* p) : m_p(p)
+    {
+        if (m_p)
+            m_p->AddRef();
+    }
+    TComRef(const TComRef& other) : TComRef(other.m_p) {}
+    TComRef(TComRef&& other) noexcept : m_p(std::exchange(other.m_p, nullptr)) {}
+    TComRef& operator=(TComRef other) noexcept
+    {
+        std::swap(m_p, other.m_p);
+        return *this;
+    }
+    ~TComRef() { vReset(); }
+
+    // Adopts a reference the caller already owns.
+    static TComRef adopt(T* p)
+    {
+        TComRef r;
+        r.m_p = p;
+        return r;
+    }
+
+    T* p() const { return m_p; }
+    T* operator->() const { return m_p; }
+    explicit operator bool() const { return m_p != nullptr; }
+    // Where a call that hands out a reference (QueryInterface, a getter)
+    // stores it; the reference held is released first.
+    T** ppOut()
+    {
+        vReset();
+        return &m_p;
+    }
+    void** ppvOut() { return reinterpret_cast<void**>(ppOut()); }
+    // Gives the reference to the caller.
+    T* pDetach() { return std::exchange(m_p, nullptr); }
+    void vReset()
+    {
+        if (T* p = std::exchange(m_p, nullptr))
+            p->Release();
+    }
+
+private:
+    T* m_p = nullptr;
+};
+
+} // namespace FdWin

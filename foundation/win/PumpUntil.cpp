@@ -1,0 +1,42 @@
+#include "PumpUntil.h"
+
+#include <algorithm>
+
+namespace FdWin
+{
+
+void vPumpWaiting()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, DWORD dwPollMs)
+{
+    const ULONGLONG qwStart = GetTickCount64();
+    for (;;)
+    {
+        vPumpWaiting();
+        if (done())
+            return true;
+        const ULONGLONG qwElapsed = GetTickCount64() - qwStart;
+        if (qwElapsed >= dwBoundMs)
+            return false;
+        const DWORD dwLeft = static_cast<DWORD>(dwBoundMs - qwElapsed);
+        // MWMO_INPUTAVAILABLE: messages already in the queue but seen by an
+        // earlier peek also end the wait.
+        MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, std::max<DWORD>(dwPollMs, 1)), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
+void vPumpFor(DWORD dwMs)
+{
+    boPumpUntil([] { return false; }, dwMs, dwMs);
+}
+
+} // namespace FdWin

@@ -1,0 +1,26 @@
+// Message pumping of the calling thread.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+
+namespace FdWin
+{
+
+// How often a pump that waits looks at its condition when no message comes:
+// the condition may change on another thread without a message.
+constexpr DWORD kPumpPollMs = 10;
+
+// Dispatches the messages waiting for the calling thread, without waiting.
+void vPumpWaiting();
+
+// Dispatches the calling thread's messages until `done` holds or dwBoundMs
+// passes; true when it held (it is checked once more at the bound). Sleeps
+// between messages, waking for each one and every dwPollMs.
+bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, DWORD dwPollMs = kPumpPollMs);
+
+// Dispatches the calling thread's messages for dwMs.
+void vPumpFor(DWORD dwMs);
+
+} // namespace FdWin
