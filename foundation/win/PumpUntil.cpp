@@ -5,10 +5,10 @@
 namespace FdWin
 {
 
-void vPumpWaiting()
+void vPumpWaiting(HWND hFilter)
 {
     MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    while (PeekMessageA(&msg, hFilter, 0, 0, PM_REMOVE))
     {
         TranslateMessage(&msg);
         DispatchMessageA(&msg);

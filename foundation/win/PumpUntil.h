@@ -12,8 +12,9 @@ namespace FdWin
 // the condition may change on another thread without a message.
 constexpr DWORD kPumpPollMs = 10;
 
-// Dispatches the messages waiting for the calling thread, without waiting.
-void vPumpWaiting();
+// Dispatches the messages waiting for the calling thread (for hFilter and
+// its children only when given), without waiting.
+void vPumpWaiting(HWND hFilter = nullptr);
 
 // Dispatches the calling thread's messages until `done` holds or dwBoundMs
 // passes; true when it held (it is checked once more at the bound). Sleeps

@@ -3,6 +3,17 @@
 namespace FdWin
 {
 
+namespace
+{
+// The property that ties a window to its object.
+constexpr const char kszObjectProp[] = "FdWin.WindowBase";
+
+CWindowBase* lpObjectOf(HWND hWnd)
+{
+    return static_cast<CWindowBase*>(GetPropA(hWnd, kszObjectProp));
+}
+} // namespace
+
 CWindowBase::~CWindowBase()
 {
     vDestroy();
@@ -13,7 +24,15 @@ bool CWindowBase::boRegisterClass(HINSTANCE hInstance, const char* lpszClass, UI
 {
     WNDCLASSA wc = {};
     if (GetClassInfoA(hInstance, lpszClass, &wc))
-        return wc.lpfnWndProc == WindowProc;
+    {
+        if (wc.lpfnWndProc == WindowProc)
+            return true;
+        // Left by an earlier load of this module (a DLL's classes outlive
+        // it): its procedure is gone, register the class anew.
+        if (!UnregisterClassA(lpszClass, hInstance))
+            return false;
+        wc = {};
+    }
     wc.style = uStyle;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = hInstance;
@@ -35,32 +54,54 @@ HWND CWindowBase::hCreate(DWORD dwExStyle, const char* lpszClass, const char* lp
     // The window is tied to the object in WM_NCCREATE, before CreateWindowEx returns.
     HWND hWnd =
         CreateWindowExA(dwExStyle, lpszClass, lpszTitle, dwStyle, x, y, cx, cy, hParent, hMenu, hInstance, this);
-    if (hWnd == nullptr)
-        m_hWnd = nullptr;
+    if (hWnd != nullptr && m_hWnd != hWnd)
+    {
+        // Made, but not tied to the object (no room for the property).
+        DestroyWindow(hWnd);
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
+    }
     return hWnd;
 }
 
 bool CWindowBase::boSubclass(HWND hWnd)
 {
-    if (m_hWnd != nullptr || hWnd == nullptr || GetWindowLongPtrA(hWnd, GWLP_USERDATA) != 0)
+    if (m_hWnd != nullptr || hWnd == nullptr || lpObjectOf(hWnd) != nullptr)
         return false;
     vTake(hWnd);
+    if (m_hWnd == nullptr)
+        return false;
     SetLastError(0);
     const LONG_PTR previous = SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(WindowProc));
     if (previous == 0 && GetLastError() != 0)
     {
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        m_hWnd = nullptr;
+        vUntie();
         return false;
     }
     m_lpPrevious = reinterpret_cast<WNDPROC>(previous);
     return true;
 }
 
+void CWindowBase::vUnsubclass()
+{
+    if (m_hWnd == nullptr || m_lpPrevious == nullptr)
+        return;
+    SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_lpPrevious));
+    vUntie();
+}
+
 void CWindowBase::vTake(HWND hWnd)
 {
-    m_hWnd = hWnd;
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    if (SetPropA(hWnd, kszObjectProp, this))
+        m_hWnd = hWnd;
+}
+
+void CWindowBase::vUntie()
+{
+    if (m_hWnd != nullptr)
+        RemovePropA(m_hWnd, kszObjectProp);
+    m_hWnd = nullptr;
+    m_lpPrevious = nullptr;
 }
 
 void CWindowBase::vDestroy()
@@ -72,19 +113,16 @@ void CWindowBase::vDestroy()
     DestroyWindow(hWnd);
     if (m_hWnd == hWnd)
     {
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+        // Not destroyed (another thread's window): let it go all the same.
         if (m_lpPrevious)
             SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_lpPrevious));
-        m_lpPrevious = nullptr;
-        m_hWnd = nullptr;
+        vUntie();
     }
 }
 
 CWindowBase* CWindowBase::lpFromWindow(HWND hWnd)
 {
-    if (hWnd == nullptr || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(hWnd, GWLP_WNDPROC)) != WindowProc)
-        return nullptr;
-    return reinterpret_cast<CWindowBase*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    return hWnd != nullptr ? lpObjectOf(hWnd) : nullptr;
 }
 
 LRESULT CWindowBase::lDefault(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -102,7 +140,7 @@ LRESULT CALLBACK CWindowBase::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
         if (CWindowBase* lpSelf = static_cast<CWindowBase*>(lpCreate->lpCreateParams))
             lpSelf->vTake(hWnd);
     }
-    CWindowBase* lpSelf = reinterpret_cast<CWindowBase*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    CWindowBase* lpSelf = lpObjectOf(hWnd);
     // Messages before WM_NCCREATE (WM_GETMINMAXINFO) and after the object let go.
     if (lpSelf == nullptr)
         return DefWindowProcA(hWnd, uMsg, wParam, lParam);
@@ -120,9 +158,7 @@ LRESULT CALLBACK CWindowBase::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LP
         // The last message: give the previous procedure back and untie the object.
         if (lpSelf->m_lpPrevious)
             SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lpSelf->m_lpPrevious));
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
-        lpSelf->m_lpPrevious = nullptr;
-        lpSelf->m_hWnd = nullptr;
+        lpSelf->vUntie();
         try
         {
             lpSelf->vOnFinalMessage();

@@ -1,8 +1,10 @@
 // The one window procedure of the suite's windows. The object is tied to its
 // window at WM_NCCREATE (windows of a class registered here) or when it
 // subclasses a window of another class, and every message then goes to its
-// lOnMessage. No exception crosses the window procedure: the system's
-// dispatching frames cannot unwind, so a throw becomes lOnException's answer.
+// lOnMessage. The tie is a window property, so a subclassed window keeps its
+// GWLP_USERDATA for its own procedure. No exception crosses the window
+// procedure: the system's dispatching frames cannot unwind, so a throw
+// becomes lOnException's answer.
 #pragma once
 
 #include <windows.h>
@@ -31,8 +33,12 @@ public:
                  int cx, int cy, HWND hParent, HMENU hMenu, HINSTANCE hInstance);
     // Takes over a window of another class, of this thread: messages the
     // object leaves go to the window's previous procedure. False when the
-    // object already has a window or the procedure could not be replaced.
+    // object already has a window, the window already has an object, or the
+    // procedure could not be replaced.
     bool boSubclass(HWND hWnd);
+    // Gives a subclassed window its previous procedure back and lets it go,
+    // without destroying it (a window someone else owns).
+    void vUnsubclass();
     // Destroys the window (on its own thread); the object stays usable.
     void vDestroy();
 
@@ -54,9 +60,31 @@ protected:
 private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     void vTake(HWND hWnd);
+    void vUntie();
 
     HWND m_hWnd = nullptr;
     WNDPROC m_lpPrevious = nullptr; // of a subclassed window
+};
+
+// A window whose messages go to a member function of its owner, for classes
+// that own a window rather than being one.
+template <class T> class TMemberWindow : public CWindowBase
+{
+public:
+    using FHandler = LRESULT (T::*)(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    TMemberWindow(T& owner, FHandler pfnHandler) : m_owner(owner), m_pfnHandler(pfnHandler) {}
+    // For the owner's handler: what the window does with a message it leaves.
+    LRESULT lCallDefault(UINT uMsg, WPARAM wParam, LPARAM lParam) { return lDefault(uMsg, wParam, lParam); }
+
+protected:
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        return (m_owner.*m_pfnHandler)(uMsg, wParam, lParam);
+    }
+
+private:
+    T& m_owner;
+    FHandler m_pfnHandler;
 };
 
 } // namespace FdWin

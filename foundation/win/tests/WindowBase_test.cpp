@@ -124,7 +124,6 @@ TEST(WindowBase, ASubclassedWindowKeepsWhatTheObjectLeaves)
     HWND hButton = CreateWindowExA(0, "button", "before", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
                                    GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, hButton);
-    const LONG_PTR previous = GetWindowLongPtrA(hButton, GWLP_WNDPROC);
     {
         CTestWindow window;
         ASSERT_TRUE(window.boSubclass(hButton));
@@ -143,5 +142,28 @@ TEST(WindowBase, ASubclassedWindowKeepsWhatTheObjectLeaves)
         EXPECT_EQ(nullptr, window.hWnd());
     }
     EXPECT_FALSE(IsWindow(hButton));
-    (void)previous;
+}
+
+TEST(WindowBase, AWindowSomeoneElseOwnsIsLetGoUndestroyed)
+{
+    HWND hButton = CreateWindowExA(0, "button", "", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(nullptr, hButton);
+    // The owner's own data stays its own.
+    SetWindowLongPtrA(hButton, GWLP_USERDATA, 1234);
+    const LONG_PTR previous = GetWindowLongPtrA(hButton, GWLP_WNDPROC);
+    CTestWindow window;
+    ASSERT_TRUE(window.boSubclass(hButton));
+    CTestWindow second;
+    EXPECT_FALSE(second.boSubclass(hButton)) << "one object per window";
+    EXPECT_EQ(1234, GetWindowLongPtrA(hButton, GWLP_USERDATA));
+    window.vUnsubclass();
+    EXPECT_EQ(nullptr, window.hWnd());
+    EXPECT_EQ(nullptr, CWindowBase::lpFromWindow(hButton));
+    EXPECT_EQ(previous, GetWindowLongPtrA(hButton, GWLP_WNDPROC));
+    EXPECT_TRUE(IsWindow(hButton));
+    const size_t ulSeen = window.m_seen.size();
+    SetWindowTextA(hButton, "x");
+    EXPECT_EQ(ulSeen, window.m_seen.size()) << "no message after the object let go";
+    DestroyWindow(hButton);
 }
