@@ -12,7 +12,7 @@
 #include "ManageDL.h"
 #include "PlugInst.h"
 #include "PlugTrace.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 #include "WinErrorText.h"
 
 #include <cstring>
@@ -44,7 +44,7 @@ void vCollectServers(HKEY hKey, int iDepth, std::vector<std::string>* lpvecPaths
         if (SUCCEEDED(CLSIDFromString(FdCom::CBstr(szClsid).bstr(), &clsid)))
         {
             const std::string strKey = "CLSID\\" + FdCom::strGuidText(clsid) + "\\LocalServer32";
-            CRegKey server;
+            FdWin::CRegKey server;
             char szRaw[kServerPathMax + 1] = "";
             DWORD dwRaw = kServerPathMax;
             if (server.lOpen(HKEY_CLASSES_ROOT, strKey.c_str(), KEY_READ) == ERROR_SUCCESS &&
@@ -66,7 +66,7 @@ void vCollectServers(HKEY hKey, int iDepth, std::vector<std::string>* lpvecPaths
         DWORD dwName = sizeof szName;
         if (RegEnumKeyExA(hKey, i, szName, &dwName, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
             break;
-        CRegKey sub;
+        FdWin::CRegKey sub;
         if (sub.lOpen(hKey, szName, KEY_READ) == ERROR_SUCCESS)
             vCollectServers(sub.h(), iDepth + 1, lpvecPaths);
     }
@@ -97,7 +97,7 @@ CImplCallback::CImplCallback() : m_pending(CParamList::kszSeparator) {}
 void CImplCallback::vAttach(CPlugInst* lpThis, IDiagOBPP2Cmpt* lpComponent)
 {
     m_lpThis = lpThis;
-    m_component = TComRef<IDiagOBPP2Cmpt>(lpComponent);
+    m_component = FdWin::TComRef<IDiagOBPP2Cmpt>(lpComponent);
 }
 
 void CImplCallback::vDetach()
@@ -158,7 +158,7 @@ STDMETHODIMP CImplCallback::ExecuteCmd(BSTR bstrName)
             return S_FALSE;
         }
         // The component may leave during the command: keep this object alive.
-        const TComRef<IDiagCmpt2OBPP2> self(this);
+        const FdWin::TComRef<IDiagCmpt2OBPP2> self(this);
         vRunCommand(strName.c_str(), params);
         return S_OK;
     }
@@ -242,7 +242,7 @@ void CImplCallback::vRunCommand(const char* lpszName, const CParamList& params)
 void CImplCallback::vAnswer(const char* lpszKey, const std::string& strValue, const char* lpszCommand)
 {
     // The component may have left while a box was shown.
-    const TComRef<IDiagOBPP2Cmpt> component = m_component;
+    const FdWin::TComRef<IDiagOBPP2Cmpt> component = m_component;
     if (!component)
         return;
     component->SetParameter(FdCom::CBstr(lpszKey).bstr(), FdCom::CBstr(strValue).bstr());
@@ -300,7 +300,7 @@ STDMETHODIMP CImplCallback::CmptOut()
     CPlugTrace trace(lpszLabel(), "CImplCallback::CmptOut");
     if (!m_lpThis)
         return S_FALSE;
-    const TComRef<IDiagCmpt2OBPP2> self(this);
+    const FdWin::TComRef<IDiagCmpt2OBPP2> self(this);
     m_lpThis->vRemoveAppFromList(this);
     // Whether found or not, this callback serves no instance any more.
     vDetach();
@@ -441,7 +441,7 @@ STDMETHODIMP CImplCallback::GetKillableProcess(SAFEARRAY** lplpsaResultList)
         std::vector<std::string> texts;
         if (!CKillableProcessMap::Get().boGetList(&texts))
             return E_FAIL;
-        CRegKey key;
+        FdWin::CRegKey key;
         if (key.lOpen(HKEY_LOCAL_MACHINE, kszAppsKey, KEY_READ) == ERROR_SUCCESS)
             vCollectServers(key.h(), 0, &texts);
 

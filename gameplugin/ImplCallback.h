@@ -59,7 +59,7 @@ private:
     void vAnswer(const char* lpszKey, const std::string& strValue, const char* lpszCommand);
 
     CPlugInst* m_lpThis = nullptr;
-    TComRef<IDiagOBPP2Cmpt> m_component;
+    FdWin::TComRef<IDiagOBPP2Cmpt> m_component;
     unsigned long m_dwCookie = 0;
     CParamList m_pending;
 };

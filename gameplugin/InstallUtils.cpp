@@ -2,6 +2,7 @@
 
 #include "AnsiText.h"
 #include "LzFileOp.h"
+#include "WinRegKey.h"
 
 #include <cstring>
 #include <vector>
@@ -44,30 +45,6 @@ bool boEndsWithNoCase(const char* lpszText, const char* lpszEnd)
     return n >= m && boAnsiEqualNoCase(lpszText + n - m, m, lpszEnd, m);
 }
 
-// An owned registry key.
-class CRegKey
-{
-public:
-    CRegKey() = default;
-    ~CRegKey()
-    {
-        if (m_h)
-            RegCloseKey(m_h);
-    }
-    CRegKey(const CRegKey&) = delete;
-    CRegKey& operator=(const CRegKey&) = delete;
-    HKEY* phOut() { return &m_h; }
-    HKEY h() const { return m_h; }
-    void vClose()
-    {
-        if (m_h)
-            RegCloseKey(m_h);
-        m_h = nullptr;
-    }
-
-private:
-    HKEY m_h = nullptr;
-};
 } // namespace
 
 bool boCreateDirectoryChain(const char* lpszPath, bool* lpboExisted)
@@ -190,7 +167,7 @@ bool boSelfRegister(const char* lpszPath)
 
 LONG lDeleteRegistryTree(HKEY hRoot, const char* lpszSubkey, int iDepth)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG lResult = RegOpenKeyExA(hRoot, lpszSubkey, 0,
                                  KEY_QUERY_VALUE | KEY_SET_VALUE | KEY_CREATE_SUB_KEY |
                                      KEY_ENUMERATE_SUB_KEYS | KEY_NOTIFY,
@@ -210,7 +187,7 @@ LONG lDeleteRegistryTree(HKEY hRoot, const char* lpszSubkey, int iDepth)
         if (lResult != ERROR_SUCCESS)
             return lResult;
     }
-    key.vClose();
+    key.lClose();
     if (iDepth > 0)
         return RegDeleteKeyA(hRoot, lpszSubkey);
     return ERROR_SUCCESS;

@@ -1,6 +1,6 @@
 #include "InterfaceRegistrar.h"
 
-#include "RegKey.h"
+#include "WinRegKey.h"
 
 #include <cstring>
 
@@ -8,7 +8,7 @@ namespace
 {
 LONG lSetDefault(HKEY hRoot, const std::string& strSubkey, const char* lpszValue)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lCreate(hRoot, strSubkey.c_str(), KEY_SET_VALUE);
     if (l != ERROR_SUCCESS)
         return l;
@@ -36,7 +36,7 @@ LONG CInterfaceRegistrar::lRegister() const
             l = lSetDefault(HKEY_CLASSES_ROOT, strKey + "\\TypeLib", kszPlugInTypeLib);
         if (l == ERROR_SUCCESS)
         {
-            CRegKey key;
+            FdWin::CRegKey key;
             l = key.lOpen(HKEY_CLASSES_ROOT, (strKey + "\\TypeLib").c_str(), KEY_SET_VALUE);
             if (l == ERROR_SUCCESS)
                 l = RegSetValueExA(key.h(), "Version", 0, REG_SZ,

@@ -11,7 +11,7 @@
 #include "ParamList.h"
 #include "PlugInst.h"
 #include "PlugTrace.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 #include "VersionText.h"
 #include "WinErrorText.h"
 
@@ -71,7 +71,7 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
     CPlugTrace trace(lpszCurrentTraceLabel(), "CLaunchedApp::CLaunchedApp");
     const std::string strApp = sz(lpszAppName);
     const std::string strKey = std::string(kszAppsKey) + "\\" + strApp;
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lOpen(HKEY_LOCAL_MACHINE, strKey.c_str(), KEY_READ);
     if (l == ERROR_FILE_NOT_FOUND)
         vRaise(kLaunchAppNotInstalled, static_cast<uint32_t>(l), "Application:%s", strApp.c_str());
@@ -115,7 +115,7 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
                    strErrorText(static_cast<uint32_t>(hr)).c_str());
         m_boLocalServer = true;
     }
-    m_app = TComRef<IDiagOBPP2Cmpt>::adopt(lpApp);
+    m_app = FdWin::TComRef<IDiagOBPP2Cmpt>::adopt(lpApp);
 
     if (m_boLocalServer)
         vEnterKillableTable(FdCom::strGuidText(clsid));
@@ -124,7 +124,7 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
 void CLaunchedApp::vEnterKillableTable(const std::string& strClsid)
 {
     const std::string strKey = "CLSID\\" + strClsid + "\\LocalServer32";
-    CRegKey key;
+    FdWin::CRegKey key;
     if (key.lOpen(HKEY_CLASSES_ROOT, strKey.c_str(), KEY_READ) != ERROR_SUCCESS)
     {
         vPlugTrace("!ERREUR! CLaunchedApp::CLaunchedApp -> impossible d'ouvrir la clef HKLM\\%s",
@@ -219,7 +219,7 @@ bool CLaunchedApp::boBindWithObpp(CPlugInst* lpPlug, const CParamList& params)
         "CLaunchedApp::boBindWithObpp -> communique la version courante (%ld) de l'obpp à l'application",
         2000L);
     // Keep the component alive through its own calls back (it may leave meanwhile).
-    const TComRef<IDiagOBPP2Cmpt> app = m_app;
+    const FdWin::TComRef<IDiagOBPP2Cmpt> app = m_app;
     app->SetParameter(FdCom::CBstr(CommonOB::kszKeyVersion).bstr(),
                       FdCom::CBstr(CommonOB::kszPlugInVersion).bstr());
     app->ExecuteCmd(FdCom::CBstr(CommonOB::kszCmdSetVer).bstr());

@@ -75,11 +75,11 @@ bool CManageDL::boAdd(CPlugInst* lpPlug, const std::string& strUrl, IDiagOBPP2Cm
         if (it != m_entries.end())
         {
             it->second->requesters.push_back(
-                SRequester{TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
+                SRequester{FdWin::TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
             return false;
         }
         auto entry = std::make_unique<SEntry>();
-        entry->requesters.push_back(SRequester{TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
+        entry->requesters.push_back(SRequester{FdWin::TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
         entry->lpPlug = lpPlug;
         entry->ulId = m_ulNextId++;
         m_entries.emplace(strUrl, std::move(entry));

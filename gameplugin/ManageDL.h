@@ -42,7 +42,7 @@ public:
 private:
     struct SRequester
     {
-        TComRef<IDiagOBPP2Cmpt> diag;
+        FdWin::TComRef<IDiagOBPP2Cmpt> diag;
         uint32_t dwUserData;
         bool boNewNaming;
     };

@@ -17,7 +17,7 @@
 #include "PlugSecurity.h"
 #include "PlugTrace.h"
 #include "ProcessList.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 #include "Security.h"
 #include "VersionText.h"
 #include "WinErrorText.h"
@@ -183,7 +183,7 @@ void CPlugInst::vActionCOPYANDREGISTER(const char* lpBuffer, CParamList& list)
                    static_cast<const void*>(plain.get()), static_cast<long>(dwPlain), strFilePath.c_str(),
                    static_cast<long>(dwWin32), static_cast<long>(iLz));
 
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lCreate(HKEY_LOCAL_MACHINE, strRegKey.c_str(), KEY_READ | KEY_WRITE);
     if (l != ERROR_SUCCESS)
         vRaiseCopy(kAcCopyCantOpenRegistryKey, static_cast<uint32_t>(l), "szRegPath=%s", strRegKey.c_str());

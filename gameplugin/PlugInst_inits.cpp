@@ -16,7 +16,7 @@
 #include "PathRules.h"
 #include "PlugSecurity.h"
 #include "PlugTrace.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 #include "Security.h"
 #include "TraceLabel.h"
 #include "WinErrorText.h"
@@ -140,7 +140,7 @@ void CPlugInst::vInitialize(bool boRegisterInterfaces, const FdCom::SServerInfo*
             FdCom::CModule::Get().hrRegister(*lpModule, false);
         CInterfaceRegistrar::plugInInterfaces().lRegister();
     }
-    CRegKey key;
+    FdWin::CRegKey key;
     if (key.lCreate(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ | KEY_WRITE) != ERROR_SUCCESS)
         return;
     vWriteVersion(key.h(), "vInitialize");
@@ -197,7 +197,7 @@ bool CPlugInst::boCheckOBVersion(uint32_t dwRequired)
 {
     CPlugTrace trace(lpszCurrentTraceLabel(), "CPlugInst::boCheckOBVersion", "(%ld)",
                      static_cast<long>(dwRequired));
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lOpen(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ);
     if (l != ERROR_SUCCESS)
     {
@@ -225,7 +225,7 @@ bool CPlugInst::boCheckOBVersion(uint32_t dwRequired)
 bool CPlugInst::boCheckOBInstalled(char* lpszDir, size_t ulSize)
 {
     CPlugTrace trace(lpszCurrentTraceLabel(), "CPlugInst::boCheckOBInstalled");
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lOpen(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ);
     if (l == ERROR_FILE_NOT_FOUND)
         vRaiseCheckOB(kCheckOBNotInstalled, static_cast<uint32_t>(l), nullptr);
@@ -280,7 +280,7 @@ void CPlugInst::vAutoInstall(const char* lpszSubDir)
                    sz(lpszSubDir));
         return;
     }
-    CRegKey windows;
+    FdWin::CRegKey windows;
     LONG l = windows.lOpen(HKEY_LOCAL_MACHINE, kszWindowsKey, KEY_READ);
     if (l != ERROR_SUCCESS)
     {
@@ -313,7 +313,7 @@ void CPlugInst::vAutoInstall(const char* lpszSubDir)
         return;
     }
     lDeleteRegistryTree(HKEY_LOCAL_MACHINE, kszSuiteKey, 1);
-    CRegKey suite;
+    FdWin::CRegKey suite;
     l = suite.lCreate(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ | KEY_WRITE);
     if (l != ERROR_SUCCESS)
     {
@@ -339,7 +339,7 @@ void CPlugInst::vAutoInstall(const char* lpszSubDir)
 
 LONG CPlugInst::lGetProgramFilesDir(char* lpszBuffer, size_t ulSize)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     LONG l = key.lOpen(HKEY_LOCAL_MACHINE, kszWindowsKey, KEY_READ);
     if (l != ERROR_SUCCESS)
         return l;

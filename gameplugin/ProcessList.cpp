@@ -3,7 +3,7 @@
 #include "AnsiText.h"
 #include "PathRules.h"
 #include "PerfCounterNames.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 
 #include <tlhelp32.h>
 #include <winperf.h>
@@ -69,7 +69,7 @@ bool boReadCounterIndexes(DWORD* lpdwProcess, DWORD* lpdwIdProcess)
     char szKey[MAX_PATH];
     std::snprintf(szKey, sizeof szKey, "%s\\%03lx", kszPerflibKey,
                   static_cast<unsigned long>(kEnglishLanguage));
-    CRegKey key;
+    FdWin::CRegKey key;
     if (key.lOpen(HKEY_LOCAL_MACHINE, szKey, KEY_READ) != ERROR_SUCCESS)
         return false;
     DWORD dwSize = 0;

@@ -1,11 +1,12 @@
 #include "LPCClient.h"
 
 #include "ChannelException.h"
-#include "EventHandle.h"
+#include "WinEvent.h"
 #include "LPCNotify.h"
 #include "LibraryState.h"
 #include "MessageWait.h"
 #include "OBSdkClient.h"
+#include "PumpUntil.h"
 
 namespace OBSdkClient
 {
@@ -51,9 +52,9 @@ HINSTANCE CLPCClient::hGetModuleInstance()
 
 void CLPCClient::vConnect(uint32_t dwTimeoutMs)
 {
-    CEventHandle connected;
+    FdWin::CEvent connected;
     m_dwState = kIdle;
-    if (connected.get() == nullptr || !boConnect(m_hub.szHost, m_hub.wPort, kPortTypeTcp))
+    if (connected.dwCreate(false, false) != 0 || !boConnect(m_hub.szHost, m_hub.wPort, kPortTypeTcp))
         vThrowChannel(LPCCnx_CantConnect, kConstructor, kSourceFile, __LINE__);
     // A refusal seen at once has already closed the socket.
     if (GetSocket() == INVALID_SOCKET)
@@ -178,12 +179,7 @@ void CLPCClient::vPumpMessages(bool boOwnWindowOnly)
         if (hFilter == nullptr)
             return;
     }
-    MSG msg;
-    while (PeekMessageA(&msg, hFilter, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    FdWin::vPumpWaiting(hFilter);
 }
 
 } // namespace OBSdkClient

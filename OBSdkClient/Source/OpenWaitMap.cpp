@@ -9,7 +9,8 @@ SOpenWait* COpenWaitMap::lpFindOrCreate(const CHostRecord& server)
     if (found != m_records.end())
         return found->second.get();
     std::unique_ptr<SOpenWait> record(new SOpenWait);
-    if (record->event.get() == nullptr)
+    // An auto-reset event, not signalled.
+    if (record->event.dwCreate(false, false) != 0)
         return nullptr;
     SOpenWait* lpRecord = record.get();
     m_records.emplace(server, std::move(record));

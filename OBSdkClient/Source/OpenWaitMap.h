@@ -7,16 +7,16 @@
 #include <memory>
 
 #include "CriticalSection.h"
-#include "EventHandle.h"
 #include "HostRecord.h"
 #include "OpenWaitState.h"
+#include "WinEvent.h"
 
 namespace OBSdkClient
 {
 
 struct SOpenWait
 {
-    CEventHandle event;
+    FdWin::CEvent event;
     FdSystem::CCriticalSection lock; // serialises the opens towards the server
     COpenWaitState state;            // under the map's lock
 };

@@ -1,9 +1,12 @@
 #include "NetWindow.h"
 
+#include <atomic>
 #include <map>
+#include <memory>
 
 #include "CriticalSection.h"
 #include "NetAsync.h"
+#include "WindowBase.h"
 
 namespace OBSdkClient
 {
@@ -46,37 +49,43 @@ std::map<SOCKET, HWND>& SocketMap()
 HINSTANCE g_hClassInstance = nullptr;
 bool g_boClassRegistered = false;
 
-LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+// The window of one object: socket events and timers go to the object until
+// it lets go; the object is deleted with its window.
+class CHiddenWindow : public FdWin::CWindowBase
 {
-    if (uMsg == WM_NCCREATE)
+public:
+    explicit CHiddenWindow(CNetAsync* lpOwner) : m_lpOwner(lpOwner) {}
+    // The window is made: from now on it deletes itself with its window.
+    void vCreated() { m_boCreated = true; }
+    void vLetGo() { m_lpOwner = nullptr; }
+
+protected:
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
     {
-        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        // The object handles socket events and its timers; the rest is the system's.
+        CNetAsync* lpOwner = m_lpOwner.load();
+        if (lpOwner == nullptr || (uMsg != uSocketMessage() && uMsg != WM_TIMER))
+            return lDefault(uMsg, wParam, lParam);
+        return lpOwner->lOnWindowMessage(uMsg, wParam, lParam);
     }
-    // The object handles socket events and its timers; the rest is the system's.
-    CNetAsync* owner = reinterpret_cast<CNetAsync*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    if (owner == nullptr || (uMsg != uSocketMessage() && uMsg != WM_TIMER))
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-    // No exception may unwind through the system's dispatching frames.
-    try
+    void vOnFinalMessage() override
     {
-        return owner->lOnWindowMessage(uMsg, wParam, lParam);
+        // Not while another thread detaches it (vDestroy holds the lock).
+        FdSystem::CAutoLock lock(&DestructionLock());
+        if (m_boCreated)
+            delete this;
     }
-    catch (...)
-    {
-        return 0;
-    }
-}
+
+private:
+    std::atomic<CNetAsync*> m_lpOwner;
+    bool m_boCreated = false;
+};
 
 bool boRegisterClass(HINSTANCE hInstance)
 {
     if (g_boClassRegistered)
         return true;
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = hInstance;
-    wc.lpszClassName = kClassName;
-    if (RegisterClassA(&wc) == 0 && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+    if (!FdWin::CWindowBase::boRegisterClass(hInstance, kClassName))
         return false;
     g_hClassInstance = hInstance;
     g_boClassRegistered = true;
@@ -100,11 +109,13 @@ HWND hCreate(CNetAsync* lpOwner, HINSTANCE hInstance)
     FdSystem::CAutoLock lock(&CreationLock());
     if (!boRegisterClass(hInstance != nullptr ? hInstance : GetModuleHandleA(nullptr)))
         return nullptr;
-    HWND hWnd =
-        CreateWindowExA(0, kClassName, kWindowTitle, WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
-                        CW_USEDEFAULT, CW_USEDEFAULT, HWND_MESSAGE, nullptr, g_hClassInstance, lpOwner);
-    if (hWnd != nullptr)
-        EnableWindow(hWnd, FALSE);
+    std::unique_ptr<CHiddenWindow> window(new CHiddenWindow(lpOwner));
+    HWND hWnd = window->hCreate(0, kClassName, kWindowTitle, WS_OVERLAPPED, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, HWND_MESSAGE, nullptr, g_hClassInstance);
+    if (hWnd == nullptr)
+        return nullptr;
+    window.release()->vCreated();
+    EnableWindow(hWnd, FALSE);
     return hWnd;
 }
 
@@ -113,7 +124,8 @@ void vDestroy(HWND hWnd)
     if (hWnd == nullptr)
         return;
     FdSystem::CAutoLock lock(&DestructionLock());
-    SetWindowLongPtrA(hWnd, GWLP_USERDATA, 0);
+    if (CHiddenWindow* lpWindow = static_cast<CHiddenWindow*>(FdWin::CWindowBase::lpFromWindow(hWnd)))
+        lpWindow->vLetGo();
     if (GetWindowThreadProcessId(hWnd, nullptr) != GetCurrentThreadId())
     {
         // Only the owning thread may destroy it; detached, it now just closes.

@@ -8,6 +8,7 @@
 #include "PlugLife.h"
 #include "PlugTrace.h"
 #include "WinErrorText.h"
+#include "WinHandle.h"
 
 #include <hlink.h>
 #include <servprov.h>
@@ -63,16 +64,30 @@ HINSTANCE hModule()
 
 bool boRegisterWindowClass()
 {
-    WNDCLASSA wc = {};
-    if (GetClassInfoA(hModule(), CDiagIE::kszWindowClass, &wc))
-        return true;
-    wc.style = CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS;
-    wc.lpfnWndProc = DefWindowProcA;
-    wc.hInstance = hModule();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = CDiagIE::kszWindowClass;
-    return RegisterClassA(&wc) != 0;
+    return FdWin::CWindowBase::boRegisterClass(hModule(), CDiagIE::kszWindowClass,
+                                               CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW));
 }
+
+// A property's description from IPropertyBag2::GetPropertyInfo, with its name
+// freed on every way out.
+struct SPropInfo
+{
+    PROPBAG2 info = {};
+    SPropInfo() = default;
+    SPropInfo(const SPropInfo&) = delete;
+    SPropInfo& operator=(const SPropInfo&) = delete;
+    ~SPropInfo() { CoTaskMemFree(info.pstrName); }
+};
+
+// A VARIANT cleared on every way out.
+struct SVariant
+{
+    VARIANT v;
+    SVariant() { VariantInit(&v); }
+    SVariant(const SVariant&) = delete;
+    SVariant& operator=(const SVariant&) = delete;
+    ~SVariant() { VariantClear(&v); }
+};
 } // namespace
 
 CDiagIE::CDiagIE() : m_params(CParamList::kszSeparator)
@@ -114,11 +129,8 @@ CDiagIE::~CDiagIE()
     vDestroyWindow();
     m_lpDisplay.reset();
     m_lpInst.reset();
-    if (m_lpInPlaceSite)
-        m_lpInPlaceSite->Release();
-    if (m_lpSite)
-        m_lpSite->Release();
-    SysFreeString(m_bstrText);
+    m_inPlaceSite.vReset();
+    m_site.vReset();
     if (m_boStarted)
         PlugLife::vStop();
 }
@@ -185,15 +197,14 @@ STDMETHODIMP CDiagIE::put_Text(BSTR strText)
     BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
     if (strText && !bstr)
         return E_OUTOFMEMORY;
-    SysFreeString(m_bstrText);
-    m_bstrText = bstr;
+    *m_text.pbstrOut() = bstr;
     return S_OK;
 }
 STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
 {
     if (!pstrText)
         return E_POINTER;
-    *pstrText = SysAllocStringLen(m_bstrText, SysStringLen(m_bstrText));
+    *pstrText = SysAllocStringLen(m_text.bstr(), SysStringLen(m_text.bstr()));
     return S_OK;
 }
 
@@ -201,11 +212,7 @@ STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
 
 STDMETHODIMP CDiagIE::SetClientSite(IOleClientSite* pClientSite)
 {
-    if (pClientSite)
-        pClientSite->AddRef();
-    if (m_lpSite)
-        m_lpSite->Release();
-    m_lpSite = pClientSite;
+    m_site = FdWin::TComRef<IOleClientSite>(pClientSite);
     return S_OK;
 }
 
@@ -213,9 +220,7 @@ STDMETHODIMP CDiagIE::GetClientSite(IOleClientSite** ppClientSite)
 {
     if (!ppClientSite)
         return E_POINTER;
-    *ppClientSite = m_lpSite;
-    if (m_lpSite)
-        m_lpSite->AddRef();
+    *ppClientSite = FdWin::TComRef<IOleClientSite>(m_site).pDetach();
     return S_OK;
 }
 
@@ -234,7 +239,7 @@ STDMETHODIMP CDiagIE::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LON
     case OLEIVERB_SHOW:
     case OLEIVERB_INPLACEACTIVATE:
     case OLEIVERB_UIACTIVATE:
-        if (!m_lpSite && pActiveSite)
+        if (!m_site && pActiveSite)
             SetClientSite(pActiveSite);
         return hrActivate(hwndParent, lprcPosRect);
     case OLEIVERB_HIDE:
@@ -250,28 +255,25 @@ HRESULT CDiagIE::hrActivate(HWND hwndParent, LPCRECT lprcPos)
 {
     if (m_hwnd)
         return S_OK;
-    if (!m_lpSite)
+    if (!m_site)
         return E_UNEXPECTED;
-    if (!m_lpInPlaceSite &&
-        FAILED(m_lpSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&m_lpInPlaceSite))))
+    if (!m_inPlaceSite && FAILED(m_site->QueryInterface(IID_IOleInPlaceSite, m_inPlaceSite.ppvOut())))
         return E_NOINTERFACE;
-    if (m_lpInPlaceSite->CanInPlaceActivate() != S_OK)
+    if (m_inPlaceSite->CanInPlaceActivate() != S_OK)
         return E_FAIL;
-    m_lpInPlaceSite->OnInPlaceActivate();
+    m_inPlaceSite->OnInPlaceActivate();
     HWND hwndContainer = nullptr;
-    if (FAILED(m_lpInPlaceSite->GetWindow(&hwndContainer)) || !hwndContainer)
+    if (FAILED(m_inPlaceSite->GetWindow(&hwndContainer)) || !hwndContainer)
         hwndContainer = hwndParent;
     if (lprcPos)
         m_rcPos = *lprcPos;
     if (!boRegisterWindowClass())
         return HRESULT_FROM_WIN32(GetLastError());
-    m_hwnd = CreateWindowExA(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcPos.left,
-                             m_rcPos.top, m_rcPos.right - m_rcPos.left, m_rcPos.bottom - m_rcPos.top,
-                             hwndContainer, nullptr, hModule(), nullptr);
+    m_hwnd = m_window.hCreate(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcPos.left,
+                              m_rcPos.top, m_rcPos.right - m_rcPos.left, m_rcPos.bottom - m_rcPos.top,
+                              hwndContainer, nullptr, hModule());
     if (!m_hwnd)
         return HRESULT_FROM_WIN32(GetLastError());
-    SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CDiagIE::WindowProc));
     m_lpInst->vSetWindow(m_hwnd);
     if (HDC hdc = GetDC(m_hwnd))
     {
@@ -286,8 +288,7 @@ void CDiagIE::vDestroyWindow()
 {
     if (!m_hwnd)
         return;
-    SetWindowLongPtrA(m_hwnd, GWLP_USERDATA, 0);
-    DestroyWindow(m_hwnd);
+    m_window.vDestroy();
     m_hwnd = nullptr;
     if (m_lpInst)
         m_lpInst->vSetWindow(nullptr);
@@ -341,11 +342,10 @@ STDMETHODIMP CDiagIE::InPlaceDeactivate()
     if (!m_hwnd)
         return S_OK;
     vDestroyWindow();
-    if (m_lpInPlaceSite)
+    if (m_inPlaceSite)
     {
-        m_lpInPlaceSite->OnInPlaceDeactivate();
-        m_lpInPlaceSite->Release();
-        m_lpInPlaceSite = nullptr;
+        m_inPlaceSite->OnInPlaceDeactivate();
+        m_inPlaceSite.vReset();
     }
     return S_OK;
 }
@@ -387,37 +387,32 @@ STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
     {
         vLoadStockProperties(pPropBag, pErrorLog);
         m_params.vClear();
-        IPropertyBag2* lpBag2 = nullptr;
-        if (SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, reinterpret_cast<void**>(&lpBag2))))
+        FdWin::TComRef<IPropertyBag2> bag2;
+        if (SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, bag2.ppvOut())))
         {
             ULONG ulCount = 0;
-            if (FAILED(lpBag2->CountProperties(&ulCount)))
+            if (FAILED(bag2->CountProperties(&ulCount)))
                 ulCount = 0;
             for (ULONG i = 0; i < ulCount; ++i)
             {
-                PROPBAG2 info = {};
+                SPropInfo prop;
                 ULONG ulGot = 0;
-                if (FAILED(lpBag2->GetPropertyInfo(i, 1, &info, &ulGot)) || ulGot != 1)
+                if (FAILED(bag2->GetPropertyInfo(i, 1, &prop.info, &ulGot)) || ulGot != 1)
                     continue;
-                if (info.vt == VT_BSTR)
+                if (prop.info.vt != VT_BSTR)
+                    continue;
+                SVariant value;
+                HRESULT hrRead = S_OK;
+                if (SUCCEEDED(bag2->Read(1, &prop.info, pErrorLog, &value.v, &hrRead)) && SUCCEEDED(hrRead) &&
+                    value.v.vt == VT_BSTR)
                 {
-                    VARIANT value;
-                    VariantInit(&value);
-                    HRESULT hrRead = S_OK;
-                    if (SUCCEEDED(lpBag2->Read(1, &info, pErrorLog, &value, &hrRead)) && SUCCEEDED(hrRead) &&
-                        value.vt == VT_BSTR)
-                    {
-                        const std::string strName = FdCom::strFromWide(info.pstrName);
-                        if (value.bstrVal)
-                            m_params.vAdd(strName.c_str(), FdCom::strFromBstr(value.bstrVal).c_str());
-                        else
-                            m_params.vAdd(strName.c_str(), nullptr);
-                    }
-                    VariantClear(&value);
+                    const std::string strName = FdCom::strFromWide(prop.info.pstrName);
+                    if (value.v.bstrVal)
+                        m_params.vAdd(strName.c_str(), FdCom::strFromBstr(value.v.bstrVal).c_str());
+                    else
+                        m_params.vAdd(strName.c_str(), nullptr);
                 }
-                CoTaskMemFree(info.pstrName);
             }
-            lpBag2->Release();
         }
         vAfterLoad();
     }
@@ -463,23 +458,23 @@ void CDiagIE::vAfterLoad()
 
 // ---- Window
 
-LRESULT CALLBACK CDiagIE::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CDiagIE::CWindow::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CDiagIE* lpThis = reinterpret_cast<CDiagIE*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!lpThis || !lpThis->m_lpInst)
-        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+    CDiagIE& control = m_control;
+    if (!control.m_lpInst || !control.m_lpDisplay)
+        return lDefault(uMsg, wParam, lParam);
     switch (uMsg)
     {
     case WM_PAINT:
-        lpThis->m_lpInst->vSetWindow(hwnd);
-        lpThis->m_lpDisplay->vPaintWindow(hwnd);
+        control.m_lpInst->vSetWindow(hWnd());
+        control.m_lpDisplay->vPaintWindow(hWnd());
         return 0;
     case WM_ERASEBKGND:
-        lpThis->m_lpInst->vSetWindow(hwnd);
-        lpThis->m_lpDisplay->vEraseWindow(hwnd, reinterpret_cast<HDC>(wParam));
+        control.m_lpInst->vSetWindow(hWnd());
+        control.m_lpDisplay->vEraseWindow(hWnd(), reinterpret_cast<HDC>(wParam));
         return 1;
     default:
-        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
+        return lDefault(uMsg, wParam, lParam);
     }
 }
 
@@ -506,35 +501,26 @@ void CDiagIE::vNavigateIE(const char* lpszUrl, const char* lpszFrame)
     const std::wstring wstrFrame = FdCom::wstrFromAnsi(lpszFrame);
     HRESULT hr = E_NOINTERFACE;
     // The container's hyperlink frame, when it offers one, opens the address.
-    IServiceProvider* lpServices = nullptr;
-    IHlinkFrame* lpFrame = nullptr;
-    if (m_lpSite &&
-        SUCCEEDED(m_lpSite->QueryInterface(IID_IServiceProvider, reinterpret_cast<void**>(&lpServices))))
-    {
-        if (FAILED(
-                lpServices->QueryService(kSidHlinkFrame, kIidHlinkFrame, reinterpret_cast<void**>(&lpFrame))))
-            lpFrame = nullptr;
-        lpServices->Release();
-    }
+    FdWin::TComRef<IServiceProvider> services;
+    FdWin::TComRef<IHlinkFrame> frame;
+    if (m_site && SUCCEEDED(m_site->QueryInterface(IID_IServiceProvider, services.ppvOut())) &&
+        FAILED(services->QueryService(kSidHlinkFrame, kIidHlinkFrame, frame.ppvOut())))
+        frame.vReset();
     auto pfnCreate = pfnHlink<PfnCreateFromString>("HlinkCreateFromString");
-    if (lpFrame && pfnCreate)
+    if (frame && pfnCreate)
     {
-        IHlink* lpLink = nullptr;
-        hr = pfnCreate(wstrUrl.c_str(), nullptr, nullptr, nullptr, 0, nullptr, kIidHlink,
-                       reinterpret_cast<void**>(&lpLink));
+        FdWin::TComRef<IHlink> link;
+        hr = pfnCreate(wstrUrl.c_str(), nullptr, nullptr, nullptr, 0, nullptr, kIidHlink, link.ppvOut());
         if (SUCCEEDED(hr))
         {
-            hr = lpLink->SetTargetFrameName(wstrFrame.c_str());
+            hr = link->SetTargetFrameName(wstrFrame.c_str());
             if (SUCCEEDED(hr))
-                hr = lpFrame->Navigate(0, nullptr, nullptr, lpLink);
-            lpLink->Release();
+                hr = frame->Navigate(0, nullptr, nullptr, link.p());
         }
     }
     else if (auto pfnNavigate = pfnHlink<PfnSimpleNavigate>("HlinkSimpleNavigateToString"))
         hr = pfnNavigate(wstrUrl.c_str(), nullptr, wstrFrame.c_str(), static_cast<IOleObject*>(this), nullptr,
                          nullptr, 0, 0);
-    if (lpFrame)
-        lpFrame->Release();
     if (FAILED(hr))
         vPlugTrace(
             "!ERREUR! CPlugInst::vNavigateIE -> erreur à l'appel de HlinkSimpleNavigateToString. Erreur "
@@ -550,15 +536,17 @@ bool CDiagIE::boPushHtml(const char* lpszHtml, const char* lpszFrame)
     if (dwLen == 0 || dwLen > MAX_PATH)
         return false;
     const std::string strPath = std::string(szDir) + kszPushFile;
-    HANDLE hFile = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (hFile == INVALID_HANDLE_VALUE)
+    FdWin::CHandle file(CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.boValid())
         return false;
     const char* lpszText = lpszHtml ? lpszHtml : "";
     const DWORD dwSize = static_cast<DWORD>(std::strlen(lpszText));
     DWORD dwWritten = 0;
-    const bool boWritten = WriteFile(hFile, lpszText, dwSize, &dwWritten, nullptr) && dwWritten == dwSize;
-    CloseHandle(hFile);
+    const bool boWritten = WriteFile(file.get(), lpszText, dwSize, &dwWritten, nullptr) && dwWritten == dwSize;
+    // The file must be whole and closed before the browser opens it.
+    if (!file.boClose())
+        return false;
     if (!boWritten)
         return false;
     vNavigateIE(strPath.c_str(), lpszFrame && *lpszFrame ? lpszFrame : kszDefaultPushFrame);
@@ -579,14 +567,12 @@ void CDiagIE::vRequest(const char* lpszUrl, CStreamRecord::EKind eKind, bool boN
     const uint64_t ulId = m_ulNextRecord++;
     m_transfers[ulId].record = std::move(record);
     // Relative addresses are the page's: resolved against the container's address.
-    IMoniker* lpBase = nullptr;
-    if (!m_lpSite || FAILED(m_lpSite->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, &lpBase)))
-        lpBase = nullptr;
+    FdWin::TComRef<IMoniker> base;
+    if (!m_site || FAILED(m_site->GetMoniker(OLEGETMONIKER_ONLYIFTHERE, OLEWHICHMK_CONTAINER, base.ppOut())))
+        base.vReset();
     COurBindStatusCallback* lpCallback = nullptr;
-    const HRESULT hr = COurBindStatusCallback::Download(this, lpBase, FdCom::wstrFromAnsi(lpszUrl).c_str(),
+    const HRESULT hr = COurBindStatusCallback::Download(this, base.p(), FdCom::wstrFromAnsi(lpszUrl).c_str(),
                                                         true, ulId, &lpCallback);
-    if (lpBase)
-        lpBase->Release();
     auto it = m_transfers.find(ulId);
     if (it == m_transfers.end())
     {

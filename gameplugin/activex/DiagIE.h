@@ -5,11 +5,14 @@
 // addresses with URL monikers into stream records; opens addresses in frames
 // through the container's hyperlink frame.
 #include "BrowserLink.h"
+#include "ComRef.h"
+#include "FdBstr.h"
 #include "FdComDispatch.h"
 #include "FdComObject.h"
 #include "OBPPAX.h"
 #include "ParamList.h"
 #include "StreamRecord.h"
+#include "WindowBase.h"
 
 #include <ocidl.h>
 #include <oleidl.h>
@@ -125,7 +128,19 @@ private:
         COurBindStatusCallback* lpCallback = nullptr; // held (AddRef'ed) until the transfer ends
     };
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The control's child window: paints through the instance.
+    class CWindow : public FdWin::CWindowBase
+    {
+    public:
+        explicit CWindow(CDiagIE& control) : m_control(control) {}
+
+    protected:
+        LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+    private:
+        CDiagIE& m_control;
+    };
+
     HRESULT hrActivate(HWND hwndParent, LPCRECT lprcPos);
     void vDestroyWindow();
     void vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog);
@@ -138,16 +153,17 @@ private:
     void vAbortBinding(STransfer& transfer);
 
     CParamList m_params;
-    BSTR m_bstrText = nullptr;
+    FdCom::CBstr m_text;
     std::unique_ptr<CPlugInst> m_lpInst;
     std::unique_ptr<CInstanceDisplay> m_lpDisplay;
     UINT m_uTabMessage = 0;
     DWORD m_dwThreadId = 0;
 
     uint64_t m_ulSerial;
-    IOleClientSite* m_lpSite = nullptr;
-    IOleInPlaceSite* m_lpInPlaceSite = nullptr;
-    HWND m_hwnd = nullptr;
+    FdWin::TComRef<IOleClientSite> m_site;
+    FdWin::TComRef<IOleInPlaceSite> m_inPlaceSite;
+    CWindow m_window{*this};
+    HWND m_hwnd = nullptr; // m_window's, while the control is active in place
     RECT m_rcPos = {};
     SIZEL m_sizeExtent = {2540, 2540};
     OLE_COLOR m_clrBack = 0, m_clrFill = 0;

@@ -5,6 +5,8 @@
 #include "ExcptSecurity.h"
 #include "FdLibErrorText.h"
 #include "Wipe.h"
+#include "WinHandle.h"
+#include "WinRegKey.h"
 
 #include <windows.h>
 
@@ -58,47 +60,6 @@ std::string ValueName(long which)
     return name;
 }
 
-// An open registry key, closed when it goes.
-class CRegKeyHandle
-{
-public:
-    CRegKeyHandle() = default;
-    CRegKeyHandle(const CRegKeyHandle&) = delete;
-    CRegKeyHandle& operator=(const CRegKeyHandle&) = delete;
-    ~CRegKeyHandle()
-    {
-        if (m_key)
-            RegCloseKey(m_key);
-    }
-    LONG lOpen(HKEY parent, const char* path, REGSAM access)
-    {
-        return RegOpenKeyExA(parent, path, 0, access, &m_key);
-    }
-    HKEY hGet() const { return m_key; }
-
-private:
-    HKEY m_key = nullptr;
-};
-
-// An open file, closed when it goes.
-class CFileHandle
-{
-public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    ~CFileHandle()
-    {
-        if (boValid())
-            CloseHandle(m_h);
-    }
-    bool boValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE hGet() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
-
 void vCheckWhich(long which, const char* function, int line)
 {
     if (which < 0 || which >= CSecurity::kKeyCount)
@@ -119,7 +80,7 @@ const char kDecryptFunction[] = "CSecurity::lpszDecrypt";
 // The whole file, read into `data`.
 void vReadWholeFile(const char* name, std::vector<uint8_t>& data)
 {
-    CFileHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FdWin::CHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
     {
@@ -130,7 +91,7 @@ void vReadWholeFile(const char* name, std::vector<uint8_t>& data)
                err);
     }
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.hGet(), &size))
+    if (!GetFileSizeEx(file.get(), &size))
         vRaiseShortRead(name, 0, 0, GetLastError(), __LINE__);
     if (size.QuadPart == 0)
         vRaise(kSecEmptyFile, kDecryptFunction, __LINE__, Format("Fichier:%s, fichier vide", name));
@@ -140,7 +101,7 @@ void vReadWholeFile(const char* name, std::vector<uint8_t>& data)
     const DWORD wanted = size.LowPart;
     data.resize(wanted);
     DWORD read = 0;
-    if (!ReadFile(file.hGet(), data.data(), wanted, &read, nullptr))
+    if (!ReadFile(file.get(), data.data(), wanted, &read, nullptr))
         vRaiseShortRead(name, read, wanted, GetLastError(), __LINE__);
     if (read != wanted)
         vRaiseShortRead(name, read, wanted, 0, __LINE__);
@@ -157,13 +118,13 @@ void CSecurity::vSetKey(long which, const char* text)
     if (!status.boOk())
         vRaise(status.dwCode, kFunction, __LINE__, status.text);
 
-    CRegKeyHandle key;
+    FdWin::CRegKey key;
     LONG err = key.lOpen(HKEY_LOCAL_MACHINE, kKeyPath, kSetKeyAccess);
     if (err != ERROR_SUCCESS)
         vRaise(kSecCantOpenKey, kFunction, __LINE__,
                Format("clé=Software\\FdGame, erreur:%ld-%s", err, WinErrorText(err).c_str()), err);
     const std::string name = ValueName(which);
-    err = RegSetValueExA(key.hGet(), name.c_str(), 0, REG_BINARY, m_keys[which].bytes.data(), kKeyRecordSize);
+    err = RegSetValueExA(key.h(), name.c_str(), 0, REG_BINARY, m_keys[which].bytes.data(), kKeyRecordSize);
     if (err != ERROR_SUCCESS)
         vRaise(
             kSecCantWriteValue, kFunction, __LINE__,
@@ -175,7 +136,7 @@ void CSecurity::vGetKeyFromRegistry(long which)
 {
     static const char kFunction[] = "CSecurity::vGetKeyFromRegistry";
     vCheckWhich(which, kFunction, __LINE__);
-    CRegKeyHandle key;
+    FdWin::CRegKey key;
     LONG err = key.lOpen(HKEY_LOCAL_MACHINE, kKeyPath, KEY_READ);
     if (err != ERROR_SUCCESS)
         vRaise(kSecCantOpenKey, kFunction, __LINE__,
@@ -183,7 +144,7 @@ void CSecurity::vGetKeyFromRegistry(long which)
     const std::string name = ValueName(which);
     BYTE value[kMaxValueRead];
     DWORD count = sizeof value;
-    err = RegQueryValueExA(key.hGet(), name.c_str(), nullptr, nullptr, value, &count);
+    err = RegQueryValueExA(key.h(), name.c_str(), nullptr, nullptr, value, &count);
     if (err != ERROR_SUCCESS)
         vRaise(
             kSecCantReadValue, kFunction, __LINE__,

@@ -55,8 +55,8 @@ NPError CNpHost::SetWindow(NPWindow* lpWindow)
 
 void CNpHost::vSubclass(HWND hwnd)
 {
-    m_pfnOldProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CNpHost::WindowProc)));
+    // Refused only for a window that has an object already: it paints as it did.
+    m_window.boSubclass(hwnd);
     m_hwnd = hwnd;
     m_inst.vSetWindow(hwnd);
     SetPropA(hwnd, kszWindowProp, this);
@@ -71,35 +71,29 @@ void CNpHost::vRestoreWindow()
 {
     if (!m_hwnd)
         return;
+    // A window the browser destroyed already let go of the object itself.
+    m_window.vUnsubclass();
     if (IsWindow(m_hwnd))
-    {
-        SetWindowLongPtrA(m_hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnOldProc));
         RemovePropA(m_hwnd, kszWindowProp);
-    }
     m_hwnd = nullptr;
-    m_pfnOldProc = nullptr;
     m_inst.vSetWindow(nullptr);
 }
 
-LRESULT CALLBACK CNpHost::WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CNpHost::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    CNpHost* lpHost = static_cast<CNpHost*>(GetPropA(hwnd, kszWindowProp));
-    if (!lpHost)
-        return DefWindowProcA(hwnd, uMsg, wParam, lParam);
     switch (uMsg)
     {
     case WM_PAINT:
-        lpHost->m_display.vPaintWindow(hwnd);
+        m_display.vPaintWindow(m_window.hWnd());
         return 0;
     case WM_ERASEBKGND:
         // Erased here: the browser's procedure would paint its class brush
         // over the background colour.
-        lpHost->m_display.vEraseWindow(hwnd, reinterpret_cast<HDC>(wParam));
+        m_display.vEraseWindow(m_window.hWnd(), reinterpret_cast<HDC>(wParam));
         return 1;
     default:
-        break;
+        return m_window.lCallDefault(uMsg, wParam, lParam);
     }
-    return CallWindowProcA(lpHost->m_pfnOldProc, hwnd, uMsg, wParam, lParam);
 }
 
 void CNpHost::vRepaint(const RECT* lprc)

@@ -7,6 +7,7 @@
 #include "NpApi.h"
 #include "PlugInst.h"
 #include "StreamRecord.h"
+#include "WindowBase.h"
 
 #include <windows.h>
 
@@ -41,7 +42,7 @@ public:
     void vRepaint(const RECT* lprc) override;
 
 private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void vSubclass(HWND hwnd);
     void vRestoreWindow();
     // Starts a transfer without target frame; its stream comes back through the
@@ -56,7 +57,7 @@ private:
     CInstanceDisplay m_display;
     NPWindow* m_lpWindow = nullptr;
     HWND m_hwnd = nullptr;
-    WNDPROC m_pfnOldProc = nullptr;
+    FdWin::TMemberWindow<CNpHost> m_window{*this, &CNpHost::lOnMessage}; // the browser's window, subclassed
     std::map<uint64_t, std::unique_ptr<CStreamRecord>> m_records;
     uint64_t m_ulNextId = 1;
 };

@@ -2,6 +2,7 @@
 
 #include "PlugInst.h"
 #include "PlugTrace.h"
+#include "WinRegKey.h"
 
 #include <windows.h>
 
@@ -16,27 +17,18 @@ int g_iStarts = 0;
 bool g_boInitialized = false;
 CPlugLogger* g_lpLogger = nullptr;
 
-bool boReadDword(HKEY hKey, const char* lpszName, DWORD* lpdwValue)
-{
-    DWORD dwType = 0, dwSize = sizeof *lpdwValue;
-    return RegQueryValueExA(hKey, lpszName, nullptr, &dwType, reinterpret_cast<BYTE*>(lpdwValue), &dwSize) ==
-               ERROR_SUCCESS &&
-           dwType == REG_DWORD;
-}
-
 void vStartLogger()
 {
     g_lpLogger = new CPlugLogger();
     g_lpLogger->vSetFolder(FdLib::CLogger::kszPlugInFolder);
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kszSuiteKey, 0, KEY_READ, &hKey) == ERROR_SUCCESS)
+    FdWin::CRegKey key;
+    if (key.lOpen(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ) == ERROR_SUCCESS)
     {
         DWORD dwValue = 0;
-        if (boReadDword(hKey, "LogToTextFile", &dwValue))
+        if (key.lQueryDword("LogToTextFile", &dwValue) == ERROR_SUCCESS)
             g_lpLogger->vEnable(dwValue != 0);
         // Unbuffered unless the key says otherwise.
-        g_lpLogger->vSetFlushEachLine(!boReadDword(hKey, "LogNoBuffering", &dwValue) || dwValue != 0);
-        RegCloseKey(hKey);
+        g_lpLogger->vSetFlushEachLine(key.lQueryDword("LogNoBuffering", &dwValue) != ERROR_SUCCESS || dwValue != 0);
     }
     FdLib::Init(g_lpLogger);
 }

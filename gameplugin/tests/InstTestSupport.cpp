@@ -7,7 +7,7 @@
 #include "ManageDL.h"
 #include "PlugSecurity.h"
 #include "PlugTrace.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 #include "Security.h"
 
 #include <cstring>
@@ -187,7 +187,7 @@ std::vector<std::string> vecFakeLog(bool boBare)
 
 void vSetupSuite(const std::string& strInstallDir, uint32_t dwVersion)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_ALL_ACCESS));
     vSetText(key.h(), nullptr, strInstallDir);
     vSetDword(key.h(), "FdGame", dwVersion);
@@ -201,7 +201,7 @@ void vDeleteSuite()
 void vRegisterApp(const std::string& strName, const char* lpszClsid, const char* lpszVersion,
                   const char* lpszVersionEx)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     ASSERT_EQ(ERROR_SUCCESS,
               key.lCreate(HKEY_LOCAL_MACHINE, ("Software\\FdGame\\" + strName).c_str(), KEY_ALL_ACCESS));
     if (lpszClsid)
@@ -240,7 +240,7 @@ std::string strKeyText(int iWhich)
 
 std::string strRegText(HKEY hRoot, const std::string& strKey, const char* lpszValue)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     if (key.lOpen(hRoot, strKey.c_str(), KEY_READ) != ERROR_SUCCESS)
         return std::string();
     char sz[4096] = "";
@@ -253,7 +253,7 @@ std::string strRegText(HKEY hRoot, const std::string& strKey, const char* lpszVa
 
 bool boRegKeyExists(HKEY hRoot, const std::string& strKey)
 {
-    CRegKey key;
+    FdWin::CRegKey key;
     return key.lOpen(hRoot, strKey.c_str(), KEY_READ) == ERROR_SUCCESS;
 }
 

@@ -7,7 +7,7 @@
 #include "KeyRecord.h"
 #include "LzBuffer.h"
 #include "PlugInst.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 
 #include <gtest/gtest.h>
 
@@ -102,7 +102,7 @@ TEST_F(PlugInstActions, GetKeysStoresBothKeysThenOpensTheAddress)
 {
     for (const char* lpszValue : {"Key0", "Key1"})
     {
-        CRegKey suite;
+        FdWin::CRegKey suite;
         ASSERT_EQ(ERROR_SUCCESS, suite.lOpen(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_SET_VALUE));
         RegDeleteValueA(suite.h(), lpszValue);
     }
@@ -123,7 +123,7 @@ TEST_F(PlugInstActions, GetKeysStoresBothKeysThenOpensTheAddress)
         EXPECT_EQ(std::string::npos, strTrace.find(strKeyText(i).substr(0, 32))) << i;
     for (int i = 0; i < 2; ++i)
     {
-        CRegKey suite;
+        FdWin::CRegKey suite;
         ASSERT_EQ(ERROR_SUCCESS, suite.lOpen(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_READ));
         uint8_t bytes[FdCrypto::kKeyRecordSize + 8] = {};
         DWORD dwSize = sizeof bytes;

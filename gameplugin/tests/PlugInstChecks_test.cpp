@@ -6,7 +6,7 @@
 #include "InstTestSupport.h"
 #include "PlugInst.h"
 #include "PlugTrace.h"
-#include "RegKey.h"
+#include "WinRegKey.h"
 
 #include <gtest/gtest.h>
 
@@ -63,7 +63,7 @@ TEST_F(PlugInstChecks, InstallCheckCodes)
     vDeleteSuite();
     vRegisterApp("", nullptr, nullptr); // the key alone, without "FdGame"
     {
-        CRegKey key;
+        FdWin::CRegKey key;
         ASSERT_EQ(ERROR_SUCCESS, key.lOpen(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_SET_VALUE));
         RegSetValueExA(key.h(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(m_strInstallDir.c_str()),
                        static_cast<DWORD>(m_strInstallDir.size() + 1));

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "WindowBase.h"
+
 namespace Linkwell
 {
 
@@ -31,7 +33,7 @@ public:
     // Frees the page jobs still queued, then the window goes; jobs posted
     // afterwards are freed at once.
     void vDestroy();
-    HWND hGetWindow() const { return m_hWnd; }
+    HWND hGetWindow() const { return m_window.hWnd(); }
     // Any thread: the quit message to the main thread.
     void vPostQuit();
     void vPostTrayState(bool boAnyRegistered);
@@ -39,10 +41,9 @@ public:
     void vDiscardPendingJobs();
 
 private:
-    static LRESULT CALLBACK lWindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    LRESULT lOnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
 
-    HWND m_hWnd = nullptr;
+    FdWin::TMemberWindow<CMainWindow> m_window{*this, &CMainWindow::lOnMessage};
     IHandler* m_lpHandler = nullptr;
 };
 

@@ -25,11 +25,8 @@ CTraybarMgr::CTraybarMgr(HINSTANCE hInstance, HWND hQuitWindow)
 CTraybarMgr::~CTraybarMgr()
 {
     vHide();
-    if (m_hOwner != nullptr)
-    {
-        SetWindowLongPtrA(m_hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_lpPreviousProc));
-        DestroyWindow(m_hOwner);
-    }
+    // The button's own procedure comes back before it goes.
+    m_owner.vDestroy();
     if (m_hIcon != nullptr)
         DestroyIcon(m_hIcon);
 }
@@ -46,15 +43,17 @@ void CTraybarMgr::vPostQuit()
 
 bool CTraybarMgr::boShow(UINT uMenuId, UINT uIconId, const char* lpszTip, UINT uNotifyId)
 {
-    if (m_hOwner == nullptr)
+    if (m_owner.hWnd() == nullptr)
     {
-        m_hOwner = CreateWindowExA(0, "button", "", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
-                                   m_hInstance, nullptr);
-        if (m_hOwner == nullptr)
+        HWND hOwner = CreateWindowExA(0, "button", "", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
+                                      m_hInstance, nullptr);
+        if (hOwner == nullptr)
             return false;
-        SetWindowLongPtrA(m_hOwner, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_lpPreviousProc = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(m_hOwner, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lTrayProc)));
+        if (!m_owner.boSubclass(hOwner))
+        {
+            DestroyWindow(hOwner);
+            return false;
+        }
     }
     vHide();
     m_uMenuId = uMenuId;
@@ -67,7 +66,7 @@ bool CTraybarMgr::boShow(UINT uMenuId, UINT uIconId, const char* lpszTip, UINT u
 
     NOTIFYICONDATAA data = {};
     data.cbSize = sizeof(data);
-    data.hWnd = m_hOwner;
+    data.hWnd = m_owner.hWnd();
     data.uID = uNotifyId;
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = kTrayCallbackMessage;
@@ -88,19 +87,13 @@ void CTraybarMgr::vHide()
         return;
     NOTIFYICONDATAA data = {};
     data.cbSize = sizeof(data);
-    data.hWnd = m_hOwner;
+    data.hWnd = m_owner.hWnd();
     data.uID = m_uNotifyId;
     Shell_NotifyIconA(NIM_DELETE, &data);
     m_boShown = false;
 }
 
-LRESULT CALLBACK CTraybarMgr::lTrayProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    CTraybarMgr* self = reinterpret_cast<CTraybarMgr*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    return self->lOnMessage(hWnd, uMsg, wParam, lParam);
-}
-
-LRESULT CTraybarMgr::lOnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CTraybarMgr::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     if (uMsg == kTrayCallbackMessage && wParam == m_uNotifyId)
     {
@@ -126,7 +119,7 @@ LRESULT CTraybarMgr::lOnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
         vPostQuit();
         return TRUE;
     }
-    return CallWindowProcA(m_lpPreviousProc, hWnd, uMsg, wParam, lParam);
+    return m_owner.lCallDefault(uMsg, wParam, lParam);
 }
 
 void CTraybarMgr::vOnRightButtonUp()
@@ -140,11 +133,11 @@ void CTraybarMgr::vOnRightButtonUp()
     GetCursorPos(&pt);
     // The menu closes when the user clicks elsewhere only if the owner is in
     // front; WM_USER afterwards lets the menu go away at once.
-    SetForegroundWindow(m_hOwner);
+    SetForegroundWindow(m_owner.hWnd());
     const UINT uCmd =
         static_cast<UINT>(TrackPopupMenu(GetSubMenu(hMenu, 0), TPM_RIGHTBUTTON | TPM_NONOTIFY | TPM_RETURNCMD,
-                                         pt.x, pt.y, 0, m_hOwner, nullptr));
-    PostMessageA(m_hOwner, WM_USER, 0, 0);
+                                         pt.x, pt.y, 0, m_owner.hWnd(), nullptr));
+    PostMessageA(m_owner.hWnd(), WM_USER, 0, 0);
     DestroyMenu(hMenu);
     if (uCmd != 0)
         OnClose();

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include "WindowBase.h"
+
 namespace Linkwell
 {
 
@@ -29,22 +31,20 @@ public:
     // window or the icon could not be made.
     bool boShow(UINT uMenuId, UINT uIconId, const char* lpszTip, UINT uNotifyId);
     void vHide();
-    HWND hGetOwner() const { return m_hOwner; }
+    HWND hGetOwner() const { return m_owner.hWnd(); }
     bool boIsShown() const { return m_boShown; }
 
 private:
-    static LRESULT CALLBACK lTrayProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    LRESULT lOnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void vOnRightButtonUp();
     void vPostQuit();
 
     HINSTANCE m_hInstance;
     HWND m_hQuitWindow;
-    HWND m_hOwner = nullptr;
+    FdWin::TMemberWindow<CTraybarMgr> m_owner{*this, &CTraybarMgr::lOnMessage};
     UINT m_uNotifyId = 0;
     UINT m_uMenuId = 0;
     HICON m_hIcon = nullptr;
-    WNDPROC m_lpPreviousProc = nullptr;
     bool m_boShown = false;
 };
 

@@ -19,6 +19,7 @@
 #include "FdBstr.h"
 #include "FdComObject.h"
 #include "LinkwellV2_h.h"
+#include "PumpUntil.h"
 
 namespace
 {
@@ -41,17 +42,7 @@ std::string Hr(HRESULT hr)
 
 void vPump(DWORD dwMs)
 {
-    const DWORD dwStart = GetTickCount();
-    for (DWORD dwElapsed = 0; dwElapsed < dwMs; dwElapsed = GetTickCount() - dwStart)
-    {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwElapsed, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    FdWin::vPumpFor(dwMs);
 }
 
 // The plug-in's side: every "SEND" becomes a frame navigation, built as the

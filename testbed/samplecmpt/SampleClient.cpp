@@ -1,6 +1,7 @@
 #include "SampleClient.h"
 
 #include "FdBstr.h"
+#include "PumpUntil.h"
 
 STDMETHODIMP CRecordingCallback::ExecuteCmd(BSTR bstrName)
 {
@@ -33,21 +34,7 @@ STDMETHODIMP CRecordingCallback::CmptOut()
 
 bool CRecordingCallback::boWaitForCommands(std::size_t n, DWORD dwMs)
 {
-    const DWORD dwStart = GetTickCount();
-    while (m_commands.size() < n)
-    {
-        DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwElapsed, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
-    return true;
+    return FdWin::boPumpUntil([&] { return m_commands.size() >= n; }, dwMs);
 }
 
 long lRunAndWait(const std::string& strCmdLine, DWORD dwMs)

@@ -21,6 +21,7 @@
 #include "IHubHost.h"
 #include "LinkwellMgr.h"
 #include "OBSdkClient.h"
+#include "PumpUntil.h"
 #include "WinsockUse.h"
 
 namespace
@@ -52,24 +53,7 @@ public:
 // Pumps this thread's messages until the channel has received `target`; false at the bound.
 bool boPumpUntil(CBenchChannel& c, uint32_t target)
 {
-    const DWORD start = GetTickCount();
-    while (c.m_ulReceived < target)
-    {
-        MSG msg;
-        bool any = false;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            any = true;
-            DispatchMessageA(&msg);
-        }
-        if (c.m_ulReceived >= target)
-            break;
-        if (GetTickCount() - start > kAnswerBoundMs)
-            return false;
-        if (!any)
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    return true;
+    return FdWin::boPumpUntil([&] { return c.m_ulReceived >= target; }, kAnswerBoundMs);
 }
 
 } // namespace

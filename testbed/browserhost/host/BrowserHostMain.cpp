@@ -4,7 +4,7 @@
 
 #include "HostOptions.h"
 #include "HostSession.h"
-#include "WinHandle.h"
+#include "ComInit.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,7 +26,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         return options.boHelp && error.empty() ? 0 : 2;
     }
     CWinsockUse winsock;
-    COleUse ole;
+    FdWin::COleInit ole;
     CHostSession session(options);
     return session.iRun();
 }

@@ -28,7 +28,7 @@ public:
 
 private:
     std::mutex m_mutex;
-    CHandle m_file;
+    FdWin::CHandle m_file;
     DWORD m_dwThread = 0;
     std::function<void(const std::string&)> m_observer;
     std::atomic<uint64_t> m_qwLast{0};

@@ -53,7 +53,7 @@ bool boLocalHtml(const std::string& url, std::string* pPath, std::string* pText,
     if (ext != "htm" && ext != "html")
         return false;
     *pboRead = false;
-    CHandle file(CreateFileA(pPath->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FdWin::CHandle file(CreateFileA(pPath->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return true;

@@ -135,7 +135,7 @@ void CFetch::vRunFile()
     std::string path;
     if (!boPathFromFileUrl(m_request.strUrl, &path))
         return vFinish(false, "bad file address");
-    CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return vFinish(false, "cannot open " + path + " (error " + std::to_string(GetLastError()) + ")");

@@ -29,7 +29,7 @@ CNpInStream::CNpInStream(CNpInstance& owner, int id, std::string requestedUrl, b
 CNpInStream::~CNpInStream()
 {
     m_fetch.reset();
-    m_tempFile.vClose();
+    m_tempFile.boClose();
     if (!m_strTempPath.empty())
         DeleteFileA(m_strTempPath.c_str());
 }
@@ -229,7 +229,7 @@ void CNpInStream::vEnd(NPReason reason, const std::string& why)
     const NPPluginFuncs& f = m_owner.funcs();
     if (m_boStarted)
     {
-        m_tempFile.vClose();
+        m_tempFile.boClose();
         if (reason == NPRES_DONE && (m_wType == NP_ASFILE || m_wType == NP_ASFILEONLY) && f.asfile)
         {
             {

@@ -65,6 +65,6 @@ private:
     std::string m_pending;
     uint64_t m_qwOffset = 0;
     std::string m_strTempPath;
-    CHandle m_tempFile;
+    FdWin::CHandle m_tempFile;
 };
 } // namespace FdBrowserHost

@@ -31,7 +31,7 @@ const char* pszProcOf(HWND hwnd)
 // Reads a file to post; false when it cannot be read or is too large.
 bool boReadPostFile(const std::string& path, std::string* pData)
 {
-    CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return false;

@@ -57,7 +57,7 @@ bool CNpPluginLib::boStart(CHostLog& log, const NPNetscapeFuncs& browser)
                        .add("what", "plugin")
                        .add("path", m_strPath)
                        .add("text", "NP_GetEntryPoints, NP_Initialize or NP_Shutdown missing"));
-        m_module.vFree();
+        m_module.boFree();
         return false;
     }
 
@@ -70,7 +70,7 @@ bool CNpPluginLib::boStart(CHostLog& log, const NPNetscapeFuncs& browser)
                    .addInt("version", m_funcs.version));
     if (errEntry != NPERR_NO_ERROR)
     {
-        m_module.vFree();
+        m_module.boFree();
         return false;
     }
 
@@ -101,7 +101,7 @@ bool CNpPluginLib::boStart(CHostLog& log, const NPNetscapeFuncs& browser)
     if (errInit != NPERR_NO_ERROR)
     {
         // A plug-in that refused to start gets no NP_Shutdown.
-        m_module.vFree();
+        m_module.boFree();
         return false;
     }
     m_eState = EState::Started;
@@ -120,6 +120,6 @@ void CNpPluginLib::vShutdown(CHostLog& log)
                    .add("path", m_strPath)
                    .addInt("result", err)
                    .addInt("memalloc_live", static_cast<int64_t>(CNpMemory::Get().nLive())));
-    m_module.vFree();
+    m_module.boFree();
 }
 } // namespace FdBrowserHost

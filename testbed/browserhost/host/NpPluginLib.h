@@ -5,7 +5,7 @@
 
 #include "HostLog.h"
 #include "NpApi.h"
-#include "WinHandle.h"
+#include "WinModule.h"
 
 #include <string>
 
@@ -46,7 +46,7 @@ private:
     std::string m_strMime;
     std::string m_strExtents;
     EState m_eState = EState::NotLoaded;
-    CModuleHandle m_module;
+    FdWin::CModule m_module;
     NPPluginFuncs m_funcs = {};
     NPNetscapeFuncs m_browser = {}; // the plug-in may keep a pointer to it until NP_Shutdown
 };

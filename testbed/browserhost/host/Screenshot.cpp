@@ -64,7 +64,7 @@ bool boWriteScreenshot(HWND hwnd, const std::string& path, SPixels* pPixels, DWO
         *pdwError = ERROR_INVALID_DATA;
         return false;
     }
-    CHandle file(
+    FdWin::CHandle file(
         CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
     {
