@@ -12,26 +12,6 @@ const uint32_t kLoopback = 0x0100007F;
 const long kPollUs = 10000;
 } // namespace
 
-bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= dwBoundMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 struct CFakeHub::SConnection
 {
     SOCKET s = INVALID_SOCKET;

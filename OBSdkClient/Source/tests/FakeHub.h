@@ -17,15 +17,14 @@
 #include <vector>
 
 #include "LpcClientMessages.h"
+#include "TestKit.h"
 
 namespace SdkTest
 {
 
 using Bytes = std::vector<uint8_t>;
 
-// Pumps this thread's messages until the condition holds; false when the
-// bound passes first.
-bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs = 5000);
+using FdTestKit::boPumpUntil;
 
 class CFakeHub
 {

@@ -10,19 +10,6 @@ using namespace HubProto;
 namespace
 {
 
-uint16_t wFreePort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = 0x0100007F;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 Bytes Join(std::initializer_list<Bytes> parts)
 {
     Bytes out;
@@ -42,7 +29,7 @@ TEST(SdkNoHub, ChannelThrows3006AtOnceAndKeepsNothing)
 {
     WSADATA wsa;
     WSAStartup(MAKEWORD(2, 2), &wsa);
-    Init(GetModuleHandleA(nullptr), wFreePort());
+    Init(GetModuleHandleA(nullptr), FdTestKit::wFreePort());
     const CHostRecord server("127.0.0.1", 9000);
     // A refused connect is reported as such, not waited out (that would be 3005).
     EXPECT_EQ(CodeOf([&] { CTestChannel c(server); }), 3006u);

@@ -23,19 +23,6 @@ std::string ProgramFolder()
     return folder.substr(0, folder.find_last_of("\\/") + 1);
 }
 
-uint16_t wFreePort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
-
 // The hub sets its unicity event once its class object is published.
 bool boServing()
 {
@@ -123,7 +110,7 @@ protected:
     // has it connect to the game server (else the first channel does).
     bool boStartHub(CHubProcess& hub, uint16_t* lpwLpcPort, bool boWithPage)
     {
-        *lpwLpcPort = wFreePort();
+        *lpwLpcPort = FdTestKit::wFreePort();
         HKEY key = nullptr;
         const DWORD port = *lpwLpcPort;
         if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,

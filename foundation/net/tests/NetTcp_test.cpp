@@ -63,7 +63,7 @@ TEST(NetTcp, RefusedConnectGivesFailedAndClosesTheSocket)
 {
     CTestClient client;
     client.events.vWatch(client);
-    const uint16_t port = wFreePort(SOCK_STREAM);
+    const uint16_t port = FdTestKit::wFreePort(FdTestKit::EPort::Tcp);
     const bool issued = client.boConnect(kLoopback, port, kPortTypeTcp);
     ASSERT_TRUE(boPumpUntil([&] { return client.events.boHas(NETASYNC_CNX_FAILED); }));
     EXPECT_EQ(client.events.Codes(), std::vector<uint32_t>{NETASYNC_CNX_FAILED}) << "issued " << issued;

@@ -12,6 +12,7 @@
 
 #include "NetAsyncException.h"
 #include "NetServer.h"
+#include "TestKit.h"
 
 namespace NetTest
 {
@@ -19,30 +20,9 @@ namespace NetTest
 using namespace OBSdkClient;
 
 const uint32_t kLoopback = 0x0100007F; // 127.0.0.1 in network order
-// Safety bound of every wait; a passing test never comes near it.
-const DWORD kWaitBoundMs = 5000;
+using FdTestKit::kWaitBoundMs;
 
-// Pumps this thread's messages until the condition holds; false when the
-// bound passes first.
-inline bool boPumpUntil(const std::function<bool()>& done, DWORD boundMs = kWaitBoundMs)
-{
-    const DWORD start = GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= boundMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, boundMs - elapsed, QS_ALLINPUT);
-    }
-}
+using FdTestKit::boPumpUntil;
 
 // Every event an object raised, in order.
 struct CEvents
@@ -130,19 +110,5 @@ struct CTcpPair
     }
     CTestClient& Accepted() { return *server.made.at(0); }
 };
-
-// A port on 127.0.0.1 where nothing listens.
-inline uint16_t wFreePort(int iType)
-{
-    SOCKET s = socket(AF_INET, iType, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = kLoopback;
-    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    int len = sizeof a;
-    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    closesocket(s);
-    return ntohs(a.sin_port);
-}
 
 } // namespace NetTest

@@ -2,6 +2,8 @@
 
 #include <ws2tcpip.h>
 
+#include "TestKit.h"
+
 #include <algorithm>
 #include <cstdlib>
 
@@ -169,30 +171,6 @@ bool boHubTraceExists()
     return !TraceFiles().empty();
 }
 
-uint16_t wFreeLoopbackPort()
-{
-    vEnsureWinsock();
-    for (int i = 0; i < 20; ++i)
-    {
-        SOCKET tcp = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a = Loopback(0);
-        int len = sizeof(a);
-        if (bind(tcp, reinterpret_cast<sockaddr*>(&a), sizeof(a)) != 0 ||
-            getsockname(tcp, reinterpret_cast<sockaddr*>(&a), &len) != 0)
-        {
-            closesocket(tcp);
-            continue;
-        }
-        SOCKET udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
-        const bool boUdpFree = bind(udp, reinterpret_cast<sockaddr*>(&a), sizeof(a)) == 0;
-        closesocket(udp);
-        closesocket(tcp);
-        if (boUdpFree)
-            return ntohs(a.sin_port);
-    }
-    return 0;
-}
-
 CSocket::CSocket()
 {
     vEnsureWinsock();
@@ -287,7 +265,7 @@ std::string CSocket::ReceiveLine()
 bool CSilentServer::boOpen()
 {
     vEnsureWinsock();
-    m_wPort = wFreeLoopbackPort();
+    m_wPort = FdTestKit::wFreePort(FdTestKit::EPort::TcpAndUdp);
     m_tcp = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
     m_udp = socket(AF_INET, SOCK_DGRAM, IPPROTO_UDP);
     sockaddr_in a = Loopback(m_wPort);

@@ -53,9 +53,6 @@ std::string ReadHubTrace();
 void vRemoveHubTrace();
 bool boHubTraceExists();
 
-// A port that is free on 127.0.0.1 for TCP and UDP right now.
-uint16_t wFreeLoopbackPort();
-
 // A TCP connection on the loopback.
 class CSocket
 {

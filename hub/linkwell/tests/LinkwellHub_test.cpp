@@ -4,6 +4,7 @@
 // pilot's Send, error jobs, every way to end the hub, and its trace file.
 #include "HubTestSupport.h"
 #include "PageCallback.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -44,29 +45,7 @@ std::string Hex(const std::string& bytes)
 // Waits for a process while this thread serves the COM calls that come in.
 bool boWaitPumping(HANDLE hProcess, DWORD dwMs)
 {
-    const DWORD dwStart = GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        const DWORD dwElapsed = GetTickCount() - dwStart;
-        if (dwElapsed >= dwMs)
-            return false;
-        if (MsgWaitForMultipleObjects(1, &hProcess, FALSE, dwMs - dwElapsed, QS_ALLINPUT) == WAIT_OBJECT_0)
-            return true;
-    }
-}
-
-// Pumps this thread's messages for a while (COM calls from the hub).
-void vPump(DWORD dwMs)
-{
-    HANDLE hNever = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    boWaitPumping(hNever, dwMs);
-    CloseHandle(hNever);
+    return FdTestKit::boPumpUntil([&] { return WaitForSingleObject(hProcess, 0) == WAIT_OBJECT_0; }, dwMs);
 }
 
 HRESULT hrSet(IDiagOBPP2Cmpt* lpHub, const char* lpszName, const std::string& value)
@@ -84,13 +63,13 @@ HRESULT hrRun(IDiagOBPP2Cmpt* lpHub, const char* lpszWord)
 std::string WaitForLast(CGameServer& server, const std::string& dst, const std::string& text)
 {
     std::string last;
-    for (DWORD dwWaited = 0; dwWaited < kJobWaitMs; dwWaited += 50)
-    {
-        last = server.Command("LAST " + dst);
-        if (last.find(text) != std::string::npos)
-            break;
-        vPump(50);
-    }
+    FdTestKit::boPumpUntil(
+        [&]
+        {
+            last = server.Command("LAST " + dst);
+            return last.find(text) != std::string::npos;
+        },
+        kJobWaitMs);
     EXPECT_NE(std::string::npos, last.find(text)) << last;
     return last;
 }
@@ -169,7 +148,7 @@ protected:
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
         DeleteFileA(s_uiLog.c_str());
         vRemoveHubTrace();
-        m_wLpcPort = wFreeLoopbackPort();
+        m_wLpcPort = FdTestKit::wFreePort(FdTestKit::EPort::TcpAndUdp);
         ASSERT_NE(0, m_wLpcPort);
         vSetHubDword("LPCPort", m_wLpcPort);
     }
@@ -202,13 +181,7 @@ protected:
     // Pumps until the unicity event is in that state.
     static bool boWaitUnicity(int iState, DWORD dwMs)
     {
-        for (DWORD dwWaited = 0; dwWaited < dwMs; dwWaited += 20)
-        {
-            if (iUnicityState() == iState)
-                return true;
-            vPump(20);
-        }
-        return iUnicityState() == iState;
+        return FdTestKit::boPumpUntil([&] { return iUnicityState() == iState; }, dwMs);
     }
     static bool boWaitServing(DWORD dwMs) { return boWaitUnicity(1, dwMs); }
 
@@ -218,7 +191,8 @@ protected:
     {
         ASSERT_TRUE(boWaitPumping(hub.hProcess(), kProcessWaitMs)) << "the hub did not end";
         EXPECT_EQ(0, hub.lWait(0));
-        vPump(200); // a release that crossed the end
+        // A release that crossed the end may still be on its way.
+        FdTestKit::boPumpUntil([&] { return page.Callback()->lRefs() == 1; });
         EXPECT_EQ(1, page.Callback()->lRefs()) << "the hub kept the page's callback to its end";
         page.vRelease();
         if (!boTrace)
@@ -275,8 +249,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     // which serves once the first one is gone.
     ASSERT_EQ(S_OK, hrRun(page.Hub(), "CLOS"));
     // Revoked (the event reset), or already gone.
-    for (DWORD dwWaited = 0; iUnicityState() == 1 && dwWaited < 10000; dwWaited += 20)
-        vPump(20);
+    FdTestKit::boPumpUntil([&] { return iUnicityState() != 1; }, 10000);
     ASSERT_NE(1, iUnicityState()) << "the class object was not revoked";
     CPage next;
     ASSERT_TRUE(next.boOpen()) << "the activation during the end failed";
@@ -284,7 +257,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     EXPECT_EQ(1, iUnicityState()) << "the new instance serves";
     ASSERT_EQ(S_OK, next.Hub()->ForceRemove());
     ASSERT_TRUE(boWaitUnicity(-1, kProcessWaitMs)) << "the new instance did not end";
-    vPump(200);
+    FdTestKit::boPumpUntil([&] { return next.Callback()->lRefs() == 1; });
     EXPECT_EQ(1, next.Callback()->lRefs());
     EXPECT_EQ(std::string(kAlreadyRunning) + "\n", ReadFileText(s_uiLog)) << "one message only";
     EXPECT_FALSE(boHubTraceExists()) << "LogToTextFile 0 writes no trace";

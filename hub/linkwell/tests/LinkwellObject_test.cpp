@@ -2,6 +2,7 @@
 // command words, parameter keys, the pilot's Send, callbacks held and
 // dropped, and jobs delivered through the main window, modal loops included.
 #include "PageCallback.h"
+#include "PumpUntil.h"
 
 #include <gtest/gtest.h>
 
@@ -108,12 +109,7 @@ HRESULT hrRun(IDiagOBPP2Cmpt* lpObject, const char* lpszWord)
 // Dispatches what is queued, as a modal loop does.
 void vRunNestedLoop()
 {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    FdWin::vPumpWaiting();
 }
 
 class LinkwellObject : public ::testing::Test

@@ -13,6 +13,7 @@
 #include "FdBstr.h"
 #include "FdComObject.h"
 #include "LinkwellV2_h.h"
+#include "TestKit.h"
 
 struct SPageCommand
 {
@@ -64,22 +65,7 @@ public:
     // Pumps the thread's messages until n commands arrived or dwMs passed.
     bool boWaitForCommands(size_t n, DWORD dwMs)
     {
-        const DWORD dwStart = GetTickCount();
-        for (;;)
-        {
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-            if (m_commands.size() >= n)
-                return true;
-            const DWORD dwElapsed = GetTickCount() - dwStart;
-            if (dwElapsed >= dwMs)
-                return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - dwElapsed, QS_ALLINPUT);
-        }
+        return FdTestKit::boPumpUntil([&] { return m_commands.size() >= n; }, dwMs);
     }
 
     // A new callback with one reference, the caller's.
