@@ -2,6 +2,8 @@
 
 #include "AnsiText.h"
 #include "LzFileOp.h"
+#include "WinHandle.h"
+#include "WinModule.h"
 #include "WinRegKey.h"
 
 #include <cstring>
@@ -127,15 +129,12 @@ bool boRunAndWait(const char* lpszApplication, const char* lpszCommandLine, DWOR
     if (!CreateProcessA(lpszApplication, commandLine.empty() ? nullptr : commandLine.data(), nullptr, nullptr,
                         FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
-    bool boOk = false;
-    if (WaitForSingleObject(pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
-    {
-        DWORD dwExitCode = 1;
-        boOk = GetExitCodeProcess(pi.hProcess, &dwExitCode) && dwExitCode == 0;
-    }
-    CloseHandle(pi.hProcess);
-    return boOk;
+    const FdWin::CHandle thread(pi.hThread);
+    const FdWin::CHandle process(pi.hProcess);
+    if (WaitForSingleObject(process.get(), dwTimeoutMs) != WAIT_OBJECT_0)
+        return false;
+    DWORD dwExitCode = 1;
+    return GetExitCodeProcess(process.get(), &dwExitCode) && dwExitCode == 0;
 }
 
 bool boSelfRegister(const char* lpszPath)
@@ -148,21 +147,17 @@ bool boSelfRegister(const char* lpszPath)
         const std::string strCommandLine = std::string("\"") + lpszPath + "\" " + kszRegServerSwitch;
         return boRunAndWait(lpszPath, strCommandLine.c_str(), kSelfRegisterTimeoutMs);
     }
-    HMODULE hModule = LoadLibraryA(lpszPath);
-    if (reinterpret_cast<uintptr_t>(hModule) < kLoadLibraryErrorLimit)
-        return false;
-    using RegisterFn = HRESULT(STDAPICALLTYPE*)();
-    bool boOk = false;
-    FARPROC lpProc = GetProcAddress(hModule, kszRegisterExport);
-    if (lpProc)
+    FdWin::CModule module;
+    module.vAttach(LoadLibraryA(lpszPath));
+    if (reinterpret_cast<uintptr_t>(module.get()) < kLoadLibraryErrorLimit)
     {
-        RegisterFn pfnRegister;
-        static_assert(sizeof pfnRegister == sizeof lpProc, "function pointer sizes");
-        std::memcpy(&pfnRegister, &lpProc, sizeof pfnRegister);
-        boOk = SUCCEEDED(pfnRegister());
+        // Not a module (the values below the limit are 16-bit error codes): nothing to free.
+        module.hDetach();
+        return false;
     }
-    FreeLibrary(hModule);
-    return boOk;
+    using RegisterFn = HRESULT(STDAPICALLTYPE*)();
+    const RegisterFn pfnRegister = module.pfn<RegisterFn>(kszRegisterExport);
+    return pfnRegister && SUCCEEDED(pfnRegister());
 }
 
 LONG lDeleteRegistryTree(HKEY hRoot, const char* lpszSubkey, int iDepth)

@@ -1,37 +1,13 @@
 #include "LzFileOp.h"
 
 #include "LzBuffer.h"
+#include "WinHandle.h"
 
 #include <memory>
 #include <new>
 
 namespace
 {
-// An owned file handle.
-class CFileHandle
-{
-public:
-    explicit CFileHandle(HANDLE h) : m_h(h) {}
-    ~CFileHandle()
-    {
-        if (boValid())
-            CloseHandle(m_h);
-    }
-    CFileHandle(const CFileHandle&) = delete;
-    CFileHandle& operator=(const CFileHandle&) = delete;
-    bool boValid() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE h() const { return m_h; }
-    // Closes now; false when the system reports an error.
-    bool boClose()
-    {
-        const bool ok = !boValid() || CloseHandle(m_h);
-        m_h = INVALID_HANDLE_VALUE;
-        return ok;
-    }
-
-private:
-    HANDLE m_h;
-};
 
 constexpr DWORD kIoChunk = 1u << 24; // bytes per ReadFile/WriteFile call
 
@@ -63,7 +39,7 @@ int iWriteTarget(const CLzBuffer& lz, const char* lpszTarget, DWORD* lpdwWin32Er
         SetFileAttributesA(lpszTarget, FILE_ATTRIBUTE_NORMAL);
         DeleteFileA(lpszTarget);
     }
-    CFileHandle target(
+    FdWin::CHandle target(
         CreateFileA(lpszTarget, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!target.boValid())
     {
@@ -76,7 +52,7 @@ int iWriteTarget(const CLzBuffer& lz, const char* lpszTarget, DWORD* lpdwWin32Er
     {
         DWORD dwWritten = 0;
         const DWORD dwChunk = dwLeft < kIoChunk ? dwLeft : kIoChunk;
-        if (!WriteFile(target.h(), p, dwChunk, &dwWritten, nullptr) || dwWritten != dwChunk)
+        if (!WriteFile(target.get(), p, dwChunk, &dwWritten, nullptr) || dwWritten != dwChunk)
         {
             vSetError(lpdwWin32Error,
                       dwWritten != dwChunk && GetLastError() == 0 ? ERROR_WRITE_FAULT : GetLastError());
@@ -113,7 +89,7 @@ int iLzFileOpBuffer(const uint8_t* lpSource, uint32_t dwLength, const char* lpsz
 int iLzFileOp(const char* lpszSource, const char* lpszTarget, int iMode, DWORD* lpdwWin32Error)
 {
     vSetError(lpdwWin32Error, 0);
-    CFileHandle source(CreateFileA(lpszSource, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FdWin::CHandle source(CreateFileA(lpszSource, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!source.boValid())
     {
@@ -121,7 +97,7 @@ int iLzFileOp(const char* lpszSource, const char* lpszTarget, int iMode, DWORD* 
         return kLzCantOpenSource;
     }
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(source.h(), &size))
+    if (!GetFileSizeEx(source.get(), &size))
     {
         vSetError(lpdwWin32Error, GetLastError());
         return kLzCantOpenSource;
@@ -143,7 +119,7 @@ int iLzFileOp(const char* lpszSource, const char* lpszTarget, int iMode, DWORD* 
     {
         DWORD dwGot = 0;
         const DWORD dwChunk = dwLength - dwRead < kIoChunk ? dwLength - dwRead : kIoChunk;
-        if (!ReadFile(source.h(), lpData.get() + dwRead, dwChunk, &dwGot, nullptr) || dwGot == 0)
+        if (!ReadFile(source.get(), lpData.get() + dwRead, dwChunk, &dwGot, nullptr) || dwGot == 0)
         {
             vSetError(lpdwWin32Error, GetLastError());
             return kLzCantReadSource;

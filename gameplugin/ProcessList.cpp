@@ -3,6 +3,7 @@
 #include "AnsiText.h"
 #include "PathRules.h"
 #include "PerfCounterNames.h"
+#include "WinHandle.h"
 #include "WinRegKey.h"
 
 #include <tlhelp32.h>
@@ -106,9 +107,10 @@ size_t ProcessList_FillToolhelp(SProcessRecord* lpRecords, size_t ulMax)
         reinterpret_cast<WalkFn>(reinterpret_cast<void*>(GetProcAddress(hKernel, "Process32Next")));
     if (!pfnSnapshot || !pfnFirst || !pfnNext)
         return 0;
-    HANDLE hSnapshot = pfnSnapshot(TH32CS_SNAPPROCESS, 0);
-    if (hSnapshot == INVALID_HANDLE_VALUE)
+    const FdWin::CHandle snapshot(pfnSnapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot.boValid())
         return 0;
+    const HANDLE hSnapshot = snapshot.get();
     PROCESSENTRY32 entry;
     std::memset(&entry, 0, sizeof entry);
     entry.dwSize = sizeof entry;
@@ -121,7 +123,6 @@ size_t ProcessList_FillToolhelp(SProcessRecord* lpRecords, size_t ulMax)
         entry.szExeFile[sizeof entry.szExeFile - 1] = '\0';
         vSetName(record, entry.szExeFile);
     }
-    CloseHandle(hSnapshot);
     return n;
 }
 
@@ -236,6 +237,7 @@ bool boEnableDebugPrivilege()
     HANDLE hToken = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &hToken))
         return false;
+    const FdWin::CHandle token(hToken);
     TOKEN_PRIVILEGES privileges;
     std::memset(&privileges, 0, sizeof privileges);
     privileges.PrivilegeCount = 1;
@@ -246,7 +248,6 @@ bool boEnableDebugPrivilege()
         AdjustTokenPrivileges(hToken, FALSE, &privileges, sizeof privileges, nullptr, nullptr);
         boOk = GetLastError() == ERROR_SUCCESS;
     }
-    CloseHandle(hToken);
     return boOk;
 }
 
@@ -257,13 +258,9 @@ bool boTerminateProcess(const SProcessRecord& record, bool boForce)
         boEnableDebugPrivilege();
     if (boForce || !record.hwndMain)
     {
-        HANDLE hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, record.dwPid);
-        if (hProcess)
-        {
-            const bool boOk = TerminateProcess(hProcess, kTerminateExitCode) != FALSE;
-            CloseHandle(hProcess);
-            return boOk;
-        }
+        const FdWin::CHandle process(OpenProcess(PROCESS_ALL_ACCESS, FALSE, record.dwPid));
+        if (process.boValid())
+            return TerminateProcess(process.get(), kTerminateExitCode) != FALSE;
         if (!record.hwndMain)
             return false;
     }

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "NumberText.h"
+#include "WinHandle.h"
 #include "WinText.h"
 
 namespace
@@ -13,30 +14,14 @@ namespace
 // RT_HTML: the type of the program's XML resources.
 constexpr WORD kXmlResourceType = 23;
 
-class CHandleCloser
-{
-public:
-    explicit CHandleCloser(HANDLE h) : m_h(h) {}
-    ~CHandleCloser()
-    {
-        if (m_h != INVALID_HANDLE_VALUE)
-            CloseHandle(m_h);
-    }
-    CHandleCloser(const CHandleCloser&) = delete;
-    CHandleCloser& operator=(const CHandleCloser&) = delete;
-    HANDLE get() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 } // namespace
 
 int32_t lXmlReadFileSource(const std::string& path, std::string& text,
                            const std::function<void()>& onInMemory)
 {
-    CHandleCloser file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                    FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (file.get() == INVALID_HANDLE_VALUE)
+    if (!file.boValid())
         return kXmlLoadReadFailed;
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart < 0 ||

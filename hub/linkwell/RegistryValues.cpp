@@ -1,5 +1,7 @@
 #include "RegistryValues.h"
 
+#include "WinRegKey.h"
+
 namespace Linkwell
 {
 
@@ -38,16 +40,16 @@ std::optional<std::string> ReadText(HKEY hKey, const char* lpszName)
 SRegistryValues ReadRegistryValues(HKEY hRoot, const char* lpszKey)
 {
     SRegistryValues values;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hRoot, lpszKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    FdWin::CRegKey key;
+    if (key.lOpen(hRoot, lpszKey, KEY_READ) != ERROR_SUCCESS)
         return values;
+    const HKEY hKey = key.h();
     values.logToTextFile = ReadDword(hKey, "LogToTextFile");
     values.lpcPort = ReadDword(hKey, "LPCPort");
     values.processPriority = ReadDword(hKey, "ProcessPriority");
     values.proxyPort = ReadDword(hKey, "DEVTEST_OBProxyPort");
     values.linkwellId = ReadText(hKey, "LinkwellId");
     values.loginClsid = ReadText(hKey, "OBMLoginCLSID");
-    RegCloseKey(hKey);
     return values;
 }
 

@@ -6,6 +6,7 @@
 #include "FormatString.h"
 #include "NumberText.h"
 #include "TextUtil.h"
+#include "WinRegKey.h"
 
 namespace
 {
@@ -23,25 +24,6 @@ const CRootWord kRoots[] = {
     {"HKEY_CURRENT_CONFIG", "HKCC", HKEY_CURRENT_CONFIG},
     {"HKEY_DYN_DATA", "HKDD", HKEY_DYN_DATA},
     {"HKEY_PERFORMANCE_DATA", "HKPD", HKEY_PERFORMANCE_DATA},
-};
-
-// Closes the key on every way out.
-class CKeyHolder
-{
-public:
-    CKeyHolder() = default;
-    ~CKeyHolder()
-    {
-        if (m_hKey != nullptr)
-            RegCloseKey(m_hKey);
-    }
-    CKeyHolder(const CKeyHolder&) = delete;
-    CKeyHolder& operator=(const CKeyHolder&) = delete;
-    HKEY* operator&() { return &m_hKey; }
-    HKEY get() const { return m_hKey; }
-
-private:
-    HKEY m_hKey = nullptr;
 };
 
 // Room for two NULs behind the data: a string stored without its terminator (or a
@@ -73,19 +55,19 @@ CStringExt RegReadValue(const std::string& path, const char* valueName, const ch
     const HKEY root = ParseRegistryRoot(path, subkey);
     if (root == nullptr)
         return fallback;
-    CKeyHolder key;
-    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    FdWin::CRegKey key;
+    if (RegOpenKeyExA(root, subkey.c_str(), 0, KEY_READ, key.phOut()) != ERROR_SUCCESS)
         return fallback;
 
     DWORD type = REG_NONE;
     DWORD size = 0;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
+    if (RegQueryValueExA(key.h(), valueName, nullptr, &type, nullptr, &size) != ERROR_SUCCESS)
         return fallback;
     std::vector<BYTE> data(static_cast<size_t>(size) + kTerminatorRoom, 0);
     if (size > 0)
     {
         DWORD got = size;
-        if (RegQueryValueExA(key.get(), valueName, nullptr, &type, data.data(), &got) != ERROR_SUCCESS)
+        if (RegQueryValueExA(key.h(), valueName, nullptr, &type, data.data(), &got) != ERROR_SUCCESS)
             return fallback;
         size = got;
     }
@@ -112,26 +94,26 @@ int32_t RegWriteValue(const std::string& path, const char* valueName, const char
     const HKEY root = ParseRegistryRoot(path, subkey);
     if (root == nullptr)
         return 0;
-    CKeyHolder key;
+    FdWin::CRegKey key;
     char emptyClass[] = "";
-    if (RegCreateKeyExA(root, subkey.c_str(), 0, emptyClass, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, emptyClass, 0, KEY_ALL_ACCESS, nullptr, key.phOut(), nullptr) !=
         ERROR_SUCCESS)
         return 0;
 
     DWORD type = newType;
     DWORD storedType = REG_NONE;
-    if (RegQueryValueExA(key.get(), valueName, nullptr, &storedType, nullptr, nullptr) == ERROR_SUCCESS)
+    if (RegQueryValueExA(key.h(), valueName, nullptr, &storedType, nullptr, nullptr) == ERROR_SUCCESS)
         type = storedType;
 
     const char* value = text != nullptr ? text : "";
     LONG result = ERROR_INVALID_PARAMETER;
     if (type == REG_SZ || type == REG_EXPAND_SZ)
-        result = RegSetValueExA(key.get(), valueName, 0, type, reinterpret_cast<const BYTE*>(value),
+        result = RegSetValueExA(key.h(), valueName, 0, type, reinterpret_cast<const BYTE*>(value),
                                 static_cast<DWORD>(std::strlen(value) + 1));
     else if (type == REG_DWORD)
     {
         const DWORD number = static_cast<DWORD>(TextToInt32(value));
-        result = RegSetValueExA(key.get(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
+        result = RegSetValueExA(key.h(), valueName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number),
                                 sizeof number);
     }
     return result == ERROR_SUCCESS ? 1 : 0;

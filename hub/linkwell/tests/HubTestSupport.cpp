@@ -71,12 +71,6 @@ std::string ProgramFolder()
     return s.substr(0, s.find_last_of('\\') + 1);
 }
 
-CProcess::~CProcess()
-{
-    if (m_hProcess != nullptr)
-        CloseHandle(m_hProcess);
-}
-
 bool CProcess::boStart(const std::string& commandLine)
 {
     STARTUPINFOA si = {};
@@ -86,23 +80,23 @@ bool CProcess::boStart(const std::string& commandLine)
     if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
     CloseHandle(pi.hThread);
-    m_hProcess = pi.hProcess;
+    m_process.vAttach(pi.hProcess);
     m_dwPid = pi.dwProcessId;
     return true;
 }
 
 long CProcess::lWait(DWORD dwMs)
 {
-    if (m_hProcess == nullptr || WaitForSingleObject(m_hProcess, dwMs) != WAIT_OBJECT_0)
+    if (!m_process.boValid() || WaitForSingleObject(m_process.get(), dwMs) != WAIT_OBJECT_0)
         return -1;
     DWORD dwCode = 0;
-    GetExitCodeProcess(m_hProcess, &dwCode);
+    GetExitCodeProcess(m_process.get(), &dwCode);
     return static_cast<long>(dwCode);
 }
 
 bool CProcess::boRunning() const
 {
-    return m_hProcess != nullptr && WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT;
+    return m_process.boValid() && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
 }
 
 long lRunHub(const std::string& args, DWORD dwMs)

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "WinHandle.h"
+
 namespace HubTest
 {
 
@@ -24,19 +26,16 @@ class CProcess
 {
 public:
     CProcess() = default;
-    ~CProcess();
-    CProcess(const CProcess&) = delete;
-    CProcess& operator=(const CProcess&) = delete;
 
     bool boStart(const std::string& commandLine);
     // Its exit code, or -1 when it did not end within dwMs.
     long lWait(DWORD dwMs = kProcessWaitMs);
     bool boRunning() const;
     DWORD dwPid() const { return m_dwPid; }
-    HANDLE hProcess() const { return m_hProcess; }
+    HANDLE hProcess() const { return m_process.get(); }
 
 private:
-    HANDLE m_hProcess = nullptr;
+    FdWin::CHandle m_process;
     DWORD m_dwPid = 0;
 };
 
