@@ -4,7 +4,6 @@
 // and line (the SWhere argument defaults to the call site).
 #pragma once
 
-#include <winsock2.h>
 #include <windows.h>
 
 #include <cstdint>

@@ -4,53 +4,6 @@
 
 namespace GpTest
 {
-CScratchDir::CScratchDir()
-{
-    char szTemp[MAX_PATH];
-    GetTempPathA(sizeof szTemp, szTemp);
-    for (unsigned n = GetTickCount() ^ GetCurrentProcessId();; ++n)
-    {
-        const std::string strCandidate = std::string(szTemp) + "fdgp" + std::to_string(n % 1000000);
-        if (CreateDirectoryA(strCandidate.c_str(), nullptr))
-        {
-            m_strPath = strCandidate;
-            return;
-        }
-    }
-}
-
-CScratchDir::~CScratchDir()
-{
-    vRemoveTree(m_strPath);
-}
-
-void vRemoveTree(const std::string& strPath)
-{
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((strPath + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE)
-    {
-        do
-        {
-            const std::string strName = fd.cFileName;
-            if (strName == "." || strName == "..")
-                continue;
-            const std::string strChild = strPath + "\\" + strName;
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            {
-                vRemoveTree(strChild);
-            }
-            else
-            {
-                SetFileAttributesA(strChild.c_str(), FILE_ATTRIBUTE_NORMAL);
-                DeleteFileA(strChild.c_str());
-            }
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
-    }
-    RemoveDirectoryA(strPath.c_str());
-}
-
 bool boWriteFile(const std::string& strPath, const std::string& strData)
 {
     HANDLE h = CreateFileA(strPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,

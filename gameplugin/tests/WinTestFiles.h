@@ -5,22 +5,17 @@
 
 #include <string>
 
+#include "TestKit.h"
+
 namespace GpTest
 {
-// A new empty folder under the system's temporary folder, removed with its
-// content when the object goes.
-class CScratchDir
+// The test kit's scratch folder, under the names these tests use.
+class CScratchDir : public FdTestKit::CScratchFolder
 {
 public:
-    CScratchDir();
-    ~CScratchDir();
-    CScratchDir(const CScratchDir&) = delete;
-    CScratchDir& operator=(const CScratchDir&) = delete;
-    const std::string& str() const { return m_strPath; } // ends without "\"
-    std::string operator/(const std::string& strName) const { return m_strPath + "\\" + strName; }
-
-private:
-    std::string m_strPath;
+    explicit CScratchDir(FdTestKit::SWhere where = FdTestKit::SWhere::here()) : CScratchFolder(where) {}
+    const std::string& str() const { return Path(); } // ends without "\"
+    std::string operator/(const std::string& strName) const { return File(strName); }
 };
 
 bool boWriteFile(const std::string& strPath, const std::string& strData);
@@ -30,5 +25,8 @@ bool boExists(const std::string& strPath);
 // Folder of the running test program, where every program and DLL of the build lies.
 std::string strBinDir();
 // Removes a folder and everything inside it.
-void vRemoveTree(const std::string& strPath);
+inline void vRemoveTree(const std::string& strPath)
+{
+    FdTestKit::boRemoveTree(strPath);
+}
 } // namespace GpTest

@@ -1,4 +1,6 @@
 // The shared test kit, its failures placed at the caller's line.
+#include <winsock2.h>
+
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
