@@ -159,6 +159,8 @@ function(fd_add_test name)
   endif()
   add_executable(${name} ${A_SOURCES})
   target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main)
+  # Test support shared by the tests of every folder.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/foundation/tests)
   fd_target_flags(${name})
   if(A_DEPENDS)
     add_dependencies(${name} ${A_DEPENDS})

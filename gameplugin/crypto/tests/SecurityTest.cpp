@@ -1,5 +1,6 @@
 #include "CryptoCodes.h"
 #include "Envelope.h"
+#include "ExceptionTableCheck.h"
 #include "ExcptSecurity.h"
 #include "Fixtures.h"
 #include "Security.h"
@@ -278,10 +279,29 @@ TEST_F(SecurityTest, ExceptionDescribesItself)
         EXPECT_STREQ("CExcptSecurity", e.lpszGetClassName());
         ASSERT_NE(nullptr, e.lpGetErrorRow());
         EXPECT_EQ(kSecBadWhich, e.lpGetErrorRow()->dwCode);
-        for (uint32_t code = kSecCantOpenKey; code <= kSecEmptyFile; ++code)
-            EXPECT_NE(nullptr, FdBase::lpFindErrorRow(e.lpGetErrorTable(), code)) << code;
     }
     EXPECT_TRUE(caught);
+}
+
+TEST(ExcptSecurity, Table)
+{
+    EXPECT_TRUE(FdTest::ExceptionTableIs<CExcptSecurity>(
+        "CExcptSecurity",
+        {
+            {5151, "CantOpenRegistryKey", "Impossible d'ouvrir la clé de registry des clés de cryptage"},
+            {5152, "CantReadKey", "Impossible de lire une clé de cryptage dans la registry"},
+            {5153, "BadKeySize", "La clé de cryptage lue dans la registry n'a pas la bonne taille"},
+            {5154, "CantDecodeKey", "Impossible de décoder la clé de cryptage"},
+            {5155, "CantWriteKey", "Impossible d'écrire une clé de cryptage dans la registry"},
+            {5156, "BadKeyNumber", "Numéro de clé de cryptage invalide"},
+            {5157, "CantOpenFile", "Impossible d'ouvrir le fichier à décrypter"},
+            {5158, "CantReadFile", "Impossible de lire entièrement le fichier à décrypter"},
+            {5159, "CantOpenEnvelope", "Impossible de décrypter la clé de session"},
+            {5160, "CantDecryptData", "Impossible de décrypter les données"},
+            {5161, "BadFinalBlock", "Le dernier bloc des données décryptées est invalide"},
+            {5162, "BadLength", "Une longueur des données cryptées est incohérente"},
+            {5163, "EmptyFile", "Le fichier à décrypter est vide"},
+        }));
 }
 
 } // namespace
