@@ -9,7 +9,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 using namespace FdCrypto;
@@ -158,9 +160,19 @@ TEST_F(SecurityTest, EveryFixtureOpensFromMemoryAndFromItsFile)
 TEST_F(SecurityTest, ParametersAndFilesUseTheirOwnKey)
 {
     vSetBothKeys();
+    const std::vector<SFixture> fixtures = LoadManifest();
+    const auto fixture = std::find_if(fixtures.begin(), fixtures.end(),
+                                      [](const SFixture& f) { return f.file == "B-bin-r0.env"; });
+    ASSERT_NE(fixtures.end(), fixture);
+    ASSERT_TRUE(fixture->ok);
+    ASSERT_EQ(0, fixture->key);
     const std::vector<uint8_t> forKey0 = ReadBytes(FixturePath("envelopes/B-bin-r0.env"));
-    EXPECT_NO_THROW(
-        security.lpszDecrypt((const char*)forKey0.data(), (uint32_t)forKey0.size(), 0, nullptr, false));
+    uint32_t size = 0xDEADBEEF;
+    std::unique_ptr<char[]> plain;
+    ASSERT_NO_THROW(
+        plain = security.lpszDecrypt((const char*)forKey0.data(), (uint32_t)forKey0.size(), 0, &size, false));
+    ASSERT_NE(nullptr, plain);
+    EXPECT_EQ(std::string(fixture->plain.begin(), fixture->plain.end()), std::string(plain.get(), size));
     const SCaught e = Catch(
         [&]
         { security.lpszDecrypt((const char*)forKey0.data(), (uint32_t)forKey0.size(), 1, nullptr, false); });
