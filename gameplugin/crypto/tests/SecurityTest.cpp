@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -200,13 +202,13 @@ TEST_F(SecurityTest, RegistryFailures)
     };
     for (const SSize& s : {SSize{363, "dwCount=363, sizeof=364"}, SSize{365, "dwCount=365, sizeof=364"}})
     {
-        vWriteValue("Key1", std::vector<uint8_t>(s.size, 0x01));
+        FD_HELPER(vWriteValue("Key1", std::vector<uint8_t>(s.size, 0x01)));
         e = Catch([&] { security.vGetKeyFromRegistry(1); });
         EXPECT_EQ(kSecBadValueSize, e.code);
         EXPECT_EQ(s.text, e.text);
     }
     // Longer than what is read at most.
-    vWriteValue("Key1", std::vector<uint8_t>(1025, 0x01));
+    FD_HELPER(vWriteValue("Key1", std::vector<uint8_t>(1025, 0x01)));
     EXPECT_EQ(kSecCantReadValue, Catch([&] { security.vGetKeyFromRegistry(1); }).code);
 
     // No "Software\FdGame" at all.

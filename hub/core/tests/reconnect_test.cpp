@@ -1,6 +1,7 @@
 // Keep-alives, lost links, reconnection and the failures of connecting and
 // registering.
 #include "HubTestSupport.h"
+#include "TestHelper.h"
 #include "LpcClientMessages.h"
 
 #include <set>
@@ -79,7 +80,7 @@ TEST_F(Reconnect, LostLinkIsTriedThreeTimesForFourAttemptsThenI)
     std::unique_ptr<CLpcTestClient> a;
     ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(4, 100, 500)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     CTestLog::Instance().vMark();
     ASSERT_TRUE(m_server.boOk("DROP 60"));
     SHubMessage i;
@@ -100,7 +101,7 @@ TEST_F(Reconnect, AbortedLinkGivesFOnEveryChannelWithoutReconnection)
     ASSERT_TRUE(NewClientWithChannel(b, &c2));
     // The launcher's parameters: no reconnection.
     ASSERT_TRUE(a->boSend(ReconnParams(0, 65244000, 65244000)));
-    vSync(*a, c1);
+    FD_HELPER(vSync(*a, c1));
     // What Windows posts when the server resets the connection (Wine 8
     // reports a reset as an orderly close, see the next test).
     CNetCnx* link = Mgr().lpGetLink(kLoopback, wServerPort());
@@ -124,7 +125,7 @@ TEST_F(Reconnect, ServerResetEndsEveryChannel)
     std::unique_ptr<CLpcTestClient> b;
     ASSERT_TRUE(NewClientWithChannel(b, &c2));
     ASSERT_TRUE(a->boSend(ReconnParams(0, 65244000, 65244000)));
-    vSync(*a, c1);
+    FD_HELPER(vSync(*a, c1));
     ASSERT_TRUE(m_server.boOk("RESET last"));
     // 'f' where the reset is reported as such; 'g' under Wine 8.
     for (CLpcTestClient* client : {a.get(), b.get()})
@@ -140,7 +141,7 @@ TEST_F(Reconnect, ServerCloseWithoutReconnectionGivesG)
     std::unique_ptr<CLpcTestClient> a;
     ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(0, 0, 0)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     ASSERT_TRUE(m_server.boOk("CLOSE last"));
     SHubMessage g;
     ASSERT_TRUE(a->boExpect(LPC_CHANNEL_CLOSED, g));
@@ -155,7 +156,7 @@ TEST_F(Reconnect, InitTimeoutAfterReconnectionGivesI)
     std::unique_ptr<CLpcTestClient> a;
     ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(4, 100, 1000)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     ASSERT_TRUE(m_server.boOk("ANSWER init off"));
     const long inits = m_server.lCounter("any", "init");
     ASSERT_TRUE(m_server.boOk("CLOSE last"));

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -44,15 +46,6 @@ private:
 
 // Linkwell.exe with these arguments, waited for; its exit code or -1.
 long lRunHub(const std::string& args, DWORD dwMs = kProcessWaitMs);
-
-// Runs a void helper of a test: its failures carry the caller's line, and the
-// caller stops when the helper failed fatally.
-#define FD_HELPER(call)                                                                                      \
-    do                                                                                                       \
-    {                                                                                                        \
-        SCOPED_TRACE(#call);                                                                                 \
-        ASSERT_NO_FATAL_FAILURE(call);                                                                       \
-    } while (0)
 
 // HKEY_LOCAL_MACHINE "Software\FDGame\Binaries\LinkwellV2"; callers assert the result.
 ::testing::AssertionResult SetHubDword(const char* lpszName, DWORD dwValue);
