@@ -29,9 +29,14 @@ public:
     // The object when it exists (no reference added).
     static T* pPeek() { return s_pObject; }
     // Destroys the object whatever its clients still hold: the process is
-    // ending and no call can reach it any more.
+    // ending. The references that COM's stubs hold for other processes are
+    // dropped first, so nothing releases the object after it is gone.
     static void vDestroy()
     {
+        if (!s_pObject)
+            return;
+        if (auto* unknown = static_cast<IUnknown*>(s_pObject->pvFindInterface(IID_IUnknown)))
+            CoDisconnectObject(unknown, 0);
         delete s_pObject;
         s_pObject = nullptr;
     }
