@@ -74,7 +74,8 @@ int iRun(HINSTANCE hInstance, const char* pszCmdLine)
             vMessageLoop();
         else
         {
-            CTestBox box(FindParamValue("launchscript", cmdLine, ""), FindParamValue("varscript", cmdLine, ""));
+            CTestBox box(FindParamValue("launchscript", cmdLine, ""),
+                         FindParamValue("varscript", cmdLine, ""));
             box.iRun(hInstance);
         }
         module.vRevokeClassObjects();

@@ -51,7 +51,8 @@ void CLaunchScriptMgr::vLoad(const CStringExt& source)
         return;
     if (result != 0)
         m_eLoad = ELoad::Failed;
-    m_log << "Launch script " << source << " : " << (m_eLoad == ELoad::Loaded ? "read" : "unreadable") << "\n";
+    m_log << "Launch script " << source << " : " << (m_eLoad == ELoad::Loaded ? "read" : "unreadable")
+          << "\n";
 }
 
 void CLaunchScriptMgr::ResolveProtocol(CStringExt& protocol, CStringExt& location, CXmlDocument*)

@@ -52,7 +52,7 @@ protected:
         g_sink = nullptr;
         CLudexOBPPLauncher::vSetMgrFactory(MakeFakeMgr);
         ASSERT_EQ(S_OK, FdCom::TComObject<CLudexOBPPLauncher>::hrCreate(IID_IDiagOBPP2Cmpt,
-                                                                         reinterpret_cast<void**>(&m_cmpt)));
+                                                                        reinterpret_cast<void**>(&m_cmpt)));
     }
     void TearDown() override
     {
@@ -68,7 +68,7 @@ protected:
     {
         IDiagCmpt2OBPP* cb = nullptr;
         EXPECT_EQ(S_OK, FdCom::TComObject<CRecordingCallback>::hrCreate(IID_IDiagCmpt2OBPP,
-                                                                         reinterpret_cast<void**>(&cb)));
+                                                                        reinterpret_cast<void**>(&cb)));
         m_callbacks.push_back(cb);
         unsigned long cookie = 99;
         EXPECT_EQ(S_OK, m_cmpt->Advise(cb, &cookie));
@@ -111,10 +111,9 @@ TEST_F(LudexComponent, WordsReachTheManagerInAnyCase)
     EXPECT_EQ(S_OK, hrSet("dlpath", path));
     for (const char* word : {"DlDone", "dlerr", "DOWK", "DocF", "join"})
         EXPECT_EQ(S_OK, hrRun(word)) << word;
-    EXPECT_EQ((std::vector<std::string>{"param DLURL=http://127.0.0.1/a.xml",
-                                        "end http://127.0.0.1/a.xml " + path + " ok",
-                                        "end http://127.0.0.1/a.xml " + path + " error", "ignition", "dialog 558",
-                                        "command join"}),
+    EXPECT_EQ((std::vector<std::string>{
+                  "param DLURL=http://127.0.0.1/a.xml", "end http://127.0.0.1/a.xml " + path + " ok",
+                  "end http://127.0.0.1/a.xml " + path + " error", "ignition", "dialog 558", "command join"}),
               g_calls);
     FdCom::CBstr value;
     EXPECT_EQ(E_NOTIMPL, m_cmpt->GetParameter(FdCom::CBstr("lscr").bstr(), value.pbstrOut()));

@@ -85,13 +85,14 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
     const std::string dir = strFreshFolder("ludex-page");
     const std::string script = strWebUrl("/launch.xml");
     const std::string page = dir + "\\ludex.htm";
-    ASSERT_TRUE(boWriteFile(page, "<html><body>\n<iframe name=\"main\" src=\"about:blank\"></iframe>\n"
-                                  "<embed type=\"application/x-fd-game\" name=\"game\" width=\"300\" height=\"80\" "
-                                  "launchapp=\"Ludex\" paramsapp=\"lscr££" +
-                                      script + "££CMD££dowk££\">\n</body></html>\n"));
+    ASSERT_TRUE(
+        boWriteFile(page, "<html><body>\n<iframe name=\"main\" src=\"about:blank\"></iframe>\n"
+                          "<embed type=\"application/x-fd-game\" name=\"game\" width=\"300\" height=\"80\" "
+                          "launchapp=\"Ludex\" paramsapp=\"lscr££" +
+                              script + "££CMD££dowk££\">\n</body></html>\n"));
     SetEnvironmentVariableA("FD_UI_LOG", (dir + "\\ui.log").c_str());
-    const SHostRun run =
-        runHost({"--plugin", strProgramFolder() + "npfdg.dll", "--quit-when-idle", "2000", "--page", page}, dir);
+    const SHostRun run = runHost(
+        {"--plugin", strProgramFolder() + "npfdg.dll", "--quit-when-idle", "2000", "--page", page}, dir);
     ASSERT_EQ(0, run.lExit) << run.strDir;
 
     const DWORD pid = dwLudexPid();

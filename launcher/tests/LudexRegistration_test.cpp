@@ -32,15 +32,17 @@ const char kLibId[] = "{0586A0AD-1E09-49DA-800B-D81F0AC5A23B}";
 // Served by nobody: never registered.
 const char kRemoteControl[] = "CLSID\\{2D201EF3-6C41-48B6-B167-AA37804B23BD}";
 // ILudexXml, ILudexXmlTag, ILudexXmlErr, ILudexXmlObserver, for the marshaller.
-const char* const kInterfaces[] = {"{09FBF546-FE89-402C-9756-60348CEA08AE}", "{D17A074E-D500-4740-B9D4-3053EF220762}",
-                                   "{1FA078CC-A268-4B6E-BE7A-A51416AF3876}", "{F353BD45-7DAF-46A9-AF13-64AB57FF075A}"};
+const char* const kInterfaces[] = {
+    "{09FBF546-FE89-402C-9756-60348CEA08AE}", "{D17A074E-D500-4740-B9D4-3053EF220762}",
+    "{1FA078CC-A268-4B6E-BE7A-A51416AF3876}", "{F353BD45-7DAF-46A9-AF13-64AB57FF075A}"};
 
 // The text of HKCR\key value name (null: default), or "<none>".
 std::string strValue(const std::string& key, const char* name)
 {
     char data[1024] = "";
     DWORD size = sizeof data;
-    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+    if (RegGetValueA(HKEY_CLASSES_ROOT, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) !=
+        ERROR_SUCCESS)
         return "<none>";
     return data;
 }
@@ -67,7 +69,8 @@ void vExpectRegistered(const char* how)
     EXPECT_EQ(kLibId, strValue("CLSID\\{E7DCE0A5-863E-4A04-9912-3A893FA1F128}\\TypeLib", nullptr)) << how;
     EXPECT_EQ("Ludex", strValue(std::string("AppID\\") + kAppId, nullptr)) << how;
     EXPECT_EQ(kAppId, strValue("AppID\\Ludex.exe", "AppID")) << how;
-    EXPECT_EQ("Ludex 1.0 Type Library", strValue(std::string("TypeLib\\") + kLibId + "\\1.0", nullptr)) << how;
+    EXPECT_EQ("Ludex 1.0 Type Library", strValue(std::string("TypeLib\\") + kLibId + "\\1.0", nullptr))
+        << how;
     for (const char* iid : kInterfaces)
         EXPECT_TRUE(boClassesKeyExists(std::string("Interface\\") + iid)) << how << " " << iid;
     EXPECT_FALSE(boClassesKeyExists(kRemoteControl)) << how;

@@ -17,8 +17,10 @@
 
 namespace
 {
-const CLSID kClsidZeltoGameList = {0xf5470ab8, 0x22e3, 0x4f40, {0xa7, 0xbc, 0x9a, 0x7a, 0x50, 0x99, 0x63, 0x9a}};
-const CLSID kClsidRemoteControl = {0x2d201ef3, 0x6c41, 0x48b6, {0xb1, 0x67, 0xaa, 0x37, 0x80, 0x4b, 0x23, 0xbd}};
+const CLSID kClsidZeltoGameList = {
+    0xf5470ab8, 0x22e3, 0x4f40, {0xa7, 0xbc, 0x9a, 0x7a, 0x50, 0x99, 0x63, 0x9a}};
+const CLSID kClsidRemoteControl = {
+    0x2d201ef3, 0x6c41, 0x48b6, {0xb1, 0x67, 0xaa, 0x37, 0x80, 0x4b, 0x23, 0xbd}};
 constexpr DWORD kExitWaitMs = 30000;
 
 std::string g_uiLog;
@@ -122,7 +124,6 @@ std::string strTempFile(const char* prefix)
     return path;
 }
 
-
 // An observer that drops the start and end tags of the elements it is told
 // to, and records what it saw.
 class CDropTags : public FdCom::CObjectRoot, public ILudexXmlObserver
@@ -214,13 +215,15 @@ TEST_F(LudexServer, XmlClassesFromAnotherProcess)
 
     // The observer drops b's tags: its content stays in r.
     ILudexXmlObserver* observer = nullptr;
-    ASSERT_EQ(S_OK, FdCom::TComObject<CDropTags>::hrCreate(IID_ILudexXmlObserver, reinterpret_cast<void**>(&observer)));
+    ASSERT_EQ(S_OK, FdCom::TComObject<CDropTags>::hrCreate(IID_ILudexXmlObserver,
+                                                           reinterpret_cast<void**>(&observer)));
     static_cast<CDropTags*>(observer)->m_drop = "b";
     EXPECT_EQ(S_OK, xml->SetObserver(observer));
     EXPECT_EQ(S_OK, xml->SetObserver(nullptr)) << "null keeps the observer";
     ASSERT_EQ(S_OK, xml->Load(FdCom::CBstr("STR://<r k=\"v\"><b>in</b>out</r>").bstr(), &result));
     EXPECT_EQ(0, result);
-    EXPECT_EQ((std::vector<std::string>{"r| k=\"v\"|<b>in</b>out", "b||in"}), static_cast<CDropTags*>(observer)->m_seen);
+    EXPECT_EQ((std::vector<std::string>{"r| k=\"v\"|<b>in</b>out", "b||in"}),
+              static_cast<CDropTags*>(observer)->m_seen);
     ASSERT_EQ(S_OK, xml->GetRootTag(root.pp()));
     TRef<ILudexXmlTag> r;
     ASSERT_EQ(1, lFind(root.p, "r", r));
@@ -296,7 +299,7 @@ TEST_F(LudexServer, OneLauncherObjectItsDownloadTheKillAppBoxAndTheIdleExit)
     // "dowk" with "lscr": the plug-in is asked for the script.
     IDiagCmpt2OBPP* callback = nullptr;
     ASSERT_EQ(S_OK, FdCom::TComObject<CRecordingCallback>::hrCreate(IID_IDiagCmpt2OBPP,
-                                                                     reinterpret_cast<void**>(&callback)));
+                                                                    reinterpret_cast<void**>(&callback)));
     auto* recorder = static_cast<CRecordingCallback*>(callback);
     unsigned long cookie = 7;
     ASSERT_EQ(S_OK, first->Advise(callback, &cookie));
@@ -305,7 +308,8 @@ TEST_F(LudexServer, OneLauncherObjectItsDownloadTheKillAppBoxAndTheIdleExit)
     ASSERT_EQ(S_OK, second->ExecuteCmd(FdCom::CBstr("dowk").bstr()));
     ASSERT_TRUE(recorder->boWaitForCommands(1, 10000));
     EXPECT_EQ("DOWNLOAD2", recorder->commands()[0].strCmd);
-    EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"URL", script}}), recorder->commands()[0].params);
+    EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"URL", script}}),
+              recorder->commands()[0].params);
 
     // The plug-in's answer names two files: both go with the object.
     const std::string file1 = strTempFile("ld1"), file2 = strTempFile("ld2");

@@ -108,7 +108,8 @@ TEST(LudexTestBox, DbgOpensTheBoxWithTheLaunchScript)
     RECT boxRect = {}, edit = {};
     GetWindowRect(box, &boxRect);
     GetWindowRect(GetDlgItem(box, kScriptControl), &edit);
-    auto at = [&](LONG x, LONG y) {
+    auto at = [&](LONG x, LONG y)
+    {
         return FdBrowserHost::dwPixel(pixels, static_cast<uint32_t>(x - boxRect.left),
                                       static_cast<uint32_t>(y - boxRect.top));
     };

@@ -5,8 +5,9 @@
 #include "LudexXmlTree.h"
 #include "XmlEntities.h"
 
-int32_t CXmlObserverSink::OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace*,
-                                          const CXmlNamespaceScope&, std::string& content, CXmlDocument*)
+int32_t CXmlObserverSink::OnPreProcessTag(const CStringExt& name, const CStringExt& attributes,
+                                          const CXmlNamespace*, const CXmlNamespaceScope&,
+                                          std::string& content, CXmlDocument*)
 {
     if (!m_pObserver)
         return kXmlKeepElement;
@@ -119,7 +120,8 @@ public:
     STDMETHODIMP XmlFormat(BSTR bsUnformatedString, BSTR* bsFormatedString) override
     {
         if (bsFormatedString)
-            *bsFormatedString = FdCom::CBstr(XmlFormatString(FdCom::strFromBstr(bsUnformatedString))).bstrDetach();
+            *bsFormatedString =
+                FdCom::CBstr(XmlFormatString(FdCom::strFromBstr(bsUnformatedString))).bstrDetach();
         return S_OK;
     }
     STDMETHODIMP XmlUnformat(BSTR bsFormatedString, BSTR* bsUnformatedString) override

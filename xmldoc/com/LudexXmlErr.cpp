@@ -15,7 +15,10 @@ public:
     FD_COM_END_MAP()
 
     STDMETHODIMP GetErrorCode(long* lErrorCode) override { return hrLong(m_error.code, lErrorCode); }
-    STDMETHODIMP GetErrorDigest(BSTR* bsErrorDigest) override { return hrText(m_error.digest, bsErrorDigest); }
+    STDMETHODIMP GetErrorDigest(BSTR* bsErrorDigest) override
+    {
+        return hrText(m_error.digest, bsErrorDigest);
+    }
     STDMETHODIMP GetErrorSection(BSTR* bsErrorSection) override
     {
         return hrText(m_error.section, bsErrorSection);
@@ -43,7 +46,8 @@ private:
 
 HRESULT hrMakeXmlErr(const CXmlError& error, ILudexXmlErr** ppErr)
 {
-    return FdCom::TComObject<CLudexXmlErr>::hrCreate(IID_ILudexXmlErr, reinterpret_cast<void**>(ppErr), error);
+    return FdCom::TComObject<CLudexXmlErr>::hrCreate(IID_ILudexXmlErr, reinterpret_cast<void**>(ppErr),
+                                                     error);
 }
 
 HRESULT hrCreateLudexXmlErr(REFIID riid, void** ppv)

@@ -36,7 +36,8 @@ public:
     {
         vClear(bGotResult, pNextTag);
         const CXmlTag* root = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && root ? m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root) : nullptr,
+        return hrAnswer(m_pTag && root ? m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root)
+                                       : nullptr,
                         bGotResult, pNextTag);
     }
     STDMETHODIMP GetNamespacedNextTagNamed(BSTR bTagName, BSTR bNamespaceName, ILudexXmlTag* pVirtualRootTag,
@@ -44,13 +45,14 @@ public:
     {
         vClear(bGotResult, pNextTag);
         const CXmlTag* root = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && root ? m_pTag->lpGetNamespacedNextTagNamed(FdCom::strFromBstr(bTagName),
-                                                                             FdCom::strFromBstr(bNamespaceName),
-                                                                             root)
-                                       : nullptr,
+        return hrAnswer(m_pTag && root
+                            ? m_pTag->lpGetNamespacedNextTagNamed(FdCom::strFromBstr(bTagName),
+                                                                  FdCom::strFromBstr(bNamespaceName), root)
+                            : nullptr,
                         bGotResult, pNextTag);
     }
-    STDMETHODIMP GetNextSubTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult, ILudexXmlTag** pNextSubTag) override
+    STDMETHODIMP GetNextSubTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult,
+                               ILudexXmlTag** pNextSubTag) override
     {
         vClear(bGotResult, pNextSubTag);
         const CXmlTag* last = pTagOf(pVirtualRootTag);
@@ -61,18 +63,20 @@ public:
     {
         vClear(bGotResult, pNextSubTag);
         const CXmlTag* last = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && last ? m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last) : nullptr,
+        return hrAnswer(m_pTag && last ? m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last)
+                                       : nullptr,
                         bGotResult, pNextSubTag);
     }
-    STDMETHODIMP GetNamespacedNextSubTagNamed(BSTR bTagName, BSTR bNamespaceName, ILudexXmlTag* pVirtualRootTag,
-                                              long* bGotResult, ILudexXmlTag** pNextSubTag) override
+    STDMETHODIMP GetNamespacedNextSubTagNamed(BSTR bTagName, BSTR bNamespaceName,
+                                              ILudexXmlTag* pVirtualRootTag, long* bGotResult,
+                                              ILudexXmlTag** pNextSubTag) override
     {
         vClear(bGotResult, pNextSubTag);
         const CXmlTag* last = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && last ? m_pTag->GetNamespacedNextSubTagNamed(FdCom::strFromBstr(bTagName),
-                                                                              FdCom::strFromBstr(bNamespaceName),
-                                                                              last)
-                                       : nullptr,
+        return hrAnswer(m_pTag && last
+                            ? m_pTag->GetNamespacedNextSubTagNamed(FdCom::strFromBstr(bTagName),
+                                                                   FdCom::strFromBstr(bNamespaceName), last)
+                            : nullptr,
                         bGotResult, pNextSubTag);
     }
     STDMETHODIMP GetNextChildTag(long bGetFirst, ILudexXmlTag* pNextToTag, long* bGotResult,
@@ -121,12 +125,30 @@ public:
     {
         return hrText(m_pTag ? m_pTag->DumpXml(bXmlUnformat != 0) : CStringExt(), bRetValue);
     }
-    STDMETHODIMP IsLeafTag(long* bRetValue) override { return hrBool(m_pTag && m_pTag->IsLeafTag(), bRetValue); }
-    STDMETHODIMP IsDataTag(long* bRetValue) override { return hrBool(m_pTag && m_pTag->IsDataTag(), bRetValue); }
-    STDMETHODIMP IsEmptyTag(long* bRetValue) override { return hrBool(m_pTag && m_pTag->IsEmptyTag(), bRetValue); }
-    STDMETHODIMP IsRootTag(long* bRetValue) override { return hrBool(m_pTag && m_pTag->IsRootTag(), bRetValue); }
-    STDMETHODIMP IsMixedTag(long* bRetValue) override { return hrBool(m_pTag && m_pTag->IsMixedTag(), bRetValue); }
-    STDMETHODIMP GetName(BSTR* bTagName) override { return hrText(m_pTag ? m_pTag->GetName() : CStringExt(), bTagName); }
+    STDMETHODIMP IsLeafTag(long* bRetValue) override
+    {
+        return hrBool(m_pTag && m_pTag->IsLeafTag(), bRetValue);
+    }
+    STDMETHODIMP IsDataTag(long* bRetValue) override
+    {
+        return hrBool(m_pTag && m_pTag->IsDataTag(), bRetValue);
+    }
+    STDMETHODIMP IsEmptyTag(long* bRetValue) override
+    {
+        return hrBool(m_pTag && m_pTag->IsEmptyTag(), bRetValue);
+    }
+    STDMETHODIMP IsRootTag(long* bRetValue) override
+    {
+        return hrBool(m_pTag && m_pTag->IsRootTag(), bRetValue);
+    }
+    STDMETHODIMP IsMixedTag(long* bRetValue) override
+    {
+        return hrBool(m_pTag && m_pTag->IsMixedTag(), bRetValue);
+    }
+    STDMETHODIMP GetName(BSTR* bTagName) override
+    {
+        return hrText(m_pTag ? m_pTag->GetName() : CStringExt(), bTagName);
+    }
     STDMETHODIMP GetAttribute(BSTR bsAttribute, BSTR bsDefault, BSTR* bsRetValue) override
     {
         const std::string def = FdCom::strFromBstr(bsDefault);
@@ -186,7 +208,8 @@ private:
 
 HRESULT hrMakeXmlTag(const XmlTreeRef& tree, CXmlTag* tag, ILudexXmlTag** ppTag)
 {
-    return FdCom::TComObject<CLudexXmlTag>::hrCreate(IID_ILudexXmlTag, reinterpret_cast<void**>(ppTag), tree, tag);
+    return FdCom::TComObject<CLudexXmlTag>::hrCreate(IID_ILudexXmlTag, reinterpret_cast<void**>(ppTag), tree,
+                                                     tag);
 }
 
 HRESULT hrCreateLudexXmlTag(REFIID riid, void** ppv)

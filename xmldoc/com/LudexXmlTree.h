@@ -16,8 +16,9 @@ public:
     // Borrowed for the time of one load.
     ILudexXmlObserver* m_pObserver = nullptr;
 
-    int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace* tagNamespace,
-                            const CXmlNamespaceScope& scope, std::string& content, CXmlDocument* document) override;
+    int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes,
+                            const CXmlNamespace* tagNamespace, const CXmlNamespaceScope& scope,
+                            std::string& content, CXmlDocument* document) override;
 };
 
 struct SXmlTree
