@@ -3,12 +3,12 @@
 // launcher asks the plug-in for its launch script, which the web stand-in
 // serves, and leaves by itself once the page is gone.
 #include "HostRunner.h"
+#include "LudexTestSupport.h"
+#include "SampleClient.h" // lRunAndWait
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
-
-#include <tlhelp32.h>
 
 #include <string>
 
@@ -18,54 +18,10 @@ namespace
 {
 const char kLauncherClsid[] = "{E7DCE0A5-863E-4A04-9912-3A893FA1F128}";
 
-DWORD dwLudexPid()
-{
-    DWORD pid = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
-        if (lstrcmpiA(entry.szExeFile, "Ludex.exe") == 0)
-            pid = entry.th32ProcessID;
-    CloseHandle(snap);
-    return pid;
-}
-
 bool boSetText(HKEY hKey, const char* name, const std::string& value)
 {
     return RegSetValueExA(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                           static_cast<DWORD>(value.size() + 1)) == ERROR_SUCCESS;
-}
-
-// The plug-in as installed: its type library, which marshals the component
-// interfaces, is registered with its ActiveX control.
-HRESULT hrRegisterPlugIn()
-{
-    HMODULE hDll = LoadLibraryA((strProgramFolder() + "npfdg.dll").c_str());
-    if (!hDll)
-        return HRESULT_FROM_WIN32(GetLastError());
-    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
-    auto lpRegister =
-        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
-    const HRESULT hr = lpRegister ? lpRegister() : E_NOINTERFACE;
-    FreeLibrary(hDll);
-    return hr;
-}
-
-long lRun(const std::string& cmdLine)
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string line = cmdLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    DWORD code = 0;
-    const bool ended = WaitForSingleObject(pi.hProcess, 60000) == WAIT_OBJECT_0;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return ended ? static_cast<long>(code) : -1;
 }
 
 TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
@@ -78,8 +34,10 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
     EXPECT_TRUE(boSetText(hKey, "CLSID", kLauncherClsid));
     EXPECT_TRUE(boSetText(hKey, "Version", "1.0"));
     RegCloseKey(hKey);
-    ASSERT_EQ(S_OK, hrRegisterPlugIn());
-    ASSERT_EQ(0, lRun("\"" + strProgramFolder() + "Ludex.exe\" /RegServer"));
+    // The plug-in as installed: its type library, which marshals the
+    // component interfaces, is registered with its ActiveX control.
+    ASSERT_EQ(S_OK, hrRegisterServerDll("npfdg.dll"));
+    ASSERT_EQ(0, lRunAndWait("\"" + FdHostTest::strProgramFolder() + "Ludex.exe\" /RegServer", 60000));
 
     // The page names the script by its full address, port included.
     const std::string dir = strFreshFolder("ludex-page");
@@ -91,8 +49,9 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
                           "launchapp=\"Ludex\" paramsapp=\"lscr££" +
                               script + "££CMD££dowk££\">\n</body></html>\n"));
     SetEnvironmentVariableA("FD_UI_LOG", (dir + "\\ui.log").c_str());
-    const SHostRun run = runHost(
-        {"--plugin", strProgramFolder() + "npfdg.dll", "--quit-when-idle", "2000", "--page", page}, dir);
+    const SHostRun run = runHost({"--plugin", FdHostTest::strProgramFolder() + "npfdg.dll",
+                                  "--quit-when-idle", "2000", "--page", page},
+                                 dir);
     ASSERT_EQ(0, run.lExit) << run.strDir;
 
     const DWORD pid = dwLudexPid();
@@ -108,10 +67,6 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
     EXPECT_EQ("", strReadFile(dir + "\\ui.log")) << "no box on the way";
 
     // The page is gone: the launcher leaves by itself.
-    if (HANDLE process = pid ? OpenProcess(SYNCHRONIZE, FALSE, pid) : nullptr)
-    {
-        EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 30000));
-        CloseHandle(process);
-    }
+    EXPECT_TRUE(boWaitForExit(pid));
 }
 } // namespace

@@ -4,11 +4,10 @@
 #include "FdBstr.h"
 #include "FdComObject.h"
 #include "LudexLib.h"
+#include "LudexTestSupport.h"
 #include "SampleClient.h"
 
 #include <gtest/gtest.h>
-
-#include <tlhelp32.h>
 
 #include <fstream>
 #include <sstream>
@@ -21,7 +20,6 @@ const CLSID kClsidZeltoGameList = {
     0xf5470ab8, 0x22e3, 0x4f40, {0xa7, 0xbc, 0x9a, 0x7a, 0x50, 0x99, 0x63, 0x9a}};
 const CLSID kClsidRemoteControl = {
     0x2d201ef3, 0x6c41, 0x48b6, {0xb1, 0x67, 0xaa, 0x37, 0x80, 0x4b, 0x23, 0xbd}};
-constexpr DWORD kExitWaitMs = 30000;
 
 std::string g_uiLog;
 DWORD g_dwXmlPid = 0;
@@ -53,20 +51,6 @@ template <class I> HRESULT hrCreate(REFCLSID clsid, REFIID iid, TRef<I>& ref)
     return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, reinterpret_cast<void**>(ref.pp()));
 }
 
-// The id of the one running Ludex.exe of this prefix, or 0.
-DWORD dwLudexPid()
-{
-    DWORD pid = 0;
-    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof entry;
-    for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
-        if (lstrcmpiA(entry.szExeFile, "Ludex.exe") == 0)
-            pid = entry.th32ProcessID;
-    CloseHandle(snap);
-    return pid;
-}
-
 // The thread that runs the server's message loop: the one whose apartment
 // window COM made.
 DWORD dwMainThreadOf(DWORD pid)
@@ -80,16 +64,6 @@ DWORD dwMainThreadOf(DWORD pid)
             return tid;
     }
     return 0;
-}
-
-bool boWaitForExit(DWORD pid)
-{
-    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
-    if (!process)
-        return true; // already gone
-    const bool ended = WaitForSingleObject(process, kExitWaitMs) == WAIT_OBJECT_0;
-    CloseHandle(process);
-    return ended;
 }
 
 std::string strRead(const std::string& path)

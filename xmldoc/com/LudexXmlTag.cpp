@@ -27,57 +27,51 @@ public:
 
     STDMETHODIMP GetNextTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult, ILudexXmlTag** pNextTag) override
     {
-        vClear(bGotResult, pNextTag);
-        const CXmlTag* root = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && root ? m_pTag->lpGetNextTag(root) : nullptr, bGotResult, pNextTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                      [&](const CXmlTag* root) { return m_pTag->lpGetNextTag(root); });
     }
     STDMETHODIMP GetNextTagNamed(BSTR bTagName, ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                  ILudexXmlTag** pNextTag) override
     {
-        vClear(bGotResult, pNextTag);
-        const CXmlTag* root = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && root ? m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root)
-                                       : nullptr,
-                        bGotResult, pNextTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                      [&](const CXmlTag* root)
+                      { return m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root); });
     }
     STDMETHODIMP GetNamespacedNextTagNamed(BSTR bTagName, BSTR bNamespaceName, ILudexXmlTag* pVirtualRootTag,
                                            long* bGotResult, ILudexXmlTag** pNextTag) override
     {
-        vClear(bGotResult, pNextTag);
-        const CXmlTag* root = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && root
-                            ? m_pTag->lpGetNamespacedNextTagNamed(FdCom::strFromBstr(bTagName),
-                                                                  FdCom::strFromBstr(bNamespaceName), root)
-                            : nullptr,
-                        bGotResult, pNextTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                      [&](const CXmlTag* root)
+                      {
+                          return m_pTag->lpGetNamespacedNextTagNamed(
+                              FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), root);
+                      });
     }
+    // For the sub-tag walks pVirtualRootTag is the sub-tag found last (this
+    // tag to start).
     STDMETHODIMP GetNextSubTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                ILudexXmlTag** pNextSubTag) override
     {
-        vClear(bGotResult, pNextSubTag);
-        const CXmlTag* last = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && last ? m_pTag->GetNextSubTag(last) : nullptr, bGotResult, pNextSubTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                      [&](const CXmlTag* last) { return m_pTag->GetNextSubTag(last); });
     }
     STDMETHODIMP GetNextSubTagNamed(BSTR bTagName, ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                     ILudexXmlTag** pNextSubTag) override
     {
-        vClear(bGotResult, pNextSubTag);
-        const CXmlTag* last = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && last ? m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last)
-                                       : nullptr,
-                        bGotResult, pNextSubTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                      [&](const CXmlTag* last)
+                      { return m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last); });
     }
     STDMETHODIMP GetNamespacedNextSubTagNamed(BSTR bTagName, BSTR bNamespaceName,
                                               ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                               ILudexXmlTag** pNextSubTag) override
     {
-        vClear(bGotResult, pNextSubTag);
-        const CXmlTag* last = pTagOf(pVirtualRootTag);
-        return hrAnswer(m_pTag && last
-                            ? m_pTag->GetNamespacedNextSubTagNamed(FdCom::strFromBstr(bTagName),
-                                                                   FdCom::strFromBstr(bNamespaceName), last)
-                            : nullptr,
-                        bGotResult, pNextSubTag);
+        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                      [&](const CXmlTag* last)
+                      {
+                          return m_pTag->GetNamespacedNextSubTagNamed(
+                              FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), last);
+                      });
     }
     STDMETHODIMP GetNextChildTag(long bGetFirst, ILudexXmlTag* pNextToTag, long* bGotResult,
                                  ILudexXmlTag** pNextChildTag) override
@@ -171,6 +165,15 @@ private:
         const CXmlTag* tag = other->m_tree == m_tree ? other->m_pTag : nullptr;
         other->Release();
         return tag;
+    }
+    // A walk from the tag behind from: nothing without this object's own tag
+    // or without from.
+    template <class F>
+    HRESULT hrWalk(ILudexXmlTag* from, long* bGotResult, ILudexXmlTag** ppTag, F find) const
+    {
+        vClear(bGotResult, ppTag);
+        const CXmlTag* tag = pTagOf(from);
+        return hrAnswer(m_pTag && tag ? find(tag) : nullptr, bGotResult, ppTag);
     }
     static void vClear(long* bGotResult, ILudexXmlTag** ppTag)
     {
