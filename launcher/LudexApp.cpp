@@ -1,5 +1,6 @@
 #include "LudexApp.h"
 
+#include "ComInit.h"
 #include "FdUi.h"
 #include "LaunchScriptMgr.h"
 #include "LudexClasses.h"
@@ -53,9 +54,10 @@ void vMessageLoop()
 
 int iRun(HINSTANCE hInstance, const char* pszCmdLine)
 {
-    const HRESULT hrInit = CoInitialize(nullptr);
-    if (FAILED(hrInit))
-        return static_cast<int>(hrInit);
+    // Undone when the run ends, and only when it succeeded.
+    const FdWin::CComInit com;
+    if (!com.boStarted())
+        return static_cast<int>(com.hr());
     const std::string cmdLine = pszCmdLine ? pszCmdLine : "";
 
     int iResult = 0;
@@ -83,8 +85,6 @@ int iRun(HINSTANCE hInstance, const char* pszCmdLine)
         Sleep(kEndGraceMs);
         vDestroyLudexOBPPLauncher();
     }
-    // Only a successful CoInitialize is undone.
-    CoUninitialize();
     return iResult;
 }
 } // namespace Ludex

@@ -1,5 +1,6 @@
 #include "LudexOBPPLauncher.h"
 
+#include "ComRef.h"
 #include "FdBstr.h"
 #include "FdComSingleton.h"
 #include "FileUtil.h"
@@ -126,11 +127,9 @@ long CLudexOBPPLauncher::LeaveHost()
 {
     if (!m_pCallback)
         return S_OK;
-    IDiagCmpt2OBPP* callback = m_pCallback;
-    callback->AddRef(); // the plug-in may unadvise from inside the call
-    const HRESULT hr = callback->CmptOut();
-    callback->Release();
-    return hr;
+    // Held over the call: the plug-in may unadvise from inside it.
+    const FdWin::TComRef<IDiagCmpt2OBPP> callback(m_pCallback);
+    return callback->CmptOut();
 }
 
 void CLudexOBPPLauncher::Notify(int32_t) {}
@@ -148,10 +147,10 @@ void CLudexOBPPLauncher::vReleaseCallback()
 // name. The results are not looked at.
 void CLudexOBPPLauncher::vCallback(const char* name, const std::string& value)
 {
-    IDiagCmpt2OBPP* callback = m_pCallback;
-    if (!callback)
+    if (!m_pCallback)
         return;
-    callback->AddRef(); // the plug-in may unadvise from inside the call
+    // Held over the call: the plug-in may unadvise from inside it.
+    const FdWin::TComRef<IDiagCmpt2OBPP> callback(m_pCallback);
     FdCom::CBstr bstrValue(value);
     if (name)
     {
@@ -160,7 +159,6 @@ void CLudexOBPPLauncher::vCallback(const char* name, const std::string& value)
     }
     else
         callback->ExecuteCmd(bstrValue.bstr());
-    callback->Release();
 }
 
 HRESULT hrCreateLudexOBPPLauncher(REFIID riid, void** ppv)

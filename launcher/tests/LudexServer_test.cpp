@@ -6,6 +6,7 @@
 #include "LudexLib.h"
 #include "LudexTestSupport.h"
 #include "SampleClient.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -77,17 +78,7 @@ std::string strRead(const std::string& path)
 // Waits, pumping messages, until the file holds text.
 bool boWaitForText(const std::string& path, const std::string& text)
 {
-    const DWORD start = GetTickCount();
-    while (strRead(path).find(text) == std::string::npos)
-    {
-        if (GetTickCount() - start > 10000)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-    }
-    return true;
+    return FdTestKit::boPumpUntil([&] { return strRead(path).find(text) != std::string::npos; }, 10000);
 }
 
 std::string strTempFile(const char* prefix)

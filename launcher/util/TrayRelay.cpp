@@ -18,8 +18,7 @@ CTrayRelay::~CTrayRelay()
     if (m_hWnd != nullptr)
     {
         // Detach first: the window's last messages must not reach a half-destroyed object.
-        SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, 0);
-        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnPrevProc));
+        m_relay.vUnsubclass();
         DestroyWindow(m_hWnd);
     }
     // LoadIcon hands out shared icons: they are not destroyed.
@@ -56,22 +55,22 @@ BOOL CTrayRelay::boCreate(HINSTANCE instance)
                              nullptr);
     if (m_hWnd == nullptr)
         return FALSE;
-    SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_pfnPrevProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RelayProc)));
+    if (!m_relay.boSubclass(m_hWnd))
+    {
+        DestroyWindow(m_hWnd);
+        m_hWnd = nullptr;
+        return FALSE;
+    }
     return TRUE;
 }
 
-LRESULT CALLBACK CTrayRelay::RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CTrayRelay::lOnRelayMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    CTrayRelay* self = reinterpret_cast<CTrayRelay*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self == nullptr)
-        return DefWindowProcA(hwnd, message, wParam, lParam);
     if (message == WM_COMMAND)
-        self->OnCommand(wParam, lParam);
+        OnCommand(wParam, lParam);
     else if (message == kTrayMessage)
-        self->OnTrayNotify(wParam, lParam);
-    return CallWindowProcA(self->m_pfnPrevProc, hwnd, message, wParam, lParam);
+        OnTrayNotify(wParam, lParam);
+    return m_relay.lCallDefault(message, wParam, lParam);
 }
 
 BOOL CTrayRelay::boAddIcon(UINT iconId)

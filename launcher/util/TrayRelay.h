@@ -7,6 +7,8 @@
 
 #include <vector>
 
+#include "WindowBase.h"
+
 class CTrayRelay
 {
 public:
@@ -46,11 +48,11 @@ private:
         HICON icon;
     };
 
-    static LRESULT CALLBACK RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT lOnRelayMessage(UINT message, WPARAM wParam, LPARAM lParam);
     BOOL boNotify(DWORD action, UINT trayId, UINT iconId, const char* tip, UINT flags);
 
     HWND m_hWnd = nullptr;
     HINSTANCE m_hInstance = nullptr;
     std::vector<CIconRecord> m_icons;
-    WNDPROC m_pfnPrevProc = nullptr;
+    FdWin::TMemberWindow<CTrayRelay> m_relay{*this, &CTrayRelay::lOnRelayMessage}; // subclasses m_hWnd
 };
