@@ -47,7 +47,7 @@ public:
 private:
     void vEnterKillableTable(const std::string& strClsid);
 
-    FdWin::TComRef<IDiagOBPP2Cmpt> m_app;         // m_lpApp in the traces
+    FdWin::TComRef<IDiagOBPP2Cmpt> m_app;  // m_lpApp in the traces
     CImplCallback* m_lpCallback = nullptr; // one reference held
     bool m_boRemove;
     bool m_boLocalServer = false;

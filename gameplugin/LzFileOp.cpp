@@ -90,7 +90,7 @@ int iLzFileOp(const char* lpszSource, const char* lpszTarget, int iMode, DWORD* 
 {
     vSetError(lpdwWin32Error, 0);
     FdWin::CHandle source(CreateFileA(lpszSource, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!source.boValid())
     {
         vSetError(lpdwWin32Error, GetLastError());

@@ -79,7 +79,8 @@ bool CManageDL::boAdd(CPlugInst* lpPlug, const std::string& strUrl, IDiagOBPP2Cm
             return false;
         }
         auto entry = std::make_unique<SEntry>();
-        entry->requesters.push_back(SRequester{FdWin::TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
+        entry->requesters.push_back(
+            SRequester{FdWin::TComRef<IDiagOBPP2Cmpt>(lpDiag), dwUserData, boNewNaming});
         entry->lpPlug = lpPlug;
         entry->ulId = m_ulNextId++;
         m_entries.emplace(strUrl, std::move(entry));

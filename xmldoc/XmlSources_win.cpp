@@ -20,7 +20,7 @@ int32_t lXmlReadFileSource(const std::string& path, std::string& text,
                            const std::function<void()>& onInMemory)
 {
     FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return kXmlLoadReadFailed;
     LARGE_INTEGER size = {};

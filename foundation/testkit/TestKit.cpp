@@ -102,7 +102,8 @@ uint16_t wFreePort(EPort eKind, SWhere where)
         if (second.wBind(wPort) == wPort)
             return wPort;
     }
-    ADD_FAILURE_AT(where.lpszFile, where.iLine) << "no free port on 127.0.0.1 after " << kPortTries << " tries";
+    ADD_FAILURE_AT(where.lpszFile, where.iLine)
+        << "no free port on 127.0.0.1 after " << kPortTries << " tries";
     return 0;
 }
 
@@ -134,8 +135,8 @@ SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where
     PROCESS_INFORMATION pi = {};
     std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
     commandLine.push_back('\0');
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr, nullptr,
-                        &si, &pi))
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                        nullptr, &si, &pi))
     {
         ADD_FAILURE_AT(where.lpszFile, where.iLine)
             << "cannot start \"" << strCommandLine << "\": error " << GetLastError();
@@ -183,8 +184,8 @@ CScratchFolder::CScratchFolder(SWhere where)
         if (GetLastError() != ERROR_ALREADY_EXISTS)
             break;
     }
-    ADD_FAILURE_AT(where.lpszFile, where.iLine) << "cannot create a scratch folder in " << strBase
-                                                << ": error " << GetLastError();
+    ADD_FAILURE_AT(where.lpszFile, where.iLine)
+        << "cannot create a scratch folder in " << strBase << ": error " << GetLastError();
 }
 
 CScratchFolder::~CScratchFolder()

@@ -115,7 +115,8 @@ LONG CRegKey::lSetString(const char* lpszName, const std::string& strValue) cons
 
 LONG CRegKey::lSetDword(const char* lpszName, DWORD dwValue) const
 {
-    return RegSetValueExA(m_h, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof dwValue);
+    return RegSetValueExA(m_h, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
+                          sizeof dwValue);
 }
 
 } // namespace FdWin

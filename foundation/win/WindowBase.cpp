@@ -52,8 +52,8 @@ HWND CWindowBase::hCreate(DWORD dwExStyle, const char* lpszClass, const char* lp
         return nullptr;
     }
     // The window is tied to the object in WM_NCCREATE, before CreateWindowEx returns.
-    HWND hWnd =
-        CreateWindowExA(dwExStyle, lpszClass, lpszTitle, dwStyle, x, y, cx, cy, hParent, hMenu, hInstance, this);
+    HWND hWnd = CreateWindowExA(dwExStyle, lpszClass, lpszTitle, dwStyle, x, y, cx, cy, hParent, hMenu,
+                                hInstance, this);
     if (hWnd != nullptr && m_hWnd != hWnd)
     {
         // Made, but not tied to the object (no room for the property).

@@ -65,7 +65,8 @@ HINSTANCE hModule()
 bool boRegisterWindowClass()
 {
     return FdWin::CWindowBase::boRegisterClass(hModule(), CDiagIE::kszWindowClass,
-                                               CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW));
+                                               CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
+                                               LoadCursor(nullptr, IDC_ARROW));
 }
 
 // A property's description from IPropertyBag2::GetPropertyInfo, with its name
@@ -543,7 +544,8 @@ bool CDiagIE::boPushHtml(const char* lpszHtml, const char* lpszFrame)
     const char* lpszText = lpszHtml ? lpszHtml : "";
     const DWORD dwSize = static_cast<DWORD>(std::strlen(lpszText));
     DWORD dwWritten = 0;
-    const bool boWritten = WriteFile(file.get(), lpszText, dwSize, &dwWritten, nullptr) && dwWritten == dwSize;
+    const bool boWritten =
+        WriteFile(file.get(), lpszText, dwSize, &dwWritten, nullptr) && dwWritten == dwSize;
     // The file must be whole and closed before the browser opens it.
     if (!file.boClose())
         return false;

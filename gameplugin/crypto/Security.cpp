@@ -81,7 +81,7 @@ const char kDecryptFunction[] = "CSecurity::lpszDecrypt";
 void vReadWholeFile(const char* name, std::vector<uint8_t>& data)
 {
     FdWin::CHandle file(CreateFileA(name, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
     {
         const DWORD err = GetLastError();

@@ -28,7 +28,8 @@ void vStartLogger()
         if (key.lQueryDword("LogToTextFile", &dwValue) == ERROR_SUCCESS)
             g_lpLogger->vEnable(dwValue != 0);
         // Unbuffered unless the key says otherwise.
-        g_lpLogger->vSetFlushEachLine(key.lQueryDword("LogNoBuffering", &dwValue) != ERROR_SUCCESS || dwValue != 0);
+        g_lpLogger->vSetFlushEachLine(key.lQueryDword("LogNoBuffering", &dwValue) != ERROR_SUCCESS ||
+                                      dwValue != 0);
     }
     FdLib::Init(g_lpLogger);
 }

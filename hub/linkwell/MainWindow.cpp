@@ -19,7 +19,8 @@ bool CMainWindow::boCreate(HINSTANCE hInstance, IHandler& handler)
     m_lpHandler = &handler;
     // Top-level but never shown: the end of the session reaches top-level
     // windows only.
-    HWND hWnd = m_window.hCreate(0, kClassName, "Linkwell", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, hInstance);
+    HWND hWnd =
+        m_window.hCreate(0, kClassName, "Linkwell", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, hInstance);
     if (hWnd == nullptr)
         return false;
     COBPPJob::vSetTarget(hWnd);
@@ -38,7 +39,8 @@ void CMainWindow::vDestroy()
 void CMainWindow::vDiscardPendingJobs()
 {
     MSG msg;
-    while (m_window.hWnd() != nullptr && PeekMessageA(&msg, m_window.hWnd(), kMsgPageJob, kMsgPageJob, PM_REMOVE))
+    while (m_window.hWnd() != nullptr &&
+           PeekMessageA(&msg, m_window.hWnd(), kMsgPageJob, kMsgPageJob, PM_REMOVE))
         delete reinterpret_cast<COBPPJob*>(msg.wParam);
 }
 

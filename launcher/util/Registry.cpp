@@ -96,8 +96,8 @@ int32_t RegWriteValue(const std::string& path, const char* valueName, const char
         return 0;
     FdWin::CRegKey key;
     char emptyClass[] = "";
-    if (RegCreateKeyExA(root, subkey.c_str(), 0, emptyClass, 0, KEY_ALL_ACCESS, nullptr, key.phOut(), nullptr) !=
-        ERROR_SUCCESS)
+    if (RegCreateKeyExA(root, subkey.c_str(), 0, emptyClass, 0, KEY_ALL_ACCESS, nullptr, key.phOut(),
+                        nullptr) != ERROR_SUCCESS)
         return 0;
 
     DWORD type = newType;

@@ -109,7 +109,8 @@ TEST(TestKit, RunAndWaitFailuresAreTheCallersLine)
 
     // A program still running at the bound is ended and reported.
     const std::string strChild =
-        "\"" + strSelf() + "\" --gtest_also_run_disabled_tests --gtest_filter=TestKitChild.DISABLED_NeverEnds";
+        "\"" + strSelf() +
+        "\" --gtest_also_run_disabled_tests --gtest_filter=TestKitChild.DISABLED_NeverEnds";
     failure = failureOf(
         [&]
         {

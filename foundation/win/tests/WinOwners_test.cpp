@@ -136,7 +136,8 @@ TEST_F(WinRegKeyTest, OpensCreatesReadsAndWrites)
     EXPECT_FALSE(key);
 
     DWORD dwDisposition = 12345;
-    ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_CURRENT_USER, m_strPath.c_str(), KEY_ALL_ACCESS, &dwDisposition));
+    ASSERT_EQ(ERROR_SUCCESS,
+              key.lCreate(HKEY_CURRENT_USER, m_strPath.c_str(), KEY_ALL_ACCESS, &dwDisposition));
     EXPECT_EQ(static_cast<DWORD>(REG_CREATED_NEW_KEY), dwDisposition);
     EXPECT_EQ(ERROR_SUCCESS, key.lSetString("Text", "caf\xE9"));
     EXPECT_EQ(ERROR_SUCCESS, key.lSetDword("Number", 0x8082));

@@ -121,8 +121,8 @@ TEST(WindowBase, AWindowThatGoesOnItsOwnUntiesAndMayDeleteItsObject)
 
 TEST(WindowBase, ASubclassedWindowKeepsWhatTheObjectLeaves)
 {
-    HWND hButton = CreateWindowExA(0, "button", "before", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
-                                   GetModuleHandleA(nullptr), nullptr);
+    HWND hButton = CreateWindowExA(0, "button", "before", WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr,
+                                   nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(nullptr, hButton);
     {
         CTestWindow window;

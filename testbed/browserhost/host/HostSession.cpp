@@ -54,7 +54,7 @@ bool boLocalHtml(const std::string& url, std::string* pPath, std::string* pText,
         return false;
     *pboRead = false;
     FdWin::CHandle file(CreateFileA(pPath->c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return true;
     std::string text(kMaxLoggedHtmlBytes, '\0');
@@ -436,7 +436,8 @@ void CHostSession::vOnTick()
         }
         return;
     }
-    if (m_options.dwQuitWhenIdleMs && (m_options.boIdleDespiteTransfers || !boBusy()) && now - m_log.qwLastLineMs() >= m_options.dwQuitWhenIdleMs)
+    if (m_options.dwQuitWhenIdleMs && (m_options.boIdleDespiteTransfers || !boBusy()) &&
+        now - m_log.qwLastLineMs() >= m_options.dwQuitWhenIdleMs)
         vRequestEnd("idle");
 }
 

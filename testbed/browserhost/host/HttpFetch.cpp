@@ -136,7 +136,7 @@ void CFetch::vRunFile()
     if (!boPathFromFileUrl(m_request.strUrl, &path))
         return vFinish(false, "bad file address");
     FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return vFinish(false, "cannot open " + path + " (error " + std::to_string(GetLastError()) + ")");
     LARGE_INTEGER size;

@@ -32,7 +32,7 @@ const char* pszProcOf(HWND hwnd)
 bool boReadPostFile(const std::string& path, std::string* pData)
 {
     FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return false;
     LARGE_INTEGER size;
