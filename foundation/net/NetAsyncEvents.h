@@ -23,10 +23,7 @@ enum ENetAsyncEvent : uint32_t
     NETASYNC_CNX_FAILED = 5,  // a connect failed
     NETASYNC_CNX_ABORTED = 6, // aborted or reset, or host down or unreachable
     NETASYNC_CNX_TIMER = 7,   // a timer set on the object fired (once)
-    NETCNXCLIENT_NOTIF_CONNECTTIMEOUT = 8,
-    NETCNXCLIENT_NOTIF_SOCKETERROR = 9,
-    NETCNXCLIENT_NOTIF_MESSAGE = 10,
-    NETCNX_NOTIF_RECONNECTFAILED = 11,
+    NETASYNC_CNX_LAST = NETASYNC_CNX_TIMER, // users number their own events above it
 };
 
 // Passed with every event. Codes 1-6: the object, its socket, port type and

@@ -4,6 +4,7 @@
 #include "LPC.h"
 #include "LPCServerClt.h"
 #include "LinkwellMgr.h"
+#include "NetCnxCodes.h"
 #include "ServerMessages.h"
 #include "TraceScope.h"
 

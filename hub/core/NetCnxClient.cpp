@@ -5,6 +5,7 @@
 #include "HubTrace.h"
 #include "NetAsyncException.h"
 #include "NetCnx.h"
+#include "NetCnxCodes.h"
 
 using namespace OBSdkClient;
 
