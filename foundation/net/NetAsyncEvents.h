@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetAsync;
@@ -43,4 +43,4 @@ struct NETASYNC_NOTIFY_INFO
 
 typedef void (*LPNETASYNCNOTIFY)(uint32_t dwCode, const NETASYNC_NOTIFY_INFO* lpInfo);
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -5,7 +5,7 @@
 #include "CriticalSection.h"
 #include "NetAsync.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 namespace NetWindow
 {
@@ -148,4 +148,4 @@ std::vector<SOCKET> SocketsOf(HWND hWnd)
 }
 
 } // namespace NetWindow
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -13,7 +13,7 @@
 #include "NetCnx.h"
 #include "TraceScope.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 namespace
 {

@@ -19,7 +19,7 @@
 #include "SpawnThread.h"
 #include "TaskQueue.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 class CNetAsync;
 }
@@ -62,7 +62,7 @@ public:
     void DelegateTask(uint32_t dwId, void* lpData, uint32_t dwDelayMs, bool boRepeat);
     // Task 3: makes the object's hidden window on this thread; from another
     // thread waits for it while pumping the caller's messages (bounded).
-    bool boCreateHiddenWindow(OBSdkClient::CNetAsync& object);
+    bool boCreateHiddenWindow(FdNet::CNetAsync& object);
     // One whole request of a client program.
     void DecodeHeader(const uint8_t* lpMessage, uint32_t ulSize, CLPCServerClt* lpClient);
     void vDestroyLPCServerClt(CLPCServerClt* lpClient);
@@ -73,8 +73,8 @@ public:
     size_t ulGetClientCount();
     int iGetThreadState() const { return m_iThreadState.load(); }
 
-    static void vServerNotifyCallback(uint32_t dwCode, const OBSdkClient::NETASYNC_NOTIFY_INFO* lpInfo);
-    static void vServerCltNotifyCallback(uint32_t dwCode, const OBSdkClient::NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vServerNotifyCallback(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vServerCltNotifyCallback(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
 
 protected:
     DWORD dwThread() override;

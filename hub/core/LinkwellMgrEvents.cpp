@@ -9,7 +9,7 @@
 #include "TraceScope.h"
 
 using namespace HubRouting;
-using namespace OBSdkClient;
+using namespace FdNet;
 
 void CLinkwellMgr::vCallbackNetEvent(CNetCnx& link, uint32_t dwCode)
 {

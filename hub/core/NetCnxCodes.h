@@ -13,5 +13,5 @@ enum ENetCnxEvent : uint32_t
     NETCNXCLIENT_NOTIF_MESSAGE = 10,
     NETCNX_NOTIF_RECONNECTFAILED = 11,
 };
-static_assert(uint32_t(NETCNXCLIENT_NOTIF_CONNECTTIMEOUT) > uint32_t(OBSdkClient::NETASYNC_CNX_LAST),
+static_assert(uint32_t(NETCNXCLIENT_NOTIF_CONNECTTIMEOUT) > uint32_t(FdNet::NETASYNC_CNX_LAST),
               "link events never collide with socket events");

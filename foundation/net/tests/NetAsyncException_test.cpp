@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 namespace
 {

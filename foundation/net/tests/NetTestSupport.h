@@ -16,7 +16,7 @@
 namespace NetTest
 {
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 const uint32_t kLoopback = 0x0100007F; // 127.0.0.1 in network order
 // Safety bound of every wait; a passing test never comes near it.
