@@ -7,6 +7,7 @@
 #include "HubTrace.h"
 #include "InfoMessageBox.h"
 #include "LinkwellMessages.h"
+#include "LPC.h"
 #include "LinkwellMgr.h"
 #include "LinkwellV2.h"
 #include "Logger.h"
@@ -99,9 +100,19 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
     // 6. Hub manager and class object.
     m_host.reset(new CPageJobHost(m_window));
     m_manager.reset(new CLinkwellMgr(*m_host));
-    if (!m_manager->boInit(m_settings.hub))
-        HubTrace::vLog("!ERREUR! Linkwell : CLSID du composant de login illisible (%s)",
-                       m_settings.hub.loginClsid.c_str());
+    try
+    {
+        if (!m_manager->boInit(m_settings.hub))
+            HubTrace::vLog("!ERREUR! Linkwell : CLSID du composant de login illisible (%s)",
+                           m_settings.hub.loginClsid.c_str());
+    }
+    catch (const CLpcExists&)
+    {
+        // The process has a hub core already: this one cannot serve. What
+        // was set up goes, and the program ends with 1.
+        vEnd();
+        return 1;
+    }
     m_core.reset(new CMgrCore(*m_manager));
     CLinkwellV2::vSetContext(m_core.get(), this);
     const HRESULT hrClass = module.hrRegisterClassObjects(kServer);
