@@ -248,9 +248,7 @@ void CLinkwellApp::vRunMessageLoop()
         // The same messages posted to the thread rather than to its window.
         if (msg.hwnd == nullptr && msg.message == kMsgPageJob)
         {
-            COBPPJob* job = reinterpret_cast<COBPPJob*>(msg.wParam);
-            job->vExecute();
-            delete job;
+            COBPPJob::vRunAndFree(COBPPJob::lpFromMessage(msg.wParam));
             continue;
         }
         if (msg.message == kMsgQuit || msg.message == WM_CLOSE || msg.message == WM_QUERYENDSESSION)

@@ -45,7 +45,7 @@ void CMainWindow::vDiscardPendingJobs()
 {
     MSG msg;
     while (m_hWnd != nullptr && PeekMessageA(&msg, m_hWnd, kMsgPageJob, kMsgPageJob, PM_REMOVE))
-        delete reinterpret_cast<COBPPJob*>(msg.wParam);
+        COBPPJob::lpFromMessage(msg.wParam); // freed unrun
 }
 
 void CMainWindow::vPostQuit()
@@ -77,9 +77,7 @@ LRESULT CMainWindow::lOnMessage(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPar
     {
     case kMsgPageJob:
     {
-        COBPPJob* job = reinterpret_cast<COBPPJob*>(wParam);
-        job->vExecute();
-        delete job;
+        COBPPJob::vRunAndFree(COBPPJob::lpFromMessage(wParam));
         return 0;
     }
     case kMsgQuit:
