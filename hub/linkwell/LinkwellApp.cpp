@@ -85,8 +85,8 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
 
     // 4. Trace and settings.
     m_logger.reset(new CLogger());
-    m_logger->vSetThreadName(GetCurrentThreadId(), "Main");
     HubTrace::vSetLogger(m_logger.get(), 0);
+    HubTrace::vNameThread("Main");
     g_lpSehLogger = m_logger.get();
     vReadSettings();
 

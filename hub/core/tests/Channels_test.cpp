@@ -204,4 +204,10 @@ TEST_F(Channels, ASecondLpcServerInTheProcessIsRefused)
     EXPECT_EQ(CTestLog::Instance().ulCount("un LPC existe déjà dans ce processus"), 1u);
 }
 
+// The hub's threads are named in 16 columns, so that the trace lines up.
+TEST_F(Channels, TheLpcThreadIsNamedIn16Columns)
+{
+    EXPECT_EQ(CTestLog::Instance().ulCount(" LPC Thread       - LPC à l'écoute sur le port"), 1u);
+}
+
 } // namespace
