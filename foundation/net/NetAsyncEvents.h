@@ -23,7 +23,8 @@ enum ENetAsyncEvent : uint32_t
     NETASYNC_CNX_FAILED = 5,  // a connect failed
     NETASYNC_CNX_ABORTED = 6, // aborted or reset, or host down or unreachable
     NETASYNC_CNX_TIMER = 7,   // a timer set on the object fired (once)
-    NETASYNC_CNX_LAST = NETASYNC_CNX_TIMER, // users number their own events above it
+    // Users of the layer number their own events above this one.
+    NETASYNC_CNX_LAST = NETASYNC_CNX_TIMER,
 };
 
 // Passed with every event. Codes 1-6: the object, its socket, port type and

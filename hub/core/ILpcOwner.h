@@ -26,8 +26,8 @@ public:
     virtual void vAddDstId(uint32_t dwDstId, uint8_t bChannel, CLPCServerClt* lpClient) = 0;
     virtual void vBind(uint8_t bChannel, uint32_t dwDstId) = 0;
     virtual void vUnbind(uint8_t bChannel) = 0;
-    virtual void vSetReconnParams(uint32_t dwAddress, uint16_t wPort, uint16_t wAttempts, uint32_t dwBetweenMs,
-                                  uint32_t dwTimeoutMs) = 0;
+    virtual void vSetReconnParams(uint32_t dwAddress, uint16_t wPort, uint16_t wAttempts,
+                                  uint32_t dwBetweenMs, uint32_t dwTimeoutMs) = 0;
 
     // A client program is gone (under the hub lock): per channel it owned,
     // then once for the client.

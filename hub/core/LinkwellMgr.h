@@ -64,7 +64,8 @@ public:
     void vSetProxyPort(uint16_t wPort);                                 // PXPT when the registry set none
 
     // A client program (null: the page) asks for a channel to a server.
-    void vConnectToCnx(uint32_t dwAddress, uint16_t wPort, uint32_t dwTimeoutMs, CLPCServerClt* lpClient) override;
+    void vConnectToCnx(uint32_t dwAddress, uint16_t wPort, uint32_t dwTimeoutMs,
+                       CLPCServerClt* lpClient) override;
     void vDisconnectChannel(uint8_t bChannel, int iCause) override;
     // 'S', 'F' or 'Q'.
     void vSendOnCnx(const HubProto::LpcClientMessage& request) override;
