@@ -54,7 +54,7 @@ void CLPCClient::vConnect(uint32_t dwTimeoutMs)
 {
     FdWin::CEvent connected;
     m_dwState = kIdle;
-    if (connected.dwCreate(false, false) != 0 || !boConnect(m_hub.szHost, m_hub.wPort, kPortTypeTcp))
+    if (connected.dwCreate(false, false) != 0 || !boConnect(m_hub.szHost, m_hub.wPort, FdNet::kPortTypeTcp))
         vThrowChannel(LPCCnx_CantConnect, kConstructor, kSourceFile, __LINE__);
     // A refusal seen at once has already closed the socket.
     if (GetSocket() == INVALID_SOCKET)
@@ -82,7 +82,7 @@ void CLPCClient::vConnect(uint32_t dwTimeoutMs)
     }
 }
 
-void CLPCClient::vConnectionEvent(uint32_t dwCode, const NETASYNC_NOTIFY_INFO* lpInfo)
+void CLPCClient::vConnectionEvent(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo)
 {
     static_cast<CLPCClient*>(lpInfo->lpContext)->vOnConnectionEvent(dwCode);
 }
@@ -92,21 +92,21 @@ void CLPCClient::vOnConnectionEvent(uint32_t dwCode)
     const bool connecting = m_dwState == kConnecting;
     switch (dwCode)
     {
-    case NETASYNC_CNX_CONNECTED:
+    case FdNet::NETASYNC_CNX_CONNECTED:
         if (connecting)
         {
             m_dwState = kConnected;
             SetEvent(m_hConnectEvent);
         }
         break;
-    case NETASYNC_CNX_FAILED:
+    case FdNet::NETASYNC_CNX_FAILED:
         if (connecting)
         {
             m_dwState = kConnectFailed;
             SetEvent(m_hConnectEvent);
         }
         break;
-    case NETASYNC_CNX_CLOSED:
+    case FdNet::NETASYNC_CNX_CLOSED:
         if (connecting)
         {
             m_dwState = kConnectFailed;
@@ -115,7 +115,7 @@ void CLPCClient::vOnConnectionEvent(uint32_t dwCode)
         else
             vLost(kLpcLostClosed);
         break;
-    case NETASYNC_CNX_ABORTED:
+    case FdNet::NETASYNC_CNX_ABORTED:
         if (connecting)
             SetEvent(m_hConnectEvent);
         vLost(kLpcLostAborted);
@@ -164,7 +164,7 @@ bool CLPCClient::boOnReceive(const uint8_t* lpData, uint32_t dwLength)
 
 void CLPCClient::vSetNoDelay(bool boOn)
 {
-    if (GetSocket() == INVALID_SOCKET || ulGetPortType() != kPortTypeTcp)
+    if (GetSocket() == INVALID_SOCKET || ulGetPortType() != FdNet::kPortTypeTcp)
         return;
     const BOOL value = boOn ? TRUE : FALSE;
     setsockopt(GetSocket(), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&value), sizeof value);

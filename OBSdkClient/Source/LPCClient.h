@@ -12,7 +12,7 @@
 namespace OBSdkClient
 {
 
-class CLPCClient : public CNetClient
+class CLPCClient : public FdNet::CNetClient
 {
 public:
     enum EState : uint32_t
@@ -51,7 +51,7 @@ protected:
     void vConnect(uint32_t dwTimeoutMs);
 
 private:
-    static void vConnectionEvent(uint32_t dwCode, const NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vConnectionEvent(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
     void vOnConnectionEvent(uint32_t dwCode);
     // The connection is gone: state 0 and the library's LPC-lost callback.
     void vLost(uint32_t dwReason);

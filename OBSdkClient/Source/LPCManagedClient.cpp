@@ -66,7 +66,7 @@ CLPCManagedClient* CLPCManagedClient::lpGetClient(const CHostRecord& hub)
 {
     FdSystem::CAutoLock lock(&Library::ClientMapLock());
     CHostRecord key = hub;
-    key.dwAddr = CNetClient::ulGetAddr(key.szHost);
+    key.dwAddr = FdNet::CNetClient::ulGetAddr(key.szHost);
     auto found = Library::Clients().find(key);
     if (found != Library::Clients().end())
         return found->second;
@@ -93,7 +93,7 @@ bool CLPCManagedClient::boOpenChannel(const CHostRecord& server, CLPCNotify* lpC
     SOpenWait* lpRecord = nullptr;
     {
         FdSystem::CAutoLock waits(&Library::OpenWaits().Lock());
-        target.dwAddr = CNetClient::ulGetAddr(target.szHost);
+        target.dwAddr = FdNet::CNetClient::ulGetAddr(target.szHost);
         lpRecord = Library::OpenWaits().lpFindOrCreate(target);
         if (lpRecord == nullptr)
             return false;
@@ -154,7 +154,7 @@ bool CLPCManagedClient::boSetReconnParams(const CHostRecord& server, uint16_t wA
     FdSystem::CAutoLock slots(&m_slotsLock);
     if (!boIsUp())
         return false;
-    const uint32_t address = CNetClient::ulGetAddr(server.szHost);
+    const uint32_t address = FdNet::CNetClient::ulGetAddr(server.szHost);
     return boSendRequest(
         HubProto::EncodeLpcSetReconnParams(address, server.wPort, wAttempts, dwTimeBetweenMs, dwTimeoutMs));
 }

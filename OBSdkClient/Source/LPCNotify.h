@@ -1,5 +1,19 @@
 // What the managed client tells a channel. The managed client keeps channels
 // as CLPCNotify pointers; CChannelBase implements these.
+//
+// Locks held while a handler runs (all are critical sections: the handler's
+// own thread may take them again, any other thread waits until it returns):
+// - OnMessage, OnChannelClosed, OnReconnected, OnResponseTimeout: the
+//   channel's own slot lock only. Handlers of one channel never run at the
+//   same time; a handler may send, open and close channels (its own too),
+//   since the client's slot table lock is not held. For OnChannelClosed the
+//   slot is already free.
+// - OnLPCLost: the library's client map lock and the client's slot table
+//   lock, for every channel of the connection in turn (what a handler throws
+//   is dropped, so that the others hear of it). Another thread's calls into
+//   the library wait until every channel has been told.
+// - vOnClientGone: the same two locks, from the last Term.
+// A handler must not wait for another thread that calls into the library.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,7 @@
 #include <new>
 #include <vector>
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -72,4 +72,4 @@ void CDatagramFifo::vClear()
     m_dwCount = 0;
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

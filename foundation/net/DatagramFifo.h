@@ -6,7 +6,7 @@
 
 #include "ByteFifo.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CDatagramFifo
@@ -38,4 +38,4 @@ private:
     uint32_t m_dwCount = 0;
 };
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -3,7 +3,7 @@
 #include "NetAsyncException.h"
 #include "NetWindow.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 CNetAsync::CNetAsync()
@@ -300,4 +300,4 @@ CNetAsync::CReceiveBuffer::~CReceiveBuffer()
         m_owner.m_boReceiveBufferBusy = false;
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

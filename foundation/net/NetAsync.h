@@ -15,7 +15,7 @@
 #include "NetAsyncEvents.h"
 #include "WinsockUse.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetAsync
@@ -142,4 +142,4 @@ private:
     bool m_boReceiveBufferBusy = false;
 };
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetAsync;
@@ -23,10 +23,8 @@ enum ENetAsyncEvent : uint32_t
     NETASYNC_CNX_FAILED = 5,  // a connect failed
     NETASYNC_CNX_ABORTED = 6, // aborted or reset, or host down or unreachable
     NETASYNC_CNX_TIMER = 7,   // a timer set on the object fired (once)
-    NETCNXCLIENT_NOTIF_CONNECTTIMEOUT = 8,
-    NETCNXCLIENT_NOTIF_SOCKETERROR = 9,
-    NETCNXCLIENT_NOTIF_MESSAGE = 10,
-    NETCNX_NOTIF_RECONNECTFAILED = 11,
+    // Users of the layer number their own events above this one.
+    NETASYNC_CNX_LAST = NETASYNC_CNX_TIMER,
 };
 
 // Passed with every event. Codes 1-6: the object, its socket, port type and
@@ -46,4 +44,4 @@ struct NETASYNC_NOTIFY_INFO
 
 typedef void (*LPNETASYNCNOTIFY)(uint32_t dwCode, const NETASYNC_NOTIFY_INFO* lpInfo);
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -1,6 +1,6 @@
 #include "NetAsyncException.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -52,4 +52,4 @@ void vThrowNetAsync(uint32_t dwCode, const char* lpszFunction, uint32_t dwLine, 
     throw CNetAsyncException(dwCode, lpszFunction, kSourceFile, dwLine, nullptr, dwWin32Error);
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

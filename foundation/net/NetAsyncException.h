@@ -5,7 +5,7 @@
 
 #include "ExceptionBase.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 enum ENetAsyncError : uint32_t
@@ -39,4 +39,4 @@ public:
 [[noreturn]] void vThrowNetAsync(uint32_t dwCode, const char* lpszFunction, uint32_t dwLine,
                                  uint32_t dwWin32Error = 0);
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -4,7 +4,7 @@
 
 #include "NetAsyncException.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -170,4 +170,4 @@ bool CNetAsync::boFlushDatagrams()
     return ok;
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

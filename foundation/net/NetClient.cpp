@@ -5,7 +5,7 @@
 #include "NetAsyncException.h"
 #include "NetServer.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -126,4 +126,4 @@ void CNetClient::vAttachToServer(CNetServer* lpServer, HWND hServerWindow, SOCKE
     m_wRemotePort = ntohs(remote.sin_port);
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

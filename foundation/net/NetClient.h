@@ -4,7 +4,7 @@
 
 #include "NetAsync.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetServer;
@@ -52,4 +52,4 @@ private:
     CNetServer* m_lpServer = nullptr;
 };
 
-} // namespace OBSdkClient
+} // namespace FdNet

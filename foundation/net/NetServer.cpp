@@ -4,7 +4,7 @@
 
 #include "NetAsyncException.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -247,4 +247,4 @@ bool CNetServer::boFlushUdpClients()
     return ok;
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

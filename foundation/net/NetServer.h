@@ -14,7 +14,7 @@
 #include "CriticalSection.h"
 #include "NetClient.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetServer : public CNetAsync
@@ -63,4 +63,4 @@ private:
     std::map<UdpKey, CNetClient*> m_udpClients;
 };
 
-} // namespace OBSdkClient
+} // namespace FdNet

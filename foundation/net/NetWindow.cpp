@@ -8,7 +8,7 @@
 #include "NetAsync.h"
 #include "WindowBase.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 namespace NetWindow
 {
@@ -160,4 +160,4 @@ std::vector<SOCKET> SocketsOf(HWND hWnd)
 }
 
 } // namespace NetWindow
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -8,7 +8,7 @@
 
 #include <vector>
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CNetAsync;
@@ -32,4 +32,4 @@ void vUnmapSocket(SOCKET s);
 std::vector<SOCKET> SocketsOf(HWND hWnd);
 
 } // namespace NetWindow
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -4,7 +4,7 @@
 
 #include "CriticalSection.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 namespace
@@ -52,4 +52,4 @@ unsigned CWinsockUse::uGetUseCount()
     return g_uUses;
 }
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -2,7 +2,7 @@
 // last one, whatever their order of destruction.
 #pragma once
 
-namespace OBSdkClient
+namespace FdNet
 {
 
 class CWinsockUse
@@ -27,4 +27,4 @@ private:
     int m_iError = 0;
 };
 
-} // namespace OBSdkClient
+} // namespace FdNet

@@ -187,7 +187,7 @@ int main(int argc, char** argv)
                              "(or the port in FD_GAMESERVER_PORT)\n");
         return 2;
     }
-    OBSdkClient::CWinsockUse winsock;
+    FdNet::CWinsockUse winsock;
     const uint8_t payload[kPayload] = {'b', 'e', 'n', 'c', 'h'};
 
     // Through the hub core.

@@ -13,7 +13,7 @@ template <class F> void vGuardedNotify(const char* lpszFailureText, F notify)
     {
         notify();
     }
-    catch (const OBSdkClient::CNetAsyncException& e)
+    catch (const FdNet::CNetAsyncException& e)
     {
         HubTrace::vLog("!ERREUR! %s (%u)", lpszFailureText, unsigned(e.dwGetCode()));
     }

@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cstdarg>
+#include <string>
 
 #include "MessageDump.h"
 
@@ -53,8 +54,11 @@ void vDump(uint32_t dwFlag, const char* lpszTitle, const void* lpData, uint32_t 
 
 void vNameThread(const char* lpszName)
 {
+    std::string name(lpszName);
+    if (name.size() < kThreadNameWidth)
+        name.append(kThreadNameWidth - name.size(), ' ');
     if (CLogger* logger = g_lpLogger.load())
-        logger->vSetThreadName(GetCurrentThreadId(), lpszName);
+        logger->vSetThreadName(GetCurrentThreadId(), name.c_str());
 }
 
 } // namespace HubTrace

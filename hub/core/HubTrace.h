@@ -4,6 +4,7 @@
 
 #include <winsock2.h>
 
+#include <cstddef>
 #include <cstdint>
 
 #include "Logger.h"
@@ -20,7 +21,9 @@ bool boFlag(uint32_t dwFlag);
 void vLog(const char* lpszFormat, ...);
 // The message as dump lines, after a title line, when the flag is set.
 void vDump(uint32_t dwFlag, const char* lpszTitle, const void* lpData, uint32_t ulSize);
-// Names the calling thread in the logger's thread table.
+// Names the calling thread in the logger's thread table, padded with spaces
+// to kThreadNameWidth characters so that the trace's columns line up.
+constexpr size_t kThreadNameWidth = 16;
 void vNameThread(const char* lpszName);
 
 } // namespace HubTrace

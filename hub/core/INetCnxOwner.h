@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "CriticalSection.h"
+#include "NetCnxCodes.h"
 
 class CLPC;
 class CNetCnx;
@@ -20,7 +21,7 @@ public:
     virtual FdSystem::CCriticalSection& HubLock() = 0;
     // The LPC thread, where every socket window lives.
     virtual CLPC& Lpc() = 0;
-    // A socket event of the link (codes of NetAsyncEvents.h), under the hub lock.
+    // A socket event of the link (codes of NetAsyncEvents.h and NetCnxCodes.h), under the hub lock.
     virtual void vCallbackNetEvent(CNetCnx& link, uint32_t dwCode) = 0;
     // A whole server message (NETCNXCLIENT_NOTIF_MESSAGE), under the hub lock.
     virtual void vOnServerMessage(CNetCnx& link, const uint8_t* lpMessage, uint32_t ulSize) = 0;

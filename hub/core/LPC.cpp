@@ -7,13 +7,12 @@
 #include "HubTrace.h"
 #include "LPCServer.h"
 #include "LPCServerClt.h"
-#include "LinkwellMgr.h"
 #include "LpcClientMessages.h"
 #include "NetAsyncException.h"
 #include "NetCnx.h"
 #include "TraceScope.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 namespace
 {
@@ -52,18 +51,21 @@ struct CLPC::SWindowRequest
     std::atomic<bool> boMade{false};
 };
 
-CLPC::CLPC(uint16_t wPort, CLinkwellMgr& manager, const HubRouting::SHubTimings& timings)
-    : m_manager(manager), m_timings(timings), m_wPort(wPort)
+CLPC::CLPC(uint16_t wPort, ILpcOwner& owner, const HubRouting::SHubTimings& timings)
+    : m_manager(owner), m_timings(timings), m_wPort(wPort)
 {
     CLPC* none = nullptr;
     if (!g_lpTheLpc.compare_exchange_strong(none, this))
     {
         HubTrace::vLog("!ERREUR! CLPC::CLPC -> un LPC existe déjà dans ce processus");
-        ExitProcess(1);
+        throw CLpcExists();
     }
     m_hWakeEvent = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     m_hStartedEvent = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    manager.vAttachLpc(this);
+}
+
+void CLPC::vStart()
+{
     if (boStart())
         WaitForSingleObject(m_hStartedEvent, kStartWaitMs);
     else
@@ -72,6 +74,17 @@ CLPC::CLPC(uint16_t wPort, CLinkwellMgr& manager, const HubRouting::SHubTimings&
 
 CLPC::~CLPC()
 {
+    vShutdown();
+    CloseHandle(m_hWakeEvent);
+    CloseHandle(m_hStartedEvent);
+    g_lpTheLpc = nullptr;
+}
+
+void CLPC::vShutdown()
+{
+    if (m_boShutDown)
+        return;
+    m_boShutDown = true;
     FdLib::CTraceScope trace(HubTrace::lpLogger());
     trace.vTrace(false, "CLPC::~CLPC() start");
     trace.vTrace(true, "CLPC::~CLPC() end");
@@ -89,18 +102,12 @@ CLPC::~CLPC()
     if (m_iThreadState.load() != kEnded)
     {
         m_iThreadState = kStopRequested;
+        // Waits on the thread's handle, within the bound.
+        vSetStopWait(m_timings.dwLpcStopBoundMs);
         vStop(true);
-        // Until the thread says it ended, or is seen to end, within a bound.
-        for (uint32_t waited = 0;
-             m_iThreadState.load() != kEnded && boIsRunning() && waited < m_timings.dwLpcStopBoundMs;
-             waited += m_timings.dwLpcStopPollMs)
-            Sleep(m_timings.dwLpcStopPollMs);
         if (m_iThreadState.load() != kEnded)
             HubTrace::vLog("!ERREUR! CLPC::~CLPC -> la LPC Thread ne s'est pas terminée proprement");
     }
-    CloseHandle(m_hWakeEvent);
-    CloseHandle(m_hStartedEvent);
-    g_lpTheLpc = nullptr;
 }
 
 void CLPC::vListen()

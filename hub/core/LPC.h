@@ -11,21 +11,29 @@
 
 #include <atomic>
 #include <cstdint>
+#include <stdexcept>
 #include <vector>
 
 #include "CriticalSection.h"
 #include "HubSettings.h"
+#include "ILpcOwner.h"
 #include "NetAsyncEvents.h"
 #include "SpawnThread.h"
 #include "TaskQueue.h"
 
-namespace OBSdkClient
+namespace FdNet
 {
 class CNetAsync;
 }
-class CLinkwellMgr;
 class CLPCServer;
 class CLPCServerClt;
+
+// Thrown by CLPC's constructor when the process has its LPC server already.
+class CLpcExists : public std::runtime_error
+{
+public:
+    CLpcExists() : std::runtime_error("un LPC existe déjà dans ce processus") {}
+};
 
 class CLPC : public FdSystem::CSpawnThread
 {
@@ -50,19 +58,27 @@ public:
     static constexpr DWORD kStartWaitMs = 8000;
     static constexpr int kAnyPortTries = 20; // port 0: TCP and UDP must get the same one
 
-    // Starts the thread, which listens on the port (0: any free one), and
-    // waits until it listens or failed to.
-    CLPC(uint16_t wPort, CLinkwellMgr& manager, const HubRouting::SHubTimings& timings);
-    // Every client goes, then the listeners; the thread is stopped and its
-    // end awaited (bounded).
+    // The process's one LPC server, for that port (0: any free one); throws
+    // CLpcExists when the process has one. Its thread starts with vStart.
+    CLPC(uint16_t wPort, ILpcOwner& owner, const HubRouting::SHubTimings& timings);
+    // Shuts down (below) unless the owner did.
     ~CLPC() override;
+
+    // Starts the thread, which listens on the port, and waits until it
+    // listens or failed to (bounded). The owner calls it once it holds the
+    // server: the thread calls the owner, which reaches the server, at once.
+    void vStart();
+    // Every client goes, then the listeners; the thread is stopped and its
+    // end awaited on its handle (bounded). The owner calls it while the
+    // server is still reachable through it: its clients call in until then.
+    void vShutdown();
 
     // Queues a task (a queued one with the same id, data and repeat flag is
     // replaced). Delay 0: as soon as possible.
     void DelegateTask(uint32_t dwId, void* lpData, uint32_t dwDelayMs, bool boRepeat);
     // Task 3: makes the object's hidden window on this thread; from another
     // thread waits for it while pumping the caller's messages (bounded).
-    bool boCreateHiddenWindow(OBSdkClient::CNetAsync& object);
+    bool boCreateHiddenWindow(FdNet::CNetAsync& object);
     // One whole request of a client program.
     void DecodeHeader(const uint8_t* lpMessage, uint32_t ulSize, CLPCServerClt* lpClient);
     void vDestroyLPCServerClt(CLPCServerClt* lpClient);
@@ -73,8 +89,8 @@ public:
     size_t ulGetClientCount();
     int iGetThreadState() const { return m_iThreadState.load(); }
 
-    static void vServerNotifyCallback(uint32_t dwCode, const OBSdkClient::NETASYNC_NOTIFY_INFO* lpInfo);
-    static void vServerCltNotifyCallback(uint32_t dwCode, const OBSdkClient::NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vServerNotifyCallback(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vServerCltNotifyCallback(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
 
 protected:
     DWORD dwThread() override;
@@ -89,12 +105,13 @@ private:
     void vOnAccepted(CLPCServerClt* lpClient);
     void vEndThread();
 
-    CLinkwellMgr& m_manager;
+    ILpcOwner& m_manager;
     const HubRouting::SHubTimings m_timings;
     std::atomic<uint16_t> m_wPort;
     std::atomic<int> m_iThreadState{kNotStarted};
     std::atomic<DWORD> m_dwLpcThreadId{0};
     std::atomic<bool> m_boListening{false};
+    bool m_boShutDown = false;
     HANDLE m_hWakeEvent = nullptr;
     HANDLE m_hStartedEvent = nullptr;
     CLPCServer* m_lpTcpServer = nullptr; // made, used and deleted on the LPC thread

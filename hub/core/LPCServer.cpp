@@ -13,7 +13,7 @@ HINSTANCE CLPCServer::hGetModuleInstance()
     return GetModuleHandleA(nullptr);
 }
 
-OBSdkClient::CNetClient* CLPCServer::lpGetNewClient(SOCKET, uint32_t dwPortType)
+FdNet::CNetClient* CLPCServer::lpGetNewClient(SOCKET, uint32_t dwPortType)
 {
     if (ulGetTcpClientCount() + ulGetUdpClientCount() >= kMaxClients)
     {

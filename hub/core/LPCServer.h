@@ -10,7 +10,7 @@
 
 class CLPC;
 
-class CLPCServer : public OBSdkClient::CNetServer
+class CLPCServer : public FdNet::CNetServer
 {
 public:
     // Client programs one listener serves at most; more are refused.
@@ -20,7 +20,7 @@ public:
     ~CLPCServer() override;
 
     HINSTANCE hGetModuleInstance() override;
-    OBSdkClient::CNetClient* lpGetNewClient(SOCKET s, uint32_t dwPortType) override;
+    FdNet::CNetClient* lpGetNewClient(SOCKET s, uint32_t dwPortType) override;
 
 private:
     CLPC& m_lpc;

@@ -18,7 +18,7 @@
 
 class CLPC;
 
-class CLPCServerClt : public OBSdkClient::CNetClient
+class CLPCServerClt : public FdNet::CNetClient
 {
 public:
     CLPCServerClt(CLPC& lpc, uint32_t dwPortType);
@@ -29,7 +29,7 @@ public:
     bool boFlushSend() override;
 
     // Senders of the hub's messages; each throws the socket layer's
-    // exceptions (OBSdkClient::CNetAsyncException), the manager catches them.
+    // exceptions (FdNet::CNetAsyncException), the manager catches them.
     // 'a': also records the channel as this program's.
     void vNotifyConnectionSucceeded(uint8_t bChannel, uint32_t dwAddress, uint16_t wPort,
                                     const HubProto::LpcSizeLimits& limits);
@@ -45,7 +45,7 @@ public:
     void vRemoveChannelRef(uint8_t bChannel);
     // The program is gone: its channels, taken out; no more sends.
     std::vector<uint8_t> TakeChannels();
-    bool boIsUdp() const { return m_dwKind == OBSdkClient::kPortTypeUdp; }
+    bool boIsUdp() const { return m_dwKind == FdNet::kPortTypeUdp; }
     // Tick count of the last request received.
     uint32_t dwGetLastActivity() const { return m_dwLastActivity.load(); }
 

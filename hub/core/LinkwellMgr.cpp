@@ -37,8 +37,10 @@ bool CLinkwellMgr::boInit(const SHubSettings& settings)
         m_dwKeepAliveTcpMs = settings.timings.dwKeepAliveTcpMs;
         m_wProxyPort = settings.wProxyPort;
     }
-    // Outside the lock: the LPC thread starts and may call in at once.
-    new CLPC(settings.wLpcPort, *this, settings.timings);
+    // Outside the lock: the LPC thread starts and may call in at once, once
+    // the server is held here.
+    m_lpLpc = std::make_unique<CLPC>(settings.wLpcPort, *this, settings.timings);
+    m_lpLpc->vStart();
     wchar_t wide[64] = {};
     CLSID clsid;
     return MultiByteToWideChar(CP_ACP, 0, settings.loginClsid.c_str(), -1, wide, 64) != 0 &&
@@ -56,8 +58,9 @@ void CLinkwellMgr::vClose()
     }
     // The LPC server stays reachable while it stops: its thread and its
     // clients still call in.
-    delete m_lpLpc;
-    m_lpLpc = nullptr;
+    if (m_lpLpc != nullptr)
+        m_lpLpc->vShutdown();
+    m_lpLpc.reset();
     HubTrace::vLog("LPC deleted");
 }
 

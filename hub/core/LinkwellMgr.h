@@ -24,6 +24,7 @@
 #include "DisconnectCause.h"
 #include "DstIdTable.h"
 #include "HubSettings.h"
+#include "ILpcOwner.h"
 #include "INetCnxOwner.h"
 #include "IHubHost.h"
 #include "LinkTable.h"
@@ -34,7 +35,7 @@
 class CLPC;
 class CLPCServerClt;
 
-class CLinkwellMgr : public INetCnxOwner
+class CLinkwellMgr : public INetCnxOwner, public ILpcOwner
 {
 public:
     static constexpr size_t kPseudoMax = 128;
@@ -47,9 +48,10 @@ public:
     CLinkwellMgr& operator=(const CLinkwellMgr&) = delete;
 
     // Takes the settings, starts the LPC server; true when the login
-    // component's CLSID parses.
+    // component's CLSID parses. Throws CLpcExists when the process has an
+    // LPC server already.
     bool boInit(const HubRouting::SHubSettings& settings);
-    // Releases every link (cause 3) and deletes the LPC server.
+    // Releases every link (cause 3), shuts the LPC server down and deletes it.
     void vClose();
 
     // Page parameters.
@@ -62,18 +64,19 @@ public:
     void vSetProxyPort(uint16_t wPort);                                 // PXPT when the registry set none
 
     // A client program (null: the page) asks for a channel to a server.
-    void vConnectToCnx(uint32_t dwAddress, uint16_t wPort, uint32_t dwTimeoutMs, CLPCServerClt* lpClient);
-    void vDisconnectChannel(uint8_t bChannel, int iCause);
+    void vConnectToCnx(uint32_t dwAddress, uint16_t wPort, uint32_t dwTimeoutMs,
+                       CLPCServerClt* lpClient) override;
+    void vDisconnectChannel(uint8_t bChannel, int iCause) override;
     // 'S', 'F' or 'Q'.
-    void vSendOnCnx(const HubProto::LpcClientMessage& request);
-    void vAddDstId(uint32_t dwDstId, uint8_t bChannel, CLPCServerClt* lpClient);
-    void vBind(uint8_t bChannel, uint32_t dwDstId);
-    void vUnbind(uint8_t bChannel);
+    void vSendOnCnx(const HubProto::LpcClientMessage& request) override;
+    void vAddDstId(uint32_t dwDstId, uint8_t bChannel, CLPCServerClt* lpClient) override;
+    void vBind(uint8_t bChannel, uint32_t dwDstId) override;
+    void vUnbind(uint8_t bChannel) override;
     void vSetReconnParams(uint32_t dwAddress, uint16_t wPort, uint16_t wAttempts, uint32_t dwBetweenMs,
-                          uint32_t dwTimeoutMs);
+                          uint32_t dwTimeoutMs) override;
     // A client program is gone: per channel it owned, or (it owned none) once.
-    void vNotifyLPCConnectionClosed(uint8_t bChannel);
-    void vNotifyLPCConnectionClosed(CLPCServerClt* lpClient);
+    void vNotifyLPCConnectionClosed(uint8_t bChannel) override;
+    void vNotifyLPCConnectionClosed(CLPCServerClt* lpClient) override;
     // A page job waits for the link's registration (states 0-3), or is
     // posted now (4); false in states 5 and 6 and without a link.
     bool boAddOBPPJob(const HubRouting::SPageJob& job, uint32_t dwAddress, uint16_t wPort);
@@ -83,18 +86,15 @@ public:
     // The page's own send on the link of that server; false without a link.
     bool boSendOnLink(uint32_t dwAddress, uint16_t wPort, const SAppSend& send);
     void vReleaseNetCnx(CNetCnx* lpLink, int iCause);
-    void vReleaseAllNetCnxes(int iCause);
+    void vReleaseAllNetCnxes(int iCause) override;
     // Task 4: links with no channel, no waiting client and no page job go.
-    void vRemoveUselessNetCnxes();
+    void vRemoveUselessNetCnxes() override;
     // Pumps the calling thread's messages for that long.
     static void vActiveWait(uint32_t dwMs);
 
-    // INetCnxOwner
+    // INetCnxOwner and ILpcOwner
     FdSystem::CCriticalSection& HubLock() override { return m_lock; }
     CLPC& Lpc() override { return *m_lpLpc; }
-    // The LPC server, from its constructor (before its thread starts) until
-    // the end of its destructor.
-    void vAttachLpc(CLPC* lpLpc) { m_lpLpc = lpLpc; }
     void vCallbackNetEvent(CNetCnx& link, uint32_t dwCode) override;
     void vOnServerMessage(CNetCnx& link, const uint8_t* lpMessage, uint32_t ulSize) override;
     void vNotifyTimeoutOnAckableMessage(CNetCnx& link, uint8_t bChannel, uint32_t dwTag) override;
@@ -102,7 +102,7 @@ public:
     void vOnRegisteredChange(bool boEntered) override;
 
     // What the program and the tests look at.
-    CLPC* lpGetLpc() const { return m_lpLpc; }
+    CLPC* lpGetLpc() const { return m_lpLpc.get(); }
     uint16_t wGetLpcPort() const;
     bool boIsLpcListening() const;
     uint32_t dwGetHubId();
@@ -137,7 +137,9 @@ private:
     IHubHost& m_host;
     FdSystem::CCriticalSection m_lock;
     HubRouting::SHubSettings m_settings;
-    CLPC* m_lpLpc = nullptr; // owned; see vAttachLpc
+    // Made by boInit before its thread starts, shut down by vClose before it
+    // goes: the links and the LPC thread reach it through Lpc() until then.
+    std::unique_ptr<CLPC> m_lpLpc;
     HubRouting::CChannelTable<CNetCnx, CLPCServerClt> m_channels;
     HubRouting::CDstIdTable<CLPCServerClt> m_dstIds;
     LinkTable m_links;

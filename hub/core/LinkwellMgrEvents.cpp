@@ -4,11 +4,12 @@
 #include "LPC.h"
 #include "LPCServerClt.h"
 #include "LinkwellMgr.h"
+#include "NetCnxCodes.h"
 #include "ServerMessages.h"
 #include "TraceScope.h"
 
 using namespace HubRouting;
-using namespace OBSdkClient;
+using namespace FdNet;
 
 void CLinkwellMgr::vCallbackNetEvent(CNetCnx& link, uint32_t dwCode)
 {

@@ -11,7 +11,7 @@
 #include "ServiceMessage.h"
 
 using namespace HubRouting;
-using namespace OBSdkClient;
+using namespace FdNet;
 
 void CLinkwellMgr::vSendOnCnx(const HubProto::LpcClientMessage& request)
 {

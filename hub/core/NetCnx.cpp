@@ -6,7 +6,7 @@
 #include "NetCnxListTTL.h"
 #include "TraceScope.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 namespace
 {

@@ -5,8 +5,9 @@
 #include "HubTrace.h"
 #include "NetAsyncException.h"
 #include "NetCnx.h"
+#include "NetCnxCodes.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 CNetCnxClient::CHoldScope::CHoldScope(CNetCnxClient& client, std::vector<SHeld>* lpCollect)
     : m_client(client), m_lock(&client.m_socketLock), m_dwPreviousHolder(client.m_dwHolder.load()),

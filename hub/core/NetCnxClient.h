@@ -18,7 +18,7 @@
 
 class CNetCnx;
 
-class CNetCnxClient : public OBSdkClient::CNetClient
+class CNetCnxClient : public FdNet::CNetClient
 {
 public:
     static constexpr uint32_t kReceivedFifoGrowth = 2048;
@@ -48,7 +48,7 @@ public:
     void vCloseLink();
 
     uint32_t dwGetKind() const { return m_dwKind; }
-    bool boIsUdp() const { return m_dwKind == OBSdkClient::kPortTypeUdp; }
+    bool boIsUdp() const { return m_dwKind == FdNet::kPortTypeUdp; }
     bool boHasSocket() const { return GetSocket() != INVALID_SOCKET; }
 
 private:
@@ -76,7 +76,7 @@ private:
         std::vector<SHeld>* m_lpPreviousCollect;
     };
 
-    static void vEventThunk(uint32_t dwCode, const OBSdkClient::NETASYNC_NOTIFY_INFO* lpInfo);
+    static void vEventThunk(uint32_t dwCode, const FdNet::NETASYNC_NOTIFY_INFO* lpInfo);
     void vDeliver(std::vector<SHeld>& held);
     void vTakeMessage(const uint8_t* lpMessage, uint32_t ulSize);
     void vCutStream(const uint8_t* lpData, uint32_t dwLength);

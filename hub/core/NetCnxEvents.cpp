@@ -4,7 +4,7 @@
 #include "INetCnxOwner.h"
 #include "NetCnx.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 void CNetCnx::vOnClientEvent(CNetCnxClient& client, uint32_t dwCode, UINT_PTR ulTimerId)
 {

@@ -8,7 +8,7 @@
 #include "NetCnx.h"
 #include "NetCnxListTTL.h"
 
-using namespace OBSdkClient;
+using namespace FdNet;
 using namespace HubRouting;
 
 CNetCnxClient* CNetCnx::lpClientFor(uint32_t dwPortType)

@@ -16,9 +16,9 @@ uint32_t CMgrCore::dwResolve(const std::string& host)
 {
     try
     {
-        return OBSdkClient::CNetClient::ulGetAddr(host.c_str());
+        return FdNet::CNetClient::ulGetAddr(host.c_str());
     }
-    catch (const OBSdkClient::CNetAsyncException& e)
+    catch (const FdNet::CNetAsyncException& e)
     {
         HubTrace::vLog("!ERREUR! CMgrCore::dwResolve -> %s : exception %u", host.c_str(),
                        unsigned(e.dwGetCode()));

@@ -7,6 +7,7 @@
 #include "HubTrace.h"
 #include "InfoMessageBox.h"
 #include "LinkwellMessages.h"
+#include "LPC.h"
 #include "LinkwellMgr.h"
 #include "LinkwellV2.h"
 #include "Logger.h"
@@ -84,8 +85,8 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
 
     // 4. Trace and settings.
     m_logger.reset(new CLogger());
-    m_logger->vSetThreadName(GetCurrentThreadId(), "Main");
     HubTrace::vSetLogger(m_logger.get(), 0);
+    HubTrace::vNameThread("Main");
     g_lpSehLogger = m_logger.get();
     vReadSettings();
 
@@ -99,9 +100,19 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
     // 6. Hub manager and class object.
     m_host.reset(new CPageJobHost(m_window));
     m_manager.reset(new CLinkwellMgr(*m_host));
-    if (!m_manager->boInit(m_settings.hub))
-        HubTrace::vLog("!ERREUR! Linkwell : CLSID du composant de login illisible (%s)",
-                       m_settings.hub.loginClsid.c_str());
+    try
+    {
+        if (!m_manager->boInit(m_settings.hub))
+            HubTrace::vLog("!ERREUR! Linkwell : CLSID du composant de login illisible (%s)",
+                           m_settings.hub.loginClsid.c_str());
+    }
+    catch (const CLpcExists&)
+    {
+        // The process has a hub core already: this one cannot serve. What
+        // was set up goes, and the program ends with 1.
+        vEnd();
+        return 1;
+    }
     m_core.reset(new CMgrCore(*m_manager));
     CLinkwellV2::vSetContext(m_core.get(), this);
     const HRESULT hrClass = module.hrRegisterClassObjects(kServer);
@@ -237,9 +248,7 @@ void CLinkwellApp::vRunMessageLoop()
         // The same messages posted to the thread rather than to its window.
         if (msg.hwnd == nullptr && msg.message == kMsgPageJob)
         {
-            COBPPJob* job = reinterpret_cast<COBPPJob*>(msg.wParam);
-            job->vExecute();
-            delete job;
+            COBPPJob::vRunAndFree(COBPPJob::lpFromMessage(msg.wParam));
             continue;
         }
         if (msg.message == kMsgQuit || msg.message == WM_CLOSE || msg.message == WM_QUERYENDSESSION)

@@ -260,7 +260,7 @@ IDiagCmpt2OBPP* CLinkwellV2::lpGetNewestCallback()
 
 void CLinkwellV2::vBreakAllPageLinks()
 {
-    std::vector<COBPPJob*> jobs;
+    std::vector<std::unique_ptr<COBPPJob>> jobs;
     {
         FdSystem::CAutoLock lock(&ListLock());
         for (CLinkwellV2* object : g_objects)
@@ -268,11 +268,8 @@ void CLinkwellV2::vBreakAllPageLinks()
                 jobs.push_back(COBPPJob::lpBreak(object));
     }
     // Run here rather than posted: the main loop ends right after.
-    for (COBPPJob* job : jobs)
-    {
-        job->vExecute();
-        delete job;
-    }
+    for (std::unique_ptr<COBPPJob>& job : jobs)
+        COBPPJob::vRunAndFree(std::move(job));
 }
 
 HRESULT hrCreateLinkwellV2(REFIID riid, void** ppv)

@@ -41,7 +41,7 @@ void CMainWindow::vDiscardPendingJobs()
     MSG msg;
     while (m_window.hWnd() != nullptr &&
            PeekMessageA(&msg, m_window.hWnd(), kMsgPageJob, kMsgPageJob, PM_REMOVE))
-        delete reinterpret_cast<COBPPJob*>(msg.wParam);
+        COBPPJob::lpFromMessage(msg.wParam); // freed unrun
 }
 
 void CMainWindow::vPostQuit()
@@ -60,9 +60,7 @@ LRESULT CMainWindow::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
     case kMsgPageJob:
     {
-        COBPPJob* job = reinterpret_cast<COBPPJob*>(wParam);
-        job->vExecute();
-        delete job;
+        COBPPJob::vRunAndFree(COBPPJob::lpFromMessage(wParam));
         return 0;
     }
     case kMsgQuit:

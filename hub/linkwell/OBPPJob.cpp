@@ -2,7 +2,9 @@
 #include "OBPPJob.h"
 
 #include <atomic>
+#include <exception>
 
+#include "ExceptionBase.h"
 #include "FdBstr.h"
 #include "HubTrace.h"
 #include "LinkwellMessages.h"
@@ -24,27 +26,27 @@ COBPPJob::COBPPJob(EKind eKind, const std::string& url, const std::string& frame
 {
 }
 
-COBPPJob* COBPPJob::lpCallUrl(IDiagCmpt2OBPP* lpCallback, const std::string& url, const std::string& frame,
-                              int32_t lErrorNumber)
+std::unique_ptr<COBPPJob> COBPPJob::lpCallUrl(IDiagCmpt2OBPP* lpCallback, const std::string& url,
+                                              const std::string& frame, int32_t lErrorNumber)
 {
-    COBPPJob* job = new COBPPJob(CallUrl, url, frame, lErrorNumber);
+    std::unique_ptr<COBPPJob> job(new COBPPJob(CallUrl, url, frame, lErrorNumber));
     job->m_lpCallback = lpCallback;
     if (lpCallback != nullptr)
         lpCallback->AddRef();
     return job;
 }
 
-COBPPJob* COBPPJob::lpCallUrlForNewestPage(const std::string& url, const std::string& frame,
-                                           int32_t lErrorNumber)
+std::unique_ptr<COBPPJob> COBPPJob::lpCallUrlForNewestPage(const std::string& url, const std::string& frame,
+                                                           int32_t lErrorNumber)
 {
-    COBPPJob* job = new COBPPJob(CallUrl, url, frame, lErrorNumber);
+    std::unique_ptr<COBPPJob> job(new COBPPJob(CallUrl, url, frame, lErrorNumber));
     job->m_boNewestPage = true;
     return job;
 }
 
-COBPPJob* COBPPJob::lpBreak(CLinkwellV2* lpObject)
+std::unique_ptr<COBPPJob> COBPPJob::lpBreak(CLinkwellV2* lpObject)
 {
-    COBPPJob* job = new COBPPJob(BREAKCNXWITHOBPP, std::string(), std::string(), kNoError);
+    std::unique_ptr<COBPPJob> job(new COBPPJob(BREAKCNXWITHOBPP, std::string(), std::string(), kNoError));
     job->m_lpObject = lpObject;
     static_cast<IDiagOBPP2Cmpt*>(lpObject)->AddRef();
     return job;
@@ -63,18 +65,42 @@ void COBPPJob::vSetTarget(HWND hWindow)
     g_hTarget = hWindow;
 }
 
-void COBPPJob::vPostJob(COBPPJob* lpJob)
+void COBPPJob::vPostJob(std::unique_ptr<COBPPJob> lpJob)
 {
     FdLib::CTraceScope trace(HubTrace::lpLogger());
-    trace.vTrace(false, "Linkwell->OBPP : vPostJob start (job=%p)", static_cast<void*>(lpJob));
+    trace.vTrace(false, "Linkwell->OBPP : vPostJob start (job=%p)", static_cast<void*>(lpJob.get()));
     trace.vTrace(true, "Linkwell->OBPP : vPostJob end");
     const HWND hTarget = g_hTarget.load();
     if (hTarget == nullptr ||
-        !PostMessageA(hTarget, Linkwell::kMsgPageJob, reinterpret_cast<WPARAM>(lpJob), 0))
+        !PostMessageA(hTarget, Linkwell::kMsgPageJob, reinterpret_cast<WPARAM>(lpJob.get()), 0))
     {
         HubTrace::vLog("!ERREUR! COBPPJob::vPostJob -> job impossible à poster (%lu), abandonné",
                        static_cast<unsigned long>(GetLastError()));
-        delete lpJob;
+        return; // freed here
+    }
+    lpJob.release(); // the message owns it now
+}
+
+std::unique_ptr<COBPPJob> COBPPJob::lpFromMessage(WPARAM wParam)
+{
+    return std::unique_ptr<COBPPJob>(reinterpret_cast<COBPPJob*>(wParam));
+}
+
+void COBPPJob::vRunAndFree(std::unique_ptr<COBPPJob> lpJob)
+{
+    if (lpJob == nullptr)
+        return;
+    try
+    {
+        lpJob->vExecute();
+    }
+    catch (const FdBase::CExceptionBase& e)
+    {
+        HubTrace::vLog("!ERREUR! COBPPJob::vRunAndFree -> exception %u", unsigned(e.dwGetCode()));
+    }
+    catch (const std::exception& e)
+    {
+        HubTrace::vLog("!ERREUR! COBPPJob::vRunAndFree -> exception %s", e.what());
     }
 }
 

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "DiagOBPP.h"
@@ -25,14 +26,14 @@ public:
     static constexpr int32_t kNoError = -1;
 
     // A CallUrl job for a callback (referenced here; null: no callback).
-    static COBPPJob* lpCallUrl(IDiagCmpt2OBPP* lpCallback, const std::string& url, const std::string& frame,
-                               int32_t lErrorNumber);
+    static std::unique_ptr<COBPPJob> lpCallUrl(IDiagCmpt2OBPP* lpCallback, const std::string& url,
+                                               const std::string& frame, int32_t lErrorNumber);
     // A CallUrl job made off the main thread: it calls the callback of the
     // newest page object when it runs, if there is one then.
-    static COBPPJob* lpCallUrlForNewestPage(const std::string& url, const std::string& frame,
-                                            int32_t lErrorNumber);
+    static std::unique_ptr<COBPPJob> lpCallUrlForNewestPage(const std::string& url, const std::string& frame,
+                                                            int32_t lErrorNumber);
     // Drops the page object's callback (the object is referenced here).
-    static COBPPJob* lpBreak(CLinkwellV2* lpObject);
+    static std::unique_ptr<COBPPJob> lpBreak(CLinkwellV2* lpObject);
     ~COBPPJob();
     COBPPJob(const COBPPJob&) = delete;
     COBPPJob& operator=(const COBPPJob&) = delete;
@@ -41,9 +42,13 @@ public:
     // are freed when posted.
     static void vSetTarget(HWND hWindow);
     // Posts the job to the main thread; a job that cannot be posted is freed.
-    static void vPostJob(COBPPJob* lpJob);
-    // On the main thread: runs the job (it is freed by the caller).
-    void vExecute();
+    static void vPostJob(std::unique_ptr<COBPPJob> lpJob);
+    // The job a posted kMsgPageJob carries (its first parameter), taken back.
+    static std::unique_ptr<COBPPJob> lpFromMessage(WPARAM wParam);
+    // On the main thread: runs the job and frees it. What it throws is
+    // logged and goes no further, so that no job unwinds through a window
+    // procedure or the message loop.
+    static void vRunAndFree(std::unique_ptr<COBPPJob> lpJob);
 
     EKind eGetKind() const { return m_eKind; }
     const std::string& GetUrl() const { return m_url; }
@@ -51,6 +56,8 @@ public:
     int32_t lGetErrorNumber() const { return m_lErrorNumber; }
 
 private:
+    void vExecute();
+
     COBPPJob(EKind eKind, const std::string& url, const std::string& frame, int32_t lErrorNumber);
 
     EKind m_eKind;

@@ -37,8 +37,7 @@ struct SHubTimings
     uint32_t dwUdpClientIdleMs = 600000;   // a UDP client program silent this long is gone
     uint32_t dwLpcThreadWaitMs = 1000;     // longest sleep of the LPC thread
     uint32_t dwWindowRequestWaitMs = 4000; // wait for the LPC thread to make a socket window
-    uint32_t dwLpcStopPollMs = 100;        // poll of the LPC thread's end
-    uint32_t dwLpcStopBoundMs = 20000;     // then give up waiting
+    uint32_t dwLpcStopBoundMs = 20000;     // wait for the LPC thread's end, then give up
 };
 
 struct SHubSettings

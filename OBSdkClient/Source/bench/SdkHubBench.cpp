@@ -70,7 +70,7 @@ int main(int argc, char** argv)
                              "(or the port in FD_GAMESERVER_PORT)\n");
         return 2;
     }
-    OBSdkClient::CWinsockUse winsock;
+    FdNet::CWinsockUse winsock;
     CNullHost host;
     CLinkwellMgr hub(host);
     HubRouting::SHubSettings settings;

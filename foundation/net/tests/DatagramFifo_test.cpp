@@ -4,7 +4,7 @@
 
 #include <string>
 
-using OBSdkClient::CDatagramFifo;
+using FdNet::CDatagramFifo;
 
 namespace
 {

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 namespace
 {

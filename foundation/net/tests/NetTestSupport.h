@@ -17,7 +17,7 @@
 namespace NetTest
 {
 
-using namespace OBSdkClient;
+using namespace FdNet;
 
 const uint32_t kLoopback = 0x0100007F; // 127.0.0.1 in network order
 using FdTestKit::kWaitBoundMs;

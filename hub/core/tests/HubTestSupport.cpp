@@ -16,7 +16,7 @@ namespace HubTest
 namespace
 {
 
-OBSdkClient::CWinsockUse g_winsock;
+FdNet::CWinsockUse g_winsock;
 
 sockaddr_in Loopback(uint16_t wPort)
 {

@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "FdUi.h"
-#include "InfoMessageBox.h"
 #include "Logger.h"
 #include "TestFiles.h"
 
@@ -109,18 +107,6 @@ TEST_F(HubLogger, LinePrefixNamesTheThread)
     EXPECT_EQ(Text(), std::string(want) + "\r\nraw");
 }
 
-TEST(MyEvtLog, ThreadNameTable)
-{
-    FdMisc::CMyEvtLog log;
-    EXPECT_STREQ(log.lpszGetThreadName(17), "17");
-    log.vSetThreadName(17, std::string(80, 'n').c_str());
-    EXPECT_EQ(std::string(log.lpszGetThreadName(17)), std::string(64, 'n'));
-    EXPECT_STREQ(log.lpszGetThreadName(3999), "3999");
-    log.vSetThreadName(4000, "ignored");
-    EXPECT_STREQ(log.lpszGetThreadName(4000), "THRDIDOUTOFRANGE");
-    EXPECT_STREQ(log.lpszGetThreadName(0xFFFFFFFF), "THRDIDOUTOFRANGE");
-}
-
 TEST_F(HubLogger, ThreeNestedScopesIndent0_4_8AndBack)
 {
     Nested(&log, 1);
@@ -176,24 +162,4 @@ TEST_F(HubLogger, DestructorWritesTheUnloadLine)
     }
     const std::string all = Text();
     EXPECT_NE(all.find(" - ###Déchargement du processus\r\n"), std::string::npos) << all;
-}
-
-namespace
-{
-std::string g_caption, g_text;
-int CaptureBox(HWND, const char* text, const char* caption, UINT)
-{
-    g_caption = caption;
-    g_text = text;
-    return IDOK;
-}
-} // namespace
-
-TEST(InfoMessageBox, GoesThroughTheModalSeam)
-{
-    const FdUi::MessageBoxFn prev = FdUi::pfnSetMessageBoxHook(&CaptureBox);
-    EXPECT_EQ(FdLib::iInfoMessageBox("Le Linkwell V2 est %s", "déjà en mémoire"), IDOK);
-    FdUi::pfnSetMessageBoxHook(prev);
-    EXPECT_EQ(g_caption, "Informations");
-    EXPECT_EQ(g_text, "Le Linkwell V2 est déjà en mémoire");
 }

@@ -135,3 +135,5 @@ TEST_F(PlugInstProgress, APackageAnnouncedByThePageLightsTheBarUntilItArrives)
     next->vEnd(false, E_ABORT);
 }
 } // namespace
+
+::testing::Environment* const g_env = ::testing::AddGlobalTestEnvironment(new CInstEnvironment);

@@ -204,4 +204,22 @@ TEST_F(Channels, BusyLpcPortIsLoggedAndTheHubKeepsRunning)
     closesocket(holder);
 }
 
+// A second LPC server in one process is an error the program handles: the
+// manager's start throws, and the first server serves on.
+TEST_F(Channels, ASecondLpcServerInTheProcessIsRefused)
+{
+    CTestHost otherHost;
+    CLinkwellMgr other(otherHost);
+    EXPECT_THROW(other.boInit(Settings()), CLpcExists);
+    EXPECT_EQ(other.lpGetLpc(), nullptr);
+    EXPECT_TRUE(Mgr().boIsLpcListening());
+    EXPECT_EQ(CTestLog::Instance().ulCount("un LPC existe déjà dans ce processus"), 1u);
+}
+
+// The hub's threads are named in 16 columns, so that the trace lines up.
+TEST_F(Channels, TheLpcThreadIsNamedIn16Columns)
+{
+    EXPECT_EQ(CTestLog::Instance().ulCount(" LPC Thread       - LPC à l'écoute sur le port"), 1u);
+}
+
 } // namespace
