@@ -83,10 +83,11 @@ uint32_t MemBlockWrite(HtmlMemBlock block, uint32_t offset, const void* source, 
 int32_t MemBlockCopy(HtmlMemBlock source, uint32_t sourceOffset, HtmlMemBlock destination,
                      uint32_t destinationOffset, uint32_t count)
 {
+    if (count == 0)
+        return 1;
     if (!InRange(source, sourceOffset, count) || !InRange(destination, destinationOffset, count))
         return 0;
-    if (count != 0)
-        std::memmove(static_cast<char*>(destination) + destinationOffset,
+    std::memmove(static_cast<char*>(destination) + destinationOffset,
                      static_cast<const char*>(source) + sourceOffset, count);
     return 1;
 }

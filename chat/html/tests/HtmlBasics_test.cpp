@@ -61,6 +61,7 @@ TEST(MemBlock, CopyStaysInsideBothBlocks)
     EXPECT_EQ(MemBlockCopy(src, 8, dst, 0, 3), 0);
     EXPECT_EQ(MemBlockCopy(src, 0xFFFFFFFF, dst, 0, 2), 0);
     EXPECT_EQ(MemBlockCopy(nullptr, 0, dst, 0, 1), 0);
+    EXPECT_EQ(MemBlockCopy(nullptr, 0, dst, 0, 0), 1); // nothing to copy
     EXPECT_EQ(std::string(MemBlockBytes(dst), 5), "a234e");
     MemBlockFree(src);
     MemBlockFree(dst);
