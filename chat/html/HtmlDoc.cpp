@@ -338,7 +338,7 @@ void CHtmlDoc::ParseLoop()
             const uint32_t count = uint32_t(result) < size ? uint32_t(result) : size;
             const uint32_t extent = token.extentEnd - tag.position;
             const uint64_t added = count > extent ? count - extent : 0;
-            if (growth + added <= kMaxHandOverGrowth && Splice(content, tag.position, extent, count))
+            if (growth + added <= m_growthLimit && Splice(content, tag.position, extent, count))
             {
                 growth += added;
                 replacementsThere = tag.position == replacedAt ? replacementsThere + 1 : 1;

@@ -105,6 +105,9 @@ public:
     int32_t IsRelativeKind(const std::string& kind) const;
     int32_t IsStickyKind(const std::string& kind) const;
 
+    // Bytes replacements may add in one hand-over pass (kMaxHandOverGrowth by default).
+    void SetHandOverGrowthLimit(uint32_t bytes) { m_growthLimit = bytes; }
+
     // Bit 1 set: build the tree after loading; clear: stop after the hand-over pass.
     void SetAutoFlags(uint32_t bits) { m_noTree = (bits & 2) ? 0 : 1; }
     void SetMarginWidth(int32_t n) { m_pendingMarginWidth = n; }
@@ -167,6 +170,7 @@ private:
     int32_t m_docFlag = 1;
     std::string m_basePath;
     std::vector<HtmlKindRecord> m_kinds;
+    uint32_t m_growthLimit = kMaxHandOverGrowth;
     uint32_t m_colors[3] = {0x02000000, 0x02000080, 0x02008000};
 };
 
