@@ -297,15 +297,28 @@ void CHtmlDoc::ParseLoop()
             return;
         if (m_handler != nullptr)
             m_handler->OnLoadProgress(1, int32_t(uint64_t(position) * 100 / m_sourceLength), 0, this);
-        HtmlTagExtent(text, m_sourceLength, token);
         const HtmlTagInfo& tag = token.tag;
         const uint32_t afterTag = tag.position + tag.length;
+        const HtmlTagRow* row = HtmlFindTagRow(tag.name);
+        if (row != nullptr && tag.name == "HANDLER" && m_handlerName.empty())
+        {
+            m_handlerName = GetAttrValue("NAME", tag.attributes, "");
+            if (m_handler != nullptr)
+                m_handler->PushHandler(m_handlerName, tag.attributes, this);
+        }
+        if (row != nullptr && !m_offerKnownTags)
+        {
+            // Known tags are offered only on request: no need for their extent.
+            position = afterTag;
+            continue;
+        }
         if (tag.position == replacedAt && replacementsThere >= kMaxReplacementsPerPosition)
         {
             // The handler keeps putting a tag here: leave it as it stands.
             position = afterTag;
             continue;
         }
+        HtmlTagExtent(text, m_sourceLength, token);
         HtmlMemBlock content = nullptr;
         if (token.contentLength != 0)
         {
@@ -314,21 +327,8 @@ void CHtmlDoc::ParseLoop()
                 content = MemBlockFree(content);
         }
         const int32_t contentLength = content != nullptr ? int32_t(token.contentLength) : 0;
-        int32_t result = -1;
-        const HtmlTagRow* row = HtmlFindTagRow(tag.name);
-        if (row == nullptr)
-            result = OnUnknownTag(tag.name, tag.attributes, &content, contentLength);
-        else
-        {
-            if (tag.name == "HANDLER" && m_handlerName.empty())
-            {
-                m_handlerName = GetAttrValue("NAME", tag.attributes, "");
-                if (m_handler != nullptr)
-                    m_handler->PushHandler(m_handlerName, tag.attributes, this);
-            }
-            if (m_offerKnownTags)
-                result = OnHandlerTag(tag.name, tag.attributes, &content, contentLength);
-        }
+        const int32_t result = row == nullptr ? OnUnknownTag(tag.name, tag.attributes, &content, contentLength)
+                                              : OnHandlerTag(tag.name, tag.attributes, &content, contentLength);
         if (result < 0)
             position = afterTag;
         else
@@ -374,10 +374,11 @@ int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CH
     if (length > MemBlockSize(block))
         length = MemBlockSize(block);
     const char* text = MemBlockBytes(block);
+    HtmlEndTagHints hints(text, length);
     int32_t added = 0;
     for (uint32_t position = 0;;)
     {
-        const HtmlToken token = HtmlReadToken(text, length, position);
+        const HtmlToken token = HtmlReadToken(text, length, position, &hints);
         if (!token.found)
             break;
         position = token.next;

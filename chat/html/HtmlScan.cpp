@@ -11,6 +11,55 @@ bool IsNameEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n';
 bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 } // namespace
 
+namespace
+{
+bool EndTagAt(const char* text, uint32_t size, uint32_t at, const std::string& name)
+{
+    if (size - at < name.size() + 2 || text[at + 1] != '/')
+        return false;
+    for (size_t i = 0; i < name.size(); ++i)
+    {
+        char c = text[at + 2 + i];
+        if (c >= 'a' && c <= 'z')
+            c = char(c - 'a' + 'A');
+        if (c != name[i])
+            return false;
+    }
+    return true;
+}
+} // namespace
+
+bool HtmlHasEndTagCandidate(const char* text, uint32_t size, uint32_t from, const std::string& name)
+{
+    for (uint32_t pos = from; pos < size;)
+    {
+        const void* hit = std::memchr(text + pos, '<', size - pos);
+        if (hit == nullptr)
+            return false;
+        const uint32_t lt = uint32_t(static_cast<const char*>(hit) - text);
+        if (EndTagAt(text, size, lt, name))
+            return true;
+        pos = lt + 1;
+    }
+    return false;
+}
+
+bool HtmlEndTagHints::MayHaveEndTag(const std::string& name, uint32_t from)
+{
+    for (const auto& [known, last] : m_last)
+        if (known == name)
+            return last >= int64_t(from);
+    int64_t last = -1;
+    for (uint32_t at = m_size; at > 0; --at)
+        if (m_text[at - 1] == '<' && EndTagAt(m_text, m_size, at - 1, name))
+        {
+            last = at - 1;
+            break;
+        }
+    m_last.emplace_back(name, last);
+    return last >= int64_t(from);
+}
+
 bool HtmlIsComment(const std::string& name) { return name.compare(0, 3, "!--") == 0; }
 
 HtmlTagInfo HtmlNextTag(const char* text, uint32_t size, uint32_t from, bool endTagsCount)
@@ -103,7 +152,7 @@ HtmlTagInfo HtmlFindEndTag(const char* text, uint32_t size, uint32_t from, const
     }
 }
 
-void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token)
+void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints)
 {
     const HtmlTagInfo& tag = token.tag;
     const uint32_t afterTag = tag.position + tag.length;
@@ -114,7 +163,9 @@ void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token)
     const HtmlTagRow* row = HtmlFindTagRow(tag.name);
     if (tag.selfClosed || (row != nullptr && row->noEndTag != 0) || HtmlIsComment(tag.name))
         return;
-    const HtmlTagInfo end = HtmlFindEndTag(text, size, afterTag, tag.name);
+    const bool mayEnd = hints != nullptr ? hints->MayHaveEndTag(tag.name, afterTag)
+                                         : HtmlHasEndTagCandidate(text, size, afterTag, tag.name);
+    const HtmlTagInfo end = mayEnd ? HtmlFindEndTag(text, size, afterTag, tag.name) : HtmlTagInfo();
     if (end.found)
     {
         token.contentLength = end.position - afterTag;
@@ -131,7 +182,7 @@ void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token)
     token.next = stop;
 }
 
-HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from)
+HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints)
 {
     HtmlToken token;
     const HtmlTagInfo tag = HtmlNextTag(text, size, from, false);
@@ -162,6 +213,6 @@ HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from)
         return token;
     token.found = true;
     token.tag = tag;
-    HtmlTagExtent(text, size, token);
+    HtmlTagExtent(text, size, token, hints);
     return token;
 }

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // Bytes looked at from a '<' for its tag; a tag is at most one byte less.
 constexpr uint32_t kHtmlTagWindow = 1024;
@@ -27,6 +29,25 @@ HtmlTagInfo HtmlNextTag(const char* text, uint32_t size, uint32_t from, bool end
 // tags of the same name nest.
 HtmlTagInfo HtmlFindEndTag(const char* text, uint32_t size, uint32_t from, const std::string& name);
 
+// Where end tags may be: a tag "/NAME" needs the bytes "</NAME" (any case)
+// at its start, so a search that finds none of them fails at once instead of
+// scanning the rest of the text. Built over a text that doesn't change.
+class HtmlEndTagHints
+{
+public:
+    HtmlEndTagHints(const char* text, uint32_t size) : m_text(text), m_size(size) {}
+    // false when no end tag of that (upper-case) name can start at or after from.
+    bool MayHaveEndTag(const std::string& name, uint32_t from);
+
+private:
+    const char* m_text;
+    uint32_t m_size;
+    std::vector<std::pair<std::string, int64_t>> m_last; // name, last candidate or -1
+};
+
+// Whether "</" and the name (any case) occur at or after from.
+bool HtmlHasEndTagCandidate(const char* text, uint32_t size, uint32_t from, const std::string& name);
+
 struct HtmlToken
 {
     bool found = false;
@@ -41,9 +62,9 @@ struct HtmlToken
 // Where a start tag's content ends (Part of the token read, also used by the
 // hand-over pass): through its end tag, up to the next tag for a table tag
 // whose end tag is missing, or nothing.
-void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token);
+void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints = nullptr);
 
 // The next token from a position: a text run or a tag with its content.
-HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from);
+HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints = nullptr);
 
 bool HtmlIsComment(const std::string& name);

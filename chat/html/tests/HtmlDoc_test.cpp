@@ -9,6 +9,7 @@
 #include "HtmlDoc.h"
 #include "HtmlElements.h"
 #include "HtmlRecordingHandler.h"
+#include "HtmlScan.h"
 #include "HtmlTreeDump.h"
 
 namespace
@@ -52,6 +53,8 @@ TEST(HtmlDoc, ScanAndTokensAsTheTreeShowsThem)
         {"unknown tags with an end tag hold their content", "<FOO a=1>x</foo>",
          "FOO (CTag) [a=1]\n  NOTAG (CTagTEXT) \"x\"\n"},
         {"unknown tags without one are empty", "<FOO>x", "FOO (CTag)\nNOTAG (CTagTEXT) \"x\"\n"},
+        {"a longer end tag name is not the end", "<FOO>x</FOOX>", "FOO (CTag)\nNOTAG (CTagTEXT) \"x</FOOX>\"\n"},
+        {"end tags before the start don't count", "</FOO><FOO>x", "NOTAG (CTagTEXT) \"</FOO>\"\nFOO (CTag)\nNOTAG (CTagTEXT) \"x\"\n"},
         {"no-end-tag rows", "<BR>a</BR><IMG SRC=x>b",
          "BR (CTagBR)\nNOTAG (CTagTEXT) \"a</BR>\"\nIMG (CTagIMG) [SRC=x]\nNOTAG (CTagTEXT) \"b\"\n"},
         {"leading white space", "<B>\r\n\t  x  y</B>", "B (CTagB)\n  NOTAG (CTagTEXT) \" x y\"\n"},
@@ -64,6 +67,25 @@ TEST(HtmlDoc, ScanAndTokensAsTheTreeShowsThem)
     };
     for (const TreeRow& r : rows)
         EXPECT_EQ(Tree(r.markup), r.tree) << r.what;
+}
+
+TEST(HtmlDoc, EndTagHints)
+{
+    const std::string text = "<a></B><b>x</b ><BX>";
+    HtmlEndTagHints hints(text.data(), uint32_t(text.size()));
+    struct Row
+    {
+        const char* name;
+        uint32_t from;
+        bool may;
+    };
+    for (const Row& r : {Row{"B", 0, true}, Row{"B", 11, true}, Row{"B", 12, false}, Row{"A", 0, false},
+                         Row{"BX", 0, false}, Row{"B", 0, true}})
+    {
+        EXPECT_EQ(hints.MayHaveEndTag(r.name, r.from), r.may) << r.name << " from " << r.from;
+        EXPECT_EQ(HtmlHasEndTagCandidate(text.data(), uint32_t(text.size()), r.from, r.name), r.may)
+            << r.name << " from " << r.from;
+    }
 }
 
 TEST(HtmlDoc, ATagWithoutItsCloseWithinTheWindowIsCutAndKeptAsText)
