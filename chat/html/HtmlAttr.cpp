@@ -12,14 +12,14 @@ struct ColorWord
 
 // The renderer's own colour words (not the usual HTML values).
 const ColorWord kColorWords[] = {
-    {"BLACK", HtmlPaletteRgb(0, 0, 0)},         {"OLIVE", HtmlPaletteRgb(0, 128, 0)},
-    {"TEAL", HtmlPaletteRgb(0, 0, 0)},          {"RED", HtmlPaletteRgb(255, 0, 0)},
-    {"BLUE", HtmlPaletteRgb(0, 0, 255)},        {"MAROON", HtmlPaletteRgb(128, 64, 0)},
-    {"NAVY", HtmlPaletteRgb(0, 255, 255)},      {"GRAY", HtmlPaletteRgb(128, 128, 128)},
-    {"LIME", HtmlPaletteRgb(255, 255, 128)},    {"FUCHSIA", HtmlPaletteRgb(255, 0, 128)},
-    {"WHITE", HtmlPaletteRgb(255, 255, 255)},   {"GREEN", HtmlPaletteRgb(0, 255, 0)},
-    {"PURPLE", HtmlPaletteRgb(255, 0, 255)},    {"SILVER", HtmlPaletteRgb(192, 192, 192)},
-    {"YELLOW", HtmlPaletteRgb(255, 255, 0)},    {"AQUA", HtmlPaletteRgb(128, 255, 255)},
+    {"BLACK", HtmlPaletteRgb(0, 0, 0)},       {"OLIVE", HtmlPaletteRgb(0, 128, 0)},
+    {"TEAL", HtmlPaletteRgb(0, 0, 0)},        {"RED", HtmlPaletteRgb(255, 0, 0)},
+    {"BLUE", HtmlPaletteRgb(0, 0, 255)},      {"MAROON", HtmlPaletteRgb(128, 64, 0)},
+    {"NAVY", HtmlPaletteRgb(0, 255, 255)},    {"GRAY", HtmlPaletteRgb(128, 128, 128)},
+    {"LIME", HtmlPaletteRgb(255, 255, 128)},  {"FUCHSIA", HtmlPaletteRgb(255, 0, 128)},
+    {"WHITE", HtmlPaletteRgb(255, 255, 255)}, {"GREEN", HtmlPaletteRgb(0, 255, 0)},
+    {"PURPLE", HtmlPaletteRgb(255, 0, 255)},  {"SILVER", HtmlPaletteRgb(192, 192, 192)},
+    {"YELLOW", HtmlPaletteRgb(255, 255, 0)},  {"AQUA", HtmlPaletteRgb(128, 255, 255)},
     {"TRANSPARENT", kHtmlTransparent},
 };
 
@@ -50,7 +50,10 @@ uint32_t ReadHexPair(const std::string& pair)
     return (negative ? 0u - value : value) & 0xFF;
 }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
 
 // Position of the attribute called name in the upper-cased text, from a
 // position on, by the boundary rule: start, space or tab before; end, '=',
@@ -107,7 +110,8 @@ uint32_t ParseColor(const std::string& text, uint32_t defaultColor)
     return defaultColor;
 }
 
-std::string GetAttrValue(const std::string& name, const std::string& attributes, const std::string& defaultValue)
+std::string GetAttrValue(const std::string& name, const std::string& attributes,
+                         const std::string& defaultValue)
 {
     const size_t at = FindAttributeOutsideQuotes(HtmlUpper(name), HtmlUpper(attributes));
     if (at == std::string::npos)
@@ -153,4 +157,3 @@ int32_t IsRelativeAddress(const std::string& address)
         return 0;
     return address[0] == '/' || address[0] == '\\' ? 0 : 1;
 }
-

@@ -58,7 +58,10 @@ void CHtmlDoc::FreeSource()
     m_sourceLength = 0;
 }
 
-std::string CHtmlDoc::GetSource() const { return HtmlBlockToString(m_source, m_sourceLength); }
+std::string CHtmlDoc::GetSource() const
+{
+    return HtmlBlockToString(m_source, m_sourceLength);
+}
 
 void CHtmlDoc::Reset()
 {
@@ -168,10 +171,12 @@ int32_t CHtmlDoc::LoadFile(const std::string& path, std::string* errorText)
     HtmlMemBlock block = nullptr;
     uint32_t length = 0;
     std::string error;
-    const int32_t result = HtmlReadFileSource(path, kMaxSourceSize, &block, &length, &error, [this] {
-        if (m_handler != nullptr)
-            m_handler->OnLoadProgress(0, -1, 0, this);
-    });
+    const int32_t result = HtmlReadFileSource(path, kMaxSourceSize, &block, &length, &error,
+                                              [this]
+                                              {
+                                                  if (m_handler != nullptr)
+                                                      m_handler->OnLoadProgress(0, -1, 0, this);
+                                              });
     if (result != kHtmlLoadOk)
     {
         MemBlockFree(block);
@@ -270,7 +275,8 @@ int32_t CHtmlDoc::Splice(HtmlMemBlock text, uint32_t position, uint32_t oldLengt
     if (fresh == nullptr)
         return 0;
     const uint32_t after = m_sourceLength - position - oldLength;
-    if (!MemBlockCopy(m_source, 0, fresh, 0, position) || !MemBlockCopy(text, 0, fresh, position, newLength) ||
+    if (!MemBlockCopy(m_source, 0, fresh, 0, position) ||
+        !MemBlockCopy(text, 0, fresh, position, newLength) ||
         !MemBlockCopy(m_source, position + oldLength, fresh, position + newLength, after))
     {
         MemBlockFree(fresh);
@@ -323,12 +329,14 @@ void CHtmlDoc::ParseLoop()
         if (token.contentLength != 0)
         {
             content = MemBlockAlloc(0, token.contentLength);
-            if (content != nullptr && !MemBlockCopy(m_source, token.contentPosition, content, 0, token.contentLength))
+            if (content != nullptr &&
+                !MemBlockCopy(m_source, token.contentPosition, content, 0, token.contentLength))
                 content = MemBlockFree(content);
         }
         const int32_t contentLength = content != nullptr ? int32_t(token.contentLength) : 0;
-        const int32_t result = row == nullptr ? OnUnknownTag(tag.name, tag.attributes, &content, contentLength)
-                                              : OnHandlerTag(tag.name, tag.attributes, &content, contentLength);
+        const int32_t result = row == nullptr
+                                   ? OnUnknownTag(tag.name, tag.attributes, &content, contentLength)
+                                   : OnHandlerTag(tag.name, tag.attributes, &content, contentLength);
         if (result < 0)
             position = afterTag;
         else
@@ -359,7 +367,8 @@ void CHtmlDoc::BuildTree()
     HtmlParseRange(m_elements, m_source, m_sourceLength, this, nullptr);
 }
 
-int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CHtmlDoc* document, CTag* parent)
+int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CHtmlDoc* document,
+                       CTag* parent)
 {
     if (document != nullptr)
     {
@@ -413,7 +422,10 @@ bool CHtmlDoc::SaveSource(const std::string& path) const
     return std::fclose(file) == 0 && ok;
 }
 
-void CHtmlDoc::SetSourceType(const std::string& kind) { m_sourceType = HtmlUpper(kind); }
+void CHtmlDoc::SetSourceType(const std::string& kind)
+{
+    m_sourceType = HtmlUpper(kind);
+}
 
 void CHtmlDoc::SetKind(const HtmlKindRecord& record)
 {
@@ -517,7 +529,10 @@ std::string MakeAbsolutePath(const std::string& path, const std::string& current
     return dir + p;
 }
 
-std::string MakeAbsolutePath(const std::string& path) { return MakeAbsolutePath(path, HtmlCurrentDirectory()); }
+std::string MakeAbsolutePath(const std::string& path)
+{
+    return MakeAbsolutePath(path, HtmlCurrentDirectory());
+}
 
 int32_t CHtmlDoc::GetColor(int32_t index, uint32_t* color) const
 {

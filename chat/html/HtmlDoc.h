@@ -59,10 +59,11 @@ public:
     CHtmlDoc(const CHtmlDoc&) = delete;
     CHtmlDoc& operator=(const CHtmlDoc&) = delete;
 
-    int32_t Load(const std::string& address, std::string* errorText, IHtmlWndEvents* handler, int32_t handOverPass,
-                 int32_t offerKnownTags, int32_t backgroundX = 0, int32_t backgroundY = 0);
-    int32_t Reload(std::string* errorText, IHtmlWndEvents* handler, int32_t handOverPass, int32_t offerKnownTags,
-                   int32_t backgroundX = 0, int32_t backgroundY = 0);
+    int32_t Load(const std::string& address, std::string* errorText, IHtmlWndEvents* handler,
+                 int32_t handOverPass, int32_t offerKnownTags, int32_t backgroundX = 0,
+                 int32_t backgroundY = 0);
+    int32_t Reload(std::string* errorText, IHtmlWndEvents* handler, int32_t handOverPass,
+                   int32_t offerKnownTags, int32_t backgroundX = 0, int32_t backgroundY = 0);
     // Cuts the kind prefix off the address and classifies the kind (upper-cased
     // into *kind); an unknown kind is offered to the handler when asked.
     int32_t SplitSource(std::string& address, bool askHandler, std::string* kind);
@@ -73,10 +74,10 @@ public:
     int32_t LoadResourceByName(const std::string& name, std::string* errorText);
 
     // Tags offered to the handler (slots 0 and 1): -1 without handler.
-    virtual int32_t OnUnknownTag(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
-                                 int32_t length);
-    virtual int32_t OnHandlerTag(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
-                                 int32_t length);
+    virtual int32_t OnUnknownTag(const std::string& name, const std::string& attributes,
+                                 HtmlMemBlock* content, int32_t length);
+    virtual int32_t OnHandlerTag(const std::string& name, const std::string& attributes,
+                                 HtmlMemBlock* content, int32_t length);
     // Writes the source text to a file (text mode); false when it can't be written.
     virtual bool SaveSource(const std::string& path) const;
 
@@ -177,7 +178,8 @@ private:
 // Parses a range of a block into elements appended to the list (emptied
 // first); the number of elements. With a document, its handler hears of the
 // range (load stage 2) and the document counts it.
-int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CHtmlDoc* document, CTag* parent);
+int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CHtmlDoc* document,
+                       CTag* parent);
 
 // Deepest element that builds children; deeper content is dropped.
 constexpr uint32_t kHtmlMaxTreeDepth = 200;

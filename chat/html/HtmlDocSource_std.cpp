@@ -58,7 +58,10 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
     return 0;
 }
 
-bool HtmlReadResourceSource(void*, const char*, uint32_t, std::string*) { return false; }
+bool HtmlReadResourceSource(void*, const char*, uint32_t, std::string*)
+{
+    return false;
+}
 
 std::string HtmlCurrentDirectory()
 {

@@ -72,7 +72,8 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
 bool HtmlReadResourceSource(void* module, const char* name, uint32_t id, std::string* text)
 {
     HMODULE owner = module != nullptr ? static_cast<HMODULE>(module) : GetModuleHandleA(nullptr);
-    HRSRC found = FindResourceA(owner, name != nullptr ? name : MAKEINTRESOURCEA(id & 0xFFFF), kHtmlResourceType);
+    HRSRC found =
+        FindResourceA(owner, name != nullptr ? name : MAKEINTRESOURCEA(id & 0xFFFF), kHtmlResourceType);
     if (found == nullptr)
         return false;
     HGLOBAL loaded = LoadResource(owner, found);

@@ -54,11 +54,20 @@ HtmlMemBlock MemBlockFree(HtmlMemBlock block)
     return nullptr;
 }
 
-HtmlMemBlock MemBlockLock(HtmlMemBlock block) { return block; }
+HtmlMemBlock MemBlockLock(HtmlMemBlock block)
+{
+    return block;
+}
 
-int32_t MemBlockUnlock(HtmlMemBlock /*block*/) { return 1; }
+int32_t MemBlockUnlock(HtmlMemBlock /*block*/)
+{
+    return 1;
+}
 
-uint32_t MemBlockSize(HtmlMemBlock block) { return block == nullptr ? 0 : HeaderOf(block)->size; }
+uint32_t MemBlockSize(HtmlMemBlock block)
+{
+    return block == nullptr ? 0 : HeaderOf(block)->size;
+}
 
 uint32_t MemBlockRead(HtmlMemBlock block, uint32_t offset, void* destination, uint32_t count)
 {
@@ -88,6 +97,6 @@ int32_t MemBlockCopy(HtmlMemBlock source, uint32_t sourceOffset, HtmlMemBlock de
     if (!InRange(source, sourceOffset, count) || !InRange(destination, destinationOffset, count))
         return 0;
     std::memmove(static_cast<char*>(destination) + destinationOffset,
-                     static_cast<const char*>(source) + sourceOffset, count);
+                 static_cast<const char*>(source) + sourceOffset, count);
     return 1;
 }

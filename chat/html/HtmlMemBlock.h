@@ -26,4 +26,7 @@ uint32_t MemBlockWrite(HtmlMemBlock block, uint32_t offset, const void* source, 
 int32_t MemBlockCopy(HtmlMemBlock source, uint32_t sourceOffset, HtmlMemBlock destination,
                      uint32_t destinationOffset, uint32_t count);
 // The block's bytes (the handle itself), for readers that have checked the size.
-inline const char* MemBlockBytes(HtmlMemBlock block) { return static_cast<const char*>(block); }
+inline const char* MemBlockBytes(HtmlMemBlock block)
+{
+    return static_cast<const char*>(block);
+}

@@ -14,7 +14,10 @@ std::vector<const CHtmlRuntimeClass*>& Registry()
 }
 } // namespace
 
-CHtmlClassRegistration::CHtmlClassRegistration(const CHtmlRuntimeClass* cls) { Registry().push_back(cls); }
+CHtmlClassRegistration::CHtmlClassRegistration(const CHtmlRuntimeClass* cls)
+{
+    Registry().push_back(cls);
+}
 
 bool CHtmlRuntimeClass::IsDerivedFrom(const CHtmlRuntimeClass* other) const
 {

@@ -40,10 +40,16 @@ struct CHtmlClassRegistration
 public:                                                                                                      \
     static const CHtmlRuntimeClass class##cls;                                                               \
     static CHtmlObject* CreateObject##cls();                                                                 \
-    const CHtmlRuntimeClass* GetRuntimeClass() const override { return &class##cls; }
+    const CHtmlRuntimeClass* GetRuntimeClass() const override                                                \
+    {                                                                                                        \
+        return &class##cls;                                                                                  \
+    }
 
 #define HTML_IMPLEMENT_DYNCREATE(cls, basecls)                                                               \
-    CHtmlObject* cls::CreateObject##cls() { return new cls; }                                                \
+    CHtmlObject* cls::CreateObject##cls()                                                                    \
+    {                                                                                                        \
+        return new cls;                                                                                      \
+    }                                                                                                        \
     const CHtmlRuntimeClass cls::class##cls = {#cls, 0xFFFF, &cls::CreateObject##cls, basecls};              \
     static const CHtmlClassRegistration registration##cls(&cls::class##cls);
 

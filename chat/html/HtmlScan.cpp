@@ -7,8 +7,14 @@
 
 namespace
 {
-bool IsNameEnd(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-bool IsWhite(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsNameEnd(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+bool IsWhite(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 } // namespace
 
 namespace
@@ -60,7 +66,10 @@ bool HtmlEndTagHints::MayHaveEndTag(const std::string& name, uint32_t from)
     return last >= int64_t(from);
 }
 
-bool HtmlIsComment(const std::string& name) { return name.compare(0, 3, "!--") == 0; }
+bool HtmlIsComment(const std::string& name)
+{
+    return name.compare(0, 3, "!--") == 0;
+}
 
 HtmlTagInfo HtmlNextTag(const char* text, uint32_t size, uint32_t from, bool endTagsCount)
 {

@@ -51,12 +51,12 @@ bool HtmlHasEndTagCandidate(const char* text, uint32_t size, uint32_t from, cons
 struct HtmlToken
 {
     bool found = false;
-    bool isText = false;     // a "NOTAG" run of text
-    HtmlTagInfo tag;         // the start tag (name "NOTAG" for text)
+    bool isText = false; // a "NOTAG" run of text
+    HtmlTagInfo tag;     // the start tag (name "NOTAG" for text)
     uint32_t contentPosition = 0;
     uint32_t contentLength = 0;
-    uint32_t extentEnd = 0;  // end of the start tag, content and end tag
-    uint32_t next = 0;       // where the next token starts
+    uint32_t extentEnd = 0; // end of the start tag, content and end tag
+    uint32_t next = 0;      // where the next token starts
 };
 
 // Where a start tag's content ends (Part of the token read, also used by the

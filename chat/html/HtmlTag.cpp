@@ -60,7 +60,10 @@ void CTag::LayoutChildren(HDC__*, CHtmlFlow*) {}
 void CTag::ArrangeChildren(HDC__*, CHtmlFlow*) {}
 void CTag::ResetChildren(HDC__*) {}
 
-int32_t CTag::GetTabStop() { return HasAttr("NOTABSTOP") ? 0 : m_tabStop; }
+int32_t CTag::GetTabStop()
+{
+    return HasAttr("NOTABSTOP") ? 0 : m_tabStop;
+}
 
 void CTag::OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value)
 {
@@ -73,17 +76,32 @@ void CTag::OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow*
     }
 }
 
-int32_t CTag::ReadAttributes() { return 1; }
+int32_t CTag::ReadAttributes()
+{
+    return 1;
+}
 void CTag::Place(HDC__*, CHtmlFlow*) {}
 void CTag::Arrange(HDC__*, CHtmlFlow*) {}
 void CTag::BeginLayout(CHtmlFlow*) {}
-int32_t CTag::EndLayout(CHtmlFlow*) { return 0; }
-void CTag::PushStyle(HDC__* dc) { OnPushStyle(dc); }
-void CTag::PopStyle(HDC__* dc) { OnPopStyle(dc); }
+int32_t CTag::EndLayout(CHtmlFlow*)
+{
+    return 0;
+}
+void CTag::PushStyle(HDC__* dc)
+{
+    OnPushStyle(dc);
+}
+void CTag::PopStyle(HDC__* dc)
+{
+    OnPopStyle(dc);
+}
 void CTag::OnPushStyle(HDC__*) {}
 void CTag::OnPopStyle(HDC__*) {}
 void CTag::OnResetLayout(HDC__*) {}
-int32_t CTag::OnMouseMove(CHtmlFlow*, int32_t, int32_t, int32_t) { return 0; }
+int32_t CTag::OnMouseMove(CHtmlFlow*, int32_t, int32_t, int32_t)
+{
+    return 0;
+}
 void CTag::Paint(HDC__*, CHtmlFlow*) {}
 
 void CTag::GetLinkAt(std::string& link, CHtmlFlow*, int32_t, int32_t, int32_t, std::string&, CTag*&)
@@ -93,8 +111,14 @@ void CTag::GetLinkAt(std::string& link, CHtmlFlow*, int32_t, int32_t, int32_t, s
 
 void CTag::OnLButtonDown(HDC__*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
 void CTag::OnLButtonUp(HDC__*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
-int32_t CTag::GetStateByName(const std::string&) { return 0; }
-int32_t CTag::SetStateByName(const std::string&, int32_t, CHtmlFlow*, HDC__*) { return 0; }
+int32_t CTag::GetStateByName(const std::string&)
+{
+    return 0;
+}
+int32_t CTag::SetStateByName(const std::string&, int32_t, CHtmlFlow*, HDC__*)
+{
+    return 0;
+}
 void CTag::OnSetFocusTree(int32_t, CHtmlFlow*, HDC__*) {}
 
 std::string CTag::GetAttr(const std::string& name, const std::string& defaultValue) const
@@ -107,9 +131,15 @@ int32_t CTag::GetAttrInt(const std::string& name, int32_t defaultValue) const
     return ::GetAttrInt(name, m_attributes, defaultValue);
 }
 
-int32_t CTag::HasAttr(const std::string& name) const { return ::HasAttr(name, m_attributes); }
+int32_t CTag::HasAttr(const std::string& name) const
+{
+    return ::HasAttr(name, m_attributes);
+}
 
-uint32_t CTag::GetColorAttr(const std::string& text, uint32_t defaultColor) { return ParseColor(text, defaultColor); }
+uint32_t CTag::GetColorAttr(const std::string& text, uint32_t defaultColor)
+{
+    return ParseColor(text, defaultColor);
+}
 
 CTag* CTag::FindByName(const std::string& name)
 {

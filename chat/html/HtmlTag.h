@@ -31,32 +31,33 @@ public:
     CTag& operator=(const CTag&) = delete;
 
     // Slots 3 to 26 of the element base.
-    virtual int32_t Build();                                                               // 3
-    virtual void LayoutChildren(HDC__* dc, CHtmlFlow* flow);                               // 4
-    virtual void ArrangeChildren(HDC__* dc, CHtmlFlow* flow);                              // 5
-    virtual void ResetChildren(HDC__* dc);                                                 // 6
-    virtual int32_t GetTabStop();                                                          // 7
+    virtual int32_t Build();                                  // 3
+    virtual void LayoutChildren(HDC__* dc, CHtmlFlow* flow);  // 4
+    virtual void ArrangeChildren(HDC__* dc, CHtmlFlow* flow); // 5
+    virtual void ResetChildren(HDC__* dc);                    // 6
+    virtual int32_t GetTabStop();                             // 7
     // The link address to follow for a key: the first non-empty answer of the children.
-    virtual void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value); // 8
-    virtual int32_t ReadAttributes();                                                      // 9
-    virtual void Place(HDC__* dc, CHtmlFlow* flow);                                        // 10
-    virtual void Arrange(HDC__* dc, CHtmlFlow* flow);                                      // 11
-    virtual void BeginLayout(CHtmlFlow* flow);                                             // 12
-    virtual int32_t EndLayout(CHtmlFlow* flow);                                            // 13
-    virtual void PushStyle(HDC__* dc);                                                     // 14
-    virtual void PopStyle(HDC__* dc);                                                      // 15
-    virtual void OnPushStyle(HDC__* dc);                                                   // 16
-    virtual void OnPopStyle(HDC__* dc);                                                    // 17
-    virtual void OnResetLayout(HDC__* dc);                                                 // 18
-    virtual int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);     // 19
-    virtual void Paint(HDC__* dc, CHtmlFlow* flow);                                        // 20
+    virtual void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow,
+                           int32_t value);                                             // 8
+    virtual int32_t ReadAttributes();                                                  // 9
+    virtual void Place(HDC__* dc, CHtmlFlow* flow);                                    // 10
+    virtual void Arrange(HDC__* dc, CHtmlFlow* flow);                                  // 11
+    virtual void BeginLayout(CHtmlFlow* flow);                                         // 12
+    virtual int32_t EndLayout(CHtmlFlow* flow);                                        // 13
+    virtual void PushStyle(HDC__* dc);                                                 // 14
+    virtual void PopStyle(HDC__* dc);                                                  // 15
+    virtual void OnPushStyle(HDC__* dc);                                               // 16
+    virtual void OnPopStyle(HDC__* dc);                                                // 17
+    virtual void OnResetLayout(HDC__* dc);                                             // 18
+    virtual int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags); // 19
+    virtual void Paint(HDC__* dc, CHtmlFlow* flow);                                    // 20
     virtual void GetLinkAt(std::string& link, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags,
-                           std::string& target, CTag*& element);                           // 21
-    virtual void OnLButtonDown(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags); // 22
-    virtual void OnLButtonUp(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);   // 23
-    virtual int32_t GetStateByName(const std::string& name);                               // 24
+                           std::string& target, CTag*& element);                                        // 21
+    virtual void OnLButtonDown(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);        // 22
+    virtual void OnLButtonUp(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);          // 23
+    virtual int32_t GetStateByName(const std::string& name);                                            // 24
     virtual int32_t SetStateByName(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc); // 25
-    virtual void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);                // 26
+    virtual void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);                             // 26
 
     // Stores the tag and copies its content out of the source block: 1, or 0
     // when the content can't be copied (the element then has no children).

@@ -4,18 +4,18 @@
 #include <limits>
 
 const HtmlEntityRow HtmlEntityTable[kHtmlEntityCount] = {
-    {"lt", "\x3C", "\x3C", 1},         {"gt", "\x3E", "\x3E", 1},         {"nbsp", "\xA0", "\xA0", 1},
-    {"amp", "\x26", "\x26", 1},        {"quot", "\x22", "\x22", 1},       {"apos", "\x27", "\x27", 1},
-    {"crlf", "\r\n", "\r\n", 0},       {"aacute", "\xE1", "\xC1", 0},     {"agrave", "\xE0", "\xC0", 0},
-    {"acirc", "\xE2", "\xC2", 0},      {"aring", "\xE5", "\xC5", 0},      {"auml", "\xE4", "\xC4", 0},
-    {"aelig", "\xE6", "\xC6", 0},      {"eacute", "\xE9", "\xC9", 0},     {"egrave", "\xE8", "\xC8", 0},
-    {"ecirc", "\xEA", "\xCA", 0},      {"euml", "\xEB", "\xCB", 0},       {"ccedil", "\xE7", "\xC7", 0},
-    {"iacute", "\xED", "\xCD", 0},     {"igrave", "\xEC", "\xCC", 0},     {"icirc", "\xEE", "\xCE", 0},
-    {"iuml", "\xEF", "\xCF", 0},       {"ntilde", "\xF1", "\xD1", 0},     {"oacute", "\xF3", "\xD3", 0},
-    {"ograve", "\xF2", "\xD2", 0},     {"ocirc", "\xF4", "\xD4", 0},      {"otilde", "\xF5", "\xD5", 0},
-    {"ouml", "\xF6", "\xD6", 0},       {"uacute", "\xFA", "\xDA", 0},     {"ugrave", "\xF9", "\xD9", 0},
-    {"ucirc", "\xFB", "\xDB", 0},      {"uuml", "\xFC", "\xDC", 0},       {"copy", "\xA9", "\xA9", 0},
-    {"reg", "\xAE", "\xAE", 0},        {"yuml", "\xFF", "\xFF", 0},
+    {"lt", "\x3C", "\x3C", 1},     {"gt", "\x3E", "\x3E", 1},     {"nbsp", "\xA0", "\xA0", 1},
+    {"amp", "\x26", "\x26", 1},    {"quot", "\x22", "\x22", 1},   {"apos", "\x27", "\x27", 1},
+    {"crlf", "\r\n", "\r\n", 0},   {"aacute", "\xE1", "\xC1", 0}, {"agrave", "\xE0", "\xC0", 0},
+    {"acirc", "\xE2", "\xC2", 0},  {"aring", "\xE5", "\xC5", 0},  {"auml", "\xE4", "\xC4", 0},
+    {"aelig", "\xE6", "\xC6", 0},  {"eacute", "\xE9", "\xC9", 0}, {"egrave", "\xE8", "\xC8", 0},
+    {"ecirc", "\xEA", "\xCA", 0},  {"euml", "\xEB", "\xCB", 0},   {"ccedil", "\xE7", "\xC7", 0},
+    {"iacute", "\xED", "\xCD", 0}, {"igrave", "\xEC", "\xCC", 0}, {"icirc", "\xEE", "\xCE", 0},
+    {"iuml", "\xEF", "\xCF", 0},   {"ntilde", "\xF1", "\xD1", 0}, {"oacute", "\xF3", "\xD3", 0},
+    {"ograve", "\xF2", "\xD2", 0}, {"ocirc", "\xF4", "\xD4", 0},  {"otilde", "\xF5", "\xD5", 0},
+    {"ouml", "\xF6", "\xD6", 0},   {"uacute", "\xFA", "\xDA", 0}, {"ugrave", "\xF9", "\xD9", 0},
+    {"ucirc", "\xFB", "\xDB", 0},  {"uuml", "\xFC", "\xDC", 0},   {"copy", "\xA9", "\xA9", 0},
+    {"reg", "\xAE", "\xAE", 0},    {"yuml", "\xFF", "\xFF", 0},
 };
 
 std::string HtmlUpper(std::string text)
@@ -34,7 +34,10 @@ std::string HtmlLower(std::string text)
     return text;
 }
 
-bool HtmlIsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool HtmlIsSpace(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 std::string HtmlTrimLeft(const std::string& text)
 {
@@ -52,7 +55,10 @@ std::string HtmlTrimRight(const std::string& text)
     return text.substr(0, n);
 }
 
-std::string HtmlTrim(const std::string& text) { return HtmlTrimLeft(HtmlTrimRight(text)); }
+std::string HtmlTrim(const std::string& text)
+{
+    return HtmlTrimLeft(HtmlTrimRight(text));
+}
 
 bool HtmlEqualNoCase(const std::string& a, const std::string& b)
 {

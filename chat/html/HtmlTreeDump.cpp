@@ -24,7 +24,10 @@ std::string HtmlEscapeForDump(const std::string& bytes)
 
 namespace
 {
-std::string Quoted(const std::string& text) { return "\"" + HtmlEscapeForDump(text) + "\""; }
+std::string Quoted(const std::string& text)
+{
+    return "\"" + HtmlEscapeForDump(text) + "\"";
+}
 
 std::string DescribeContent(const CTag& element)
 {
@@ -58,4 +61,7 @@ std::string HtmlDumpElements(const CTag::List& elements, int level)
     return out;
 }
 
-std::string HtmlDumpTree(const CHtmlDoc& document) { return HtmlDumpElements(document.GetElements()); }
+std::string HtmlDumpTree(const CHtmlDoc& document)
+{
+    return HtmlDumpElements(document.GetElements());
+}

@@ -2,7 +2,10 @@
 
 namespace
 {
-int32_t NotNegative(int32_t v) { return v < 0 ? 0 : v; }
+int32_t NotNegative(int32_t v)
+{
+    return v < 0 ? 0 : v;
+}
 } // namespace
 
 void LayoutRect::Set(int32_t l, int32_t t, int32_t r, int32_t b)
@@ -22,7 +25,10 @@ void LayoutRect::MoveBaselineTo(int32_t y)
     top = bottom - height;
 }
 
-void LayoutRect::MoveMiddleTo(int32_t y) { MoveTopTo(top + (y - Middle())); }
+void LayoutRect::MoveMiddleTo(int32_t y)
+{
+    MoveTopTo(top + (y - Middle()));
+}
 
 void LayoutRect::MoveTopTo(int32_t y)
 {

@@ -26,8 +26,8 @@ public:
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t length, std::string,
                   CHtmlObject*) override
     {
-        std::printf("event tag %s [%s] content %d bytes\n", name.c_str(), HtmlEscapeForDump(attributes).c_str(),
-                    int(length));
+        std::printf("event tag %s [%s] content %d bytes\n", name.c_str(),
+                    HtmlEscapeForDump(attributes).c_str(), int(length));
         return -1;
     }
     int32_t OnHandlerTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,

@@ -19,8 +19,8 @@ class ScriptedHandler : public CHtmlWndEventsBase
 public:
     ScriptedHandler(const uint8_t* script, size_t size) : m_script(script), m_size(size) {}
 
-    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length, std::string,
-                  CHtmlObject*) override
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                  std::string, CHtmlObject*) override
     {
         return Answer(name, attributes, content, length);
     }
@@ -32,7 +32,8 @@ public:
     void OnLeaveView(std::string* kind, std::string*, std::string, CHtmlObject*) override { *kind = "STR"; }
 
 private:
-    int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content, int32_t length)
+    int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
+                   int32_t length)
     {
         const uint8_t step = m_size == 0 ? 0 : m_script[m_next++ % m_size];
         const std::string inner = HtmlBlockToString(*content, uint32_t(length));

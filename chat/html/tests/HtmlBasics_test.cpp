@@ -137,12 +137,8 @@ TEST(TimerHost, BasePeriods)
         std::vector<uint32_t> ticks;
     };
     const Row rows[] = {
-        {{500, 750}, 250, {2, 3}},
-        {{1000, 1050}, 1000, {1, 1}},
-        {{0}, 10, {0}},
-        {{70000}, 64000, {1}},
-        {{500}, 500, {1}},
-        {{7, 11}, 3, {2, 4}}, // halving stops once the base is 5 or less
+        {{500, 750}, 250, {2, 3}}, {{1000, 1050}, 1000, {1, 1}}, {{0}, 10, {0}}, {{70000}, 64000, {1}},
+        {{500}, 500, {1}},         {{7, 11}, 3, {2, 4}}, // halving stops once the base is 5 or less
     };
     for (const Row& r : rows)
     {
@@ -208,7 +204,8 @@ TEST(TimerHost, OnTimerMayRemoveDeleteAndAdd)
     host.AddTimer(second, 100);
     host.AddTimer(&third, 100);
     // The first record removes and deletes the second and adds another.
-    first.action = [&] {
+    first.action = [&]
+    {
         host.RemoveTimer(second);
         delete second;
         second = nullptr;

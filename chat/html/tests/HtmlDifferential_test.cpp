@@ -113,8 +113,8 @@ TEST(HtmlDifferential, GeneratedPagesReadAsPythonReadsThem)
     if (python == nullptr || script == nullptr)
         GTEST_SKIP() << "FD_PYTHON or FD_HTML_CANON not set";
     const std::string dir = "html_differential_pages";
-    const std::string command = std::string(python) + " " + script + " generate " + dir + " " +
-                                std::to_string(kPages) + " 2026";
+    const std::string command =
+        std::string(python) + " " + script + " generate " + dir + " " + std::to_string(kPages) + " 2026";
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
     int differing = 0;
     for (int i = 0; i < kPages; ++i)

@@ -50,9 +50,11 @@ TEST_F(LoadersTest, ResourcesByNumberAndByName)
 
     RecordingHandler titles;
     ASSERT_EQ(doc.Load("RES://chatpage", &error, &titles, 1, 0), 0);
-    EXPECT_EQ(HtmlDumpTree(doc), "TITLE (CTagTITLE) title=\"Nomm\\xE9e\"\nB (CTagB)\n  NOTAG (CTagTEXT) \"named\"\n"
-                                 "NOTAG (CTagTEXT) \" page\"\n");
-    EXPECT_EQ(titles.events, (std::vector<std::string>{"title Nomm\xE9" "e"}));
+    EXPECT_EQ(HtmlDumpTree(doc),
+              "TITLE (CTagTITLE) title=\"Nomm\\xE9e\"\nB (CTagB)\n  NOTAG (CTagTEXT) \"named\"\n"
+              "NOTAG (CTagTEXT) \" page\"\n");
+    EXPECT_EQ(titles.events, (std::vector<std::string>{"title Nomm\xE9"
+                                                       "e"}));
     // Without a prefix the sticky kind applies.
     ASSERT_EQ(doc.Load("#120", &error, nullptr, 0, 0), 0);
     EXPECT_FALSE(doc.GetElements().empty());
@@ -118,7 +120,8 @@ TEST(Loaders, FilesAndTheCurrentDirectory)
 TEST(Loaders, UnknownKindAsksTheHandler)
 {
     RecordingHandler h;
-    h.onLeaveView = [](std::string* kind, std::string* address) {
+    h.onLeaveView = [](std::string* kind, std::string* address)
+    {
         *kind = "res";
         *address = "#121";
     };

@@ -40,7 +40,8 @@ TEST(HtmlDoc, ScanAndTokensAsTheTreeShowsThem)
          "A (CTagA) [HREF=\\x22x>y\\x22]\n  NOTAG (CTagTEXT) \"t\"\n"},
         {"'>' in a single-quoted value closes the tag", "<A HREF='x>y'>t</A>",
          "A (CTagA) [HREF='x]\n  NOTAG (CTagTEXT) \"y'>t\"\n"},
-        {"self-closed", "<B/>x<B />y", "B (CTagB)\nNOTAG (CTagTEXT) \"x\"\nB (CTagB)\nNOTAG (CTagTEXT) \"y\"\n"},
+        {"self-closed", "<B/>x<B />y",
+         "B (CTagB)\nNOTAG (CTagTEXT) \"x\"\nB (CTagB)\nNOTAG (CTagTEXT) \"y\"\n"},
         {"P without end tags", "<P>one<P>two",
          "P (CTagP)\n  NOTAG (CTagTEXT) \"one\"\nP (CTagP)\n  NOTAG (CTagTEXT) \"two\"\n"},
         {"B inside B nests", "<B>a<B>b</B>c</B>d",
@@ -53,8 +54,10 @@ TEST(HtmlDoc, ScanAndTokensAsTheTreeShowsThem)
         {"unknown tags with an end tag hold their content", "<FOO a=1>x</foo>",
          "FOO (CTag) [a=1]\n  NOTAG (CTagTEXT) \"x\"\n"},
         {"unknown tags without one are empty", "<FOO>x", "FOO (CTag)\nNOTAG (CTagTEXT) \"x\"\n"},
-        {"a longer end tag name is not the end", "<FOO>x</FOOX>", "FOO (CTag)\nNOTAG (CTagTEXT) \"x</FOOX>\"\n"},
-        {"end tags before the start don't count", "</FOO><FOO>x", "NOTAG (CTagTEXT) \"</FOO>\"\nFOO (CTag)\nNOTAG (CTagTEXT) \"x\"\n"},
+        {"a longer end tag name is not the end", "<FOO>x</FOOX>",
+         "FOO (CTag)\nNOTAG (CTagTEXT) \"x</FOOX>\"\n"},
+        {"end tags before the start don't count", "</FOO><FOO>x",
+         "NOTAG (CTagTEXT) \"</FOO>\"\nFOO (CTag)\nNOTAG (CTagTEXT) \"x\"\n"},
         {"no-end-tag rows", "<BR>a</BR><IMG SRC=x>b",
          "BR (CTagBR)\nNOTAG (CTagTEXT) \"a</BR>\"\nIMG (CTagIMG) [SRC=x]\nNOTAG (CTagTEXT) \"b\"\n"},
         {"leading white space", "<B>\r\n\t  x  y</B>", "B (CTagB)\n  NOTAG (CTagTEXT) \" x y\"\n"},
@@ -126,7 +129,8 @@ TEST(HtmlDoc, DeepNestingStopsAtTheDepthBound)
 TEST(HandOver, ReplacementsAreScannedAgain)
 {
     RecordingHandler h;
-    h.onTag = [](const std::string& name, const std::string&, const std::string& content, std::string& out) {
+    h.onTag = [](const std::string& name, const std::string&, const std::string& content, std::string& out)
+    {
         if (name == "DYN_X")
             out = "<B>" + content + "</B><DYN_Y>";
         else if (name == "DYN_Y")
@@ -156,7 +160,8 @@ TEST(HandOver, KnownTagsAreOfferedOnlyOnRequest)
 TEST(HandOver, AHandlerThatAlwaysReturnsItsOwnTagEnds)
 {
     RecordingHandler h;
-    h.onTag = [](const std::string&, const std::string&, const std::string&, std::string& out) {
+    h.onTag = [](const std::string&, const std::string&, const std::string&, std::string& out)
+    {
         out = "<LOOP>";
         return true;
     };
@@ -168,7 +173,8 @@ TEST(HandOver, TotalGrowthIsBounded)
 {
     RecordingHandler h;
     const std::string filler(1 << 20, 'a');
-    h.onTag = [&](const std::string&, const std::string&, const std::string&, std::string& out) {
+    h.onTag = [&](const std::string&, const std::string&, const std::string&, std::string& out)
+    {
         out = "<GROW>" + filler;
         return true;
     };
@@ -186,7 +192,8 @@ class CountingHandler : public CHtmlWndEventsBase
 public:
     int32_t answer = 0;
     std::string block;
-    int32_t OnTag(std::string, std::string, HtmlMemBlock* content, int32_t, std::string, CHtmlObject*) override
+    int32_t OnTag(std::string, std::string, HtmlMemBlock* content, int32_t, std::string,
+                  CHtmlObject*) override
     {
         if (!block.empty())
             HtmlStringToBlock(block, content, 0);
@@ -205,11 +212,9 @@ TEST(HandOver, CountsAreClampedToTheBlockAndNegativeOnesAreNotHandled)
         std::string source;
     };
     const Row rows[] = {
-        {1000, "xyz", "axyzb"},       // clamped to the block's 3 bytes
-        {2, "xyz", "axyb"},
-        {5, "", "ainb"},               // the content block as it came: its 2 bytes
-        {0, "xyz", "ab"},
-        {-5, "xyz", "a<Q>in</Q>b"},    // not handled
+        {1000, "xyz", "axyzb"},                                 // clamped to the block's 3 bytes
+        {2, "xyz", "axyb"},         {5, "", "ainb"},            // the content block as it came: its 2 bytes
+        {0, "xyz", "ab"},           {-5, "xyz", "a<Q>in</Q>b"}, // not handled
         {-1, "xyz", "a<Q>in</Q>b"},
     };
     for (const Row& r : rows)
@@ -250,8 +255,9 @@ TEST(HandOver, LoadProgressStagesComeInOrder)
     h.recordProgress = true;
     CHtmlDoc doc;
     ASSERT_EQ(doc.Load("STR://<B>x</B><Q>", nullptr, &h, 1, 0), 0);
-    EXPECT_EQ(h.events, (std::vector<std::string>{"progress 0 -1 0", "progress 1 0 0", "progress 1 27 0", "tag Q",
-                                                  "progress 2 -1 0", "progress 2 -1 1", "progress 3 -1 0"}));
+    EXPECT_EQ(h.events,
+              (std::vector<std::string>{"progress 0 -1 0", "progress 1 0 0", "progress 1 27 0", "tag Q",
+                                        "progress 2 -1 0", "progress 2 -1 1", "progress 3 -1 0"}));
     EXPECT_EQ(doc.GetElementCount(), 2);
 }
 
@@ -259,10 +265,11 @@ TEST(HtmlDoc, TitleAndOptions)
 {
     RecordingHandler h;
     const std::string longTitle(1500, 't');
-    EXPECT_EQ(Tree("<TITLE>" + longTitle + "</TITLE><SELECT><OPTION VALUE=v1 SELECTED>One<OPTION>Two</SELECT>", &h),
-              "TITLE (CTagTITLE) title=\"" + std::string(1023, 't') +
-                  "\"\nSELECT (CTagINPUT)\n  OPTION (CTagOPTION) [VALUE=v1 SELECTED] text=\"One\" value=\"v1\" "
-                  "selected\n  OPTION (CTagOPTION) text=\"Two\" value=\"\"\n");
+    EXPECT_EQ(
+        Tree("<TITLE>" + longTitle + "</TITLE><SELECT><OPTION VALUE=v1 SELECTED>One<OPTION>Two</SELECT>", &h),
+        "TITLE (CTagTITLE) title=\"" + std::string(1023, 't') +
+            "\"\nSELECT (CTagINPUT)\n  OPTION (CTagOPTION) [VALUE=v1 SELECTED] text=\"One\" value=\"v1\" "
+            "selected\n  OPTION (CTagOPTION) text=\"Two\" value=\"\"\n");
     EXPECT_EQ(h.events, (std::vector<std::string>{"title " + std::string(1023, 't')}));
 }
 
@@ -292,7 +299,8 @@ TEST(HtmlDoc, UnknownKindAsksTheHandlerWhichMayChangeIt)
     EXPECT_TRUE(doc.GetElements().empty());
 
     RecordingHandler changer;
-    changer.onLeaveView = [](std::string* kind, std::string* address) {
+    changer.onLeaveView = [](std::string* kind, std::string* address)
+    {
         *kind = "str";
         *address = "<B>local</B>";
     };
@@ -324,7 +332,9 @@ TEST(HtmlDoc, FilesOnTheHost)
     EXPECT_EQ(back.str(), tricky);
     EXPECT_FALSE(doc.SaveSource(testing::TempDir() + "no/such/folder/x"));
 
-    { std::ofstream empty(path, std::ios::binary | std::ios::trunc); }
+    {
+        std::ofstream empty(path, std::ios::binary | std::ios::trunc);
+    }
     EXPECT_EQ(doc.Load("FILE://" + path, &error, nullptr, 1, 1), 0);
     EXPECT_TRUE(doc.GetElements().empty());
 
@@ -344,10 +354,13 @@ TEST(Addresses, SplitSource)
         const char* rest;
     };
     const Row rows[] = {
-        {"res://#120", 1, "RES", "#120"},     {"Str://<b>", 3, "STR", "<b>"},
-        {"file://c:/x", 0, "FILE", "c:/x"},   {"c:/x", 0, "FILE", "c:/x"},
+        {"res://#120", 1, "RES", "#120"},
+        {"Str://<b>", 3, "STR", "<b>"},
+        {"file://c:/x", 0, "FILE", "c:/x"},
+        {"c:/x", 0, "FILE", "c:/x"},
         {"abcdefgh://x", 0, "FILE", "abcdefgh://x"},
-        {"abcdefg://x", -1, "ABCDEFG", "x"},  {"://x", 0, "FILE", "://x"},
+        {"abcdefg://x", -1, "ABCDEFG", "x"},
+        {"://x", 0, "FILE", "://x"},
     };
     for (const Row& r : rows)
     {
@@ -404,8 +417,12 @@ TEST(Addresses, BasePathOfLoadedAddresses)
 TEST(Addresses, MakeAbsolutePath)
 {
     const std::pair<const char*, const char*> rows[] = {
-        {"a/b.htm", "C:\\cur\\a\\b.htm"}, {" xy ", "C:\\cur\\xy"},     {"C:/abs", "C:\\abs"},
-        {"/root", "\\root"},              {"x", "x"},                  {"", ""},
+        {"a/b.htm", "C:\\cur\\a\\b.htm"},
+        {" xy ", "C:\\cur\\xy"},
+        {"C:/abs", "C:\\abs"},
+        {"/root", "\\root"},
+        {"x", "x"},
+        {"", ""},
     };
     for (const auto& [in, out] : rows)
         EXPECT_EQ(MakeAbsolutePath(in, "C:\\cur"), out) << in;

@@ -62,7 +62,8 @@ public:
     }
 
 private:
-    int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content, int32_t length)
+    int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
+                   int32_t length)
     {
         std::string replacement;
         if (!onTag || !onTag(name, attributes, HtmlBlockToString(*content, uint32_t(length)), replacement))

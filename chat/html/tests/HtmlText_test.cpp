@@ -52,7 +52,8 @@ TEST(Entities, DecodeTextKeepsTheCaseOfTheLetter)
 
 TEST(Entities, Encode)
 {
-    EXPECT_EQ(HtmlEncodeEntities("<a href=\"x\">&'\xA0\xE9"), "&lt;a href=&quot;x&quot;&gt;&amp;&apos;&nbsp;\xE9");
+    EXPECT_EQ(HtmlEncodeEntities("<a href=\"x\">&'\xA0\xE9"),
+              "&lt;a href=&quot;x&quot;&gt;&amp;&apos;&nbsp;\xE9");
     EXPECT_EQ(HtmlEncodeEntities("plain"), "plain");
 }
 
@@ -113,7 +114,8 @@ std::map<std::string, int> PythonEntities()
                                 " -c \"import html.entities as e,sys\n"
                                 "for n in sys.argv[1:]:\n"
                                 " v=e.html5.get(n+';')\n"
-                                " if v is not None and len(v)==1 and ord(v)<256: print(n,ord(v),ord(v.upper()) if len(v.upper())==1 else -1)\" " +
+                                " if v is not None and len(v)==1 and ord(v)<256: "
+                                "print(n,ord(v),ord(v.upper()) if len(v.upper())==1 else -1)\" " +
                                 names;
     FILE* pipe = popen(command.c_str(), "r");
     if (pipe == nullptr)
@@ -161,11 +163,21 @@ TEST(Colors, ParseColor)
     };
     const uint32_t def = 0x12345678;
     const Row rows[] = {
-        {"#F", 0x020000F0},        {"#GG0000", 0x02000000},   {"", def},
-        {"  ", def},               {"#102030", 0x02302010},   {" #ff8000 ", 0x020080FF},
-        {"navy", 0x02FFFF00},      {"TeAl", 0x02000000},      {"transparent", 0xFFFFFFFF},
-        {"Olive", 0x02008000},     {"lime", 0x0280FFFF},      {"maroon", 0x02004080},
-        {"aqua", 0x02FFFF80},      {"fuchsia", 0x028000FF},   {"orange", def},
+        {"#F", 0x020000F0},
+        {"#GG0000", 0x02000000},
+        {"", def},
+        {"  ", def},
+        {"#102030", 0x02302010},
+        {" #ff8000 ", 0x020080FF},
+        {"navy", 0x02FFFF00},
+        {"TeAl", 0x02000000},
+        {"transparent", 0xFFFFFFFF},
+        {"Olive", 0x02008000},
+        {"lime", 0x0280FFFF},
+        {"maroon", 0x02004080},
+        {"aqua", 0x02FFFF80},
+        {"fuchsia", 0x028000FF},
+        {"orange", def},
         {"#1234567890", 0x02563412},
     };
     for (const Row& r : rows)
