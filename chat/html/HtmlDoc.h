@@ -1,0 +1,189 @@
+// CHtmlDoc: the document of one HTML view. It loads a source text from a
+// file, a resource of the owner's module or a string, runs the hand-over
+// pass in which tags are offered to the handler (which may replace them by
+// text of its own) and parses the text into a tree of CTag elements.
+//
+// Load results: 0 success (also for an address kind that isn't loaded),
+// 1 read error, 2 out of memory, 3 resource not found.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "HtmlMemBlock.h"
+#include "HtmlRuntimeClass.h"
+#include "HtmlTag.h"
+
+class IHtmlWndEvents;
+
+enum HtmlLoadResult : int32_t
+{
+    kHtmlLoadOk = 0,
+    kHtmlLoadReadError = 1,
+    kHtmlLoadNoMemory = 2,
+    kHtmlLoadNoResource = 3,
+};
+
+enum HtmlSourceKind : int32_t
+{
+    kHtmlKindUnknown = -1,
+    kHtmlKindFile = 0,
+    kHtmlKindResource = 1,
+    kHtmlKindString = 3,
+};
+
+// A record of the kind table: per-kind overrides of the two kind flags.
+struct HtmlKindRecord
+{
+    std::string name;
+    int32_t relative;
+    int32_t sticky;
+};
+
+class CHtmlDoc : public CHtmlObject
+{
+    HTML_DECLARE_DYNCREATE(CHtmlDoc)
+
+public:
+    // Bounds of the hand-over pass: replacements of the tag at one position
+    // before the pass moves past it, and bytes replacements may add in total.
+    static constexpr uint32_t kMaxReplacementsPerPosition = 64;
+    static constexpr uint32_t kMaxHandOverGrowth = 16u << 20;
+    // Largest source text the loaders accept.
+    static constexpr uint32_t kMaxSourceSize = 256u << 20;
+
+    // module: where RT_HTML resources are looked up; nullptr = the program's own.
+    explicit CHtmlDoc(void* module = nullptr);
+    ~CHtmlDoc() override;
+    CHtmlDoc(const CHtmlDoc&) = delete;
+    CHtmlDoc& operator=(const CHtmlDoc&) = delete;
+
+    int32_t Load(const std::string& address, std::string* errorText, IHtmlWndEvents* handler,
+                 int32_t handOverPass, int32_t offerKnownTags, int32_t backgroundX = 0,
+                 int32_t backgroundY = 0);
+    int32_t Reload(std::string* errorText, IHtmlWndEvents* handler, int32_t handOverPass,
+                   int32_t offerKnownTags, int32_t backgroundX = 0, int32_t backgroundY = 0);
+    // Cuts the kind prefix off the address and classifies the kind (upper-cased
+    // into *kind); an unknown kind is offered to the handler when asked.
+    int32_t SplitSource(std::string& address, bool askHandler, std::string* kind);
+
+    int32_t LoadFile(const std::string& path, std::string* errorText);
+    int32_t LoadString(const std::string& text, std::string* errorText);
+    int32_t LoadResourceById(uint32_t id, std::string* errorText);
+    int32_t LoadResourceByName(const std::string& name, std::string* errorText);
+
+    // Tags offered to the handler (slots 0 and 1): -1 without handler.
+    virtual int32_t OnUnknownTag(const std::string& name, const std::string& attributes,
+                                 HtmlMemBlock* content, int32_t length);
+    virtual int32_t OnHandlerTag(const std::string& name, const std::string& attributes,
+                                 HtmlMemBlock* content, int32_t length);
+    // Writes the source text to a file (text mode); false when it can't be written.
+    virtual bool SaveSource(const std::string& path) const;
+
+    // Clears the document: the handler hears of it, the source and the tree go.
+    void Reset();
+    // Replaces oldLength bytes of the source at position by the first
+    // newLength bytes of the block: 1, or 0 with the source unchanged.
+    int32_t Splice(HtmlMemBlock text, uint32_t position, uint32_t oldLength, uint32_t newLength);
+    void ParseLoop();
+    void BuildTree();
+
+    // Addresses.
+    std::string GetBasePathOf(const std::string& address);
+    std::string ResolveAddress(const std::string& address, bool bare);
+    const std::string& GetBasePath() const { return m_basePath; }
+    void SetBasePath(const std::string& path) { m_basePath = path; }
+    const std::string& GetUrl() const { return m_url; }
+    void SetSourceType(const std::string& kind);
+    const std::string& GetSourceType() const { return m_sourceType; }
+
+    // The kind table.
+    void CopyKinds(const CHtmlDoc& other) { m_kinds = other.m_kinds; }
+    const std::vector<HtmlKindRecord>& GetKinds() const { return m_kinds; }
+    void SetKind(const HtmlKindRecord& record);
+    void ClearKinds() { m_kinds.clear(); }
+    int32_t IsRelativeKind(const std::string& kind) const;
+    int32_t IsStickyKind(const std::string& kind) const;
+
+    // Bytes replacements may add in one hand-over pass (kMaxHandOverGrowth by default).
+    void SetHandOverGrowthLimit(uint32_t bytes) { m_growthLimit = bytes; }
+
+    // Bit 1 set: build the tree after loading; clear: stop after the hand-over pass.
+    void SetAutoFlags(uint32_t bits) { m_noTree = (bits & 2) ? 0 : 1; }
+    void SetMarginWidth(int32_t n) { m_pendingMarginWidth = n; }
+    void SetMarginHeight(int32_t n) { m_pendingMarginHeight = n; }
+    int32_t GetPendingMarginWidth() const { return m_pendingMarginWidth; }
+    int32_t GetPendingMarginHeight() const { return m_pendingMarginHeight; }
+
+    IHtmlWndEvents* GetEvents() const { return m_handler; }
+    void SetElementCount(int32_t n) { m_elementCount = n; }
+    void CountElement() { ++m_elementCount; }
+    int32_t GetElementCount() const { return m_elementCount; }
+    const CTag::List& GetElements() const { return m_elements; }
+    const std::string& GetHandlerName() const { return m_handlerName; }
+    std::string GetSource() const;
+    uint32_t GetSourceLength() const { return m_sourceLength; }
+
+    void* GetInitialModule() const { return m_initialModule; }
+    void* GetResourceModule() const { return m_resourceModule; }
+    void SetResourceModule(void* module) { m_resourceModule = module; }
+
+    // Colours: 0 text, 1 link, 2 active link.
+    int32_t GetColor(int32_t index, uint32_t* color) const;
+    int32_t SetColor(int32_t index, uint32_t color);
+    uint32_t GetBackgroundColor() const { return m_backgroundColor; }
+    void SetBackgroundColor(uint32_t color) { m_backgroundColor = color; }
+    void SetBackgroundOffset(int32_t x, int32_t y);
+    void GetBackgroundOffset(int32_t* x, int32_t* y) const;
+    int32_t SetDocFlag(int32_t value);
+    int32_t GetDocFlag() const { return m_docFlag; }
+
+    // Handler notifications raised by elements.
+    void NotifyTitle(const std::string& title);
+
+private:
+    int32_t Parse();
+    void PrepareLoad();
+    int32_t TakeSource(HtmlMemBlock block, uint32_t length);
+    void FreeSource();
+
+    HtmlMemBlock m_source = nullptr;
+    uint32_t m_sourceLength = 0;
+    IHtmlWndEvents* m_handler = nullptr; // not owned
+    int32_t m_offerKnownTags = 0;
+    int32_t m_handOverPass = 0;
+    int32_t m_noTree = 0;
+    std::string m_sourceType = "FILE";
+    CTag::List m_elements;
+    int32_t m_backgroundY = 0;
+    int32_t m_backgroundX = 0;
+    uint32_t m_backgroundColor = 0x02FFFFFF;
+    int32_t m_elementCount = 0;
+    void* m_initialModule = nullptr;
+    void* m_resourceModule = nullptr;
+    std::string m_url;
+    std::string m_handlerName;
+    int32_t m_pendingMarginWidth = -1;
+    int32_t m_pendingMarginHeight = -1;
+    std::string m_pageLink;
+    std::string m_pageLinkTarget;
+    int32_t m_docFlag = 1;
+    std::string m_basePath;
+    std::vector<HtmlKindRecord> m_kinds;
+    uint32_t m_growthLimit = kMaxHandOverGrowth;
+    uint32_t m_colors[3] = {0x02000000, 0x02000080, 0x02008000};
+};
+
+// Parses a range of a block into elements appended to the list (emptied
+// first); the number of elements. With a document, its handler hears of the
+// range (load stage 2) and the document counts it.
+int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CHtmlDoc* document,
+                       CTag* parent);
+
+// Deepest element that builds children; deeper content is dropped.
+constexpr uint32_t kHtmlMaxTreeDepth = 200;
+
+// A file path made absolute against a directory (the current one by default).
+std::string MakeAbsolutePath(const std::string& path);
+std::string MakeAbsolutePath(const std::string& path, const std::string& currentDirectory);

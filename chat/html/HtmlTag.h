@@ -1,0 +1,130 @@
+// CTag: the base of every element of the document tree. It keeps the tag's
+// name and attribute text, takes a copy of its content from the parser,
+// builds its children from it and offers the tree walks of the view. Its
+// virtual operations are hooks (slot order kept) that element classes
+// override; layout and painting bodies come with the layout context.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "HtmlMemBlock.h"
+#include "HtmlRuntimeClass.h"
+#include "HtmlTimerHost.h"
+
+class CHtmlDoc;
+class CHtmlFlow;
+struct HDC__;
+
+class CTag : public CHtmlObject, public CHtmlTimer
+{
+    HTML_DECLARE_DYNCREATE(CTag)
+
+public:
+    using List = std::vector<std::unique_ptr<CTag>>;
+
+    CTag() = default;
+    ~CTag() override;
+    CTag(const CTag&) = delete;
+    CTag& operator=(const CTag&) = delete;
+
+    // Slots 3 to 26 of the element base.
+    virtual int32_t Build();                                  // 3
+    virtual void LayoutChildren(HDC__* dc, CHtmlFlow* flow);  // 4
+    virtual void ArrangeChildren(HDC__* dc, CHtmlFlow* flow); // 5
+    virtual void ResetChildren(HDC__* dc);                    // 6
+    virtual int32_t GetTabStop();                             // 7
+    // The link address to follow for a key: the first non-empty answer of the children.
+    virtual void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow,
+                           int32_t value);                                             // 8
+    virtual int32_t ReadAttributes();                                                  // 9
+    virtual void Place(HDC__* dc, CHtmlFlow* flow);                                    // 10
+    virtual void Arrange(HDC__* dc, CHtmlFlow* flow);                                  // 11
+    virtual void BeginLayout(CHtmlFlow* flow);                                         // 12
+    virtual int32_t EndLayout(CHtmlFlow* flow);                                        // 13
+    virtual void PushStyle(HDC__* dc);                                                 // 14
+    virtual void PopStyle(HDC__* dc);                                                  // 15
+    virtual void OnPushStyle(HDC__* dc);                                               // 16
+    virtual void OnPopStyle(HDC__* dc);                                                // 17
+    virtual void OnResetLayout(HDC__* dc);                                             // 18
+    virtual int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags); // 19
+    virtual void Paint(HDC__* dc, CHtmlFlow* flow);                                    // 20
+    virtual void GetLinkAt(std::string& link, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags,
+                           std::string& target, CTag*& element);                                        // 21
+    virtual void OnLButtonDown(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);        // 22
+    virtual void OnLButtonUp(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);          // 23
+    virtual int32_t GetStateByName(const std::string& name);                                            // 24
+    virtual int32_t SetStateByName(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc); // 25
+    virtual void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);                             // 26
+
+    // Stores the tag and copies its content out of the source block: 1, or 0
+    // when the content can't be copied (the element then has no children).
+    int32_t Init(const std::string& name, const std::string& attributes, HtmlMemBlock source,
+                 uint32_t contentPosition, uint32_t contentLength, CHtmlDoc* document, CTag* parent);
+
+    std::string GetAttr(const std::string& name, const std::string& defaultValue = "") const;
+    int32_t GetAttrInt(const std::string& name, int32_t defaultValue) const;
+    int32_t HasAttr(const std::string& name) const;
+    static uint32_t GetColorAttr(const std::string& text, uint32_t defaultColor);
+
+    std::string GetName() const { return m_name; }
+    const std::string& GetAttributes() const { return m_attributes; }
+    CHtmlDoc* GetDocument() const { return m_document; }
+    CTag* GetParent() const { return m_parent; }
+    const List& GetChildren() const { return m_children; }
+    List& GetChildren() { return m_children; }
+    // Levels above this element (0 at the top level).
+    uint32_t GetDepth() const { return m_depth; }
+
+    // This element or the first descendant whose NAME attribute matches.
+    CTag* FindByName(const std::string& name);
+    int32_t GetStateInTree(const std::string& name);
+    int32_t SetStateInTree(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc);
+
+    // Walks over the subtree, this element first.
+    int32_t MouseMoveTree(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
+    void PaintTree(HDC__* dc, CHtmlFlow* flow);
+    std::string FindLinkAt(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags, std::string& target,
+                           CTag*& element);
+    void LButtonDownTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
+    void LButtonUpTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
+    void SetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);
+
+    int32_t IsTreeLaidOut() const;
+    void SetLaidOut(int32_t value) { m_laidOut = value; }
+    int32_t IsLaidOut() const { return m_laidOut; }
+    void SetTabStopValue(int32_t value) { m_tabStop = value; }
+    int32_t GetFocus() const { return m_focus; }
+
+    // Tab stops of a list in document order: the focused one, the one after
+    // it and the one before it (wrapping when asked).
+    struct TabStops
+    {
+        CTag* focused = nullptr;
+        CTag* next = nullptr;
+        CTag* previous = nullptr;
+        std::vector<CTag*> all;
+    };
+    static TabStops FindTabStopsInList(const List& list, bool wrap);
+    void FindTabStops(std::vector<CTag*>& all, CTag*& focused);
+
+protected:
+    // The content block (until Build has used it) and its length.
+    HtmlMemBlock m_content = nullptr;
+    uint32_t m_contentLength = 0;
+    void FreeContent();
+    // The content as text, and the block freed.
+    std::string TakeContent();
+
+    List m_children;
+    CHtmlDoc* m_document = nullptr;
+    std::string m_name;
+    std::string m_attributes;
+    CTag* m_parent = nullptr;
+    uint32_t m_depth = 0;
+    int32_t m_laidOut = 0;
+    int32_t m_tabStop = 0;
+    int32_t m_focus = 0;
+};

@@ -1,0 +1,98 @@
+// Loads a page from STR text with a scripted handler that keeps, deletes and
+// replaces the tags offered to it, builds the tree and reads it back.
+// Input: a byte of flags, 15 bytes of script (one answer per offered tag,
+// used in turn), then the page.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "HtmlAttr.h"
+#include "HtmlDoc.h"
+#include "HtmlText.h"
+#include "HtmlTreeDump.h"
+#include "HtmlWndEvents.h"
+
+namespace
+{
+class ScriptedHandler : public CHtmlWndEventsBase
+{
+public:
+    ScriptedHandler(const uint8_t* script, size_t size) : m_script(script), m_size(size) {}
+
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                  std::string, CHtmlObject*) override
+    {
+        return Answer(name, attributes, content, length);
+    }
+    int32_t OnHandlerTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                         std::string, CHtmlObject*) override
+    {
+        return Answer(name, attributes, content, length);
+    }
+    void OnLeaveView(std::string* kind, std::string*, std::string, CHtmlObject*) override { *kind = "STR"; }
+
+private:
+    int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
+                   int32_t length)
+    {
+        const uint8_t step = m_size == 0 ? 0 : m_script[m_next++ % m_size];
+        const std::string inner = HtmlBlockToString(*content, uint32_t(length));
+        switch (step % 9)
+        {
+        case 0:
+        case 1:
+            return -1; // kept
+        case 2:
+            return 0; // deleted
+        case 3:
+            return HtmlStringToBlock("<B>" + inner + "</B>", content, 0);
+        case 4:
+            return HtmlStringToBlock("<" + name + " " + attributes + ">", content, 0); // itself again
+        case 5:
+            return HtmlStringToBlock(GetAttrValue("NAME", attributes, "x") + "<I>r</I>&eacute;", content, 0);
+        case 6:
+            return 0x7FFFFFFF; // more than the block holds
+        case 7:
+            return -int32_t(step); // a negative count
+        default:
+            return HtmlStringToBlock(inner, content, 0);
+        }
+    }
+
+    const uint8_t* m_script;
+    size_t m_size;
+    size_t m_next = 0;
+};
+
+void Walk(const CTag::List& elements, CHtmlDoc& doc)
+{
+    for (const auto& element : elements)
+    {
+        ParseColor(element->GetAttr("COLOR"), 0);
+        element->GetAttrInt("WIDTH", -1);
+        doc.ResolveAddress(element->GetAttr("SRC"), false);
+        Walk(element->GetChildren(), doc);
+    }
+}
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    constexpr size_t kHeader = 16;
+    if (size < kHeader)
+        return 0;
+    const uint8_t flags = data[0];
+    ScriptedHandler handler(data + 1, kHeader - 1);
+    CHtmlDoc doc;
+    doc.SetHandOverGrowthLimit(64 * 1024);
+    doc.SetBasePath("FILE://C:/pages/");
+    const std::string page(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
+    const std::string address = (flags & 4) ? "zz://" + page : "STR://" + page;
+    std::string error;
+    doc.Load(address, &error, &handler, (flags & 1) ? 0 : 1, (flags & 2) ? 1 : 0);
+    HtmlDumpTree(doc);
+    Walk(doc.GetElements(), doc);
+    HtmlEncodeEntities(HtmlDecodeEntities(page));
+    doc.Reset();
+    return 0;
+}
