@@ -1,0 +1,13 @@
+#include "BmpImage.h"
+
+#include "BmpDecoder.h"
+
+namespace FdHtml
+{
+BOOL CBmpImage::boLoadFromMemory(const uint8_t* p, std::size_t n)
+{
+    SDecodedImage decoded;
+    const SImageResult r = bmpDecode(p, n, &decoded);
+    return boAdopt(r, std::move(decoded));
+}
+} // namespace FdHtml

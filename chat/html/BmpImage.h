@@ -1,0 +1,13 @@
+// A BMP image: one frame holding the whole bitmap.
+#pragma once
+
+#include "DibImage.h"
+
+namespace FdHtml
+{
+class CBmpImage : public CDibImage
+{
+public:
+    BOOL boLoadFromMemory(const uint8_t* p, std::size_t n) override;
+};
+} // namespace FdHtml

@@ -1,0 +1,13 @@
+// A GIF image: every image of the file is a frame.
+#pragma once
+
+#include "DibImage.h"
+
+namespace FdHtml
+{
+class CGifImage : public CDibImage
+{
+public:
+    BOOL boLoadFromMemory(const uint8_t* p, std::size_t n) override;
+};
+} // namespace FdHtml
