@@ -20,15 +20,6 @@ void vPutLe(uint8_t* p, uint32_t v)
     for (int i = 0; i < 4; ++i)
         p[i] = static_cast<uint8_t>(v >> (8 * i));
 }
-
-SImageResult fail(EImageStatus status, std::size_t offset, const char* text)
-{
-    SImageResult r;
-    r.status = status;
-    r.offset = offset;
-    r.text = text;
-    return r;
-}
 } // namespace
 
 uint64_t qwBmpStride(uint32_t width, uint32_t bitCount)
@@ -40,18 +31,18 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
 {
     *pOut = SDecodedImage();
     if (n < 2 || p[0] != 'B' || p[1] != 'M')
-        return fail(EImageStatus::NotThisKind, 0, "no BMP signature");
+        return imageFailure(EImageStatus::NotThisKind, 0, "no BMP signature");
     if (n < kBmpFileHeaderSize + 4)
-        return fail(EImageStatus::ShortHeader, n, "short file header");
+        return imageFailure(EImageStatus::ShortHeader, n, "short file header");
     const uint32_t pixelOffset = dwLe(p + 10);
     const uint8_t* info = p + kBmpFileHeaderSize;
     const uint32_t headerSize = dwLe(info);
     if (headerSize == kCoreHeaderSize)
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize, "core header");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize, "core header");
     if (headerSize < kBmpInfoHeaderSize)
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize, "header shorter than 40 bytes");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize, "header shorter than 40 bytes");
     if (n - kBmpFileHeaderSize < headerSize)
-        return fail(EImageStatus::ShortHeader, n, "short info header");
+        return imageFailure(EImageStatus::ShortHeader, n, "short info header");
 
     const int32_t width = static_cast<int32_t>(dwLe(info + 4));
     const int32_t height = static_cast<int32_t>(dwLe(info + 8));
@@ -59,26 +50,26 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     const uint32_t compression = dwLe(info + 16);
     uint32_t colours = dwLe(info + 32);
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24)
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize + 14, "bit count not 1, 4, 8 or 24");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 14, "bit count not 1, 4, 8 or 24");
     if (compression != kRgbCompression)
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize + 16, "compressed");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 16, "compressed");
     if (width <= 0 || height <= 0)
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize + 4, "width or height not above 0");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 4, "width or height not above 0");
     if (uint64_t{static_cast<uint32_t>(width)} * static_cast<uint32_t>(height) > kMaxFramePixels)
-        return fail(EImageStatus::TooLarge, kBmpFileHeaderSize + 4, "image over the pixel budget");
+        return imageFailure(EImageStatus::TooLarge, kBmpFileHeaderSize + 4, "image over the pixel budget");
     if (colours == 0 && bitCount != 24)
         colours = 1u << bitCount;
     if (bitCount != 24 && colours > (1u << bitCount))
-        return fail(EImageStatus::BadHeader, kBmpFileHeaderSize + 32, "more colours than the bit count allows");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 32, "more colours than the bit count allows");
 
     const uint64_t tableOffset = uint64_t{kBmpFileHeaderSize} + headerSize;
     const uint64_t tableSize = uint64_t{colours} * 4;
     if (tableOffset + tableSize > n)
-        return fail(EImageStatus::ShortHeader, n, "short colour table");
+        return imageFailure(EImageStatus::ShortHeader, n, "short colour table");
     const uint64_t imageSize = qwBmpStride(static_cast<uint32_t>(width), bitCount) * static_cast<uint32_t>(height);
     const uint64_t pixelStart = pixelOffset != 0 ? pixelOffset : tableOffset + tableSize;
     if (pixelStart > n || n - pixelStart < imageSize)
-        return fail(EImageStatus::ShortHeader, n, "short pixel data");
+        return imageFailure(EImageStatus::ShortHeader, n, "short pixel data");
 
     SDecodedImage img;
     img.boWholeDib = true;

@@ -48,6 +48,15 @@ struct SImageResult
     bool boOk() const { return status == EImageStatus::Ok; }
 };
 
+inline SImageResult imageFailure(EImageStatus status, std::size_t offset, const char* text)
+{
+    SImageResult r;
+    r.status = status;
+    r.offset = offset;
+    r.text = text;
+    return r;
+}
+
 struct SDecodedImage
 {
     // GIF: one block of width * height palette indices per image, top row

@@ -56,15 +56,6 @@ private:
 
 uint16_t wLe(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
 
-SImageResult fail(EImageStatus status, std::size_t offset, const char* text)
-{
-    SImageResult r;
-    r.status = status;
-    r.offset = offset;
-    r.text = text;
-    return r;
-}
-
 // What the walk over the blocks between images found.
 enum class EBlocks
 {
@@ -385,23 +376,23 @@ SImageResult gifDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     *pOut = SDecodedImage();
     SDecodedImage img;
     if (!boIsGifSignature(p, n))
-        return fail(EImageStatus::NotThisKind, 0, "no GIF signature");
+        return imageFailure(EImageStatus::NotThisKind, 0, "no GIF signature");
     CByteReader in(p, n);
     in.boSkip(6);
     uint8_t screen[7];
     if (!in.boRead(screen, sizeof screen))
-        return fail(EImageStatus::ShortHeader, in.pos(), "short screen descriptor");
+        return imageFailure(EImageStatus::ShortHeader, in.pos(), "short screen descriptor");
     if (screen[6] != 0)
-        return fail(EImageStatus::BadHeader, 12, "non-zero pixel aspect");
+        return imageFailure(EImageStatus::BadHeader, 12, "non-zero pixel aspect");
     img.rect.width = wLe(screen);
     img.rect.height = wLe(screen + 2);
     std::vector<SRgb> global;
     if ((screen[4] & 0x80) && !boReadColourTable(in, screen[4] & 7, &global))
-        return fail(EImageStatus::ShortHeader, in.pos(), "short global colour table");
+        return imageFailure(EImageStatus::ShortHeader, in.pos(), "short global colour table");
 
     EBlocks next = walkBlocks(in, &img, false);
     if (next != EBlocks::Image)
-        return fail(EImageStatus::NoImage, in.pos(), "no image");
+        return imageFailure(EImageStatus::NoImage, in.pos(), "no image");
 
     uint32_t width = 0;
     uint32_t height = 0;
@@ -410,7 +401,7 @@ SImageResult gifDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     {
         uint8_t desc[9];
         if (!in.boRead(desc, sizeof desc))
-            return fail(EImageStatus::ShortHeader, in.pos(), "short image descriptor");
+            return imageFailure(EImageStatus::ShortHeader, in.pos(), "short image descriptor");
         const bool first = img.frames.empty();
         if (first)
         {
@@ -423,14 +414,14 @@ SImageResult gifDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
         }
         std::vector<SRgb> local;
         if ((desc[8] & 0x80) && !boReadColourTable(in, desc[8] & 7, &local))
-            return fail(EImageStatus::ShortHeader, in.pos(), "short local colour table");
+            return imageFailure(EImageStatus::ShortHeader, in.pos(), "short local colour table");
         if (first)
             img.palette = (desc[8] & 0x80) ? local : global;
 
         const uint64_t pixels = uint64_t{width} * height;
         total += pixels;
         if (pixels > kMaxFramePixels || total > kMaxImagePixels)
-            return fail(EImageStatus::TooLarge, in.pos(), "image over the pixel budget");
+            return imageFailure(EImageStatus::TooLarge, in.pos(), "image over the pixel budget");
         img.frames.emplace_back(static_cast<std::size_t>(pixels), uint8_t{0});
 
         uint8_t minCodeSize = 0;

@@ -3,40 +3,24 @@
 // the decoders read from the same files.
 #include "BmpFile.h"
 #include "GifDecoder.h"
+#include "ImageFixtures.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 
 using namespace FdHtml;
+using FdHtmlTest::readFile;
+using FdHtmlTest::strFixturePath;
 
 namespace
 {
 constexpr DWORD kRunTimeoutMs = 60000;
 const uint32_t kTeal = 0x40A0A0;
-
-std::string strFixtureDir()
-{
-    const char* root = std::getenv("FD_SOURCE_DIR");
-    std::string dir = "Z:" + std::string(root ? root : "") + "/chat/html/tests/fixtures";
-    for (char& c : dir)
-    {
-        if (c == '/')
-            c = '\\';
-    }
-    return dir;
-}
-
-std::vector<uint8_t> readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 std::string strProgramFolder()
 {
@@ -98,7 +82,8 @@ void vExpectFrame(const FdBrowserHost::SPixels& shot, const SDecodedImage& img, 
 
 TEST(ImageShow, ScreenshotShowsTheFixturesFrames)
 {
-    const std::string dir = strFixtureDir();
+    std::string dir = strFixturePath("");
+    dir.pop_back(); // the final backslash
     ASSERT_EQ(lRun("--dir \"" + dir + "\" --layout layout.txt --ticks 1 --screenshot imageshow.bmp"), 0);
 
     std::map<std::string, SCell> cells; // "name frame"
@@ -120,14 +105,14 @@ TEST(ImageShow, ScreenshotShowsTheFixturesFrames)
     for (const char* gif : {"still.gif", "interlaced.gif", "smiley.gif", "wide.gif"})
     {
         SCOPED_TRACE(gif);
-        const std::vector<uint8_t> file = readFile(dir + "\\" + gif);
+        const std::vector<uint8_t> file = readFile(strFixturePath(gif));
         SDecodedImage img;
         ASSERT_TRUE(gifDecode(file.data(), file.size(), &img).boOk());
         vExpectFrame(shot, img, 0, cells[std::string(gif) + " 0"], __LINE__);
     }
     // Both frames of the animated smiley side by side, and the moving cell
     // one tick on: frame 1 over the background saved under it.
-    const std::vector<uint8_t> file = readFile(dir + "\\animated.gif");
+    const std::vector<uint8_t> file = readFile(strFixturePath("animated.gif"));
     SDecodedImage anim;
     ASSERT_TRUE(gifDecode(file.data(), file.size(), &anim).boOk());
     vExpectFrame(shot, anim, 0, cells["animated.gif 0"], __LINE__);
@@ -135,7 +120,7 @@ TEST(ImageShow, ScreenshotShowsTheFixturesFrames)
     vExpectFrame(shot, anim, 1, cells["animated.gif -1"], __LINE__);
 
     // The 24-bit BMP stretched twice: Pillow's colours.
-    const std::vector<uint8_t> rgb = readFile(dir + "\\bmp24.bmp.idx");
+    const std::vector<uint8_t> rgb = readFile(strFixturePath("bmp24.bmp.idx"));
     const SCell bmp = cells["bmp24.bmp 0"];
     ASSERT_EQ(bmp.w, 14);
     for (int py = 0; py < 5; ++py)
