@@ -351,12 +351,17 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
             vRegister(pBackdrop);
         if (!pBackdrop->m_hbm && m_boSaveBackground && m_frames.size() >= 2)
         {
-            HBITMAP hbmSaved = CreateCompatibleBitmap(hdc, width, height);
+            // The requested size, but never less than the frame composed
+            // over it: a smaller one would leave part of the frame over
+            // undefined pixels.
+            const int savedWidth = std::max(width, m_rect.width);
+            const int savedHeight = std::max(height, m_rect.height);
+            HBITMAP hbmSaved = CreateCompatibleBitmap(hdc, savedWidth, savedHeight);
             CMemDc dc(hdc);
             if (hbmSaved && dc.get())
             {
                 CSelect select(dc.get(), hbmSaved);
-                BitBlt(dc.get(), 0, 0, width, height, hdc, x, y, SRCCOPY);
+                BitBlt(dc.get(), 0, 0, savedWidth, savedHeight, hdc, x, y, SRCCOPY);
                 pBackdrop->m_hbm = hbmSaved;
             }
             else if (hbmSaved)

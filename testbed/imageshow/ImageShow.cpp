@@ -294,9 +294,14 @@ void CImageShow::vScreenshot()
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
 {
     SOptions options;
-    for (int i = 1; i + 1 < __argc; i += 2)
+    for (int i = 1; i < __argc; i += 2)
     {
         const std::string key = __argv[i];
+        if (i + 1 == __argc)
+        {
+            std::fprintf(stderr, "ImageShow: %s wants a value\n", key.c_str());
+            return 2;
+        }
         const std::string value = __argv[i + 1];
         if (key == "--dir")
             options.dir = value;

@@ -138,6 +138,22 @@ TEST_P(ImageDraw, SecondFrameOverTheSavedBackgroundNotOverTheFirst)
     EXPECT_EQ(t.dwPixel(4 + 15, 4), rgbOf(img.palette[img.frames[0][15]]));
 }
 
+// Asked for less than its own size, the image still saves the whole area its
+// frames cover.
+TEST_P(ImageDraw, SavedBackgroundCoversTheFrameWhenAskedSmaller)
+{
+    SLoaded anim;
+    vLoad("animated.gif", &anim);
+    CDibTarget t(40, 40, GetParam(), tableFor(anim.decoded, 4));
+    t.vFill(kGreen, RECT{0, 0, 40, 40});
+    CImageBackdrop owner;
+    anim.source.vEndPaint();
+    const RECT small = {4, 4, 12, 12};
+    anim.source.iDrawStretched(t.dc(), small, 0, &owner);
+    anim.source.iDrawStretched(t.dc(), small, 1, &owner);
+    vExpectComposed(t, anim.decoded, 1, 4, 4, kGreen, __LINE__);
+}
+
 TEST_P(ImageDraw, OneImageAtTwoPlacesKeepsEachOwnersBackground)
 {
     SLoaded anim;

@@ -138,6 +138,7 @@ TEST(ImageShow, BadArgumentsAndEmptyFolders)
 {
     EXPECT_EQ(lRun(""), 2);
     EXPECT_EQ(lRun("--colour red"), 2);
+    EXPECT_EQ(lRun("--dir . --ticks"), 2);
     char tmp[MAX_PATH];
     GetTempPathA(MAX_PATH, tmp);
     const std::string empty = std::string(tmp) + "imageshow_empty";
