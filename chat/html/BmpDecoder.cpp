@@ -11,10 +11,13 @@ constexpr uint32_t kRgbCompression = 0;
 
 uint32_t dwLe(const uint8_t* p)
 {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) | (static_cast<uint32_t>(p[2]) << 16) |
-           (static_cast<uint32_t>(p[3]) << 24);
+    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
+           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
 }
-uint16_t wLe(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t wLe(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 void vPutLe(uint8_t* p, uint32_t v)
 {
     for (int i = 0; i < 4; ++i)
@@ -60,13 +63,15 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     if (colours == 0 && bitCount != 24)
         colours = 1u << bitCount;
     if (bitCount != 24 && colours > (1u << bitCount))
-        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 32, "more colours than the bit count allows");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 32,
+                            "more colours than the bit count allows");
 
     const uint64_t tableOffset = uint64_t{kBmpFileHeaderSize} + headerSize;
     const uint64_t tableSize = uint64_t{colours} * 4;
     if (tableOffset + tableSize > n)
         return imageFailure(EImageStatus::ShortHeader, n, "short colour table");
-    const uint64_t imageSize = qwBmpStride(static_cast<uint32_t>(width), bitCount) * static_cast<uint32_t>(height);
+    const uint64_t imageSize =
+        qwBmpStride(static_cast<uint32_t>(width), bitCount) * static_cast<uint32_t>(height);
     const uint64_t pixelStart = pixelOffset != 0 ? pixelOffset : tableOffset + tableSize;
     if (pixelStart > n || n - pixelStart < imageSize)
         return imageFailure(EImageStatus::ShortHeader, n, "short pixel data");
@@ -82,7 +87,8 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     vPutLe(dib.data() + 20, static_cast<uint32_t>(imageSize));
     vPutLe(dib.data() + 32, colours);
     std::memcpy(dib.data() + kBmpInfoHeaderSize, p + tableOffset, static_cast<std::size_t>(tableSize));
-    std::memcpy(dib.data() + kBmpInfoHeaderSize + tableSize, p + pixelStart, static_cast<std::size_t>(imageSize));
+    std::memcpy(dib.data() + kBmpInfoHeaderSize + tableSize, p + pixelStart,
+                static_cast<std::size_t>(imageSize));
     const uint8_t* table = p + tableOffset;
     for (uint32_t i = 0; i < colours && i < 256; ++i)
         img.palette.push_back(SRgb{table[4 * i + 2], table[4 * i + 1], table[4 * i]});

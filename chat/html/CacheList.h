@@ -7,16 +7,14 @@
 
 namespace FdHtml
 {
-template <class Key, class Object>
-struct SCacheEntry
+template <class Key, class Object> struct SCacheEntry
 {
     int refs;
     Key key;
     Object object;
 };
 
-template <class Key, class Object>
-class CCacheList
+template <class Key, class Object> class CCacheList
 {
 public:
     using List = std::list<SCacheEntry<Key, Object>>;
@@ -34,8 +32,7 @@ public:
 
     // The entry whose key equals key gets one more reference; otherwise
     // make(key) makes the object, and a null object makes no entry.
-    template <class Make>
-    Object get(const Key& key, Make make)
+    template <class Make> Object get(const Key& key, Make make)
     {
         for (auto& e : *m_pList)
         {
@@ -53,8 +50,7 @@ public:
 
     // One reference less; the last one destroys the object and the entry.
     // An object not in the list is ignored.
-    template <class Destroy>
-    void release(Object object, Destroy destroy)
+    template <class Destroy> void release(Object object, Destroy destroy)
     {
         if (!object)
             return;

@@ -33,11 +33,11 @@ struct SImageRect
 enum class EImageStatus
 {
     Ok,
-    NotThisKind,   // missing signature
-    ShortHeader,   // a header, descriptor or colour table cut short
-    BadHeader,     // a header field outside what the decoder takes
-    NoImage,       // a GIF whose blocks end before any image
-    TooLarge,      // over kMaxFramePixels or kMaxImagePixels
+    NotThisKind, // missing signature
+    ShortHeader, // a header, descriptor or colour table cut short
+    BadHeader,   // a header field outside what the decoder takes
+    NoImage,     // a GIF whose blocks end before any image
+    TooLarge,    // over kMaxFramePixels or kMaxImagePixels
 };
 
 struct SImageResult

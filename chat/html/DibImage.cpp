@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <cstring>
 
-namespace FdHtml
-{
+using namespace FdHtml;
+
 namespace
 {
 // Image files are read whole; anything larger is no image of a page.
@@ -147,7 +147,8 @@ bool boReadImageFile(const std::string& path, std::vector<uint8_t>* pBytes)
         pBytes->resize(static_cast<std::size_t>(size.QuadPart));
         DWORD got = 0;
         boOk = pBytes->empty() ||
-               (ReadFile(h, pBytes->data(), static_cast<DWORD>(pBytes->size()), &got, nullptr) && got == pBytes->size());
+               (ReadFile(h, pBytes->data(), static_cast<DWORD>(pBytes->size()), &got, nullptr) &&
+                got == pBytes->size());
     }
     CloseHandle(h);
     return boOk;
@@ -339,9 +340,10 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
             if (width == m_rect.width && height == m_rect.height)
                 drawn = BitBlt(hdc, x, y, width, height, dc.get(), 0, 0, SRCCOPY) ? 1 : 0;
             else
-                drawn = StretchBlt(hdc, x, y, width, height, dc.get(), 0, 0, m_rect.width, m_rect.height, SRCCOPY)
-                            ? 1
-                            : 0;
+                drawn =
+                    StretchBlt(hdc, x, y, width, height, dc.get(), 0, 0, m_rect.width, m_rect.height, SRCCOPY)
+                        ? 1
+                        : 0;
         }
     }
     else if (hbm)
@@ -367,7 +369,8 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
             else if (hbmSaved)
                 DeleteObject(hbmSaved);
         }
-        HPALETTE hPrev = SelectPalette(hdc, m_hPalette ? m_hPalette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
+        HPALETTE hPrev = SelectPalette(
+            hdc, m_hPalette ? m_hPalette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
         RealizePalette(hdc);
         const COLORREF crTransparent = GetNearestColor(hdc, PALETTEINDEX(m_bTransparentIndex));
         vDrawMasked(hdc, hbm, pBackdrop->m_hbm, x, y, crTransparent);
@@ -379,7 +382,8 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
     return drawn;
 }
 
-void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, int x, int y, COLORREF crTransparent)
+void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, int x, int y,
+                            COLORREF crTransparent)
 {
     CMemDc src(hdc);
     CMemDc back(hdc);
@@ -445,4 +449,3 @@ void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, in
         BitBlt(src.get(), 0, 0, w, h, copy.get(), 0, 0, SRCCOPY);
     }
 }
-} // namespace FdHtml

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-namespace FdHtml
-{
 class CDibImage;
 
 // Reads a whole image file (opened for shared reading, existing only); false
@@ -55,7 +53,7 @@ public:
     // clears first; a failure leaves the image empty.
     virtual BOOL boLoadFromMemory(const uint8_t* p, std::size_t n);
     // Makes the palette from colour triples, only when none exists yet.
-    virtual void vSetPalette(const SRgb* pColours, std::size_t count);
+    virtual void vSetPalette(const FdHtml::SRgb* pColours, std::size_t count);
     // Frees frames, cached bitmaps and palette; zeroes transparency and
     // delay; discards every saved background; no background is saved until
     // the next end of paint.
@@ -76,7 +74,7 @@ public:
     // the delay out.
     int iFrameCount(uint32_t* pdwDelayMs) const;
     int iTransparentIndex() const { return m_boTransparent ? m_bTransparentIndex : -1; }
-    SImageRect rect() const { return m_rect; }
+    FdHtml::SImageRect rect() const { return m_rect; }
     std::size_t frames() const { return m_frames.size(); }
     // Painting is over: every saved background is discarded, and from now
     // on a draw without one saves what lies under it.
@@ -84,7 +82,7 @@ public:
 
 protected:
     // Takes a decoder's output; FALSE (and an empty image) when it failed.
-    BOOL boAdopt(const SImageResult& result, SDecodedImage&& decoded);
+    BOOL boAdopt(const FdHtml::SImageResult& result, FdHtml::SDecodedImage&& decoded);
 
 private:
     friend class CImageBackdrop;
@@ -98,12 +96,11 @@ private:
     std::vector<HBITMAP> m_frameBitmaps; // device-dependent copies, made on first draw
     bool m_boTransparent = false;
     uint8_t m_bTransparentIndex = 0;
-    SImageRect m_rect;
+    FdHtml::SImageRect m_rect;
     uint32_t m_dwDelayMs = 0;
     HPALETTE m_hPalette = nullptr;
-    std::vector<SRgb> m_palette;
+    std::vector<FdHtml::SRgb> m_palette;
     bool m_boSaveBackground = false;
     CImageBackdrop m_ownBackdrop;
     std::vector<CImageBackdrop*> m_backdrops; // registered, not owned
 };
-} // namespace FdHtml

@@ -1,7 +1,7 @@
 #include "FontCache.h"
 
-namespace FdHtml
-{
+using namespace FdHtml;
+
 namespace
 {
 // The process-wide lists live until exit; entries left then are dropped
@@ -23,11 +23,14 @@ CFontCache::CFontCache(bool boShared) : m_list(pSharedFonts(), boShared) {}
 
 HFONT CFontCache::GetFont(const FontDesc& desc)
 {
-    return m_list.get(desc, [](const FontDesc& d) {
-        return CreateFontA(d.height, 0, 0, 0, d.weight, static_cast<DWORD>(d.italic), static_cast<DWORD>(d.underline),
-                           static_cast<DWORD>(d.strikeOut), 0, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
-                           DEFAULT_PITCH, d.face.c_str());
-    });
+    return m_list.get(desc,
+                      [](const FontDesc& d)
+                      {
+                          return CreateFontA(d.height, 0, 0, 0, d.weight, static_cast<DWORD>(d.italic),
+                                             static_cast<DWORD>(d.underline), static_cast<DWORD>(d.strikeOut),
+                                             0, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS, PROOF_QUALITY,
+                                             DEFAULT_PITCH, d.face.c_str());
+                      });
 }
 
 void CFontCache::ReleaseFont(HFONT hFont)
@@ -46,4 +49,3 @@ void CBrushCache::ReleaseBrush(HBRUSH hBrush)
 {
     m_list.release(hBrush, [](HBRUSH h) { DeleteObject(h); });
 }
-} // namespace FdHtml

@@ -5,8 +5,6 @@
 #include "CacheList.h"
 #include "FontDesc.h"
 
-namespace FdHtml
-{
 class CFontCache
 {
 public:
@@ -18,7 +16,7 @@ public:
     std::size_t entries() { return m_list.entries().size(); }
 
 private:
-    CCacheList<FontDesc, HFONT> m_list;
+    FdHtml::CCacheList<FontDesc, HFONT> m_list;
 };
 
 class CBrushCache
@@ -30,6 +28,5 @@ public:
     std::size_t entries() { return m_list.entries().size(); }
 
 private:
-    CCacheList<COLORREF, HBRUSH> m_list;
+    FdHtml::CCacheList<COLORREF, HBRUSH> m_list;
 };
-} // namespace FdHtml

@@ -1,14 +1,15 @@
 #include "FontDesc.h"
 
-namespace FdHtml
-{
 bool operator==(const FontDesc& a, const FontDesc& b)
 {
-    return a.height == b.height && a.weight == b.weight && a.italic == b.italic && a.underline == b.underline &&
-           a.strikeOut == b.strikeOut && a.face == b.face;
+    return a.height == b.height && a.weight == b.weight && a.italic == b.italic &&
+           a.underline == b.underline && a.strikeOut == b.strikeOut && a.face == b.face;
 }
 
-bool operator!=(const FontDesc& a, const FontDesc& b) { return !(a == b); }
+bool operator!=(const FontDesc& a, const FontDesc& b)
+{
+    return !(a == b);
+}
 
 FontDesc defaultDocumentFont()
 {
@@ -34,4 +35,3 @@ FontDesc FontDescFromDC(HDC hdc)
         d.face = face;
     return d;
 }
-} // namespace FdHtml

@@ -6,8 +6,6 @@
 #include <cstdint>
 #include <string>
 
-namespace FdHtml
-{
 struct FontDesc
 {
     int32_t height = 0; // logical units, as CreateFontA takes it
@@ -27,4 +25,3 @@ FontDesc defaultDocumentFont();
 
 // The description of the font selected in hdc (face at most 50 characters).
 FontDesc FontDescFromDC(HDC hdc);
-} // namespace FdHtml

@@ -54,7 +54,10 @@ private:
     std::size_t m_pos = 0;
 };
 
-uint16_t wLe(const uint8_t* p) { return static_cast<uint16_t>(p[0] | (p[1] << 8)); }
+uint16_t wLe(const uint8_t* p)
+{
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
 
 // What the walk over the blocks between images found.
 enum class EBlocks

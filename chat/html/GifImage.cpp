@@ -2,12 +2,11 @@
 
 #include "GifDecoder.h"
 
-namespace FdHtml
-{
+using namespace FdHtml;
+
 BOOL CGifImage::boLoadFromMemory(const uint8_t* p, std::size_t n)
 {
     SDecodedImage decoded;
     const SImageResult r = gifDecode(p, n, &decoded);
     return boAdopt(r, std::move(decoded));
 }
-} // namespace FdHtml

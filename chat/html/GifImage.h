@@ -3,11 +3,8 @@
 
 #include "DibImage.h"
 
-namespace FdHtml
-{
 class CGifImage : public CDibImage
 {
 public:
     BOOL boLoadFromMemory(const uint8_t* p, std::size_t n) override;
 };
-} // namespace FdHtml

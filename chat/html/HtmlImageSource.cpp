@@ -6,16 +6,22 @@
 
 #include <vector>
 
-namespace FdHtml
-{
+using namespace FdHtml;
+
 namespace
 {
 HMODULE g_hResourceModule = nullptr;
 } // namespace
 
-void vSetImageResourceModule(HMODULE hModule) { g_hResourceModule = hModule; }
+void vSetImageResourceModule(HMODULE hModule)
+{
+    g_hResourceModule = hModule;
+}
 
-HMODULE hImageResourceModule() { return g_hResourceModule ? g_hResourceModule : GetModuleHandleA(nullptr); }
+HMODULE hImageResourceModule()
+{
+    return g_hResourceModule ? g_hResourceModule : GetModuleHandleA(nullptr);
+}
 
 BOOL CHtmlImageSource::boDecode(EImageKind kind, const uint8_t* p, std::size_t n)
 {
@@ -58,11 +64,13 @@ BOOL CHtmlImageSource::boLoadFromResource(const std::string& name, HMODULE hModu
     if (!pData)
         return FALSE;
     // A copy of its own: resource data are read-only and live with the module.
-    const std::vector<uint8_t> bytes(static_cast<const uint8_t*>(pData), static_cast<const uint8_t*>(pData) + size);
+    const std::vector<uint8_t> bytes(static_cast<const uint8_t*>(pData),
+                                     static_cast<const uint8_t*>(pData) + size);
     return boDecode(imageKindByName(name), bytes.data(), bytes.size());
 }
 
-int CHtmlImageSource::iDraw(HDC hdc, int x, int y, int iFrame, CImageBackdrop* pOwner, bool boBackgroundPalette)
+int CHtmlImageSource::iDraw(HDC hdc, int x, int y, int iFrame, CImageBackdrop* pOwner,
+                            bool boBackgroundPalette)
 {
     return m_image ? m_image->iDraw(hdc, x, y, 0, 0, iFrame, boBackgroundPalette, pOwner) : 0;
 }
@@ -80,9 +88,15 @@ int CHtmlImageSource::iRealizePalette(HDC hdc, bool boBackground)
     return m_image ? m_image->iRealizePalette(hdc, boBackground) : 0;
 }
 
-HPALETTE CHtmlImageSource::hGetPalette() const { return m_image ? m_image->hGetPalette() : nullptr; }
+HPALETTE CHtmlImageSource::hGetPalette() const
+{
+    return m_image ? m_image->hGetPalette() : nullptr;
+}
 
-SImageRect CHtmlImageSource::rect() const { return m_image ? m_image->rect() : SImageRect(); }
+SImageRect CHtmlImageSource::rect() const
+{
+    return m_image ? m_image->rect() : SImageRect();
+}
 
 int CHtmlImageSource::iFrameCount(uint32_t* pdwDelayMs) const
 {
@@ -95,11 +109,13 @@ int CHtmlImageSource::iFrameCount(uint32_t* pdwDelayMs) const
     return m_image->iFrameCount(pdwDelayMs);
 }
 
-int CHtmlImageSource::iTransparentIndex() const { return m_image ? m_image->iTransparentIndex() : -1; }
+int CHtmlImageSource::iTransparentIndex() const
+{
+    return m_image ? m_image->iTransparentIndex() : -1;
+}
 
 void CHtmlImageSource::vEndPaint()
 {
     if (m_image)
         m_image->vEndPaint();
 }
-} // namespace FdHtml

@@ -8,8 +8,6 @@
 
 #include <memory>
 
-namespace FdHtml
-{
 // The module whose "IMAGE" resources a load without module reads (the
 // program's own unless set).
 void vSetImageResourceModule(HMODULE hModule);
@@ -31,23 +29,23 @@ public:
     // resource module). FALSE when missing or of unknown kind.
     BOOL boLoadFromResource(const std::string& name, HMODULE hModule);
 
-    int iDraw(HDC hdc, int x, int y, int iFrame, CImageBackdrop* pOwner = nullptr, bool boBackgroundPalette = false);
+    int iDraw(HDC hdc, int x, int y, int iFrame, CImageBackdrop* pOwner = nullptr,
+              bool boBackgroundPalette = false);
     int iDrawStretched(HDC hdc, const RECT& rc, int iFrame, CImageBackdrop* pOwner = nullptr,
                        bool boBackgroundPalette = false);
     int iRealizePalette(HDC hdc, bool boBackground);
     HPALETTE hGetPalette() const;
-    SImageRect rect() const;
+    FdHtml::SImageRect rect() const;
     int iFrameCount(uint32_t* pdwDelayMs) const;
     int iTransparentIndex() const;
     void vEndPaint();
 
-    EImageKind kind() const { return m_kind; }
+    FdHtml::EImageKind kind() const { return m_kind; }
     CDibImage* image() const { return m_image.get(); }
 
 private:
-    BOOL boDecode(EImageKind kind, const uint8_t* p, std::size_t n);
+    BOOL boDecode(FdHtml::EImageKind kind, const uint8_t* p, std::size_t n);
 
-    EImageKind m_kind = kImageUnknown;
+    FdHtml::EImageKind m_kind = FdHtml::kImageUnknown;
     std::unique_ptr<CDibImage> m_image;
 };
-} // namespace FdHtml

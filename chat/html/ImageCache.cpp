@@ -1,7 +1,7 @@
 #include "ImageCache.h"
 
-namespace FdHtml
-{
+using namespace FdHtml;
+
 namespace
 {
 CCacheList<std::string, CHtmlImageSource*>::List* pSharedImages()
@@ -15,16 +15,19 @@ CImageCache::CImageCache(bool boShared) : m_list(pSharedImages(), boShared) {}
 
 CHtmlImageSource* CImageCache::GetImage(const std::string& name, HMODULE hModule)
 {
-    return m_list.get(strImageKey(name), [hModule](const std::string& key) -> CHtmlImageSource* {
-        CHtmlImageSource* pImage = new CHtmlImageSource;
-        std::string resName;
-        const BOOL boLoaded = boIsResourceName(key, &resName) ? pImage->boLoadFromResource(resName, hModule)
-                                                              : pImage->boLoadFromFile(key);
-        if (boLoaded)
-            return pImage;
-        delete pImage;
-        return nullptr;
-    });
+    return m_list.get(strImageKey(name),
+                      [hModule](const std::string& key) -> CHtmlImageSource*
+                      {
+                          CHtmlImageSource* pImage = new CHtmlImageSource;
+                          std::string resName;
+                          const BOOL boLoaded = boIsResourceName(key, &resName)
+                                                    ? pImage->boLoadFromResource(resName, hModule)
+                                                    : pImage->boLoadFromFile(key);
+                          if (boLoaded)
+                              return pImage;
+                          delete pImage;
+                          return nullptr;
+                      });
 }
 
 void CImageCache::ReleaseImage(CHtmlImageSource* pImage)
@@ -48,4 +51,3 @@ void CImageCache::EndPaint()
     for (auto& e : m_list.entries())
         e.object->vEndPaint();
 }
-} // namespace FdHtml

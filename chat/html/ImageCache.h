@@ -8,8 +8,6 @@
 
 #include <string>
 
-namespace FdHtml
-{
 class CImageCache
 {
 public:
@@ -26,6 +24,5 @@ public:
     std::size_t entries() { return m_list.entries().size(); }
 
 private:
-    CCacheList<std::string, CHtmlImageSource*> m_list;
+    FdHtml::CCacheList<std::string, CHtmlImageSource*> m_list;
 };
-} // namespace FdHtml

@@ -6,8 +6,14 @@ namespace FdHtml
 {
 namespace
 {
-bool boBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
-char cUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+bool boBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
+char cUpper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
 } // namespace
 
 EImageKind imageKindByName(const std::string& name)
@@ -69,5 +75,8 @@ std::string strTrimLeft(const std::string& s)
     return s.substr(start);
 }
 
-std::string strTrim(const std::string& s) { return strTrimLeft(strTrimRight(s)); }
+std::string strTrim(const std::string& s)
+{
+    return strTrimLeft(strTrimRight(s));
+}
 } // namespace FdHtml

@@ -72,7 +72,10 @@ private:
     void vPaint(HDC hdc);
     void vDrawAnimated(HDC hdc, SRow& row);
     void vTick(SRow& row);
-    int iAnimatedX(const SRow& row) const { return kMargin + kLabelWidth + row.frames * (row.cellWidth + kMargin); }
+    int iAnimatedX(const SRow& row) const
+    {
+        return kMargin + kLabelWidth + row.frames * (row.cellWidth + kMargin);
+    }
     void vWriteLayout() const;
     void vScreenshot();
 
@@ -138,8 +141,8 @@ bool CImageShow::boCreate(HINSTANCE hInstance)
     RECT rc = {0, 0, std::max(m_width, 200), m_height};
     const DWORD style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     AdjustWindowRect(&rc, style, FALSE);
-    m_hwnd = CreateWindowA(kClassName, "Orbelle - images", style, 0, 0, rc.right - rc.left, rc.bottom - rc.top,
-                           nullptr, nullptr, hInstance, this);
+    m_hwnd = CreateWindowA(kClassName, "Orbelle - images", style, 0, 0, rc.right - rc.left,
+                           rc.bottom - rc.top, nullptr, nullptr, hInstance, this);
     if (!m_hwnd)
         return false;
     ShowWindow(m_hwnd, SW_SHOW);
@@ -266,8 +269,8 @@ void CImageShow::vWriteLayout() const
                          kMargin + kLabelWidth + frame * (row->cellWidth + kMargin), row->y, row->cellWidth,
                          row->cellHeight);
         if (row->animated)
-            std::fprintf(f, "%s -1 %d %d %d %d\n", row->name.c_str(), iAnimatedX(*row), row->y, row->cellWidth,
-                         row->cellHeight);
+            std::fprintf(f, "%s -1 %d %d %d %d\n", row->name.c_str(), iAnimatedX(*row), row->y,
+                         row->cellWidth, row->cellHeight);
     }
     std::fclose(f);
 }
@@ -319,7 +322,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR, int)
     }
     if (options.dir.empty())
     {
-        std::fprintf(stderr, "usage: ImageShow --dir <folder> [--layout <file>] [--ticks <n> --screenshot <file>]\n");
+        std::fprintf(stderr,
+                     "usage: ImageShow --dir <folder> [--layout <file>] [--ticks <n> --screenshot <file>]\n");
         return 2;
     }
     CImageShow show(options);

@@ -59,7 +59,8 @@ TEST(FontDescTest, FromTheFontSelectedInADc)
     std::string face;
     EnumFontFamiliesExA(
         hdcScreen, &lf,
-        [](const LOGFONTA* p, const TEXTMETRICA*, DWORD type, LPARAM out) -> int {
+        [](const LOGFONTA* p, const TEXTMETRICA*, DWORD type, LPARAM out) -> int
+        {
             if (!(type & TRUETYPE_FONTTYPE) || p->lfFaceName[0] == '@')
                 return 1;
             *reinterpret_cast<std::string*>(out) = p->lfFaceName;

@@ -76,7 +76,8 @@ TEST_P(ImageDraw, OpaqueImageStretched)
     {
         for (int px = 0; px < img.rect.width; ++px)
         {
-            const uint32_t want = rgbOf(img.palette[img.frames[0][static_cast<std::size_t>(py) * img.rect.width + px]]);
+            const uint32_t want =
+                rgbOf(img.palette[img.frames[0][static_cast<std::size_t>(py) * img.rect.width + px]]);
             ASSERT_EQ(t.dwPixel(4 + 2 * px, 4 + 2 * py), want) << px << "," << py;
             ASSERT_EQ(t.dwPixel(5 + 2 * px, 5 + 2 * py), want) << px << "," << py;
         }
@@ -184,7 +185,8 @@ TEST_P(ImageDraw, OneImageAtTwoPlacesKeepsEachOwnersBackground)
 }
 
 INSTANTIATE_TEST_SUITE_P(Bits, ImageDraw, testing::Values(32, 8),
-                         [](const testing::TestParamInfo<int>& info) { return std::to_string(info.param) + "bpp"; });
+                         [](const testing::TestParamInfo<int>& info)
+                         { return std::to_string(info.param) + "bpp"; });
 
 TEST(ImageDrawBmp, FramesDrawnThroughTheirOwnHeader)
 {
@@ -208,8 +210,8 @@ TEST(ImageDrawBmp, FramesDrawnThroughTheirOwnHeader)
             {
                 const std::size_t k = static_cast<std::size_t>(py) * w + px;
                 const uint32_t want = img.palette.empty()
-                                          ? (uint32_t{pillow[3 * k]} << 16) | (uint32_t{pillow[3 * k + 1]} << 8) |
-                                                pillow[3 * k + 2]
+                                          ? (uint32_t{pillow[3 * k]} << 16) |
+                                                (uint32_t{pillow[3 * k + 1]} << 8) | pillow[3 * k + 2]
                                           : rgbOf(img.palette[pillow[k]]);
                 ASSERT_EQ(t.dwPixel(1 + px, 2 + py), want) << px << "," << py;
             }

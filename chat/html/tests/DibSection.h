@@ -41,6 +41,12 @@ private:
     std::vector<RGBQUAD> m_table;
 };
 
-inline uint32_t rgbOf(const FdHtml::SRgb& c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
-inline uint32_t rgbOf(COLORREF c) { return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c); }
+inline uint32_t rgbOf(const FdHtml::SRgb& c)
+{
+    return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
+inline uint32_t rgbOf(COLORREF c)
+{
+    return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
+}
 } // namespace FdHtmlTest

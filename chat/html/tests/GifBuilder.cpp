@@ -99,7 +99,8 @@ CGifBuilder& CGifBuilder::codes(int minCodeSize, const std::vector<SCode>& codes
     {
         const std::size_t n = std::min(blockSize, packed.size() - i);
         m_bytes.push_back(static_cast<uint8_t>(n));
-        m_bytes.insert(m_bytes.end(), packed.begin() + static_cast<long>(i), packed.begin() + static_cast<long>(i + n));
+        m_bytes.insert(m_bytes.end(), packed.begin() + static_cast<long>(i),
+                       packed.begin() + static_cast<long>(i + n));
     }
     if (boTerminate)
         m_bytes.push_back(0);

@@ -9,7 +9,10 @@ using namespace FdHtmlTest;
 
 namespace
 {
-SImageResult decode(const Bytes& b, SDecodedImage* img) { return gifDecode(b.data(), b.size(), img); }
+SImageResult decode(const Bytes& b, SDecodedImage* img)
+{
+    return gifDecode(b.data(), b.size(), img);
+}
 
 // A w x h image of m = 2 whose pixels are given literally.
 Bytes literalGif(int w, int h, const Bytes& pixels, bool interlaced = false)
@@ -55,7 +58,7 @@ TEST(GifSignature, AcceptedAndRefused)
         std::string sig;
         bool ok;
     } cases[] = {
-        {"GIF87a", true}, {"GIF89a", true}, {"GIF88b", true}, // 88b adds up to 424 as well
+        {"GIF87a", true},  {"GIF89a", true},  {"GIF88b", true}, // 88b adds up to 424 as well
         {"GIF89b", false}, {"PNG89a", false}, {"GIF8", false},
     };
     for (const auto& c : cases)
@@ -63,9 +66,10 @@ TEST(GifSignature, AcceptedAndRefused)
         SCOPED_TRACE(c.sig);
         const Bytes sig(c.sig.begin(), c.sig.end());
         EXPECT_EQ(boIsGifSignature(sig.data(), sig.size()), c.ok);
-        const Bytes file = c.sig.size() == 6
-                               ? CGifBuilder(2, 1, 1, c.sig).descriptor(2, 1).codes(2, literalCodes(2, {1, 2})).bytes()
-                               : sig;
+        const Bytes file =
+            c.sig.size() == 6
+                ? CGifBuilder(2, 1, 1, c.sig).descriptor(2, 1).codes(2, literalCodes(2, {1, 2})).bytes()
+                : sig;
         SDecodedImage img;
         const SImageResult r = decode(file, &img);
         EXPECT_EQ(r.boOk(), c.ok);
@@ -85,7 +89,8 @@ TEST(GifHeader, FailuresLeaveTheImageEmpty)
         Bytes file;
         EImageStatus status;
     } cases[] = {
-        {"aspect byte", CGifBuilder(2, 1, 1, "GIF89a", 49).descriptor(2, 1).codes(2, literalCodes(2, {1, 2})).bytes(),
+        {"aspect byte",
+         CGifBuilder(2, 1, 1, "GIF89a", 49).descriptor(2, 1).codes(2, literalCodes(2, {1, 2})).bytes(),
          EImageStatus::BadHeader},
         {"short screen descriptor", Bytes(good.begin(), good.begin() + 10), EImageStatus::ShortHeader},
         {"short global table", Bytes(good.begin(), good.begin() + 16), EImageStatus::ShortHeader},
@@ -208,8 +213,11 @@ TEST(GifLzw, CodeEqualToTheNextFreeCode)
 {
     // m = 2: clear 4, end 5, first free 6. "1" then 6 (= "1" + "1") then 7
     // (= "11" + "1"), whose entry widens the codes to 4 bits.
-    const Bytes file =
-        CGifBuilder(6, 1).descriptor(6, 1).codes(2, {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}}).trailer().bytes();
+    const Bytes file = CGifBuilder(6, 1)
+                           .descriptor(6, 1)
+                           .codes(2, {{4, 3}, {1, 3}, {6, 3}, {7, 3}, {5, 4}})
+                           .trailer()
+                           .bytes();
     SDecodedImage img;
     ASSERT_TRUE(decode(file, &img).boOk());
     EXPECT_EQ(img.frames[0], (Bytes{1, 1, 1, 1, 1, 1}));
@@ -301,10 +309,12 @@ TEST(GifLimits, PixelBudget)
 {
     // 4096 x 4096 is the largest frame; one pixel row more fails.
     SDecodedImage img;
-    const Bytes largest = CGifBuilder(4096, 4096).descriptor(4096, 4096).codes(2, {{4, 3}, {5, 3}}).trailer().bytes();
+    const Bytes largest =
+        CGifBuilder(4096, 4096).descriptor(4096, 4096).codes(2, {{4, 3}, {5, 3}}).trailer().bytes();
     ASSERT_TRUE(decode(largest, &img).boOk());
     EXPECT_EQ(img.frames[0].size(), kMaxFramePixels);
-    const Bytes over = CGifBuilder(4096, 4097).descriptor(4096, 4097).codes(2, {{4, 3}, {5, 3}}).trailer().bytes();
+    const Bytes over =
+        CGifBuilder(4096, 4097).descriptor(4096, 4097).codes(2, {{4, 3}, {5, 3}}).trailer().bytes();
     EXPECT_EQ(decode(over, &img).status, EImageStatus::TooLarge);
     EXPECT_TRUE(img.frames.empty());
 

@@ -11,8 +11,14 @@ TEST(ImageNames, KindByName)
         const char* name;
         EImageKind kind;
     } cases[] = {
-        {"a.gif", kImageGif}, {"A.GIF", kImageGif}, {"pics/x.Gif  ", kImageGif}, {"x.bmp", kImageBmp},
-        {"res://SMILEY.BMP", kImageBmp}, {"x.png", kImageUnknown}, {"gi", kImageUnknown}, {"", kImageUnknown},
+        {"a.gif", kImageGif},
+        {"A.GIF", kImageGif},
+        {"pics/x.Gif  ", kImageGif},
+        {"x.bmp", kImageBmp},
+        {"res://SMILEY.BMP", kImageBmp},
+        {"x.png", kImageUnknown},
+        {"gi", kImageUnknown},
+        {"", kImageUnknown},
         {"nogif", kImageGif}, // only the last three characters count
     };
     for (const auto& c : cases)

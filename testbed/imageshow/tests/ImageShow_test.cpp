@@ -58,12 +58,15 @@ struct SCell
     int x, y, w, h;
 };
 
-uint32_t rgbOf(const SRgb& c) { return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b; }
+uint32_t rgbOf(const SRgb& c)
+{
+    return (uint32_t{c.r} << 16) | (uint32_t{c.g} << 8) | c.b;
+}
 
 // Checks a GIF frame drawn in a cell: stretched to it when opaque, at its
 // own size over the teal background when transparent.
-void vExpectFrame(const FdBrowserHost::SPixels& shot, const SDecodedImage& img, std::size_t frame, const SCell& cell,
-                  int line)
+void vExpectFrame(const FdBrowserHost::SPixels& shot, const SDecodedImage& img, std::size_t frame,
+                  const SCell& cell, int line)
 {
     SCOPED_TRACE(testing::Message() << "called from line " << line << ", frame " << frame);
     const int scale = img.boTransparent ? 1 : 2;
@@ -72,7 +75,8 @@ void vExpectFrame(const FdBrowserHost::SPixels& shot, const SDecodedImage& img, 
         for (int px = 0; px < img.rect.width; ++px)
         {
             const uint8_t idx = img.frames[frame][static_cast<std::size_t>(py) * img.rect.width + px];
-            const uint32_t want = img.boTransparent && idx == img.bTransparentIndex ? kTeal : rgbOf(img.palette[idx]);
+            const uint32_t want =
+                img.boTransparent && idx == img.bTransparentIndex ? kTeal : rgbOf(img.palette[idx]);
             ASSERT_EQ(FdBrowserHost::dwPixel(shot, cell.x + scale * px, cell.y + scale * py), want)
                 << "pixel " << px << "," << py;
         }
@@ -129,7 +133,8 @@ TEST(ImageShow, ScreenshotShowsTheFixturesFrames)
         {
             const std::size_t k = 3 * (static_cast<std::size_t>(py) * 7 + px);
             const uint32_t want = (uint32_t{rgb[k]} << 16) | (uint32_t{rgb[k + 1]} << 8) | rgb[k + 2];
-            ASSERT_EQ(FdBrowserHost::dwPixel(shot, bmp.x + 2 * px + 1, bmp.y + 2 * py + 1), want) << px << "," << py;
+            ASSERT_EQ(FdBrowserHost::dwPixel(shot, bmp.x + 2 * px + 1, bmp.y + 2 * py + 1), want)
+                << px << "," << py;
         }
     }
 }
