@@ -2,6 +2,7 @@
 #include "FontCache.h"
 #include "ImageCache.h"
 #include "ImageFixtures.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,15 +18,6 @@ FontDesc font(const char* face, int height = 18, int weight = 400)
     d.height = height;
     d.weight = weight;
     return d;
-}
-
-std::string strTempFolder()
-{
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    std::string dir = std::string(tmp) + "html_img_cache\\";
-    CreateDirectoryA(dir.c_str(), nullptr);
-    return dir;
 }
 
 // The fixture module with the "IMAGE" resources, beside the test program.
@@ -141,7 +133,7 @@ TEST(BrushCacheTest, SameColourSameBrush)
 
 TEST(ImageCacheTest, NamesMatchWithoutRegardToCase)
 {
-    const std::string dir = strTempFolder();
+    const std::string dir = FdTest::MakeTempFolder("html-img");
     ASSERT_TRUE(CopyFileA(strFixturePath("smiley.gif").c_str(), (dir + "a.gif").c_str(), FALSE));
     CImageCache cache(false);
     CHtmlImageSource* a = cache.GetImage(dir + "a.gif", nullptr);
@@ -160,7 +152,7 @@ TEST(ImageCacheTest, NamesMatchWithoutRegardToCase)
 
 TEST(ImageCacheTest, AFailedLoadLeavesNoEntry)
 {
-    const std::string dir = strTempFolder();
+    const std::string dir = FdTest::MakeTempFolder("html-img");
     const std::string late = dir + "late.gif";
     DeleteFileA(late.c_str());
     CImageCache cache(false);

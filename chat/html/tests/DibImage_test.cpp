@@ -3,6 +3,7 @@
 #include "GifDecoder.h"
 #include "HtmlImageSource.h"
 #include "ImageFixtures.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -250,10 +251,9 @@ TEST(ImageSource, QueriesAndLoads)
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("missing.gif")));
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("expected.txt")));
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("still.gif.idx"))); // no kind by name nor by bytes
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    const std::string bad = std::string(tmp) + "html_img_bad.gif";
-    const std::string unnamed = std::string(tmp) + "html_img_still.dat";
+    const std::string dir = FdTest::MakeTempFolder("html-img");
+    const std::string bad = dir + "bad.gif";
+    const std::string unnamed = dir + "still.dat";
     ASSERT_TRUE(CopyFileA(strFixturePath("bmp8.bmp").c_str(), bad.c_str(), FALSE));
     ASSERT_TRUE(CopyFileA(strFixturePath("still.gif").c_str(), unnamed.c_str(), FALSE));
     EXPECT_TRUE(s.boLoadFromFile(bad));

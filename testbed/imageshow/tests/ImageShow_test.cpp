@@ -4,6 +4,7 @@
 #include "BmpFile.h"
 #include "GifDecoder.h"
 #include "ImageFixtures.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 
@@ -22,18 +23,10 @@ namespace
 constexpr DWORD kRunTimeoutMs = 60000;
 const uint32_t kTeal = 0x40A0A0;
 
-std::string strProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
 // Runs the viewer; its exit code, or -1 when it did not end in time.
 long lRun(const std::string& args)
 {
-    std::string cmd = "\"" + strProgramFolder() + "ImageShow.exe\" " + args;
+    std::string cmd = "\"" + FdTest::ProgramFolder() + "ImageShow.exe\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -144,9 +137,7 @@ TEST(ImageShow, BadArgumentsAndEmptyFolders)
     EXPECT_EQ(lRun(""), 2);
     EXPECT_EQ(lRun("--colour red"), 2);
     EXPECT_EQ(lRun("--dir . --ticks"), 2);
-    char tmp[MAX_PATH];
-    GetTempPathA(MAX_PATH, tmp);
-    const std::string empty = std::string(tmp) + "imageshow_empty";
-    CreateDirectoryA(empty.c_str(), nullptr);
+    std::string empty = FdTest::MakeTempFolder("imageshow");
+    empty.pop_back(); // the final backslash
     EXPECT_EQ(lRun("--dir \"" + empty + "\" --screenshot x.bmp"), 1);
 }
