@@ -2,6 +2,7 @@
 // raises are kept as text lines.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,49 +16,58 @@ class CEventLog : public ChatIrc::IIrcEvents
 public:
     std::vector<std::string> events;
     std::vector<std::string> lines;
+    // Called after each event is recorded.
+    std::function<void()> onEvent;
+
+    void vAdd(const std::string& e)
+    {
+        events.push_back(e);
+        if (onEvent)
+            onEvent();
+    }
 
     void OnLine(const std::string& line, ChatIrc::CIrcSession*) override { lines.push_back(line); }
     void OnUnparsedLine(const std::string& line, ChatIrc::CIrcSession*) override
     {
-        events.push_back("Unparsed(" + line.substr(0, line.find('\r')) + ")");
+        vAdd("Unparsed(" + line.substr(0, line.find('\r')) + ")");
     }
     void OnPrivateMessage(const std::string& from, const std::string& text, ChatIrc::CIrcSession*) override
     {
-        events.push_back("Private(" + from + "," + text + ")");
+        vAdd("Private(" + from + "," + text + ")");
     }
     void OnRoomMessage(const std::string& from, const std::string& text, ChatIrc::CIrcSession*) override
     {
-        events.push_back("RoomMessage(" + from + "," + text + ")");
+        vAdd("RoomMessage(" + from + "," + text + ")");
     }
     void OnUserJoined(const std::string& nick, const std::string& room, ChatIrc::CIrcSession*) override
     {
-        events.push_back("Joined(" + nick + "," + room + ")");
+        vAdd("Joined(" + nick + "," + room + ")");
     }
     void OnIrcxReady(const std::string& server, ChatIrc::CIrcSession*) override
     {
-        events.push_back("IrcxReady(" + server + ")");
+        vAdd("IrcxReady(" + server + ")");
     }
-    void OnState(int state, ChatIrc::CIrcSession*) override { events.push_back("State(" + std::to_string(state) + ")"); }
+    void OnState(int state, ChatIrc::CIrcSession*) override { vAdd("State(" + std::to_string(state) + ")"); }
     void OnRoomState(const std::string& room, int state, ChatIrc::CIrcSession*) override
     {
-        events.push_back("RoomState(" + room + "," + std::to_string(state) + ")");
+        vAdd("RoomState(" + room + "," + std::to_string(state) + ")");
     }
     void OnUserKilled(const std::string& room, const std::string& victim, const std::string& killer,
                       const std::string& reason, ChatIrc::CIrcSession*) override
     {
-        events.push_back("Killed(" + room + "," + victim + "," + killer + "," + reason + ")");
+        vAdd("Killed(" + room + "," + victim + "," + killer + "," + reason + ")");
     }
     void OnUserLeft(const std::string& room, const std::string& nick, ChatIrc::CIrcSession*) override
     {
-        events.push_back("Left(" + room + "," + nick + ")");
+        vAdd("Left(" + room + "," + nick + ")");
     }
     void OnNumericError(int code, const std::string& a, const std::string& b, ChatIrc::CIrcSession*) override
     {
-        events.push_back("NumericError(" + std::to_string(code) + "," + a + "," + b + ")");
+        vAdd("NumericError(" + std::to_string(code) + "," + a + "," + b + ")");
     }
     void OnServerMessage(int kind, const std::string& text, ChatIrc::CIrcSession*) override
     {
-        events.push_back("ServerMessage(" + std::to_string(kind) + "," + text + ")");
+        vAdd("ServerMessage(" + std::to_string(kind) + "," + text + ")");
     }
 };
 
