@@ -26,21 +26,6 @@ char cUpper(char c)
     return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
 }
 
-bool boStartsNoCase(const std::string& text, const std::string& prefix)
-{
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (cUpper(text[i]) != cUpper(prefix[i]))
-            return false;
-    return true;
-}
-
-bool boEqualNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && boStartsNoCase(a, b);
-}
-
 std::string strUpper(std::string text)
 {
     for (char& c : text)
@@ -100,6 +85,21 @@ bool boParseNumber(const std::string& text, double& number)
 }
 
 } // namespace
+
+bool boStartsNoCase(const std::string& text, const std::string& prefix)
+{
+    if (text.size() < prefix.size())
+        return false;
+    for (size_t i = 0; i < prefix.size(); ++i)
+        if (cUpper(text[i]) != cUpper(prefix[i]))
+            return false;
+    return true;
+}
+
+bool boEqualNoCase(const std::string& a, const std::string& b)
+{
+    return a.size() == b.size() && boStartsNoCase(a, b);
+}
 
 std::string strSubstring(const std::string& text, long start, long count)
 {

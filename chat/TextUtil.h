@@ -9,6 +9,10 @@
 namespace ChatText
 {
 
+// ASCII letters compared without regard to case.
+bool boEqualNoCase(const std::string& a, const std::string& b);
+bool boStartsNoCase(const std::string& text, const std::string& prefix);
+
 // The part of `text` from `start` holding `count` characters (-1: to the end);
 // empty when start is negative or outside the text.
 std::string strSubstring(const std::string& text, long start, long count);

@@ -1,17 +1,11 @@
 #include "ChatCnx.h"
 
+#include "TextUtil.h"
+
 namespace ChatIrc
 {
 
-namespace
-{
-
-bool boEqualNoCase(const std::string& a, const std::string& b)
-{
-    return a.size() == b.size() && _strnicmp(a.c_str(), b.c_str(), a.size()) == 0;
-}
-
-} // namespace
+using ChatText::boEqualNoCase;
 
 CChatCnx::~CChatCnx()
 {

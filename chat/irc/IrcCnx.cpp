@@ -66,6 +66,7 @@ bool CIrcCnx::boConnect(const char* lpHost, uint16_t port)
     vJoinReader();
     m_strHost = lpHost;
     m_uPort = port;
+    vClearPending();
     SOCKET s = INVALID_SOCKET;
     if (!m_boConnectInThread)
     {

@@ -3,37 +3,18 @@
 #include <algorithm>
 
 #include "IrcNames.h"
+#include "TextUtil.h"
 
 namespace ChatIrc
 {
+
+using ChatText::boEqualNoCase;
+using ChatText::boStartsNoCase;
 
 namespace
 {
 
 const char kCrLf[] = "\r\n";
-
-char cUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-bool boEqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (cUpper(a[i]) != cUpper(b[i]))
-            return false;
-    return true;
-}
-
-bool boStartsNoCase(const std::string& text, const char* prefix)
-{
-    for (size_t i = 0; prefix[i]; ++i)
-        if (i >= text.size() || cUpper(text[i]) != cUpper(prefix[i]))
-            return false;
-    return true;
-}
 
 std::string strWithoutLineEnd(std::string text)
 {
@@ -512,6 +493,10 @@ void CIrcSession::vResetSession()
     std::lock_guard<std::mutex> lock(m_lock);
     m_rooms.clear();
     m_strServerName.clear();
+}
+
+void CIrcSession::vClearPending()
+{
     m_strPending.clear();
 }
 

@@ -93,8 +93,10 @@ protected:
     virtual bool boWrite(const std::string& text) = 0;
 
     void vSetState(int state) { m_iState.store(state); }
-    // Empties the room list, clears the server name and the pending text.
+    // Empties the room list and clears the server name.
     void vResetSession();
+    // Forgets a partial line; only while no reader feeds bytes.
+    void vClearPending();
 
     // Events to the owner, when there is one.
     void vRaiseState(int state);
@@ -130,7 +132,7 @@ private:
     std::string m_strFullName;
     std::string m_strCurrentRoom;
 
-    std::string m_strPending; // reader thread only
+    std::string m_strPending; // the feeding thread only
 };
 
 } // namespace ChatIrc

@@ -8,6 +8,8 @@
 namespace ChatIrc
 {
 
+using ChatText::boEqualNoCase;
+
 namespace
 {
 
@@ -17,21 +19,6 @@ const char kPlainVersion[] = "NOCR";
 
 // Tag names after which trusted commands carry their attributes.
 const char* const kCommandTags[] = {"DYN_SND", "ACT_SND", "DYN_NAV", "ACT_NAV", "ACT_SETFLD"};
-
-char cUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
-bool boEqualNoCase(const std::string& a, const std::string& b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (cUpper(a[i]) != cUpper(b[i]))
-            return false;
-    return true;
-}
 
 int iHexDigit(char c)
 {
