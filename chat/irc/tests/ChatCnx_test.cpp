@@ -186,3 +186,36 @@ TEST(ChatCnx, ConnectFailures)
         ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(2)"); })) << ::testing::PrintToString(log.events);
     }
 }
+
+TEST(ChatCnx, FloodArrivesWholeInOrderAndCloseDuringOneEndsCleanly)
+{
+    Winsock ws;
+    CChatCnx cnx;
+    CThreadLog log;
+    vEnterRoom(cnx, log, "gus", "#f");
+    log.events.clear();
+    constexpr int kLines = 300;
+    std::string answer = strControl("RUN --nick hal 'join #f' 'flood #f 300' 'part #f'");
+    ASSERT_EQ(answer.substr(0, 6), "DONE 0") << answer;
+    ASSERT_TRUE(boPumpUntil([&] { return log.boHas("Left(#f,hal)"); })) << log.events.size();
+    Events messages;
+    for (const std::string& e : log.events)
+        if (e.rfind("RoomMessage(hal,", 0) == 0)
+            messages.push_back(e);
+    ASSERT_EQ(messages.size(), static_cast<size_t>(kLines));
+    for (int i = 0; i < kLines; ++i)
+        EXPECT_EQ(messages[i].rfind("RoomMessage(hal,flood " + std::to_string(i) + " ", 0), 0u) << messages[i];
+
+    // Closed while lines keep coming: the reader ends, nothing is left running.
+    std::thread ida([&] { answer = strControl("RUN --nick ida 'join #f' 'flood #f 3000'"); });
+    ASSERT_TRUE(boPumpUntil([&] {
+        return std::count_if(log.events.begin(), log.events.end(),
+                             [](const std::string& e) { return e.rfind("RoomMessage(ida,", 0) == 0; }) >= 20;
+    }));
+    const DWORD reader = cnx.dwGetReaderThreadId();
+    cnx.vClose();
+    EXPECT_TRUE(boThreadEnded(reader));
+    EXPECT_EQ(cnx.iGetState(), 0);
+    ida.join();
+    EXPECT_EQ(answer.substr(0, 6), "DONE 0") << answer.substr(0, 200);
+}
