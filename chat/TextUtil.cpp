@@ -14,7 +14,7 @@ namespace
 // the program's own and are not written anywhere else.
 const char kKeyWord[] = "Chattabels"; // 10 letters, scrambled...
 const char kKeyKey[] = "Vrbz";        // ...with these 4 as key
-const std::string kSeven = "Bramwck";  // 7 characters
+const std::string kSeven = "Bramwck"; // 7 characters
 
 bool boAlnum(int c)
 {

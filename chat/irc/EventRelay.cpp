@@ -19,9 +19,7 @@ HINSTANCE hThisModule()
 
 } // namespace
 
-CEventRelay::CEventRelay() : m_sink(this)
-{
-}
+CEventRelay::CEventRelay() : m_sink(this) {}
 
 CEventRelay::~CEventRelay()
 {
@@ -59,7 +57,8 @@ bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
                 return false;
         }
         // Style 0 and no parent: a window that is never shown.
-        m_hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr, m_hInstance, this);
+        m_hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr,
+                                 m_hInstance, this);
         if (!m_hWnd)
         {
             UnregisterClassA(kClassName, m_hInstance);
@@ -123,17 +122,38 @@ void CEventRelay::vDispatch(IIrcEvents* t, const Record& r)
 {
     switch (r.iKind)
     {
-    case kPrivateMessage: t->OnPrivateMessage(r.texts[0], r.texts[1], r.lpCnx); break;
-    case kRoomMessage: t->OnRoomMessage(r.texts[0], r.texts[1], r.lpCnx); break;
-    case kUserJoined: t->OnUserJoined(r.texts[0], r.texts[1], r.lpCnx); break;
-    case kIrcxReady: t->OnIrcxReady(r.texts[0], r.lpCnx); break;
-    case kState: t->OnState(r.iNumber, r.lpCnx); break;
-    case kRoomState: t->OnRoomState(r.texts[0], r.iNumber, r.lpCnx); break;
-    case kUserKilled: t->OnUserKilled(r.texts[0], r.texts[1], r.texts[2], r.texts[3], r.lpCnx); break;
-    case kUserLeft: t->OnUserLeft(r.texts[0], r.texts[1], r.lpCnx); break;
-    case kNumericError: t->OnNumericError(r.iCode, r.texts[0], r.texts[1], r.lpCnx); break;
-    case kServerMessage: t->OnServerMessage(r.iNumber, r.texts[0], r.lpCnx); break;
-    default: break;
+    case kPrivateMessage:
+        t->OnPrivateMessage(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kRoomMessage:
+        t->OnRoomMessage(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kUserJoined:
+        t->OnUserJoined(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kIrcxReady:
+        t->OnIrcxReady(r.texts[0], r.lpCnx);
+        break;
+    case kState:
+        t->OnState(r.iNumber, r.lpCnx);
+        break;
+    case kRoomState:
+        t->OnRoomState(r.texts[0], r.iNumber, r.lpCnx);
+        break;
+    case kUserKilled:
+        t->OnUserKilled(r.texts[0], r.texts[1], r.texts[2], r.texts[3], r.lpCnx);
+        break;
+    case kUserLeft:
+        t->OnUserLeft(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kNumericError:
+        t->OnNumericError(r.iCode, r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kServerMessage:
+        t->OnServerMessage(r.iNumber, r.texts[0], r.lpCnx);
+        break;
+    default:
+        break;
     }
 }
 
@@ -202,8 +222,8 @@ void CEventRelay::CSink::OnRoomState(const std::string& room, int state, CIrcSes
 {
     vQueue(kRoomState, c, 0, state, room);
 }
-void CEventRelay::CSink::OnUserKilled(const std::string& room, const std::string& victim, const std::string& killer,
-                                      const std::string& reason, CIrcSession* c)
+void CEventRelay::CSink::OnUserKilled(const std::string& room, const std::string& victim,
+                                      const std::string& killer, const std::string& reason, CIrcSession* c)
 {
     vQueue(kUserKilled, c, 0, 0, room, victim, killer, reason);
 }
@@ -211,7 +231,8 @@ void CEventRelay::CSink::OnUserLeft(const std::string& room, const std::string& 
 {
     vQueue(kUserLeft, c, 0, 0, room, nick);
 }
-void CEventRelay::CSink::OnNumericError(int code, const std::string& t1, const std::string& t2, CIrcSession* c)
+void CEventRelay::CSink::OnNumericError(int code, const std::string& t1, const std::string& t2,
+                                        CIrcSession* c)
 {
     vQueue(kNumericError, c, code, 0, t1, t2);
 }

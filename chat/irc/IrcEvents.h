@@ -28,7 +28,8 @@ public:
     virtual void OnUserKilled(const std::string& room, const std::string& victim, const std::string& killer,
                               const std::string& reason, CIrcSession* lpCnx) = 0;
     virtual void OnUserLeft(const std::string& room, const std::string& nick, CIrcSession* lpCnx) = 0;
-    virtual void OnNumericError(int code, const std::string& text1, const std::string& text2, CIrcSession* lpCnx) = 0;
+    virtual void OnNumericError(int code, const std::string& text1, const std::string& text2,
+                                CIrcSession* lpCnx) = 0;
     // Kind 2: message-of-the-day lines.
     virtual void OnServerMessage(int kind, const std::string& text, CIrcSession* lpCnx) = 0;
 };

@@ -70,18 +70,14 @@ bool CIrcSession::boAcceptText(const std::string&, std::string&)
     return true;
 }
 
-void CIrcSession::vTextForWire(std::string&)
-{
-}
+void CIrcSession::vTextForWire(std::string&) {}
 
 bool CIrcSession::boAcceptNick(std::string&, bool)
 {
     return true;
 }
 
-void CIrcSession::vOwnNickForWire(std::string&)
-{
-}
+void CIrcSession::vOwnNickForWire(std::string&) {}
 
 std::string CIrcSession::strRoomFromWire(const std::string& room)
 {
@@ -347,9 +343,10 @@ bool CIrcSession::boParseServerReply(const std::string& rest)
         }
         const std::string shown = strRoomFromWire(room);
         vRaiseRoomState(shown, 2);
-        for (std::string& u : users)
-            if (boAcceptNick(u, false))
-                vRaiseJoined(u, shown);
+        // The list holds nicks the hook accepted (and rewrote) as they came:
+        // a second pass would refuse a nick stripped of its prefix.
+        for (const std::string& u : users)
+            vRaiseJoined(u, shown);
     }
     return true;
 }
@@ -508,17 +505,26 @@ CIrcSession::Room* CIrcSession::lpFindRoomLocked(const std::string& name)
     return nullptr;
 }
 
-#define FD_RAISE(call)                      \
-    do                                      \
-    {                                       \
-        IIrcEvents* lpOwner = m_lpOwner;    \
-        if (lpOwner)                        \
-            lpOwner->call;                  \
+#define FD_RAISE(call)                                                                                       \
+    do                                                                                                       \
+    {                                                                                                        \
+        IIrcEvents* lpOwner = m_lpOwner;                                                                     \
+        if (lpOwner)                                                                                         \
+            lpOwner->call;                                                                                   \
     } while (0)
 
-void CIrcSession::vRaiseState(int state) { FD_RAISE(OnState(state, this)); }
-void CIrcSession::vRaiseLine(const std::string& line) { FD_RAISE(OnLine(line, this)); }
-void CIrcSession::vRaiseUnparsed(const std::string& line) { FD_RAISE(OnUnparsedLine(line, this)); }
+void CIrcSession::vRaiseState(int state)
+{
+    FD_RAISE(OnState(state, this));
+}
+void CIrcSession::vRaiseLine(const std::string& line)
+{
+    FD_RAISE(OnLine(line, this));
+}
+void CIrcSession::vRaiseUnparsed(const std::string& line)
+{
+    FD_RAISE(OnUnparsedLine(line, this));
+}
 void CIrcSession::vRaisePrivate(const std::string& from, const std::string& text)
 {
     FD_RAISE(OnPrivateMessage(from, text, this));
@@ -531,15 +537,30 @@ void CIrcSession::vRaiseJoined(const std::string& nick, const std::string& room)
 {
     FD_RAISE(OnUserJoined(nick, room, this));
 }
-void CIrcSession::vRaiseIrcxReady(const std::string& serverName) { FD_RAISE(OnIrcxReady(serverName, this)); }
-void CIrcSession::vRaiseRoomState(const std::string& room, int state) { FD_RAISE(OnRoomState(room, state, this)); }
+void CIrcSession::vRaiseIrcxReady(const std::string& serverName)
+{
+    FD_RAISE(OnIrcxReady(serverName, this));
+}
+void CIrcSession::vRaiseRoomState(const std::string& room, int state)
+{
+    FD_RAISE(OnRoomState(room, state, this));
+}
 void CIrcSession::vRaiseKilled(const std::string& room, const std::string& victim, const std::string& killer)
 {
     FD_RAISE(OnUserKilled(room, victim, killer, std::string(), this));
 }
-void CIrcSession::vRaiseLeft(const std::string& room, const std::string& nick) { FD_RAISE(OnUserLeft(room, nick, this)); }
-void CIrcSession::vRaiseNumericError(int code) { FD_RAISE(OnNumericError(code, std::string(), std::string(), this)); }
-void CIrcSession::vRaiseServerMessage(int kind, const std::string& text) { FD_RAISE(OnServerMessage(kind, text, this)); }
+void CIrcSession::vRaiseLeft(const std::string& room, const std::string& nick)
+{
+    FD_RAISE(OnUserLeft(room, nick, this));
+}
+void CIrcSession::vRaiseNumericError(int code)
+{
+    FD_RAISE(OnNumericError(code, std::string(), std::string(), this));
+}
+void CIrcSession::vRaiseServerMessage(int kind, const std::string& text)
+{
+    FD_RAISE(OnServerMessage(kind, text, this));
+}
 
 #undef FD_RAISE
 

@@ -66,7 +66,8 @@ public:
     // PRIVMSG to the target, or to the current room when it is null.
     bool boSay(const char* lpTarget, const std::string& text);
     // CREATE with the given modes, "h" unless flags bit 2 is set, "k" with a key.
-    bool boCreateRoom(const std::string& room, const std::string& modes, const std::string& key, uint32_t flags);
+    bool boCreateRoom(const std::string& room, const std::string& modes, const std::string& key,
+                      uint32_t flags);
     bool boLeaveRoom(const std::string& room);
 
     // Received bytes: whole lines are raised and parsed. False when the

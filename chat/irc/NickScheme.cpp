@@ -69,9 +69,7 @@ std::string strQuoted(const std::string& value)
 
 } // namespace
 
-CNickScheme::CNickScheme() : m_strMark(kDefaultMark), m_strSet(kDefaultSet)
-{
-}
+CNickScheme::CNickScheme() : m_strMark(kDefaultMark), m_strSet(kDefaultSet) {}
 
 void CNickScheme::vSetSecondSet(const std::string& value)
 {
@@ -257,7 +255,8 @@ std::string CNickScheme::strRoomForWire(const std::string& room) const
 {
     if (m_iChl != 1)
         return room;
-    std::string coded = ChatText::strProtect8(room, m_strKey, m_boChlvd ? kClientVersion : kRoomVersionUnchecked);
+    std::string coded =
+        ChatText::strProtect8(room, m_strKey, m_boChlvd ? kClientVersion : kRoomVersionUnchecked);
     // Room names start with '#': the one the coded text holds moves to the front.
     if (coded.size() >= 8 && coded[6] == '#')
         coded = "#" + coded.substr(0, 6) + coded.substr(7);
@@ -326,7 +325,8 @@ std::vector<std::string> SplitList(const std::string& text, const std::string& s
     for (;;)
     {
         const size_t end = text.find(separator, pos);
-        const std::string item = strTrim(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
+        const std::string item =
+            strTrim(text.substr(pos, end == std::string::npos ? std::string::npos : end - pos));
         if (!item.empty())
             items.push_back(item);
         if (end == std::string::npos)

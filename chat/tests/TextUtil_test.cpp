@@ -56,10 +56,9 @@ TEST(TextUtil, Wildcard)
         const char* pattern;
         bool match;
     } cases[] = {
-        {"ABCDEF", "abc*", true}, {"abcdef", "*def", true}, {"abcdef", "a*f", true},
-        {"ABC", "abc", true},     {"ABCD", "abc", false},   {"x", "*", true},
-        {"", "abc", true},        {"abc", "", true},        {"aba", "ab*ba", false},
-        {"abba", "ab*ba", true},  {"ab", "abc*", false},    {"xdef", "*DEF", true},
+        {"ABCDEF", "abc*", true}, {"abcdef", "*def", true}, {"abcdef", "a*f", true}, {"ABC", "abc", true},
+        {"ABCD", "abc", false},   {"x", "*", true},         {"", "abc", true},       {"abc", "", true},
+        {"aba", "ab*ba", false},  {"abba", "ab*ba", true},  {"ab", "abc*", false},   {"xdef", "*DEF", true},
         {"abx", "a*f", false},
     };
     for (const Case& c : cases)

@@ -14,7 +14,10 @@ class CFuzzSession : public ChatIrc::CIrcSession
 {
 public:
     ChatIrc::CNickScheme scheme;
-    bool boAcceptText(const std::string&, std::string& text) override { return scheme.boAcceptText(false, text); }
+    bool boAcceptText(const std::string&, std::string& text) override
+    {
+        return scheme.boAcceptText(false, text);
+    }
     bool boAcceptNick(std::string& nick, bool leaving) override { return scheme.boAcceptNick(nick, leaving); }
     std::string strRoomFromWire(const std::string& room) override { return scheme.strRoomFromWire(room); }
     std::string strRoomForWire(const std::string& room) override { return scheme.strRoomForWire(room); }

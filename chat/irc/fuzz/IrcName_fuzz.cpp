@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const std::string decoded = ChatIrc::strIrcxDecode(text);
     // A text that starts with a quote and a digit reads as coded: its
     // encoding is not told apart from it.
-    const bool ambiguous = decoded.size() >= 2 && decoded[0] == '\'' && decoded[1] >= '0' && decoded[1] <= '9';
+    const bool ambiguous =
+        decoded.size() >= 2 && decoded[0] == '\'' && decoded[1] >= '0' && decoded[1] <= '9';
     if (!ambiguous && ChatIrc::strIrcxDecode(ChatIrc::strIrcxEncode(decoded)) != decoded)
         std::abort();
     ChatIrc::CNickScheme scheme;

@@ -39,7 +39,8 @@ TEST(ChatCnxTimeout, LivesThroughPingsThenSeesTheServerGo)
 
         // The server stops: the reader closes the socket and says so.
         ASSERT_EQ(strControl("STOP-IRCD").substr(0, 6), "DONE 0");
-        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(0)"); })) << ::testing::PrintToString(log.events);
+        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(0)"); }))
+            << ::testing::PrintToString(log.events);
         EXPECT_EQ(cnx.iGetState(), 0);
         EXPECT_EQ(cnx.GetSocket(), INVALID_SOCKET);
         ASSERT_TRUE(boPumpUntil([&] { return !cnx.boIsReaderActive(); }));

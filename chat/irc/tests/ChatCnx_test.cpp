@@ -74,7 +74,8 @@ TEST(ChatCnx, TalksWithAnotherClientInOneRoom)
         strControl("RUN --nick bob 'join #r' 'say #r hi' 'whisper ann psst' 'part #r'");
     ASSERT_EQ(answer.substr(0, 6), "DONE 0") << answer;
     ASSERT_TRUE(boPumpUntil([&] { return log.events.size() >= 4; })) << ::testing::PrintToString(log.events);
-    EXPECT_EQ(log.events, (Events{"Joined(bob,#r)", "RoomMessage(bob,hi)", "Private(bob,psst)", "Left(#r,bob)"}));
+    EXPECT_EQ(log.events,
+              (Events{"Joined(bob,#r)", "RoomMessage(bob,hi)", "Private(bob,psst)", "Left(#r,bob)"}));
     for (DWORD id : log.threads)
         EXPECT_EQ(id, GetCurrentThreadId());
 
@@ -131,16 +132,20 @@ TEST(ChatCnx, DetachedRelayDeliversNothing)
     EXPECT_EQ(cnx.hGetRelayWindow(), nullptr);
     log.events.clear();
 
-    const std::string answer = strControl("RUN --nick eve 'join #d' 'say #d nobody hears' 'whisper dan psst'");
+    const std::string answer =
+        strControl("RUN --nick eve 'join #d' 'say #d nobody hears' 'whisper dan psst'");
     ASSERT_EQ(answer.substr(0, 6), "DONE 0") << answer;
     // Once fay, who comes after eve, is in the room list, the reader has taken
     // all of eve's lines.
     std::string fayAnswer;
     std::thread fay([&] { fayAnswer = strControl("RUN --nick fay 'join #d' 'expect bye fay'"); });
-    const bool fayListed = boPumpUntil([&] {
-        ChatIrc::CIrcSession::Room room;
-        return cnx.boGetRoom("#d", room) && std::find(room.users.begin(), room.users.end(), "fay") != room.users.end();
-    });
+    const bool fayListed = boPumpUntil(
+        [&]
+        {
+            ChatIrc::CIrcSession::Room room;
+            return cnx.boGetRoom("#d", room) &&
+                   std::find(room.users.begin(), room.users.end(), "fay") != room.users.end();
+        });
     ChatIrcTest::vPumpPending();
     EXPECT_TRUE(log.events.empty()) << ::testing::PrintToString(log.events);
     EXPECT_TRUE(cnx.boSay("#d", "bye fay"));
@@ -171,7 +176,8 @@ TEST(ChatCnx, ConnectFailures)
         ASSERT_TRUE(cnx.boAttach(&log, nullptr));
         cnx.vSetConnectInThread(true);
         EXPECT_FALSE(cnx.boConnect("127.0.0.1", closed));
-        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(0)"); })) << ::testing::PrintToString(log.events);
+        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(0)"); }))
+            << ::testing::PrintToString(log.events);
         EXPECT_EQ(log.events, (Events{"State(1)", "State(0)"}));
         EXPECT_EQ(cnx.iGetState(), 0);
         EXPECT_EQ(cnx.GetSocket(), INVALID_SOCKET);
@@ -183,7 +189,8 @@ TEST(ChatCnx, ConnectFailures)
         ASSERT_TRUE(cnx.boAttach(&log, nullptr));
         cnx.vSetConnectInThread(true);
         EXPECT_FALSE(cnx.boConnect("127.0.0.1", uSidecarPort("FD_IRC_PORT")));
-        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(2)"); })) << ::testing::PrintToString(log.events);
+        ASSERT_TRUE(boPumpUntil([&] { return log.boHas("State(2)"); }))
+            << ::testing::PrintToString(log.events);
     }
 }
 
@@ -204,14 +211,18 @@ TEST(ChatCnx, FloodArrivesWholeInOrderAndCloseDuringOneEndsCleanly)
             messages.push_back(e);
     ASSERT_EQ(messages.size(), static_cast<size_t>(kLines));
     for (int i = 0; i < kLines; ++i)
-        EXPECT_EQ(messages[i].rfind("RoomMessage(hal,flood " + std::to_string(i) + " ", 0), 0u) << messages[i];
+        EXPECT_EQ(messages[i].rfind("RoomMessage(hal,flood " + std::to_string(i) + " ", 0), 0u)
+            << messages[i];
 
     // Closed while lines keep coming: the reader ends, nothing is left running.
     std::thread ida([&] { answer = strControl("RUN --nick ida 'join #f' 'flood #f 3000'"); });
-    ASSERT_TRUE(boPumpUntil([&] {
-        return std::count_if(log.events.begin(), log.events.end(),
-                             [](const std::string& e) { return e.rfind("RoomMessage(ida,", 0) == 0; }) >= 20;
-    }));
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            return std::count_if(log.events.begin(), log.events.end(),
+                                 [](const std::string& e)
+                                 { return e.rfind("RoomMessage(ida,", 0) == 0; }) >= 20;
+        }));
     const DWORD reader = cnx.dwGetReaderThreadId();
     cnx.vClose();
     EXPECT_TRUE(boThreadEnded(reader));

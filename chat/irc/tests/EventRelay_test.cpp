@@ -38,8 +38,16 @@ public:
 };
 
 const Events kAll = {
-    "Private(bob,psst)", "RoomMessage(bob,hi)",  "Joined(bob,#r)",    "IrcxReady(:srv)",     "State(2)",
-    "RoomState(#r,2)",   "Killed(#r,bob,oper,)", "Left(#r,bob)",      "NumericError(433,,)", "ServerMessage(2,motd)",
+    "Private(bob,psst)",
+    "RoomMessage(bob,hi)",
+    "Joined(bob,#r)",
+    "IrcxReady(:srv)",
+    "State(2)",
+    "RoomState(#r,2)",
+    "Killed(#r,bob,oper,)",
+    "Left(#r,bob)",
+    "NumericError(433,,)",
+    "ServerMessage(2,motd)",
 };
 
 // A target that answers the first room message by raising another event.
@@ -81,7 +89,8 @@ TEST(EventRelay, EventsRaisedWhileDrainingComeInTheSameDrain)
     relay.vRaiseRoomMessage("bob", "ping");
     relay.vRaiseRoomMessage("bob", "after");
     ASSERT_TRUE(boPumpUntil([&] { return log.events.size() >= 3; }));
-    EXPECT_EQ(log.events, (Events{"RoomMessage(bob,ping)", "RoomMessage(bob,after)", "RoomMessage(me,pong)"}));
+    EXPECT_EQ(log.events,
+              (Events{"RoomMessage(bob,ping)", "RoomMessage(bob,after)", "RoomMessage(me,pong)"}));
 }
 
 TEST(EventRelay, DetachStopsDeliveryAndReattachKeepsTheWindow)

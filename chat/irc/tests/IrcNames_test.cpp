@@ -15,10 +15,10 @@ TEST(IrcNames, Decode)
     } cases[] = {
         {"'Jos\\bD", "Jos D", true},
         {"\xC3\xA9t\xC3\xA9", "\xE9t\xE9", true},
-        {"ab\xC3", "ab\xC3", false},          // a trailing C3 is kept
-        {"'5", "5", true},                    // quote and digit
+        {"ab\xC3", "ab\xC3", false}, // a trailing C3 is kept
+        {"'5", "5", true},           // quote and digit
         {"'a", "'a", false},
-        {"plain\\x", "plain\\x", false},      // unknown escape stays
+        {"plain\\x", "plain\\x", false}, // unknown escape stays
         {"'a\\\\b\\n\\r\\t\\c", "a\\b\n\r\t,", true},
         {"\\", "\\", false},
         {"", "", false},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "NickScheme.h"
 #include "RecordingSession.h"
 
 using ChatIrcTest::CEventLog;
@@ -102,13 +103,16 @@ TEST(IrcSession, LogonAndCommandsOnTheWire)
                                "PRIVMSG bob :psst\r\n",
                                "PART #r\r\n",
                            }));
-    EXPECT_EQ(log.events, (Events{"RoomState(#r,1)", "RoomState(#s,1)", "RoomState(#t,1)", "RoomState(#u t,1)"}));
-    EXPECT_EQ(cnx.ulGetSentBytes(), [&] {
-        size_t n = 0;
-        for (const auto& w : cnx.written)
-            n += w.size();
-        return n;
-    }());
+    EXPECT_EQ(log.events,
+              (Events{"RoomState(#r,1)", "RoomState(#s,1)", "RoomState(#t,1)", "RoomState(#u t,1)"}));
+    EXPECT_EQ(cnx.ulGetSentBytes(),
+              [&]
+              {
+                  size_t n = 0;
+                  for (const auto& w : cnx.written)
+                      n += w.size();
+                  return n;
+              }());
     cnx.boWriteOk = false;
     EXPECT_FALSE(cnx.boSay("bob", "x"));
 }
@@ -146,8 +150,8 @@ TEST(IrcSession, UserCommands)
         ":cy!c@h PART #r",
         ":zed!z@h NOTICE me :x",
     });
-    EXPECT_EQ(f.log.events, (Events{"Joined(ann,#r)", "RoomMessage(ann,hi all)", "Private(ann,psst)", "Left(#r,ann)",
-                                    "Left(#r,bob)"}));
+    EXPECT_EQ(f.log.events, (Events{"Joined(ann,#r)", "RoomMessage(ann,hi all)", "Private(ann,psst)",
+                                    "Left(#r,ann)", "Left(#r,bob)"}));
     CRecordingSession::Room room;
     ASSERT_TRUE(f.cnx.boGetRoom("#r", room));
     EXPECT_EQ(room.users, (Events{"me"}));
@@ -211,7 +215,8 @@ TEST(IrcSession, CodedNamesAreDecoded)
     log.events.clear();
     cnx.vLines({":srv 353 me = '#\xC3\xA9t\xC3\xA9 :'Jos\\bD", ":srv 366 me '#\xC3\xA9t\xC3\xA9 :End",
                 ":'Jos\\bD!j@h PRIVMSG '#\xC3\xA9t\xC3\xA9 :salut"});
-    EXPECT_EQ(log.events, (Events{"RoomState(#\xE9t\xE9,2)", "Joined(Jos D,#\xE9t\xE9)", "RoomMessage(Jos D,salut)"}));
+    EXPECT_EQ(log.events,
+              (Events{"RoomState(#\xE9t\xE9,2)", "Joined(Jos D,#\xE9t\xE9)", "RoomMessage(Jos D,salut)"}));
 }
 
 TEST(IrcSession, LinesAreJoinedAcrossReadsAndBounded)
@@ -236,4 +241,34 @@ TEST(IrcSession, LinesAreJoinedAcrossReadsAndBounded)
     CRecordingSession longLine;
     const std::string whole = std::string(20000, 'b') + "\r\n";
     EXPECT_TRUE(longLine.boFeed(whole.data(), whole.size()));
+}
+
+namespace
+{
+
+// A session with the chat's nickname scheme on its nick hook.
+class CSchemeSession : public CRecordingSession
+{
+public:
+    ChatIrc::CNickScheme scheme;
+    bool boAcceptNick(std::string& nick, bool leaving) override { return scheme.boAcceptNick(nick, leaving); }
+};
+
+} // namespace
+
+TEST(IrcSession, NamesAcceptedOnceWithANickPrefix)
+{
+    CSchemeSession cnx;
+    CEventLog log;
+    cnx.scheme.vSetNickPrefix("x_");
+    cnx.scheme.vSetPrefixBlocking(true);
+    cnx.vSetOwner(&log);
+    cnx.vLines({":srv 800 * 1 0 ANON 512 *"});
+    cnx.boLogon("me", "me");
+    cnx.boCreateRoom("#r", "", "", 0);
+    log.events.clear();
+    cnx.vLines({":srv 353 x_me = #r :@x_me x_Jo[2ee carl", ":srv 366 x_me #r :End", ":x_bob!b@h JOIN :#r",
+                ":dan!d@h JOIN :#r", ":x_bob!b@h QUIT :bye"});
+    EXPECT_EQ(log.events, (Events{"RoomState(#r,2)", "Joined(me,#r)", "Joined(Jo.e,#r)", "Joined(bob,#r)",
+                                  "Left(#r,bob)"}));
 }

@@ -70,9 +70,9 @@ TEST(NickScheme, CodedNicksAndVersions)
         bool accepted;
         const char* version;
     } cases[] = {
-        {2, -1.0, coded438, true, "4.38"}, {2, -1.0, "bob", true, "NOCR"},  {1, -1.0, coded438, true, "4.38"},
-        {1, -1.0, "bob", false, ""},       {3, -1.0, coded438, false, ""},  {3, -1.0, "bob", true, "NOCR"},
-        {1, 5.0, coded438, false, ""},     {2, 5.0, coded438, false, ""},   {2, 5.0, "bob", true, "NOCR"},
+        {2, -1.0, coded438, true, "4.38"}, {2, -1.0, "bob", true, "NOCR"}, {1, -1.0, coded438, true, "4.38"},
+        {1, -1.0, "bob", false, ""},       {3, -1.0, coded438, false, ""}, {3, -1.0, "bob", true, "NOCR"},
+        {1, 5.0, coded438, false, ""},     {2, 5.0, coded438, false, ""},  {2, 5.0, "bob", true, "NOCR"},
         {0, -1.0, coded438, true, ""},
     };
     for (const Case& c : cases)
@@ -145,9 +145,15 @@ TEST(NickScheme, Texts)
         bool accepted;
         const char* out;
     } cases[] = {
-        {0, false, coded, true, coded.c_str()}, {1, false, coded, true, "bonjour"}, {1, false, "hi", false, "hi"},
-        {2, false, coded, true, "bonjour"},     {2, false, "hi", true, "hi"},       {3, false, coded, false, ""},
-        {3, false, "hi", true, "hi"},           {1, true, "hi", false, "hi"},       {3, true, coded, false, ""},
+        {0, false, coded, true, coded.c_str()},
+        {1, false, coded, true, "bonjour"},
+        {1, false, "hi", false, "hi"},
+        {2, false, coded, true, "bonjour"},
+        {2, false, "hi", true, "hi"},
+        {3, false, coded, false, ""},
+        {3, false, "hi", true, "hi"},
+        {1, true, "hi", false, "hi"},
+        {3, true, coded, false, ""},
     };
     for (const Case& c : cases)
     {
@@ -196,7 +202,8 @@ TEST(NickScheme, Key)
 TEST(NickScheme, CommandAttributes)
 {
     EXPECT_EQ(strAddCommandAttributes("<DYN_SND TEXT=x><act_nav><ACT_SETFLD/><B><DYN_SNDX>", "go", -12),
-              "<DYN_SND CN=\"go\" CS=\"-12\" TEXT=x><act_nav CN=\"go\" CS=\"-12\"><ACT_SETFLD CN=\"go\" CS=\"-12\"/>"
+              "<DYN_SND CN=\"go\" CS=\"-12\" TEXT=x><act_nav CN=\"go\" CS=\"-12\"><ACT_SETFLD CN=\"go\" "
+              "CS=\"-12\"/>"
               "<B><DYN_SNDX>");
     EXPECT_EQ(strAddCommandAttributes("<DYN_NAV>", "a\"b", 7), "<DYN_NAV CN=\"a&quot;b\" CS=\"7\">");
     EXPECT_EQ(strAddCommandAttributes("plain <", "n", 1), "plain <");
