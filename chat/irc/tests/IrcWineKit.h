@@ -20,7 +20,8 @@ namespace ChatIrcTest
 unsigned short uSidecarPort(const char* lpName);
 
 // Pumps this thread's messages until the condition holds or `dwMs` pass.
-bool boPumpUntil(const std::function<bool()>& condition, DWORD dwMs = 20000);
+// The default bound leaves room for a scripted client to start on a loaded machine.
+bool boPumpUntil(const std::function<bool()>& condition, DWORD dwMs = 60000);
 // Pumps whatever is queued now, without waiting.
 void vPumpPending();
 
