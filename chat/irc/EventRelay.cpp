@@ -1,0 +1,244 @@
+#include "EventRelay.h"
+
+namespace ChatIrc
+{
+
+namespace
+{
+
+const char kClassName[] = "EventRelayClass";
+const char kWindowTitle[] = "Relay";
+
+HINSTANCE hThisModule()
+{
+    HMODULE module = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&hThisModule), &module);
+    return module;
+}
+
+} // namespace
+
+CEventRelay::CEventRelay() : m_sink(this) {}
+
+CEventRelay::~CEventRelay()
+{
+    // The reader raises into the sink: it ends before the queue goes.
+    vClose();
+    vSetOwner(nullptr);
+    vDestroyWindow();
+}
+
+bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
+{
+    m_hInstance = hInstance ? hInstance : hThisModule();
+    if (!lpTarget)
+    {
+        {
+            FdSystem::CAutoLock lock(&m_queueLock);
+            m_lpTarget = nullptr;
+        }
+        vDestroyWindow();
+        vSetOwner(nullptr);
+        return true;
+    }
+    // Each connect attaches again: the window it has is kept.
+    if (!m_hWnd)
+    {
+        WNDCLASSA wc{};
+        if (!GetClassInfoA(m_hInstance, kClassName, &wc))
+        {
+            wc = WNDCLASSA{};
+            wc.lpfnWndProc = WindowProc;
+            wc.hInstance = m_hInstance;
+            wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
+            wc.lpszClassName = kClassName;
+            if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
+                return false;
+        }
+        // Style 0 and no parent: a window that is never shown.
+        m_hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr,
+                                 m_hInstance, this);
+        if (!m_hWnd)
+        {
+            UnregisterClassA(kClassName, m_hInstance);
+            return false;
+        }
+    }
+    {
+        FdSystem::CAutoLock lock(&m_queueLock);
+        m_lpTarget = lpTarget;
+    }
+    vSetOwner(&m_sink);
+    return true;
+}
+
+void CEventRelay::vDestroyWindow()
+{
+    if (!m_hWnd)
+        return;
+    DestroyWindow(m_hWnd);
+    m_hWnd = nullptr;
+    // Fails while another relay's window uses the class: that one unregisters it.
+    UnregisterClassA(kClassName, m_hInstance);
+}
+
+size_t CEventRelay::uGetQueuedCount()
+{
+    FdSystem::CAutoLock lock(&m_queueLock);
+    return m_queue.size();
+}
+
+void CEventRelay::vQueue(Record&& record)
+{
+    FdSystem::CAutoLock lock(&m_queueLock);
+    if (!m_lpTarget)
+        return;
+    m_queue.push_back(std::move(record));
+    PostMessageA(m_hWnd, kRelayMessage, 0, reinterpret_cast<LPARAM>(this));
+}
+
+void CEventRelay::vDrain()
+{
+    // One record at a time, dispatched outside the lock: a target may send or
+    // raise new events, which this same drain then delivers.
+    for (;;)
+    {
+        Record r;
+        IIrcEvents* target;
+        {
+            FdSystem::CAutoLock lock(&m_queueLock);
+            target = m_lpTarget;
+            if (!target || m_queue.empty())
+                return;
+            r = std::move(m_queue.front());
+            m_queue.pop_front();
+        }
+        vDispatch(target, r);
+    }
+}
+
+void CEventRelay::vDispatch(IIrcEvents* t, const Record& r)
+{
+    switch (r.iKind)
+    {
+    case kPrivateMessage:
+        t->OnPrivateMessage(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kRoomMessage:
+        t->OnRoomMessage(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kUserJoined:
+        t->OnUserJoined(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kIrcxReady:
+        t->OnIrcxReady(r.texts[0], r.lpCnx);
+        break;
+    case kState:
+        t->OnState(r.iNumber, r.lpCnx);
+        break;
+    case kRoomState:
+        t->OnRoomState(r.texts[0], r.iNumber, r.lpCnx);
+        break;
+    case kUserKilled:
+        t->OnUserKilled(r.texts[0], r.texts[1], r.texts[2], r.texts[3], r.lpCnx);
+        break;
+    case kUserLeft:
+        t->OnUserLeft(r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kNumericError:
+        t->OnNumericError(r.iCode, r.texts[0], r.texts[1], r.lpCnx);
+        break;
+    case kServerMessage:
+        t->OnServerMessage(r.iNumber, r.texts[0], r.lpCnx);
+        break;
+    default:
+        break;
+    }
+}
+
+LRESULT CALLBACK CEventRelay::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    if (uMsg == WM_NCCREATE)
+    {
+        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    if (uMsg != kRelayMessage)
+        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    if (InSendMessage())
+        ReplyMessage(1);
+    // The relay is the window's own; lParam only has to name it.
+    CEventRelay* relay = reinterpret_cast<CEventRelay*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    if (!relay || lParam != reinterpret_cast<LPARAM>(relay))
+        return 0;
+    // No exception may unwind through the system's dispatching frames.
+    try
+    {
+        relay->vDrain();
+    }
+    catch (...)
+    {
+    }
+    return 0;
+}
+
+void CEventRelay::CSink::vQueue(int kind, CIrcSession* c, int code, int number, const std::string& t1,
+                                const std::string& t2, const std::string& t3, const std::string& t4)
+{
+    Record r;
+    r.iKind = kind;
+    r.iCode = code;
+    r.iNumber = number;
+    r.texts[0] = t1;
+    r.texts[1] = t2;
+    r.texts[2] = t3;
+    r.texts[3] = t4;
+    r.lpCnx = c;
+    m_lpRelay->vQueue(std::move(r));
+}
+
+void CEventRelay::CSink::OnPrivateMessage(const std::string& from, const std::string& text, CIrcSession* c)
+{
+    vQueue(kPrivateMessage, c, 0, 0, from, text);
+}
+void CEventRelay::CSink::OnRoomMessage(const std::string& from, const std::string& text, CIrcSession* c)
+{
+    vQueue(kRoomMessage, c, 0, 0, from, text);
+}
+void CEventRelay::CSink::OnUserJoined(const std::string& nick, const std::string& room, CIrcSession* c)
+{
+    vQueue(kUserJoined, c, 0, 0, nick, room);
+}
+void CEventRelay::CSink::OnIrcxReady(const std::string& server, CIrcSession* c)
+{
+    vQueue(kIrcxReady, c, 0, 0, server);
+}
+void CEventRelay::CSink::OnState(int state, CIrcSession* c)
+{
+    vQueue(kState, c, 0, state);
+}
+void CEventRelay::CSink::OnRoomState(const std::string& room, int state, CIrcSession* c)
+{
+    vQueue(kRoomState, c, 0, state, room);
+}
+void CEventRelay::CSink::OnUserKilled(const std::string& room, const std::string& victim,
+                                      const std::string& killer, const std::string& reason, CIrcSession* c)
+{
+    vQueue(kUserKilled, c, 0, 0, room, victim, killer, reason);
+}
+void CEventRelay::CSink::OnUserLeft(const std::string& room, const std::string& nick, CIrcSession* c)
+{
+    vQueue(kUserLeft, c, 0, 0, room, nick);
+}
+void CEventRelay::CSink::OnNumericError(int code, const std::string& t1, const std::string& t2,
+                                        CIrcSession* c)
+{
+    vQueue(kNumericError, c, code, 0, t1, t2);
+}
+void CEventRelay::CSink::OnServerMessage(int kind, const std::string& text, CIrcSession* c)
+{
+    vQueue(kServerMessage, c, 0, kind, text);
+}
+
+} // namespace ChatIrc

@@ -1,0 +1,119 @@
+#!/usr/bin/env python3
+"""Scripted IRC client for the chat's tests, demos and benchmarks.
+
+  ircclient.py --port P --nick bob STEP...
+
+Each STEP is one argument:
+  "join #room"           JOIN, then waits for the end of the room's names
+  "say TARGET text"      PRIVMSG to a room or a nick ("whisper" is the same)
+  "part #room"           PART
+  "expect text"          waits for a received line holding the text
+  "flood TARGET N"       N PRIVMSG lines "flood <i> <monotonic ns>" at once
+  "quit [reason]"        QUIT (done at the end anyway)
+Received lines are printed as "<< line", sent ones as ">> line". Every wait
+is bounded (--wait seconds); a wait that runs out ends with exit code 2.
+"""
+import argparse
+import socket
+import sys
+import time
+
+
+class Client:
+    def __init__(self, host, port, nick, wait):
+        self.sock = socket.create_connection((host, port), timeout=wait)
+        self.nick = nick
+        self.wait = wait
+        self.pending = b""
+        self.closed = False
+
+    def send(self, line):
+        print(">> " + line, flush=True)
+        self.sock.sendall((line + "\r\n").encode("latin-1"))
+
+    def lines(self):
+        """Received lines until the deadline; None at the deadline or close."""
+        deadline = time.monotonic() + self.wait
+        while True:
+            while b"\r\n" in self.pending:
+                raw, self.pending = self.pending.split(b"\r\n", 1)
+                line = raw.decode("latin-1")
+                print("<< " + line, flush=True)
+                if line.startswith("PING"):
+                    self.send("PONG" + line[4:])
+                yield line
+            left = deadline - time.monotonic()
+            if left <= 0 or self.closed:
+                yield None
+                return
+            self.sock.settimeout(left)
+            try:
+                data = self.sock.recv(4096)
+            except socket.timeout:
+                continue
+            if not data:
+                self.closed = True
+                continue
+            self.pending += data
+
+    def wait_for(self, test):
+        for line in self.lines():
+            if line is None:
+                return False
+            if test(line):
+                return True
+        return False
+
+
+def words(line):
+    return line.split(" ")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--host", default="127.0.0.1")
+    parser.add_argument("--port", type=int, required=True)
+    parser.add_argument("--nick", required=True)
+    parser.add_argument("--wait", type=float, default=20)
+    parser.add_argument("steps", nargs="*")
+    opts = parser.parse_args()
+
+    c = Client(opts.host, opts.port, opts.nick, opts.wait)
+    c.send("NICK " + opts.nick)
+    c.send("USER %s . . :%s" % (opts.nick, opts.nick))
+    if not c.wait_for(lambda l: len(words(l)) > 1 and words(l)[1] in ("001", "433")):
+        return 2
+    quit_sent = False
+    for step in opts.steps:
+        verb, _, rest = step.partition(" ")
+        if verb == "join":
+            c.send("JOIN " + rest)
+            room = rest.split(" ")[0].lower()
+            if not c.wait_for(lambda l: len(words(l)) > 3 and words(l)[1] == "366" and words(l)[3].lower() == room):
+                return 2
+        elif verb in ("say", "whisper"):
+            target, _, text = rest.partition(" ")
+            c.send("PRIVMSG %s :%s" % (target, text))
+        elif verb == "part":
+            c.send("PART " + rest)
+        elif verb == "expect":
+            if not c.wait_for(lambda l: rest in l):
+                return 2
+        elif verb == "flood":
+            target, _, count = rest.partition(" ")
+            for i in range(int(count)):
+                c.send("PRIVMSG %s :flood %d %d" % (target, i, time.monotonic_ns()))
+        elif verb == "quit":
+            c.send("QUIT :" + rest if rest else "QUIT")
+            quit_sent = True
+        else:
+            print("ircclient: unknown step " + step, file=sys.stderr)
+            return 1
+    if not quit_sent:
+        c.send("QUIT :bye")
+    c.wait_for(lambda l: l.startswith("ERROR"))
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
