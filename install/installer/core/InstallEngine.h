@@ -76,6 +76,8 @@ public:
     // The error report: APPID, JOBID, NUMERR, TURL and BFRM when set, SEND.
     void vErrorReport(IInstallCallback* lpCallback, int iNumber);
 
+    // The current run was told to stop (it ends at its next line).
+    bool boStopped() const { return m_boStop; }
     int iState() const { return m_iState; }
     int iDownloadCount() const { return m_iDownloads; }
     const std::string& strSlotPath(int iSlot) const { return m_slots[iSlot].strPath; }
