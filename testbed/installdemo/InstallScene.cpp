@@ -432,7 +432,8 @@ bool boRunScene(const SOptions& o, SReport& report)
         for (const std::string& m : s.statusLines)
             t.push_back("  SETMSG    " + m);
         for (const std::string& m : s.pluginErrors)
-            t.push_back("  PLUG-IN   " + m);
+            if (m.find("!ERREUR!") != std::string::npos || m.rfind("Code:", 0) == 0)
+                t.push_back("  PLUG-IN   " + m.substr(m.find("Code:") == 0 ? 0 : m.find("!ERREUR!")));
     }
     t.push_back("files in the install folder:");
     for (const std::string& f : report.files)
