@@ -124,6 +124,19 @@ bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles)
     return boOk;
 }
 
+HRESULT hrRegisterServerDll(const std::string& file)
+{
+    HMODULE hDll = LoadLibraryA((strProgramFolder() + file).c_str());
+    if (!hDll)
+        return HRESULT_FROM_WIN32(GetLastError());
+    using RegisterFunc = HRESULT(STDAPICALLTYPE*)();
+    auto lpRegister =
+        reinterpret_cast<RegisterFunc>(reinterpret_cast<void*>(GetProcAddress(hDll, "DllRegisterServer")));
+    const HRESULT hr = lpRegister ? lpRegister() : E_NOINTERFACE;
+    FreeLibrary(hDll);
+    return hr;
+}
+
 std::string strPluginTrace()
 {
     std::string strText;

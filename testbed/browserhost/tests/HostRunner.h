@@ -50,6 +50,9 @@ std::string strReadFile(const std::string& path);
 // for; with boTraceToFiles the plug-in's trace goes to C:\FDGAME<date> files.
 bool boRecordSuite(const std::string& strInstallDir, bool boTraceToFiles);
 
+// DllRegisterServer of a DLL of the test program's folder.
+HRESULT hrRegisterServerDll(const std::string& file);
+
 // The game plug-in's trace files (C:\FDGAME*), one after the other.
 std::string strPluginTrace();
 

@@ -1,0 +1,118 @@
+#include "TestBox.h"
+
+#include "FdUi.h"
+#include "LaunchScriptMgr.h"
+#include "LudexOBPPLauncher.h"
+#include "resource.h"
+
+#include <commctrl.h>
+
+namespace
+{
+const char kTitle[] = "Ludex Test Box";
+// What the control may hold.
+constexpr int kMaxScriptText = 256;
+} // namespace
+
+CTestBox::CTestBox(const std::string& launchScript, const std::string& varScript)
+    : m_launchScript(launchScript), m_varScript(varScript), m_mgr(new CLaunchScriptMgr())
+{
+}
+
+CTestBox::~CTestBox() = default;
+
+INT_PTR CTestBox::iRun(HINSTANCE hInstance)
+{
+    return FdUi::iDialogBoxParam(hInstance, MAKEINTRESOURCEA(IDD_TESTBOX), GetActiveWindow(), DialogProc,
+                                 reinterpret_cast<LPARAM>(this));
+}
+
+std::string CTestBox::Caption(const std::string& text, uint32_t tick)
+{
+    if (text.empty())
+        return text;
+    const uint32_t half = text.size() < 110 ? static_cast<uint32_t>(110 / text.size()) : 1;
+    const uint32_t phase = tick % (2 * half);
+    const uint32_t spread = phase <= half ? phase : 2 * half - phase;
+    std::string caption;
+    for (size_t i = 0; i < text.size(); ++i)
+    {
+        if (i)
+            caption.append(spread, ' ');
+        caption += text[i];
+    }
+    return caption;
+}
+
+INT_PTR CALLBACK CTestBox::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_INITDIALOG)
+        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+    CTestBox* box = reinterpret_cast<CTestBox*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+    if (!box)
+        return FALSE;
+    try
+    {
+        return box->iOnMessage(hwnd, message, wParam);
+    }
+    catch (...)
+    {
+        return FALSE; // nothing crosses the window procedure
+    }
+}
+
+INT_PTR CTestBox::iOnMessage(HWND hwnd, UINT message, WPARAM wParam)
+{
+    switch (message)
+    {
+    case WM_INITDIALOG:
+    {
+        SetTimer(hwnd, kTimerId, kTimerMs, nullptr);
+        if (!m_launchScript.empty())
+            SetDlgItemTextA(hwnd, IDC_TESTBOX_SCRIPT, m_launchScript.c_str());
+        INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_WIN95_CLASSES};
+        InitCommonControlsEx(&icc);
+        return TRUE;
+    }
+    case WM_TIMER:
+        if (wParam == kTimerId)
+            SetWindowTextA(hwnd, Caption(kTitle, m_tick++).c_str());
+        return TRUE;
+    case WM_COMMAND:
+        switch (LOWORD(wParam))
+        {
+        case IDC_TESTBOX_RUN:
+            vRun(hwnd);
+            return TRUE;
+        case IDC_TESTBOX_GAMES:
+            m_mgr->OpenGameDialog(CLudexOBPPLauncher::kMenuAllGames);
+            return TRUE;
+        case IDOK:
+        case IDCANCEL:
+            KillTimer(hwnd, kTimerId);
+            EndDialog(hwnd, LOWORD(wParam) == IDOK ? 1 : 2);
+            return TRUE;
+        default:
+            return FALSE;
+        }
+    default:
+        return FALSE;
+    }
+}
+
+void CTestBox::vRun(HWND hwnd)
+{
+    char text[kMaxScriptText + 1] = "";
+    GetDlgItemTextA(hwnd, IDC_TESTBOX_SCRIPT, text, sizeof text);
+    if (!text[0])
+    {
+        FdUi::iMessageBox(hwnd,
+                          "Please specify a Ludex Launch script first!\n"
+                          "In the \"Var Script\", something like:\n"
+                          "<var name=\"script:lnch\">....\\Scripts\\lnchscript.xml</var>",
+                          kTitle, MB_OK);
+        return;
+    }
+    m_mgr->SetScriptVar("lscr", text);
+    m_mgr->Ignition();
+}
