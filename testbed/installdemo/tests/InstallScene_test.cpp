@@ -1,5 +1,6 @@
 // The install scene end to end in the browser host with npfdg.dll, the web
 // stand-in serving sealed files, installer.exe, the hub and the fake component.
+#include "BmpFile.h"
 #include "InstallScene.h"
 
 #include <gtest/gtest.h>
@@ -146,11 +147,42 @@ TEST_F(InstallScene, TheInstallerRunsTheScriptAndAnswersResUrl1)
                           "HKCR\\CLSID\\{1184B9F3-D14D-4181-A509-7D2ADFE452AF}\\LocalServer32||<install "
                           "folder>\\bin\\Linkwell.exe"})
         EXPECT_TRUE(boHas(report().registry, r)) << r << "\n" << strTranscript();
+}
 
+// The screenshot of the second session: the plug-in's area in the page's
+// colour with the status line the script left (white text).
+TEST_F(InstallScene, TheScreenshotShowsTheStatusLine)
+{
+    ASSERT_EQ(4u, report().sessions.size());
     std::ifstream shot(s_options.strScreenshot, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << shot.rdbuf();
-    EXPECT_EQ(0u, bytes.str().find("BM")) << "screenshot artefact " << s_options.strScreenshot;
+    std::ostringstream stream;
+    stream << shot.rdbuf();
+    const std::string bytes = stream.str();
+    FdBrowserHost::SPixels pixels;
+    ASSERT_TRUE(
+        FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels))
+        << s_options.strScreenshot;
+    const FdBrowserHost::SLogLine* lpWindow = nullptr;
+    for (const auto& l : report().sessions[1].host)
+        if (l.strKind == "NPP_SETWINDOW")
+            lpWindow = &l;
+    ASSERT_NE(nullptr, lpWindow);
+    const uint32_t x0 = std::atoi(lpWindow->strGet("x").c_str()),
+                   y0 = std::atoi(lpWindow->strGet("y").c_str());
+    const uint32_t w = std::atoi(lpWindow->strGet("width").c_str()),
+                   h = std::atoi(lpWindow->strGet("height").c_str());
+    ASSERT_EQ(400u, w);
+    ASSERT_EQ(120u, h);
+    int iBack = 0, iText = 0;
+    for (uint32_t y = y0; y < y0 + h; ++y)
+        for (uint32_t x = x0; x < x0 + w; ++x)
+        {
+            const uint32_t c = FdBrowserHost::dwPixel(pixels, x, y);
+            iBack += c == 0x003366;
+            iText += c == 0xFFFFFF;
+        }
+    EXPECT_GT(iBack, static_cast<int>(w * h / 2)) << "the page's background colour";
+    EXPECT_GT(iText, 20) << "the status line";
 }
 
 TEST_F(InstallScene, TheResultPageLaunchesTheInstalledComponent)
