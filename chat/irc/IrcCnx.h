@@ -62,7 +62,7 @@ private:
     void vReaderLost();
     void vJoinReader();
 
-    OBSdkClient::CWinsockUse m_winsock;
+    FdNet::CWinsockUse m_winsock;
     FdSystem::CCriticalSection m_socketLock; // socket, reader handle, running
     SOCKET m_socket = INVALID_SOCKET;
     HANDLE m_hReader = nullptr;

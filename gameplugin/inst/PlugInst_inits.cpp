@@ -139,6 +139,12 @@ void CPlugInst::vInitialize(bool boRegisterInterfaces, const FdCom::SServerInfo*
         if (lpModule)
             FdCom::CModule::Get().hrRegister(*lpModule, false);
         CInterfaceRegistrar::plugInInterfaces().lRegister();
+        // The interfaces name the plug-in's type library: without it registered,
+        // no component served out of process could be marshalled to the plug-in.
+        ITypeLib* lpTypeLib = nullptr;
+        const std::wstring wstrModule = FdCom::wstrFromAnsi(FdCom::CModule::Get().pszModulePath());
+        if (SUCCEEDED(LoadTypeLibEx(wstrModule.c_str(), REGKIND_REGISTER, &lpTypeLib)))
+            lpTypeLib->Release();
     }
     FdWin::CRegKey key;
     if (key.lCreate(HKEY_LOCAL_MACHINE, kszSuiteKey, KEY_READ | KEY_WRITE) != ERROR_SUCCESS)

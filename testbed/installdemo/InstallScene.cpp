@@ -1,0 +1,449 @@
+#include "InstallScene.h"
+
+#include "EnvelopeSealer.h"
+#include "LzBuffer.h"
+
+#include <tlhelp32.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <fstream>
+#include <sstream>
+
+namespace FdInstallScene
+{
+namespace
+{
+const char kInstallerClsid[] = "{7B6BF370-EEB1-11d3-BCAB-0050044976E7}";
+const char kFakeClsid[] = "{D0C4FE1E-7319-4C08-8E2A-B6D70E44ABDA}";
+const char kHubClsid[] = "{1184B9F3-D14D-4181-A509-7D2ADFE452AF}";
+const char kSep[] = "\xA3\xA3";
+constexpr DWORD kSessionTimeoutMs = 120000;
+constexpr DWORD kProcessEndMs = 30000;
+// A session ends once the page has been quiet this long with no transfer open;
+// the installer's registrations start programs, each taking about a second here.
+const char kQuietMs[] = "6000";
+
+std::string strRead(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+bool boWrite(const std::string& path, const std::string& data)
+{
+    std::ofstream f(path, std::ios::binary | std::ios::trunc);
+    f << data;
+    return static_cast<bool>(f);
+}
+
+std::string strList(const std::vector<std::pair<std::string, std::string>>& pairs)
+{
+    std::string s;
+    for (const auto& p : pairs)
+        s += p.first + kSep + p.second + kSep;
+    return s;
+}
+
+// An action buffer: the payload, then the parameters read back to front.
+std::string strAction(const std::string& strPayload,
+                      const std::vector<std::pair<std::string, std::string>>& pairs, int iAction)
+{
+    std::string s = strPayload + "$$eop$$cmd";
+    for (const auto& p : pairs)
+        s += "$$" + p.second + "$$" + p.first;
+    return s + "$$" + std::to_string(iAction) + "$$action";
+}
+
+std::string strCompressed(const std::string& strFile)
+{
+    CLzBuffer lz;
+    if (!lz.boCompress(reinterpret_cast<const uint8_t*>(strFile.data()),
+                       static_cast<uint32_t>(strFile.size()), true))
+        return std::string();
+    return std::string(reinterpret_cast<const char*>(lz.lpGetData()), lz.dwGetSize());
+}
+
+std::string strPage(const std::string& strName, const std::string& strSrc)
+{
+    return "<html><body>\n<iframe name=\"main\" src=\"about:blank\"></iframe>\n"
+           "<embed type=\"application/x-fd-game\" name=\"" +
+           strName +
+           "\" width=\"400\" height=\"120\" bgcolor=\"#003366\" textcolor=\"#FFFFFF\" hidedialog=\"yes\" "
+           "src=\"" +
+           strSrc + "\">\n</body></html>\n";
+}
+
+std::vector<DWORD> processesNamed(const char* lpszName)
+{
+    std::vector<DWORD> ids;
+    HANDLE hSnap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (hSnap == INVALID_HANDLE_VALUE)
+        return ids;
+    PROCESSENTRY32 pe = {};
+    pe.dwSize = sizeof pe;
+    for (BOOL ok = Process32First(hSnap, &pe); ok; ok = Process32Next(hSnap, &pe))
+        if (lstrcmpiA(pe.szExeFile, lpszName) == 0)
+            ids.push_back(pe.th32ProcessID);
+    CloseHandle(hSnap);
+    return ids;
+}
+
+// Waits for every process of that name to end; true when none is left.
+bool boWaitGone(const char* lpszName)
+{
+    for (DWORD id : processesNamed(lpszName))
+    {
+        HANDLE h = OpenProcess(SYNCHRONIZE, FALSE, id);
+        if (h)
+        {
+            WaitForSingleObject(h, kProcessEndMs);
+            CloseHandle(h);
+        }
+    }
+    return processesNamed(lpszName).empty();
+}
+
+std::string strQuote(const std::string& s)
+{
+    return "\"" + s + "\"";
+}
+
+// The plug-in's trace files (C:\FDGAME*), which the sessions append to.
+std::string strPluginTrace()
+{
+    std::string strText;
+    WIN32_FIND_DATAA found = {};
+    HANDLE hFind = FindFirstFileA("C:\\FDGAME*", &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return strText;
+    do
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            strText += strRead(std::string("C:\\") + found.cFileName);
+    while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return strText;
+}
+
+// SETMSG commands in trace lines "CImplCallback::ExecuteCmd start (bstrName=SETMSG, paramètres=...)".
+std::vector<std::string> statusLinesOf(const std::string& strTrace)
+{
+    std::vector<std::string> out;
+    const std::string kStart = "(bstrName=SETMSG, param\xE8tres=";
+    std::istringstream in(strTrace);
+    std::string line;
+    while (std::getline(in, line))
+    {
+        const size_t at = line.find(kStart);
+        if (at == std::string::npos || line.find("ExecuteCmd start") == std::string::npos)
+            continue;
+        std::string params = line.substr(at + kStart.size());
+        if (!params.empty() && params.back() == '\r')
+            params.pop_back();
+        if (!params.empty() && params.back() == ')')
+            params.pop_back();
+        std::string strNum = "0", strText;
+        size_t pos = 0;
+        while (pos < params.size())
+        {
+            const size_t a = params.find(kSep, pos);
+            if (a == std::string::npos)
+                break;
+            const size_t b = params.find(kSep, a + 2);
+            const std::string name = params.substr(pos, a - pos);
+            const std::string value =
+                params.substr(a + 2, b == std::string::npos ? std::string::npos : b - a - 2);
+            if (name == "NUMMSG")
+                strNum = value;
+            else if (name == "TEXTMSG")
+                strText = value;
+            pos = b == std::string::npos ? params.size() : b + 2;
+        }
+        out.push_back(strNum + "|" + strText);
+    }
+    return out;
+}
+
+void vSetText(HKEY hKey, const char* lpszName, const std::string& strValue)
+{
+    RegSetValueExA(hKey, lpszName, 0, REG_SZ, reinterpret_cast<const BYTE*>(strValue.c_str()),
+                   static_cast<DWORD>(strValue.size() + 1));
+}
+
+std::string strRegText(HKEY hRoot, const std::string& strKey, const char* lpszName)
+{
+    char sz[1024] = {};
+    DWORD dw = sizeof sz - 1;
+    if (RegGetValueA(hRoot, strKey.c_str(), lpszName, RRF_RT_REG_SZ, nullptr, sz, &dw) != ERROR_SUCCESS)
+        return "(none)";
+    return sz;
+}
+
+void vListFiles(const std::string& strRoot, const std::string& strRelative, std::vector<std::string>& out)
+{
+    WIN32_FIND_DATAA fd = {};
+    HANDLE h = FindFirstFileA((strRoot + strRelative + "*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE)
+        return;
+    do
+    {
+        const std::string name = fd.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            vListFiles(strRoot, strRelative + name + "\\", out);
+        else
+            out.push_back(strRelative + name + " " + std::to_string(fd.nFileSizeLow));
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(out.begin(), out.end());
+}
+} // namespace
+
+std::string strScript()
+{
+    return "// Orbelle: the hub and the fake component\r\n"
+           "[INSTALL]\r\n"
+           "[TEST]\r\n"
+           "[REGISTRY]\r\n"
+           "HKEY_LOCAL_MACHINE\\Software\\FdGame\\FakeCmpt;Version;V>=;1.0.0.1\r\n"
+           "[DL]\r\n"
+           "Linkwell.exe_;01/01/2002 10:30:00\r\n"
+           "FakeCmpt.exe_;01/01/2002 10:30:00\r\n"
+           "[TEXT]\r\n"
+           "2;Installation d'Orbelle...\r\n"
+           "[ACTIONS]\r\n"
+           "MD:0;bin\r\n"
+           "COPY:1;bin\\Linkwell.exe\r\n"
+           "COPYDATE:2;bin\\FakeCmpt.exe\r\n"
+           "REGISTER:1\r\n"
+           "REGISTER:2\r\n"
+           "REGISTRY:0;HKEY_LOCAL_MACHINE\\Software\\FdGame\\LinkwellV2;CLSID;S;" +
+           std::string(kHubClsid) +
+           "\r\n"
+           "REGISTRY:0;HKEY_LOCAL_MACHINE\\Software\\FdGame\\LinkwellV2;Version;S;2.0.0.0\r\n"
+           "REGISTRY:0;HKEY_LOCAL_MACHINE\\Software\\FdGame\\FakeCmpt;CLSID;S;" +
+           kFakeClsid +
+           "\r\n"
+           "REGISTRY:0;HKEY_LOCAL_MACHINE\\Software\\FdGame\\FakeCmpt;Version;S;1.0.0.1\r\n"
+           "[TEXT]\r\n"
+           "2;Orbelle est install\xE9\r\n"
+           "[END]\r\n";
+}
+
+bool boRunScene(const SOptions& o, SReport& report)
+{
+    const std::string strInstall = o.strWorkFolder + "inst";
+    CreateDirectoryA(strInstall.c_str(), nullptr);
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                        nullptr) != ERROR_SUCCESS)
+    {
+        report.strError = "cannot write HKLM\\Software\\FdGame";
+        return false;
+    }
+    const DWORD dwVersion = 999999, dwOn = 1;
+    vSetText(hKey, nullptr, strInstall);
+    RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwVersion), sizeof dwVersion);
+    RegSetValueExA(hKey, "LogToTextFile", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwOn), sizeof dwOn);
+    RegCloseKey(hKey);
+
+    FdCrypto::CKeyRecord key;
+    try
+    {
+        key = EnvelopeSealer::keyFromText(o.strKeyText);
+    }
+    catch (const std::exception&)
+    {
+        report.strError = "the files key text is not a key";
+        return false;
+    }
+    auto seal = [&](const std::string& plain, uint32_t seed)
+    { return EnvelopeSealer::strSeal(plain, key, false, seed); };
+
+    // What the service serves.
+    const std::string strInstaller = strRead(o.strBinFolder + "installer.exe");
+    const std::string strHub = strRead(o.strBinFolder + "Linkwell.exe");
+    const std::string strFake = strRead(o.strBinFolder + "FakeCmpt.exe");
+    if (strInstaller.empty() || strHub.empty() || strFake.empty())
+    {
+        report.strError = "installer.exe, Linkwell.exe or FakeCmpt.exe is missing in " + o.strBinFolder;
+        return false;
+    }
+    const std::string& b = o.strWebBase;
+    const std::string strParams = strList({{"FILE", b + "script.fdg"},
+                                           {"JOBID", "3"},
+                                           {"APPID", "12"},
+                                           {"RESURL1", b + "installed.htm"},
+                                           {"RESFRM1", "main"},
+                                           {"RESURL2", b + "uptodate.htm"},
+                                           {"RESFRM2", "main"},
+                                           {"ERRURL", b + "failed.htm"},
+                                           {"ERRFRM", "main"},
+                                           {"DL_BASE", b},
+                                           {"CMD", "INSTALL"}});
+    const struct
+    {
+        const char* name;
+        std::string data;
+    } files[] = {
+        {"install.htm", strPage("install", "keys-install.fdg")},
+        {"installed.htm", strPage("game", "keys-game.fdg")},
+        {"uptodate.htm", "<html><body>Orbelle est \xE0 jour.</body></html>\n"},
+        {"failed.htm", "<html><body>L'installation a \xE9"
+                       "chou\xE9.</body></html>\n"},
+        {"keys-install.fdg",
+         strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", "launch-installer.fdg"}}, 6)},
+        {"keys-game.fdg", strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", "launch-fake.fdg"}}, 6)},
+        {"launch-installer.fdg", strAction("",
+                                           {{"launchapp", "Installer"},
+                                            {"urldata", b + "installer.pkg"},
+                                            {"thispage", strList({{"URL", b + "install.htm"}})},
+                                            {"paramsapp", strParams}},
+                                           3)},
+        {"launch-fake.fdg",
+         strAction("", {{"launchapp", "FakeCmpt"}, {"paramsapp", strList({{"JOBID", "3"}, {"CMD", "PLAY"}})}},
+                   3)},
+        {"installer.pkg", strAction(seal(strCompressed(strInstaller), 21),
+                                    {{"regpath", "Installer"},
+                                     {"physpath", "Installer\\installer.exe"},
+                                     {"clsid", kInstallerClsid},
+                                     {"version", "1000"}},
+                                    2)},
+        {"script.fdg", seal(strScript(), 22)},
+        {"Linkwell.exe_", seal(strCompressed(strHub), 23)},
+        {"FakeCmpt.exe_", seal(strCompressed(strFake), 24)},
+    };
+    for (const auto& f : files)
+    {
+        if (!boWrite(o.strWebFolder + f.name, f.data))
+        {
+            report.strError = std::string("cannot write ") + o.strWebFolder + f.name;
+            return false;
+        }
+    }
+    SetEnvironmentVariableA("FD_FAKECMPT_LOG", (o.strWorkFolder + "fakecmpt.log").c_str());
+    SetEnvironmentVariableA("FD_UI_LOG", (o.strWorkFolder + "boxes.log").c_str());
+
+    const struct
+    {
+        const char* name;
+        const char* page;
+        bool screenshot;
+    } sessions[] = {
+        {"the page finds no installer: its package is installed, the page is opened again", "install.htm",
+         false},
+        {"the page again: the installer runs the script", "install.htm", true},
+        {"the result page launches the fake component", "installed.htm", false},
+        {"the page a third time: everything is there", "install.htm", false},
+    };
+    size_t ulTraceSeen = strPluginTrace().size();
+    for (const auto& s : sessions)
+    {
+        SSession session;
+        session.strName = s.name;
+        session.strPage = b + s.page;
+        const std::string strLog =
+            o.strWorkFolder + "host-" + std::to_string(report.sessions.size() + 1) + ".log";
+        DeleteFileA(strLog.c_str());
+        std::string cmd = strQuote(o.strBinFolder + "BrowserHost.exe") + " --log " + strQuote(strLog) +
+                          " --plugin " + strQuote(o.strBinFolder + "npfdg.dll") + " --quit-when-idle " +
+                          kQuietMs;
+        if (s.screenshot && !o.strScreenshot.empty())
+            cmd += " --screenshot " + strQuote(o.strScreenshot);
+        cmd += " " + strQuote(session.strPage);
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        PROCESS_INFORMATION pi = {};
+        if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        {
+            CloseHandle(pi.hThread);
+            if (WaitForSingleObject(pi.hProcess, kSessionTimeoutMs) == WAIT_OBJECT_0)
+            {
+                DWORD dw = 0;
+                GetExitCodeProcess(pi.hProcess, &dw);
+                session.lExit = static_cast<long>(dw);
+            }
+            else
+                TerminateProcess(pi.hProcess, 99);
+            CloseHandle(pi.hProcess);
+        }
+        // The components the session started end on their own (the installer
+        // after its run, the fake component when released).
+        boWaitGone("installer.exe");
+        boWaitGone("FakeCmpt.exe");
+        session.host = FdBrowserHost::parseLog(strRead(strLog));
+        const std::string strTrace = strPluginTrace();
+        const std::string strNew = strTrace.substr(std::min(ulTraceSeen, strTrace.size()));
+        session.statusLines = statusLinesOf(strNew);
+        std::istringstream traceLines(strNew);
+        // Each error with the lines of its exception text.
+        int iFollow = 0;
+        for (std::string l; std::getline(traceLines, l);)
+        {
+            if (l.find("!ERREUR!") != std::string::npos)
+                iFollow = 9;
+            if (iFollow > 0)
+            {
+                --iFollow;
+                session.pluginErrors.push_back(l);
+            }
+        }
+        ulTraceSeen = strTrace.size();
+        report.sessions.push_back(session);
+    }
+
+    vListFiles(strInstall + "\\", "", report.files);
+    for (const char* k :
+         {"Software\\FdGame\\Installer", "Software\\FdGame\\LinkwellV2", "Software\\FdGame\\FakeCmpt"})
+        for (const char* v : {"CLSID", "Version"})
+            report.registry.push_back(std::string("HKLM\\") + k + "|" + v + "|" +
+                                      strRegText(HKEY_LOCAL_MACHINE, k, v));
+    for (const char* clsid : {kInstallerClsid, kHubClsid, kFakeClsid})
+    {
+        const std::string k = std::string("CLSID\\") + clsid + "\\LocalServer32";
+        std::string v = strRegText(HKEY_CLASSES_ROOT, k, nullptr);
+        if (v.rfind(strInstall, 0) == 0)
+            v = "<install folder>" + v.substr(strInstall.size());
+        report.registry.push_back("HKCR\\" + k + "||" + v);
+    }
+    std::istringstream cmpt(strRead(o.strWorkFolder + "fakecmpt.log"));
+    std::string line;
+    while (std::getline(cmpt, line))
+        report.fakeCmpt.push_back(line.substr(line.find('|') + 1));
+
+    // The transcript.
+    auto& t = report.transcript;
+    int i = 0;
+    for (const SSession& s : report.sessions)
+    {
+        t.push_back("session " + std::to_string(++i) + ": " + s.strName);
+        t.push_back("  page " + s.strPage + " (host exit " + std::to_string(s.lExit) + ")");
+        for (const auto& l : s.host)
+        {
+            if (l.strKind == "STREAM_END")
+                t.push_back("  STREAM    " + l.strGet("url") + " (reason " + l.strGet("reason") + ", " +
+                            l.strGet("bytes") + " bytes)");
+            else if (l.strKind == "NAVIGATE")
+                t.push_back("  NAVIGATE  frame " + l.strGet("frame") + " <- " + l.strGet("url"));
+        }
+        for (const std::string& m : s.statusLines)
+            t.push_back("  SETMSG    " + m);
+        for (const std::string& m : s.pluginErrors)
+            if (m.find("!ERREUR!") != std::string::npos || m.rfind("Code:", 0) == 0)
+                t.push_back("  PLUG-IN   " + m.substr(m.find("Code:") == 0 ? 0 : m.find("!ERREUR!")));
+    }
+    t.push_back("files in the install folder:");
+    for (const std::string& f : report.files)
+        t.push_back("  " + f);
+    t.push_back("registry:");
+    for (const std::string& r : report.registry)
+        t.push_back("  " + r);
+    t.push_back("the fake component (what it was told):");
+    for (const std::string& c : report.fakeCmpt)
+        t.push_back("  " + c);
+    return true;
+}
+} // namespace FdInstallScene
