@@ -1,6 +1,6 @@
 // The protected decoders on any input: the first byte picks the decoder and
 // the key length, the rest is the value.
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 #include <cstddef>
 #include <cstdint>

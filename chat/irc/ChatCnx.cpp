@@ -1,6 +1,6 @@
 #include "ChatCnx.h"
 
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 namespace ChatIrc
 {

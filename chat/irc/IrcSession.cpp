@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "IrcNames.h"
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 namespace ChatIrc
 {

@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 namespace ChatIrc
 {

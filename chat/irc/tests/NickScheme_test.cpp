@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 using ChatIrc::CFlaggedNames;
 using ChatIrc::CNickScheme;

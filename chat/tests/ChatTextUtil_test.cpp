@@ -1,10 +1,10 @@
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 #include <gtest/gtest.h>
 
 using namespace ChatText;
 
-TEST(TextUtil, SubstringAndFind)
+TEST(ChatTextUtil, SubstringAndFind)
 {
     EXPECT_EQ(strSubstring("abcdef", 2, 3), "cde");
     EXPECT_EQ(strSubstring("abcdef", 2, -1), "cdef");
@@ -18,7 +18,7 @@ TEST(TextUtil, SubstringAndFind)
     EXPECT_EQ(lFindAfter("abc", "c", 40), -1);
 }
 
-TEST(TextUtil, UrlDomain)
+TEST(ChatTextUtil, UrlDomain)
 {
     struct Case
     {
@@ -41,14 +41,14 @@ TEST(TextUtil, UrlDomain)
         EXPECT_EQ(strUrlDomain(c.url, c.whole), c.domain) << c.url << " whole " << c.whole;
 }
 
-TEST(TextUtil, UrlEncode)
+TEST(ChatTextUtil, UrlEncode)
 {
     EXPECT_EQ(strUrlEncode("a b&c"), "a+b%26c");
     EXPECT_EQ(strUrlEncode("\xE9"), "%e9");
     EXPECT_EQ(strUrlEncode("Az09"), "Az09");
 }
 
-TEST(TextUtil, Wildcard)
+TEST(ChatTextUtil, Wildcard)
 {
     struct Case
     {
@@ -65,7 +65,7 @@ TEST(TextUtil, Wildcard)
         EXPECT_EQ(boWildcardMatch(c.text, c.pattern), c.match) << c.text << " ~ " << c.pattern;
 }
 
-TEST(TextUtil, Scramble)
+TEST(ChatTextUtil, Scramble)
 {
     EXPECT_EQ(strScramble("abc", "key"), "lnl");
     EXPECT_EQ(strScramble("Hello World 42", "Zk"), "Chgad Wbyao 42");
@@ -79,7 +79,7 @@ TEST(TextUtil, Scramble)
     EXPECT_EQ(strSevenConstant().size(), 7u);
 }
 
-TEST(TextUtil, ShiftMirrorChecksums)
+TEST(ChatTextUtil, ShiftMirrorChecksums)
 {
     std::string s = "\xF0";
     vShift(s, 32);
@@ -102,7 +102,7 @@ TEST(TextUtil, ShiftMirrorChecksums)
     EXPECT_EQ(strChecksum16(""), "0000");
 }
 
-TEST(TextUtil, NumberText)
+TEST(ChatTextUtil, NumberText)
 {
     EXPECT_EQ(strNumberText(-1.0), "-1.0");
     EXPECT_EQ(strNumberText(4.5), "4.50");
@@ -110,7 +110,7 @@ TEST(TextUtil, NumberText)
     EXPECT_EQ(strNumberText(10), "10.0");
 }
 
-TEST(TextUtil, Protected16RoundTripAndTamper)
+TEST(ChatTextUtil, Protected16RoundTripAndTamper)
 {
     const char* values[] = {"", "irc.example.net:6667", "Zelto \xE9t\xE9 #42", "\x01\x1F\x7F\xFF"};
     for (const char* key : {"", "Secret9"})
@@ -137,7 +137,7 @@ TEST(TextUtil, Protected16RoundTripAndTamper)
     EXPECT_EQ(shortValue, "abc");
 }
 
-TEST(TextUtil, Protected8RoundTripAndTamper)
+TEST(ChatTextUtil, Protected8RoundTripAndTamper)
 {
     struct Case
     {

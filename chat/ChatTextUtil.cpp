@@ -1,4 +1,4 @@
-#include "TextUtil.h"
+#include "ChatTextUtil.h"
 
 #include <algorithm>
 #include <cstdio>
