@@ -1,3 +1,4 @@
+#include <algorithm>
 // The two passes over a document's raw text: the pre-process walk that hands every
 // tag to the sink, and the tree build.
 #include <memory>
@@ -167,6 +168,8 @@ void CXmlDocument::vTreePass()
     vClearChildren();
     m_nTagCount = 0;
     CTreeState state;
+    // One token per '<' at most: no regrowth while tokenizing.
+    state.tokens.reserve(static_cast<size_t>(std::count(m_sRawText.begin(), m_sRawText.end(), '<')));
     XmlTokenize(m_sRawText, 0, state.tokens);
     state.matcher.reset(new CXmlMatcher(m_sRawText, state.tokens));
     vBuildLevel(state, this, 0, state.tokens.size(), 0, m_sRawText.size(), 0);
@@ -174,15 +177,26 @@ void CXmlDocument::vTreePass()
 
 void CXmlDocument::vAddText(CXmlTag* parent, const std::string& pending, size_t begin, size_t end)
 {
-    std::string text = pending;
-    text.append(m_sRawText, begin, end - begin);
-    size_t first = 0;
-    size_t last = text.size();
-    TrimBlanks(first, last, text);
+    // Without pending text the raw range is trimmed in place: blank runs between tags
+    // cost no copy.
+    std::string text;
+    size_t first = begin;
+    size_t last = end;
+    if (pending.empty())
+        TrimBlanks(first, last, m_sRawText);
+    else
+    {
+        text = pending;
+        text.append(m_sRawText, begin, end - begin);
+        first = 0;
+        last = text.size();
+        TrimBlanks(first, last, text);
+    }
     if (first >= last)
         return;
     vSendEvent(kXmlEventTreeTag, -1, static_cast<int32_t>(m_nTagCount));
-    parent->lpAddChildTag(CStringExt(), CStringExt(text.substr(first, last - first)));
+    parent->lpAddTextChild(pending.empty() ? m_sRawText.substr(first, last - first)
+                                           : text.substr(first, last - first));
     ++m_nTagCount;
 }
 
@@ -218,13 +232,15 @@ void CXmlDocument::vBuildLevel(CTreeState& state, CXmlTag* parent, size_t firstT
         CXmlTag* element = parent->lpAddChildTag(name, CStringExt());
         ++m_nTagCount;
         // Attribute values are decoded once here; DumpXml encodes them once.
-        for (const auto& pair : XmlParseAttributeText(XmlTokenAttributes(m_sRawText, token)))
+        for (auto& pair : XmlParseAttributeText(m_sRawText, token.attrBegin, token.attrLength))
         {
             CStringExt prefix;
+            if (pair.second.find('&') != std::string::npos)
+                pair.second = XmlUnformatString(pair.second);
             if (IsDeclaration(pair.first, prefix))
-                element->lpAddNamespace(prefix, XmlUnformatString(pair.second));
+                element->lpAddNamespace(prefix, pair.second);
             else
-                element->vAddAttribute(pair.first, XmlUnformatString(pair.second));
+                element->vAddAttribute(std::move(pair.first), std::move(pair.second));
         }
         element->vResolveNamespace();
         ++i;

@@ -139,9 +139,15 @@ std::string XmlTokenAttributes(const std::string& text, const CXmlToken& token)
 
 std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes)
 {
+    return XmlParseAttributeText(attributes, 0, attributes.size());
+}
+
+std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes, size_t from,
+                                                                     size_t length)
+{
     std::vector<std::pair<CStringExt, CStringExt>> pairs;
-    const size_t n = attributes.size();
-    size_t i = 0;
+    const size_t n = from + length < attributes.size() ? from + length : attributes.size();
+    size_t i = from;
     while (i < n)
     {
         while (i < n && IsXmlBlank(attributes[i]))
@@ -166,9 +172,14 @@ std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::
                     quoted = !quoted;
                 ++i;
             }
-            value = attributes.substr(valueBegin, i - valueBegin);
-            if (value.size() >= 2 && value.front() == '"' && value.back() == '"')
-                value = value.substr(1, value.size() - 2);
+            size_t valueFirst = valueBegin;
+            size_t valueEnd = i;
+            if (valueEnd - valueFirst >= 2 && attributes[valueFirst] == '"' && attributes[valueEnd - 1] == '"')
+            {
+                ++valueFirst;
+                --valueEnd;
+            }
+            value.assign(attributes, valueFirst, valueEnd - valueFirst);
         }
         else if (i < n && attributes[i] == '=')
             ++i; // a final '=' gives no value

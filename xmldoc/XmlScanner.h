@@ -44,6 +44,9 @@ std::string XmlTokenAttributes(const std::string& text, const CXmlToken& token);
 // name="value" pairs of an attribute text, in source order, values undecoded and
 // without their surrounding double quotes.
 std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes);
+// The same over attributes[from, from + length).
+std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes, size_t from,
+                                                                     size_t length);
 
 // Search for the end tag matching the start token at index start, among the tokens
 // before limit. Counts steps against a budget shared by one pass.

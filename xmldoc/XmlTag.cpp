@@ -44,6 +44,18 @@ void CXmlTag::vAddAttribute(const CStringExt& name, const CStringExt& value)
     m_attributes.emplace_back(name, value);
 }
 
+void CXmlTag::vAddAttribute(CStringExt&& name, CStringExt&& value)
+{
+    m_attributes.emplace_back(std::move(name), std::move(value));
+}
+
+CXmlTag* CXmlTag::lpAddTextChild(std::string&& text)
+{
+    std::unique_ptr<CXmlTag> child(new CXmlTag);
+    child->m_sText = std::move(text);
+    return lpAppendChild(std::move(child));
+}
+
 const CXmlNamespace* CXmlTag::lpAddNamespace(const CStringExt& prefix, const CStringExt& namespaceName)
 {
     m_namespaces.push_back(std::unique_ptr<CXmlNamespace>(new CXmlNamespace{prefix, namespaceName}));

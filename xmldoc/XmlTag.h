@@ -28,6 +28,9 @@ public:
     CXmlTag* lpAddChildTag(const CStringExt& name, const CStringExt& text);
     // Values are plain text: DumpXml writes them with entity references.
     void vAddAttribute(const CStringExt& name, const CStringExt& value);
+    void vAddAttribute(CStringExt&& name, CStringExt&& value);
+    // Appends a text node holding text (raw XML character data).
+    CXmlTag* lpAddTextChild(std::string&& text);
     const CXmlNamespace* lpAddNamespace(const CStringExt& prefix, const CStringExt& namespaceName);
     // Finds this tag's namespace entry from its name's prefix (this tag's own
     // declarations first, then its ancestors').

@@ -17,8 +17,6 @@
 
 namespace
 {
-const CLSID kClsidZeltoGameList = {
-    0xf5470ab8, 0x22e3, 0x4f40, {0xa7, 0xbc, 0x9a, 0x7a, 0x50, 0x99, 0x63, 0x9a}};
 const CLSID kClsidRemoteControl = {
     0x2d201ef3, 0x6c41, 0x48b6, {0xb1, 0x67, 0xaa, 0x37, 0x80, 0x4b, 0x23, 0xbd}};
 
@@ -235,14 +233,18 @@ TEST_F(LudexServer, XmlClassesFromAnotherProcess)
     EXPECT_EQ(S_OK, g->GetNextSubTag(a.p, &flag, none.pp()));
     EXPECT_EQ(0, flag) << "a tag of another tree is no place to walk from";
 
-    // Objects made by class: a tag without tree finds nothing; catalogue
-    // classes are not served yet; the remote control is no class of this server.
+    // Objects made by class: a tag without tree finds nothing, nor does a game
+    // list attached to no list; the remote control is no class of this server.
     TRef<ILudexXmlTag> bare;
     ASSERT_EQ(S_OK, hrCreate(CLSID_LudexXmlTag, IID_ILudexXmlTag, bare));
     EXPECT_EQ(S_OK, bare->GetNextSubTag(bare.p, &flag, none.pp()));
     EXPECT_EQ(0, flag);
+    TRef<IZeltoGameList> games;
+    ASSERT_EQ(S_OK, hrCreate(CLSID_ZeltoGameList, IID_IZeltoGameList, games));
+    long count = 7;
+    EXPECT_EQ(S_FALSE, games->Count(&count));
+    EXPECT_EQ(0, count);
     TRef<IUnknown> unknown;
-    EXPECT_EQ(E_NOTIMPL, hrCreate(kClsidZeltoGameList, IID_IUnknown, unknown));
     EXPECT_EQ(REGDB_E_CLASSNOTREG, hrCreate(kClsidRemoteControl, IID_IUnknown, unknown));
     EXPECT_EQ(g_dwXmlPid, dwLudexPid());
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "GameDefGenerator.h"
+#include "GameDefinitions.h"
 #include "XmlDocument.h"
 
 namespace
@@ -84,10 +85,22 @@ int main()
             XML_ParserFree(parser);
         });
 
+    int32_t games = 0;
+    const double catalogue = BestSeconds(
+        [&]()
+        {
+            int32_t error = 0;
+            games = ParseGameDefinitions(source, "urn:zelto:gdef", &error)->Count();
+            if (error != 0)
+                std::fprintf(stderr, "ParseGameDefinitions: error %d\n", error);
+        });
+
     std::printf("document: %.1f MB, %zu tags (CXmlDocument, text nodes included), %zu elements (expat)\n",
                 megabytes, ourTags, counts.elements);
     std::printf("CXmlDocument: %.3f s  %.1f MB/s\n", ours, megabytes / ours);
     std::printf("expat:        %.3f s  %.1f MB/s\n", expat, megabytes / expat);
     std::printf("ratio CXmlDocument/expat throughput: %.2f\n", expat / ours);
+    std::printf("ParseGameDefinitions: %.3f s  %.1f MB/s  %d games\n", catalogue, megabytes / catalogue, games);
+    std::printf("ratio ParseGameDefinitions/expat throughput: %.2f\n", expat / catalogue);
     return 0;
 }

@@ -1,0 +1,104 @@
+// A game list read from a second process through the type-library marshaller: the
+// launcher's type library registered by Ludex.exe, the list marshalled here and read
+// by catalog_reader.exe, which also writes detection results back.
+#include "FdBstr.h"
+#include "GameDefinitions.h"
+#include "SampleClient.h"
+#include "ZeltoCatalogCom.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace
+{
+std::string strTempFile(const char* prefix)
+{
+    char dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, prefix, 0, path);
+    return path;
+}
+
+// The marshalled form of the interface, as hex text.
+std::string strMarshal(IUnknown* object, REFIID iid)
+{
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(nullptr, TRUE, &stream)))
+        return "";
+    std::string hex;
+    if (SUCCEEDED(CoMarshalInterface(stream, iid, object, MSHCTX_LOCAL, nullptr, MSHLFLAGS_NORMAL)))
+    {
+        HGLOBAL memory = nullptr;
+        GetHGlobalFromStream(stream, &memory);
+        const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory));
+        const SIZE_T size = GlobalSize(memory);
+        char two[3];
+        for (SIZE_T i = 0; i < size; ++i)
+        {
+            snprintf(two, sizeof two, "%02x", bytes[i]);
+            hex += two;
+        }
+        GlobalUnlock(memory);
+    }
+    stream->Release();
+    return hex;
+}
+
+// Runs the command, serving this apartment's calls until it ends (at most 60 s).
+bool boRunServing(const std::string& commandLine)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    std::string line = commandLine;
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    CloseHandle(pi.hThread);
+    const DWORD start = GetTickCount();
+    bool ended = false;
+    while (!ended && GetTickCount() - start < 60000)
+    {
+        ended = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            DispatchMessageA(&msg);
+    }
+    if (!ended)
+        TerminateProcess(pi.hProcess, 1);
+    CloseHandle(pi.hProcess);
+    return ended;
+}
+} // namespace
+
+TEST(CatalogMarshal, SecondProcessReadsTheGameListAndWritesItsFindings)
+{
+    ASSERT_EQ(0, lRunAndWait("\"" + strProgramFolder() + "Ludex.exe\" /RegServer", 60000));
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    {
+        auto list = ParseGameDefinitions("<r><game xmlns=\"g.def\" gid=\"zw\"><gname>Zelto War</gname>"
+                                         "<gdesc>La guerre</gdesc><version vnbr=\"1\"/></game></r>",
+                                         "g.def");
+        CCatalogLease lease(list.get());
+        ASSERT_NE(lease.GameList(), nullptr);
+        const std::string marshalled = strMarshal(lease.GameList(), IID_IZeltoGameList);
+        ASSERT_FALSE(marshalled.empty());
+        const std::string in = strTempFile("zgm"), out = strTempFile("zgr");
+        std::ofstream(in) << marshalled;
+        ASSERT_TRUE(boRunServing("\"" + strProgramFolder() + "catalog_reader.exe\" \"" + in + "\" \"" + out + "\""));
+        std::ifstream report(out);
+        std::stringstream text;
+        text << report.rdbuf();
+        EXPECT_EQ(text.str(), "unmarshal=0\ncount=0:1\nid=zw\ndesc=La guerre\nstatus=0\nvolume=0\n");
+        const CZeltoGameVersion& version = *list->GetAt(0)->versions->GetAt(0);
+        EXPECT_EQ(version.contextData.localInstallStatus, 1);
+        ASSERT_EQ(version.VolumeCount(), 1);
+        EXPECT_EQ(const_cast<CZeltoGameVersion&>(version).FindVolume("CMD")->pairs.GetAt("path"), "C:\\Jeux");
+        DeleteFileA(in.c_str());
+        DeleteFileA(out.c_str());
+    }
+    EXPECT_EQ(AttachedCatalogWrapperCount(), 0);
+    CoUninitialize();
+}
