@@ -22,7 +22,7 @@ struct ItemTankEntry
     std::unique_ptr<CItemTank> subTank; // when the content holds tags of its own
 };
 
-class CItemTank : private CXmlEventSink
+class CItemTank final : private CXmlEventSink
 {
 public:
     CItemTank();

@@ -11,7 +11,7 @@
 #include "StringMap.h"
 #include "XmlDocument.h"
 
-class CVarTank : private CXmlEventSink
+class CVarTank final : private CXmlEventSink
 {
 public:
     CVarTank();

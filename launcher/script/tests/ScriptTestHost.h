@@ -1,0 +1,47 @@
+// A host for the engine's host tests: it keeps the transcript, the events and
+// the end requests, and makes every item kind a scripted item whose command
+// tag says what its procedures answer:
+//   steps="3,5,0"  successive StateProc answers ("over", "err" or numbers;
+//                  after the list: over)
+//   async="0,7"    successive AsyncDone answers (after the list: 0)
+//   next="x"       CallNextSubScript(x) in its first state
+//   onstop="1"     CallOnStopSubScript() in its first state
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "LaunchPart.h"
+#include "ScriptEngine.h"
+#include "ScriptItem.h"
+
+class CTestHost : public IScriptEngineHost
+{
+public:
+    void WriteLog(const std::string& text) override { log += text; }
+    void RequestEnd() override { ++endRequests; }
+    void NotifyEvent(int32_t code) override { events.push_back(code); }
+    void RegisterPlug(const std::string& technoid, const std::string& classid) override
+    {
+        plugs.push_back(technoid + "=" + classid);
+    }
+    std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override;
+
+    std::string log;
+    int endRequests = 0;
+    std::vector<int32_t> events;
+    std::vector<std::string> plugs;
+    std::vector<std::string> ran; // "keyword:id" of each item start
+};
+
+// A context whose objects log to the host.
+struct CTestScript
+{
+    CTestScript()
+    {
+        context.host = &host;
+        context.vars.SetScriptVar("log:console", "1");
+    }
+    CTestHost host;
+    CScriptContext context;
+};
