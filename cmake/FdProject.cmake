@@ -7,12 +7,16 @@
 #               [TIMEOUT s] [ENV k=v ...] [DEPENDS target ...]
 #               [SIDECARS "command line" ...])
 #     SIDECARS: up to three programs on the Linux side (stand-in servers)
-#     started for the test by tools/wine-run; see there.
+#     started for the test by tools/wine-run; see there. Each is one shell
+#     command line: build it with fd_shell_command (FdShellQuote.cmake) so
+#     that paths with spaces stay whole.
 #   fd_add_fuzzer(name SOURCES ... [LIBS ...] [CORPUS dir] [SECONDS n])
 #   fd_add_idl(name IDL file)   header, IIDs and type library of one .idl
 #
 # PORTABLE code uses no Windows header: it builds in every configuration
 # and its tests also run on the host under the sanitizers.
+
+include(${CMAKE_CURRENT_LIST_DIR}/FdShellQuote.cmake)
 
 set(FD_WINDOWS OFF)
 set(FD_WITH_TESTS OFF)
@@ -158,7 +162,9 @@ function(fd_add_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gmock GTest::gtest_main)
+  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main)
+  # Test support shared by the tests of every folder.
+  target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/foundation/tests)
   fd_target_flags(${name})
   if(A_DEPENDS)
     add_dependencies(${name} ${A_DEPENDS})
@@ -173,6 +179,10 @@ function(fd_add_test name)
   endif()
   set(n 0)
   foreach(cmd ${A_SIDECARS})
+    # Unquoted words would split at the spaces of a checkout path.
+    if(NOT cmd MATCHES "^'")
+      message(FATAL_ERROR "${name}: SIDECARS \"${cmd}\" is not quoted: build it with fd_shell_command")
+    endif()
     math(EXPR n "${n} + 1")
     list(APPEND env "FD_SIDECAR_${n}=${cmd}")
   endforeach()

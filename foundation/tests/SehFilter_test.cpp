@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "ExceptionTableCheck.h"
 #include "TestFiles.h"
 
 namespace
@@ -91,6 +92,7 @@ TEST(SehFilter, ExceptionCopiesRecordAndContext)
     EXPECT_EQ(e.GetContext().ContextFlags, (DWORD)CONTEXT_CONTROL);
     EXPECT_STREQ(e.lpszGetClassName(), "CSEHException");
     EXPECT_EQ(e.lpGetErrorRow(), nullptr);
+    EXPECT_TRUE(FdTest::ErrorTableIs(e.lpGetErrorTable(), {})); // no rows: the code is the system's
     EXPECT_EQ(std::string(e.lpszGetText()), "Exception structurée 0xC0000005 à l'adresse 0000000000001234 "
                                             "(lecture de l'adresse 0000000000000010)");
     char report[2048];

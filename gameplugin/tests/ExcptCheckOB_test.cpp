@@ -1,36 +1,26 @@
 #include "ExcptCheckOB.h"
 
+#include "ExceptionTableCheck.h"
+
 #include <gtest/gtest.h>
 
-#include <cstring>
-
-TEST(ExcptCheckOB, NamesItselfAndDescribesEachCode)
+TEST(ExcptCheckOB, Table)
 {
-    const struct
-    {
-        uint32_t code;
-        const char* id;
-    } cases[] = {
-        {kCheckOBNotInstalled, "OBNotInstalled"},
-        {kCheckOBCantReadRegistryKey, "CantReadRegistryKey"},
-        {kCheckOBCantReadRegistryData, "CantReadRegistryData"},
-        {kCheckOBCantChangeDir, "CantChangeDir"},
-    };
-    for (const auto& c : cases)
-    {
-        try
+    EXPECT_TRUE(FdTest::ExceptionTableIs<CExcptCheckOB>(
+        "CExcptCheckOB",
         {
-            throw CExcptCheckOB(c.code, "CPlugInst::boCheckOBInstalled", "PlugInst_inits", 1, nullptr, 0);
-        }
-        catch (const FdBase::CExceptionBase& e)
-        {
-            EXPECT_STREQ(e.lpszGetClassName(), "CExcptCheckOB");
-            ASSERT_NE(e.lpGetErrorRow(), nullptr) << c.code;
-            EXPECT_STREQ(e.lpGetErrorRow()->szId, c.id);
-        }
-    }
-    const CExcptCheckOB unknown(5005, nullptr, nullptr, 0);
-    EXPECT_EQ(unknown.lpGetErrorRow(), nullptr);
-    EXPECT_STREQ(CExcptCheckOB(kCheckOBNotInstalled, nullptr, nullptr, 0).lpGetErrorRow()->szMessage,
-                 "Orbelle n'est pas installée correctement");
+            {5001, "OBNotInstalled", "Orbelle n'est pas installée correctement"},
+            {5002, "CantReadRegistryKey", "Impossible de lire une clé de registry"},
+            {5003, "CantReadRegistryData", "Impossible de lire la valeur d'une data de la registry"},
+            {5004, "CantChangeDir",
+             "Impossible de changer le répertoire courant par le répertoire de Orbelle"},
+        }));
+}
+
+TEST(ExcptCheckOB, ThrownWithItsOrigin)
+{
+    EXPECT_TRUE(FdTest::ThrowsWithOrigin(
+        []
+        { throw CExcptCheckOB(kCheckOBNotInstalled, "CPlugInst::boCheckOBInstalled", "PlugInst_inits", 1); },
+        "CExcptCheckOB", {5001, "OBNotInstalled", "CPlugInst::boCheckOBInstalled", "PlugInst_inits", 1, 0}));
 }

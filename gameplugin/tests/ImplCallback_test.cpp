@@ -122,9 +122,9 @@ class ImplCallback : public CInstTest
 protected:
     void SetUp() override
     {
-        CInstTest::SetUp();
-        vRegisterFakeDll();
-        vRegisterApp("FakeDll", kszFakeDllClsid, "1");
+        ASSERT_NO_FATAL_FAILURE(CInstTest::SetUp());
+        ASSERT_TRUE(RegisterFakeDll());
+        ASSERT_TRUE(RegisterApp("FakeDll", kszFakeDllClsid, "1"));
         m_instance = lpNewInstance(
             {{"name", "zone1"}, {"width", "320"}, {"height", "200"}, {"errurl", "http://127.0.0.1/err.asp"}});
         m_instance->vSetLineHeight(16);
@@ -327,8 +327,8 @@ TEST_F(ImplCallback, ZonesProcessIdentifierAndKillableProcesses)
 
     // Killable processes: the table's entries, then the servers of every
     // registered component at any depth.
-    vRegisterFakeExe();
-    vRegisterApp("Group\\Nested", kszFakeExeClsid, "1");
+    ASSERT_TRUE(RegisterFakeExe());
+    ASSERT_TRUE(RegisterApp("Group\\Nested", kszFakeExeClsid, "1"));
     const std::string strServer =
         strRegText(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kszFakeExeClsid + "\\LocalServer32", nullptr);
     ASSERT_TRUE(CKillableProcessMap::Get().boAddPid(4321));

@@ -185,12 +185,15 @@ std::vector<std::string> vecFakeLog(bool boBare)
     return lines;
 }
 
-void vSetupSuite(const std::string& strInstallDir, uint32_t dwVersion)
+::testing::AssertionResult SetupSuite(const std::string& strInstallDir, uint32_t dwVersion)
 {
     CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_ALL_ACCESS));
+    const LONG lError = key.lCreate(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_ALL_ACCESS);
+    if (lError != ERROR_SUCCESS)
+        return ::testing::AssertionFailure() << "cannot create HKLM\\Software\\FdGame: error " << lError;
     vSetText(key.h(), nullptr, strInstallDir);
     vSetDword(key.h(), "FdGame", dwVersion);
+    return ::testing::AssertionSuccess();
 }
 
 void vDeleteSuite()
@@ -198,28 +201,42 @@ void vDeleteSuite()
     lDeleteRegistryTree(HKEY_LOCAL_MACHINE, "Software\\FdGame", 1);
 }
 
-void vRegisterApp(const std::string& strName, const char* lpszClsid, const char* lpszVersion,
-                  const char* lpszVersionEx)
+::testing::AssertionResult RegisterApp(const std::string& strName, const char* lpszClsid,
+                                       const char* lpszVersion, const char* lpszVersionEx)
 {
     CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS,
-              key.lCreate(HKEY_LOCAL_MACHINE, ("Software\\FdGame\\" + strName).c_str(), KEY_ALL_ACCESS));
+    const std::string strKey = "Software\\FdGame\\" + strName;
+    const LONG lError = key.lCreate(HKEY_LOCAL_MACHINE, strKey.c_str(), KEY_ALL_ACCESS);
+    if (lError != ERROR_SUCCESS)
+        return ::testing::AssertionFailure() << "cannot create HKLM\\" << strKey << ": error " << lError;
     if (lpszClsid)
         vSetText(key.h(), "CLSID", lpszClsid);
     if (lpszVersion)
         vSetText(key.h(), "Version", lpszVersion);
     if (lpszVersionEx)
         vSetText(key.h(), "VersionEx", lpszVersionEx);
+    return ::testing::AssertionSuccess();
 }
 
-void vRegisterFakeDll()
+namespace
 {
-    ASSERT_TRUE(boSelfRegister((GpTest::strBinDir() + "\\FakeCmptDll.dll").c_str()));
+::testing::AssertionResult SelfRegistered(const char* lpszFile)
+{
+    const std::string strPath = GpTest::strBinDir() + "\\" + lpszFile;
+    if (!boSelfRegister(strPath.c_str()))
+        return ::testing::AssertionFailure() << strPath << " did not register itself";
+    return ::testing::AssertionSuccess();
+}
+} // namespace
+
+::testing::AssertionResult RegisterFakeDll()
+{
+    return SelfRegistered("FakeCmptDll.dll");
 }
 
-void vRegisterFakeExe()
+::testing::AssertionResult RegisterFakeExe()
 {
-    ASSERT_TRUE(boSelfRegister((GpTest::strBinDir() + "\\FakeCmpt.exe").c_str()));
+    return SelfRegistered("FakeCmpt.exe");
 }
 
 void vInstallKeys()
@@ -278,7 +295,7 @@ void CInstTest::SetUp()
 {
     m_strInstallDir = m_dir.str() + "\\";
     vDeleteSuite();
-    vSetupSuite(m_strInstallDir);
+    ASSERT_TRUE(SetupSuite(m_strInstallDir));
     vInstallKeys();
     vClearFakeLog();
     vMarkTrace();
@@ -291,13 +308,14 @@ void CInstTest::TearDown()
 
 std::unique_ptr<CPlugInst>
 CInstTest::lpNewInstance(const std::vector<std::pair<std::string, std::string>>& attributes,
-                         CRecordingBrowser* lpBrowser)
+                         CRecordingBrowser* lpBrowser, const char* lpszFile, int iLine)
 {
     auto lpInstance = std::make_unique<CPlugInst>(lpBrowser ? lpBrowser : &m_browser);
     CParamList list(CParamList::kszSeparator);
     for (const auto& a : attributes)
         list.vAdd(a.first.c_str(), a.second.c_str());
-    EXPECT_TRUE(lpInstance->boNewInstance(list));
+    if (!lpInstance->boNewInstance(list))
+        ADD_FAILURE_AT(lpszFile, iLine) << "the instance refused its attributes";
     return lpInstance;
 }
 } // namespace InstTest

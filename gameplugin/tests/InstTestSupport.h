@@ -78,15 +78,20 @@ void vClearFakeLog();
 std::vector<std::string> vecFakeLog(bool boBare = true);
 std::string strFakeLogText();
 
+// The helpers that return an AssertionResult are asserted by their callers
+// (ASSERT_TRUE), so a failure shows the caller's line and stops it.
+
 // HKLM "Software\FdGame" with the install folder and the suite version.
-void vSetupSuite(const std::string& strInstallDir, uint32_t dwVersion = kModuleVersion);
+[[nodiscard]] ::testing::AssertionResult SetupSuite(const std::string& strInstallDir,
+                                                    uint32_t dwVersion = kModuleVersion);
 void vDeleteSuite();
 // An application key "Software\FdGame\<name>"; null values are left out.
-void vRegisterApp(const std::string& strName, const char* lpszClsid, const char* lpszVersion,
-                  const char* lpszVersionEx = nullptr);
+[[nodiscard]] ::testing::AssertionResult RegisterApp(const std::string& strName, const char* lpszClsid,
+                                                     const char* lpszVersion,
+                                                     const char* lpszVersionEx = nullptr);
 // Registers the fake components from the build folder.
-void vRegisterFakeDll();
-void vRegisterFakeExe();
+[[nodiscard]] ::testing::AssertionResult RegisterFakeDll();
+[[nodiscard]] ::testing::AssertionResult RegisterFakeExe();
 // Both keys of the fixtures, into the registry.
 void vInstallKeys();
 const FdCrypto::CKeyRecord& key(int iWhich);
@@ -109,10 +114,12 @@ class CInstTest : public ::testing::Test
 protected:
     void SetUp() override;
     void TearDown() override;
-    // An instance created with these attributes (expects success).
+    // An instance created with these attributes (expects success; a failure is
+    // reported at the caller's line).
     std::unique_ptr<CPlugInst>
     lpNewInstance(const std::vector<std::pair<std::string, std::string>>& attributes,
-                  CRecordingBrowser* lpBrowser = nullptr);
+                  CRecordingBrowser* lpBrowser = nullptr, const char* lpszFile = __builtin_FILE(),
+                  int iLine = __builtin_LINE());
 
     GpTest::CScratchDir m_dir;
     std::string m_strInstallDir; // ends with "\"

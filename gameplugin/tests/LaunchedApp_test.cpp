@@ -21,9 +21,9 @@ class LaunchedApp : public CInstTest
 protected:
     void SetUp() override
     {
-        CInstTest::SetUp();
-        vRegisterFakeDll();
-        vRegisterApp("FakeDll", kszFakeDllClsid, "1.0.0.0");
+        ASSERT_NO_FATAL_FAILURE(CInstTest::SetUp());
+        ASSERT_TRUE(RegisterFakeDll());
+        ASSERT_TRUE(RegisterApp("FakeDll", kszFakeDllClsid, "1.0.0.0"));
     }
 
     void vRun(CPlugInst& instance, const std::vector<std::pair<std::string, std::string>>& pairs,
@@ -52,13 +52,13 @@ protected:
 
 TEST_F(LaunchedApp, CreationCodes)
 {
-    vRegisterApp("NoClsid", nullptr, "1");
-    vRegisterApp("BadClsid", "not-a-clsid", "1");
-    vRegisterApp("NoVersion", kszFakeDllClsid, nullptr);
-    vRegisterApp("Old", kszFakeDllClsid, "2.1");
-    vRegisterApp("Unregistered", kszUnregisteredClsid, "1");
-    vRegisterApp("Both", kszFakeDllClsid, "1.0", "3.0");
-    vRegisterApp("Ex", kszFakeDllClsid, "2.1", "2.1.0.5");
+    ASSERT_TRUE(RegisterApp("NoClsid", nullptr, "1"));
+    ASSERT_TRUE(RegisterApp("BadClsid", "not-a-clsid", "1"));
+    ASSERT_TRUE(RegisterApp("NoVersion", kszFakeDllClsid, nullptr));
+    ASSERT_TRUE(RegisterApp("Old", kszFakeDllClsid, "2.1"));
+    ASSERT_TRUE(RegisterApp("Unregistered", kszUnregisteredClsid, "1"));
+    ASSERT_TRUE(RegisterApp("Both", kszFakeDllClsid, "1.0", "3.0"));
+    ASSERT_TRUE(RegisterApp("Ex", kszFakeDllClsid, "2.1", "2.1.0.5"));
     const struct
     {
         const char* lpszApp;
@@ -141,8 +141,8 @@ TEST_F(LaunchedApp, ComponentThatRefusesTheCallbackIsDropped)
 
 TEST_F(LaunchedApp, LocalServerBindsWithAdvise2AndSharesOneKillableEntry)
 {
-    vRegisterFakeExe();
-    vRegisterApp("FakeExe", kszFakeExeClsid, "1");
+    ASSERT_TRUE(RegisterFakeExe());
+    ASSERT_TRUE(RegisterApp("FakeExe", kszFakeExeClsid, "1"));
     const std::string strServer =
         strRegText(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kszFakeExeClsid + "\\LocalServer32", nullptr);
     ASSERT_FALSE(strServer.empty());

@@ -63,9 +63,9 @@ class ManageDL : public CInstTest
 protected:
     void SetUp() override
     {
-        CInstTest::SetUp();
-        vRegisterFakeDll();
-        vRegisterApp("FakeDll", kszFakeDllClsid, "1");
+        ASSERT_NO_FATAL_FAILURE(CInstTest::SetUp());
+        ASSERT_TRUE(RegisterFakeDll());
+        ASSERT_TRUE(RegisterApp("FakeDll", kszFakeDllClsid, "1"));
         m_instance = lpNewInstance({});
         for (int i = 0; i < 2; ++i)
         {

@@ -145,7 +145,7 @@ TEST_F(PlugInstActions, GetKeysStoresBothKeysThenOpensTheAddress)
 
 TEST_F(PlugInstActions, PackageInstallsTheComponentAndOpensTheReturnPage)
 {
-    vRegisterFakeDll();
+    ASSERT_TRUE(RegisterFakeDll());
     std::string strDll;
     ASSERT_TRUE(GpTest::boReadFile(GpTest::strBinDir() + "\\FakeCmptDll.dll", &strDll));
     auto instance = lpNewInstance({{"hidedialog", "yes"}});
@@ -188,7 +188,7 @@ TEST_F(PlugInstActions, PackageInstallsTheComponentAndOpensTheReturnPage)
     ASSERT_EQ(1u, instance->ulGetAppCount());
     EXPECT_NE(std::string::npos, strFakeLogText().find("|dll|Advise\n"));
     instance->vDestroyInstance();
-    vRegisterFakeDll();
+    ASSERT_TRUE(RegisterFakeDll());
 }
 
 TEST_F(PlugInstActions, BadPackagesWriteNothing)

@@ -50,18 +50,18 @@ TEST_F(PlugInstChecks, InstallCheckCodes)
     ASSERT_TRUE(CPlugInst::boCheckOBInstalled(szDir, sizeof szDir));
     EXPECT_EQ(m_strInstallDir, szDir);
     // Without a final "\" in the registry the folder still gets one.
-    vSetupSuite(m_dir.str());
+    ASSERT_TRUE(SetupSuite(m_dir.str()));
     ASSERT_TRUE(CPlugInst::boCheckOBInstalled(szDir, sizeof szDir));
     EXPECT_EQ(m_strInstallDir, szDir);
 
     vDeleteSuite();
     EXPECT_EQ(kCheckOBNotInstalled, checkFailure().dwCode);
 
-    vSetupSuite("");
+    ASSERT_TRUE(SetupSuite(""));
     EXPECT_EQ(kCheckOBNotInstalled, checkFailure().dwCode);
 
     vDeleteSuite();
-    vRegisterApp("", nullptr, nullptr); // the key alone, without "FdGame"
+    ASSERT_TRUE(RegisterApp("", nullptr, nullptr)); // the key alone, without "FdGame"
     {
         CRegKey key;
         ASSERT_EQ(ERROR_SUCCESS, key.lOpen(HKEY_LOCAL_MACHINE, "Software\\FdGame", KEY_SET_VALUE));
@@ -72,7 +72,7 @@ TEST_F(PlugInstChecks, InstallCheckCodes)
     EXPECT_EQ(kCheckOBCantReadRegistryData, f.dwCode);
     EXPECT_EQ(0u, f.strText.find("Registry data:FdGame, Erreur:2-")) << f.strText;
 
-    vSetupSuite(m_dir / "missing");
+    ASSERT_TRUE(SetupSuite(m_dir / "missing"));
     f = checkFailure();
     EXPECT_EQ(kCheckOBCantChangeDir, f.dwCode);
     EXPECT_EQ(0u, f.strText.find("Chemin:" + (m_dir / "missing\\") + ", Erreur:")) << f.strText;
@@ -115,7 +115,7 @@ TEST_F(PlugInstChecks, RepairRebuildsTheSuiteKeyUnderProgramFiles)
     const std::string strRepaired = std::string(szProgramFiles) + "\\FdGameRepairTest";
     GpTest::vRemoveTree(strRepaired);
     vDeleteSuite();
-    vRegisterApp("Stale", kszFakeDllClsid, "1"); // a broken key: no install folder
+    ASSERT_TRUE(RegisterApp("Stale", kszFakeDllClsid, "1")); // a broken key: no install folder
     {
         CBoxScript script;
         auto instance = lpNewInstance({{"name", "repaired"}, {"fdgameautoinst", "FdGameRepairTest"}});

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 #include <string>
 #include <vector>
 
@@ -39,7 +41,7 @@ TEST(XmlTag, KindTable)
     for (const Case& c : cases)
     {
         CXmlDocument doc;
-        Load(doc, c.xml);
+        FD_HELPER(Load(doc, c.xml));
         const CXmlTag* a = doc.lpGetNextChildTag(nullptr);
         ASSERT_NE(a, nullptr) << c.xml;
         EXPECT_EQ(a->IsLeafTag(), c.leaf) << c.xml;
@@ -49,7 +51,7 @@ TEST(XmlTag, KindTable)
         EXPECT_EQ(a->IsMixedTag(), c.mixed) << c.xml;
     }
     CXmlDocument doc;
-    Load(doc, "<a>t</a>");
+    FD_HELPER(Load(doc, "<a>t</a>"));
     EXPECT_TRUE(doc.IsRootTag());
     EXPECT_FALSE(doc.IsLeafTag() || doc.IsEmptyTag() || doc.IsDataTag() || doc.IsMixedTag());
     const CXmlTag* text = doc.lpGetNextChildTag(nullptr)->lpGetNextChildTag(nullptr);
@@ -60,7 +62,7 @@ TEST(XmlTag, KindTable)
 TEST(XmlTag, PostOrderWalks)
 {
     CXmlDocument doc;
-    Load(doc, "<a><b>t</b><c/></a><d><e/></d>");
+    FD_HELPER(Load(doc, "<a><b>t</b><c/></a><d><e/></d>"));
     EXPECT_EQ(Walk(&doc, nullptr), (std::vector<std::string>{"#t", "b", "c", "a", "e", "d"}));
     EXPECT_EQ(Walk(&doc, &doc), (std::vector<std::string>{"#t", "b", "c", "a", "e", "d"}));
 
@@ -75,7 +77,7 @@ TEST(XmlTag, PostOrderWalks)
 
     // Names compare without regard to case.
     CXmlDocument games;
-    Load(games, "<list><GAME id=\"1\"/><x><game id=\"2\"/></x></list>");
+    FD_HELPER(Load(games, "<list><GAME id=\"1\"/><x><game id=\"2\"/></x></list>"));
     const CXmlTag* first = games.lpGetNextTagNamed("game", nullptr);
     ASSERT_NE(first, nullptr);
     EXPECT_EQ(first->GetAttribute("ID", ""), "1");
@@ -92,7 +94,7 @@ TEST(XmlTag, PostOrderWalks)
 TEST(XmlTag, ChildWalk)
 {
     CXmlDocument doc;
-    Load(doc, "<r><a/><b/><c/></r><other/>");
+    FD_HELPER(Load(doc, "<r><a/><b/><c/></r><other/>"));
     const CXmlTag* r = doc.lpGetNextChildTag(nullptr);
     const CXmlTag* a = r->lpGetNextChildTag(nullptr);
     const CXmlTag* b = r->lpGetNextChildTag(a);
@@ -107,8 +109,9 @@ TEST(XmlTag, ChildWalk)
 TEST(XmlTag, NamespacesResolveThroughAncestors)
 {
     CXmlDocument doc;
-    Load(doc, "<root xmlns=\"urn:d\" xmlns:x=\"urn:x\"><x:game><name/><x:v xmlns:x=\"urn:y\"/></x:game>"
-              "<plain xmlns=\"\"/><q:z/></root>");
+    FD_HELPER(Load(doc,
+                   "<root xmlns=\"urn:d\" xmlns:x=\"urn:x\"><x:game><name/><x:v xmlns:x=\"urn:y\"/></x:game>"
+                   "<plain xmlns=\"\"/><q:z/></root>"));
     const CXmlTag* root = doc.lpGetNextChildTag(nullptr);
     EXPECT_EQ(root->GetNamespaceName(), "urn:d");
     EXPECT_EQ(root->GetNamespaceCount(), 2);
@@ -130,8 +133,8 @@ TEST(XmlTag, NamespacesResolveThroughAncestors)
 TEST(XmlTag, Attributes)
 {
     CXmlDocument doc;
-    Load(doc, "<a y1=\"Yes\" y2=\"TRUE\" y3=\"1\" y4=\"t\" n1=\"0\" n2=\"no\" n3=\"\" num=\"abc\" "
-              "big=\"99999999999\" neg=\"-7x\" dup=\"first\" dup=\"second\"/>");
+    FD_HELPER(Load(doc, "<a y1=\"Yes\" y2=\"TRUE\" y3=\"1\" y4=\"t\" n1=\"0\" n2=\"no\" n3=\"\" num=\"abc\" "
+                        "big=\"99999999999\" neg=\"-7x\" dup=\"first\" dup=\"second\"/>"));
     const CXmlTag* a = doc.lpGetNextChildTag(nullptr);
     for (const char* name : {"y1", "y2", "y3", "y4"})
         EXPECT_TRUE(a->boGetAttributeBool(name)) << name;
@@ -157,7 +160,7 @@ TEST(XmlTag, Attributes)
 TEST(XmlTag, Dumps)
 {
     CXmlDocument doc;
-    Load(doc, "<a k=\"1\"><b>t &amp; u</b><c/>  mixed text  </a>");
+    FD_HELPER(Load(doc, "<a k=\"1\"><b>t &amp; u</b><c/>  mixed text  </a>"));
     const CXmlTag* a = doc.lpGetNextChildTag(nullptr);
     const CXmlTag* b = a->lpGetNextChildTag(nullptr);
     EXPECT_EQ(b->DumpValue(false), "t &amp; u");
@@ -191,7 +194,7 @@ TEST(XmlTag, WriteThenReadGivesTheSameTree)
 
     const std::string first = doc.DumpXml(false);
     CXmlDocument again;
-    Load(again, first);
+    FD_HELPER(Load(again, first));
     EXPECT_EQ(again.DumpXml(false), first);
     const CXmlTag* reread = again.lpGetNextTagNamed("g:game", nullptr);
     ASSERT_NE(reread, nullptr);
@@ -203,6 +206,6 @@ TEST(XmlTag, WriteThenReadGivesTheSameTree)
 
     // And a third generation is still the same text.
     CXmlDocument third;
-    Load(third, again.DumpXml(false));
+    FD_HELPER(Load(third, again.DumpXml(false)));
     EXPECT_EQ(third.DumpXml(false), first);
 }

@@ -1,59 +1,47 @@
 #include "NetAsyncException.h"
 
-#include <gtest/gtest.h>
+#include "ExceptionTableCheck.h"
 
-#include <cstring>
+#include <gtest/gtest.h>
 
 using namespace OBSdkClient;
 
 namespace
 {
 
-TEST(NetAsyncException, TableRowsInTheirFixedOrder)
+// Rows in their fixed order: 3110 and 3111 come before 3109.
+TEST(NetAsyncException, Table)
 {
-    const uint32_t order[] = {3101, 3102, 3103, 3104, 3105, 3106, 3107, 3108, 3110, 3111, 3109};
-    const FdBase::SErrorTableRow* t = CNetAsyncException::lpGetTable();
-    size_t i = 0;
-    for (; t[i].dwCode != 0; ++i)
-    {
-        ASSERT_LT(i, sizeof order / sizeof order[0]);
-        EXPECT_EQ(t[i].dwCode, order[i]) << i;
-    }
-    EXPECT_EQ(i, sizeof order / sizeof order[0]);
-    EXPECT_STREQ(t[0].szId, "NetAsync_CantStartWSA");
-    EXPECT_STREQ(t[8].szId, "NetServer_BindAddrInUse");
-    EXPECT_STREQ(t[10].szId, "NetAsync_ListenFailed");
-}
-
-TEST(NetAsyncException, MessagesAreTheProgramsAnsiBytes)
-{
-    const FdBase::SErrorTableRow* t = CNetAsyncException::lpGetTable();
-#if defined(__GNUC__) && !defined(__clang__)
-    // "Adresse déjà utilisée par un autre bind" in code page 1252.
-    EXPECT_STREQ(t[8].szMessage, "Adresse d\xE9j\xE0 utilis\xE9"
-                                 "e par un autre bind");
-#endif
-    EXPECT_EQ(std::strncmp(t[1].szMessage, "La taille maximale du buffer d'envoi", 36), 0);
+    EXPECT_TRUE(FdTest::ExceptionTableIs<CNetAsyncException>(
+        "CNetAsyncException",
+        {
+            {3101, "NetAsync_CantStartWSA",
+             "Les services WSA ont refusé de démarrer : communication impossible"},
+            {3102, "NetAsync_BufferOverRun",
+             "La taille maximale du buffer d'envoi aurait été dépassée si l'opération avait été effectuée"},
+            {3103, "NetAsync_BufferInsertionFailed",
+             "L'insertion des données dans le buffer a echoué : cette insertion aurait causé un dépassement "
+             "de la "
+             "taille maximale du buffer"},
+            {3104, "NetAsync_IncompleteSend", "Toutes les données n'ont pas pu être envoyées lors du send"},
+            {3105, "NetClient_AsyncSelectFailed", "La socket n'a pas pu passer en mode asynchrone"},
+            {3106, "NetAsync_InvalidWindowHandler",
+             "Le handler de fenêtre donné en paramètre n'est pas valide"},
+            {3107, "NetAsync_AlreadyConnected", "Tentative de connexion sur une socket déjà connectée"},
+            {3108, "NetAsync_AlreadyListening", "Une socket d'écoute a déjà été ouverte sur ce port"},
+            {3110, "NetServer_BindAddrInUse", "Adresse déjà utilisée par un autre bind"},
+            {3111, "NetAsync_SocketCreationError", "Erreur lors de la création de la socket"},
+            {3109, "NetAsync_ListenFailed", "Impossible d'écouter avec cette socket"},
+        }));
+    // The class's table is the one the socket layer hands out.
+    EXPECT_EQ(CNetAsyncException::lpGetTable(), CNetAsyncException(0, nullptr, nullptr, 0).lpGetErrorTable());
 }
 
 TEST(NetAsyncException, ThrownWithItsOriginAndSocketError)
 {
-    try
-    {
-        vThrowNetAsync(NetAsync_BufferOverRun, "CNetAsync::boSend", 42, 10055);
-        FAIL();
-    }
-    catch (const FdBase::CExceptionBase& e)
-    {
-        EXPECT_STREQ(e.lpszGetClassName(), "CNetAsyncException");
-        EXPECT_EQ(e.dwGetCode(), 3102u);
-        EXPECT_STREQ(e.lpszGetFunction(), "CNetAsync::boSend");
-        EXPECT_STREQ(e.lpszGetFile(), "NetAsync");
-        EXPECT_EQ(e.dwGetLine(), 42u);
-        EXPECT_EQ(e.dwGetWin32Error(), 10055u);
-        ASSERT_NE(e.lpGetErrorRow(), nullptr);
-        EXPECT_STREQ(e.lpGetErrorRow()->szId, "NetAsync_BufferOverRun");
-    }
+    EXPECT_TRUE(FdTest::ThrowsWithOrigin(
+        [] { vThrowNetAsync(NetAsync_BufferOverRun, "CNetAsync::boSend", 42, 10055); }, "CNetAsyncException",
+        {3102, "NetAsync_BufferOverRun", "CNetAsync::boSend", "NetAsync", 42, 10055}));
 }
 
 } // namespace

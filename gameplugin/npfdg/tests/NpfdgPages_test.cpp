@@ -57,26 +57,32 @@ HRESULT hrRegisterDll(const char* lpszFile)
     return hr;
 }
 
-// The suite as installed, and the fake in-process component as "FakeDll".
-void vSetupSuite()
+// The suite as installed, and the fake in-process component as "FakeDll"
+// (once per program); callers assert the result.
+::testing::AssertionResult SetupSuite()
 {
     static bool s_boDone = false;
     if (s_boDone)
-        return;
-    s_boDone = true;
+        return ::testing::AssertionSuccess();
     HKEY hKey = hCreate("Software\\FdGame");
-    ASSERT_NE(nullptr, hKey);
+    if (!hKey)
+        return ::testing::AssertionFailure() << "cannot create HKLM\\Software\\FdGame";
     vSetText(hKey, nullptr, strFreshFolder("npfdg-pages-install"));
     RegSetValueExA(hKey, "FdGame", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&kSuiteVersion),
                    sizeof kSuiteVersion);
     RegCloseKey(hKey);
     hKey = hCreate("Software\\FdGame\\FakeDll");
-    ASSERT_NE(nullptr, hKey);
+    if (!hKey)
+        return ::testing::AssertionFailure() << "cannot create HKLM\\Software\\FdGame\\FakeDll";
     vSetText(hKey, "CLSID", kFakeDllClsid);
     vSetText(hKey, "Version", "1.0");
     vSetText(hKey, "VersionEx", "1.0.0.0");
     RegCloseKey(hKey);
-    ASSERT_EQ(S_OK, hrRegisterDll("FakeCmptDll.dll"));
+    const HRESULT hr = hrRegisterDll("FakeCmptDll.dll");
+    if (hr != S_OK)
+        return ::testing::AssertionFailure() << "FakeCmptDll.dll did not register: 0x" << std::hex << hr;
+    s_boDone = true;
+    return ::testing::AssertionSuccess();
 }
 
 DWORD dwInstalledVersion()
@@ -199,7 +205,7 @@ TEST(NpfdgExports, NullTablesAreRefusedAndTheVersionIsNine)
 // ---- Browser versions through the host.
 TEST(NpfdgVersions, MajorOneIsRefusedAndUrlNotifyComesFromMinorNine)
 {
-    vSetupSuite();
+    ASSERT_TRUE(SetupSuite());
     struct
     {
         const char* version;
@@ -234,7 +240,7 @@ TEST(NpfdgVersions, MajorOneIsRefusedAndUrlNotifyComesFromMinorNine)
 // against the installer's value (999999) sent both instances to the installer.
 TEST(NpfdgInstallCheck, OldSuiteOpensTheInstallPageAndStops)
 {
-    vSetupSuite();
+    ASSERT_TRUE(SetupSuite());
     ASSERT_EQ(kPluginVersion, dwPluginFileVersion()) << "install.htm asks for versions around this one";
     const SHostRun run = runPage("install", {"--page", strWebUrl("/install.htm")});
     ASSERT_EQ(0, run.lExit) << run.strDir;
@@ -269,7 +275,7 @@ class NpfdgGamePage : public ::testing::Test
 protected:
     static void SetUpTestSuite()
     {
-        vSetupSuite();
+        ASSERT_TRUE(SetupSuite());
         const char* lpszShot = std::getenv("FD_NPFDG_SCREENSHOT");
         s_strShot = lpszShot ? std::string("Z:") + lpszShot : strFreshFolder("npfdg-shot") + "\\host.bmp";
         for (char& c : s_strShot)
@@ -439,7 +445,7 @@ TEST_F(NpfdgGamePage, ThePluginAreaShowsBackgroundLinesAndCells)
 // through monikers too, and its SEND answers open through the container.
 TEST(NpfdgActiveXGamePage, TheControlRunsTheGameThroughMonikers)
 {
-    vSetupSuite();
+    ASSERT_TRUE(SetupSuite());
     ASSERT_EQ(S_OK, hrRegisterDll("npfdg.dll"));
 
     const SHostRun run = runPage("axgame", {"--page", strWebUrl("/axgame.htm")});

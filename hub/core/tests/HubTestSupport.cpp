@@ -438,7 +438,7 @@ void CHubFixture::SetUp()
     t.dwReconnBetweenMs = 100;
     t.dwReconnTimeoutMs = 1000;
     t.dwClientKillDelayMs = 50;
-    vRestart();
+    ASSERT_TRUE(Restart());
 }
 
 void CHubFixture::TearDown()
@@ -446,28 +446,37 @@ void CHubFixture::TearDown()
     m_mgr.reset();
 }
 
-void CHubFixture::vRestart()
+::testing::AssertionResult CHubFixture::Restart()
 {
     m_mgr.reset();
     m_mgr.reset(new CLinkwellMgr(m_host));
-    ASSERT_TRUE(m_mgr->boInit(m_settings));
-    ASSERT_TRUE(m_mgr->boIsLpcListening());
+    if (!m_mgr->boInit(m_settings))
+        return ::testing::AssertionFailure() << "the hub core did not start";
+    if (!m_mgr->boIsLpcListening())
+        return ::testing::AssertionFailure() << "the hub core does not listen for client programs";
+    return ::testing::AssertionSuccess();
 }
 
-std::unique_ptr<CLpcTestClient> CHubFixture::NewClient()
+::testing::AssertionResult CHubFixture::NewClient(std::unique_ptr<CLpcTestClient>& client)
 {
-    std::unique_ptr<CLpcTestClient> client(new CLpcTestClient);
-    EXPECT_TRUE(client->boConnect(wLpcPort()));
-    return client;
+    client.reset(new CLpcTestClient);
+    if (!client->boConnect(wLpcPort()))
+        return ::testing::AssertionFailure() << "no connection to the hub's port " << wLpcPort();
+    return ::testing::AssertionSuccess();
 }
 
-std::unique_ptr<CLpcTestClient> CHubFixture::NewClientWithChannel(uint8_t* lpbChannel)
+::testing::AssertionResult CHubFixture::NewClientWithChannel(std::unique_ptr<CLpcTestClient>& client,
+                                                             uint8_t* lpbChannel)
 {
-    std::unique_ptr<CLpcTestClient> client = NewClient();
+    ::testing::AssertionResult connected = NewClient(client);
+    if (!connected)
+        return connected;
     const int channel = client->iOpenChannel(kLoopback, wServerPort());
-    EXPECT_GE(channel, 0);
+    if (channel < 0)
+        return ::testing::AssertionFailure()
+               << "no channel to the stand-in on port " << wServerPort() << " (answer " << channel << ")";
     *lpbChannel = uint8_t(channel);
-    return client;
+    return ::testing::AssertionSuccess();
 }
 
 Bytes CHubFixture::ReconnParams(uint16_t wAttempts, uint32_t dwBetweenMs, uint32_t dwTimeoutMs)

@@ -163,15 +163,17 @@ protected:
     void TearDown() override;
     // The settings of the core about to start; tests change them before vStart.
     HubRouting::SHubSettings& Settings() { return m_settings; }
-    // Stops the running core and starts one with Settings() as they are now.
-    void vRestart();
+    // Stops the running core and starts one with Settings() as they are now;
+    // callers assert the result (a failed start leaves no core to test).
+    ::testing::AssertionResult Restart();
     CLinkwellMgr& Mgr() { return *m_mgr; }
     uint16_t wLpcPort() { return m_mgr->wGetLpcPort(); }
     uint16_t wServerPort() { return m_server.wPort(); }
-    // A client program with its TCP connection to the hub.
-    std::unique_ptr<CLpcTestClient> NewClient();
-    // A client with a channel to the stand-in; its channel in *lpbChannel.
-    std::unique_ptr<CLpcTestClient> NewClientWithChannel(uint8_t* lpbChannel);
+    // A client program with its TCP connection to the hub, in `client`.
+    ::testing::AssertionResult NewClient(std::unique_ptr<CLpcTestClient>& client);
+    // A client with a channel to the stand-in, in `client`; its channel in *lpbChannel.
+    ::testing::AssertionResult NewClientWithChannel(std::unique_ptr<CLpcTestClient>& client,
+                                                    uint8_t* lpbChannel);
     // 'R' for the stand-in's link.
     Bytes ReconnParams(uint16_t wAttempts, uint32_t dwBetweenMs, uint32_t dwTimeoutMs);
     // Bounded wait for a condition checked every few milliseconds.

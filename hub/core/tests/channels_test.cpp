@@ -16,8 +16,10 @@ class Channels : public CHubFixture
 TEST_F(Channels, SecondConnectGetsTheNextChannelOnTheSameLink)
 {
     const long links = m_server.lCounter("any", "links");
-    auto a = NewClient();
-    auto b = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClient(b));
     EXPECT_EQ(a->iOpenChannel(kLoopback, wServerPort()), 0);
     EXPECT_EQ(b->iOpenChannel(kLoopback, wServerPort()), 1);
     EXPECT_EQ(a->iOpenChannel(kLoopback, wServerPort()), 2);
@@ -30,8 +32,10 @@ TEST_F(Channels, ConnectDuringRegistrationWaitsThenBothGetA)
 {
     ASSERT_TRUE(m_server.boOk("ANSWER init off"));
     const long links = m_server.lCounter("any", "links");
-    auto a = NewClient();
-    auto b = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClient(b));
     ASSERT_TRUE(a->boSend(EncodeLpcConnect(5000, kLoopback, wServerPort())));
     ASSERT_EQ(m_server.lWait("any", "init", 1), 1);
     ASSERT_TRUE(b->boSend(EncodeLpcConnect(5000, kLoopback, wServerPort())));
@@ -53,7 +57,8 @@ TEST_F(Channels, ConnectDuringRegistrationWaitsThenBothGetA)
 
 TEST_F(Channels, FullTableAnswersBAtOnce)
 {
-    auto a = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
     ASSERT_EQ(a->iOpenChannel(kLoopback, wServerPort()), 0);
     Bytes many;
     for (int i = 1; i < 255; ++i)
@@ -80,7 +85,8 @@ TEST_F(Channels, FullTableAnswersBAtOnce)
 TEST_F(Channels, DisconnectAnswersGAndDropsTheUnusedLink)
 {
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(EncodeLpcDisconnect(channel)));
     SHubMessage g;
     ASSERT_TRUE(a->boExpect(LPC_CHANNEL_CLOSED, g));
@@ -91,11 +97,13 @@ TEST_F(Channels, DisconnectAnswersGAndDropsTheUnusedLink)
 
 TEST_F(Channels, GoneClientReleasesItsChannelsAndTellsTheServer)
 {
-    auto a = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
     ASSERT_GE(a->iOpenChannel(kLoopback, wServerPort()), 0);
     ASSERT_GE(a->iOpenChannel(kLoopback, wServerPort()), 0);
     uint8_t kept = 0;
-    auto b = NewClientWithChannel(&kept);
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClientWithChannel(b, &kept));
     a->vClose();
     EXPECT_TRUE(boEventually([&] { return Mgr().ulGetChannelsInUse() == 1; }));
     EXPECT_NE(m_server.Command("LAST LPCD"), "OK none");
@@ -113,7 +121,8 @@ TEST_F(Channels, GoneClientReleasesItsChannelsAndTellsTheServer)
 TEST_F(Channels, StoppingTheHubClosesEveryChannelWithG)
 {
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     m_mgr.reset();
     SHubMessage g;
     ASSERT_TRUE(a->boExpect(LPC_CHANNEL_CLOSED, g));
@@ -124,7 +133,7 @@ TEST_F(Channels, StoppingTheHubClosesEveryChannelWithG)
 TEST_F(Channels, IdleUdpClientExpiresWithItsChannels)
 {
     Settings().timings.dwUdpClientIdleMs = 500;
-    vRestart();
+    ASSERT_TRUE(Restart());
     CLpcTestClient udp;
     ASSERT_TRUE(udp.boOpenUdp(wLpcPort()));
     const int channel = udp.iOpenChannel(kLoopback, wServerPort());
@@ -145,8 +154,10 @@ TEST_F(Channels, BadLengthClosesThatClientOnly)
     for (const Case& c : cases)
     {
         uint8_t channel = 0;
-        auto good = NewClientWithChannel(&channel);
-        auto bad = NewClient();
+        std::unique_ptr<CLpcTestClient> good;
+        ASSERT_TRUE(NewClientWithChannel(good, &channel));
+        std::unique_ptr<CLpcTestClient> bad;
+        ASSERT_TRUE(NewClient(bad));
         Bytes raw = {8, 'S', 1, 0, 0, 0, 0, 0};
         vWriteLe32(&raw[4], c.dwTotal);
         ASSERT_TRUE(bad->boSend(raw));
@@ -163,7 +174,8 @@ TEST_F(Channels, BadLengthClosesThatClientOnly)
 
 TEST_F(Channels, UnknownLetterAndShortRequestAreIgnored)
 {
-    auto a = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
     ASSERT_TRUE(a->boSend(Bytes{8, 'Z', 1, 0, 8, 0, 0, 0}));
     ASSERT_TRUE(a->boSend(Bytes{8, 'C', 1, 0, 12, 0, 0, 0, 0x88, 0x13, 0, 0}));
     EXPECT_TRUE(a->boQuiet());

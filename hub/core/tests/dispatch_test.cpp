@@ -14,8 +14,8 @@ class Dispatch : public CHubFixture
 protected:
     void SetUp() override
     {
-        CHubFixture::SetUp();
-        m_client = NewClientWithChannel(&m_bChannel);
+        ASSERT_NO_FATAL_FAILURE(CHubFixture::SetUp());
+        ASSERT_TRUE(NewClientWithChannel(m_client, &m_bChannel));
         m_channel = "#" + std::to_string(m_bChannel);
     }
     void TearDown() override
@@ -140,7 +140,8 @@ TEST_F(Dispatch, AttachedDstIdGetsJAndTakenOrLowIdsGetC)
     EXPECT_EQ(j.Data(), Text("for-zdp1"));
 
     uint8_t other = 0;
-    auto second = NewClientWithChannel(&other);
+    std::unique_ptr<CLpcTestClient> second;
+    ASSERT_TRUE(NewClientWithChannel(second, &other));
     for (uint32_t id : {dwId("ZDP1"), 7u, 255u})
     {
         ASSERT_TRUE(second->boSend(EncodeLpcAddDstId(other, id)));
@@ -244,7 +245,7 @@ TEST_F(Dispatch, UnbindSendsUnbdOverTcp)
 TEST_F(Dispatch, PageConnectionPostsItsJobAndStartupMessageOnRegistration)
 {
     m_client.reset();
-    vRestart();
+    ASSERT_TRUE(Restart());
     Mgr().vSetStartupMessage("hello-server", dwId("MSGD"));
     Mgr().vSetPseudo("Bob");
     HubRouting::SPageJob pending;

@@ -14,10 +14,10 @@ class Proxy : public CHubFixture
 protected:
     void SetUp() override
     {
-        CHubFixture::SetUp();
+        ASSERT_NO_FATAL_FAILURE(CHubFixture::SetUp());
         // The stand-in plays the proxy: every link of the hub goes to its port.
         Settings().wProxyPort = wServerPort();
-        vRestart();
+        ASSERT_TRUE(Restart());
         Mgr().vSetKeepAliveUdp(50);
     }
     // The stand-in's newest link.
@@ -31,8 +31,10 @@ constexpr uint16_t kTargetB = 41002;
 TEST_F(Proxy, TwoLinksThroughTheProxyEachCompleteOnTheirOwn)
 {
     const long registered = m_server.lCounter("any", "registered");
-    auto a = NewClient();
-    auto b = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClient(b));
     // Both connect at once; each needs both of its own proxy answers.
     ASSERT_TRUE(a->boSend(EncodeLpcConnect(5000, kLoopback, kTargetA)));
     ASSERT_TRUE(b->boSend(EncodeLpcConnect(5000, kLoopback, kTargetB)));
@@ -49,8 +51,10 @@ TEST_F(Proxy, TwoLinksThroughTheProxyEachCompleteOnTheirOwn)
 
 TEST_F(Proxy, ShortDatagramReachesOnlyAChannelOfItsLink)
 {
-    auto a = NewClient();
-    auto b = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClient(b));
     ASSERT_GE(a->iOpenChannel(kLoopback, kTargetA), 0);
     const std::string linkA = LastLink();
     const int cb = b->iOpenChannel(kLoopback, kTargetB);

@@ -1,6 +1,7 @@
 // Keep-alives, lost links, reconnection and the failures of connecting and
 // registering.
 #include "HubTestSupport.h"
+#include "TestHelper.h"
 #include "LpcClientMessages.h"
 
 #include <set>
@@ -46,7 +47,8 @@ TEST_F(Reconnect, KeepAlivesPerLinkResumeOnceAfterSeveralTries)
     Mgr().vSetKeepAliveUdp(60);
     Mgr().vSetKeepAliveTcp(90);
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(20, 100, 1000)));
     const std::string first = m_server.Fields("LINK last")["link"];
     EXPECT_EQ(m_server.lWait(first, "kaka_udp", 3), 3);
@@ -75,9 +77,10 @@ TEST_F(Reconnect, LostLinkIsTriedThreeTimesForFourAttemptsThenI)
 {
     Mgr().vConnectToCnx(kLoopback, wServerPort(), 5000, nullptr); // the page wants error jobs
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(4, 100, 500)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     CTestLog::Instance().vMark();
     ASSERT_TRUE(m_server.boOk("DROP 60"));
     SHubMessage i;
@@ -92,11 +95,13 @@ TEST_F(Reconnect, LostLinkIsTriedThreeTimesForFourAttemptsThenI)
 TEST_F(Reconnect, AbortedLinkGivesFOnEveryChannelWithoutReconnection)
 {
     uint8_t c1 = 0, c2 = 0;
-    auto a = NewClientWithChannel(&c1);
-    auto b = NewClientWithChannel(&c2);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &c1));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClientWithChannel(b, &c2));
     // The launcher's parameters: no reconnection.
     ASSERT_TRUE(a->boSend(ReconnParams(0, 65244000, 65244000)));
-    vSync(*a, c1);
+    FD_HELPER(vSync(*a, c1));
     // What Windows posts when the server resets the connection (Wine 8
     // reports a reset as an orderly close, see the next test).
     CNetCnx* link = Mgr().lpGetLink(kLoopback, wServerPort());
@@ -115,10 +120,12 @@ TEST_F(Reconnect, AbortedLinkGivesFOnEveryChannelWithoutReconnection)
 TEST_F(Reconnect, ServerResetEndsEveryChannel)
 {
     uint8_t c1 = 0, c2 = 0;
-    auto a = NewClientWithChannel(&c1);
-    auto b = NewClientWithChannel(&c2);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &c1));
+    std::unique_ptr<CLpcTestClient> b;
+    ASSERT_TRUE(NewClientWithChannel(b, &c2));
     ASSERT_TRUE(a->boSend(ReconnParams(0, 65244000, 65244000)));
-    vSync(*a, c1);
+    FD_HELPER(vSync(*a, c1));
     ASSERT_TRUE(m_server.boOk("RESET last"));
     // 'f' where the reset is reported as such; 'g' under Wine 8.
     for (CLpcTestClient* client : {a.get(), b.get()})
@@ -131,9 +138,10 @@ TEST_F(Reconnect, ServerResetEndsEveryChannel)
 TEST_F(Reconnect, ServerCloseWithoutReconnectionGivesG)
 {
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(0, 0, 0)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     ASSERT_TRUE(m_server.boOk("CLOSE last"));
     SHubMessage g;
     ASSERT_TRUE(a->boExpect(LPC_CHANNEL_CLOSED, g));
@@ -143,11 +151,12 @@ TEST_F(Reconnect, ServerCloseWithoutReconnectionGivesG)
 TEST_F(Reconnect, InitTimeoutAfterReconnectionGivesI)
 {
     Settings().timings.dwInitReplyMs = 300;
-    vRestart();
+    ASSERT_TRUE(Restart());
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     ASSERT_TRUE(a->boSend(ReconnParams(4, 100, 1000)));
-    vSync(*a, channel);
+    FD_HELPER(vSync(*a, channel));
     ASSERT_TRUE(m_server.boOk("ANSWER init off"));
     const long inits = m_server.lCounter("any", "init");
     ASSERT_TRUE(m_server.boOk("CLOSE last"));
@@ -170,14 +179,15 @@ TEST_F(Reconnect, FailuresToConnectOrRegisterGiveErrorJobs)
         {"ANSWER init off", 5000, HubRouting::kErrNoInitReply},
     };
     Settings().timings.dwInitReplyMs = 300;
-    vRestart();
+    ASSERT_TRUE(Restart());
     for (const Case& c : cases)
     {
         ASSERT_TRUE(m_server.boReset());
         ASSERT_TRUE(m_server.boOk(c.lpszSetup)) << c.lpszSetup;
         // The page first: error jobs are for links that a page waits for.
         Mgr().vConnectToCnx(kLoopback, wServerPort(), c.dwConnectTimeoutMs, nullptr);
-        auto client = NewClient();
+        std::unique_ptr<CLpcTestClient> client;
+        ASSERT_TRUE(NewClient(client));
         ASSERT_TRUE(client->boSend(EncodeLpcConnect(c.dwConnectTimeoutMs, kLoopback, wServerPort())));
         EXPECT_TRUE(m_host.boWaitErrorJob(c.lErrorNumber)) << c.lpszSetup;
         SHubMessage b;
@@ -189,7 +199,8 @@ TEST_F(Reconnect, FailuresToConnectOrRegisterGiveErrorJobs)
 TEST_F(Reconnect, ConnectTimeoutOfAClientGivesB)
 {
     ASSERT_TRUE(m_server.boOk("STALL on"));
-    auto a = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
     ASSERT_TRUE(a->boSend(EncodeLpcConnect(300, kLoopback, wServerPort())));
     SHubMessage b;
     ASSERT_TRUE(a->boExpect(LPC_CONNECTION_FAILED, b, 3000));
@@ -200,7 +211,8 @@ TEST_F(Reconnect, ConnectTimeoutOfAClientGivesB)
 TEST_F(Reconnect, RefusedInitReplyGivesB)
 {
     ASSERT_TRUE(m_server.boOk("ANSWER init refuse"));
-    auto a = NewClient();
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClient(a));
     EXPECT_EQ(a->iOpenChannel(kLoopback, wServerPort()), -1);
     EXPECT_EQ(Mgr().ulGetLinkCount(), 0u);
 }

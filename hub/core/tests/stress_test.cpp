@@ -25,11 +25,12 @@ TEST_F(Stress, ConcurrentSendsKeepTheStreamsWholeAndEveryAnswerArrives)
 {
     Settings().timings.dwTtlTickMs = 1;
     Settings().timings.dwIdentifiedWaitMs = 3; // answers race with their expiry
-    vRestart();
+    ASSERT_TRUE(Restart());
     Mgr().vSetKeepAliveUdp(1);
     Mgr().vSetKeepAliveTcp(1);
     uint8_t channel = 0;
-    auto a = NewClientWithChannel(&channel);
+    std::unique_ptr<CLpcTestClient> a;
+    ASSERT_TRUE(NewClientWithChannel(a, &channel));
     const std::string link = m_server.Fields("LINK last")["link"];
 
     std::atomic<bool> stop{false};

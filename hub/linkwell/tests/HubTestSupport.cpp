@@ -111,14 +111,21 @@ long lRunHub(const std::string& args, DWORD dwMs)
     return hub.lWait(dwMs);
 }
 
-void vSetHubDword(const char* lpszName, DWORD dwValue)
+::testing::AssertionResult SetHubDword(const char* lpszName, DWORD dwValue)
 {
     HKEY hKey = nullptr;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey,
-                        nullptr) != ERROR_SUCCESS)
-        return;
-    RegSetValueExA(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue), sizeof(dwValue));
+    LONG lError =
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSettingsKey, 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr);
+    if (lError != ERROR_SUCCESS)
+        return ::testing::AssertionFailure()
+               << "cannot create HKLM\\" << kSettingsKey << ": error " << lError;
+    lError = RegSetValueExA(hKey, lpszName, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dwValue),
+                            sizeof(dwValue));
     RegCloseKey(hKey);
+    if (lError != ERROR_SUCCESS)
+        return ::testing::AssertionFailure()
+               << "cannot write " << lpszName << " under HKLM\\" << kSettingsKey << ": error " << lError;
+    return ::testing::AssertionSuccess();
 }
 
 void vDeleteHubValue(const char* lpszName)

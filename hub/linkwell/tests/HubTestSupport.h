@@ -6,6 +6,10 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
+#include "TestHelper.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -43,8 +47,8 @@ private:
 // Linkwell.exe with these arguments, waited for; its exit code or -1.
 long lRunHub(const std::string& args, DWORD dwMs = kProcessWaitMs);
 
-// HKEY_LOCAL_MACHINE "Software\FDGame\Binaries\LinkwellV2".
-void vSetHubDword(const char* lpszName, DWORD dwValue);
+// HKEY_LOCAL_MACHINE "Software\FDGame\Binaries\LinkwellV2"; callers assert the result.
+::testing::AssertionResult SetHubDword(const char* lpszName, DWORD dwValue);
 void vDeleteHubValue(const char* lpszName);
 bool boClassesKeyExists(const std::string& key);
 

@@ -171,7 +171,7 @@ protected:
         vRemoveHubTrace();
         m_wLpcPort = wFreeLoopbackPort();
         ASSERT_NE(0, m_wLpcPort);
-        vSetHubDword("LPCPort", m_wLpcPort);
+        ASSERT_TRUE(SetHubDword("LPCPort", m_wLpcPort));
     }
     void TearDown() override { CoUninitialize(); }
 
@@ -280,7 +280,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     ASSERT_NE(1, iUnicityState()) << "the class object was not revoked";
     CPage next;
     ASSERT_TRUE(next.boOpen()) << "the activation during the end failed";
-    vExpectEnded(first, page, false);
+    FD_HELPER(vExpectEnded(first, page, false));
     EXPECT_EQ(1, iUnicityState()) << "the new instance serves";
     ASSERT_EQ(S_OK, next.Hub()->ForceRemove());
     ASSERT_TRUE(boWaitUnicity(-1, kProcessWaitMs)) << "the new instance did not end";
@@ -292,7 +292,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
 
 TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
 {
-    vSetHubDword("LogToTextFile", 0x9E);
+    ASSERT_TRUE(SetHubDword("LogToTextFile", 0x9E));
     CGameServer server;
     ASSERT_TRUE(server.boConnect());
     const std::string port = std::to_string(server.wPort());
@@ -313,7 +313,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
     ASSERT_EQ(S_OK, hrSet(lpHub, "DKAU", "200"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "MSGC", "bonjour"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "MSGD", "GAME"));
-    page.vConnect(server.wPort(), 5000);
+    FD_HELPER(page.vConnect(server.wPort(), 5000));
     const std::string link = std::to_string(iLinksBefore + 1);
     ASSERT_EQ("OK 1", server.Command("WAIT " + link + " init 1 10000"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "URLL", "http://page/inscrit"));
@@ -397,7 +397,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
     EXPECT_EQ('a', answer[1]);
 
     // "FONX": the link goes (its channel's client hears 'g') and a new one registers.
-    page.vConnect(server.wPort(), 5000, "FONX");
+    FD_HELPER(page.vConnect(server.wPort(), 5000, "FONX"));
     const std::string closed = lpc.ReceiveAll(9);
     ASSERT_EQ(9u, closed.size());
     EXPECT_EQ('g', closed[1]);
@@ -409,7 +409,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
 
     // "CLOS" from the server ends the hub.
     ASSERT_EQ("OK", server.Command("CLOS " + next).substr(0, 2));
-    vExpectEnded(hub, page, true);
+    FD_HELPER(vExpectEnded(hub, page, true));
 
     const std::string trace = ReadHubTrace();
     for (const char* line : {
@@ -435,7 +435,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
 
 TEST_F(LinkwellHub, ErrorJobsForEveryFailureAndWmCloseEndsTheHub)
 {
-    vSetHubDword("LogToTextFile", 1);
+    ASSERT_TRUE(SetHubDword("LogToTextFile", 1));
     CGameServer server;
     ASSERT_TRUE(server.boConnect());
     CSilentServer silent;
@@ -451,9 +451,9 @@ TEST_F(LinkwellHub, ErrorJobsForEveryFailureAndWmCloseEndsTheHub)
 
     // A registered link whose server goes for good, and a server that never
     // answers INIT: 5003 after the reconnections, 5000 after 8 s.
-    page.vConnect(server.wPort(), 5000);
+    FD_HELPER(page.vConnect(server.wPort(), 5000));
     ASSERT_EQ("OK", server.Command("WAIT any registered 1 10000").substr(0, 2));
-    page.vConnect(silent.wPort(), 5000);
+    FD_HELPER(page.vConnect(silent.wPort(), 5000));
     ASSERT_EQ("OK", server.Command("DROP 60").substr(0, 2));
     ASSERT_TRUE(lpPage->boWaitForCommands(2, 20000));
     std::set<std::string> numbers;
@@ -467,14 +467,14 @@ TEST_F(LinkwellHub, ErrorJobsForEveryFailureAndWmCloseEndsTheHub)
     EXPECT_EQ((std::set<std::string>{"5000", "5003"}), numbers);
 
     // Refused at once: 5002.
-    page.vConnect(server.wPort(), 5000);
+    FD_HELPER(page.vConnect(server.wPort(), 5000));
     ASSERT_TRUE(lpPage->boWaitForCommands(3, kJobWaitMs));
     EXPECT_EQ("5002", lpPage->Commands()[2].Get("NUMERR"));
 
     // Never accepted: 5001 after CXTM.
     ASSERT_EQ("OK", server.Command("REFUSE off").substr(0, 2));
     ASSERT_EQ("OK", server.Command("STALL on").substr(0, 2));
-    page.vConnect(server.wPort(), 500);
+    FD_HELPER(page.vConnect(server.wPort(), 500));
     ASSERT_TRUE(lpPage->boWaitForCommands(4, kJobWaitMs));
     EXPECT_EQ("5001", lpPage->Commands()[3].Get("NUMERR"));
     ASSERT_EQ("OK", server.Command("STALL off").substr(0, 2));
@@ -485,12 +485,12 @@ TEST_F(LinkwellHub, ErrorJobsForEveryFailureAndWmCloseEndsTheHub)
     ASSERT_FALSE(windows.empty());
     for (HWND hWnd : windows)
         PostMessageA(hWnd, WM_CLOSE, 0, 0);
-    vExpectEnded(hub, page, true);
+    FD_HELPER(vExpectEnded(hub, page, true));
 }
 
 TEST_F(LinkwellHub, ClosForceRemoveAndTheTrayMenuEndTheHubAlike)
 {
-    vSetHubDword("LogToTextFile", 1);
+    ASSERT_TRUE(SetHubDword("LogToTextFile", 1));
     struct SEnding
     {
         const char* lpszName;
@@ -521,7 +521,7 @@ TEST_F(LinkwellHub, ClosForceRemoveAndTheTrayMenuEndTheHubAlike)
         ASSERT_TRUE(boStartHub(hub));
         CPage page;
         ASSERT_TRUE(page.boOpen());
-        ending.pfnEnd(hub, page);
-        vExpectEnded(hub, page, true);
+        FD_HELPER(ending.pfnEnd(hub, page));
+        FD_HELPER(vExpectEnded(hub, page, true));
     }
 }

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 #include <memory>
 
 #include "LinkwellMessages.h"
@@ -230,10 +232,10 @@ TEST_F(LinkwellObject, GetParameterAnswersNothing)
 
 TEST_F(LinkwellObject, AdviseHoldsOneCallbackAndUnadviseDropsIt)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     EXPECT_EQ(2, m_lpCallback->lRefs());
     CPageCallback* second = CPageCallback::lpCreate();
-    vAdvise(m_lpObject, second);
+    FD_HELPER(vAdvise(m_lpObject, second));
     EXPECT_EQ(1, m_lpCallback->lRefs()) << "the previous callback is released";
     EXPECT_EQ(2, second->lRefs());
     EXPECT_EQ(E_POINTER, m_lpObject->Advise(m_lpCallback, nullptr));
@@ -244,7 +246,7 @@ TEST_F(LinkwellObject, AdviseHoldsOneCallbackAndUnadviseDropsIt)
     second->Release();
 
     // An object that goes releases its callback.
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     m_lpObject->Release();
     m_lpObject = nullptr;
     EXPECT_EQ(1, m_lpCallback->lRefs());
@@ -252,7 +254,7 @@ TEST_F(LinkwellObject, AdviseHoldsOneCallbackAndUnadviseDropsIt)
 
 TEST_F(LinkwellObject, SurlPostsAJobThatTheCallbackGetsAsTurlBfrmSend)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "URLL", "http://serveur/page?x=1"));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "FRMM", "cadre"));
     ASSERT_EQ(S_OK, hrRun(m_lpObject, "surl"));
@@ -270,7 +272,7 @@ TEST_F(LinkwellObject, SurlPostsAJobThatTheCallbackGetsAsTurlBfrmSend)
 
 TEST_F(LinkwellObject, SurlAfterUripWaitsForThatServerOnceAndTheMarkIsCleared)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "URLL", "http://u/"));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "FRMM", "f"));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "URIP", "10.1.2.3"));
@@ -332,7 +334,7 @@ TEST_F(LinkwellObject, PilotSendMapsPortTypesAndIds)
 
 TEST_F(LinkwellObject, CoreJobsGoToTheNewestObjectsCallbackAndErrorPage)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     ASSERT_EQ(S_OK, hrSet(m_lpObject, "ERRU", "http://old/err"));
     EXPECT_TRUE(CLinkwellV2::boNewestHasCallback());
 
@@ -342,7 +344,7 @@ TEST_F(LinkwellObject, CoreJobsGoToTheNewestObjectsCallbackAndErrorPage)
     EXPECT_FALSE(CLinkwellV2::boNewestHasCallback()) << "the newest object has no callback yet";
     EXPECT_FALSE(CLinkwellV2::boGetNewestErrorTarget(url, frame)) << "nor an error page";
     CPageCallback* second = CPageCallback::lpCreate();
-    vAdvise(newer, second);
+    FD_HELPER(vAdvise(newer, second));
     ASSERT_EQ(S_OK, hrSet(newer, "ERRU", "http://new/err"));
     ASSERT_EQ(S_OK, hrSet(newer, "ERRF", "errframe"));
     ASSERT_TRUE(CLinkwellV2::boGetNewestErrorTarget(url, frame));
@@ -370,10 +372,10 @@ TEST_F(LinkwellObject, CoreJobsGoToTheNewestObjectsCallbackAndErrorPage)
 
 TEST_F(LinkwellObject, BreakingThePageLinksDropsEveryCallback)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     IDiagOBPP2Cmpt* other = lpNewObject();
     CPageCallback* second = CPageCallback::lpCreate();
-    vAdvise(other, second);
+    FD_HELPER(vAdvise(other, second));
     IDiagOBPP2Cmpt* without = lpNewObject();
 
     CLinkwellV2::vBreakAllPageLinks();
@@ -390,7 +392,7 @@ TEST_F(LinkwellObject, BreakingThePageLinksDropsEveryCallback)
 
 TEST_F(LinkwellObject, JobsReachTheCallbackThroughAModalLoop)
 {
-    vAdvise(m_lpObject, m_lpCallback);
+    FD_HELPER(vAdvise(m_lpObject, m_lpCallback));
     COBPPJob::vPostJob(COBPPJob::lpCallUrl(m_lpCallback, "http://a/", "f", COBPPJob::kNoError));
     COBPPJob::vPostJob(COBPPJob::lpCallUrl(m_lpCallback, "http://b/", "f", 5000));
     EXPECT_EQ(4, m_lpCallback->lRefs()) << "each job holds the callback";

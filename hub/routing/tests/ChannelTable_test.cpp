@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 using namespace HubRouting;
 
 namespace
@@ -47,7 +49,7 @@ TEST(ChannelTable, FullTableFailsAtOnceAndChangesNothing)
     Table t;
     Link link;
     Client client;
-    vFill(t, &link, &client);
+    FD_HELPER(vFill(t, &link, &client));
     uint8_t id = 0xEE;
     EXPECT_FALSE(t.boAllocate(&link, nullptr, id));
     EXPECT_EQ(id, 0xEE);
@@ -59,7 +61,7 @@ TEST(ChannelTable, FreedIdIsFoundAfterTheLastHandedOut)
 {
     Table t;
     Link link;
-    vFill(t, &link, nullptr);
+    FD_HELPER(vFill(t, &link, nullptr));
     t.vFree(7);
     t.vFree(200);
     uint8_t id = 0;
@@ -76,7 +78,7 @@ TEST(ChannelTable, LastFreeIdIsNotHandedOutTwice)
 {
     Table t;
     Link link;
-    vFill(t, &link, nullptr);
+    FD_HELPER(vFill(t, &link, nullptr));
     t.vFree(100);
     uint8_t id = 0;
     ASSERT_TRUE(t.boAllocate(&link, nullptr, id));

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 #include <fstream>
 #include <sstream>
 
@@ -110,14 +112,14 @@ protected:
             ASSERT_EQ(E_NOINTERFACE, hr);
             ASSERT_EQ(S_OK, pCmpt->Advise(pCb, &dwCookie));
         }
-        vSet(pCmpt, "VERSION", "2000");
+        FD_HELPER(vSet(pCmpt, "VERSION", "2000"));
         ASSERT_EQ(S_OK, pCmpt->ExecuteCmd(FdCom::CBstr("SETVER").bstr()));
-        vSet(pCmpt, "CB_TURL", "http://127.0.0.1/x?a=\xE9");
-        vSet(pCmpt, "CB_BFRM", "main");
-        vSet(pCmpt, "CBCMD", "SEND");
+        FD_HELPER(vSet(pCmpt, "CB_TURL", "http://127.0.0.1/x?a=\xE9"));
+        FD_HELPER(vSet(pCmpt, "CB_BFRM", "main"));
+        FD_HELPER(vSet(pCmpt, "CBCMD", "SEND"));
         ASSERT_EQ(S_OK, pCmpt->ExecuteCmd(FdCom::CBstr("CALLBACK").bstr()));
         EXPECT_EQ("TURL=http://127.0.0.1/x?a=\xE9,BFRM=main,SEND;", static_cast<CCallback2*>(pCb)->m_strSeen);
-        vSet(pCmpt, "METHOD", "GetProcessIdentifier");
+        FD_HELPER(vSet(pCmpt, "METHOD", "GetProcessIdentifier"));
         ASSERT_EQ(S_OK, pCmpt->ExecuteCmd(FdCom::CBstr("CALL2").bstr()));
         EXPECT_EQ(S_OK, pCmpt->Unadvise(dwCookie));
         pCmpt->Release();
@@ -130,7 +132,7 @@ TEST_F(FakeCmpt, LocalServerLogsEveryCallAndCallsBack)
 {
     const std::string strExe = "\"" + strProgramFolder() + "FakeCmpt.exe\"";
     ASSERT_EQ(0, lRunAndWait(strExe + " /RegServer", 30000));
-    vDrive(L"FdTestbed.FakeCmpt", CLSCTX_LOCAL_SERVER, true);
+    FD_HELPER(vDrive(L"FdTestbed.FakeCmpt", CLSCTX_LOCAL_SERVER, true));
     ASSERT_EQ(0, lRunAndWait(strExe + " /UnregServer", 30000));
     const std::string log = strReadLog(m_strLog);
     for (const char* expected : {"|exe|Create\n", "|exe|Advise2\n", "|exe|SetParameter|VERSION|2000\n",
@@ -143,7 +145,7 @@ TEST_F(FakeCmpt, InProcessServerHasNoSecondBinding)
 {
     const std::string strDll = "\"" + strProgramFolder() + "FakeCmptDll.dll\"";
     ASSERT_EQ(0, lRunAndWait("regsvr32.exe /s " + strDll, 30000));
-    vDrive(L"FdTestbed.FakeCmptDll", CLSCTX_INPROC_SERVER, false);
+    FD_HELPER(vDrive(L"FdTestbed.FakeCmptDll", CLSCTX_INPROC_SERVER, false));
     ASSERT_EQ(0, lRunAndWait("regsvr32.exe /s /u " + strDll, 30000));
     const std::string log = strReadLog(m_strLog);
     EXPECT_NE(std::string::npos, log.find("|dll|Advise\n")) << log;

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include "TestHelper.h"
+
 namespace
 {
 const char kFrench[] = "D\xE9" "chargement \xA3\xA3"; // "Déchargement ££" in CP1252
@@ -133,7 +135,7 @@ TEST_F(SampleRoundTrip, LocalServer)
     EXPECT_TRUE(boClassesKeyExists(kCallbackItf));
 
     DWORD dwPid = 0;
-    vRoundTrip(L"FdTestbed.SampleCmpt", CLSCTX_LOCAL_SERVER, &dwPid);
+    FD_HELPER(vRoundTrip(L"FdTestbed.SampleCmpt", CLSCTX_LOCAL_SERVER, &dwPid));
     ASSERT_NE(GetCurrentProcessId(), dwPid);
 
     // Released: the server leaves after its idle delay.
@@ -158,7 +160,7 @@ TEST_F(SampleRoundTrip, InProcessServerRegisteredWithRegsvr32)
     EXPECT_TRUE(boClassesKeyExists(kTypeLib));
 
     DWORD dwPid = 0;
-    vRoundTrip(L"FdTestbed.SampleCmptDll", CLSCTX_INPROC_SERVER, &dwPid);
+    FD_HELPER(vRoundTrip(L"FdTestbed.SampleCmptDll", CLSCTX_INPROC_SERVER, &dwPid));
     EXPECT_EQ(GetCurrentProcessId(), dwPid);
     CoFreeUnusedLibraries();
 
