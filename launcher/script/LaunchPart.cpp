@@ -162,12 +162,20 @@ CLaunchPart::~CLaunchPart()
 {
     if (m_pContext && m_pContext->host)
     {
-        // A launch part that never started tells the page once.
         if (!m_running)
-            m_pContext->host->NotifyEvent(1001);
+            NotifyNotStarted();
         m_pContext->host->NotifyEvent(4);
     }
     Clear();
+}
+
+void CLaunchPart::NotifyNotStarted()
+{
+    if (m_notStartedSent)
+        return;
+    m_notStartedSent = true;
+    if (m_pContext && m_pContext->host)
+        m_pContext->host->NotifyEvent(1001);
 }
 
 void CLaunchPart::Clear()

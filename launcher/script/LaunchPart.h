@@ -101,6 +101,10 @@ public:
         m_launchVerb = verb;
     }
     size_t GetSubScriptCount() const { return m_subScripts.size(); }
+    // Sends the "launch part did not start" event, once.
+    void NotifyNotStarted();
+    void SetBase(const std::string& base) { m_base = base; }
+    const CStringExt& GetBase() const { return m_base; }
 
     CScriptContext* Context() const { return m_pContext; }
     // Whether an ssif tag's condition holds.
@@ -128,6 +132,8 @@ private:
     int32_t m_launchMode = kLaunchModeNone;
     CStringExt m_launchVerb;
     bool m_running = false;
+    bool m_notStartedSent = false;
+    CStringExt m_base; // location of the script that holds the launch part
 };
 
 // The mode a launch mode word gives: its first letter, "c" compat, "s" straight.

@@ -27,6 +27,10 @@ public:
     virtual void RegisterPlug(const std::string& /*technoid*/, const std::string& /*classid*/) {}
     // Data an item hands to the game server link.
     virtual void SendToServer(const std::string& /*data*/) {}
+    // Downloads url for the script; the host answers with the script's OnDownloadEnd.
+    virtual void RequestDownload(const std::string& /*url*/) {}
+    // Shows or closes the progress window of the first load.
+    virtual void ShowProgress(bool /*show*/) {}
     // A message box (text, caption).
     virtual void Alert(const std::string& /*text*/, const std::string& /*caption*/) {}
     // The item of a factory keyword (given as the factory spells it); null when

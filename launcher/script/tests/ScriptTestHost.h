@@ -25,7 +25,17 @@ public:
     {
         plugs.push_back(technoid + "=" + classid);
     }
+    void RequestDownload(const std::string& url) override { downloads.push_back(url); }
+    void ShowProgress(bool show) override { progress.push_back(show); }
+    void Alert(const std::string& text, const std::string& caption) override
+    {
+        alerts.push_back(caption + "|" + text);
+    }
     std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override;
+
+    std::vector<std::string> downloads;
+    std::vector<bool> progress;
+    std::vector<std::string> alerts;
 
     std::string log;
     int endRequests = 0;
