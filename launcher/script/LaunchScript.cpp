@@ -11,6 +11,8 @@ namespace
 {
 // Includes nested deeper than this are refused.
 constexpr size_t kMaxIncludeDepth = 32;
+// Includes one script load may start, all levels together.
+constexpr uint32_t kMaxIncludesPerLoad = 256;
 
 // The text after "://", or the whole text without it.
 std::string AfterProtocol(const std::string& url)
@@ -46,6 +48,8 @@ CLaunchScript::~CLaunchScript()
 
 int32_t CLaunchScript::Load(const std::string& url, int32_t keep, int32_t isInclude, int32_t isSource)
 {
+    if (!isInclude)
+        m_includesLeft = kMaxIncludesPerLoad;
     return LoadWith(url, keep, isInclude, isSource, {});
 }
 
@@ -125,7 +129,9 @@ void CLaunchScript::ResolveProtocol(CStringExt& protocol, CStringExt& location, 
         }
         if (m_defaultProtocol.empty())
             m_defaultProtocol = protocol;
-        m_context.host->RequestDownload(protocol + "://" + location);
+        CStringExt word = protocol;
+        word.MakeLower();
+        m_context.host->RequestDownload(word + "://" + location);
     }
     // Nothing is read now: the text comes with the download's end.
     location.clear();
@@ -203,8 +209,17 @@ void CLaunchScript::FreeLoad(ScriptLoad* record)
 void CLaunchScript::Include(const std::string& src, bool async, ScriptLoad* includer)
 {
     CStringExt url = src;
-    if (includer && IsRelativeLocation(src))
-        url = JoinLocation(src, includer->url, "file");
+    const char* refused = nullptr;
+    if (IsRelativeLocation(src))
+    {
+        CStringExt base = includer ? includer->url : CStringExt();
+        const CStringExt protocol = SplitProtocol(base, "");
+        // A script given as text has no place that a relative name could be in.
+        if (!includer || EqualsNoCase(protocol, "str"))
+            refused = "Include refused (no location) : ";
+        else
+            url = JoinLocation(src, includer->url, "file");
+    }
     std::vector<CStringExt> chain;
     if (includer)
     {
@@ -214,15 +229,20 @@ void CLaunchScript::Include(const std::string& src, bool async, ScriptLoad* incl
     const bool cycle = std::any_of(chain.begin(), chain.end(), [&url](const CStringExt& u) {
         return EqualsNoCase(u, url) || EqualsNoCase(AfterProtocol(u), AfterProtocol(url));
     });
-    if (cycle || chain.size() >= kMaxIncludeDepth)
+    if (!refused && cycle)
+        refused = "Include refused (cycle) : ";
+    if (!refused && (chain.size() >= kMaxIncludeDepth || m_includesLeft == 0))
+        refused = "Include refused (too many) : ";
+    if (refused)
     {
-        m_log << (cycle ? "Include refused (cycle) : " : "Include refused (too deep) : ") << url << "\n";
+        m_log << refused << url << "\n";
         if (m_context.host)
             m_context.host->Alert("Include refused :\n" + url, "Ludex Launch Script");
         if (!m_launchStarted)
             StartLaunchPartEmpty();
         return;
     }
+    --m_includesLeft;
     LoadWith(url, async ? 0 : 1, 1, 0, std::move(chain));
 }
 

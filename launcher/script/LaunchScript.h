@@ -86,5 +86,6 @@ private:
     bool m_launchStarted = false;
     bool m_stepping = false;
     uint32_t m_stepCounter = 0;
+    uint32_t m_includesLeft = 0;
     CScriptLog m_log;
 };

@@ -33,6 +33,14 @@ public:
     virtual void ShowProgress(bool /*show*/) {}
     // A message box (text, caption).
     virtual void Alert(const std::string& /*text*/, const std::string& /*caption*/) {}
+    // A message box with a MessageBoxStyle style; the button pressed (IDOK = 1 ...).
+    virtual int32_t ShowMessageBox(const std::string& /*text*/, const std::string& /*title*/, uint32_t /*style*/)
+    {
+        return 1;
+    }
+    virtual void NavigateHostFrame(const std::string& /*url*/, const std::string& /*frame*/) {}
+    // Cryptographic random bytes; false when none could be had.
+    virtual bool RandomBytes(uint8_t* /*bytes*/, size_t /*count*/) { return false; }
     // The item of a factory keyword (given as the factory spells it); null when
     // this host has no such item.
     virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;

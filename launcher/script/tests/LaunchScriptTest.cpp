@@ -95,7 +95,7 @@ TEST_F(LaunchScriptTest, RemoteIncludeHoldsTheSteps)
                                                 "<ludexs.include src=\"http://127.0.0.1:1/more.xml\" async=\"1\"/>"),
                           0, 0, 0),
               1);
-    ASSERT_EQ(m_host.downloads, (std::vector<std::string>{"HTTP://127.0.0.1:1/more.xml"}));
+    ASSERT_EQ(m_host.downloads, (std::vector<std::string>{"http://127.0.0.1:1/more.xml"}));
     EXPECT_EQ(script.GetLoadCount(), 1u);
     script.Step();
     EXPECT_TRUE(m_host.ran.empty());

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "ParamString.h"
+#include "SimpleItems.h"
 
 namespace
 {
@@ -63,6 +64,8 @@ private:
 
 std::unique_ptr<CScriptItem> CTestHost::NewItem(const std::string& keyword)
 {
+    if (simpleItems)
+        return NewSimpleItem(keyword);
     if (keyword == "regop")
         return nullptr; // a kind this host has not
     return std::make_unique<CScriptedItem>(keyword, this);

@@ -32,7 +32,29 @@ public:
         alerts.push_back(caption + "|" + text);
     }
     std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override;
+    int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override
+    {
+        boxes.push_back(title + "|" + text + "|" + std::to_string(style));
+        return answer;
+    }
+    void NavigateHostFrame(const std::string& url, const std::string& frame) override
+    {
+        navigations.push_back(frame + "|" + url);
+    }
+    bool RandomBytes(uint8_t* bytes, size_t count) override
+    {
+        for (size_t i = 0; i < count; ++i)
+            bytes[i] = static_cast<uint8_t>((seed = seed * 1103515245u + 12345u) >> 16);
+        return randomWorks;
+    }
 
+    // Simple items instead of scripted ones.
+    bool simpleItems = false;
+    int32_t answer = 1;
+    uint32_t seed = 1;
+    bool randomWorks = true;
+    std::vector<std::string> boxes;
+    std::vector<std::string> navigations;
     std::vector<std::string> downloads;
     std::vector<bool> progress;
     std::vector<std::string> alerts;
