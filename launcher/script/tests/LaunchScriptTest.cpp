@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstdlib>
+#include <filesystem>
+#include <random>
 #include <fstream>
 #include <string>
 
@@ -15,11 +16,18 @@ class LaunchScriptTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/ludex-script-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        m_dir = pattern;
+        static int serial = 0;
+        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                          ("ludex-script-" + std::to_string(std::random_device{}()) + "-" +
+                                           std::to_string(++serial));
+        std::filesystem::create_directories(dir);
+        m_dir = dir.string();
     }
-    void TearDown() override { std::system(("rm -rf '" + m_dir + "'").c_str()); }
+    void TearDown() override
+    {
+        std::error_code ignored;
+        std::filesystem::remove_all(m_dir, ignored);
+    }
 
     // Writes a file of the test folder and returns its "file://" url.
     std::string Write(const std::string& name, const std::string& text)
