@@ -32,6 +32,21 @@ bool CanRead(std::string path)
         std::fclose(file);
     return file != nullptr;
 }
+// One spelling of a location: no "file://", '/' separators.
+std::string LocationKey(const std::string& url)
+{
+    std::string key = url;
+    if (key.size() >= 7 && EqualsNoCase(key.substr(0, 7), "file://"))
+        key = key.substr(7);
+    std::replace(key.begin(), key.end(), '\\', '/');
+    return key;
+}
+
+// Whether two urls name the same script.
+bool SameLocation(const std::string& a, const std::string& b)
+{
+    return EqualsNoCase(LocationKey(a), LocationKey(b)) || EqualsNoCase(AfterProtocol(a), AfterProtocol(b));
+}
 } // namespace
 
 CLaunchScript::CLaunchScript(IScriptEngineHost* host)
@@ -226,9 +241,8 @@ void CLaunchScript::Include(const std::string& src, bool async, ScriptLoad* incl
         chain = includer->includers;
         chain.push_back(includer->url);
     }
-    const bool cycle = std::any_of(chain.begin(), chain.end(), [&url](const CStringExt& u) {
-        return EqualsNoCase(u, url) || EqualsNoCase(AfterProtocol(u), AfterProtocol(url));
-    });
+    const bool cycle =
+        std::any_of(chain.begin(), chain.end(), [&url](const CStringExt& u) { return SameLocation(u, url); });
     if (!refused && cycle)
         refused = "Include refused (cycle) : ";
     if (!refused && (chain.size() >= kMaxIncludeDepth || m_includesLeft == 0))
@@ -236,8 +250,6 @@ void CLaunchScript::Include(const std::string& src, bool async, ScriptLoad* incl
     if (refused)
     {
         m_log << refused << url << "\n";
-        if (m_context.host)
-            m_context.host->Alert("Include refused :\n" + url, "Ludex Launch Script");
         if (!m_launchStarted)
             StartLaunchPartEmpty();
         return;
