@@ -113,6 +113,10 @@ void CTestBox::vRun(HWND hwnd)
                           kTitle, MB_OK);
         return;
     }
+    // The box runs scripts by hand: the engine writes its transcript to the console.
+    m_mgr->SetScriptVar("log:console", "1");
+    if (!m_varScript.empty() && !m_mgr->LoadVarScript(m_varScript))
+        return;
     m_mgr->SetScriptVar("lscr", text);
     m_mgr->Ignition();
 }

@@ -28,7 +28,12 @@ private:
 int32_t lXmlReadFileSource(const std::string& path, std::string& text,
                            const std::function<void()>& onInMemory)
 {
-    CFileCloser file(std::fopen(path.c_str(), "rb"));
+    // Locations are written the Windows way ('\\' separators); this C library wants '/'.
+    std::string localPath = path;
+    for (char& c : localPath)
+        if (c == '\\')
+            c = '/';
+    CFileCloser file(std::fopen(localPath.c_str(), "rb"));
     if (file.get() == nullptr)
         return kXmlLoadReadFailed;
     if (std::fseek(file.get(), 0, SEEK_END) != 0)

@@ -1,94 +1,364 @@
 #include "LaunchScriptMgr.h"
 
 #include "FdUi.h"
+#include "Registry.h"
+#include "SimpleItems.h"
 
-#include <windows.h>
+#include <bcrypt.h>
+#include <process.h>
 
-CLaunchScriptMgr::CLaunchScriptMgr()
+#include <cstdlib>
+
+namespace
 {
-    // The script reader works on the pre-process pass; the tree is kept too
-    // until the script's own readers exist.
-    m_script.vSetOperatingMode(kXmlModePreProcess | kXmlModeTree);
+const char kRegistryKey[] = "HKCU\\Software\\Zelto\\Ludex";
+const char kTrayTip[] = "Ludex - Zelto Game Launcher";
+constexpr DWORD kStopTickWaitMs = 1000;
+constexpr double kMenuItemHeight = 18.1;
+DWORD g_tickPeriodMs = 200;
+} // namespace
+
+void CLaunchScriptMgr::SetTickPeriod(DWORD ms)
+{
+    g_tickPeriodMs = ms;
 }
 
-CLaunchScriptMgr::~CLaunchScriptMgr() = default;
+CLaunchScriptMgr::CLaunchScriptMgr() : m_script(this), m_creatorThreadId(GetCurrentThreadId())
+{
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    if (boCreate(instance))
+    {
+        for (UINT icon = CEngineTick::kFirstIcon; icon < CEngineTick::kFirstIcon + CEngineTick::kIconCount; ++icon)
+            boAddIcon(icon);
+        boTrayAdd(kTrayId, CEngineTick::kFirstIcon, kTrayTip);
+    }
+    std::srand(GetTickCount());
+    if (RegReadValue(kRegistryKey, "dbg", "") == "1")
+        m_script.GetVarTank().SetScriptVar("log:console", "1");
+    SwitchLogOn();
+    m_script.GetVarTank().SetAlert([this](const std::string& text, const std::string& caption) { Alert(text, caption); });
+    m_script.GetItemTank().SetAlert(
+        [this](const std::string& text, const std::string& caption) { Alert(text, caption); });
+
+    m_hRelay = CreateWindowExA(0, "static", "LUDEXRELAYTICK", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
+    if (m_hRelay)
+    {
+        SetWindowLongPtrA(m_hRelay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        m_pfnRelayPrev = reinterpret_cast<WNDPROC>(
+            SetWindowLongPtrA(m_hRelay, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLaunchScriptMgr::RelayProc)));
+    }
+    // The relay window exists before the first tick is posted to it.
+    StartTick();
+}
+
+CLaunchScriptMgr::~CLaunchScriptMgr()
+{
+    StopTick();
+    if (m_hRelay)
+    {
+        if (m_pfnRelayPrev)
+            SetWindowLongPtrA(m_hRelay, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnRelayPrev));
+        SetWindowLongPtrA(m_hRelay, GWLP_USERDATA, 0);
+        DestroyWindow(m_hRelay);
+        m_hRelay = nullptr;
+    }
+    boTrayDelete(kTrayId);
+    PostQuitMessage(0);
+}
 
 std::unique_ptr<IScriptMgr> CLaunchScriptMgr::Create()
 {
     return std::unique_ptr<IScriptMgr>(new CLaunchScriptMgr());
 }
 
+void CLaunchScriptMgr::SwitchLogOn()
+{
+    CStringExt value;
+    if (!m_logOn && m_script.GetVarTank().GetScriptVar("log:console", value))
+        m_logOn = m_log.boOpenConsole();
+}
+
+void CLaunchScriptMgr::SetScriptVar(const std::string& name, const std::string& value)
+{
+    m_script.GetVarTank().SetScriptVar(name, value);
+    if (name == "log:console")
+        SwitchLogOn();
+}
+
 std::string CLaunchScriptMgr::GetScriptVar(const std::string& name) const
 {
-    const auto it = m_vars.find(name);
-    return it == m_vars.end() ? std::string() : it->second;
+    CStringExt value;
+    const_cast<CLaunchScript&>(m_script).GetVarTank().GetScriptVar(name, value);
+    return value;
+}
+
+bool CLaunchScriptMgr::LoadVarScript(const std::string& text)
+{
+    const bool loaded = m_script.GetVarTank().LoadText(text) == 1;
+    SwitchLogOn();
+    return loaded;
+}
+
+// ------------------------------------------------------------------ engine calls
+
+void CLaunchScriptMgr::RunEngine(const std::function<void()>& work)
+{
+    if (m_inEngine)
+    {
+        m_deferred.push_back(work);
+        return;
+    }
+    m_inEngine = true;
+    work();
+    while (!m_deferred.empty())
+    {
+        const std::function<void()> next = m_deferred.front();
+        m_deferred.erase(m_deferred.begin());
+        next();
+    }
+    m_inEngine = false;
 }
 
 void CLaunchScriptMgr::OnParameter(const CStringExt& name, const CStringExt& value)
 {
-    m_log << "OBPP param : [" << name << "] :" << value << "\n";
-    SetScriptVar(name, value);
+    if (m_logOn)
+        m_log << "OBPP param : [" << name << "] :" << value << "\n";
+    if (IsCustomParameter(name))
+    {
+        if (m_logOn)
+            m_log << "OBPP Custom params received : [" << value << "]\n";
+        for (const auto& pair : ParseCustomParameters(value))
+            SetScriptVar(pair.first, pair.second);
+    }
+    else
+        SetScriptVar(name, value);
 }
 
 void CLaunchScriptMgr::Ignition()
 {
-    const CStringExt script = GetScriptVar("lscr");
-    m_log << "[[Ludex Ignition : LaunchScript = " << script << "]]\n";
+    const std::string script = GetScriptVar("lscr");
+    if (m_logOn)
+        m_log << "[[Ludex Ignition : LaunchScript = " << script << "]]\n";
     if (script.empty())
     {
         FdUi::iMessageBox(nullptr, "Launchscript was not defined", "Ludex", MB_OK);
         return;
     }
-    vLoad(script);
-}
-
-void CLaunchScriptMgr::vLoad(const CStringExt& source)
-{
-    m_strDownloadUrl.clear();
-    m_eLoad = ELoad::Loaded;
-    const int32_t result = m_script.lLoad(source, this);
-    if (m_eLoad == ELoad::Downloading)
-        return;
-    if (result != 0)
-        m_eLoad = ELoad::Failed;
-    m_log << "Launch script " << source << " : " << (m_eLoad == ELoad::Loaded ? "read" : "unreadable")
-          << "\n";
-}
-
-void CLaunchScriptMgr::ResolveProtocol(CStringExt& protocol, CStringExt& location, CXmlDocument*)
-{
-    if (!m_pSink)
-        return;
-    CStringExt url = protocol;
-    url.MakeLower();
-    url += "://" + location;
-    m_eLoad = ELoad::Downloading;
-    m_strDownloadUrl = url;
-    location.clear(); // taken over: nothing is read now
-    m_pSink->RequestHostDownload(url, CStringExt());
+    RunEngine([this, script] { m_script.Load(script, 0, 0, 0); });
 }
 
 void CLaunchScriptMgr::OnDownloadEnd(const CStringExt& url, const CStringExt& path, bool error)
 {
-    m_log << "Download end : " << url << " -> " << path << (error ? " (error)" : "") << "\n";
-    // Only the end of the download that the script's load waits for counts.
-    if (m_eLoad != ELoad::Downloading)
-        return;
-    if (error || path.empty())
-    {
-        m_eLoad = ELoad::Failed;
-        return;
-    }
-    vLoad("file://" + path);
-}
-
-void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
-{
-    m_log << "Game dialog " << menuId << "\n";
+    RunEngine([this, url, path, error] { m_script.OnDownloadEnd(url, path, error); });
 }
 
 void CLaunchScriptMgr::OnCommand(const CStringExt& word)
 {
-    m_log << "OBPP command : [" << word << "]\n";
-    m_pendingCommands.push_back(word);
+    if (m_logOn)
+        m_log << "OBPP command : [" << word << "]\n";
+    RunEngine([this, word] { m_script.OnCommand(word); });
+}
+
+bool CLaunchScriptMgr::IsBusy() const
+{
+    CLaunchScript& script = const_cast<CLaunchScript&>(m_script);
+    return script.GetLoadCount() > 0 || (script.GetLaunchPart() && !script.GetLaunchPart()->IsIdle());
+}
+
+void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
+{
+    m_gameDialogOpen = true;
+    if (m_logOn)
+        m_log << "Game dialog " << menuId << "\n";
+    // The game list and its dialog belong to the game catalogue; without a
+    // current game nothing is asked here.
+    m_gameDialogOpen = false;
+}
+
+// ------------------------------------------------------------------ tick
+
+void CLaunchScriptMgr::StartTick()
+{
+    m_hTickStarted = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    unsigned id = 0;
+    m_hTickThread = reinterpret_cast<HANDLE>(_beginthreadex(nullptr, 0, TickThreadProc, this, 0, &id));
+    if (m_hTickThread && m_hTickStarted)
+        WaitForSingleObject(m_hTickStarted, INFINITE); // its message queue exists from here on
+}
+
+unsigned __stdcall CLaunchScriptMgr::TickThreadProc(void* argument)
+{
+    auto* mgr = static_cast<CLaunchScriptMgr*>(argument);
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // creates the thread's queue
+    mgr->m_tickThreadId = GetCurrentThreadId();
+    HWND relay = mgr->m_hRelay;
+    if (mgr->m_hTickStarted)
+        SetEvent(mgr->m_hTickStarted);
+    for (;;)
+    {
+        const DWORD wait = MsgWaitForMultipleObjects(0, nullptr, FALSE, g_tickPeriodMs, QS_ALLINPUT);
+        if (wait == WAIT_TIMEOUT)
+        {
+            PostMessageA(relay, kMsgTick, 0, 0);
+            continue;
+        }
+        bool stop = false;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+            if (msg.message == kMsgStopTick)
+                stop = true;
+        if (stop)
+            break;
+    }
+    return 0;
+}
+
+void CLaunchScriptMgr::StopTick()
+{
+    if (m_tickThreadId != 0)
+    {
+        PostThreadMessageA(m_tickThreadId, kMsgStopTick, 0, 0);
+        WaitForSingleObject(m_hTickThread, kStopTickWaitMs);
+        MSG msg;
+        while (PeekMessageA(&msg, m_hRelay, kMsgTick, kMsgTick, PM_REMOVE))
+        {
+        }
+        m_tickThreadId = 0;
+    }
+    if (m_hTickThread)
+    {
+        CloseHandle(m_hTickThread);
+        m_hTickThread = nullptr;
+    }
+    if (m_hTickStarted)
+    {
+        CloseHandle(m_hTickStarted);
+        m_hTickStarted = nullptr;
+    }
+}
+
+LRESULT CALLBACK CLaunchScriptMgr::RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto* mgr = reinterpret_cast<CLaunchScriptMgr*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    WNDPROC previous = mgr ? mgr->m_pfnRelayPrev : reinterpret_cast<WNDPROC>(DefWindowProcA);
+    if (mgr && message == kMsgTick)
+    {
+        try
+        {
+            mgr->OnTick();
+        }
+        catch (...)
+        {
+            // nothing crosses the window procedure
+        }
+    }
+    return previous ? CallWindowProcA(previous, hwnd, message, wParam, lParam)
+                    : DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+void CLaunchScriptMgr::OnTick()
+{
+    // A tick that arrives while the engine runs (a message pumped inside an
+    // engine call) waits for the next one.
+    if (m_inEngine)
+        return;
+    const CEngineTick::SAction action = m_tick.OnTick();
+    if (action.icon)
+        boTrayModify(kTrayId, action.icon, "", NIF_ICON);
+    if (action.step)
+        RunEngine([this] { m_script.Step(); });
+    else if (action.quit)
+    {
+        StopTick();
+        if (m_pSink)
+            m_pSink->LeaveHost();
+        PostQuitMessage(0);
+    }
+}
+
+// ------------------------------------------------------------------ host services
+
+void CLaunchScriptMgr::WriteLog(const std::string& text)
+{
+    SwitchLogOn();
+    if (m_logOn)
+        m_log << text;
+}
+
+void CLaunchScriptMgr::NotifyEvent(int32_t code)
+{
+    if (m_pSink)
+        m_pSink->Notify(code);
+}
+
+void CLaunchScriptMgr::RequestDownload(const std::string& url)
+{
+    if (m_pSink)
+        m_pSink->RequestHostDownload(url, CStringExt());
+}
+
+void CLaunchScriptMgr::Alert(const std::string& text, const std::string& caption)
+{
+    FdUi::iMessageBox(nullptr, text.c_str(), caption.c_str(), MB_OK);
+}
+
+std::unique_ptr<CScriptItem> CLaunchScriptMgr::NewItem(const std::string& keyword)
+{
+    return NewSimpleItem(keyword);
+}
+
+int32_t CLaunchScriptMgr::ShowMessageBox(const std::string& text, const std::string& title, uint32_t style)
+{
+    return FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), style);
+}
+
+void CLaunchScriptMgr::NavigateHostFrame(const std::string& url, const std::string& frame)
+{
+    if (m_pSink)
+        m_pSink->NavigateHostFrame(url, frame);
+}
+
+bool CLaunchScriptMgr::RandomBytes(uint8_t* bytes, size_t count)
+{
+    return BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0;
+}
+
+// ------------------------------------------------------------------ tray menu
+
+void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    const UINT greyed = IsBusy() || m_gameDialogOpen ? MF_GRAYED : 0;
+    // No current game: the entry for it is greyed.
+    AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuGame, "Gestion du jeu ");
+    AppendMenuA(menu, MF_STRING | greyed, kMenuAllGames, "Gestion de l'ensemble des jeux");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuAbout, "Zelto Game Launcher...");
+    AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(menu, MF_STRING, kMenuClose, "&Fermer");
+    POINT cursor = {};
+    GetCursorPos(&cursor);
+    const int itemCount = GetMenuItemCount(menu);
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y - static_cast<int>(itemCount * kMenuItemHeight), 0, hwnd, nullptr);
+    DestroyMenu(menu);
+}
+
+void CLaunchScriptMgr::OnCommand(WPARAM wParam, LPARAM)
+{
+    switch (LOWORD(wParam))
+    {
+    case kMenuClose:
+        if (m_pSink)
+            m_pSink->LeaveHost();
+        PostQuitMessage(0);
+        break;
+    case kMenuGame:
+    case kMenuAllGames:
+        OpenGameDialog(LOWORD(wParam));
+        break;
+    default:
+        break;
+    }
 }

@@ -1,26 +1,40 @@
-// CLaunchScriptMgr: the launcher's engine driver as far as the component's
-// road goes: it keeps the page's parameters as script variables, starts the
-// launch script named by "lscr" (downloaded through the host page when it is
-// not a local source) and reads it once it is there. Running the script's
-// items is not done here yet.
+// CLaunchScriptMgr: the launcher's engine driver. It keeps the page's parameters
+// as script variables, runs the launch script named by "lscr", and keeps the
+// engine moving: a worker thread wakes every 200 ms and posts a tick to the
+// hidden relay window "LUDEXRELAYTICK", whose handler animates the tray icon and
+// steps the script on the main thread.
 #pragma once
 
 #include "ConsoleLog.h"
+#include "EngineTick.h"
+#include "LaunchScript.h"
 #include "ScriptMgrLink.h"
-#include "XmlDocument.h"
+#include "TrayRelay.h"
 
-#include <map>
+#include <windows.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
-class CLaunchScriptMgr : public IScriptMgr, private CXmlEventSink
+class CLaunchScriptMgr : public IScriptMgr, public CTrayRelay, private IScriptEngineHost
 {
 public:
+    static constexpr UINT kMsgTick = WM_USER + 555;     // 0x62B
+    static constexpr UINT kMsgStopTick = WM_USER + 556; // 0x62C
+    static constexpr UINT kTrayId = 666;
+    static constexpr UINT kMenuGame = 0x22D;
+    static constexpr UINT kMenuAllGames = 0x22E;
+    static constexpr UINT kMenuAbout = 0x22B;
+    static constexpr UINT kMenuClose = 0x22C;
+
     CLaunchScriptMgr();
     ~CLaunchScriptMgr() override;
 
     static std::unique_ptr<IScriptMgr> Create();
+    // The tick thread's period; tests shorten it.
+    static void SetTickPeriod(DWORD ms);
 
     void SetComponent(IScriptMgrSink* sink) override { m_pSink = sink; }
     void OnParameter(const CStringExt& name, const CStringExt& value) override;
@@ -29,33 +43,56 @@ public:
     void OpenGameDialog(uint32_t menuId) override;
     void OnCommand(const CStringExt& word) override;
 
-    void SetScriptVar(const std::string& name, const std::string& value) { m_vars[name] = value; }
+    void SetScriptVar(const std::string& name, const std::string& value);
     // "" when the variable is not set.
     std::string GetScriptVar(const std::string& name) const;
-    // The launch script's document (tree of the last load).
-    const CXmlDocument& Script() const { return m_script; }
-    // States of the launch script's load.
-    enum class ELoad
-    {
-        None,        // no load asked for
-        Downloading, // waiting for the host's download end
-        Loaded,      // read
-        Failed       // could not be read
-    };
-    ELoad GetLoadState() const { return m_eLoad; }
-    const std::vector<CStringExt>& PendingCommands() const { return m_pendingCommands; }
+    // Reads a vardef text into the variables (the test box's variable script).
+    bool LoadVarScript(const std::string& text);
+    CLaunchScript& Script() { return m_script; }
+    // One tick, as the relay window runs it.
+    void OnTick();
+    HWND GetRelayWindow() const { return m_hRelay; }
+    bool IsGameDialogOpen() const { return m_gameDialogOpen; }
+    // A load outstanding, or a sub-script running or queued.
+    bool IsBusy() const;
+
+    // Menu commands and the tray menu.
+    void OnCommand(WPARAM wParam, LPARAM lParam) override;
+    void OnTrayMenu(HWND hwnd) override;
 
 private:
-    // Reads source into the script document; a protocol the library does not
-    // read itself is downloaded through the host first.
-    void vLoad(const CStringExt& source);
-    void ResolveProtocol(CStringExt& protocol, CStringExt& location, CXmlDocument* document) override;
+    // IScriptEngineHost
+    void WriteLog(const std::string& text) override;
+    void RequestEnd() override { m_tick.RequestEnd(); }
+    void NotifyEvent(int32_t code) override;
+    void RequestDownload(const std::string& url) override;
+    void Alert(const std::string& text, const std::string& caption) override;
+    std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override;
+    int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
+    void NavigateHostFrame(const std::string& url, const std::string& frame) override;
+    bool RandomBytes(uint8_t* bytes, size_t count) override;
 
+    void StartTick();
+    void StopTick();
+    static unsigned __stdcall TickThreadProc(void* argument);
+    static LRESULT CALLBACK RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // Runs work on the engine now, or after the engine call in progress when one
+    // is (a message pumped inside an engine call must not re-enter it).
+    void RunEngine(const std::function<void()>& work);
+    void SwitchLogOn();
+
+    CLaunchScript m_script;
     IScriptMgrSink* m_pSink = nullptr;
-    std::map<std::string, std::string> m_vars; // names are case-sensitive
+    DWORD m_creatorThreadId;
+    volatile DWORD m_tickThreadId = 0;
+    HANDLE m_hTickThread = nullptr;
+    HANDLE m_hTickStarted = nullptr;
+    CEngineTick m_tick;
+    HWND m_hRelay = nullptr;
+    WNDPROC m_pfnRelayPrev = nullptr;
+    bool m_gameDialogOpen = false;
+    bool m_inEngine = false;
+    std::vector<std::function<void()>> m_deferred;
     CConsoleLog m_log;
-    CXmlDocument m_script;
-    ELoad m_eLoad = ELoad::None;
-    CStringExt m_strDownloadUrl; // the load waiting for its download
-    std::vector<CStringExt> m_pendingCommands;
+    bool m_logOn = false;
 };

@@ -54,8 +54,10 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
                                  dir);
     ASSERT_EQ(0, run.lExit) << run.strDir;
 
+    // Started by the plug-in through COM, the launcher asked for its script
+    // (DOWNLOAD2 below). The download fails before any launch part exists, so
+    // the launcher ends by itself on its next tick: it may be gone already.
     const DWORD pid = dwLudexPid();
-    EXPECT_NE(0u, pid) << "started by the plug-in through COM";
     const std::string trace = strPluginTrace();
     EXPECT_NE(std::string::npos, trace.find("bstrName=DOWNLOAD2")) << trace;
     EXPECT_NE(std::string::npos, trace.find(script)) << trace;
@@ -66,7 +68,10 @@ TEST(LudexPage, TheLauncherIsLaunchedFromAPageAndAsksForItsScript)
     EXPECT_NE(std::string::npos, trace.find("notification download non ok (userdata=0, dlpath=")) << trace;
     EXPECT_EQ("", strReadFile(dir + "\\ui.log")) << "no box on the way";
 
-    // The page is gone: the launcher leaves by itself.
-    EXPECT_TRUE(boWaitForExit(pid));
+    // The launcher leaves by itself.
+    if (pid != 0)
+    {
+        EXPECT_TRUE(boWaitForExit(pid));
+    }
 }
 } // namespace

@@ -1,0 +1,82 @@
+// What the launch-script engine's portable parts need from their surroundings:
+// the console transcript, the end of the launcher, the host page's events, the
+// plug registry and the item kinds of the platform. CScriptLog is the engine
+// objects' console log, switched on by the script variable "log:console".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ItemTank.h"
+#include "VarTank.h"
+
+class CScriptItem;
+
+class IScriptEngineHost
+{
+public:
+    // One piece of the console transcript.
+    virtual void WriteLog(const std::string& text) = 0;
+    // Ends the launcher on its next tick.
+    virtual void RequestEnd() {}
+    // An event for the host page and the game server link.
+    virtual void NotifyEvent(int32_t /*code*/) {}
+    virtual void RegisterPlug(const std::string& /*technoid*/, const std::string& /*classid*/) {}
+    // Data an item hands to the game server link.
+    virtual void SendToServer(const std::string& /*data*/) {}
+    // Downloads url for the script; the host answers with the script's OnDownloadEnd.
+    virtual void RequestDownload(const std::string& /*url*/) {}
+    // Shows or closes the progress window of the first load.
+    virtual void ShowProgress(bool /*show*/) {}
+    // A message box (text, caption).
+    virtual void Alert(const std::string& /*text*/, const std::string& /*caption*/) {}
+    // A message box with a MessageBoxStyle style; the button pressed (IDOK = 1 ...).
+    virtual int32_t ShowMessageBox(const std::string& /*text*/, const std::string& /*title*/, uint32_t /*style*/)
+    {
+        return 1;
+    }
+    virtual void NavigateHostFrame(const std::string& /*url*/, const std::string& /*frame*/) {}
+    // Cryptographic random bytes; false when none could be had.
+    virtual bool RandomBytes(uint8_t* /*bytes*/, size_t /*count*/) { return false; }
+    // The item of a factory keyword (given as the factory spells it); null when
+    // this host has no such item.
+    virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;
+
+protected:
+    ~IScriptEngineHost() = default;
+};
+
+// The stores and services a launch part and its items share (owned by the launch script).
+struct CScriptContext
+{
+    CVarTank vars;
+    CItemTank items;
+    IScriptEngineHost* host = nullptr;
+    // Component commands that came before the launch part started.
+    std::vector<std::string> pendingCommands;
+};
+
+class CScriptLog
+{
+public:
+    // Switched on when the context's "log:console" variable is set.
+    void Init(const CScriptContext* context);
+    bool IsOn() const { return m_pHost != nullptr; }
+    template <typename T>
+    CScriptLog& operator<<(const T& value)
+    {
+        if (m_pHost)
+        {
+            std::ostringstream text;
+            text << value;
+            m_pHost->WriteLog(text.str());
+        }
+        return *this;
+    }
+
+private:
+    IScriptEngineHost* m_pHost = nullptr;
+};

@@ -1,0 +1,10 @@
+// The simple item kinds: "quit", "ssjump", "msgbox", "browse", "pwdgen".
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "ScriptItem.h"
+
+// The item of a factory keyword, or null for a kind not built here.
+std::unique_ptr<CScriptItem> NewSimpleItem(const std::string& keyword);
