@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "HtmlDocSource.h"
+#include "WinHandle.h"
 
 #include <cstring>
 
@@ -9,23 +10,6 @@ namespace
 {
 // RT_HTML, the type of the pages kept as resources.
 const LPCSTR kHtmlResourceType = MAKEINTRESOURCEA(23);
-
-class FileHandle
-{
-public:
-    explicit FileHandle(HANDLE h) : m_handle(h) {}
-    ~FileHandle()
-    {
-        if (m_handle != INVALID_HANDLE_VALUE)
-            CloseHandle(m_handle);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-    HANDLE get() const { return m_handle; }
-
-private:
-    HANDLE m_handle;
-};
 } // namespace
 
 int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlock* block, uint32_t* length,
@@ -34,10 +18,10 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
     *block = nullptr;
     *length = 0;
     // Read-only, others may read but not write meanwhile.
-    FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                FILE_ATTRIBUTE_NORMAL, nullptr));
+    FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     LARGE_INTEGER size = {};
-    if (file.get() == INVALID_HANDLE_VALUE || !GetFileSizeEx(file.get(), &size))
+    if (!file.boValid() || !GetFileSizeEx(file.get(), &size))
     {
         *errorText = "File error";
         return 1;

@@ -127,7 +127,10 @@ std::optional<DWORD> regDword(HKEY hRoot, const std::string& strPath, const char
     return dwValue;
 }
 
-SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where)
+namespace
+{
+
+SRun runWaiting(const std::string& strCommandLine, DWORD dwBoundMs, bool boPump, SWhere where)
 {
     SRun run;
     STARTUPINFOA si = {};
@@ -145,7 +148,11 @@ SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where
     run.boStarted = true;
     FdWin::CHandle process(pi.hProcess);
     FdWin::CHandle thread(pi.hThread);
-    if (WaitForSingleObject(process.get(), dwBoundMs) != WAIT_OBJECT_0)
+    const bool boEnded =
+        boPump ? FdWin::boPumpUntil([&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; },
+                                    dwBoundMs)
+               : WaitForSingleObject(process.get(), dwBoundMs) == WAIT_OBJECT_0;
+    if (!boEnded)
     {
         ADD_FAILURE_AT(where.lpszFile, where.iLine)
             << "\"" << strCommandLine << "\" still running after " << dwBoundMs << " ms: terminated";
@@ -156,6 +163,18 @@ SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where
     run.boEnded = true;
     GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;
+}
+
+} // namespace
+
+SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where)
+{
+    return runWaiting(strCommandLine, dwBoundMs, false, where);
+}
+
+SRun runAndWaitPumping(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where)
+{
+    return runWaiting(strCommandLine, dwBoundMs, true, where);
 }
 
 CScratchFolder::CScratchFolder(SWhere where)

@@ -60,6 +60,9 @@ struct SRun
 // gives its exit code. A start failure or a program still running at the
 // bound is a failure at the caller's line; such a program is terminated.
 SRun runAndWait(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where = SWhere::here());
+// The same, dispatching the calling thread's messages while it waits: for a
+// program that calls back into this thread's apartment or windows.
+SRun runAndWaitPumping(const std::string& strCommandLine, DWORD dwBoundMs, SWhere where = SWhere::here());
 
 // A new empty folder under the temporary folder, removed with its contents
 // when the object goes. Path() ends without a backslash.

@@ -1,5 +1,6 @@
 // installer.exe: the local server "FDGame.Installer.1". No idle exit: it runs
 // until ForceRemove, its tray menu or the end of a completed install.
+#include "ComInit.h"
 #include "FdComModule.h"
 #include "FdUi.h"
 #include "InstallerObject.h"
@@ -64,10 +65,8 @@ int iRun(HINSTANCE hInstance, const char* lpszCmdLine)
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpszCmdLine, int)
 {
-    const HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    if (FAILED(hrInit))
-        return static_cast<int>(hrInit);
-    const int iResult = iRun(hInstance, lpszCmdLine);
-    CoUninitialize();
-    return iResult;
+    const FdWin::CComInit com;
+    if (!com.boStarted())
+        return static_cast<int>(com.hr());
+    return iRun(hInstance, lpszCmdLine);
 }

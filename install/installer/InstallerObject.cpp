@@ -1,5 +1,6 @@
 #include "InstallerObject.h"
 
+#include "ComInit.h"
 #include "FdBstr.h"
 
 #include <process.h>
@@ -66,13 +67,8 @@ CInstallerObject::~CInstallerObject()
         std::lock_guard<std::mutex> lock(g_liveLock);
         g_live.erase(this);
     }
-    if (m_lpCallback)
-        m_lpCallback->Release();
-    // The worker holds a reference while it runs: it is ending (or is this thread).
-    if (m_hThread)
-        CloseHandle(m_hThread);
-    if (m_hWake)
-        CloseHandle(m_hWake);
+    // The worker holds a reference while it runs: it is ending (or is this
+    // thread); the callback, the thread and the event go with the members.
 }
 
 // ---- Worker's proxy
@@ -101,7 +97,7 @@ void CInstallerObject::vOnReleaseRequest()
     m_boReleaseRequest = false;
     m_proxy.vRelease();
     m_boProxyHeld = false;
-    SetEvent(m_hWake);
+    SetEvent(m_wake.get());
 }
 
 // ---- IDiagOBPP2Cmpt
@@ -124,11 +120,7 @@ STDMETHODIMP CInstallerObject::Advise(IDiagCmpt2OBPP* pCallback, unsigned long* 
 {
     if (pdwCookie)
         *pdwCookie = 0;
-    if (pCallback)
-        pCallback->AddRef();
-    if (m_lpCallback)
-        m_lpCallback->Release();
-    m_lpCallback = pCallback;
+    m_callback = FdWin::TComRef<IDiagCmpt2OBPP>(pCallback);
     return S_OK;
 }
 
@@ -144,11 +136,9 @@ STDMETHODIMP CInstallerObject::Unadvise(unsigned long)
         // The worker releases its proxy at its next message check.
         m_boReleaseRequest = true;
         PostThreadMessageA(m_dwThreadId, kReleaseProxyMessage, 0, 0);
-        WaitForSingleObject(m_hWake, kReleaseWaitMs);
+        WaitForSingleObject(m_wake.get(), kReleaseWaitMs);
     }
-    if (m_lpCallback)
-        m_lpCallback->Release();
-    m_lpCallback = nullptr;
+    m_callback.vReset();
     if (!installerProcess().boClosingBrowsers)
         ForceRemove();
     return S_OK;
@@ -166,16 +156,16 @@ void CInstallerObject::vStopWorker()
     bool boWorker;
     {
         std::lock_guard<std::mutex> lock(m_workerLock);
-        boWorker = m_boWorkerActive && m_hThread;
+        boWorker = m_boWorkerActive && m_thread.boValid();
         m_boResumePending = false;
     }
     if (!boWorker)
         return;
     m_boStopRequest = true;
     PostThreadMessageA(m_dwThreadId, WM_QUIT, 0, 0);
-    if (WaitForSingleObject(m_hThread, kStopWaitMs) == WAIT_TIMEOUT)
+    if (WaitForSingleObject(m_thread.get(), kStopWaitMs) == WAIT_TIMEOUT)
     {
-        TerminateThread(m_hThread, 1);
+        TerminateThread(m_thread.get(), 1);
         m_engine.vStopFromOutside();
         std::lock_guard<std::mutex> lock(m_workerLock);
         m_boWorkerActive = false;
@@ -198,7 +188,7 @@ void CInstallerObject::vStopAllWorkers()
 STDMETHODIMP CInstallerObject::ExecuteCmd(BSTR bstrName)
 {
     const std::string strCommand = FdCom::strFromBstr(bstrName);
-    CMainCallback callback(m_lpCallback);
+    CMainCallback callback(m_callback.p());
     if (boIs(strCommand, "INSTALL"))
     {
         {
@@ -245,24 +235,23 @@ void CInstallerObject::vDownloadDone(IInstallCallback* lpCallback)
 
 bool CInstallerObject::boStartWorker(IInstallCallback* lpCallback)
 {
-    if (!m_hWake)
-        m_hWake = CreateEventA(nullptr, FALSE, FALSE, nullptr);
-    if (!m_hWake)
+    if (!m_wake.boValid())
+        m_wake.vAttach(CreateEventA(nullptr, FALSE, FALSE, nullptr));
+    if (!m_wake.boValid())
     {
         m_engine.vErrorReport(lpCallback, kErrWakeEvent);
         return false;
     }
-    if (m_hThread)
+    if (m_thread.boValid())
     {
         // The previous worker has left the run; it only has its exit to make.
-        WaitForSingleObject(m_hThread, kStopWaitMs);
-        CloseHandle(m_hThread);
-        m_hThread = nullptr;
+        WaitForSingleObject(m_thread.get(), kStopWaitMs);
+        m_thread.boClose();
     }
-    ResetEvent(m_hWake);
+    ResetEvent(m_wake.get());
     IStream* lpStream = nullptr;
-    if (m_lpCallback &&
-        FAILED(CoMarshalInterThreadInterfaceInStream(IID_IDiagCmpt2OBPP, m_lpCallback, &lpStream)))
+    if (m_callback &&
+        FAILED(CoMarshalInterThreadInterfaceInStream(IID_IDiagCmpt2OBPP, m_callback.p(), &lpStream)))
         lpStream = nullptr;
     m_boStopRequest = false;
     m_boReleaseRequest = false;
@@ -281,12 +270,12 @@ bool CInstallerObject::boStartWorker(IInstallCallback* lpCallback)
                                                          reinterpret_cast<void**>(&lpProxy))))
                 lpProxy->Release();
         }
-        SetEvent(m_hWake);
+        SetEvent(m_wake.get());
         Release();
         m_engine.vErrorReport(lpCallback, kErrWorkerStart);
         return false;
     }
-    m_hThread = reinterpret_cast<HANDLE>(uHandle);
+    m_thread.vAttach(reinterpret_cast<HANDLE>(uHandle));
     m_dwThreadId = uId;
     return true;
 }
@@ -304,45 +293,45 @@ void CInstallerObject::vWorkerRun(IStream* lpStream)
 {
     SInstallerProcess& process = installerProcess();
     FdSystem::CAutoLock runLock(&process.runLock);
-    const HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    // The thread's message queue, for the requests posted to it.
-    MSG msg;
-    PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
-    IDiagCmpt2OBPP* lpProxy = nullptr;
-    if (lpStream)
-    {
-        if (FAILED(hrInit) || FAILED(CoGetInterfaceAndReleaseStream(lpStream, IID_IDiagCmpt2OBPP,
-                                                                    reinterpret_cast<void**>(&lpProxy))))
-        {
-            lpProxy = nullptr;
-            if (FAILED(hrInit))
-                lpStream->Release();
-        }
-    }
-    m_proxy.vAttach(lpProxy);
-    m_boProxyHeld = lpProxy != nullptr;
-
     CInstallEngine::ERunEnd eEnd;
-    for (;;)
     {
-        eEnd = m_engine.eRun(&m_proxy);
-        std::lock_guard<std::mutex> lock(m_workerLock);
-        if (eEnd == CInstallEngine::ERunEnd::Paused && m_boResumePending)
+        const FdWin::CComInit com;
+        const HRESULT hrInit = com.hr();
+        // The thread's message queue, for the requests posted to it.
+        MSG msg;
+        PeekMessageA(&msg, nullptr, WM_USER, WM_USER, PM_NOREMOVE);
+        IDiagCmpt2OBPP* lpProxy = nullptr;
+        if (lpStream)
         {
-            m_boResumePending = false;
-            continue;
+            if (FAILED(hrInit) || FAILED(CoGetInterfaceAndReleaseStream(lpStream, IID_IDiagCmpt2OBPP,
+                                                                        reinterpret_cast<void**>(&lpProxy))))
+            {
+                lpProxy = nullptr;
+                if (FAILED(hrInit))
+                    lpStream->Release();
+            }
         }
-        m_boResumePending = false;
-        m_boWorkerActive = false;
-        break;
-    }
+        m_proxy.vAttach(lpProxy);
+        m_boProxyHeld = lpProxy != nullptr;
 
-    m_proxy.vRelease();
-    m_boProxyHeld = false;
-    SetEvent(m_hWake);
-    // COM is left only when it was entered.
-    if (SUCCEEDED(hrInit))
-        CoUninitialize();
+        for (;;)
+        {
+            eEnd = m_engine.eRun(&m_proxy);
+            std::lock_guard<std::mutex> lock(m_workerLock);
+            if (eEnd == CInstallEngine::ERunEnd::Paused && m_boResumePending)
+            {
+                m_boResumePending = false;
+                continue;
+            }
+            m_boResumePending = false;
+            m_boWorkerActive = false;
+            break;
+        }
+
+        m_proxy.vRelease();
+        m_boProxyHeld = false;
+        SetEvent(m_wake.get());
+    } // COM is left here, before the main thread is told to end
     if (eEnd == CInstallEngine::ERunEnd::Finished)
         PostThreadMessageA(process.dwMainThread, WM_QUIT, 0, 0);
 }

@@ -2,10 +2,12 @@
 // CDiagOBPP2Cmpt, the installer's COM object: the plug-in's parameters and
 // commands, the callback it lends, and the worker thread that runs the
 // install script through a marshalled proxy of that callback.
+#include "ComRef.h"
 #include "CriticalSection.h"
 #include "FdComObject.h"
 #include "InstallEngine.h"
 #include "Installer_h.h"
+#include "WinHandle.h"
 #include "WinInstallHost.h"
 
 #include <atomic>
@@ -76,15 +78,15 @@ private:
 
     CWinInstallHost m_host;
     CInstallEngine m_engine{m_host};
-    IDiagCmpt2OBPP* m_lpCallback = nullptr; // as given to Advise; main thread only
+    FdWin::TComRef<IDiagCmpt2OBPP> m_callback; // as given to Advise; main thread only
 
     // Worker: one at a time. A DLDONE that comes while the worker is still
     // ending marks the run to go on in that same worker.
     std::mutex m_workerLock;
     bool m_boWorkerActive = false;
     bool m_boResumePending = false;
-    HANDLE m_hWake = nullptr;   // owned; set when the worker's proxy is released
-    HANDLE m_hThread = nullptr; // owned
+    FdWin::CHandle m_wake; // set when the worker's proxy is released
+    FdWin::CHandle m_thread;
     std::atomic<DWORD> m_dwThreadId{0};
     CProxyCallback m_proxy; // worker thread only
     std::atomic<bool> m_boProxyHeld{false};

@@ -17,19 +17,21 @@ constexpr int kIconSize = 16;
 bool CTrayIcon::boShow(HINSTANCE hInstance)
 {
     m_hInstance = hInstance;
-    m_hWnd = CreateWindowExA(0, "button", kszTip, WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
-                             hInstance, nullptr);
-    if (!m_hWnd)
+    HWND hButton = CreateWindowExA(0, "button", kszTip, WS_POPUP | WS_DISABLED, 0, 0, 1, 1, nullptr, nullptr,
+                                   hInstance, nullptr);
+    if (!hButton)
         return false;
-    SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    m_pfnButtonProc = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lrProc)));
+    if (!m_window.boSubclass(hButton))
+    {
+        DestroyWindow(hButton);
+        return false;
+    }
     m_hIcon = static_cast<HICON>(LoadImageA(hInstance, MAKEINTRESOURCEA(IDI_TRAY_ICON), IMAGE_ICON, kIconSize,
                                             kIconSize, LR_DEFAULTCOLOR));
     NOTIFYICONDATAA data;
     std::memset(&data, 0, sizeof data);
     data.cbSize = sizeof data;
-    data.hWnd = m_hWnd;
+    data.hWnd = m_window.hWnd();
     data.uID = kIconId;
     data.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     data.uCallbackMessage = kCallbackMessage;
@@ -46,36 +48,15 @@ void CTrayIcon::vHide()
         NOTIFYICONDATAA data;
         std::memset(&data, 0, sizeof data);
         data.cbSize = sizeof data;
-        data.hWnd = m_hWnd;
+        data.hWnd = m_window.hWnd();
         data.uID = kIconId;
         Shell_NotifyIconA(NIM_DELETE, &data);
         m_boShown = false;
     }
-    if (m_hWnd)
-    {
-        SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnButtonProc));
-        DestroyWindow(m_hWnd);
-        m_hWnd = nullptr;
-    }
+    m_window.vDestroy();
     if (m_hIcon)
         DestroyIcon(m_hIcon);
     m_hIcon = nullptr;
-}
-
-LRESULT CALLBACK CTrayIcon::lrProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    auto* lpThis = reinterpret_cast<CTrayIcon*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    if (!lpThis)
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-    // No exception leaves a window procedure.
-    try
-    {
-        return lpThis->lrHandle(uMsg, wParam, lParam);
-    }
-    catch (...)
-    {
-        return 0;
-    }
 }
 
 LRESULT CTrayIcon::lrHandle(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -93,7 +74,7 @@ LRESULT CTrayIcon::lrHandle(UINT uMsg, WPARAM wParam, LPARAM lParam)
         PostQuitMessage(0);
         return 0;
     }
-    return CallWindowProcA(m_pfnButtonProc, m_hWnd, uMsg, wParam, lParam);
+    return m_window.lCallDefault(uMsg, wParam, lParam);
 }
 
 void CTrayIcon::vMenu()
@@ -103,10 +84,10 @@ void CTrayIcon::vMenu()
         return;
     POINT pt = {0, 0};
     GetCursorPos(&pt);
-    SetForegroundWindow(m_hWnd);
+    SetForegroundWindow(m_window.hWnd());
     const int iCommand =
         TrackPopupMenu(GetSubMenu(hMenu, 0), TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RETURNCMD, pt.x,
-                       GetSystemMetrics(SM_CYSCREEN), 0, m_hWnd, nullptr);
+                       GetSystemMetrics(SM_CYSCREEN), 0, m_window.hWnd(), nullptr);
     DestroyMenu(hMenu);
     if (iCommand != 0)
     {

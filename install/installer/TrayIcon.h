@@ -3,6 +3,8 @@
 // subclassed, that owns the icon and its menu ("Fermer FDGame - Installer").
 #include <windows.h>
 
+#include "WindowBase.h"
+
 namespace FdInstall
 {
 class CTrayIcon
@@ -19,17 +21,15 @@ public:
 
     bool boShow(HINSTANCE hInstance);
     void vHide();
-    HWND hWnd() const { return m_hWnd; }
+    HWND hWnd() const { return m_window.hWnd(); }
 
 private:
-    static LRESULT CALLBACK lrProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
     LRESULT lrHandle(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void vMenu();
 
     void (*m_pfnQuit)();
     HINSTANCE m_hInstance = nullptr;
-    HWND m_hWnd = nullptr;
-    WNDPROC m_pfnButtonProc = nullptr;
+    FdWin::TMemberWindow<CTrayIcon> m_window{*this, &CTrayIcon::lrHandle};
     HICON m_hIcon = nullptr;
     bool m_boShown = false;
 };

@@ -4,6 +4,8 @@
 #include "InstallEngine.h"
 #include "InstallUtils.h"
 #include "LzFileOp.h"
+#include "WinHandle.h"
+#include "WinRegKey.h"
 
 #include <cstring>
 #include <vector>
@@ -31,44 +33,6 @@ HKEY hRoot(ERegRoot e)
     }
     return HKEY_LOCAL_MACHINE;
 }
-
-// An owned registry key.
-class CKey
-{
-public:
-    CKey() = default;
-    ~CKey()
-    {
-        if (m_h)
-            RegCloseKey(m_h);
-    }
-    CKey(const CKey&) = delete;
-    CKey& operator=(const CKey&) = delete;
-    HKEY* phOut() { return &m_h; }
-    HKEY h() const { return m_h; }
-
-private:
-    HKEY m_h = nullptr;
-};
-
-// An owned file handle.
-class CFile
-{
-public:
-    explicit CFile(HANDLE h) : m_h(h) {}
-    ~CFile()
-    {
-        if (boOk())
-            CloseHandle(m_h);
-    }
-    CFile(const CFile&) = delete;
-    CFile& operator=(const CFile&) = delete;
-    bool boOk() const { return m_h != INVALID_HANDLE_VALUE; }
-    HANDLE h() const { return m_h; }
-
-private:
-    HANDLE m_h;
-};
 
 FileTime ftOf(const FILETIME& ft)
 {
@@ -148,17 +112,15 @@ void CWinInstallHost::vMessageBox(const std::string& strText, const std::string&
 
 bool CWinInstallHost::boKeyExists(const SRegPath& key)
 {
-    CKey k;
-    return RegOpenKeyExA(hRoot(key.eRoot), key.strSubKey.c_str(), 0, KEY_QUERY_VALUE, k.phOut()) ==
-           ERROR_SUCCESS;
+    FdWin::CRegKey k;
+    return k.lOpen(hRoot(key.eRoot), key.strSubKey.c_str(), KEY_QUERY_VALUE) == ERROR_SUCCESS;
 }
 
 bool CWinInstallHost::boReadValue(const SRegPath& key, const std::string& strName, SRegValue& value)
 {
-    CKey k;
-    if (RegOpenKeyExA(hRoot(key.eRoot), key.strSubKey.c_str(), 0, kReadAccess, k.phOut()) != ERROR_SUCCESS &&
-        RegOpenKeyExA(hRoot(key.eRoot), key.strSubKey.c_str(), 0, KEY_QUERY_VALUE, k.phOut()) !=
-            ERROR_SUCCESS)
+    FdWin::CRegKey k;
+    if (k.lOpen(hRoot(key.eRoot), key.strSubKey.c_str(), kReadAccess) != ERROR_SUCCESS &&
+        k.lOpen(hRoot(key.eRoot), key.strSubKey.c_str(), KEY_QUERY_VALUE) != ERROR_SUCCESS)
         return false;
     DWORD dwType = 0;
     std::vector<BYTE> data;
@@ -173,9 +135,8 @@ bool CWinInstallHost::boReadValue(const SRegPath& key, const std::string& strNam
 
 bool CWinInstallHost::boWriteValue(const SRegPath& key, const std::string& strName, const SRegValue& value)
 {
-    CKey k;
-    if (RegCreateKeyExA(hRoot(key.eRoot), key.strSubKey.c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                        k.phOut(), nullptr) != ERROR_SUCCESS)
+    FdWin::CRegKey k;
+    if (k.lCreate(hRoot(key.eRoot), key.strSubKey.c_str(), KEY_SET_VALUE) != ERROR_SUCCESS)
         return false;
     // A string is written with its terminator.
     const DWORD dwSize = static_cast<DWORD>(value.strData.size() + (value.dwType == REG_SZ ? 1 : 0));
@@ -196,17 +157,17 @@ std::string CWinInstallHost::strInstallDir()
 
 bool CWinInstallHost::boReadFile(const std::string& strPath, std::string& strContent)
 {
-    CFile file(CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.boOk())
+    FdWin::CHandle file(CreateFileA(strPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.boValid())
         return false;
     LARGE_INTEGER size;
-    if (!GetFileSizeEx(file.h(), &size) || size.QuadPart > 0x7FFFFFFF)
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > 0x7FFFFFFF)
         return false;
     strContent.assign(static_cast<size_t>(size.QuadPart), '\0');
     DWORD dwRead = 0;
     if (!strContent.empty() &&
-        (!ReadFile(file.h(), &strContent[0], static_cast<DWORD>(strContent.size()), &dwRead, nullptr) ||
+        (!ReadFile(file.get(), &strContent[0], static_cast<DWORD>(strContent.size()), &dwRead, nullptr) ||
          dwRead != strContent.size()))
         return false;
     return true;
@@ -227,11 +188,11 @@ bool CWinInstallHost::boCreateFolder(const std::string& strPath)
 
 bool CWinInstallHost::boFileTimes(const std::string& strPath, FileTime& ftCreation, FileTime& ftLastWrite)
 {
-    CFile file(CreateFileA(strPath.c_str(), GENERIC_READ,
-                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    FdWin::CHandle file(CreateFileA(strPath.c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     FILETIME c, a, w;
-    if (!file.boOk() || !GetFileTime(file.h(), &c, &a, &w))
+    if (!file.boValid() || !GetFileTime(file.get(), &c, &a, &w))
         return false;
     ftCreation = ftOf(c);
     ftLastWrite = ftOf(w);
@@ -240,12 +201,13 @@ bool CWinInstallHost::boFileTimes(const std::string& strPath, FileTime& ftCreati
 
 bool CWinInstallHost::boSetFileTimes(const std::string& strPath, FileTime ftCreation, FileTime ftLastWrite)
 {
-    CFile file(CreateFileA(strPath.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                           nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file.boOk())
+    FdWin::CHandle file(CreateFileA(strPath.c_str(), FILE_WRITE_ATTRIBUTES,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.boValid())
         return false;
     const FILETIME c = fileTimeOf(ftCreation), w = fileTimeOf(ftLastWrite);
-    return SetFileTime(file.h(), ftCreation ? &c : nullptr, nullptr, ftLastWrite ? &w : nullptr) != FALSE;
+    return SetFileTime(file.get(), ftCreation ? &c : nullptr, nullptr, ftLastWrite ? &w : nullptr) != FALSE;
 }
 
 int CWinInstallHost::iExpandFile(const std::string& strSource, const std::string& strTarget,
@@ -296,7 +258,7 @@ bool CWinInstallHost::boRunAndWait(const std::string& strProgram, const std::str
     if (!CreateProcessA(strProgram.c_str(), strCommandLine.empty() ? nullptr : commandLine.data(), nullptr,
                         nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
         return false;
-    CloseHandle(pi.hThread);
+    FdWin::CHandle process(pi.hProcess), thread(pi.hThread);
     // Waits without limit for the program, but a stop from outside ends the
     // wait (the program is left running) and the proxy can be asked back.
     for (;;)
@@ -310,7 +272,6 @@ bool CWinInstallHost::boRunAndWait(const std::string& strProgram, const std::str
         if (m_lpEngine && m_lpEngine->boStopped())
             break;
     }
-    CloseHandle(pi.hProcess);
     return true;
 }
 

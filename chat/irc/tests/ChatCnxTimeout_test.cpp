@@ -46,7 +46,7 @@ TEST(ChatCnxTimeout, LivesThroughPingsThenSeesTheServerGo)
         ASSERT_TRUE(boPumpUntil([&] { return !cnx.boIsReaderActive(); }));
         log.events.clear();
         cnx.vClose();
-        ChatIrcTest::vPumpPending();
+        FdWin::vPumpWaiting();
         EXPECT_TRUE(log.events.empty()) << ::testing::PrintToString(log.events);
     }
     WSACleanup();

@@ -146,7 +146,7 @@ TEST(ChatCnx, DetachedRelayDeliversNothing)
             return cnx.boGetRoom("#d", room) &&
                    std::find(room.users.begin(), room.users.end(), "fay") != room.users.end();
         });
-    ChatIrcTest::vPumpPending();
+    FdWin::vPumpWaiting();
     EXPECT_TRUE(log.events.empty()) << ::testing::PrintToString(log.events);
     EXPECT_TRUE(cnx.boSay("#d", "bye fay"));
     fay.join();
@@ -157,7 +157,7 @@ TEST(ChatCnx, DetachedRelayDeliversNothing)
 TEST(ChatCnx, ConnectFailures)
 {
     Winsock ws;
-    const unsigned short closed = ChatIrcTest::uClosedPort();
+    const unsigned short closed = FdTestKit::wFreePort();
     {
         CChatCnx cnx;
         CThreadLog log;
@@ -165,7 +165,7 @@ TEST(ChatCnx, ConnectFailures)
         EXPECT_FALSE(cnx.boConnect(nullptr, closed));
         EXPECT_FALSE(cnx.boConnect("127.0.0.1", closed));
         EXPECT_FALSE(cnx.boConnect("no-such-host.invalid", closed));
-        ChatIrcTest::vPumpPending();
+        FdWin::vPumpWaiting();
         EXPECT_TRUE(log.events.empty()) << ::testing::PrintToString(log.events);
         EXPECT_EQ(cnx.iGetState(), 0);
     }

@@ -73,7 +73,7 @@ TEST(EventRelay, TenEventsInOrderOnTheWindowThread)
     std::thread reader([&] { relay.vRaiseAll(); });
     reader.join();
     ASSERT_TRUE(boPumpUntil([&] { return log.events.size() >= kAll.size(); }));
-    ChatIrcTest::vPumpPending();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(log.events, kAll);
     for (DWORD id : log.threads)
         EXPECT_EQ(id, GetCurrentThreadId());
@@ -108,7 +108,7 @@ TEST(EventRelay, DetachStopsDeliveryAndReattachKeepsTheWindow)
     EXPECT_EQ(relay.hGetRelayWindow(), nullptr);
     EXPECT_FALSE(IsWindow(window));
     relay.vRaiseRoomMessage("bob", "dropped");
-    ChatIrcTest::vPumpPending();
+    FdWin::vPumpWaiting();
     EXPECT_TRUE(log.events.empty());
     EXPECT_EQ(relay.uGetQueuedCount(), 1u);
 

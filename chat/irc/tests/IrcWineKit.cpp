@@ -12,32 +12,6 @@ unsigned short uSidecarPort(const char* lpName)
     return value ? static_cast<unsigned short>(std::atoi(value)) : 0;
 }
 
-void vPumpPending()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-bool boPumpUntil(const std::function<bool()>& condition, DWORD dwMs)
-{
-    const ULONGLONG deadline = GetTickCount64() + dwMs;
-    for (;;)
-    {
-        vPumpPending();
-        if (condition())
-            return true;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= deadline)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE,
-                                  static_cast<DWORD>(std::min<ULONGLONG>(deadline - now, 50)), QS_ALLINPUT);
-    }
-}
-
 std::string strControl(const std::string& line)
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
@@ -61,19 +35,6 @@ std::string strControl(const std::string& line)
         answer = "no control port";
     closesocket(s);
     return answer;
-}
-
-unsigned short uClosedPort()
-{
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = inet_addr("127.0.0.1");
-    bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
-    int len = sizeof addr;
-    getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len);
-    closesocket(s);
-    return ntohs(addr.sin_port);
 }
 
 bool CThreadLog::boHas(const std::string& e) const

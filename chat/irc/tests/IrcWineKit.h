@@ -1,6 +1,6 @@
 // Test support for the connection under Wine against the IRC sidecar
 // (testbed/ircserver): ports from the environment, a message pump with a
-// bounded wait, the sidecar's control port, and an event log that notes the
+// sidecar-sized bound, the sidecar's control port, and an event log that notes the
 // thread of every event.
 #pragma once
 
@@ -11,7 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "PumpUntil.h"
 #include "RecordingSession.h"
+#include "TestKit.h"
 
 namespace ChatIrcTest
 {
@@ -19,17 +21,16 @@ namespace ChatIrcTest
 // Port named by the sidecar (FD_IRC_PORT, FD_IRCD_PORT, FD_IRC_CTL_PORT); 0 when absent.
 unsigned short uSidecarPort(const char* lpName);
 
-// Pumps this thread's messages until the condition holds or `dwMs` pass.
-// The default bound leaves room for a scripted client to start on a loaded machine.
-bool boPumpUntil(const std::function<bool()>& condition, DWORD dwMs = 60000);
-// Pumps whatever is queued now, without waiting.
-void vPumpPending();
+// The kit's bounded pump, with a default bound that leaves room for a
+// scripted client to start on a loaded machine.
+constexpr DWORD kSidecarBoundMs = 60000;
+inline bool boPumpUntil(const std::function<bool()>& condition, DWORD dwMs = kSidecarBoundMs)
+{
+    return FdTestKit::boPumpUntil(condition, dwMs);
+}
 
 // One line to the sidecar's control port; its whole answer.
 std::string strControl(const std::string& line);
-
-// A loopback port on which nothing listens.
-unsigned short uClosedPort();
 
 class CThreadLog : public CEventLog
 {

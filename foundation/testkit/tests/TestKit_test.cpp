@@ -8,6 +8,7 @@
 
 #include "TestKit.h"
 #include "WinRegKey.h"
+#include "WindowBase.h"
 
 using namespace FdTestKit;
 
@@ -89,6 +90,39 @@ TEST(TestKit, RunAndWaitGivesTheExitCode)
     EXPECT_TRUE(run.boStarted);
     EXPECT_TRUE(run.boEnded);
     EXPECT_EQ(3u, run.dwExitCode);
+}
+
+namespace
+{
+// Counts the WM_APP messages it is sent.
+class CCountingWindow : public FdWin::CWindowBase
+{
+public:
+    int iCount = 0;
+
+protected:
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (uMsg == WM_APP)
+            ++iCount;
+        return lDefault(uMsg, wParam, lParam);
+    }
+};
+} // namespace
+
+TEST(TestKit, RunAndWaitPumpingServesThisThreadWhileItWaits)
+{
+    ASSERT_TRUE(FdWin::CWindowBase::boRegisterClass(GetModuleHandleA(nullptr), "FdTestKitCounting"));
+    CCountingWindow window;
+    ASSERT_NE(nullptr, window.hCreate(0, "FdTestKitCounting", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                      GetModuleHandleA(nullptr)));
+    ASSERT_TRUE(PostMessageA(window.hWnd(), WM_APP, 0, 0));
+    EXPECT_EQ(3u, runAndWait("cmd.exe /c exit 3", kWaitBoundMs).dwExitCode);
+    EXPECT_EQ(0, window.iCount);
+    const SRun run = runAndWaitPumping("cmd.exe /c exit 4", kWaitBoundMs);
+    EXPECT_TRUE(run.boEnded);
+    EXPECT_EQ(4u, run.dwExitCode);
+    EXPECT_EQ(1, window.iCount);
 }
 
 TEST(TestKit, RunAndWaitFailuresAreTheCallersLine)

@@ -6,6 +6,7 @@
 #include "InstallTexts.h"
 #include "Installer_h.h"
 #include "TestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -316,24 +317,13 @@ protected:
     // the bound passes.
     bool boPumpUntil(const std::function<bool()>& done, DWORD dwMs = kWaitMs)
     {
-        const ULONGLONG ullEnd = GetTickCount64() + dwMs;
-        for (;;)
-        {
-            m_plugin->vAnswer(m_installer);
-            if (done())
-                return true;
-            const ULONGLONG ullNow = GetTickCount64();
-            if (ullNow >= ullEnd)
-                return false;
-            MsgWaitForMultipleObjects(
-                0, nullptr, FALSE, static_cast<DWORD>(std::min<ULONGLONG>(ullEnd - ullNow, 50)), QS_ALLINPUT);
-            MSG msg;
-            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return FdTestKit::boPumpUntil(
+            [&]()
             {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        }
+                m_plugin->vAnswer(m_installer);
+                return done();
+            },
+            dwMs);
     }
     bool boServerEnded(DWORD dwMs = kWaitMs)
     {

@@ -4,6 +4,7 @@
 #include "FdBstr.h"
 #include "GameDefinitions.h"
 #include "SampleClient.h"
+#include "TestKit.h"
 #include "ZeltoCatalogCom.h"
 
 #include <gtest/gtest.h>
@@ -47,30 +48,6 @@ std::string strMarshal(IUnknown* object, REFIID iid)
     return hex;
 }
 
-// Runs the command, serving this apartment's calls until it ends (at most 60 s).
-bool boRunServing(const std::string& commandLine)
-{
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return false;
-    CloseHandle(pi.hThread);
-    const DWORD start = GetTickCount();
-    bool ended = false;
-    while (!ended && GetTickCount() - start < 60000)
-    {
-        ended = MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLINPUT) == WAIT_OBJECT_0;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
-    }
-    if (!ended)
-        TerminateProcess(pi.hProcess, 1);
-    CloseHandle(pi.hProcess);
-    return ended;
-}
 } // namespace
 
 TEST(CatalogMarshal, SecondProcessReadsTheGameListAndWritesItsFindings)
@@ -87,7 +64,11 @@ TEST(CatalogMarshal, SecondProcessReadsTheGameListAndWritesItsFindings)
         ASSERT_FALSE(marshalled.empty());
         const std::string in = strTempFile("zgm"), out = strTempFile("zgr");
         std::ofstream(in) << marshalled;
-        ASSERT_TRUE(boRunServing("\"" + strProgramFolder() + "catalog_reader.exe\" \"" + in + "\" \"" + out + "\""));
+        // The reader calls back into this apartment: it is served while it runs.
+        ASSERT_TRUE(FdTestKit::runAndWaitPumping("\"" + strProgramFolder() + "catalog_reader.exe\" \"" + in +
+                                                     "\" \"" + out + "\"",
+                                                 60000)
+                        .boEnded);
         std::ifstream report(out);
         std::stringstream text;
         text << report.rdbuf();
