@@ -10,6 +10,7 @@
 #include "LpcClientMessages.h"
 #include "NetAsyncException.h"
 #include "NetCnx.h"
+#include "PumpUntil.h"
 #include "TraceScope.h"
 
 using namespace FdNet;
@@ -161,12 +162,7 @@ DWORD CLPC::dwThread()
     HANDLE handles[2] = {hGetStopEvent(), m_hWakeEvent};
     for (;;)
     {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        FdWin::vPumpWaiting();
         vRunDueTasks();
         vExpireIdleUdpClients();
         if (m_iThreadState.load() == kStopRequested)
@@ -264,12 +260,7 @@ bool CLPC::boCreateHiddenWindow(CNetAsync& object)
             return request->boMade.load();
         if (r != WAIT_OBJECT_0 + 1)
             break;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        FdWin::vPumpWaiting();
         if (m_iThreadState.load() != kRunning)
         {
             request->boCancelled = true;

@@ -8,6 +8,7 @@
 #include "LPC.h"
 #include "LPCServerClt.h"
 #include "LinkLimits.h"
+#include "PumpUntil.h"
 #include "TraceScope.h"
 
 using namespace HubRouting;
@@ -376,20 +377,7 @@ void CLinkwellMgr::vOnRegisteredChange(bool boEntered)
 
 void CLinkwellMgr::vActiveWait(uint32_t dwMs)
 {
-    const DWORD start = GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-        const DWORD elapsed = GetTickCount() - start;
-        if (elapsed >= dwMs)
-            return;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, dwMs - elapsed, QS_ALLINPUT);
-    }
+    FdWin::vPumpFor(dwMs);
 }
 
 uint16_t CLinkwellMgr::wGetLpcPort() const

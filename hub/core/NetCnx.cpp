@@ -4,6 +4,7 @@
 #include "INetCnxOwner.h"
 #include "LPC.h"
 #include "NetCnxListTTL.h"
+#include "PumpUntil.h"
 #include "TraceScope.h"
 
 using namespace FdNet;
@@ -272,12 +273,7 @@ DWORD CNetCnx::dwThread()
     HubTrace::vNameThread("NetCnx Thread");
     for (;;)
     {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        FdWin::vPumpWaiting();
         HANDLE stop = hGetStopEvent();
         const DWORD r = MsgWaitForMultipleObjects(1, &stop, FALSE, kThreadWaitMs, QS_ALLINPUT);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED)
