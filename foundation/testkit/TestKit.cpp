@@ -132,36 +132,13 @@ namespace
 
 SRun runWaiting(const std::string& strCommandLine, DWORD dwBoundMs, bool boPump, SWhere where)
 {
-    SRun run;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::vector<char> commandLine(strCommandLine.begin(), strCommandLine.end());
-    commandLine.push_back('\0');
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
-                        nullptr, &si, &pi))
-    {
+    const SRun run = FdWin::runProgram(strCommandLine, dwBoundMs, boPump);
+    if (!run.boStarted)
         ADD_FAILURE_AT(where.lpszFile, where.iLine)
-            << "cannot start \"" << strCommandLine << "\": error " << GetLastError();
-        return run;
-    }
-    run.boStarted = true;
-    FdWin::CHandle process(pi.hProcess);
-    FdWin::CHandle thread(pi.hThread);
-    const bool boEnded =
-        boPump ? FdWin::boPumpUntil([&] { return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0; },
-                                    dwBoundMs)
-               : WaitForSingleObject(process.get(), dwBoundMs) == WAIT_OBJECT_0;
-    if (!boEnded)
-    {
+            << "cannot start \"" << strCommandLine << "\": error " << run.dwStartError;
+    else if (!run.boEnded)
         ADD_FAILURE_AT(where.lpszFile, where.iLine)
             << "\"" << strCommandLine << "\" still running after " << dwBoundMs << " ms: terminated";
-        TerminateProcess(process.get(), 1);
-        WaitForSingleObject(process.get(), kWaitBoundMs);
-        return run;
-    }
-    run.boEnded = true;
-    GetExitCodeProcess(process.get(), &run.dwExitCode);
     return run;
 }
 

@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "WinProcess.h"
+
 namespace FdTestKit
 {
 
@@ -50,12 +52,7 @@ uint16_t wFreePort(EPort eKind = EPort::Tcp, SWhere where = SWhere::here());
 std::optional<std::string> regText(HKEY hRoot, const std::string& strPath, const char* lpszName);
 std::optional<DWORD> regDword(HKEY hRoot, const std::string& strPath, const char* lpszName);
 
-struct SRun
-{
-    bool boStarted = false;
-    bool boEnded = false; // within the bound
-    DWORD dwExitCode = 0;
-};
+using SRun = FdWin::SProgramRun;
 // Starts the command line (no window), waits for its end up to dwBoundMs and
 // gives its exit code. A start failure or a program still running at the
 // bound is a failure at the caller's line; such a program is terminated.

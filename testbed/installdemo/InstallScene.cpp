@@ -2,6 +2,7 @@
 
 #include "EnvelopeSealer.h"
 #include "LzBuffer.h"
+#include "WinProcess.h"
 
 #include <tlhelp32.h>
 #include <windows.h>
@@ -354,22 +355,9 @@ bool boRunScene(const SOptions& o, SReport& report)
         if (s.screenshot && !o.strScreenshot.empty())
             cmd += " --screenshot " + strQuote(o.strScreenshot);
         cmd += " " + strQuote(session.strPage);
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        {
-            CloseHandle(pi.hThread);
-            if (WaitForSingleObject(pi.hProcess, kSessionTimeoutMs) == WAIT_OBJECT_0)
-            {
-                DWORD dw = 0;
-                GetExitCodeProcess(pi.hProcess, &dw);
-                session.lExit = static_cast<long>(dw);
-            }
-            else
-                TerminateProcess(pi.hProcess, 99);
-            CloseHandle(pi.hProcess);
-        }
+        const FdWin::SProgramRun host = FdWin::runProgram(cmd, kSessionTimeoutMs);
+        if (host.boEnded)
+            session.lExit = static_cast<long>(host.dwExitCode);
         // The components the session started end on their own (the installer
         // after its run, the fake component when released).
         boWaitGone("installer.exe");

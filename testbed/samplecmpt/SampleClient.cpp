@@ -2,6 +2,7 @@
 
 #include "FdBstr.h"
 #include "PumpUntil.h"
+#include "WinProcess.h"
 
 STDMETHODIMP CRecordingCallback::ExecuteCmd(BSTR bstrName)
 {
@@ -39,22 +40,8 @@ bool CRecordingCallback::boWaitForCommands(std::size_t n, DWORD dwMs)
 
 long lRunAndWait(const std::string& strCmdLine, DWORD dwMs)
 {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    std::string cmd = strCmdLine;
-    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return -1;
-    CloseHandle(pi.hThread);
-    long lResult = -1;
-    if (WaitForSingleObject(pi.hProcess, dwMs) == WAIT_OBJECT_0)
-    {
-        DWORD dwCode = 0;
-        GetExitCodeProcess(pi.hProcess, &dwCode);
-        lResult = static_cast<long>(dwCode);
-    }
-    CloseHandle(pi.hProcess);
-    return lResult;
+    const FdWin::SProgramRun run = FdWin::runProgram(strCmdLine, dwMs);
+    return run.boEnded ? static_cast<long>(run.dwExitCode) : -1;
 }
 
 std::string strProgramFolder()

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "WinProcess.h"
+
 namespace FdHostTest
 {
 namespace
@@ -176,22 +178,9 @@ SHostRun runHost(const std::vector<std::string>& args, const std::string& dir, D
     std::string cmd = strQuote(strProgramFolder() + "BrowserHost.exe") + " --log " + strQuote(hostLog);
     for (const std::string& a : args)
         cmd += " " + strQuote(a);
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-    {
-        CloseHandle(pi.hThread);
-        if (WaitForSingleObject(pi.hProcess, dwTimeoutMs) == WAIT_OBJECT_0)
-        {
-            DWORD dwCode = 0;
-            GetExitCodeProcess(pi.hProcess, &dwCode);
-            run.lExit = static_cast<long>(dwCode);
-        }
-        else
-            TerminateProcess(pi.hProcess, 99);
-        CloseHandle(pi.hProcess);
-    }
+    const FdWin::SProgramRun host = FdWin::runProgram(cmd, dwTimeoutMs);
+    if (host.boEnded)
+        run.lExit = static_cast<long>(host.dwExitCode);
     run.host = FdBrowserHost::parseLog(strReadFile(hostLog));
     run.plugin = FdBrowserHost::parseLog(strReadFile(pluginLog));
     run.control = FdBrowserHost::parseLog(strReadFile(controlLog));
