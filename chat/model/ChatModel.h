@@ -1,0 +1,275 @@
+// The chat window's model: its members and settings, the page parameters,
+// the variables, the user list and counters, the message list with its
+// history text, sending and receiving with flood control, the group
+// announcements and the IRC event handlers. It reaches the view, the plug-in
+// instance, the connection and the stored settings through the narrow
+// interfaces below, so it runs on any platform; the Windows window (ChatWnd)
+// supplies the real ones.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ChatTables.h"
+#include "FloodDetector.h"
+#include "HtmlWndEvents.h"
+#include "IrcEvents.h"
+#include "MessageFormats.h"
+
+namespace ChatIrc
+{
+class CNickScheme;
+}
+
+namespace ChatModel
+{
+
+// The main view as the chat uses it.
+class IChatView
+{
+public:
+    virtual ~IChatView() = default;
+    virtual bool boHasFrame(const std::string& name) = 0;
+    // Reloads the frame; the message zone is then scrolled to its end.
+    virtual void vReloadFrame(const std::string& name, bool scrollToEnd) = 0;
+    // Loads the address into the frame (the whole view when empty).
+    virtual void vLoad(const std::string& address, const std::string& frame) = 0;
+    virtual std::string strRootPath() = 0;
+    // A form field's text; false when there is none.
+    virtual bool boReadField(const std::string& spec, std::string& value) = 0;
+    virtual void vEnableControl(const std::string& name, bool enable) = 0;
+    virtual void vStopLoading() = 0;
+};
+
+// The plug-in instance as the chat uses it.
+class IChatInstance
+{
+public:
+    virtual ~IChatInstance() = default;
+    virtual bool boHasArgs() = 0;
+    virtual bool boGetArg(const std::string& name, std::string& value) = 0;
+    // The browser's get-URL request for a frame; true when it was taken.
+    virtual bool boGetUrl(const std::string& url, const std::string& target) = 0;
+    virtual void vCountPendingNavigation() = 0;
+    virtual bool boIsActiveX() = 0;
+};
+
+// The IRC connection as the chat window drives it.
+class IChatConnection
+{
+public:
+    virtual ~IChatConnection() = default;
+    virtual int iState() = 0;
+    // Connect-in-thread with the window as event target.
+    virtual bool boOpen(const std::string& host, uint16_t port) = 0;
+    virtual void vClose() = 0;
+    virtual void vDetach() = 0;
+    virtual bool boLogon(const std::string& nick, const std::string& realName) = 0;
+    virtual bool boCreateRoom(const std::string& room, const std::string& modes, const std::string& key,
+                              uint32_t flags) = 0;
+    virtual bool boLeaveRoom(const std::string& room) = 0;
+    // To the target, or the current room when it is null.
+    virtual bool boSay(const char* target, const std::string& text) = 0;
+    virtual size_t uRoomUserCount(const std::string& room) = 0;
+    virtual ChatIrc::CNickScheme& Scheme() = 0;
+};
+
+// The chat's values under the current user's "Software\Bramwick\Verbolt".
+class ISettingsStore
+{
+public:
+    virtual ~ISettingsStore() = default;
+    virtual std::string strRead(const std::string& name, const std::string& defaultValue) = 0;
+    virtual bool boWrite(const std::string& name, const std::string& text) = 0;
+};
+
+class CChatModel : public ChatIrc::IIrcEvents, public CHtmlWndEventsBase
+{
+public:
+    enum Zone
+    {
+        kZoneMessages = 0,
+        kZoneUsers = 1,
+        kZoneStatus = 2,
+        kZoneGroups = 3,
+        kZoneRoom = 4,
+    };
+    static constexpr int kKindCount = 34;
+    static constexpr size_t kMaxMessages = 10000;
+    static constexpr uint16_t kUserHidden = 1;
+    static constexpr const char* kUndef = "@undef@";
+
+    CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn clock = ClockFn());
+    ~CChatModel() override;
+
+    void vSetView(IChatView* view) { m_lpView = view; }
+    void vSetInstance(IChatInstance* instance) { m_lpInstance = instance; }
+    // Message 1042 (close the connection) posted to the window.
+    std::function<void()> onPostClose;
+
+    // Init's model part: defaults and page parameters (once).
+    void vInit();
+    bool boFirstInit() const { return m_boFirstInit; }
+
+    // 9.121
+    std::string strGetPageParam(const std::string& name, bool* found) const;
+    static int32_t iSplitRank(std::string& value);
+    void vReadPageParams();
+
+    // 9.122
+    std::string strExpandVars(const std::string& text);
+    std::string strNoIncident(const std::string& nick) const;
+    void vNavigateExpanded(const std::string& url, const std::string& target);
+
+    // 9.123
+    void vAddMessage(const std::string& text, const std::string& from, const std::string& to, int kind,
+                     bool refresh);
+    void vOnActClr();
+    std::string strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* groups);
+    std::string strNickDisplay(const std::string& nick, int strid);
+    int32_t iParseMarkup(const std::string& text);
+    static bool boIsTagMessage(const std::string& text);
+    void vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to);
+
+    // 9.125
+    void vConnect();
+    void vDisconnect();
+    void vCreateRoom();
+    void vSendChat(const std::string& text, bool priv, bool show, const std::string& to, int pause = 0,
+                   bool checked = false);
+    bool boAcceptIncoming(bool priv, const std::string& from, const std::string& text);
+
+    // 9.126
+    int iOnCnfUserAttributes(const std::string& nick) const;
+    int iSetGroupMember(bool add, const std::string& group, int32_t rank, bool announce,
+                        const std::string& user, bool quiet);
+    int iAnnounceGroups(const std::string& to, const std::string& user, const std::string& group, bool remove,
+                        bool quiet);
+    int iAnnounceReverse(const std::string& user, const std::string& group1, const std::string& group2,
+                         bool remove, bool quiet);
+
+    // 9.120
+    void vRefreshZone(int zone);
+    void vClearAll();
+    bool boIsBeforeConnection();
+
+    // IIrcEvents, on the window's thread.
+    void OnLine(const std::string&, ChatIrc::CIrcSession*) override {}
+    void OnUnparsedLine(const std::string&, ChatIrc::CIrcSession*) override {}
+    void OnPrivateMessage(const std::string& from, const std::string& text, ChatIrc::CIrcSession*) override;
+    void OnRoomMessage(const std::string& from, const std::string& text, ChatIrc::CIrcSession*) override;
+    void OnUserJoined(const std::string& nick, const std::string& room, ChatIrc::CIrcSession*) override;
+    void OnIrcxReady(const std::string&, ChatIrc::CIrcSession*) override {}
+    void OnState(int state, ChatIrc::CIrcSession*) override;
+    void OnRoomState(const std::string& room, int state, ChatIrc::CIrcSession*) override;
+    void OnUserKilled(const std::string& room, const std::string& victim, const std::string& killer,
+                      const std::string& reason, ChatIrc::CIrcSession*) override;
+    void OnUserLeft(const std::string& room, const std::string& nick, ChatIrc::CIrcSession*) override;
+    void OnNumericError(int code, const std::string& text1, const std::string& text2,
+                        ChatIrc::CIrcSession*) override;
+    void OnServerMessage(int kind, const std::string& text, ChatIrc::CIrcSession*) override;
+
+    // Slot 0 of the view events: tags the renderer does not know. Until the
+    // directives exist, every tag is noted and left unhandled.
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                  std::string frameName, CHtmlObject* sender) override;
+    std::function<void(const std::string& name, const std::string& attributes)> onTagSeen;
+
+    // ---- state (public: the directives and the window read and set them) ----
+    // Identity.
+    std::string strNick, strIrcNick, strNickHtml, strSelected, strRoom;
+    std::string strIncidentMarker = "{";
+    int32_t iMaxIncident = 10;
+    std::string strNickCheckChars = "#{[";
+    // Page parameters.
+    std::string strOkUrl, strOkFrame, strNokUrl, strNokFrame;
+    double dMinVer = -1.0, dMaxVer = -1.0, dMinSubVer = -1.0, dMaxSubVer = -1.0;
+    std::string strDefRootPath, strCheckKey, strWaitText, strHtmlUiUrl, strBgColor, strServer, strServerKey;
+    uint16_t uPort = 6667;
+    std::vector<std::string> contextVars;
+    std::map<std::string, std::string> pageVars;
+    std::string strCurDomain, strCurFullDomain;
+    // Per-kind texts.
+    std::vector<std::string> formats, linkAttrs;
+    std::string strMessLinkAttr;
+    std::string stateTexts[6];
+    std::string userFormats[2], userFormats2[2];
+    std::string menuTexts[6];
+    std::string strAutoLinkFormat, strAutoLinkText;
+    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strLogonError;
+    std::string zoneFrames[5];
+    std::vector<std::string> badLogonStrings, reservedNicks, hiddenUsers;
+    int32_t iMinNickLength = 3;
+    // Logon page and texts added on joining.
+    std::string strLogonPage, strLogonFrame, strConnectText, strInsertUrl, strWelcomeText;
+    std::string strRoomModes, strRoomKey;
+    uint32_t uRoomFlags = 0;
+    // Users.
+    std::vector<std::string> users;
+    std::vector<uint16_t> userFlags;
+    // Counters.
+    long lUsersInRoom = 0, lHighestUsers = 0, lPrivReceived = 0, lRoomReceived = 0, lJoined = 0, lLeft = 0,
+         lKilled = 0, lPrivSent = 0, lRoomSent = 0;
+    // Flags.
+    bool boDebug = false, boConnected = false, boNickRefused = false, boSynced = false, boKeepOnJoin = false,
+         boRememberLogin = false, boSingleIncident = false, boNoHtml = false, boHideDefaultWhisper = false,
+         boLocalEchoOff = false, boGroupDecoration = true;
+    // Limits.
+    long lHistoryLimit = 3000;
+    size_t uMaxMessageLength = 500;
+    // Message list.
+    struct Message
+    {
+        std::string strText, strFrom, strTo;
+    };
+    std::vector<Message> messages;
+    std::string strHistory;
+    // Flood control.
+    CFloodDetector senderFlood, receiverFlood;
+    std::map<std::string, std::unique_ptr<CFloodDetector>> floodRecords; // by nick
+    std::map<std::string, std::string> floodRecordGroups;                // nick -> penalty group
+    std::vector<std::string> penaltyGroups;
+    // Tables.
+    CGroupTable groups;
+    CRoomKeys roomKeys;
+    CMultiPartTable multiParts;
+    CMessageFormatTable messageFormats;
+    CServerRules serverErrors, serverMessages;
+    int64_t llRoomCreated = 0;
+
+    // Users.
+    long lFindUser(const std::string& nick) const;
+    bool boInsertUser(const std::string& nick, uint16_t flags);
+    bool boRemoveUser(const std::string& nick, uint16_t* flags);
+    void vClearUsers();
+
+    // The process-wide multi-part counter.
+    static long& lMultiPartCounter();
+    // The run-time key of scrambled page values.
+    static std::string strRunTimeKey();
+
+private:
+    std::string strWaitTimeText(int32_t ms) const;
+    int iFloodKind(bool sender, int alert) const { return (sender ? 32 : 30) + (alert == 2 ? 1 : 0); }
+    void vSetFloodAlertGroup(CFloodDetector& det, int alert, const std::string& nick, bool sender);
+    bool boExempt(const CFloodDetector& det, const std::string& nick) const;
+    std::string strEncodedNick(const std::string& nick);
+    bool boFixedValue(const std::string& name, std::string& value);
+    int64_t llNow() const { return m_clock(); }
+
+    IChatConnection& m_cnx;
+    ISettingsStore& m_settings;
+    ClockFn m_clock;
+    IChatView* m_lpView = nullptr;
+    IChatInstance* m_lpInstance = nullptr;
+    bool m_boFirstInit = true;
+};
+
+// CP1252 text as UTF-8.
+std::string strAnsiToUtf8(const std::string& text);
+
+} // namespace ChatModel

@@ -1,0 +1,346 @@
+#include "ChatModel.h"
+
+#include <gtest/gtest.h>
+
+#include "ChatFakes.h"
+
+using namespace ChatModel;
+using namespace ChatModelTest;
+using Lines = std::vector<std::string>;
+
+namespace
+{
+
+struct Model
+{
+    int64_t now = 5000;
+    CFakeCnx cnx;
+    CFakeSettings settings;
+    CFakeView view;
+    CFakeInstance inst;
+    CChatModel m{cnx, settings, [this] { return now; }};
+    explicit Model(std::vector<std::pair<std::string, std::string>> args = {})
+    {
+        inst.args = std::move(args);
+        m.vSetInstance(&inst);
+        m.vSetView(&view);
+        m.vInit();
+        const char* zones[5] = {"msgs", "users", "status", "groups", "room"};
+        for (int i = 0; i < 5; ++i)
+            m.zoneFrames[i] = zones[i];
+    }
+    // The server's lines, as the reader would give them.
+    void vServer(const std::string& line) { cnx.session.boParseLine(line + "\r\n"); }
+    // Connected as `nick`, IRCX ready, logged on, #r created and joined.
+    void vEnter(const std::string& nick, const Lines& others = {})
+    {
+        m.strNick = m.strIrcNick = m.strNickHtml = nick;
+        m.strRoom = "#r";
+        m.strServer = "127.0.0.1";
+        cnx.session.vSetOwner(&m);
+        cnx.session.vSetStateForTest(1);
+        vServer(":srv 800 * 1 0 ANON 512 *");
+        std::string names = nick;
+        for (const std::string& o : others)
+            names += " " + o;
+        vServer(":srv 001 " + nick + " :Welcome");
+        vServer(":" + nick + "!u@h JOIN :#r");
+        vServer(":srv 353 " + nick + " = #r :" + names);
+        vServer(":srv 366 " + nick + " #r :End");
+    }
+    std::string strLastLine() const
+    {
+        const std::string& h = m.strHistory;
+        const size_t at = h.rfind("<DI_HI>");
+        return at == std::string::npos ? std::string() : h.substr(at + 7, h.size() - at - 15);
+    }
+};
+
+} // namespace
+
+TEST(ChatModel, InitDefaults)
+{
+    Model t;
+    EXPECT_EQ(t.m.formats[13], "Room %room%, %nbbud% connected<BR>");
+    EXPECT_EQ(t.m.strNickErrEmpty,
+              "<font color=red>The nickname is empty or contains invalid caracters!</font>");
+    EXPECT_EQ(t.m.stateTexts[5], "Disconnecting...");
+    EXPECT_EQ(t.m.uMaxMessageLength, 500u);
+    EXPECT_EQ(t.m.lHistoryLimit, 3000);
+    EXPECT_EQ(t.m.dMinVer, -1.0);
+    EXPECT_EQ(t.m.strBgColor, "#005185");
+    EXPECT_FALSE(t.m.boDebug);
+    CFakeCnx cnx;
+    CFakeSettings s;
+    s.values["dbg"] = "1";
+    CChatModel dbg(cnx, s);
+    EXPECT_TRUE(dbg.boDebug);
+    EXPECT_TRUE(dbg.boIsBeforeConnection());
+}
+
+TEST(ChatModel, PageParameters)
+{
+    Model t({{"INSTALLCHECK_OKURL", "plain"},
+             {"INSTALLCHECK_OKURL_WIN32", "win"},
+             {"INSTALLCHECK_MINVER", "4.1x"},
+             {"DEFROOTPATH_WIN32", "no"},
+             {"DEFROOTPATH", "root"},
+             {"NICKNAME", "#guest"},
+             {"USER_GRP1", "admins$Rk$5;ann"},
+             {"USER_GRP2", "mods$Rk$;bob"},
+             {"CONTEXT_VAR1", "  a b  "},
+             {"CONTEXT_VAR3", "c"}});
+    EXPECT_EQ(t.m.strOkUrl, "win");
+    EXPECT_DOUBLE_EQ(t.m.dMinVer, 4.1);
+    EXPECT_EQ(t.m.dMaxVer, -1.0);
+    EXPECT_EQ(t.m.strDefRootPath, "root");
+    EXPECT_EQ(t.m.strNick, "");
+    EXPECT_EQ(t.m.strIrcNick, "");
+    EXPECT_EQ(t.m.strBgColor, "#005185");
+    int32_t rank = 0;
+    EXPECT_TRUE(t.m.groups.boMemberValue("admins", "ann", &rank));
+    EXPECT_EQ(rank, 5);
+    EXPECT_TRUE(t.m.groups.boMemberValue("mods$Rk$", "bob", &rank));
+    EXPECT_EQ(rank, 0);
+    EXPECT_EQ(t.m.contextVars, (Lines{"a b"}));
+    std::string v = "x$Rk$12y";
+    EXPECT_EQ(CChatModel::iSplitRank(v), 12);
+    EXPECT_EQ(v, "x");
+
+    Model u({{"NICKNAME", "a&b"}, {"GLOBAL_BG_COLOR", "#123456"}, {"MEMBEROF1", "g$Rk$2"}});
+    EXPECT_EQ(u.m.strNickHtml, "a&amp;b");
+    EXPECT_EQ(u.m.strBgColor, "#123456");
+    EXPECT_TRUE(u.m.groups.boMemberValue("g", "a&b", &rank));
+    EXPECT_EQ(rank, 2);
+}
+
+TEST(ChatModel, MessageLines)
+{
+    Model t;
+    t.m.vAddMessage("hi", "bob", "", 0, true);
+    EXPECT_EQ(t.strLastLine(), "<a href=\"@BUD@0@bob\" ><DI_MGHDS STRID=1>bob</DI_MGHDS></a>&gt; "
+                               "<a href=\"@MESS@0\" >hi</a><BR>");
+    EXPECT_EQ(t.view.uCount("reload msgs end"), 1u);
+
+    t.m.lUsersInRoom = 1;
+    t.m.formats[13] = "%nbbud% user%(s)%";
+    t.m.vAddMessage("", "ann", "", 13, true);
+    EXPECT_EQ(t.strLastLine(), "1 user");
+    t.m.lUsersInRoom = 5;
+    t.m.vAddMessage("", "ann", "", 13, true);
+    EXPECT_EQ(t.strLastLine(), "5 users");
+
+    t.view.log.clear();
+    t.m.vAddMessage("<DMY/>", "", "", -1, true);
+    EXPECT_EQ(t.strLastLine(), "<DMY/>");
+    EXPECT_TRUE(t.view.log.empty());
+
+    const size_t before = t.m.messages.size();
+    t.m.vAddMessage("x", "bob", "", CChatModel::kKindCount, true);
+    EXPECT_EQ(t.m.messages.size(), before);
+    t.m.vAddMessage("x", "bob", "", CChatModel::kKindCount - 1, true);
+    EXPECT_EQ(t.m.messages.size(), before + 1);
+
+    t.m.vAddMessage("x", "a<b", "", -1, false);
+    EXPECT_EQ(t.strLastLine(), "x");
+}
+
+TEST(ChatModel, HistoryStaysWithinItsLimit)
+{
+    Model t;
+    for (int i = 0; i < 200; ++i)
+        t.m.vAddMessage("message number " + std::to_string(i), "bob", "", 0, false);
+    EXPECT_LE(t.m.strHistory.size(), 3000u);
+    EXPECT_EQ(t.m.strHistory.compare(0, 7, "<DI_HI>"), 0);
+    t.m.vAddMessage("<font color=red>never closed", "bob", "", 0, false);
+    for (int i = 0; i < 100; ++i)
+        t.m.vAddMessage("more " + std::to_string(i), "bob", "", 0, false);
+    EXPECT_LE(t.m.strHistory.size(), 3000u);
+}
+
+TEST(ChatModel, TagMessagesAreParsedNotShown)
+{
+    Model t;
+    Lines tags;
+    t.m.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
+    t.m.vAddMessage("<TMESS/><DYN_GRP REMUSER GRPNAME=\"g\"></DYN_GRP>", "bob", "", 0, true);
+    t.m.vAddMessage("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"g\"></DYNGRP_ADDGRP>", "bob", "", 0, false);
+    EXPECT_EQ(t.m.strHistory, "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"g\"></DYNGRP_ADDGRP>");
+    ASSERT_FALSE(tags.empty());
+    EXPECT_EQ(tags[0], "TMESS");
+    EXPECT_TRUE(t.view.log.empty());
+    EXPECT_TRUE(CChatModel::boIsTagMessage("  <dyn_mpd ID=x>"));
+    EXPECT_FALSE(CChatModel::boIsTagMessage("x<SMESS"));
+}
+
+TEST(ChatModel, LogonAndRoomCreationOnTheWire)
+{
+    Model t;
+    t.m.strRoomModes = "n";
+    t.vEnter("ann");
+    const Lines& w = t.cnx.session.wire;
+    ASSERT_GE(w.size(), 3u);
+    EXPECT_EQ(w[0], "NICK ann");
+    EXPECT_EQ(w[1], "USER ann . . :Vblt ann");
+    EXPECT_EQ(w[2], "CREATE #r nh");
+    EXPECT_EQ(t.m.uMaxMessageLength, 484u);
+    EXPECT_TRUE(t.m.boConnected);
+    EXPECT_FALSE(t.m.boIsBeforeConnection());
+    EXPECT_EQ(t.m.users, (Lines{"ann"}));
+    EXPECT_EQ(t.strLastLine(), "Room #r, 1 connected<BR>");
+}
+
+TEST(ChatModel, LongMessagesAndTooLong)
+{
+    Model t;
+    t.vEnter("ann");
+    CWireSession& s = t.cnx.session;
+    s.wire.clear();
+    t.m.vSendLongMessage(std::string(362, 'a'), false, true, "");
+    ASSERT_EQ(s.wire.size(), 1u);
+    EXPECT_EQ(s.wire[0], "PRIVMSG #r :" + std::string(362, 'a'));
+    s.wire.clear();
+    t.m.vSendLongMessage(std::string(363, 'b'), false, true, "");
+    const std::string id = "ann" + std::to_string(CChatModel::lMultiPartCounter());
+    ASSERT_EQ(s.wire.size(), 3u);
+    EXPECT_EQ(s.wire[0],
+              "PRIVMSG #r :<DYN_MPD ID=\"" + id + "\" N=0>" + std::string(161, 'b') + "</DYN_MPD>");
+    EXPECT_EQ(s.wire[1],
+              "PRIVMSG #r :<DYN_MPD ID=\"" + id + "\" N=1>" + std::string(161, 'b') + "</DYN_MPD>");
+    EXPECT_EQ(s.wire[2],
+              "PRIVMSG #r :<DYN_MPD ID=\"" + id + "\" N=2 STOP>" + std::string(41, 'b') + "</DYN_MPD>");
+    s.wire.clear();
+    t.m.vSendLongMessage(std::string(400, '&'), false, true, "");
+    ASSERT_EQ(s.wire.size(), 13u);
+    for (const std::string& l : s.wire)
+    {
+        EXPECT_LE(l.size(), 12u + 484u) << l;
+        EXPECT_EQ(l.find("&amp;</DYN"), l.size() - 15) << l;
+    }
+    s.wire.clear();
+    t.m.vSendChat(std::string(483, 'c'), false, true, "");
+    EXPECT_EQ(s.wire.size(), 1u);
+    t.m.vSendChat(std::string(484, 'c'), false, true, "");
+    EXPECT_EQ(s.wire.size(), 1u);
+    EXPECT_EQ(t.strLastLine(), "Too long, <a href=\"@BUD@" + std::to_string(t.m.messages.size() - 1) +
+                                   "@ann\" ><DI_MGHDS STRID=1>ann</DI_MGHDS></a><BR>");
+}
+
+TEST(ChatModel, WhisperToAbsentUserAndNoHtml)
+{
+    Model t;
+    t.vEnter("ann", {"bob"});
+    t.cnx.session.wire.clear();
+    const size_t n = t.m.messages.size();
+    t.m.vSendChat("psst", true, true, "carl");
+    EXPECT_TRUE(t.cnx.session.wire.empty());
+    EXPECT_EQ(t.m.messages.size(), n + 1);
+    EXPECT_NE(t.strLastLine().find("select someone first!"), std::string::npos);
+    t.m.vSendChat("psst", true, false, "carl");
+    EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG carl :psst"}));
+    t.m.boNoHtml = true;
+    t.vServer(":bob!u@h PRIVMSG ann :<b>");
+    EXPECT_NE(t.strLastLine().find(">&lt;b&gt;</a>"), std::string::npos) << t.strLastLine();
+}
+
+TEST(ChatModel, FloodWaitsShown)
+{
+    Model t;
+    t.vEnter("ann");
+    t.m.senderFlood.iFrqMinPeriod = 0;
+    t.m.senderFlood.iRptProb = 2500;
+    for (int i = 0; i < 4; ++i)
+        t.m.vSendChat("again", false, true, "");
+    EXPECT_NE(t.strLastLine().find("No flooding"), std::string::npos);
+    t.m.formats[32] = "wait %nbsec%";
+    t.m.vSendChat("again", false, true, "");
+    EXPECT_EQ(t.strLastLine(), "wait 2.5");
+    t.m.senderFlood.iRptProb = 3000;
+    t.m.vSendChat("again", false, true, "");
+    EXPECT_EQ(t.strLastLine(), "wait 3");
+}
+
+TEST(ChatModel, IncidentNicksAfterRefusals)
+{
+    Model t;
+    t.vEnter("ann");
+    for (const char* expected : {"ann{1", "ann{2", "ann{3"})
+    {
+        t.m.OnNumericError(433, "", "", nullptr);
+        t.cnx.session.vSetStateForTest(3);
+        t.m.OnState(3, nullptr);
+        EXPECT_EQ(t.m.strIrcNick, expected);
+        EXPECT_EQ(t.cnx.calls.back(), "open 127.0.0.1:6667");
+    }
+    t.m.strIrcNick = "ann{10";
+    t.cnx.calls.clear();
+    t.m.OnNumericError(433, "", "", nullptr);
+    t.m.OnState(3, nullptr);
+    EXPECT_EQ(t.m.strIrcNick, "ann{10");
+    EXPECT_TRUE(t.cnx.calls.empty());
+}
+
+TEST(ChatModel, NamesBurstRefreshesUserZoneOnce)
+{
+    Model t;
+    Lines others;
+    for (int i = 1; i < 30; ++i)
+        others.push_back("u" + std::to_string(i));
+    t.m.llRoomCreated = t.now;
+    t.vEnter("ann", others);
+    EXPECT_EQ(t.m.users.size(), 30u);
+    EXPECT_EQ(t.view.uCount("reload users"), 1u);
+    EXPECT_EQ(t.m.strHistory.find("joined"), std::string::npos);
+    EXPECT_EQ(t.m.lUsersInRoom, 30);
+    // After the burst a join is shown; a second join of the same nick is not.
+    t.vServer(":zed!u@h JOIN :#r");
+    EXPECT_NE(t.strLastLine().find("zed</DI_MGHDS></a> joined #r"), std::string::npos);
+    t.m.OnUserJoined("zed", "#r", nullptr);
+    EXPECT_EQ(t.m.users.size(), 31u);
+    // A user who was never listed leaves the count alone.
+    t.m.OnUserLeft("#r", "ghost", nullptr);
+    EXPECT_EQ(t.m.lUsersInRoom, 31);
+    t.vServer(":zed!u@h PART #r :");
+    EXPECT_EQ(t.m.lUsersInRoom, 30);
+    EXPECT_NE(t.strLastLine().find("left #r"), std::string::npos);
+}
+
+TEST(ChatModel, GroupAnnouncements)
+{
+    Model t;
+    t.m.strNick = t.m.strIrcNick = "ann";
+    CGroupTable::Group& g = t.m.groups.FindOrCreate("a&b", 3);
+    g.boAnnounce = true;
+    t.m.groups.iSetMember("a&b", "ann", 3);
+    t.vEnter("ann");
+    const Lines& w = t.cnx.session.wire;
+    EXPECT_EQ(w.back(), "PRIVMSG #r :<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"a&amp;b\" GRPUSER=\"ann\" "
+                        "GRPRANK=\"3\" SENDER=\"ann\"></DYNGRP_ADDGRP>");
+    t.cnx.session.wire.clear();
+    t.vServer(":bob!u@h JOIN :#r");
+    EXPECT_EQ(w, (Lines{"PRIVMSG bob :<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"a&amp;b\" GRPUSER=\"ann\" "
+                        "GRPRANK=\"3\" SENDER=\"ann\"></DYNGRP_ADDGRP>"}));
+    t.cnx.session.wire.clear();
+    EXPECT_EQ(t.m.iSetGroupMember(false, "a&b", 0, true, "bob", true), 0);
+    t.m.groups.iSetMember("a&b", "bob", 1);
+    EXPECT_EQ(t.m.iSetGroupMember(false, "a&b", 0, true, "bob", true), 1);
+    EXPECT_EQ(w, (Lines{"PRIVMSG #r :<TMESS/><DYN_GRP REMUSER GRPNAME=\"a&amp;b\" GRPUSER=\"bob\" "
+                        "SENDER=\"ann\" ></DYN_GRP>"}));
+    // A user in no announced group sends nothing.
+    Model u;
+    u.vEnter("cid");
+    EXPECT_EQ(u.cnx.session.wire.back(), "CREATE #r h");
+}
+
+TEST(ChatModel, ClearAllAndClosed)
+{
+    Model t;
+    t.vEnter("ann", {"bob"});
+    t.m.vAddMessage("x", "bob", "", 0, false);
+    t.m.OnState(0, nullptr);
+    EXPECT_TRUE(t.m.users.empty());
+    EXPECT_FALSE(t.m.boConnected);
+    t.m.vClearAll();
+    EXPECT_TRUE(t.m.messages.empty());
+    EXPECT_TRUE(t.m.strHistory.empty());
+}
