@@ -725,7 +725,7 @@ void CChatModel::vSendLongMessage(const std::string& text, bool priv, bool show,
         if (i + 1 == pieces.size())
             line += " STOP";
         line += ">" + pieces[i] + "</DYN_MPD>";
-        vSendChat(line, priv, show, to);
+        vSendChat(line, priv, show, to, 0, false, true);
     }
 }
 
@@ -794,9 +794,9 @@ bool CChatModel::boExempt(const CFloodDetector& det, const std::string& nick) co
 }
 
 void CChatModel::vSendChat(const std::string& textIn, bool priv, bool show, const std::string& to, int,
-                           bool checked)
+                           bool checked, bool built)
 {
-    const std::string text = boNoHtml ? HtmlEncodeEntities(textIn) : textIn;
+    const std::string text = boNoHtml && !built ? HtmlEncodeEntities(textIn) : textIn;
     if (priv && (to.empty() || (lFindUser(to) < 0 && show)))
     {
         if (show)
@@ -916,7 +916,7 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
         const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"" + HtmlEncodeEntities(group) +
                               "\" GRPUSER=\"" + HtmlEncodeEntities(user) + "\" SENDER=\"" + own + "\" " +
                               word + "></DYN_GRP>";
-        vSendChat(t, !to.empty(), false, to);
+        vSendChat(t, !to.empty(), false, to, 0, false, true);
         return 1;
     }
     if (user.empty())
@@ -933,7 +933,7 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
             const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + HtmlEncodeEntities(name) +
                                   "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
                                   "\" SENDER=\"" + own + "\"></DYNGRP_ADDGRP>";
-            vSendChat(t, !to.empty(), false, to);
+            vSendChat(t, !to.empty(), false, to, 0, false, true);
             ++sent;
         }
         return sent;
@@ -949,7 +949,7 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
                               "\" GRPUSER=\"" + HtmlEncodeEntities(user) + "\" GRPRANK=\"" +
                               std::to_string(rank) + "\" SENDER=\"" + own + "\" " + word +
                               "></DYNGRP_ADDGRP>";
-        vSendChat(t, false, false, std::string());
+        vSendChat(t, false, false, std::string(), 0, false, true);
         ++sent;
     }
     return sent;
@@ -967,7 +967,7 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
             return 0;
         const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"@REV@" + HtmlEncodeEntities(group2) +
                               "\" GRPUSER=\"" + own + "\" SENDER=\"" + own + "\" " + word + "></DYN_GRP>";
-        vSendChat(t, true, false, user);
+        vSendChat(t, true, false, user, 0, false, true);
         return 1;
     }
     int sent = 0;
@@ -988,7 +988,7 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
                               "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
                               "\" SENDER=\"" + own + "\" " + (group1.empty() ? std::string() : word) +
                               "></DYNGRP_ADDGRP>";
-        vSendChat(t, true, false, user);
+        vSendChat(t, true, false, user, 0, false, true);
         sent += 2;
     }
     return sent;

@@ -139,8 +139,10 @@ public:
     void vConnect();
     void vDisconnect();
     void vCreateRoom();
+    // `built`: a text the chat made itself (announcements, multi-part
+    // pieces), already in markup, so the no-HTML flag leaves it alone.
     void vSendChat(const std::string& text, bool priv, bool show, const std::string& to, int pause = 0,
-                   bool checked = false);
+                   bool checked = false, bool built = false);
     bool boAcceptIncoming(bool priv, const std::string& from, const std::string& text);
 
     // 9.126

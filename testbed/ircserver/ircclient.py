@@ -10,10 +10,13 @@ Each STEP is one argument:
   "expect text"          waits for a received line holding the text
   "flood TARGET N"       N PRIVMSG lines "flood <i> <monotonic ns>" at once
   "quit [reason]"        QUIT (done at the end anyway)
+  "crowd #room N PREFIX" N more connections, nicks PREFIX1..PREFIXN, each
+                         joined to the room and kept until the client ends
 Received lines are printed as "<< line", sent ones as ">> line". Every wait
 is bounded (--wait seconds); a wait that runs out ends with exit code 2.
 """
 import argparse
+import re
 import socket
 import sys
 import time
@@ -80,10 +83,12 @@ def main():
 
     c = Client(opts.host, opts.port, opts.nick, opts.wait)
     c.send("NICK " + opts.nick)
-    c.send("USER %s . . :%s" % (opts.nick, opts.nick))
+    # ngircd refuses user names holding characters such as "{".
+    c.send("USER %s . . :%s" % (re.sub(r"[^A-Za-z0-9_.-]", "_", opts.nick), opts.nick))
     if not c.wait_for(lambda l: len(words(l)) > 1 and words(l)[1] in ("001", "433")):
         return 2
     quit_sent = False
+    crowd = []
     for step in opts.steps:
         verb, _, rest = step.partition(" ")
         if verb == "join":
@@ -103,12 +108,26 @@ def main():
             target, _, count = rest.partition(" ")
             for i in range(int(count)):
                 c.send("PRIVMSG %s :flood %d %d" % (target, i, time.monotonic_ns()))
+        elif verb == "crowd":
+            room, count, prefix = rest.split(" ")
+            for i in range(1, int(count) + 1):
+                m = Client(opts.host, opts.port, prefix + str(i), opts.wait)
+                m.send("NICK " + m.nick)
+                m.send("USER %s . . :%s" % (m.nick, m.nick))
+                if not m.wait_for(lambda l: len(words(l)) > 1 and words(l)[1] == "001"):
+                    return 2
+                m.send("JOIN " + room)
+                if not m.wait_for(lambda l: len(words(l)) > 1 and words(l)[1] == "366"):
+                    return 2
+                crowd.append(m)
         elif verb == "quit":
             c.send("QUIT :" + rest if rest else "QUIT")
             quit_sent = True
         else:
             print("ircclient: unknown step " + step, file=sys.stderr)
             return 1
+    for m in crowd:
+        m.send("QUIT :bye")
     if not quit_sent:
         c.send("QUIT :bye")
     c.wait_for(lambda l: l.startswith("ERROR"))

@@ -22,6 +22,7 @@ PongTimeout), --name NAME (server name).
 """
 import argparse
 import os
+import re
 import shlex
 import shutil
 import signal
@@ -131,6 +132,11 @@ def ircx_rewrite(line, server_name):
         if key:
             out.append("MODE %s +k %s" % (room, key))
         return out, []
+    if command == "USER" and len(words) >= 2:
+        # IRCX servers take any user name; ngircd closes on one holding the
+        # incident marker "{" of a retried nick, so those characters go.
+        words[1] = re.sub(r"[^A-Za-z0-9_.-]", "_", words[1]) or "_"
+        return [" ".join(words)], []
     return [line], []
 
 

@@ -1,0 +1,94 @@
+#include "ChatWnd.h"
+
+#include "HtmlAttr.h"
+
+namespace ChatModel
+{
+
+bool CChatCnxLink::boOpen(const std::string& host, uint16_t port)
+{
+    m_cnx.vSetConnectInThread(true);
+    if (!m_cnx.boAttach(&m_target, nullptr))
+        return false;
+    return m_cnx.boConnect(host.c_str(), port);
+}
+
+size_t CChatCnxLink::uRoomUserCount(const std::string& room)
+{
+    ChatIrc::CIrcSession::Room r;
+    return m_cnx.boGetRoom(room, r) ? r.users.size() : 0;
+}
+
+CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
+    : m_cnx(cnx), m_link(cnx, m_model), m_model(m_link, m_settings, std::move(clock))
+{
+    // The model asks for the close through message 1042, handled on the next turn.
+    m_model.onPostClose = [this]
+    {
+        if (hWnd())
+            PostMessageA(hWnd(), kCloseMessage, 0, 0);
+    };
+}
+
+CChatWnd::~CChatWnd()
+{
+    vDestroy();
+    m_cnx.boAttach(nullptr, nullptr);
+    m_cnx.vClose();
+    if (m_hBrush)
+        DeleteObject(m_hBrush);
+}
+
+bool CChatWnd::boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance)
+{
+    if (!boRegisterClass(hInstance, kClassName))
+        return false;
+    const DWORD style = hParent ? (WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN) : WS_POPUP;
+    if (!hCreate(0, kClassName, "", style, rect.left, rect.top, rect.right - rect.left,
+                 rect.bottom - rect.top, hParent, nullptr, hInstance))
+        return false;
+    m_model.vInit();
+    m_hBrush = CreateSolidBrush(BackgroundColor());
+    return true;
+}
+
+COLORREF CChatWnd::BackgroundColor() const
+{
+    const uint32_t c = ParseColor(m_model.strBgColor, HtmlPaletteRgb(0x00, 0x51, 0x85));
+    return static_cast<COLORREF>(c);
+}
+
+LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    switch (uMsg)
+    {
+    case kCloseMessage:
+        m_link.vClose();
+        return 0;
+    case WM_ERASEBKGND:
+    {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        RECT box;
+        GetClipBox(dc, &box);
+        HGDIOBJ old = SelectObject(dc, m_hBrush);
+        PatBlt(dc, box.left, box.top, box.right - box.left, box.bottom - box.top, PATCOPY);
+        SelectObject(dc, old);
+        return 1;
+    }
+    case WM_CTLCOLORSTATIC:
+        return reinterpret_cast<LRESULT>(m_hBrush);
+    case WM_PAINT:
+    {
+        PAINTSTRUCT ps;
+        BeginPaint(hWnd(), &ps);
+        EndPaint(hWnd(), &ps);
+        return 0;
+    }
+    case WM_WININICHANGE:
+        return 0;
+    default:
+        return lDefault(uMsg, wParam, lParam);
+    }
+}
+
+} // namespace ChatModel

@@ -1,0 +1,78 @@
+// The chat window on Windows: a child window (a hidden pop-up without a
+// parent) that holds the chat's connection, its stored settings and the
+// model, and hands the connection's events, which the event relay brings to
+// this thread, to the model. The view and the plug-in instance reach the
+// model through its two narrow interfaces.
+//
+// Teardown: the window goes first (its handlers stop), then the model, then
+// the connection, whose Close waits for its reader.
+#pragma once
+
+#include <winsock2.h>
+#include <windows.h>
+
+#include "ChatCnx.h"
+#include "ChatModel.h"
+#include "ChatRegistry.h"
+#include "WindowBase.h"
+
+namespace ChatModel
+{
+
+// The chat connection as the model drives it.
+class CChatCnxLink : public IChatConnection
+{
+public:
+    CChatCnxLink(ChatIrc::CChatCnx& cnx, ChatIrc::IIrcEvents& target) : m_cnx(cnx), m_target(target) {}
+    int iState() override { return m_cnx.iGetState(); }
+    bool boOpen(const std::string& host, uint16_t port) override;
+    void vClose() override { m_cnx.vClose(); }
+    void vDetach() override { m_cnx.boAttach(nullptr, nullptr); }
+    bool boLogon(const std::string& nick, const std::string& realName) override
+    {
+        return m_cnx.boLogon(nick, realName);
+    }
+    bool boCreateRoom(const std::string& room, const std::string& modes, const std::string& key,
+                      uint32_t flags) override
+    {
+        return m_cnx.boCreateRoom(room, modes, key, flags);
+    }
+    bool boLeaveRoom(const std::string& room) override { return m_cnx.boLeaveRoom(room); }
+    bool boSay(const char* target, const std::string& text) override { return m_cnx.boSay(target, text); }
+    size_t uRoomUserCount(const std::string& room) override;
+    ChatIrc::CNickScheme& Scheme() override { return m_cnx; }
+
+private:
+    ChatIrc::CChatCnx& m_cnx;
+    ChatIrc::IIrcEvents& m_target;
+};
+
+class CChatWnd : public FdWin::CWindowBase
+{
+public:
+    static constexpr const char* kClassName = "VerboltChatWnd";
+    static constexpr UINT kCloseMessage = WM_USER + 18; // 1042
+
+    // The connection may be a derived one (tests record its wire lines).
+    explicit CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock = ClockFn());
+    ~CChatWnd() override;
+
+    // The window (a child of parent, or a hidden pop-up without one), then Init.
+    bool boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance);
+    CChatModel& Model() { return m_model; }
+    ChatIrc::CChatCnx& Cnx() { return m_cnx; }
+
+protected:
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    COLORREF BackgroundColor() const;
+
+    ChatIrc::CChatCnx& m_cnx;
+    CChatCnxLink m_link;
+    CVerboltSettings m_settings;
+    CChatModel m_model;
+    HBRUSH m_hBrush = nullptr;
+};
+
+} // namespace ChatModel

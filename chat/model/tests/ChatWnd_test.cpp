@@ -1,0 +1,279 @@
+// The chat window's model under Wine against ngircd behind the IRCX stand-in:
+// scripted clients join, talk, whisper and leave; the window's wire lines,
+// history, user list and zone refreshes are written as a transcript and
+// compared with the golden one.
+#include "ChatWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <thread>
+
+#include "ChatFakes.h"
+#include "IrcWineKit.h"
+
+using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::strControl;
+using ChatIrcTest::uSidecarPort;
+using namespace ChatModel;
+using namespace ChatModelTest;
+
+namespace
+{
+
+// The chat's connection with every line it writes kept (PONG left out: its
+// timing is the server's).
+class CWireCnx : public ChatIrc::CChatCnx
+{
+public:
+    ~CWireCnx() override { vClose(); }
+    std::vector<std::string> Wire()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_wire;
+    }
+
+protected:
+    bool boWrite(const std::string& text) override
+    {
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            std::string t = text;
+            while (!t.empty() && (t.back() == '\n' || t.back() == '\r'))
+                t.pop_back();
+            if (t.compare(0, 5, "PONG ") != 0)
+                m_wire.push_back(t);
+        }
+        return CIrcCnx::boWrite(text);
+    }
+
+private:
+    std::mutex m_lock;
+    std::vector<std::string> m_wire;
+};
+
+// One chat window with a recording view and instance.
+struct Chat
+{
+    CWireCnx cnx;
+    CFakeView view;
+    CFakeInstance inst;
+    CChatWnd wnd{cnx};
+    CChatModel& m = wnd.Model();
+
+    Chat(const std::string& nick, const std::string& room)
+    {
+        inst.args = {{"SERVER_NAME", "127.0.0.1"}, {"ROOM_NAME", room}, {"NICKNAME", nick}};
+        m.vSetInstance(&inst);
+        m.vSetView(&view);
+        RECT r{0, 0, 200, 100};
+        EXPECT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+        const char* zones[5] = {"msgs", "users", "status", "groups", "room"};
+        for (int i = 0; i < 5; ++i)
+            m.zoneFrames[i] = zones[i];
+        m.uPort = uSidecarPort("FD_IRC_PORT");
+        m.strRoomModes = "n";
+    }
+    bool boHistoryHas(const std::string& s) const { return m.strHistory.find(s) != std::string::npos; }
+    // With `retried`, the earlier sessions show their NICK lines only and the
+    // refreshes are left out: how far a refused session got before the 433
+    // (its CREATE, its room events) is a race with the server.
+    void vWrite(std::ostream& out, const std::string& title, bool retried = false)
+    {
+        out << "== " << title << "\n-- wire\n";
+        const std::vector<std::string> wire = cnx.Wire();
+        size_t last = 0;
+        for (size_t i = 0; i < wire.size(); ++i)
+            if (wire[i] == "IRCX")
+                last = i;
+        for (size_t i = 0; i < wire.size(); ++i)
+            if (!retried || i >= last || wire[i].compare(0, 5, "NICK ") == 0)
+                out << wire[i] << "\n";
+        out << "-- history\n";
+        std::string h = m.strHistory;
+        for (size_t at; (at = h.find("</DI_HI>")) != std::string::npos; h.erase(0, at + 8))
+            out << h.substr(0, at + 8) << "\n";
+        if (!h.empty())
+            out << h << "\n";
+        out << "-- users (" << m.lUsersInRoom << " in room, highest " << m.lHighestUsers << ")\n";
+        for (size_t i = 0; i < m.users.size(); ++i)
+            out << m.users[i] << (m.userFlags[i] ? " hidden" : "") << "\n";
+        if (!retried)
+        {
+            out << "-- refreshes\n";
+            for (const std::string& l : view.log)
+                out << l << "\n";
+        }
+        out << "-- counters: private " << m.lPrivReceived << ", room " << m.lRoomReceived << ", joined "
+            << m.lJoined << ", left " << m.lLeft << ", sent private " << m.lPrivSent << ", sent room "
+            << m.lRoomSent << "\n";
+    }
+};
+
+// A control command run beside the pump, so the window goes on handling
+// the events the scripted client causes.
+class CBackground
+{
+public:
+    explicit CBackground(const std::string& line)
+        : m_thread(
+              [this, line]
+              {
+                  std::string a = strControl(line);
+                  std::lock_guard<std::mutex> hold(m_lock);
+                  m_answer = a;
+                  m_done = true;
+              })
+    {
+    }
+    ~CBackground() { m_thread.join(); }
+    bool boDone()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_done;
+    }
+    std::string strAnswer()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_answer;
+    }
+
+private:
+    std::mutex m_lock;
+    bool m_done = false;
+    std::string m_answer;
+    std::thread m_thread;
+};
+
+bool boUserListed(const CChatModel& m, const std::string& nick)
+{
+    return m.lFindUser(nick) >= 0;
+}
+
+} // namespace
+
+TEST(ChatWnd, TranscriptAgainstIrcServer)
+{
+    std::ostringstream out;
+
+    // ann in #r, in the announced group "a&b" with rank 3.
+    Chat ann("ann", "#r");
+    CGroupTable::Group& g = ann.m.groups.FindOrCreate("a&b", 3);
+    g.boAnnounce = true;
+    ann.m.groups.iSetMember("a&b", "ann", 3);
+    ann.m.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+
+    // bob joins, hears ann's group, talks, whispers and leaves.
+    {
+        CBackground bob("RUN --nick bob 'join #r' 'expect <SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"a&amp;b\" "
+                        "GRPUSER=\"ann\" GRPRANK=\"3\" SENDER=\"ann\"></DYNGRP_ADDGRP>' 'say #r hi' "
+                        "'whisper ann psst' 'part #r'");
+        ASSERT_TRUE(boPumpUntil([&] { return bob.boDone() && ann.boHistoryHas("left #r"); }))
+            << bob.strAnswer();
+        EXPECT_EQ(bob.strAnswer().substr(0, 6), "DONE 0") << bob.strAnswer();
+    }
+    // A whisper to bob, who left: only the SELPLEASE line.
+    ann.m.vSendChat("still there?", true, true, "bob");
+    // The longest text that goes out, then one too long.
+    ann.m.vSendChat(std::string(483, 'x'), false, true, "");
+    ann.m.vSendChat(std::string(484, 'y'), false, true, "");
+    // Without HTML, carl's "<b>" arrives as text.
+    ann.m.boNoHtml = true;
+    {
+        CBackground carl("RUN --nick carl 'join #r' 'whisper ann <b>' 'part #r'");
+        ASSERT_TRUE(
+            boPumpUntil([&] { return carl.boDone() && ann.boHistoryHas("carl</DI_MGHDS></a> left"); }))
+            << carl.strAnswer();
+        EXPECT_EQ(carl.strAnswer().substr(0, 6), "DONE 0") << carl.strAnswer();
+    }
+    ann.vWrite(out, "ann in #r");
+
+    // The nick held twice: the chat goes on as "ann{2".
+    {
+        CBackground holder("RUN --nick ann{1 'join #r' 'expect release'");
+        ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "ann{1"); })) << holder.strAnswer();
+        Chat again("ann", "#r");
+        again.m.vConnect();
+        ASSERT_TRUE(boPumpUntil([&] { return again.m.boSynced; })) << again.m.strHistory;
+        EXPECT_EQ(again.m.strIrcNick, "ann{2");
+        // ann's own announcement to the newcomer ends this part of the transcript.
+        ASSERT_TRUE(boPumpUntil([&] { return again.boHistoryHas("<SMESS>"); }));
+        again.vWrite(out, "ann again, the nick held", true);
+        again.m.vSendChat("release", true, false, "ann{1");
+        ASSERT_TRUE(boPumpUntil([&] { return holder.boDone(); }));
+        EXPECT_EQ(holder.strAnswer().substr(0, 6), "DONE 0") << holder.strAnswer();
+    }
+
+    // 29 users in #c before dan creates it: the names come at once.
+    {
+        CBackground crowd("RUN --nick host 'crowd #c 29 u' 'join #r' 'expect release'");
+        ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "host"); })) << crowd.strAnswer();
+        Chat dan("dan", "#c");
+        dan.m.vConnect();
+        ASSERT_TRUE(boPumpUntil([&] { return dan.m.boSynced; })) << dan.m.strHistory;
+        EXPECT_EQ(dan.view.uCount("reload users"), 1u);
+        EXPECT_EQ(dan.m.users.size(), 30u);
+        EXPECT_FALSE(dan.boHistoryHas("joined"));
+        dan.vWrite(out, "dan in #c with 29 others");
+        dan.m.vSendChat("release", true, false, "host");
+        ASSERT_TRUE(boPumpUntil([&] { return crowd.boDone(); }));
+        EXPECT_EQ(crowd.strAnswer().substr(0, 6), "DONE 0") << crowd.strAnswer();
+    }
+
+    const std::string actual = out.str();
+    const char* src = std::getenv("FD_SOURCE_DIR");
+    ASSERT_NE(src, nullptr);
+    std::ifstream golden(std::string(src) + "/chat/model/tests/ChatWnd_transcript.golden", std::ios::binary);
+    std::stringstream expected;
+    expected << golden.rdbuf();
+    if (expected.str() != actual)
+    {
+        std::ofstream("ChatWnd_transcript.actual", std::ios::binary) << actual;
+        ADD_FAILURE() << "transcript differs from the golden file; see ChatWnd_transcript.actual";
+    }
+}
+
+TEST(ChatWnd, RegistryValues)
+{
+    const std::string path = "Software\\OrbelleTest\\ChatRegistry";
+    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+    EXPECT_EQ(strRegReadPath("HKEY_USERS\\.DEFAULT", "x", "def"), "def");
+    EXPECT_EQ(strRegReadPath("HKEY_CURRENT_USER", "x", "def"), "def");
+    EXPECT_TRUE(boRegWrite(HKEY_CURRENT_USER, path, "text", "hello"));
+    EXPECT_EQ(strRegReadPath("hkey_current_user\\" + path, "text", "def"), "hello");
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                              nullptr),
+              ERROR_SUCCESS);
+    DWORD zero = 0;
+    RegSetValueExA(key, "num", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&zero), sizeof zero);
+    const BYTE bin[3] = {1, 2, 3};
+    RegSetValueExA(key, "bin", 0, REG_BINARY, bin, sizeof bin);
+    const std::string longText(kRegReadBuffer + 10, 'L');
+    RegSetValueExA(key, "long", 0, REG_SZ, reinterpret_cast<const BYTE*>(longText.c_str()),
+                   static_cast<DWORD>(longText.size() + 1));
+    EXPECT_TRUE(boRegWrite(HKEY_CURRENT_USER, path, "num", "42"));
+    DWORD type = 0, value = 0, size = sizeof value;
+    EXPECT_EQ(RegQueryValueExA(key, "num", nullptr, &type, reinterpret_cast<BYTE*>(&value), &size),
+              ERROR_SUCCESS);
+    EXPECT_EQ(type, static_cast<DWORD>(REG_DWORD));
+    EXPECT_EQ(value, 42u);
+    EXPECT_EQ(strRegRead(HKEY_CURRENT_USER, path, "num", "def"), "42");
+    EXPECT_FALSE(boRegWrite(HKEY_CURRENT_USER, path, "bin", "x"));
+    EXPECT_EQ(strRegRead(HKEY_CURRENT_USER, path, "bin", "def"), "def");
+    EXPECT_EQ(strRegRead(HKEY_CURRENT_USER, path, "long", "def"), "def");
+    RegCloseKey(key);
+
+    // The chat's own values: the debug switch read at construction.
+    CVerboltSettings settings;
+    ASSERT_TRUE(settings.boWrite("dbg", "1"));
+    CWireCnx cnx;
+    CChatWnd wnd(cnx);
+    EXPECT_TRUE(wnd.Model().boDebug);
+    settings.boWrite("dbg", "0");
+    RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
+}
