@@ -10,17 +10,23 @@ namespace ChatModel
 
 std::string strMarkupToText(const std::string& text)
 {
-    std::string s = text;
+    // One pass: what is already written holds neither '<' nor '>', so each
+    // step sees the same first '<' and first '>' as a rescan would.
+    std::string out;
+    size_t pos = 0;
     for (;;)
     {
-        const size_t gt = s.find('>');
-        const size_t lt = s.find('<');
+        const size_t gt = text.find('>', pos);
+        const size_t lt = text.find('<', pos);
         if (gt == std::string::npos || lt == std::string::npos || lt > gt)
             break;
-        const std::string tag = HtmlUpper(s.substr(lt + 1, gt - lt - 1));
-        s.replace(lt, gt - lt + 1, tag == "BR" ? "\r\n" : "");
+        out.append(text, pos, lt - pos);
+        if (HtmlUpper(text.substr(lt + 1, gt - lt - 1)) == "BR")
+            out += "\r\n";
+        pos = gt + 1;
     }
-    return HtmlDecodeEntities(s);
+    out.append(text, pos, std::string::npos);
+    return HtmlDecodeEntities(out);
 }
 
 namespace

@@ -154,6 +154,16 @@ void CChatModel::vInit()
     vReadPageParams();
 }
 
+void CChatModel::vLoadUserInterface()
+{
+    if (!m_lpView)
+        return;
+    if (strHtmlUiUrl.empty())
+        m_lpView->vLoad("str://<BODY BGCOLOR=" + strBgColor + ">" + strWaitText + "</BODY>", std::string());
+    else
+        m_lpView->vLoad(strHtmlUiUrl, std::string());
+}
+
 // ---------------------------------------------------------------- page parameters
 
 std::string CChatModel::strGetPageParam(const std::string& name, bool* found) const

@@ -115,6 +115,9 @@ public:
     void vInit();
     bool boFirstInit() const { return m_boFirstInit; }
 
+    // The wait page while no user-interface address is given, else that page.
+    void vLoadUserInterface();
+
     // 9.121
     std::string strGetPageParam(const std::string& name, bool* found) const;
     static int32_t iSplitRank(std::string& value);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ChatFakes.h"
+#include "ChatTextUtil.h"
 
 using namespace ChatModel;
 using namespace ChatModelTest;
@@ -70,6 +71,12 @@ TEST(ChatModel, InitDefaults)
     EXPECT_EQ(t.m.dMinVer, -1.0);
     EXPECT_EQ(t.m.strBgColor, "#005185");
     EXPECT_FALSE(t.m.boDebug);
+    t.m.strWaitText = "Wait...";
+    t.m.vLoadUserInterface();
+    t.m.strHtmlUiUrl = "http://h/ui.html";
+    t.m.vLoadUserInterface();
+    EXPECT_EQ(t.view.log,
+              (Lines{"load str://<BODY BGCOLOR=#005185>Wait...</BODY> in ", "load http://h/ui.html in "}));
     CFakeCnx cnx;
     CFakeSettings s;
     s.values["dbg"] = "1";
@@ -107,7 +114,13 @@ TEST(ChatModel, PageParameters)
     EXPECT_EQ(CChatModel::iSplitRank(v), 12);
     EXPECT_EQ(v, "x");
 
-    Model u({{"NICKNAME", "a&b"}, {"GLOBAL_BG_COLOR", "#123456"}, {"MEMBEROF1", "g$Rk$2"}});
+    Model u({{"NICKNAME", "a&b"},
+             {"GLOBAL_BG_COLOR", "#123456"},
+             {"MEMBEROF1", "g$Rk$2"},
+             {"ROOM_NAME", "#cr#" + ChatText::strScramble("#Lobby2", ChatText::strDerivedKey())},
+             {"SERVER_NAME", "#CR#"}});
+    EXPECT_EQ(u.m.strRoom, "#Lobby2");
+    EXPECT_EQ(u.m.strServer, "");
     EXPECT_EQ(u.m.strNickHtml, "a&amp;b");
     EXPECT_EQ(u.m.strBgColor, "#123456");
     EXPECT_TRUE(u.m.groups.boMemberValue("g", "a&b", &rank));
