@@ -3,7 +3,7 @@
 #include <map>
 
 #include "HtmlTagTable.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 
 namespace ChatModel
 {

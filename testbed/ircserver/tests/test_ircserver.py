@@ -22,6 +22,8 @@ class Rewrite(unittest.TestCase):
             ("CREATE #r nh ", ["JOIN #r"], []),
             ("PRIVMSG #r :CREATE x", ["PRIVMSG #r :CREATE x"], []),
             ("NICK ann", ["NICK ann"], []),
+            ("USER ann{2 . . :Vblt ann{2", ["USER ann_2 . . :Vblt ann{2"], []),
+            ("USER ann . . :Vblt ann", ["USER ann . . :Vblt ann"], []),
         ]
         for line, up, back in cases:
             self.assertEqual(ircserver.ircx_rewrite(line, "srv"), (up, back), line)
