@@ -349,7 +349,11 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
     else if (n == "%curfulldom%")
         value = strCurFullDomain;
     else if (n == "%curdomip%" || n == "%curfulldomip%")
-        value = n == "%curdomip%" ? strCurDomain : strCurFullDomain; // resolved by the window when it can
+    {
+        // Resolved only here, when the text holds the name.
+        const std::string& host = n == "%curdomip%" ? strCurDomain : strCurFullDomain;
+        value = onResolve && !host.empty() ? onResolve(host) : std::string();
+    }
     else if (n == "%crkey%")
         value = scheme.strGetKey();
     else if (n == "%nckprfx%")
@@ -549,6 +553,23 @@ int32_t CChatModel::iParseMarkup(const std::string& text)
     CHtmlDoc doc(nullptr);
     doc.SetAutoFlags(1);
     return doc.Load("str://" + text, nullptr, this, 1, 0);
+}
+
+int32_t CChatModel::iLoadConfigDocument(const std::string& addressIn, const std::string& tag)
+{
+    const std::string address = HtmlTrimLeft(addressIn);
+    const size_t sep = address.find("://");
+    const std::string scheme = sep == std::string::npos ? std::string() : address.substr(0, sep);
+    if (!boEqualNoCase(scheme, "str"))
+    {
+        if (onConfigRequest)
+            onConfigRequest(address, tag);
+        return 0;
+    }
+    const std::string text = address.substr(sep + 3);
+    if (scheme == "sTr" && text.find("<BODY") != std::string::npos)
+        return 0;
+    return iParseMarkup(text);
 }
 
 void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromIn, const std::string& toIn,

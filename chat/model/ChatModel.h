@@ -135,6 +135,12 @@ public:
     std::string strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* groups);
     std::string strNickDisplay(const std::string& nick, int strid);
     int32_t iParseMarkup(const std::string& text);
+    // A configuration document whose directives run unseen: "str://" text is
+    // parsed here, any other address goes to onConfigRequest with the tag.
+    int32_t iLoadConfigDocument(const std::string& address, const std::string& tag);
+    std::function<void(const std::string& address, const std::string& tag)> onConfigRequest;
+    // A host name as a dotted IPv4 address ("%curdomip%"); empty when unknown.
+    std::function<std::string(const std::string& host)> onResolve;
     static bool boIsTagMessage(const std::string& text);
     void vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to);
 

@@ -28,6 +28,16 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         if (hWnd())
             PostMessageA(hWnd(), kCloseMessage, 0, 0);
     };
+    // Winsock is started by the connection's member, which lives as long.
+    m_model.onResolve = [](const std::string& host)
+    {
+        const hostent* h = gethostbyname(host.c_str());
+        if (!h || h->h_addrtype != AF_INET || !h->h_addr_list[0])
+            return std::string();
+        in_addr a;
+        memcpy(&a, h->h_addr_list[0], sizeof a);
+        return std::string(inet_ntoa(a));
+    };
 }
 
 CChatWnd::~CChatWnd()

@@ -357,3 +357,30 @@ TEST(ChatModel, ClearAllAndClosed)
     EXPECT_TRUE(t.m.messages.empty());
     EXPECT_TRUE(t.m.strHistory.empty());
 }
+
+TEST(ChatModel, ConfigDocumentsAndResolvedDomains)
+{
+    Model t;
+    Lines tags, requests;
+    t.m.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
+    t.m.onConfigRequest = [&](const std::string& a, const std::string& tag)
+    { requests.push_back(a + " " + tag); };
+    EXPECT_EQ(t.m.iLoadConfigDocument("  STR://<CNF_X A=1></CNF_X>", ""), 0);
+    EXPECT_EQ(t.m.iLoadConfigDocument("sTr://<BODY><CNF_Y></CNF_Y>", ""), 0);
+    EXPECT_EQ(t.m.iLoadConfigDocument("http://h/g.vblt", "@GRPCNFLOAD@"), 0);
+    EXPECT_EQ(tags, (Lines{"CNF_X"}));
+    EXPECT_EQ(requests, (Lines{"http://h/g.vblt @GRPCNFLOAD@"}));
+
+    t.m.strCurDomain = "B.D";
+    EXPECT_EQ(t.m.strExpandVars("[%curdomip%]"), "[]");
+    int asked = 0;
+    t.m.onResolve = [&](const std::string& host)
+    {
+        ++asked;
+        return host == "B.D" ? std::string("10.0.0.7") : std::string();
+    };
+    EXPECT_EQ(t.m.strExpandVars("%curdom%"), "B.D");
+    EXPECT_EQ(asked, 0);
+    EXPECT_EQ(t.m.strExpandVars("%curdomip%"), "10.0.0.7");
+    EXPECT_EQ(asked, 1);
+}

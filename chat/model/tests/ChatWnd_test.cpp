@@ -274,6 +274,9 @@ TEST(ChatWnd, RegistryValues)
     CWireCnx cnx;
     CChatWnd wnd(cnx);
     EXPECT_TRUE(wnd.Model().boDebug);
+    // "%curdomip%" resolves through the window's resolver.
+    wnd.Model().strCurDomain = "localhost";
+    EXPECT_EQ(wnd.Model().strExpandVars("%curdomip%"), "127.0.0.1");
     settings.boWrite("dbg", "0");
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
 }
