@@ -280,3 +280,68 @@ TEST(ChatWnd, RegistryValues)
     settings.boWrite("dbg", "0");
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
 }
+
+namespace
+{
+
+// The window's background drawn into a 32-bit DIB, kept as a .bmp artefact.
+std::vector<uint32_t> Erase(CChatWnd& wnd, const char* file)
+{
+    const int w = 40, h = 20;
+    BITMAPINFO bi{};
+    bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+    bi.bmiHeader.biWidth = w;
+    bi.bmiHeader.biHeight = -h;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HBITMAP bmp = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    SendMessageA(wnd.hWnd(), WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    GdiFlush();
+    std::vector<uint32_t> pixels(static_cast<const uint32_t*>(bits),
+                                 static_cast<const uint32_t*>(bits) + w * h);
+    BITMAPFILEHEADER fh{};
+    fh.bfType = 0x4D42;
+    fh.bfOffBits = sizeof fh + sizeof bi.bmiHeader;
+    fh.bfSize = fh.bfOffBits + static_cast<DWORD>(pixels.size() * 4);
+    std::ofstream f(file, std::ios::binary);
+    f.write(reinterpret_cast<const char*>(&fh), sizeof fh);
+    f.write(reinterpret_cast<const char*>(&bi.bmiHeader), sizeof bi.bmiHeader);
+    f.write(reinterpret_cast<const char*>(pixels.data()), static_cast<std::streamsize>(pixels.size() * 4));
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+    return pixels;
+}
+
+} // namespace
+
+TEST(ChatWnd, ErasesWithThePageColour)
+{
+    struct Case
+    {
+        const char* colour; // GLOBAL_BG_COLOR, or null
+        uint32_t pixel;     // 0x00RRGGBB in the DIB
+        const char* file;
+    } cases[] = {{nullptr, 0x005185, "chat_wnd_background_default.bmp"},
+                 {"#336699", 0x336699, "chat_wnd_background_page.bmp"}};
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.file);
+        CWireCnx cnx;
+        CFakeInstance inst;
+        if (c.colour)
+            inst.args = {{"GLOBAL_BG_COLOR", c.colour}};
+        CChatWnd wnd(cnx);
+        wnd.Model().vSetInstance(&inst);
+        RECT r{0, 0, 40, 20};
+        ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+        EXPECT_FALSE(IsWindowVisible(wnd.hWnd()));
+        const std::vector<uint32_t> px = Erase(wnd, c.file);
+        for (size_t i : {size_t(0), size_t(21 * 40 / 2), px.size() - 1})
+            EXPECT_EQ(px[i] & 0xFFFFFF, c.pixel) << i;
+        EXPECT_NE(SendMessageA(wnd.hWnd(), WM_CTLCOLORSTATIC, 0, 0), 0);
+    }
+}
