@@ -926,7 +926,7 @@ int CChatModel::iSetGroupMember(bool add, const std::string& group, int32_t rank
     {
         const CGroupTable::Group* g = groups.lpFind(group);
         if (g && !g->boAnnounce)
-            iAnnounceReverse(user, std::string(), add ? group : std::string(), !add, quiet);
+            iAnnounceReverse(user, std::string(), group, !add, quiet);
         else if (g)
             iAnnounceGroups(std::string(), user, group, !add, quiet);
     }

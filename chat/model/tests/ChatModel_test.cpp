@@ -339,6 +339,13 @@ TEST(ChatModel, GroupAnnouncements)
     EXPECT_EQ(t.m.iSetGroupMember(false, "a&b", 0, true, "bob", true), 1);
     EXPECT_EQ(w, (Lines{"PRIVMSG #r :<TMESS/><DYN_GRP REMUSER GRPNAME=\"a&amp;b\" GRPUSER=\"bob\" "
                         "SENDER=\"ann\" ></DYN_GRP>"}));
+    // A group announced back privately: the removal goes to the user alone.
+    t.cnx.session.wire.clear();
+    t.m.groups.FindOrCreate("rev");
+    t.m.groups.iSetMember("rev", "bob", 2);
+    EXPECT_EQ(t.m.iSetGroupMember(false, "rev", 0, true, "bob", false), 1);
+    EXPECT_EQ(w, (Lines{"PRIVMSG bob :<TMESS/><DYN_GRP REMUSER GRPNAME=\"@REV@rev\" GRPUSER=\"ann\" "
+                        "SENDER=\"ann\"  NEWDYNADD></DYN_GRP>"}));
     // A user in no announced group sends nothing.
     Model u;
     u.vEnter("cid");
