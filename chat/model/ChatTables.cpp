@@ -355,14 +355,17 @@ std::string CGroupTable::strListEntry(const std::string& group, size_t list, siz
     return g->lists[list][index];
 }
 
-void CGroupTable::vSetListEntry(const std::string& group, size_t list, size_t index, const std::string& text)
+bool CGroupTable::boSetListEntry(const std::string& group, size_t list, size_t index, const std::string& text)
 {
+    if (list >= kMaxLists || index >= kMaxListEntries)
+        return false;
     Group& g = FindOrCreate(group);
     if (g.lists.size() <= list)
         g.lists.resize(list + 1);
     if (g.lists[list].size() <= index)
         g.lists[list].resize(index + 1);
     g.lists[list][index] = text;
+    return true;
 }
 
 std::string CGroupTable::strFileSafeName(const std::string& name)

@@ -133,8 +133,12 @@ public:
     int iRenameMember(const std::string& oldNick, const std::string& newNick);
     std::vector<std::string> Members(const std::string& group) const;
     bool boMemberValue(const std::string& group, const std::string& nick, int32_t* value) const;
+    // Bounds of the numbered string lists, whose numbers come from pages.
+    static constexpr size_t kMaxLists = 64;
+    static constexpr size_t kMaxListEntries = 4096;
     std::string strListEntry(const std::string& group, size_t list, size_t index) const;
-    void vSetListEntry(const std::string& group, size_t list, size_t index, const std::string& text);
+    // False (nothing stored) past kMaxLists or kMaxListEntries.
+    bool boSetListEntry(const std::string& group, size_t list, size_t index, const std::string& text);
     const std::vector<Group>& Groups() const { return m_groups; }
     void vSetDefaultFileTemplate(const std::string& t) { m_strDefaultTemplate = t; }
     // The group's template (own, a matching "*" group's, the default) with

@@ -86,7 +86,10 @@ TEST(ChatTables, GroupsSortByRankAndLookUpWithoutCreating)
     EXPECT_EQ(g.uGroupsOf("ann", &names), 1u);
     EXPECT_EQ(g.iRenameMember("ann", "bob"), 1);
     EXPECT_EQ(g.Members("first"), (std::vector<std::string>{"bob"}));
-    g.vSetListEntry("first", 2, 3, "fmt");
+    EXPECT_TRUE(g.boSetListEntry("first", 2, 3, "fmt"));
+    EXPECT_TRUE(g.boSetListEntry("first", CGroupTable::kMaxLists - 1, CGroupTable::kMaxListEntries - 1, "x"));
+    EXPECT_FALSE(g.boSetListEntry("first", CGroupTable::kMaxLists, 0, "x"));
+    EXPECT_FALSE(g.boSetListEntry("first", 0, CGroupTable::kMaxListEntries, "x"));
     EXPECT_EQ(g.strListEntry("first", 2, 3), "fmt");
     EXPECT_EQ(g.strListEntry("first", 2, 9), "");
     EXPECT_EQ(CGroupTable::strFileSafeName("a b"), "a_b");
