@@ -118,17 +118,17 @@ public:
     // The wait page while no user-interface address is given, else that page.
     void vLoadUserInterface();
 
-    // 9.121
+    // Page parameters.
     std::string strGetPageParam(const std::string& name, bool* found) const;
     static int32_t iSplitRank(std::string& value);
     void vReadPageParams();
 
-    // 9.122
+    // Variables.
     std::string strExpandVars(const std::string& text);
     std::string strNoIncident(const std::string& nick) const;
     void vNavigateExpanded(const std::string& url, const std::string& target);
 
-    // 9.123
+    // Message list.
     void vAddMessage(const std::string& text, const std::string& from, const std::string& to, int kind,
                      bool refresh);
     void vOnActClr();
@@ -144,7 +144,7 @@ public:
     static bool boIsTagMessage(const std::string& text);
     void vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to);
 
-    // 9.125
+    // Connection, sending and the incoming filter.
     void vConnect();
     void vDisconnect();
     void vCreateRoom();
@@ -154,7 +154,7 @@ public:
                    bool checked = false, bool built = false);
     bool boAcceptIncoming(bool priv, const std::string& from, const std::string& text);
 
-    // 9.126
+    // Groups and their announcements.
     int iOnCnfUserAttributes(const std::string& nick) const;
     int iSetGroupMember(bool add, const std::string& group, int32_t rank, bool announce,
                         const std::string& user, bool quiet);
@@ -163,7 +163,7 @@ public:
     int iAnnounceReverse(const std::string& user, const std::string& group1, const std::string& group2,
                          bool remove, bool quiet);
 
-    // 9.120
+    // Zones, clearing, connection state.
     void vRefreshZone(int zone);
     void vClearAll();
     bool boIsBeforeConnection();
