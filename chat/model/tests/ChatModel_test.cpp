@@ -391,3 +391,28 @@ TEST(ChatModel, ConfigDocumentsAndResolvedDomains)
     EXPECT_EQ(t.m.strExpandVars("%curdomip%"), "10.0.0.7");
     EXPECT_EQ(asked, 1);
 }
+
+TEST(ChatModel, SingleIncident)
+{
+    Model t;
+    t.m.boSingleIncident = true;
+    int closes = 0;
+    t.m.onPostClose = [&] { ++closes; };
+    t.vEnter("ann{2", {"ann{1"});
+    EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(t.m.boSynced);
+
+    Model u;
+    u.m.boSingleIncident = true;
+    u.m.onPostClose = [&] { ++closes; };
+    u.vEnter("cid", {"bob"});
+    EXPECT_EQ(closes, 1);
+    u.vServer(":bob{1!u@h JOIN :#r");
+    ASSERT_GE(u.m.lFindUser("bob{1"), 0);
+    EXPECT_EQ(u.m.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], CChatModel::kUserHidden);
+    EXPECT_EQ(u.m.strHistory.find("joined"), std::string::npos);
+    const size_t lines = u.m.messages.size();
+    u.vServer(":bob!u@h PART #r :");
+    EXPECT_EQ(u.m.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], 0);
+    EXPECT_EQ(u.m.messages.size(), lines);
+}
