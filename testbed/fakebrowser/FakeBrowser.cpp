@@ -37,8 +37,8 @@ void vLog(const std::string& strText)
 {
     if (g_options.strLog.empty())
         return;
-    HANDLE h = CreateFileA(g_options.strLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(g_options.strLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                           nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     const std::string strLine = std::to_string(GetCurrentProcessId()) + "|" + strText + "\r\n";
@@ -110,7 +110,10 @@ protected:
 class CView : public FdWin::CWindowBase
 {
 protected:
-    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override { return lDefault(uMsg, wParam, lParam); }
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        return lDefault(uMsg, wParam, lParam);
+    }
 };
 } // namespace
 
@@ -136,13 +139,13 @@ int main(int argc, char** argv)
         return 2;
     }
     if (g_options.boView && (!FdWin::CWindowBase::boRegisterClass(hInstance, "Shell DocObject View") ||
-                             !view.hCreate(0, "Shell DocObject View", "", WS_CHILD | WS_VISIBLE, 0, 0, 100, 100,
-                                           frame.hWnd(), nullptr, hInstance)))
+                             !view.hCreate(0, "Shell DocObject View", "", WS_CHILD | WS_VISIBLE, 0, 0, 100,
+                                           100, frame.hWnd(), nullptr, hInstance)))
         vLog("NO VIEW " + std::to_string(GetLastError()));
     if (!g_options.strIcon.empty())
     {
-        const HICON hIcon =
-            FdNavCloseTest::hMakeIcon(FdNavCloseTest::picture(g_options.strIcon, g_options.iShift, g_options.iShiftOne));
+        const HICON hIcon = FdNavCloseTest::hMakeIcon(
+            FdNavCloseTest::picture(g_options.strIcon, g_options.iShift, g_options.iShiftOne));
         SetClassLongPtrA(frame.hWnd(), GCLP_HICONSM, reinterpret_cast<LONG_PTR>(hIcon));
         uint8_t aBytes[FdNavClose::kIconBytes];
         FdNavCloseTest::CIconReader reader;

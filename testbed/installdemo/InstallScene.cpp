@@ -404,7 +404,8 @@ bool boRunScene(const SOptions& o, SReport& report)
     const std::string strPlugin = strRead(o.strBinFolder + "npfdg.dll");
     if (strInstaller.empty() || strHub.empty() || strFake.empty() || strPlugin.empty())
     {
-        report.strError = "installer.exe, Linkwell.exe, FakeCmpt.exe or npfdg.dll is missing in " + o.strBinFolder;
+        report.strError =
+            "installer.exe, Linkwell.exe, FakeCmpt.exe or npfdg.dll is missing in " + o.strBinFolder;
         return false;
     }
     const std::string& b = o.strWebBase;
@@ -460,9 +461,11 @@ bool boRunScene(const SOptions& o, SReport& report)
                                     2)},
         {"script.fdg", seal(strScript(), 22)},
         {"update.htm", strPage("update", "keys-update.fdg")},
-        {"plugin-updated.htm", "<html><body>Le plug-in est install\xE9 dans vos navigateurs.</body></html>\n"},
+        {"plugin-updated.htm",
+         "<html><body>Le plug-in est install\xE9 dans vos navigateurs.</body></html>\n"},
         {"plugin-uptodate.htm", "<html><body>Vos navigateurs ont le plug-in.</body></html>\n"},
-        {"keys-update.fdg", strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", "launch-update.fdg"}}, 6)},
+        {"keys-update.fdg",
+         strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", "launch-update.fdg"}}, 6)},
         {"launch-update.fdg", strAction("",
                                         {{"launchapp", "Installer"},
                                          {"urldata", b + "installer.pkg"},

@@ -16,8 +16,9 @@ const char kszCopyDateIndex[] = "Installer - Copydate file : index trop grand !"
 const char kszExecIndex[] = "Installer - exec file : index trop grand !";
 const char kszRegisterIndex[] = "Installer - Register file : index trop grand !";
 const char kszCopyPluginIndex[] = "Installer - Copyplugin file : index trop grand !";
-const char kszBrowsersClosing[] = "Votre browser va être fermé puis relancé afin de terminer l'installation (cette "
-                                  "opération peut prendre quelques secondes).";
+const char kszBrowsersClosing[] =
+    "Votre browser va être fermé puis relancé afin de terminer l'installation (cette "
+    "opération peut prendre quelques secondes).";
 const char kszBrowsersClosingTitle[] = "FDGame - Installer";
 constexpr size_t kCopyPluginFields = 4; // fields before the extra slots
 const char kszExpandFailed[] =

@@ -513,7 +513,8 @@ bool CInstallEngine::boPluginTest(IInstallCallback* lpCallback, const std::strin
                 if (!boIs(entry.strName, kaszBrowserPrograms[iKind]))
                     continue;
                 const std::string strPlugins = strJoinPath(strFolder, "Plugins");
-                if (!s.lpEngine->boVersionBelow(strJoinPath(strPlugins, s.strPluginFile), s.strMinVersion, ""))
+                if (!s.lpEngine->boVersionBelow(strJoinPath(strPlugins, s.strPluginFile), s.strMinVersion,
+                                                ""))
                     continue; // this browser has the plug-in
                 ++s.ulLacking;
                 s.lpEngine->m_abLacking[iKind] = true;

@@ -34,7 +34,7 @@ enum EInstallError
     kErrDatedCopy = 14,
 };
 
-constexpr int kMaxDownloads = 50;     // download slots of one [INSTALL] block, numbered 1-50
+constexpr int kMaxDownloads = 50;        // download slots of one [INSTALL] block, numbered 1-50
 constexpr size_t kMaxPluginFolders = 50; // plug-in folders recorded by the [PLUGIN] search
 // Folders below a drive's root the walk goes down at most: a junction or
 // symbolic link that Windows does not mark (Wine's Z:, a loop through a
@@ -146,8 +146,8 @@ private:
     // the folder and each file's entry.
     using FOnFile = void (*)(void* lpContext, const std::string& strFolder, const SFolderEntry& entry);
     void vWalkDrives(IInstallCallback* lpCallback, FOnFile pfnOnFile, void* lpContext);
-    void vWalkFolder(IInstallCallback* lpCallback, const std::string& strFolder, int iDepth, size_t& ulFolders,
-                     FOnFile pfnOnFile, void* lpContext);
+    void vWalkFolder(IInstallCallback* lpCallback, const std::string& strFolder, int iDepth,
+                     size_t& ulFolders, FOnFile pfnOnFile, void* lpContext);
     bool boPluginTest(IInstallCallback* lpCallback, const std::string& strLine);
     bool boFileTest(IInstallCallback* lpCallback, const std::string& strLine);
     void vCopyPlugin(IInstallCallback* lpCallback, const SActionLine& action);

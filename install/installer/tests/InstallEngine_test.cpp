@@ -421,7 +421,8 @@ TEST_F(InstallEngine, SearchTestsWalkTheDrives)
 {
     runScript(
         "[INSTALL]\n[TEST]\n[FILE]\na.dll:0;b.txt:12;;c\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nx\n[END]\n");
-    EXPECT_EQ((std::vector<std::string>{"LIST|C:\\"}), host.callsLike("LIST|")) << "[PLUGIN] after a failing line";
+    EXPECT_EQ((std::vector<std::string>{"LIST|C:\\"}), host.callsLike("LIST|"))
+        << "[PLUGIN] after a failing line";
     host.calls.clear();
     host.vAddTreeFile("C:\\a.dll");
     runScript("[INSTALL]\n[TEST]\n[FILE]\na.dll\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[PLUGIN]\nshort;1\n[END]\n");
@@ -444,7 +445,8 @@ TEST_F(InstallEngine, PluginSearchRecordsFoldersThatLackThePlugin)
     host.vAddTreeFile("D:\\C\\Plugins\\npfdg.dll", 10, "1.0.0.0");
     host.vAddTreeFile("D:\\C\\iexplore.dll");
     runScript("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;x;y;1,0,0,1\n[DL]\nnpfdg.dll_\n[END]\n");
-    EXPECT_EQ((std::vector<std::string>{kBase + std::string("npfdg.dll_")}), downloads()) << "the test failed";
+    EXPECT_EQ((std::vector<std::string>{kBase + std::string("npfdg.dll_")}), downloads())
+        << "the test failed";
     const std::vector<SPluginFolder>& folders = engine.pluginFolders();
     ASSERT_EQ(2u, folders.size());
     EXPECT_EQ("C:\\A\\Plugins", folders[0].strPath);
@@ -480,8 +482,8 @@ TEST_F(InstallEngine, ProgressLineMovesEverySixteenthFolder)
         size_t ulFolder;
         size_t ulAt;
         char cMarker;
-    } cases[] = {{0, 0, '-'},   {15, 0, '-'}, {16, 1, '\\'}, {31, 1, '\\'}, {32, 2, '|'},
-                 {48, 3, '/'},  {64, 4, '-'}, {511, 31, '/'}, {512, 0, '-'}};
+    } cases[] = {{0, 0, '-'},  {15, 0, '-'}, {16, 1, '\\'},  {31, 1, '\\'}, {32, 2, '|'},
+                 {48, 3, '/'}, {64, 4, '-'}, {511, 31, '/'}, {512, 0, '-'}};
     for (const auto& c : cases)
     {
         const std::string strLine = strProgressLine(c.ulFolder);
@@ -515,7 +517,7 @@ TEST_F(InstallEngine, FileTestFindsNamesWithTheirSizes)
         const char* line;
         bool present;
     } cases[] = {
-        {"a.dll:0;b.txt:12", true}, {"a.dll:5", true},      {"b.txt:13", false},    {"a.dll;c.txt", false},
+        {"a.dll:0;b.txt:12", true}, {"a.dll:5", true},      {"b.txt:13", false}, {"a.dll;c.txt", false},
         {"deep.txt", false},        {"B.TXT;;a.dll", true}, {"far.txt:0", true},
     };
     for (const auto& c : cases)
@@ -763,7 +765,8 @@ TEST_F(InstallCopyPlugin, ClosesTheBrowsersCopiesAndOpensTheResult)
     ASSERT_EQ(CInstallEngine::ERunEnd::Finished, runCopy("COPYPLUGIN:1;a;b;c;d;2;9;2"));
     const std::vector<std::string> expected = {
         "RELEASE",
-        "BOX|FDGame - Installer|Votre browser va être fermé puis relancé afin de terminer l'installation (cette "
+        "BOX|FDGame - Installer|Votre browser va être fermé puis relancé afin de terminer l'installation "
+        "(cette "
         "opération peut prendre quelques secondes).",
         "CLOSE",
         "EXPAND|C:\\tmp\\dl1|C:\\A\\Plugins\\npfdg.dll",
@@ -824,9 +827,11 @@ TEST_F(InstallCopyPlugin, CopyFailureAfterClosingCallsNothing)
 TEST_F(InstallCopyPlugin, NoFolderRecordedClosesNothing)
 {
     host.calls.clear();
-    ASSERT_EQ(CInstallEngine::ERunEnd::Finished,
-              runScript("[INSTALL]\n[DL]\nnpfdg.dll_\n[REQUIRED_ACTIONS]\nCOPYPLUGIN:1;a;b;c;d;1\nCOPYPLUGIN:1;a;b\n"
-                        "[END]\n"));
+    ASSERT_EQ(
+        CInstallEngine::ERunEnd::Finished,
+        runScript(
+            "[INSTALL]\n[DL]\nnpfdg.dll_\n[REQUIRED_ACTIONS]\nCOPYPLUGIN:1;a;b;c;d;1\nCOPYPLUGIN:1;a;b\n"
+            "[END]\n"));
     EXPECT_TRUE(host.callsLike("RELEASE").empty());
     EXPECT_TRUE(host.callsLike("CLOSE").empty());
     EXPECT_TRUE(host.callsLike("EXPAND|").empty());

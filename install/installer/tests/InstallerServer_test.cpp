@@ -664,8 +664,8 @@ TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl
     const std::string strBrowsers = m_dir + "br";
     for (const char* d : {"", "\\A", "\\A\\Plugins"})
         CreateDirectoryA((strBrowsers + d).c_str(), nullptr);
-    CloseHandle(CreateFileA((strBrowsers + "\\A\\iexplore.exe").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                            0, nullptr));
+    CloseHandle(CreateFileA((strBrowsers + "\\A\\iexplore.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
     SetEnvironmentVariableA("FD_INSTALL_ROOTS", strBrowsers.c_str());
     const std::string strFake = FdTest::ProgramFolder() + "FakeBrowser.exe";
     const std::string strNewLog = m_dir + "new.log";

@@ -52,7 +52,10 @@ struct SFake
         }
     }
     std::string strLogText() const { return strRead(strLog); }
-    bool boLogs(const std::string& strWhat) const { return strLogText().find("|" + strWhat) != std::string::npos; }
+    bool boLogs(const std::string& strWhat) const
+    {
+        return strLogText().find("|" + strWhat) != std::string::npos;
+    }
     bool boAlive() const { return WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT; }
     DWORD dwExitCode() const
     {
@@ -62,16 +65,19 @@ struct SFake
     }
 };
 
-std::unique_ptr<SFake> start(const std::string& strProgram, const std::string& strLog, const std::string& strArgs)
+std::unique_ptr<SFake> start(const std::string& strProgram, const std::string& strLog,
+                             const std::string& strArgs)
 {
     auto fake = std::make_unique<SFake>();
     fake->strLog = strLog;
     std::string cmd = "\"" + strProgram + "\" --log \"" + strLog + "\" " + strArgs;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    EXPECT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &fake->pi))
+    EXPECT_TRUE(
+        CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &fake->pi))
         << cmd;
-    EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return fake->boLogs("READY") || !fake->boAlive(); }, 20000)) << cmd;
+    EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return fake->boLogs("READY") || !fake->boAlive(); }, 20000))
+        << cmd;
     EXPECT_TRUE(fake->boLogs("READY")) << cmd << "\n" << fake->strLogText();
     return fake;
 }
@@ -186,7 +192,8 @@ TEST(BrowserCloser, ChecksThenClosesFakeBrowsers)
     auto cabView = start(strFake, scratch.File("cabview.log"), "--class CabinetWClass --view");
     auto cabPlain = start(strFake, scratch.File("cabplain.log"), "--class CabinetWClass --on-close ignore");
     auto sleeper = start(strSleeper, scratch.File("sleeper.log"), "--class SleeperFrame --on-close ignore");
-    auto icon15 = start(strFake, scratch.File("icon15.log"), "--class Icon15Frame --icon IEXPLORE40 --shift 15");
+    auto icon15 =
+        start(strFake, scratch.File("icon15.log"), "--class Icon15Frame --icon IEXPLORE40 --shift 15");
     auto icon16 = start(strFake, scratch.File("icon16.log"),
                         "--class Icon16Frame --icon NETSCAPE304 --shift-one 16 --on-close ignore");
     ASSERT_TRUE(icon15->boLogs("ICON ")) << icon15->strLogText();

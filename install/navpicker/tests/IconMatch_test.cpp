@@ -14,9 +14,9 @@ TEST(IconMatch, EveryByteWithinFifteen)
     struct
     {
         const char* lpszWhat;
-        int iAll;          // added to (or taken from, near the top) every byte
-        size_t ulOne;      // byte changed on its own
-        int iOne;          // by this much
+        int iAll;     // added to (or taken from, near the top) every byte
+        size_t ulOne; // byte changed on its own
+        int iOne;     // by this much
         bool boMatch;
     } const cases[] = {
         {"same picture", 0, 0, 0, true},

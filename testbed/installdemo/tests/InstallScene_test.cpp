@@ -215,10 +215,11 @@ TEST_F(InstallScene, ThePluginUpdateClosesTheBrowserAndCopiesIntoBothFolders)
 {
     ASSERT_EQ(6u, report().sessions.size());
     const auto& s = report().sessions[4];
-    EXPECT_EQ((std::vector<std::string>{"MSGBOX|0|FDGame - Installer|Votre browser va être fermé puis relancé afin "
-                                        "de terminer l'installation (cette opération peut prendre quelques "
-                                        "secondes)."}),
-              report().updateBoxes);
+    EXPECT_EQ(
+        (std::vector<std::string>{"MSGBOX|0|FDGame - Installer|Votre browser va être fermé puis relancé afin "
+                                  "de terminer l'installation (cette opération peut prendre quelques "
+                                  "secondes)."}),
+        report().updateBoxes);
     EXPECT_FALSE(report().boRunningAlive[0]) << strTranscript();
     ASSERT_FALSE(s.statusLines.empty()) << strTranscript();
     EXPECT_EQ("1|Veuillez patienter pendant l'installation...", s.statusLines[0]);
