@@ -58,16 +58,12 @@ protected:
 TEST_F(DriveWalk, PluginSearchOverTheTree)
 {
     ASSERT_TRUE(boRunAsksDownload("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nx\n[END]\n"));
+    // The folder without the plug-in is recorded once: Wine shows the link
+    // B\loop as a reparse point, which the walk does not enter.
     const std::vector<SPluginFolder>& folders = engine.pluginFolders();
-    ASSERT_FALSE(folders.empty());
-    // The folder without the plug-in is recorded; the loop through B\loop ends
-    // at the walk's bounds, so A's folder may come again below it.
+    ASSERT_EQ(1u, folders.size());
     EXPECT_EQ(strTree() + "\\A\\Plugins", folders[0].strPath);
-    for (const SPluginFolder& f : folders)
-    {
-        EXPECT_EQ(kBrowserExplorer, f.eKind) << f.strPath;
-        EXPECT_EQ("\\A\\Plugins", f.strPath.substr(f.strPath.size() - 10)) << f.strPath;
-    }
+    EXPECT_EQ(kBrowserExplorer, folders[0].eKind);
     const std::vector<SCommand> commands = callback.commands();
     ASSERT_GE(commands.size(), 2u);
     EXPECT_EQ("Veuillez patienter pendant l'installation...", commands[1].strParam("TEXTMSG"));
