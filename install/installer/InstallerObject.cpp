@@ -1,5 +1,6 @@
 #include "InstallerObject.h"
 
+#include "BrowserCloser.h"
 #include "ComInit.h"
 #include "FdBstr.h"
 
@@ -98,6 +99,15 @@ void CInstallerObject::vOnReleaseRequest()
     m_proxy.vRelease();
     m_boProxyHeld = false;
     SetEvent(m_wake.get());
+}
+
+void CInstallerObject::vCloseBrowsers()
+{
+    // An Unadvise meanwhile (the plug-in's page closing with its browser)
+    // leaves the server up to finish the run.
+    installerProcess().boClosingBrowsers = true;
+    FdNavClose::boCloseBrowsers(false);
+    installerProcess().boClosingBrowsers = false;
 }
 
 // ---- IDiagOBPP2Cmpt

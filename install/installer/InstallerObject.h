@@ -70,6 +70,7 @@ private:
     bool boStopRequested() const override { return m_boStopRequest; }
     void vOnReleaseRequest() override;
     bool boReleaseRequested() const override { return m_boReleaseRequest; }
+    void vCloseBrowsers() override;
 
     void vDownloadDone(IInstallCallback* lpCallback);
     bool boStartWorker(IInstallCallback* lpCallback);

@@ -280,14 +280,70 @@ bool CWinInstallHost::boSelfRegister(const std::string& strPath)
     return ::boSelfRegister(strPath.c_str());
 }
 
-// The drive walk of these searches is not built yet: nothing is found.
-bool CWinInstallHost::boFilesPresent(const std::vector<SFileEntry>&)
+std::vector<std::string> CWinInstallHost::driveRoots()
 {
-    return false;
+    std::vector<std::string> roots;
+    const DWORD dwSize = GetEnvironmentVariableA(kszDriveRootsVariable, nullptr, 0);
+    if (dwSize > 0)
+    {
+        std::vector<char> text(dwSize);
+        GetEnvironmentVariableA(kszDriveRootsVariable, text.data(), dwSize);
+        for (const std::string& strRoot : fieldsOf(std::string(text.data())))
+        {
+            if (!strRoot.empty())
+                roots.push_back(strRoot);
+        }
+        return roots;
+    }
+    char szDrives[512] = "";
+    const DWORD dwLength = GetLogicalDriveStringsA(sizeof szDrives - 1, szDrives);
+    if (dwLength == 0 || dwLength >= sizeof szDrives)
+        return roots;
+    for (const char* p = szDrives; *p; p += std::strlen(p) + 1)
+    {
+        if (GetDriveTypeA(p) == DRIVE_FIXED)
+            roots.push_back(p);
+    }
+    return roots;
 }
 
-bool CWinInstallHost::boPluginsPresent(const std::string&, const std::string&)
+bool CWinInstallHost::boListFolder(const std::string& strFolder, std::vector<SFolderEntry>& entries)
 {
-    return false;
+    WIN32_FIND_DATAA found;
+    std::memset(&found, 0, sizeof found);
+    HANDLE hFind = FindFirstFileA(strJoinPath(strFolder, "*").c_str(), &found);
+    if (hFind == INVALID_HANDLE_VALUE)
+        return false;
+    do
+    {
+        const std::string strName = found.cFileName;
+        if (strName == "." || strName == "..")
+            continue;
+        SFolderEntry entry;
+        entry.strName = strName;
+        entry.boFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        entry.boLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        entry.ullSize = (static_cast<uint64_t>(found.nFileSizeHigh) << 32) | found.nFileSizeLow;
+        entries.push_back(entry);
+    } while (FindNextFileA(hFind, &found));
+    FindClose(hFind);
+    return true;
+}
+
+void CWinInstallHost::vReleaseCallback()
+{
+    if (m_lpControl)
+        m_lpControl->vOnReleaseRequest();
+}
+
+void CWinInstallHost::vCloseBrowsers()
+{
+    if (m_lpControl)
+        m_lpControl->vCloseBrowsers();
+}
+
+void CWinInstallHost::vOpenInBrowser(const std::string& strUrl)
+{
+    ShellExecuteA(nullptr, "open", strUrl.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
 }
 } // namespace FdInstall

@@ -26,7 +26,13 @@ public:
     // wake event.
     virtual void vOnReleaseRequest() = 0;
     virtual bool boReleaseRequested() const = 0;
+    // Closes every browser, the closing-browsers flag set meanwhile.
+    virtual void vCloseBrowsers() = 0;
 };
+
+// Folders that stand for the fixed drives in the drive walk, separated by
+// ';' (tests: under Wine, Z: is the whole Linux root).
+constexpr char kszDriveRootsVariable[] = "FD_INSTALL_ROOTS";
 
 class CWinInstallHost : public IInstallHost
 {
@@ -51,8 +57,11 @@ public:
                        std::string& strVersion) override;
     bool boRunAndWait(const std::string& strProgram, const std::string& strCommandLine) override;
     bool boSelfRegister(const std::string& strPath) override;
-    bool boFilesPresent(const std::vector<SFileEntry>& entries) override;
-    bool boPluginsPresent(const std::string& strPluginFile, const std::string& strMinVersion) override;
+    std::vector<std::string> driveRoots() override;
+    bool boListFolder(const std::string& strFolder, std::vector<SFolderEntry>& entries) override;
+    void vReleaseCallback() override;
+    void vCloseBrowsers() override;
+    void vOpenInBrowser(const std::string& strUrl) override;
 
 private:
     CInstallEngine* m_lpEngine = nullptr;

@@ -201,7 +201,125 @@ void vListFiles(const std::string& strRoot, const std::string& strRelative, std:
     FindClose(h);
     std::sort(out.begin(), out.end());
 }
+
+// A fake browser started from a copy named like a browser; false when it did
+// not come up.
+bool boStartBrowser(const std::string& strProgram, const std::string& strLog, const std::string& strArgs,
+                    PROCESS_INFORMATION& pi)
+{
+    DeleteFileA(strLog.c_str());
+    std::string cmd = strQuote(strProgram) + " --log " + strQuote(strLog) + " " + strArgs;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    if (!CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return false;
+    for (int i = 0; i < 400 && strRead(strLog).find("|READY") == std::string::npos; ++i)
+        if (WaitForSingleObject(pi.hProcess, 50) == WAIT_OBJECT_0)
+            break;
+    return strRead(strLog).find("|READY") != std::string::npos;
+}
+
+// A log's lines, without what comes before the first '|' (a process id) when boStrip.
+std::vector<std::string> logLines(const std::string& strPath, bool boStrip = true)
+{
+    std::vector<std::string> out;
+    std::istringstream in(strRead(strPath));
+    for (std::string l; std::getline(in, l);)
+    {
+        if (!l.empty() && l.back() == '\r')
+            l.pop_back();
+        out.push_back(boStrip ? l.substr(l.find('|') + 1) : l);
+    }
+    return out;
+}
+
+const char kHttpCommandKey[] = "http\\shell\\open\\command";
 } // namespace
+
+// The plug-in's update: the browsers' folders stand for the drives, a fake
+// browser named iexplore.exe runs, Linux's browser is replaced by the fake
+// browser for http addresses; sessions 5 and 6.
+template <class FRun> bool boRunUpdate(const SOptions& o, SReport& report, FRun& runSession)
+{
+    const std::string strBrowsers = o.strWorkFolder + "browsers";
+    const std::string strFake = o.strBinFolder + "FakeBrowser.exe";
+    for (const char* d : {"", "\\A", "\\A\\Plugins", "\\B", "\\B\\Plugins"})
+        CreateDirectoryA((strBrowsers + d).c_str(), nullptr);
+    std::vector<std::string> old;
+    vListFiles(strBrowsers + "\\", "", old);
+    for (const std::string& f : old)
+        if (f.find("Plugins\\") != std::string::npos)
+            DeleteFileA((strBrowsers + "\\" + f.substr(0, f.rfind(' '))).c_str());
+    if (!CopyFileA(strFake.c_str(), (strBrowsers + "\\A\\iexplore.exe").c_str(), FALSE) ||
+        !CopyFileA(strFake.c_str(), (strBrowsers + "\\B\\NETSCAPE.EXE").c_str(), FALSE))
+    {
+        report.strError = "cannot copy " + strFake;
+        return false;
+    }
+    SetEnvironmentVariableA("FD_INSTALL_ROOTS", strBrowsers.c_str());
+    const std::string strBoxes = o.strWorkFolder + "boxes-update.log";
+    DeleteFileA(strBoxes.c_str());
+    SetEnvironmentVariableA("FD_UI_LOG", strBoxes.c_str());
+    const std::string strNewLog = o.strWorkFolder + "newbrowser.log";
+    DeleteFileA(strNewLog.c_str());
+    // What opens http addresses, kept to be put back.
+    const std::string strOldCommand = strRegText(HKEY_CLASSES_ROOT, kHttpCommandKey, nullptr);
+    HKEY hKey = nullptr;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, kHttpCommandKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey,
+                        nullptr) != ERROR_SUCCESS)
+    {
+        report.strError = "cannot write HKCR\\http\\shell\\open\\command";
+        return false;
+    }
+    vSetText(hKey, nullptr, strQuote(strFake) + " --log " + strQuote(strNewLog) + " --no-window \"%1\"");
+
+    const struct
+    {
+        const char* name;
+        const char* log;
+    } updates[] = {
+        {"the plug-in's update: the installer closes the running browser, copies the plug-in into both "
+         "browsers' folders and opens the result in a new browser",
+         "running-1.log"},
+        {"the update again: every browser has the plug-in, nothing is closed", "running-2.log"},
+    };
+    bool boOk = true;
+    for (int i = 0; i < 2 && boOk; ++i)
+    {
+        PROCESS_INFORMATION pi = {};
+        const std::string strLog = o.strWorkFolder + updates[i].log;
+        if (!boStartBrowser(strBrowsers + "\\A\\iexplore.exe", strLog, "--class IEFrame", pi))
+        {
+            report.strError = "the fake browser did not start";
+            boOk = false;
+        }
+        else
+        {
+            runSession(updates[i].name, "update.htm", false);
+        }
+        if (pi.hProcess)
+        {
+            report.boRunningAlive[i] = WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+            TerminateProcess(pi.hProcess, 0);
+            WaitForSingleObject(pi.hProcess, kProcessEndMs);
+            CloseHandle(pi.hProcess);
+            CloseHandle(pi.hThread);
+        }
+        report.runningLog[i] = logLines(strLog);
+    }
+    boWaitGone("FakeBrowser.exe");
+    if (strOldCommand == "(none)")
+        RegDeleteValueA(hKey, nullptr);
+    else
+        vSetText(hKey, nullptr, strOldCommand);
+    RegCloseKey(hKey);
+    SetEnvironmentVariableA("FD_INSTALL_ROOTS", nullptr);
+
+    vListFiles(strBrowsers + "\\", "", report.browserFiles);
+    report.newBrowser = logLines(strNewLog);
+    report.updateBoxes = logLines(strBoxes, false);
+    return boOk;
+}
 
 std::string strScript()
 {
@@ -231,6 +349,21 @@ std::string strScript()
            "REGISTRY:0;HKEY_LOCAL_MACHINE\\Software\\FdGame\\FakeCmpt;Version;S;1.0.0.1\r\n"
            "[TEXT]\r\n"
            "2;Orbelle est install\xE9\r\n"
+           "[END]\r\n";
+}
+
+std::string strPluginScript()
+{
+    return "// Orbelle: the game plug-in in every browser's folder\r\n"
+           "[INSTALL]\r\n"
+           "[TEST]\r\n"
+           "[PLUGIN]\r\n"
+           "npfdg.dll;;;1,0,0,1\r\n"
+           "[DL]\r\n"
+           "npfdg.dll_;01/01/2002 10:30:00\r\n"
+           "readme.txt\r\n"
+           "[ACTIONS]\r\n"
+           "COPYPLUGIN:1;;;;;2\r\n"
            "[END]\r\n";
 }
 
@@ -268,9 +401,11 @@ bool boRunScene(const SOptions& o, SReport& report)
     const std::string strInstaller = strRead(o.strBinFolder + "installer.exe");
     const std::string strHub = strRead(o.strBinFolder + "Linkwell.exe");
     const std::string strFake = strRead(o.strBinFolder + "FakeCmpt.exe");
-    if (strInstaller.empty() || strHub.empty() || strFake.empty())
+    const std::string strPlugin = strRead(o.strBinFolder + "npfdg.dll");
+    if (strInstaller.empty() || strHub.empty() || strFake.empty() || strPlugin.empty())
     {
-        report.strError = "installer.exe, Linkwell.exe or FakeCmpt.exe is missing in " + o.strBinFolder;
+        report.strError =
+            "installer.exe, Linkwell.exe, FakeCmpt.exe or npfdg.dll is missing in " + o.strBinFolder;
         return false;
     }
     const std::string& b = o.strWebBase;
@@ -285,6 +420,17 @@ bool boRunScene(const SOptions& o, SReport& report)
                                            {"ERRFRM", "main"},
                                            {"DL_BASE", b},
                                            {"CMD", "INSTALL"}});
+    const std::string strUpdateParams = strList({{"FILE", b + "plugin.fdg"},
+                                                 {"JOBID", "4"},
+                                                 {"APPID", "12"},
+                                                 {"RESURL1", b + "plugin-updated.htm"},
+                                                 {"RESFRM1", "main"},
+                                                 {"RESURL2", b + "plugin-uptodate.htm"},
+                                                 {"RESFRM2", "main"},
+                                                 {"ERRURL", b + "failed.htm"},
+                                                 {"ERRFRM", "main"},
+                                                 {"DL_BASE", b},
+                                                 {"CMD", "INSTALL"}});
     const struct
     {
         const char* name;
@@ -314,6 +460,21 @@ bool boRunScene(const SOptions& o, SReport& report)
                                      {"version", "1000"}},
                                     2)},
         {"script.fdg", seal(strScript(), 22)},
+        {"update.htm", strPage("update", "keys-update.fdg")},
+        {"plugin-updated.htm",
+         "<html><body>Le plug-in est install\xE9 dans vos navigateurs.</body></html>\n"},
+        {"plugin-uptodate.htm", "<html><body>Vos navigateurs ont le plug-in.</body></html>\n"},
+        {"keys-update.fdg",
+         strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", "launch-update.fdg"}}, 6)},
+        {"launch-update.fdg", strAction("",
+                                        {{"launchapp", "Installer"},
+                                         {"urldata", b + "installer.pkg"},
+                                         {"thispage", strList({{"URL", b + "update.htm"}})},
+                                         {"paramsapp", strUpdateParams}},
+                                        3)},
+        {"plugin.fdg", seal(strPluginScript(), 25)},
+        {"npfdg.dll_", seal(strCompressed(strPlugin), 26)},
+        {"readme.txt", seal("Orbelle: the game plug-in of the Zelto service.\r\n", 27)},
         {"Linkwell.exe_", seal(strCompressed(strHub), 23)},
         {"FakeCmpt.exe_", seal(strCompressed(strFake), 24)},
     };
@@ -341,18 +502,18 @@ bool boRunScene(const SOptions& o, SReport& report)
         {"the page a third time: everything is there", "install.htm", false},
     };
     size_t ulTraceSeen = strPluginTrace().size();
-    for (const auto& s : sessions)
+    auto runSession = [&](const char* lpszName, const char* lpszPage, bool boScreenshot)
     {
         SSession session;
-        session.strName = s.name;
-        session.strPage = b + s.page;
+        session.strName = lpszName;
+        session.strPage = b + lpszPage;
         const std::string strLog =
             o.strWorkFolder + "host-" + std::to_string(report.sessions.size() + 1) + ".log";
         DeleteFileA(strLog.c_str());
         std::string cmd = strQuote(o.strBinFolder + "BrowserHost.exe") + " --log " + strQuote(strLog) +
                           " --plugin " + strQuote(o.strBinFolder + "npfdg.dll") + " --quit-when-idle " +
                           kQuietMs;
-        if (s.screenshot && !o.strScreenshot.empty())
+        if (boScreenshot && !o.strScreenshot.empty())
             cmd += " --screenshot " + strQuote(o.strScreenshot);
         cmd += " " + strQuote(session.strPage);
         const FdWin::SProgramRun host = FdWin::runProgram(cmd, kSessionTimeoutMs);
@@ -360,7 +521,7 @@ bool boRunScene(const SOptions& o, SReport& report)
             session.lExit = static_cast<long>(host.dwExitCode);
         // The components the session started end on their own (the installer
         // after its run, the fake component when released).
-        boWaitGone("installer.exe");
+        session.boInstallerGone = boWaitGone("installer.exe");
         boWaitGone("FakeCmpt.exe");
         session.host = FdBrowserHost::parseLog(strRead(strLog));
         const std::string strTrace = strPluginTrace();
@@ -381,7 +542,9 @@ bool boRunScene(const SOptions& o, SReport& report)
         }
         ulTraceSeen = strTrace.size();
         report.sessions.push_back(session);
-    }
+    };
+    for (const auto& s : sessions)
+        runSession(s.name, s.page, s.screenshot);
 
     vListFiles(strInstall + "\\", "", report.files);
     for (const char* k :
@@ -401,6 +564,9 @@ bool boRunScene(const SOptions& o, SReport& report)
     std::string line;
     while (std::getline(cmpt, line))
         report.fakeCmpt.push_back(line.substr(line.find('|') + 1));
+
+    if (!boRunUpdate(o, report, runSession))
+        return false;
 
     // The transcript.
     auto& t = report.transcript;
@@ -432,6 +598,24 @@ bool boRunScene(const SOptions& o, SReport& report)
     t.push_back("the fake component (what it was told):");
     for (const std::string& c : report.fakeCmpt)
         t.push_back("  " + c);
+    for (int i = 0; i < 2; ++i)
+    {
+        t.push_back("the browser running during session " + std::to_string(5 + i) + " (" +
+                    (report.boRunningAlive[i] ? "still running" : "ended") + "):");
+        for (const std::string& l : report.runningLog[i])
+            if (l.rfind("ICON", 0) != 0)
+                t.push_back("  " + l);
+    }
+    t.push_back("message boxes of the update:");
+    for (const std::string& l : report.updateBoxes)
+        t.push_back("  " + l);
+    t.push_back("files in the browsers' folders:");
+    for (const std::string& f : report.browserFiles)
+        t.push_back("  " + f);
+    t.push_back("the new browser received:");
+    for (const std::string& l : report.newBrowser)
+        if (l.rfind("URL ", 0) == 0)
+            t.push_back("  " + l.substr(4));
     return true;
 }
 } // namespace FdInstallScene

@@ -29,20 +29,30 @@ struct SSession
     std::vector<FdBrowserHost::SLogLine> host;
     std::vector<std::string> statusLines;  // SETMSG commands the plug-in ran: "<NUMMSG>|<TEXTMSG>"
     std::vector<std::string> pluginErrors; // the plug-in's "!ERREUR!" trace lines
+    bool boInstallerGone = false;          // installer.exe ended after the session
 };
 
 struct SReport
 {
     std::vector<SSession> sessions;
-    std::vector<std::string> files;      // "<path relative to the install folder> <size>"
-    std::vector<std::string> registry;   // "<key>|<value>|<data>"
-    std::vector<std::string> fakeCmpt;   // the fake component's log, without process ids
-    std::vector<std::string> transcript; // what the demo prints
-    std::string strError;                // why the scene could not run
+    std::vector<std::string> files;    // "<path relative to the install folder> <size>"
+    std::vector<std::string> registry; // "<key>|<value>|<data>"
+    std::vector<std::string> fakeCmpt; // the fake component's log, without process ids
+    // The plug-in's update (sessions 5 and 6): two fake browsers' folders
+    // stand for the drives, one browser runs during each session.
+    std::vector<std::string> browserFiles;   // "<path below the browsers' folder> <size>"
+    std::vector<std::string> runningLog[2];  // each session's running browser: its log, without process ids
+    bool boRunningAlive[2] = {false, false}; // still running after the session
+    std::vector<std::string> newBrowser;     // what the browser opened for the result received ("URL ...")
+    std::vector<std::string> updateBoxes;    // message boxes of the update sessions
+    std::vector<std::string> transcript;     // what the demo prints
+    std::string strError;                    // why the scene could not run
 };
 
 // The script the installer runs (also written, sealed, as script.fdg).
 std::string strScript();
-// Runs the four sessions; false when the scene could not be set up.
+// The script that updates the plug-in in the browsers' folders (plugin.fdg).
+std::string strPluginScript();
+// Runs the six sessions; false when the scene could not be set up.
 bool boRunScene(const SOptions& options, SReport& report);
 } // namespace FdInstallScene

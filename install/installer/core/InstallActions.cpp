@@ -15,6 +15,12 @@ const char kszCopyVerIndex[] = "Installer - Copyver file : index trop grand !";
 const char kszCopyDateIndex[] = "Installer - Copydate file : index trop grand !";
 const char kszExecIndex[] = "Installer - exec file : index trop grand !";
 const char kszRegisterIndex[] = "Installer - Register file : index trop grand !";
+const char kszCopyPluginIndex[] = "Installer - Copyplugin file : index trop grand !";
+const char kszBrowsersClosing[] =
+    "Votre browser va être fermé puis relancé afin de terminer l'installation (cette "
+    "opération peut prendre quelques secondes).";
+const char kszBrowsersClosingTitle[] = "FDGame - Installer";
+constexpr size_t kCopyPluginFields = 4; // fields before the extra slots
 const char kszExpandFailed[] =
     "Impossible de décompresser le fichier %s vers %s (Erreur lz : %i) - (ErreurWin32 : %i)";
 const char kszExpandFailedTitle[] = "Erreur";
@@ -157,6 +163,10 @@ void CInstallEngine::vActionLine(IInstallCallback* lpCallback, const std::string
             vFail(lpCallback, kErrRegistration);
         }
     }
+    else if (boIs(a.strVerb, "COPYPLUGIN"))
+    {
+        vCopyPlugin(lpCallback, a);
+    }
     else if (boIs(a.strVerb, "REGISTRY"))
     {
         const std::vector<std::string> fields = fieldsOf(a.strArgs, 4);
@@ -181,6 +191,59 @@ void CInstallEngine::vActionLine(IInstallCallback* lpCallback, const std::string
             return;
         }
         m_host.boWriteValue(key, fields[1], value);
+    }
+}
+void CInstallEngine::vCopyPlugin(IInstallCallback* lpCallback, const SActionLine& a)
+{
+    const std::vector<std::string> fields = fieldsOf(a.strArgs);
+    if (!a.boHasArgs || fields.size() < kCopyPluginFields)
+        return; // not a COPYPLUGIN line
+    if (a.lSlot > m_iDownloads || a.lSlot < 1)
+    {
+        m_host.vMessageBox(kszCopyPluginIndex, "");
+        return;
+    }
+    if (m_pluginFolders.empty())
+        return; // every browser has the plug-in: nothing is copied, nothing closed
+    // The browsers that go take the plug-in's page with them: the callback is
+    // let go first and not called again in this run.
+    m_host.vReleaseCallback();
+    m_boPluginCopied = true;
+    m_host.vMessageBox(kszBrowsersClosing, kszBrowsersClosingTitle);
+    m_host.vCloseBrowsers();
+
+    const std::string strSource = m_slots[a.lSlot].strPath;
+    for (const SPluginFolder& folder : m_pluginFolders)
+    {
+        const std::string strTarget = strJoinPath(folder.strPath, folder.strPluginFile);
+        if (!boCopyExpanding(strSource, strTarget))
+        {
+            vSet(lpCallback, "SRCFILE", strSource);
+            vSet(lpCallback, "DSTFILE", strTarget);
+            vFail(lpCallback, kErrPluginCopy);
+            return;
+        }
+    }
+    // Further slots: each file into every folder under its own name.
+    for (size_t i = kCopyPluginFields; i < fields.size(); ++i)
+    {
+        if (fields[i].empty())
+            continue;
+        const int32_t lSlot = lParseDecimal(fields[i].c_str());
+        if (lSlot > m_iDownloads || lSlot < 1)
+        {
+            std::string strRest = fields[i];
+            for (size_t k = i + 1; k < fields.size(); ++k)
+                strRest += ";" + fields[k];
+            m_host.vMessageBox(kszCopyPluginIndex, strRest);
+            continue;
+        }
+        const std::string& strExtra = m_slots[lSlot].strPath;
+        for (const SPluginFolder& folder : m_pluginFolders)
+        {
+            if (!boCopyExpanding(strExtra, strJoinPath(folder.strPath, strFileName(strExtra))))
+                return; // a failed copy ends the list
+        }
     }
 }
 } // namespace FdInstall

@@ -11,6 +11,8 @@ namespace
 const char kszNotAsked[] = "Fichier reçu alors que non demandé !";
 const char kszNotAskedTitle[] = "FDGame installer - Erreur";
 const char kszTooManyDownloads[] = "Installer - Too many downloaded files in a [DL] section !";
+const char kszPleaseWait[] = "Veuillez patienter pendant l'installation...";
+const char* const kaszBrowserPrograms[] = {"netscape.exe", "iexplore.exe"}; // by EBrowserKind
 
 bool boIs(const std::string& a, const char* b)
 {
@@ -83,13 +85,13 @@ CInstallEngine::SParams CInstallEngine::params() const
 void CInstallEngine::vSet(IInstallCallback* lpCallback, const std::string& strName,
                           const std::string& strValue)
 {
-    if (lpCallback)
+    if (lpCallback && !m_boPluginCopied)
         lpCallback->vSetParameter(strName, strValue);
 }
 
 void CInstallEngine::vRun(IInstallCallback* lpCallback, const std::string& strCommand)
 {
-    if (lpCallback)
+    if (lpCallback && !m_boPluginCopied)
         lpCallback->vExecuteCmd(strCommand);
 }
 
@@ -178,6 +180,15 @@ CInstallEngine::ERunEnd CInstallEngine::eRun(IInstallCallback* lpCallback)
     m_boQuit = false;
     m_boSkip = false;
     m_boLineFailed = false;
+    m_boPluginCopied = false;
+    const ERunEnd eEnd = eRunLines(lpCallback);
+    // The callback is the plug-in's again for the commands of the main thread.
+    m_boPluginCopied = false;
+    return eEnd;
+}
+
+CInstallEngine::ERunEnd CInstallEngine::eRunLines(IInstallCallback* lpCallback)
+{
     for (;;)
     {
         m_host.vCheckMessages();
@@ -213,12 +224,20 @@ void CInstallEngine::vEndScript()
 
 void CInstallEngine::vFinishRun(IInstallCallback* lpCallback)
 {
+    const SParams p = params();
+    if (m_boPluginCopied)
+    {
+        // The browsers were closed: a new one opens the result, when it is a
+        // web address (a page's text could name a program).
+        if (boIsWebAddress(p.strResUrl1))
+            m_host.vOpenInBrowser(p.strResUrl1);
+        return;
+    }
     vSet(lpCallback, "TEXTMSG", "");
     vRun(lpCallback, "SETMSG");
     vSet(lpCallback, "TEXTMSG", "");
     vSet(lpCallback, "NUMMSG", "1");
     vRun(lpCallback, "SETMSG");
-    const SParams p = params();
     const std::string& strUrl = m_boInstalled ? p.strResUrl1 : p.strResUrl2;
     const std::string& strFrame = m_boInstalled ? p.strResFrm1 : p.strResFrm2;
     if (strUrl.empty())
@@ -247,6 +266,8 @@ void CInstallEngine::vLine(IInstallCallback* lpCallback, const std::string& strL
             s = SSlot();
         m_boPresent = false;
         m_iTestKind = kTestNone;
+        m_pluginFolders.clear();
+        m_abLacking[kBrowserNetscape] = m_abLacking[kBrowserExplorer] = false;
         m_boSkip = false;
         return;
     case kSectionText:
@@ -297,7 +318,7 @@ void CInstallEngine::vLine(IInstallCallback* lpCallback, const std::string& strL
     switch (m_iState)
     {
     case kSectionTest:
-        m_boPresent = boTestLine(strLine);
+        m_boPresent = boTestLine(lpCallback, strLine);
         m_boLineFailed = !m_boPresent;
         break;
     case kSectionDownload:
@@ -320,34 +341,16 @@ void CInstallEngine::vLine(IInstallCallback* lpCallback, const std::string& strL
 
 // ---- Tests
 
-bool CInstallEngine::boTestLine(const std::string& strLine)
+bool CInstallEngine::boTestLine(IInstallCallback* lpCallback, const std::string& strLine)
 {
     switch (m_iTestKind)
     {
     case kTestRegistry:
         return boRegistryTest(strLine);
     case kTestPlugin:
-    {
-        const std::vector<std::string> fields = fieldsOf(strLine, 4);
-        if (fields.size() < 4)
-            return false;
-        return m_host.boPluginsPresent(fields[0], fields[3]);
-    }
+        return boPluginTest(lpCallback, strLine);
     case kTestFile:
-    {
-        std::vector<SFileEntry> entries;
-        for (const std::string& f : fieldsOf(strLine))
-        {
-            const size_t ulColon = f.find(':');
-            SFileEntry e;
-            e.strName = f.substr(0, ulColon);
-            if (ulColon != std::string::npos)
-                e.ullSize = std::strtoull(f.c_str() + ulColon + 1, nullptr, 10);
-            if (!e.strName.empty())
-                entries.push_back(e);
-        }
-        return m_host.boFilesPresent(entries);
-    }
+        return boFileTest(lpCallback, strLine);
     case kTestFileDate:
         return boFileDateTest(strLine);
     case kTestFileVersion:
@@ -448,6 +451,118 @@ bool CInstallEngine::boVersionBelow(const std::string& strPath, const std::strin
     if (!m_host.boFileVersion(strPath, strBlock, strVersion))
         return true;
     return iCompareFileVersions(strVersion, strMinimum) < 0;
+}
+
+// ---- The drive walk
+
+void CInstallEngine::vWalkDrives(IInstallCallback* lpCallback, FOnFile pfnOnFile, void* lpContext)
+{
+    size_t ulFolders = 0;
+    for (const std::string& strRoot : m_host.driveRoots())
+    {
+        if (m_boStop)
+            return;
+        vWalkFolder(lpCallback, strRoot, 0, ulFolders, pfnOnFile, lpContext);
+    }
+}
+
+void CInstallEngine::vWalkFolder(IInstallCallback* lpCallback, const std::string& strFolder, int iDepth,
+                                 size_t& ulFolders, FOnFile pfnOnFile, void* lpContext)
+{
+    vSet(lpCallback, "TEXTMSG", strProgressLine(ulFolders++));
+    vSet(lpCallback, "NUMMSG", "2");
+    vRun(lpCallback, "SETMSG");
+    std::vector<SFolderEntry> entries;
+    if (!m_host.boListFolder(strFolder, entries))
+        return;
+    for (const SFolderEntry& entry : entries)
+    {
+        m_host.vCheckMessages();
+        if (m_boStop)
+            return;
+        if (!entry.boFolder)
+            pfnOnFile(lpContext, strFolder, entry);
+        else if (!entry.boLink && iDepth < kMaxWalkDepth && entry.strName != "." && entry.strName != "..")
+            vWalkFolder(lpCallback, strJoinPath(strFolder, entry.strName), iDepth + 1, ulFolders, pfnOnFile,
+                        lpContext);
+    }
+}
+
+bool CInstallEngine::boPluginTest(IInstallCallback* lpCallback, const std::string& strLine)
+{
+    const std::vector<std::string> fields = fieldsOf(strLine, 4);
+    if (fields.size() < 4)
+        return false;
+    vSet(lpCallback, "TEXTMSG", kszPleaseWait);
+    vSet(lpCallback, "NUMMSG", "1");
+    vRun(lpCallback, "SETMSG");
+    struct SSearch
+    {
+        CInstallEngine* lpEngine;
+        const std::string& strPluginFile;
+        const std::string& strMinVersion;
+        size_t ulLacking;
+    } search{this, fields[0], fields[3], 0};
+    vWalkDrives(
+        lpCallback,
+        [](void* lpContext, const std::string& strFolder, const SFolderEntry& entry)
+        {
+            auto& s = *static_cast<SSearch*>(lpContext);
+            for (int iKind : {kBrowserNetscape, kBrowserExplorer})
+            {
+                if (!boIs(entry.strName, kaszBrowserPrograms[iKind]))
+                    continue;
+                const std::string strPlugins = strJoinPath(strFolder, "Plugins");
+                if (!s.lpEngine->boVersionBelow(strJoinPath(strPlugins, s.strPluginFile), s.strMinVersion,
+                                                ""))
+                    continue; // this browser has the plug-in
+                ++s.ulLacking;
+                s.lpEngine->m_abLacking[iKind] = true;
+                if (s.lpEngine->m_pluginFolders.size() < kMaxPluginFolders)
+                    s.lpEngine->m_pluginFolders.push_back(
+                        SPluginFolder{strPlugins, s.strPluginFile, static_cast<EBrowserKind>(iKind)});
+            }
+        },
+        &search);
+    return search.ulLacking == 0;
+}
+
+bool CInstallEngine::boFileTest(IInstallCallback* lpCallback, const std::string& strLine)
+{
+    struct SWanted
+    {
+        SFileEntry entry;
+        bool boFound = false;
+    };
+    std::vector<SWanted> wanted;
+    for (const std::string& f : fieldsOf(strLine))
+    {
+        const size_t ulColon = f.find(':');
+        SWanted w;
+        w.entry.strName = f.substr(0, ulColon);
+        if (ulColon != std::string::npos)
+            w.entry.ullSize = std::strtoull(f.c_str() + ulColon + 1, nullptr, 10);
+        if (!w.entry.strName.empty())
+            wanted.push_back(w);
+    }
+    vWalkDrives(
+        lpCallback,
+        [](void* lpContext, const std::string&, const SFolderEntry& entry)
+        {
+            for (SWanted& w : *static_cast<std::vector<SWanted>*>(lpContext))
+            {
+                if (!w.boFound && boIs(entry.strName, w.entry.strName.c_str()) &&
+                    (w.entry.ullSize == 0 || w.entry.ullSize == entry.ullSize))
+                    w.boFound = true;
+            }
+        },
+        &wanted);
+    for (const SWanted& w : wanted)
+    {
+        if (!w.boFound)
+            return false;
+    }
+    return true;
 }
 
 // ---- Downloads and texts

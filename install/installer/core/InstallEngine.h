@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace FdInstall
 {
@@ -33,7 +34,25 @@ enum EInstallError
     kErrDatedCopy = 14,
 };
 
-constexpr int kMaxDownloads = 50; // download slots of one [INSTALL] block, numbered 1-50
+constexpr int kMaxDownloads = 50;        // download slots of one [INSTALL] block, numbered 1-50
+constexpr size_t kMaxPluginFolders = 50; // plug-in folders recorded by the [PLUGIN] search
+// Folders below a drive's root the walk goes down at most: a junction or
+// symbolic link that Windows does not mark (Wine's Z:, a loop through a
+// parent) ends there.
+constexpr int kMaxWalkDepth = 64;
+
+// A browser's plug-in folder that lacks the plug-in.
+enum EBrowserKind
+{
+    kBrowserNetscape = 0,
+    kBrowserExplorer = 1,
+};
+struct SPluginFolder
+{
+    std::string strPath;       // <browser's folder>\Plugins
+    std::string strPluginFile; // the plug-in's file name of the [PLUGIN] line
+    EBrowserKind eKind = kBrowserExplorer;
+};
 
 class CInstallEngine
 {
@@ -81,6 +100,7 @@ public:
     int iState() const { return m_iState; }
     int iDownloadCount() const { return m_iDownloads; }
     const std::string& strSlotPath(int iSlot) const { return m_slots[iSlot].strPath; }
+    const std::vector<SPluginFolder>& pluginFolders() const { return m_pluginFolders; }
     FileTime ftSlotTime(int iSlot) const { return m_slots[iSlot].ftTime; }
 
 private:
@@ -103,6 +123,7 @@ private:
     };
 
     SParams params() const;
+    ERunEnd eRunLines(IInstallCallback* lpCallback);
     void vSet(IInstallCallback* lpCallback, const std::string& strName, const std::string& strValue);
     void vRun(IInstallCallback* lpCallback, const std::string& strCommand);
     // An action's failure: the named parameters are set first, then the report;
@@ -111,7 +132,7 @@ private:
     void vEndScript();
 
     void vLine(IInstallCallback* lpCallback, const std::string& strLine);
-    bool boTestLine(const std::string& strLine);
+    bool boTestLine(IInstallCallback* lpCallback, const std::string& strLine);
     bool boRegistryTest(const std::string& strLine);
     bool boFileDateTest(const std::string& strLine);
     bool boFileVersionTest(const std::string& strLine);
@@ -119,6 +140,17 @@ private:
     void vTextLine(IInstallCallback* lpCallback, const std::string& strLine);
     void vActionLine(IInstallCallback* lpCallback, const std::string& strLine);
     void vFinishRun(IInstallCallback* lpCallback);
+
+    // The drive walk: every folder below each root, depth first; a progress
+    // line on entering each, the worker's messages at each entry. onFile gets
+    // the folder and each file's entry.
+    using FOnFile = void (*)(void* lpContext, const std::string& strFolder, const SFolderEntry& entry);
+    void vWalkDrives(IInstallCallback* lpCallback, FOnFile pfnOnFile, void* lpContext);
+    void vWalkFolder(IInstallCallback* lpCallback, const std::string& strFolder, int iDepth,
+                     size_t& ulFolders, FOnFile pfnOnFile, void* lpContext);
+    bool boPluginTest(IInstallCallback* lpCallback, const std::string& strLine);
+    bool boFileTest(IInstallCallback* lpCallback, const std::string& strLine);
+    void vCopyPlugin(IInstallCallback* lpCallback, const SActionLine& action);
 
     // Action helpers.
     bool boSlotOk(const SActionLine& action, bool boUsesFile, const char* lpszBoxText);
@@ -140,11 +172,16 @@ private:
     int m_iTestKind = kTestNone;
     bool m_boPresent = false;
     bool m_boInstalled = false; // something was installed in this script
+    std::vector<SPluginFolder> m_pluginFolders;
+    bool m_abLacking[2] = {false, false}; // by browser kind: a folder lacks the plug-in
 
     // Run flags.
     std::atomic<bool> m_boStop{false};
     std::atomic<bool> m_boQuit{false};
     bool m_boSkip = false;
     bool m_boLineFailed = false;
+    // COPYPLUGIN let the callback go and closed the browsers: nothing calls
+    // the plug-in for the rest of the run, whose end opens RESURL1 itself.
+    bool m_boPluginCopied = false;
 };
 } // namespace FdInstall

@@ -35,6 +35,15 @@ struct SFileEntry
     uint64_t ullSize = 0;
 };
 
+// One entry of a folder, as the drive walk sees it.
+struct SFolderEntry
+{
+    std::string strName;
+    bool boFolder = false;
+    bool boLink = false; // a reparse point (junction, symbolic link): not entered
+    uint64_t ullSize = 0;
+};
+
 class IInstallHost
 {
 public:
@@ -76,9 +85,17 @@ public:
     // "/regserver" for a program, DllRegisterServer for a library.
     virtual bool boSelfRegister(const std::string& strPath) = 0;
 
-    // Searches of the fixed drives: every entry found ([FILE]); no browser's
-    // plug-in folder lacks the plug-in at the minimum version ([PLUGIN]).
-    virtual bool boFilesPresent(const std::vector<SFileEntry>& entries) = 0;
-    virtual bool boPluginsPresent(const std::string& strPluginFile, const std::string& strMinVersion) = 0;
+    // The drive walk of [FILE] and [PLUGIN]: the roots of the fixed drives
+    // (C:\ and so on), or the folders that stand for them, and the entries of a
+    // folder ("." and ".." left out; false when it cannot be read).
+    virtual std::vector<std::string> driveRoots() = 0;
+    virtual bool boListFolder(const std::string& strFolder, std::vector<SFolderEntry>& entries) = 0;
+
+    // COPYPLUGIN: the worker lets the plug-in's callback go; every browser
+    // window and process is closed (the closing-browsers flag set meanwhile).
+    virtual void vReleaseCallback() = 0;
+    virtual void vCloseBrowsers() = 0;
+    // Opens a web address in a new browser (the end of a run that closed them).
+    virtual void vOpenInBrowser(const std::string& strUrl) = 0;
 };
 } // namespace FdInstall

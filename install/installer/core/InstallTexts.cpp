@@ -3,6 +3,8 @@
 #include "AnsiText.h"
 #include "VersionText.h"
 
+#include <cstring>
+
 namespace FdInstall
 {
 namespace
@@ -181,5 +183,37 @@ bool boParseActionLine(const std::string& strLine, SActionLine& action)
 std::string strDecimal(int64_t llValue)
 {
     return std::to_string(llValue);
+}
+std::string strProgressLine(size_t ulFolder)
+{
+    static const char kMarkers[] = {'-', '\\', '|', '/'};
+    const size_t ulStep = ulFolder / kProgressStep;
+    std::string strLine(kProgressWidth, '.');
+    strLine[ulStep % kProgressWidth] = kMarkers[ulStep % sizeof kMarkers];
+    return strLine;
+}
+
+std::string strJoinPath(const std::string& strFolder, const std::string& strName)
+{
+    if (!strFolder.empty() && (strFolder.back() == '\\' || strFolder.back() == '/'))
+        return strFolder + strName;
+    return strFolder + "\\" + strName;
+}
+
+std::string strFileName(const std::string& strPath)
+{
+    const size_t ulAt = strPath.find_last_of("\\/");
+    return ulAt == std::string::npos ? strPath : strPath.substr(ulAt + 1);
+}
+
+bool boIsWebAddress(const std::string& strText)
+{
+    for (const char* lpszScheme : {"http://", "https://"})
+    {
+        const size_t ulLength = std::strlen(lpszScheme);
+        if (strText.size() > ulLength && boAnsiEqualNoCase(strText.substr(0, ulLength).c_str(), lpszScheme))
+            return true;
+    }
+    return false;
 }
 } // namespace FdInstall

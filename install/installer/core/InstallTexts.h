@@ -61,6 +61,19 @@ struct SActionLine
 // False for a line without ':'.
 bool boParseActionLine(const std::string& strLine, SActionLine& action);
 
+// The drive walk's progress line for the n-th folder entered (from 0):
+// kProgressWidth dots with one marker, which moves one place (round the line)
+// and turns "-", "\", "|", "/" every kProgressStep folders.
+constexpr size_t kProgressWidth = 32;
+constexpr size_t kProgressStep = 16;
+std::string strProgressLine(size_t ulFolder);
+// The folder and a name below it, with one '\' between.
+std::string strJoinPath(const std::string& strFolder, const std::string& strName);
+// The name after a path's last '\' or '/'.
+std::string strFileName(const std::string& strPath);
+// An address a browser may open: "http://" or "https://", in any case.
+bool boIsWebAddress(const std::string& strText);
+
 // printf-style "%ld" of a number, as the callback's numbers travel.
 std::string strDecimal(int64_t llValue);
 } // namespace FdInstall

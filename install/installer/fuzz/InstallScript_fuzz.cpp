@@ -21,8 +21,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     host.boRunOk = bChoices & 1;
     host.boRegisterOk = bChoices & 2;
     host.boFolderOk = bChoices & 4;
-    host.boFilesFound = bChoices & 8;
-    host.boPluginsFound = bChoices & 16;
+    if (bChoices & 8)
+        host.vAddTreeFile("C:\\Jeux\\a.dll", 3, "1,2,0,3");
+    if (bChoices & 16)
+    {
+        host.vAddTreeFile("C:\\Nav\\iexplore.exe");
+        host.vAddTreeFolder("C:\\Nav\\Plugins");
+        host.vAddTreeFolder("C:\\Nav\\loop", true);
+    }
     host.iExpandError = (bChoices & 32) ? 6 : 0;
     host.vSetDword("HKLM\\Software\\FdGame", "FdGame", 1001);
     host.vSetString("HKLM\\Software\\FdGame", "Version", "1203");

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -225,7 +227,7 @@ TEST_F(InstallEngine, ScriptTable)
         EXPECT_FALSE(host.files.count(kScriptPath)) << "the script file is deleted";
         EXPECT_TRUE(host.boxes().empty());
     }
-    EXPECT_TRUE(host.callsLike("FILES|").empty()) << "a line after a failing one is not evaluated";
+    EXPECT_TRUE(host.callsLike("LIST|").empty()) << "a line after a failing one is not evaluated";
 }
 
 TEST_F(InstallEngine, NoEndReportsTheScriptFile)
@@ -415,16 +417,132 @@ TEST_F(InstallEngine, FileTests)
     }
 }
 
-TEST_F(InstallEngine, SearchTestsGoToTheHost)
+TEST_F(InstallEngine, SearchTestsWalkTheDrives)
 {
     runScript(
         "[INSTALL]\n[TEST]\n[FILE]\na.dll:0;b.txt:12;;c\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nx\n[END]\n");
-    EXPECT_EQ((std::vector<std::string>{"FILES|a.dll:0;b.txt:12;c:0;"}), host.callsLike("FILES|"));
-    EXPECT_TRUE(host.callsLike("PLUGINS|").empty()) << "after a failing line";
+    EXPECT_EQ((std::vector<std::string>{"LIST|C:\\"}), host.callsLike("LIST|"))
+        << "[PLUGIN] after a failing line";
     host.calls.clear();
-    host.boFilesFound = true;
+    host.vAddTreeFile("C:\\a.dll");
     runScript("[INSTALL]\n[TEST]\n[FILE]\na.dll\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[PLUGIN]\nshort;1\n[END]\n");
-    EXPECT_EQ((std::vector<std::string>{"PLUGINS|npfdg.dll|1,0,0,1"}), host.callsLike("PLUGINS|"));
+    EXPECT_EQ((std::vector<std::string>{"LIST|C:\\", "LIST|C:\\"}), host.callsLike("LIST|"))
+        << "a [PLUGIN] line of fewer than four fields searches nothing";
+}
+
+// The drive walk over a tree that stands for two drives: browsers' folders
+// whose Plugins folder has the plug-in at the minimum version are passed over,
+// the others recorded; a link is not entered.
+TEST_F(InstallEngine, PluginSearchRecordsFoldersThatLackThePlugin)
+{
+    host.roots = {"C:\\", "D:\\"};
+    host.vAddTreeFile("C:\\A\\iexplore.exe");
+    host.vAddTreeFolder("C:\\A\\Plugins");
+    host.vAddTreeFolder("C:\\A\\loop", true);
+    host.vAddTreeFile("C:\\B\\NETSCAPE.EXE");
+    host.vAddTreeFile("C:\\B\\Plugins\\npfdg.dll", 10, "1,0,0,1");
+    host.vAddTreeFile("D:\\C\\netscape.exe");
+    host.vAddTreeFile("D:\\C\\Plugins\\npfdg.dll", 10, "1.0.0.0");
+    host.vAddTreeFile("D:\\C\\iexplore.dll");
+    runScript("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;x;y;1,0,0,1\n[DL]\nnpfdg.dll_\n[END]\n");
+    EXPECT_EQ((std::vector<std::string>{kBase + std::string("npfdg.dll_")}), downloads())
+        << "the test failed";
+    const std::vector<SPluginFolder>& folders = engine.pluginFolders();
+    ASSERT_EQ(2u, folders.size());
+    EXPECT_EQ("C:\\A\\Plugins", folders[0].strPath);
+    EXPECT_EQ(kBrowserExplorer, folders[0].eKind);
+    EXPECT_EQ("D:\\C\\Plugins", folders[1].strPath);
+    EXPECT_EQ(kBrowserNetscape, folders[1].eKind);
+    EXPECT_EQ("npfdg.dll", folders[1].strPluginFile);
+    EXPECT_TRUE(host.callsLike("LIST|C:\\A\\loop").empty());
+
+    // First the please-wait line, then one progress line per folder entered.
+    const std::vector<std::string> texts = textLines();
+    ASSERT_FALSE(texts.empty());
+    EXPECT_EQ("1;Veuillez patienter pendant l'installation...", texts[0]);
+    const size_t ulFolders = host.callsLike("LIST|").size();
+    EXPECT_EQ(8u, ulFolders);
+    ASSERT_EQ(1 + ulFolders + 2, texts.size()) << "then the end's two clearing lines";
+    for (size_t i = 1; i <= ulFolders; ++i)
+        EXPECT_EQ("2;" + strProgressLine(0), texts[i]);
+
+    // Every browser with the plug-in: the test is satisfied.
+    host.calls.clear();
+    host.vAddTreeFile("C:\\A\\Plugins\\npfdg.dll", 10, "1,0,0,1");
+    host.files["D:\\C\\Plugins\\npfdg.dll"].strVersion = "1,0,0,2";
+    runScript("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;x;y;1,0,0,1\n[DL]\nnpfdg.dll_\n[END]\n");
+    EXPECT_TRUE(downloads().empty());
+    EXPECT_TRUE(engine.pluginFolders().empty());
+}
+
+TEST_F(InstallEngine, ProgressLineMovesEverySixteenthFolder)
+{
+    const struct
+    {
+        size_t ulFolder;
+        size_t ulAt;
+        char cMarker;
+    } cases[] = {{0, 0, '-'},  {15, 0, '-'}, {16, 1, '\\'},  {31, 1, '\\'}, {32, 2, '|'},
+                 {48, 3, '/'}, {64, 4, '-'}, {511, 31, '/'}, {512, 0, '-'}};
+    for (const auto& c : cases)
+    {
+        const std::string strLine = strProgressLine(c.ulFolder);
+        std::string strExpected(kProgressWidth, '.');
+        strExpected[c.ulAt] = c.cMarker;
+        EXPECT_EQ(strExpected, strLine) << c.ulFolder;
+    }
+    // Forty folders below the root: the marker moves at the 17th and 33rd.
+    for (int i = 0; i < 40; ++i)
+        host.vAddTreeFolder("C:\\d" + std::to_string(i));
+    runScript("[INSTALL]\n[TEST]\n[FILE]\nnone\n[END]\n");
+    const std::vector<std::string> texts = textLines();
+    ASSERT_EQ(41u + 2, texts.size()) << "41 folders, then the end's two clearing lines";
+    EXPECT_EQ("2;" + strProgressLine(0), texts[15]);
+    EXPECT_EQ("2;" + strProgressLine(16), texts[16]);
+    EXPECT_EQ("2;" + strProgressLine(32), texts[32]);
+}
+
+TEST_F(InstallEngine, FileTestFindsNamesWithTheirSizes)
+{
+    host.vAddTreeFile("C:\\x\\A.DLL", 5);
+    host.vAddTreeFile("C:\\x\\y\\b.txt", 12);
+    std::string strDeep = "C:";
+    for (int i = 0; i <= kMaxWalkDepth; ++i)
+        strDeep += "\\d";
+    host.vAddTreeFile(strDeep + "\\deep.txt");
+    host.vAddTreeFile("C:\\loop\\far.txt");
+    host.vAddTreeFolder("C:\\x\\loop", true);
+    const struct
+    {
+        const char* line;
+        bool present;
+    } cases[] = {
+        {"a.dll:0;b.txt:12", true}, {"a.dll:5", true},      {"b.txt:13", false}, {"a.dll;c.txt", false},
+        {"deep.txt", false},        {"B.TXT;;a.dll", true}, {"far.txt:0", true},
+    };
+    for (const auto& c : cases)
+    {
+        host.calls.clear();
+        runScript(std::string("[INSTALL]\n[TEST]\n[FILE]\n") + c.line + "\n[DL]\nx\n[END]\n");
+        EXPECT_EQ(c.present, downloads().empty()) << c.line;
+    }
+    EXPECT_FALSE(host.callsLike("LIST|" + strDeep.substr(0, strDeep.size() - 2)).empty());
+    EXPECT_TRUE(host.callsLike("LIST|" + strDeep).empty()) << "the depth bound";
+}
+
+TEST_F(InstallEngine, StopEndsTheWalk)
+{
+    for (int i = 0; i < 10; ++i)
+        host.vAddTreeFile("C:\\d" + std::to_string(i) + "\\f");
+    int iChecks = 0;
+    host.onCheckMessages = [&]
+    {
+        if (++iChecks == 5)
+            engine.vStopFromOutside();
+    };
+    EXPECT_EQ(CInstallEngine::ERunEnd::Stopped, runScript("[INSTALL]\n[TEST]\n[FILE]\nf\n[END]\n"));
+    EXPECT_LT(host.callsLike("LIST|").size(), 5u);
+    EXPECT_TRUE(sends().empty());
 }
 
 // ---- Verbs
@@ -458,6 +576,7 @@ TEST_F(InstallVerbs, IndexErrorsBoxAndGoOn)
         {"COPYDATE:3;a", "3;a|Installer - Copydate file : index trop grand !"},
         {"EXEC:0;x", "0;x|Installer - exec file : index trop grand !"},
         {"REGISTER:x", "x|Installer - Register file : index trop grand !"},
+        {"COPYPLUGIN:3;a;b;c;d", "|Installer - Copyplugin file : index trop grand !"},
     };
     for (const auto& c : cases)
     {
@@ -611,4 +730,112 @@ TEST_F(InstallVerbs, RegistryWritesStringsWithTheirTextAndDwords)
                                             std::string("\x02\x01\0\0", 4),
                                         "WRITE|HKU\\.DEFAULT\\A||1|"}),
               host.callsLike("WRITE|"));
+}
+
+// ---- COPYPLUGIN
+
+class InstallCopyPlugin : public InstallEngine
+{
+protected:
+    void SetUp() override
+    {
+        InstallEngine::SetUp();
+        host.vAddTreeFile("C:\\A\\iexplore.exe");
+        host.vAddTreeFolder("C:\\A\\Plugins");
+        host.vAddTreeFile("C:\\B\\netscape.exe");
+        host.vAddTreeFolder("C:\\B\\Plugins");
+    }
+    CInstallEngine::ERunEnd runCopy(const std::string& strAction)
+    {
+        host.calls.clear();
+        return runScript("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nnpfdg.dll_\nextra.txt\n"
+                         "[ACTIONS]\n" +
+                         strAction + "\n[TEXT]\n2;after\n[END]\n");
+    }
+    // The calls from the callback's release on.
+    std::vector<std::string> callsAfterRelease() const
+    {
+        const auto it = std::find(host.calls.begin(), host.calls.end(), "RELEASE");
+        return std::vector<std::string>(it, host.calls.end());
+    }
+};
+
+TEST_F(InstallCopyPlugin, ClosesTheBrowsersCopiesAndOpensTheResult)
+{
+    ASSERT_EQ(CInstallEngine::ERunEnd::Finished, runCopy("COPYPLUGIN:1;a;b;c;d;2;9;2"));
+    const std::vector<std::string> expected = {
+        "RELEASE",
+        "BOX|FDGame - Installer|Votre browser va être fermé puis relancé afin de terminer l'installation "
+        "(cette "
+        "opération peut prendre quelques secondes).",
+        "CLOSE",
+        "EXPAND|C:\\tmp\\dl1|C:\\A\\Plugins\\npfdg.dll",
+        "EXPAND|C:\\tmp\\dl1|C:\\B\\Plugins\\npfdg.dll",
+        "EXPAND|C:\\tmp\\dl2|C:\\A\\Plugins\\dl2",
+        "EXPAND|C:\\tmp\\dl2|C:\\B\\Plugins\\dl2",
+        "BOX|9;2|Installer - Copyplugin file : index trop grand !",
+        "EXPAND|C:\\tmp\\dl2|C:\\A\\Plugins\\dl2",
+        "EXPAND|C:\\tmp\\dl2|C:\\B\\Plugins\\dl2",
+        "DEL|C:\\tmp\\script.txt",
+        "OPEN|" + std::string(kUrl1),
+    };
+    std::vector<std::string> after;
+    for (const std::string& c : callsAfterRelease())
+    {
+        if (c.rfind("TIMES|", 0) != 0 && c.rfind("LIST|", 0) != 0)
+            after.push_back(c);
+    }
+    EXPECT_EQ(expected, after) << "no callback after the release, no SEND at the end";
+    EXPECT_EQ("data1", host.files["C:\\B\\Plugins\\npfdg.dll"].strContent);
+}
+
+TEST_F(InstallCopyPlugin, OpensOnlyWebAddresses)
+{
+    for (const char* lpszUrl : {"C:\\x.exe", "file:///C:/x.exe", "http:", "mailto:a@b"})
+    {
+        engine.vSetParameter("RESURL1", lpszUrl);
+        ASSERT_EQ(CInstallEngine::ERunEnd::Finished, runCopy("COPYPLUGIN:1;a;b;c;d")) << lpszUrl;
+        EXPECT_EQ(1u, host.callsLike("CLOSE").size());
+        EXPECT_TRUE(host.callsLike("OPEN|").empty()) << lpszUrl;
+        EXPECT_TRUE(sends().empty()) << lpszUrl;
+    }
+    engine.vSetParameter("RESURL1", "HTTPS://127.0.0.1/r");
+    ASSERT_EQ(CInstallEngine::ERunEnd::Finished, runCopy("COPYPLUGIN:1;a;b;c;d"));
+    EXPECT_EQ((std::vector<std::string>{"OPEN|HTTPS://127.0.0.1/r"}), host.callsLike("OPEN|"));
+}
+
+TEST_F(InstallCopyPlugin, CopyFailureAfterClosingCallsNothing)
+{
+    host.iExpandError = 6;
+    ASSERT_EQ(CInstallEngine::ERunEnd::Stopped, runCopy("COPYPLUGIN:1;a;b;c;d\nMD:0;never"));
+    const std::vector<std::string> after = callsAfterRelease();
+    ASSERT_FALSE(after.empty());
+    for (const std::string& c : after)
+    {
+        EXPECT_NE(0u, c.rfind("SET|", 0)) << c;
+        EXPECT_NE(0u, c.rfind("CMD|", 0)) << c;
+        EXPECT_NE(0u, c.rfind("OPEN|", 0)) << c;
+    }
+    EXPECT_EQ(1u, host.callsLike("EXPAND|").size()) << "the first failure ends the copies";
+    EXPECT_TRUE(host.callsLike("MKDIR|").empty());
+    // The callback is the plug-in's again for the next script.
+    host.calls.clear();
+    engine.vInstall(&host);
+    EXPECT_EQ(1u, host.commands().size());
+}
+
+TEST_F(InstallCopyPlugin, NoFolderRecordedClosesNothing)
+{
+    host.calls.clear();
+    ASSERT_EQ(
+        CInstallEngine::ERunEnd::Finished,
+        runScript(
+            "[INSTALL]\n[DL]\nnpfdg.dll_\n[REQUIRED_ACTIONS]\nCOPYPLUGIN:1;a;b;c;d;1\nCOPYPLUGIN:1;a;b\n"
+            "[END]\n"));
+    EXPECT_TRUE(host.callsLike("RELEASE").empty());
+    EXPECT_TRUE(host.callsLike("CLOSE").empty());
+    EXPECT_TRUE(host.callsLike("EXPAND|").empty());
+    EXPECT_TRUE(host.boxes().empty());
+    ASSERT_EQ(1u, sends().size());
+    EXPECT_EQ(kUrl1, sends()[0].strParam("TURL"));
 }

@@ -654,3 +654,86 @@ TEST_F(InstallerServer, UnadviseOrTrayQuitDuringExec)
         EXPECT_EQ(0u, ulSends());
     }
 }
+
+// COPYPLUGIN under a page that goes while the browsers close: programs named
+// iexplore.exe are ended one by one (a pause after each), and the plug-in's
+// Unadvise during that leaves the server up; the run copies the plug-in and
+// opens RESURL1 in a new browser (the prefix's http handler), then ends.
+TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl1)
+{
+    const std::string strBrowsers = m_dir + "br";
+    for (const char* d : {"", "\\A", "\\A\\Plugins"})
+        CreateDirectoryA((strBrowsers + d).c_str(), nullptr);
+    CloseHandle(CreateFileA((strBrowsers + "\\A\\iexplore.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                            CREATE_ALWAYS, 0, nullptr));
+    SetEnvironmentVariableA("FD_INSTALL_ROOTS", strBrowsers.c_str());
+    const std::string strFake = FdTest::ProgramFolder() + "FakeBrowser.exe";
+    const std::string strNewLog = m_dir + "new.log";
+    HKEY hKey = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &hKey, nullptr));
+    const std::string strCommand = "\"" + strFake + "\" --log \"" + strNewLog + "\" --no-window \"%1\"";
+    RegSetValueExA(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(strCommand.c_str()),
+                   static_cast<DWORD>(strCommand.size() + 1));
+    RegCloseKey(hKey);
+    vRestart();
+    SetEnvironmentVariableA("FD_INSTALL_ROOTS", nullptr);
+
+    // Browsers that keep the closing busy: each is ended by its name.
+    const std::string strSleeper = m_dir + "iexplore.exe";
+    ASSERT_TRUE(CopyFileA(strFake.c_str(), strSleeper.c_str(), FALSE));
+    std::vector<PROCESS_INFORMATION> sleepers(4);
+    for (size_t i = 0; i < sleepers.size(); ++i)
+    {
+        const std::string strLog = m_dir + "sleeper" + std::to_string(i) + ".log";
+        std::string cmd = "\"" + strSleeper + "\" --log \"" + strLog + "\" --class Sleeper --on-close ignore";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                   &sleepers[i]));
+        ASSERT_TRUE(FdTestKit::boPumpUntil(
+            [&] { return FdTest::ReadFile(strLog).find("|READY") != std::string::npos; }, kWaitMs));
+    }
+    auto alive = [&]()
+    {
+        size_t n = 0;
+        for (const PROCESS_INFORMATION& pi : sleepers)
+            n += WaitForSingleObject(pi.hProcess, 0) == WAIT_TIMEOUT;
+        return n;
+    };
+
+    vInstall("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nreadme.txt_\n[ACTIONS]\n"
+             "COPYPLUGIN:1;;;;\n[TEXT]\n2;never shown\n[END]\n",
+             strFixtures());
+    // The first browser ended: the installer is closing them.
+    ASSERT_TRUE(boPumpUntil([&] { return alive() < sleepers.size(); }));
+    ASSERT_EQ(S_OK, m_installer->Unadvise(0));
+    EXPECT_GT(alive(), 0u) << "Unadvise came while the browsers were closing";
+    EXPECT_TRUE(boServerAlive());
+
+    EXPECT_TRUE(boServerEnded()) << "the run ends the server";
+    EXPECT_EQ(0u, alive());
+    for (const PROCESS_INFORMATION& pi : sleepers)
+    {
+        DWORD dw = 0;
+        GetExitCodeProcess(pi.hProcess, &dw);
+        EXPECT_EQ(1u, dw);
+        CloseHandle(pi.hProcess);
+        CloseHandle(pi.hThread);
+    }
+    EXPECT_TRUE(FdTest::FileExists(strBrowsers + "\\A\\Plugins\\npfdg.dll"));
+    EXPECT_TRUE(FdTestKit::boPumpUntil(
+        [&] { return FdTest::ReadFile(strNewLog).find("|URL http://127.0.0.1/r1.htm") != std::string::npos; },
+        kWaitMs))
+        << FdTest::ReadFile(strNewLog);
+    EXPECT_EQ(0u, ulSends()) << "nothing went through the released plug-in";
+    EXPECT_TRUE(m_plugin->named("SETMSG").size() >= 2) << "the search's lines came before";
+    for (const SCommand& c : m_plugin->named("SETMSG"))
+        EXPECT_NE("never shown", c.params.count("TEXTMSG") ? c.params.at("TEXTMSG") : "");
+    const auto logged = boxes();
+    ASSERT_EQ(1u, logged.size());
+    EXPECT_EQ("MSGBOX|0|FDGame - Installer|Votre browser va être fermé puis relancé afin de terminer "
+              "l'installation (cette opération peut prendre quelques secondes).",
+              logged[0]);
+    RegDeleteKeyA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command");
+}

@@ -232,18 +232,83 @@ bool CRecordingHost::boSelfRegister(const std::string& strPath)
     return boRegisterOk;
 }
 
-bool CRecordingHost::boFilesPresent(const std::vector<SFileEntry>& entries)
+namespace
 {
-    std::string str = "FILES|";
-    for (const SFileEntry& e : entries)
-        str += e.strName + ":" + std::to_string(e.ullSize) + ";";
-    calls.push_back(str);
-    return boFilesFound;
+// Splits "C:\a\b" into its parent "C:\a" ("C:\" for a root's child) and "b".
+bool boSplitLast(const std::string& strPath, std::string& strParent, std::string& strName)
+{
+    const size_t ulAt = strPath.find_last_of('\\');
+    if (ulAt == std::string::npos || ulAt + 1 == strPath.size())
+        return false;
+    strParent = strPath.substr(0, ulAt);
+    if (strParent.size() == 2 && strParent[1] == ':')
+        strParent += '\\';
+    strName = strPath.substr(ulAt + 1);
+    return true;
+}
+} // namespace
+
+void CRecordingHost::vAddTreeFolder(const std::string& strPath, bool boLink)
+{
+    std::string strParent, strName;
+    if (!boSplitLast(strPath, strParent, strName))
+        return;
+    std::vector<SFolderEntry>& entries = tree[strParent];
+    for (const SFolderEntry& e : entries)
+    {
+        if (e.strName == strName)
+            return;
+    }
+    SFolderEntry e;
+    e.strName = strName;
+    e.boFolder = true;
+    e.boLink = boLink;
+    entries.push_back(e);
+    if (!boLink)
+        tree[strPath];
+    vAddTreeFolder(strParent, false);
 }
 
-bool CRecordingHost::boPluginsPresent(const std::string& strPluginFile, const std::string& strMinVersion)
+void CRecordingHost::vAddTreeFile(const std::string& strPath, uint64_t ullSize, const std::string& strVersion)
 {
-    calls.push_back("PLUGINS|" + strPluginFile + "|" + strMinVersion);
-    return boPluginsFound;
+    std::string strParent, strName;
+    if (!boSplitLast(strPath, strParent, strName))
+        return;
+    vAddTreeFolder(strParent);
+    tree[strParent];
+    SFolderEntry e;
+    e.strName = strName;
+    e.ullSize = ullSize;
+    tree[strParent].push_back(e);
+    if (!strVersion.empty())
+    {
+        files[strPath].boHasVersion = true;
+        files[strPath].strVersion = strVersion;
+    }
+}
+
+bool CRecordingHost::boListFolder(const std::string& strFolder, std::vector<SFolderEntry>& entries)
+{
+    calls.push_back("LIST|" + strFolder);
+    const auto it = tree.find(strFolder);
+    if (it == tree.end())
+        return false;
+    entries = it->second;
+    return true;
+}
+
+void CRecordingHost::vReleaseCallback()
+{
+    calls.push_back("RELEASE");
+}
+
+void CRecordingHost::vCloseBrowsers()
+{
+    calls.push_back("CLOSE");
+}
+
+void CRecordingHost::vOpenInBrowser(const std::string& strUrl)
+{
+    calls.push_back("OPEN|" + strUrl);
 }
 } // namespace FdInstallTest

@@ -38,7 +38,8 @@ public:
     // Calls in order: "SET|name|value", "CMD|word", "BOX|title|text", "DEL|path",
     // "MKDIR|path", "EXPAND|source|target", "TIMES|path|creation|lastwrite",
     // "RUN|program|command line", "REGSRV|path", "WRITE|key|name|type|data",
-    // "FILES|name:size;...", "PLUGINS|file|version".
+    // "LIST|folder" (the drive walk), "RELEASE" (the callback let go),
+    // "CLOSE" (the browsers closed), "OPEN|address" (a new browser).
     std::vector<std::string> calls;
     std::vector<SCommand> commands() const; // the callback's commands only
     std::vector<std::string> boxes() const; // "title|text" of each box
@@ -48,7 +49,16 @@ public:
     std::map<std::string, SRegValue> values; // by "<root>\<sub-key>|<name>"
     std::set<std::string> keys;              // "<root>\<sub-key>"
     std::string strInstall = "C:\\Jeux";
-    bool boRunOk = true, boRegisterOk = true, boFolderOk = true, boFilesFound = false, boPluginsFound = false;
+    bool boRunOk = true, boRegisterOk = true, boFolderOk = true;
+    // The drive walk's world: its roots, and folders by path (as the walk
+    // joins them) with their entries; vAddTreeFile fills both sides.
+    std::vector<std::string> roots{"C:\\"};
+    std::map<std::string, std::vector<SFolderEntry>> tree;
+    // Adds a file (and the folders above it) below a root; size and, for a
+    // version test, the file's version in 040904E4.
+    void vAddTreeFile(const std::string& strPath, uint64_t ullSize = 0, const std::string& strVersion = "");
+    // Adds a folder entry (a link: not entered) without contents.
+    void vAddTreeFolder(const std::string& strPath, bool boLink = false);
     int iExpandError = 0;
     uint32_t dwExpandWin32 = 0;
     std::function<void()> onCheckMessages; // called at each message check
@@ -79,7 +89,10 @@ public:
                        std::string& strVersion) override;
     bool boRunAndWait(const std::string& strProgram, const std::string& strCommandLine) override;
     bool boSelfRegister(const std::string& strPath) override;
-    bool boFilesPresent(const std::vector<SFileEntry>& entries) override;
-    bool boPluginsPresent(const std::string& strPluginFile, const std::string& strMinVersion) override;
+    std::vector<std::string> driveRoots() override { return roots; }
+    bool boListFolder(const std::string& strFolder, std::vector<SFolderEntry>& entries) override;
+    void vReleaseCallback() override;
+    void vCloseBrowsers() override;
+    void vOpenInBrowser(const std::string& strUrl) override;
 };
 } // namespace FdInstallTest

@@ -93,10 +93,10 @@ FdInstallScene::SOptions InstallScene::s_options;
 FdInstallScene::SReport* InstallScene::s_report = nullptr;
 bool InstallScene::s_boRan = false;
 
-TEST_F(InstallScene, FourSessionsRan)
+TEST_F(InstallScene, EverySessionRan)
 {
     ASSERT_TRUE(s_boRan) << report().strError;
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     for (const auto& s : report().sessions)
         EXPECT_EQ(0, s.lExit) << s.strName;
     EXPECT_FALSE(std::ifstream(s_options.strWorkFolder + "boxes.log").good()) << "no message box";
@@ -104,7 +104,7 @@ TEST_F(InstallScene, FourSessionsRan)
 
 TEST_F(InstallScene, ThePackageInstallsTheInstallerAndReopensThePage)
 {
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     const auto& s = report().sessions[0];
     // The return page opens in the plug-in's own frame (the host's top).
     EXPECT_TRUE(boHas(navigations(s), "_top " + s_options.strWebBase + "install.htm")) << strTranscript();
@@ -120,7 +120,7 @@ TEST_F(InstallScene, ThePackageInstallsTheInstallerAndReopensThePage)
 
 TEST_F(InstallScene, TheInstallerRunsTheScriptAndAnswersResUrl1)
 {
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     const auto& s = report().sessions[1];
     EXPECT_EQ(
         (std::vector<std::string>{"2|Installation d'Orbelle...", "2|Orbelle est install\xE9", "0|", "1|"}),
@@ -153,7 +153,7 @@ TEST_F(InstallScene, TheInstallerRunsTheScriptAndAnswersResUrl1)
 // colour with the status line the script left (white text).
 TEST_F(InstallScene, TheScreenshotShowsTheStatusLine)
 {
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     std::ifstream shot(s_options.strScreenshot, std::ios::binary);
     std::ostringstream stream;
     stream << shot.rdbuf();
@@ -187,7 +187,7 @@ TEST_F(InstallScene, TheScreenshotShowsTheStatusLine)
 
 TEST_F(InstallScene, TheResultPageLaunchesTheInstalledComponent)
 {
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     EXPECT_TRUE(boHas(report().fakeCmpt, "exe|Create")) << strTranscript();
     EXPECT_TRUE(boHas(report().fakeCmpt, "exe|SetParameter|VERSION|2000")) << strTranscript();
     EXPECT_TRUE(boHas(report().fakeCmpt, "exe|ExecuteCmd|PLAY")) << strTranscript();
@@ -195,7 +195,7 @@ TEST_F(InstallScene, TheResultPageLaunchesTheInstalledComponent)
 
 TEST_F(InstallScene, RunAgainEverythingIsThereAndResUrl2)
 {
-    ASSERT_EQ(4u, report().sessions.size());
+    ASSERT_EQ(6u, report().sessions.size());
     const auto& s = report().sessions[3];
     const auto navs = navigations(s);
     ASSERT_EQ(1u, navs.size()) << strTranscript();
@@ -206,5 +206,58 @@ TEST_F(InstallScene, RunAgainEverythingIsThereAndResUrl2)
         {
             EXPECT_EQ(std::string::npos, l.strGet("url").find(".exe_")) << "nothing is downloaded";
         }
+}
+// The plug-in's update: the script's [PLUGIN] search finds both browsers'
+// folders without the plug-in; COPYPLUGIN lets the plug-in go, shows its box,
+// closes the running browser, copies the plug-in and the extra file into both
+// folders, and the end of the run opens RESURL1 in a new browser.
+TEST_F(InstallScene, ThePluginUpdateClosesTheBrowserAndCopiesIntoBothFolders)
+{
+    ASSERT_EQ(6u, report().sessions.size());
+    const auto& s = report().sessions[4];
+    EXPECT_EQ(
+        (std::vector<std::string>{"MSGBOX|0|FDGame - Installer|Votre browser va être fermé puis relancé afin "
+                                  "de terminer l'installation (cette opération peut prendre quelques "
+                                  "secondes)."}),
+        report().updateBoxes);
+    EXPECT_FALSE(report().boRunningAlive[0]) << strTranscript();
+    ASSERT_FALSE(s.statusLines.empty()) << strTranscript();
+    EXPECT_EQ("1|Veuillez patienter pendant l'installation...", s.statusLines[0]);
+    for (size_t i = 1; i < s.statusLines.size(); ++i)
+        EXPECT_EQ("2|-...............................", s.statusLines[i]) << "a progress line per folder";
+    EXPECT_TRUE(navigations(s).empty()) << "nothing goes through the released plug-in";
+
+    std::ifstream plugin(s_options.strBinFolder + "npfdg.dll", std::ios::binary | std::ios::ate);
+    const std::string strSize = std::to_string(static_cast<long long>(plugin.tellg()));
+    EXPECT_TRUE(boHas(report().browserFiles, "A\\Plugins\\npfdg.dll " + strSize)) << strTranscript();
+    EXPECT_TRUE(boHas(report().browserFiles, "B\\Plugins\\npfdg.dll " + strSize)) << strTranscript();
+    for (const char* lpszFolder : {"A\\Plugins\\", "B\\Plugins\\"})
+    {
+        int iExtra = 0;
+        for (const std::string& f : report().browserFiles)
+            iExtra += f.rfind(lpszFolder, 0) == 0 && f.find("npfdg.dll") == std::string::npos &&
+                      f.substr(f.rfind(' ') + 1) == "49";
+        EXPECT_EQ(1, iExtra) << lpszFolder << " holds the extra file\n" << strTranscript();
+    }
+    EXPECT_TRUE(boHas(report().newBrowser, "URL " + s_options.strWebBase + "plugin-updated.htm"))
+        << strTranscript();
+    EXPECT_TRUE(s.boInstallerGone);
+}
+
+TEST_F(InstallScene, TheUpdateAgainClosesNothingAndAnswersResUrl2)
+{
+    ASSERT_EQ(6u, report().sessions.size());
+    const auto& s = report().sessions[5];
+    EXPECT_TRUE(report().boRunningAlive[1]) << strTranscript();
+    EXPECT_FALSE(boHas(report().runningLog[1], "WM_CLOSE"));
+    const auto navs = navigations(s);
+    ASSERT_EQ(1u, navs.size()) << strTranscript();
+    EXPECT_EQ(0u, navs[0].find("main " + s_options.strWebBase + "plugin-uptodate.htm?params=")) << navs[0];
+    EXPECT_EQ(1u, report().updateBoxes.size());
+    int iUrls = 0;
+    for (const std::string& l : report().newBrowser)
+        iUrls += l.rfind("URL ", 0) == 0;
+    EXPECT_EQ(1, iUrls) << "no new browser the second time";
+    EXPECT_TRUE(s.boInstallerGone);
 }
 } // namespace
