@@ -67,17 +67,48 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-// Runs the script of the case from the test box and returns the transcript, with
-// the transcripts' folder written "<dir>\\".
-::testing::AssertionResult RunTranscript(const std::string& name, std::string& transcript)
+// The address of the web stand-in that serves the transcripts' folder.
+std::string WebBase()
 {
+    const char* port = std::getenv("FD_WEB_PORT");
+    return std::string("http://127.0.0.1:") + (port ? port : "0") + "/";
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+struct SCase
+{
+    const char* name;
+    bool web;            // the script is fetched from the web stand-in
+    const char* command; // a page command given before the script starts
+    const char* answers; // the message boxes' answers
+};
+
+// Runs the script of the case from the test box and returns the transcript, with
+// the transcripts' folder written "<dir>\\" and the web stand-in "<web>/". The
+// message boxes follow, one line each, when there were any.
+::testing::AssertionResult RunTranscript(const SCase& c, std::string& transcript)
+{
+    const std::string name = c.name;
     const std::string folder = TranscriptFolder();
     const std::string outPath = ProgramFolder() + "transcript-" + name + ".txt";
+    const std::string boxPath = ProgramFolder() + "transcript-" + name + "-boxes.txt";
+    DeleteFileA(boxPath.c_str());
+    SetEnvironmentVariableA("FD_UI_LOG", boxPath.c_str());
+    SetEnvironmentVariableA("FD_UI_ANSWERS", c.answers);
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return ::testing::AssertionFailure() << "cannot write " << outPath;
-    std::string cmd = "\"" + ProgramFolder() + "Ludex.exe\" dbg launchscript=" + folder + name + ".xml";
+    std::string cmd = "\"" + ProgramFolder() + "Ludex.exe\" dbg launchscript=" + (c.web ? WebBase() : folder) +
+                      name + ".xml";
+    if (c.command[0])
+        cmd += std::string(" command=") + c.command;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -110,18 +141,21 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
     if (ended != WAIT_OBJECT_0)
         return ::testing::AssertionFailure() << "the script did not end the program";
     transcript = ReadFile(outPath);
+    const std::string boxes = ReadFile(boxPath);
+    if (!boxes.empty())
+        transcript += "---- message boxes\n" + boxes;
     std::string slashed = folder;
-    for (char& c : slashed)
-        if (c == '\\')
-            c = '/';
+    for (char& ch : slashed)
+        if (ch == '\\')
+            ch = '/';
     // The folder as the script names it and as the includes join it.
     for (const std::string& spelling : {folder, slashed})
-        for (size_t at = transcript.find(spelling); at != std::string::npos; at = transcript.find(spelling, at))
-            transcript.replace(at, spelling.size(), "<dir>\\");
+        transcript = ReplaceAll(transcript, spelling, "<dir>\\");
+    transcript = ReplaceAll(transcript, WebBase(), "<web>/");
     return ::testing::AssertionSuccess();
 }
 
-class LudexTranscript : public ::testing::TestWithParam<const char*>
+class LudexTranscript : public ::testing::TestWithParam<SCase>
 {
 };
 
@@ -129,8 +163,17 @@ TEST_P(LudexTranscript, MatchesItsGoldenFile)
 {
     std::string transcript;
     ASSERT_TRUE(RunTranscript(GetParam(), transcript));
-    EXPECT_EQ(ReadFile(TranscriptFolder() + GetParam() + ".txt"), transcript);
+    EXPECT_EQ(ReadFile(TranscriptFolder() + GetParam().name + ".txt"), transcript);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, LudexTranscript, ::testing::Values("engine", "includes"));
+// engine: vardef, itemtank with contexts, ssif, OnError with and without an err
+// link; includes: a local include, a cycle and a missing include; remote: the
+// script and its includes from the web stand-in, one of them missing; subscripts:
+// priorities (a page command after later items' requests), a blocking and a
+// non-blocking sub-script waiting on a download; items: the simple items.
+INSTANTIATE_TEST_SUITE_P(Scripts, LudexTranscript,
+                         ::testing::Values(SCase{"engine", false, "", ""}, SCase{"includes", false, "", ""},
+                                           SCase{"remote", true, "", ""}, SCase{"subscripts", true, "late", ""},
+                                           SCase{"items", false, "", "7,4"}),
+                         [](const ::testing::TestParamInfo<SCase>& info) { return std::string(info.param.name); });
 } // namespace
