@@ -5,15 +5,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
 constexpr int kRunButton = 201;
-constexpr DWORD kRunLimitMs = 60000;
+constexpr DWORD kRunLimitMs = 30000;
 
 std::string ProgramFolder()
 {
@@ -89,6 +91,68 @@ struct SCase
     const char* answers; // the message boxes' answers
 };
 
+// The program's message boxes (dialogs without the run button) that have not
+// been answered yet.
+struct SBoxes
+{
+    DWORD pid;
+    HWND box;
+    std::vector<HWND>* answered;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam)
+{
+    auto* find = reinterpret_cast<SBoxes*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == find->pid && std::string(cls) == "#32770" && !GetDlgItem(hwnd, kRunButton) && IsWindowVisible(hwnd) &&
+        std::find(find->answered->begin(), find->answered->end(), hwnd) == find->answered->end())
+    {
+        find->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Answers the program's message boxes in turn with the answers of the list
+// (then OK) and writes each as "MSGBOX|caption|text|answer".
+class CBoxAnswerer
+{
+public:
+    CBoxAnswerer(DWORD pid, const std::string& answers) : m_pid(pid)
+    {
+        std::istringstream list(answers);
+        std::string word;
+        while (std::getline(list, word, ','))
+            m_answers.push_back(std::atoi(word.c_str()));
+    }
+    void Poll()
+    {
+        SBoxes find = {m_pid, nullptr, &m_answered};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&find));
+        if (!find.box)
+            return;
+        char caption[256] = "";
+        char text[1024] = "";
+        GetWindowTextA(find.box, caption, sizeof caption);
+        GetDlgItemTextA(find.box, 0xFFFF, text, sizeof text); // the message box's text
+        const int answer = m_next < m_answers.size() ? m_answers[m_next++] : IDOK;
+        m_log += std::string("MSGBOX|") + caption + "|" + text + "|" + std::to_string(answer) + "\n";
+        m_answered.push_back(find.box);
+        PostMessageA(find.box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+    }
+    const std::string& Log() const { return m_log; }
+
+private:
+    DWORD m_pid;
+    std::vector<int> m_answers;
+    size_t m_next = 0;
+    std::vector<HWND> m_answered;
+    std::string m_log;
+};
+
 // Runs the script of the case from the test box and returns the transcript, with
 // the transcripts' folder written "<dir>\\" and the web stand-in "<web>/". The
 // message boxes follow, one line each, when there were any.
@@ -97,10 +161,6 @@ struct SCase
     const std::string name = c.name;
     const std::string folder = TranscriptFolder();
     const std::string outPath = ProgramFolder() + "transcript-" + name + ".txt";
-    const std::string boxPath = ProgramFolder() + "transcript-" + name + "-boxes.txt";
-    DeleteFileA(boxPath.c_str());
-    SetEnvironmentVariableA("FD_UI_LOG", boxPath.c_str());
-    SetEnvironmentVariableA("FD_UI_ANSWERS", c.answers);
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE)
@@ -130,8 +190,15 @@ struct SCase
     }
     if (find.hwnd)
         PostMessageA(find.hwnd, WM_COMMAND, kRunButton, 0);
-    // The script ends the program itself (its OnStop sub-script).
-    const DWORD ended = WaitForSingleObject(pi.hProcess, kRunLimitMs);
+    // The script ends the program itself (its OnStop sub-script); its message
+    // boxes are answered meanwhile.
+    CBoxAnswerer boxes(pi.dwProcessId, c.answers);
+    DWORD ended = WAIT_TIMEOUT;
+    while (find.hwnd && ended != WAIT_OBJECT_0 && GetTickCount() - start < 2 * kRunLimitMs)
+    {
+        boxes.Poll();
+        ended = WaitForSingleObject(pi.hProcess, 50);
+    }
     if (ended != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
@@ -141,9 +208,8 @@ struct SCase
     if (ended != WAIT_OBJECT_0)
         return ::testing::AssertionFailure() << "the script did not end the program";
     transcript = ReadFile(outPath);
-    const std::string boxes = ReadFile(boxPath);
-    if (!boxes.empty())
-        transcript += "---- message boxes\n" + boxes;
+    if (!boxes.Log().empty())
+        transcript += "---- message boxes\n" + boxes.Log();
     std::string slashed = folder;
     for (char& ch : slashed)
         if (ch == '\\')
@@ -163,7 +229,15 @@ TEST_P(LudexTranscript, MatchesItsGoldenFile)
 {
     std::string transcript;
     ASSERT_TRUE(RunTranscript(GetParam(), transcript));
-    EXPECT_EQ(ReadFile(TranscriptFolder() + GetParam().name + ".txt"), transcript);
+    const std::string golden = ReadFile(TranscriptFolder() + GetParam().name + ".txt");
+    EXPECT_EQ(golden, transcript);
+    if (golden != transcript)
+    {
+        // Left beside the program for a look (and, once checked, as the new golden file).
+        const std::string actual = ProgramFolder() + "transcript-" + GetParam().name + ".actual.txt";
+        std::ofstream(actual, std::ios::binary) << transcript;
+        ADD_FAILURE() << "the transcript is in " << actual;
+    }
 }
 
 // engine: vardef, itemtank with contexts, ssif, OnError with and without an err
