@@ -229,6 +229,17 @@ TEST_P(LudexTranscript, MatchesItsGoldenFile)
 {
     std::string transcript;
     ASSERT_TRUE(RunTranscript(GetParam(), transcript));
+    if (std::string(GetParam().name) == "items")
+    {
+        // regset with valtype "dword" made a new REG_DWORD value (this test's prefix is its own).
+        DWORD type = 0;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\Zelto\\LudexTranscript", "n",
+                                              RRF_RT_ANY, &type, &value, &size));
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+        EXPECT_EQ(12u, value);
+    }
     const std::string golden = ReadFile(TranscriptFolder() + GetParam().name + ".txt");
     EXPECT_EQ(golden, transcript);
     if (golden != transcript)
