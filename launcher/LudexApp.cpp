@@ -76,8 +76,8 @@ int iRun(HINSTANCE hInstance, const char* pszCmdLine)
             vMessageLoop();
         else
         {
-            CTestBox box(FindParamValue("launchscript", cmdLine, ""), FindParamValue("varscript", cmdLine, ""),
-                         FindParamValue("command", cmdLine, ""));
+            CTestBox box(FindParamValue("launchscript", cmdLine, ""),
+                         FindParamValue("varscript", cmdLine, ""), FindParamValue("command", cmdLine, ""));
             box.iRun(hInstance);
         }
         module.vRevokeClassObjects();

@@ -29,7 +29,8 @@ private:
 bool boDownloadToTempFile(const std::string& url, std::string& path)
 {
     path.clear();
-    const CInternetHandle session(InternetOpenA("Ludex Test Box", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
+    const CInternetHandle session(
+        InternetOpenA("Ludex Test Box", INTERNET_OPEN_TYPE_DIRECT, nullptr, nullptr, 0));
     if (!session.get())
         return false;
     const CInternetHandle request(InternetOpenUrlA(
@@ -40,7 +41,8 @@ bool boDownloadToTempFile(const std::string& url, std::string& path)
     DWORD status = 0;
     DWORD size = sizeof status;
     // A 4xx or 5xx answer carries an error page, not the file.
-    if (HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size, nullptr) &&
+    if (HttpQueryInfoA(request.get(), HTTP_QUERY_STATUS_CODE | HTTP_QUERY_FLAG_NUMBER, &status, &size,
+                       nullptr) &&
         status >= 400)
         return false;
     char folder[MAX_PATH] = "";

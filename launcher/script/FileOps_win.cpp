@@ -101,7 +101,8 @@ bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
         written = file.boValid() && WriteHandle(file.get(), data, length) && FlushFileBuffers(file.get());
     }
-    if (written && MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (written &&
+        MoveFileExA(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         return true;
     DeleteFileA(temporary.c_str());
     return false;

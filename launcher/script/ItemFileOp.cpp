@@ -31,7 +31,8 @@ public:
             done = m_files.FileValueChange(op->GetAttribute("file", ""), op->GetAttribute("paramname", ""),
                                            Value(op), false);
         else if (EqualsNoCase(name, "textsubst"))
-            done = m_files.FileTextSubst(op->GetAttribute("file", ""), op->GetAttribute("text", ""), Value(op), false);
+            done = m_files.FileTextSubst(op->GetAttribute("file", ""), op->GetAttribute("text", ""),
+                                         Value(op), false);
         else if (EqualsNoCase(name, "rename"))
             done = m_files.Rename(op->GetAttribute("old", ""), op->GetAttribute("new", ""));
         else if (EqualsNoCase(name, "delete"))

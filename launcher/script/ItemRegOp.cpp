@@ -22,7 +22,8 @@ public:
         m_key = SlashesToBackslashes(op->GetAttribute("key", ""));
         const CStringExt name = op->GetAttribute("valname", "");
         if (EqualsNoCase(op->GetName(), "regset"))
-            context->host->RegWrite(m_key, name, op->GetAttribute("val", ""), ValueType(op->GetAttribute("valtype", "")));
+            context->host->RegWrite(m_key, name, op->GetAttribute("val", ""),
+                                    ValueType(op->GetAttribute("valtype", "")));
         else if (EqualsNoCase(op->GetName(), "regget"))
         {
             m_value = context->host->RegRead(m_key, name, op->GetAttribute("valdef", ""));

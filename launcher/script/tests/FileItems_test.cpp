@@ -19,9 +19,9 @@ protected:
     void SetUp() override
     {
         static int serial = 0;
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                          ("ludex-items-" + std::to_string(std::random_device{}()) + "-" +
-                                           std::to_string(++serial));
+        const std::filesystem::path dir =
+            std::filesystem::temp_directory_path() /
+            ("ludex-items-" + std::to_string(std::random_device{}()) + "-" + std::to_string(++serial));
         std::filesystem::create_directories(dir);
         m_dir = dir.string();
         m_host.simpleItems = true;
@@ -49,9 +49,8 @@ protected:
     void Run(CLaunchScript& script, const std::string& commands, int steps = 3)
     {
         script.GetVarTank().SetScriptVar("log:console", "1");
-        const std::string launch =
-            "<ludexs.launch><subscript type=\"OnStart\">" + commands + "</subscript>" + Marker("ok") + Marker("err") +
-            Marker("next") + "</ludexs.launch>";
+        const std::string launch = "<ludexs.launch><subscript type=\"OnStart\">" + commands + "</subscript>" +
+                                   Marker("ok") + Marker("err") + Marker("next") + "</ludexs.launch>";
         ASSERT_EQ(script.Load(Write("main.xml", launch), 0, 0, 0), 1);
         for (int i = 0; i < steps; ++i)
             script.Step();
@@ -237,20 +236,22 @@ TEST_F(FileItemsTest, RegOp)
 {
     m_host.registry["HKCU\\Software\\Game|port"] = "2300";
     CLaunchScript script(&m_host);
-    Run(script, "<sscmd name=\"regop\"><regset key=\"HKCU/Software/Zelto\" valname=\"n\" valtype=\"dword\" "
-                "val=\"12\"/></sscmd>"
-                "<sscmd name=\"regop\"><regset key=\"HKCU\\Software\\Zelto\" valname=\"s\" valtype=\"S\" "
-                "val=\"text\"/></sscmd>"
-                "<sscmd name=\"regop\"><RegSet key=\"HKLM/x\" valname=\"b\" valtype=\"B\" val=\"1\"/></sscmd>"
-                "<sscmd name=\"regop\"><regset key=\"HKLM/x\" valname=\"b2\" valtype=\"b\" val=\"1\"/></sscmd>"
-                "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"port\" var=\"port\" "
-                "valdef=\"none\"/></sscmd>"
-                "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"gone\" var=\"gone\" "
-                "valdef=\"none\"/></sscmd>"
-                "<sscmd name=\"regop\"><regdel key=\"HKCU/Software/Game\"/></sscmd>"
-                "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>");
-    EXPECT_EQ(m_host.regWrites, (std::vector<std::string>{"HKCU\\Software\\Zelto|n|12|4", "HKCU\\Software\\Zelto|s|text|1",
-                                                          "HKLM\\x|b|1|3", "HKLM\\x|b2|1|1"}));
+    Run(script,
+        "<sscmd name=\"regop\"><regset key=\"HKCU/Software/Zelto\" valname=\"n\" valtype=\"dword\" "
+        "val=\"12\"/></sscmd>"
+        "<sscmd name=\"regop\"><regset key=\"HKCU\\Software\\Zelto\" valname=\"s\" valtype=\"S\" "
+        "val=\"text\"/></sscmd>"
+        "<sscmd name=\"regop\"><RegSet key=\"HKLM/x\" valname=\"b\" valtype=\"B\" val=\"1\"/></sscmd>"
+        "<sscmd name=\"regop\"><regset key=\"HKLM/x\" valname=\"b2\" valtype=\"b\" val=\"1\"/></sscmd>"
+        "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"port\" var=\"port\" "
+        "valdef=\"none\"/></sscmd>"
+        "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"gone\" var=\"gone\" "
+        "valdef=\"none\"/></sscmd>"
+        "<sscmd name=\"regop\"><regdel key=\"HKCU/Software/Game\"/></sscmd>"
+        "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>");
+    EXPECT_EQ(m_host.regWrites,
+              (std::vector<std::string>{"HKCU\\Software\\Zelto|n|12|4", "HKCU\\Software\\Zelto|s|text|1",
+                                        "HKLM\\x|b|1|3", "HKLM\\x|b2|1|1"}));
     EXPECT_EQ(Var(script, "port"), "2300");
     EXPECT_EQ(Var(script, "gone"), "none");
     EXPECT_EQ(Var(script, "next").size(), 1u);
@@ -300,7 +301,8 @@ TEST_F(FileItemsTest, GameDefinitionBlocksServeTheSources)
     EXPECT_EQ(script.TakeSourceGames("http://127.0.0.1:1/defs.xml", failed, kind), nullptr);
     EXPECT_FALSE(failed) << "still loading";
     script.OnDownloadEnd("http://127.0.0.1:1/defs.xml", Path("defs.xml"), false);
-    const std::unique_ptr<CZeltoGameList> games = script.TakeSourceGames("http://127.0.0.1:1/defs.xml", failed, kind);
+    const std::unique_ptr<CZeltoGameList> games =
+        script.TakeSourceGames("http://127.0.0.1:1/defs.xml", failed, kind);
     ASSERT_NE(games, nullptr);
     EXPECT_EQ(games->GetAt(0)->name, "Tetra");
 }

@@ -15,8 +15,8 @@ class FileOpsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        const std::filesystem::path dir =
-            std::filesystem::temp_directory_path() / ("ludex-fileops-" + std::to_string(std::random_device{}()));
+        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+                                          ("ludex-fileops-" + std::to_string(std::random_device{}()));
         std::filesystem::create_directories(dir);
         m_dir = dir.string();
     }
@@ -59,12 +59,10 @@ TEST(FileOps, ReplaceAll)
         const char* result;
     };
     const Case cases[] = {
-        {"aXbxc", "x", "-", true, "aXb-c"},
-        {"aXbxc", "x", "--", false, "a--b--c"},
+        {"aXbxc", "x", "-", true, "aXb-c"}, {"aXbxc", "x", "--", false, "a--b--c"},
         {"aa", "a", "aa", true, "aaaa"}, // goes on after each replacement
         {"abc", "", "z", true, "abc"},   // an empty search text changes nothing
-        {"abc", "d", "z", true, "abc"},
-        {"port=1", "PORT", "", false, "=1"},
+        {"abc", "d", "z", true, "abc"},     {"port=1", "PORT", "", false, "=1"},
     };
     for (const Case& c : cases)
     {
