@@ -77,7 +77,7 @@ int iRun(HINSTANCE hInstance, const char* pszCmdLine)
         else
         {
             CTestBox box(FindParamValue("launchscript", cmdLine, ""),
-                         FindParamValue("varscript", cmdLine, ""));
+                         FindParamValue("varscript", cmdLine, ""), FindParamValue("command", cmdLine, ""));
             box.iRun(hInstance);
         }
         module.vRevokeClassObjects();

@@ -3,6 +3,7 @@
 #include "FdUi.h"
 #include "LaunchScriptMgr.h"
 #include "LudexOBPPLauncher.h"
+#include "TestBoxDownload.h"
 #include "resource.h"
 
 #include <commctrl.h>
@@ -14,12 +15,35 @@ const char kTitle[] = "Ludex Test Box";
 constexpr int kMaxScriptText = 256;
 } // namespace
 
-CTestBox::CTestBox(const std::string& launchScript, const std::string& varScript)
-    : m_launchScript(launchScript), m_varScript(varScript), m_mgr(new CLaunchScriptMgr())
+CTestBox::CTestBox(const std::string& launchScript, const std::string& varScript, const std::string& command)
+    : m_command(command), m_launchScript(launchScript), m_varScript(varScript), m_mgr(new CLaunchScriptMgr())
 {
+    m_mgr->SetComponent(this);
 }
 
-CTestBox::~CTestBox() = default;
+int32_t CTestBox::RequestHostDownload(const CStringExt& url, const CStringExt&)
+{
+    SDownloadEnd end = {url, std::string(), true};
+    end.error = !boDownloadToTempFile(url, end.path);
+    m_downloadEnds.push_back(end);
+    // The end reaches the script on a later turn, as the plug-in's answer would.
+    PostMessageA(m_hwnd, kMsgDownloadEnd, 0, 0);
+    return 0;
+}
+
+void CTestBox::vDeliverDownloadEnd()
+{
+    if (m_downloadEnds.empty())
+        return;
+    const SDownloadEnd end = m_downloadEnds.front();
+    m_downloadEnds.pop_front();
+    m_mgr->OnDownloadEnd(end.url, end.path, end.error);
+}
+
+CTestBox::~CTestBox()
+{
+    m_mgr->SetComponent(nullptr);
+}
 
 INT_PTR CTestBox::iRun(HINSTANCE hInstance)
 {
@@ -67,6 +91,7 @@ INT_PTR CTestBox::iOnMessage(HWND hwnd, UINT message, WPARAM wParam)
     {
     case WM_INITDIALOG:
     {
+        m_hwnd = hwnd;
         SetTimer(hwnd, kTimerId, kTimerMs, nullptr);
         if (!m_launchScript.empty())
             SetDlgItemTextA(hwnd, IDC_TESTBOX_SCRIPT, m_launchScript.c_str());
@@ -74,6 +99,9 @@ INT_PTR CTestBox::iOnMessage(HWND hwnd, UINT message, WPARAM wParam)
         InitCommonControlsEx(&icc);
         return TRUE;
     }
+    case kMsgDownloadEnd:
+        vDeliverDownloadEnd();
+        return TRUE;
     case WM_TIMER:
         if (wParam == kTimerId)
             SetWindowTextA(hwnd, Caption(kTitle, m_tick++).c_str());
@@ -118,5 +146,7 @@ void CTestBox::vRun(HWND hwnd)
     if (!m_varScript.empty() && !m_mgr->LoadVarScript(m_varScript))
         return;
     m_mgr->SetScriptVar("lscr", text);
+    if (!m_command.empty())
+        m_mgr->OnCommand(CStringExt(m_command));
     m_mgr->Ignition();
 }

@@ -1,22 +1,32 @@
 // The test box (dialog 102): a developer runs a launch script by hand, with
 // the launch-script text and the variable-script text of the command line.
+// Without a browser plug-in the box fetches the script's downloads itself and
+// hands their ends to the manager on a later turn of its loop; a page command
+// given on the command line ("command=word") reaches the manager before the
+// script starts.
 #pragma once
 
 #include <windows.h>
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 
+#include "ScriptMgrLink.h"
+
 class CLaunchScriptMgr;
 
-class CTestBox
+class CTestBox : private IScriptMgrSink
 {
 public:
     static constexpr UINT_PTR kTimerId = 666;
     static constexpr UINT kTimerMs = 50;
 
-    CTestBox(const std::string& launchScript, const std::string& varScript);
+    // Posted to the box when a download has ended.
+    static constexpr UINT kMsgDownloadEnd = WM_APP + 1;
+
+    CTestBox(const std::string& launchScript, const std::string& varScript, const std::string& command = "");
     ~CTestBox();
     CTestBox(const CTestBox&) = delete;
     CTestBox& operator=(const CTestBox&) = delete;
@@ -33,6 +43,22 @@ private:
     INT_PTR iOnMessage(HWND hwnd, UINT message, WPARAM wParam);
     void vRun(HWND hwnd);
 
+    // IScriptMgrSink: only downloads do something here.
+    void NavigateHostFrame(const CStringExt&, const CStringExt&) override {}
+    int32_t RequestHostDownload(const CStringExt& url, const CStringExt& unused) override;
+    long LeaveHost() override { return 0; }
+    void Notify(int32_t) override {}
+    void vDeliverDownloadEnd();
+
+    struct SDownloadEnd
+    {
+        std::string url;
+        std::string path;
+        bool error;
+    };
+    std::deque<SDownloadEnd> m_downloadEnds;
+    HWND m_hwnd = nullptr;
+    std::string m_command;
     std::string m_launchScript;
     std::string m_varScript;
     std::unique_ptr<CLaunchScriptMgr> m_mgr;

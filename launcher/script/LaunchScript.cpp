@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "GameDefinitions.h"
 #include "Location.h"
 #include "ParamString.h"
 #include "TextUtil.h"
@@ -52,6 +53,7 @@ bool SameLocation(const std::string& a, const std::string& b)
 CLaunchScript::CLaunchScript(IScriptEngineHost* host)
 {
     m_context.host = host;
+    m_context.script = this;
 }
 
 CLaunchScript::~CLaunchScript()
@@ -290,6 +292,19 @@ int32_t CLaunchScript::OnPreProcessTag(const CStringExt& name, const CStringExt&
         StartLaunchPart(content, record ? record->url : CStringExt());
         return 0;
     }
+    const bool definitions = EqualsNoCase(name, "ludexs.gdef");
+    if (definitions || EqualsNoCase(name, "ludexs.gcomp"))
+    {
+        if (ScriptLoad* record = RecordOf(document))
+        {
+            // The block is the definitions' text itself, never an address to read.
+            record->games = ParseGameDefinitions("STR://" + content,
+                                                 definitions ? kGameDefNamespace : kGameCompatRefNamespace);
+            if (record->games)
+                record->gamesKind = definitions ? "ludexs.gdef" : "ludexs.gcomp";
+        }
+        return 0;
+    }
     return kXmlKeepElement;
 }
 
@@ -397,4 +412,29 @@ void CLaunchScript::FreeSource(const std::string& name)
 {
     if (ScriptLoad* record = FindSource(name))
         FreeLoad(record);
+}
+
+std::unique_ptr<CZeltoGameList> CLaunchScript::TakeSourceGames(const std::string& name, bool& failed, CStringExt& kind)
+{
+    kind.clear();
+    ScriptLoad* record = FindSource(name);
+    if (!record)
+    {
+        failed = true;
+        return nullptr;
+    }
+    failed = false;
+    if (!record->done)
+        return nullptr;
+    std::unique_ptr<CZeltoGameList> games;
+    if (record->games)
+    {
+        games = record->games->Copy();
+        kind = record->gamesKind;
+        failed = record->failed;
+    }
+    else
+        failed = true;
+    FreeLoad(record);
+    return games;
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "GameCatalog.h"
 #include "LaunchPart.h"
 #include "ScriptEngine.h"
 #include "XmlDocument.h"
@@ -24,6 +25,8 @@ struct ScriptLoad
     bool autoFree = false;
     bool isSource = false;
     bool waiting = false;               // waiting for the host's download end
+    std::unique_ptr<CZeltoGameList> games; // from a ludexs.gdef or ludexs.gcomp block, or null
+    CStringExt gamesKind;                  // "ludexs.gdef" or "ludexs.gcomp"
     std::vector<CStringExt> includers;  // urls of the scripts that include this one, outermost first
 };
 
@@ -58,6 +61,12 @@ public:
     // When the load is done: its local path and failure; the record is freed and 1 returned.
     int32_t TakeSource(const std::string& name, CStringExt& path, bool& failed);
     void FreeSource(const std::string& name);
+    // The games of a done load (a copy; null when it has none, failed then set) and the
+    // tag that built them; the record is freed. Null with failed clear while the load
+    // runs, null with failed set when there is no such load.
+    std::unique_ptr<CZeltoGameList> TakeSourceGames(const std::string& name, bool& failed, CStringExt& kind);
+    // The url a source name stands for (relative names join the launch part's base).
+    CStringExt SourceUrl(const std::string& name) const;
 
 private:
     int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace* tagNamespace,
@@ -73,7 +82,6 @@ private:
     void StartLaunchPart(const std::string& text, const std::string& base);
     void StartLaunchPartEmpty();
     void Include(const std::string& src, bool async, ScriptLoad* includer);
-    CStringExt SourceUrl(const std::string& name) const;
 
     CScriptContext m_context;
     std::unique_ptr<CLaunchPart> m_launchPart;

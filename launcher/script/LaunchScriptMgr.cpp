@@ -1,5 +1,6 @@
 #include "LaunchScriptMgr.h"
 
+#include "AboutBox.h"
 #include "FdUi.h"
 #include "Registry.h"
 #include "SimpleItems.h"
@@ -323,6 +324,18 @@ bool CLaunchScriptMgr::RandomBytes(uint8_t* bytes, size_t count)
     return BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0;
 }
 
+std::string CLaunchScriptMgr::RegRead(const std::string& path, const std::string& name, const std::string& defaultText)
+{
+    return RegReadValue(path, name.c_str(), defaultText.c_str());
+}
+
+int32_t CLaunchScriptMgr::RegWrite(const std::string& path, const std::string& name, const std::string& text,
+                                   uint32_t newType)
+{
+    const DWORD type = newType == kRegDword ? REG_DWORD : newType == kRegBinary ? REG_BINARY : REG_SZ;
+    return RegWriteValue(path, name.c_str(), text.c_str(), type);
+}
+
 // ------------------------------------------------------------------ tray menu
 
 void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
@@ -335,7 +348,7 @@ void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
     AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuGame, "Gestion du jeu ");
     AppendMenuA(menu, MF_STRING | greyed, kMenuAllGames, "Gestion de l'ensemble des jeux");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuAbout, "Zelto Game Launcher...");
+    AppendMenuA(menu, MF_STRING, kMenuAbout, "Zelto Game Launcher...");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kMenuClose, "&Fermer");
     POINT cursor = {};
@@ -349,6 +362,9 @@ void CLaunchScriptMgr::OnCommand(WPARAM wParam, LPARAM)
 {
     switch (LOWORD(wParam))
     {
+    case kMenuAbout:
+        LudexAbout::iShow(GetModuleHandleA(nullptr));
+        break;
     case kMenuClose:
         if (m_pSink)
             m_pSink->LeaveHost();

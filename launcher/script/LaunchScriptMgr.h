@@ -71,6 +71,9 @@ private:
     int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
     void NavigateHostFrame(const std::string& url, const std::string& frame) override;
     bool RandomBytes(uint8_t* bytes, size_t count) override;
+    std::string RegRead(const std::string& path, const std::string& name, const std::string& defaultText) override;
+    int32_t RegWrite(const std::string& path, const std::string& name, const std::string& text,
+                     uint32_t newType) override;
 
     void StartTick();
     void StopTick();

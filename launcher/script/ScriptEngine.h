@@ -14,6 +14,7 @@
 #include "VarTank.h"
 
 class CScriptItem;
+class CLaunchScript;
 
 class IScriptEngineHost
 {
@@ -41,6 +42,23 @@ public:
     virtual void NavigateHostFrame(const std::string& /*url*/, const std::string& /*frame*/) {}
     // Cryptographic random bytes; false when none could be had.
     virtual bool RandomBytes(uint8_t* /*bytes*/, size_t /*count*/) { return false; }
+    // A registry value by its full path (root word first): REG_SZ or REG_EXPAND_SZ as
+    // text, REG_DWORD as its decimal number; defaultText on any failure.
+    virtual std::string RegRead(const std::string& /*path*/, const std::string& /*name*/,
+                                const std::string& defaultText)
+    {
+        return defaultText;
+    }
+    // Writes text with the value's stored type, or newType (kRegSz, kRegBinary,
+    // kRegDword) for a new value; 1 when written.
+    virtual int32_t RegWrite(const std::string& /*path*/, const std::string& /*name*/, const std::string& /*text*/,
+                             uint32_t /*newType*/)
+    {
+        return 0;
+    }
+    static constexpr uint32_t kRegSz = 1;
+    static constexpr uint32_t kRegBinary = 3;
+    static constexpr uint32_t kRegDword = 4;
     // The item of a factory keyword (given as the factory spells it); null when
     // this host has no such item.
     virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;
@@ -55,6 +73,8 @@ struct CScriptContext
     CVarTank vars;
     CItemTank items;
     IScriptEngineHost* host = nullptr;
+    // The launch script that owns the context (its loads serve items); may be null.
+    CLaunchScript* script = nullptr;
     // Component commands that came before the launch part started.
     std::vector<std::string> pendingCommands;
 };

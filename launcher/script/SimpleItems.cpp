@@ -169,5 +169,11 @@ std::unique_ptr<CScriptItem> NewSimpleItem(const std::string& keyword)
         return std::make_unique<CItemBrowse>();
     if (keyword == "pwdgen")
         return std::make_unique<CItemPwdGen>();
+    if (keyword == "loadscript")
+        return NewItemLoadScript();
+    if (keyword == "fileop")
+        return NewItemFileOp();
+    if (keyword == "regop")
+        return NewItemRegOp();
     return nullptr;
 }

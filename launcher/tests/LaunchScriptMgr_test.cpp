@@ -3,10 +3,15 @@
 // ends the message loop. The tick period is shortened; waits are bounded.
 #include "LaunchScriptMgr.h"
 
+#include "AboutBox.h"
+#include "BmpFile.h"
+#include "FdUi.h"
+
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -101,4 +106,128 @@ TEST_F(LaunchScriptMgrTest, AScriptEndsTheLoopOnTheNextTick)
     EXPECT_TRUE(quit);
     EXPECT_EQ(mgr.GetScriptVar("stopped").size(), 6u);
     DeleteFileA(path.c_str());
+}
+
+namespace
+{
+// What the about box showed while it ran.
+struct SAboutSeen
+{
+    LPCSTR templateId = nullptr;
+    HWND owner = nullptr;
+    std::string title;
+    FdBrowserHost::SPixels pixels;
+    RECT box = {};
+    RECT text = {};
+    int polls = 0;
+};
+SAboutSeen g_about;
+constexpr int kAboutPollLimit = 500; // 20 ms apart: the bound of the wait for the animation
+
+// The window as the screen shows it.
+FdBrowserHost::SPixels Capture(HWND hwnd)
+{
+    RECT rc = {};
+    GetWindowRect(hwnd, &rc);
+    FdBrowserHost::SPixels pixels;
+    pixels.dwWidth = static_cast<uint32_t>(rc.right - rc.left);
+    pixels.dwHeight = static_cast<uint32_t>(rc.bottom - rc.top);
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = static_cast<LONG>(pixels.dwWidth);
+    bmi.bmiHeader.biHeight = -static_cast<LONG>(pixels.dwHeight);
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    void* bits = nullptr;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HGDIOBJ old = SelectObject(mem, bitmap);
+    BitBlt(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen, rc.left, rc.top, SRCCOPY);
+    GdiFlush();
+    if (bits)
+        pixels.bgrx.assign(static_cast<uint8_t*>(bits),
+                           static_cast<uint8_t*>(bits) + size_t(pixels.dwWidth) * pixels.dwHeight * 4);
+    SelectObject(mem, old);
+    DeleteObject(bitmap);
+    DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
+BOOL CALLBACK FindAbout(HWND hwnd, LPARAM lParam)
+{
+    if (GetDlgItem(hwnd, 1001))
+    {
+        *reinterpret_cast<HWND*>(lParam) = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Looks at the box until its title has been animated, takes its picture, closes it.
+void CALLBACK WatchAbout(HWND, UINT, UINT_PTR timer, DWORD)
+{
+    HWND box = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindAbout, reinterpret_cast<LPARAM>(&box));
+    ++g_about.polls;
+    if (!box)
+    {
+        if (g_about.polls > kAboutPollLimit)
+            KillTimer(nullptr, timer);
+        return;
+    }
+    char title[256] = "";
+    GetWindowTextA(box, title, sizeof title);
+    if (std::string(title) == "Dialog" && g_about.polls <= kAboutPollLimit)
+        return;
+    KillTimer(nullptr, timer);
+    g_about.title = title;
+    RedrawWindow(box, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    g_about.pixels = Capture(box);
+    GetWindowRect(box, &g_about.box);
+    GetWindowRect(GetDlgItem(box, 1001), &g_about.text);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+}
+
+INT_PTR RunAbout(HINSTANCE hinst, LPCSTR templateId, HWND owner, DLGPROC proc, LPARAM lParam)
+{
+    g_about.templateId = templateId;
+    g_about.owner = owner;
+    SetTimer(nullptr, 0, 20, WatchAbout);
+    return DialogBoxParamA(hinst, templateId, owner, proc, lParam);
+}
+} // namespace
+
+TEST_F(LaunchScriptMgrTest, TheTrayMenuOpensTheAboutBox)
+{
+    CLaunchScriptMgr mgr;
+    const FdUi::DialogBoxFn previous = FdUi::pfnSetDialogBoxHook(RunAbout);
+    mgr.OnCommand(MAKEWPARAM(CLaunchScriptMgr::kMenuAbout, 0), 0);
+    FdUi::pfnSetDialogBoxHook(previous);
+    EXPECT_EQ(g_about.templateId, MAKEINTRESOURCEA(LudexAbout::kDialogId));
+    // The animated title: the service's name, spread apart.
+    EXPECT_EQ(g_about.title.find_first_not_of(' '), g_about.title.find('Z')) << g_about.title;
+    EXPECT_NE(std::string::npos, g_about.title.find("e")) << g_about.title;
+    ASSERT_FALSE(g_about.pixels.bgrx.empty());
+    const char* artefact = std::getenv("FD_ABOUT_SCREENSHOT");
+    if (artefact)
+    {
+        const std::vector<uint8_t> bytes = FdBrowserHost::bmpEncode(g_about.pixels);
+        std::ofstream(std::string("Z:") + artefact, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    }
+    auto at = [](LONG x, LONG y)
+    {
+        return FdBrowserHost::dwPixel(g_about.pixels, static_cast<uint32_t>(x - g_about.box.left),
+                                      static_cast<uint32_t>(y - g_about.box.top));
+    };
+    auto rgb = [](COLORREF c) { return static_cast<uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)); };
+    // The dialog's face beside the group box, and the dark letters of "Zelto Game Launcher".
+    EXPECT_EQ(rgb(GetSysColor(COLOR_BTNFACE)), at(g_about.box.left + 4, g_about.box.bottom - 6));
+    bool letters = false;
+    for (LONG x = g_about.text.left; x < g_about.text.right && !letters; ++x)
+        for (LONG y = g_about.text.top; y < g_about.text.bottom && !letters; ++y)
+            letters = at(x, y) == rgb(GetSysColor(COLOR_BTNTEXT));
+    EXPECT_TRUE(letters);
 }

@@ -5,15 +5,17 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace
 {
 constexpr int kRunButton = 201;
-constexpr DWORD kRunLimitMs = 60000;
+constexpr DWORD kRunLimitMs = 30000;
 
 std::string ProgramFolder()
 {
@@ -67,17 +69,106 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
     return TRUE;
 }
 
-// Runs the script of the case from the test box and returns the transcript, with
-// the transcripts' folder written "<dir>\\".
-::testing::AssertionResult RunTranscript(const std::string& name, std::string& transcript)
+// The address of the web stand-in that serves the transcripts' folder.
+std::string WebBase()
 {
+    const char* port = std::getenv("FD_WEB_PORT");
+    return std::string("http://127.0.0.1:") + (port ? port : "0") + "/";
+}
+
+std::string ReplaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
+
+struct SCase
+{
+    const char* name;
+    bool web;            // the script is fetched from the web stand-in
+    const char* command; // a page command given before the script starts
+    const char* answers; // the message boxes' answers
+};
+
+// The program's message boxes (dialogs without the run button) that have not
+// been answered yet.
+struct SBoxes
+{
+    DWORD pid;
+    HWND box;
+    std::vector<HWND>* answered;
+};
+
+BOOL CALLBACK FindBox(HWND hwnd, LPARAM lParam)
+{
+    auto* find = reinterpret_cast<SBoxes*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char cls[16] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (pid == find->pid && std::string(cls) == "#32770" && !GetDlgItem(hwnd, kRunButton) && IsWindowVisible(hwnd) &&
+        std::find(find->answered->begin(), find->answered->end(), hwnd) == find->answered->end())
+    {
+        find->box = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Answers the program's message boxes in turn with the answers of the list
+// (then OK) and writes each as "MSGBOX|caption|text|answer".
+class CBoxAnswerer
+{
+public:
+    CBoxAnswerer(DWORD pid, const std::string& answers) : m_pid(pid)
+    {
+        std::istringstream list(answers);
+        std::string word;
+        while (std::getline(list, word, ','))
+            m_answers.push_back(std::atoi(word.c_str()));
+    }
+    void Poll()
+    {
+        SBoxes find = {m_pid, nullptr, &m_answered};
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&find));
+        if (!find.box)
+            return;
+        char caption[256] = "";
+        char text[1024] = "";
+        GetWindowTextA(find.box, caption, sizeof caption);
+        GetDlgItemTextA(find.box, 0xFFFF, text, sizeof text); // the message box's text
+        const int answer = m_next < m_answers.size() ? m_answers[m_next++] : IDOK;
+        m_log += std::string("MSGBOX|") + caption + "|" + text + "|" + std::to_string(answer) + "\n";
+        m_answered.push_back(find.box);
+        PostMessageA(find.box, WM_COMMAND, static_cast<WPARAM>(answer), 0);
+    }
+    const std::string& Log() const { return m_log; }
+
+private:
+    DWORD m_pid;
+    std::vector<int> m_answers;
+    size_t m_next = 0;
+    std::vector<HWND> m_answered;
+    std::string m_log;
+};
+
+// Runs the script of the case from the test box and returns the transcript, with
+// the transcripts' folder written "<dir>\\" and the web stand-in "<web>/". The
+// message boxes follow, one line each, when there were any.
+::testing::AssertionResult RunTranscript(const SCase& c, std::string& transcript)
+{
+    const std::string name = c.name;
     const std::string folder = TranscriptFolder();
     const std::string outPath = ProgramFolder() + "transcript-" + name + ".txt";
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return ::testing::AssertionFailure() << "cannot write " << outPath;
-    std::string cmd = "\"" + ProgramFolder() + "Ludex.exe\" dbg launchscript=" + folder + name + ".xml";
+    std::string cmd = "\"" + ProgramFolder() + "Ludex.exe\" dbg launchscript=" + (c.web ? WebBase() : folder) +
+                      name + ".xml";
+    if (c.command[0])
+        cmd += std::string(" command=") + c.command;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     si.dwFlags = STARTF_USESTDHANDLES;
@@ -99,8 +190,15 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
     }
     if (find.hwnd)
         PostMessageA(find.hwnd, WM_COMMAND, kRunButton, 0);
-    // The script ends the program itself (its OnStop sub-script).
-    const DWORD ended = WaitForSingleObject(pi.hProcess, kRunLimitMs);
+    // The script ends the program itself (its OnStop sub-script); its message
+    // boxes are answered meanwhile.
+    CBoxAnswerer boxes(pi.dwProcessId, c.answers);
+    DWORD ended = WAIT_TIMEOUT;
+    while (find.hwnd && ended != WAIT_OBJECT_0 && GetTickCount() - start < 2 * kRunLimitMs)
+    {
+        boxes.Poll();
+        ended = WaitForSingleObject(pi.hProcess, 50);
+    }
     if (ended != WAIT_OBJECT_0)
         TerminateProcess(pi.hProcess, 1);
     CloseHandle(pi.hThread);
@@ -110,18 +208,20 @@ BOOL CALLBACK FindDialog(HWND hwnd, LPARAM lParam)
     if (ended != WAIT_OBJECT_0)
         return ::testing::AssertionFailure() << "the script did not end the program";
     transcript = ReadFile(outPath);
+    if (!boxes.Log().empty())
+        transcript += "---- message boxes\n" + boxes.Log();
     std::string slashed = folder;
-    for (char& c : slashed)
-        if (c == '\\')
-            c = '/';
+    for (char& ch : slashed)
+        if (ch == '\\')
+            ch = '/';
     // The folder as the script names it and as the includes join it.
     for (const std::string& spelling : {folder, slashed})
-        for (size_t at = transcript.find(spelling); at != std::string::npos; at = transcript.find(spelling, at))
-            transcript.replace(at, spelling.size(), "<dir>\\");
+        transcript = ReplaceAll(transcript, spelling, "<dir>\\");
+    transcript = ReplaceAll(transcript, WebBase(), "<web>/");
     return ::testing::AssertionSuccess();
 }
 
-class LudexTranscript : public ::testing::TestWithParam<const char*>
+class LudexTranscript : public ::testing::TestWithParam<SCase>
 {
 };
 
@@ -129,8 +229,36 @@ TEST_P(LudexTranscript, MatchesItsGoldenFile)
 {
     std::string transcript;
     ASSERT_TRUE(RunTranscript(GetParam(), transcript));
-    EXPECT_EQ(ReadFile(TranscriptFolder() + GetParam() + ".txt"), transcript);
+    if (std::string(GetParam().name) == "items")
+    {
+        // regset with valtype "dword" made a new REG_DWORD value (this test's prefix is its own).
+        DWORD type = 0;
+        DWORD value = 0;
+        DWORD size = sizeof value;
+        EXPECT_EQ(ERROR_SUCCESS, RegGetValueA(HKEY_CURRENT_USER, "Software\\Zelto\\LudexTranscript", "n",
+                                              RRF_RT_ANY, &type, &value, &size));
+        EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+        EXPECT_EQ(12u, value);
+    }
+    const std::string golden = ReadFile(TranscriptFolder() + GetParam().name + ".txt");
+    EXPECT_EQ(golden, transcript);
+    if (golden != transcript)
+    {
+        // Left beside the program for a look (and, once checked, as the new golden file).
+        const std::string actual = ProgramFolder() + "transcript-" + GetParam().name + ".actual.txt";
+        std::ofstream(actual, std::ios::binary) << transcript;
+        ADD_FAILURE() << "the transcript is in " << actual;
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scripts, LudexTranscript, ::testing::Values("engine", "includes"));
+// engine: vardef, itemtank with contexts, ssif, OnError with and without an err
+// link; includes: a local include, a cycle and a missing include; remote: the
+// script and its includes from the web stand-in, one of them missing; subscripts:
+// priorities (a page command after later items' requests), a blocking and a
+// non-blocking sub-script waiting on a download; items: the simple items.
+INSTANTIATE_TEST_SUITE_P(Scripts, LudexTranscript,
+                         ::testing::Values(SCase{"engine", false, "", ""}, SCase{"includes", false, "", ""},
+                                           SCase{"remote", true, "", ""}, SCase{"subscripts", true, "late", ""},
+                                           SCase{"items", false, "", "7,4"}),
+                         [](const ::testing::TestParamInfo<SCase>& info) { return std::string(info.param.name); });
 } // namespace

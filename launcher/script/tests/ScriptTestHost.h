@@ -8,6 +8,7 @@
 //   onstop="1"     CallOnStopSubScript() in its first state
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,19 @@ public:
         return randomWorks;
     }
 
+    std::string RegRead(const std::string& path, const std::string& name, const std::string& defaultText) override
+    {
+        const auto found = registry.find(path + "|" + name);
+        return found == registry.end() ? defaultText : found->second;
+    }
+    int32_t RegWrite(const std::string& path, const std::string& name, const std::string& text,
+                     uint32_t newType) override
+    {
+        regWrites.push_back(path + "|" + name + "|" + text + "|" + std::to_string(newType));
+        registry[path + "|" + name] = text;
+        return 1;
+    }
+
     // Simple items instead of scripted ones.
     bool simpleItems = false;
     int32_t answer = 1;
@@ -58,6 +72,8 @@ public:
     std::vector<std::string> downloads;
     std::vector<bool> progress;
     std::vector<std::string> alerts;
+    std::map<std::string, std::string> registry; // "path|name" -> text
+    std::vector<std::string> regWrites;
 
     std::string log;
     int endRequests = 0;
