@@ -1,5 +1,7 @@
 #include "HtmlDoc.h"
 
+#include "HtmlFlow.h"
+
 #include <cstdio>
 #include <cstring>
 
@@ -48,7 +50,11 @@ CHtmlDoc::CHtmlDoc(void* module) : m_initialModule(module), m_resourceModule(mod
 
 CHtmlDoc::~CHtmlDoc()
 {
+    // Elements give their fonts and images back while the handler is there.
     m_elements.clear();
+    m_flow.reset();
+    ReleaseFont(m_defaultFont);
+    m_defaultFont = nullptr;
     FreeSource();
 }
 
@@ -74,6 +80,10 @@ void CHtmlDoc::Reset()
     }
     FreeSource();
     m_elements.clear();
+    m_flow.reset();
+    m_backgroundImage = nullptr;
+    ReleaseFont(m_defaultFont);
+    m_defaultFont = nullptr;
     m_backgroundX = 0;
     m_backgroundY = 0;
     m_backgroundColor = kDefaultBackground;
@@ -102,6 +112,7 @@ int32_t CHtmlDoc::Load(const std::string& address, std::string* errorText, IHtml
     const int32_t kindNumber = SplitSource(rest, true, &kind);
     if (IsStickyKind(kind))
         m_sourceType = kind;
+    m_loadedKind = kindNumber;
     switch (kindNumber)
     {
     case kHtmlKindFile:
@@ -153,8 +164,16 @@ int32_t CHtmlDoc::SplitSource(std::string& address, bool askHandler, std::string
 
 void CHtmlDoc::PrepareLoad()
 {
-    // The layout context and the default font come with the layout; the
-    // pending margins wait for them.
+    if (m_defaultFont == nullptr)
+        m_defaultFont = GetFont(defaultDocumentFont());
+    if (m_flow == nullptr)
+        m_flow = std::make_unique<CHtmlFlow>(this, 4, 4);
+    if (m_pendingMarginWidth != -1)
+        m_flow->SetMarginWidth(m_pendingMarginWidth);
+    if (m_pendingMarginHeight != -1)
+        m_flow->SetMarginHeight(m_pendingMarginHeight);
+    m_pendingMarginWidth = -1;
+    m_pendingMarginHeight = -1;
 }
 
 int32_t CHtmlDoc::TakeSource(HtmlMemBlock block, uint32_t length)
