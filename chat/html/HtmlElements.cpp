@@ -414,7 +414,10 @@ void CTagBR::Place(CHtmlDC* dc, CHtmlFlow* flow)
 {
     LayoutRect area;
     if (!flow->GetFreeSpace(area))
+    {
+        m_placeIncomplete = 1;
         return;
+    }
     const HtmlTextMetrics tm = dc->GetTextMetrics();
     // A box as high as a line of the current font (or HEIGHT), reaching to
     // the content's right edge, ends the line.
@@ -452,7 +455,10 @@ void CTagHR::Place(CHtmlDC* dc, CHtmlFlow* flow)
     for (int32_t tries = 0;; ++tries)
     {
         if (!flow->GetFreeSpace(area))
+        {
+            m_placeIncomplete = 1;
             return;
+        }
         if (area.Height() >= height || tries >= 64)
             break;
         flow->NewLine(true);
@@ -537,13 +543,17 @@ int32_t CTagTEXT::Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32
 void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
 {
     const uint32_t end = uint32_t(m_text.size());
-    uint32_t offset = 0;
+    uint32_t offset = m_placed;
     while (offset < end)
     {
         int32_t line = 0;
         LayoutRect area;
         if (!flow->GetLineAndFreeSpace(&line, area))
+        {
+            m_placed = offset;
+            m_placeIncomplete = 1;
             return;
+        }
         const LayoutRect saved = area;
         uint32_t next = end;
         const int32_t flags = Measure(area, offset, dc, &next);
@@ -562,6 +572,7 @@ void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
         m_lineStates.push_back(std::move(state));
         offset = next;
     }
+    m_placed = end;
 }
 
 void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
@@ -586,5 +597,6 @@ void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
 
 void CTagTEXT::OnResetLayout(CHtmlDC*)
 {
+    m_placed = 0;
     m_lineStates.clear();
 }

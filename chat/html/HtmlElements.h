@@ -71,6 +71,8 @@ public:
 
 private:
     std::string m_text;
+    // Where placing resumes when the flow filled up before the end.
+    uint32_t m_placed = 0;
     std::vector<std::unique_ptr<HtmlLineState>> m_lineStates;
 };
 

@@ -60,13 +60,19 @@ void CTagIMG::Place(CHtmlDC*, CHtmlFlow* flow)
     const int32_t needed = m_width + 2 * m_hspace;
     LayoutRect area;
     if (!flow->GetFreeSpace(area))
+    {
+        m_placeIncomplete = 1;
         return;
+    }
     if (area.Width() < needed && !flow->IsFullWidth(area))
     {
         // Not enough room left on the line: the next one is tried.
         flow->NewLine(true);
         if (!flow->GetFreeSpace(area))
+        {
+            m_placeIncomplete = 1;
             return;
+        }
     }
     const LayoutRect box(area.left, area.top, area.left + needed, area.top + m_height + 2 * m_vspace);
     m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));

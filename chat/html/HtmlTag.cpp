@@ -96,8 +96,9 @@ int32_t CTag::LayoutElement(CTag* element, CHtmlDC* dc, CHtmlFlow* flow)
     // A full flow places nothing and marks nothing: a later pass resumes.
     if (!flow->IsFull() && !element->m_laidOut)
     {
+        element->m_placeIncomplete = 0;
         element->Place(dc, flow);
-        element->m_laidOut = 1;
+        element->m_laidOut = element->m_placeIncomplete ? 0 : 1;
     }
     element->LayoutChildren(dc, flow);
     element->PopStyle(dc);

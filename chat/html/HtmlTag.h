@@ -144,6 +144,9 @@ protected:
     void OpenBlock(CHtmlFlow* flow);
     void CloseBlock(CHtmlFlow* flow, const std::string& align, const std::string& valign);
 
+    // Set by Place when the flow filled up before the element was wholly
+    // placed: the element isn't marked laid out and resumes on a later pass.
+    int32_t m_placeIncomplete = 0;
     std::vector<HtmlPiece*> m_pieces; // placed by this element, owned by the flow
     std::vector<HtmlPiece*> m_blockPieces;
 
