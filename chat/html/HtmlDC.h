@@ -39,7 +39,7 @@ public:
     // with DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX from an empty rectangle.
     // Every byte counts, a NUL byte too.
     virtual void MeasureText(const char* text, uint32_t length, int32_t* width, int32_t* height) = 0;
-    virtual HtmlTextMetrics GetTextMetrics() = 0;
+    virtual HtmlTextMetrics GetMetrics() = 0;
     // Draws one line so that it stands on the box's bottom edge (TA_BOTTOM,
     // DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP); the text alignment is restored.
     virtual void DrawTextOnBottom(const char* text, uint32_t length, const LayoutRect& box) = 0;

@@ -23,6 +23,7 @@ class IHtmlWndEvents;
 class CHtmlDC;
 class CHtmlFlow;
 class CHtmlImageSource;
+class CHtmlTimerHost;
 struct HFONT__;
 struct HBRUSH__;
 
@@ -169,6 +170,9 @@ public:
     // The layout context restarts: every element forgets its layout.
     void OnLayoutRestart();
     int32_t GetOutputFlag() const { return m_output; }
+    // The view's timer host, which animated elements register with (not owned).
+    void SetTimerHost(CHtmlTimerHost* host) { m_timerHost = host; }
+    CHtmlTimerHost* GetTimerHost() const { return m_timerHost; }
 
     // Fonts, brushes and images: lent by the handler when it offers them,
     // else by the renderer's resources. Each is given back the same way.
@@ -227,6 +231,7 @@ private:
     CHtmlImageSource* m_backgroundImage = nullptr;
     int32_t m_output = 1;
     int32_t m_loadedKind = kHtmlKindUnknown;
+    CHtmlTimerHost* m_timerHost = nullptr;
 };
 
 // Parses a range of a block into elements appended to the list (emptied

@@ -257,7 +257,7 @@ void CTagHx::OnPopStyle(CHtmlDC* dc)
 
 void CTagHx::Place(CHtmlDC* dc, CHtmlFlow* flow)
 {
-    const int32_t height = dc->GetTextMetrics().height;
+    const int32_t height = dc->GetMetrics().height;
     const int32_t before = m_level <= 3 ? height / 2 : height / 3;
     m_spaceAfter = m_level <= 3 ? height / 2 : (m_level == 4 ? height / 3 : 0);
     flow->NewLineIfNotEmpty(true);
@@ -413,12 +413,12 @@ int32_t CTagBR::ReadAttributes()
 void CTagBR::Place(CHtmlDC* dc, CHtmlFlow* flow)
 {
     LayoutRect area;
-    if (!flow->GetFreeSpace(area))
+    if (!flow->GetFreeArea(area))
     {
         m_placeIncomplete = 1;
         return;
     }
-    const HtmlTextMetrics tm = dc->GetTextMetrics();
+    const HtmlTextMetrics tm = dc->GetMetrics();
     // A box as high as a line of the current font (or HEIGHT), reaching to
     // the content's right edge, ends the line.
     LayoutRect box(area.left, area.top, flow->GetContent().right, area.top + (m_height >= 0 ? m_height : tm.height));
@@ -448,13 +448,13 @@ int32_t CTagHR::ReadAttributes()
 
 void CTagHR::Place(CHtmlDC* dc, CHtmlFlow* flow)
 {
-    const int32_t height = dc->GetTextMetrics().height;
+    const int32_t height = dc->GetMetrics().height;
     flow->NewLineIfNotEmpty(true);
     LayoutRect area;
     // Lines are ended until a band of the rule's height is free; a full flow stops the search.
     for (int32_t tries = 0;; ++tries)
     {
-        if (!flow->GetFreeSpace(area))
+        if (!flow->GetFreeArea(area))
         {
             m_placeIncomplete = 1;
             return;
@@ -531,7 +531,7 @@ int32_t CTagTEXT::Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32
     *next = offset + taken;
     if (height > area.Height())
         flags |= kTooHigh;
-    const HtmlTextMetrics tm = dc->GetTextMetrics();
+    const HtmlTextMetrics tm = dc->GetMetrics();
     area.right = area.left + width;
     area.bottom = area.top + height;
     area.descent = tm.descent;
@@ -548,7 +548,7 @@ void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
     {
         int32_t line = 0;
         LayoutRect area;
-        if (!flow->GetLineAndFreeSpace(&line, area))
+        if (!flow->GetLineAndFreeArea(&line, area))
         {
             m_placed = offset;
             m_placeIncomplete = 1;

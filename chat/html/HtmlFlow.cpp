@@ -81,7 +81,7 @@ bool CHtmlFlow::IsFull() const
     return m_line.top == kNoSpace || m_line.top >= Root()->m_bounds.bottom;
 }
 
-bool CHtmlFlow::GetFreeSpace(LayoutRect& area) const
+bool CHtmlFlow::GetFreeArea(LayoutRect& area) const
 {
     if (IsFull())
         return false;
@@ -89,10 +89,10 @@ bool CHtmlFlow::GetFreeSpace(LayoutRect& area) const
     return true;
 }
 
-bool CHtmlFlow::GetLineAndFreeSpace(int32_t* line, LayoutRect& area) const
+bool CHtmlFlow::GetLineAndFreeArea(int32_t* line, LayoutRect& area) const
 {
     *line = m_lineNumber;
-    return GetFreeSpace(area);
+    return GetFreeArea(area);
 }
 
 bool CHtmlFlow::LineHasPieces() const

@@ -73,8 +73,8 @@ public:
     int32_t GetMarginHeight() const { return m_marginHeight; }
 
     // The free area of the current line; false when no space is left (or the flow is full).
-    bool GetFreeSpace(LayoutRect& area) const;
-    bool GetLineAndFreeSpace(int32_t* line, LayoutRect& area) const;
+    bool GetFreeArea(LayoutRect& area) const;
+    bool GetLineAndFreeArea(int32_t* line, LayoutRect& area) const;
     bool IsFull() const;
     // True when the area spans at least the content width (nothing on the line yet).
     bool IsFullWidth(const LayoutRect& area) const { return area.Width() >= m_content.Width(); }
@@ -102,8 +102,8 @@ public:
     int32_t GetCurrentBottom() const;
     int32_t GetWidest() const { return m_widest; }
     int32_t GetLineNumber() const { return m_lineNumber; }
-    // Current line top plus the margin height.
-    int32_t GetTotalHeight() const { return m_line.top + m_marginHeight; }
+    // The bottom of what is laid out (the current line's too) plus the margin height.
+    int32_t GetTotalHeight() const { return GetCurrentBottom() + m_marginHeight; }
     const std::vector<std::unique_ptr<HtmlPiece>>& GetPieces() const { return m_pieces; }
 
     // Row grid: one row height for every row (0 removes the grid).

@@ -59,7 +59,7 @@ void CTagIMG::Place(CHtmlDC*, CHtmlFlow* flow)
     m_height = m_heightPixels > 0 ? m_heightPixels : naturalHeight;
     const int32_t needed = m_width + 2 * m_hspace;
     LayoutRect area;
-    if (!flow->GetFreeSpace(area))
+    if (!flow->GetFreeArea(area))
     {
         m_placeIncomplete = 1;
         return;
@@ -68,7 +68,7 @@ void CTagIMG::Place(CHtmlDC*, CHtmlFlow* flow)
     {
         // Not enough room left on the line: the next one is tried.
         flow->NewLine(true);
-        if (!flow->GetFreeSpace(area))
+        if (!flow->GetFreeArea(area))
         {
             m_placeIncomplete = 1;
             return;

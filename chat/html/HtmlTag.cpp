@@ -125,7 +125,7 @@ void CTag::ResetLayout(CTag* element, CHtmlDC* dc)
 HtmlPiece* CTag::AddPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list)
 {
     LayoutRect area;
-    if (flow->IsFull() || !flow->GetFreeSpace(area))
+    if (flow->IsFull() || !flow->GetFreeArea(area))
         return nullptr;
     HtmlPiece* piece = flow->CreatePiece(this, area, nullptr, 0, 0, 0, 0, nullptr, false);
     list.push_back(piece);

@@ -121,7 +121,7 @@ public:
         *width = int32_t(length) * CharWidth(h);
         *height = h;
     }
-    HtmlTextMetrics GetTextMetrics() override
+    HtmlTextMetrics GetMetrics() override
     {
         HtmlTextMetrics tm;
         tm.height = std::abs(m_font.height);

@@ -123,17 +123,17 @@ TEST(HtmlFlow, FreeAreaFollowsTheLastBoxThenSpansTheNextLine)
     CHtmlFlow flow(nullptr, 4, 4);
     flow.SetBounds(LayoutRect(0, 0, 208, 1000), true);
     LayoutRect area;
-    ASSERT_TRUE(flow.GetFreeSpace(area));
+    ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(Box(area), Box(LayoutRect(4, 4, 204, CHtmlFlow::kNoSpace)));
     EXPECT_TRUE(flow.IsFullWidth(area));
     flow.CreatePiece(nullptr, LayoutRect(4, 4, 50, 24), nullptr, 0, 0, 0, 1, nullptr, true);
-    ASSERT_TRUE(flow.GetFreeSpace(area));
+    ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(Box(area), Box(LayoutRect(50, 4, 204, 24)));
     EXPECT_FALSE(flow.IsFullWidth(area));
     int32_t line = -1;
     flow.CreatePiece(nullptr, LayoutRect(50, 4, 204, 24), nullptr, 0, 0, 0, 1, &line, true);
     EXPECT_EQ(line, 0);
-    ASSERT_TRUE(flow.GetFreeSpace(area));
+    ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(area.left, 4);
     EXPECT_EQ(area.right, 204);
     EXPECT_EQ(flow.GetLineNumber(), 1);
@@ -238,7 +238,7 @@ TEST(HtmlFlow, AFullFlowHandsOutNothing)
     flow.CreatePiece(nullptr, LayoutRect(0, 0, 100, 26), nullptr, 0, 0, 0, 1, nullptr, true);
     EXPECT_EQ(flow.GetLineTop(), 30);
     EXPECT_TRUE(flow.IsFull());
-    EXPECT_FALSE(flow.GetFreeSpace(area));
+    EXPECT_FALSE(flow.GetFreeArea(area));
     // Bounds further down with the same width keep the layout and free the flow.
     EXPECT_EQ(flow.SetBounds(LayoutRect(0, 30, 100, 60), false), 1);
     EXPECT_FALSE(flow.IsFull());
