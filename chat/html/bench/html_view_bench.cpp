@@ -88,6 +88,7 @@ int main(int argc, char** argv)
     std::string error;
     const int32_t result = doc->Load(page, &error, &view, 1, 0);
     const double load = Ms(start);
+    const int32_t handedOver = handler.replaced;
     if (result != 0)
     {
         std::fprintf(stderr, "html_view_bench: load result %d\n", int(result));
@@ -119,7 +120,7 @@ int main(int argc, char** argv)
     view.LoadUrl(page, "", &handler, "", 0, 0, 0);
     UpdateWindow(view.hWnd());
     const double whole = Ms(start);
-    std::printf("5000 chat lines, %d tags handed over, page height %d px, view %ldx%ld\n", int(handler.replaced),
+    std::printf("5000 chat lines, %d tags handed over, page height %d px, view %ldx%ld\n", int(handedOver),
                 int(height), client.right, client.bottom);
     std::printf("load (hand-over and tree)      %8.1f ms\n", load);
     std::printf("paint the first screen         %8.1f ms\n", first);
