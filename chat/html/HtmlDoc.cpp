@@ -2,6 +2,7 @@
 
 #include "HtmlFlow.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -290,19 +291,22 @@ int32_t CHtmlDoc::Splice(HtmlMemBlock text, uint32_t position, uint32_t oldLengt
     const uint64_t total = uint64_t(m_sourceLength) - oldLength + newLength;
     if (total > kMaxSourceSize)
         return 0;
-    HtmlMemBlock fresh = MemBlockAlloc(0, uint32_t(total));
-    if (fresh == nullptr)
-        return 0;
     const uint32_t after = m_sourceLength - position - oldLength;
-    if (!MemBlockCopy(m_source, 0, fresh, 0, position) ||
-        !MemBlockCopy(text, 0, fresh, position, newLength) ||
-        !MemBlockCopy(m_source, position + oldLength, fresh, position + newLength, after))
+    // The source block keeps room to spare, so that the hand-over's many
+    // small replacements move the text's tail in place instead of copying
+    // the whole source into a new block each time.
+    if (total > MemBlockSize(m_source))
     {
-        MemBlockFree(fresh);
-        return 0;
+        const uint64_t room = std::min<uint64_t>(kMaxSourceSize, total + total / 2 + 4096);
+        HtmlMemBlock grown = MemBlockRealloc(m_source, uint32_t(room));
+        if (grown == nullptr)
+            return 0;
+        m_source = grown;
     }
-    MemBlockFree(m_source);
-    m_source = fresh;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(const_cast<char*>(MemBlockBytes(m_source)));
+    std::memmove(bytes + position + newLength, bytes + position + oldLength, after);
+    if (newLength > 0)
+        std::memcpy(bytes + position, MemBlockBytes(text), newLength);
     m_sourceLength = uint32_t(total);
     return 1;
 }

@@ -32,6 +32,13 @@ std::string PagePath(const std::string& name)
     return path;
 }
 
+// Pictures go to the build's artefacts folder when the build names one.
+std::string Artefact(const std::string& name)
+{
+    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
+    return folder != nullptr ? std::string(folder) + "/" + name : name;
+}
+
 CTag* Find(const CTag::List& list, const std::function<bool(CTag*)>& match, int nth = 0)
 {
     for (const auto& tag : list)
@@ -109,14 +116,14 @@ TEST(HtmlPainting, DrawTextWithBottomAlignmentStandsTextOnTheBox)
     EXPECT_GE(lowest, 34);
     EXPECT_LT(highest, 30);
     HtmlGetResources()->ReleaseFont(font);
-    target.boSave("text-bottom.bmp");
+    target.boSave(Artefact("text-bottom.bmp"));
 }
 
 TEST(HtmlPainting, StylesAndHeadings)
 {
     Painted page("styles", 400, 300);
     page.Paint();
-    page.target.boSave("styles.bmp");
+    page.target.boSave(Artefact("styles.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFE0u);
     EXPECT_EQ(page.Pixel(399, 299), 0xFFFFE0u);
     // Some text pixels inside the first heading's box, in the text colour.
@@ -136,7 +143,7 @@ TEST(HtmlPainting, RulesAreEngraved)
 {
     Painted page("rules", 400, 300);
     page.Paint();
-    page.target.boSave("rules.bmp");
+    page.target.boSave(Artefact("rules.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFFFu);
     auto* hr = static_cast<CTagHR*>(FindName(page.doc, "HR"));
     ASSERT_FALSE(hr->GetPieces().empty());
@@ -155,7 +162,7 @@ TEST(HtmlPainting, TableCellsAndFrames)
 {
     Painted page("table", 400, 300);
     page.Paint();
-    page.target.boSave("table.bmp");
+    page.target.boSave(Artefact("table.bmp"));
     auto* table = static_cast<CTagTABLE*>(FindName(page.doc, "TABLE"));
     ASSERT_NE(table, nullptr);
     // The green cell: inside its frame, away from the text.
@@ -191,7 +198,7 @@ TEST(HtmlPainting, ImagesInTheFlow)
 {
     Painted page("images", 400, 300);
     page.Paint();
-    page.target.boSave("images.bmp");
+    page.target.boSave(Artefact("images.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xE0E0FFu);
     auto* img = static_cast<CTagIMG*>(FindName(page.doc, "IMG"));
     ASSERT_NE(img, nullptr);
@@ -220,7 +227,7 @@ TEST(HtmlPainting, ALongPageAtItsEnd)
     const int32_t height = page.doc.MeasureHeight(&measure, LayoutRect(0, 0, 400, 300));
     ASSERT_GT(height, 300);
     page.Paint(height - 300);
-    page.target.boSave("chat-end.bmp");
+    page.target.boSave(Artefact("chat-end.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFFFu);
     const CTag* last = FindName(page.doc, "B");
     ASSERT_NE(last, nullptr);
@@ -449,7 +456,7 @@ TEST_F(ViewTest, ScreenshotOfALongPageAtItsEnd)
     BitBlt(shot.dc(), 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
     ReleaseDC(view->hWnd(), window);
     GdiFlush();
-    shot.boSave("view-end.bmp");
+    shot.boSave(Artefact("view-end.bmp"));
     EXPECT_EQ(shot.dwPixel(1, 1), 0xFFFFFFu);
     // "The end" in bold black near the bottom.
     int ink = 0;
