@@ -55,6 +55,9 @@ public:
     virtual void FillRect(const LayoutRect& box, HBRUSH__* brush) = 0;
     // A solid 1-pixel line from (x1, y1) up to but not including (x2, y2); the pen is restored.
     virtual void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) = 0;
+    // Inverts the pixels of a 1-pixel line (R2_NOT with a black pen): drawn
+    // twice, the line is gone.
+    virtual void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
     // Draws a frame of an image at (x, y), stretched to width x height when stretch is set.
     virtual void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
                            int32_t height, bool stretch) = 0;

@@ -593,6 +593,17 @@ void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
         if (auto* state = static_cast<HtmlLineState*>(piece->value0))
             *state = HtmlLineState();
     }
+    if (m_focus)
+        OnSetFocusTree(1, flow, dc);
+}
+
+void CTagTEXT::OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc)
+{
+    if (m_text.empty())
+        return;
+    for (HtmlPiece* piece : m_pieces)
+        if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+            ToggleLinkLines(focus, flow, dc, piece->box, &state->underline, &state->secondLine);
 }
 
 void CTagTEXT::OnResetLayout(CHtmlDC*)

@@ -65,6 +65,8 @@ public:
     void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
     void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
     void OnResetLayout(CHtmlDC* dc) override;
+    // Link lines under every line box: drawn with focus 1, erased with 0.
+    void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
     // Measures words from offset into area (which becomes the part's box);
     // the flags above, and the offset after the part in *next.
     int32_t Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32_t* next) const;

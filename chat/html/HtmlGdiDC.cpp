@@ -131,6 +131,20 @@ void CHtmlGdiDC::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32
     DeleteObject(pen);
 }
 
+void CHtmlGdiDC::InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
+{
+    HPEN pen = CreatePen(PS_SOLID, 1, 0x02000000);
+    if (pen == nullptr)
+        return;
+    const int previousMode = SetROP2(m_hdc, R2_NOT);
+    HGDIOBJ previous = SelectObject(m_hdc, pen);
+    MoveToEx(m_hdc, x1, y1, nullptr);
+    LineTo(m_hdc, x2, y2);
+    SelectObject(m_hdc, previous);
+    SetROP2(m_hdc, previousMode);
+    DeleteObject(pen);
+}
+
 void CHtmlGdiDC::DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
                            int32_t height, bool stretch)
 {

@@ -26,6 +26,7 @@ public:
     int32_t SetBkMode(int32_t mode) override;
     void FillRect(const LayoutRect& box, HBRUSH__* brush) override;
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) override;
+    void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width, int32_t height,
                    bool stretch) override;
     void PushClip(const LayoutRect& box) override;

@@ -195,6 +195,29 @@ void CTag::Draw3DFrame(CHtmlDC* dc, int32_t left, int32_t top, int32_t right, in
     dc->DrawLine(left, bottom - 1, right, bottom - 1, second);
 }
 
+void CTag::ToggleLinkLines(int32_t on, CHtmlFlow* flow, CHtmlDC* dc, const LayoutRect& box, int32_t* underline,
+                           int32_t* secondLine)
+{
+    if (flow == nullptr || dc == nullptr)
+        return;
+    LayoutRect window;
+    flow->ToWindow(box, window);
+    const LayoutRect& bounds = flow->GetBounds();
+    const auto inView = [&](int32_t y) { return y >= bounds.top && y < bounds.bottom; };
+    on = on ? 1 : 0;
+    if (*underline != on && inView(box.bottom))
+    {
+        dc->InvertLine(window.left, window.bottom, window.right, window.bottom);
+        *underline = on;
+    }
+    const int32_t inset = box.Height() / 8;
+    if (*secondLine != on && inView(box.bottom + 2))
+    {
+        dc->InvertLine(window.left + inset, window.bottom + 2, window.right - inset, window.bottom + 2);
+        *secondLine = on;
+    }
+}
+
 int32_t CTag::GetBounds(LayoutRect& bounds, bool withChildren) const
 {
     bounds.Set(0x7FFFFFFF, 0x7FFFFFFF, int32_t(0x80000000u), int32_t(0x80000000u));

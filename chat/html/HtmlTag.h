@@ -113,6 +113,11 @@ public:
     // Top and left edges in the first colour, right and bottom in the second.
     static void Draw3DFrame(CHtmlDC* dc, int32_t left, int32_t top, int32_t right, int32_t bottom,
                             uint32_t first, uint32_t second);
+    // Draws or erases the underline and the second line under a box (in
+    // document coordinates) as asked, where they differ from the line state
+    // (two flags: underline drawn, second line drawn) and lie in view.
+    static void ToggleLinkLines(int32_t on, CHtmlFlow* flow, CHtmlDC* dc, const LayoutRect& box, int32_t* underline,
+                                int32_t* secondLine);
     // Union of the element's pieces (and its descendants' when asked): 1 when any.
     int32_t GetBounds(LayoutRect& bounds, bool withChildren) const;
     int32_t ContainsPoint(int32_t x, int32_t y) const;

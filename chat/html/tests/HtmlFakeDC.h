@@ -169,6 +169,13 @@ public:
         if (m_clip == 0)
             lines.push_back({x1, y1, x2, y2, color});
     }
+    // Inverted lines are recorded with this colour.
+    static constexpr uint32_t kInverted = 0xFEFEFEFE;
+    void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override
+    {
+        if (m_clip == 0)
+            lines.push_back({x1, y1, x2, y2, kInverted});
+    }
     void DrawImage(CHtmlImageSource* image, int32_t, int32_t x, int32_t y, int32_t width, int32_t height,
                    bool stretch) override
     {

@@ -466,6 +466,40 @@ TEST(HtmlTextRuns, PaintingStandsTheTextOnItsBoxInTheCurrentColour)
     EXPECT_EQ(page.dc.texts[0].box.top, top - 10);
 }
 
+TEST(HtmlTextRuns, FocusDrawsLinkLinesThatARepaintClearsAndDrawsAgain)
+{
+    Page page("<A HREF=x>one two three four five six seven</A>");
+    page.Layout(200, 300);
+    CTag* link = FindName(page.doc, "A");
+    CTagTEXT* run = static_cast<CTagTEXT*>(link->GetChildren().front().get());
+    const size_t boxes = run->GetPieces().size();
+    ASSERT_GE(boxes, 2u);
+    page.dc.Clear();
+    FakeDC& dc = page.dc;
+    link->SetFocusTree(1, page.doc.GetFlow(), &dc);
+    // An underline and a second line under every line box.
+    ASSERT_EQ(dc.lines.size(), 2 * boxes);
+    const LayoutRect& first = run->GetPieces()[0]->box;
+    EXPECT_EQ(dc.lines[0].y1, first.bottom);
+    EXPECT_EQ(dc.lines[0].color, FakeDC::kInverted);
+    EXPECT_EQ(dc.lines[1].y1, first.bottom + 2);
+    EXPECT_EQ(dc.lines[1].x1, first.left + first.Height() / 8);
+    // Asking again changes nothing: the lines are drawn.
+    link->SetFocusTree(1, page.doc.GetFlow(), &dc);
+    EXPECT_EQ(dc.lines.size(), 2 * boxes);
+    // A repaint draws the text over them and then the lines again.
+    dc.Clear();
+    page.Layout(200, 300);
+    EXPECT_EQ(dc.lines.size(), 2 * boxes);
+    // Losing the focus erases them.
+    dc.Clear();
+    link->SetFocusTree(0, page.doc.GetFlow(), &dc);
+    EXPECT_EQ(dc.lines.size(), 2 * boxes);
+    dc.Clear();
+    page.Layout(200, 300);
+    EXPECT_TRUE(dc.lines.empty());
+}
+
 // --- blocks, breaks and rules
 
 TEST(HtmlBlocks, BrWithoutHeightAdvancesOneLineOfTheFont)
