@@ -165,6 +165,9 @@ public:
     // The widest right edge laid out so far plus the margin width.
     int32_t MeasureWidth() const;
     void PaintBackground(CHtmlDC* dc, const LayoutRect& rect);
+    // Asks the handler to scroll (ScrollIntoView) when the element's bounds
+    // aren't wholly in view.
+    void EnsureVisible(CTag* element);
     // Forgets the layout: the next Layout places everything again.
     void ResetLayout();
     // The layout context restarts: every element forgets its layout.

@@ -62,6 +62,17 @@ void CHtmlDoc::OnLayoutRestart()
         CTag::ResetLayout(element.get(), nullptr);
 }
 
+void CHtmlDoc::EnsureVisible(CTag* element)
+{
+    if (element == nullptr || m_flow == nullptr)
+        return;
+    LayoutRect bounds;
+    if (!element->GetBounds(bounds, true) || m_flow->IsVisible(bounds))
+        return;
+    if (m_handler != nullptr)
+        m_handler->ScrollIntoView(element, this);
+}
+
 void CHtmlDoc::ResetLayout()
 {
     if (m_flow != nullptr)

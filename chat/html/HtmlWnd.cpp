@@ -415,6 +415,41 @@ void HtmlWnd::ScrollTo(int32_t x, int32_t y)
     }
 }
 
+void HtmlWnd::ScrollIntoView(CTag* element, CHtmlObject*)
+{
+    LayoutRect bounds;
+    if (hWnd() == nullptr || element == nullptr || m_document->GetFlow() == nullptr ||
+        !element->GetBounds(bounds, true))
+        return;
+    const RECT rc = ClientRect();
+    const int64_t height = m_document->GetFlow()->GetTotalHeight();
+    const int64_t width = m_document->MeasureWidth();
+    // Per axis: the scroll range over the document's size; an axis whose
+    // document size is 0 keeps target 0.
+    int32_t targetY = 0;
+    const int32_t currentY = GetScrollPos(hWnd(), SB_VERT);
+    if (height > 0)
+    {
+        const double scale = double(RangeMax(SB_VERT)) / double(height);
+        const int32_t above = int32_t(bounds.top * scale - 5);
+        targetY = currentY >= above ? above : int32_t(bounds.bottom * scale + 5);
+        targetY = std::max(0, targetY);
+    }
+    int32_t targetX = 0;
+    const int32_t currentX = GetScrollPos(hWnd(), SB_HORZ);
+    if (width > 0)
+    {
+        const double scale = double(RangeMax(SB_HORZ)) / double(width);
+        const int32_t left = int32_t(bounds.left * scale);
+        targetX = currentX >= left ? left : int32_t((bounds.right - rc.right) * scale);
+        targetX = std::max(0, targetX);
+    }
+    SmoothScroll(SB_VERT, 5, (targetY - currentY) / 5);
+    SmoothScroll(SB_HORZ, 5, (targetX - currentX) / 5);
+    OnScroll(1, GetScrollPos(hWnd(), SB_VERT), this, this);
+    OnScroll(0, GetScrollPos(hWnd(), SB_HORZ), this, this);
+}
+
 void HtmlWnd::Redraw()
 {
     if (hWnd() != nullptr)

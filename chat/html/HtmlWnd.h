@@ -88,6 +88,7 @@ public:
                          std::string frameName, CHtmlObject* sender) override;
     void OnDocumentCleared(CHtmlObject* sender) override;
     void OnTitle(std::string title, CHtmlObject* sender) override;
+    void ScrollIntoView(CTag* element, CHtmlObject* sender) override;
     void OnLoadProgress(int32_t stage, int32_t percent, int32_t count, CHtmlObject* sender) override;
     void OnLinkHover(const std::string& text, CTag* link, int32_t kind, CHtmlObject* sender) override;
     void OnLeaveView(std::string* kind, std::string* address, std::string frameName,

@@ -429,6 +429,29 @@ TEST_F(ViewTest, OriginsAndReloads)
     EXPECT_TRUE(view->GetDocument()->GetElements().empty());
 }
 
+TEST_F(ViewTest, AnElementOutOfViewIsScrolledIntoIt)
+{
+    MakeView();
+    ASSERT_EQ(view->LoadUrl(LongPage(200), "", &events, "", 0, 0, 0), 0);
+    UpdateWindow(view->hWnd());
+    CHtmlDoc* doc = view->GetDocument();
+    CTag* line = Find(doc->GetElements(), [](CTag* t) {
+        auto* run = dynamic_cast<CTagTEXT*>(t);
+        return run != nullptr && run->GetText() == "line 120";
+    });
+    ASSERT_NE(line, nullptr);
+    ASSERT_FALSE(line->GetPieces().empty());
+    // Painting the view at the top: the flow's bounds are the first screen.
+    RedrawWindow(view->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    doc->EnsureVisible(line);
+    const int32_t position = GetScrollPos(view->hWnd(), SB_VERT);
+    const LayoutRect& box = line->GetPieces()[0]->box;
+    EXPECT_GT(position, 0);
+    EXPECT_LE(position, box.top);
+    EXPECT_GE(position + Client().bottom, box.bottom);
+    EXPECT_EQ(events.events.back(), "scroll 0 0");
+}
+
 TEST_F(ViewTest, TheViewsCachesLendTheDocumentItsFonts)
 {
     MakeView();
