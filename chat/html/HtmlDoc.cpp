@@ -1,5 +1,8 @@
 #include "HtmlDoc.h"
 
+#include "HtmlFlow.h"
+
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -48,7 +51,11 @@ CHtmlDoc::CHtmlDoc(void* module) : m_initialModule(module), m_resourceModule(mod
 
 CHtmlDoc::~CHtmlDoc()
 {
+    // Elements give their fonts and images back while the handler is there.
     m_elements.clear();
+    m_flow.reset();
+    ReleaseFont(m_defaultFont);
+    m_defaultFont = nullptr;
     FreeSource();
 }
 
@@ -74,6 +81,10 @@ void CHtmlDoc::Reset()
     }
     FreeSource();
     m_elements.clear();
+    m_flow.reset();
+    m_backgroundImage = nullptr;
+    ReleaseFont(m_defaultFont);
+    m_defaultFont = nullptr;
     m_backgroundX = 0;
     m_backgroundY = 0;
     m_backgroundColor = kDefaultBackground;
@@ -102,6 +113,7 @@ int32_t CHtmlDoc::Load(const std::string& address, std::string* errorText, IHtml
     const int32_t kindNumber = SplitSource(rest, true, &kind);
     if (IsStickyKind(kind))
         m_sourceType = kind;
+    m_loadedKind = kindNumber;
     switch (kindNumber)
     {
     case kHtmlKindFile:
@@ -153,8 +165,16 @@ int32_t CHtmlDoc::SplitSource(std::string& address, bool askHandler, std::string
 
 void CHtmlDoc::PrepareLoad()
 {
-    // The layout context and the default font come with the layout; the
-    // pending margins wait for them.
+    if (m_defaultFont == nullptr)
+        m_defaultFont = GetFont(defaultDocumentFont());
+    if (m_flow == nullptr)
+        m_flow = std::make_unique<CHtmlFlow>(this, 4, 4);
+    if (m_pendingMarginWidth != -1)
+        m_flow->SetMarginWidth(m_pendingMarginWidth);
+    if (m_pendingMarginHeight != -1)
+        m_flow->SetMarginHeight(m_pendingMarginHeight);
+    m_pendingMarginWidth = -1;
+    m_pendingMarginHeight = -1;
 }
 
 int32_t CHtmlDoc::TakeSource(HtmlMemBlock block, uint32_t length)
@@ -271,19 +291,22 @@ int32_t CHtmlDoc::Splice(HtmlMemBlock text, uint32_t position, uint32_t oldLengt
     const uint64_t total = uint64_t(m_sourceLength) - oldLength + newLength;
     if (total > kMaxSourceSize)
         return 0;
-    HtmlMemBlock fresh = MemBlockAlloc(0, uint32_t(total));
-    if (fresh == nullptr)
-        return 0;
     const uint32_t after = m_sourceLength - position - oldLength;
-    if (!MemBlockCopy(m_source, 0, fresh, 0, position) ||
-        !MemBlockCopy(text, 0, fresh, position, newLength) ||
-        !MemBlockCopy(m_source, position + oldLength, fresh, position + newLength, after))
+    // The source block keeps room to spare, so that the hand-over's many
+    // small replacements move the text's tail in place instead of copying
+    // the whole source into a new block each time.
+    if (total > MemBlockSize(m_source))
     {
-        MemBlockFree(fresh);
-        return 0;
+        const uint64_t room = std::min<uint64_t>(kMaxSourceSize, total + total / 2 + 4096);
+        HtmlMemBlock grown = MemBlockRealloc(m_source, uint32_t(room));
+        if (grown == nullptr)
+            return 0;
+        m_source = grown;
     }
-    MemBlockFree(m_source);
-    m_source = fresh;
+    uint8_t* bytes = reinterpret_cast<uint8_t*>(const_cast<char*>(MemBlockBytes(m_source)));
+    std::memmove(bytes + position + newLength, bytes + position + oldLength, after);
+    if (newLength > 0)
+        std::memcpy(bytes + position, MemBlockBytes(text), newLength);
     m_sourceLength = uint32_t(total);
     return 1;
 }

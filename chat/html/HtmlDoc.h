@@ -8,14 +8,24 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "HtmlFontDesc.h"
+#include "LayoutRect.h"
 
 #include "HtmlMemBlock.h"
 #include "HtmlRuntimeClass.h"
 #include "HtmlTag.h"
 
 class IHtmlWndEvents;
+class CHtmlDC;
+class CHtmlFlow;
+class CHtmlImageSource;
+class CHtmlTimerHost;
+struct HFONT__;
+struct HBRUSH__;
 
 enum HtmlLoadResult : int32_t
 {
@@ -111,8 +121,9 @@ public:
 
     // Bit 1 set: build the tree after loading; clear: stop after the hand-over pass.
     void SetAutoFlags(uint32_t bits) { m_noTree = (bits & 2) ? 0 : 1; }
-    void SetMarginWidth(int32_t n) { m_pendingMarginWidth = n; }
-    void SetMarginHeight(int32_t n) { m_pendingMarginHeight = n; }
+    // The layout context's margins, or pending ones until it exists.
+    void SetMarginWidth(int32_t n);
+    void SetMarginHeight(int32_t n);
     int32_t GetPendingMarginWidth() const { return m_pendingMarginWidth; }
     int32_t GetPendingMarginHeight() const { return m_pendingMarginHeight; }
 
@@ -141,6 +152,51 @@ public:
 
     // Handler notifications raised by elements.
     void NotifyTitle(const std::string& title);
+
+    // Layout and painting. The rectangle is the part of the page to show,
+    // in document coordinates (the view's client area moved by its scroll
+    // position).
+    CHtmlFlow* GetFlow() const { return m_flow.get(); }
+    void Layout(CHtmlDC* dc, const LayoutRect& rect);
+    // 1 when the content is taller than the rectangle (measured, not drawn).
+    int32_t NeedsScroll(CHtmlDC* dc, const LayoutRect& rect);
+    // Height of the whole content plus the margin height (measured, not drawn).
+    int32_t MeasureHeight(CHtmlDC* dc, const LayoutRect& rect);
+    // The widest right edge laid out so far plus the margin width.
+    int32_t MeasureWidth() const;
+    void PaintBackground(CHtmlDC* dc, const LayoutRect& rect);
+    // Asks the handler to scroll (ScrollIntoView) when the element's bounds
+    // aren't wholly in view.
+    void EnsureVisible(CTag* element);
+    // Forgets the layout: the next Layout places everything again.
+    void ResetLayout();
+    // The layout context restarts: every element forgets its layout.
+    void OnLayoutRestart();
+    int32_t GetOutputFlag() const { return m_output; }
+    // The view's timer host, which animated elements register with (not owned).
+    void SetTimerHost(CHtmlTimerHost* host) { m_timerHost = host; }
+    CHtmlTimerHost* GetTimerHost() const { return m_timerHost; }
+
+    // Fonts, brushes and images: lent by the handler when it offers them,
+    // else by the renderer's resources. Each is given back the same way.
+    HFONT__* GetFont(const FontDesc& description);
+    void ReleaseFont(HFONT__* font);
+    HBRUSH__* GetBrush(uint32_t color);
+    void ReleaseBrush(HBRUSH__* brush);
+    CHtmlImageSource* GetImage(const std::string& name);
+    void ReleaseImage(CHtmlImageSource* image);
+    // Natural size of an image (0 x 0 when unknown).
+    void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) const;
+    // An image address of the page as the image cache names it: resolved
+    // against the base path; "res://" in front when the page came from a
+    // resource and the address names no kind of its own.
+    std::string ImageAddress(const std::string& source);
+    HFONT__* GetDefaultFont() const { return m_defaultFont; }
+    // Not owned: the element that set it gives it back.
+    void SetBackgroundImage(CHtmlImageSource* image) { m_backgroundImage = image; }
+    CHtmlImageSource* GetBackgroundImage() const { return m_backgroundImage; }
+    void SetPageLink(const std::string& address, const std::string& target);
+    const std::string& GetPageLink() const { return m_pageLink; }
 
 private:
     int32_t Parse();
@@ -173,6 +229,12 @@ private:
     std::vector<HtmlKindRecord> m_kinds;
     uint32_t m_growthLimit = kMaxHandOverGrowth;
     uint32_t m_colors[3] = {0x02000000, 0x02000080, 0x02008000};
+    std::unique_ptr<CHtmlFlow> m_flow;
+    HFONT__* m_defaultFont = nullptr;
+    CHtmlImageSource* m_backgroundImage = nullptr;
+    int32_t m_output = 1;
+    int32_t m_loadedKind = kHtmlKindUnknown;
+    CHtmlTimerHost* m_timerHost = nullptr;
 };
 
 // Parses a range of a block into elements appended to the list (emptied

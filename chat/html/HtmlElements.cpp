@@ -1,6 +1,11 @@
 #include "HtmlElements.h"
 
+#include <algorithm>
+
+#include "HtmlAttr.h"
+#include "HtmlDC.h"
 #include "HtmlDoc.h"
+#include "HtmlFlow.h"
 #include "HtmlText.h"
 
 HTML_IMPLEMENT_DYNCREATE(CTagTEXT, HTML_RUNTIME_CLASS(CTag))
@@ -58,4 +63,551 @@ int32_t CTagOPTION::Build()
     m_value = GetAttr("VALUE");
     m_selected = HasAttr("SELECTED");
     return ReadAttributes();
+}
+
+// Fonts.
+
+void HtmlDerivedFont::Push(CHtmlDC* dc, CHtmlDoc* document, Change change, const void* context)
+{
+    if (!m_made)
+    {
+        m_made = true;
+        m_desc = dc->GetFontDesc();
+        change(m_desc, context);
+        if (document != nullptr)
+            m_font = document->GetFont(m_desc);
+    }
+    // A font that could not be made changes nothing.
+    m_selected = m_font != nullptr;
+    if (m_selected)
+        m_previous = dc->SelectFont(m_font);
+}
+
+void HtmlDerivedFont::Pop(CHtmlDC* dc)
+{
+    if (m_selected)
+        dc->SelectFont(m_previous);
+    m_selected = false;
+}
+
+void HtmlDerivedFont::Release(CHtmlDoc* document)
+{
+    if (m_font != nullptr && document != nullptr)
+        document->ReleaseFont(m_font);
+    m_font = nullptr;
+}
+
+template <int Kind> void CTagFontStyle<Kind>::Change(FontDesc& desc, const void*)
+{
+    switch (Kind)
+    {
+    case kHtmlStyleBold:
+        desc.weight = 700;
+        break;
+    case kHtmlStyleItalic:
+        desc.italic = 1;
+        break;
+    case kHtmlStyleUnderline:
+        desc.underline = 1;
+        break;
+    case kHtmlStyleStrike:
+        desc.strikeOut = 1;
+        break;
+    case kHtmlStyleFixed:
+        // Courier at the current height, weight and slant.
+        desc.face = "Courier";
+        desc.underline = 0;
+        desc.strikeOut = 0;
+        break;
+    default:
+        break;
+    }
+}
+
+template class CTagFontStyle<kHtmlStyleBold>;
+template class CTagFontStyle<kHtmlStyleItalic>;
+template class CTagFontStyle<kHtmlStyleUnderline>;
+template class CTagFontStyle<kHtmlStyleStrike>;
+template class CTagFontStyle<kHtmlStyleFixed>;
+
+void CTagBLOCK::Place(CHtmlDC*, CHtmlFlow* flow)
+{
+    flow->NewLineIfNotEmpty(true);
+}
+
+// FONT, BIG and SMALL.
+
+CTagFONT::~CTagFONT()
+{
+    m_font.Release(m_document);
+}
+
+void CTagFONT::ReadFrom(const std::string& attributes)
+{
+    std::string size = GetAttrValue("SIZE", attributes, "");
+    size = HtmlTrim(size);
+    m_hasSize = size.empty() ? 0 : 1;
+    m_sizeSign = 0;
+    if (!size.empty() && (size[0] == '+' || size[0] == '-'))
+    {
+        m_sizeSign = size[0] == '+' ? 1 : -1;
+        size.erase(0, 1);
+    }
+    m_sizeValue = HtmlAtoi(size);
+    if (!HasAttr("TRUESIZE"))
+        m_sizeValue *= 4;
+    m_face = GetAttrValue("FACE", attributes, "");
+    const std::string color = GetAttrValue("COLOR", attributes, "");
+    m_hasColor = color.empty() ? 0 : 1;
+    if (m_hasColor)
+        m_color = ParseColor(color, 0x02000000);
+}
+
+int32_t CTagFONT::ReadAttributes()
+{
+    ReadFrom(m_attributes);
+    return 1;
+}
+
+void CTagFONT::Change(FontDesc& desc, const void* context)
+{
+    const auto* self = static_cast<const CTagFONT*>(context);
+    if (self->m_hasSize)
+        desc.height = self->m_sizeSign == 0 ? -self->m_sizeValue : desc.height + self->m_sizeSign * self->m_sizeValue;
+    if (!self->m_face.empty())
+        desc.face = self->m_face;
+}
+
+void CTagFONT::OnPushStyle(CHtmlDC* dc)
+{
+    if (m_hasSize || !m_face.empty())
+        m_font.Push(dc, m_document, &Change, this);
+    m_colorPushed = m_hasColor;
+    if (m_hasColor)
+        m_previousColor = dc->SetTextColor(m_color);
+}
+
+void CTagFONT::OnPopStyle(CHtmlDC* dc)
+{
+    if (m_colorPushed)
+        dc->SetTextColor(m_previousColor);
+    m_colorPushed = 0;
+    m_font.Pop(dc);
+}
+
+int32_t CTagFSIZE::ReadAttributes()
+{
+    ReadFrom(HtmlEqualNoCase(m_name, "BIG") ? "SIZE = +1" : "SIZE = -1");
+    return 1;
+}
+
+// Headings.
+
+CTagHx::~CTagHx()
+{
+    m_font.Release(m_document);
+}
+
+int32_t CTagHx::ReadAttributes()
+{
+    m_level = m_name.size() == 2 && m_name[1] >= '1' && m_name[1] <= '6' ? m_name[1] - '0' : 1;
+    return 1;
+}
+
+void CTagHx::Change(FontDesc& desc, const void* context)
+{
+    const int32_t level = static_cast<const CTagHx*>(context)->m_level;
+    switch (level)
+    {
+    case 1:
+        desc.height = int32_t(desc.height * 2.5);
+        desc.weight = 700;
+        break;
+    case 2:
+        desc.height = desc.height * 2;
+        desc.weight = 700;
+        break;
+    case 3:
+        desc.height = int32_t(desc.height * 1.5);
+        desc.italic = 1;
+        break;
+    case 4:
+        desc.height = int32_t(desc.height * 1.2);
+        desc.weight = 700;
+        break;
+    case 5:
+        desc.height = int32_t(desc.height * 1.2);
+        desc.italic = 1;
+        break;
+    default:
+        desc.weight = 700;
+        break;
+    }
+}
+
+void CTagHx::OnPushStyle(CHtmlDC* dc)
+{
+    m_font.Push(dc, m_document, &Change, this);
+}
+
+void CTagHx::OnPopStyle(CHtmlDC* dc)
+{
+    m_font.Pop(dc);
+}
+
+void CTagHx::Place(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    const int32_t height = dc->GetMetrics().height;
+    const int32_t before = m_level <= 3 ? height / 2 : height / 3;
+    m_spaceAfter = m_level <= 3 ? height / 2 : (m_level == 4 ? height / 3 : 0);
+    flow->NewLineIfNotEmpty(true);
+    flow->AdvanceTo(flow->GetLineTop() + before);
+}
+
+int32_t CTagHx::EndLayout(CHtmlFlow* flow)
+{
+    if (m_laidOut && !m_blockPieces.empty() && IsTreeLaidOut())
+    {
+        flow->NewLineIfNotEmpty(true);
+        flow->AdvanceTo(flow->GetLineTop() + m_spaceAfter);
+        CloseBlock(flow, m_level == 1 ? "CENTER" : "", "");
+    }
+    return 0;
+}
+
+// Links: rest-state colours.
+
+int32_t CTagA::ReadAttributes()
+{
+    m_href = GetAttr("HREF");
+    m_target = GetAttr("TARGET");
+    m_alt = GetAttr("ALT");
+    const std::string noFocus = GetAttr("CLRNOFOCUS");
+    const std::string focus = GetAttr("CLRFOCUS");
+    m_changeNoFocus = !HtmlEqualNoCase(noFocus.substr(0, 2), "no");
+    m_changeFocus = !HtmlEqualNoCase(focus.substr(0, 2), "no");
+    if (m_changeNoFocus && !noFocus.empty())
+        m_colorNoFocus = ParseColor(noFocus, 0xFFFFFFFF);
+    if (m_changeFocus && !focus.empty())
+        m_colorFocus = ParseColor(focus, 0xFFFFFFFF);
+    if (HasAttr("PAGEWIDE") && m_document != nullptr)
+        m_document->SetPageLink(m_href, m_target);
+    return 1;
+}
+
+void CTagA::OnPushStyle(CHtmlDC* dc)
+{
+    m_savedColor = dc->GetTextColor();
+    m_colorPushed = 1;
+    uint32_t color = 0xFFFFFFFF;
+    if (m_hovered && m_changeFocus)
+    {
+        color = m_colorFocus;
+        if (color >= 0xFF000000u && m_document != nullptr)
+            m_document->GetColor(2, &color);
+    }
+    else if (!m_hovered && m_changeNoFocus)
+    {
+        color = m_colorNoFocus;
+        if (color >= 0xFF000000u && m_document != nullptr)
+            m_document->GetColor(1, &color);
+    }
+    if (color < 0xFF000000u)
+        dc->SetTextColor(color);
+}
+
+void CTagA::OnPopStyle(CHtmlDC* dc)
+{
+    if (m_colorPushed)
+        dc->SetTextColor(m_savedColor);
+    m_colorPushed = 0;
+}
+
+// Body and blocks.
+
+CTagBODY::~CTagBODY()
+{
+    if (m_background != nullptr && m_document != nullptr)
+    {
+        if (m_document->GetBackgroundImage() == m_background)
+            m_document->SetBackgroundImage(nullptr);
+        m_document->ReleaseImage(m_background);
+    }
+}
+
+int32_t CTagBODY::ReadAttributes()
+{
+    if (m_document == nullptr)
+        return 1;
+    std::string name;
+    const std::string background = GetAttr("BACKGROUND");
+    if (!background.empty())
+        name = m_document->ImageAddress(background);
+    else if (!GetAttr("RESBCKGRND").empty())
+        name = "res://" + GetAttr("RESBCKGRND");
+    if (!name.empty() && m_background == nullptr)
+    {
+        m_background = m_document->GetImage(name);
+        if (m_background != nullptr)
+            m_document->SetBackgroundImage(m_background);
+    }
+    const std::string bgcolor = GetAttr("BGCOLOR");
+    if (!bgcolor.empty())
+        m_document->SetBackgroundColor(ParseColor(bgcolor, 0x02FFFFFF));
+    const std::string left = GetAttr("LEFTMARGIN");
+    if (!left.empty())
+        m_document->SetMarginWidth(HtmlAtoi(left));
+    const std::string top = GetAttr("TOPMARGIN");
+    if (!top.empty())
+        m_document->SetMarginHeight(HtmlAtoi(top));
+    static const struct
+    {
+        const char* name;
+        int32_t index;
+        uint32_t fallback;
+    } kColors[] = {{"TEXT", 0, 0x02000000}, {"LINK", 1, 0x02000080}, {"ALINK", 2, 0x02008000}};
+    for (const auto& c : kColors)
+    {
+        const std::string value = GetAttr(c.name);
+        if (!value.empty())
+            m_document->SetColor(c.index, ParseColor(value, c.fallback));
+    }
+    return 1;
+}
+
+int32_t CTagCENTER::EndLayout(CHtmlFlow* flow)
+{
+    CloseBlock(flow, "CENTER", "");
+    return 0;
+}
+
+int32_t CTagP::ReadAttributes()
+{
+    m_align = HtmlUpper(GetAttr("ALIGN"));
+    m_valign = HtmlUpper(GetAttr("VALIGN"));
+    return 1;
+}
+
+int32_t CTagP::EndLayout(CHtmlFlow* flow)
+{
+    CloseBlock(flow, m_align, m_valign);
+    return 0;
+}
+
+int32_t CTagLI::EndLayout(CHtmlFlow* flow)
+{
+    if (m_laidOut && IsTreeLaidOut())
+        flow->NewLineIfNotEmpty(true);
+    return 0;
+}
+
+// Line breaks and rules.
+
+int32_t CTagBR::ReadAttributes()
+{
+    const std::string height = GetAttr("HEIGHT");
+    m_height = height.empty() ? -1 : HtmlAtoi(height);
+    return 1;
+}
+
+void CTagBR::Place(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    LayoutRect area;
+    if (!flow->GetFreeArea(area))
+    {
+        m_placeIncomplete = 1;
+        return;
+    }
+    const HtmlTextMetrics tm = dc->GetMetrics();
+    // A box as high as a line of the current font (or HEIGHT), reaching to
+    // the content's right edge, ends the line.
+    LayoutRect box(area.left, area.top, flow->GetContent().right, area.top + (m_height >= 0 ? m_height : tm.height));
+    if (m_height < 0)
+    {
+        box.descent = tm.descent;
+        box.middleOffset = tm.internalLeading;
+        box.lineGap = tm.externalLeading;
+    }
+    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+}
+
+int32_t CTagHR::ReadAttributes()
+{
+    const std::string width = HtmlTrim(GetAttr("WIDTH"));
+    m_percent = 90;
+    m_pixels = 0;
+    if (!width.empty() && width.back() == '%')
+        m_percent = std::min(100, std::max(0, HtmlAtoi(width.substr(0, width.size() - 1))));
+    else if (!width.empty())
+    {
+        m_pixels = HtmlAtoi(width);
+        m_percent = 0;
+    }
+    return 1;
+}
+
+void CTagHR::Place(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    const int32_t height = dc->GetMetrics().height;
+    flow->NewLineIfNotEmpty(true);
+    LayoutRect area;
+    // Lines are ended until a band of the rule's height is free; a full flow stops the search.
+    for (int32_t tries = 0;; ++tries)
+    {
+        if (!flow->GetFreeArea(area))
+        {
+            m_placeIncomplete = 1;
+            return;
+        }
+        if (area.Height() >= height || tries >= 64)
+            break;
+        flow->NewLine(true);
+    }
+    const LayoutRect box(flow->GetContent().left, area.top, flow->GetContent().right, area.top + height);
+    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+}
+
+void CTagHR::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    for (const HtmlPiece* piece : m_pieces)
+    {
+        LayoutRect band;
+        if (!flow->ToWindow(piece->box, band))
+            continue;
+        int32_t width = m_pixels > 0 ? m_pixels : int32_t(int64_t(band.Width()) * m_percent / 100);
+        width = std::min(width, band.Width());
+        const int32_t left = band.left + (band.Width() - width) / 2;
+        const int32_t top = band.top + (band.Height() - kRuleHeight) / 2;
+        Draw3DFrame(dc, left, top, left + width, top + kRuleHeight, 0x02808080, 0x02FFFFFF);
+    }
+}
+
+// Text runs.
+
+int32_t CTagTEXT::Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32_t* next) const
+{
+    const uint32_t end = uint32_t(m_text.size());
+    const uint32_t available = offset < end ? std::min(end - offset, kMeasureChunk) : 0;
+    if (available == 0)
+    {
+        *next = end;
+        return kNoText;
+    }
+    const char* text = m_text.data() + offset;
+    uint32_t taken = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t flags = 0;
+    while (taken < available)
+    {
+        // A word: its leading blanks, the bytes up to the next blank, its trailing blanks.
+        uint32_t stop = taken;
+        while (stop < available && text[stop] == ' ')
+            ++stop;
+        while (stop < available && text[stop] != ' ')
+            ++stop;
+        while (stop < available && text[stop] == ' ')
+            ++stop;
+        int32_t wordWidth = 0;
+        int32_t wordHeight = 0;
+        dc->MeasureText(text + taken, stop - taken, &wordWidth, &wordHeight);
+        if (int64_t(width) + wordWidth < area.Width())
+        {
+            width += wordWidth;
+            height = wordHeight;
+            taken = stop;
+            continue;
+        }
+        // A part holds at least one word.
+        if (taken == 0)
+        {
+            width += wordWidth;
+            height = wordHeight;
+            taken = stop;
+            flags |= kOverflow;
+        }
+        break;
+    }
+    *next = offset + taken;
+    if (height > area.Height())
+        flags |= kTooHigh;
+    const HtmlTextMetrics tm = dc->GetMetrics();
+    area.right = area.left + width;
+    area.bottom = area.top + height;
+    area.descent = tm.descent;
+    area.middleOffset = tm.internalLeading;
+    area.lineGap = tm.externalLeading;
+    return flags;
+}
+
+void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    const uint32_t end = uint32_t(m_text.size());
+    uint32_t offset = m_placed;
+    while (offset < end)
+    {
+        int32_t line = 0;
+        LayoutRect area;
+        if (!flow->GetLineAndFreeArea(&line, area))
+        {
+            m_placed = offset;
+            m_placeIncomplete = 1;
+            return;
+        }
+        const LayoutRect saved = area;
+        uint32_t next = end;
+        const int32_t flags = Measure(area, offset, dc, &next);
+        if (flags & kNoText)
+            return;
+        const bool place = flags == 0 || (flags & kTooHigh) || ((flags & kOverflow) && flow->IsFullWidth(saved));
+        if (!place)
+        {
+            // The part doesn't fit after what the line holds: end the line and try again.
+            flow->CreatePiece(this, area, nullptr, 0, 0, 0, 0, nullptr, true);
+            continue;
+        }
+        auto state = std::make_unique<HtmlLineState>();
+        const int32_t length = int32_t(std::min<uint32_t>(next - offset, uint32_t(kMaxPieceLength)));
+        m_pieces.push_back(flow->CreatePiece(this, area, state.get(), int32_t(offset), length, 0, 1, nullptr, true));
+        m_lineStates.push_back(std::move(state));
+        offset = next;
+    }
+    m_placed = end;
+}
+
+void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    if (m_text.empty())
+        return;
+    for (HtmlPiece* piece : m_pieces)
+    {
+        LayoutRect window;
+        if (!flow->ToWindow(piece->box, window))
+            continue;
+        const uint32_t offset = uint32_t(piece->value1);
+        if (offset >= m_text.size())
+            continue;
+        const uint32_t length = std::min(uint32_t(piece->value2), uint32_t(m_text.size()) - offset);
+        dc->DrawTextOnBottom(m_text.data() + offset, length, window);
+        // The text was drawn over the link lines.
+        if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+            *state = HtmlLineState();
+    }
+    if (m_focus)
+        OnSetFocusTree(1, flow, dc);
+}
+
+void CTagTEXT::OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc)
+{
+    if (m_text.empty())
+        return;
+    for (HtmlPiece* piece : m_pieces)
+        if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+            ToggleLinkLines(focus, flow, dc, piece->box, &state->underline, &state->secondLine);
+}
+
+void CTagTEXT::OnResetLayout(CHtmlDC*)
+{
+    m_placed = 0;
+    m_lineStates.clear();
 }

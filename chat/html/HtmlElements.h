@@ -1,28 +1,93 @@
 // The element classes of the tag table. Text runs, TITLE and OPTION build
-// their content here; the other classes take the element base's behaviour
-// until their layout, painting and events are added.
+// their content here; blocks, rules, text styles, tables and images lay
+// themselves out through the layout context and paint through the drawing
+// seam. Classes whose behaviour belongs to later work (forms, frames,
+// blinking) keep the element base's.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "HtmlFontDesc.h"
 #include "HtmlTag.h"
+
+class CHtmlFlow;
+class CHtmlImageSource;
+struct HFONT__;
+
+// A font derived from the current one on the first style begin, made once
+// through the document (its handler or the font cache) and selected around
+// the element's content.
+class HtmlDerivedFont
+{
+public:
+    using Change = void (*)(FontDesc& desc, const void* context);
+    void Push(CHtmlDC* dc, CHtmlDoc* document, Change change, const void* context);
+    void Pop(CHtmlDC* dc);
+    // Gives the font back (the element goes).
+    void Release(CHtmlDoc* document);
+    const FontDesc& GetDesc() const { return m_desc; }
+
+private:
+    HFONT__* m_font = nullptr;
+    HFONT__* m_previous = nullptr;
+    bool m_made = false;
+    bool m_selected = false;
+    FontDesc m_desc;
+};
+
+// The record of a text run's line box: the link lines drawn under it.
+struct HtmlLineState
+{
+    int32_t underline = 0;
+    int32_t secondLine = 0;
+    int32_t reserved[2] = {0, 0};
+};
 
 class CTagTEXT : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagTEXT)
 
 public:
+    // Most bytes one measuring pass reads, and longest piece.
+    static constexpr uint32_t kMeasureChunk = 4096;
+    static constexpr int32_t kMaxPieceLength = 32768;
+    // Measuring flags.
+    static constexpr int32_t kOverflow = 1;
+    static constexpr int32_t kTooHigh = 2;
+    static constexpr int32_t kNoText = 4;
+
     // The run's text: its content with white space folded and entities decoded.
     int32_t Build() override;
     const std::string& GetText() const { return m_text; }
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    void OnResetLayout(CHtmlDC* dc) override;
+    // Link lines under every line box: drawn with focus 1, erased with 0.
+    void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
+    // Measures words from offset into area (which becomes the part's box);
+    // the flags above, and the offset after the part in *next.
+    int32_t Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32_t* next) const;
 
 private:
     std::string m_text;
+    // Where placing resumes when the flow filled up before the end.
+    uint32_t m_placed = 0;
+    std::vector<std::unique_ptr<HtmlLineState>> m_lineStates;
 };
 
 class CTagBODY : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagBODY)
+
+public:
+    ~CTagBODY() override;
+    int32_t ReadAttributes() override;
+
+private:
+    CHtmlImageSource* m_background = nullptr;
 };
 
 class CTagTITLE : public CTag
@@ -43,54 +108,137 @@ private:
 class CTagCENTER : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagCENTER)
+
+public:
+    void BeginLayout(CHtmlFlow* flow) override { OpenBlock(flow); }
+    int32_t EndLayout(CHtmlFlow* flow) override;
 };
 
 class CTagP : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagP)
+
+public:
+    int32_t ReadAttributes() override;
+    void BeginLayout(CHtmlFlow* flow) override { OpenBlock(flow); }
+    int32_t EndLayout(CHtmlFlow* flow) override;
+
+private:
+    std::string m_align;
+    std::string m_valign;
 };
 
 class CTagA : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagA)
+
+public:
+    int32_t ReadAttributes() override;
+    void OnPushStyle(CHtmlDC* dc) override;
+    void OnPopStyle(CHtmlDC* dc) override;
+    const std::string& GetHref() const { return m_href; }
+
+private:
+    std::string m_href;
+    std::string m_target;
+    std::string m_alt;
+    uint32_t m_colorNoFocus = 0xFFFFFFFF;
+    uint32_t m_colorFocus = 0xFFFFFFFF;
+    bool m_changeNoFocus = true;
+    bool m_changeFocus = true;
+    int32_t m_hovered = 0;
+    uint32_t m_savedColor = 0;
+    int32_t m_colorPushed = 0;
 };
 
 class CTagFONT : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagFONT)
+
+public:
+    ~CTagFONT() override;
+    int32_t ReadAttributes() override;
+    void OnPushStyle(CHtmlDC* dc) override;
+    void OnPopStyle(CHtmlDC* dc) override;
+
+protected:
+    // Reads SIZE, TRUESIZE, FACE and COLOR from an attribute text.
+    void ReadFrom(const std::string& attributes);
+
+private:
+    static void Change(FontDesc& desc, const void* self);
+    HtmlDerivedFont m_font;
+    int32_t m_hasSize = 0;
+    int32_t m_sizeValue = 0;
+    int32_t m_sizeSign = 0;
+    std::string m_face;
+    uint32_t m_color = 0x02000000;
+    int32_t m_hasColor = 0;
+    uint32_t m_previousColor = 0;
+    int32_t m_colorPushed = 0;
 };
 
 class CTagFSIZE : public CTagFONT
 {
     HTML_DECLARE_DYNCREATE(CTagFSIZE)
+
+public:
+    // "BIG" reads "SIZE = +1", "SMALL" reads "SIZE = -1".
+    int32_t ReadAttributes() override;
 };
 
-class CTagB : public CTag
+// The simple font styles: one change to the current font.
+template <int Kind> class CTagFontStyle : public CTag
+{
+public:
+    ~CTagFontStyle() override { m_font.Release(m_document); }
+    void OnPushStyle(CHtmlDC* dc) override { m_font.Push(dc, m_document, &Change, nullptr); }
+    void OnPopStyle(CHtmlDC* dc) override { m_font.Pop(dc); }
+
+protected:
+    static void Change(FontDesc& desc, const void* context);
+    HtmlDerivedFont m_font;
+};
+
+enum HtmlFontStyleKind
+{
+    kHtmlStyleBold,
+    kHtmlStyleItalic,
+    kHtmlStyleUnderline,
+    kHtmlStyleStrike,
+    kHtmlStyleFixed,
+};
+
+class CTagB : public CTagFontStyle<kHtmlStyleBold>
 {
     HTML_DECLARE_DYNCREATE(CTagB)
 };
 
-class CTagTT : public CTag
+class CTagTT : public CTagFontStyle<kHtmlStyleFixed>
 {
     HTML_DECLARE_DYNCREATE(CTagTT)
 };
 
-class CTagBLOCK : public CTag
+class CTagBLOCK : public CTagFontStyle<kHtmlStyleItalic>
 {
     HTML_DECLARE_DYNCREATE(CTagBLOCK)
+
+public:
+    // Ends the current line before its content.
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
 };
 
-class CTagI : public CTag
+class CTagI : public CTagFontStyle<kHtmlStyleItalic>
 {
     HTML_DECLARE_DYNCREATE(CTagI)
 };
 
-class CTagSTRIKE : public CTag
+class CTagSTRIKE : public CTagFontStyle<kHtmlStyleStrike>
 {
     HTML_DECLARE_DYNCREATE(CTagSTRIKE)
 };
 
-class CTagU : public CTag
+class CTagU : public CTagFontStyle<kHtmlStyleUnderline>
 {
     HTML_DECLARE_DYNCREATE(CTagU)
 };
@@ -103,36 +251,142 @@ class CTagBlink : public CTag
 class CTagHx : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagHx)
+
+public:
+    ~CTagHx() override;
+    int32_t ReadAttributes() override;
+    void OnPushStyle(CHtmlDC* dc) override;
+    void OnPopStyle(CHtmlDC* dc) override;
+    void BeginLayout(CHtmlFlow* flow) override { OpenBlock(flow); }
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+    int32_t EndLayout(CHtmlFlow* flow) override;
+    int32_t GetLevel() const { return m_level; }
+
+private:
+    static void Change(FontDesc& desc, const void* self);
+    HtmlDerivedFont m_font;
+    int32_t m_level = 1;
+    int32_t m_spaceAfter = 0;
 };
+
+class CTagTR;
+class CTagTD;
 
 class CTagTABLE : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagTABLE)
+
+public:
+    CTagTABLE();
+    ~CTagTABLE() override;
+    int32_t ReadAttributes() override;
+    void LayoutChildren(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void ArrangeChildren(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void ResetChildren(CHtmlDC* dc) override;
+    void BeginLayout(CHtmlFlow* flow) override;
+    int32_t EndLayout(CHtmlFlow* flow) override;
+
+    int32_t GetBorder() const { return m_border; }
+    int32_t GetCellPadding() const { return m_cellPadding; }
+    // Cell padding plus half the border (at least 1 with a border).
+    int32_t GetInnerPadding() const;
+    int32_t GetColumnCount() const { return m_columns; }
+    const std::vector<int32_t>& GetColumnWidths() const { return m_columnWidths; }
+    uint32_t GetLightColor() const { return m_light; }
+    uint32_t GetDarkColor() const { return m_dark; }
+    const std::vector<std::unique_ptr<CHtmlFlow>>& GetCursors() const { return m_cursors; }
+
+private:
+    void ComputeWidths(CHtmlFlow* flow);
+    void PlaceCursors(CHtmlFlow* flow, int32_t top);
+    // The rows and their cells (children of other kinds are skipped).
+    std::vector<CTagTR*> Rows() const;
+    static std::vector<CTagTD*> Cells(const CTag* row);
+    CTag* Caption() const;
+
+    int32_t m_border = 2;
+    int32_t m_cellPadding = 2;
+    int32_t m_widthPixels = -1;
+    int32_t m_widthPercent = 0;
+    std::string m_align;
+    uint32_t m_light = 0x02C0C0C0;
+    uint32_t m_dark = 0x02808080;
+    int32_t m_columns = 0;
+    std::vector<int32_t> m_columnWidths;
+    int32_t m_tableWidth = 0;
+    int32_t m_columnSum = 0;
+    int32_t m_start = 0;
+    std::vector<std::unique_ptr<CHtmlFlow>> m_cursors;
+    std::unique_ptr<CHtmlFlow> m_captionCursor;
+    bool m_placed = false;
+    bool m_finished = false;
+    int32_t m_top = 0;
+    int32_t m_nextRowTop = 0;
 };
 
 class CTagCAPTION : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagCAPTION)
+
+public:
+    int32_t ReadAttributes() override;
+    int32_t IsBottom() const { return m_bottom; }
+
+private:
+    int32_t m_bottom = 0;
 };
 
 class CTagTR : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagTR)
+
+public:
+    // Set during the table's layout: the row's top (once) and bottom, and
+    // whether it is finished.
+    int32_t m_top = 0;
+    int32_t m_bottom = 0;
+    int32_t m_topSet = 0;
+    int32_t m_done = 0;
 };
 
 class CTagTD : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagTD)
+
+public:
+    int32_t ReadAttributes() override;
+    void BeginLayout(CHtmlFlow* flow) override;
+    int32_t EndLayout(CHtmlFlow* flow) override;
+
+    int32_t m_widthPixels = -1;
+    int32_t m_widthPercent = 0;
+    std::string m_align;
+    uint32_t m_background = 0xFFFFFFFF;
+    int32_t m_border = 1;
+    uint32_t m_light = 0xFFFFFFFF;
+    uint32_t m_dark = 0xFFFFFFFF;
 };
 
 class CTagTH : public CTagTD
 {
     HTML_DECLARE_DYNCREATE(CTagTH)
+
+public:
+    ~CTagTH() override;
+    int32_t ReadAttributes() override;
+    void OnPushStyle(CHtmlDC* dc) override;
+    void OnPopStyle(CHtmlDC* dc) override;
+
+private:
+    HtmlDerivedFont m_font;
 };
 
 class CTagLI : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagLI)
+
+public:
+    int32_t EndLayout(CHtmlFlow* flow) override;
 };
 
 class CTagINPUT : public CTag
@@ -170,14 +424,60 @@ class CTagFRAMESET : public CTagFRAME
 class CTagIMG : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagIMG)
+
+public:
+    ~CTagIMG() override;
+    int32_t ReadAttributes() override;
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    CHtmlImageSource* GetImage() const { return m_images[0]; }
+    int32_t GetHSpace() const { return m_hspace; }
+    int32_t GetVSpace() const { return m_vspace; }
+
+private:
+    // Rest, mouse-over, pressed, keyboard focus up and down.
+    CHtmlImageSource* m_images[5] = {};
+    int32_t m_widthPixels = 0;
+    int32_t m_widthPercent = 0;
+    int32_t m_heightPixels = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
+    int32_t m_hspace = 4;
+    int32_t m_vspace = 0;
+    int32_t m_checkButton = 0;
+    int32_t m_checked = 0;
+    int32_t m_pressed = 0;
+    std::string m_name;
 };
 
 class CTagBR : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagBR)
+
+public:
+    int32_t ReadAttributes() override;
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+
+private:
+    int32_t m_height = -1;
 };
 
 class CTagHR : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagHR)
+
+public:
+    // Rule height inside its band.
+    static constexpr int32_t kRuleHeight = 2;
+    int32_t ReadAttributes() override;
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    int32_t GetPercent() const { return m_percent; }
+    int32_t GetPixels() const { return m_pixels; }
+
+private:
+    int32_t m_percent = 90;
+    int32_t m_pixels = 0;
 };

@@ -1,7 +1,11 @@
 #include "HtmlTag.h"
 
+#include <algorithm>
+
 #include "HtmlAttr.h"
+#include "HtmlDC.h"
 #include "HtmlDoc.h"
+#include "HtmlFlow.h"
 #include "HtmlText.h"
 
 HTML_IMPLEMENT_DYNCREATE(CTag, nullptr)
@@ -56,9 +60,197 @@ int32_t CTag::Build()
     return ReadAttributes();
 }
 
-void CTag::LayoutChildren(HDC__*, CHtmlFlow*) {}
-void CTag::ArrangeChildren(HDC__*, CHtmlFlow*) {}
-void CTag::ResetChildren(HDC__*) {}
+void CTag::LayoutChildren(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    for (const auto& child : m_children)
+    {
+        if (flow->IsFull())
+            break;
+        LayoutElement(child.get(), dc, flow);
+    }
+}
+
+void CTag::ArrangeChildren(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    for (const auto& child : m_children)
+    {
+        child->OnPushStyle(dc);
+        child->Arrange(dc, flow);
+        child->ArrangeChildren(dc, flow);
+        child->OnPopStyle(dc);
+    }
+}
+
+void CTag::ResetChildren(CHtmlDC* dc)
+{
+    for (const auto& child : m_children)
+        ResetLayout(child.get(), dc);
+}
+
+int32_t CTag::LayoutElement(CTag* element, CHtmlDC* dc, CHtmlFlow* flow)
+{
+    if (element->m_laidOut && element->IsTreeLaidOut())
+        return 0;
+    element->BeginLayout(flow);
+    element->PushStyle(dc);
+    // A full flow places nothing and marks nothing: a later pass resumes.
+    if (!flow->IsFull() && !element->m_laidOut)
+    {
+        element->m_placeIncomplete = 0;
+        element->Place(dc, flow);
+        element->m_laidOut = element->m_placeIncomplete ? 0 : 1;
+    }
+    element->LayoutChildren(dc, flow);
+    element->PopStyle(dc);
+    return element->EndLayout(flow);
+}
+
+void CTag::ArrangeElement(CTag* element, CHtmlDC* dc, CHtmlFlow* flow)
+{
+    element->OnPushStyle(dc);
+    element->Arrange(dc, flow);
+    element->ArrangeChildren(dc, flow);
+    element->OnPopStyle(dc);
+}
+
+void CTag::ResetLayout(CTag* element, CHtmlDC* dc)
+{
+    element->m_laidOut = 0;
+    element->OnResetLayout(dc);
+    element->m_pieces.clear();
+    element->m_blockPieces.clear();
+    element->ResetChildren(dc);
+}
+
+HtmlPiece* CTag::AddPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list)
+{
+    LayoutRect area;
+    if (flow->IsFull() || !flow->GetFreeArea(area))
+        return nullptr;
+    HtmlPiece* piece = flow->CreatePiece(this, area, nullptr, 0, 0, 0, 0, nullptr, false);
+    list.push_back(piece);
+    return piece;
+}
+
+int32_t CTag::HorizontalMode(const std::string& align)
+{
+    const std::string word = HtmlUpper(align);
+    if (word == "RIGHT")
+        return kHtmlAlignRight;
+    if (word == "LEFT")
+        return kHtmlAlignLeft;
+    if (word == "CENTER" || word == "MIDDLE")
+        return kHtmlAlignCenter;
+    return -1;
+}
+
+int32_t CTag::VerticalMode(const std::string& valign)
+{
+    const std::string word = HtmlUpper(valign);
+    if (word == "TOP")
+        return kHtmlVAlignTop;
+    if (word == "BOTTOM" || word == "BASELINE")
+        return kHtmlVAlignBaseline;
+    if (word == "FLOOR" || word == "GROUND")
+        return kHtmlVAlignFloor;
+    if (word == "CENTER" || word == "MIDDLE")
+        return kHtmlVAlignMiddle;
+    return -1;
+}
+
+void CTag::AddAlignedPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list, const std::string& align,
+                           const std::string& valign)
+{
+    AddPiece(flow, list);
+    if (list.size() == 2)
+    {
+        const int32_t h = HorizontalMode(align);
+        if (h >= 0)
+            flow->AlignHorizontal(list[0], list[1], h);
+        const int32_t v = VerticalMode(valign);
+        if (v >= 0)
+            flow->AlignVertical(list[0], list[1], v);
+    }
+    list.clear();
+}
+
+void CTag::OpenBlock(CHtmlFlow* flow)
+{
+    if (!m_laidOut && m_blockPieces.empty())
+        AddPiece(flow, m_blockPieces);
+}
+
+void CTag::CloseBlock(CHtmlFlow* flow, const std::string& align, const std::string& valign)
+{
+    if (!m_blockPieces.empty() && IsTreeLaidOut())
+        AddAlignedPiece(flow, m_blockPieces, align, valign);
+}
+
+void CTag::Draw3DFrame(CHtmlDC* dc, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t first,
+                       uint32_t second)
+{
+    dc->DrawLine(left, top, right, top, first);
+    dc->DrawLine(left, top, left, bottom, first);
+    dc->DrawLine(right - 1, top, right - 1, bottom, second);
+    dc->DrawLine(left, bottom - 1, right, bottom - 1, second);
+}
+
+void CTag::ToggleLinkLines(int32_t on, CHtmlFlow* flow, CHtmlDC* dc, const LayoutRect& box, int32_t* underline,
+                           int32_t* secondLine)
+{
+    if (flow == nullptr || dc == nullptr)
+        return;
+    LayoutRect window;
+    flow->ToWindow(box, window);
+    const LayoutRect& bounds = flow->GetBounds();
+    const auto inView = [&](int32_t y) { return y >= bounds.top && y < bounds.bottom; };
+    on = on ? 1 : 0;
+    if (*underline != on && inView(box.bottom))
+    {
+        dc->InvertLine(window.left, window.bottom, window.right, window.bottom);
+        *underline = on;
+    }
+    const int32_t inset = box.Height() / 8;
+    if (*secondLine != on && inView(box.bottom + 2))
+    {
+        dc->InvertLine(window.left + inset, window.bottom + 2, window.right - inset, window.bottom + 2);
+        *secondLine = on;
+    }
+}
+
+int32_t CTag::GetBounds(LayoutRect& bounds, bool withChildren) const
+{
+    bounds.Set(0x7FFFFFFF, 0x7FFFFFFF, int32_t(0x80000000u), int32_t(0x80000000u));
+    return AccumulateBounds(bounds, withChildren);
+}
+
+int32_t CTag::AccumulateBounds(LayoutRect& bounds, bool withChildren) const
+{
+    int32_t found = 0;
+    for (const HtmlPiece* piece : m_pieces)
+    {
+        bounds.left = std::min(bounds.left, piece->box.left);
+        bounds.top = std::min(bounds.top, piece->box.top);
+        bounds.right = std::max(bounds.right, piece->box.right);
+        bounds.bottom = std::max(bounds.bottom, piece->box.bottom);
+        found = 1;
+    }
+    if (withChildren)
+        for (const auto& child : m_children)
+            found |= child->AccumulateBounds(bounds, true);
+    return found;
+}
+
+int32_t CTag::ContainsPoint(int32_t x, int32_t y) const
+{
+    for (const HtmlPiece* piece : m_pieces)
+        if (piece->box.left <= x && x <= piece->box.right && piece->box.top <= y && y <= piece->box.bottom)
+            return 1;
+    for (const auto& child : m_children)
+        if (child->ContainsPoint(x, y))
+            return 1;
+    return 0;
+}
 
 int32_t CTag::GetTabStop()
 {
@@ -80,46 +272,46 @@ int32_t CTag::ReadAttributes()
 {
     return 1;
 }
-void CTag::Place(HDC__*, CHtmlFlow*) {}
-void CTag::Arrange(HDC__*, CHtmlFlow*) {}
+void CTag::Place(CHtmlDC*, CHtmlFlow*) {}
+void CTag::Arrange(CHtmlDC*, CHtmlFlow*) {}
 void CTag::BeginLayout(CHtmlFlow*) {}
 int32_t CTag::EndLayout(CHtmlFlow*)
 {
     return 0;
 }
-void CTag::PushStyle(HDC__* dc)
+void CTag::PushStyle(CHtmlDC* dc)
 {
     OnPushStyle(dc);
 }
-void CTag::PopStyle(HDC__* dc)
+void CTag::PopStyle(CHtmlDC* dc)
 {
     OnPopStyle(dc);
 }
-void CTag::OnPushStyle(HDC__*) {}
-void CTag::OnPopStyle(HDC__*) {}
-void CTag::OnResetLayout(HDC__*) {}
+void CTag::OnPushStyle(CHtmlDC*) {}
+void CTag::OnPopStyle(CHtmlDC*) {}
+void CTag::OnResetLayout(CHtmlDC*) {}
 int32_t CTag::OnMouseMove(CHtmlFlow*, int32_t, int32_t, int32_t)
 {
     return 0;
 }
-void CTag::Paint(HDC__*, CHtmlFlow*) {}
+void CTag::Paint(CHtmlDC*, CHtmlFlow*) {}
 
 void CTag::GetLinkAt(std::string& link, CHtmlFlow*, int32_t, int32_t, int32_t, std::string&, CTag*&)
 {
     link.clear();
 }
 
-void CTag::OnLButtonDown(HDC__*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
-void CTag::OnLButtonUp(HDC__*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
+void CTag::OnLButtonDown(CHtmlDC*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
+void CTag::OnLButtonUp(CHtmlDC*, CHtmlFlow*, int32_t, int32_t, int32_t) {}
 int32_t CTag::GetStateByName(const std::string&)
 {
     return 0;
 }
-int32_t CTag::SetStateByName(const std::string&, int32_t, CHtmlFlow*, HDC__*)
+int32_t CTag::SetStateByName(const std::string&, int32_t, CHtmlFlow*, CHtmlDC*)
 {
     return 0;
 }
-void CTag::OnSetFocusTree(int32_t, CHtmlFlow*, HDC__*) {}
+void CTag::OnSetFocusTree(int32_t, CHtmlFlow*, CHtmlDC*) {}
 
 std::string CTag::GetAttr(const std::string& name, const std::string& defaultValue) const
 {
@@ -161,7 +353,7 @@ int32_t CTag::GetStateInTree(const std::string& name)
     return 0;
 }
 
-int32_t CTag::SetStateInTree(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc)
+int32_t CTag::SetStateInTree(const std::string& name, int32_t value, CHtmlFlow* flow, CHtmlDC* dc)
 {
     int32_t result = SetStateByName(name, value, flow, dc);
     for (const auto& child : m_children)
@@ -177,7 +369,7 @@ int32_t CTag::MouseMoveTree(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags
     return result;
 }
 
-void CTag::PaintTree(HDC__* dc, CHtmlFlow* flow)
+void CTag::PaintTree(CHtmlDC* dc, CHtmlFlow* flow)
 {
     Paint(dc, flow);
     for (const auto& child : m_children)
@@ -208,21 +400,21 @@ std::string CTag::FindLinkAt(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flag
     return {};
 }
 
-void CTag::LButtonDownTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags)
+void CTag::LButtonDownTree(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags)
 {
     OnLButtonDown(dc, flow, x, y, flags);
     for (const auto& child : m_children)
         child->LButtonDownTree(dc, flow, x, y, flags);
 }
 
-void CTag::LButtonUpTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags)
+void CTag::LButtonUpTree(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags)
 {
     OnLButtonUp(dc, flow, x, y, flags);
     for (const auto& child : m_children)
         child->LButtonUpTree(dc, flow, x, y, flags);
 }
 
-void CTag::SetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc)
+void CTag::SetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc)
 {
     m_focus = focus;
     OnSetFocusTree(focus, flow, dc);

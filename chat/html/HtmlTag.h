@@ -14,9 +14,11 @@
 #include "HtmlRuntimeClass.h"
 #include "HtmlTimerHost.h"
 
+class CHtmlDC;
 class CHtmlDoc;
 class CHtmlFlow;
-struct HDC__;
+struct HtmlPiece;
+struct LayoutRect;
 
 class CTag : public CHtmlObject, public CHtmlTimer
 {
@@ -32,32 +34,32 @@ public:
 
     // Slots 3 to 26 of the element base.
     virtual int32_t Build();                                  // 3
-    virtual void LayoutChildren(HDC__* dc, CHtmlFlow* flow);  // 4
-    virtual void ArrangeChildren(HDC__* dc, CHtmlFlow* flow); // 5
-    virtual void ResetChildren(HDC__* dc);                    // 6
+    virtual void LayoutChildren(CHtmlDC* dc, CHtmlFlow* flow);  // 4
+    virtual void ArrangeChildren(CHtmlDC* dc, CHtmlFlow* flow); // 5
+    virtual void ResetChildren(CHtmlDC* dc);                    // 6
     virtual int32_t GetTabStop();                             // 7
     // The link address to follow for a key: the first non-empty answer of the children.
     virtual void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow,
                            int32_t value);                                             // 8
     virtual int32_t ReadAttributes();                                                  // 9
-    virtual void Place(HDC__* dc, CHtmlFlow* flow);                                    // 10
-    virtual void Arrange(HDC__* dc, CHtmlFlow* flow);                                  // 11
+    virtual void Place(CHtmlDC* dc, CHtmlFlow* flow);                                    // 10
+    virtual void Arrange(CHtmlDC* dc, CHtmlFlow* flow);                                  // 11
     virtual void BeginLayout(CHtmlFlow* flow);                                         // 12
     virtual int32_t EndLayout(CHtmlFlow* flow);                                        // 13
-    virtual void PushStyle(HDC__* dc);                                                 // 14
-    virtual void PopStyle(HDC__* dc);                                                  // 15
-    virtual void OnPushStyle(HDC__* dc);                                               // 16
-    virtual void OnPopStyle(HDC__* dc);                                                // 17
-    virtual void OnResetLayout(HDC__* dc);                                             // 18
+    virtual void PushStyle(CHtmlDC* dc);                                                 // 14
+    virtual void PopStyle(CHtmlDC* dc);                                                  // 15
+    virtual void OnPushStyle(CHtmlDC* dc);                                               // 16
+    virtual void OnPopStyle(CHtmlDC* dc);                                                // 17
+    virtual void OnResetLayout(CHtmlDC* dc);                                             // 18
     virtual int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags); // 19
-    virtual void Paint(HDC__* dc, CHtmlFlow* flow);                                    // 20
+    virtual void Paint(CHtmlDC* dc, CHtmlFlow* flow);                                    // 20
     virtual void GetLinkAt(std::string& link, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags,
                            std::string& target, CTag*& element);                                        // 21
-    virtual void OnLButtonDown(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);        // 22
-    virtual void OnLButtonUp(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);          // 23
+    virtual void OnLButtonDown(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);        // 22
+    virtual void OnLButtonUp(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);          // 23
     virtual int32_t GetStateByName(const std::string& name);                                            // 24
-    virtual int32_t SetStateByName(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc); // 25
-    virtual void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);                             // 26
+    virtual int32_t SetStateByName(const std::string& name, int32_t value, CHtmlFlow* flow, CHtmlDC* dc); // 25
+    virtual void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc);                             // 26
 
     // Stores the tag and copies its content out of the source block: 1, or 0
     // when the content can't be copied (the element then has no children).
@@ -81,16 +83,45 @@ public:
     // This element or the first descendant whose NAME attribute matches.
     CTag* FindByName(const std::string& name);
     int32_t GetStateInTree(const std::string& name);
-    int32_t SetStateInTree(const std::string& name, int32_t value, CHtmlFlow* flow, HDC__* dc);
+    int32_t SetStateInTree(const std::string& name, int32_t value, CHtmlFlow* flow, CHtmlDC* dc);
 
     // Walks over the subtree, this element first.
     int32_t MouseMoveTree(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
-    void PaintTree(HDC__* dc, CHtmlFlow* flow);
+    void PaintTree(CHtmlDC* dc, CHtmlFlow* flow);
     std::string FindLinkAt(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags, std::string& target,
                            CTag*& element);
-    void LButtonDownTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
-    void LButtonUpTree(HDC__* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
-    void SetFocusTree(int32_t focus, CHtmlFlow* flow, HDC__* dc);
+    void LButtonDownTree(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
+    void LButtonUpTree(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags);
+    void SetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc);
+
+    // Layout of one element: style, placement (once), children, style back.
+    static int32_t LayoutElement(CTag* element, CHtmlDC* dc, CHtmlFlow* flow);
+    // Second pass (painting): style, Arrange, the children's, style back.
+    static void ArrangeElement(CTag* element, CHtmlDC* dc, CHtmlFlow* flow);
+    // Forgets the element's layout and its subtree's.
+    static void ResetLayout(CTag* element, CHtmlDC* dc);
+
+    // A piece over the flow's next free area, appended to the list (nothing
+    // while the flow is full); the aligned form applies the alignment words
+    // once the list holds two pieces, then empties it.
+    HtmlPiece* AddPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list);
+    void AddAlignedPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list, const std::string& align,
+                         const std::string& valign);
+    // Alignment word to mode: ALIGN (-1 none) and VALIGN (-1 none).
+    static int32_t HorizontalMode(const std::string& align);
+    static int32_t VerticalMode(const std::string& valign);
+    // Top and left edges in the first colour, right and bottom in the second.
+    static void Draw3DFrame(CHtmlDC* dc, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                            uint32_t first, uint32_t second);
+    // Draws or erases the underline and the second line under a box (in
+    // document coordinates) as asked, where they differ from the line state
+    // (two flags: underline drawn, second line drawn) and lie in view.
+    static void ToggleLinkLines(int32_t on, CHtmlFlow* flow, CHtmlDC* dc, const LayoutRect& box, int32_t* underline,
+                                int32_t* secondLine);
+    // Union of the element's pieces (and its descendants' when asked): 1 when any.
+    int32_t GetBounds(LayoutRect& bounds, bool withChildren) const;
+    int32_t ContainsPoint(int32_t x, int32_t y) const;
+    const std::vector<HtmlPiece*>& GetPieces() const { return m_pieces; }
 
     int32_t IsTreeLaidOut() const;
     void SetLaidOut(int32_t value) { m_laidOut = value; }
@@ -111,6 +142,19 @@ public:
     void FindTabStops(std::vector<CTag*>& all, CTag*& focused);
 
 protected:
+    // Block begin and end: a marker piece opens the block (ending the line)
+    // on the first pass; once the subtree is laid out a second one closes it
+    // and the boxes between them are aligned.
+    int32_t AccumulateBounds(LayoutRect& bounds, bool withChildren) const;
+    void OpenBlock(CHtmlFlow* flow);
+    void CloseBlock(CHtmlFlow* flow, const std::string& align, const std::string& valign);
+
+    // Set by Place when the flow filled up before the element was wholly
+    // placed: the element isn't marked laid out and resumes on a later pass.
+    int32_t m_placeIncomplete = 0;
+    std::vector<HtmlPiece*> m_pieces; // placed by this element, owned by the flow
+    std::vector<HtmlPiece*> m_blockPieces;
+
     // The content block (until Build has used it) and its length.
     HtmlMemBlock m_content = nullptr;
     uint32_t m_contentLength = 0;

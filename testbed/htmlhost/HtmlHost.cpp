@@ -1,21 +1,30 @@
 // The renderer's test host: loads a page into a document and prints its
-// element tree.
+// element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
 // the markup. --events also prints what the document tells its handler.
 // Exit code: the load result (0 loaded, 1 read error, 2 out of memory,
 // 3 resource not found), 64 for a bad command line.
+//
+// --view loads the first page into an HtmlWnd of that client size and logs
+// every event of the view. With --shot it scrolls as asked, writes the
+// view's picture as a 24-bit BMP and ends; otherwise it shows each page in
+// turn and scrolls it down line by line until the window is closed.
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "HtmlDoc.h"
 #include "HtmlTreeDump.h"
+#include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
 
 namespace
@@ -49,9 +58,200 @@ public:
     }
 };
 
+// Logs what the view tells its handler.
+class ViewLog : public CHtmlWndEventsBase
+{
+public:
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t length, std::string frame,
+                  CHtmlObject*) override
+    {
+        std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(), HtmlEscapeForDump(attributes).c_str(),
+                    int(length), frame.c_str());
+        return -1;
+    }
+    void OnTitle(std::string title, CHtmlObject*) override
+    {
+        std::printf("view title \"%s\"\n", HtmlEscapeForDump(title).c_str());
+    }
+    void OnLoadProgress(int32_t stage, int32_t percent, int32_t count, CHtmlObject*) override
+    {
+        std::printf("view progress %d %d %d\n", int(stage), int(percent), int(count));
+    }
+    void OnLeaveView(std::string* kind, std::string* address, std::string, CHtmlObject*) override
+    {
+        std::printf("view leave %s \"%s\"\n", kind->c_str(), HtmlEscapeForDump(*address).c_str());
+    }
+    void OnScroll(int32_t bar, int32_t position, HtmlWnd*, CHtmlObject*) override
+    {
+        std::printf("view scroll %d %d\n", int(bar), int(position));
+    }
+    void OnLoadError(int32_t error, std::string address, CHtmlObject*) override
+    {
+        std::printf("view load-error %d \"%s\"\n", int(error), HtmlEscapeForDump(address).c_str());
+    }
+    void OnDocumentLoaded(std::string address, int32_t result, std::string, HtmlWnd*, CHtmlObject*) override
+    {
+        std::printf("view loaded %d \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str());
+        std::fflush(stdout);
+    }
+};
+
+// Writes the window's client area as a 24-bit bottom-up BMP.
+bool SaveClientShot(HWND hWnd, const char* path)
+{
+    RECT rc;
+    GetClientRect(hWnd, &rc);
+    const int width = rc.right;
+    const int height = rc.bottom;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 24;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC window = GetDC(hWnd);
+    HDC memory = CreateCompatibleDC(window);
+    HBITMAP bitmap = CreateDIBSection(memory, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    bool ok = false;
+    if (memory != nullptr && bitmap != nullptr)
+    {
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, width, height, window, 0, 0, SRCCOPY);
+        GdiFlush();
+        const DWORD stride = (DWORD(width) * 3 + 3) & ~3u;
+        BITMAPFILEHEADER file = {};
+        file.bfType = 0x4D42;
+        file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+        file.bfSize = file.bfOffBits + stride * DWORD(height);
+        if (FILE* out = std::fopen(path, "wb"))
+        {
+            ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+                 std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+                 std::fwrite(bits, stride, size_t(height), out) == size_t(height);
+            ok = std::fclose(out) == 0 && ok;
+        }
+        SelectObject(memory, old);
+    }
+    if (bitmap != nullptr)
+        DeleteObject(bitmap);
+    if (memory != nullptr)
+        DeleteDC(memory);
+    ReleaseDC(hWnd, window);
+    return ok;
+}
+
+// The frame window around the view: it shows the pages in turn, scrolling
+// each one down a line at a time.
+struct ViewHost
+{
+    HtmlWnd* view = nullptr;
+    ViewLog* log = nullptr;
+    std::vector<std::string> pages;
+    size_t page = 0;
+    int pause = 0;
+};
+
+constexpr UINT_PTR kStepTimer = 1;
+
+LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+{
+    auto* host = reinterpret_cast<ViewHost*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
+    switch (uMsg)
+    {
+    case WM_TIMER:
+        if (host != nullptr && host->view != nullptr && wParam == kStepTimer)
+        {
+            HWND view = host->view->hWnd();
+            SCROLLINFO si = {};
+            si.cbSize = sizeof si;
+            si.fMask = SIF_RANGE | SIF_POS;
+            GetScrollInfo(view, SB_VERT, &si);
+            if (si.nPos < si.nMax)
+                SendMessageA(view, WM_VSCROLL, SB_LINEDOWN, 0);
+            else if (++host->pause > 5)
+            {
+                host->pause = 0;
+                host->page = (host->page + 1) % host->pages.size();
+                host->view->LoadUrl(host->pages[host->page], "", host->log, "", 0, 0, 0);
+            }
+        }
+        return 0;
+    case WM_SIZE:
+        if (host != nullptr && host->view != nullptr)
+            MoveWindow(host->view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+    }
+}
+
+int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
+            const char* shot)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FrameProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = "HtmlHostFrame";
+    RegisterClassA(&wc);
+    RECT outer = {0, 0, width, height};
+    AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND frame = CreateWindowExA(0, "HtmlHostFrame", "htmlhost", WS_OVERLAPPEDWINDOW, 0, 0, outer.right - outer.left,
+                                 outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, nullptr);
+    if (frame == nullptr)
+    {
+        std::fprintf(stderr, "htmlhost: no window (error %lu)\n", GetLastError());
+        return 1;
+    }
+    ViewLog log;
+    HtmlWnd view(module);
+    ViewHost host;
+    host.view = &view;
+    host.log = &log;
+    host.pages = pages;
+    SetWindowLongPtrA(frame, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&host));
+    const RECT rc = {0, 0, width, height};
+    if (!view.Create(WS_CHILD | WS_VISIBLE, rc, frame, 1))
+    {
+        std::fprintf(stderr, "htmlhost: no view (error %lu)\n", GetLastError());
+        DestroyWindow(frame);
+        return 1;
+    }
+    ShowWindow(frame, SW_SHOW);
+    UpdateWindow(frame);
+    const int32_t result = view.LoadUrl(pages.front(), "", &log, "", 0, 0, 0);
+    if (scroll != nullptr)
+        view.ScrollTo(0, std::strcmp(scroll, "end") == 0 ? 0x7FFFFFFF : std::atoi(scroll));
+    UpdateWindow(view.hWnd());
+    if (shot != nullptr)
+    {
+        const bool saved = SaveClientShot(view.hWnd(), shot);
+        std::printf("view shot %s %s\n", shot, saved ? "written" : "failed");
+        DestroyWindow(frame);
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+            DispatchMessageA(&msg);
+        return saved ? result : 1;
+    }
+    SetTimer(frame, kStepTimer, 150, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return result;
+}
+
 int Usage()
 {
-    std::fprintf(stderr, "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n");
+    std::fprintf(stderr, "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
+                         "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -63,9 +263,25 @@ int main(int argc, char** argv)
     int32_t handOver = 0;
     int32_t offerKnown = 0;
     bool events = false;
+    int viewWidth = 0;
+    int viewHeight = 0;
+    const char* scroll = nullptr;
+    const char* shot = nullptr;
+    std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
     {
-        if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc)
+        if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc)
+        {
+            if (std::sscanf(argv[++i], "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 || viewHeight <= 0)
+                return Usage();
+        }
+        else if (std::strcmp(argv[i], "--scroll") == 0 && i + 1 < argc)
+            scroll = argv[++i];
+        else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
+            shot = argv[++i];
+        else if (viewWidth > 0 && argv[i][0] != '-')
+            pages.push_back(argv[i]);
+        else if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc)
             moduleName = argv[++i];
         else if (std::strcmp(argv[i], "--handover") == 0)
             handOver = 1;
@@ -78,7 +294,9 @@ int main(int argc, char** argv)
         else
             return Usage();
     }
-    if (address == nullptr)
+    if (viewWidth > 0 && address != nullptr)
+        pages.insert(pages.begin(), address);
+    if (address == nullptr && pages.empty())
         return Usage();
     HMODULE module = nullptr;
     if (moduleName != nullptr)
@@ -93,6 +311,9 @@ int main(int argc, char** argv)
     }
     PrintingHandler handler;
     int result = 0;
+    if (viewWidth > 0)
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot);
+    else
     {
         CHtmlDoc doc(module);
         std::string error;

@@ -1,5 +1,6 @@
 // Loads a page from STR text with a scripted handler that keeps, deletes and
-// replaces the tags offered to it, builds the tree and reads it back.
+// replaces the tags offered to it, builds the tree and reads it back, then
+// lays it out, measures and paints it with fixed font metrics.
 // Input: a byte of flags, 15 bytes of script (one answer per offered tag,
 // used in turn), then the page.
 #include <cstddef>
@@ -8,6 +9,7 @@
 
 #include "HtmlAttr.h"
 #include "HtmlDoc.h"
+#include "HtmlFakeDC.h"
 #include "HtmlText.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWndEvents.h"
@@ -86,6 +88,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CHtmlDoc doc;
     doc.SetHandOverGrowthLimit(64 * 1024);
     doc.SetBasePath("FILE://C:/pages/");
+    FdHtmlTest::FakeResources resources;
+    resources.AddImage("a.gif", 20, 10);
     const std::string page(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
     const std::string address = (flags & 4) ? "zz://" + page : "STR://" + page;
     std::string error;
@@ -93,6 +97,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     HtmlDumpTree(doc);
     Walk(doc.GetElements(), doc);
     HtmlEncodeEntities(HtmlDecodeEntities(page));
+    FdHtmlTest::FakeDC dc;
+    const int32_t width = (flags & 8) ? 40 : 400;
+    doc.Layout(&dc, LayoutRect(0, 0, width, 300));
+    const int32_t height = doc.MeasureHeight(&dc, LayoutRect(0, 0, width, 300));
+    if (height > 300 && height < 0x7FFF0000)
+        doc.Layout(&dc, LayoutRect(0, height - 300, width, height));
     doc.Reset();
     return 0;
 }

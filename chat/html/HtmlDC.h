@@ -1,0 +1,94 @@
+// The renderer's drawing seams. Layout and painting talk to a CHtmlDC (the
+// device context: measuring, fonts, colours, lines, fills, images) and get
+// fonts, brushes and images from an IHtmlResources when the handler doesn't
+// lend them. The Windows half implements both over GDI and the shared
+// caches; host tests use fakes with fixed font metrics.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "HtmlFontDesc.h"
+#include "LayoutRect.h"
+
+class CHtmlImageSource;
+// Platform handles, declared as <windows.h> declares them.
+struct HDC__;
+struct HFONT__;
+struct HBRUSH__;
+
+struct HtmlTextMetrics
+{
+    int32_t height = 0;
+    int32_t ascent = 0;
+    int32_t descent = 0;
+    int32_t internalLeading = 0;
+    int32_t externalLeading = 0;
+};
+
+// Background modes, as SetBkMode takes them.
+constexpr int32_t kHtmlBkTransparent = 1;
+constexpr int32_t kHtmlBkOpaque = 2;
+
+class CHtmlDC
+{
+public:
+    virtual ~CHtmlDC() = default;
+
+    // Size of one line of text in the current font, as DrawText measures it
+    // with DT_CALCRECT | DT_SINGLELINE | DT_NOPREFIX from an empty rectangle.
+    // Every byte counts, a NUL byte too.
+    virtual void MeasureText(const char* text, uint32_t length, int32_t* width, int32_t* height) = 0;
+    virtual HtmlTextMetrics GetMetrics() = 0;
+    // Draws one line so that it stands on the box's bottom edge (TA_BOTTOM,
+    // DT_SINGLELINE | DT_NOPREFIX | DT_NOCLIP); the text alignment is restored.
+    virtual void DrawTextOnBottom(const char* text, uint32_t length, const LayoutRect& box) = 0;
+
+    // The description of the current font.
+    virtual FontDesc GetFontDesc() = 0;
+    // Selects a font and answers the previous one (null selects nothing).
+    virtual HFONT__* SelectFont(HFONT__* font) = 0;
+    virtual uint32_t SetTextColor(uint32_t color) = 0;
+    virtual uint32_t GetTextColor() = 0;
+    virtual int32_t SetBkMode(int32_t mode) = 0;
+
+    virtual void FillRect(const LayoutRect& box, HBRUSH__* brush) = 0;
+    // A solid 1-pixel line from (x1, y1) up to but not including (x2, y2); the pen is restored.
+    virtual void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) = 0;
+    // Inverts the pixels of a 1-pixel line (R2_NOT with a black pen): drawn
+    // twice, the line is gone.
+    virtual void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
+    // Draws a frame of an image at (x, y), stretched to width x height when stretch is set.
+    virtual void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
+                           int32_t height, bool stretch) = 0;
+
+    // Limits drawing to the box until PopClip (measuring passes draw nothing visible).
+    virtual void PushClip(const LayoutRect& box) = 0;
+    virtual void PopClip() = 0;
+
+    // The platform device context, or null.
+    virtual HDC__* Handle() = 0;
+};
+
+// Where a document gets fonts, brushes and images that its handler doesn't
+// lend: the renderer's process-wide caches on Windows.
+class IHtmlResources
+{
+public:
+    virtual ~IHtmlResources() = default;
+    virtual HFONT__* GetFont(const FontDesc& description) = 0;
+    virtual void ReleaseFont(HFONT__* font) = 0;
+    virtual HBRUSH__* GetBrush(uint32_t color) = 0;
+    virtual void ReleaseBrush(HBRUSH__* brush) = 0;
+    // The image of that name (file, or "res://NAME" of the module); null when it doesn't load.
+    virtual CHtmlImageSource* GetImage(const std::string& name, void* module) = 0;
+    virtual void ReleaseImage(CHtmlImageSource* image) = 0;
+    // Painting is over: images drop their saved backgrounds.
+    virtual void EndPaint() = 0;
+    // Natural size of an image (0 x 0 when unknown) and its frame count.
+    virtual void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) = 0;
+};
+
+// The process-wide resources documents use (null: no fonts, brushes or images).
+void HtmlSetResources(IHtmlResources* resources);
+IHtmlResources* HtmlGetResources();

@@ -1,0 +1,155 @@
+// HtmlWnd: the window that shows one HTML document. It owns the document,
+// lays it out and paints it, keeps the scroll bars in step with the page,
+// scrolls, runs the elements' shared timer (id 666) and lends the
+// document fonts, brushes and images from its own caches once they exist.
+// It is the document's IHtmlWndEvents: it does its own part of each event
+// and forwards it to its handler with itself as the sender.
+#pragma once
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+#include "HtmlDoc.h"
+#include "HtmlRuntimeClass.h"
+#include "HtmlTimerHost.h"
+#include "HtmlWndEvents.h"
+#include "WindowBase.h"
+
+class CFontCache;
+class CBrushCache;
+class CImageCache;
+
+class HtmlWnd : public CHtmlObject, public FdWin::CWindowBase, public CHtmlWndEventsBase, public CHtmlTimerHost
+{
+    HTML_DECLARE_DYNCREATE(HtmlWnd)
+
+public:
+    static constexpr const char* kClassName = "HtmlWnd";
+    static constexpr UINT_PTR kTimerId = 666;
+    // A load origin that keeps the stored one.
+    static constexpr int32_t kKeepOrigin = 666;
+    // Scroll flags.
+    static constexpr uint32_t kScrollVertical = 0x2;
+    static constexpr uint32_t kScrollHorizontal = 0x4;
+    static constexpr uint32_t kScrollLeftBar = 0x8;
+    static constexpr uint32_t kHideVerticalBar = 0x80;
+    static constexpr uint32_t kHideHorizontalBar = 0x100;
+    static constexpr int kMaxScrollBarNesting = 3;
+
+    // module: where the document finds its RT_HTML and "IMAGE" resources.
+    explicit HtmlWnd(HMODULE module = nullptr);
+    ~HtmlWnd() override;
+
+    // Creates the window of class "HtmlWnd"; false (GetLastError) on failure.
+    bool Create(DWORD style, const RECT& rect, HWND parent, UINT id);
+
+    // 0 on success, else the document's load error. Every load raises
+    // OnDocumentLoaded. The option asks the document to offer the tags of its
+    // own table to the handler too.
+    virtual int32_t LoadUrl(const std::string& address, const std::string& context, IHtmlWndEvents* handler,
+                            const std::string& target, int32_t originX, int32_t originY, int32_t option);
+    int32_t LoadUrlAt(const std::string& address, const std::string& context, int32_t x, int32_t y,
+                      IHtmlWndEvents* handler, const std::string& target, int32_t originX, int32_t originY,
+                      int32_t option);
+    // Reloads the document's address; with keepScroll the positions stay (the
+    // bottom stays the bottom).
+    int32_t Navigate(const std::string& context, IHtmlWndEvents* handler, const std::string& frame,
+                     int32_t keepScroll, int32_t originX, int32_t originY, int32_t option);
+    void ScrollTo(int32_t x, int32_t y);
+    void Redraw();
+    void RedrawNow();
+
+    CHtmlDoc* GetDocument() const { return m_document.get(); }
+    HMODULE GetResourceModule() const { return static_cast<HMODULE>(m_document->GetResourceModule()); }
+    void SetResourceModule(HMODULE module) { m_document->SetResourceModule(module); }
+    int32_t SetDocFlag(int32_t value) { return m_document->SetDocFlag(value); }
+    void SetSourceType(const std::string& kind) { m_document->SetSourceType(kind); }
+    void CreateCaches();
+    IHtmlWndEvents* GetHandler() const { return m_handler; }
+    void SetHandler(IHtmlWndEvents* handler) { m_handler = handler; }
+    uint32_t GetScrollFlags() const { return m_scrollFlags; }
+    void SetScrollFlags(uint32_t flags) { m_scrollFlags = flags; }
+    const std::string& GetFrameName() const { return m_frameName; }
+
+    // Layout height: to the window's height (mode 0) or unlimited (-1).
+    void LayoutToWindowHeight();
+    void LayoutUnlimitedHeight();
+    int32_t GetLayoutHeightMode() const { return m_layoutHeightMode; }
+    // Palettes, scroll bars from the document's height, a full repaint.
+    void Refresh();
+    void UpdateScrollBars(bool resetVertical, bool resetHorizontal);
+
+    // The view's side of the document's events.
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                  std::string frameName, CHtmlObject* sender) override;
+    int32_t OnHandlerTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                         std::string frameName, CHtmlObject* sender) override;
+    void OnDocumentCleared(CHtmlObject* sender) override;
+    void OnTitle(std::string title, CHtmlObject* sender) override;
+    void ScrollIntoView(CTag* element, CHtmlObject* sender) override;
+    void OnLoadProgress(int32_t stage, int32_t percent, int32_t count, CHtmlObject* sender) override;
+    void OnLinkHover(const std::string& text, CTag* link, int32_t kind, CHtmlObject* sender) override;
+    void OnLeaveView(std::string* kind, std::string* address, std::string frameName,
+                     CHtmlObject* sender) override;
+    int32_t HasSharedCaches(CHtmlObject* sender) override;
+    CHtmlImageSource* GetImage(const std::string& name, void* resourceModule, CHtmlObject* sender) override;
+    void ReleaseImage(CHtmlImageSource* image, CHtmlObject* sender) override;
+    int32_t HasBrushCache(CHtmlObject* sender) override;
+    HBRUSH__* GetBrush(uint32_t color, CHtmlObject* sender) override;
+    void ReleaseBrush(HBRUSH__* brush, CHtmlObject* sender) override;
+    int32_t HasFontCache(CHtmlObject* sender) override;
+    HFONT__* GetFont(const FontDesc* description, CHtmlObject* sender) override;
+    void ReleaseFont(HFONT__* font, CHtmlObject* sender) override;
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject* sender) override;
+    int32_t CanFollowLink(CTag* link, int32_t value, CHtmlObject* sender) override;
+    void OnLoadError(int32_t error, std::string address, CHtmlObject* sender) override;
+    void FollowLink(std::string address, std::string target, CHtmlObject* sender) override;
+    void OnLinkTick(const std::string& address, const std::string& target, int32_t pressed, int32_t zero,
+                    CHtmlObject* sender) override;
+    void OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject* sender) override;
+    void PushHandler(const std::string& handlerName, const std::string& attributes, CHtmlObject* sender) override;
+    void OnHandlerEnding(const std::string& handlerName, CHtmlObject* sender) override;
+    void PopHandler(const std::string& handlerName, CHtmlObject* sender) override;
+    IHtmlWndEvents* GetReplacementHandler(const std::string& handlerName, const std::string& attributes,
+                                          HtmlWnd* view, CHtmlObject* sender) override;
+    void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
+                          CHtmlObject* sender) override;
+
+protected:
+    LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
+    int32_t Start(uint32_t periodMs) override;
+    void Stop() override;
+
+    // Scrolls the content by (dx, dy) pixels: the one place pixels move.
+    virtual void ScrollContent(int32_t dx, int32_t dy);
+    // Where the thumb is being dragged: the bar's 32-bit track position.
+    virtual int32_t TrackPosition(int bar);
+
+private:
+    void OnPaint();
+    void OnSize();
+    void OnScrollMessage(int bar, int code);
+    // Moves the bar to an absolute position (clamped to its range).
+    void ScrollAbsolute(int bar, int32_t position);
+    void SmoothScroll(int bar, int32_t steps, int32_t step);
+    int32_t RangeMax(int bar);
+    RECT ClientRect() const;
+
+    std::unique_ptr<CHtmlDoc> m_document;
+    IHtmlWndEvents* m_handler = nullptr;      // not owned
+    IHtmlWndEvents* m_savedHandler = nullptr; // not owned
+    int32_t m_originX = 0;
+    int32_t m_originY = 0;
+    int32_t m_scrollBarNesting = 0;
+    int32_t m_layoutHeightMode = 0;
+    uint32_t m_scrollFlags = kScrollVertical | kScrollHorizontal;
+    int32_t m_mouseUp = 1;
+    int32_t m_keyDown = 0;
+    std::string m_frameName;
+    std::unique_ptr<CImageCache> m_imageCache;
+    std::unique_ptr<CBrushCache> m_brushCache;
+    std::unique_ptr<CFontCache> m_fontCache;
+    HtmlWnd* m_parentView = nullptr;
+};
