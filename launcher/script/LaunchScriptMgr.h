@@ -35,6 +35,8 @@ public:
     static std::unique_ptr<IScriptMgr> Create();
     // The tick thread's period; tests shorten it.
     static void SetTickPeriod(DWORD ms);
+    // The hub's LPC port for the game server links (8999); tests take another.
+    static void SetHubPort(uint16_t port);
 
     void SetComponent(IScriptMgrSink* sink) override { m_pSink = sink; }
     void OnParameter(const CStringExt& name, const CStringExt& value) override;
@@ -71,6 +73,11 @@ private:
     int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
     void NavigateHostFrame(const std::string& url, const std::string& frame) override;
     bool RandomBytes(uint8_t* bytes, size_t count) override;
+    // The game server links (LaunchScriptMgrLink.cpp).
+    bool StartHubLibrary() override;
+    void StopHubLibrary() override;
+    std::unique_ptr<IServerLink> OpenServerLink(const std::string& address, const std::string& port,
+                                                const std::string& msgd, CServerLinkSink* sink) override;
 
     void StartTick();
     void StopTick();
