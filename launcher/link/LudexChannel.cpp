@@ -1,9 +1,10 @@
 #include "LudexChannel.h"
 
 #include "ServerLink.h"
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 
-CLudexChannel::CLudexChannel(const OBSdkClient::CHostRecord& server, const OBSdkClient::CChannelConfig& config)
+CLudexChannel::CLudexChannel(const OBSdkClient::CHostRecord& server,
+                             const OBSdkClient::CChannelConfig& config)
     : CChannelStd(server, config)
 {
 }

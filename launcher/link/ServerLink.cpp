@@ -4,7 +4,7 @@
 #include "ExceptionBase.h"
 #include "LPCManagedClient.h"
 #include "LudexChannel.h"
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 #include "WireBytes.h"
 
 #include <cstdlib>
@@ -58,8 +58,8 @@ bool CServerLink::Send(const char* data, size_t length)
         return false;
     try
     {
-        return m_channel->boSend(data, static_cast<uint32_t>(length), OBSdkClient::CChannelBase::kNoMessageId, 0, 0,
-                                 0, 0, false);
+        return m_channel->boSend(data, static_cast<uint32_t>(length), OBSdkClient::CChannelBase::kNoMessageId,
+                                 0, 0, 0, 0, false);
     }
     catch (const FdBase::CExceptionBase&)
     {

@@ -2,7 +2,7 @@
 // and their routes, the server's commands, and the loss of the link.
 #include "LaunchPart.h"
 
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 #include "TextUtil.h"
 
 namespace

@@ -25,7 +25,8 @@ void CLaunchScriptMgr::StopHubLibrary()
     OBSdkClient::Term();
 }
 
-std::unique_ptr<IServerLink> CLaunchScriptMgr::OpenServerLink(const std::string& address, const std::string& port,
+std::unique_ptr<IServerLink> CLaunchScriptMgr::OpenServerLink(const std::string& address,
+                                                              const std::string& port,
                                                               const std::string& msgd, CServerLinkSink* sink)
 {
     std::unique_ptr<CServerLink> link(new CServerLink());

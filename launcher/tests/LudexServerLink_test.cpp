@@ -201,21 +201,22 @@ TEST_F(LudexServerLink, ThroughTheHubAndAfterItsLoss)
     CLaunchScriptMgr::SetHubPort(hub.port);
     CHub again; // outlives the manager, whose end it carries
     CPageSink page;
-    const std::string first = Script("first.xml", Sets("type=\"OnStart\"", "started") + Sets("name=\"hfln\"", "ran_hfln") +
-                                                     Sets("name=\"other\"", "ran_other") + Sets("name=\"later\"", "ran_later"));
+    const std::string first =
+        Script("first.xml", Sets("type=\"OnStart\"", "started") + Sets("name=\"hfln\"", "ran_hfln") +
+                                Sets("name=\"other\"", "ran_other") + Sets("name=\"later\"", "ran_later"));
     const std::string second = Script("second.xml", Sets("type=\"OnStart\"", "started2"));
     {
         CLaunchScriptMgr mgr;
         mgr.SetComponent(&page);
-        for (const auto& var : std::vector<std::pair<std::string, std::string>>{
-                 {"log:console", "1"},
-                 {"srip", "127.0.0.1"},
-                 {"srpt", std::to_string(game.wGamePort())},
-                 {"msgd", "ZDP1-launch"},
-                 {"msg_", "XXXXtype=%TP%"},
-                 {"iurl", "http://page/info?id=7"},
-                 {"ifrm", "infofrm"},
-                 {"lscr", first}})
+        for (const auto& var :
+             std::vector<std::pair<std::string, std::string>>{{"log:console", "1"},
+                                                              {"srip", "127.0.0.1"},
+                                                              {"srpt", std::to_string(game.wGamePort())},
+                                                              {"msgd", "ZDP1-launch"},
+                                                              {"msg_", "XXXXtype=%TP%"},
+                                                              {"iurl", "http://page/info?id=7"},
+                                                              {"ifrm", "infofrm"},
+                                                              {"lscr", first}})
             mgr.SetScriptVar(var.first, var.second);
 
         // The launch part opens its channel, then reports its start.
@@ -223,8 +224,9 @@ TEST_F(LudexServerLink, ThroughTheHubAndAfterItsLoss)
         CLaunchPart* part = mgr.Script().GetLaunchPart();
         ASSERT_NE(part, nullptr);
         ASSERT_TRUE(part->IsServerLinkConnected()) << Log();
-        EXPECT_NE(Log().find("[Connexion ZDP : IP=127.0.0.1 Port=" + std::to_string(game.wGamePort()) + "]\n"),
-                  std::string::npos);
+        EXPECT_NE(
+            Log().find("[Connexion ZDP : IP=127.0.0.1 Port=" + std::to_string(game.wGamePort()) + "]\n"),
+            std::string::npos);
         EXPECT_EQ(OBSdkClient::ulGetInitCount(), 1u);
         ASSERT_TRUE(Waits("WAIT last note 1 20000"));
         EXPECT_EQ(Notes(game.Command("NOTES")), std::vector<std::string>{"0/1/ZDP1/ok/type=0000/-"});
@@ -244,15 +246,16 @@ TEST_F(LudexServerLink, ThroughTheHubAndAfterItsLoss)
 
         // The server's commands: malformed ones are dropped, "AC" is "ac",
         // and the extra DstId "ZELT" reaches the channel.
-        for (const char* bad : {"00110009cmd=hfln1", "00000000cmd=hfln0", "00110009cmdxhfln0", "0011ffffcmd=hfln0",
-                                "0011000acmd=hfln0"})
+        for (const char* bad : {"00110009cmd=hfln1", "00000000cmd=hfln0", "00110009cmdxhfln0",
+                                "0011ffffcmd=hfln0", "0011000acmd=hfln0"})
             ASSERT_TRUE(game.boOk(std::string("MSG last tcp GAME ZELT text=") + bad)) << bad;
         ASSERT_TRUE(game.boOk("LUDEX last ZELT AC=other"));
         ASSERT_TRUE(game.boOk("LUDEX last ZELT cmd=hfln"));
         ASSERT_TRUE(FdTestKit::boPumpUntil(
             [&] { return !mgr.GetScriptVar("ran_other").empty() && !mgr.GetScriptVar("ran_hfln").empty(); },
             kLinkWaitMs));
-        EXPECT_EQ(page.navigations, (std::vector<std::string>{Page("0"), Page("1001"), Page("1004"), Page("1003")}));
+        EXPECT_EQ(page.navigations,
+                  (std::vector<std::string>{Page("0"), Page("1001"), Page("1004"), Page("1003")}));
 
         // The hub goes: the loss is shown once, outside the channel's
         // callback, and the hub library is stopped.
@@ -266,7 +269,8 @@ TEST_F(LudexServerLink, ThroughTheHubAndAfterItsLoss)
         EXPECT_EQ(page.navigations.back(), Page("1002"));
         // Later ticks show nothing more.
         mgr.OnCommand(CStringExt("later"));
-        ASSERT_TRUE(FdTestKit::boPumpUntil([&] { return !mgr.GetScriptVar("ran_later").empty(); }, kLinkWaitMs));
+        ASSERT_TRUE(
+            FdTestKit::boPumpUntil([&] { return !mgr.GetScriptVar("ran_later").empty(); }, kLinkWaitMs));
         EXPECT_EQ(g_boxes.size(), 1u);
 
         // A hub runs again: a later launch part reaches the server through it.

@@ -1,6 +1,6 @@
 // The reader of the game server's commands on any bytes, and the notification
 // builder on a template and custom text cut from them.
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 
 #include <cstddef>
 #include <cstdint>

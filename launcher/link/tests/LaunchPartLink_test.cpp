@@ -115,15 +115,32 @@ TEST(LaunchPartLink, OpeningPairsTheHubLibrary)
         std::vector<std::string> callsAtOpen;
         std::string log;
     } cases[] = {
-        {"127.0.0.1", "9000", true, true, {"start", "open 127.0.0.1:9000:ZDP1more"},
+        {"127.0.0.1",
+         "9000",
+         true,
+         true,
+         {"start", "open 127.0.0.1:9000:ZDP1more"},
          "[Connexion ZDP : IP=127.0.0.1 Port=9000]\n"},
-        {"127.0.0.1", "9000", true, false, {"start", "open 127.0.0.1:9000:ZDP1more", "stop"},
-         "[Connexion ZDP : IP=127.0.0.1 Port=9000]\nERROR : Exception Connexion ZDP : \nERROR Connexion ZDP\n"},
+        {"127.0.0.1",
+         "9000",
+         true,
+         false,
+         {"start", "open 127.0.0.1:9000:ZDP1more", "stop"},
+         "[Connexion ZDP : IP=127.0.0.1 Port=9000]\nERROR : Exception Connexion ZDP : \nERROR Connexion "
+         "ZDP\n"},
         {"", "9000", true, true, {"start", "stop"}, "[Connexion ZDP : IP= Port=9000]\nERROR Connexion ZDP\n"},
-        {"127.0.0.1", "", true, true, {"start", "stop"},
+        {"127.0.0.1",
+         "",
+         true,
+         true,
+         {"start", "stop"},
          "[Connexion ZDP : IP=127.0.0.1 Port=]\nERROR Connexion ZDP\n"},
         // A library that did not start is not stopped; the link is still tried.
-        {"127.0.0.1", "9000", false, true, {"start", "open 127.0.0.1:9000:ZDP1more"},
+        {"127.0.0.1",
+         "9000",
+         false,
+         true,
+         {"start", "open 127.0.0.1:9000:ZDP1more"},
          "[Connexion ZDP : IP=127.0.0.1 Port=9000]\n"},
     };
     for (const auto& c : cases)
@@ -138,8 +155,9 @@ TEST(LaunchPartLink, OpeningPairsTheHubLibrary)
             CLaunchPart part(&script.context);
             EXPECT_EQ(script.host.calls, c.callsAtOpen) << c.srip << "/" << c.srpt << "/" << c.openWorks;
             EXPECT_EQ(script.host.log, c.log);
-            EXPECT_EQ(script.host.alerts,
-                      c.startWorks ? std::vector<std::string>{} : std::vector<std::string>{"Ludex|OBSdkClient::Init() Failed"});
+            EXPECT_EQ(script.host.alerts, c.startWorks
+                                              ? std::vector<std::string>{}
+                                              : std::vector<std::string>{"Ludex|OBSdkClient::Init() Failed"});
             EXPECT_EQ(part.IsServerLinkConnected(), linked);
             part.OpenServerLink(); // once only
             EXPECT_EQ(script.host.calls.size(), c.callsAtOpen.size());
@@ -166,14 +184,16 @@ TEST(LaunchPartLink, NotificationsFollowTheirRoutes)
         EXPECT_TRUE(script.host.navigations.empty());
         script.Clear();
 
-        const std::vector<int32_t> codes = {0, 1, 2, 3, 4, 5, 6, 101, 102, 1000, 1001, 1002, 1003, 1004, 1005, 2000, -1};
+        const std::vector<int32_t> codes = {0,    1,    2,    3,    4,    5,    6,    101, 102,
+                                            1000, 1001, 1002, 1003, 1004, 1005, 2000, -1};
         for (int32_t code : codes)
             part.NotifyEvent(code);
         EXPECT_EQ(script.host.events, codes);
-        EXPECT_EQ(script.host.link.sent,
-                  (std::vector<std::string>{"000dtype=0000", "000dtype=0001", "000dtype=0002", "000dtype=0003",
-                                            "000dtype=0004", "000dtype=0102", "000dtype=1001", "000dtype=1002",
-                                            "000dtype=1003", "000dtype=1004", "000dtype=2000"}));
+        EXPECT_EQ(
+            script.host.link.sent,
+            (std::vector<std::string>{"000dtype=0000", "000dtype=0001", "000dtype=0002", "000dtype=0003",
+                                      "000dtype=0004", "000dtype=0102", "000dtype=1001", "000dtype=1002",
+                                      "000dtype=1003", "000dtype=1004", "000dtype=2000"}));
         std::vector<std::string> pages;
         for (const char* code : {"0", "1", "2", "3", "4", "1001", "1002", "1003", "1004"})
             pages.push_back(std::string("info|http://page/r?id=7&Info=") + code);
@@ -207,7 +227,10 @@ TEST(LaunchPartLink, NotificationsFollowTheirRoutes)
     }
     // Its end: 4 to both, then the channel closes.
     EXPECT_EQ(script.host.events, (std::vector<int32_t>{1001, 4}));
-    EXPECT_EQ(script.host.link.sent, (std::vector<std::string>{"0008" "1001", "0008" "0004"}));
+    EXPECT_EQ(script.host.link.sent, (std::vector<std::string>{"0008"
+                                                               "1001",
+                                                               "0008"
+                                                               "0004"}));
 }
 
 TEST(LaunchPartLink, WithoutAServerOnlyThePageHears)

@@ -1,6 +1,6 @@
 // The launcher's message formats to and from the game server, and the routes
 // of the notification codes.
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 
 #include <gtest/gtest.h>
 
@@ -23,21 +23,21 @@ SServerCommand Read(const std::string& bytes)
 }
 } // namespace
 
-TEST(ServerMessages, NotificationTakesItsLengthAndCode)
+TEST(ServerLinkMessages, NotificationTakesItsLengthAndCode)
 {
     EXPECT_EQ(Built("XXXXtype=%TP%", 1001), "000dtype=1001");
     EXPECT_EQ(Built("XXXXtype=%TP%", 3), "000dtype=0003");
     EXPECT_EQ(Built("XXXX%TP%-%TP%", 102), "000d0102-0102");
     EXPECT_EQ(Built("XXXX", 0), "0004");
     EXPECT_EQ(Built("XXXXtype=%TP", 1), "000ctype=%TP"); // no whole mark
-    EXPECT_EQ(Built("%TP%x", 1), "0005x");                // the placeholder is not looked at
+    EXPECT_EQ(Built("%TP%x", 1), "0005x");               // the placeholder is not looked at
     const std::string custom = "abc";
     EXPECT_EQ(Built("XXXXtype=%TP%", 1001, &custom), "001atype=10010009cust=abc0");
     const std::string empty;
     EXPECT_EQ(Built("XXXXa", 1, &empty), "000fa0006cust=0");
 }
 
-TEST(ServerMessages, NotificationBoundsAreRefusedNotWrapped)
+TEST(ServerLinkMessages, NotificationBoundsAreRefusedNotWrapped)
 {
     EXPECT_EQ(Built("", 1), "refused:");
     EXPECT_EQ(Built("XXX", 1), "refused:");
@@ -50,10 +50,11 @@ TEST(ServerMessages, NotificationBoundsAreRefusedNotWrapped)
     EXPECT_EQ(Built("XXXX", 1, &atMax), "refused:"); // the whole is longer still
     EXPECT_EQ(Built("XXXX", 1, &past), "refused:");
     const std::string fits(65535 - 4 - 4 - 6, 'c');
-    EXPECT_EQ(Built("XXXX", 1, &fits).substr(0, 8), "ffff" "fff7");
+    EXPECT_EQ(Built("XXXX", 1, &fits).substr(0, 8), "ffff"
+                                                    "fff7");
 }
 
-TEST(ServerMessages, CommandsAreRead)
+TEST(ServerLinkMessages, CommandsAreRead)
 {
     SServerCommand command = Read("00110009cmd=hfln0");
     ASSERT_EQ(command.status, ECommandStatus::kOk);
@@ -77,7 +78,7 @@ TEST(ServerMessages, CommandsAreRead)
     EXPECT_EQ(command.value, "");
 }
 
-TEST(ServerMessages, MalformedCommandsAreDropped)
+TEST(ServerLinkMessages, MalformedCommandsAreDropped)
 {
     const struct
     {
@@ -108,7 +109,7 @@ TEST(ServerMessages, MalformedCommandsAreDropped)
     EXPECT_EQ(ReadServerCommand(nullptr, 17).status, ECommandStatus::kNoData);
 }
 
-TEST(ServerMessages, CommandNames)
+TEST(ServerLinkMessages, CommandNames)
 {
     for (const char* name : {"cmd", "CMD", "Cmd", "ac", "AC", "aC"})
         EXPECT_TRUE(IsCommandName(name)) << name;
@@ -116,7 +117,7 @@ TEST(ServerMessages, CommandNames)
         EXPECT_FALSE(IsCommandName(name)) << name;
 }
 
-TEST(ServerMessages, Routes)
+TEST(ServerLinkMessages, Routes)
 {
     const struct
     {
@@ -124,11 +125,11 @@ TEST(ServerMessages, Routes)
         bool toServer;
         bool toPage;
     } cases[] = {
-        {-1, false, false},  {0, true, true},        {1, true, true},       {2, true, true},
-        {3, true, true},     {4, true, true},        {5, false, false},     {6, false, false},
-        {101, false, false}, {102, true, false},     {103, false, false},   {1000, false, false},
-        {1001, true, true},  {1002, true, true},     {1003, true, true},    {1004, true, true},
-        {1005, false, false}, {1999, false, false},  {2000, true, false},   {2001, false, false},
+        {-1, false, false},   {0, true, true},      {1, true, true},     {2, true, true},
+        {3, true, true},      {4, true, true},      {5, false, false},   {6, false, false},
+        {101, false, false},  {102, true, false},   {103, false, false}, {1000, false, false},
+        {1001, true, true},   {1002, true, true},   {1003, true, true},  {1004, true, true},
+        {1005, false, false}, {1999, false, false}, {2000, true, false}, {2001, false, false},
     };
     for (const auto& c : cases)
     {

@@ -1,4 +1,4 @@
-#include "ServerMessages.h"
+#include "ServerLinkMessages.h"
 
 #include <cstdio>
 

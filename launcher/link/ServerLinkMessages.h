@@ -36,13 +36,13 @@ EBuildStatus BuildNotification(const std::string& msgTemplate, int32_t code, con
 enum class ECommandStatus
 {
     kOk,
-    kNoData,       // no message at all
-    kBadEnd,       // the last byte is not '0'
-    kTooShort,     // shorter than the header and its end
-    kBadLength,    // the field length is not four hexadecimal digits
-    kZeroLength,   // the field length is 0
-    kPastEnd,      // the field runs past the message's end character
-    kNoEquals,     // the field has no '='
+    kNoData,     // no message at all
+    kBadEnd,     // the last byte is not '0'
+    kTooShort,   // shorter than the header and its end
+    kBadLength,  // the field length is not four hexadecimal digits
+    kZeroLength, // the field length is 0
+    kPastEnd,    // the field runs past the message's end character
+    kNoEquals,   // the field has no '='
 };
 
 struct SServerCommand
