@@ -91,9 +91,15 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
     vReadSettings();
 
     // 5. Tray icon, after the window that hears its commands and the jobs.
+    // Without that window neither a server's "CLOS" nor the page could end
+    // the hub: it does not start (as under a session without a display).
     if (!m_window.boCreate(hInstance, *this))
+    {
         HubTrace::vLog("!ERREUR! Linkwell : fenêtre principale impossible à créer (%lu)",
                        static_cast<unsigned long>(GetLastError()));
+        vEndStartup();
+        return kExitNoWindow;
+    }
     m_tray.reset(new CTraybarMgr(hInstance, m_window.hGetWindow()));
     vShowTray(false);
 
@@ -260,6 +266,17 @@ void CLinkwellApp::vRunMessageLoop()
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
+}
+
+void CLinkwellApp::vEndStartup()
+{
+    g_lpSehLogger = nullptr;
+    HubTrace::vSetLogger(nullptr, 0);
+    m_logger.reset();
+    CloseHandle(m_hUnicity);
+    m_hUnicity = nullptr;
+    FdBase::vRemoveSehFilter();
+    CoUninitialize();
 }
 
 void CLinkwellApp::vEnd()

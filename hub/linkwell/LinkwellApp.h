@@ -28,6 +28,8 @@ constexpr const char* kUnicityEvent = "Linkwell v2.0 Unicity Event";
 // time, and leaves after it otherwise.
 constexpr DWORD kEmbeddedWaitMs = 10000;
 constexpr DWORD kEmbeddedPollMs = 100;
+// Exit code of a start-up whose main window could not be created.
+constexpr int kExitNoWindow = 2;
 
 class CLinkwellApp : public CMainWindow::IHandler, public ILinkwellProgram
 {
@@ -56,6 +58,8 @@ private:
     void vEnableTrace(uint32_t dwFlags);
     void vShowTray(bool boConnected);
     void vRunMessageLoop();
+    // The end of a start-up that stopped before the tray and the hub manager.
+    void vEndStartup();
     void vEnd();
 
     HINSTANCE m_hInstance = nullptr;

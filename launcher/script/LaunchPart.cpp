@@ -154,8 +154,8 @@ CLaunchPart::CLaunchPart(CScriptContext* context) : m_pContext(context)
     m_doc.vSetDefaultProtocol("str");
     m_doc.vSetOperatingMode(kXmlModePreProcess);
     m_log.Init(context);
-    if (m_pContext && m_pContext->host)
-        m_pContext->host->NotifyEvent(5);
+    NotifyEvent(5);
+    OpenServerLink();
 }
 
 CLaunchPart::~CLaunchPart()
@@ -164,8 +164,9 @@ CLaunchPart::~CLaunchPart()
     {
         if (!m_running)
             NotifyNotStarted();
-        m_pContext->host->NotifyEvent(4);
+        NotifyEvent(4);
     }
+    CloseServerLink();
     Clear();
 }
 
@@ -174,8 +175,7 @@ void CLaunchPart::NotifyNotStarted()
     if (m_notStartedSent)
         return;
     m_notStartedSent = true;
-    if (m_pContext && m_pContext->host)
-        m_pContext->host->NotifyEvent(1001);
+    NotifyEvent(1001);
 }
 
 void CLaunchPart::Clear()
@@ -204,8 +204,7 @@ int32_t CLaunchPart::Start(const std::string& text)
             m_log << "[" << name << "] = \"" << value << "\"\n";
         }
         m_log << kVarsRule;
-        if (m_pContext->host)
-            m_pContext->host->NotifyEvent(0);
+        NotifyEvent(0);
     }
     if (m_doc.lLoad("STR://" + text, this) != 0 || m_doc.GetLastXmlError() != 0)
         return 0;
@@ -278,6 +277,7 @@ void CLaunchPart::RunQueue()
 
 void CLaunchPart::Step(int32_t)
 {
+    ServiceServerLink();
     bool busy = false;
     // A sub-script's items may queue requests but never add sub-scripts: the
     // list stays as it is during the walk.

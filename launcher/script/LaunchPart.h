@@ -11,6 +11,7 @@
 
 #include "ScriptEngine.h"
 #include "ScriptItem.h"
+#include "ServerLinkSink.h"
 #include "XmlDocument.h"
 
 class CLaunchPart;
@@ -72,7 +73,7 @@ private:
     CScriptLog m_log;
 };
 
-class CLaunchPart final : private CXmlEventSink
+class CLaunchPart final : private CXmlEventSink, private CServerLinkSink
 {
 public:
     explicit CLaunchPart(CScriptContext* context);
@@ -113,7 +114,30 @@ public:
     int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace* tagNamespace,
                             const CXmlNamespaceScope& scope, std::string& content, CXmlDocument* document) override;
 
+    // The link to the game server (LaunchPartLink.cpp). Opened once, at
+    // construction; nothing happens when it was opened before.
+    void OpenServerLink();
+    // A notification: handed to the host first, then to the server and the
+    // page as the code's route says. custom: null for none.
+    void NotifyEvent(int32_t code, const std::string* custom = nullptr);
+    void SendToServer(int32_t code, const std::string* custom);
+    // A ready text on the channel; false without a connected link.
+    bool SendRawToServer(const std::string& text);
+    // iurl + "&Info=" + code in the frame ifrm, for the codes the page shows.
+    void ShowInPage(int32_t code);
+    bool IsServerLinkConnected() const { return m_serverLink && m_serverLink->IsConnected(); }
+
 private:
+    // CServerLinkSink: only notes what happened; the loss is dealt with on
+    // the next step (ServiceServerLink), outside the library's callback.
+    void OnLinkLost() override;
+    void OnServerCommand(const std::string& command) override;
+    // A lost link: the channel goes, the hub library is stopped, the user told.
+    void ServiceServerLink();
+    void CloseServerLink();
+    // The named sub-script when there is one, else the OnStop sub-script.
+    void QueueStop(const std::string& name);
+
     struct SubScriptRequest
     {
         int32_t mode;
@@ -134,6 +158,11 @@ private:
     bool m_running = false;
     bool m_notStartedSent = false;
     CStringExt m_base; // location of the script that holds the launch part
+    std::unique_ptr<IServerLink> m_serverLink;
+    bool m_serverLinkOpened = false; // OpenServerLink has run
+    bool m_hubStarted = false;       // the host's hub library start is not yet undone
+    bool m_serverLinkLost = false;   // a link was lost: sends only log it from now on
+    bool m_lossPending = false;      // the loss is yet to be dealt with
 };
 
 // The mode a launch mode word gives: its first letter, "c" compat, "s" straight.

@@ -48,6 +48,12 @@ public:
     CItemTank& GetItemTank() { return m_context.items; }
     CScriptContext& Context() { return m_context; }
     CLaunchPart* GetLaunchPart() const { return m_launchPart.get(); }
+    // Ends the launch part now (its end notices go out while the host is whole).
+    void EndLaunchPart()
+    {
+        m_launchPart.reset();
+        m_retired.clear();
+    }
     bool IsLaunchStarted() const { return m_launchStarted; }
     size_t GetLoadCount() const { return m_loads.size(); }
     uint32_t GetStepCounter() const { return m_stepCounter; }

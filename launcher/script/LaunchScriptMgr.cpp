@@ -55,6 +55,9 @@ CLaunchScriptMgr::CLaunchScriptMgr() : m_script(this), m_creatorThreadId(GetCurr
 CLaunchScriptMgr::~CLaunchScriptMgr()
 {
     StopTick();
+    // The launch part's end reports through this manager: it goes while the
+    // manager's members (its log among them) are still there.
+    m_script.EndLaunchPart();
     if (m_hRelay)
     {
         if (m_pfnRelayPrev)

@@ -35,6 +35,8 @@ public:
     static std::unique_ptr<IScriptMgr> Create();
     // The tick thread's period; tests shorten it.
     static void SetTickPeriod(DWORD ms);
+    // The hub's LPC port for the game server links (8999); tests take another.
+    static void SetHubPort(uint16_t port);
 
     void SetComponent(IScriptMgrSink* sink) override { m_pSink = sink; }
     void OnParameter(const CStringExt& name, const CStringExt& value) override;
@@ -74,6 +76,11 @@ private:
     std::string RegRead(const std::string& path, const std::string& name, const std::string& defaultText) override;
     int32_t RegWrite(const std::string& path, const std::string& name, const std::string& text,
                      uint32_t newType) override;
+    // The game server links (LaunchScriptMgrLink.cpp).
+    bool StartHubLibrary() override;
+    void StopHubLibrary() override;
+    std::unique_ptr<IServerLink> OpenServerLink(const std::string& address, const std::string& port,
+                                                const std::string& msgd, CServerLinkSink* sink) override;
 
     void StartTick();
     void StopTick();

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "ItemTank.h"
+#include "ServerLinkSink.h"
 #include "VarTank.h"
 
 class CScriptItem;
@@ -26,8 +27,6 @@ public:
     // An event for the host page and the game server link.
     virtual void NotifyEvent(int32_t /*code*/) {}
     virtual void RegisterPlug(const std::string& /*technoid*/, const std::string& /*classid*/) {}
-    // Data an item hands to the game server link.
-    virtual void SendToServer(const std::string& /*data*/) {}
     // Downloads url for the script; the host answers with the script's OnDownloadEnd.
     virtual void RequestDownload(const std::string& /*url*/) {}
     // Shows or closes the progress window of the first load.
@@ -59,6 +58,17 @@ public:
     static constexpr uint32_t kRegSz = 1;
     static constexpr uint32_t kRegBinary = 3;
     static constexpr uint32_t kRegDword = 4;
+    // Starts the hub client library for a launch part's link; each true is
+    // undone by one StopHubLibrary.
+    virtual bool StartHubLibrary() { return true; }
+    virtual void StopHubLibrary() {}
+    // A link to the game server through the hub, open, that tells sink of its
+    // loss and of the server's commands; null when it could not be opened.
+    virtual std::unique_ptr<IServerLink> OpenServerLink(const std::string& /*address*/, const std::string& /*port*/,
+                                                        const std::string& /*msgd*/, CServerLinkSink* /*sink*/)
+    {
+        return nullptr;
+    }
     // The item of a factory keyword (given as the factory spells it); null when
     // this host has no such item.
     virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;

@@ -209,8 +209,8 @@ int32_t CScriptItem::SendBstrData(const std::string&, const std::string& source,
 {
     if (EqualsNoCase(destination, "ZDP"))
     {
-        if (CScriptContext* context = Context(); context && context->host)
-            context->host->SendToServer(data);
+        if (CLaunchPart* launchPart = GetOwner())
+            launchPart->SendRawToServer(data);
     }
     else if (EqualsNoCase(destination, "DBG"))
         m_log << "\t    [" << source << "] => " << data << "\n";

@@ -24,6 +24,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import wire  # noqa: E402
+import ludex  # noqa: E402
 
 LOOPBACK = "127.0.0.1"
 BACKLOG = 64
@@ -33,6 +34,7 @@ LOG_DATA_KEEP = 4096  # data bytes kept per entry
 LOG_REPLY_MAX = 1 << 20  # characters of entries in one LOG reply
 LAST_KEEP = 10000  # destination ids remembered for LAST
 LINKS_KEEP = 1000  # closed links remembered
+NOTES_KEEP = 2000  # launcher notifications kept for NOTES
 MAX_LINE = 65536  # longest control line
 MAX_OUT = 4 * 1024 * 1024  # unsent bytes allowed per connection
 CLOSE_GRACE = 2.0  # seconds a closed link waits for the peer's own close
@@ -41,11 +43,16 @@ MAX_DROP_SECONDS = 3600
 FILLER_TIMEOUT = 1.0  # seconds for our own connect that fills the queue
 
 COUNTERS = ("init", "kaka_tcp", "kaka_udp", "msg_tcp", "msg_udp", "short",
-            "bind", "unbd", "ackable", "ident", "proxy", "bad", "sent")
+            "bind", "unbd", "ackable", "ident", "proxy", "bad", "sent", "note")
 ANSWER_KINDS = ("init", "echo", "ident", "ack", "bind", "short", "proxy")
 PROXY_ID = b"PRXY"
 REFUSED_INIT_DST = b"NACK"
 REFUSED_INIT_FLAGS = 200  # flags byte above 127 with a foreign DstId
+
+
+def _note_text(raw):
+    """Notification text as a token: like wire.escape, with '/' escaped too."""
+    return wire.escape(raw).replace("/", "%2F")
 
 
 class CommandError(Exception):
@@ -110,6 +117,8 @@ class GameServer:
         self.next_link = 1
         self.log = collections.deque(maxlen=LOG_KEEP)
         self.log_next = 0
+        self.notes = collections.deque(maxlen=NOTES_KEEP)
+        self.notes_next = 0
         self.last_by_dst = {}
         self.answers = dict.fromkeys(ANSWER_KINDS, "on")
         self.silent = False
@@ -644,6 +653,8 @@ class GameServer:
 
     def _on_traffic(self, link, via, msg, sender):
         member = link.member or wire.ZERO_MEMBER
+        if msg.src_channel() is not None and msg.dst != wire.ID_LPCD:
+            self._note(link, msg)
         if msg.flags & wire.FLAG_ACKABLE:
             link.counts["ackable"] += 1
             if self._answering("ack"):
@@ -678,6 +689,22 @@ class GameServer:
         if letter == ord("1") and self._answering("proxy"):
             self._reply(link, via, sender, wire.encode(
                 PROXY_ID, bytes(4), 0, link.next_seq(via)))
+
+    def _note(self, link, msg):
+        """A launcher notification from a channel, kept decoded for NOTES."""
+        note = ludex.decode_notification(msg.data)
+        if note is None:
+            return
+        if note.length_ok:
+            link.counts["note"] += 1
+        entry = "%d/%d/%s/%s/%s/%s" % (
+            self.notes_next, link.number, wire.id_text(msg.dst),
+            "ok" if note.length_ok else "len=%d" % note.declared,
+            _note_text(note.body),
+            "-" if note.custom is None else _note_text(note.custom))
+        self.notes.append((self.notes_next, entry))
+        self.notes_next += 1
+        self._trace("note %s", entry)
 
     def _record(self, link, via, kind, src="-", dst="-", flags="-", seq="-",
                 data=b""):
@@ -981,6 +1008,34 @@ class GameServer:
         return "OK next=%d more=%d%s" % (resume, int(resume < self.log_next),
                                          "".join(" " + e for e in picked))
 
+    def cmd_notes(self, args):
+        self._want(args, 0, 1, "NOTES [from]")
+        start = wire.parse_number(args[0], 1 << 62) if args else 0
+        picked = [e for i, e in self.notes if i >= start]
+        return "OK next=%d%s" % (self.notes_next,
+                                 "".join(" " + e for e in picked))
+
+    def cmd_ludex(self, args):
+        usage = ("LUDEX <link> <dst> <name>=<value> [lead=TEXT] "
+                 "[via=tcp|udp] [flags=N]")
+        if len(args) < 3:
+            raise CommandError("usage: " + usage)
+        link = self._link(args[0], live=True)
+        dst = wire.parse_id(args[1])
+        name, sep, value = args[2].partition("=")
+        if not sep:
+            raise CommandError("usage: " + usage)
+        opts = self._options(args[3:], {"lead", "via", "flags"})
+        via = self._via(opts.get("via", "tcp"))
+        lead = wire.unescape(opts["lead"]) if "lead" in opts else None
+        data = ludex.encode_command(wire.unescape(name), wire.unescape(value),
+                                    lead)
+        flags = wire.parse_number(opts.get("flags", "0"), 0xFFFF)
+        seq = link.next_seq(via)
+        frame = wire.encode(b"GSRV", dst, flags, seq,
+                            link.member or wire.ZERO_MEMBER, data)
+        return self._push(link, via, frame, seq)
+
     def cmd_last(self, args):
         self._want(args, 1, 1, "LAST <dst>")
         key = wire.id_text(wire.parse_id(args[0]))
@@ -989,6 +1044,7 @@ class GameServer:
     def cmd_clear(self, args):
         self._want(args, 0, 0, "CLEAR")
         self.log.clear()
+        self.notes.clear()
         self.last_by_dst.clear()
         for link in self.links.values():
             link.counts = dict.fromkeys(COUNTERS, 0)
@@ -1246,7 +1302,7 @@ class GameServer:
 COMMANDS = {"PING", "HELP", "INFO", "STATS", "LINKS", "LINK", "LOG", "LAST",
             "CLEAR", "WAIT", "QUIT", "ANSWER", "SILENT", "REFUSE", "STALL",
             "DROP", "CLOSE", "RESET", "MSG", "SHORT", "RAW", "SEND", "BIND",
-            "BING", "AFTL", "CLOS", "SERVICE"}
+            "BING", "AFTL", "CLOS", "SERVICE", "NOTES", "LUDEX"}
 
 
 def main(argv=None):

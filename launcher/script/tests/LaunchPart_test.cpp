@@ -174,6 +174,8 @@ TEST(LaunchPart, VarsAreListedAtStart)
 {
     CTestScript script;
     CLaunchPart part(&script.context);
+    EXPECT_EQ(script.host.log, "[Connexion ZDP : IP= Port=]\nERROR Connexion ZDP\n");
+    script.host.log.clear();
     ASSERT_EQ(part.Start(""), 1);
     EXPECT_EQ(script.host.log, "==================================\n"
                                "VARS [[defined at LaunchScript.Load() time]]\n"
