@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "GameDefinitions.h"
 #include "Location.h"
 #include "ParamString.h"
 #include "TextUtil.h"
@@ -52,6 +53,7 @@ bool SameLocation(const std::string& a, const std::string& b)
 CLaunchScript::CLaunchScript(IScriptEngineHost* host)
 {
     m_context.host = host;
+    m_context.script = this;
 }
 
 CLaunchScript::~CLaunchScript()
@@ -278,6 +280,17 @@ int32_t CLaunchScript::OnPreProcessTag(const CStringExt& name, const CStringExt&
                 EqualsNoCase(async, "y") || EqualsNoCase(async, "t") || async == "1", RecordOf(document));
         return 0;
     }
+    const bool gdef = EqualsNoCase(name, "ludexs.gdef");
+    if (gdef || EqualsNoCase(name, "ludexs.gcomp"))
+    {
+        if (ScriptLoad* record = RecordOf(document))
+        {
+            record->games = ParseGameDefinitions("<" + name + ">" + content + "</" + name + ">",
+                                                 gdef ? kGameDefNamespace : kGameCompatRefNamespace);
+            record->gamesKind = gdef ? "ludexs.gdef" : "ludexs.gcomp";
+        }
+        return 0;
+    }
     if (EqualsNoCase(name, "ludexs.launch"))
     {
         if (m_progressShown)
@@ -391,6 +404,20 @@ int32_t CLaunchScript::TakeSource(const std::string& name, CStringExt& path, boo
     record->localPath.clear();
     FreeLoad(record);
     return 1;
+}
+
+std::unique_ptr<CZeltoGameList> CLaunchScript::TakeSourceGames(const std::string& name, bool& failed,
+                                                               CStringExt& kind)
+{
+    ScriptLoad* record = FindSource(name);
+    failed = record == nullptr;
+    if (!record || !record->done)
+        return nullptr;
+    std::unique_ptr<CZeltoGameList> games = std::move(record->games);
+    failed = !games || record->failed;
+    kind = record->gamesKind;
+    FreeLoad(record);
+    return games;
 }
 
 void CLaunchScript::FreeSource(const std::string& name)

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "GameCatalog.h"
 #include "LaunchPart.h"
 #include "ScriptEngine.h"
 #include "XmlDocument.h"
@@ -25,6 +26,8 @@ struct ScriptLoad
     bool isSource = false;
     bool waiting = false;               // waiting for the host's download end
     std::vector<CStringExt> includers;  // urls of the scripts that include this one, outermost first
+    std::unique_ptr<CZeltoGameList> games; // from its ludexs.gdef or ludexs.gcomp block, or null
+    CStringExt gamesKind;                   // the tag that built games
 };
 
 class CLaunchScript final : private CXmlEventSink
@@ -58,6 +61,9 @@ public:
     // When the load is done: its local path and failure; the record is freed and 1 returned.
     int32_t TakeSource(const std::string& name, CStringExt& path, bool& failed);
     void FreeSource(const std::string& name);
+    // No record: null, failed set. Not done: null, failed clear. Done: the record's
+    // game list (null, failed set, when it has none), its kind, and the record is freed.
+    std::unique_ptr<CZeltoGameList> TakeSourceGames(const std::string& name, bool& failed, CStringExt& kind);
 
 private:
     int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace* tagNamespace,

@@ -14,6 +14,8 @@
 #include "VarTank.h"
 
 class CScriptItem;
+class CLaunchScript;
+class ILaunchHost;
 
 class IScriptEngineHost
 {
@@ -44,6 +46,10 @@ public:
     // The item of a factory keyword (given as the factory spells it); null when
     // this host has no such item.
     virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;
+    // An event with its custom text (empty: none).
+    virtual void NotifyEventText(int32_t code, const std::string& /*custom*/) { NotifyEvent(code); }
+    // The launch plugs, the local game data and the game choice (launchinit); null: none.
+    virtual ILaunchHost* LaunchHost() { return nullptr; }
 
 protected:
     ~IScriptEngineHost() = default;
@@ -55,6 +61,8 @@ struct CScriptContext
     CVarTank vars;
     CItemTank items;
     IScriptEngineHost* host = nullptr;
+    // The launch script that owns the context: its loads serve the items.
+    CLaunchScript* script = nullptr;
     // Component commands that came before the launch part started.
     std::vector<std::string> pendingCommands;
 };
