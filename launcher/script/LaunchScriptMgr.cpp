@@ -1,6 +1,11 @@
 #include "LaunchScriptMgr.h"
 
 #include "FdUi.h"
+#include "GameManagerDlg.h"
+#include "GameMatching.h"
+#include "LaunchItems.h"
+#include "LocalGameData.h"
+#include "LudexPlugs.h"
 #include "Registry.h"
 #include "SimpleItems.h"
 
@@ -170,8 +175,37 @@ void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
     m_gameDialogOpen = true;
     if (m_logOn)
         m_log << "Game dialog " << menuId << "\n";
-    // The game list and its dialog belong to the game catalogue; without a
-    // current game nothing is asked here.
+    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
+    if (current)
+    {
+        if (FdUi::iMessageBox(nullptr, "Ceci mettra fin a la partie.\nContinuer?", "Zelto",
+                              MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        {
+            m_gameDialogOpen = false;
+            return;
+        }
+        NotifyEvent(1002);
+    }
+    std::unique_ptr<CZeltoGameList> list = LoadLocalGameList();
+    if (menuId == kMenuGame && current)
+    {
+        CZeltoGameList game;
+        game.Add(current->Copy());
+        MergeIntoLocal(*list, game);
+    }
+    CGameManagerDlg dialog;
+    dialog.SetList(list.get(), CGameManagerDlg::kModeManager);
+    if (dialog.Run(GetActiveWindow()) == 1 && dialog.IsChanged())
+    {
+        if (menuId == kMenuGame)
+        {
+            std::unique_ptr<CZeltoGameList> local = LoadLocalGameList();
+            MergeIntoLocal(*local, *list);
+            SaveLocalGameList(*local);
+        }
+        else
+            SaveLocalGameList(*list);
+    }
     m_gameDialogOpen = false;
 }
 
@@ -304,6 +338,8 @@ void CLaunchScriptMgr::Alert(const std::string& text, const std::string& caption
 
 std::unique_ptr<CScriptItem> CLaunchScriptMgr::NewItem(const std::string& keyword)
 {
+    if (std::unique_ptr<CScriptItem> item = NewLaunchItem(keyword))
+        return item;
     return NewSimpleItem(keyword);
 }
 
@@ -321,6 +357,11 @@ void CLaunchScriptMgr::NavigateHostFrame(const std::string& url, const std::stri
 bool CLaunchScriptMgr::RandomBytes(uint8_t* bytes, size_t count)
 {
     return BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0;
+}
+
+void CLaunchScriptMgr::RegisterPlug(const std::string& technoid, const std::string& classid)
+{
+    RegisterPlugObject(technoid, classid);
 }
 
 // ------------------------------------------------------------------ tray menu

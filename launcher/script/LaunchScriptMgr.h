@@ -7,6 +7,7 @@
 
 #include "ConsoleLog.h"
 #include "EngineTick.h"
+#include "LaunchPlatform.h"
 #include "LaunchScript.h"
 #include "ScriptMgrLink.h"
 #include "TrayRelay.h"
@@ -71,6 +72,8 @@ private:
     int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
     void NavigateHostFrame(const std::string& url, const std::string& frame) override;
     bool RandomBytes(uint8_t* bytes, size_t count) override;
+    void RegisterPlug(const std::string& technoid, const std::string& classid) override;
+    ILaunchHost* LaunchHost() override { return &m_launch; }
 
     void StartTick();
     void StopTick();
@@ -81,6 +84,7 @@ private:
     void RunEngine(const std::function<void()>& work);
     void SwitchLogOn();
 
+    CLaunchPlatform m_launch;
     CLaunchScript m_script;
     IScriptMgrSink* m_pSink = nullptr;
     DWORD m_creatorThreadId;
