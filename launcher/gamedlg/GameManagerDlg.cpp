@@ -172,18 +172,19 @@ void CGameManagerDlg::OnInit()
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GM_TREE)), GetModuleHandleA(nullptr),
                              nullptr);
     m_attributes.Create(m_hwnd, this);
-    m_attributes.AddColumns("Attribut", 100, "Valeur", 100);
     m_images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
     if (HICON launcher = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GM_LAUNCHER)))
         ImageList_ReplaceIcon(m_images, -1, launcher);
     if (m_tree && m_images)
         SendMessageA(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
-    Fill();
-    if (m_mode & kChoice)
-        EnableWindow(GetDlgItem(m_hwnd, IDC_GM_OK), FALSE);
+    // Placed first: the columns take half the list's width each.
     RECT client = {};
     GetClientRect(m_hwnd, &client);
     SendMessageA(m_hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    m_attributes.AddColumns("Attribut", 0, "Valeur", 0);
+    Fill();
+    if (m_mode & kChoice)
+        EnableWindow(GetDlgItem(m_hwnd, IDC_GM_OK), FALSE);
 }
 
 HTREEITEM CGameManagerDlg::AddItem(HTREEITEM parent, const std::string& label, SEntry entry, int image)
