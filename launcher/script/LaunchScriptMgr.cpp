@@ -372,8 +372,10 @@ void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
     if (!menu)
         return;
     const UINT greyed = IsBusy() || m_gameDialogOpen ? MF_GRAYED : 0;
-    // No current game: the entry for it is greyed.
-    AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuGame, "Gestion du jeu ");
+    // The entry of the current game (the one launchinit chose), greyed without one.
+    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
+    const std::string gameEntry = "Gestion du jeu " + (current ? std::string(current->name) : std::string());
+    AppendMenuA(menu, MF_STRING | (current ? greyed : MF_GRAYED), kMenuGame, gameEntry.c_str());
     AppendMenuA(menu, MF_STRING | greyed, kMenuAllGames, "Gestion de l'ensemble des jeux");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuAbout, "Zelto Game Launcher...");
