@@ -57,7 +57,8 @@ DWORD CGameManagerDlg::CommonControlsVersion()
         return 0;
     DWORD version = 0;
     using GetVersionFn = HRESULT(CALLBACK*)(DLLVERSIONINFO*);
-    auto get = reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")));
+    auto get =
+        reinterpret_cast<GetVersionFn>(reinterpret_cast<void*>(GetProcAddress(module, "DllGetVersion")));
     DLLVERSIONINFO info = {};
     info.cbSize = sizeof info;
     if (get && SUCCEEDED(get(&info)))
@@ -68,8 +69,8 @@ DWORD CGameManagerDlg::CommonControlsVersion()
 
 INT_PTR CGameManagerDlg::Run(HWND owner)
 {
-    return FdUi::iDialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GAMEMANAGER), owner, DialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+    return FdUi::iDialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GAMEMANAGER), owner,
+                                 DialogProc, reinterpret_cast<LPARAM>(this));
 }
 
 INT_PTR CALLBACK CGameManagerDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
@@ -142,7 +143,8 @@ INT_PTR CGameManagerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
             else if (m_attributes.EditRow() >= 0)
                 m_attributes.OnEditorKey(LOWORD(wParam) == IDOK ? VK_RETURN : VK_ESCAPE);
             else if (m_attributes.List())
-                SendMessageA(m_attributes.List(), WM_KEYDOWN, LOWORD(wParam) == IDOK ? VK_RETURN : VK_ESCAPE, 0);
+                SendMessageA(m_attributes.List(), WM_KEYDOWN, LOWORD(wParam) == IDOK ? VK_RETURN : VK_ESCAPE,
+                             0);
             return TRUE;
         case IDM_GM_DELETE:
             OnDelete();
@@ -169,8 +171,8 @@ void CGameManagerDlg::OnInit()
     if (HIWORD(version) >= 5)
         treeStyle |= TVS_INFOTIP;
     m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", treeStyle, 0, 0, 100, 100, m_hwnd,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GM_TREE)), GetModuleHandleA(nullptr),
-                             nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GM_TREE)),
+                             GetModuleHandleA(nullptr), nullptr);
     m_attributes.Create(m_hwnd, this);
     m_images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
     if (HICON launcher = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GM_LAUNCHER)))
@@ -198,7 +200,8 @@ HTREEITEM CGameManagerDlg::AddItem(HTREEITEM parent, const std::string& label, S
     insert.item.lParam = reinterpret_cast<LPARAM>(m_entries.back().get());
     insert.item.iImage = image;
     insert.item.iSelectedImage = image;
-    return reinterpret_cast<HTREEITEM>(SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+    return reinterpret_cast<HTREEITEM>(
+        SendMessageA(m_tree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
 }
 
 void CGameManagerDlg::Fill()
@@ -244,8 +247,8 @@ void CGameManagerDlg::Fill()
                 SEntry instance = versionEntry;
                 instance.instance = i;
                 const CStringExt& name = version->VolumeAt(i)->name;
-                AddItem(versionItem, name.empty() ? "instance " + std::to_string(i + 1) : std::string(name), instance,
-                        image);
+                AddItem(versionItem, name.empty() ? "instance " + std::to_string(i + 1) : std::string(name),
+                        instance, image);
             }
             SendMessageA(m_tree, TVM_EXPAND, TVE_EXPAND, reinterpret_cast<LPARAM>(versionItem));
         }
@@ -315,8 +318,8 @@ void CGameManagerDlg::ShowAttributes(const SEntry& entry)
         {
             if (record.hidden)
                 continue;
-            CInputField field(record.name, record.displayName.empty() ? record.name : record.displayName, 0, 0,
-                              record.options.empty() ? "edit" : "combo", record.value);
+            CInputField field(record.name, record.displayName.empty() ? record.name : record.displayName, 0,
+                              0, record.options.empty() ? "edit" : "combo", record.value);
             for (const auto& option : record.options)
                 field.AddChoice(option.first, option.second);
             if (field.type == CInputField::kCombo)
@@ -358,7 +361,8 @@ LRESULT CGameManagerDlg::OnTreeNotify(const NMHDR* header)
     case TVN_BEGINLABELEDITA:
     case TVN_BEGINLABELEDITW:
     {
-        const SEntry* entry = reinterpret_cast<const SEntry*>(reinterpret_cast<const NMTVDISPINFOA*>(header)->item.lParam);
+        const SEntry* entry =
+            reinterpret_cast<const SEntry*>(reinterpret_cast<const NMTVDISPINFOA*>(header)->item.lParam);
         if (!entry || !entry->editable)
             return TRUE; // refused
         m_editing = true;

@@ -6,15 +6,16 @@
 
 namespace
 {
-constexpr DWORD kListStyle = 0x50810305;   // child, visible, border, report, single selection, show selection, no sort
-constexpr DWORD kListExStyle = 0x60;       // full-row select, one-click activation
-constexpr DWORD kComboStyle = 0x50200203;  // child, visible, vertical scroll, drop-down list
+constexpr DWORD kListStyle =
+    0x50810305; // child, visible, border, report, single selection, show selection, no sort
+constexpr DWORD kListExStyle = 0x60;      // full-row select, one-click activation
+constexpr DWORD kComboStyle = 0x50200203; // child, visible, vertical scroll, drop-down list
 constexpr int kComboDrop = 200;
 constexpr int kEditDrop = 5;
 } // namespace
 
-CInputField::CInputField(const std::string& fieldName, const std::string& fieldLabel, int32_t fieldX, int32_t fieldY,
-                         const std::string& typeWord, const std::string& defaultValue)
+CInputField::CInputField(const std::string& fieldName, const std::string& fieldLabel, int32_t fieldX,
+                         int32_t fieldY, const std::string& typeWord, const std::string& defaultValue)
     : x(fieldX), y(fieldY), name(fieldName), label(fieldLabel), type(kUnknown)
 {
     if (EqualsNoCase(typeWord, "edit"))
@@ -98,7 +99,8 @@ bool CPropertyList::Create(HWND parent, IPropertyListCallback* callback)
     m_owner = parent;
     m_callback = callback;
     m_list = CreateWindowExA(WS_EX_CLIENTEDGE, WC_LISTVIEWA, "", kListStyle, 0, 0, 100, 100, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)), GetModuleHandleA(nullptr), nullptr);
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kListId)),
+                             GetModuleHandleA(nullptr), nullptr);
     if (!m_list)
         return false;
     SendMessageA(m_list, LVM_SETEXTENDEDLISTVIEWSTYLE, kListExStyle, kListExStyle);
@@ -131,7 +133,8 @@ int CPropertyList::AddRow(const CInputField& field)
     item.iItem = static_cast<int>(m_fields.size()) - 1;
     item.pszText = const_cast<char*>(stored->label.empty() ? stored->name.c_str() : stored->label.c_str());
     item.lParam = reinterpret_cast<LPARAM>(stored);
-    const int row = static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+    const int row =
+        static_cast<int>(SendMessageA(m_list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
     LVITEMA value = {};
     value.iSubItem = 1;
     value.pszText = const_cast<char*>(stored->value.c_str());
@@ -198,7 +201,8 @@ void CPropertyList::OpenEditor()
     GetClientRect(m_list, &client);
     SendMessageA(m_list, LVM_SETCOLUMNWIDTH, 0, client.right / 2);
     SendMessageA(m_list, LVM_SETCOLUMNWIDTH, 1, client.right - client.right / 2);
-    m_editRow = static_cast<int>(SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+    m_editRow =
+        static_cast<int>(SendMessageA(m_list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
     m_closing = false;
     CInputField* field = FieldAt(m_editRow);
     if (!field)
@@ -208,13 +212,14 @@ void CPropertyList::OpenEditor()
         m_editor.reset();
     if (!m_editor)
     {
-        HWND control = type == CInputField::kCombo
-                           ? CreateWindowExA(0, "COMBOBOX", "", kComboStyle, 0, 0, 10, 10, m_list,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId)),
-                                             GetModuleHandleA(nullptr), nullptr)
-                           : CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, m_list,
-                                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId)),
-                                             GetModuleHandleA(nullptr), nullptr);
+        HWND control =
+            type == CInputField::kCombo
+                ? CreateWindowExA(0, "COMBOBOX", "", kComboStyle, 0, 0, 10, 10, m_list,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId)),
+                                  GetModuleHandleA(nullptr), nullptr)
+                : CreateWindowExA(WS_EX_CLIENTEDGE, "EDIT", "", WS_CHILD | WS_VISIBLE, 0, 0, 10, 10, m_list,
+                                  reinterpret_cast<HMENU>(static_cast<INT_PTR>(kEditorId)),
+                                  GetModuleHandleA(nullptr), nullptr);
         if (!control)
             return;
         m_editor = std::make_unique<CEditor>(this);
@@ -261,7 +266,8 @@ void CPropertyList::PlaceEditor()
     SendMessageA(m_list, LVM_GETITEMRECT, static_cast<WPARAM>(m_editRow), reinterpret_cast<LPARAM>(&row));
     const int drop = m_editorType == CInputField::kCombo ? kComboDrop : kEditDrop;
     const int left = client.right / 2 - 1;
-    MoveWindow(m_editor->hWnd(), left, row.top - 1, client.right - left, row.bottom + 1 + drop - (row.top - 1), TRUE);
+    MoveWindow(m_editor->hWnd(), left, row.top - 1, client.right - left,
+               row.bottom + 1 + drop - (row.top - 1), TRUE);
 }
 
 void CPropertyList::OnEditorKey(WPARAM key)
@@ -304,7 +310,8 @@ void CPropertyList::Commit()
         LVITEMA value = {};
         value.iSubItem = 1;
         value.pszText = const_cast<char*>(shown.c_str());
-        SendMessageA(m_list, LVM_SETITEMTEXTA, static_cast<WPARAM>(m_editRow), reinterpret_cast<LPARAM>(&value));
+        SendMessageA(m_list, LVM_SETITEMTEXTA, static_cast<WPARAM>(m_editRow),
+                     reinterpret_cast<LPARAM>(&value));
     }
     CloseEditor();
 }

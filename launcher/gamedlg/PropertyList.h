@@ -26,8 +26,8 @@ public:
 
     // typeWord (any case): "edit" and "path" keep defaultValue as the value,
     // "combo" starts without value, any other word is type 0 without value.
-    CInputField(const std::string& name, const std::string& label, int32_t x, int32_t y, const std::string& typeWord,
-                const std::string& defaultValue);
+    CInputField(const std::string& name, const std::string& label, int32_t x, int32_t y,
+                const std::string& typeWord, const std::string& defaultValue);
     // Combo rows: replaces the text of the choice with that value, else appends one.
     void AddChoice(const std::string& value, const std::string& text);
 

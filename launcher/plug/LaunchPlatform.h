@@ -7,8 +7,8 @@
 class CLaunchPlatform : public ILaunchHost
 {
 public:
-    bool RunPlugOnGameList(CPlugSite& site, CScriptItem* item, const std::string& technoid, CZeltoGameList& list,
-                           bool update, int32_t& result) override;
+    bool RunPlugOnGameList(CPlugSite& site, CScriptItem* item, const std::string& technoid,
+                           CZeltoGameList& list, bool update, int32_t& result) override;
     std::unique_ptr<CZeltoGameList> LoadLocalGames() override;
     bool SaveLocalGames(const CZeltoGameList& list) override;
     bool ChooseGame(CZeltoGameList& list, SGameChoice& choice) override;

@@ -78,9 +78,8 @@ public:
             *lRet = 0;
         if (CScriptItem* item = Callback())
         {
-            const long result =
-                item->SendBstrData(FdCom::strFromBstr(bDataVerb), FdCom::strFromBstr(bSrc),
-                                   FdCom::strFromBstr(bDest), FdCom::strFromBstr(bData));
+            const long result = item->SendBstrData(FdCom::strFromBstr(bDataVerb), FdCom::strFromBstr(bSrc),
+                                                   FdCom::strFromBstr(bDest), FdCom::strFromBstr(bData));
             if (lRet)
                 *lRet = result;
         }
@@ -164,7 +163,8 @@ bool PlugClassOf(const std::string& binding, CLSID& clsid)
     else
         return false;
     const std::wstring wide(rest.begin(), rest.end());
-    const HRESULT hr = isClsid ? CLSIDFromString(wide.c_str(), &clsid) : CLSIDFromProgID(wide.c_str(), &clsid);
+    const HRESULT hr =
+        isClsid ? CLSIDFromString(wide.c_str(), &clsid) : CLSIDFromProgID(wide.c_str(), &clsid);
     return hr == NOERROR;
 }
 
@@ -192,7 +192,8 @@ ILudexPlug* CreatePlugObject(CPlugSite& site, const std::string& name, CScriptIt
     if (!PlugClassOf(RegReadValue(kPlugsKey + name, "", ""), clsid))
         return nullptr;
     ILudexPlug* plug = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+    if (FAILED(CoCreateInstance(clsid, nullptr,
+                                CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
                                 IID_ILudexPlug, reinterpret_cast<void**>(&plug))) ||
         !plug)
         return nullptr;

@@ -10,8 +10,8 @@
 
 namespace
 {
-constexpr uint32_t kTopmost = 0x00040000;     // MB_TOPMOST
-constexpr uint32_t kOkCancelQuestion = 0x21;  // MB_OKCANCEL | MB_ICONQUESTION
+constexpr uint32_t kTopmost = 0x00040000;    // MB_TOPMOST
+constexpr uint32_t kOkCancelQuestion = 0x21; // MB_OKCANCEL | MB_ICONQUESTION
 constexpr uint32_t kRetryCancelQuestion = 0x25;
 constexpr uint32_t kInformationTopmost = 0x40040;
 constexpr int32_t kIdCancel = 2;
@@ -31,7 +31,8 @@ int32_t VersionCount(const CZeltoGameList& list)
 // " [Games: g Versions: v]\n"
 std::string Counts(const CZeltoGameList& list)
 {
-    return " [Games: " + std::to_string(list.Count()) + " Versions: " + std::to_string(VersionCount(list)) + "]\n";
+    return " [Games: " + std::to_string(list.Count()) + " Versions: " + std::to_string(VersionCount(list)) +
+           "]\n";
 }
 
 // ------------------------------------------------------------------ launchinfo
@@ -49,7 +50,8 @@ public:
         m_log << kIndent << "CmdSateProc::LaunchInfo\n";
         if (CXmlTag* game = info->GetNextSubTagNamed("launchgame", nullptr))
         {
-            std::unique_ptr<CZeltoGameList> games = ParseGameDefinitions(game->DumpXml(false), kGameLaunchNamespace);
+            std::unique_ptr<CZeltoGameList> games =
+                ParseGameDefinitions(game->DumpXml(false), kGameLaunchNamespace);
             if (games && games->Count() > 0)
             {
                 part->SetCurrentGame(games->GetAt(0));
@@ -186,7 +188,8 @@ private:
         }
         if (!part->GetCurrentGame())
         {
-            m_log << kIndent << "ERROR : LaunchGame not defined. Use tag <launchinfo> prior to <launchinit>\n";
+            m_log << kIndent
+                  << "ERROR : LaunchGame not defined. Use tag <launchinfo> prior to <launchinit>\n";
             return kError;
         }
         m_loop = true;
@@ -215,8 +218,8 @@ private:
                 continue;
             for (CXmlTag* var = uploads->GetNextSubTagNamed("uplvar", nullptr); var;
                  var = uploads->GetNextSubTagNamed("uplvar", var))
-                m_uploads.push_back(
-                    {var->GetAttribute("name", ""), var->GetAttribute("sendas", ""), var->boGetAttributeBool("sendempty")});
+                m_uploads.push_back({var->GetAttribute("name", ""), var->GetAttribute("sendas", ""),
+                                     var->boGetAttributeBool("sendempty")});
         }
         m_zgdvTitle.clear();
         m_zgdvMess.clear();
@@ -241,7 +244,8 @@ private:
         CZeltoGameList* candidates = part->GetCandidateGames();
         if (!candidates)
             return kError;
-        m_log << kIndent << "Candidate Game List constructed (All Local Games)\n" << kIndent << Counts(*candidates);
+        m_log << kIndent << "Candidate Game List constructed (All Local Games)\n"
+              << kIndent << Counts(*candidates);
         if (candidates->Count() == 0)
         {
             m_log << kIndent << "Empty Candidate GL (no games defined on local machine)\n";
@@ -330,7 +334,8 @@ private:
     {
         if (m_url.empty())
         {
-            m_log << kIndent << "ERROR::TransitProc::DownloadDefinitionScript => Undefined Definition script URL\n";
+            m_log << kIndent
+                  << "ERROR::TransitProc::DownloadDefinitionScript => Undefined Definition script URL\n";
             return kError;
         }
         bool failed = false;

@@ -79,9 +79,11 @@ HTREEITEM Find(HWND tree, const std::vector<std::string>& path)
     HTREEITEM item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
     for (const std::string& label : path)
     {
-        item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
+        item = reinterpret_cast<HTREEITEM>(
+            SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(item)));
         while (item && ItemText(tree, item) != label)
-            item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
+            item = reinterpret_cast<HTREEITEM>(
+                SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(item)));
     }
     return item;
 }
@@ -145,12 +147,13 @@ public:
         HDC mem = CreateCompatibleDC(screen);
         HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
         HGDIOBJ old = SelectObject(mem, bitmap);
-        BitBlt(mem, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, screen, m_rect.left, m_rect.top,
-               SRCCOPY);
+        BitBlt(mem, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, screen, m_rect.left,
+               m_rect.top, SRCCOPY);
         GdiFlush();
         if (bits)
             m_pixels.bgrx.assign(static_cast<uint8_t*>(bits),
-                                 static_cast<uint8_t*>(bits) + size_t(m_pixels.dwWidth) * m_pixels.dwHeight * 4);
+                                 static_cast<uint8_t*>(bits) +
+                                     size_t(m_pixels.dwWidth) * m_pixels.dwHeight * 4);
         SelectObject(mem, old);
         DeleteObject(bitmap);
         DeleteDC(mem);
@@ -159,7 +162,8 @@ public:
         {
             const std::vector<uint8_t> bytes = FdBrowserHost::bmpEncode(m_pixels);
             std::ofstream(std::string("Z:") + dir + "/" + name + ".bmp", std::ios::binary)
-                .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+                .write(reinterpret_cast<const char*>(bytes.data()),
+                       static_cast<std::streamsize>(bytes.size()));
         }
     }
     uint32_t At(HWND control, int x, int y) const
@@ -181,7 +185,8 @@ std::unique_ptr<CZeltoGameList> Games()
     return ParseGameDefinitions(
         "<games>"
         "<game xmlns=\"g.def\" gid=\"tetra\" technoid=\"fake\"><gname>Tetra</gname><gdesc>Blocs</gdesc>"
-        "<gattribs><attrib name=\"lang\" fname=\"Langue\" type=\"combo\">fr<option name=\"fr\">Français</option>"
+        "<gattribs><attrib name=\"lang\" fname=\"Langue\" type=\"combo\">fr<option "
+        "name=\"fr\">Français</option>"
         "<option name=\"en\">English</option></attrib></gattribs>"
         "<version vnbr=\"1.5\" vid=\"v15\"><vname>Tetra 1.5</vname><vdesc>La 1.5</vdesc>"
         "<vdd vddn=\"inst1\"><vdi n=\"path\"><val>C:\\a</val></vdi></vdd>"
@@ -217,7 +222,8 @@ TEST(InputField, TypeWordsAndChoices)
         const char* word;
         int32_t type;
         const char* value;
-    } cases[] = {{"edit", 1, "d"}, {"EDIT", 1, "d"}, {"Path", 3, "d"}, {"combo", 2, ""}, {"list", 0, ""}, {"", 0, ""}};
+    } cases[] = {{"edit", 1, "d"}, {"EDIT", 1, "d"}, {"Path", 3, "d"},
+                 {"combo", 2, ""}, {"list", 0, ""},  {"", 0, ""}};
     for (const auto& c : cases)
     {
         const CInputField field("n", "l", 3, 4, c.word, "d");
@@ -249,11 +255,13 @@ TEST_F(GameManagerDlgTest, ChoiceModeOkOnlyWithAVersion)
         ran = true;
         HWND tree = dialog.Tree();
         HWND ok = GetDlgItem(hwnd, IDC_GM_OK);
-        EXPECT_EQ("Zelto", std::string([&] {
-                      char t[64] = "";
-                      GetWindowTextA(hwnd, t, sizeof t);
-                      return std::string(t);
-                  }()));
+        EXPECT_EQ("Zelto", std::string(
+                               [&]
+                               {
+                                   char t[64] = "";
+                                   GetWindowTextA(hwnd, t, sizeof t);
+                                   return std::string(t);
+                               }()));
         EXPECT_EQ("Jeux compatibles", ItemText(tree, Find(tree, {})));
         EXPECT_FALSE(IsWindowEnabled(ok)) << "no version chosen";
         EXPECT_EQ("Zelto", Text(hwnd, IDC_GM_GROUP));
@@ -314,7 +322,8 @@ TEST_F(GameManagerDlgTest, ManagerModeDeletesAndEditsInPlace)
         // Deleting a version asks first, then the tree shows what is left.
         Select(tree, Find(tree, {"Tetra", "Tetra 2"}));
         SendMessageA(hwnd, WM_COMMAND, IDM_GM_DELETE, 0);
-        EXPECT_EQ((std::vector<std::string>{"Suppression|Suppression?\n=> [Tetra]\n-> Tetra 2\n|33"}), g_boxes);
+        EXPECT_EQ((std::vector<std::string>{"Suppression|Suppression?\n=> [Tetra]\n-> Tetra 2\n|33"}),
+                  g_boxes);
         EXPECT_EQ(nullptr, Find(tree, {"Tetra", "Tetra 2"}));
         EXPECT_NE(nullptr, Find(tree, {"Tetra", "Tetra 1.5"}));
 

@@ -127,9 +127,10 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
 
     // A script whose item tank answers the plugs.
     const std::string script = m_scratch.File("main.xml");
-    std::ofstream(script) << "<ludexs.itemtank context=\"ludexplug:fakeclsid\"><server val=\"10.0.0.1\"/>"
-                             "</ludexs.itemtank><ludexs.launch><subscript type=\"OnStart\"><sscmd name=\"msgbox\"/>"
-                             "</subscript></ludexs.launch>";
+    std::ofstream(script)
+        << "<ludexs.itemtank context=\"ludexplug:fakeclsid\"><server val=\"10.0.0.1\"/>"
+           "</ludexs.itemtank><ludexs.launch><subscript type=\"OnStart\"><sscmd name=\"msgbox\"/>"
+           "</subscript></ludexs.launch>";
     CPlugTestHost host;
     CLaunchScript launch(&host);
     launch.GetVarTank().SetScriptVar("log:console", "1");
@@ -142,8 +143,9 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
     ASSERT_TRUE(RegisterPlugObject("fakeclsid", std::string("CLSID:") + kFakeClsid));
     ASSERT_TRUE(RegisterPlugObject("fakeprogid", std::string("progid:") + kFakeProgId));
     ASSERT_TRUE(RegisterPlugObject("broken", "clsid:{not a clsid}"));
-    EXPECT_EQ(std::string("CLSID:") + kFakeClsid,
-              FdTestKit::regText(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\plugs\\fakeclsid", "").value_or(""));
+    EXPECT_EQ(
+        std::string("CLSID:") + kFakeClsid,
+        FdTestKit::regText(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\plugs\\fakeclsid", "").value_or(""));
 
     EXPECT_EQ(nullptr, CreatePlugObject(site, "broken", host.last));
     EXPECT_EQ(nullptr, CreatePlugObject(site, "missing", host.last));
@@ -156,10 +158,10 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
     EXPECT_EQ(0u, site.BindingCount());
     EXPECT_EQ(nullptr, site.callback);
     ASSERT_TRUE(WaitForLine("Release"));
-    EXPECT_EQ((std::vector<std::string>{"Create", "Init|container", "GetLudexObject|ludexxml|0|object", "LudexXml|yes",
-                                        "GetLudexObject|other|1|null", "SendBstrData|1",
-                                        "GetItemTankValue|server|1|10.0.0.1", "StrContextVarsUpdate|none|0|[%lgame.gid%]",
-                                        "Terminate", "Release"}),
+    EXPECT_EQ((std::vector<std::string>{"Create", "Init|container", "GetLudexObject|ludexxml|0|object",
+                                        "LudexXml|yes", "GetLudexObject|other|1|null", "SendBstrData|1",
+                                        "GetItemTankValue|server|1|10.0.0.1",
+                                        "StrContextVarsUpdate|none|0|[%lgame.gid%]", "Terminate", "Release"}),
               Lines(ReadFile(m_log)));
     EXPECT_NE(std::string::npos, host.log.find("[plug:Fake] => hello from the plug"));
 
@@ -203,7 +205,8 @@ TEST_F(LudexPlug, ContainerAnswers)
     // Released from the site: every call answers 0, GetLudexObject still serves.
     site.ReleasePlug(&key);
     result = -1;
-    EXPECT_EQ(S_OK, container->SendBstrData(nullptr, nullptr, FdCom::CBstr("DBG").bstr(), nullptr, 0, &result));
+    EXPECT_EQ(S_OK,
+              container->SendBstrData(nullptr, nullptr, FdCom::CBstr("DBG").bstr(), nullptr, 0, &result));
     EXPECT_EQ(0, result);
     BSTR value = nullptr;
     result = -1;
@@ -220,7 +223,8 @@ TEST_F(LudexPlug, ContainerAnswers)
     ASSERT_EQ(S_OK, hrCreatePlugContainer(shortLived.get(), &key, &container));
     shortLived.reset();
     result = -1;
-    EXPECT_EQ(S_OK, container->SendBstrData(nullptr, nullptr, FdCom::CBstr("DBG").bstr(), nullptr, 0, &result));
+    EXPECT_EQ(S_OK,
+              container->SendBstrData(nullptr, nullptr, FdCom::CBstr("DBG").bstr(), nullptr, 0, &result));
     EXPECT_EQ(0, result);
     container->Release();
 }
@@ -243,26 +247,31 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
 {
     SetEnvironmentVariableA("FD_UI_LOG", m_scratch.File("ui.log").c_str());
     const std::string defs = m_scratch.File("defs.xml");
-    std::ofstream(defs) << "<ludexs.gdef><game xmlns=\"g.def\" gid=\"tetra\" technoid=\"fake\"><gname>Tetra</gname>"
-                           "<version vnbr=\"1.5\" vid=\"v15\"><vname>Tetra 1.5</vname></version></game></ludexs.gdef>";
+    std::ofstream(defs)
+        << "<ludexs.gdef><game xmlns=\"g.def\" gid=\"tetra\" technoid=\"fake\"><gname>Tetra</gname>"
+           "<version vnbr=\"1.5\" vid=\"v15\"><vname>Tetra 1.5</vname></version></game></ludexs.gdef>";
     const std::string script = m_scratch.File("launch.xml");
     std::ofstream(script)
         << "<ludexs.itemtank context=\"ludexplug:fake\"><server val=\"10.0.0.1\"/></ludexs.itemtank>"
            "<ludexs.launch><technoplug technoid=\"fake\" classid=\"progid:FdTestbed.FakePlug.1\"/>"
            "<subscript type=\"OnStart\">"
            "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" gid=\"tetra\">"
-           "<gscripts definition=\"file://" + defs + "\"/></game></launchgame>"
-           "<setlverb verb=\"play\" lmode=\"straight\"/></launchinfo></sscmd>"
-           "<sscmd name=\"launchinit\"><launchinit><uploads lmode=\"s\"><uplvar name=\"lgame.gid\"/></uploads>"
-           "</launchinit><sslinks ok=\"ok\" nok=\"nok\"/></sscmd></subscript>"
-           "<subscript name=\"ok\"><ssif var=\"lgame.gid\" eq=\"tetra\"><sscmd name=\"browse\">"
-           "<browse target=\"f\">http://127.0.0.1:9/ok-tetra</browse></sscmd></ssif></subscript>"
-           "<subscript name=\"nok\"><sscmd name=\"browse\"><browse target=\"f\">http://127.0.0.1:9/nok</browse>"
-           "</sscmd></subscript></ludexs.launch>";
+           "<gscripts definition=\"file://" +
+               defs +
+               "\"/></game></launchgame>"
+               "<setlverb verb=\"play\" lmode=\"straight\"/></launchinfo></sscmd>"
+               "<sscmd name=\"launchinit\"><launchinit><uploads lmode=\"s\"><uplvar "
+               "name=\"lgame.gid\"/></uploads>"
+               "</launchinit><sslinks ok=\"ok\" nok=\"nok\"/></sscmd></subscript>"
+               "<subscript name=\"ok\"><ssif var=\"lgame.gid\" eq=\"tetra\"><sscmd name=\"browse\">"
+               "<browse target=\"f\">http://127.0.0.1:9/ok-tetra</browse></sscmd></ssif></subscript>"
+               "<subscript name=\"nok\"><sscmd name=\"browse\"><browse "
+               "target=\"f\">http://127.0.0.1:9/nok</browse>"
+               "</sscmd></subscript></ludexs.launch>";
 
     TRelease<IDiagOBPP2Cmpt> launcher;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexOBPPLauncher, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                                     reinterpret_cast<void**>(&launcher.p)));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexOBPPLauncher, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_IDiagOBPP2Cmpt, reinterpret_cast<void**>(&launcher.p)));
     const DWORD pid = dwLudexPid();
     ASSERT_NE(0u, pid);
     IDiagCmpt2OBPP* callback = nullptr;
@@ -271,7 +280,8 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     auto* recorder = static_cast<CRecordingCallback*>(callback);
     unsigned long cookie = 0;
     ASSERT_EQ(S_OK, launcher.p->Advise(callback, &cookie));
-    ASSERT_EQ(S_OK, launcher.p->SetParameter(FdCom::CBstr("lscr").bstr(), FdCom::CBstr("file://" + script).bstr()));
+    ASSERT_EQ(S_OK,
+              launcher.p->SetParameter(FdCom::CBstr("lscr").bstr(), FdCom::CBstr("file://" + script).bstr()));
     ASSERT_EQ(S_OK, launcher.p->ExecuteCmd(FdCom::CBstr("dowk").bstr()));
 
     // The "ok" sub-script shows its page once the launch variables are set.
@@ -304,8 +314,8 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
 
     // The container class is served to other processes too.
     TRelease<ILudexPlugContainer> container;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlugContainer, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlugContainer,
-                                     reinterpret_cast<void**>(&container.p)));
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlugContainer, nullptr, CLSCTX_LOCAL_SERVER,
+                                     IID_ILudexPlugContainer, reinterpret_cast<void**>(&container.p)));
     TRelease<IUnknown> xml;
     EXPECT_EQ(S_OK, container.p->GetLudexObject(FdCom::CBstr("ludexxml").bstr(), nullptr, 0, &xml.p));
     EXPECT_NE(nullptr, xml.p);

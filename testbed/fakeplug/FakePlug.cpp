@@ -90,7 +90,8 @@ public:
         Log("GetLudexObject|other|" + std::to_string(hr) + "|" + (object ? "object" : "null"));
         long sent = -1;
         m_container->SendBstrData(FdCom::CBstr("dbg").bstr(), FdCom::CBstr("plug:Fake").bstr(),
-                                  FdCom::CBstr("DBG").bstr(), FdCom::CBstr("hello from the plug").bstr(), 0, &sent);
+                                  FdCom::CBstr("DBG").bstr(), FdCom::CBstr("hello from the plug").bstr(), 0,
+                                  &sent);
         Log("SendBstrData|" + std::to_string(sent));
         BSTR value = nullptr;
         long found = -1;
@@ -102,9 +103,15 @@ public:
         Log("StrContextVarsUpdate|none|" + std::to_string(count) + "|" + Text(text));
         return S_OK;
     }
-    STDMETHODIMP PreLaunchGame(IZeltoGame**, long* lFlags) override { return Answer("PreLaunchGame", lFlags, 1); }
+    STDMETHODIMP PreLaunchGame(IZeltoGame**, long* lFlags) override
+    {
+        return Answer("PreLaunchGame", lFlags, 1);
+    }
     STDMETHODIMP LaunchGame(IZeltoGame**, long* lFlags) override { return Answer("LaunchGame", lFlags, 1); }
-    STDMETHODIMP PostLaunchGame(IZeltoGame**, long* lFlags) override { return Answer("PostLaunchGame", lFlags, 1); }
+    STDMETHODIMP PostLaunchGame(IZeltoGame**, long* lFlags) override
+    {
+        return Answer("PostLaunchGame", lFlags, 1);
+    }
     STDMETHODIMP KillGame(long* lFlags) override { return Answer("KillGame", lFlags, 1); }
     STDMETHODIMP IsGameRunning(long* lFlag) override { return Answer("IsGameRunning", lFlag, 0); }
     STDMETHODIMP Configure(long* lFlag) override { return Answer("Configure", lFlag, 1); }
@@ -226,8 +233,9 @@ HRESULT hrCreateFakePlug(REFIID riid, void** ppv)
     return FdCom::TComObject<CFakePlug>::hrCreate(riid, ppv);
 }
 
-const FdCom::SClassEntry g_classes[] = {{&CLSID_FakePlug, hrCreateFakePlug, "FakePlug Class", "FdTestbed.FakePlug.1",
-                                         "FdTestbed.FakePlug", nullptr, REGCLS_MULTIPLEUSE, nullptr}};
+const FdCom::SClassEntry g_classes[] = {{&CLSID_FakePlug, hrCreateFakePlug, "FakePlug Class",
+                                         "FdTestbed.FakePlug.1", "FdTestbed.FakePlug", nullptr,
+                                         REGCLS_MULTIPLEUSE, nullptr}};
 const FdCom::SServerInfo g_info = {g_classes, 1, &APPID_FakePlug, "FakePlug", false};
 } // namespace
 

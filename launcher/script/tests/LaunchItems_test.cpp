@@ -42,8 +42,8 @@ public:
     }
     std::vector<int32_t> answers;
 
-    bool RunPlugOnGameList(CPlugSite& site, CScriptItem* item, const std::string& technoid, CZeltoGameList& list,
-                           bool update, int32_t& result) override
+    bool RunPlugOnGameList(CPlugSite& site, CScriptItem* item, const std::string& technoid,
+                           CZeltoGameList& list, bool update, int32_t& result) override
     {
         plugCalls.push_back((update ? "update:" : "check:") + technoid + ":" + std::to_string(list.Count()));
         if (technoid != "fake")
@@ -57,7 +57,8 @@ public:
                 CZeltoGameVersion* version = list.GetAt(g)->versions->GetAt(v);
                 if (update)
                     for (int i = 1; i <= volumes; ++i)
-                        version->CreateVolume("inst" + std::to_string(i))->pairs.SetAt("path", "C:\\g" + std::to_string(i));
+                        version->CreateVolume("inst" + std::to_string(i))
+                            ->pairs.SetAt("path", "C:\\g" + std::to_string(i));
                 else
                     version->contextData.localInstallStatus = version->VolumeCount() > 0 ? 1 : -1;
             }
@@ -94,9 +95,10 @@ public:
     std::vector<std::string> texts;
 };
 
-const char kDefinitions[] = "<ludexs.gdef><game xmlns=\"g.def\" gid=\"tetra\" technoid=\"fake\"><gname>Tetra</gname>"
-                            "<version vnbr=\"1.5\" vid=\"v15\"><vname>Tetra 1.5</vname>LMESS</version></game>"
-                            "</ludexs.gdef>";
+const char kDefinitions[] =
+    "<ludexs.gdef><game xmlns=\"g.def\" gid=\"tetra\" technoid=\"fake\"><gname>Tetra</gname>"
+    "<version vnbr=\"1.5\" vid=\"v15\"><vname>Tetra 1.5</vname>LMESS</version></game>"
+    "</ludexs.gdef>";
 
 class LaunchItemsTest : public ::testing::Test
 {
@@ -104,9 +106,9 @@ protected:
     void SetUp() override
     {
         static int serial = 0;
-        const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                          ("ludex-launch-" + std::to_string(std::random_device{}()) + "-" +
-                                           std::to_string(++serial));
+        const std::filesystem::path dir =
+            std::filesystem::temp_directory_path() /
+            ("ludex-launch-" + std::to_string(std::random_device{}()) + "-" + std::to_string(++serial));
         std::filesystem::create_directories(dir);
         m_dir = dir.string();
     }
@@ -128,19 +130,24 @@ protected:
         std::string defs = kDefinitions;
         defs.replace(defs.find("LMESS"), 5, lmess);
         const std::string defUrl = Write("defs.xml", defs);
-        return Write("main.xml",
-                     "<ludexs.launch><subscript type=\"OnStart\">"
-                     "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" gid=\"tetra\">"
-                     "<gscripts definition=\"" + defUrl + "\"/></game></launchgame>" + verb +
-                     "<deflverb verb=\"JOIN\" lmode=\"compat\"/></launchinfo></sscmd>"
-                     "<sscmd name=\"launchinit\"><launchinit>" + options +
-                     "<uploads lmode=\"s\"><uplvar name=\"lgame.gid\" sendas=\"g\"/><uplvar name=\"q\"/>"
-                     "<uplvar name=\"none\" sendempty=\"y\"/><uplvar name=\"skipped\"/></uploads>"
-                     "<uploads lmode=\"c\"><uplvar name=\"lgame.gid\" sendas=\"compat\"/></uploads>"
-                     "</launchinit><sslinks ok=\"ok\" nok=\"nok\"/></sscmd></subscript>"
-                     "<subscript name=\"ok\"><sscmd name=\"pwdgen\"><pwdgen var=\"ran.ok\" nbchars=\"1\"/></sscmd></subscript>"
-                     "<subscript name=\"nok\"><sscmd name=\"pwdgen\"><pwdgen var=\"ran.nok\" nbchars=\"1\"/></sscmd></subscript>"
-                     "</ludexs.launch>");
+        return Write(
+            "main.xml",
+            "<ludexs.launch><subscript type=\"OnStart\">"
+            "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" gid=\"tetra\">"
+            "<gscripts definition=\"" +
+                defUrl + "\"/></game></launchgame>" + verb +
+                "<deflverb verb=\"JOIN\" lmode=\"compat\"/></launchinfo></sscmd>"
+                "<sscmd name=\"launchinit\"><launchinit>" +
+                options +
+                "<uploads lmode=\"s\"><uplvar name=\"lgame.gid\" sendas=\"g\"/><uplvar name=\"q\"/>"
+                "<uplvar name=\"none\" sendempty=\"y\"/><uplvar name=\"skipped\"/></uploads>"
+                "<uploads lmode=\"c\"><uplvar name=\"lgame.gid\" sendas=\"compat\"/></uploads>"
+                "</launchinit><sslinks ok=\"ok\" nok=\"nok\"/></sscmd></subscript>"
+                "<subscript name=\"ok\"><sscmd name=\"pwdgen\"><pwdgen var=\"ran.ok\" "
+                "nbchars=\"1\"/></sscmd></subscript>"
+                "<subscript name=\"nok\"><sscmd name=\"pwdgen\"><pwdgen var=\"ran.nok\" "
+                "nbchars=\"1\"/></sscmd></subscript>"
+                "</ludexs.launch>");
     }
 
     // Loads and steps the script until it is idle.
@@ -328,7 +335,8 @@ TEST_F(LaunchItemsTest, EndsWithoutAGame)
     } cases[] = {
         {"choice", 2, false, 0, "", 1, "0>2>3>6>2>7>101"},
         {"search", 1, true, 2, "", 1, "0>2>3>6>101"},
-        {"message", 1, true, 0, "<lmess title=\"Note\" butts=\"okcancel\">Go?</lmess>", 2, "0>2>3>6>2>7>9>101"},
+        {"message", 1, true, 0, "<lmess title=\"Note\" butts=\"okcancel\">Go?</lmess>", 2,
+         "0>2>3>6>2>7>9>101"},
     };
     for (const auto& c : cases)
     {
