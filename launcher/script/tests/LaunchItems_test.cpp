@@ -125,11 +125,14 @@ protected:
 
     // A launch script: launchinfo with the verb part, launchinit with the options,
     // sub-scripts ok and nok that note themselves.
-    std::string Script(const std::string& verb, const std::string& options, const std::string& lmess = "")
+    std::string Script(const std::string& verb, const std::string& options, const std::string& lmess = "",
+                       std::string defUrl = "")
     {
         std::string defs = kDefinitions;
         defs.replace(defs.find("LMESS"), 5, lmess);
-        const std::string defUrl = Write("defs.xml", defs);
+        const std::string localUrl = Write("defs.xml", defs);
+        if (defUrl.empty())
+            defUrl = localUrl;
         return Write(
             "main.xml",
             "<ludexs.launch><subscript type=\"OnStart\">"
@@ -362,4 +365,41 @@ TEST_F(LaunchItemsTest, UploadValuesAreEscaped)
 {
     EXPECT_EQ("a&quot;b&amp;&lt;c&gt;", EscapeUploadValue("a\"b&<c>"));
     EXPECT_EQ("plain", EscapeUploadValue("plain"));
+}
+
+TEST_F(LaunchItemsTest, DefinitionsDownloadedThroughTheHost)
+{
+    const std::string url = "http://127.0.0.1:9/defs.xml";
+    for (const bool error : {false, true})
+    {
+        CLaunchTestHost host;
+        CLaunchScript script(&host);
+        script.GetVarTank().SetScriptVar("log:console", "1");
+        script.Load(Script(kStraight, "", "", url), 0, 0, 0);
+        script.Step();
+        ASSERT_EQ((std::vector<std::string>{url}), host.downloads) << error;
+        EXPECT_EQ((std::vector<bool>{true}), std::vector<bool>(host.progress.end() - 1, host.progress.end()));
+        script.Step(); // still waiting
+        EXPECT_TRUE(host.plugCalls.empty());
+        // The host's copy of the download, handed back as the plug-in does.
+        const std::string file = m_dir + "/download.xml";
+        Write("download.xml", kDefinitions);
+        script.OnDownloadEnd(url, file, error);
+        for (int i = 0; i < 5; ++i)
+            script.Step();
+        if (error)
+        {
+            EXPECT_NE(std::string::npos,
+                      host.log.find("Definition Game List construction FAILED! (Download Error?)"));
+            EXPECT_TRUE(host.plugCalls.empty());
+            EXPECT_EQ("", Var(script, "lgame.gid"));
+        }
+        else
+        {
+            EXPECT_EQ((std::vector<std::string>{"update:fake:1", "check:fake:1"}), host.plugCalls);
+            EXPECT_EQ("tetra", Var(script, "lgame.gid"));
+        }
+        EXPECT_FALSE(host.progress.back()) << "the progress window closes";
+        EXPECT_EQ(0u, script.GetLoadCount()) << error;
+    }
 }
