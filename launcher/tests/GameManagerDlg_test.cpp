@@ -296,6 +296,10 @@ TEST_F(GameManagerDlgTest, ChoiceModeOkOnlyWithAVersion)
         GetClientRect(tree, &treeRect);
         EXPECT_EQ(Rgb(GetSysColor(COLOR_WINDOW)), shot.At(tree, treeRect.right - 8, treeRect.bottom - 8));
         EXPECT_EQ(Rgb(GetSysColor(COLOR_BTNFACE)), shot.At(GetDlgItem(hwnd, IDC_GM_CANCEL), 4, 10));
+        // Nothing is deleted while choosing.
+        SendMessageA(hwnd, WM_COMMAND, IDM_GM_DELETE, 0);
+        EXPECT_TRUE(g_boxes.empty());
+        EXPECT_NE(nullptr, Find(tree, {"Tetra", "Tetra 1.5", "inst2"}));
         SendMessageA(ok, BM_CLICK, 0, 0);
     };
     EXPECT_EQ(1, dialog.Run(nullptr));
