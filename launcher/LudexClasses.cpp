@@ -2,6 +2,7 @@
 
 #include "LudexLib.h"
 #include "LudexOBPPLauncher.h"
+#include "LudexPlugs.h"
 #include "LudexXmlTree.h"
 #include "ZeltoCatalogCom.h"
 
@@ -11,18 +12,6 @@ namespace
 {
 // {B46BB3AD-5373-46D0-A73A-EE26B96A3D90}
 const GUID kAppId = {0xb46bb3ad, 0x5373, 0x46d0, {0xa7, 0x3a, 0xee, 0x26, 0xb9, 0x6a, 0x3d, 0x90}};
-
-// The plug container: registered with the others, created by its own code once
-// it is there.
-const CLSID kClsidLudexPlugContainer = {
-    0x7407c3b1, 0x981d, 0x46e9, {0xb5, 0xf7, 0x24, 0x6b, 0x45, 0xfc, 0x32, 0xfd}};
-
-HRESULT hrNotYetServed(REFIID, void** ppv)
-{
-    if (ppv)
-        *ppv = nullptr;
-    return E_NOTIMPL;
-}
 
 // The launcher's class key names its type library.
 const FdCom::SRegValue kLauncherExtra[] = {{"TypeLib", nullptr, "{0586A0AD-1E09-49DA-800B-D81F0AC5A23B}"},
@@ -34,7 +23,7 @@ const FdCom::SRegValue kLauncherExtra[] = {{"TypeLib", nullptr, "{0586A0AD-1E09-
     }
 
 const FdCom::SClassEntry kClasses[] = {
-    LUDEX_CLASS(kClsidLudexPlugContainer, hrNotYetServed, "LudexPlugContainer", nullptr),
+    LUDEX_CLASS(CLSID_LudexPlugContainer, hrCreateLudexPlugContainer, "LudexPlugContainer", nullptr),
     LUDEX_CLASS(CLSID_ZeltoGameList, hrCreateZeltoGameList, "ZeltoGameList", nullptr),
     LUDEX_CLASS(CLSID_ZeltoGame, hrCreateZeltoGame, "ZeltoGame", nullptr),
     LUDEX_CLASS(CLSID_ZeltoGameTechData, hrCreateZeltoGameTechData, "ZeltoGameTechData", nullptr),

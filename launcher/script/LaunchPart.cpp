@@ -184,6 +184,8 @@ void CLaunchPart::Clear()
     m_subScripts.clear();
     m_launchMode = kLaunchModeNone;
     m_launchVerb.clear();
+    m_currentGame.reset();
+    m_candidateGames.reset();
     m_started = false;
 }
 

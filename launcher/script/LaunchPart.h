@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "GameCatalog.h"
+#include "PlugSite.h"
 #include "ScriptEngine.h"
 #include "ScriptItem.h"
 #include "ServerLinkSink.h"
@@ -102,6 +104,12 @@ public:
         m_launchVerb = verb;
     }
     size_t GetSubScriptCount() const { return m_subScripts.size(); }
+    // The launch game (owned copies; null: none) and the candidates of launchinit.
+    CZeltoGame* GetCurrentGame() const { return m_currentGame.get(); }
+    void SetCurrentGame(const CZeltoGame* game) { m_currentGame = game ? game->Copy() : nullptr; }
+    CZeltoGameList* GetCandidateGames() const { return m_candidateGames.get(); }
+    void SetCandidateGames(std::unique_ptr<CZeltoGameList> list) { m_candidateGames = std::move(list); }
+    CPlugSite& PlugSite() { return m_plugSite; }
     // Sends the "launch part did not start" event, once.
     void NotifyNotStarted();
     void SetBase(const std::string& base) { m_base = base; }
@@ -163,6 +171,9 @@ private:
     bool m_hubStarted = false;       // the host's hub library start is not yet undone
     bool m_serverLinkLost = false;   // a link was lost: sends only log it from now on
     bool m_lossPending = false;      // the loss is yet to be dealt with
+    std::unique_ptr<CZeltoGame> m_currentGame;
+    std::unique_ptr<CZeltoGameList> m_candidateGames;
+    CPlugSite m_plugSite; // the destructor deletes the items (which may release plugs) before it goes
 };
 
 // The mode a launch mode word gives: its first letter, "c" compat, "s" straight.

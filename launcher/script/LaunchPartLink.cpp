@@ -55,7 +55,10 @@ void CLaunchPart::NotifyEvent(int32_t code, const std::string* custom)
 {
     if (!m_pContext || !m_pContext->host)
         return;
-    m_pContext->host->NotifyEvent(code);
+    if (custom)
+        m_pContext->host->NotifyEventText(code, *custom);
+    else
+        m_pContext->host->NotifyEvent(code);
     const LudexLink::SRoute route = LudexLink::RouteOf(code);
     if (route.toServer)
         SendToServer(code, custom);

@@ -297,8 +297,9 @@ int32_t CLaunchScript::OnPreProcessTag(const CStringExt& name, const CStringExt&
     {
         if (ScriptLoad* record = RecordOf(document))
         {
-            // The block is the definitions' text itself, never an address to read.
-            record->games = ParseGameDefinitions("STR://" + content,
+            // The block is the definitions' text itself, never an address to read; its
+            // tag around it gives several games one root.
+            record->games = ParseGameDefinitions("STR://<" + name + ">" + content + "</" + name + ">",
                                                  definitions ? kGameDefNamespace : kGameCompatRefNamespace);
             if (record->games)
                 record->gamesKind = definitions ? "ludexs.gdef" : "ludexs.gcomp";

@@ -2,6 +2,11 @@
 
 #include "AboutBox.h"
 #include "FdUi.h"
+#include "GameManagerDlg.h"
+#include "GameMatching.h"
+#include "LaunchItems.h"
+#include "LocalGameData.h"
+#include "LudexPlugs.h"
 #include "Registry.h"
 #include "SimpleItems.h"
 
@@ -174,8 +179,37 @@ void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
     m_gameDialogOpen = true;
     if (m_logOn)
         m_log << "Game dialog " << menuId << "\n";
-    // The game list and its dialog belong to the game catalogue; without a
-    // current game nothing is asked here.
+    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
+    if (current)
+    {
+        if (FdUi::iMessageBox(nullptr, "Ceci mettra fin a la partie.\nContinuer?", "Zelto",
+                              MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        {
+            m_gameDialogOpen = false;
+            return;
+        }
+        NotifyEvent(1002);
+    }
+    std::unique_ptr<CZeltoGameList> list = LoadLocalGameList();
+    if (menuId == kMenuGame && current)
+    {
+        CZeltoGameList game;
+        game.Add(current->Copy());
+        MergeIntoLocal(*list, game);
+    }
+    CGameManagerDlg dialog;
+    dialog.SetList(list.get(), CGameManagerDlg::kModeManager);
+    if (dialog.Run(GetActiveWindow()) == 1 && dialog.IsChanged())
+    {
+        if (menuId == kMenuGame)
+        {
+            std::unique_ptr<CZeltoGameList> local = LoadLocalGameList();
+            MergeIntoLocal(*local, *list);
+            SaveLocalGameList(*local);
+        }
+        else
+            SaveLocalGameList(*list);
+    }
     m_gameDialogOpen = false;
 }
 
@@ -308,6 +342,8 @@ void CLaunchScriptMgr::Alert(const std::string& text, const std::string& caption
 
 std::unique_ptr<CScriptItem> CLaunchScriptMgr::NewItem(const std::string& keyword)
 {
+    if (std::unique_ptr<CScriptItem> item = NewLaunchItem(keyword))
+        return item;
     return NewSimpleItem(keyword);
 }
 
@@ -339,6 +375,11 @@ int32_t CLaunchScriptMgr::RegWrite(const std::string& path, const std::string& n
     return RegWriteValue(path, name.c_str(), text.c_str(), type);
 }
 
+void CLaunchScriptMgr::RegisterPlug(const std::string& technoid, const std::string& classid)
+{
+    RegisterPlugObject(technoid, classid);
+}
+
 // ------------------------------------------------------------------ tray menu
 
 void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
@@ -347,8 +388,10 @@ void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
     if (!menu)
         return;
     const UINT greyed = IsBusy() || m_gameDialogOpen ? MF_GRAYED : 0;
-    // No current game: the entry for it is greyed.
-    AppendMenuA(menu, MF_STRING | MF_GRAYED, kMenuGame, "Gestion du jeu ");
+    // The entry of the current game (the one launchinit chose), greyed without one.
+    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
+    const std::string gameEntry = "Gestion du jeu " + (current ? std::string(current->name) : std::string());
+    AppendMenuA(menu, MF_STRING | (current ? greyed : MF_GRAYED), kMenuGame, gameEntry.c_str());
     AppendMenuA(menu, MF_STRING | greyed, kMenuAllGames, "Gestion de l'ensemble des jeux");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kMenuAbout, "Zelto Game Launcher...");

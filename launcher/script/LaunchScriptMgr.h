@@ -7,6 +7,7 @@
 
 #include "ConsoleLog.h"
 #include "EngineTick.h"
+#include "LaunchPlatform.h"
 #include "LaunchScript.h"
 #include "ScriptMgrLink.h"
 #include "TrayRelay.h"
@@ -81,6 +82,8 @@ private:
     void StopHubLibrary() override;
     std::unique_ptr<IServerLink> OpenServerLink(const std::string& address, const std::string& port,
                                                 const std::string& msgd, CServerLinkSink* sink) override;
+    void RegisterPlug(const std::string& technoid, const std::string& classid) override;
+    ILaunchHost* LaunchHost() override { return &m_launch; }
 
     void StartTick();
     void StopTick();
@@ -91,6 +94,7 @@ private:
     void RunEngine(const std::function<void()>& work);
     void SwitchLogOn();
 
+    CLaunchPlatform m_launch;
     CLaunchScript m_script;
     IScriptMgrSink* m_pSink = nullptr;
     DWORD m_creatorThreadId;

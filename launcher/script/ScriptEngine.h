@@ -16,6 +16,7 @@
 
 class CScriptItem;
 class CLaunchScript;
+class ILaunchHost;
 
 class IScriptEngineHost
 {
@@ -72,6 +73,10 @@ public:
     // The item of a factory keyword (given as the factory spells it); null when
     // this host has no such item.
     virtual std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) = 0;
+    // An event with its custom text (empty: none).
+    virtual void NotifyEventText(int32_t code, const std::string& /*custom*/) { NotifyEvent(code); }
+    // The launch plugs, the local game data and the game choice (launchinit); null: none.
+    virtual ILaunchHost* LaunchHost() { return nullptr; }
 
 protected:
     ~IScriptEngineHost() = default;

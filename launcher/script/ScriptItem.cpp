@@ -217,7 +217,7 @@ int32_t CScriptItem::SendBstrData(const std::string&, const std::string& source,
     return 1;
 }
 
-int32_t CScriptItem::GetItemTankValue(const std::string& path, CStringExt& value)
+int32_t CScriptItem::GetItemTankValue(const std::string& path, CStringExt& value, const std::string& reference)
 {
     CScriptContext* context = Context();
     if (!context)
@@ -225,5 +225,5 @@ int32_t CScriptItem::GetItemTankValue(const std::string& path, CStringExt& value
         value.clear();
         return 0;
     }
-    return context->items.Lookup(path, "", value);
+    return context->items.Lookup(path, reference, value);
 }

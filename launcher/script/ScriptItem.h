@@ -54,7 +54,8 @@ public:
     int32_t SendBstrData(const std::string& verb, const std::string& source, const std::string& destination,
                          const std::string& data);
     int32_t SendBinaryData() { return 1; }
-    int32_t GetItemTankValue(const std::string& path, CStringExt& value);
+    // reference: the item tank context searched ("" any), a plug's "ludexplug:" + name.
+    int32_t GetItemTankValue(const std::string& path, CStringExt& value, const std::string& reference = "");
 
 protected:
     int32_t OnPreProcessTag(const CStringExt& name, const CStringExt& attributes, const CXmlNamespace* tagNamespace,
