@@ -41,8 +41,8 @@ bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, DWORD dwPol
         const DWORD dwLeft = static_cast<DWORD>(dwBoundMs - qwElapsed);
         // MWMO_INPUTAVAILABLE: messages already in the queue but seen by an
         // earlier peek also end the wait.
-        if (MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, std::max<DWORD>(dwPollMs, 1)), QS_ALLINPUT,
-                                        MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, std::max<DWORD>(dwPollMs, 1)),
+                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
             boDispatchOne();
     }
 }

@@ -3,9 +3,9 @@
 // subclasses a window of another class, and every message then goes to its
 // lOnMessage. The tie is the window's extra bytes for a class registered
 // here, a window property for a subclassed window (which keeps its
-// GWLP_USERDATA and extra bytes for its own procedure). No exception crosses the window
-// procedure: the system's dispatching frames cannot unwind, so a throw
-// becomes lOnException's answer.
+// GWLP_USERDATA and extra bytes for its own procedure). No exception crosses
+// the window procedure: the system's dispatching frames cannot unwind, so a
+// throw becomes lOnException's answer.
 #pragma once
 
 #include <windows.h>

@@ -213,7 +213,8 @@ void CBareRelay::vRun()
     SetWindowLongPtrA(m_hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     SetEvent(m_hReady);
     // As the hub's thread: wait for a message or the stop, take one, again.
-    while (MsgWaitForMultipleObjectsEx(1, &m_hStop, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0 + 1)
+    while (MsgWaitForMultipleObjectsEx(1, &m_hStop, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) ==
+           WAIT_OBJECT_0 + 1)
     {
         MSG msg;
         if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))

@@ -110,7 +110,9 @@ int main(int argc, char** argv)
     if (!a.boOk || !b.boOk || !c.boOk)
     {
         std::fprintf(stderr, "hub_bench: a run broke off (%s)\n",
-                     !a.boOk ? "through the hub" : !b.boOk ? "direct" : "through the bare relay");
+                     !a.boOk   ? "through the hub"
+                     : !b.boOk ? "direct"
+                               : "through the bare relay");
         return 1;
     }
     vPrint("client -> hub -> stand-in -> back", a);

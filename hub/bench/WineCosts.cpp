@@ -154,8 +154,9 @@ int main(int argc, char** argv)
          dPerCall(runs, [&] { PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE | PM_NOYIELD); }));
     vRow("GetQueueStatus", dPerCall(runs, [&] { GetQueueStatus(QS_ALLINPUT); }));
     HANDLE unset = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    vRow("MsgWaitForMultipleObjectsEx, one event, input available flag, no wait",
-         dPerCall(runs, [&] { MsgWaitForMultipleObjectsEx(1, &unset, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE); }));
+    vRow(
+        "MsgWaitForMultipleObjectsEx, one event, input available flag, no wait",
+        dPerCall(runs, [&] { MsgWaitForMultipleObjectsEx(1, &unset, 0, QS_ALLINPUT, MWMO_INPUTAVAILABLE); }));
     vRow("MsgWaitForMultipleObjects, nothing to wait for",
          dPerCall(runs, [&] { MsgWaitForMultipleObjects(0, nullptr, FALSE, 0, QS_ALLINPUT); }));
     HWND own = hEchoWindow();
@@ -177,13 +178,12 @@ int main(int argc, char** argv)
     vRow("SetEvent", dPerCall(runs, [&] { SetEvent(event); }));
     CRITICAL_SECTION cs;
     InitializeCriticalSection(&cs);
-    vRow("EnterCriticalSection + LeaveCriticalSection",
-         dPerCall(runs,
-                  [&]
-                  {
-                      EnterCriticalSection(&cs);
-                      LeaveCriticalSection(&cs);
-                  }));
+    vRow("EnterCriticalSection + LeaveCriticalSection", dPerCall(runs,
+                                                                 [&]
+                                                                 {
+                                                                     EnterCriticalSection(&cs);
+                                                                     LeaveCriticalSection(&cs);
+                                                                 }));
     DeleteCriticalSection(&cs);
 
     SOCKET a = INVALID_SOCKET, b = INVALID_SOCKET;
@@ -203,20 +203,21 @@ int main(int argc, char** argv)
     }
     vRow("recv, nothing waiting (would block)", dPerCall(runs, [&] { recv(b, buffer, kPayload, 0); }));
     fd_set set;
-    vRow("select on one socket, nothing waiting, no wait",
-         dPerCall(runs,
-                  [&]
-                  {
-                      FD_ZERO(&set);
-                      FD_SET(b, &set);
-                      timeval tv{0, 0};
-                      select(0, &set, nullptr, nullptr, &tv);
-                  }));
+    vRow("select on one socket, nothing waiting, no wait", dPerCall(runs,
+                                                                    [&]
+                                                                    {
+                                                                        FD_ZERO(&set);
+                                                                        FD_SET(b, &set);
+                                                                        timeval tv{0, 0};
+                                                                        select(0, &set, nullptr, nullptr,
+                                                                               &tv);
+                                                                    }));
     nonBlocking = 0;
     ioctlsocket(b, FIONBIO, &nonBlocking);
 
     std::printf("Wake-ups between two threads (half a ping-pong):\n");
-    HANDLE ping = CreateEventA(nullptr, FALSE, FALSE, nullptr), pong = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE ping = CreateEventA(nullptr, FALSE, FALSE, nullptr),
+           pong = CreateEventA(nullptr, FALSE, FALSE, nullptr);
     bool stopEvents = false;
     vRow("event: SetEvent -> WaitForSingleObject",
          dHalfRoundTrip(
@@ -332,7 +333,8 @@ int main(int argc, char** argv)
                      MSG m;
                      while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE))
                          DispatchMessageA(&m);
-                     if (MsgWaitForMultipleObjects(1, &stopPump, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0)
+                     if (MsgWaitForMultipleObjects(1, &stopPump, FALSE, INFINITE, QS_ALLINPUT) ==
+                         WAIT_OBJECT_0)
                          break;
                  }
                  WSAAsyncSelect(b, w, 0, 0);

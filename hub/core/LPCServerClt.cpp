@@ -31,7 +31,8 @@ bool CLPCServerClt::boReleaseSends()
     FdSystem::CAutoLock lock(&m_lock);
     if (CNetClient::boReleaseSends())
         return true;
-    HubTrace::vLog("!ERREUR! CLPCServerClt::boReleaseSends (%p) -> envoi impossible", static_cast<void*>(this));
+    HubTrace::vLog("!ERREUR! CLPCServerClt::boReleaseSends (%p) -> envoi impossible",
+                   static_cast<void*>(this));
     return false;
 }
 

@@ -43,8 +43,9 @@ bool CNetCnx::boSendWhole(CNetCnxClient& client, const uint8_t* lpHeader, const 
     if (HubTrace::lpLogger() != nullptr)
     {
         const HubProto::SERVER_HEADER h = HubProto::ReadServerHeader(lpHeader);
-        HubTrace::vLog("Message SrcId:%.4s DstId:%.4s Len:%d SeqNum:%d", reinterpret_cast<const char*>(&h.SrcId),
-                       reinterpret_cast<const char*>(&h.DstId), int(h.dwTotalLen), int(h.SeqNum));
+        HubTrace::vLog("Message SrcId:%.4s DstId:%.4s Len:%d SeqNum:%d",
+                       reinterpret_cast<const char*>(&h.SrcId), reinterpret_cast<const char*>(&h.DstId),
+                       int(h.dwTotalLen), int(h.SeqNum));
     }
     if (HubTrace::boFlag(kLogServerSent))
     {

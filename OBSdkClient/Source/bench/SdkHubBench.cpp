@@ -128,7 +128,8 @@ int main(int argc, char** argv)
         HubBench::CPeer relayed(HubProto::kServerFrameLimits);
         HubBench::SResult plain, bare;
         if (rc == 0 && direct.boConnect(serverPort) && HubBench::boRegisterPlain(direct) &&
-            relay.wGetPort() != 0 && relayed.boConnect(relay.wGetPort()) && HubBench::boRegisterPlain(relayed))
+            relay.wGetPort() != 0 && relayed.boConnect(relay.wGetPort()) &&
+            HubBench::boRegisterPlain(relayed))
         {
             HubBench::SPath plainPath{&direct, HubBench::PlainRequest(), HubProto::kServerHeaderLen, 0};
             HubBench::SPath barePath{&relayed, HubBench::PlainRequest(), HubProto::kServerHeaderLen, 0};
