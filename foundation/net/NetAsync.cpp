@@ -1,10 +1,17 @@
 #include "NetAsync.h"
 
 #include "NetAsyncException.h"
+#include "NetSendBatch.h"
 #include "NetWindow.h"
 
 namespace FdNet
 {
+
+void vSetNoDelay(SOCKET s)
+{
+    const BOOL on = TRUE;
+    setsockopt(s, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&on), sizeof on);
+}
 
 CNetAsync::CNetAsync()
     : m_sendFifo(kSendFifoGrowth, kSendFifoMax), m_datagramFifo(kSendFifoGrowth, kSendFifoMax),
@@ -18,7 +25,9 @@ CNetAsync::CNetAsync()
 CNetAsync::~CNetAsync()
 {
     // Derived destructors close their sockets; this only makes sure that no
-    // event can reach the object any more.
+    // event or batch can reach the object any more.
+    if (m_boSendsHeld)
+        CSendBatch::vLeave(*this);
     if (m_boWindowCreated)
         vDestroyHiddenWindow();
 }

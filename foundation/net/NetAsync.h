@@ -18,6 +18,10 @@
 namespace FdNet
 {
 
+// TCP_NODELAY on: small messages leave at once instead of waiting for the
+// acknowledgement of the previous ones. A failure is ignored.
+void vSetNoDelay(SOCKET s);
+
 class CNetAsync
 {
 public:
@@ -53,6 +57,12 @@ public:
     // the unit reaches the queue's maximum, 3103 when the queue cannot take it,
     // 3104 when the host is down or unreachable. False on another send error.
     bool boSend(const void* lpData, uint32_t dwLength, const void* lpData2 = nullptr, uint32_t dwLength2 = 0);
+    // Inside a send batch of the sending thread (CSendBatch) a stream
+    // socket's sends only queue; the batch's end calls this, which sends the
+    // queue (a host found down or unreachable aborts the connection, as a
+    // send would). False on another send error, the rest staying queued.
+    // Derived classes that lock their sends lock this too.
+    virtual bool boReleaseSends();
 
     void vSetNotifyCallback(LPNETASYNCNOTIFY lpCallback, void* lpContext);
     bool boIsConnected() const { return m_boConnected; }
@@ -140,6 +150,7 @@ private:
 
     std::vector<uint8_t> m_receiveBuffer;
     bool m_boReceiveBufferBusy = false;
+    bool m_boSendsHeld = false; // by a send batch, until it releases
 };
 
 } // namespace FdNet

@@ -3,6 +3,7 @@
 #include "NetAsync.h"
 
 #include "NetAsyncException.h"
+#include "NetSendBatch.h"
 
 namespace FdNet
 {
@@ -63,11 +64,14 @@ bool CNetAsync::boSendStream(const uint8_t* lpData, uint32_t dwLength, const uin
         boFlushSend();
         return true;
     }
-    if (m_sendFifo.ulGetSize() != 0 || dwLength2 != 0)
+    if (!m_boSendsHeld)
+        m_boSendsHeld = CSendBatch::boJoin(*this);
+    if (m_sendFifo.ulGetSize() != 0 || dwLength2 != 0 || m_boSendsHeld)
     {
         if (total > room || !m_sendFifo.boPush(lpData, dwLength) || !m_sendFifo.boPush(lpData2, dwLength2))
             vThrowNetAsync(NetAsync_BufferInsertionFailed, kSendFunction, __LINE__);
-        boFlushSend();
+        if (!m_boSendsHeld)
+            boFlushSend();
         return true;
     }
 
@@ -116,6 +120,18 @@ bool CNetAsync::boSendDatagram(const uint8_t* lpData, uint32_t dwLength, const u
         vAbortConnection();
         vThrowNetAsync(NetAsync_IncompleteSend, kSendFunction, __LINE__, uint32_t(error));
     }
+    return false;
+}
+
+bool CNetAsync::boReleaseSends()
+{
+    if (!m_boSendsHeld)
+        return true;
+    m_boSendsHeld = false;
+    if (boFlushSend())
+        return true;
+    if (boIsUnreachable(WSAGetLastError()))
+        vAbortConnection();
     return false;
 }
 

@@ -15,22 +15,35 @@ void vPumpWaiting(HWND hFilter)
     }
 }
 
+bool boDispatchOne()
+{
+    MSG msg;
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
 bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, DWORD dwPollMs)
 {
     const ULONGLONG qwStart = GetTickCount64();
     for (;;)
     {
-        vPumpWaiting();
         if (done())
             return true;
         const ULONGLONG qwElapsed = GetTickCount64() - qwStart;
         if (qwElapsed >= dwBoundMs)
-            return false;
+        {
+            vPumpWaiting();
+            return done();
+        }
         const DWORD dwLeft = static_cast<DWORD>(dwBoundMs - qwElapsed);
         // MWMO_INPUTAVAILABLE: messages already in the queue but seen by an
         // earlier peek also end the wait.
-        MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, std::max<DWORD>(dwPollMs, 1)), QS_ALLINPUT,
-                                    MWMO_INPUTAVAILABLE);
+        if (MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, std::max<DWORD>(dwPollMs, 1)),
+                                        QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            boDispatchOne();
     }
 }
 

@@ -16,9 +16,16 @@ constexpr DWORD kPumpPollMs = 10;
 // its children only when given), without waiting.
 void vPumpWaiting(HWND hFilter = nullptr);
 
+// Dispatches the next waiting message of the calling thread, if any; true
+// when there was one.
+bool boDispatchOne();
+
 // Dispatches the calling thread's messages until `done` holds or dwBoundMs
-// passes; true when it held (it is checked once more at the bound). Sleeps
-// between messages, waking for each one and every dwPollMs.
+// passes; true when it held (it is looked at before each message, and once
+// more after the messages waiting at the bound). Sleeps between messages,
+// waking for each one and every dwPollMs. Under Wine a look at an empty
+// queue costs a round trip to the server and a yield, so the queue is only
+// read when the wait says a message is there.
 bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, DWORD dwPollMs = kPumpPollMs);
 
 // Dispatches the calling thread's messages for dwMs.

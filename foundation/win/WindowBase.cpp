@@ -5,14 +5,27 @@ namespace FdWin
 
 namespace
 {
-// The property that ties a window to its object.
+// The property that ties a subclassed window to its object.
 constexpr const char kszObjectProp[] = "FdWin.WindowBase";
+// A window of a class registered here holds its object in its extra bytes:
+// reading them costs nothing, where reading a property asks the window
+// manager (a server round trip under Wine) on every message.
+constexpr int kObjectSlot = 0;
+constexpr int kWindowExtra = sizeof(LONG_PTR);
+} // namespace
 
-CWindowBase* lpObjectOf(HWND hWnd)
+bool CWindowBase::boHasObjectSlot(HWND hWnd)
 {
+    return GetClassLongPtrA(hWnd, GCLP_WNDPROC) == reinterpret_cast<ULONG_PTR>(&WindowProc) &&
+           GetClassLongPtrA(hWnd, GCL_CBWNDEXTRA) >= ULONG_PTR(kWindowExtra);
+}
+
+CWindowBase* CWindowBase::lpObjectOf(HWND hWnd)
+{
+    if (boHasObjectSlot(hWnd))
+        return reinterpret_cast<CWindowBase*>(GetWindowLongPtrA(hWnd, kObjectSlot));
     return static_cast<CWindowBase*>(GetPropA(hWnd, kszObjectProp));
 }
-} // namespace
 
 CWindowBase::~CWindowBase()
 {
@@ -34,6 +47,7 @@ bool CWindowBase::boRegisterClass(HINSTANCE hInstance, const char* lpszClass, UI
         wc = {};
     }
     wc.style = uStyle;
+    wc.cbWndExtra = kWindowExtra;
     wc.lpfnWndProc = WindowProc;
     wc.hInstance = hInstance;
     wc.hCursor = hCursor;
@@ -92,14 +106,25 @@ void CWindowBase::vUnsubclass()
 
 void CWindowBase::vTake(HWND hWnd)
 {
-    if (SetPropA(hWnd, kszObjectProp, this))
+    if (boHasObjectSlot(hWnd))
+    {
+        SetWindowLongPtrA(hWnd, kObjectSlot, reinterpret_cast<LONG_PTR>(this));
+        if (GetWindowLongPtrA(hWnd, kObjectSlot) == reinterpret_cast<LONG_PTR>(this))
+            m_hWnd = hWnd;
+    }
+    else if (SetPropA(hWnd, kszObjectProp, this))
         m_hWnd = hWnd;
 }
 
 void CWindowBase::vUntie()
 {
     if (m_hWnd != nullptr)
-        RemovePropA(m_hWnd, kszObjectProp);
+    {
+        if (boHasObjectSlot(m_hWnd))
+            SetWindowLongPtrA(m_hWnd, kObjectSlot, 0);
+        else
+            RemovePropA(m_hWnd, kszObjectProp);
+    }
     m_hWnd = nullptr;
     m_lpPrevious = nullptr;
 }

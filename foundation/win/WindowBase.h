@@ -1,10 +1,11 @@
 // The one window procedure of the suite's windows. The object is tied to its
 // window at WM_NCCREATE (windows of a class registered here) or when it
 // subclasses a window of another class, and every message then goes to its
-// lOnMessage. The tie is a window property, so a subclassed window keeps its
-// GWLP_USERDATA for its own procedure. No exception crosses the window
-// procedure: the system's dispatching frames cannot unwind, so a throw
-// becomes lOnException's answer.
+// lOnMessage. The tie is the window's extra bytes for a class registered
+// here, a window property for a subclassed window (which keeps its
+// GWLP_USERDATA and extra bytes for its own procedure). No exception crosses
+// the window procedure: the system's dispatching frames cannot unwind, so a
+// throw becomes lOnException's answer.
 #pragma once
 
 #include <windows.h>
@@ -59,6 +60,10 @@ protected:
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // Windows of the classes registered here keep their object in their
+    // extra bytes; others (subclassed) in a window property.
+    static bool boHasObjectSlot(HWND hWnd);
+    static CWindowBase* lpObjectOf(HWND hWnd);
     void vTake(HWND hWnd);
     void vUntie();
 

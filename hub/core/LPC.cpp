@@ -162,7 +162,6 @@ DWORD CLPC::dwThread()
     HANDLE handles[2] = {hGetStopEvent(), m_hWakeEvent};
     for (;;)
     {
-        FdWin::vPumpWaiting();
         vRunDueTasks();
         vExpireIdleUdpClients();
         if (m_iThreadState.load() == kStopRequested)
@@ -172,9 +171,14 @@ DWORD CLPC::dwThread()
             FdSystem::CAutoLock lock(&m_taskLock);
             wait = m_tasks.dwTimeToNext(GetTickCount(), m_timings.dwLpcThreadWaitMs);
         }
-        const DWORD r = MsgWaitForMultipleObjects(2, handles, FALSE, wait, QS_ALLINPUT);
+        // The wait also says whether a message waits (MWMO_INPUTAVAILABLE):
+        // one is taken per turn, and no peek at an empty queue (which under
+        // Wine costs a round trip to the server and a yield) follows it.
+        const DWORD r = MsgWaitForMultipleObjectsEx(2, handles, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (r == WAIT_OBJECT_0 || r == WAIT_FAILED || m_iThreadState.load() == kStopRequested)
             break;
+        if (r == WAIT_OBJECT_0 + 2)
+            FdWin::boDispatchOne();
     }
     vEndThread();
     // Only a successful CoInitialize is undone.

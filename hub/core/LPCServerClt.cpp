@@ -4,6 +4,7 @@
 #include "HubSettings.h"
 #include "HubTrace.h"
 #include "LPC.h"
+#include "NetSendBatch.h"
 
 using namespace HubProto;
 
@@ -25,6 +26,16 @@ bool CLPCServerClt::boFlushSend()
     return CNetClient::boFlushSend();
 }
 
+bool CLPCServerClt::boReleaseSends()
+{
+    FdSystem::CAutoLock lock(&m_lock);
+    if (CNetClient::boReleaseSends())
+        return true;
+    HubTrace::vLog("!ERREUR! CLPCServerClt::boReleaseSends (%p) -> envoi impossible",
+                   static_cast<void*>(this));
+    return false;
+}
+
 void CLPCServerClt::vProtocolError(const char* lpszWhat, uint32_t ulLength)
 {
     HubTrace::vLog("!ERREUR! CLPCServerClt::boOnReceive -> %s (%u) : fermeture du client %p", lpszWhat,
@@ -40,6 +51,9 @@ bool CLPCServerClt::boOnReceive(const uint8_t* lpData, uint32_t dwLength)
 {
     m_dwLastActivity = GetTickCount();
     HubTrace::vDump(HubRouting::kLogLpcReceived, "Octets reçus par le LPC", lpData, dwLength);
+    // What the requests of this block send (to servers, to this program)
+    // leaves in one send per socket once the block is handled.
+    FdNet::CSendBatch batch;
     if (boIsUdp())
     {
         // A datagram stands alone: a bad one is dropped, the sender stays.

@@ -27,6 +27,7 @@ public:
     HINSTANCE hGetModuleInstance() override;
     bool boOnReceive(const uint8_t* lpData, uint32_t dwLength) override;
     bool boFlushSend() override;
+    bool boReleaseSends() override;
 
     // Senders of the hub's messages; each throws the socket layer's
     // exceptions (FdNet::CNetAsyncException), the manager catches them.

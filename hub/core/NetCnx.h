@@ -151,6 +151,9 @@ private:
     CNetCnxClient* lpClientFor(uint32_t dwPortType);
     // Under the message lock.
     bool boSendStored(CAppMessage& message);
+    // The header then the data, as one unit, on that socket.
+    bool boSendWhole(CNetCnxClient& client, const uint8_t* lpHeader, const uint8_t* lpData,
+                     uint32_t dwLength);
     void vInsert(std::unique_ptr<CAppMessage> message, uint32_t dwDelayMs);
     void vDeleteMessage(CAppMessage* lpMessage);
     // From the list's thread.

@@ -6,6 +6,7 @@
 #include "NetAsyncException.h"
 #include "NetCnx.h"
 #include "NetCnxCodes.h"
+#include "NetSendBatch.h"
 
 using namespace FdNet;
 
@@ -90,6 +91,9 @@ bool CNetCnxClient::boOnSocketEvent(LPARAM lParam, SOCKET s)
         CHoldScope scope(*this, &held);
         result = CNetClient::boOnSocketEvent(lParam, s);
     }
+    // What the messages of this block send (to client programs, to the
+    // server) leaves in one send per socket once they are all handled.
+    FdNet::CSendBatch batch;
     vDeliver(held);
     return result;
 }
@@ -165,6 +169,16 @@ bool CNetCnxClient::boFlushSend()
     return CNetClient::boFlushSend();
 }
 
+bool CNetCnxClient::boReleaseSends()
+{
+    // Like a send: an event raised here reaches the link later.
+    CHoldScope scope(*this, nullptr);
+    if (CNetClient::boReleaseSends())
+        return true;
+    HubTrace::vLog("!ERREUR! CNetCnxClient::boReleaseSends -> envoi impossible (%d)", WSAGetLastError());
+    return false;
+}
+
 bool CNetCnxClient::boConnectTo(uint32_t dwAddress, uint16_t wPort)
 {
     std::vector<SHeld> held;
@@ -175,6 +189,8 @@ bool CNetCnxClient::boConnectTo(uint32_t dwAddress, uint16_t wPort)
         try
         {
             result = boConnect(dwAddress, wPort, m_dwKind);
+            if (result && !boIsUdp() && boHasSocket())
+                FdNet::vSetNoDelay(GetSocket());
         }
         catch (const CNetAsyncException& e)
         {

@@ -34,6 +34,7 @@ public:
     bool boOnSocketError(uint32_t dwEvent, int iError) override;
     bool boOnReceive(const uint8_t* lpData, uint32_t dwLength) override;
     bool boFlushSend() override;
+    bool boReleaseSends() override;
 
     // Connects to the address (network order), or to a host name; false when
     // the connect failed at once.

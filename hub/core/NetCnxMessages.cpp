@@ -34,17 +34,26 @@ bool CNetCnx::boSendStored(CAppMessage& message)
     std::copy(m_ioMemberId.begin(), m_ioMemberId.end(), message.header + HubProto::kSrvOffIoMemberId);
     if (message.boMemberIdAppended && message.data.size() >= HubProto::kIoMemberIdLen)
         std::copy(m_ioMemberId.begin(), m_ioMemberId.end(), message.data.end() - HubProto::kIoMemberIdLen);
-    const HubProto::SERVER_HEADER h = HubProto::ReadServerHeader(message.header);
-    HubTrace::vLog("Message SrcId:%.4s DstId:%.4s Len:%d SeqNum:%d", reinterpret_cast<const char*>(&h.SrcId),
-                   reinterpret_cast<const char*>(&h.DstId), int(h.dwTotalLen), int(h.SeqNum));
+    return boSendWhole(*client, message.header, message.data.data(), uint32_t(message.data.size()));
+}
+
+bool CNetCnx::boSendWhole(CNetCnxClient& client, const uint8_t* lpHeader, const uint8_t* lpData,
+                          uint32_t dwLength)
+{
+    if (HubTrace::lpLogger() != nullptr)
+    {
+        const HubProto::SERVER_HEADER h = HubProto::ReadServerHeader(lpHeader);
+        HubTrace::vLog("Message SrcId:%.4s DstId:%.4s Len:%d SeqNum:%d",
+                       reinterpret_cast<const char*>(&h.SrcId), reinterpret_cast<const char*>(&h.DstId),
+                       int(h.dwTotalLen), int(h.SeqNum));
+    }
     if (HubTrace::boFlag(kLogServerSent))
     {
-        std::vector<uint8_t> whole(message.header, message.header + sizeof message.header);
-        whole.insert(whole.end(), message.data.begin(), message.data.end());
+        std::vector<uint8_t> whole(lpHeader, lpHeader + HubProto::kServerHeaderLen);
+        whole.insert(whole.end(), lpData, lpData + dwLength);
         HubTrace::vDump(kLogServerSent, "Message envoyé au serveur", whole.data(), uint32_t(whole.size()));
     }
-    return client->boSendMessage(message.header, sizeof message.header, message.data.data(),
-                                 uint32_t(message.data.size()));
+    return client.boSendMessage(lpHeader, HubProto::kServerHeaderLen, lpData, dwLength);
 }
 
 void CNetCnx::vInsert(std::unique_ptr<CAppMessage> message, uint32_t dwDelayMs)
@@ -78,12 +87,24 @@ bool CNetCnx::boSendAppMessage(const SAppSend& send)
                        unsigned(send.dwLength));
         return false;
     }
-    std::unique_ptr<CAppMessage> message(new CAppMessage);
     HubProto::SERVER_HEADER h;
     h.dwTotalLen = uint32_t(total);
     h.wFlags = send.wFlags;
     h.SrcId = send.dwSrcId;
     h.DstId = send.dwDstId;
+    if (boSendsAtOnce(send.dwTimeBeforeSend, send.dwRepetitions) &&
+        !boAwaitsAnswerOnce(send.dwTag, send.dwSrcId) && !send.boAppendIoMemberId)
+    {
+        // Sent now and forgotten: straight from the caller's bytes, without
+        // a pending message.
+        uint8_t header[HubProto::kServerHeaderLen];
+        HubProto::vWriteServerHeader(header, h);
+        FdSystem::CAutoLock lock(&m_messageLock);
+        HubProto::vPatchSeqNum(header, m_dwSeqNum++);
+        std::copy(m_ioMemberId.begin(), m_ioMemberId.end(), header + HubProto::kSrvOffIoMemberId);
+        return boSendWhole(*lpClientFor(send.dwPortType), header, send.lpData, send.dwLength);
+    }
+    std::unique_ptr<CAppMessage> message(new CAppMessage);
     HubProto::vWriteServerHeader(message->header, h);
     if (send.dwLength != 0)
         message->data.assign(send.lpData, send.lpData + send.dwLength);

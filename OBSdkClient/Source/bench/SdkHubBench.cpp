@@ -2,7 +2,8 @@
 // (CChannelStd) -> LPC -> hub core -> stand-in game server -> hub core ->
 // LPC -> the channel's OnMessage, on one thread that pumps its messages as
 // the launcher does. Same messages and measures as hub_bench (16 bytes of
-// data; latency of single round trips, then throughput with 64 in flight).
+// data; latency of single round trips, then throughput with 64 in flight),
+// next to the plain socket and the bare relay measured in the same run.
 //
 //   FD_SIDECAR_1="python3 testbed/gameserver/server.py" tools/wine-run
 //   build/win64/bin/obsdkclient_hub_bench.exe tools/wine-run build/win64/bin/obsdkclient_hub_bench.exe
@@ -16,6 +17,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "BenchPaths.h"
 #include "ChannelStd.h"
 #include "ExceptionBase.h"
 #include "IHubHost.h"
@@ -29,8 +31,8 @@ namespace
 
 using Clock = std::chrono::steady_clock;
 
-constexpr uint32_t kPayload = 16;
-constexpr uint32_t kWindow = 64;
+using HubBench::kPayload;
+using HubBench::kWindow;
 constexpr DWORD kAnswerBoundMs = 10000;
 
 class CNullHost : public IHubHost
@@ -103,6 +105,7 @@ int main(int argc, char** argv)
                 rc = 1;
             us.push_back(std::chrono::duration<double, std::micro>(Clock::now() - t0).count());
         }
+        HubBench::SResult viaChannel = HubBench::FromRoundTrips(us);
         const uint32_t base = channel.m_ulReceived;
         const Clock::time_point t0 = Clock::now();
         uint32_t sent = 0;
@@ -117,20 +120,36 @@ int main(int argc, char** argv)
             if (!boPumpUntil(channel, std::min(base + sent, channel.m_ulReceived + 1)))
                 rc = 1;
         }
-        const double perSecond = messages / std::chrono::duration<double>(Clock::now() - t0).count();
-        if (rc != 0)
+        viaChannel.dPerSecond = messages / std::chrono::duration<double>(Clock::now() - t0).count();
+
+        // The plain socket and the bare relay, as in hub_bench.
+        HubBench::CPeer direct(HubProto::kServerFrameLimits);
+        HubBench::CBareRelay relay(serverPort);
+        HubBench::CPeer relayed(HubProto::kServerFrameLimits);
+        HubBench::SResult plain, bare;
+        if (rc == 0 && direct.boConnect(serverPort) && HubBench::boRegisterPlain(direct) &&
+            relay.wGetPort() != 0 && relayed.boConnect(relay.wGetPort()) &&
+            HubBench::boRegisterPlain(relayed))
+        {
+            HubBench::SPath plainPath{&direct, HubBench::PlainRequest(), HubProto::kServerHeaderLen, 0};
+            HubBench::SPath barePath{&relayed, HubBench::PlainRequest(), HubProto::kServerHeaderLen, 0};
+            plain = HubBench::Measure(plainPath, roundTrips, messages);
+            bare = HubBench::Measure(barePath, roundTrips, messages);
+        }
+        if (rc != 0 || !plain.boOk || !bare.boOk)
+        {
             std::fprintf(stderr, "obsdkclient_hub_bench: a run broke off\n");
+            rc = 1;
+        }
         else
         {
-            std::sort(us.begin(), us.end());
-            double sum = 0;
-            for (double v : us)
-                sum += v;
             std::printf("%u-byte messages, %u round trips, %u messages with %u in flight\n",
                         unsigned(kPayload), unsigned(roundTrips), unsigned(messages), unsigned(kWindow));
-            std::printf("%-34s median %8.1f us   p99 %8.1f us   mean %8.1f us   %9.0f msg/s\n",
-                        "channel -> hub -> stand-in -> back", us[us.size() / 2],
-                        us[std::min(us.size() - 1, us.size() * 99 / 100)], sum / us.size(), perSecond);
+            HubBench::vPrint("channel -> hub -> stand-in -> back", viaChannel);
+            HubBench::vPrint("plain socket -> stand-in -> back", plain);
+            HubBench::vPrint("bare relay (floor of two more hops)", bare);
+            HubBench::vPrintRatios("channel/plain:", viaChannel, plain);
+            HubBench::vPrintRatios("channel/bare relay:", viaChannel, bare);
         }
     }
     catch (const FdBase::CExceptionBase& e)

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <memory>
 
+#include "NetSendBatch.h"
 #include "NetTestSupport.h"
 
 using namespace NetTest;
@@ -104,6 +106,62 @@ TEST(NetSendQueue, AFullQueueRefusesWithBufferInsertionFailed)
     }
     EXPECT_EQ(code, uint32_t(NetAsync_BufferInsertionFailed));
     EXPECT_EQ(client.ulGetQueuedSize(), CNetAsync::kSendFifoMax);
+}
+
+TEST(NetSendBatch, SendsOfABatchLeaveTogetherInOrderAtItsEnd)
+{
+    CTestServer server;
+    ASSERT_TRUE(server.boInitListenSocket(0, kPortTypeTcp, kLoopback));
+    CThrottledClient first, second;
+    ASSERT_TRUE(first.boConnect(kLoopback, server.wGetListenPort(), kPortTypeTcp));
+    ASSERT_TRUE(boPumpUntil([&] { return first.boIsConnected() && server.made.size() == 1; }));
+    ASSERT_TRUE(second.boConnect(kLoopback, server.wGetListenPort(), kPortTypeTcp));
+    ASSERT_TRUE(boPumpUntil([&] { return second.boIsConnected() && server.made.size() == 2; }));
+    {
+        CSendBatch batch;
+        ASSERT_TRUE(first.boSend("one ", 4));
+        ASSERT_TRUE(second.boSend("un ", 3));
+        {
+            CSendBatch nested; // the outer batch releases
+            ASSERT_TRUE(first.boSend("two ", 4, "parts ", 6));
+        }
+        ASSERT_TRUE(first.boSend("three", 5));
+        EXPECT_EQ(first.sends, 0);
+        EXPECT_EQ(first.ulGetQueuedSize(), 19u);
+        EXPECT_EQ(second.ulGetQueuedSize(), 3u);
+    }
+    EXPECT_EQ(first.sends, 1);
+    EXPECT_EQ(second.sends, 1);
+    EXPECT_EQ(first.ulGetQueuedSize(), 0u);
+    // Outside a batch a send leaves at once again.
+    ASSERT_TRUE(second.boSend("deux", 4));
+    EXPECT_EQ(second.sends, 2);
+    ASSERT_TRUE(boPumpUntil(
+        [&] { return server.made[0]->received.size() == 19 && server.made[1]->received.size() == 7; }));
+    EXPECT_EQ(server.made[0]->received, "one two parts three");
+    EXPECT_EQ(server.made[1]->received, "un deux");
+}
+
+TEST(NetSendBatch, ASocketGoneBeforeTheEndLeavesTheBatchAndDatagramsAreNotHeld)
+{
+    CTestServer server;
+    ASSERT_TRUE(server.boInitListenSocket(0, kPortTypeUdp, kLoopback));
+    CTestServer tcpServer;
+    ASSERT_TRUE(tcpServer.boInitListenSocket(0, kPortTypeTcp, kLoopback));
+    CThrottledClient udp;
+    ASSERT_TRUE(udp.boConnect(kLoopback, server.wGetListenPort(), kPortTypeUdp));
+    auto gone = std::make_unique<CThrottledClient>();
+    ASSERT_TRUE(gone->boConnect(kLoopback, tcpServer.wGetListenPort(), kPortTypeTcp));
+    ASSERT_TRUE(boPumpUntil([&] { return gone->boIsConnected(); }));
+    {
+        CSendBatch batch;
+        ASSERT_TRUE(gone->boSend("lost", 4));
+        gone.reset();
+        ASSERT_TRUE(udp.boSend("now", 3));
+        EXPECT_EQ(udp.sends, 1);
+    }
+    ASSERT_TRUE(
+        boPumpUntil([&] { return server.made.size() == 1 && server.made[0]->datagrams.size() == 1; }));
 }
 
 } // namespace

@@ -56,6 +56,31 @@ TEST(PumpUntil, DispatchesTheThreadsMessages)
     DestroyWindow(hWnd);
 }
 
+TEST(PumpUntil, MessagesWaitingAtTheBoundAreDispatchedBeforeTheLastLook)
+{
+    bool boSet = false;
+    HWND hWnd = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_NE(nullptr, hWnd);
+    struct SProc
+    {
+        static LRESULT CALLBACK Proc(HWND h, UINT u, WPARAM w, LPARAM l)
+        {
+            if (u == kMsgSet)
+            {
+                *reinterpret_cast<bool*>(l) = true;
+                return 0;
+            }
+            return DefWindowProcA(h, u, w, l);
+        }
+    };
+    SetWindowLongPtrA(hWnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&SProc::Proc));
+    ASSERT_TRUE(PostMessageA(hWnd, kMsgSet, 0, reinterpret_cast<LPARAM>(&boSet)));
+    // A bound already passed: the posted message still counts.
+    EXPECT_TRUE(boPumpUntil([&] { return boSet; }, 0));
+    EXPECT_FALSE(boDispatchOne());
+    DestroyWindow(hWnd);
+}
+
 TEST(PumpUntil, SeesAConditionAnotherThreadSetsWithoutAMessage)
 {
     std::atomic<bool> boSet{false};
