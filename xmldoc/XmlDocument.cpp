@@ -19,13 +19,21 @@ bool IsKnownProtocol(const std::string& word)
 
 CXmlDocument::CXmlDocument()
 {
-    vSetDocument(this);
+    vSetDocument(this, &m_tagStore);
 }
 
 CXmlDocument::~CXmlDocument()
 {
     if (m_pSink != nullptr)
         m_pSink->OnDetach(this);
+    // The tags live in the store, which goes before the tag this document is.
+    vDropTree();
+}
+
+void CXmlDocument::vDropTree()
+{
+    vClearChildren();
+    m_tagStore.Release();
 }
 
 void CXmlDocument::vSetOperatingMode(uint32_t mode)
@@ -57,7 +65,7 @@ void CXmlDocument::vReset()
     if (m_pSink != nullptr)
         m_pSink->OnDetach(this);
     m_pSink = nullptr;
-    vClearChildren();
+    vDropTree();
     m_sRawText.clear();
     m_sRawText.shrink_to_fit();
     m_nTagCount = 0;
@@ -111,7 +119,7 @@ int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
     }
     catch (const std::bad_alloc&)
     {
-        vClearChildren();
+        vDropTree();
         return kXmlLoadNoMemory;
     }
     if (m_pSink != nullptr)

@@ -61,6 +61,8 @@ public:
 
 private:
     void vReset();
+    // Destroys the tree and releases the memory of its tags.
+    void vDropTree();
     int32_t lRead(const CStringExt& protocol, const CStringExt& location);
     struct CTreeState;
     void vSetError(const std::string& digest, size_t from, size_t stop);
@@ -72,6 +74,7 @@ private:
                      size_t textEnd, size_t depth);
     void vAddText(CXmlTag* parent, const std::string& pending, size_t begin, size_t end);
 
+    CXmlTagStore m_tagStore;
     CStringExt m_sDefaultProtocol = "FILE";
     bool m_boPreProcess = true;
     bool m_boTree = true;

@@ -165,7 +165,7 @@ struct CXmlDocument::CTreeState
 
 void CXmlDocument::vTreePass()
 {
-    vClearChildren();
+    vDropTree();
     m_nTagCount = 0;
     CTreeState state;
     // One token per '<' at most: no regrowth while tokenizing.

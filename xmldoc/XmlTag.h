@@ -2,6 +2,7 @@
 // with its attributes, namespace declarations, children and walks over the tree.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,32 @@
 #include "XmlNamespace.h"
 
 class CXmlDocument;
+class CXmlTag;
+
+// Memory for the tags of one document's tree, taken in blocks (of kFirstBlockTags
+// tags, each next block twice as large up to kMaxBlockTags): a large tree costs a few
+// hundred allocations instead of one per tag. Every tag in it must be destroyed before
+// the store releases its blocks.
+class CXmlTagStore
+{
+public:
+    static constexpr size_t kFirstBlockTags = 16;
+    static constexpr size_t kMaxBlockTags = 1024;
+
+    CXmlTagStore() = default;
+    CXmlTagStore(const CXmlTagStore&) = delete;
+    CXmlTagStore& operator=(const CXmlTagStore&) = delete;
+
+    // Room for one CXmlTag; throws std::bad_alloc.
+    void* Take();
+    void Release();
+
+private:
+    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    unsigned char* m_pNext = nullptr;
+    size_t m_nLeft = 0; // tags that still fit in the last block
+    size_t m_nLastBlockTags = 0;
+};
 
 class CXmlTag
 {
@@ -45,7 +72,7 @@ public:
     const CXmlNamespace* GetNamespace() const { return m_pNamespace; }
     // The namespace name of this tag ("" without namespace).
     CStringExt GetNamespaceName() const;
-    int32_t GetChildCount() const { return static_cast<int32_t>(m_children.size()); }
+    int32_t GetChildCount() const { return m_nChildCount; }
     int32_t GetAttributeCount() const { return static_cast<int32_t>(m_attributes.size()); }
     int32_t GetNamespaceCount() const { return static_cast<int32_t>(m_namespaces.size()); }
     const CXmlNamespace* GetNamespaceAt(int32_t index) const;
@@ -98,12 +125,22 @@ public:
     bool IsMixedTag() const; // element holding character data and other children
 
 protected:
-    // The document makes itself the owner of its tree.
-    void vSetDocument(CXmlDocument* document) { m_pDocument = document; }
+    // The document makes itself the owner of its tree; the tags of the tree take their
+    // memory from store.
+    void vSetDocument(CXmlDocument* document, CXmlTagStore* store)
+    {
+        m_pDocument = document;
+        m_pStore = store;
+    }
     void vClearChildren();
 
 private:
-    CXmlTag* lpAppendChild(std::unique_ptr<CXmlTag> child);
+    // The document builds the tree of a load directly.
+    friend class CXmlDocument;
+
+    // A new last child, from the tree's store when it has one.
+    CXmlTag* lpNewChild();
+    static void vDeleteTag(CXmlTag* tag);
     CXmlTag* lpDescendFirst() const;
     bool boIsWalkStop(const CXmlTag* virtualRoot) const;
     int32_t iDepth() const;
@@ -113,13 +150,18 @@ private:
     const std::string& LineBreak() const;
     const std::string& IndentUnit() const;
 
-    std::vector<std::unique_ptr<CXmlTag>> m_children;
+    // Children: a list through m_pNextSibling, owned by this tag.
+    CXmlTag* m_pFirstChild = nullptr;
+    CXmlTag* m_pLastChild = nullptr;
+    CXmlTag* m_pNextSibling = nullptr;
+    int32_t m_nChildCount = 0;
+    bool m_boInStore = false; // memory from m_pStore rather than from new
     std::vector<std::pair<CStringExt, CStringExt>> m_attributes;
     CXmlDocument* m_pDocument = nullptr;
+    CXmlTagStore* m_pStore = nullptr; // where this tree's tags take their memory, if anywhere
     CStringExt m_sName;
     std::string m_sText;
     CXmlTag* m_pParent = nullptr;
-    size_t m_nIndexInParent = 0;
     std::vector<std::unique_ptr<CXmlNamespace>> m_namespaces;
     const CXmlNamespace* m_pNamespace = nullptr;
     CStringExt m_sLabel;
