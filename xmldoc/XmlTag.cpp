@@ -1,5 +1,6 @@
 #include "XmlTag.h"
 
+#include <algorithm>
 #include <new>
 
 #include "NumberText.h"
@@ -11,9 +12,8 @@ void* CXmlTagStore::Take()
 {
     if (m_nLeft == 0)
     {
-        const size_t tags = m_blocks.empty() ? kFirstBlockTags
-                            : 2 * m_nLastBlockTags < kMaxBlockTags ? 2 * m_nLastBlockTags
-                                                                    : kMaxBlockTags;
+        const size_t tags =
+            m_nLastBlockTags == 0 ? kFirstBlockTags : std::min(2 * m_nLastBlockTags, kMaxBlockTags);
         // operator new[] gives memory aligned for any object of this size.
         m_blocks.emplace_back(new unsigned char[tags * sizeof(CXmlTag)]);
         m_pNext = m_blocks.back().get();
@@ -66,11 +66,11 @@ void CXmlTag::vClearChildren()
 
 CXmlTag* CXmlTag::lpNewChild()
 {
-    CXmlTag* child = m_pStore != nullptr ? new (m_pStore->Take()) CXmlTag : new CXmlTag;
-    child->m_boInStore = m_pStore != nullptr;
+    CXmlTagStore* store = m_pDocument != nullptr ? &m_pDocument->m_tagStore : nullptr;
+    CXmlTag* child = store != nullptr ? new (store->Take()) CXmlTag : new CXmlTag;
+    child->m_boInStore = store != nullptr;
     child->m_pParent = this;
     child->m_pDocument = m_pDocument;
-    child->m_pStore = m_pStore;
     if (m_pLastChild != nullptr)
         m_pLastChild->m_pNextSibling = child;
     else
@@ -112,17 +112,40 @@ CXmlTag* CXmlTag::lpAddTextChild(std::string&& text)
     return child;
 }
 
+CXmlTag::CExtra& CXmlTag::Extra()
+{
+    if (m_pExtra == nullptr)
+        m_pExtra.reset(new CExtra);
+    return *m_pExtra;
+}
+
+void CXmlTag::SetLabel(const CStringExt& label)
+{
+    Extra().label = label;
+}
+
+CStringExt CXmlTag::GetLabel() const
+{
+    return m_pExtra != nullptr ? m_pExtra->label : CStringExt();
+}
+
 const CXmlNamespace* CXmlTag::lpAddNamespace(const CStringExt& prefix, const CStringExt& namespaceName)
 {
-    m_namespaces.push_back(std::unique_ptr<CXmlNamespace>(new CXmlNamespace{prefix, namespaceName}));
-    return m_namespaces.back().get();
+    auto& namespaces = Extra().namespaces;
+    namespaces.push_back(std::unique_ptr<CXmlNamespace>(new CXmlNamespace{prefix, namespaceName}));
+    return namespaces.back().get();
+}
+
+int32_t CXmlTag::GetNamespaceCount() const
+{
+    return m_pExtra != nullptr ? static_cast<int32_t>(m_pExtra->namespaces.size()) : 0;
 }
 
 const CXmlNamespace* CXmlTag::GetNamespaceAt(int32_t index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= m_namespaces.size())
+    if (index < 0 || index >= GetNamespaceCount())
         return nullptr;
-    return m_namespaces[static_cast<size_t>(index)].get();
+    return m_pExtra->namespaces[static_cast<size_t>(index)].get();
 }
 
 void CXmlTag::vResolveNamespace()
@@ -131,7 +154,10 @@ void CXmlTag::vResolveNamespace()
     const CStringExt prefix = XmlNamePrefix(m_sName);
     for (const CXmlTag* tag = this; tag != nullptr; tag = tag->m_pParent)
     {
-        for (auto it = tag->m_namespaces.rbegin(); it != tag->m_namespaces.rend(); ++it)
+        if (tag->m_pExtra == nullptr)
+            continue;
+        const auto& namespaces = tag->m_pExtra->namespaces;
+        for (auto it = namespaces.rbegin(); it != namespaces.rend(); ++it)
         {
             if ((*it)->prefix == prefix)
             {

@@ -64,8 +64,8 @@ public:
     void vResolveNamespace();
 
     CStringExt GetName() const { return m_sName; }
-    void SetLabel(const CStringExt& label) { m_sLabel = label; }
-    CStringExt GetLabel() const { return m_sLabel; }
+    void SetLabel(const CStringExt& label);
+    CStringExt GetLabel() const;
     const std::string& GetText() const { return m_sText; }
     CXmlTag* GetParent() const { return m_pParent; }
     CXmlDocument* GetDocument() const { return m_pDocument; }
@@ -74,7 +74,7 @@ public:
     CStringExt GetNamespaceName() const;
     int32_t GetChildCount() const { return m_nChildCount; }
     int32_t GetAttributeCount() const { return static_cast<int32_t>(m_attributes.size()); }
-    int32_t GetNamespaceCount() const { return static_cast<int32_t>(m_namespaces.size()); }
+    int32_t GetNamespaceCount() const;
     const CXmlNamespace* GetNamespaceAt(int32_t index) const;
 
     // The first child (after null) or the child following after; null at the end or
@@ -125,21 +125,24 @@ public:
     bool IsMixedTag() const; // element holding character data and other children
 
 protected:
-    // The document makes itself the owner of its tree; the tags of the tree take their
-    // memory from store.
-    void vSetDocument(CXmlDocument* document, CXmlTagStore* store)
-    {
-        m_pDocument = document;
-        m_pStore = store;
-    }
+    // The document makes itself the owner of its tree.
+    void vSetDocument(CXmlDocument* document) { m_pDocument = document; }
     void vClearChildren();
 
 private:
     // The document builds the tree of a load directly.
     friend class CXmlDocument;
 
-    // A new last child, from the tree's store when it has one.
+    // What few tags have, made when first set.
+    struct CExtra
+    {
+        std::vector<std::unique_ptr<CXmlNamespace>> namespaces;
+        CStringExt label;
+    };
+
+    // A new last child, from the document's store in a document's tree.
     CXmlTag* lpNewChild();
+    CExtra& Extra();
     static void vDeleteTag(CXmlTag* tag);
     CXmlTag* lpDescendFirst() const;
     bool boIsWalkStop(const CXmlTag* virtualRoot) const;
@@ -155,14 +158,12 @@ private:
     CXmlTag* m_pLastChild = nullptr;
     CXmlTag* m_pNextSibling = nullptr;
     int32_t m_nChildCount = 0;
-    bool m_boInStore = false; // memory from m_pStore rather than from new
+    bool m_boInStore = false; // memory from the document's store rather than from new
     std::vector<std::pair<CStringExt, CStringExt>> m_attributes;
     CXmlDocument* m_pDocument = nullptr;
-    CXmlTagStore* m_pStore = nullptr; // where this tree's tags take their memory, if anywhere
     CStringExt m_sName;
     std::string m_sText;
     CXmlTag* m_pParent = nullptr;
-    std::vector<std::unique_ptr<CXmlNamespace>> m_namespaces;
     const CXmlNamespace* m_pNamespace = nullptr;
-    CStringExt m_sLabel;
+    std::unique_ptr<CExtra> m_pExtra;
 };

@@ -88,8 +88,9 @@ void CXmlTag::vWriteXml(std::string& out) const
         out += XmlFormatString(attribute.second);
         out += '"';
     }
-    for (const auto& declaration : m_namespaces)
+    for (int32_t i = 0; i < GetNamespaceCount(); ++i)
     {
+        const CXmlNamespace* declaration = GetNamespaceAt(i);
         out += " xmlns";
         if (!declaration->prefix.empty())
         {
