@@ -10,6 +10,8 @@ namespace
 const char kProtocolFile[] = "FILE";
 const char kProtocolResource[] = "RES";
 const char kProtocolString[] = "STR";
+const char kSeparator[] = "://";
+constexpr size_t kSeparatorLength = 3;
 
 bool IsKnownProtocol(const std::string& word)
 {
@@ -26,6 +28,14 @@ CXmlDocument::~CXmlDocument()
 {
     if (m_pSink != nullptr)
         m_pSink->OnDetach(this);
+    // The tags live in the store, which goes before the tag this document is.
+    vDropTree();
+}
+
+void CXmlDocument::vDropTree()
+{
+    vClearChildren();
+    m_tagStore.Release();
 }
 
 void CXmlDocument::vSetOperatingMode(uint32_t mode)
@@ -57,13 +67,14 @@ void CXmlDocument::vReset()
     if (m_pSink != nullptr)
         m_pSink->OnDetach(this);
     m_pSink = nullptr;
-    vClearChildren();
+    vDropTree();
     m_sRawText.clear();
     m_sRawText.shrink_to_fit();
     m_nTagCount = 0;
     m_error = CXmlError();
     m_sProtocol.clear();
     m_sLocation.clear();
+    m_boLocationIsRawText = false;
 }
 
 int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
@@ -72,14 +83,22 @@ int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
     m_pSink = sink;
 
     // "word://location" with a word of 1 to 7 characters; otherwise the whole source
-    // is a location of the default protocol.
-    CStringExt location(source);
-    const size_t separator = source.find("://");
+    // is a location of the default protocol. A STR source is the whole text: only its
+    // head is searched, and it is copied once.
+    const size_t separator = source.substr(0, kMaxProtocolWordLength + kSeparatorLength).find(kSeparator);
     CStringExt protocol;
-    if (separator != std::string::npos && separator >= 1 && separator <= kMaxProtocolWordLength)
-        protocol = SplitProtocol(location, nullptr);
+    CStringExt location;
+    if (separator != std::string::npos && separator >= 1)
+    {
+        protocol.assign(source, 0, separator);
+        protocol.MakeUpper();
+        location.assign(source, separator + kSeparatorLength, std::string::npos);
+    }
     else
+    {
         protocol = m_sDefaultProtocol.empty() ? CStringExt(kProtocolFile) : m_sDefaultProtocol;
+        location = source;
+    }
 
     if (!IsKnownProtocol(protocol))
     {
@@ -91,15 +110,15 @@ int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
         if (!IsKnownProtocol(protocol))
         {
             m_sProtocol = protocol;
-            m_sLocation = location;
+            m_sLocation = std::move(location);
             // A sink that cleared the location has taken the load over (a download, say).
-            return (m_pSink != nullptr && location.empty()) ? kXmlLoadOk : kXmlLoadReadFailed;
+            return (m_pSink != nullptr && m_sLocation.empty()) ? kXmlLoadOk : kXmlLoadReadFailed;
         }
     }
     m_sProtocol = protocol;
-    m_sLocation = location;
+    m_sLocation = std::move(location);
 
-    const int32_t result = lRead(protocol, location);
+    const int32_t result = lRead();
     if (result != kXmlLoadOk)
         return result;
     try
@@ -111,7 +130,7 @@ int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
     }
     catch (const std::bad_alloc&)
     {
-        vClearChildren();
+        vDropTree();
         return kXmlLoadNoMemory;
     }
     if (m_pSink != nullptr)
@@ -119,36 +138,35 @@ int32_t CXmlDocument::lLoad(const CStringExt& source, CXmlEventSink* sink)
     return kXmlLoadOk;
 }
 
-int32_t CXmlDocument::lRead(const CStringExt& protocol, const CStringExt& location)
+int32_t CXmlDocument::lRead()
 {
     auto inMemory = [this]()
     {
         if (m_pSink != nullptr)
             m_pSink->OnLoadEvent(kXmlEventTextInMemory, -1, 0, this);
     };
-    if (protocol == kProtocolFile)
-        return lXmlReadFileSource(location, m_sRawText, inMemory);
+    if (m_sProtocol == kProtocolFile)
+        return lXmlReadFileSource(m_sLocation, m_sRawText, inMemory);
 
-    std::string resourceText;
-    const std::string* text = &location;
-    if (protocol == kProtocolResource)
+    if (m_sProtocol == kProtocolString)
     {
-        const int32_t result = lXmlReadResourceSource(location, resourceText);
-        if (result != kXmlLoadOk)
-            return result;
-        text = &resourceText;
+        if (m_sLocation.size() > kMaxXmlSourceSize)
+            return kXmlLoadReadFailed;
+        inMemory();
+        // The text is the location: it moves instead of being copied.
+        m_sRawText = std::move(m_sLocation);
+        m_sLocation.clear();
+        m_boLocationIsRawText = true;
+        return kXmlLoadOk;
     }
-    if (text->size() > kMaxXmlSourceSize)
+    std::string resourceText;
+    const int32_t result = lXmlReadResourceSource(m_sLocation, resourceText);
+    if (result != kXmlLoadOk)
+        return result;
+    if (resourceText.size() > kMaxXmlSourceSize)
         return kXmlLoadReadFailed;
     inMemory();
-    try
-    {
-        m_sRawText.assign(*text);
-    }
-    catch (const std::bad_alloc&)
-    {
-        return kXmlLoadNoMemory;
-    }
+    m_sRawText = std::move(resourceText);
     return kXmlLoadOk;
 }
 

@@ -47,7 +47,7 @@ public:
     uint32_t GetOperatingMode() const;
     void vSetDefaultProtocol(const CStringExt& protocol);
     CStringExt GetProtocol() const { return m_sProtocol; }
-    CStringExt GetDocumentURL() const { return m_sLocation; }
+    CStringExt GetDocumentURL() const { return m_boLocationIsRawText ? CStringExt(m_sRawText) : m_sLocation; }
     CXmlTag* lpGetRootTag() { return this; }
     // The error code of the last load; *error receives the whole record when given
     // (the first error that load found).
@@ -60,8 +60,14 @@ public:
     const std::string& GetIndentUnit() const { return m_sIndentUnit; }
 
 private:
+    // Its tags take their memory from m_tagStore.
+    friend class CXmlTag;
+
     void vReset();
-    int32_t lRead(const CStringExt& protocol, const CStringExt& location);
+    // Destroys the tree and releases the memory of its tags.
+    void vDropTree();
+    // The text of m_sProtocol and m_sLocation into m_sRawText.
+    int32_t lRead();
     struct CTreeState;
     void vSetError(const std::string& digest, size_t from, size_t stop);
     void vSetMatchError(const std::string& name, size_t from, size_t stop);
@@ -72,12 +78,16 @@ private:
                      size_t textEnd, size_t depth);
     void vAddText(CXmlTag* parent, const std::string& pending, size_t begin, size_t end);
 
+    CXmlTagStore m_tagStore;
     CStringExt m_sDefaultProtocol = "FILE";
     bool m_boPreProcess = true;
     bool m_boTree = true;
     CStringExt m_sProtocol;
     CStringExt m_sLocation;
     std::string m_sRawText;
+    // A STR load keeps its text once: the location is the raw text until the
+    // pre-process pass first changes that.
+    bool m_boLocationIsRawText = false;
     CXmlEventSink* m_pSink = nullptr;
     uint32_t m_nTagCount = 0;
     CXmlError m_error;

@@ -1,6 +1,6 @@
-#include <algorithm>
 // The two passes over a document's raw text: the pre-process walk that hands every
 // tag to the sink, and the tree build.
+#include <cstring>
 #include <memory>
 #include <vector>
 
@@ -140,6 +140,11 @@ void CXmlDocument::vPreProcessPass()
         }
 
         popDeclarations(pushed);
+        if (m_boLocationIsRawText)
+        {
+            m_sLocation = m_sRawText;
+            m_boLocationIsRawText = false;
+        }
         m_sRawText.replace(token.begin, spanLength, content, 0, newLength);
         for (COpenElement& element : open)
         {
@@ -161,15 +166,28 @@ struct CXmlDocument::CTreeState
 {
     std::vector<CXmlToken> tokens;
     std::unique_ptr<CXmlMatcher> matcher;
+    std::vector<std::pair<CStringExt, CStringExt>> attributes; // of the tag being built
 };
+
+namespace
+{
+size_t CountOf(const std::string& text, char c)
+{
+    size_t count = 0;
+    for (const char* p = text.data();
+         (p = static_cast<const char*>(std::memchr(p, c, text.data() + text.size() - p))) != nullptr; ++p)
+        ++count;
+    return count;
+}
+} // namespace
 
 void CXmlDocument::vTreePass()
 {
-    vClearChildren();
+    vDropTree();
     m_nTagCount = 0;
     CTreeState state;
     // One token per '<' at most: no regrowth while tokenizing.
-    state.tokens.reserve(static_cast<size_t>(std::count(m_sRawText.begin(), m_sRawText.end(), '<')));
+    state.tokens.reserve(CountOf(m_sRawText, '<'));
     XmlTokenize(m_sRawText, 0, state.tokens);
     state.matcher.reset(new CXmlMatcher(m_sRawText, state.tokens));
     vBuildLevel(state, this, 0, state.tokens.size(), 0, m_sRawText.size(), 0);
@@ -227,12 +245,15 @@ void CXmlDocument::vBuildLevel(CTreeState& state, CXmlTag* parent, size_t firstT
             continue;
         }
 
-        const CStringExt name(XmlTokenName(m_sRawText, token));
         vSendEvent(kXmlEventTreeTag, -1, static_cast<int32_t>(m_nTagCount));
-        CXmlTag* element = parent->lpAddChildTag(name, CStringExt());
+        CXmlTag* element = parent->lpNewChild();
+        element->m_sName.assign(m_sRawText, token.nameBegin, token.nameLength);
         ++m_nTagCount;
         // Attribute values are decoded once here; DumpXml encodes them once.
-        for (auto& pair : XmlParseAttributeText(m_sRawText, token.attrBegin, token.attrLength))
+        state.attributes.clear();
+        XmlParseAttributeText(m_sRawText, token.attrBegin, token.attrLength, state.attributes);
+        element->m_attributes.reserve(state.attributes.size());
+        for (auto& pair : state.attributes)
         {
             CStringExt prefix;
             if (pair.second.find('&') != std::string::npos)
@@ -240,13 +261,14 @@ void CXmlDocument::vBuildLevel(CTreeState& state, CXmlTag* parent, size_t firstT
             if (IsDeclaration(pair.first, prefix))
                 element->lpAddNamespace(prefix, pair.second);
             else
-                element->vAddAttribute(std::move(pair.first), std::move(pair.second));
+                element->m_attributes.emplace_back(std::move(pair.first), std::move(pair.second));
         }
         element->vResolveNamespace();
         ++i;
         if (token.empty)
             continue;
 
+        const std::string& name = element->m_sName;
         const CXmlMatch match = state.matcher->Find(i - 1, endToken);
         if (!match.found)
         {

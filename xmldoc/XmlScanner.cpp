@@ -46,17 +46,23 @@ size_t FindTagClose(const std::string& text, size_t lt, size_t limit)
     return std::string::npos;
 }
 
-bool EqualsNoCaseAt(const std::string& text, size_t pos, const std::string& name)
+// text[a, a + length) and text[b, b + length) are the same without regard to case.
+bool EqualsNoCaseAt(const std::string& text, size_t a, size_t b, size_t length)
 {
-    for (size_t k = 0; k < name.size(); ++k)
-        if (ToLowerAscii(text[pos + k]) != ToLowerAscii(name[k]))
+    for (size_t k = 0; k < length; ++k)
+        if (ToLowerAscii(text[a + k]) != ToLowerAscii(text[b + k]))
             return false;
     return true;
 }
 
+uint32_t Pos(size_t position)
+{
+    return static_cast<uint32_t>(position);
+}
+
 CXmlToken MakeToken(const std::string& text, size_t lt, size_t gt)
 {
-    CXmlToken token{lt, gt + 1, XmlTokenKind::Start, false, 0, 0, 0, 0};
+    CXmlToken token{Pos(lt), Pos(gt + 1), 0, 0, 0, 0, XmlTokenKind::Start, false};
     size_t first = lt + 1;
     size_t last = gt; // one past the tag text
     while (last > first && IsXmlBlank(text[last - 1]))
@@ -74,10 +80,10 @@ CXmlToken MakeToken(const std::string& text, size_t lt, size_t gt)
     size_t nameEnd = first;
     while (nameEnd < last && !IsXmlBlank(text[nameEnd]))
         ++nameEnd;
-    token.nameBegin = first;
-    token.nameLength = nameEnd - first;
-    token.attrBegin = nameEnd;
-    token.attrLength = last - nameEnd;
+    token.nameBegin = Pos(first);
+    token.nameLength = Pos(nameEnd - first);
+    token.attrBegin = Pos(nameEnd);
+    token.attrLength = Pos(last - nameEnd);
     if (token.kind == XmlTokenKind::Start &&
         (token.nameLength == 0 || text[first] == '?' || text[first] == '!'))
         token.kind = XmlTokenKind::Other;
@@ -104,7 +110,8 @@ void XmlTokenize(const std::string& text, size_t from, std::vector<CXmlToken>& t
         {
             const size_t close = text.find(kCommentClose, lt + std::strlen(kCommentOpen));
             const size_t end = close == std::string::npos ? n : close + std::strlen(kCommentClose);
-            tokens.push_back(CXmlToken{lt, end, XmlTokenKind::Other, false, lt + 1, 3, lt + 4, 0});
+            tokens.push_back(
+                CXmlToken{Pos(lt), Pos(end), Pos(lt + 1), 3, Pos(lt + 4), 0, XmlTokenKind::Other, false});
             pos = end;
             continue;
         }
@@ -139,13 +146,14 @@ std::string XmlTokenAttributes(const std::string& text, const CXmlToken& token)
 
 std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes)
 {
-    return XmlParseAttributeText(attributes, 0, attributes.size());
+    std::vector<std::pair<CStringExt, CStringExt>> pairs;
+    XmlParseAttributeText(attributes, 0, attributes.size(), pairs);
+    return pairs;
 }
 
-std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes, size_t from,
-                                                                     size_t length)
+void XmlParseAttributeText(const std::string& attributes, size_t from, size_t length,
+                           std::vector<std::pair<CStringExt, CStringExt>>& pairs)
 {
-    std::vector<std::pair<CStringExt, CStringExt>> pairs;
     const size_t n = from + length < attributes.size() ? from + length : attributes.size();
     size_t i = from;
     while (i < n)
@@ -155,10 +163,11 @@ std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::
         const size_t nameBegin = i;
         while (i < n && !IsXmlBlank(attributes[i]) && attributes[i] != '=')
             ++i;
-        CStringExt name(attributes.substr(nameBegin, i - nameBegin));
+        const size_t nameEnd = i;
         while (i < n && IsXmlBlank(attributes[i]))
             ++i;
-        CStringExt value;
+        size_t valueFirst = i;
+        size_t valueEnd = i;
         if (i + 1 < n && attributes[i] == '=')
         {
             ++i;
@@ -172,27 +181,26 @@ std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::
                     quoted = !quoted;
                 ++i;
             }
-            size_t valueFirst = valueBegin;
-            size_t valueEnd = i;
-            if (valueEnd - valueFirst >= 2 && attributes[valueFirst] == '"' && attributes[valueEnd - 1] == '"')
+            valueFirst = valueBegin;
+            valueEnd = i;
+            if (valueEnd - valueFirst >= 2 && attributes[valueFirst] == '"' &&
+                attributes[valueEnd - 1] == '"')
             {
                 ++valueFirst;
                 --valueEnd;
             }
-            value.assign(attributes, valueFirst, valueEnd - valueFirst);
         }
         else if (i < n && attributes[i] == '=')
             ++i; // a final '=' gives no value
-        if (!name.empty())
-            pairs.emplace_back(std::move(name), std::move(value));
+        if (nameEnd > nameBegin)
+            pairs.emplace_back(CStringExt(attributes, nameBegin, nameEnd - nameBegin),
+                               CStringExt(attributes, valueFirst, valueEnd - valueFirst));
     }
-    return pairs;
 }
 
 CXmlMatch CXmlMatcher::Find(size_t start, size_t limit)
 {
     const CXmlToken& open = m_tokens[start];
-    const std::string name = XmlTokenName(m_text, open);
     const size_t budget = kMaxTagDepth * (m_tokens.size() + 1);
     size_t level = 1;
     int64_t balance = 0;
@@ -203,8 +211,8 @@ CXmlMatch CXmlMatcher::Find(size_t start, size_t limit)
         const CXmlToken& token = m_tokens[i];
         if (token.kind == XmlTokenKind::Other)
             continue;
-        const bool sameName =
-            token.nameLength == name.size() && EqualsNoCaseAt(m_text, token.nameBegin, name);
+        const bool sameName = token.nameLength == open.nameLength &&
+                              EqualsNoCaseAt(m_text, token.nameBegin, open.nameBegin, open.nameLength);
         if (token.kind == XmlTokenKind::Start)
         {
             if (token.empty)

@@ -20,22 +20,24 @@ enum class XmlTokenKind : uint8_t
     Other, // comment, processing instruction, declaration, nameless tag
 };
 
+// Positions are 32-bit: a document's text is at most kMaxXmlSourceSize bytes.
 struct CXmlToken
 {
-    size_t begin; // the '<'
-    size_t end;   // one past the '>'
+    uint32_t begin; // the '<'
+    uint32_t end;   // one past the '>'
+    uint32_t nameBegin;
+    uint32_t nameLength;
+    uint32_t attrBegin; // attribute text (may start with blanks)
+    uint32_t attrLength;
     XmlTokenKind kind;
     bool empty; // "<name/>"
-    size_t nameBegin;
-    size_t nameLength;
-    size_t attrBegin; // attribute text (may start with blanks)
-    size_t attrLength;
 };
 
 // Blank of attribute texts and tag names: space, tab, CR, LF.
 bool IsXmlBlank(char c);
 
-// Appends the tokens of text from position from on.
+// Appends the tokens of text from position from on; text is at most
+// kMaxXmlSourceSize bytes.
 void XmlTokenize(const std::string& text, size_t from, std::vector<CXmlToken>& tokens);
 
 std::string XmlTokenName(const std::string& text, const CXmlToken& token);
@@ -44,9 +46,9 @@ std::string XmlTokenAttributes(const std::string& text, const CXmlToken& token);
 // name="value" pairs of an attribute text, in source order, values undecoded and
 // without their surrounding double quotes.
 std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes);
-// The same over attributes[from, from + length).
-std::vector<std::pair<CStringExt, CStringExt>> XmlParseAttributeText(const std::string& attributes, size_t from,
-                                                                     size_t length);
+// The same over attributes[from, from + length), appended to pairs.
+void XmlParseAttributeText(const std::string& attributes, size_t from, size_t length,
+                           std::vector<std::pair<CStringExt, CStringExt>>& pairs);
 
 // Search for the end tag matching the start token at index start, among the tokens
 // before limit. Counts steps against a budget shared by one pass.

@@ -1,36 +1,92 @@
 #include "XmlTag.h"
 
+#include <algorithm>
+#include <new>
+
 #include "NumberText.h"
 #include "TextUtil.h"
 #include "XmlDocument.h"
 #include "XmlEntities.h"
 
+void* CXmlTagStore::Take()
+{
+    if (m_nLeft == 0)
+    {
+        const size_t tags =
+            m_nLastBlockTags == 0 ? kFirstBlockTags : std::min(2 * m_nLastBlockTags, kMaxBlockTags);
+        // operator new[] gives memory aligned for any object of this size.
+        m_blocks.emplace_back(new unsigned char[tags * sizeof(CXmlTag)]);
+        m_pNext = m_blocks.back().get();
+        m_nLeft = tags;
+        m_nLastBlockTags = tags;
+    }
+    void* room = m_pNext;
+    m_pNext += sizeof(CXmlTag);
+    --m_nLeft;
+    return room;
+}
+
+void CXmlTagStore::Release()
+{
+    m_blocks.clear();
+    m_pNext = nullptr;
+    m_nLeft = 0;
+    m_nLastBlockTags = 0;
+}
+
 CXmlTag::CXmlTag() = default;
 
-CXmlTag::~CXmlTag() = default;
+CXmlTag::~CXmlTag()
+{
+    vClearChildren();
+}
+
+void CXmlTag::vDeleteTag(CXmlTag* tag)
+{
+    if (tag->m_boInStore)
+        tag->~CXmlTag();
+    else
+        delete tag;
+}
 
 void CXmlTag::vClearChildren()
 {
-    m_children.clear();
+    // Siblings one after the other: only the depth of the tree recurses.
+    CXmlTag* child = m_pFirstChild;
+    m_pFirstChild = nullptr;
+    m_pLastChild = nullptr;
+    m_nChildCount = 0;
+    while (child != nullptr)
+    {
+        CXmlTag* next = child->m_pNextSibling;
+        vDeleteTag(child);
+        child = next;
+    }
 }
 
-CXmlTag* CXmlTag::lpAppendChild(std::unique_ptr<CXmlTag> child)
+CXmlTag* CXmlTag::lpNewChild()
 {
+    CXmlTagStore* store = m_pDocument != nullptr ? &m_pDocument->m_tagStore : nullptr;
+    CXmlTag* child = store != nullptr ? new (store->Take()) CXmlTag : new CXmlTag;
+    child->m_boInStore = store != nullptr;
     child->m_pParent = this;
     child->m_pDocument = m_pDocument;
-    child->m_nIndexInParent = m_children.size();
-    m_children.push_back(std::move(child));
-    return m_children.back().get();
+    if (m_pLastChild != nullptr)
+        m_pLastChild->m_pNextSibling = child;
+    else
+        m_pFirstChild = child;
+    m_pLastChild = child;
+    ++m_nChildCount;
+    return child;
 }
 
 CXmlTag* CXmlTag::lpAddChildTag(const CStringExt& name, const CStringExt& text)
 {
-    std::unique_ptr<CXmlTag> child(new CXmlTag);
-    child->m_sName = name;
+    CXmlTag* added = lpNewChild();
+    added->m_sName = name;
     if (name.empty())
-        child->m_sText = text;
-    CXmlTag* added = lpAppendChild(std::move(child));
-    if (!name.empty())
+        added->m_sText = text;
+    else
     {
         added->vResolveNamespace();
         if (!text.empty())
@@ -51,22 +107,45 @@ void CXmlTag::vAddAttribute(CStringExt&& name, CStringExt&& value)
 
 CXmlTag* CXmlTag::lpAddTextChild(std::string&& text)
 {
-    std::unique_ptr<CXmlTag> child(new CXmlTag);
+    CXmlTag* child = lpNewChild();
     child->m_sText = std::move(text);
-    return lpAppendChild(std::move(child));
+    return child;
+}
+
+CXmlTag::CExtra& CXmlTag::Extra()
+{
+    if (m_pExtra == nullptr)
+        m_pExtra.reset(new CExtra);
+    return *m_pExtra;
+}
+
+void CXmlTag::SetLabel(const CStringExt& label)
+{
+    Extra().label = label;
+}
+
+CStringExt CXmlTag::GetLabel() const
+{
+    return m_pExtra != nullptr ? m_pExtra->label : CStringExt();
 }
 
 const CXmlNamespace* CXmlTag::lpAddNamespace(const CStringExt& prefix, const CStringExt& namespaceName)
 {
-    m_namespaces.push_back(std::unique_ptr<CXmlNamespace>(new CXmlNamespace{prefix, namespaceName}));
-    return m_namespaces.back().get();
+    auto& namespaces = Extra().namespaces;
+    namespaces.push_back(std::unique_ptr<CXmlNamespace>(new CXmlNamespace{prefix, namespaceName}));
+    return namespaces.back().get();
+}
+
+int32_t CXmlTag::GetNamespaceCount() const
+{
+    return m_pExtra != nullptr ? static_cast<int32_t>(m_pExtra->namespaces.size()) : 0;
 }
 
 const CXmlNamespace* CXmlTag::GetNamespaceAt(int32_t index) const
 {
-    if (index < 0 || static_cast<size_t>(index) >= m_namespaces.size())
+    if (index < 0 || index >= GetNamespaceCount())
         return nullptr;
-    return m_namespaces[static_cast<size_t>(index)].get();
+    return m_pExtra->namespaces[static_cast<size_t>(index)].get();
 }
 
 void CXmlTag::vResolveNamespace()
@@ -75,7 +154,10 @@ void CXmlTag::vResolveNamespace()
     const CStringExt prefix = XmlNamePrefix(m_sName);
     for (const CXmlTag* tag = this; tag != nullptr; tag = tag->m_pParent)
     {
-        for (auto it = tag->m_namespaces.rbegin(); it != tag->m_namespaces.rend(); ++it)
+        if (tag->m_pExtra == nullptr)
+            continue;
+        const auto& namespaces = tag->m_pExtra->namespaces;
+        for (auto it = namespaces.rbegin(); it != namespaces.rend(); ++it)
         {
             if ((*it)->prefix == prefix)
             {
@@ -95,18 +177,15 @@ CStringExt CXmlTag::GetNamespaceName() const
 CXmlTag* CXmlTag::lpGetNextChildTag(const CXmlTag* after) const
 {
     if (after == nullptr)
-        return m_children.empty() ? nullptr : m_children.front().get();
-    if (after->m_pParent != this)
-        return nullptr;
-    const size_t next = after->m_nIndexInParent + 1;
-    return next < m_children.size() ? m_children[next].get() : nullptr;
+        return m_pFirstChild;
+    return after->m_pParent == this ? after->m_pNextSibling : nullptr;
 }
 
 CXmlTag* CXmlTag::lpDescendFirst() const
 {
     const CXmlTag* tag = this;
-    while (!tag->m_children.empty())
-        tag = tag->m_children.front().get();
+    while (tag->m_pFirstChild != nullptr)
+        tag = tag->m_pFirstChild;
     return const_cast<CXmlTag*>(tag);
 }
 
@@ -119,13 +198,12 @@ bool CXmlTag::boIsWalkStop(const CXmlTag* virtualRoot) const
 CXmlTag* CXmlTag::lpGetNextTag(const CXmlTag* virtualRoot) const
 {
     if (boIsWalkStop(virtualRoot))
-        return m_children.empty() ? nullptr : m_children.front()->lpDescendFirst();
+        return m_pFirstChild != nullptr ? m_pFirstChild->lpDescendFirst() : nullptr;
     const CXmlTag* parent = m_pParent;
     if (parent == nullptr)
         return nullptr;
-    const size_t next = m_nIndexInParent + 1;
-    if (next < parent->m_children.size())
-        return parent->m_children[next]->lpDescendFirst();
+    if (m_pNextSibling != nullptr)
+        return m_pNextSibling->lpDescendFirst();
     if (parent->boIsWalkStop(virtualRoot))
         return nullptr;
     return const_cast<CXmlTag*>(parent);
@@ -233,19 +311,19 @@ bool CXmlTag::IsRootTag() const
 
 bool CXmlTag::IsEmptyTag() const
 {
-    return !m_sName.empty() && m_sText.empty() && m_children.empty();
+    return !m_sName.empty() && m_sText.empty() && m_pFirstChild == nullptr;
 }
 
 bool CXmlTag::IsDataTag() const
 {
-    return !m_sName.empty() && m_sText.empty() && m_children.size() == 1 && m_children.front()->IsLeafTag();
+    return !m_sName.empty() && m_sText.empty() && m_nChildCount == 1 && m_pFirstChild->IsLeafTag();
 }
 
 bool CXmlTag::IsMixedTag() const
 {
-    if (m_sName.empty() || !m_sText.empty() || m_children.size() < 2)
+    if (m_sName.empty() || !m_sText.empty() || m_nChildCount < 2)
         return false;
-    for (const auto& child : m_children)
+    for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
         if (child->IsLeafTag())
             return true;
     return false;

@@ -2,6 +2,7 @@
 // with its attributes, namespace declarations, children and walks over the tree.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,6 +13,32 @@
 #include "XmlNamespace.h"
 
 class CXmlDocument;
+class CXmlTag;
+
+// Memory for the tags of one document's tree, taken in blocks (of kFirstBlockTags
+// tags, each next block twice as large up to kMaxBlockTags): a large tree costs a few
+// hundred allocations instead of one per tag. Every tag in it must be destroyed before
+// the store releases its blocks.
+class CXmlTagStore
+{
+public:
+    static constexpr size_t kFirstBlockTags = 16;
+    static constexpr size_t kMaxBlockTags = 1024;
+
+    CXmlTagStore() = default;
+    CXmlTagStore(const CXmlTagStore&) = delete;
+    CXmlTagStore& operator=(const CXmlTagStore&) = delete;
+
+    // Room for one CXmlTag; throws std::bad_alloc.
+    void* Take();
+    void Release();
+
+private:
+    std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
+    unsigned char* m_pNext = nullptr;
+    size_t m_nLeft = 0; // tags that still fit in the last block
+    size_t m_nLastBlockTags = 0;
+};
 
 class CXmlTag
 {
@@ -37,17 +64,17 @@ public:
     void vResolveNamespace();
 
     CStringExt GetName() const { return m_sName; }
-    void SetLabel(const CStringExt& label) { m_sLabel = label; }
-    CStringExt GetLabel() const { return m_sLabel; }
+    void SetLabel(const CStringExt& label);
+    CStringExt GetLabel() const;
     const std::string& GetText() const { return m_sText; }
     CXmlTag* GetParent() const { return m_pParent; }
     CXmlDocument* GetDocument() const { return m_pDocument; }
     const CXmlNamespace* GetNamespace() const { return m_pNamespace; }
     // The namespace name of this tag ("" without namespace).
     CStringExt GetNamespaceName() const;
-    int32_t GetChildCount() const { return static_cast<int32_t>(m_children.size()); }
+    int32_t GetChildCount() const { return m_nChildCount; }
     int32_t GetAttributeCount() const { return static_cast<int32_t>(m_attributes.size()); }
-    int32_t GetNamespaceCount() const { return static_cast<int32_t>(m_namespaces.size()); }
+    int32_t GetNamespaceCount() const;
     const CXmlNamespace* GetNamespaceAt(int32_t index) const;
 
     // The first child (after null) or the child following after; null at the end or
@@ -103,7 +130,20 @@ protected:
     void vClearChildren();
 
 private:
-    CXmlTag* lpAppendChild(std::unique_ptr<CXmlTag> child);
+    // The document builds the tree of a load directly.
+    friend class CXmlDocument;
+
+    // What few tags have, made when first set.
+    struct CExtra
+    {
+        std::vector<std::unique_ptr<CXmlNamespace>> namespaces;
+        CStringExt label;
+    };
+
+    // A new last child, from the document's store in a document's tree.
+    CXmlTag* lpNewChild();
+    CExtra& Extra();
+    static void vDeleteTag(CXmlTag* tag);
     CXmlTag* lpDescendFirst() const;
     bool boIsWalkStop(const CXmlTag* virtualRoot) const;
     int32_t iDepth() const;
@@ -113,14 +153,17 @@ private:
     const std::string& LineBreak() const;
     const std::string& IndentUnit() const;
 
-    std::vector<std::unique_ptr<CXmlTag>> m_children;
+    // Children: a list through m_pNextSibling, owned by this tag.
+    CXmlTag* m_pFirstChild = nullptr;
+    CXmlTag* m_pLastChild = nullptr;
+    CXmlTag* m_pNextSibling = nullptr;
+    int32_t m_nChildCount = 0;
+    bool m_boInStore = false; // memory from the document's store rather than from new
     std::vector<std::pair<CStringExt, CStringExt>> m_attributes;
     CXmlDocument* m_pDocument = nullptr;
     CStringExt m_sName;
     std::string m_sText;
     CXmlTag* m_pParent = nullptr;
-    size_t m_nIndexInParent = 0;
-    std::vector<std::unique_ptr<CXmlNamespace>> m_namespaces;
     const CXmlNamespace* m_pNamespace = nullptr;
-    CStringExt m_sLabel;
+    std::unique_ptr<CExtra> m_pExtra;
 };

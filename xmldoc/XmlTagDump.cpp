@@ -49,10 +49,10 @@ void CXmlTag::vWriteContent(std::string& out) const
 {
     if (IsDataTag())
     {
-        out += m_children.front()->m_sText;
+        out += m_pFirstChild->m_sText;
         return;
     }
-    for (const auto& child : m_children)
+    for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
     {
         if (child->IsLeafTag())
         {
@@ -88,8 +88,9 @@ void CXmlTag::vWriteXml(std::string& out) const
         out += XmlFormatString(attribute.second);
         out += '"';
     }
-    for (const auto& declaration : m_namespaces)
+    for (int32_t i = 0; i < GetNamespaceCount(); ++i)
     {
+        const CXmlNamespace* declaration = GetNamespaceAt(i);
         out += " xmlns";
         if (!declaration->prefix.empty())
         {
@@ -100,7 +101,7 @@ void CXmlTag::vWriteXml(std::string& out) const
         out += XmlFormatString(declaration->name);
         out += '"';
     }
-    if (m_children.empty())
+    if (m_pFirstChild == nullptr)
     {
         out += "/>";
         return;
@@ -118,7 +119,7 @@ void CXmlTag::vWriteText(std::string& out) const
 {
     if (IsLeafTag())
         out += m_sText;
-    for (const auto& child : m_children)
+    for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
         child->vWriteText(out);
 }
 
@@ -131,10 +132,10 @@ CStringExt CXmlTag::DumpValue(bool decodeEntities) const
     {
         vWriteContent(out);
         // Nothing before the first child.
-        if (!IsDataTag() && !m_children.empty())
+        if (!IsDataTag() && m_pFirstChild != nullptr)
         {
             const size_t prefix =
-                LineBreak().size() + IndentUnit().size() * static_cast<size_t>(m_children.front()->iDepth());
+                LineBreak().size() + IndentUnit().size() * static_cast<size_t>(m_pFirstChild->iDepth());
             out.erase(0, prefix < out.size() ? prefix : out.size());
         }
     }

@@ -1,6 +1,7 @@
 #include "GameDefinitions.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "MessageBoxStyle.h"
 #include "StringMap.h"
@@ -19,24 +20,41 @@ namespace
 // its element again, so the nesting is bounded.
 constexpr int kMaxCandidateDepth = 8;
 
-// The first child so named (any case), in the namespace unless anyNamespace.
-const CXmlTag* Child(const CXmlTag* parent, const char* name, const std::string& nameSpace, bool anyNamespace = false)
+// The tag is an element so named (any case), in the namespace unless anyNamespace.
+bool IsElement(const CXmlTag* tag, const char* name, const std::string& nameSpace, bool anyNamespace)
 {
-    for (const CXmlTag* tag = parent->lpGetNextChildTag(nullptr); tag != nullptr; tag = parent->lpGetNextChildTag(tag))
-        if (!tag->IsLeafTag() && EqualsNoCase(tag->GetName(), name) &&
-            (anyNamespace || EqualsNoCase(tag->GetNamespaceName(), nameSpace)))
+    if (tag->IsLeafTag())
+        return false;
+    const CStringExt tagName = tag->GetName();
+    const size_t length = std::strlen(name);
+    if (tagName.size() != length)
+        return false;
+    for (size_t i = 0; i < length; ++i)
+        if (ToLowerAscii(tagName[i]) != ToLowerAscii(name[i]))
+            return false;
+    return anyNamespace || EqualsNoCase(tag->GetNamespaceName(), nameSpace);
+}
+
+// The first child so named (any case), in the namespace unless anyNamespace.
+const CXmlTag* Child(const CXmlTag* parent, const char* name, const std::string& nameSpace,
+                     bool anyNamespace = false)
+{
+    for (const CXmlTag* tag = parent->lpGetNextChildTag(nullptr); tag != nullptr;
+         tag = parent->lpGetNextChildTag(tag))
+        if (IsElement(tag, name, nameSpace, anyNamespace))
             return tag;
     return nullptr;
 }
 
 template <class F>
-void ForEachChild(const CXmlTag* parent, const char* name, const std::string& nameSpace, bool anyNamespace, F f)
+void ForEachChild(const CXmlTag* parent, const char* name, const std::string& nameSpace, bool anyNamespace,
+                  F f)
 {
     if (parent == nullptr)
         return;
-    for (const CXmlTag* tag = parent->lpGetNextChildTag(nullptr); tag != nullptr; tag = parent->lpGetNextChildTag(tag))
-        if (!tag->IsLeafTag() && EqualsNoCase(tag->GetName(), name) &&
-            (anyNamespace || EqualsNoCase(tag->GetNamespaceName(), nameSpace)))
+    for (const CXmlTag* tag = parent->lpGetNextChildTag(nullptr); tag != nullptr;
+         tag = parent->lpGetNextChildTag(tag))
+        if (IsElement(tag, name, nameSpace, anyNamespace))
             f(tag);
 }
 
@@ -55,7 +73,8 @@ CStringExt Attribute(const CXmlTag* tag, const char* name)
     return tag != nullptr ? tag->GetAttribute(name, "") : CStringExt();
 }
 
-void ReadAttributes(const CXmlTag* list, const std::string& nameSpace, std::vector<CGameAttribute>& attributes)
+void ReadAttributes(const CXmlTag* list, const std::string& nameSpace,
+                    std::vector<CGameAttribute>& attributes)
 {
     ForEachChild(list, "attrib", nameSpace, false,
                  [&](const CXmlTag* tag)
@@ -73,17 +92,16 @@ void ReadAttributes(const CXmlTag* list, const std::string& nameSpace, std::vect
                              attribute.value += XmlUnformatString(part->GetText());
                      attributes.push_back(attribute);
                      ForEachChild(tag, "option", nameSpace, true,
-                                  [&](const CXmlTag* option)
-                                  {
-                                      AddAttributeOption(attributes, attribute.name, Attribute(option, "name"),
-                                                         Text(option));
+                                  [&](const CXmlTag* option) {
+                                      AddAttributeOption(attributes, attribute.name,
+                                                         Attribute(option, "name"), Text(option));
                                   });
                  });
 }
 
 // Sets the technology data only when one of its two elements is there.
-void ReadTechData(const CXmlTag* parent, const char* rawName, const char* plugName, const std::string& nameSpace,
-                  CZeltoGameTechData& data)
+void ReadTechData(const CXmlTag* parent, const char* rawName, const char* plugName,
+                  const std::string& nameSpace, CZeltoGameTechData& data)
 {
     const CXmlTag* raw = Child(parent, rawName, nameSpace);
     const CXmlTag* plug = Child(parent, plugName, nameSpace);
@@ -93,10 +111,11 @@ void ReadTechData(const CXmlTag* parent, const char* rawName, const char* plugNa
     data.plugData = plug != nullptr ? plug->DumpValue(false) : CStringExt();
 }
 
-void ReadPairs(const CXmlTag* parent, const char* itemName, const char* nameAttribute, const std::string& nameSpace,
-               CZeltoGenericEnumerator& pairs)
+void ReadPairs(const CXmlTag* parent, const char* itemName, const char* nameAttribute,
+               const std::string& nameSpace, CZeltoGenericEnumerator& pairs)
 {
-    ForEachChild(parent, itemName, nameSpace, false, [&](const CXmlTag* item)
+    ForEachChild(parent, itemName, nameSpace, false,
+                 [&](const CXmlTag* item)
                  { pairs.SetAt(Attribute(item, nameAttribute), ChildText(item, "val", nameSpace)); });
 }
 
@@ -144,7 +163,8 @@ std::unique_ptr<CZeltoGameVersion> ReadVersion(const CXmlTag* tag, const std::st
     {
         version->launchMessage = Text(message);
         version->launchMessageTitle = Attribute(message, "title");
-        version->launchMessageStyle = MessageBoxStyle(Attribute(message, "butts"), Attribute(message, "icon"));
+        version->launchMessageStyle =
+            MessageBoxStyle(Attribute(message, "butts"), Attribute(message, "icon"));
     }
     ReadAttributes(Child(tag, "vattribs", nameSpace), nameSpace, version->attributes);
     ReadTechData(tag, "vtechdata", "vplugdata", nameSpace, version->techData);
@@ -155,8 +175,10 @@ std::unique_ptr<CZeltoGameVersion> ReadVersion(const CXmlTag* tag, const std::st
     }
     ReadPairs(Child(tag, "vxdata", nameSpace), "xitem", "name", nameSpace, version->extraParameters);
     ForEachChild(tag, "vdd", nameSpace, false,
-                 [&](const CXmlTag* volume)
-                 { ReadPairs(volume, "vdi", "n", nameSpace, version->CreateVolume(Attribute(volume, "vddn"))->pairs); });
+                 [&](const CXmlTag* volume) {
+                     ReadPairs(volume, "vdi", "n", nameSpace,
+                               version->CreateVolume(Attribute(volume, "vddn"))->pairs);
+                 });
     ForEachChild(Child(tag, "compatibilities", nameSpace, true), "compat", nameSpace, true,
                  [&](const CXmlTag* compat)
                  {
@@ -168,7 +190,8 @@ std::unique_ptr<CZeltoGameVersion> ReadVersion(const CXmlTag* tag, const std::st
                      {
                          record->message = Text(message);
                          record->title = Attribute(message, "title");
-                         record->style = MessageBoxStyle(Attribute(message, "butts"), Attribute(message, "icon"));
+                         record->style =
+                             MessageBoxStyle(Attribute(message, "butts"), Attribute(message, "icon"));
                      }
                      if (depth < kMaxCandidateDepth)
                      {
@@ -213,14 +236,14 @@ std::unique_ptr<CZeltoGame> ReadGame(const CXmlTag* tag, const std::string& name
 void ReadGames(const CXmlDocument& doc, const std::string& nameSpace, int depth, CZeltoGameList& list)
 {
     std::vector<const CXmlTag*> stack{&doc};
+    std::vector<const CXmlTag*> children;
     while (!stack.empty())
     {
         const CXmlTag* parent = stack.back();
         stack.pop_back();
-        if (parent != &doc && EqualsNoCase(parent->GetName(), "game") &&
-            EqualsNoCase(parent->GetNamespaceName(), nameSpace))
+        if (parent != &doc && IsElement(parent, "game", nameSpace, false))
             list.Add(ReadGame(parent, nameSpace, depth));
-        std::vector<const CXmlTag*> children;
+        children.clear();
         for (const CXmlTag* tag = parent->lpGetNextChildTag(nullptr); tag != nullptr;
              tag = parent->lpGetNextChildTag(tag))
             if (!tag->IsLeafTag())
@@ -263,8 +286,8 @@ void AppendMarkup(std::string& out, const char* name, const std::string& markup,
     out += ">\n";
 }
 
-void AppendPairs(std::string& out, const CZeltoGenericEnumerator& pairs, const char* item, const char* nameAttribute,
-                 const char* indent)
+void AppendPairs(std::string& out, const CZeltoGenericEnumerator& pairs, const char* item,
+                 const char* nameAttribute, const char* indent)
 {
     for (const auto& pair : pairs.Pairs())
     {
@@ -399,7 +422,8 @@ CStringExt ScrambleText(const std::string& text, const std::string& key)
     CStringExt result(text);
     if (key.empty())
         return result;
-    auto isAlnum = [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
+    auto isAlnum = [](char c)
+    { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); };
     for (size_t i = 0; i < text.size(); ++i)
     {
         const signed char k = static_cast<signed char>(static_cast<signed char>(key[i % key.size()]) >> 3);

@@ -77,6 +77,8 @@ TEST(XmlPreProcess, ReplacementIsWalkedInPlaceOfTheElement)
     EXPECT_EQ(sink.Names(), (std::vector<std::string>{"s", "include", "one", "two", "last"}));
     EXPECT_EQ(doc.GetRawText(), "<s><one/><two>2</two><last/></s>");
     EXPECT_EQ(doc.DumpXml(false), "<s>\n\t<one/>\n\t<two>2</two>\n\t<last/>\n</s>");
+    // The location of a STR load stays the text as given.
+    EXPECT_EQ(doc.GetDocumentURL(), "<s><include src=\"x\">old</include><last/></s>");
 }
 
 TEST(XmlPreProcess, RemovingAndUnwrapping)
