@@ -6,7 +6,7 @@
 
 #include "ChatVars.h"
 #include "HtmlAttr.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 
 namespace ChatModel
 {
