@@ -11,8 +11,6 @@ const char kRegNotFoundMarker[] = "||**NOT$FOUND$VALUE**||";
 
 namespace
 {
-constexpr size_t kReadPiece = 64 * 1024;
-
 std::string LowerCopy(std::string text)
 {
     for (char& c : text)
