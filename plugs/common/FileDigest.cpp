@@ -7,20 +7,27 @@
 
 namespace
 {
-std::array<uint32_t, 256> MakeCrcTable()
+// Row 0 is the byte-at-a-time table; row k gives the effect of a byte followed by k
+// zero bytes, so eight bytes are folded per step ("slicing by 8").
+using CrcTables = std::array<std::array<uint32_t, 256>, 8>;
+
+CrcTables MakeCrcTables()
 {
-    std::array<uint32_t, 256> table{};
+    CrcTables tables{};
     for (uint32_t i = 0; i < 256; ++i)
     {
         uint32_t c = i;
         for (int k = 0; k < 8; ++k)
             c = (c & 1) != 0 ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[i] = c;
+        tables[0][i] = c;
     }
-    return table;
+    for (size_t row = 1; row < tables.size(); ++row)
+        for (uint32_t i = 0; i < 256; ++i)
+            tables[row][i] = tables[0][tables[row - 1][i] & 0xFF] ^ (tables[row - 1][i] >> 8);
+    return tables;
 }
 
-const std::array<uint32_t, 256> kCrcTable = MakeCrcTable();
+const CrcTables kCrcTables = MakeCrcTables();
 
 std::string HexWord(uint32_t value)
 {
@@ -37,9 +44,17 @@ uint32_t Rotl(uint32_t x, int n)
 
 void CCrc32::vUpdate(const uint8_t* data, size_t size)
 {
+    const auto& t = kCrcTables;
     uint32_t c = m_nState;
-    for (size_t i = 0; i < size; ++i)
-        c = kCrcTable[(c ^ data[i]) & 0xFF] ^ (c >> 8);
+    for (; size >= 8; data += 8, size -= 8)
+    {
+        const uint32_t low = c ^ (uint32_t(data[0]) | (uint32_t(data[1]) << 8) | (uint32_t(data[2]) << 16) |
+                                  (uint32_t(data[3]) << 24));
+        c = t[7][low & 0xFF] ^ t[6][(low >> 8) & 0xFF] ^ t[5][(low >> 16) & 0xFF] ^ t[4][low >> 24] ^
+            t[3][data[4]] ^ t[2][data[5]] ^ t[1][data[6]] ^ t[0][data[7]];
+    }
+    for (; size > 0; ++data, --size)
+        c = t[0][(c ^ *data) & 0xFF] ^ (c >> 8);
     m_nState = c;
 }
 
@@ -114,24 +129,24 @@ void CSha1::vBlock(const uint8_t* block)
     for (int i = 16; i < 80; ++i)
         w[i] = Rotl(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
     uint32_t a = m_words[0], b = m_words[1], c = m_words[2], d = m_words[3], e = m_words[4];
-    for (int i = 0; i < 80; ++i)
+    // Four loops of twenty rounds, so no round picks its function at run time.
+    const auto round = [&](uint32_t f, uint32_t k, uint32_t word)
     {
-        uint32_t f, k;
-        if (i < 20)
-            f = (b & c) | (~b & d), k = 0x5A827999u;
-        else if (i < 40)
-            f = b ^ c ^ d, k = 0x6ED9EBA1u;
-        else if (i < 60)
-            f = (b & c) | (b & d) | (c & d), k = 0x8F1BBCDCu;
-        else
-            f = b ^ c ^ d, k = 0xCA62C1D6u;
-        const uint32_t t = Rotl(a, 5) + f + e + k + w[i];
+        const uint32_t t = Rotl(a, 5) + f + e + k + word;
         e = d;
         d = c;
         c = Rotl(b, 30);
         b = a;
         a = t;
-    }
+    };
+    for (int i = 0; i < 20; ++i)
+        round(d ^ (b & (c ^ d)), 0x5A827999u, w[i]);
+    for (int i = 20; i < 40; ++i)
+        round(b ^ c ^ d, 0x6ED9EBA1u, w[i]);
+    for (int i = 40; i < 60; ++i)
+        round((b & c) | (d & (b | c)), 0x8F1BBCDCu, w[i]);
+    for (int i = 60; i < 80; ++i)
+        round(b ^ c ^ d, 0xCA62C1D6u, w[i]);
     m_words[0] += a;
     m_words[1] += b;
     m_words[2] += c;
