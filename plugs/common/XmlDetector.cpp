@@ -66,7 +66,8 @@ void CXmlDetector::vLoadGameList(IDetectGameList& list, int32_t mode)
             if (version == nullptr)
                 continue;
             std::string text;
-            const bool got = mode == kDetectModeCheck ? version->boGetPlugData(text) : version->boGetRawData(text);
+            const bool got =
+                mode == kDetectModeCheck ? version->boGetPlugData(text) : version->boGetRawData(text);
             if (got)
                 vLoadVersionScript(version, text, mode);
         }

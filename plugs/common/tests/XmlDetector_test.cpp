@@ -214,15 +214,16 @@ TEST(XmlDetector, FullPathsGoThroughTheOwnerAndNeedNoSearch)
 {
     CRig rig;
     rig.host.files = {{"C:\\A\\X.EXE", ""}, {"C:\\A\\Y.EXE", ""}};
-    rig.version->rawData = Scripts("VTIDENT", {"<file fullpath=\"C:\\A\\X.EXE\"/>", "<file fullpath=\"C:\\A\\Y.EXE\"/>"});
+    rig.version->rawData =
+        Scripts("VTIDENT", {"<file fullpath=\"C:\\A\\X.EXE\"/>", "<file fullpath=\"C:\\A\\Y.EXE\"/>"});
     rig.owner.refusedPaths = {"C:\\A\\X.EXE"};
     rig.detector.lUpdateGameList(&rig.list);
     EXPECT_EQ(rig.owner.searches, 0);
     EXPECT_EQ(rig.version->status, 1);
     ASSERT_EQ(rig.version->volumes.count("1"), 1u);
     EXPECT_EQ(rig.version->volumes.count("0"), 0u);
-    EXPECT_EQ(rig.version->plugData, "<vcdata id=\"1\">" +
-                                          XmlFormatString("<file found:fullpath=\"C:\\A\\Y.EXE\"/>") + "</vcdata>");
+    EXPECT_EQ(rig.version->plugData,
+              "<vcdata id=\"1\">" + XmlFormatString("<file found:fullpath=\"C:\\A\\Y.EXE\"/>") + "</vcdata>");
 }
 
 TEST(XmlDetector, StatusOfVersionsWithoutScripts)
@@ -233,7 +234,7 @@ TEST(XmlDetector, StatusOfVersionsWithoutScripts)
         int32_t before, after;
     } cases[] = {
         {"<other/>", 0, 1}, // loads, holds no script: installed
-        {"", 0, 0},                        // empty text: unchanged
+        {"", 0, 0},         // empty text: unchanged
         {"<vcdata>&lt;broken</vcdata>", 0, 1},
         {"<vcdata/>", -1, -1},
     };
