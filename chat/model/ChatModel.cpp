@@ -558,7 +558,8 @@ std::string CChatModel::CElementListHost::strOwnNickNoIncident()
     return m_model.strNoIncident(m_model.strNick);
 }
 
-bool CChatModel::CElementListHost::boSetGroupMember(const std::string& group, const std::string& nick, int32_t rank)
+bool CChatModel::CElementListHost::boSetGroupMember(const std::string& group, const std::string& nick,
+                                                    int32_t rank)
 {
     return m_model.groups.iSetMember(group, nick, rank) != 0;
 }
