@@ -486,11 +486,117 @@ void CChatModel::vClearAll()
     vOnActClr();
     vClearUsers();
     groups.vClear();
+    elementLists.vClear();
+    changedLists.clear();
     messageFormats.vClear();
     serverErrors.vClear();
     serverMessages.vClear();
     floodRecords.clear();
     floodRecordGroups.clear();
+}
+
+// ---------------------------------------------------------------- element lists
+
+void CChatModel::vQueueListChanged(const std::string& list)
+{
+    if (std::find(changedLists.begin(), changedLists.end(), list) != changedLists.end())
+        return;
+    changedLists.push_back(list);
+    if (changedLists.size() > 1)
+        return;
+    if (onPostListsChanged)
+        onPostListsChanged();
+    else
+        vOnListsChanged();
+}
+
+void CChatModel::vOnListsChanged()
+{
+    const std::vector<std::string> names = std::move(changedLists);
+    changedLists.clear();
+    if (!m_lpView)
+        return;
+    for (const std::string& list : names)
+    {
+        std::vector<std::string> done;
+        for (const auto* frames : {&elistFrames, &elistItemFrames, &elistKeyFrames})
+        {
+            const auto it = frames->find(list);
+            if (it == frames->end() || std::find(done.begin(), done.end(), it->second) != done.end())
+                continue;
+            done.push_back(it->second);
+            m_lpView->vReloadFrame(it->second, false);
+        }
+    }
+}
+
+void CChatModel::vPostRefresh()
+{
+    if (onPostRefresh)
+        onPostRefresh();
+    else
+        vRefreshZone(kZoneMessages);
+}
+
+bool CChatModel::boOnElistToggle(const std::string& rest)
+{
+    const size_t at = rest.find('@');
+    if (at == std::string::npos)
+        return false;
+    const std::string list = rest.substr(0, at);
+    const std::string key = rest.substr(at + 1);
+    if (list.empty() || key.empty() || !elementLists.boToggleExpanded(list, key))
+        return false;
+    const auto it = elistFrames.find(list);
+    if (it != elistFrames.end() && m_lpView)
+        m_lpView->vReloadFrame(it->second, false);
+    return true;
+}
+
+std::string CChatModel::CElementListHost::strOwnNickNoIncident()
+{
+    return m_model.strNoIncident(m_model.strNick);
+}
+
+bool CChatModel::CElementListHost::boSetGroupMember(const std::string& group, const std::string& nick,
+                                                    int32_t rank)
+{
+    return m_model.groups.iSetMember(group, nick, rank) != 0;
+}
+
+void CChatModel::CElementListHost::vAnnounceGroup(const std::string& group)
+{
+    m_model.iAnnounceGroups(std::string(), std::string(), group, false, false);
+}
+
+void CChatModel::CElementListHost::vAddRawMessage(const std::string& text)
+{
+    m_model.vAddMessage(text, std::string(), std::string(), -1, false);
+}
+
+std::string CChatModel::CElementListHost::strNickMarkup(const std::string& nick, int style)
+{
+    return m_model.strNickMarkup(nick, style, nullptr);
+}
+
+std::string CChatModel::CElementListHost::strPlainUserLinkAttrs()
+{
+    return m_model.userAttrs[0];
+}
+
+void CChatModel::CElementListHost::vCutHistoryTag(const std::string& tagName, const std::string& attributes)
+{
+    m_model.strHistory = strCutTagAttributes(m_model.strHistory, tagName, attributes);
+}
+
+void CChatModel::CElementListHost::vQueueListChanged(const std::string& list)
+{
+    m_model.vQueueListChanged(list);
+}
+
+void CChatModel::CElementListHost::vRequestMessageRefresh()
+{
+    m_model.vPostRefresh();
 }
 
 bool CChatModel::boIsBeforeConnection()

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "ChatTables.h"
+#include "ElementListDirectives.h"
+#include "ElementLists.h"
 #include "FloodDetector.h"
 #include "HtmlWndEvents.h"
 #include "IrcEvents.h"
@@ -163,6 +165,20 @@ public:
     int iAnnounceReverse(const std::string& user, const std::string& group1, const std::string& group2,
                          bool remove, bool quiet);
 
+    // Element lists. The list's frames remembered by the dispatcher are
+    // reloaded for each changed list (message 1040); without onPostListsChanged
+    // the reload runs at once.
+    CElementListDirectives& ElementListDirectives() { return m_elistDirectives; }
+    void vQueueListChanged(const std::string& list);
+    std::function<void()> onPostListsChanged;
+    void vOnListsChanged();
+    // A message-frame refresh (message 1039); without onPostRefresh the
+    // message zone is refreshed at once.
+    std::function<void()> onPostRefresh;
+    void vPostRefresh();
+    // The "@ELISTTOGGLE@" link word: rest is list "@" key.
+    bool boOnElistToggle(const std::string& rest);
+
     // Zones, clearing, connection state.
     void vRefreshZone(int zone);
     void vClearAll();
@@ -209,6 +225,8 @@ public:
     std::string strMessLinkAttr;
     std::string stateTexts[6];
     std::string userFormats[2], userFormats2[2];
+    // The user entries' attribute texts, plain (0) and selected (1).
+    std::string userAttrs[2];
     std::string menuTexts[6];
     std::string strAutoLinkFormat, strAutoLinkText;
     std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strLogonError;
@@ -251,6 +269,11 @@ public:
     CMessageFormatTable messageFormats;
     CServerRules serverErrors, serverMessages;
     int64_t llRoomCreated = 0;
+    // Element lists, the frames that show each list, its item count and its
+    // key count, and the lists changed since the last reload.
+    CElementListTable elementLists;
+    std::map<std::string, std::string> elistFrames, elistItemFrames, elistKeyFrames;
+    std::vector<std::string> changedLists;
 
     // Users.
     long lFindUser(const std::string& nick) const;
@@ -278,6 +301,27 @@ private:
     IChatView* m_lpView = nullptr;
     IChatInstance* m_lpInstance = nullptr;
     bool m_boFirstInit = true;
+
+    // The element-list directives' view of the model.
+    class CElementListHost : public IElementListHost
+    {
+    public:
+        explicit CElementListHost(CChatModel& model) : m_model(model) {}
+        std::string strOwnNickNoIncident() override;
+        bool boSetGroupMember(const std::string& group, const std::string& nick, int32_t rank) override;
+        void vAnnounceGroup(const std::string& group) override;
+        void vAddRawMessage(const std::string& text) override;
+        std::string strNickMarkup(const std::string& nick, int style) override;
+        std::string strPlainUserLinkAttrs() override;
+        void vCutHistoryTag(const std::string& tagName, const std::string& attributes) override;
+        void vQueueListChanged(const std::string& list) override;
+        void vRequestMessageRefresh() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CElementListHost m_elistHost{*this};
+    CElementListDirectives m_elistDirectives{elementLists, m_elistHost};
 };
 
 // CP1252 text as UTF-8.

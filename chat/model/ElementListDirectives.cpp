@@ -320,4 +320,31 @@ std::string CElementListDirectives::strItemFilter(const std::string& attrs, cons
     return boElementNameEqual(GetAttrValue(param, item->strText, ""), strAttr("PARAMVALUE", attrs)) ? body : "";
 }
 
+bool CElementListDirectives::boConfigure(const std::string& name, const std::string& attrs, const std::string& body)
+{
+    const std::string word = strElementUpper(name);
+    const std::string list = strAttr("ELIST", attrs);
+    if (word == "CNFELIST_KEYDISPLAY")
+        m_table.vSetKeyTemplate(list, body);
+    else if (word == "CNFELIST_ITEMDISPLAY")
+        m_table.vSetItemTemplate(list, body, !HasAttr("NOUSERLISTFORMAT", attrs), !HasAttr("NOUSERMESSFORMAT", attrs));
+    else if (word == "CNFELIST_MESSAGE")
+        m_table.iSetMessage(list, strAttr("ONEVENT", attrs), body);
+    else if (word == "CNFELIST_LNKCOLOR")
+        m_table.iSetLinkColour(list, strAttr("TYPE", attrs), body);
+    else if (word == "CNFELIST_GRPLINK")
+    {
+        const std::string type = strElementUpper(strAttr("TYPE", attrs));
+        const std::string group = strAttr("GRPNAME", attrs);
+        const int32_t rank = GetAttrInt("RANK", attrs, 0);
+        if (type == "USERJOIN")
+            m_table.iSetJoinLink(list, group, rank);
+        else if (type == "USERLEAVE")
+            m_table.iSetLeaveLink(list, group, rank);
+    }
+    else
+        return false;
+    return true;
+}
+
 } // namespace ChatModel

@@ -57,6 +57,9 @@ public:
     void vEvent(const std::string& event, const std::string& body, const std::string& attrs);
     std::string strKeyFilter(const std::string& attrs, const std::string& body);
     std::string strItemFilter(const std::string& attrs, const std::string& body);
+    // The CNFELIST_ settings by the whole tag name (any case); false for a
+    // name that is none of them.
+    bool boConfigure(const std::string& name, const std::string& attrs, const std::string& body);
 
 private:
     void vApplyLink(const std::string& group, int32_t rank);

@@ -1,6 +1,7 @@
 // Element-list directives on any input: lines of "name TAB attributes TAB
 // body" run as the chat runs received tags, against one table, with the
-// settings directives in between and the tag history cut after each event.
+// settings directives (CNFELIST_ tags and shorter test names) in between and
+// the tag history cut after each event.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -83,6 +84,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             (void)dir.strItemFilter(attrs, body);
         else if (name.compare(0, 9, "DYNELIST_") == 0)
             dir.vEvent(name.substr(9), body, attrs);
+        else if (name.compare(0, 8, "CNFELIST") == 0)
+            (void)dir.boConfigure(name, attrs, body);
         else if (name == "KEYDISPLAY")
             table.vSetKeyTemplate(list, body);
         else if (name == "ITEMDISPLAY")

@@ -416,3 +416,78 @@ TEST(ChatModel, SingleIncident)
     EXPECT_EQ(u.m.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], 0);
     EXPECT_EQ(u.m.messages.size(), lines);
 }
+
+TEST(ChatModel, ElementListsThroughTheModel)
+{
+    Model t;
+    t.vEnter("tom");
+    CGroupTable::Group& g = t.m.groups.FindOrCreate("club");
+    g.boAnnounce = true;
+    t.m.userAttrs[0] = "class=plain";
+    CElementListDirectives& dir = t.m.ElementListDirectives();
+    dir.boConfigure("CNFELIST_KEYDISPLAY", "ELIST=fr", "<K %keyname% %nbitem%>");
+    dir.boConfigure("CNFELIST_ITEMDISPLAY", "ELIST=fr", "%itemname%;");
+    dir.boConfigure("CNFELIST_MESSAGE", "ELIST=fr ONEVENT=ADDITEM", "%itemname% in %keyname%");
+    dir.boConfigure("CNFELIST_LNKCOLOR", "ELIST=fr TYPE=EVENTADDITEM", "class=ev");
+    dir.boConfigure("CNFELIST_GRPLINK", "ELIST=fr TYPE=USERJOIN GRPNAME=club RANK=2", "");
+    dir.boConfigure("CNFELIST_GRPLINK", "ELIST=fr TYPE=USERLEAVE GRPNAME=club RANK=-1", "");
+    t.m.elistFrames["fr"] = "users";
+    t.m.elistItemFrames["fr"] = "users";
+    t.m.elistKeyFrames["fr"] = "status";
+
+    const std::string attrs = "ELIST=fr IDKEY=k IDITEM=tom CHATUSER";
+    t.m.strHistory = "<DI_HI>x</DI_HI><DYNELIST_ADDITEM " + attrs + ">tom</DYNELIST_ADDITEM>";
+    t.cnx.session.wire.clear();
+    t.view.log.clear();
+    dir.vEvent("ADDITEM", "tom", attrs);
+    int32_t rank = 0;
+    EXPECT_TRUE(t.m.groups.boMemberValue("club", "tom", &rank));
+    EXPECT_EQ(rank, 2);
+    ASSERT_EQ(t.cnx.session.wire.size(), 1u);
+    EXPECT_NE(t.cnx.session.wire[0].find("GRPNAME=\"club\""), std::string::npos);
+    ASSERT_FALSE(t.m.messages.empty());
+    EXPECT_EQ(t.m.messages.back().strText,
+              "<a href=\"@BLS@tom\" class=ev><DI_MGHDS STRID=1>tom</DI_MGHDS></a> in k");
+    EXPECT_EQ(t.m.strHistory.find("<DI_HI>x</DI_HI><DYNELIST_ADDITEM>tom</DYNELIST_ADDITEM>"), 0u);
+    // One reload per frame showing the list, and the message frame refreshed.
+    EXPECT_EQ(t.view.uCount("reload users"), 1u);
+    EXPECT_EQ(t.view.uCount("reload status"), 1u);
+    EXPECT_GE(t.view.uCount("reload msgs end"), 1u);
+
+    // The same event again joins nobody and announces nothing.
+    t.cnx.session.wire.clear();
+    dir.vEvent("ADDITEM", "tom", attrs + " CATCHUP");
+    EXPECT_TRUE(t.cnx.session.wire.empty());
+
+    // Posted reloads wait for the window's message; a name is queued once.
+    int posts = 0;
+    t.m.onPostListsChanged = [&posts] { ++posts; };
+    t.view.log.clear();
+    dir.vEvent("ADDKEY", "", "ELIST=fr IDKEY=j");
+    dir.vEvent("ADDKEY", "", "ELIST=fr IDKEY=j");
+    EXPECT_EQ(posts, 1);
+    EXPECT_EQ(t.m.changedLists, (Lines{"fr"}));
+    EXPECT_TRUE(t.view.log.empty());
+    t.m.vOnListsChanged();
+    EXPECT_EQ(t.view.log, (Lines{"reload users", "reload status"}));
+    EXPECT_TRUE(t.m.changedLists.empty());
+
+    // The toggle link word opens the key and reloads the list's frame.
+    EXPECT_EQ(dir.strDynElist("ELIST=fr"), "<K j 0><K k 1>");
+    t.view.log.clear();
+    for (const char* bad : {"fr@", "@k", "frk", "fr@none", "no@k"})
+        EXPECT_FALSE(t.m.boOnElistToggle(bad)) << bad;
+    EXPECT_TRUE(t.view.log.empty());
+    EXPECT_TRUE(t.m.boOnElistToggle("fr@K"));
+    EXPECT_EQ(t.view.log, (Lines{"reload users"}));
+    EXPECT_EQ(dir.strDynElist("ELIST=fr"),
+              "<K j 0><K k 1><a href=\"@BLS@tom\" class=plain><DI_MGHDS STRID=0>tom</DI_MGHDS></a>;");
+
+    // Leaving through the list applies the leave link.
+    dir.vEvent("REMITEM", "", "ELIST=fr IDKEY=k IDITEM=tom");
+    EXPECT_TRUE(t.m.groups.boMemberValue("club", "tom", &rank));
+    EXPECT_EQ(rank, -1);
+
+    t.m.vClearAll();
+    EXPECT_EQ(t.m.elementLists.uSize(), 0u);
+}

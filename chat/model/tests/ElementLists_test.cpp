@@ -290,3 +290,61 @@ TEST(ElementListDirectives, HistoryCutTakesTheWholeTagOnly)
     EXPECT_EQ(strCutTagAttributes("<A x", "A", "x"), "<A x");
     EXPECT_EQ(strCutTagAttributes("<A", "A", "x"), "<A");
 }
+
+TEST(ElementListDirectives, ConfigurationTags)
+{
+    Fixture f;
+    EXPECT_TRUE(f.dir.boConfigure("cnfelist_keydisplay", "ELIST=\"L\"", "<K %keyname%>"));
+    EXPECT_TRUE(f.dir.boConfigure("CNFELIST_ITEMDISPLAY", "ELIST=\"L\" NOUSERMESSFORMAT", "<I %itemname%>"));
+    const ElementNode* root = f.table.lpFindList("L");
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->strKeyTemplate, "<K %keyname%>");
+    EXPECT_EQ(root->strItemTemplate, "<I %itemname%>");
+    EXPECT_TRUE(root->boUseListFormat);
+    EXPECT_FALSE(root->boUseMessageFormat);
+    EXPECT_TRUE(f.dir.boConfigure("CNFELIST_ITEMDISPLAY", "ELIST=\"L\" NOUSERLISTFORMAT", "x"));
+    EXPECT_FALSE(root->boUseListFormat);
+    EXPECT_TRUE(root->boUseMessageFormat);
+
+    EXPECT_TRUE(f.dir.boConfigure("CNFELIST_MESSAGE", "ELIST=\"L\" ONEVENT=\"ADDKEY\"", "new %keyname%"));
+    EXPECT_TRUE(f.dir.boConfigure("CNFELIST_LNKCOLOR", "ELIST=\"L\" TYPE=\"LISTITEM\"", "class=li"));
+    std::string text;
+    EXPECT_EQ(f.table.iGetMessage("L", "ADDKEY", text), 1);
+    EXPECT_EQ(text, "new %keyname%");
+    EXPECT_EQ(f.table.iGetLinkColour("L", "LISTITEM", text), 1);
+    EXPECT_EQ(text, "class=li");
+
+    // Links by type (any case), the rank as a number; another type sets nothing.
+    struct Case
+    {
+        const char* attrs;
+        const char* join;
+        int32_t joinRank;
+        const char* leave;
+        int32_t leaveRank;
+    };
+    const Case cases[] = {
+        {"ELIST=\"L\" TYPE=\"OTHER\" GRPNAME=\"g\" RANK=\"4\"", "", 0, "", 0},
+        {"ELIST=\"L\" TYPE=\"userjoin\" GRPNAME=\"in\" RANK=\"3\"", "in", 3, "", 0},
+        {"ELIST=\"L\" TYPE=\"USERLEAVE\" GRPNAME=\"out\" RANK=\"x\"", "in", 3, "out", 0},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.attrs);
+        EXPECT_TRUE(f.dir.boConfigure("CNFELIST_GRPLINK", c.attrs, ""));
+        std::string group;
+        int32_t rank = 0;
+        f.table.iGetJoinLink("L", group, rank);
+        EXPECT_EQ(group, c.join);
+        EXPECT_EQ(rank, c.joinRank);
+        group.clear();
+        rank = 0;
+        f.table.iGetLeaveLink("L", group, rank);
+        EXPECT_EQ(group, c.leave);
+        EXPECT_EQ(rank, c.leaveRank);
+    }
+    EXPECT_FALSE(f.dir.boConfigure("CNFELIST_OTHER", "ELIST=\"L\"", "x"));
+    // Messages and colours need the list; they do not create it.
+    EXPECT_TRUE(f.dir.boConfigure("CNFELIST_MESSAGE", "ELIST=\"M\" ONEVENT=\"ADDKEY\"", "x"));
+    EXPECT_EQ(f.table.lpFindList("M"), nullptr);
+}
