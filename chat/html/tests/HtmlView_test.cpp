@@ -195,6 +195,30 @@ TEST(HtmlPainting, ATableAtTheTopPaintsItsFirstRow)
     EXPECT_EQ(target.dwPixel(8, 4), 0xFF0000u);  // inside the cell
 }
 
+TEST(HtmlPainting, ARuleBelowAFullViewIsDrawnByTheNextPaintLower)
+{
+    HtmlUseGdiResources();
+    CHtmlDoc doc;
+    std::string error;
+    ASSERT_EQ(doc.Load("STR://<FONT SIZE=40>x</FONT><HR>", &error, nullptr, 0, 0), 0) << error;
+    CDibTarget target(400, 300, 32);
+    CHtmlGdiDC dc(target.dc());
+    doc.Layout(&dc, LayoutRect(0, 0, 400, 50));
+    auto* hr = static_cast<CTagHR*>(FindName(doc, "HR"));
+    ASSERT_NE(hr, nullptr);
+    EXPECT_TRUE(hr->GetPieces().empty());
+    doc.Layout(&dc, LayoutRect(0, 50, 400, 350));
+    GdiFlush();
+    ASSERT_EQ(hr->GetPieces().size(), 1u);
+    LayoutRect band = hr->GetPieces()[0]->box;
+    doc.GetFlow()->ToWindow(hr->GetPieces()[0]->box, band);
+    const int32_t width = band.Width() * 90 / 100;
+    const int32_t left = band.left + (band.Width() - width) / 2;
+    const int32_t top = band.top + (band.Height() - CTagHR::kRuleHeight) / 2;
+    EXPECT_EQ(target.dwPixel(left + 5, top), 0x808080u);
+    EXPECT_EQ(target.dwPixel(left + 5, top + 1), 0xFFFFFFu);
+}
+
 TEST(HtmlPainting, ImagesInTheFlow)
 {
     Painted page("images", 400, 300);
