@@ -158,6 +158,14 @@ public:
     // position).
     CHtmlFlow* GetFlow() const { return m_flow.get(); }
     void Layout(CHtmlDC* dc, const LayoutRect& rect);
+    // On a row grid: lays the document out into the grid row that holds y,
+    // between the given rectangle's left and right edges when one is given.
+    // Nothing without a layout context or a grid.
+    void LayoutRow(CHtmlDC* dc, int32_t y, const LayoutRect* rect);
+    // The flow's extent (0 without a layout context), its row height, its grid.
+    int32_t GetLayoutExtent() const;
+    void SetRowHeight(int32_t height);
+    bool HasRowGrid() const;
     // 1 when the content is taller than the rectangle (measured, not drawn).
     int32_t NeedsScroll(CHtmlDC* dc, const LayoutRect& rect);
     // Height of the whole content plus the margin height (measured, not drawn).
@@ -196,6 +204,9 @@ public:
     void SetBackgroundImage(CHtmlImageSource* image) { m_backgroundImage = image; }
     CHtmlImageSource* GetBackgroundImage() const { return m_backgroundImage; }
     void SetPageLink(const std::string& address, const std::string& target);
+    // The link under a point (document coordinates): the first element that
+    // answers; else the page-wide link, with no element.
+    std::string GetLinkAt(int32_t x, int32_t y, int32_t flags, std::string* target, CTag** element);
     const std::string& GetPageLink() const { return m_pageLink; }
 
 private:

@@ -56,6 +56,31 @@ void CHtmlDoc::SetPageLink(const std::string& address, const std::string& target
     m_pageLinkTarget = target;
 }
 
+std::string CHtmlDoc::GetLinkAt(int32_t x, int32_t y, int32_t flags, std::string* target, CTag** element)
+{
+    std::string foundTarget;
+    CTag* found = nullptr;
+    for (const auto& tag : m_elements)
+    {
+        std::string link = tag->FindLinkAt(m_flow.get(), x, y, flags, foundTarget, found);
+        if (!link.empty())
+        {
+            if (target != nullptr)
+                *target = foundTarget;
+            if (element != nullptr)
+                *element = found;
+            return link;
+        }
+    }
+    if (m_pageLink.empty())
+        return {};
+    if (target != nullptr)
+        *target = m_pageLinkTarget;
+    if (element != nullptr)
+        *element = nullptr;
+    return m_pageLink;
+}
+
 void CHtmlDoc::OnLayoutRestart()
 {
     for (const auto& element : m_elements)
@@ -99,6 +124,35 @@ void CHtmlDoc::Layout(CHtmlDC* dc, const LayoutRect& rect)
     dc->SetTextColor(oldColor);
     dc->SelectFont(oldFont);
     dc->SetBkMode(oldMode);
+}
+
+void CHtmlDoc::LayoutRow(CHtmlDC* dc, int32_t y, const LayoutRect* rect)
+{
+    LayoutRect row;
+    if (m_flow == nullptr || !m_flow->GetRowRect(y, row))
+        return;
+    if (rect != nullptr)
+    {
+        row.left = rect->left;
+        row.right = rect->right;
+    }
+    Layout(dc, row);
+}
+
+int32_t CHtmlDoc::GetLayoutExtent() const
+{
+    return m_flow != nullptr ? m_flow->GetTotalHeight() : 0;
+}
+
+void CHtmlDoc::SetRowHeight(int32_t height)
+{
+    if (m_flow != nullptr)
+        m_flow->SetRowHeight(height);
+}
+
+bool CHtmlDoc::HasRowGrid() const
+{
+    return m_flow != nullptr && m_flow->HasRowGrid();
 }
 
 int32_t CHtmlDoc::NeedsScroll(CHtmlDC* dc, const LayoutRect& rect)

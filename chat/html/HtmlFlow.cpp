@@ -374,6 +374,14 @@ LayoutRect CHtmlFlow::RowRect(int32_t row) const
     return LayoutRect(m_content.left - m_marginWidth, top, m_content.right + m_marginWidth, top + height);
 }
 
+bool CHtmlFlow::GetRowRect(int32_t y, LayoutRect& row) const
+{
+    if (!HasRowGrid())
+        return false;
+    row = RowRect(RowOf(y));
+    return true;
+}
+
 void CHtmlFlow::ReflowOnGrid(size_t firstPiece)
 {
     int32_t smallestTop = kNoSpace;

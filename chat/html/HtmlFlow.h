@@ -111,6 +111,8 @@ public:
     bool HasRowGrid() const { return !m_rowHeights.empty(); }
     int32_t RowOf(int32_t y) const;
     LayoutRect RowRect(int32_t row) const;
+    // The rectangle of the grid row that holds y; false without a grid.
+    bool GetRowRect(int32_t y, LayoutRect& row) const;
 
     // Document to window coordinates; true when the box shows in the bounds.
     bool ToWindow(const LayoutRect& box, LayoutRect& window) const;

@@ -304,14 +304,27 @@ void HtmlWnd::OnPaint()
         const int32_t x = GetScrollPos(hWnd(), SB_HORZ);
         const int32_t y = GetScrollPos(hWnd(), SB_VERT);
         CHtmlGdiDC dc(hdc);
-        m_document->Layout(&dc, LayoutRect(rc.left + x, rc.top + y, rc.right + x, rc.bottom + y));
+        if (m_document->HasRowGrid())
+        {
+            // A page laid out in rows of the window's height shows one row:
+            // the one the layout height mode picks, scrolled only sideways.
+            const LayoutRect rect(rc.left + x, rc.top, rc.right + x, rc.bottom);
+            m_document->LayoutRow(&dc, m_layoutHeightMode, &rect);
+        }
+        else
+        {
+            m_document->Layout(&dc, LayoutRect(rc.left + x, rc.top + y, rc.right + x, rc.bottom + y));
+        }
     }
     EndPaint(hWnd(), &ps);
 }
 
 void HtmlWnd::OnSize()
 {
-    UpdateScrollBars(false, true);
+    if (m_document->HasRowGrid())
+        LayoutToWindowHeight();
+    else
+        UpdateScrollBars(false, true);
 }
 
 // --- scrolling

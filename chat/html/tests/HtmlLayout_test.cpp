@@ -663,6 +663,62 @@ TEST(HtmlDocLayout, MeasuringDrawsNothingAndLaterPaintsResume)
     EXPECT_EQ(small.doc.NeedsScroll(&small.dc, client), 0);
 }
 
+TEST(HtmlDocLayout, LayoutRowLaysOutTheGridRowThatHoldsY)
+{
+    std::string markup;
+    for (int i = 0; i < 20; ++i)
+        markup += "line " + std::to_string(i) + "<BR>";
+    Page page(markup);
+    // Without a grid there is no row to lay out.
+    EXPECT_FALSE(page.doc.HasRowGrid());
+    page.doc.LayoutRow(&page.dc, 0, nullptr);
+    EXPECT_TRUE(page.dc.texts.empty());
+    EXPECT_TRUE(page.dc.fills.empty());
+
+    page.doc.SetRowHeight(100);
+    ASSERT_TRUE(page.doc.HasRowGrid());
+    const LayoutRect sides(5, 999, 305, 999);
+    page.doc.LayoutRow(&page.dc, 0, &sides);
+    // Lines of 20 from 4 down: the fifth (84..102) would cross into row 1,
+    // so it is moved to that row's top and row 0 shows four lines.
+    ASSERT_EQ(page.dc.texts.size(), 4u);
+    EXPECT_EQ(page.dc.texts.back().text, "line 3");
+    ASSERT_FALSE(page.dc.fills.empty());
+    // The background covers the row: 300 wide, one row high.
+    EXPECT_EQ(Box(page.dc.fills[0].box), Box(LayoutRect(0, 0, 300, 100)));
+    EXPECT_EQ(FindText(page.doc, "line 4")->GetPieces()[0]->box.top, 100);
+
+    // Any y inside row 1 picks that row; its lines stand from the window's top.
+    page.dc.Clear();
+    page.doc.LayoutRow(&page.dc, 150, &sides);
+    ASSERT_FALSE(page.dc.texts.empty());
+    EXPECT_EQ(page.dc.texts.front().text, "line 4");
+    EXPECT_EQ(page.dc.texts.front().box.top, 0);
+    // The content starts a margin right of the given left edge.
+    EXPECT_EQ(page.dc.texts.front().box.left, 4);
+    for (const auto& text : page.dc.texts)
+        EXPECT_LT(text.box.bottom, 100) << text.text;
+    EXPECT_EQ(page.doc.GetLayoutExtent(), page.doc.GetFlow()->GetTotalHeight());
+    page.doc.SetRowHeight(0);
+    EXPECT_FALSE(page.doc.HasRowGrid());
+}
+
+TEST(HtmlDocLayout, APointOffEveryLinkGivesThePageWideLinkWithNoElement)
+{
+    Page plain("<A HREF=a.htm>a</A> text");
+    plain.Layout();
+    std::string target = "unchanged";
+    CTag* element = nullptr;
+    EXPECT_EQ(plain.doc.GetLinkAt(300, 200, 0, &target, &element), "");
+
+    Page page("<A HREF=whole.htm TARGET=main PAGEWIDE></A>some text");
+    page.Layout();
+    element = FindName(page.doc, "A");
+    EXPECT_EQ(page.doc.GetLinkAt(300, 200, 0, &target, &element), "whole.htm");
+    EXPECT_EQ(target, "main");
+    EXPECT_EQ(element, nullptr);
+}
+
 // --- styles
 
 class LendingHandler : public CHtmlWndEventsBase

@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <functional>
 #include <string>
@@ -192,6 +193,30 @@ TEST(HtmlPainting, ATableAtTheTopPaintsItsFirstRow)
     GdiFlush();
     EXPECT_EQ(target.dwPixel(10, 0), 0xC0C0C0u); // the table frame's top ring
     EXPECT_EQ(target.dwPixel(8, 4), 0xFF0000u);  // inside the cell
+}
+
+TEST(HtmlPainting, ARuleBelowAFullViewIsDrawnByTheNextPaintLower)
+{
+    HtmlUseGdiResources();
+    CHtmlDoc doc;
+    std::string error;
+    ASSERT_EQ(doc.Load("STR://<FONT SIZE=40>x</FONT><HR>", &error, nullptr, 0, 0), 0) << error;
+    CDibTarget target(400, 300, 32);
+    CHtmlGdiDC dc(target.dc());
+    doc.Layout(&dc, LayoutRect(0, 0, 400, 50));
+    auto* hr = static_cast<CTagHR*>(FindName(doc, "HR"));
+    ASSERT_NE(hr, nullptr);
+    EXPECT_TRUE(hr->GetPieces().empty());
+    doc.Layout(&dc, LayoutRect(0, 50, 400, 350));
+    GdiFlush();
+    ASSERT_EQ(hr->GetPieces().size(), 1u);
+    LayoutRect band = hr->GetPieces()[0]->box;
+    doc.GetFlow()->ToWindow(hr->GetPieces()[0]->box, band);
+    const int32_t width = band.Width() * 90 / 100;
+    const int32_t left = band.left + (band.Width() - width) / 2;
+    const int32_t top = band.top + (band.Height() - CTagHR::kRuleHeight) / 2;
+    EXPECT_EQ(target.dwPixel(left + 5, top), 0x808080u);
+    EXPECT_EQ(target.dwPixel(left + 5, top + 1), 0xFFFFFFu);
 }
 
 TEST(HtmlPainting, ImagesInTheFlow)
@@ -465,6 +490,55 @@ TEST_F(ViewTest, TheViewsCachesLendTheDocumentItsFonts)
     HFONT__* font = view->GetFont(&bold, nullptr);
     EXPECT_NE(font, nullptr);
     view->ReleaseFont(font, nullptr);
+}
+
+TEST_F(ViewTest, ARowGridShowsTheFirstWindowHighRowAndFollowsResizes)
+{
+    MakeView();
+    ASSERT_EQ(view->LoadUrl(LongPage(100), "", &events, "", 0, 0, 0), 0);
+    view->LayoutToWindowHeight();
+    EXPECT_EQ(view->GetLayoutHeightMode(), 0);
+    ASSERT_TRUE(view->GetDocument()->HasRowGrid());
+    UpdateWindow(view->hWnd());
+    const RECT rc = Client();
+    EXPECT_EQ(Max(SB_VERT), 0);
+    // Only the lines of the first row are laid out, all inside the window.
+    const auto& pieces = view->GetDocument()->GetFlow()->GetPieces();
+    ASSERT_FALSE(pieces.empty());
+    int32_t lowest = 0;
+    for (const auto& piece : pieces)
+        lowest = std::max(lowest, piece->box.bottom);
+    EXPECT_LE(lowest, rc.bottom + 40);
+    EXPECT_GT(lowest, rc.bottom / 2);
+    CDibTarget shot(rc.right, rc.bottom, 32);
+    HDC window = GetDC(view->hWnd());
+    BitBlt(shot.dc(), 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
+    ReleaseDC(view->hWnd(), window);
+    GdiFlush();
+    shot.boSave(Artefact("view-rowgrid.bmp"));
+    EXPECT_EQ(shot.dwPixel(1, 1), 0xFFFFFFu);
+    int ink = 0;
+    for (int y = 0; y < 30; ++y)
+        for (int x = 0; x < 60; ++x)
+            ink += shot.dwPixel(x, y) == 0 ? 1 : 0;
+    EXPECT_GT(ink, 20); // "line 0"
+
+    // A resize lays the page out again to the new height.
+    SetWindowPos(view->hWnd(), nullptr, 0, 0, 400, 150, SWP_NOZORDER | SWP_NOMOVE);
+    UpdateWindow(view->hWnd());
+    ASSERT_TRUE(view->GetDocument()->HasRowGrid());
+    const int32_t shorter = Client().bottom;
+    lowest = 0;
+    for (const auto& piece : view->GetDocument()->GetFlow()->GetPieces())
+        lowest = std::max(lowest, piece->box.bottom);
+    EXPECT_LE(lowest, shorter + 40);
+    EXPECT_GT(lowest, shorter / 2);
+
+    // Unlimited height drops the grid and scrolls again.
+    view->LayoutUnlimitedHeight();
+    EXPECT_EQ(view->GetLayoutHeightMode(), -1);
+    EXPECT_FALSE(view->GetDocument()->HasRowGrid());
+    EXPECT_GT(Max(SB_VERT), 0);
 }
 
 TEST_F(ViewTest, ScreenshotOfALongPageAtItsEnd)
