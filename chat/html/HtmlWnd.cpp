@@ -86,49 +86,52 @@ RECT HtmlWnd::ClientRect() const
 
 // --- loading
 
+bool HtmlWnd::PrepareLoad(IHtmlWndEvents* handler, int32_t originX, int32_t originY)
+{
+    if (handler != nullptr)
+        m_handler = handler;
+    if (originX != kKeepOrigin)
+        m_originX = originX;
+    if (originY != kKeepOrigin)
+        m_originY = originY;
+    return m_document->GetFlow() != nullptr && m_document->GetFlow()->HasRowGrid();
+}
+
+void HtmlWnd::ShowLoaded(bool hadGrid)
+{
+    // A row grid lasts across loads: the new page is laid out to the window's height too.
+    if (hadGrid)
+        LayoutToWindowHeight();
+    Refresh();
+}
+
 int32_t HtmlWnd::LoadUrl(const std::string& address, const std::string& context, IHtmlWndEvents* handler,
                          const std::string& target, int32_t originX, int32_t originY, int32_t option)
 {
     // This view shows no frames: a target finds none and the view loads the page itself.
     (void)target;
-    if (handler != nullptr)
-        m_handler = handler;
-    const bool hadGrid = m_document->GetFlow() != nullptr && m_document->GetFlow()->HasRowGrid();
-    if (originX != kKeepOrigin)
-        m_originX = originX;
-    if (originY != kKeepOrigin)
-        m_originY = originY;
+    const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
     const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
     if (result == kHtmlLoadOk)
     {
-        if (hadGrid)
-            LayoutToWindowHeight();
-        Refresh();
+        ShowLoaded(hadGrid);
     }
     OnDocumentLoaded(address, result, context, this, this);
     return result;
 }
 
 int32_t HtmlWnd::LoadUrlAt(const std::string& address, const std::string& context, int32_t x, int32_t y,
-                           IHtmlWndEvents* handler, const std::string& target, int32_t originX, int32_t originY,
-                           int32_t option)
+                           IHtmlWndEvents* handler, const std::string& target, int32_t originX,
+                           int32_t originY, int32_t option)
 {
     (void)target;
-    if (handler != nullptr)
-        m_handler = handler;
-    const bool hadGrid = m_document->GetFlow() != nullptr && m_document->GetFlow()->HasRowGrid();
-    if (originX != kKeepOrigin)
-        m_originX = originX;
-    if (originY != kKeepOrigin)
-        m_originY = originY;
+    const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
     const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
     if (result == kHtmlLoadOk)
     {
-        if (hadGrid)
-            LayoutToWindowHeight();
-        Refresh();
+        ShowLoaded(hadGrid);
         ScrollTo(x, y);
         if (hWnd() != nullptr)
             UpdateWindow(hWnd());
@@ -152,20 +155,12 @@ int32_t HtmlWnd::Navigate(const std::string& context, IHtmlWndEvents* handler, c
         if (y == max && max != 0)
             y = 0x7FFFFFFF;
     }
-    if (handler != nullptr)
-        m_handler = handler;
-    const bool hadGrid = m_document->GetFlow() != nullptr && m_document->GetFlow()->HasRowGrid();
-    if (originX != kKeepOrigin)
-        m_originX = originX;
-    if (originY != kKeepOrigin)
-        m_originY = originY;
+    const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
     const int32_t result = m_document->Reload(&error, this, 1, option, m_originX, m_originY);
     if (result == kHtmlLoadOk)
     {
-        if (hadGrid)
-            LayoutToWindowHeight();
-        Refresh();
+        ShowLoaded(hadGrid);
         if (keepScroll)
             ScrollTo(x, y);
         if (hWnd() != nullptr)
@@ -605,7 +600,8 @@ CHtmlImageSource* HtmlWnd::GetImage(const std::string& name, void* resourceModul
 {
     if (m_parentView != nullptr)
         return m_parentView->GetImage(name, resourceModule, this);
-    return m_imageCache != nullptr ? m_imageCache->GetImage(name, static_cast<HMODULE>(resourceModule)) : nullptr;
+    return m_imageCache != nullptr ? m_imageCache->GetImage(name, static_cast<HMODULE>(resourceModule))
+                                   : nullptr;
 }
 
 void HtmlWnd::ReleaseImage(CHtmlImageSource* image, CHtmlObject*)
@@ -734,8 +730,9 @@ void HtmlWnd::PopHandler(const std::string& handlerName, CHtmlObject*)
 IHtmlWndEvents* HtmlWnd::GetReplacementHandler(const std::string& handlerName, const std::string& attributes,
                                                HtmlWnd* view, CHtmlObject*)
 {
-    IHtmlWndEvents* answer =
-        m_handler != nullptr ? m_handler->GetReplacementHandler(handlerName, attributes, view, this) : nullptr;
+    IHtmlWndEvents* answer = m_handler != nullptr
+                                 ? m_handler->GetReplacementHandler(handlerName, attributes, view, this)
+                                 : nullptr;
     if (answer == nullptr && m_parentView != nullptr)
         answer = m_parentView->GetReplacementHandler(handlerName, attributes, view, this);
     return answer;

@@ -21,7 +21,10 @@ class CFontCache;
 class CBrushCache;
 class CImageCache;
 
-class HtmlWnd : public CHtmlObject, public FdWin::CWindowBase, public CHtmlWndEventsBase, public CHtmlTimerHost
+class HtmlWnd : public CHtmlObject,
+                public FdWin::CWindowBase,
+                public CHtmlWndEventsBase,
+                public CHtmlTimerHost
 {
     HTML_DECLARE_DYNCREATE(HtmlWnd)
 
@@ -109,7 +112,8 @@ public:
     void OnLinkTick(const std::string& address, const std::string& target, int32_t pressed, int32_t zero,
                     CHtmlObject* sender) override;
     void OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject* sender) override;
-    void PushHandler(const std::string& handlerName, const std::string& attributes, CHtmlObject* sender) override;
+    void PushHandler(const std::string& handlerName, const std::string& attributes,
+                     CHtmlObject* sender) override;
     void OnHandlerEnding(const std::string& handlerName, CHtmlObject* sender) override;
     void PopHandler(const std::string& handlerName, CHtmlObject* sender) override;
     IHtmlWndEvents* GetReplacementHandler(const std::string& handlerName, const std::string& attributes,
@@ -128,6 +132,10 @@ protected:
     virtual int32_t TrackPosition(int bar);
 
 private:
+    // The common steps of the loads: the handler and origins taken (whether the page
+    // being replaced had a row grid is returned), then the loaded page shown.
+    bool PrepareLoad(IHtmlWndEvents* handler, int32_t originX, int32_t originY);
+    void ShowLoaded(bool hadGrid);
     void OnPaint();
     void OnSize();
     void OnScrollMessage(int bar, int code);

@@ -3,6 +3,7 @@
 // its modal loop, which drives it with window messages, reads its texts and
 // keeps a screenshot of each mode.
 #include "BmpFile.h"
+#include "Screenshot.h"
 #include "FdUi.h"
 #include "GameDefinitions.h"
 #include "GameManagerDlg.h"
@@ -134,30 +135,7 @@ public:
         SetForegroundWindow(dialog);
         RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
         GetWindowRect(dialog, &m_rect);
-        m_pixels.dwWidth = static_cast<uint32_t>(m_rect.right - m_rect.left);
-        m_pixels.dwHeight = static_cast<uint32_t>(m_rect.bottom - m_rect.top);
-        BITMAPINFO bmi = {};
-        bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-        bmi.bmiHeader.biWidth = static_cast<LONG>(m_pixels.dwWidth);
-        bmi.bmiHeader.biHeight = -static_cast<LONG>(m_pixels.dwHeight);
-        bmi.bmiHeader.biPlanes = 1;
-        bmi.bmiHeader.biBitCount = 32;
-        void* bits = nullptr;
-        HDC screen = GetDC(nullptr);
-        HDC mem = CreateCompatibleDC(screen);
-        HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-        HGDIOBJ old = SelectObject(mem, bitmap);
-        BitBlt(mem, 0, 0, m_rect.right - m_rect.left, m_rect.bottom - m_rect.top, screen, m_rect.left,
-               m_rect.top, SRCCOPY);
-        GdiFlush();
-        if (bits)
-            m_pixels.bgrx.assign(static_cast<uint8_t*>(bits),
-                                 static_cast<uint8_t*>(bits) +
-                                     size_t(m_pixels.dwWidth) * m_pixels.dwHeight * 4);
-        SelectObject(mem, old);
-        DeleteObject(bitmap);
-        DeleteDC(mem);
-        ReleaseDC(nullptr, screen);
+        m_pixels = FdBrowserHost::captureWindowOnScreen(dialog);
         if (const char* dir = std::getenv("FD_LUDEX_ARTEFACTS"))
         {
             const std::vector<uint8_t> bytes = FdBrowserHost::bmpEncode(m_pixels);

@@ -6,6 +6,7 @@
 #include "AboutBox.h"
 #include "BmpFile.h"
 #include "FdUi.h"
+#include "Screenshot.h"
 
 #include <gtest/gtest.h>
 
@@ -81,7 +82,8 @@ TEST_F(LaunchScriptMgrTest, TicksAnimateTheTrayIcon)
     EXPECT_STREQ("LUDEXRELAYTICK", name);
     ASSERT_NE(mgr.FindIcon(220), nullptr);
     ASSERT_TRUE(PumpUntil([] { return g_icons.size() >= 4; }, 20000));
-    const std::vector<HICON> expected = {mgr.FindIcon(221), mgr.FindIcon(222), mgr.FindIcon(220), mgr.FindIcon(221)};
+    const std::vector<HICON> expected = {mgr.FindIcon(221), mgr.FindIcon(222), mgr.FindIcon(220),
+                                         mgr.FindIcon(221)};
     EXPECT_EQ(expected, std::vector<HICON>(g_icons.begin(), g_icons.begin() + 4));
 }
 
@@ -127,32 +129,7 @@ constexpr int kAboutPollLimit = 500; // 20 ms apart: the bound of the wait for t
 // The window as the screen shows it.
 FdBrowserHost::SPixels Capture(HWND hwnd)
 {
-    RECT rc = {};
-    GetWindowRect(hwnd, &rc);
-    FdBrowserHost::SPixels pixels;
-    pixels.dwWidth = static_cast<uint32_t>(rc.right - rc.left);
-    pixels.dwHeight = static_cast<uint32_t>(rc.bottom - rc.top);
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = static_cast<LONG>(pixels.dwWidth);
-    bmi.bmiHeader.biHeight = -static_cast<LONG>(pixels.dwHeight);
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    if (bits)
-        pixels.bgrx.assign(static_cast<uint8_t*>(bits),
-                           static_cast<uint8_t*>(bits) + size_t(pixels.dwWidth) * pixels.dwHeight * 4);
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return FdBrowserHost::captureWindowOnScreen(hwnd);
 }
 
 BOOL CALLBACK FindAbout(HWND hwnd, LPARAM lParam)
@@ -222,7 +199,8 @@ TEST_F(LaunchScriptMgrTest, TheTrayMenuOpensTheAboutBox)
         return FdBrowserHost::dwPixel(g_about.pixels, static_cast<uint32_t>(x - g_about.box.left),
                                       static_cast<uint32_t>(y - g_about.box.top));
     };
-    auto rgb = [](COLORREF c) { return static_cast<uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)); };
+    auto rgb = [](COLORREF c)
+    { return static_cast<uint32_t>((GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c)); };
     // The dialog's face beside the group box, and the dark letters of "Zelto Game Launcher".
     EXPECT_EQ(rgb(GetSysColor(COLOR_BTNFACE)), at(g_about.box.left + 4, g_about.box.bottom - 6));
     bool letters = false;

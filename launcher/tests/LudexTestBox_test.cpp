@@ -1,6 +1,7 @@
 // "Ludex.exe dbg launchscript=..." opens the test box with the script in its
 // edit control; the box's picture is kept as a build artefact.
 #include "BmpFile.h"
+#include "Screenshot.h"
 #include "SampleClient.h"
 
 #include <gtest/gtest.h>
@@ -51,32 +52,7 @@ HWND hWaitForDialog(DWORD pid)
 // The window as the screen shows it.
 FdBrowserHost::SPixels Capture(HWND hwnd)
 {
-    RECT rc = {};
-    GetWindowRect(hwnd, &rc);
-    FdBrowserHost::SPixels pixels;
-    pixels.dwWidth = static_cast<uint32_t>(rc.right - rc.left);
-    pixels.dwHeight = static_cast<uint32_t>(rc.bottom - rc.top);
-    BITMAPINFO bmi = {};
-    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
-    bmi.bmiHeader.biWidth = static_cast<LONG>(pixels.dwWidth);
-    bmi.bmiHeader.biHeight = -static_cast<LONG>(pixels.dwHeight);
-    bmi.bmiHeader.biPlanes = 1;
-    bmi.bmiHeader.biBitCount = 32;
-    void* bits = nullptr;
-    HDC screen = GetDC(nullptr);
-    HDC mem = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ old = SelectObject(mem, bitmap);
-    BitBlt(mem, 0, 0, rc.right - rc.left, rc.bottom - rc.top, screen, rc.left, rc.top, SRCCOPY);
-    GdiFlush();
-    if (bits)
-        pixels.bgrx.assign(static_cast<uint8_t*>(bits),
-                           static_cast<uint8_t*>(bits) + size_t(pixels.dwWidth) * pixels.dwHeight * 4);
-    SelectObject(mem, old);
-    DeleteObject(bitmap);
-    DeleteDC(mem);
-    ReleaseDC(nullptr, screen);
-    return pixels;
+    return FdBrowserHost::captureWindowOnScreen(hwnd);
 }
 
 TEST(LudexTestBox, DbgOpensTheBoxWithTheLaunchScript)

@@ -50,6 +50,46 @@ bool boCaptureClient(HWND hwnd, SPixels* pPixels)
     return boOk;
 }
 
+SPixels captureWindowOnScreen(HWND hwnd)
+{
+    SPixels pixels;
+    RECT rc = {};
+    if (!GetWindowRect(hwnd, &rc) || rc.right <= rc.left || rc.bottom <= rc.top)
+        return pixels;
+    const int w = rc.right - rc.left;
+    const int h = rc.bottom - rc.top;
+    BITMAPINFO bmi = {};
+    bmi.bmiHeader.biSize = sizeof bmi.bmiHeader;
+    bmi.bmiHeader.biWidth = w;
+    bmi.bmiHeader.biHeight = -h; // top-down
+    bmi.bmiHeader.biPlanes = 1;
+    bmi.bmiHeader.biBitCount = 32;
+    bmi.bmiHeader.biCompression = BI_RGB;
+    HDC screen = GetDC(nullptr);
+    HDC mem = CreateCompatibleDC(screen);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(mem, &bmi, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (mem && bitmap && bits)
+    {
+        HGDIOBJ old = SelectObject(mem, bitmap);
+        if (BitBlt(mem, 0, 0, w, h, screen, rc.left, rc.top, SRCCOPY))
+        {
+            GdiFlush();
+            pixels.dwWidth = static_cast<uint32_t>(w);
+            pixels.dwHeight = static_cast<uint32_t>(h);
+            const uint8_t* p = static_cast<const uint8_t*>(bits);
+            pixels.bgrx.assign(p, p + static_cast<std::size_t>(w) * h * 4);
+        }
+        SelectObject(mem, old);
+    }
+    if (bitmap)
+        DeleteObject(bitmap);
+    if (mem)
+        DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return pixels;
+}
+
 bool boWriteScreenshot(HWND hwnd, const std::string& path, SPixels* pPixels, DWORD* pdwError)
 {
     *pdwError = 0;
