@@ -1284,6 +1284,19 @@ void CChatModel::OnUserLeft(const std::string& room, const std::string& nick, Ch
 {
     (void)room;
     ++lLeft;
+    vUserGone(nick, 11);
+}
+
+void CChatModel::OnUserKilled(const std::string& room, const std::string& victim, const std::string&,
+                              const std::string&, ChatIrc::CIrcSession*)
+{
+    (void)room;
+    ++lKilled;
+    vUserGone(victim, 12);
+}
+
+void CChatModel::vUserGone(const std::string& nick, int messageKind)
+{
     uint16_t flags = 0;
     if (boRemoveUser(nick, &flags))
     {
@@ -1291,6 +1304,7 @@ void CChatModel::OnUserLeft(const std::string& room, const std::string& nick, Ch
             --lUsersInRoom;
         const bool visible = (flags & kUserHidden) == 0;
         bool shown = visible;
+        // A hidden twin of a visible user who went is shown in its place, and nothing is announced.
         if (boSingleIncident && visible)
         {
             for (size_t i = 0; i < users.size(); ++i)
@@ -1304,43 +1318,12 @@ void CChatModel::OnUserLeft(const std::string& room, const std::string& nick, Ch
         if (shown)
         {
             vRefreshZone(kZoneUsers);
-            vAddMessage("", nick, "", 11, true);
+            vAddMessage("", nick, "", messageKind, true);
             vRefreshZone(kZoneGroups);
         }
     }
     floodRecords.erase(strLower(nick));
     floodRecordGroups.erase(strLower(nick));
-}
-
-void CChatModel::OnUserKilled(const std::string& room, const std::string& victim, const std::string&,
-                              const std::string&, ChatIrc::CIrcSession*)
-{
-    (void)room;
-    ++lKilled;
-    uint16_t flags = 0;
-    if (boRemoveUser(victim, &flags))
-    {
-        if (lUsersInRoom > 0)
-            --lUsersInRoom;
-        const bool visible = (flags & kUserHidden) == 0;
-        bool shown = visible;
-        if (boSingleIncident && visible)
-            for (size_t i = 0; i < users.size(); ++i)
-                if ((userFlags[i] & kUserHidden) && strNoIncident(users[i]) == strNoIncident(victim))
-                {
-                    userFlags[i] &= static_cast<uint16_t>(~kUserHidden);
-                    shown = false;
-                    break;
-                }
-        if (shown)
-        {
-            vRefreshZone(kZoneUsers);
-            vAddMessage("", victim, "", 12, true);
-            vRefreshZone(kZoneGroups);
-        }
-    }
-    floodRecords.erase(strLower(victim));
-    floodRecordGroups.erase(strLower(victim));
 }
 
 void CChatModel::OnNumericError(int code, const std::string& text1, const std::string&, ChatIrc::CIrcSession*)

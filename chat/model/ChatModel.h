@@ -279,6 +279,9 @@ public:
     long lFindUser(const std::string& nick) const;
     bool boInsertUser(const std::string& nick, uint16_t flags);
     bool boRemoveUser(const std::string& nick, uint16_t* flags);
+    // A user who left or was killed: removed, counted, announced with messageKind
+    // unless a hidden twin takes the place; its flood records dropped.
+    void vUserGone(const std::string& nick, int messageKind);
     void vClearUsers();
 
     // The process-wide multi-part counter.

@@ -3,11 +3,11 @@
 // its modal loop, which drives it with window messages, reads its texts and
 // keeps a screenshot of each mode.
 #include "BmpFile.h"
-#include "Screenshot.h"
 #include "FdUi.h"
 #include "GameDefinitions.h"
 #include "GameManagerDlg.h"
 #include "GameManagerRes.h"
+#include "Screenshot.h"
 
 #include <gtest/gtest.h>
 
