@@ -213,8 +213,10 @@ void CXmlDocument::vAddText(CXmlTag* parent, const std::string& pending, size_t 
     if (first >= last)
         return;
     vSendEvent(kXmlEventTreeTag, -1, static_cast<int32_t>(m_nTagCount));
-    parent->lpAddTextChild(pending.empty() ? m_sRawText.substr(first, last - first)
-                                           : text.substr(first, last - first));
+    if (pending.empty())
+        parent->lpAddRawTextChild(static_cast<uint32_t>(first), static_cast<uint32_t>(last - first));
+    else
+        parent->lpAddTextChild(text.substr(first, last - first));
     ++m_nTagCount;
 }
 
@@ -252,7 +254,7 @@ void CXmlDocument::vBuildLevel(CTreeState& state, CXmlTag* parent, size_t firstT
         // Attribute values are decoded once here; DumpXml encodes them once.
         state.attributes.clear();
         XmlParseAttributeText(m_sRawText, token.attrBegin, token.attrLength, state.attributes);
-        element->m_attributes.reserve(state.attributes.size());
+        element->m_attributes.vUseStore(m_tagStore, static_cast<uint32_t>(state.attributes.size()));
         for (auto& pair : state.attributes)
         {
             CStringExt prefix;

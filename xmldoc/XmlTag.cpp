@@ -26,12 +26,75 @@ void* CXmlTagStore::Take()
     return room;
 }
 
+void* CXmlTagStore::TakeBytes(size_t bytes)
+{
+    if (bytes > kByteBlockSize / 4)
+    {
+        // A rare large list gets a block of its own, before the current one.
+        m_byteBlocks.emplace(m_byteBlocks.begin(), new unsigned char[bytes]);
+        return m_byteBlocks.front().get();
+    }
+    if (bytes > m_nBytesLeft)
+    {
+        m_byteBlocks.emplace_back(new unsigned char[kByteBlockSize]);
+        m_pNextByte = m_byteBlocks.back().get();
+        m_nBytesLeft = kByteBlockSize;
+    }
+    void* room = m_pNextByte;
+    m_pNextByte += bytes;
+    m_nBytesLeft -= bytes;
+    return room;
+}
+
 void CXmlTagStore::Release()
 {
     m_blocks.clear();
     m_pNext = nullptr;
     m_nLeft = 0;
     m_nLastBlockTags = 0;
+    m_byteBlocks.clear();
+    m_pNextByte = nullptr;
+    m_nBytesLeft = 0;
+}
+
+CXmlAttributeList::~CXmlAttributeList()
+{
+    for (uint32_t i = 0; i < m_nSize; ++i)
+        m_pPairs[i].~Pair();
+    if ((m_nCapacity & kStoreBit) == 0)
+        ::operator delete(m_pPairs);
+}
+
+void CXmlAttributeList::vUseStore(CXmlTagStore& store, uint32_t capacity)
+{
+    if (m_pPairs != nullptr || capacity == 0)
+        return;
+    m_pPairs = static_cast<Pair*>(store.TakeBytes(capacity * sizeof(Pair)));
+    m_nCapacity = capacity | kStoreBit;
+}
+
+void CXmlAttributeList::vGrow()
+{
+    const uint32_t capacity = m_nCapacity & ~kStoreBit;
+    const uint32_t wanted = capacity < 4 ? 4 : 2 * capacity;
+    Pair* pairs = static_cast<Pair*>(::operator new(wanted * sizeof(Pair)));
+    for (uint32_t i = 0; i < m_nSize; ++i)
+    {
+        new (&pairs[i]) Pair(std::move(m_pPairs[i]));
+        m_pPairs[i].~Pair();
+    }
+    if ((m_nCapacity & kStoreBit) == 0)
+        ::operator delete(m_pPairs);
+    m_pPairs = pairs;
+    m_nCapacity = wanted;
+}
+
+void CXmlAttributeList::emplace_back(CStringExt&& name, CStringExt&& value)
+{
+    if (m_nSize == (m_nCapacity & ~kStoreBit))
+        vGrow();
+    new (&m_pPairs[m_nSize]) Pair(std::move(name), std::move(value));
+    ++m_nSize;
 }
 
 CXmlTag::CXmlTag() = default;
@@ -97,7 +160,7 @@ CXmlTag* CXmlTag::lpAddChildTag(const CStringExt& name, const CStringExt& text)
 
 void CXmlTag::vAddAttribute(const CStringExt& name, const CStringExt& value)
 {
-    m_attributes.emplace_back(name, value);
+    m_attributes.emplace_back(CStringExt(name), CStringExt(value));
 }
 
 void CXmlTag::vAddAttribute(CStringExt&& name, CStringExt&& value)
@@ -110,6 +173,29 @@ CXmlTag* CXmlTag::lpAddTextChild(std::string&& text)
     CXmlTag* child = lpNewChild();
     child->m_sText = std::move(text);
     return child;
+}
+
+CXmlTag* CXmlTag::lpAddRawTextChild(uint32_t begin, uint32_t length)
+{
+    CXmlTag* child = lpNewChild();
+    child->m_nRawTextBegin = begin;
+    child->m_nRawTextLength = length;
+    return child;
+}
+
+const char* CXmlTag::TextData() const
+{
+    return m_nRawTextLength != 0 ? m_pDocument->GetRawText().data() + m_nRawTextBegin : m_sText.data();
+}
+
+const std::string& CXmlTag::GetText() const
+{
+    if (m_nRawTextLength != 0)
+    {
+        m_sText.assign(TextData(), m_nRawTextLength);
+        m_nRawTextLength = 0;
+    }
+    return m_sText;
 }
 
 CXmlTag::CExtra& CXmlTag::Extra()
@@ -301,27 +387,27 @@ int32_t CXmlTag::lGetAttributeLong(const std::string& name, int32_t defaultValue
 
 bool CXmlTag::IsLeafTag() const
 {
-    return m_sName.empty() && !m_sText.empty();
+    return m_sName.empty() && TextLength() != 0;
 }
 
 bool CXmlTag::IsRootTag() const
 {
-    return m_sName.empty() && m_sText.empty();
+    return m_sName.empty() && TextLength() == 0;
 }
 
 bool CXmlTag::IsEmptyTag() const
 {
-    return !m_sName.empty() && m_sText.empty() && m_pFirstChild == nullptr;
+    return !m_sName.empty() && TextLength() == 0 && m_pFirstChild == nullptr;
 }
 
 bool CXmlTag::IsDataTag() const
 {
-    return !m_sName.empty() && m_sText.empty() && m_nChildCount == 1 && m_pFirstChild->IsLeafTag();
+    return !m_sName.empty() && TextLength() == 0 && m_nChildCount == 1 && m_pFirstChild->IsLeafTag();
 }
 
 bool CXmlTag::IsMixedTag() const
 {
-    if (m_sName.empty() || !m_sText.empty() || m_nChildCount < 2)
+    if (m_sName.empty() || TextLength() != 0 || m_nChildCount < 2)
         return false;
     for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
         if (child->IsLeafTag())

@@ -31,13 +31,52 @@ public:
 
     // Room for one CXmlTag; throws std::bad_alloc.
     void* Take();
+    // Room for bytes bytes (a multiple of the pointer size) for the tags' attribute
+    // lists, from blocks of their own; throws std::bad_alloc.
+    void* TakeBytes(size_t bytes);
     void Release();
 
 private:
+    static constexpr size_t kByteBlockSize = 64 * 1024;
+
     std::vector<std::unique_ptr<unsigned char[]>> m_blocks;
     unsigned char* m_pNext = nullptr;
     size_t m_nLeft = 0; // tags that still fit in the last block
     size_t m_nLastBlockTags = 0;
+    std::vector<std::unique_ptr<unsigned char[]>> m_byteBlocks;
+    unsigned char* m_pNextByte = nullptr;
+    size_t m_nBytesLeft = 0;
+};
+
+// A tag's attributes, in order. A load places them in the document's store (released
+// with the tree, never freed one by one); a list that grows after that, or one of a
+// tag of its own, holds memory of its own.
+class CXmlAttributeList
+{
+public:
+    using Pair = std::pair<CStringExt, CStringExt>;
+
+    CXmlAttributeList() = default;
+    ~CXmlAttributeList();
+    CXmlAttributeList(const CXmlAttributeList&) = delete;
+    CXmlAttributeList& operator=(const CXmlAttributeList&) = delete;
+
+    size_t size() const { return m_nSize; }
+    const Pair& operator[](size_t index) const { return m_pPairs[index]; }
+    const Pair* begin() const { return m_pPairs; }
+    const Pair* end() const { return m_pPairs + m_nSize; }
+    // Appends; the list must have room (after vUseStore) or owns its memory.
+    void emplace_back(CStringExt&& name, CStringExt&& value);
+    // Room for capacity pairs from the store, for an empty list.
+    void vUseStore(CXmlTagStore& store, uint32_t capacity);
+
+private:
+    void vGrow();
+
+    Pair* m_pPairs = nullptr;
+    uint32_t m_nSize = 0;
+    uint32_t m_nCapacity = 0; // kStoreBit set: the memory belongs to the store
+    static constexpr uint32_t kStoreBit = 0x80000000u;
 };
 
 class CXmlTag
@@ -66,7 +105,7 @@ public:
     CStringExt GetName() const { return m_sName; }
     void SetLabel(const CStringExt& label);
     CStringExt GetLabel() const;
-    const std::string& GetText() const { return m_sText; }
+    const std::string& GetText() const;
     CXmlTag* GetParent() const { return m_pParent; }
     CXmlDocument* GetDocument() const { return m_pDocument; }
     const CXmlNamespace* GetNamespace() const { return m_pNamespace; }
@@ -142,6 +181,12 @@ private:
 
     // A new last child, from the document's store in a document's tree.
     CXmlTag* lpNewChild();
+    // A text child whose text is the range [begin, begin + length) of the document's
+    // raw text (length > 0): loads copy no character data.
+    CXmlTag* lpAddRawTextChild(uint32_t begin, uint32_t length);
+    // This tag's text, wherever it is kept.
+    const char* TextData() const;
+    size_t TextLength() const { return m_nRawTextLength != 0 ? m_nRawTextLength : m_sText.size(); }
     CExtra& Extra();
     static void vDeleteTag(CXmlTag* tag);
     CXmlTag* lpDescendFirst() const;
@@ -159,10 +204,14 @@ private:
     CXmlTag* m_pNextSibling = nullptr;
     int32_t m_nChildCount = 0;
     bool m_boInStore = false; // memory from the document's store rather than from new
-    std::vector<std::pair<CStringExt, CStringExt>> m_attributes;
+    CXmlAttributeList m_attributes;
     CXmlDocument* m_pDocument = nullptr;
     CStringExt m_sName;
-    std::string m_sText;
+    // A text node built by a load keeps its text in the document's raw text (which
+    // stays unchanged as long as the tree) and copies it here only when GetText asks.
+    mutable std::string m_sText;
+    mutable uint32_t m_nRawTextBegin = 0;
+    mutable uint32_t m_nRawTextLength = 0; // 0: the text is m_sText
     CXmlTag* m_pParent = nullptr;
     const CXmlNamespace* m_pNamespace = nullptr;
     std::unique_ptr<CExtra> m_pExtra;

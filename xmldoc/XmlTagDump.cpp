@@ -49,7 +49,7 @@ void CXmlTag::vWriteContent(std::string& out) const
 {
     if (IsDataTag())
     {
-        out += m_pFirstChild->m_sText;
+        out.append(m_pFirstChild->TextData(), m_pFirstChild->TextLength());
         return;
     }
     for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
@@ -57,7 +57,7 @@ void CXmlTag::vWriteContent(std::string& out) const
         if (child->IsLeafTag())
         {
             AppendIndent(out, LineBreak(), IndentUnit(), child->iDepth());
-            std::string text = child->m_sText;
+            std::string text(child->TextData(), child->TextLength());
             TrimRightBlanks(text);
             out += text;
         }
@@ -71,7 +71,7 @@ void CXmlTag::vWriteXml(std::string& out) const
     if (m_sName.empty())
     {
         if (IsLeafTag())
-            out += m_sText;
+            out.append(TextData(), TextLength());
         else
             vWriteContent(out);
         return;
@@ -118,7 +118,7 @@ void CXmlTag::vWriteXml(std::string& out) const
 void CXmlTag::vWriteText(std::string& out) const
 {
     if (IsLeafTag())
-        out += m_sText;
+        out.append(TextData(), TextLength());
     for (const CXmlTag* child = m_pFirstChild; child != nullptr; child = child->m_pNextSibling)
         child->vWriteText(out);
 }
@@ -127,7 +127,7 @@ CStringExt CXmlTag::DumpValue(bool decodeEntities) const
 {
     std::string out;
     if (IsLeafTag())
-        out = m_sText;
+        out.assign(TextData(), TextLength());
     else
     {
         vWriteContent(out);

@@ -278,3 +278,41 @@ TEST(XmlDocument, UnclosedTagsDoNotTakeQuadraticTime)
     EXPECT_EQ(error.offsetStart, 3); // the first tag's
     EXPECT_EQ(doc.GetChildCount(), 50000);
 }
+
+// A load keeps text nodes in the document's text and attributes in its store: both
+// read the same whatever way they are reached, and a loaded tag's attributes still
+// grow past what the load gave them.
+TEST(XmlDocument, LoadedTextAndAttributesStayWhole)
+{
+    CXmlDocument doc;
+    ASSERT_EQ(doc.lLoad("STR://<r><a x=\"1\" y=\"a longer value than fits\">  some text &amp; more  </a>"
+                        "<b>x<!-- c -->y</b></r>",
+                        nullptr),
+              0);
+    CXmlTag* r = doc.lpGetNextChildTag(nullptr);
+    CXmlTag* a = r->lpGetNextChildTag(nullptr);
+    const CXmlTag* text = a->lpGetNextChildTag(nullptr);
+    ASSERT_TRUE(text->IsLeafTag());
+    EXPECT_TRUE(a->IsDataTag());
+    EXPECT_EQ(a->DumpText(false), "some text &amp; more");
+    EXPECT_EQ(text->GetText(), "some text &amp; more");
+    EXPECT_EQ(text->GetText(), "some text &amp; more"); // asked twice
+    EXPECT_EQ(a->DumpText(true), "some text & more");
+    // Text on both sides of a comment is one text node.
+    EXPECT_EQ(r->lpGetNextChildTag(a)->lpGetNextChildTag(nullptr)->GetText(), "xy");
+
+    for (int i = 0; i < 40; ++i)
+        a->vAddAttribute(CStringExt("n" + std::to_string(i)), CStringExt(std::string(20, 'v')));
+    ASSERT_EQ(a->GetAttributeCount(), 42);
+    EXPECT_EQ(a->GetAttribute("X", ""), "1");
+    EXPECT_EQ(a->GetAttribute("y", ""), "a longer value than fits");
+    EXPECT_EQ(a->GetAttribute("n39", ""), std::string(20, 'v'));
+    CStringExt name, value;
+    ASSERT_TRUE(a->boGetAttributeAt(1, name, value));
+    EXPECT_EQ(name, "y");
+    EXPECT_NE(doc.DumpXml(false).find("<a x=\"1\" y=\"a longer value than fits\" n0="), std::string::npos);
+
+    // A second load replaces the tree and its text.
+    ASSERT_EQ(doc.lLoad("STR://<q>other</q>", nullptr), 0);
+    EXPECT_EQ(doc.lpGetNextChildTag(nullptr)->lpGetNextChildTag(nullptr)->GetText(), "other");
+}
