@@ -116,10 +116,19 @@ INT_PTR CChooserDlg::iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_NOTIFY:
     {
         const auto* lpHeader = reinterpret_cast<const NMHDR*>(lParam);
-        if (lpHeader && lpHeader->idFrom == IDC_CHOOSER_LIST && lpHeader->code == NM_CLICK)
+        if (!lpHeader || lpHeader->idFrom != IDC_CHOOSER_LIST)
+            return FALSE;
+        if (lpHeader->code == NM_CLICK)
         {
             vHoldControlKey(true);
             vSelectDetected();
+        }
+        else if (lpHeader->code == LVN_ITEMCHANGING && boKeepsDetected(reinterpret_cast<const NMLISTVIEW*>(lParam)))
+        {
+            // A list that reads the Control key from the click itself
+            // rather than from the keyboard state would drop the others.
+            SetWindowLongPtrA(m_hDialog, DWLP_MSGRESULT, TRUE);
+            return TRUE;
         }
         return FALSE;
     }
@@ -224,6 +233,7 @@ void CChooserDlg::vCentre()
 
 void CChooserDlg::vFill()
 {
+    m_boFilling = true;
     SendMessageA(m_hList, LVM_DELETEALLITEMS, 0, 0);
     const std::vector<SBrowserRecord>& records = m_lpList->records();
     for (size_t i = 0; i < records.size(); ++i)
@@ -243,7 +253,17 @@ void CChooserDlg::vFill()
         sub.pszText = const_cast<char*>(records[i].strPath.c_str());
         SendMessageA(m_hList, LVM_SETITEMTEXTA, static_cast<WPARAM>(iRow), reinterpret_cast<LPARAM>(&sub));
     }
+    m_boFilling = false;
     vSelectDetected();
+}
+
+bool CChooserDlg::boKeepsDetected(const NMLISTVIEW* lpChange) const
+{
+    if (m_boFilling || !(lpChange->uChanged & LVIF_STATE) || !(lpChange->uOldState & LVIS_SELECTED) ||
+        (lpChange->uNewState & LVIS_SELECTED) || lpChange->iItem < 0)
+        return false;
+    const size_t ulRow = static_cast<size_t>(lpChange->iItem);
+    return ulRow < m_lpList->records().size() && m_lpList->records()[ulRow].boDetected;
 }
 
 void CChooserDlg::vSelectDetected()

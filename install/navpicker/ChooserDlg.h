@@ -5,6 +5,7 @@
 #include "BrowserList.h"
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <string>
 
@@ -40,6 +41,8 @@ private:
     void vCentre();
     void vFill();
     void vSelectDetected();
+    // A change that would unselect a detected row (refused).
+    bool boKeepsDetected(const NMLISTVIEW* lpChange) const;
     void vOnAdd();
     void vOnRemove();
     void vEnd(INT_PTR iResult);
@@ -55,6 +58,7 @@ private:
     int m_iWidth0 = 90, m_iWidth1 = 250;
     bool m_boHideCancel = false, m_boHideAdd = true, m_boHideRemove = true;
     bool m_boPreselect = true;
+    bool m_boFilling = false; // the rows are being made again: no change is refused
 };
 
 // Makes the Control key count as held down for the calling thread (true) or
