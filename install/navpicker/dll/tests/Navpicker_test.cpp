@@ -398,6 +398,29 @@ protected:
 };
 } // namespace
 
+TEST_F(NavpickerTest, StaysLoadedAndRegistersItsEmptyTypeLibrary)
+{
+    const std::string strPath = strBin() + "navpicker.dll";
+    // Freed more often than loaded, the library stays: it pinned itself.
+    HMODULE hAgain = LoadLibraryA(strPath.c_str());
+    ASSERT_EQ(n.dll.get(), hAgain);
+    for (int i = 0; i < 4; ++i)
+        FreeLibrary(hAgain);
+    EXPECT_EQ(n.dll.get(), GetModuleHandleA(strPath.c_str()));
+
+    using FServer = HRESULT(__stdcall*)();
+    EXPECT_EQ(S_FALSE, n.dll.pfn<FServer>("DllCanUnloadNow")());
+    ASSERT_EQ(S_OK, n.dll.pfn<FServer>("DllRegisterServer")());
+    const char kszLibrary[] = "TypeLib\\{5C0E7A3D-91B4-4F62-8D1E-2A6B3F9C4E17}\\1.0";
+    EXPECT_EQ("Navpicker 1.0 Type Library", FdTestKit::regText(HKEY_CLASSES_ROOT, kszLibrary, nullptr).value_or(""));
+    using FClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
+    void* pv = nullptr;
+    EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
+              n.dll.pfn<FClassObject>("DllGetClassObject")(IID_IUnknown, IID_IClassFactory, &pv));
+    EXPECT_EQ(S_OK, n.dll.pfn<FServer>("DllUnregisterServer")());
+    EXPECT_FALSE(FdTestKit::regText(HKEY_CLASSES_ROOT, kszLibrary, nullptr).has_value());
+}
+
 TEST_F(NavpickerTest, TransformVersionGivesEightDigits)
 {
     const std::string strLong(300, '7');
