@@ -117,13 +117,15 @@ std::string strValueLine(const std::string& strIndent, const std::string& strNam
         uint8_t aBytes[4] = {0, 0, 0, 0};
         std::memcpy(aBytes, lpData ? lpData : aBytes, ulSize < 4 ? ulSize : 4);
         const uint32_t dw = static_cast<uint32_t>(aBytes[0]) | (static_cast<uint32_t>(aBytes[1]) << 8) |
-                            (static_cast<uint32_t>(aBytes[2]) << 16) | (static_cast<uint32_t>(aBytes[3]) << 24);
+                            (static_cast<uint32_t>(aBytes[2]) << 16) |
+                            (static_cast<uint32_t>(aBytes[3]) << 24);
         s += strFormatLong("%ld", static_cast<long>(static_cast<int32_t>(dw)));
     }
     else if (ulSize > 0)
     {
         const void* lpZero = std::memchr(lpData, 0, ulSize);
-        const size_t ulText = lpZero ? static_cast<size_t>(static_cast<const uint8_t*>(lpZero) - lpData) : ulSize;
+        const size_t ulText =
+            lpZero ? static_cast<size_t>(static_cast<const uint8_t*>(lpZero) - lpData) : ulSize;
         s.append(reinterpret_cast<const char*>(lpData), ulText);
     }
     return s + kszCrLf;

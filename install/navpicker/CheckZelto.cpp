@@ -35,8 +35,8 @@ const char* lpszOr(const char* lpsz)
 std::string strSystemMessage(DWORD dwError)
 {
     char sz[kMessageRoom] = "";
-    const DWORD dw = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError, 0,
-                                    sz, sizeof sz, nullptr);
+    const DWORD dw = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                    dwError, 0, sz, sizeof sz, nullptr);
     return std::string(sz, dw < sizeof sz ? dw : 0);
 }
 
@@ -96,13 +96,15 @@ bool boVersionText(const std::string& strPath, std::string& strText, DWORD& dwEr
     }
     void* lpTranslations = nullptr;
     UINT uSize = 0;
-    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &lpTranslations, &uSize) || !lpTranslations)
+    if (!VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", &lpTranslations, &uSize) ||
+        !lpTranslations)
         return true;
     const auto* lpPairs = static_cast<const WORD*>(lpTranslations);
     for (UINT i = 0; i + 1 < uSize / sizeof(WORD); i += 2)
     {
         char szQuery[64];
-        std::snprintf(szQuery, sizeof szQuery, "\\StringFileInfo\\%04x%04x\\FileVersion", lpPairs[i], lpPairs[i + 1]);
+        std::snprintf(szQuery, sizeof szQuery, "\\StringFileInfo\\%04x%04x\\FileVersion", lpPairs[i],
+                      lpPairs[i + 1]);
         void* lpValue = nullptr;
         UINT uLength = 0;
         if (!VerQueryValueA(info.data(), szQuery, &lpValue, &uLength) || !lpValue)
@@ -130,7 +132,8 @@ public:
         const LONG lOpen = key.lOpen(HKEY_LOCAL_MACHINE, strKey.c_str(), KEY_READ);
         if (lOpen != ERROR_SUCCESS)
         {
-            m_strText += "*Impossible d'ouvrir la clé [" + strKey + "]." + kszCrLf + strError(static_cast<DWORD>(lOpen));
+            m_strText += "*Impossible d'ouvrir la clé [" + strKey + "]." + kszCrLf +
+                         strError(static_cast<DWORD>(lOpen));
             return;
         }
         m_strText += kszCrLf + strIndent + "[" + strKey + "]" + kszCrLf + kszCrLf;
@@ -146,7 +149,8 @@ public:
                 break;
             if (l != ERROR_SUCCESS)
             {
-                m_strText += std::string("*Erreur au retour de RegEnumValue.") + kszCrLf + strError(static_cast<DWORD>(l));
+                m_strText += std::string("*Erreur au retour de RegEnumValue.") + kszCrLf +
+                             strError(static_cast<DWORD>(l));
                 break;
             }
             const size_t ulName = dwName < sizeof szName ? dwName : 0;
@@ -157,15 +161,18 @@ public:
         {
             char szName[kKeyNameRoom];
             DWORD dwName = sizeof szName;
-            const LONG l = RegEnumKeyExA(key.h(), dwIndex, szName, &dwName, nullptr, nullptr, nullptr, nullptr);
+            const LONG l =
+                RegEnumKeyExA(key.h(), dwIndex, szName, &dwName, nullptr, nullptr, nullptr, nullptr);
             if (l == ERROR_NO_MORE_ITEMS)
                 break;
             if (l != ERROR_SUCCESS)
             {
-                m_strText += std::string("*Erreur au retour de RegEnumKeyEx.") + kszCrLf + strError(static_cast<DWORD>(l));
+                m_strText += std::string("*Erreur au retour de RegEnumKeyEx.") + kszCrLf +
+                             strError(static_cast<DWORD>(l));
                 break;
             }
-            vDumpKey(strKey + "\\" + std::string(szName, dwName < sizeof szName ? dwName : 0), strIndent + "  ");
+            vDumpKey(strKey + "\\" + std::string(szName, dwName < sizeof szName ? dwName : 0),
+                     strIndent + "  ");
         }
     }
 
@@ -174,7 +181,8 @@ public:
         vLetMessagesRun();
         if (!SetCurrentDirectoryA(strFolder.c_str()))
         {
-            m_strText += std::string("*Erreur au retour de SetCurrentDirectory.") + kszCrLf + strError(GetLastError());
+            m_strText +=
+                std::string("*Erreur au retour de SetCurrentDirectory.") + kszCrLf + strError(GetLastError());
             return;
         }
         m_strText += kszCrLf + strIndent + "[" + strFolder + "]" + kszCrLf + kszCrLf;
@@ -189,8 +197,8 @@ public:
             if (boVersionText(strJoin(strFolder, entry.cFileName), strVersion, dwError))
                 m_strText += strVersion;
             else
-                m_strText += std::string(kszCrLf) + "*Erreur à la récupération de la version du fichier." + kszCrLf +
-                             strError(dwError);
+                m_strText += std::string(kszCrLf) + "*Erreur à la récupération de la version du fichier." +
+                             kszCrLf + strError(dwError);
             m_strText += kszCrLf;
         }
         for (const WIN32_FIND_DATAA& entry : entries)
@@ -234,8 +242,8 @@ SOsVersion systemVersion()
         if (!GetVersionExA(reinterpret_cast<OSVERSIONINFOA*>(&ex)))
             return v;
         FdWin::CRegKey key;
-        if (key.lOpen(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions", KEY_QUERY_VALUE) ==
-            ERROR_SUCCESS)
+        if (key.lOpen(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\ProductOptions",
+                      KEY_QUERY_VALUE) == ERROR_SUCCESS)
             key.lQueryString("ProductType", &v.strProductOption);
     }
     v.dwPlatformId = ex.dwPlatformId;
@@ -276,8 +284,8 @@ std::string strBuildReport(const SCheckArgs& args)
     s += "\r\n\r\n";
 
     s += strSectionBox(kszTitleRegistry);
-    const std::string astrKeys[] = {lpszOr(args.lpszRegistryKey), "Software\\Microsoft\\Internet Explorer\\Plugins",
-                                    "Software\\Netscape"};
+    const std::string astrKeys[] = {lpszOr(args.lpszRegistryKey),
+                                    "Software\\Microsoft\\Internet Explorer\\Plugins", "Software\\Netscape"};
     for (size_t i = 0; i < 3; ++i)
     {
         if (i > 0)
@@ -312,7 +320,8 @@ std::string strBuildReport(const SCheckArgs& args)
     s += "\r\n-->Dumping terminé.\r\n\r\n";
 
     s += strSectionBox(kszTitleMail);
-    s += "-->Le chemin du fichier de log de l'installation est " + std::string(lpszOr(args.lpszLogPath)) + ".\r\n";
+    s += "-->Le chemin du fichier de log de l'installation est " + std::string(lpszOr(args.lpszLogPath)) +
+         ".\r\n";
     return s;
 }
 
@@ -367,10 +376,12 @@ bool boMail(const SCheckArgs& args, std::string& strReport, std::string& strErro
         strReport += "*Ce fichier n'existe pas.\r\n\r\n";
     bool boSent = false;
     lpMapiRecipDesc lpRecipient = nullptr;
-    ulResult = pfnResolveName(hSession, 0, const_cast<char*>(lpszOr(args.lpszRecipient)), MAPI_DIALOG, 0, &lpRecipient);
+    ulResult = pfnResolveName(hSession, 0, const_cast<char*>(lpszOr(args.lpszRecipient)), MAPI_DIALOG, 0,
+                              &lpRecipient);
     if (ulResult != SUCCESS_SUCCESS || !lpRecipient)
     {
-        strError = "La fonction lpfnMAPIResolveName a échoué.\r\n" + strErrorNumber(static_cast<int32_t>(ulResult));
+        strError =
+            "La fonction lpfnMAPIResolveName a échoué.\r\n" + strErrorNumber(static_cast<int32_t>(ulResult));
     }
     else
     {
@@ -398,7 +409,8 @@ bool boMail(const SCheckArgs& args, std::string& strReport, std::string& strErro
         if (ulResult == SUCCESS_SUCCESS)
             boSent = true;
         else
-            strError = "La fonction lpfnMAPISendMail a échoué.\r\n" + strErrorNumber(static_cast<int32_t>(ulResult));
+            strError =
+                "La fonction lpfnMAPISendMail a échoué.\r\n" + strErrorNumber(static_cast<int32_t>(ulResult));
         pfnFreeBuffer(lpRecipient);
     }
     pfnLogoff(hSession, 0, 0, 0);
@@ -407,8 +419,8 @@ bool boMail(const SCheckArgs& args, std::string& strReport, std::string& strErro
 
 void vWriteFallback(const std::string& strReport)
 {
-    FdWin::CHandle file(
-        CreateFileA(kszFallbackFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FdWin::CHandle file(CreateFileA(kszFallbackFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return;
     DWORD dwWritten = 0;

@@ -34,7 +34,8 @@ void CChooserDlg::vSetTexts(const char* lpszTitle, const char* lpszMessage, cons
     m_strOk = lpszOk;
 }
 
-void CChooserDlg::vSetColumns(const char* lpszFirst, int iFirstWidth, const char* lpszSecond, int iSecondWidth)
+void CChooserDlg::vSetColumns(const char* lpszFirst, int iFirstWidth, const char* lpszSecond,
+                              int iSecondWidth)
 {
     m_strColumn0 = lpszFirst;
     m_iWidth0 = iFirstWidth;
@@ -123,7 +124,8 @@ INT_PTR CChooserDlg::iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             vHoldControlKey(true);
             vSelectDetected();
         }
-        else if (lpHeader->code == LVN_ITEMCHANGING && boKeepsDetected(reinterpret_cast<const NMLISTVIEW*>(lParam)))
+        else if (lpHeader->code == LVN_ITEMCHANGING &&
+                 boKeepsDetected(reinterpret_cast<const NMLISTVIEW*>(lParam)))
         {
             // A list that reads the Control key from the click itself
             // rather than from the keyboard state would drop the others.
@@ -171,7 +173,8 @@ void CChooserDlg::vOnInit()
     {
         int iId;
         bool boHidden;
-    } buttons[] = {{IDCANCEL, m_boHideCancel}, {IDC_CHOOSER_ADD, m_boHideAdd}, {IDC_CHOOSER_REMOVE, m_boHideRemove}};
+    } buttons[] = {
+        {IDCANCEL, m_boHideCancel}, {IDC_CHOOSER_ADD, m_boHideAdd}, {IDC_CHOOSER_REMOVE, m_boHideRemove}};
     bool boAnyHidden = false;
     for (const auto& b : buttons)
     {
@@ -244,7 +247,8 @@ void CChooserDlg::vFill()
         item.iItem = static_cast<int>(i);
         item.pszText = const_cast<char*>(lpszTypeName(records[i].lType));
         item.lParam = static_cast<LPARAM>(i);
-        const int iRow = static_cast<int>(SendMessageA(m_hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        const int iRow =
+            static_cast<int>(SendMessageA(m_hList, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
         if (iRow < 0)
             continue;
         LVITEMA sub;
@@ -283,7 +287,8 @@ void CChooserDlg::vSelectDetected()
 
 bool CChooserDlg::boRowSelected(int iRow) const
 {
-    return (SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(iRow), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    return (SendMessageA(m_hList, LVM_GETITEMSTATE, static_cast<WPARAM>(iRow), LVIS_SELECTED) &
+            LVIS_SELECTED) != 0;
 }
 
 void CChooserDlg::vOnAdd()

@@ -17,8 +17,8 @@ public:
     virtual ~CChooserDlg() = default;
 
     // Title, message and the texts of the add, remove, cancel and OK buttons.
-    void vSetTexts(const char* lpszTitle, const char* lpszMessage, const char* lpszAdd, const char* lpszRemove,
-                   const char* lpszCancel, const char* lpszOk);
+    void vSetTexts(const char* lpszTitle, const char* lpszMessage, const char* lpszAdd,
+                   const char* lpszRemove, const char* lpszCancel, const char* lpszOk);
     void vSetColumns(const char* lpszFirst, int iFirstWidth, const char* lpszSecond, int iSecondWidth);
     // Buttons IDCANCEL, 3 (add) and 4 (remove); hiding any also takes the
     // system menu away. Cancel is shown, add and remove hidden at first.

@@ -8,16 +8,16 @@ namespace
 {
 const char* const kaszFrench[kTextCount] = {
     "Sélection des navigateurs",
-    "Nous avons détecté la présence sur votre ordinateur des navigateurs suivants compatibles avec ce "
-    "site:",
+    ("Nous avons détecté la présence sur votre ordinateur des navigateurs suivants compatibles avec ce "
+     "site:"),
     "Ajouter",
     "Enlever",
     "Quitter",
     "Ok",
     "Navigateur",
     "Chemin vers le navigateur",
-    "L'installation nécessite la fermeture de vos navigateurs.\nCliquez sur Ok pour effectuer cette "
-    "fermeture automatiquement et lancer l'installation.",
+    ("L'installation nécessite la fermeture de vos navigateurs.\nCliquez sur Ok pour effectuer cette "
+     "fermeture automatiquement et lancer l'installation."),
     "Fermeture des navigateurs",
 };
 const char* const kaszEnglish[kTextCount] = {
@@ -29,8 +29,8 @@ const char* const kaszEnglish[kTextCount] = {
     "Ok",
     "Browser",
     "Path to browser",
-    "Your browser(s) must be closed to begin the installation.\nClick Ok to close them automatically and "
-    "begin the installation.",
+    ("Your browser(s) must be closed to begin the installation.\nClick Ok to close them automatically and "
+     "begin the installation."),
     "Closing browsers",
 };
 } // namespace

@@ -29,8 +29,8 @@ void vRecord(const std::string& strText)
     const std::string strLog = strEnv("FD_FAKEMAPI_LOG");
     if (strLog.empty())
         return;
-    HANDLE h = CreateFileA(strLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE h = CreateFileA(strLog.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE)
         return;
     DWORD dw = 0;
@@ -59,7 +59,8 @@ void* lpAllocate(size_t ulSize)
                        reinterpret_cast<const char*>(&lpAllocate), &hSelf);
     if (hMapi && hMapi != hSelf)
     {
-        const auto pfn = reinterpret_cast<FAllocate>(reinterpret_cast<void*>(GetProcAddress(hMapi, "MAPIAllocateBuffer")));
+        const auto pfn =
+            reinterpret_cast<FAllocate>(reinterpret_cast<void*>(GetProcAddress(hMapi, "MAPIAllocateBuffer")));
         void* lp = nullptr;
         if (pfn && pfn(static_cast<ULONG>(ulSize), &lp) == S_OK)
             return lp;
@@ -69,7 +70,8 @@ void* lpAllocate(size_t ulSize)
 }
 } // namespace
 
-extern "C" ULONG WINAPI MAPILogon(ULONG_PTR, LPSTR lpszProfile, LPSTR, FLAGS flFlags, ULONG, LPLHANDLE lphSession)
+extern "C" ULONG WINAPI MAPILogon(ULONG_PTR, LPSTR lpszProfile, LPSTR, FLAGS flFlags, ULONG,
+                                  LPLHANDLE lphSession)
 {
     vRecord("LOGON flags=" + std::to_string(flFlags) + " profile=" + strOf(lpszProfile) + "\n");
     if (boFails("logon"))

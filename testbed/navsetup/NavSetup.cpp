@@ -108,12 +108,13 @@ int iScene(FdWin::CModule& dll, const std::string& strBin)
     DeleteFileA((strScene + "\\ie.log").c_str());
 
     // The browsers' keys: only the two fake browsers are known.
-    for (const char* lpszKey : {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
+    for (const char* lpszKey :
+         {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, lpszKey);
     vSetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\MICROSOFT\\IE4\\SETUP", "PATH", strIe);
     vSetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR", "CURRENTVERSION", "4.79 (en)");
-    vSetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR\\4.79 (en)\\MAIN", "INSTALL DIRECTORY",
-               strNetscape);
+    vSetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR\\4.79 (en)\\MAIN",
+               "INSTALL DIRECTORY", strNetscape);
     // The fake mail provider, as a mail program registers itself.
     vSetString(HKEY_LOCAL_MACHINE, "Software\\Clients\\Mail", nullptr, "FakeMapi");
     vSetString(HKEY_LOCAL_MACHINE, "Software\\Clients\\Mail\\FakeMapi", "DLLPath", strBin + "FakeMapi.dll");

@@ -54,8 +54,8 @@ void vPrepare(const char* lpszLanguage)
     const bool boEn = boEnglish(lpszLanguage);
     s.dialog.vSetTexts(lpszText(boEn, kTextTitle), lpszText(boEn, kTextMessage), lpszText(boEn, kTextAdd),
                        lpszText(boEn, kTextRemove), lpszText(boEn, kTextQuit), lpszText(boEn, kTextOk));
-    s.dialog.vSetColumns(lpszText(boEn, kTextColumnBrowser), kColumnFirstWidth, lpszText(boEn, kTextColumnPath),
-                         kColumnSecondWidth);
+    s.dialog.vSetColumns(lpszText(boEn, kTextColumnBrowser), kColumnFirstWidth,
+                         lpszText(boEn, kTextColumnPath), kColumnSecondWidth);
     s.dialog.vSetPreselect(true);
     s.selection.vClear();
 }
@@ -128,8 +128,8 @@ extern "C" int __stdcall NavSetModifiedDate(const char* lpszFile, const char* lp
     const FdInstall::FileTime ft = FdInstall::ftParseDateText(std::string(lpszDate));
     if (ft == 0)
         return -1;
-    FdWin::CHandle file(
-        CreateFileA(lpszFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    FdWin::CHandle file(CreateFileA(lpszFile, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.boValid())
         return -2;
     FILETIME lastWrite;
@@ -141,13 +141,15 @@ extern "C" int __stdcall NavSetModifiedDate(const char* lpszFile, const char* lp
 
 extern "C" int __stdcall NavTransformVersion(char* lpszOut, int iOutSize, const char* lpszVersion)
 {
-    vNormaliseVersion(lpszOut, iOutSize > 0 ? static_cast<size_t>(iOutSize) : 0, lpszVersion, kVersionModeCode);
+    vNormaliseVersion(lpszOut, iOutSize > 0 ? static_cast<size_t>(iOutSize) : 0, lpszVersion,
+                      kVersionModeCode);
     return 1;
 }
 
-extern "C" int __stdcall NavCheckZelto(const char* lpszUnused, const char* lpszRegistryKey, const char* lpszFolder,
-                                      const char* lpszLogPath, const char* lpszRecipient, const char* lpszSubject,
-                                      const char* lpszLanguage)
+extern "C" int __stdcall NavCheckZelto(const char* lpszUnused, const char* lpszRegistryKey,
+                                       const char* lpszFolder, const char* lpszLogPath,
+                                       const char* lpszRecipient, const char* lpszSubject,
+                                       const char* lpszLanguage)
 {
     SCheckArgs args;
     args.lpszUnused = lpszUnused;

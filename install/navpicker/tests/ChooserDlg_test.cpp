@@ -64,7 +64,8 @@ std::vector<std::string> rowsOf(HWND hList)
         item.cchTextMax = sizeof sz;
         SendMessageA(hList, LVM_GETITEMTEXTA, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(&item));
         const bool boSelected =
-            (SendMessageA(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+            (SendMessageA(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(i), LVIS_SELECTED) & LVIS_SELECTED) !=
+            0;
         rows.push_back(std::string(sz) + (boSelected ? " +" : " -"));
     }
     return rows;
@@ -82,7 +83,8 @@ void vSelect(HWND hList, int iRow, bool boSelected)
 TEST(ChooserDlg, AddTwiceKeepsOneRowAndRemoveSparesDetected)
 {
     FdTestKit::CScratchFolder scratch;
-    for (const char* lpszKey : {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
+    for (const char* lpszKey :
+         {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, lpszKey);
     const std::string strIe = scratch.File("IExplore.exe");
     const std::string strOther = scratch.File("Other.exe");
@@ -90,7 +92,8 @@ TEST(ChooserDlg, AddTwiceKeepsOneRowAndRemoveSparesDetected)
     std::ofstream(strOther) << "MZ";
     {
         FdWin::CRegKey key;
-        ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_LOCAL_MACHINE, "SOFTWARE\\MICROSOFT\\IE4\\SETUP", KEY_WRITE));
+        ASSERT_EQ(ERROR_SUCCESS,
+                  key.lCreate(HKEY_LOCAL_MACHINE, "SOFTWARE\\MICROSOFT\\IE4\\SETUP", KEY_WRITE));
         key.lSetString("PATH", scratch.Path());
     }
 
@@ -106,28 +109,30 @@ TEST(ChooserDlg, AddTwiceKeepsOneRowAndRemoveSparesDetected)
     std::vector<std::string> afterAdds, afterRemove;
     bool boSystemMenu = false, boAddShown = false;
     const DWORD dwThread = GetCurrentThreadId();
-    std::thread driver([&] {
-        SFind find;
-        for (int i = 0; i < 500 && !find.hFound; ++i)
+    std::thread driver(
+        [&]
         {
-            EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
-            Sleep(20);
-        }
-        const HWND hDialog = find.hFound;
-        if (!hDialog)
-            return;
-        const HWND hList = GetDlgItem(hDialog, IDC_CHOOSER_LIST);
-        boSystemMenu = (GetWindowLongPtrA(hDialog, GWL_STYLE) & WS_SYSMENU) != 0;
-        boAddShown = IsWindowVisible(GetDlgItem(hDialog, IDC_CHOOSER_ADD)) != FALSE;
-        SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_ADD, BN_CLICKED), 0);
-        SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_ADD, BN_CLICKED), 0);
-        afterAdds = rowsOf(hList);
-        // Remove with both rows selected: only the added one goes.
-        vSelect(hList, 1, true);
-        SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_REMOVE, BN_CLICKED), 0);
-        afterRemove = rowsOf(hList);
-        PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-    });
+            SFind find;
+            for (int i = 0; i < 500 && !find.hFound; ++i)
+            {
+                EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
+                Sleep(20);
+            }
+            const HWND hDialog = find.hFound;
+            if (!hDialog)
+                return;
+            const HWND hList = GetDlgItem(hDialog, IDC_CHOOSER_LIST);
+            boSystemMenu = (GetWindowLongPtrA(hDialog, GWL_STYLE) & WS_SYSMENU) != 0;
+            boAddShown = IsWindowVisible(GetDlgItem(hDialog, IDC_CHOOSER_ADD)) != FALSE;
+            SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_ADD, BN_CLICKED), 0);
+            SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_ADD, BN_CLICKED), 0);
+            afterAdds = rowsOf(hList);
+            // Remove with both rows selected: only the added one goes.
+            vSelect(hList, 1, true);
+            SendMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDC_CHOOSER_REMOVE, BN_CLICKED), 0);
+            afterRemove = rowsOf(hList);
+            PostMessageA(hDialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        });
     const INT_PTR iResult = dialog.iRun(GetModuleHandleA(nullptr), nullptr, list, selection);
     driver.join();
 

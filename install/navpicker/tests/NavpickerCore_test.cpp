@@ -107,7 +107,8 @@ TEST(CheckReport, RulesBoxesAndBanner)
     EXPECT_EQ(strRule() + strRule() + strStars + kszTitleMail + "\r\n" + strStars + strRule() + strRule(),
               strSectionBox(kszTitleMail));
     const std::string strBannerText = strBanner();
-    EXPECT_EQ(0u, strBannerText.find(">>>>>>> R\xE9sultats de la v\xE9rification de l'installation de Zelto <<<<<<<<\r\n"));
+    EXPECT_EQ(0u, strBannerText.find(
+                      ">>>>>>> R\xE9sultats de la v\xE9rification de l'installation de Zelto <<<<<<<<\r\n"));
     EXPECT_NE(std::string::npos, strBannerText.find("probl\xE8me.\r\n\r\nThank you"));
     const std::string strEnd = std::string(26, '>') + std::string(29, '<') + "\r\n\r\n\r\n";
     EXPECT_EQ(strBannerText.size() - strEnd.size(), strBannerText.rfind(strEnd));
@@ -149,8 +150,10 @@ TEST(CheckReport, ValueLines)
 
 TEST(CheckReport, SystemDescriptionFollowsTheVersionRecord)
 {
-    auto v = [](uint32_t dwPlatform, uint32_t dwMajor, uint32_t dwMinor, uint32_t dwBuild, const char* lpszService,
-                bool boExtended, uint8_t byProduct, uint16_t wSuites, const char* lpszOption) {
+    auto v = [](uint32_t dwPlatform, uint32_t dwMajor, uint32_t dwMinor, uint32_t dwBuild,
+                const char* lpszService, bool boExtended, uint8_t byProduct, uint16_t wSuites,
+                const char* lpszOption)
+    {
         SOsVersion r;
         r.dwPlatformId = dwPlatform;
         r.dwMajor = dwMajor;
@@ -178,18 +181,22 @@ TEST(CheckReport, SystemDescriptionFollowsTheVersionRecord)
         {v(1, 5, 0, 0, "", false, 0, 0, ""), ""},
         {v(2, 4, 0, 1381, "Service Pack 6", false, 0, 0, "WINNT"),
          "Microsoft Windows NT Professional version 4.0 Service Pack 6 (Build 1381)\n"},
-        {v(2, 4, 0, 1381, "", false, 0, 0, "LANMANNT"), "Microsoft Windows NT Server version 4.0  (Build 1381)\n"},
+        {v(2, 4, 0, 1381, "", false, 0, 0, "LANMANNT"),
+         "Microsoft Windows NT Server version 4.0  (Build 1381)\n"},
         {v(2, 3, 51, 1057, "", false, 0, 0, "serverNT"),
          "Microsoft Windows NT Advanced Server version 3.51  (Build 1057)\n"},
         {v(2, 4, 0, 1381, "", false, 0, 0, "other"), "Microsoft Windows NT version 4.0  (Build 1381)\n"},
-        {v(2, 5, 0, 2195, "Service Pack 4", true, 1, 0, ""), "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
+        {v(2, 5, 0, 2195, "Service Pack 4", true, 1, 0, ""),
+         "Microsoft Windows 2000 Professional Service Pack 4 (Build 2195)\n"},
         {v(2, 5, 1, 0x0A280A28, "", true, 1, 0x0200, ""), "Microsoft Windows XP Personal  (Build 2600)\n"},
-        {v(2, 5, 0, 2195, "", true, 3, 0x0080, ""), "Microsoft Windows 2000 DataCenter Server  (Build 2195)\n"},
+        {v(2, 5, 0, 2195, "", true, 3, 0x0080, ""),
+         "Microsoft Windows 2000 DataCenter Server  (Build 2195)\n"},
         {v(2, 5, 0, 2195, "", true, 3, 0x0002, ""), "Microsoft Windows 2000 Advanced Server  (Build 2195)\n"},
         {v(2, 5, 0, 2195, "", true, 3, 0, ""), "Microsoft Windows 2000 Server  (Build 2195)\n"},
         {v(2, 5, 0, 2195, "", true, 2, 0, ""), "Microsoft Windows 2000  (Build 2195)\n"},
         // What Wine answers: Windows 7 has no name of its own here.
-        {v(2, 6, 1, 7601, "Service Pack 1", true, 1, 0x0100, ""), "Professional Service Pack 1 (Build 7601)\n"},
+        {v(2, 6, 1, 7601, "Service Pack 1", true, 1, 0x0100, ""),
+         "Professional Service Pack 1 (Build 7601)\n"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.lpszText, strSystemDescription(c.version))

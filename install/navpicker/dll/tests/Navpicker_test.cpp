@@ -130,7 +130,8 @@ void vSetString(const std::string& strKey, const char* lpszName, const std::stri
 // The browser keys, Wine's own included, are taken away before each test.
 void vClearBrowserKeys()
 {
-    for (const char* lpszKey : {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
+    for (const char* lpszKey :
+         {"SOFTWARE\\MICROSOFT\\IE SETUP", "SOFTWARE\\MICROSOFT\\IE4", "SOFTWARE\\NETSCAPE"})
         RegDeleteTreeA(HKEY_LOCAL_MACHINE, lpszKey);
 }
 
@@ -179,8 +180,9 @@ private:
         {
             const auto* lpCreate = reinterpret_cast<const CBT_CREATEWNDA*>(lParam);
             if (lpCreate && lpCreate->lpcs && boDialogClass(lpCreate->lpcs->lpszClass))
-                captions.push_back(
-                    lpCreate->lpcs->lpszName && !IS_INTRESOURCE(lpCreate->lpcs->lpszName) ? lpCreate->lpcs->lpszName : "");
+                captions.push_back(lpCreate->lpcs->lpszName && !IS_INTRESOURCE(lpCreate->lpcs->lpszName)
+                                       ? lpCreate->lpcs->lpszName
+                                       : "");
         }
         else if (iCode == HCBT_DESTROYWND)
         {
@@ -220,7 +222,8 @@ BOOL CALLBACK boFindDialog(HWND hWnd, LPARAM lParam)
     auto* lpFind = reinterpret_cast<SFind*>(lParam);
     char szClass[32] = "";
     GetClassNameA(hWnd, szClass, sizeof szClass);
-    if (std::strcmp(szClass, "#32770") != 0 || !IsWindowVisible(hWnd) || strWindowText(hWnd) != lpFind->strCaption)
+    if (std::strcmp(szClass, "#32770") != 0 || !IsWindowVisible(hWnd) ||
+        strWindowText(hWnd) != lpFind->strCaption)
         return TRUE;
     lpFind->hFound = hWnd;
     return FALSE;
@@ -283,7 +286,8 @@ std::string strColumnText(HWND hList, int iColumn)
 
 bool boRowSelected(HWND hList, int iRow)
 {
-    return (SendMessageA(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(iRow), LVIS_SELECTED) & LVIS_SELECTED) != 0;
+    return (SendMessageA(hList, LVM_GETITEMSTATE, static_cast<WPARAM>(iRow), LVIS_SELECTED) &
+            LVIS_SELECTED) != 0;
 }
 
 // What the driver saw of the chooser dialog.
@@ -335,15 +339,15 @@ void vSeeDialog(HWND hDialog, SDialogSeen& seen, bool boClickAndShoot)
         std::ofstream(std::string("Z:") + lpszDir + "/navpicker-chooser.bmp", std::ios::binary)
             .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
     }
-    auto rgb = [](COLORREF c) -> uint32_t { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
+    auto rgb = [](COLORREF c) -> uint32_t
+    { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); };
     const uint32_t dwHighlight = rgb(GetSysColor(COLOR_HIGHLIGHT));
     const uint32_t dwWindow = rgb(GetSysColor(COLOR_WINDOW));
     POINT ptList = {0, 0};
     ClientToScreen(hList, &ptList);
     const int x0 = ptList.x - rcDialog.left, y0 = ptList.y - rcDialog.top;
-    auto at = [&](int x, int y) {
-        return FdBrowserHost::dwPixel(pixels, static_cast<uint32_t>(x0 + x), static_cast<uint32_t>(y0 + y));
-    };
+    auto at = [&](int x, int y)
+    { return FdBrowserHost::dwPixel(pixels, static_cast<uint32_t>(x0 + x), static_cast<uint32_t>(y0 + y)); };
     RECT rcLast = {};
     for (int iRow = 0; iRow < iRows; ++iRow)
     {
@@ -412,7 +416,8 @@ TEST_F(NavpickerTest, StaysLoadedAndRegistersItsEmptyTypeLibrary)
     EXPECT_EQ(S_FALSE, n.dll.pfn<FServer>("DllCanUnloadNow")());
     ASSERT_EQ(S_OK, n.dll.pfn<FServer>("DllRegisterServer")());
     const char kszLibrary[] = "TypeLib\\{5C0E7A3D-91B4-4F62-8D1E-2A6B3F9C4E17}\\1.0";
-    EXPECT_EQ("Navpicker 1.0 Type Library", FdTestKit::regText(HKEY_CLASSES_ROOT, kszLibrary, nullptr).value_or(""));
+    EXPECT_EQ("Navpicker 1.0 Type Library",
+              FdTestKit::regText(HKEY_CLASSES_ROOT, kszLibrary, nullptr).value_or(""));
     using FClassObject = HRESULT(__stdcall*)(REFCLSID, REFIID, void**);
     void* pv = nullptr;
     EXPECT_EQ(CLASS_E_CLASSNOTAVAILABLE,
@@ -455,16 +460,19 @@ TEST_F(NavpickerTest, SetModifiedDateSetsTheLastWriteTime)
     vWrite(strFile, "x");
     // Only the last-write time is read back: Wine keeps no creation time of
     // its own, it answers one derived from the others.
-    auto lastWriteTime = [&](FILETIME& lastWrite) {
-        FdWin::CHandle file(CreateFileA(strFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    auto lastWriteTime = [&](FILETIME& lastWrite)
+    {
+        FdWin::CHandle file(
+            CreateFileA(strFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
         GetFileTime(file.get(), nullptr, nullptr, &lastWrite);
     };
-    auto systemTime = [](const FILETIME& ft) {
+    auto systemTime = [](const FILETIME& ft)
+    {
         SYSTEMTIME st = {};
         FileTimeToSystemTime(&ft, &st);
         char sz[32];
-        std::snprintf(sz, sizeof sz, "%02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour, st.wMinute,
-                      st.wSecond);
+        std::snprintf(sz, sizeof sz, "%02d/%02d/%04d %02d:%02d:%02d", st.wDay, st.wMonth, st.wYear, st.wHour,
+                      st.wMinute, st.wSecond);
         return std::string(sz);
     };
     const struct
@@ -512,7 +520,8 @@ TEST_F(NavpickerTest, DetectionFromTheFourRegistryPlaces)
     vSetString("SOFTWARE\\MICROSOFT\\IE SETUP\\SETUP", "PATH", scratch.File("IE"));
     vSetString("SOFTWARE\\MICROSOFT\\IE4\\SETUP", "PATH", "%NAVTEST_TOP%\\ie");
     vSetString("SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR", "CURRENTVERSION", "4.79 (en)");
-    vSetString("SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR\\4.79 (en)\\MAIN", "INSTALL DIRECTORY", "%NAVTEST_TOP%\\nav");
+    vSetString("SOFTWARE\\NETSCAPE\\NETSCAPE NAVIGATOR\\4.79 (en)\\MAIN", "INSTALL DIRECTORY",
+               "%NAVTEST_TOP%\\nav");
     // Netscape 6's folder without its trailing backslash: the program name is glued on.
     vSetString("SOFTWARE\\NETSCAPE\\NETSCAPE 6", "CURRENTVERSION", "6.2");
     vSetString("SOFTWARE\\NETSCAPE\\NETSCAPE 6\\6.2\\MAIN", "INSTALL DIRECTORY", scratch.File("ns6"));
@@ -562,7 +571,8 @@ TEST_F(NavpickerTest, GetNextBrowserBounds)
 
     // A cancelled dialog leaves nothing selected: 1 and an empty path.
     const int iResult = iDriven([&] { return n.choose("Français"); },
-                                [&](DWORD dwThread) {
+                                [&](DWORD dwThread)
+                                {
                                     if (HWND hDialog = hWaitDialog(dwThread, "Sélection des navigateurs"))
                                         vPress(hDialog, IDCANCEL);
                                 });
@@ -582,7 +592,8 @@ TEST_F(NavpickerTest, ChooserDialogShownAndDriven)
     // English, a click on a row, then OK.
     SDialogSeen english;
     int iResult = iDriven([&] { return n.choose("U.S. English"); },
-                          [&](DWORD dwThread) {
+                          [&](DWORD dwThread)
+                          {
                               HWND hDialog = hWaitDialog(dwThread, "Browsers selection");
                               if (!hDialog)
                                   return;
@@ -617,7 +628,8 @@ TEST_F(NavpickerTest, ChooserDialogShownAndDriven)
     // French, then Quit.
     SDialogSeen french;
     iResult = iDriven([&] { return n.choose("Français"); },
-                      [&](DWORD dwThread) {
+                      [&](DWORD dwThread)
+                      {
                           HWND hDialog = hWaitDialog(dwThread, "Sélection des navigateurs");
                           if (!hDialog)
                               return;
@@ -626,7 +638,8 @@ TEST_F(NavpickerTest, ChooserDialogShownAndDriven)
                       });
     ASSERT_TRUE(french.boFound);
     EXPECT_EQ(0, iResult);
-    EXPECT_EQ("Nous avons détecté la présence sur votre ordinateur des navigateurs suivants compatibles avec ce site:",
+    EXPECT_EQ("Nous avons détecté la présence sur votre ordinateur des navigateurs suivants compatibles avec "
+              "ce site:",
               french.strMessage);
     EXPECT_EQ("Quitter", french.strCancel);
     EXPECT_EQ("Navigateur", french.strColumn0);
@@ -651,17 +664,21 @@ TEST_F(NavpickerTest, CloseBrowsersAsksFirst)
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    ASSERT_TRUE(CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+    ASSERT_TRUE(
+        CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     FdWin::CHandle process(pi.hProcess), thread(pi.hThread);
-    ASSERT_TRUE(FdTestKit::boPumpUntil([&] { return strRead(strLog).find("|READY") != std::string::npos; }, 20000));
+    ASSERT_TRUE(
+        FdTestKit::boPumpUntil([&] { return strRead(strLog).find("|READY") != std::string::npos; }, 20000));
 
     struct SBox
     {
         bool boFound = false;
         std::string strText;
     };
-    auto answer = [](const char* lpszCaption, int iButton, SBox& box) {
-        return [=, &box](DWORD dwThread) {
+    auto answer = [](const char* lpszCaption, int iButton, SBox& box)
+    {
+        return [=, &box](DWORD dwThread)
+        {
             HWND hBox = hWaitDialog(dwThread, lpszCaption);
             if (!hBox)
                 return;
@@ -671,20 +688,24 @@ TEST_F(NavpickerTest, CloseBrowsersAsksFirst)
         };
     };
     SBox cancelled;
-    EXPECT_EQ(0, iDriven([&] { return n.close("Français"); }, answer("Fermeture des navigateurs", IDCANCEL, cancelled)));
+    EXPECT_EQ(0, iDriven([&] { return n.close("Français"); },
+                         answer("Fermeture des navigateurs", IDCANCEL, cancelled)));
     ASSERT_TRUE(cancelled.boFound);
-    EXPECT_EQ("L'installation nécessite la fermeture de vos navigateurs.\nCliquez sur Ok pour effectuer cette fermeture "
+    EXPECT_EQ("L'installation nécessite la fermeture de vos navigateurs.\nCliquez sur Ok pour effectuer "
+              "cette fermeture "
               "automatiquement et lancer l'installation.",
               cancelled.strText);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.get(), 0));
     EXPECT_EQ(std::string::npos, strRead(strLog).find("WM_CLOSE"));
 
     SBox accepted;
-    EXPECT_EQ(1, iDriven([&] { return n.close("U.S. English"); }, answer("Closing browsers", IDOK, accepted)));
+    EXPECT_EQ(1,
+              iDriven([&] { return n.close("U.S. English"); }, answer("Closing browsers", IDOK, accepted)));
     ASSERT_TRUE(accepted.boFound);
-    EXPECT_EQ("Your browser(s) must be closed to begin the installation.\nClick Ok to close them automatically and "
-              "begin the installation.",
-              accepted.strText);
+    EXPECT_EQ(
+        "Your browser(s) must be closed to begin the installation.\nClick Ok to close them automatically and "
+        "begin the installation.",
+        accepted.strText);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 10000));
     EXPECT_NE(std::string::npos, strRead(strLog).find("|WM_CLOSE"));
 }
@@ -774,7 +795,8 @@ TEST_F(CheckZeltoTest, ReportMailedThroughTheProvider)
     }
     vSetString("SOFTWARE\\NavTest\\Sub", "Inner", "deep");
     CreateDirectoryA(scratch.File("sub").c_str(), nullptr);
-    ASSERT_TRUE(CopyFileA((strBin() + "navpicker_testver.dll").c_str(), scratch.File("sub\\fixture.dll").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA((strBin() + "navpicker_testver.dll").c_str(),
+                          scratch.File("sub\\fixture.dll").c_str(), FALSE));
     char szBefore[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof szBefore, szBefore);
 
@@ -815,26 +837,28 @@ TEST_F(CheckZeltoTest, ReportMailedThroughTheProvider)
     version.boExtended = true;
     version.byProductType = ex.wProductType;
     version.wSuiteMask = ex.wSuiteMask;
-    EXPECT_NE(std::string::npos,
-              r.find(strSectionBox(kszTitleSystem) + strSystemDescription(version) + "\r\n\r\n" +
-                     strSectionBox(kszTitleRegistry)));
+    EXPECT_NE(std::string::npos, r.find(strSectionBox(kszTitleSystem) + strSystemDescription(version) +
+                                        "\r\n\r\n" + strSectionBox(kszTitleRegistry)));
     for (const char* lpszLine :
          {"-->Dumping de la clé [SOFTWARE\\NavTest]\r\n\r\n\r\n[SOFTWARE\\NavTest]\r\n\r\n",
           "\r\n(default):SZ=top\r\n", "\r\nBin:BINARY=0AFF\r\n", "\r\nCount:DWORD=7\r\n",
           "\r\n  [SOFTWARE\\NavTest\\Sub]\r\n\r\n  Inner:SZ=deep\r\n\r\n-->Dumping terminé.\r\n\r\n",
-          "-->Dumping de la clé [Software\\Microsoft\\Internet Explorer\\Plugins]\r\n\r\n*Impossible d'ouvrir la clé "
+          "-->Dumping de la clé [Software\\Microsoft\\Internet Explorer\\Plugins]\r\n\r\n*Impossible "
+          "d'ouvrir la clé "
           "[Software\\Microsoft\\Internet Explorer\\Plugins].\r\n Erreur 2 - ",
           "-->Dumping des disques fixes:\r\n\r\nC:\\"})
         EXPECT_NE(std::string::npos, r.find(lpszLine)) << lpszLine;
     EXPECT_NE(std::string::npos, r.find(strRule() + "-->Dumping de la clé [Software\\Netscape]"));
-    EXPECT_NE(std::string::npos,
-              r.find(strSectionBox(kszTitleFileSystem) + "-->Dumping du répertoire [" + scratch.Path() + "]\r\n\r\n\r\n[" +
-                     scratch.Path() + "]\r\n\r\n"));
-    EXPECT_NE(std::string::npos, r.find("\r\n  [" + scratch.File("sub") + "]\r\n\r\n  fixture.dll: "
+    EXPECT_NE(std::string::npos, r.find(strSectionBox(kszTitleFileSystem) + "-->Dumping du répertoire [" +
+                                        scratch.Path() + "]\r\n\r\n\r\n[" + scratch.Path() + "]\r\n\r\n"));
+    EXPECT_NE(std::string::npos, r.find("\r\n  [" + scratch.File("sub") +
+                                        "]\r\n\r\n  fixture.dll: "
                                         "\\StringFileInfo\\040c04e4\\FileVersion=3, 1, 4, 15\r\n"));
-    EXPECT_NE(std::string::npos, r.find("setup.log: \r\n*Erreur à la récupération de la version du fichier.\r\n Erreur "));
-    EXPECT_TRUE(boEndsWith(r, strSectionBox(kszTitleMail) + "-->Le chemin du fichier de log de l'installation est " +
-                                  m_strLog + ".\r\n"));
+    EXPECT_NE(std::string::npos,
+              r.find("setup.log: \r\n*Erreur à la récupération de la version du fichier.\r\n Erreur "));
+    EXPECT_TRUE(boEndsWith(r, strSectionBox(kszTitleMail) +
+                                  "-->Le chemin du fichier de log de l'installation est " + m_strLog +
+                                  ".\r\n"));
     // The drives' line: roots joined by " - ".
     const size_t ulDrives = r.find("-->Dumping des disques fixes:\r\n\r\n") + 33;
     const std::string strDrives = r.substr(ulDrives, r.find("\r\n", ulDrives) - ulDrives);
@@ -849,10 +873,11 @@ TEST_F(CheckZeltoTest, MissingLogIsSaidAndNotAttached)
     ASSERT_EQ(1, iCheck(strMissing, "Français"));
     const std::vector<SMail> sent = mails();
     ASSERT_EQ(1u, sent.size());
-    EXPECT_NE(std::string::npos, sent[0].strHead.find("SEND flags=8 subject=Zelto check recipients=1 files=0\n"));
+    EXPECT_NE(std::string::npos,
+              sent[0].strHead.find("SEND flags=8 subject=Zelto check recipients=1 files=0\n"));
     EXPECT_EQ(std::string::npos, sent[0].strHead.find("ATTACH"));
-    EXPECT_TRUE(boEndsWith(sent[0].strBody, "-->Le chemin du fichier de log de l'installation est " + strMissing +
-                                                ".\r\n*Ce fichier n'existe pas.\r\n\r\n"));
+    EXPECT_TRUE(boEndsWith(sent[0].strBody, "-->Le chemin du fichier de log de l'installation est " +
+                                                strMissing + ".\r\n*Ce fichier n'existe pas.\r\n\r\n"));
 }
 
 TEST_F(CheckZeltoTest, FailedMailGoesToTheFallbackFile)
@@ -863,8 +888,10 @@ TEST_F(CheckZeltoTest, FailedMailGoesToTheFallbackFile)
         const char* lpszEnd;
         bool boLoggedOff;
     } cases[] = {
-        {"abort", "*Erreur à l'envoi du mail.\r\n\r\nLa fonction lpfnMAPISendMail a échoué.\r\n Erreur 1", true},
-        {"resolve", "*Erreur à l'envoi du mail.\r\n\r\nLa fonction lpfnMAPIResolveName a échoué.\r\n Erreur 14", true},
+        {"abort", "*Erreur à l'envoi du mail.\r\n\r\nLa fonction lpfnMAPISendMail a échoué.\r\n Erreur 1",
+         true},
+        {"resolve",
+         "*Erreur à l'envoi du mail.\r\n\r\nLa fonction lpfnMAPIResolveName a échoué.\r\n Erreur 14", true},
         {"logon", "*Erreur à l'envoi du mail.\r\n\r\nUnable to logon.\r\n Erreur 3", false},
     };
     for (const auto& c : cases)
@@ -875,7 +902,8 @@ TEST_F(CheckZeltoTest, FailedMailGoesToTheFallbackFile)
         EXPECT_EQ(0, iCheck(m_strLog)) << c.lpszFail;
         const std::string strFile = strRead(kszFallback);
         EXPECT_EQ(0u, strFile.find(FdNavReport::strBanner())) << c.lpszFail;
-        EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd)) << c.lpszFail << "\n" << strFile.substr(strFile.size() - 200);
+        EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd)) << c.lpszFail << "\n"
+                                                    << strFile.substr(strFile.size() - 200);
         EXPECT_EQ(c.boLoggedOff, boEndsWith(strRead(m_strMailLog), "LOGOFF\n")) << c.lpszFail;
     }
 }
@@ -886,7 +914,8 @@ TEST_F(CheckZeltoTest, WithoutMapi32OrOneOfItsFunctions)
     // from the setup program's folder.
     FdTestKit::CScratchFolder setup;
     for (const char* lpszFile : {"NavSetup.exe", "navpicker.dll"})
-        ASSERT_TRUE(CopyFileA((strBin() + lpszFile).c_str(), setup.File(lpszFile).c_str(), FALSE)) << lpszFile;
+        ASSERT_TRUE(CopyFileA((strBin() + lpszFile).c_str(), setup.File(lpszFile).c_str(), FALSE))
+            << lpszFile;
     ASSERT_TRUE(CopyFileA((strBin() + "FakeMapiShort.dll").c_str(), setup.File("mapi32.dll").c_str(), FALSE));
     // Wine takes a program's DLL overrides from the registry by its file name
     // (as WINEDLLOVERRIDES gives them to a whole session): mapi32 disabled
@@ -899,7 +928,8 @@ TEST_F(CheckZeltoTest, WithoutMapi32OrOneOfItsFunctions)
         const char* lpszMapi32;
         const char* lpszEnd;
     } cases[] = {
-        {strBin() + "NavSetup.exe", "NavSetup.exe", "", "*Erreur à l'envoi du mail.\r\n\r\nUnable to load MAPI32.dll"},
+        {strBin() + "NavSetup.exe", "NavSetup.exe", "",
+         "*Erreur à l'envoi du mail.\r\n\r\nUnable to load MAPI32.dll"},
         {setup.File("ShortSetup.exe"), "ShortSetup.exe", "native",
          "*Erreur à l'envoi du mail.\r\n\r\nCould not find the MAPIResolveName function"},
     };
@@ -909,20 +939,22 @@ TEST_F(CheckZeltoTest, WithoutMapi32OrOneOfItsFunctions)
         {
             FdWin::CRegKey key;
             ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_CURRENT_USER,
-                                                 (std::string("Software\\Wine\\AppDefaults\\") + c.lpszOverrides +
-                                                  "\\DllOverrides").c_str(),
+                                                 (std::string("Software\\Wine\\AppDefaults\\") +
+                                                  c.lpszOverrides + "\\DllOverrides")
+                                                     .c_str(),
                                                  KEY_WRITE));
             ASSERT_EQ(ERROR_SUCCESS, key.lSetString("mapi32", c.lpszMapi32));
         }
-        const FdTestKit::SRun run = FdTestKit::runAndWait("\"" + c.strProgram + "\" check SOFTWARE\\NavTest \"" +
-                                                              scratch.Path() + "\" \"" + m_strLog +
-                                                              "\" support \"Zelto check\" Français",
-                                                          60000);
+        const FdTestKit::SRun run =
+            FdTestKit::runAndWait("\"" + c.strProgram + "\" check SOFTWARE\\NavTest \"" + scratch.Path() +
+                                      "\" \"" + m_strLog + "\" support \"Zelto check\" Français",
+                                  60000);
         EXPECT_EQ(0u, run.dwExitCode) << c.lpszOverrides;
         const std::string strFile = strRead(kszFallback);
         EXPECT_EQ(0u, strFile.find(FdNavReport::strBanner())) << c.lpszOverrides;
-        EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd)) << c.lpszOverrides << "\n"
-                                                    << strFile.substr(strFile.size() > 200 ? strFile.size() - 200 : 0);
+        EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd))
+            << c.lpszOverrides << "\n"
+            << strFile.substr(strFile.size() > 200 ? strFile.size() - 200 : 0);
     }
     EXPECT_TRUE(strRead(m_strMailLog).empty()) << "the provider was reached";
 }
