@@ -120,11 +120,16 @@ SNavpicker& navpicker()
     return n;
 }
 
-void vSetString(const std::string& strKey, const char* lpszName, const std::string& strValue)
+// A text value of HKEY_LOCAL_MACHINE; a failure is the caller's.
+void vSetString(const std::string& strKey, const char* lpszName, const std::string& strValue,
+                FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
     FdWin::CRegKey key;
-    ASSERT_EQ(ERROR_SUCCESS, key.lCreate(HKEY_LOCAL_MACHINE, strKey.c_str(), KEY_WRITE)) << strKey;
-    ASSERT_EQ(ERROR_SUCCESS, key.lSetString(lpszName, strValue)) << strKey;
+    LONG l = key.lCreate(HKEY_LOCAL_MACHINE, strKey.c_str(), KEY_WRITE);
+    if (l == ERROR_SUCCESS)
+        l = key.lSetString(lpszName, strValue);
+    if (l != ERROR_SUCCESS)
+        ADD_FAILURE_AT(where.lpszFile, where.iLine) << strKey << ": error " << l;
 }
 
 // The browser keys, Wine's own included, are taken away before each test.
