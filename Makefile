@@ -1,8 +1,10 @@
-# The two commands of the suite; both install what is missing first.
-.PHONY: test demo bench
+# The commands of the suite; each installs what is missing first.
+.PHONY: test demo bench navsetup
 test:
 	tools/make-test
 demo:
 	tools/make-demo
 bench:
 	tools/make-bench
+navsetup:
+	tools/make-navsetup

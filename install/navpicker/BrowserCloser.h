@@ -2,7 +2,7 @@
 // Closing every running browser before files are copied into its folders:
 // windows of the browsers' classes, processes by their program names, and
 // top-level windows whose small class icon is one of the browser pictures.
-// The installer links it now, Navpicker will.
+// The installer and navpicker.dll link it.
 #include "IconMatch.h"
 
 #include <windows.h>
