@@ -646,16 +646,24 @@ bool CChatModel::boIsTagMessage(const std::string& text)
     return boStartsNoCase(t, "<SMESS") || boStartsNoCase(t, "<TMESS") || boStartsNoCase(t, "<DYN_MPD");
 }
 
-int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t, std::string,
-                          CHtmlObject*)
+int32_t CChatModel::iParseMarkup(const std::string& text, bool foreign)
 {
-    if (onTagSeen)
-        onTagSeen(name, attributes);
-    return -1;
-}
-
-int32_t CChatModel::iParseMarkup(const std::string& text)
-{
+    // Marks the parse of another user's text for as long as it runs.
+    struct ForeignScope
+    {
+        int& depth;
+        bool on;
+        ForeignScope(int& d, bool f) : depth(d), on(f)
+        {
+            if (on)
+                ++depth;
+        }
+        ~ForeignScope()
+        {
+            if (on)
+                --depth;
+        }
+    } scope(m_iForeignDepth, foreign);
     CHtmlDoc doc(nullptr);
     doc.SetAutoFlags(1);
     return doc.Load("str://" + text, nullptr, this, 1, 0);
@@ -744,7 +752,8 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     {
         if (multiPart)
             multiParts.vSetContext(from, to, kind);
-        iParseMarkup(text);
+        // Another user's tag and multi-part messages run as foreign text.
+        iParseMarkup(text, !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick));
     }
     else
     {
@@ -1136,6 +1145,7 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
 void CChatModel::OnState(int state, ChatIrc::CIrcSession*)
 {
     const int display = state == 1 ? 3 : state == 2 ? 4 : state == 3 ? 2 : 0;
+    iDisplayState = display;
     if (display == 4)
     {
         boConnected = true;

@@ -136,7 +136,8 @@ public:
     void vOnActClr();
     std::string strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* groups);
     std::string strNickDisplay(const std::string& nick, int strid);
-    int32_t iParseMarkup(const std::string& text);
+    // Parses the text for its directives; `foreign`: it came from another user.
+    int32_t iParseMarkup(const std::string& text, bool foreign = false);
     // A configuration document whose directives run unseen: "str://" text is
     // parsed here, any other address goes to onConfigRequest with the tag.
     int32_t iLoadConfigDocument(const std::string& address, const std::string& tag);
@@ -200,11 +201,38 @@ public:
                         ChatIrc::CIrcSession*) override;
     void OnServerMessage(int kind, const std::string& text, ChatIrc::CIrcSession*) override;
 
-    // Slot 0 of the view events: tags the renderer does not know. Until the
-    // directives exist, every tag is noted and left unhandled.
+    // Slot 0 of the view events: the chat's directives (tags the renderer
+    // does not know). -1 leaves the tag to the renderer; otherwise the number
+    // of bytes of the new block in *content that replace the tag and its body
+    // (0: both removed). Tags it does not handle, and tags that come without
+    // a document, go to the scroll bar's handler (-1 without one).
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
                   std::string frameName, CHtmlObject* sender) override;
+    // Every tag offered, before it is dispatched (tests and traces).
     std::function<void(const std::string& name, const std::string& attributes)> onTagSeen;
+    void vSetScrollBarEvents(IHtmlWndEvents* events) { m_lpScrollBarEvents = events; }
+    ChatIrc::CNickScheme& Scheme() { return m_cnx.Scheme(); }
+    ISettingsStore& Settings() { return m_settings; }
+    // True while text from another user is parsed: its directives may not
+    // move the connection, read local settings or insert local files.
+    bool boForeignText() const { return m_iForeignDepth > 0; }
+    // What the platform answers for the directives.
+    std::function<bool()> onCtrlAltDown;                                               // DYN_LIST
+    std::function<void(const std::string& text, const std::string& title)> onDebugBox; // ACT_MBX
+
+    // The connection start gate's flags (DYN_CNXWAIT, DYN_CNXGO, CNF_ tags).
+    void vOnDynCnxWait(const std::string& attributes);
+    void vOnDynCnxGo(const std::string& attributes);
+    void vRaiseStartRequest();
+    bool boGo = false, boWaiting = false;
+    std::vector<std::string> waitList;
+
+    // Display directives.
+    std::string strOnDynStatus();
+    std::string strOnDynMessages();
+    std::string strOnDynBuddies();
+    std::string strOnDynNbConnected(const std::string& body);
+    std::string strOnDynFctBuda(const std::string& attributes, const std::string& body);
 
     // ---- state (public: the directives and the window read and set them) ----
     // Identity.
@@ -229,7 +257,7 @@ public:
     std::string userAttrs[2];
     std::string menuTexts[6];
     std::string strAutoLinkFormat, strAutoLinkText;
-    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strLogonError;
+    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strNickErrForbidden, strLogonError;
     std::string zoneFrames[5];
     std::vector<std::string> badLogonStrings, reservedNicks, hiddenUsers;
     int32_t iMinNickLength = 3;
@@ -237,6 +265,15 @@ public:
     std::string strLogonPage, strLogonFrame, strConnectText, strInsertUrl, strWelcomeText;
     std::string strRoomModes, strRoomKey;
     uint32_t uRoomFlags = 0;
+    // Switches and texts the configuration directives set.
+    bool boNotifyLeaveOnKick = false, boLoginStore = false, boNavSwitch = false, boSndSwitch = false,
+         boMultCnxShow = false, boMultCnxEnable = false, boNarnru = false, boGroupForm = false,
+         boHandCursor = false, boSpbc = false, boArrf = false, boWhisperDisabled = false, boScld = false;
+    std::string strWaitingForBuds, strBudsLeft, strAutoExecIrc, strAutoExecOther;
+    // The connection state as shown (CLOSED 0 ... DISCONNECTING 5).
+    int iDisplayState = 0;
+    static constexpr int32_t kMaxContextVars = 1024;
+    static constexpr double kVersion = 4.38, kSubVersion = 1.01;
     // Users.
     std::vector<std::string> users;
     std::vector<uint16_t> userFlags;
@@ -302,6 +339,8 @@ private:
     ISettingsStore& m_settings;
     ClockFn m_clock;
     IChatView* m_lpView = nullptr;
+    IHtmlWndEvents* m_lpScrollBarEvents = nullptr;
+    int m_iForeignDepth = 0;
     IChatInstance* m_lpInstance = nullptr;
     bool m_boFirstInit = true;
 

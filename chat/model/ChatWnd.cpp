@@ -1,5 +1,6 @@
 #include "ChatWnd.h"
 
+#include "FdUi.h"
 #include "HtmlAttr.h"
 
 namespace ChatModel
@@ -28,6 +29,26 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         if (hWnd())
             PostMessageA(hWnd(), kCloseMessage, 0, 0);
     };
+    // The element lists' frames and the message frame are reloaded on the
+    // next turn of the loop, once per batch of directives.
+    m_model.onPostListsChanged = [this]
+    {
+        if (hWnd())
+            PostMessageA(hWnd(), kListsChangedMessage, 0, 0);
+        else
+            m_model.vOnListsChanged();
+    };
+    m_model.onPostRefresh = [this]
+    {
+        if (!hWnd())
+            m_model.vRefreshZone(CChatModel::kZoneMessages);
+        else if (!m_boRefreshPending && PostMessageA(hWnd(), kRefreshMessage, 0, 0))
+            m_boRefreshPending = true;
+    };
+    m_model.onCtrlAltDown = []
+    { return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0; };
+    m_model.onDebugBox = [](const std::string& text, const std::string& title)
+    { FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), MB_OK); };
     // Winsock is started by the connection's member, which lives as long.
     m_model.onResolve = [](const std::string& host)
     {
@@ -74,6 +95,13 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
     case kCloseMessage:
         m_link.vClose();
+        return 0;
+    case kRefreshMessage:
+        m_boRefreshPending = false;
+        m_model.vRefreshZone(CChatModel::kZoneMessages);
+        return 0;
+    case kListsChangedMessage:
+        m_model.vOnListsChanged();
         return 0;
     case WM_ERASEBKGND:
     {

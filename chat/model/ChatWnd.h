@@ -51,7 +51,9 @@ class CChatWnd : public FdWin::CWindowBase
 {
 public:
     static constexpr const char* kClassName = "VerboltChatWnd";
-    static constexpr UINT kCloseMessage = WM_USER + 18; // 1042
+    static constexpr UINT kRefreshMessage = WM_USER + 15;      // 1039
+    static constexpr UINT kListsChangedMessage = WM_USER + 16; // 1040
+    static constexpr UINT kCloseMessage = WM_USER + 18;        // 1042
 
     // The connection may be a derived one (tests record its wire lines).
     explicit CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock = ClockFn());
@@ -73,6 +75,7 @@ private:
     CVerboltSettings m_settings;
     CChatModel m_model;
     HBRUSH m_hBrush = nullptr;
+    bool m_boRefreshPending = false;
 };
 
 } // namespace ChatModel

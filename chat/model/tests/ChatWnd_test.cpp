@@ -345,3 +345,35 @@ TEST(ChatWnd, ErasesWithThePageColour)
         EXPECT_NE(SendMessageA(wnd.hWnd(), WM_CTLCOLORSTATIC, 0, 0), 0);
     }
 }
+
+// Element-list events in another user's tag message reach the lists; the
+// window reloads the list's frame once on the next turn of its loop (1040),
+// and the message frame once for two refresh requests (1039).
+TEST(ChatWnd, ReceivedListEventsReloadTheirFramesOnce)
+{
+    CWireCnx cnx;
+    CFakeView view;
+    CChatWnd wnd(cnx);
+    wnd.Model().vSetView(&view);
+    RECT r{0, 0, 40, 20};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    CChatModel& m = wnd.Model();
+    m.zoneFrames[CChatModel::kZoneMessages] = "msgs";
+    m.elistFrames["L"] = "lists";
+    m.strNick = m.strIrcNick = "ann";
+    m.vAddMessage("<TMESS/><DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"k\">Key</DYNELIST_ADDKEY>"
+                  "<DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"j\">Jay</DYNELIST_ADDKEY>",
+                  "bob", "", 0, true);
+    EXPECT_NE(m.elementLists.lpFindKey("L", "k"), nullptr);
+    EXPECT_EQ(view.uCount("reload lists"), 0u); // not before the loop turns
+    m.vPostRefresh();
+    m.vPostRefresh();
+    ASSERT_TRUE(
+        boPumpUntil([&] { return view.uCount("reload lists") == 1 && view.uCount("reload msgs end") == 1; }))
+        << view.log.size();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(view.uCount("reload lists"), 1u);
+    EXPECT_EQ(view.uCount("reload msgs end"), 1u);
+}
