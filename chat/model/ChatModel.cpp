@@ -964,7 +964,7 @@ void CChatModel::vSendChat(const std::string& textIn, bool priv, bool show, cons
         {
             if (show)
                 vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), strIrcNick, "",
-                            iFloodKind(true, alert), true);
+                            iFloodKindOf(senderFlood, alert), true);
             const std::string group = senderFlood.strAutoGroup(alert);
             if (!group.empty() && iSetGroupMember(true, group, 0, true, strIrcNick, false))
                 if (std::find(penaltyGroups.begin(), penaltyGroups.end(), group) == penaltyGroups.end())
@@ -1011,7 +1011,8 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
     const int alert = rec->iAlertState(&duration, &remaining);
     if (alert == 0)
         return true;
-    vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), from, "", iFloodKind(false, alert), true);
+    vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), from, "",
+                iFloodKindOf(receiverFlood, alert), true);
     const std::string group = rec->strAutoGroup(alert);
     if (!group.empty())
     {

@@ -45,6 +45,17 @@ public:
     virtual bool boReadField(const std::string& spec, std::string& value) = 0;
     virtual void vEnableControl(const std::string& name, bool enable) = 0;
     virtual void vStopLoading() = 0;
+    // The state of the frame's images of that name (none: nothing).
+    virtual void vSetImageState(const std::string& frame, const std::string& name, int state)
+    {
+        (void)frame, (void)name, (void)state;
+    }
+    // Gives the keyboard focus to the form control; false when it has no window.
+    virtual bool boFocusControl(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
 };
 
 // The plug-in instance as the chat uses it.
@@ -220,6 +231,36 @@ public:
     std::function<bool()> onCtrlAltDown;                                               // DYN_LIST
     std::function<void(const std::string& text, const std::string& title)> onDebugBox; // ACT_MBX
 
+    // Configuration directives.
+    void vOnCnfCnx(const std::string& suffix, const std::string& body);
+    void vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs);
+    void vOnCnfMessage(const std::string& suffix, const std::string& body, const std::string& attrs);
+    // The message kind of a CNF_MESSAGE_ word (TYPE decides FLOOD); -1 unknown.
+    static int iMessageKindOf(const std::string& word, const std::string& attrs);
+    void vOnCnfClr(const std::string& suffix, const std::string& attrs);
+    void vOnCnfLimits(const std::string& attrs);
+    void vOnCnfSubst(const std::string& body, const std::string& attrs);
+    void vOnCnfCmd(const std::string& body, const std::string& attrs);
+    void vOnCnfTpyrc(const std::string& attrs);
+    void vOnCnfLogonPage(const std::string& body, const std::string& attrs);
+    void vOnCnfLnkHttp(const std::string& body, const std::string& attrs);
+    void vOnCnfFctBud(const std::string& body, const std::string& attrs);
+    void vOnCnfMenuTxt(const std::string& id, const std::string& text);
+    void vOnCnfFlood(const std::string& attrs);
+    // An action tag's CN and CS name a trusted command and carry its identity.
+    bool boIsCommandTagAuthorised(const std::string& attrs) const;
+    // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
+    int iFloodKindOf(const CFloodDetector& detector, int test) const;
+
+    // Finished downloads (message 1034).
+    static bool boIsConfigDocument(const std::string& mime, const std::string& address);
+    bool boIsFrameShown(const std::string& frame);
+    void vDrainDownloads(CFinishedDownloads& queue);
+    void vApplyTechnicalLoad(const std::string& result, bool inMemory);
+    // Restarts timer 888, which works off the reload requests.
+    std::function<void()> onRestartReloadTimer;
+    void vOnReloadTimer();
+
     // The connection start gate's flags (DYN_CNXWAIT, DYN_CNXGO, CNF_ tags).
     void vOnDynCnxWait(const std::string& attributes);
     void vOnDynCnxGo(const std::string& attributes);
@@ -274,6 +315,44 @@ public:
     int iDisplayState = 0;
     static constexpr int32_t kMaxContextVars = 1024;
     static constexpr double kVersion = 4.38, kSubVersion = 1.01;
+    // Substitutions, commands and nick functions.
+    struct Substitution
+    {
+        std::string strKey, strReplacement;
+        bool boWholeWord = false, boListable = false;
+    };
+    std::vector<Substitution> substitutions;
+    struct Command
+    {
+        std::string strName, strInfo, strText;
+        bool boListable = false, boSend = true, boHasParams = false, boTrusted = false;
+        std::string strSeparator;
+        int32_t iOperand = 1;
+        std::string strFormat;
+        // Drawn at random when the entry is made; the secret of its tags.
+        int32_t iIdentity = 0;
+    };
+    std::vector<Command> commands;
+    const Command* lpFindCommand(const std::string& name) const;
+    struct NickFunction
+    {
+        std::string strName, strHref, strTarget, strDynInsert, strExecCmd, strAddToGroup;
+        int32_t iAddRank = 0;
+        bool boAddNoNotify = false;
+        std::string strRemFromGroup;
+        bool boRemNoNotify = false, boExcludeMe = false, boOnlyMe = false;
+        int32_t iGtRank = -1, iLtRank = 2147483647;
+        std::vector<std::string> excludeGroups, onlyGroups;
+    };
+    std::vector<NickFunction> nickFunctions;
+    std::string strLogonNext;
+    bool boLogonPageSwitch = false;
+    // Downloads: the requests, the first configuration document's address
+    // (domain and full host, lower-cased), the frames to reload.
+    CRequestedDownloads requestedDownloads;
+    bool boConfigReceived = false, boFirstDocReceived = false, boFocusDone = false;
+    std::string strConfigUrl, strConfigUrlFull;
+    std::vector<std::string> reloadRequests;
     // Users.
     std::vector<std::string> users;
     std::vector<uint16_t> userFlags;
@@ -328,7 +407,6 @@ public:
 
 private:
     std::string strWaitTimeText(int32_t ms) const;
-    int iFloodKind(bool sender, int alert) const { return (sender ? 32 : 30) + (alert == 2 ? 1 : 0); }
     void vSetFloodAlertGroup(CFloodDetector& det, int alert, const std::string& nick, bool sender);
     bool boExempt(const CFloodDetector& det, const std::string& nick) const;
     std::string strEncodedNick(const std::string& nick);

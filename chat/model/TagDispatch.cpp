@@ -367,17 +367,101 @@ std::string CnfChat(CChatModel& m, TagCall& c)
     return {};
 }
 
+std::string CnfCnxRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCnx(c.suffix, c.body);
+    return {};
+}
+
+// The suffixes of these rows come without their leading "_".
+std::string strSuffixWord(const std::string& suffix)
+{
+    return !suffix.empty() && suffix[0] == '_' ? suffix.substr(1) : suffix;
+}
+
+std::string CnfMessageRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
+    return {};
+}
+
+std::string CnfBuddyRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLimitsRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLimits(c.attrs);
+    return {};
+}
+
+std::string CnfSubstRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfSubst(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfFctBudRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfFctBud(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLnkHttpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLnkHttp(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfMenuTxtRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfMenuTxt(strAttr("ID", c.attrs), strAttr("TEXT", c.attrs));
+    return {};
+}
+
+std::string CnfClrRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
+    return {};
+}
+
+std::string CnfCmdRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCmd(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfFloodRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfFlood(c.attrs);
+    return {};
+}
+
+std::string CnfTpyrcRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfTpyrc(c.attrs);
+    return {};
+}
+
+std::string CnfLogonPageRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLogonPage(c.body, c.attrs);
+    return {};
+}
+
 const Row kCnfRows[] = {
-    {"CNF_CNX_", kPrefix, nullptr},
-    {"CNF_MESSAGE", kPrefix, nullptr},
+    {"CNF_CNX_", kPrefix, CnfCnxRow},
+    {"CNF_MESSAGE", kPrefix, CnfMessageRow},
     {"CNF_NOTIFYLEAVEONKICK", kExact, CnfNotifyLeaveOnKick},
-    {"CNF_BUDDY", kPrefix, nullptr},
-    {"CNF_LIMITS", kExact, nullptr},
-    {"CNF_SUBST", kExact, nullptr},
-    {"CNF_FCT_BUD", kExact, nullptr},
-    {"CNF_LNK_HTTP", kExact, nullptr},
-    {"CNF_MENU_TXT", kExact, nullptr},
-    {"CNF_CLR", kPrefix, nullptr},
+    {"CNF_BUDDY", kPrefix, CnfBuddyRow},
+    {"CNF_LIMITS", kExact, CnfLimitsRow},
+    {"CNF_SUBST", kExact, CnfSubstRow},
+    {"CNF_FCT_BUD", kExact, CnfFctBudRow},
+    {"CNF_LNK_HTTP", kExact, CnfLnkHttpRow},
+    {"CNF_MENU_TXT", kExact, CnfMenuTxtRow},
+    {"CNF_CLR", kPrefix, CnfClrRow},
     {"CNF_ROOMKEY", kExact, CnfRoomKey},
     {"CNF_PROTOCOL_MESSAGE", kExact, CnfProtocolMessage},
     {"CNF_SPECCHARS", kExact, CnfSpecChars},
@@ -386,15 +470,15 @@ const Row kCnfRows[] = {
     {"CNF_SERVINFO", kExact, CnfServInfo},
     {"CNF_WAITINGFORBUDS_DISPLAY", kExact, CnfWaitingForBuds},
     {"CNF_BUDSLEFT_DISPLAY", kExact, CnfBudsLeft},
-    {"CNF_CMD", kExact, nullptr},
+    {"CNF_CMD", kExact, CnfCmdRow},
     {"CNF_GRPBUD_", kPrefix, nullptr},
     {"CNF_GRPCONF", kExact, nullptr},
-    {"CNF_FLOOD", kExact, nullptr},
+    {"CNF_FLOOD", kExact, CnfFloodRow},
     {"CNF_DEBUG", kExact, CnfDebug},
     {"CNF_LOCALCONF_GRP", kExact, nullptr},
     {"CNF_CUGRP", kExact, nullptr},
-    {"CNF_TPYRC", kExact, nullptr},
-    {"CNF_LOGONPAGE", kExact, nullptr},
+    {"CNF_TPYRC", kExact, CnfTpyrcRow},
+    {"CNF_LOGONPAGE", kExact, CnfLogonPageRow},
     {"CNF_LOGONERR", kExact, CnfLogonErr},
     {"CNF_LOGONCHARS", kExact, CnfLogonChars},
     {"CNF_BADLOGONSTR", kExact, CnfBadLogonStr},

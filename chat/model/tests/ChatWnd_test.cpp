@@ -377,3 +377,35 @@ TEST(ChatWnd, ReceivedListEventsReloadTheirFramesOnce)
     EXPECT_EQ(view.uCount("reload lists"), 1u);
     EXPECT_EQ(view.uCount("reload msgs end"), 1u);
 }
+
+// Message 1034 drains what the stream threads queued: the first
+// configuration document loads the user interface, a later one is dropped.
+TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
+{
+    CWireCnx cnx;
+    CFakeView view;
+    CChatWnd wnd(cnx);
+    wnd.Model().vSetView(&view);
+    RECT r{0, 0, 40, 20};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    wnd.Model().strHtmlUiUrl = "http://h/ui.htm";
+    std::thread stream(
+        [&]
+        {
+            for (const char* url : {"http://h/a.vblt", "http://h/b.vblt"})
+            {
+                auto rec = std::make_unique<FinishedDownload>();
+                rec->strUrl = url;
+                rec->strMime = "text/html";
+                wnd.FinishedDownloads().vPush(std::move(rec));
+            }
+            PostMessageA(wnd.hWnd(), CChatWnd::kDownloadsMessage, 0, 0);
+        });
+    stream.join();
+    ASSERT_TRUE(boPumpUntil([&] { return view.uCount("load http://h/ui.htm in ") == 1; }));
+    EXPECT_EQ(wnd.FinishedDownloads().Pop(), nullptr);
+    EXPECT_EQ(wnd.Model().strCurFullDomain, "h");
+
+    EXPECT_EQ(ResolveHostAddress("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(ResolveHostAddress("no-such-host.invalid"), "");
+}
