@@ -705,7 +705,8 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string toShow = to.empty() ? std::string() : strNickMarkup(to, 1, &toGroups);
     const std::string fromPlain = strNoIncident(from);
 
-    std::string text = textIn;
+    const bool foreign = !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick);
+    std::string text = foreign ? strDisarmForeignText(textIn) : textIn;
     bool silent = false, tagMessage = false, multiPart = false;
     if (!text.empty())
     {
@@ -753,7 +754,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
         if (multiPart)
             multiParts.vSetContext(from, to, kind);
         // Another user's tag and multi-part messages run as foreign text.
-        iParseMarkup(text, !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick));
+        iParseMarkup(text, foreign);
     }
     else
     {

@@ -98,6 +98,14 @@ public:
     virtual ~ISettingsStore() = default;
     virtual std::string strRead(const std::string& name, const std::string& defaultValue) = 0;
     virtual bool boWrite(const std::string& name, const std::string& text) = 0;
+    // A value by the key's full path ("ROOT\\key\\path"); the default when
+    // the key or value is missing.
+    virtual std::string strReadPath(const std::string& fullPath, const std::string& name,
+                                    const std::string& defaultValue)
+    {
+        (void)fullPath, (void)name;
+        return defaultValue;
+    }
 };
 
 class CChatModel : public ChatIrc::IIrcEvents, public CHtmlWndEventsBase
@@ -251,6 +259,17 @@ public:
     bool boIsCommandTagAuthorised(const std::string& attrs) const;
     // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
     int iFloodKindOf(const CFloodDetector& detector, int test) const;
+
+    // Group directives.
+    // LISTED 0 ... DYNREMMESS 5; -1 for another word.
+    static int iGroupKindOf(const std::string& word);
+    void vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs);
+    void vOnCnfGrpConf(const std::string& body, const std::string& attrs);
+    void vOnCnfLocalConfGrp(const std::string& attrs);
+    void vOnCnfCuGrp(const std::string& attrs);
+    void vJoinOwnGroup(const std::string& group, int32_t rank);
+    void vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove);
+    std::string strOnDynGrpFilter(const std::string& body, const std::string& attrs);
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);
@@ -443,6 +462,12 @@ private:
     CElementListHost m_elistHost{*this};
     CElementListDirectives m_elistDirectives{elementLists, m_elistHost};
 };
+
+// Another user's text with the directives it may not run renamed, opening
+// and closing tags alike, so that no later parse of it (the message history,
+// context variables, lists) runs them: CNF_SERVINFO, CNF_LOCALCONF_GRP and
+// DYN_INSERTURL.
+std::string strDisarmForeignText(const std::string& text);
 
 // CP1252 text as UTF-8.
 std::string strAnsiToUtf8(const std::string& text);

@@ -45,7 +45,7 @@ bool boStartsYes(const std::string& v)
 // One tag as the rows see it.
 struct TagCall
 {
-    std::string suffix, attrs, body, frame;
+    std::string name, suffix, attrs, body, frame;
     // Set by a row whose tag is to stay with the renderer.
     bool boLeave = false;
     // Set by a row whose empty text removes the tag whatever the row's flags.
@@ -451,6 +451,30 @@ std::string CnfLogonPageRow(CChatModel& m, TagCall& c)
     return {};
 }
 
+std::string CnfGrpBudRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfGrpBud(c.suffix, c.body, c.attrs);
+    return {};
+}
+
+std::string CnfGrpConfRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfGrpConf(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLocalConfGrpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLocalConfGrp(c.attrs);
+    return {};
+}
+
+std::string CnfCuGrpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCuGrp(c.attrs);
+    return {};
+}
+
 const Row kCnfRows[] = {
     {"CNF_CNX_", kPrefix, CnfCnxRow},
     {"CNF_MESSAGE", kPrefix, CnfMessageRow},
@@ -471,12 +495,12 @@ const Row kCnfRows[] = {
     {"CNF_WAITINGFORBUDS_DISPLAY", kExact, CnfWaitingForBuds},
     {"CNF_BUDSLEFT_DISPLAY", kExact, CnfBudsLeft},
     {"CNF_CMD", kExact, CnfCmdRow},
-    {"CNF_GRPBUD_", kPrefix, nullptr},
-    {"CNF_GRPCONF", kExact, nullptr},
+    {"CNF_GRPBUD_", kPrefix, CnfGrpBudRow},
+    {"CNF_GRPCONF", kExact, CnfGrpConfRow},
     {"CNF_FLOOD", kExact, CnfFloodRow},
     {"CNF_DEBUG", kExact, CnfDebug},
-    {"CNF_LOCALCONF_GRP", kExact, nullptr},
-    {"CNF_CUGRP", kExact, nullptr},
+    {"CNF_LOCALCONF_GRP", kExact, CnfLocalConfGrpRow},
+    {"CNF_CUGRP", kExact, CnfCuGrpRow},
     {"CNF_TPYRC", kExact, CnfTpyrcRow},
     {"CNF_LOGONPAGE", kExact, CnfLogonPageRow},
     {"CNF_LOGONERR", kExact, CnfLogonErr},
@@ -622,6 +646,29 @@ std::string DynClr(CChatModel& m, TagCall&)
     return {};
 }
 
+std::string DynGrpFilter(CChatModel& m, TagCall& c)
+{
+    return m.strOnDynGrpFilter(c.body, c.attrs);
+}
+
+std::string DynGrp(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
+    return {};
+}
+
+std::string DynGrpAdd(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, false);
+    return {};
+}
+
+std::string DynGrpRemove(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, true);
+    return {};
+}
+
 const Row kDynRows[] = {
     {"DYN_ROOM", kExact, DynRoom},
     {"DYN_STATUS", kEmptyLeaves, DynStatus},
@@ -640,14 +687,14 @@ const Row kDynRows[] = {
     {"DYN_CLR", kExact, DynClr},
     {"DYN_VERIGNORE", kExact, DynVerIgnore},
     {"DYN_SUBVERIGNORE", kExact, DynSubVerIgnore},
-    {"DYN_GRPFILTER", kExact, nullptr},
+    {"DYN_GRPFILTER", kExact, DynGrpFilter},
     {"DYN_GRPFORMFILTER", kExact, DynGrpFormFilter},
     {"DYN_CONTEXTFILTER", kExact, nullptr},
     {"DYN_VARFILTER", kExact, nullptr},
     {"DYN_USERFILTER", kEmptyLeaves, DynUserFilter},
     {"DYN_OSFILTER", kExact, DynOsFilter},
     {"DYN_LOGONERR", kExact, DynLogonErr},
-    {"DYN_GRP", kExact, nullptr},
+    {"DYN_GRP", kExact, DynGrp},
     {"DYN_CNXWAIT", kExact, DynCnxWait},
     {"DYN_CNXGO", kExact, DynCnxGo},
     {"DYN_SUBST", kEmptyLeaves, nullptr},
@@ -734,9 +781,9 @@ const Row kDynElistRows[] = {
 };
 
 const Row kDynGrpRows[] = {
-    {"DYNGRP_ADDGRP", kExact, nullptr},
-    {"DYNGRP_ADDUSER", kExact, nullptr},
-    {"DYNGRP_REMUSER", kExact, nullptr},
+    {"DYNGRP_ADDGRP", kExact, DynGrpAdd},
+    {"DYNGRP_ADDUSER", kExact, DynGrpAdd},
+    {"DYNGRP_REMUSER", kExact, DynGrpRemove},
 };
 
 // ---------------------------------------------------------------- families
@@ -809,6 +856,7 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
     if (sender)
     {
         TagCall call;
+        call.name = name;
         call.attrs = attributes;
         call.frame = frameName;
         if (content && length > 0)
@@ -936,6 +984,39 @@ std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std
     if (name.empty())
         return {};
     return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
+}
+
+// ---------------------------------------------------------------- foreign text
+
+std::string strDisarmForeignText(const std::string& text)
+{
+    static const char* const names[] = {"CNF_SERVINFO", "CNF_LOCALCONF_GRP", "DYN_INSERTURL"};
+    const auto nameChar = [](char c)
+    { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();)
+    {
+        out += text[i];
+        if (text[i++] != '<')
+            continue;
+        size_t at = i;
+        if (at < text.size() && text[at] == '/')
+            ++at;
+        for (const char* name : names)
+        {
+            const size_t n = std::char_traits<char>::length(name);
+            if (at + n <= text.size() && boEqualNoCase(text.substr(at, n), name) &&
+                (at + n == text.size() || !nameChar(text[at + n])))
+            {
+                // The renamed tag matches no row: the dispatcher drops it.
+                out += text.substr(i, at + n - i) + "_X";
+                i = at + n;
+                break;
+            }
+        }
+    }
+    return out;
 }
 
 } // namespace ChatModel

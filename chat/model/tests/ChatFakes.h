@@ -98,6 +98,13 @@ public:
         values[name] = text;
         return true;
     }
+    // Values of other keys, by "path|name".
+    std::map<std::string, std::string> pathValues;
+    std::string strReadPath(const std::string& path, const std::string& name, const std::string& def) override
+    {
+        auto it = pathValues.find(path + "|" + name);
+        return it == pathValues.end() ? def : it->second;
+    }
 };
 
 // The protocol core with its writes kept as lines (CR LF dropped).

@@ -277,6 +277,29 @@ TEST(TagDispatch, ForeignTextNeitherMovesTheConnectionNorReadsSettings)
     t.m.vAddMessage("<TMESS/><CNF_SERVINFO ADRS=own.example></CNF_SERVINFO>", "ann", "", 0, true);
     EXPECT_EQ(t.m.strServer, "own.example");
     EXPECT_FALSE(t.m.boForeignText());
+
+    // Their lines reach the history and run when the message frame is shown:
+    // by then the directives they may not run are renamed.
+    t.m.vAddMessage("hi<cnf_servinfo ADRS=evil.example></cnf_servinfo>", "mallory", "", 0, true);
+    t.m.vAddMessage("<SMESS></SMESS><CNF_CONTEXTVAR CID=1><CNF_SERVINFO ADRS=evil.example></CNF_SERVINFO>"
+                    "</CNF_CONTEXTVAR>",
+                    "mallory", "", 0, true);
+    t.strParse("<DYN_MESSAGES></DYN_MESSAGES><DYN_INSERTCONTEXTVAR CID=1></DYN_INSERTCONTEXTVAR>");
+    EXPECT_EQ(t.m.strServer, "own.example");
+}
+
+TEST(TagDispatch, DisarmedForeignText)
+{
+    const PageCase cases[] = {
+        {"<CNF_SERVINFO ADRS=x></CNF_SERVINFO>", "<CNF_SERVINFO_X ADRS=x></CNF_SERVINFO_X>"},
+        {"a<cnf_localconf_grp>b</Cnf_LocalConf_Grp >", "a<cnf_localconf_grp_X>b</Cnf_LocalConf_Grp_X >"},
+        {"<DYN_INSERTURL HREF=file://c/>", "<DYN_INSERTURL_X HREF=file://c/>"},
+        {"<CNF_SERVINFOS><DYN_INSERTURLX>", "<CNF_SERVINFOS><DYN_INSERTURLX>"},
+        {"<<CNF_SERVINFO", "<<CNF_SERVINFO_X"},
+        {"x<", "x<"},
+    };
+    for (const PageCase& c : cases)
+        EXPECT_EQ(strDisarmForeignText(c.page), c.source) << c.page;
 }
 
 TEST(TagDispatch, ReceivedElementListEventsPostTheListReload)
