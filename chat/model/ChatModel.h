@@ -50,6 +50,13 @@ public:
     {
         (void)frame, (void)name, (void)state;
     }
+    // The switch controls named so (images with a set state, check boxes).
+    virtual void vSetSwitchControl(const std::string& name, bool on) { (void)name, (void)on; }
+    virtual bool boSwitchControlOn(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
     // Gives the keyboard focus to the form control; false when it has no window.
     virtual bool boFocusControl(const std::string& name)
     {
@@ -270,6 +277,13 @@ public:
     void vJoinOwnGroup(const std::string& group, int32_t rank);
     void vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove);
     std::string strOnDynGrpFilter(const std::string& body, const std::string& attrs);
+
+    // Actions.
+    // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
+    // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
+    void vOnActSetVar(const std::string& body, const std::string& attrs);
+    // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
+    void vOnDynMessFormat(const std::string& name, int mode);
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);

@@ -669,6 +669,19 @@ std::string DynGrpRemove(CChatModel& m, TagCall& c)
     return {};
 }
 
+std::string ActSetVar(CChatModel& m, TagCall& c)
+{
+    m.vOnActSetVar(c.body, c.attrs);
+    return {};
+}
+
+std::string DynMessFormat(CChatModel& m, TagCall& c)
+{
+    const std::string activate = strAttr("ACTIVATE", c.attrs, "yes");
+    m.vOnDynMessFormat(strAttr("NAME", c.attrs), activate.empty() || boStartsYes(activate) ? 1 : -1);
+    return {};
+}
+
 const Row kDynRows[] = {
     {"DYN_ROOM", kExact, DynRoom},
     {"DYN_STATUS", kEmptyLeaves, DynStatus},
@@ -698,7 +711,7 @@ const Row kDynRows[] = {
     {"DYN_CNXWAIT", kExact, DynCnxWait},
     {"DYN_CNXGO", kExact, DynCnxGo},
     {"DYN_SUBST", kEmptyLeaves, nullptr},
-    {"DYN_MESSFORMAT", kExact, nullptr},
+    {"DYN_MESSFORMAT", kExact, DynMessFormat},
 };
 
 // ---------------------------------------------------------------- ACT_
@@ -712,7 +725,7 @@ std::string ActMbx(CChatModel& m, TagCall& c)
 
 const Row kActRows[] = {
     {"ACT_SND", kExact, nullptr},           {"ACT_NAV", kExact, nullptr}, {"ACT_CLR", kExact, DynClr},
-    {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, nullptr},
+    {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
     {"ACT_SETFLD", kExact, nullptr},
 };
 
