@@ -285,6 +285,12 @@ public:
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
 
+    // `all`: Ctrl and Alt are down, non-listable entries are listed too.
+    std::string strOnDynList(const std::string& attrs, const std::string& body, bool all);
+    void vOnDynMpd(const std::string& body, const std::string& attrs);
+    std::string strOnDynContextFilter(const std::string& value, const std::string& body,
+                                      const std::string& attrs);
+
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);
     bool boIsFrameShown(const std::string& frame);

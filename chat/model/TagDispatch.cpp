@@ -682,6 +682,37 @@ std::string DynMessFormat(CChatModel& m, TagCall& c)
     return {};
 }
 
+std::string DynList(CChatModel& m, TagCall& c)
+{
+    return m.strOnDynList(c.attrs, c.body, m.onCtrlAltDown && m.onCtrlAltDown());
+}
+
+std::string DynMpd(CChatModel& m, TagCall& c)
+{
+    m.vOnDynMpd(c.body, c.attrs);
+    return {};
+}
+
+std::string DynContextFilter(CChatModel& m, TagCall& c)
+{
+    if (!HasAttr("CID", c.attrs))
+        return {};
+    const int32_t n = iAttr("CID", c.attrs, 0);
+    const std::string value = n >= 1 && static_cast<size_t>(n) <= m.contextVars.size()
+                                  ? m.contextVars[static_cast<size_t>(n - 1)]
+                                  : "";
+    return m.strOnDynContextFilter(value, c.body, c.attrs);
+}
+
+std::string DynVarFilter(CChatModel& m, TagCall& c)
+{
+    const std::string name = strAttr("NAME", c.attrs);
+    if (name.empty())
+        return {};
+    const auto it = m.pageVars.find(name);
+    return m.strOnDynContextFilter(it == m.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
+}
+
 const Row kDynRows[] = {
     {"DYN_ROOM", kExact, DynRoom},
     {"DYN_STATUS", kEmptyLeaves, DynStatus},
@@ -689,8 +720,8 @@ const Row kDynRows[] = {
     {"DYN_BUDDIES", kEmptyLeaves, DynBuddies},
     {"DYN_NB_CONNECTED", kEmptyLeaves, DynNbConnected},
     {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
-    {"DYN_LIST", kExact, nullptr},
-    {"DYN_MPD", kExact, nullptr},
+    {"DYN_LIST", kExact, DynList},
+    {"DYN_MPD", kExact, DynMpd},
     {"DYN_EXECCMD", kEmptyLeaves, nullptr},
     {"DYN_INSERTURL", kExact, nullptr},
     {"DYN_SND", kExact, nullptr},
@@ -702,8 +733,8 @@ const Row kDynRows[] = {
     {"DYN_SUBVERIGNORE", kExact, DynSubVerIgnore},
     {"DYN_GRPFILTER", kExact, DynGrpFilter},
     {"DYN_GRPFORMFILTER", kExact, DynGrpFormFilter},
-    {"DYN_CONTEXTFILTER", kExact, nullptr},
-    {"DYN_VARFILTER", kExact, nullptr},
+    {"DYN_CONTEXTFILTER", kExact, DynContextFilter},
+    {"DYN_VARFILTER", kExact, DynVarFilter},
     {"DYN_USERFILTER", kEmptyLeaves, DynUserFilter},
     {"DYN_OSFILTER", kExact, DynOsFilter},
     {"DYN_LOGONERR", kExact, DynLogonErr},

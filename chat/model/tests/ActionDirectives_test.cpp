@@ -105,3 +105,51 @@ TEST(ActionDirectives, FormatSwitches)
     t.strParse("<DYN_MESSFORMAT NAME=bold ACTIVATE=n></DYN_MESSFORMAT>");
     EXPECT_FALSE(t.m.messageFormats.boIsActive("bold"));
 }
+
+TEST(DisplayDirectives, MultiPartMessagesListsAndValueFilters)
+{
+    Chat t;
+    t.m.strNick = t.m.strIrcNick = "ann";
+    // Three parts from bob, the last with STOP; a part numbered -1 is ignored.
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=-1>lost</DYN_MPD>", "bob", "", 0, true);
+    // A name cut between two parts is still caught once the parts are joined.
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true);
+    EXPECT_EQ(t.m.messages.size(), 3u); // the parts, not yet a message
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=2 STOP>three</DYN_MPD>", "bob", "", 0, true);
+    ASSERT_EQ(t.m.messages.size(), 5u);
+    EXPECT_EQ(t.m.messages.back().strText, "one & <cnf_servinfo ADRS=evil></cnf_servinfo_X>two three");
+    EXPECT_EQ(t.m.messages.back().strFrom, "bob");
+    EXPECT_NE(t.m.strHistory.find("one & <cnf_servinfo_X ADRS=evil></cnf_servinfo_X>two three"),
+              std::string::npos)
+        << t.m.strHistory;
+    EXPECT_EQ(t.m.strHistory.find("lost"), std::string::npos);
+    EXPECT_EQ(t.m.multiParts.uSize(), 0u);
+
+    t.strParse("<CNF_CMD name=b info=B listable>x</CNF_CMD><CNF_CMD name=a info=A>y</CNF_CMD>"
+               "<CNF_SUBST what=k>v</CNF_SUBST>");
+    EXPECT_EQ(t.strParse("<DYN_LIST what=cmds>[%name%:%info%]</DYN_LIST>"), "[B:B]");
+    t.m.onCtrlAltDown = [] { return true; };
+    EXPECT_EQ(t.strParse("<DYN_LIST what=CMDS>[%name%:%info%]</DYN_LIST>"), "[B:B][A:A]");
+    EXPECT_EQ(t.strParse("<DYN_LIST what=substs>%what%=%with%;</DYN_LIST>"), "K=v;");
+    EXPECT_EQ(t.strParse("<DYN_LIST what=other>x</DYN_LIST>"), "");
+
+    t.m.contextVars = {"Blue", ""};
+    t.m.pageVars["v"] = "on";
+    const struct
+    {
+        const char* page;
+        const char* source;
+    } cases[] = {
+        {"<DYN_CONTEXTFILTER CID=1 EQUALSTO=blue>k</DYN_CONTEXTFILTER>", "k"},
+        {"<DYN_CONTEXTFILTER CID=1 OTHERTHAN=BLUE>k</DYN_CONTEXTFILTER>", ""},
+        {"<DYN_CONTEXTFILTER CID=2 ISEMPTY>k</DYN_CONTEXTFILTER>", "k"},
+        {"<DYN_CONTEXTFILTER CID=9 EXISTS>k</DYN_CONTEXTFILTER>", ""},
+        {"<DYN_CONTEXTFILTER EXISTS ISEMPTY>k</DYN_CONTEXTFILTER>", ""},
+        {"<DYN_VARFILTER NAME=v EXISTS>k</DYN_VARFILTER>", "k"},
+        {"<DYN_VARFILTER NAME=w ISEMPTY>k</DYN_VARFILTER>", "k"},
+        {"<DYN_VARFILTER ISEMPTY>k</DYN_VARFILTER>", ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
+}
