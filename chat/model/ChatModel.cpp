@@ -646,16 +646,24 @@ bool CChatModel::boIsTagMessage(const std::string& text)
     return boStartsNoCase(t, "<SMESS") || boStartsNoCase(t, "<TMESS") || boStartsNoCase(t, "<DYN_MPD");
 }
 
-int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t, std::string,
-                          CHtmlObject*)
+int32_t CChatModel::iParseMarkup(const std::string& text, bool foreign)
 {
-    if (onTagSeen)
-        onTagSeen(name, attributes);
-    return -1;
-}
-
-int32_t CChatModel::iParseMarkup(const std::string& text)
-{
+    // Marks the parse of another user's text for as long as it runs.
+    struct ForeignScope
+    {
+        int& depth;
+        bool on;
+        ForeignScope(int& d, bool f) : depth(d), on(f)
+        {
+            if (on)
+                ++depth;
+        }
+        ~ForeignScope()
+        {
+            if (on)
+                --depth;
+        }
+    } scope(m_iForeignDepth, foreign);
     CHtmlDoc doc(nullptr);
     doc.SetAutoFlags(1);
     return doc.Load("str://" + text, nullptr, this, 1, 0);
@@ -697,7 +705,8 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string toShow = to.empty() ? std::string() : strNickMarkup(to, 1, &toGroups);
     const std::string fromPlain = strNoIncident(from);
 
-    std::string text = textIn;
+    const bool foreign = !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick);
+    std::string text = foreign ? strDisarmForeignText(textIn) : textIn;
     bool silent = false, tagMessage = false, multiPart = false;
     if (!text.empty())
     {
@@ -744,7 +753,8 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     {
         if (multiPart)
             multiParts.vSetContext(from, to, kind);
-        iParseMarkup(text);
+        // Another user's tag and multi-part messages run as foreign text.
+        iParseMarkup(text, foreign);
     }
     else
     {
@@ -955,7 +965,7 @@ void CChatModel::vSendChat(const std::string& textIn, bool priv, bool show, cons
         {
             if (show)
                 vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), strIrcNick, "",
-                            iFloodKind(true, alert), true);
+                            iFloodKindOf(senderFlood, alert), true);
             const std::string group = senderFlood.strAutoGroup(alert);
             if (!group.empty() && iSetGroupMember(true, group, 0, true, strIrcNick, false))
                 if (std::find(penaltyGroups.begin(), penaltyGroups.end(), group) == penaltyGroups.end())
@@ -1002,7 +1012,8 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
     const int alert = rec->iAlertState(&duration, &remaining);
     if (alert == 0)
         return true;
-    vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), from, "", iFloodKind(false, alert), true);
+    vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), from, "",
+                iFloodKindOf(receiverFlood, alert), true);
     const std::string group = rec->strAutoGroup(alert);
     if (!group.empty())
     {
@@ -1136,6 +1147,7 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
 void CChatModel::OnState(int state, ChatIrc::CIrcSession*)
 {
     const int display = state == 1 ? 3 : state == 2 ? 4 : state == 3 ? 2 : 0;
+    iDisplayState = display;
     if (display == 4)
     {
         boConnected = true;

@@ -45,6 +45,24 @@ public:
     virtual bool boReadField(const std::string& spec, std::string& value) = 0;
     virtual void vEnableControl(const std::string& name, bool enable) = 0;
     virtual void vStopLoading() = 0;
+    // The state of the frame's images of that name (none: nothing).
+    virtual void vSetImageState(const std::string& frame, const std::string& name, int state)
+    {
+        (void)frame, (void)name, (void)state;
+    }
+    // The switch controls named so (images with a set state, check boxes).
+    virtual void vSetSwitchControl(const std::string& name, bool on) { (void)name, (void)on; }
+    virtual bool boSwitchControlOn(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
+    // Gives the keyboard focus to the form control; false when it has no window.
+    virtual bool boFocusControl(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
 };
 
 // The plug-in instance as the chat uses it.
@@ -87,6 +105,14 @@ public:
     virtual ~ISettingsStore() = default;
     virtual std::string strRead(const std::string& name, const std::string& defaultValue) = 0;
     virtual bool boWrite(const std::string& name, const std::string& text) = 0;
+    // A value by the key's full path ("ROOT\\key\\path"); the default when
+    // the key or value is missing.
+    virtual std::string strReadPath(const std::string& fullPath, const std::string& name,
+                                    const std::string& defaultValue)
+    {
+        (void)fullPath, (void)name;
+        return defaultValue;
+    }
 };
 
 class CChatModel : public ChatIrc::IIrcEvents, public CHtmlWndEventsBase
@@ -136,7 +162,8 @@ public:
     void vOnActClr();
     std::string strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* groups);
     std::string strNickDisplay(const std::string& nick, int strid);
-    int32_t iParseMarkup(const std::string& text);
+    // Parses the text for its directives; `foreign`: it came from another user.
+    int32_t iParseMarkup(const std::string& text, bool foreign = false);
     // A configuration document whose directives run unseen: "str://" text is
     // parsed here, any other address goes to onConfigRequest with the tag.
     int32_t iLoadConfigDocument(const std::string& address, const std::string& tag);
@@ -200,11 +227,92 @@ public:
                         ChatIrc::CIrcSession*) override;
     void OnServerMessage(int kind, const std::string& text, ChatIrc::CIrcSession*) override;
 
-    // Slot 0 of the view events: tags the renderer does not know. Until the
-    // directives exist, every tag is noted and left unhandled.
+    // Slot 0 of the view events: the chat's directives (tags the renderer
+    // does not know). -1 leaves the tag to the renderer; otherwise the number
+    // of bytes of the new block in *content that replace the tag and its body
+    // (0: both removed). Tags it does not handle, and tags that come without
+    // a document, go to the scroll bar's handler (-1 without one).
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
                   std::string frameName, CHtmlObject* sender) override;
+    // Every tag offered, before it is dispatched (tests and traces).
     std::function<void(const std::string& name, const std::string& attributes)> onTagSeen;
+    void vSetScrollBarEvents(IHtmlWndEvents* events) { m_lpScrollBarEvents = events; }
+    ChatIrc::CNickScheme& Scheme() { return m_cnx.Scheme(); }
+    ISettingsStore& Settings() { return m_settings; }
+    // True while text from another user is parsed: its directives may not
+    // move the connection, read local settings or insert local files.
+    bool boForeignText() const { return m_iForeignDepth > 0; }
+    // What the platform answers for the directives.
+    std::function<bool()> onCtrlAltDown;                                               // DYN_LIST
+    std::function<void(const std::string& text, const std::string& title)> onDebugBox; // ACT_MBX
+
+    // Configuration directives.
+    void vOnCnfCnx(const std::string& suffix, const std::string& body);
+    void vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs);
+    void vOnCnfMessage(const std::string& suffix, const std::string& body, const std::string& attrs);
+    // The message kind of a CNF_MESSAGE_ word (TYPE decides FLOOD); -1 unknown.
+    static int iMessageKindOf(const std::string& word, const std::string& attrs);
+    void vOnCnfClr(const std::string& suffix, const std::string& attrs);
+    void vOnCnfLimits(const std::string& attrs);
+    void vOnCnfSubst(const std::string& body, const std::string& attrs);
+    void vOnCnfCmd(const std::string& body, const std::string& attrs);
+    void vOnCnfTpyrc(const std::string& attrs);
+    void vOnCnfLogonPage(const std::string& body, const std::string& attrs);
+    void vOnCnfLnkHttp(const std::string& body, const std::string& attrs);
+    void vOnCnfFctBud(const std::string& body, const std::string& attrs);
+    void vOnCnfMenuTxt(const std::string& id, const std::string& text);
+    void vOnCnfFlood(const std::string& attrs);
+    // An action tag's CN and CS name a trusted command and carry its identity.
+    bool boIsCommandTagAuthorised(const std::string& attrs) const;
+    // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
+    int iFloodKindOf(const CFloodDetector& detector, int test) const;
+
+    // Group directives.
+    // LISTED 0 ... DYNREMMESS 5; -1 for another word.
+    static int iGroupKindOf(const std::string& word);
+    void vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs);
+    void vOnCnfGrpConf(const std::string& body, const std::string& attrs);
+    void vOnCnfLocalConfGrp(const std::string& attrs);
+    void vOnCnfCuGrp(const std::string& attrs);
+    void vJoinOwnGroup(const std::string& group, int32_t rank);
+    void vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove);
+    std::string strOnDynGrpFilter(const std::string& body, const std::string& attrs);
+
+    // Actions.
+    // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
+    // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
+    void vOnActSetVar(const std::string& body, const std::string& attrs);
+    // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
+    void vOnDynMessFormat(const std::string& name, int mode);
+
+    // `all`: Ctrl and Alt are down, non-listable entries are listed too.
+    std::string strOnDynList(const std::string& attrs, const std::string& body, bool all);
+    void vOnDynMpd(const std::string& body, const std::string& attrs);
+    std::string strOnDynContextFilter(const std::string& value, const std::string& body,
+                                      const std::string& attrs);
+
+    // Finished downloads (message 1034).
+    static bool boIsConfigDocument(const std::string& mime, const std::string& address);
+    bool boIsFrameShown(const std::string& frame);
+    void vDrainDownloads(CFinishedDownloads& queue);
+    void vApplyTechnicalLoad(const std::string& result, bool inMemory);
+    // Restarts timer 888, which works off the reload requests.
+    std::function<void()> onRestartReloadTimer;
+    void vOnReloadTimer();
+
+    // The connection start gate's flags (DYN_CNXWAIT, DYN_CNXGO, CNF_ tags).
+    void vOnDynCnxWait(const std::string& attributes);
+    void vOnDynCnxGo(const std::string& attributes);
+    void vRaiseStartRequest();
+    bool boGo = false, boWaiting = false;
+    std::vector<std::string> waitList;
+
+    // Display directives.
+    std::string strOnDynStatus();
+    std::string strOnDynMessages();
+    std::string strOnDynBuddies();
+    std::string strOnDynNbConnected(const std::string& body);
+    std::string strOnDynFctBuda(const std::string& attributes, const std::string& body);
 
     // ---- state (public: the directives and the window read and set them) ----
     // Identity.
@@ -229,7 +337,7 @@ public:
     std::string userAttrs[2];
     std::string menuTexts[6];
     std::string strAutoLinkFormat, strAutoLinkText;
-    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strLogonError;
+    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strNickErrForbidden, strLogonError;
     std::string zoneFrames[5];
     std::vector<std::string> badLogonStrings, reservedNicks, hiddenUsers;
     int32_t iMinNickLength = 3;
@@ -237,6 +345,53 @@ public:
     std::string strLogonPage, strLogonFrame, strConnectText, strInsertUrl, strWelcomeText;
     std::string strRoomModes, strRoomKey;
     uint32_t uRoomFlags = 0;
+    // Switches and texts the configuration directives set.
+    bool boNotifyLeaveOnKick = false, boLoginStore = false, boNavSwitch = false, boSndSwitch = false,
+         boMultCnxShow = false, boMultCnxEnable = false, boNarnru = false, boGroupForm = false,
+         boHandCursor = false, boSpbc = false, boArrf = false, boWhisperDisabled = false, boScld = false;
+    std::string strWaitingForBuds, strBudsLeft, strAutoExecIrc, strAutoExecOther;
+    // The connection state as shown (CLOSED 0 ... DISCONNECTING 5).
+    int iDisplayState = 0;
+    static constexpr int32_t kMaxContextVars = 1024;
+    static constexpr double kVersion = 4.38, kSubVersion = 1.01;
+    // Substitutions, commands and nick functions.
+    struct Substitution
+    {
+        std::string strKey, strReplacement;
+        bool boWholeWord = false, boListable = false;
+    };
+    std::vector<Substitution> substitutions;
+    struct Command
+    {
+        std::string strName, strInfo, strText;
+        bool boListable = false, boSend = true, boHasParams = false, boTrusted = false;
+        std::string strSeparator;
+        int32_t iOperand = 1;
+        std::string strFormat;
+        // Drawn at random when the entry is made; the secret of its tags.
+        int32_t iIdentity = 0;
+    };
+    std::vector<Command> commands;
+    const Command* lpFindCommand(const std::string& name) const;
+    struct NickFunction
+    {
+        std::string strName, strHref, strTarget, strDynInsert, strExecCmd, strAddToGroup;
+        int32_t iAddRank = 0;
+        bool boAddNoNotify = false;
+        std::string strRemFromGroup;
+        bool boRemNoNotify = false, boExcludeMe = false, boOnlyMe = false;
+        int32_t iGtRank = -1, iLtRank = 2147483647;
+        std::vector<std::string> excludeGroups, onlyGroups;
+    };
+    std::vector<NickFunction> nickFunctions;
+    std::string strLogonNext;
+    bool boLogonPageSwitch = false;
+    // Downloads: the requests, the first configuration document's address
+    // (domain and full host, lower-cased), the frames to reload.
+    CRequestedDownloads requestedDownloads;
+    bool boConfigReceived = false, boFirstDocReceived = false, boFocusDone = false;
+    std::string strConfigUrl, strConfigUrlFull;
+    std::vector<std::string> reloadRequests;
     // Users.
     std::vector<std::string> users;
     std::vector<uint16_t> userFlags;
@@ -291,7 +446,6 @@ public:
 
 private:
     std::string strWaitTimeText(int32_t ms) const;
-    int iFloodKind(bool sender, int alert) const { return (sender ? 32 : 30) + (alert == 2 ? 1 : 0); }
     void vSetFloodAlertGroup(CFloodDetector& det, int alert, const std::string& nick, bool sender);
     bool boExempt(const CFloodDetector& det, const std::string& nick) const;
     std::string strEncodedNick(const std::string& nick);
@@ -302,6 +456,8 @@ private:
     ISettingsStore& m_settings;
     ClockFn m_clock;
     IChatView* m_lpView = nullptr;
+    IHtmlWndEvents* m_lpScrollBarEvents = nullptr;
+    int m_iForeignDepth = 0;
     IChatInstance* m_lpInstance = nullptr;
     bool m_boFirstInit = true;
 
@@ -326,6 +482,12 @@ private:
     CElementListHost m_elistHost{*this};
     CElementListDirectives m_elistDirectives{elementLists, m_elistHost};
 };
+
+// Another user's text with the directives it may not run renamed, opening
+// and closing tags alike, so that no later parse of it (the message history,
+// context variables, lists) runs them: CNF_SERVINFO, CNF_LOCALCONF_GRP and
+// DYN_INSERTURL.
+std::string strDisarmForeignText(const std::string& text);
 
 // CP1252 text as UTF-8.
 std::string strAnsiToUtf8(const std::string& text);

@@ -38,6 +38,11 @@ public:
     {
         return boRegWrite(HKEY_CURRENT_USER, kKeyPath, name, text);
     }
+    std::string strReadPath(const std::string& fullPath, const std::string& name,
+                            const std::string& defaultValue) override
+    {
+        return strRegReadPath(fullPath, name, defaultValue);
+    }
 };
 
 } // namespace ChatModel

@@ -47,6 +47,7 @@ struct FinishedDownload
     std::string strPath;
     std::string strText;
     std::string strNotify;
+    std::string strMime;
     bool boFailed = false;
 };
 

@@ -1,5 +1,6 @@
 #include "ChatWnd.h"
 
+#include "FdUi.h"
 #include "HtmlAttr.h"
 
 namespace ChatModel
@@ -28,16 +29,44 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         if (hWnd())
             PostMessageA(hWnd(), kCloseMessage, 0, 0);
     };
-    // Winsock is started by the connection's member, which lives as long.
-    m_model.onResolve = [](const std::string& host)
+    // The element lists' frames and the message frame are reloaded on the
+    // next turn of the loop, once per batch of directives.
+    m_model.onPostListsChanged = [this]
     {
-        const hostent* h = gethostbyname(host.c_str());
-        if (!h || h->h_addrtype != AF_INET || !h->h_addr_list[0])
-            return std::string();
-        in_addr a;
-        memcpy(&a, h->h_addr_list[0], sizeof a);
-        return std::string(inet_ntoa(a));
+        if (hWnd())
+            PostMessageA(hWnd(), kListsChangedMessage, 0, 0);
+        else
+            m_model.vOnListsChanged();
     };
+    m_model.onPostRefresh = [this]
+    {
+        if (!hWnd())
+            m_model.vRefreshZone(CChatModel::kZoneMessages);
+        else if (!m_boRefreshPending && PostMessageA(hWnd(), kRefreshMessage, 0, 0))
+            m_boRefreshPending = true;
+    };
+    m_model.onCtrlAltDown = []
+    { return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0; };
+    m_model.onDebugBox = [](const std::string& text, const std::string& title)
+    { FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), MB_OK); };
+    m_model.onResolve = ResolveHostAddress;
+    m_model.onRestartReloadTimer = [this]
+    {
+        if (hWnd())
+            SetTimer(hWnd(), kReloadTimer, 1000, nullptr);
+    };
+}
+
+// Winsock is started by the chat connection's member, which lives as long
+// as the window.
+std::string ResolveHostAddress(const std::string& host)
+{
+    const hostent* h = gethostbyname(host.c_str());
+    if (!h || h->h_addrtype != AF_INET || h->h_length < 4 || !h->h_addr_list[0])
+        return std::string();
+    const auto* b = reinterpret_cast<const unsigned char*>(h->h_addr_list[0]);
+    return std::to_string(b[0]) + "." + std::to_string(b[1]) + "." + std::to_string(b[2]) + "." +
+           std::to_string(b[3]);
 }
 
 CChatWnd::~CChatWnd()
@@ -74,6 +103,23 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     {
     case kCloseMessage:
         m_link.vClose();
+        return 0;
+    case kRefreshMessage:
+        m_boRefreshPending = false;
+        m_model.vRefreshZone(CChatModel::kZoneMessages);
+        return 0;
+    case kListsChangedMessage:
+        m_model.vOnListsChanged();
+        return 0;
+    case kDownloadsMessage:
+        m_model.vDrainDownloads(m_finished);
+        return 0;
+    case WM_TIMER:
+        if (wParam == kReloadTimer)
+        {
+            KillTimer(hWnd(), kReloadTimer);
+            m_model.vOnReloadTimer();
+        }
         return 0;
     case WM_ERASEBKGND:
     {

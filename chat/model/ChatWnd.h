@@ -47,11 +47,19 @@ private:
     ChatIrc::IIrcEvents& m_target;
 };
 
+// The first IPv4 address of the host as dotted decimals; empty when the
+// name does not resolve.
+std::string ResolveHostAddress(const std::string& host);
+
 class CChatWnd : public FdWin::CWindowBase
 {
 public:
     static constexpr const char* kClassName = "VerboltChatWnd";
-    static constexpr UINT kCloseMessage = WM_USER + 18; // 1042
+    static constexpr UINT kDownloadsMessage = WM_USER + 10;    // 1034
+    static constexpr UINT kRefreshMessage = WM_USER + 15;      // 1039
+    static constexpr UINT kListsChangedMessage = WM_USER + 16; // 1040
+    static constexpr UINT kCloseMessage = WM_USER + 18;        // 1042
+    static constexpr UINT_PTR kReloadTimer = 888;
 
     // The connection may be a derived one (tests record its wire lines).
     explicit CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock = ClockFn());
@@ -61,6 +69,8 @@ public:
     bool boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance);
     CChatModel& Model() { return m_model; }
     ChatIrc::CChatCnx& Cnx() { return m_cnx; }
+    // Filled by the threads that finish streams; drained on message 1034.
+    CFinishedDownloads& FinishedDownloads() { return m_finished; }
 
 protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -73,6 +83,8 @@ private:
     CVerboltSettings m_settings;
     CChatModel m_model;
     HBRUSH m_hBrush = nullptr;
+    bool m_boRefreshPending = false;
+    CFinishedDownloads m_finished;
 };
 
 } // namespace ChatModel

@@ -42,6 +42,7 @@ public:
     int iActivate(const std::string& name, std::vector<std::string>* displaced);
     int iDeactivate(const std::string& name);
     bool boIsActive(const std::string& name) const;
+    const Group* lpFindGroup(const std::string& name) const { return lpGroup(name); }
     std::string strGroupOf(const std::string& name) const;
     bool boGroupIsMutex(const std::string& group) const;
     bool boIsNotSelectable(const std::string& name) const;

@@ -49,6 +49,17 @@ public:
         log.push_back((on ? "enable " : "disable ") + name);
     }
     void vStopLoading() override { log.push_back("stop"); }
+    std::map<std::string, bool> switches;
+    void vSetSwitchControl(const std::string& name, bool on) override
+    {
+        switches[name] = on;
+        log.push_back((on ? "switch on " : "switch off ") + name);
+    }
+    bool boSwitchControlOn(const std::string& name) override
+    {
+        auto it = switches.find(name);
+        return it != switches.end() && it->second;
+    }
     size_t uCount(const std::string& entry) const
     {
         size_t n = 0;
@@ -97,6 +108,13 @@ public:
     {
         values[name] = text;
         return true;
+    }
+    // Values of other keys, by "path|name".
+    std::map<std::string, std::string> pathValues;
+    std::string strReadPath(const std::string& path, const std::string& name, const std::string& def) override
+    {
+        auto it = pathValues.find(path + "|" + name);
+        return it == pathValues.end() ? def : it->second;
     }
 };
 

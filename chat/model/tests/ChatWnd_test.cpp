@@ -345,3 +345,67 @@ TEST(ChatWnd, ErasesWithThePageColour)
         EXPECT_NE(SendMessageA(wnd.hWnd(), WM_CTLCOLORSTATIC, 0, 0), 0);
     }
 }
+
+// Element-list events in another user's tag message reach the lists; the
+// window reloads the list's frame once on the next turn of its loop (1040),
+// and the message frame once for two refresh requests (1039).
+TEST(ChatWnd, ReceivedListEventsReloadTheirFramesOnce)
+{
+    CWireCnx cnx;
+    CFakeView view;
+    CChatWnd wnd(cnx);
+    wnd.Model().vSetView(&view);
+    RECT r{0, 0, 40, 20};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    CChatModel& m = wnd.Model();
+    m.zoneFrames[CChatModel::kZoneMessages] = "msgs";
+    m.elistFrames["L"] = "lists";
+    m.strNick = m.strIrcNick = "ann";
+    m.vAddMessage("<TMESS/><DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"k\">Key</DYNELIST_ADDKEY>"
+                  "<DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"j\">Jay</DYNELIST_ADDKEY>",
+                  "bob", "", 0, true);
+    EXPECT_NE(m.elementLists.lpFindKey("L", "k"), nullptr);
+    EXPECT_EQ(view.uCount("reload lists"), 0u); // not before the loop turns
+    m.vPostRefresh();
+    m.vPostRefresh();
+    ASSERT_TRUE(
+        boPumpUntil([&] { return view.uCount("reload lists") == 1 && view.uCount("reload msgs end") == 1; }))
+        << view.log.size();
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+    EXPECT_EQ(view.uCount("reload lists"), 1u);
+    EXPECT_EQ(view.uCount("reload msgs end"), 1u);
+}
+
+// Message 1034 drains what the stream threads queued: the first
+// configuration document loads the user interface, a later one is dropped.
+TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
+{
+    CWireCnx cnx;
+    CFakeView view;
+    CChatWnd wnd(cnx);
+    wnd.Model().vSetView(&view);
+    RECT r{0, 0, 40, 20};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    wnd.Model().strHtmlUiUrl = "http://h/ui.htm";
+    std::thread stream(
+        [&]
+        {
+            for (const char* url : {"http://h/a.vblt", "http://h/b.vblt"})
+            {
+                auto rec = std::make_unique<FinishedDownload>();
+                rec->strUrl = url;
+                rec->strMime = "text/html";
+                wnd.FinishedDownloads().vPush(std::move(rec));
+            }
+            PostMessageA(wnd.hWnd(), CChatWnd::kDownloadsMessage, 0, 0);
+        });
+    stream.join();
+    ASSERT_TRUE(boPumpUntil([&] { return view.uCount("load http://h/ui.htm in ") == 1; }));
+    EXPECT_EQ(wnd.FinishedDownloads().Pop(), nullptr);
+    EXPECT_EQ(wnd.Model().strCurFullDomain, "h");
+
+    EXPECT_EQ(ResolveHostAddress("127.0.0.1"), "127.0.0.1");
+    EXPECT_EQ(ResolveHostAddress("no-such-host.invalid"), "");
+}

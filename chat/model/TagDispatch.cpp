@@ -1,0 +1,1066 @@
+// The chat's tag dispatcher: the families of directive tags, their rows in
+// order, the directives it runs itself, and the result protocol of slot 0.
+#include <cstdlib>
+
+#include "ChatModel.h"
+#include "ChatTextUtil.h"
+#include "HtmlAttr.h"
+#include "html/HtmlText.h"
+#include "NickScheme.h"
+
+namespace ChatModel
+{
+
+using ChatText::boEqualNoCase;
+using ChatText::boStartsNoCase;
+
+namespace
+{
+
+// The attribute's value; the default when it is absent or has no value.
+std::string strAttr(const std::string& name, const std::string& attrs, const std::string& def = std::string())
+{
+    if (!HasAttr(name, attrs))
+        return def;
+    return GetAttrValue(name, attrs, def);
+}
+
+int32_t iAttr(const std::string& name, const std::string& attrs, int32_t def)
+{
+    const std::string v = strAttr(name, attrs);
+    return v.empty() ? def : static_cast<int32_t>(std::strtol(v.c_str(), nullptr, 10));
+}
+
+double dAttr(const std::string& name, const std::string& attrs)
+{
+    const std::string v = strAttr(name, attrs);
+    return v.empty() ? 0.0 : std::strtod(v.c_str(), nullptr);
+}
+
+bool boStartsYes(const std::string& v)
+{
+    return !v.empty() && (v[0] == 'Y' || v[0] == 'y');
+}
+
+// One tag as the rows see it.
+struct TagCall
+{
+    std::string name, suffix, attrs, body, frame;
+    // Set by a row whose tag is to stay with the renderer.
+    bool boLeave = false;
+    // Set by a row whose empty text removes the tag whatever the row's flags.
+    bool boRemove = false;
+};
+
+using RowFn = std::string (*)(CChatModel&, TagCall&);
+
+enum RowFlags : unsigned
+{
+    kExact = 0,
+    kPrefix = 1,      // matches every name that begins with it; the rest is the suffix
+    kEmptyLeaves = 2, // an empty text leaves the tag to the renderer
+};
+
+struct Row
+{
+    const char* name;
+    unsigned flags;
+    RowFn fn;
+};
+
+// ---------------------------------------------------------------- CNF_
+
+std::string CnfNotifyLeaveOnKick(CChatModel& m, TagCall& c)
+{
+    m.boNotifyLeaveOnKick = HasAttr("YES", c.attrs) != 0;
+    return {};
+}
+
+std::string CnfRoomKey(CChatModel& m, TagCall& c)
+{
+    m.roomKeys.vSet(strAttr("ROOM", c.attrs), strAttr("KEY", c.attrs), strAttr("MODE", c.attrs),
+                    strAttr("MBCOUNT", c.attrs));
+    return {};
+}
+
+std::string CnfProtocolMessage(CChatModel& m, TagCall& c)
+{
+    const std::string type = strAttr("TYPE", c.attrs);
+    if (boEqualNoCase(type, "HTML"))
+        m.boNoHtml = false;
+    else if (boEqualNoCase(type, "TEXT"))
+        m.boNoHtml = true;
+    return {};
+}
+
+std::string CnfSpecChars(CChatModel& m, TagCall& c)
+{
+    ChatIrc::CNickScheme& scheme = m.Scheme();
+    const std::string incident = strAttr("NICKINCIDENT", c.attrs, "{");
+    if (!incident.empty())
+        m.strIncidentMarker = incident;
+    if (HasAttr("NICKINCMAX", c.attrs))
+        m.iMaxIncident = iAttr("NICKINCMAX", c.attrs, 0);
+    std::string escape = strAttr("BADNICKCHARIDENT", c.attrs, "[");
+    if (escape.empty())
+        escape = strAttr("NICKESCAPE", c.attrs, "[");
+    if (!escape.empty())
+        scheme.vSetEscapeMark(escape);
+    const std::string bad = strAttr("BADNICKCHARS", c.attrs, "()<>?!#'~|^%$ùµ=¨²,;:.-+à@/");
+    if (!bad.empty())
+        scheme.vSetForbiddenSet(bad);
+    const std::string idxEscape = strAttr("IDXCHARESCAPE", c.attrs);
+    if (!idxEscape.empty())
+        scheme.vSetSecondMark(idxEscape);
+    const std::string idxTable = strAttr("IDXCHARTABLE", c.attrs);
+    if (!idxTable.empty())
+        scheme.vSetSecondSet(idxTable);
+    return {};
+}
+
+std::string CnfServErr(CChatModel& m, TagCall& c)
+{
+    m.serverErrors.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
+                            strAttr("DISPDELIM", c.attrs));
+    return {};
+}
+
+std::string CnfServMess(CChatModel& m, TagCall& c)
+{
+    m.serverMessages.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
+                              strAttr("DISPDELIM", c.attrs));
+    return {};
+}
+
+// Another user's line may not move the next connection elsewhere.
+std::string CnfServInfo(CChatModel& m, TagCall& c)
+{
+    if (m.boForeignText())
+        return {};
+    const std::string address = strAttr("ADRS", c.attrs);
+    if (!address.empty())
+        m.strServer = boStartsNoCase(address, "#CR#")
+                          ? ChatText::strScramble(address.substr(4), CChatModel::strRunTimeKey())
+                          : address;
+    const std::string port = strAttr("PORT", c.attrs);
+    if (!port.empty())
+        m.uPort = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
+    const std::string key = strAttr("KEY", c.attrs);
+    if (!key.empty())
+        m.strServerKey = key;
+    return {};
+}
+
+std::string CnfWaitingForBuds(CChatModel& m, TagCall& c)
+{
+    m.strWaitingForBuds = c.body;
+    return {};
+}
+
+std::string CnfBudsLeft(CChatModel& m, TagCall& c)
+{
+    m.strBudsLeft = c.body;
+    return {};
+}
+
+std::string CnfDebug(CChatModel& m, TagCall& c)
+{
+    if (m.boIsBeforeConnection())
+        m.boDebug = !HasAttr("FALSE", c.attrs);
+    return {};
+}
+
+std::string CnfLogonErr(CChatModel& m, TagCall& c)
+{
+    const std::string type = strAttr("TYPE", c.attrs);
+    if (boEqualNoCase(type, "CLIENTERR"))
+        m.strNickErrEmpty = c.body;
+    else if (boEqualNoCase(type, "SERVERERR"))
+        m.strNickErrRefused = c.body;
+    else if (boEqualNoCase(type, "RESERVED"))
+        m.strNickErrReserved = c.body;
+    else if (boEqualNoCase(type, "FORBIDDEN"))
+        m.strNickErrForbidden = c.body;
+    return {};
+}
+
+std::string CnfLogonChars(CChatModel& m, TagCall& c)
+{
+    const std::string chars = strAttr("FORBIDDENNICKCHARS", c.attrs, "#{[");
+    if (!chars.empty())
+        m.strNickCheckChars = chars;
+    if (HasAttr("MINLEN", c.attrs))
+    {
+        const int32_t n = iAttr("MINLEN", c.attrs, 0);
+        m.iMinNickLength = n < 3 ? 3 : n;
+    }
+    return {};
+}
+
+std::string CnfBadLogonStr(CChatModel& m, TagCall& c)
+{
+    const std::string s = strAttr("STR", c.attrs);
+    if (!s.empty())
+        m.badLogonStrings.push_back(s);
+    return {};
+}
+
+std::string CnfLogReserved(CChatModel& m, TagCall& c)
+{
+    const std::string s = strAttr("NICK", c.attrs);
+    if (!s.empty())
+        m.reservedNicks.push_back(s);
+    return {};
+}
+
+std::string CnfLoginRemember(CChatModel& m, TagCall& c)
+{
+    m.boRememberLogin = HasAttr("YES", c.attrs) != 0;
+    return {};
+}
+
+std::string CnfLoginStore(CChatModel& m, TagCall& c)
+{
+    m.boLoginStore = HasAttr("YES", c.attrs) != 0;
+    return {};
+}
+
+// The NAV and SND switches also let the start go when nothing holds it.
+std::string CnfNav(CChatModel& m, TagCall& c)
+{
+    if (!m.boIsBeforeConnection())
+        return {};
+    m.boNavSwitch = HasAttr("YES", c.attrs) != 0;
+    if (!m.boWaiting)
+        m.boGo = true;
+    return {};
+}
+
+std::string CnfSnd(CChatModel& m, TagCall& c)
+{
+    if (!m.boIsBeforeConnection())
+        return {};
+    m.boSndSwitch = HasAttr("YES", c.attrs) != 0;
+    if (!m.boWaiting)
+        m.boGo = true;
+    return {};
+}
+
+std::string CnfMultCnx(CChatModel& m, TagCall& c)
+{
+    m.boMultCnxShow = HasAttr("SHOW", c.attrs) != 0;
+    m.boMultCnxEnable = HasAttr("ENABLE", c.attrs) != 0;
+    return {};
+}
+
+// Context variables are numbered from 1; numbers past the bound are a page's
+// mistake (or another user's attempt to grow the list), not a request.
+std::string CnfContextVar(CChatModel& m, TagCall& c)
+{
+    const int32_t n = iAttr("CID", c.attrs, 0);
+    if (n < 1 || n > CChatModel::kMaxContextVars)
+        return {};
+    if (m.contextVars.size() < static_cast<size_t>(n))
+        m.contextVars.resize(static_cast<size_t>(n));
+    m.contextVars[static_cast<size_t>(n - 1)] = c.body;
+    return {};
+}
+
+std::string CnfNarnru(CChatModel& m, TagCall&)
+{
+    m.boNarnru = true;
+    return {};
+}
+
+std::string CnfUserAttributes(CChatModel& m, TagCall& c)
+{
+    const std::string user = strAttr("USER", c.attrs);
+    if (user.empty() || !HasAttr("HIDDEN", c.attrs) || m.iOnCnfUserAttributes(user) != 0)
+        return {};
+    m.hiddenUsers.push_back(user);
+    const long i = m.lFindUser(user);
+    if (i >= 0 && !(m.userFlags[static_cast<size_t>(i)] & CChatModel::kUserHidden))
+    {
+        m.userFlags[static_cast<size_t>(i)] |= CChatModel::kUserHidden;
+        m.vRefreshZone(CChatModel::kZoneUsers);
+    }
+    return {};
+}
+
+// CNF_MESSFORMAT_GRP gives the pre or the post text of a group; the other one
+// it leaves as it was, so that two directives make a group with both.
+std::string CnfMessFormat(CChatModel& m, TagCall& c)
+{
+    const std::string name = strAttr("NAME", c.attrs);
+    const int32_t order = iAttr("FORDER", c.attrs, -1);
+    if (boEqualNoCase(c.suffix, "_GRP"))
+    {
+        std::string pre, post;
+        if (const CMessageFormatTable::Group* g = m.messageFormats.lpFindGroup(name))
+        {
+            pre = g->strPre;
+            post = g->strPost;
+        }
+        if (boEqualNoCase(strAttr("GRPF", c.attrs), "post"))
+            post = c.body;
+        else
+            pre = c.body;
+        m.messageFormats.iSetGroup(name, order, HasAttr("MUTEX", c.attrs) != 0, pre, post,
+                                   boStartsYes(strAttr("NOSEL", c.attrs)));
+        return {};
+    }
+    m.messageFormats.iSetFormat(name, c.body, strAttr("GRP", c.attrs), order);
+    return {};
+}
+
+std::string CnfGrpForm(CChatModel& m, TagCall& c)
+{
+    const bool before = m.boGroupForm;
+    bool read = false;
+    if (boStartsYes(strAttr("SAVE", c.attrs)))
+    {
+        m.boGroupForm = m.Settings().strRead("grpf", "") != "0";
+        read = true;
+    }
+    const std::string format = strAttr("FORMAT", c.attrs);
+    if (!format.empty())
+    {
+        m.boGroupForm = boStartsYes(format);
+        read = true;
+    }
+    if (read && m.boGroupForm != before)
+        m.vRefreshZone(CChatModel::kZoneUsers);
+    return {};
+}
+
+std::string CnfAutoExec(CChatModel& m, TagCall& c)
+{
+    if (boEqualNoCase(strAttr("CNX", c.attrs), "IRC"))
+        m.strAutoExecIrc = c.body;
+    else
+        m.strAutoExecOther = c.body;
+    return {};
+}
+
+std::string CnfCursor(CChatModel& m, TagCall& c)
+{
+    m.boHandCursor = boEqualNoCase(strAttr("ID", c.attrs), "HAND");
+    return {};
+}
+
+std::string CnfBackComp(CChatModel& m, TagCall& c)
+{
+    if (HasAttr("SPBC", c.attrs))
+        m.boSpbc = true;
+    if (HasAttr("ARRF", c.attrs))
+        m.boArrf = true;
+    return {};
+}
+
+std::string CnfChat(CChatModel& m, TagCall& c)
+{
+    const auto no = [](const std::string& v) { return !v.empty() && (v[0] == 'N' || v[0] == 'n'); };
+    if (HasAttr("WHISPER", c.attrs))
+        m.boWhisperDisabled = no(strAttr("WHISPER", c.attrs));
+    if (HasAttr("SCLD", c.attrs))
+        m.boScld = no(strAttr("SCLD", c.attrs));
+    return {};
+}
+
+std::string CnfCnxRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCnx(c.suffix, c.body);
+    return {};
+}
+
+// The suffixes of these rows come without their leading "_".
+std::string strSuffixWord(const std::string& suffix)
+{
+    return !suffix.empty() && suffix[0] == '_' ? suffix.substr(1) : suffix;
+}
+
+std::string CnfMessageRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
+    return {};
+}
+
+std::string CnfBuddyRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLimitsRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLimits(c.attrs);
+    return {};
+}
+
+std::string CnfSubstRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfSubst(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfFctBudRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfFctBud(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLnkHttpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLnkHttp(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfMenuTxtRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfMenuTxt(strAttr("ID", c.attrs), strAttr("TEXT", c.attrs));
+    return {};
+}
+
+std::string CnfClrRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
+    return {};
+}
+
+std::string CnfCmdRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCmd(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfFloodRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfFlood(c.attrs);
+    return {};
+}
+
+std::string CnfTpyrcRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfTpyrc(c.attrs);
+    return {};
+}
+
+std::string CnfLogonPageRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLogonPage(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfGrpBudRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfGrpBud(c.suffix, c.body, c.attrs);
+    return {};
+}
+
+std::string CnfGrpConfRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfGrpConf(c.body, c.attrs);
+    return {};
+}
+
+std::string CnfLocalConfGrpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfLocalConfGrp(c.attrs);
+    return {};
+}
+
+std::string CnfCuGrpRow(CChatModel& m, TagCall& c)
+{
+    m.vOnCnfCuGrp(c.attrs);
+    return {};
+}
+
+const Row kCnfRows[] = {
+    {"CNF_CNX_", kPrefix, CnfCnxRow},
+    {"CNF_MESSAGE", kPrefix, CnfMessageRow},
+    {"CNF_NOTIFYLEAVEONKICK", kExact, CnfNotifyLeaveOnKick},
+    {"CNF_BUDDY", kPrefix, CnfBuddyRow},
+    {"CNF_LIMITS", kExact, CnfLimitsRow},
+    {"CNF_SUBST", kExact, CnfSubstRow},
+    {"CNF_FCT_BUD", kExact, CnfFctBudRow},
+    {"CNF_LNK_HTTP", kExact, CnfLnkHttpRow},
+    {"CNF_MENU_TXT", kExact, CnfMenuTxtRow},
+    {"CNF_CLR", kPrefix, CnfClrRow},
+    {"CNF_ROOMKEY", kExact, CnfRoomKey},
+    {"CNF_PROTOCOL_MESSAGE", kExact, CnfProtocolMessage},
+    {"CNF_SPECCHARS", kExact, CnfSpecChars},
+    {"CNF_SERVERR", kExact, CnfServErr},
+    {"CNF_SERVMESS", kExact, CnfServMess},
+    {"CNF_SERVINFO", kExact, CnfServInfo},
+    {"CNF_WAITINGFORBUDS_DISPLAY", kExact, CnfWaitingForBuds},
+    {"CNF_BUDSLEFT_DISPLAY", kExact, CnfBudsLeft},
+    {"CNF_CMD", kExact, CnfCmdRow},
+    {"CNF_GRPBUD_", kPrefix, CnfGrpBudRow},
+    {"CNF_GRPCONF", kExact, CnfGrpConfRow},
+    {"CNF_FLOOD", kExact, CnfFloodRow},
+    {"CNF_DEBUG", kExact, CnfDebug},
+    {"CNF_LOCALCONF_GRP", kExact, CnfLocalConfGrpRow},
+    {"CNF_CUGRP", kExact, CnfCuGrpRow},
+    {"CNF_TPYRC", kExact, CnfTpyrcRow},
+    {"CNF_LOGONPAGE", kExact, CnfLogonPageRow},
+    {"CNF_LOGONERR", kExact, CnfLogonErr},
+    {"CNF_LOGONCHARS", kExact, CnfLogonChars},
+    {"CNF_BADLOGONSTR", kExact, CnfBadLogonStr},
+    {"CNF_LOGRESERVED", kExact, CnfLogReserved},
+    {"CNF_LOGINREMEMBER", kExact, CnfLoginRemember},
+    {"CNF_LOGINSTORE", kExact, CnfLoginStore},
+    {"CNF_DYNNAV", kExact, CnfNav},
+    {"CNF_ACTNAV", kExact, CnfNav},
+    {"CNF_DYNSND", kExact, CnfSnd},
+    {"CNF_ACTSND", kExact, CnfSnd},
+    {"CNF_MULTCCNX", kExact, CnfMultCnx},
+    {"CNF_CONTEXTVAR", kExact, CnfContextVar},
+    {"CNF_NARNRU", kExact, CnfNarnru},
+    {"CNF_USER_ATTRIBUTES", kExact, CnfUserAttributes},
+    {"CNF_MESSFORMAT", kPrefix, CnfMessFormat},
+    {"CNF_GRPFORM", kExact, CnfGrpForm},
+    {"CNF_AUTOEXEC", kExact, CnfAutoExec},
+    {"CNF_CURSOR", kExact, CnfCursor},
+    {"CNF_BACKCOMP", kExact, CnfBackComp},
+    {"CNF_CHAT", kExact, CnfChat},
+};
+
+// ---------------------------------------------------------------- DYN_
+
+std::string DynRoom(CChatModel& m, TagCall& c)
+{
+    m.zoneFrames[CChatModel::kZoneRoom] = c.frame;
+    return m.strRoom;
+}
+
+std::string DynStatus(CChatModel& m, TagCall& c)
+{
+    m.zoneFrames[CChatModel::kZoneStatus] = c.frame;
+    return m.strOnDynStatus();
+}
+
+std::string DynMessages(CChatModel& m, TagCall& c)
+{
+    m.zoneFrames[CChatModel::kZoneMessages] = c.frame;
+    return m.strOnDynMessages();
+}
+
+std::string DynBuddies(CChatModel& m, TagCall& c)
+{
+    m.zoneFrames[CChatModel::kZoneUsers] = c.frame;
+    return m.strOnDynBuddies();
+}
+
+std::string DynNbConnected(CChatModel& m, TagCall& c)
+{
+    m.zoneFrames[CChatModel::kZoneGroups] = c.frame;
+    return m.strOnDynNbConnected(c.body);
+}
+
+std::string DynFctBuda(CChatModel& m, TagCall& c)
+{
+    return m.strOnDynFctBuda(c.attrs, c.body);
+}
+
+std::string DynInsertContextVar(CChatModel& m, TagCall& c)
+{
+    const int32_t n = iAttr("CID", c.attrs, 0);
+    if (n < 1 || static_cast<size_t>(n) > m.contextVars.size())
+        return {};
+    return m.contextVars[static_cast<size_t>(n - 1)];
+}
+
+std::string DynVarZone(CChatModel& m, TagCall& c)
+{
+    return m.strExpandVars(strReplaceAll(c.body, "%framename%", c.frame));
+}
+
+// Removed (an empty text) when the version is outside the limits; else the
+// tag stays and its body shows.
+std::string strVersionFilter(double version, TagCall& c)
+{
+    const double above = dAttr("ifgt", c.attrs);
+    const double below = dAttr("iflt", c.attrs);
+    if ((above > 0 && version > above) || (below > 0 && version < below))
+        return {};
+    c.boLeave = true;
+    return {};
+}
+
+std::string DynVerIgnore(CChatModel&, TagCall& c)
+{
+    return strVersionFilter(CChatModel::kVersion, c);
+}
+
+std::string DynSubVerIgnore(CChatModel&, TagCall& c)
+{
+    return strVersionFilter(CChatModel::kSubVersion, c);
+}
+
+std::string DynGrpFormFilter(CChatModel& m, TagCall& c)
+{
+    const bool wantOff = boEqualNoCase(strAttr("STATE", c.attrs), "OFF");
+    if (wantOff != m.boGroupForm)
+        c.boLeave = true;
+    return {};
+}
+
+std::string DynUserFilter(CChatModel& m, TagCall& c)
+{
+    const std::string user = strAttr("USER", c.attrs);
+    const std::string notUser = strAttr("NOTUSER", c.attrs);
+    // A filtered body is removed; an empty body that passes stays a tag.
+    c.boRemove = (!user.empty() && boEqualNoCase(user, m.strNick)) ||
+                 (!notUser.empty() && boEqualNoCase(notUser, m.strNick));
+    return c.boRemove ? std::string() : c.body;
+}
+
+std::string DynOsFilter(CChatModel&, TagCall& c)
+{
+    return boEqualNoCase(strAttr("OSFLAVOR", c.attrs), "Win32") ? c.body : std::string();
+}
+
+std::string DynLogonErr(CChatModel& m, TagCall&)
+{
+    return m.strLogonError;
+}
+
+std::string DynCnxWait(CChatModel& m, TagCall& c)
+{
+    m.vOnDynCnxWait(c.attrs);
+    c.boLeave = true;
+    return {};
+}
+
+std::string DynCnxGo(CChatModel& m, TagCall& c)
+{
+    m.vOnDynCnxGo(c.attrs);
+    c.boLeave = true;
+    return {};
+}
+
+std::string DynClr(CChatModel& m, TagCall&)
+{
+    m.vOnActClr();
+    m.vRefreshZone(CChatModel::kZoneUsers);
+    return {};
+}
+
+std::string DynGrpFilter(CChatModel& m, TagCall& c)
+{
+    return m.strOnDynGrpFilter(c.body, c.attrs);
+}
+
+std::string DynGrp(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
+    return {};
+}
+
+std::string DynGrpAdd(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, false);
+    return {};
+}
+
+std::string DynGrpRemove(CChatModel& m, TagCall& c)
+{
+    m.vOnDynGrp(c.name, c.attrs, true);
+    return {};
+}
+
+std::string ActSetVar(CChatModel& m, TagCall& c)
+{
+    m.vOnActSetVar(c.body, c.attrs);
+    return {};
+}
+
+std::string DynMessFormat(CChatModel& m, TagCall& c)
+{
+    const std::string activate = strAttr("ACTIVATE", c.attrs, "yes");
+    m.vOnDynMessFormat(strAttr("NAME", c.attrs), activate.empty() || boStartsYes(activate) ? 1 : -1);
+    return {};
+}
+
+std::string DynList(CChatModel& m, TagCall& c)
+{
+    return m.strOnDynList(c.attrs, c.body, m.onCtrlAltDown && m.onCtrlAltDown());
+}
+
+std::string DynMpd(CChatModel& m, TagCall& c)
+{
+    m.vOnDynMpd(c.body, c.attrs);
+    return {};
+}
+
+std::string DynContextFilter(CChatModel& m, TagCall& c)
+{
+    if (!HasAttr("CID", c.attrs))
+        return {};
+    const int32_t n = iAttr("CID", c.attrs, 0);
+    const std::string value = n >= 1 && static_cast<size_t>(n) <= m.contextVars.size()
+                                  ? m.contextVars[static_cast<size_t>(n - 1)]
+                                  : "";
+    return m.strOnDynContextFilter(value, c.body, c.attrs);
+}
+
+std::string DynVarFilter(CChatModel& m, TagCall& c)
+{
+    const std::string name = strAttr("NAME", c.attrs);
+    if (name.empty())
+        return {};
+    const auto it = m.pageVars.find(name);
+    return m.strOnDynContextFilter(it == m.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
+}
+
+const Row kDynRows[] = {
+    {"DYN_ROOM", kExact, DynRoom},
+    {"DYN_STATUS", kEmptyLeaves, DynStatus},
+    {"DYN_MESSAGES", kEmptyLeaves, DynMessages},
+    {"DYN_BUDDIES", kEmptyLeaves, DynBuddies},
+    {"DYN_NB_CONNECTED", kEmptyLeaves, DynNbConnected},
+    {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
+    {"DYN_LIST", kExact, DynList},
+    {"DYN_MPD", kExact, DynMpd},
+    {"DYN_EXECCMD", kEmptyLeaves, nullptr},
+    {"DYN_INSERTURL", kExact, nullptr},
+    {"DYN_SND", kExact, nullptr},
+    {"DYN_NAV", kExact, nullptr},
+    {"DYN_INSERTCONTEXTVAR", kExact, DynInsertContextVar},
+    {"DYN_VARZONE", kExact, DynVarZone},
+    {"DYN_CLR", kExact, DynClr},
+    {"DYN_VERIGNORE", kExact, DynVerIgnore},
+    {"DYN_SUBVERIGNORE", kExact, DynSubVerIgnore},
+    {"DYN_GRPFILTER", kExact, DynGrpFilter},
+    {"DYN_GRPFORMFILTER", kExact, DynGrpFormFilter},
+    {"DYN_CONTEXTFILTER", kExact, DynContextFilter},
+    {"DYN_VARFILTER", kExact, DynVarFilter},
+    {"DYN_USERFILTER", kEmptyLeaves, DynUserFilter},
+    {"DYN_OSFILTER", kExact, DynOsFilter},
+    {"DYN_LOGONERR", kExact, DynLogonErr},
+    {"DYN_GRP", kExact, DynGrp},
+    {"DYN_CNXWAIT", kExact, DynCnxWait},
+    {"DYN_CNXGO", kExact, DynCnxGo},
+    {"DYN_SUBST", kEmptyLeaves, nullptr},
+    {"DYN_MESSFORMAT", kExact, DynMessFormat},
+};
+
+// ---------------------------------------------------------------- ACT_
+
+std::string ActMbx(CChatModel& m, TagCall& c)
+{
+    if (m.boDebug && m.onDebugBox)
+        m.onDebugBox(c.body, strAttr("TITLE", c.attrs));
+    return {};
+}
+
+const Row kActRows[] = {
+    {"ACT_SND", kExact, nullptr},           {"ACT_NAV", kExact, nullptr}, {"ACT_CLR", kExact, DynClr},
+    {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
+    {"ACT_SETFLD", kExact, nullptr},
+};
+
+// ---------------------------------------------------------------- element lists and groups
+
+std::string CnfElist(CChatModel& m, TagCall& c)
+{
+    m.ElementListDirectives().boConfigure("CNFELIST" + c.suffix, c.attrs, c.body);
+    return {};
+}
+
+const Row kCnfElistRows[] = {
+    {"CNFELIST", kPrefix, CnfElist},
+};
+
+std::string DynElist(CChatModel& m, TagCall& c)
+{
+    const std::string list = strAttr("ELIST", c.attrs);
+    if (list.empty())
+        return {};
+    m.elistFrames[list] = c.frame;
+    return m.ElementListDirectives().strDynElist(c.attrs);
+}
+
+std::string DynElistKeyFilter(CChatModel& m, TagCall& c)
+{
+    return m.ElementListDirectives().strKeyFilter(c.attrs, c.body);
+}
+
+std::string DynElistItemFilter(CChatModel& m, TagCall& c)
+{
+    return m.ElementListDirectives().strItemFilter(c.attrs, c.body);
+}
+
+std::string DynElistNbItem(CChatModel& m, TagCall& c)
+{
+    const std::string list = strAttr("ELIST", c.attrs);
+    if (list.empty())
+        return {};
+    m.elistItemFrames[list] = c.frame;
+    return m.ElementListDirectives().strNbItem(c.attrs, c.body);
+}
+
+std::string DynElistNbKey(CChatModel& m, TagCall& c)
+{
+    const std::string list = strAttr("ELIST", c.attrs);
+    if (list.empty())
+        return {};
+    m.elistKeyFrames[list] = c.frame;
+    return m.ElementListDirectives().strNbKey(c.attrs, c.body);
+}
+
+std::string DynElistEvent(CChatModel& m, TagCall& c)
+{
+    m.ElementListDirectives().vEvent(c.suffix, c.body, c.attrs);
+    return {};
+}
+
+const Row kDynElistRows[] = {
+    {"DYNELIST", kExact, DynElist},
+    {"DYNELIST_KEYFILTER", kExact, DynElistKeyFilter},
+    {"DYNELIST_ITEMFILTER", kExact, DynElistItemFilter},
+    {"DYNELIST_NBITEM", kExact, DynElistNbItem},
+    {"DYNELIST_NBKEY", kExact, DynElistNbKey},
+    {"DYNELIST_", kPrefix, DynElistEvent},
+};
+
+const Row kDynGrpRows[] = {
+    {"DYNGRP_ADDGRP", kExact, DynGrpAdd},
+    {"DYNGRP_ADDUSER", kExact, DynGrpAdd},
+    {"DYNGRP_REMUSER", kExact, DynGrpRemove},
+};
+
+// ---------------------------------------------------------------- families
+
+enum class Family
+{
+    kNone,
+    kDi,
+    kCnf,
+    kDyn,
+    kAct,
+    kCnfElist,
+    kDynElist,
+    kDynGrp,
+};
+
+struct FamilyEntry
+{
+    const char* prefix;
+    Family family;
+    const Row* rows;
+    size_t count;
+};
+
+template <size_t N> constexpr size_t uCount(const Row (&)[N])
+{
+    return N;
+}
+
+const FamilyEntry kFamilies[] = {
+    {"DI_", Family::kDi, nullptr, 0},
+    {"CNF_", Family::kCnf, kCnfRows, uCount(kCnfRows)},
+    {"DYN_", Family::kDyn, kDynRows, uCount(kDynRows)},
+    {"ACT_", Family::kAct, kActRows, uCount(kActRows)},
+    {"CNFELIST", Family::kCnfElist, kCnfElistRows, uCount(kCnfElistRows)},
+    {"DYNELIST", Family::kDynElist, kDynElistRows, uCount(kDynElistRows)},
+    {"DYNGRP_", Family::kDynGrp, kDynGrpRows, uCount(kDynGrpRows)},
+};
+
+const Row* lpFindRow(const FamilyEntry& family, const std::string& name, std::string& suffix)
+{
+    for (size_t i = 0; i < family.count; ++i)
+    {
+        const Row& row = family.rows[i];
+        if (row.flags & kPrefix)
+        {
+            if (boStartsNoCase(name, row.name))
+            {
+                suffix = name.substr(std::char_traits<char>::length(row.name));
+                return &row;
+            }
+        }
+        else if (boEqualNoCase(name, row.name))
+            return &row;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- the dispatcher
+
+int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                          std::string frameName, CHtmlObject* sender)
+{
+    if (onTagSeen)
+        onTagSeen(name, attributes);
+    std::string text;
+    bool handled = false;
+    if (sender)
+    {
+        TagCall call;
+        call.name = name;
+        call.attrs = attributes;
+        call.frame = frameName;
+        if (content && length > 0)
+            call.body = HtmlBlockToString(*content, static_cast<uint32_t>(length));
+        const FamilyEntry* family = nullptr;
+        for (const FamilyEntry& f : kFamilies)
+            if (boStartsNoCase(name, f.prefix))
+            {
+                family = &f;
+                break;
+            }
+        if (family && family->family == Family::kDi)
+        {
+            if (boEqualNoCase(name, "DI_MGHDS"))
+            {
+                const std::string id = strAttr("STRID", attributes);
+                const int32_t strid =
+                    id.empty() ? 1 : static_cast<int32_t>(std::strtol(id.c_str(), nullptr, 10));
+                text = strNickDisplay(HtmlDecodeEntities(call.body), strid);
+                handled = true;
+            }
+        }
+        else if (family)
+        {
+            const Row* row = lpFindRow(*family, name, call.suffix);
+            if (row && row->fn)
+                text = row->fn(*this, call);
+            handled =
+                !call.boLeave && (call.boRemove || !(row && (row->flags & kEmptyLeaves) && text.empty()));
+            if (family->family == Family::kCnf)
+            {
+                text.clear();
+                handled = true;
+                if (!boWaiting)
+                    vRaiseStartRequest();
+            }
+        }
+    }
+    if (!text.empty())
+        return HtmlStringToBlock(text, content, 0);
+    if (!handled)
+        return m_lpScrollBarEvents
+                   ? m_lpScrollBarEvents->OnTag(name, attributes, content, length, frameName, sender)
+                   : -1;
+    return 0;
+}
+
+// ---------------------------------------------------------------- start gate
+
+void CChatModel::vOnDynCnxWait(const std::string& attributes)
+{
+    boWaiting = true;
+    const std::string flags = strAttr("FLAGS", attributes);
+    if (flags.empty())
+        return;
+    std::string sep = strAttr("SEP", attributes, "|");
+    if (sep.empty())
+        sep = "|";
+    waitList = ChatIrc::SplitList(flags, sep);
+}
+
+void CChatModel::vOnDynCnxGo(const std::string& attributes)
+{
+    const std::string flag = strAttr("FLAG", attributes);
+    for (auto it = waitList.begin(); it != waitList.end();)
+        it = boEqualNoCase(*it, flag) ? waitList.erase(it) : it + 1;
+    if (waitList.empty())
+    {
+        boWaiting = false;
+        boGo = true;
+    }
+}
+
+void CChatModel::vRaiseStartRequest()
+{
+    boGo = true;
+}
+
+// ---------------------------------------------------------------- display texts
+
+std::string CChatModel::strOnDynStatus()
+{
+    const int state = iDisplayState;
+    if (state < 0 || state >= static_cast<int>(sizeof stateTexts / sizeof stateTexts[0]))
+        return {};
+    return stateTexts[state];
+}
+
+std::string CChatModel::strOnDynMessages()
+{
+    if (lUsersInRoom >= 2 || (strWaitingForBuds.empty() && strBudsLeft.empty()))
+        return strHistory;
+    const std::string& chosen =
+        (lHighestUsers > 1 || strWaitingForBuds.empty()) ? strBudsLeft : strWaitingForBuds;
+    return strHistory + strReplaceAll(chosen, "%bud%", strNickHtml);
+}
+
+std::string CChatModel::strOnDynBuddies()
+{
+    std::string out;
+    for (size_t i = 0; i < users.size(); ++i)
+    {
+        if (userFlags[i] & kUserHidden)
+            continue;
+        const std::string& nick = users[i];
+        const int sel = nick == strSelected ? 1 : 0;
+        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + userAttrs[sel] + ">" +
+                                 strNickDisplay(nick, sel) + "</a>";
+        out += strReplaceAll(userFormats[sel], "%bud%", link);
+    }
+    return out;
+}
+
+std::string CChatModel::strOnDynNbConnected(const std::string& body)
+{
+    long n = 0;
+    for (uint16_t f : userFlags)
+        n += (f & kUserHidden) ? 0 : 1;
+    return strReplaceAll(strReplaceAll(body, "%nb%", std::to_string(n)), "%(s)%", n < 2 ? "" : "s");
+}
+
+std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std::string& body)
+{
+    const std::string name = strAttr("FCTNAME", attributes);
+    if (name.empty())
+        return {};
+    return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
+}
+
+// ---------------------------------------------------------------- foreign text
+
+std::string strDisarmForeignText(const std::string& text)
+{
+    static const char* const names[] = {"CNF_SERVINFO", "CNF_LOCALCONF_GRP", "DYN_INSERTURL"};
+    const auto nameChar = [](char c)
+    { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
+    std::string out;
+    out.reserve(text.size());
+    for (size_t i = 0; i < text.size();)
+    {
+        out += text[i];
+        if (text[i++] != '<')
+            continue;
+        size_t at = i;
+        if (at < text.size() && text[at] == '/')
+            ++at;
+        for (const char* name : names)
+        {
+            const size_t n = std::char_traits<char>::length(name);
+            if (at + n <= text.size() && boEqualNoCase(text.substr(at, n), name) &&
+                (at + n == text.size() || !nameChar(text[at + n])))
+            {
+                // The renamed tag matches no row: the dispatcher drops it.
+                out += text.substr(i, at + n - i) + "_X";
+                i = at + n;
+                break;
+            }
+        }
+    }
+    return out;
+}
+
+} // namespace ChatModel

@@ -1,0 +1,74 @@
+// The chat's tag dispatcher fed tags as received messages carry them: the
+// input is cut at NUL bytes into a tag name, its attribute text, its body
+// and a frame name, offered directly and also as another user's tag message
+// and as a page of the chat's own. Whatever comes back must be a block of
+// exactly the returned length, and the foreign mark must not outlive a parse.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "ChatFakes.h"
+#include "HtmlDoc.h"
+#include "html/HtmlText.h"
+
+using namespace ChatModelTest;
+
+namespace
+{
+
+std::string strPart(const std::string& input, size_t& pos)
+{
+    size_t end = input.find('\0', pos);
+    if (end == std::string::npos)
+        end = input.size();
+    std::string part = input.substr(pos, end - pos);
+    pos = end < input.size() ? end + 1 : end;
+    return part;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size > 1u << 14)
+        return 0;
+    CFakeCnx cnx;
+    CFakeSettings settings;
+    CFakeView view;
+    ChatModel::CChatModel m(cnx, settings, [] { return int64_t(100); });
+    m.vSetView(&view);
+    m.vInit();
+    m.strNick = m.strIrcNick = m.strNickHtml = "ann";
+    m.strRoom = "#r";
+    m.boInsertUser("ann", 0);
+    m.boInsertUser("bob", ChatModel::CChatModel::kUserHidden);
+    m.elistFrames["L"] = "lists";
+
+    const std::string input(reinterpret_cast<const char*>(data), size);
+    size_t pos = 0;
+    const std::string name = strPart(input, pos);
+    const std::string attrs = strPart(input, pos);
+    const std::string body = strPart(input, pos);
+    const std::string frame = strPart(input, pos);
+
+    CHtmlDoc doc(nullptr);
+    HtmlMemBlock block = nullptr;
+    HtmlStringToBlock(body, &block, 0);
+    const int32_t length = block ? int32_t(body.size()) : 0;
+    const int32_t result = m.OnTag(name, attrs, &block, length, frame, &doc);
+    if (result > 0 && MemBlockSize(block) != uint32_t(result))
+        std::abort();
+    if (result == 0 && MemBlockSize(block) != uint32_t(length))
+        std::abort();
+    MemBlockFree(block);
+
+    const std::string tag = "<" + name + " " + attrs + ">" + body + "</" + name + ">";
+    m.vAddMessage("<TMESS/>" + tag, "bob", "", 0, true);
+    if (m.boForeignText())
+        std::abort();
+    m.iParseMarkup(tag);
+    m.vOnListsChanged();
+    return 0;
+}

@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include "ChatFakes.h"
+#include "ChatModel.h"
+#include "HtmlDoc.h"
+
+using namespace ChatModel;
+using namespace ChatModelTest;
+using Lines = std::vector<std::string>;
+
+namespace
+{
+
+struct Chat
+{
+    CFakeCnx cnx;
+    CFakeSettings settings;
+    CFakeView view;
+    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
+    int refreshes = 0;
+    Chat()
+    {
+        m.vSetView(&view);
+        m.vInit();
+        m.onPostRefresh = [this] { ++refreshes; };
+        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
+    }
+    // In room #r with bob and carl, as the server tells it.
+    void vEnter()
+    {
+        m.strRoom = "#r";
+        m.strServer = "127.0.0.1";
+        cnx.session.vSetOwner(&m);
+        cnx.session.vSetStateForTest(1);
+        for (const char* line : {":srv 800 * 1 0 ANON 512 *", ":srv 001 ann :Welcome", ":ann!u@h JOIN :#r",
+                                 ":srv 353 ann = #r :ann bob carl", ":srv 366 ann #r :End"})
+            cnx.session.boParseLine(std::string(line) + "\r\n");
+        cnx.session.wire.clear();
+    }
+    std::string strParse(const std::string& page)
+    {
+        CHtmlDoc doc(nullptr);
+        doc.SetAutoFlags(1);
+        doc.Load("str://" + page, nullptr, &m, 1, 0);
+        return doc.GetSource();
+    }
+    // A received line into the message list, then the message frame shown:
+    // the tags of silent messages run when the history is parsed.
+    void vReceive(const std::string& text, const std::string& from)
+    {
+        m.vAddMessage(text, from, "", 0, true);
+        strParse("<DYN_MESSAGES></DYN_MESSAGES>");
+    }
+    size_t uWireWith(const std::string& part) const
+    {
+        size_t n = 0;
+        for (const std::string& l : cnx.session.wire)
+            n += l.find(part) != std::string::npos ? 1 : 0;
+        return n;
+    }
+};
+
+} // namespace
+
+TEST(GroupDirectives, FormatsAndConfiguration)
+{
+    Chat t;
+    t.strParse("<CNF_GRPBUD_TALKING grpname=ops rank=2><B>%bud%</B></CNF_GRPBUD_TALKING>"
+               "<CNF_GRPBUD_NOSUCH grpname=ops>x</CNF_GRPBUD_NOSUCH>"
+               "<CNF_GRPCONF grpname=ops notify=ALL listable>About ops</CNF_GRPCONF>"
+               "<CNF_GRPCONF grpname=helpers dispname=Helpers notify=members listmembers></CNF_GRPCONF>"
+               "<CNF_GRPCONF grpname=quiet notify=other></CNF_GRPCONF>"
+               "<CNF_GRPCONF grpname=rev notify=all cnfurl=\"@rev@g.vblt\"></CNF_GRPCONF>"
+               "<CNF_GRPCONF cnfurl=\"grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
+    const CGroupTable::Group* ops = t.m.groups.lpFind("ops");
+    ASSERT_NE(ops, nullptr);
+    EXPECT_EQ(t.m.groups.strListEntry("ops", 1, 2), "<B>%bud%</B>");
+    EXPECT_EQ(ops->iNumber, 1);
+    EXPECT_EQ(ops->strText1, "ops");
+    EXPECT_EQ(ops->strText2, "About ops");
+    EXPECT_EQ(ops->counters[0], 1);
+    EXPECT_EQ(ops->counters[2], 1);
+    EXPECT_TRUE(ops->boAnnounce);
+    EXPECT_EQ(t.m.groups.lpFind("helpers")->iNumber, 0);
+    EXPECT_EQ(t.m.groups.lpFind("helpers")->strText1, "Helpers");
+    EXPECT_EQ(t.m.groups.lpFind("quiet")->iNumber, -1);
+    EXPECT_FALSE(t.m.groups.lpFind("quiet")->boAnnounce);
+    const CGroupTable::Group* rev = t.m.groups.lpFind("rev");
+    EXPECT_EQ(rev->strFileTemplate, "@rev@g.vblt");
+    EXPECT_EQ(rev->counters[2], 0);
+    EXPECT_EQ(t.m.groups.strGroupFile("x y"), "grp_" + CGroupTable::strFileSafeName("x y") + ".vblt");
+}
+
+TEST(GroupDirectives, LocalConfigurationMatrix)
+{
+    struct Case
+    {
+        const char* attrs;
+        bool stored; // the value exists
+        const char* value;
+        bool member;
+    } cases[] = {
+        {"REGNOTEXIST", false, "", true},
+        {"REGEXIST", false, "", false},
+        {"REGEXIST", true, "", true},
+        {"REGNOTEXIST", true, "x", false},
+        {"REGNOTEMPTY", true, "x", true},
+        {"REGNOTEMPTY", true, "", false},
+        {"REGISEMPTY", true, "", true},
+        {"REGISEMPTY", true, "x", false},
+        {"REGEQUALSTO=Yes", true, "yES", true},
+        {"REGEQUALSTO=Yes", true, "no", false},
+        {"REGNOTEQUALSTO=Yes", true, "no", true},
+        {"REGNOTEQUALSTO=Yes", true, "YES", false},
+        {"", true, "x", false},
+    };
+    for (const Case& c : cases)
+    {
+        Chat t;
+        if (c.stored)
+            t.settings.pathValues["HKEY_CURRENT_USER\\Software\\Game|Level"] = c.value;
+        t.strParse(std::string("<CNF_LOCALCONF_GRP grpname=vip REGKEY=\"HKEY_CURRENT_USER\\Software\\Game\" "
+                               "REGVALUENAME=Level RANK=3 ") +
+                   c.attrs + "></CNF_LOCALCONF_GRP>");
+        int32_t rank = -1;
+        EXPECT_EQ(t.m.groups.boMemberValue("vip", "ann", &rank), c.member) << c.attrs << " " << c.value;
+        if (c.member)
+        {
+            EXPECT_EQ(rank, 3);
+        }
+    }
+    // Without a key nothing is read; another user's text reads nothing either.
+    Chat t;
+    t.settings.pathValues["K|V"] = "1";
+    t.strParse("<CNF_LOCALCONF_GRP grpname=vip REGVALUENAME=V REGEXIST></CNF_LOCALCONF_GRP>");
+    t.m.vAddMessage(
+        "<TMESS/><CNF_LOCALCONF_GRP grpname=vip REGKEY=K REGVALUENAME=V REGEXIST></CNF_LOCALCONF_GRP>",
+        "mallory", "", 0, true);
+    EXPECT_FALSE(t.m.groups.boHasMember("vip", "ann"));
+}
+
+TEST(GroupDirectives, OwnGroupAnnouncedOnce)
+{
+    Chat t;
+    t.vEnter();
+    t.strParse("<CNF_GRPCONF grpname=ops notify=all></CNF_GRPCONF>");
+    EXPECT_EQ(t.uWireWith("DYNGRP_ADDGRP"), 0u); // nobody is in it yet
+    t.strParse("<CNF_CUGRP grpname=ops RANK=2></CNF_CUGRP>");
+    t.strParse("<CNF_CUGRP grpname=ops RANK=2></CNF_CUGRP>");
+    EXPECT_EQ(t.uWireWith("<DYNGRP_ADDGRP GRPNAME=\"ops\" GRPUSER=\"ann\" GRPRANK=\"2\" SENDER=\"ann\">"),
+              1u);
+    EXPECT_EQ(t.refreshes, 1);
+    // Notify "members": the own memberships go to each other user.
+    t.strParse("<CNF_GRPCONF grpname=ops notify=members></CNF_GRPCONF>");
+    EXPECT_EQ(t.uWireWith("PRIVMSG bob :<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"ops\""), 1u);
+    EXPECT_EQ(t.uWireWith("PRIVMSG carl :<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"ops\""), 1u);
+}
+
+TEST(GroupDirectives, ReceivedChangesAndTheirNotice)
+{
+    Chat t;
+    t.vEnter();
+    t.strParse("<CNF_GRPBUD_DYNADDMESS grpname=ops rank=1>%grpdesc% +%rank%</CNF_GRPBUD_DYNADDMESS>"
+               "<CNF_GRPBUD_DYNREMMESS grpname=ops rank=1>%grpname% -%rank%</CNF_GRPBUD_DYNREMMESS>"
+               "<CNF_GRPCONF grpname=ops dispname=\"Op&amp;s\" notify=all></CNF_GRPCONF>");
+    t.vReceive("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"ops\" GRPUSER=\"carl\" GRPRANK=\"1\" SENDER=\"bob\" "
+               "NEWDYNADD></DYNGRP_ADDGRP>",
+               "bob");
+    int32_t rank = 0;
+    EXPECT_TRUE(t.m.groups.boMemberValue("ops", "carl", &rank));
+    EXPECT_EQ(rank, 1);
+    EXPECT_NE(t.m.strHistory.find("Op&amp;s +1"), std::string::npos) << t.m.strHistory;
+    // The same announcement again changes nothing and says nothing.
+    const size_t first = t.m.strHistory.find("Op&amp;s +1");
+    t.vReceive("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"ops\" GRPUSER=\"carl\" GRPRANK=\"1\" SENDER=\"bob\" "
+               "NEWDYNADD></DYNGRP_ADDGRP>",
+               "bob");
+    EXPECT_EQ(t.m.strHistory.find("Op&amp;s +1", first + 1), std::string::npos);
+    t.vReceive(
+        "<TMESS/><DYN_GRP REMUSER GRPNAME=\"ops\" GRPUSER=\"carl\" SENDER=\"bob\" NEWDYNADD></DYN_GRP>",
+        "bob");
+    EXPECT_FALSE(t.m.groups.boHasMember("ops", "carl"));
+    EXPECT_NE(t.m.strHistory.find("ops -1"), std::string::npos);
+    // A silent change is applied without a notice; reverse names reach the group.
+    t.vReceive("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"@REV@ops\" GRPUSER=\"bob\" GRPRANK=\"1\" "
+               "SENDER=\"bob\" NEWDYNADD NOTIFY=silent></DYNGRP_ADDGRP>",
+               "bob");
+    EXPECT_TRUE(t.m.groups.boHasMember("ops", "bob"));
+    EXPECT_EQ(t.m.strHistory.find("Op&amp;s +1", t.m.strHistory.find("ops -1")), std::string::npos);
+}
+
+TEST(GroupDirectives, MembershipFilter)
+{
+    Chat t;
+    t.m.groups.iSetMember("a", "ann", 2);
+    t.m.groups.iSetMember("b", "bob", 1);
+    struct Case
+    {
+        const char* attrs;
+        bool kept;
+    } cases[] = {
+        {"GRPNAME=a", true},
+        {"GRPNAME=a GTRANK=2", false},
+        {"GRPNAME=a GTRANK=1 LTRANK=3", true},
+        {"GRPNAME=a LTRANK=2", false},
+        {"GRPNAME=a NOTMEMBEROF", false},
+        {"GRPNAME=b NOTMEMBEROF", true},
+        {"GRPNAME=b GRPS=a", false},
+        {"", false},
+        {"GRPS=\"a|b\"", true},
+        {"GRPS=\"a|b\" OP=and", false},
+        {"GRPS=\"b|c\" OP=and NOTMEMBEROF", true},
+        {"GRPS=\"a|c\" OP=and NOTMEMBEROF", false},
+        {"GRPS=\"a;c\" SEP=; NOTMEMBEROF", true},
+        {"GRPS=none OP=AND", true},
+        {"GRPS=none", false},
+        {"GRPS=none NOTMEMBEROF OP=and", true},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(t.strParse(std::string("[<DYN_GRPFILTER ") + c.attrs + ">x</DYN_GRPFILTER>]"),
+                  c.kept ? "[x]" : "[]")
+            << c.attrs;
+}
