@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "FrameProps.h"
 #include "HtmlFontDesc.h"
 #include "HtmlTag.h"
 
@@ -411,14 +412,55 @@ private:
     int32_t m_selected = 0;
 };
 
+// A frame of a frameset: its attributes become a frame record; it has no
+// element children (text inside it becomes a string document of its own).
 class CTagFRAME : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagFRAME)
+
+public:
+    int32_t Build() override;
+    int32_t ReadAttributes() override;
+    // The document the frame shows.
+    virtual std::string GetAddress() const { return m_address; }
+    // The frame's fields copied into a record (grid position and sizes left as they are).
+    void FillRecord(FrameRecord& record);
+    const std::string& GetFrameName() const { return m_frameName; }
+
+protected:
+    void ReadFrameAttributes();
+
+    std::string m_address;
+    std::string m_frameName;
+    int32_t m_frameBorder = 3;
+    int32_t m_marginWidth = -1;
+    int32_t m_marginHeight = -1;
+    uint32_t m_scrollFlags = 6;
+    int32_t m_resizable = 1;
+    int32_t m_noBackSync = 0;
+    uint32_t m_borderColors[4] = {0x02C0C0C0, 0x02FFFFFF, 0x02808080, 0x02000000};
+    int32_t m_borderFlags[4] = {1, 1, 1, 1};
+    int32_t m_roundedCorners[8] = {};
+    int32_t m_tabGroup = 0;
 };
 
+// The first frameset of a document hands its grid of frames to the view; a
+// deeper one becomes a frame whose string document holds that frameset.
 class CTagFRAMESET : public CTagFRAME
 {
     HTML_DECLARE_DYNCREATE(CTagFRAMESET)
+
+public:
+    CTagFRAMESET();
+    ~CTagFRAMESET() override;
+    int32_t Build() override;
+    int32_t ReadAttributes() override;
+    std::string GetAddress() const override { return m_nestedDocument; }
+
+private:
+    std::string m_nestedDocument;
+    bool m_nested = false;
+    bool m_notified = false;
 };
 
 class CTagIMG : public CTag

@@ -10,8 +10,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "FrameProps.h"
 #include "HtmlDoc.h"
+#include "HtmlFrames.h"
 #include "HtmlRuntimeClass.h"
 #include "HtmlTimerHost.h"
 #include "HtmlWndEvents.h"
@@ -20,6 +23,15 @@
 class CFontCache;
 class CBrushCache;
 class CImageCache;
+class HtmlWnd;
+
+// One frame of the view's frameset: the view's copy of the record and the
+// child view that shows it.
+struct HtmlFrameView
+{
+    FrameRecord record;
+    std::unique_ptr<HtmlWnd> view;
+};
 
 class HtmlWnd : public CHtmlObject,
                 public FdWin::CWindowBase,
@@ -76,6 +88,19 @@ public:
     void SetScrollFlags(uint32_t flags) { m_scrollFlags = flags; }
     const std::string& GetFrameName() const { return m_frameName; }
 
+    // Frames. Names compare without regard to case.
+    static constexpr int32_t kMaxFrameDepth = 8;
+    const std::vector<HtmlFrameView>& GetFrames() const { return m_frames; }
+    HtmlWnd* GetParentView() const { return m_parentView; }
+    int32_t IsTabGroup() const { return m_tabGroup; }
+    // The direct frames first, then each child view's, in frame order.
+    HtmlWnd* FindFrameWnd(const std::string& name, CTagFRAME** element = nullptr);
+    // This view for an empty name; -1 (FALSE) when the frame isn't found.
+    int32_t GetFrameScrollPos(const std::string& frame, int bar);
+    BOOL GetFrameScrollRange(const std::string& frame, int bar, int* minimum, int* maximum);
+    // Places the child views in the client area and draws their borders.
+    void LayoutFrames();
+
     // Layout height: to the window's height (mode 0) or unlimited (-1).
     void LayoutToWindowHeight();
     void LayoutUnlimitedHeight();
@@ -120,6 +145,18 @@ public:
                                           HtmlWnd* view, CHtmlObject* sender) override;
     void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
                           CHtmlObject* sender) override;
+    void OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObject* sender) override;
+    void OnFramesDestroyed(CHtmlObject* sender) override;
+    void OnDoubleClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject* sender) override;
+    void OnClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject* sender) override;
+    int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frameName,
+                   CHtmlObject* sender) override;
+    int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject* sender) override;
+    void OnHandlerEnded(const std::string& handlerName, HtmlWnd* view, CHtmlObject* sender) override;
+    int32_t ReleaseHandler(const std::string& handlerName, HtmlWnd* view, CHtmlObject* sender) override;
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    void OnViewDestroyed(CTagFRAME* frame, CHtmlObject* sender) override;
 
 protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -136,6 +173,30 @@ private:
     // being replaced had a row grid is returned), then the loaded page shown.
     bool PrepareLoad(IHtmlWndEvents* handler, int32_t originX, int32_t originY);
     void ShowLoaded(bool hadGrid);
+    // Frames (HtmlWndFrames.cpp). Mouse messages and the frames' own ones:
+    // true when handled, with the result.
+    bool OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void OnFrameWindowDestroyed();
+    void DestroyFrames();
+    void DrawFrameBorders(HDC hdc);
+    // Loads (or with reload, reloads) the frames named by the target; true
+    // when at least one took the load and none failed.
+    bool SearchFrames(const std::string& target, const std::string& address, int32_t x, int32_t y,
+                      bool reload, bool fromTop);
+    void SearchFramesIn(const std::string& target, const std::string& address, int32_t x, int32_t y,
+                        bool reload, int* took, int* failed);
+    // A frame's view (index) or this one (-1): 0 or the load error.
+    int32_t LoadIntoFrame(int32_t index, const std::string& address, int32_t x, int32_t y, bool reload);
+    std::vector<FrameRecord> FrameRecords() const;
+    // The size cursor over a frame border of this view or, with the point
+    // converted, of a parent view; false when there is none.
+    bool SetBorderCursor(POINT client);
+    // The rubber-band drag of a frame border under the point (client
+    // coordinates), in this view or a parent; false when there is no border.
+    bool DragFrameBorder(POINT client);
+    void OnMouseMoveMessage(WPARAM keys, POINT client);
+    void OnButtonUpMessage(WPARAM keys, POINT client);
+    POINT DocumentPoint(POINT client) const;
     void OnPaint();
     void OnSize();
     void OnScrollMessage(int bar, int code);
@@ -160,4 +221,13 @@ private:
     std::unique_ptr<CBrushCache> m_brushCache;
     std::unique_ptr<CFontCache> m_fontCache;
     HtmlWnd* m_parentView = nullptr;
+    std::vector<HtmlFrameView> m_frames;
+    std::vector<FramePlacement> m_framePlacements;
+    // Child views whose windows are gone, deleted on the next turn of the
+    // loop: a link in a frame may replace the frameset that holds it.
+    std::vector<std::unique_ptr<HtmlWnd>> m_retiredViews;
+    CTagFRAME* m_frameElement = nullptr; // not owned
+    int32_t m_tabGroup = 0;
+    POINT m_buttonDown = {0, 0};
+    HCURSOR m_savedCursor = nullptr;
 };
