@@ -2,7 +2,7 @@
 // element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
-//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] [--stay] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
@@ -13,7 +13,9 @@
 // --view loads the first page into an HtmlWnd of that client size and logs
 // every event of the view. With --shot it scrolls as asked, writes the
 // view's picture as a 24-bit BMP and ends; otherwise it shows each page in
-// turn and scrolls it down line by line until the window is closed.
+// turn and scrolls it down line by line until the window is closed. --stay
+// shows the first page alone and leaves it to the mouse: a frameset's frames,
+// their links and borders can be tried by hand, each event in the log.
 #include <windows.h>
 
 #include <cstdio>
@@ -65,8 +67,8 @@ public:
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t length, std::string frame,
                   CHtmlObject*) override
     {
-        std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(), HtmlEscapeForDump(attributes).c_str(),
-                    int(length), frame.c_str());
+        std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(),
+                    HtmlEscapeForDump(attributes).c_str(), int(length), frame.c_str());
         return -1;
     }
     void OnTitle(std::string title, CHtmlObject*) override
@@ -89,10 +91,51 @@ public:
     {
         std::printf("view load-error %d \"%s\"\n", int(error), HtmlEscapeForDump(address).c_str());
     }
-    void OnDocumentLoaded(std::string address, int32_t result, std::string, HtmlWnd*, CHtmlObject*) override
+    void OnDocumentLoaded(std::string address, int32_t result, std::string, HtmlWnd* loader,
+                          CHtmlObject*) override
     {
-        std::printf("view loaded %d \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str());
+        std::printf("view loaded %d \"%s\" frame \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str(),
+                    loader != nullptr ? loader->GetFrameName().c_str() : "");
         std::fflush(stdout);
+    }
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    {
+        std::printf("view frame-created \"%s\"\n", child->GetFrameName().c_str());
+        return nullptr;
+    }
+    void OnFrameDestroyed(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    {
+        std::printf("view frame-destroyed \"%s\"\n", child->GetFrameName().c_str());
+    }
+    void OnClick(int32_t keys, int32_t x, int32_t y, CHtmlObject*) override
+    {
+        std::printf("view click %d %d keys %d\n", int(x), int(y), int(keys));
+        std::fflush(stdout);
+    }
+    void OnDoubleClick(int32_t keys, int32_t x, int32_t y, CHtmlObject*) override
+    {
+        std::printf("view double-click %d %d keys %d\n", int(x), int(y), int(keys));
+        std::fflush(stdout);
+    }
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject*) override
+    {
+        std::printf("view link-click \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
+                    HtmlEscapeForDump(target).c_str());
+        return 1;
+    }
+    int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject*) override
+    {
+        std::printf("view link-menu \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
+                    HtmlEscapeForDump(target).c_str());
+        std::fflush(stdout);
+        return 1;
+    }
+    int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frame,
+                   CHtmlObject*) override
+    {
+        std::printf("view drag %d,%d from %d,%d frame \"%s\"\n", int(x), int(y), int(previousX),
+                    int(previousY), frame != nullptr ? frame->c_str() : "");
+        return 0;
     }
 };
 
@@ -191,7 +234,7 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 }
 
 int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
-            const char* shot)
+            const char* shot, bool stay)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
@@ -201,8 +244,9 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     RegisterClassA(&wc);
     RECT outer = {0, 0, width, height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND frame = CreateWindowExA(0, "HtmlHostFrame", "htmlhost", WS_OVERLAPPEDWINDOW, 0, 0, outer.right - outer.left,
-                                 outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND frame =
+        CreateWindowExA(0, "HtmlHostFrame", "htmlhost", WS_OVERLAPPEDWINDOW, 0, 0, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (frame == nullptr)
     {
         std::fprintf(stderr, "htmlhost: no window (error %lu)\n", GetLastError());
@@ -238,7 +282,8 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
             DispatchMessageA(&msg);
         return saved ? result : 1;
     }
-    SetTimer(frame, kStepTimer, 150, nullptr);
+    if (!stay)
+        SetTimer(frame, kStepTimer, 150, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
     {
@@ -250,8 +295,10 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
-                         "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...\n");
+    std::fprintf(stderr,
+                 "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
+                 "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] [--stay] "
+                 "ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -267,18 +314,22 @@ int main(int argc, char** argv)
     int viewHeight = 0;
     const char* scroll = nullptr;
     const char* shot = nullptr;
+    bool stay = false;
     std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc)
         {
-            if (std::sscanf(argv[++i], "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 || viewHeight <= 0)
+            if (std::sscanf(argv[++i], "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 ||
+                viewHeight <= 0)
                 return Usage();
         }
         else if (std::strcmp(argv[i], "--scroll") == 0 && i + 1 < argc)
             scroll = argv[++i];
         else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
             shot = argv[++i];
+        else if (std::strcmp(argv[i], "--stay") == 0)
+            stay = true;
         else if (viewWidth > 0 && argv[i][0] != '-')
             pages.push_back(argv[i]);
         else if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc)
@@ -312,7 +363,7 @@ int main(int argc, char** argv)
     PrintingHandler handler;
     int result = 0;
     if (viewWidth > 0)
-        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot);
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay);
     else
     {
         CHtmlDoc doc(module);
