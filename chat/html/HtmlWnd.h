@@ -89,7 +89,12 @@ public:
     const std::string& GetFrameName() const { return m_frameName; }
 
     // Frames. Names compare without regard to case.
+    // Bounds of a page that holds itself as a frame: levels of frames below
+    // a top view, and child views under it in all.
     static constexpr int32_t kMaxFrameDepth = 8;
+    static constexpr int32_t kMaxFrameViews = 128;
+    // Child views under this view, at every level.
+    int32_t CountFrameViews() const;
     const std::vector<HtmlFrameView>& GetFrames() const { return m_frames; }
     HtmlWnd* GetParentView() const { return m_parentView; }
     int32_t IsTabGroup() const { return m_tabGroup; }

@@ -198,9 +198,14 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
     DestroyFrames();
     if (frames == nullptr || m_document == nullptr)
         return;
+    // A page that holds itself as a frame would nest without end: past the
+    // bounds the frameset stays empty.
     int32_t depth = 0;
-    for (const HtmlWnd* parent = m_parentView; parent != nullptr; parent = parent->m_parentView)
+    const HtmlWnd* top = this;
+    for (; top->m_parentView != nullptr; top = top->m_parentView)
         ++depth;
+    if (depth >= kMaxFrameDepth || size_t(top->CountFrameViews()) + frames->size() > size_t(kMaxFrameViews))
+        return;
     // The page paints around its frames, not over them.
     if (hWnd() != nullptr)
         SetWindowLongPtrA(hWnd(), GWL_STYLE, GetWindowLongPtrA(hWnd(), GWL_STYLE) | WS_CLIPCHILDREN);
@@ -236,15 +241,21 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
         m_frames.push_back(std::move(frame));
     }
     LayoutFrames();
-    // A page that holds itself as a frame would nest without end: deep frames stay empty.
-    if (depth + 1 >= kMaxFrameDepth)
-        return;
     for (size_t i = 0; i < m_frames.size(); ++i)
     {
         const std::string address = m_frames[i].record.address;
         if (!address.empty())
             LoadIntoFrame(int32_t(i), address, -1, -1, false);
     }
+}
+
+int32_t HtmlWnd::CountFrameViews() const
+{
+    int32_t count = 0;
+    for (const HtmlFrameView& frame : m_frames)
+        if (frame.view != nullptr)
+            count += 1 + frame.view->CountFrameViews();
+    return count;
 }
 
 void HtmlWnd::OnFramesDestroyed(CHtmlObject*)

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
@@ -29,6 +31,9 @@ class FrameEvents : public CHtmlWndEventsBase
 public:
     std::vector<std::string> events;
     int32_t followLinks = 1;
+    int32_t releaseAnswer = 0;
+    // The handler a frame of that name gets (none: its parent view).
+    std::map<std::string, IHtmlWndEvents*> frameHandlers;
 
     void Clear() { events.clear(); }
     bool Has(const std::string& line) const
@@ -41,7 +46,22 @@ public:
     IHtmlWndEvents* OnFrameCreated(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
     {
         events.push_back("frame-created " + child->GetFrameName());
-        return nullptr;
+        const auto found = frameHandlers.find(child->GetFrameName());
+        return found != frameHandlers.end() ? found->second : nullptr;
+    }
+    void OnHandlerEnded(const std::string& name, HtmlWnd* view, CHtmlObject*) override
+    {
+        events.push_back("ended " + name + " in " + view->GetFrameName());
+    }
+    int32_t ReleaseHandler(const std::string& name, HtmlWnd* view, CHtmlObject*) override
+    {
+        events.push_back("release " + name + " in " + view->GetFrameName());
+        return releaseAnswer;
+    }
+    int32_t OnDrag(int32_t, int32_t, int32_t, int32_t, std::string* frame, CHtmlObject*) override
+    {
+        events.push_back("drag in " + *frame);
+        return 0;
     }
     void OnFrameDestroyed(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
     {
@@ -293,6 +313,84 @@ TEST_F(FramesTest, ClicksDoubleClicksAndTheLinkMenu)
     SendMessageA(two->hWnd(), WM_LBUTTONUP, 0, At(10, 10));
     EXPECT_EQ(view->GetDocument()->GetUrl(), "STR://left the frames");
     EXPECT_TRUE(view->GetFrames().empty());
+    Pump();
+}
+
+TEST_F(FramesTest, TheParentChainHearsTheFramesHandlersCachesAndDrags)
+{
+    FrameEvents own;
+    events.frameHandlers["own"] = &own;
+    ASSERT_EQ(view->LoadUrl("STR://<FRAMESET COLS=\"*,*\">"
+                            "<FRAME NAME=own SRC=\"STR://<HANDLER NAME=H1>own\">"
+                            "<FRAME NAME=plain SRC=\"STR://<HANDLER NAME=H2>plain\"></FRAMESET>",
+                            "", &events, "", 0, 0, 0),
+              0);
+    HtmlWnd* ownView = Frame("own");
+    HtmlWnd* plain = Frame("plain");
+    ASSERT_NE(ownView, nullptr);
+    ASSERT_NE(plain, nullptr);
+    EXPECT_EQ(ownView->GetHandler(), &own);
+    EXPECT_EQ(plain->GetHandler(), static_cast<IHtmlWndEvents*>(view.get()));
+    // Frames share the top view's caches once it has them.
+    EXPECT_EQ(plain->HasSharedCaches(nullptr), 0);
+    view->CreateCaches();
+    EXPECT_EQ(plain->HasSharedCaches(nullptr), 1);
+    EXPECT_EQ(plain->HasFontCache(nullptr), 1);
+
+    // A frame whose handler is its parent: the top handler hears the end once
+    // and keeps the frame's handler with a 0.
+    events.Clear();
+    plain->LoadUrl("STR://next", "", nullptr, "", 666, 666, 0);
+    EXPECT_EQ(events.events, (std::vector<std::string>{"ended H2 in plain", "release H2 in plain",
+                                                       "loaded 0 [plain] STR://next"}));
+    EXPECT_EQ(plain->GetHandler(), static_cast<IHtmlWndEvents*>(view.get()));
+
+    // A frame with a handler of its own: both it and the parent chain hear
+    // it, and the chain's non-zero answer drops the frame's handler.
+    events.Clear();
+    own.Clear();
+    events.releaseAnswer = 1;
+    ownView->LoadUrl("STR://next", "", nullptr, "", 666, 666, 0);
+    EXPECT_EQ(own.events, (std::vector<std::string>{"ended H1 in own", "release H1 in own"}));
+    EXPECT_EQ(events.events, (std::vector<std::string>{"ended H1 in own", "release H1 in own"}));
+    EXPECT_EQ(ownView->GetHandler(), nullptr);
+
+    // Dragging in a frame: OnDrag with the frame's name reaches the top handler.
+    events.Clear();
+    SendMessageA(plain->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    SendMessageA(plain->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, At(20, 25));
+    SendMessageA(plain->hWnd(), WM_LBUTTONUP, 0, At(20, 25));
+    EXPECT_EQ(events.events, (std::vector<std::string>{"drag in plain", "click 20 25 from "}));
+    ReleaseCapture();
+}
+
+TEST_F(FramesTest, APageThatFramesItselfStopsAtTheBounds)
+{
+    char folder[MAX_PATH];
+    ASSERT_NE(GetTempPathA(sizeof folder, folder), 0u);
+    const std::string path = std::string(folder) + "fd_frames_self.htm";
+    FILE* file = std::fopen(path.c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<FRAMESET COLS=\"*,*\"><FRAME SRC=fd_frames_self.htm><FRAME>end</FRAME></FRAMESET>", file);
+    std::fclose(file);
+    EXPECT_EQ(view->LoadUrl(path, "", &events, "", 0, 0, 0), 0);
+    int32_t depth = 0;
+    for (HtmlWnd* v = view.get(); !v->GetFrames().empty(); v = v->GetFrames()[0].view.get())
+        ++depth;
+    EXPECT_EQ(depth, HtmlWnd::kMaxFrameDepth);
+    EXPECT_EQ(view->CountFrameViews(), 2 * HtmlWnd::kMaxFrameDepth);
+    // A frameset wider than the bound gets no views at all.
+    std::string wide = "STR://<FRAMESET COLS=\"*";
+    for (int32_t i = 0; i < HtmlWnd::kMaxFrameViews; ++i)
+        wide += ",*";
+    wide += "\">";
+    for (int32_t i = 0; i <= HtmlWnd::kMaxFrameViews; ++i)
+        wide += "<FRAME>";
+    EXPECT_EQ(view->LoadUrl(wide + "</FRAMESET>", "", &events, "", 0, 0, 0), 0);
+    EXPECT_EQ(view->CountFrameViews(), 0);
+    view->LoadUrl("STR://gone", "", nullptr, "", 0, 0, 0);
+    EXPECT_EQ(view->CountFrameViews(), 0);
+    DeleteFileA(path.c_str());
     Pump();
 }
 
