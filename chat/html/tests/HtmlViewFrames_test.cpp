@@ -63,6 +63,13 @@ public:
         events.push_back("drag in " + *frame);
         return 0;
     }
+    IHtmlWndEvents* GetReplacementHandler(const std::string& name, const std::string&, HtmlWnd*,
+                                          CHtmlObject*) override
+    {
+        const auto found = replacements.find(name);
+        return found != replacements.end() ? found->second : nullptr;
+    }
+    std::map<std::string, IHtmlWndEvents*> replacements;
     void OnFrameDestroyed(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
     {
         events.push_back("frame-destroyed " + child->GetFrameName());
@@ -362,6 +369,25 @@ TEST_F(FramesTest, TheParentChainHearsTheFramesHandlersCachesAndDrags)
     SendMessageA(plain->hWnd(), WM_LBUTTONUP, 0, At(20, 25));
     EXPECT_EQ(events.events, (std::vector<std::string>{"drag in plain", "click 20 25 from "}));
     ReleaseCapture();
+
+    // A HANDLER block in a frame: the handler the chain offers replaces the
+    // frame's, and a drag it declines goes to the saved one (the parent view).
+    FrameEvents replacement;
+    events.replacements["H3"] = &replacement;
+    events.releaseAnswer = 0;
+    plain->LoadUrl("STR://<HANDLER NAME=H3>replaced", "", nullptr, "", 666, 666, 0);
+    EXPECT_EQ(plain->GetHandler(), &replacement);
+    events.Clear();
+    replacement.Clear();
+    SendMessageA(plain->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(10, 10));
+    SendMessageA(plain->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, At(30, 35));
+    SendMessageA(plain->hWnd(), WM_LBUTTONUP, 0, At(30, 35));
+    EXPECT_EQ(replacement.events, (std::vector<std::string>{"drag in plain", "click 30 35 from plain"}));
+    EXPECT_EQ(events.events, (std::vector<std::string>{"drag in plain"}));
+    ReleaseCapture();
+    // Its document cleared, the frame gets the parent view back as handler.
+    plain->LoadUrl("STR://after", "", nullptr, "", 666, 666, 0);
+    EXPECT_EQ(plain->GetHandler(), static_cast<IHtmlWndEvents*>(view.get()));
 }
 
 TEST_F(FramesTest, APageThatFramesItselfStopsAtTheBounds)
