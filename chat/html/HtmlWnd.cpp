@@ -203,6 +203,7 @@ void HtmlWnd::Refresh()
     }
     UpdateScrollBars(true, true);
     InvalidateRect(hWnd(), nullptr, TRUE);
+    RestoreControlFocus();
 }
 
 int32_t HtmlWnd::RangeMax(int bar)
@@ -491,6 +492,9 @@ void HtmlWnd::Stop()
 
 LRESULT HtmlWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT formResult = 0;
+    if (OnFormMessage(uMsg, wParam, lParam, &formResult))
+        return formResult;
     switch (uMsg)
     {
     case WM_PAINT:
