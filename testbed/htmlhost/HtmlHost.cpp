@@ -2,7 +2,7 @@
 // element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
-//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--still] [--keys KEYS] [--shot FILE.bmp] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
@@ -14,6 +14,11 @@
 // every event of the view. With --shot it scrolls as asked, writes the
 // view's picture as a 24-bit BMP and ends; otherwise it shows each page in
 // turn and scrolls it down line by line until the window is closed.
+// --still shows the first page and leaves it to the user: type into its
+// fields, Tab and Shift+Tab through them, Enter on a link; each event of the
+// forms is logged, and a submit prints the form's values. --keys plays keys
+// before the picture: '|' is Tab, '^' is Enter, anything else is typed into
+// the window that has the focus.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +28,7 @@
 #include <vector>
 
 #include "HtmlDoc.h"
+#include "HtmlElements.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
@@ -94,7 +100,123 @@ public:
         std::printf("view loaded %d \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str());
         std::fflush(stdout);
     }
+
+    // Forms and focus.
+    void OnControlCreated(CTagINPUT* input, CHtmlObject*) override { Print("created", input); }
+    int32_t OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject*) override
+    {
+        std::printf("view control-key %d %s\n", int(key), Name(input).c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject*) override
+    {
+        std::printf("view control-command %s %d %d\n", Name(input).c_str(), int(word), int(value));
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override
+    {
+        Print("submit", input);
+        if (auto* view = dynamic_cast<HtmlWnd*>(sender))
+            PrintValues(view);
+        return 0;
+    }
+    int32_t OnControlChanged(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("changed", input);
+        return 0;
+    }
+    int32_t OnControlSetFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-focus", input);
+        return 0;
+    }
+    int32_t OnControlKillFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-unfocus", input);
+        return 0;
+    }
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t, std::string, CHtmlObject*) override
+    {
+        std::printf("view input-key %d repeat %d\n", int(key), int(repeat));
+        std::fflush(stdout);
+        return 0;
+    }
+    void OnLinkHover(const std::string& text, CTag*, int32_t kind, CHtmlObject*) override
+    {
+        std::printf("view link-hover %d \"%s\"\n", int(kind), HtmlEscapeForDump(text).c_str());
+        std::fflush(stdout);
+    }
+    int32_t CanFollowLink(CTag*, int32_t, CHtmlObject*) override
+    {
+        std::printf("view can-follow\n");
+        return 1;
+    }
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject*) override
+    {
+        std::printf("view link-click \"%s\" \"%s\"\n", HtmlEscapeForDump(address).c_str(),
+                    HtmlEscapeForDump(target).c_str());
+        std::fflush(stdout);
+        return 1;
+    }
+    void OnSetFocus(CHtmlObject*) override { std::printf("view focus\n"); }
+    void OnKillFocus(CHtmlObject*) override { std::printf("view unfocus\n"); }
+
+private:
+    static std::string Name(CTagINPUT* input) { return input != nullptr ? input->GetDesc().name : "(none)"; }
+    static void Print(const char* what, CTagINPUT* input)
+    {
+        std::printf("view %s %s\n", what, Name(input).c_str());
+        std::fflush(stdout);
+    }
+    static void PrintValues(HtmlWnd* view)
+    {
+        for (CTagINPUT* input : view->GetFormControls())
+        {
+            const FormControlDesc& desc = input->GetDesc();
+            std::string value;
+            if (desc.type == "CHECKBOX")
+                value = std::to_string(view->GetCheckBox(desc.name));
+            else if (desc.type == "RADIO")
+                value = view->GetRadioValue(desc.name);
+            else if (desc.type == "SELECT")
+                value = view->GetSelectValue(desc.name);
+            else if (desc.type != "SUBMIT")
+                value = view->GetInputText(desc.name);
+            else
+                continue;
+            std::printf("view value %s=\"%s\"\n", desc.name.c_str(), HtmlEscapeForDump(value).c_str());
+        }
+        std::fflush(stdout);
+    }
 };
+
+// Lets the posted messages of the page (placed controls, forwarded keys) run.
+void PumpPending()
+{
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// '|' Tab, '^' Enter (as key presses to the window with the focus), other
+// characters typed into it.
+void PlayKeys(HWND view, const char* keys)
+{
+    for (const char* k = keys; *k != '\0'; ++k)
+    {
+        HWND target = GetFocus() != nullptr ? GetFocus() : view;
+        if (*k == '|' || *k == '^')
+            SendMessageA(target, WM_KEYDOWN, *k == '|' ? VK_TAB : VK_RETURN, 1);
+        else
+            SendMessageA(target, WM_CHAR, WPARAM(static_cast<unsigned char>(*k)), 1);
+        PumpPending();
+    }
+}
 
 // Writes the window's client area as a 24-bit bottom-up BMP.
 bool SaveClientShot(HWND hWnd, const char* path)
@@ -178,6 +300,10 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
+    case WM_SETFOCUS:
+        if (host != nullptr && host->view != nullptr)
+            SetFocus(host->view->hWnd());
+        return 0;
     case WM_SIZE:
         if (host != nullptr && host->view != nullptr)
             MoveWindow(host->view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -191,7 +317,7 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 }
 
 int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
-            const char* shot)
+            const char* shot, bool still, const char* keys)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
@@ -228,6 +354,12 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     if (scroll != nullptr)
         view.ScrollTo(0, std::strcmp(scroll, "end") == 0 ? 0x7FFFFFFF : std::atoi(scroll));
     UpdateWindow(view.hWnd());
+    PumpPending();
+    SetFocus(view.hWnd());
+    if (keys != nullptr)
+        PlayKeys(view.hWnd(), keys);
+    PumpPending();
+    UpdateWindow(view.hWnd());
     if (shot != nullptr)
     {
         const bool saved = SaveClientShot(view.hWnd(), shot);
@@ -238,7 +370,8 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
             DispatchMessageA(&msg);
         return saved ? result : 1;
     }
-    SetTimer(frame, kStepTimer, 150, nullptr);
+    if (!still)
+        SetTimer(frame, kStepTimer, 150, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
     {
@@ -251,7 +384,8 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
 int Usage()
 {
     std::fprintf(stderr, "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
-                         "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...\n");
+                         "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--still] [--keys KEYS] [--shot FILE.bmp] "
+                         "ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -267,6 +401,8 @@ int main(int argc, char** argv)
     int viewHeight = 0;
     const char* scroll = nullptr;
     const char* shot = nullptr;
+    const char* keys = nullptr;
+    bool still = false;
     std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
     {
@@ -279,6 +415,10 @@ int main(int argc, char** argv)
             scroll = argv[++i];
         else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
             shot = argv[++i];
+        else if (std::strcmp(argv[i], "--keys") == 0 && i + 1 < argc)
+            keys = argv[++i];
+        else if (std::strcmp(argv[i], "--still") == 0)
+            still = true;
         else if (viewWidth > 0 && argv[i][0] != '-')
             pages.push_back(argv[i]);
         else if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc)
@@ -312,7 +452,7 @@ int main(int argc, char** argv)
     PrintingHandler handler;
     int result = 0;
     if (viewWidth > 0)
-        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot);
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, still, keys);
     else
     {
         CHtmlDoc doc(module);
