@@ -296,6 +296,66 @@ TEST_F(FormsTest, DialogCodesAndCharacters)
     EXPECT_TRUE(events.Has("input-key 13"));
 }
 
+TEST_F(FormsTest, ALetterWithCtrlInAnEditIsTypedAndReportedToTheView)
+{
+    Show("<INPUT NAME=t>");
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    const BYTE saved = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    events.events.clear();
+    Key(Window("t"), 'A');
+    keys[VK_CONTROL] = saved;
+    SetKeyboardState(keys);
+    Pump();
+    EXPECT_TRUE(events.Has("input-key 65"));
+    // Without Ctrl the letter stays with the edit.
+    events.events.clear();
+    Key(Window("t"), 'A');
+    Pump();
+    EXPECT_FALSE(events.Has("input-key 65"));
+}
+
+TEST_F(FormsTest, NotificationsAreOfferedToTheHandlerFirst)
+{
+    class Notified : public FormEvents
+    {
+    public:
+        int32_t OnNotify(int32_t id, tagNMHDR* header, void* result, CTagINPUT* input, HtmlWnd*,
+                         CHtmlObject*) override
+        {
+            Add("notify " + std::to_string(id) + " " + std::to_string(int(header->code)) + " " + NameOf(input));
+            *static_cast<LRESULT*>(result) = 42;
+            return 1;
+        }
+    } notified;
+    Show("<INPUT NAME=t>");
+    view->SetHandler(&notified);
+    NMHDR header = {};
+    header.hwndFrom = Window("t");
+    header.idFrom = UINT_PTR(GetDlgCtrlID(Window("t")));
+    header.code = 7;
+    EXPECT_EQ(SendMessageA(view->hWnd(), WM_NOTIFY, header.idFrom, LPARAM(&header)), 42);
+    EXPECT_EQ(notified.events.back(), "notify 666 7 t");
+    view->SetHandler(&events);
+}
+
+TEST_F(FormsTest, AViewWithoutHandlerGivesTheDefaultAnswers)
+{
+    HtmlWnd bare;
+    EXPECT_EQ(bare.OnControlFont(nullptr, nullptr, nullptr), 1);
+    EXPECT_EQ(bare.OnLinkClick("a", "", nullptr), 1);
+    EXPECT_EQ(bare.CanFollowLink(nullptr, 0, nullptr), 1);
+    EXPECT_EQ(bare.OnLinkMenu("a", "", nullptr), 1);
+    EXPECT_EQ(bare.OnControlKey('x', nullptr, nullptr), 0);
+    EXPECT_EQ(bare.OnSubmit(nullptr, nullptr), 0);
+    EXPECT_EQ(bare.OnInputKey(9, 1, 0, "", nullptr), 0);
+    EXPECT_EQ(bare.OnCommand(1, 0, &bare, nullptr), 0);
+    EXPECT_EQ(bare.HasSharedCaches(nullptr), 0);
+    EXPECT_FALSE(bare.MoveTabFocus(false));
+}
+
 TEST_F(FormsTest, ControlEventsReachTheHandler)
 {
     Show("<INPUT NAME=t><INPUT TYPE=CHECKBOX NAME=c><INPUT TYPE=SUBMIT NAME=go VALUE=Go>"
