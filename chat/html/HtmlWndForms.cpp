@@ -16,7 +16,7 @@
 namespace
 {
 constexpr const char* kOwnerKind = "HTMLWND";
-constexpr DWORD kEditBase = WS_CHILD | WS_VISIBLE | WS_TABSTOP;                   // 0x50010000
+constexpr DWORD kEditBase = WS_CHILD | WS_VISIBLE | WS_TABSTOP;                     // 0x50010000
 constexpr DWORD kButtonBase = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP; // 0x54010000
 
 HWND Window(const CTagINPUT* input)
@@ -168,8 +168,9 @@ void HtmlWnd::CreateControl(CTagINPUT* input, CHtmlObject*)
     const int32_t id = NextControlId();
     if (id == 0)
         return;
-    HWND control = CreateWindowExA(exStyle, className, desc.value.c_str(), style & ~WS_VISIBLE, -10, -10, -9, -9,
-                                   hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
+    HWND control =
+        CreateWindowExA(exStyle, className, desc.value.c_str(), style & ~WS_VISIBLE, -10, -10, -9, -9, hWnd(),
+                        reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), module, nullptr);
     if (control == nullptr)
         return;
     // Made without WS_VISIBLE so that it can't flash at (-10, -10); the style
@@ -398,7 +399,8 @@ LRESULT HtmlWnd::OnCtlColor(UINT uMsg, HDC dc, HWND control)
         }
         return reinterpret_cast<LRESULT>(brush);
     }
-    if (kind == "HtmlButton" && (uMsg == WM_CTLCOLORBTN || uMsg == WM_CTLCOLORDLG || uMsg == WM_CTLCOLORSTATIC))
+    if (kind == "HtmlButton" &&
+        (uMsg == WM_CTLCOLORBTN || uMsg == WM_CTLCOLORDLG || uMsg == WM_CTLCOLORSTATIC))
     {
         SetBkMode(dc, TRANSPARENT);
         return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
@@ -716,17 +718,19 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
 CTagINPUT* HtmlWnd::FindInputTag(const std::string& name)
 {
     CTagINPUT* found = nullptr;
-    ForEachView([&](HtmlWnd* view) {
-        for (CTagINPUT* input : view->m_formControls)
+    ForEachView(
+        [&](HtmlWnd* view)
         {
-            if (input->GetDesc().name == name)
+            for (CTagINPUT* input : view->m_formControls)
             {
-                found = input;
-                return true;
+                if (input->GetDesc().name == name)
+                {
+                    found = input;
+                    return true;
+                }
             }
-        }
-        return false;
-    });
+            return false;
+        });
     return found;
 }
 
@@ -770,37 +774,41 @@ std::string HtmlWnd::GetSelectValue(const std::string& name)
 std::string HtmlWnd::GetRadioValue(const std::string& name)
 {
     std::string value;
-    ForEachView([&](HtmlWnd* view) {
-        for (CTagINPUT* input : view->m_formControls)
+    ForEachView(
+        [&](HtmlWnd* view)
         {
-            const FormControlDesc& desc = input->GetDesc();
-            if (desc.type == "RADIO" && desc.name == name && IsWindow(Window(input)) &&
-                SendMessageA(Window(input), BM_GETCHECK, 0, 0) == BST_CHECKED)
+            for (CTagINPUT* input : view->m_formControls)
             {
-                value = desc.value;
-                return true;
+                const FormControlDesc& desc = input->GetDesc();
+                if (desc.type == "RADIO" && desc.name == name && IsWindow(Window(input)) &&
+                    SendMessageA(Window(input), BM_GETCHECK, 0, 0) == BST_CHECKED)
+                {
+                    value = desc.value;
+                    return true;
+                }
             }
-        }
-        return false;
-    });
+            return false;
+        });
     return value;
 }
 
 bool HtmlWnd::SetRadioValue(const std::string& name, const std::string& value)
 {
     bool found = false;
-    ForEachView([&](HtmlWnd* view) {
-        for (CTagINPUT* input : view->m_formControls)
+    ForEachView(
+        [&](HtmlWnd* view)
         {
-            const FormControlDesc& desc = input->GetDesc();
-            if (desc.type != "RADIO" || desc.name != name || !IsWindow(Window(input)))
-                continue;
-            const bool match = desc.value == value;
-            found = found || match;
-            SendMessageA(Window(input), BM_SETCHECK, match ? BST_CHECKED : BST_UNCHECKED, 0);
-        }
-        return false;
-    });
+            for (CTagINPUT* input : view->m_formControls)
+            {
+                const FormControlDesc& desc = input->GetDesc();
+                if (desc.type != "RADIO" || desc.name != name || !IsWindow(Window(input)))
+                    continue;
+                const bool match = desc.value == value;
+                found = found || match;
+                SendMessageA(Window(input), BM_SETCHECK, match ? BST_CHECKED : BST_UNCHECKED, 0);
+            }
+            return false;
+        });
     return found;
 }
 
@@ -824,9 +832,11 @@ bool HtmlWnd::SetCheckBox(const std::string& name, bool checked)
 CTag* HtmlWnd::FindTagByName(const std::string& name)
 {
     CTag* found = nullptr;
-    ForEachView([&](HtmlWnd* view) {
-        found = view->m_document->FindTagByName(name);
-        return found != nullptr;
-    });
+    ForEachView(
+        [&](HtmlWnd* view)
+        {
+            found = view->m_document->FindTagByName(name);
+            return found != nullptr;
+        });
     return found;
 }

@@ -36,7 +36,7 @@ class FormEvents : public CHtmlWndEventsBase
 {
 public:
     std::vector<std::string> events;
-    int32_t refuseKey = 0;     // OnControlKey answers 1 for this character
+    int32_t refuseKey = 0; // OnControlKey answers 1 for this character
     int32_t linkClickAnswer = 1;
 
     void Add(const std::string& line) { events.push_back(line); }
@@ -185,12 +185,14 @@ protected:
         ASSERT_EQ(view->LoadUrl("STR://" + page, "", &events, "", 0, 0, 0), 0);
         UnhookWindowsHookEx(hook);
         UpdateWindow(view->hWnd());
-        const bool shown = FdTestKit::boPumpUntil([&] {
-            for (CTagINPUT* input : view->GetFormControls())
-                if (input->GetDesc().window != nullptr && !IsWindowVisible(Window(input->GetDesc().name)))
-                    return false;
-            return true;
-        });
+        const bool shown = FdTestKit::boPumpUntil(
+            [&]
+            {
+                for (CTagINPUT* input : view->GetFormControls())
+                    if (input->GetDesc().window != nullptr && !IsWindowVisible(Window(input->GetDesc().name)))
+                        return false;
+                return true;
+            });
         ASSERT_TRUE(shown);
         FdTestKit::vPumpFor(50);
     }
@@ -223,9 +225,9 @@ TEST_F(FormsTest, ControlClassesStylesAndIds)
         DWORD style;
     };
     const Row rows[] = {
-        {"t", "HtmlEdit", 0x50010080},    {"p", "HtmlEdit", 0x500100A0},   {"ta", "HtmlEdit", 0x50211044},
-        {"tw", "HtmlEdit", 0x503110C4},   {"c", "HtmlButton", 0x54010003}, {"r", "HtmlButton", 0x54030009},
-        {"q", "HtmlButton", 0x54030009},  {"s", "HtmlComboBox", 0x54210003}, {"go", "HtmlButton", 0x54010000},
+        {"t", "HtmlEdit", 0x50010080},   {"p", "HtmlEdit", 0x500100A0},     {"ta", "HtmlEdit", 0x50211044},
+        {"tw", "HtmlEdit", 0x503110C4},  {"c", "HtmlButton", 0x54010003},   {"r", "HtmlButton", 0x54030009},
+        {"q", "HtmlButton", 0x54030009}, {"s", "HtmlComboBox", 0x54210003}, {"go", "HtmlButton", 0x54010000},
     };
     const std::vector<CTagINPUT*>& controls = view->GetFormControls();
     ASSERT_EQ(controls.size(), 10u);
@@ -325,7 +327,8 @@ TEST_F(FormsTest, NotificationsAreOfferedToTheHandlerFirst)
         int32_t OnNotify(int32_t id, tagNMHDR* header, void* result, CTagINPUT* input, HtmlWnd*,
                          CHtmlObject*) override
         {
-            Add("notify " + std::to_string(id) + " " + std::to_string(int(header->code)) + " " + NameOf(input));
+            Add("notify " + std::to_string(id) + " " + std::to_string(int(header->code)) + " " +
+                NameOf(input));
             *static_cast<LRESULT*>(result) = 42;
             return 1;
         }
@@ -381,7 +384,8 @@ TEST_F(FormsTest, ControlEventsReachTheHandler)
                  LPARAM(Window("s")));
     EXPECT_TRUE(events.Has("changed s"));
     // Other notifications go to OnControlCommand with id and code.
-    SendMessageA(view->hWnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window("t")), EN_UPDATE), LPARAM(Window("t")));
+    SendMessageA(view->hWnd(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(Window("t")), EN_UPDATE),
+                 LPARAM(Window("t")));
     EXPECT_TRUE(events.Has("command t " + std::to_string(GetDlgCtrlID(Window("t"))) + " 1024"));
 }
 
@@ -460,7 +464,8 @@ TEST_F(FormsTest, EnterOnAFocusedLinkFollowsIt)
     EXPECT_TRUE(events.Has("hover Next 2"));
     events.events.clear();
     Key(view->hWnd(), VK_RETURN);
-    EXPECT_EQ(events.events, (std::vector<std::string>{"input-key 13", "can-follow", "link-click next.htm main"}));
+    EXPECT_EQ(events.events,
+              (std::vector<std::string>{"input-key 13", "can-follow", "link-click next.htm main"}));
     EXPECT_EQ(view->followed, (std::vector<std::string>{"next.htm main"}));
     // A handler that declines the click keeps the view where it is.
     events.linkClickAnswer = 0;
@@ -544,7 +549,8 @@ TEST_F(FormsTest, ScreenshotOfAFormsPage)
     EXPECT_EQ(shot.dwPixel(rc.right - 2, rc.bottom - 2), 0xFFFFFFu);
     // Each control sits where the view placed it: the text field's white
     // inside with dark text, the text area's yellow background.
-    auto inside = [&](const char* name) {
+    auto inside = [&](const char* name)
+    {
         RECT r;
         GetWindowRect(Window(name), &r);
         MapWindowPoints(nullptr, view->hWnd(), reinterpret_cast<POINT*>(&r), 2);

@@ -33,8 +33,8 @@ CTag* Find(const CTag::List& list, const std::function<bool(CTag*)>& match, int 
 
 CTagINPUT* Input(const CHtmlDoc& doc, int nth = 0)
 {
-    return static_cast<CTagINPUT*>(
-        Find(doc.GetElements(), [](CTag* t) { return dynamic_cast<CTagINPUT*>(t) != nullptr; }, nth));
+    return static_cast<CTagINPUT*>(Find(
+        doc.GetElements(), [](CTag* t) { return dynamic_cast<CTagINPUT*>(t) != nullptr; }, nth));
 }
 
 // Records the control events; a created control gets a fake window so that
@@ -148,8 +148,8 @@ TEST(HtmlInput, DescriptionsFromTheAttributes)
         {"<INPUT TYPE=password SIZE=12 MAXLENGTH=8 VALUE=x>", "PASSWORD", 12, 0, -1, 1, 0, 8, 0, "x"},
         {"<INPUT TYPE=checkbox CHECKED>", "CHECKBOX", -1, 0, -1, 2, 0, -1, 1, ""},
         {"<INPUT TYPE=radio IALIGN=left>", "RADIO", -1, 0, -1, 1, 0, -1, 0, ""},
-        {"<INPUT TYPE=TEXTAREA WIDTH=50% HEIGHT=4 BORDER=yes IALIGN=center>", "TEXTAREA", 50, 1, 4, 4, -1, -1, 0,
-         ""},
+        {"<INPUT TYPE=TEXTAREA WIDTH=50% HEIGHT=4 BORDER=yes IALIGN=center>", "TEXTAREA", 50, 1, 4, 4, -1, -1,
+         0, ""},
         {"<INPUT IALIGN=RIGHT BORDER=2 SIZE=\"\" WIDTH=7>", "TEXT", 7, 0, -1, 2, 2, -1, 0, ""},
         {"<INPUT IALIGN=sideways>", "TEXT", -1, 0, -1, 1, 0, -1, 0, ""},
         {"<SELECT></SELECT>", "SELECT", -1, 0, 3, 1, 0, -1, 0, ""},
@@ -220,7 +220,8 @@ TEST(HtmlInput, ControlsAreCreatedPlacedAndDestroyedThroughTheHandler)
     ControlRecorder recorder;
     recorder.makeWindows = true;
     {
-        Page page("<INPUT NAME=a> <SELECT NAME=s HEIGHT=2><OPTION>x</OPTION></SELECT><BR><BR HEIGHT=1000><INPUT NAME=far>",
+        Page page("<INPUT NAME=a> <SELECT NAME=s HEIGHT=2><OPTION>x</OPTION></SELECT><BR><BR "
+                  "HEIGHT=1000><INPUT NAME=far>",
                   &recorder);
         EXPECT_EQ(recorder.events,
                   (std::vector<std::string>{"create TEXT a", "create SELECT s", "create TEXT far"}));
@@ -271,9 +272,11 @@ TEST(HtmlInput, TabStops)
 TEST(HtmlInput, EnterOnAFocusedLinkAnswersItsAddressAndFocusRaisesTheHoverEvent)
 {
     ControlRecorder recorder;
-    Page page("<A HREF=\"next.htm\" TARGET=main ALT=\"Next page\"><B>next</B></A> <A HREF=b.htm>b</A>", &recorder);
+    Page page("<A HREF=\"next.htm\" TARGET=main ALT=\"Next page\"><B>next</B></A> <A HREF=b.htm>b</A>",
+              &recorder);
     page.Layout();
-    auto* link = dynamic_cast<CTagA*>(Find(page.doc.GetElements(), [](CTag* t) { return t->GetName() == "A"; }));
+    auto* link =
+        dynamic_cast<CTagA*>(Find(page.doc.GetElements(), [](CTag* t) { return t->GetName() == "A"; }));
     ASSERT_NE(link, nullptr);
     EXPECT_EQ(page.doc.OnKeyDown(link, 13, 0), "next.htm");
     EXPECT_EQ(page.doc.OnKeyDown(link, 32, 0), "next.htm");
