@@ -217,6 +217,15 @@ public:
     std::string GetLinkAt(int32_t x, int32_t y, int32_t flags, std::string* target, CTag** element);
     const std::string& GetPageLink() const { return m_pageLink; }
 
+    // Keyboard focus: 1 when the element is in the tree (on: it is scrolled
+    // into view first), 0 otherwise.
+    int32_t ContainsElement(const CTag* element) const;
+    int32_t SetFocusElement(CTag* element, int32_t on, CHtmlDC* dc);
+    // The link address a key on the element follows ("" for none).
+    std::string OnKeyDown(CTag* element, int32_t key, int32_t flags);
+    // The first element whose NAME matches (case-insensitive), or null.
+    CTag* FindTagByName(const std::string& name);
+
 private:
     int32_t Parse();
     void PrepareLoad();

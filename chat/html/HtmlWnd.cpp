@@ -208,6 +208,7 @@ void HtmlWnd::Refresh()
     }
     UpdateScrollBars(true, true);
     InvalidateRect(hWnd(), nullptr, TRUE);
+    RestoreControlFocus();
 }
 
 int32_t HtmlWnd::RangeMax(int bar)
@@ -508,6 +509,9 @@ LRESULT HtmlWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     LRESULT frameResult = 0;
     if (OnFrameMessage(uMsg, wParam, lParam, &frameResult))
         return frameResult;
+    LRESULT formResult = 0;
+    if (OnFormMessage(uMsg, wParam, lParam, &formResult))
+        return formResult;
     switch (uMsg)
     {
     case WM_PAINT:

@@ -163,6 +163,64 @@ public:
     void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
     void OnViewDestroyed(CTagFRAME* frame, CHtmlObject* sender) override;
 
+    // --- form controls, keyboard focus and form values (HtmlWndForms.cpp)
+    // View messages from the controls' window procedures, and the one the
+    // view posts itself after a control's first placement.
+    static constexpr UINT kMsgControlFocus = 0x06F2;
+    static constexpr UINT kMsgCharCheck = 0x06F8;
+    static constexpr UINT kMsgControlPlaced = 0x068E;
+    static constexpr int32_t kFirstControlId = 666;
+    static constexpr int32_t kLastControlId = 32767;
+    // Registers "HtmlButton", "HtmlEdit" and "HtmlComboBox" in the module:
+    // true when all three are there with the renderer's procedures.
+    static bool RegisterControlClasses(HINSTANCE module);
+
+    void CreateControl(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlFont(CTagINPUT* input, HDC__* dc, CHtmlObject* sender) override;
+    void OnControlCreated(CTagINPUT* input, CHtmlObject* sender) override;
+    void MoveControl(CTagINPUT* input, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                     int32_t showCommand, CHtmlObject* sender) override;
+    void DestroyControl(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject* sender) override;
+    int32_t OnCommand(int32_t word, int32_t value, HtmlWnd* view, CHtmlObject* sender) override;
+    int32_t OnNotify(int32_t controlId, tagNMHDR* header, void* result, CTagINPUT* input, HtmlWnd* view,
+                     CHtmlObject* sender) override;
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlChanged(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlKillFocus(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlSetFocus(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t flags, std::string frameName,
+                       CHtmlObject* sender) override;
+    void OnSetFocus(CHtmlObject* sender) override;
+    void OnKillFocus(CHtmlObject* sender) override;
+
+    // Every WM_COMMAND of a control also goes to the parent window when set.
+    void SetForwardCommands(bool on) { m_forwardCommands = on; }
+    // The elements whose controls this view made, in creation order.
+    const std::vector<CTagINPUT*>& GetFormControls() const { return m_formControls; }
+    CTagINPUT* GetFocusElement() const { return m_focusElement; }
+    // Moves the keyboard focus to the next tab stop (the previous one when
+    // backwards) of the view's tab group; false when there is none.
+    bool MoveTabFocus(bool backwards);
+    // The views of this view's frames, in frame order (tab order and form
+    // values walk them depth-first).
+    std::vector<HtmlWnd*> GetChildViews() const;
+
+    // Form values: this view's controls first, then each frame's view,
+    // depth-first. NAME compares exactly; not found gives null, "", -1 or false.
+    CTagINPUT* FindInputTag(const std::string& name);
+    HWND GetInputCtrl(const std::string& name);
+    std::string GetInputText(const std::string& name);
+    bool SetInputText(const std::string& name, const std::string& text);
+    std::string GetSelectValue(const std::string& name);
+    std::string GetRadioValue(const std::string& name);
+    bool SetRadioValue(const std::string& name, const std::string& value);
+    int32_t GetCheckBox(const std::string& name);
+    bool SetCheckBox(const std::string& name, bool checked);
+    // Any element by NAME (case-insensitive), in this view then its frames.
+    CTag* FindTagByName(const std::string& name);
+
 protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     int32_t Start(uint32_t periodMs) override;
@@ -210,6 +268,23 @@ private:
     void SmoothScroll(int bar, int32_t steps, int32_t step);
     int32_t RangeMax(int bar);
     RECT ClientRect() const;
+    // The control side of the message procedure: true when it handled the message.
+    bool OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void OnKeyDown(WPARAM key, LPARAM lParam);
+    void FollowFocusedLink(int32_t key, int32_t flags);
+    CTagINPUT* ControlById(int32_t id) const;
+    CTagINPUT* ControlByWindow(HWND control) const;
+    int32_t NextControlId() const;
+    LRESULT OnCtlColor(UINT uMsg, HDC dc, HWND control);
+    // Focus mark: the element that holds it in this view's document, moved to another one.
+    CTag* FocusedElement() const;
+    void SetFocusMark(CTag* element, int32_t on);
+    HtmlWnd* TabRoot();
+    void CollectTabStops(std::vector<struct HtmlTabStop>& stops, std::vector<HtmlWnd*>& views);
+    // Visits this view and its frames' views depth-first until the visitor answers true.
+    template <class Visit> bool ForEachView(Visit visit);
+    // Brings the keyboard focus back to the focus element's control.
+    void RestoreControlFocus();
 
     std::unique_ptr<CHtmlDoc> m_document;
     IHtmlWndEvents* m_handler = nullptr;      // not owned
@@ -232,7 +307,13 @@ private:
     // loop: a link in a frame may replace the frameset that holds it.
     std::vector<std::unique_ptr<HtmlWnd>> m_retiredViews;
     CTagFRAME* m_frameElement = nullptr; // not owned
+    // Copied from the frame element: this child view is a tab-order root of its own.
     int32_t m_tabGroup = 0;
     POINT m_buttonDown = {0, 0};
     HCURSOR m_savedCursor = nullptr;
+    // Form controls and focus.
+    bool m_forwardCommands = false;
+    std::vector<CTagINPUT*> m_formControls; // not owned: the document's elements
+    CTagINPUT* m_focusElement = nullptr;
+    std::string m_lastRadioGroup;
 };

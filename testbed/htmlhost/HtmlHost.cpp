@@ -2,7 +2,7 @@
 // element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
-//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] [--stay] ADDRESS...
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS] [--shot FILE.bmp] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
@@ -13,9 +13,14 @@
 // --view loads the first page into an HtmlWnd of that client size and logs
 // every event of the view. With --shot it scrolls as asked, writes the
 // view's picture as a 24-bit BMP and ends; otherwise it shows each page in
-// turn and scrolls it down line by line until the window is closed. --stay
-// shows the first page alone and leaves it to the mouse: a frameset's frames,
-// their links and borders can be tried by hand, each event in the log.
+// turn and scrolls it down line by line until the window is closed.
+// --stay (or --still) shows the first page alone and leaves it to the user:
+// a frameset's frames, their links and borders can be tried with the mouse,
+// fields typed into, Tab and Shift+Tab moved through them, Enter pressed on a
+// link; each event of the frames and the forms is logged, and a submit
+// prints the values of the form controls of every frame. --keys plays keys
+// before the picture: '|' is Tab, '^' is Enter, anything else is typed into
+// the window that has the focus.
 #include <windows.h>
 
 #include <cstdio>
@@ -25,6 +30,7 @@
 #include <vector>
 
 #include "HtmlDoc.h"
+#include "HtmlElements.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
@@ -117,10 +123,64 @@ public:
         std::printf("view double-click %d %d keys %d\n", int(x), int(y), int(keys));
         std::fflush(stdout);
     }
+
+    // Forms and focus.
+    void OnControlCreated(CTagINPUT* input, CHtmlObject*) override { Print("created", input); }
+    int32_t OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject*) override
+    {
+        std::printf("view control-key %d %s\n", int(key), Name(input).c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject*) override
+    {
+        std::printf("view control-command %s %d %d\n", Name(input).c_str(), int(word), int(value));
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override
+    {
+        Print("submit", input);
+        if (auto* view = dynamic_cast<HtmlWnd*>(sender))
+            PrintValues(view);
+        return 0;
+    }
+    int32_t OnControlChanged(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("changed", input);
+        return 0;
+    }
+    int32_t OnControlSetFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-focus", input);
+        return 0;
+    }
+    int32_t OnControlKillFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-unfocus", input);
+        return 0;
+    }
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t, std::string, CHtmlObject*) override
+    {
+        std::printf("view input-key %d repeat %d\n", int(key), int(repeat));
+        std::fflush(stdout);
+        return 0;
+    }
+    void OnLinkHover(const std::string& text, CTag*, int32_t kind, CHtmlObject*) override
+    {
+        std::printf("view link-hover %d \"%s\"\n", int(kind), HtmlEscapeForDump(text).c_str());
+        std::fflush(stdout);
+    }
+    int32_t CanFollowLink(CTag*, int32_t, CHtmlObject*) override
+    {
+        std::printf("view can-follow\n");
+        return 1;
+    }
     int32_t OnLinkClick(std::string address, std::string target, CHtmlObject*) override
     {
         std::printf("view link-click \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
                     HtmlEscapeForDump(target).c_str());
+        std::fflush(stdout);
         return 1;
     }
     int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject*) override
@@ -135,9 +195,77 @@ public:
     {
         std::printf("view drag %d,%d from %d,%d frame \"%s\"\n", int(x), int(y), int(previousX),
                     int(previousY), frame != nullptr ? frame->c_str() : "");
+        std::fflush(stdout);
         return 0;
     }
+    void OnSetFocus(CHtmlObject*) override { std::printf("view focus\n"); }
+    void OnKillFocus(CHtmlObject*) override { std::printf("view unfocus\n"); }
+
+private:
+    static std::string Name(CTagINPUT* input) { return input != nullptr ? input->GetDesc().name : "(none)"; }
+    static void Print(const char* what, CTagINPUT* input)
+    {
+        std::printf("view %s %s\n", what, Name(input).c_str());
+        std::fflush(stdout);
+    }
+    // The values of every frame's controls, read through the top view (its
+    // form values search all frames).
+    static void PrintValues(HtmlWnd* view)
+    {
+        HtmlWnd* top = view;
+        while (top->GetParentView() != nullptr)
+            top = top->GetParentView();
+        PrintValuesOf(top, view);
+    }
+    static void PrintValuesOf(HtmlWnd* top, HtmlWnd* view)
+    {
+        for (HtmlWnd* child : view->GetChildViews())
+            PrintValuesOf(top, child);
+        for (CTagINPUT* input : view->GetFormControls())
+        {
+            const FormControlDesc& desc = input->GetDesc();
+            std::string value;
+            if (desc.type == "CHECKBOX")
+                value = std::to_string(top->GetCheckBox(desc.name));
+            else if (desc.type == "RADIO")
+                value = top->GetRadioValue(desc.name);
+            else if (desc.type == "SELECT")
+                value = top->GetSelectValue(desc.name);
+            else if (desc.type != "SUBMIT")
+                value = top->GetInputText(desc.name);
+            else
+                continue;
+            std::printf("view value %s=\"%s\"\n", desc.name.c_str(), HtmlEscapeForDump(value).c_str());
+        }
+        std::fflush(stdout);
+    }
 };
+
+// Lets the posted messages of the page (placed controls, forwarded keys) run.
+void PumpPending()
+{
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// '|' Tab, '^' Enter (as key presses to the window with the focus), other
+// characters typed into it.
+void PlayKeys(HWND view, const char* keys)
+{
+    for (const char* k = keys; *k != '\0'; ++k)
+    {
+        HWND target = GetFocus() != nullptr ? GetFocus() : view;
+        if (*k == '|' || *k == '^')
+            SendMessageA(target, WM_KEYDOWN, *k == '|' ? VK_TAB : VK_RETURN, 1);
+        else
+            SendMessageA(target, WM_CHAR, WPARAM(static_cast<unsigned char>(*k)), 1);
+        PumpPending();
+    }
+}
 
 // Writes the window's client area as a 24-bit bottom-up BMP.
 bool SaveClientShot(HWND hWnd, const char* path)
@@ -221,6 +349,10 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
+    case WM_SETFOCUS:
+        if (host != nullptr && host->view != nullptr)
+            SetFocus(host->view->hWnd());
+        return 0;
     case WM_SIZE:
         if (host != nullptr && host->view != nullptr)
             MoveWindow(host->view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -234,7 +366,7 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 }
 
 int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
-            const char* shot, bool stay)
+            const char* shot, bool stay, const char* keys)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
@@ -272,6 +404,12 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     if (scroll != nullptr)
         view.ScrollTo(0, std::strcmp(scroll, "end") == 0 ? 0x7FFFFFFF : std::atoi(scroll));
     UpdateWindow(view.hWnd());
+    PumpPending();
+    SetFocus(view.hWnd());
+    if (keys != nullptr)
+        PlayKeys(view.hWnd(), keys);
+    PumpPending();
+    UpdateWindow(view.hWnd());
     if (shot != nullptr)
     {
         const bool saved = SaveClientShot(view.hWnd(), shot);
@@ -297,8 +435,8 @@ int Usage()
 {
     std::fprintf(stderr,
                  "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
-                 "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] [--stay] "
-                 "ADDRESS...\n");
+                 "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS] "
+                 "[--shot FILE.bmp] ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -314,6 +452,7 @@ int main(int argc, char** argv)
     int viewHeight = 0;
     const char* scroll = nullptr;
     const char* shot = nullptr;
+    const char* keys = nullptr;
     bool stay = false;
     std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
@@ -328,7 +467,9 @@ int main(int argc, char** argv)
             scroll = argv[++i];
         else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
             shot = argv[++i];
-        else if (std::strcmp(argv[i], "--stay") == 0)
+        else if (std::strcmp(argv[i], "--keys") == 0 && i + 1 < argc)
+            keys = argv[++i];
+        else if (std::strcmp(argv[i], "--stay") == 0 || std::strcmp(argv[i], "--still") == 0)
             stay = true;
         else if (viewWidth > 0 && argv[i][0] != '-')
             pages.push_back(argv[i]);
@@ -363,7 +504,7 @@ int main(int argc, char** argv)
     PrintingHandler handler;
     int result = 0;
     if (viewWidth > 0)
-        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay);
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay, keys);
     else
     {
         CHtmlDoc doc(module);
