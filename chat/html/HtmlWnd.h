@@ -279,6 +279,9 @@ private:
     // Focus mark: the element that holds it in this view's document, moved to another one.
     CTag* FocusedElement() const;
     void SetFocusMark(CTag* element, int32_t on);
+    // Takes the focus mark off whichever element of this view's tab group
+    // holds it, in any of its frames.
+    void ClearFocusMark();
     HtmlWnd* TabRoot();
     void CollectTabStops(std::vector<struct HtmlTabStop>& stops, std::vector<HtmlWnd*>& views);
     // Visits this view and its frames' views depth-first until the visitor answers true.

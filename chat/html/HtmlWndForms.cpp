@@ -428,6 +428,16 @@ void HtmlWnd::SetFocusMark(CTag* element, int32_t on)
         m_focusElement = nullptr;
 }
 
+void HtmlWnd::ClearFocusMark()
+{
+    std::vector<HtmlTabStop> stops;
+    std::vector<HtmlWnd*> views;
+    TabRoot()->CollectTabStops(stops, views);
+    for (const HtmlTabStop& stop : stops)
+        if (stop.focused)
+            views[stop.index]->SetFocusMark(static_cast<CTag*>(stop.element), 0);
+}
+
 HtmlWnd* HtmlWnd::TabRoot()
 {
     HtmlWnd* view = this;

@@ -578,6 +578,9 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
         ClientToScreen(hWnd(), &m_buttonDown);
         if (GetFocus() != hWnd())
             SetFocus(hWnd());
+        // The press takes the focus mark off the element that has it, in
+        // whichever frame of the tab group that is.
+        ClearFocusMark();
         if (CHtmlFlow* flow = m_document->GetFlow())
         {
             const POINT at = DocumentPoint(client);

@@ -572,4 +572,173 @@ TEST_F(FormsTest, ScreenshotOfAFormsPage)
             dark += (shot.dwPixel(x, y) & 0xFF) < 0x60 ? 1 : 0;
     EXPECT_GT(dark, 5);
 }
+// --- forms in frames: values, tab order and the focus mark across the views
+// of one frameset
+
+void AllViews(HtmlWnd* view, std::vector<HtmlWnd*>& views)
+{
+    views.push_back(view);
+    for (HtmlWnd* child : view->GetChildViews())
+        AllViews(child, views);
+}
+
+class FramedFormsTest : public FormsTest
+{
+protected:
+    // Loads a frameset and waits until every control of every frame is shown.
+    void ShowFrames(const std::string& page)
+    {
+        view = std::make_unique<FormView>();
+        RECT rc = {0, 0, 400, 300};
+        ASSERT_TRUE(view->Create(WS_CHILD | WS_VISIBLE, rc, frame, 1));
+        view->SetScrollFlags(0);
+        view->CreateCaches();
+        ASSERT_EQ(view->LoadUrl("STR://" + page, "", &events, "", 0, 0, 0), 0);
+        const bool shown = FdTestKit::boPumpUntil(
+            [&]
+            {
+                size_t count = 0;
+                for (HtmlWnd* v : Views())
+                    for (CTagINPUT* input : v->GetFormControls())
+                    {
+                        ++count;
+                        if (!IsWindowVisible(static_cast<HWND>(input->GetDesc().window)))
+                            return false;
+                    }
+                return count > 0;
+            });
+        ASSERT_TRUE(shown);
+        FdTestKit::vPumpFor(50);
+    }
+    std::vector<HtmlWnd*> Views()
+    {
+        std::vector<HtmlWnd*> views;
+        AllViews(view.get(), views);
+        return views;
+    }
+    // The control with the keyboard focus, as "frame/name".
+    std::string FocusedAnywhere()
+    {
+        for (HtmlWnd* v : Views())
+            for (CTagINPUT* input : v->GetFormControls())
+                if (GetFocus() == static_cast<HWND>(input->GetDesc().window))
+                    return v->GetFrameName() + "/" + input->GetDesc().name;
+        return "(other)";
+    }
+    // Elements that carry the focus mark, as "frame/name".
+    std::vector<std::string> Marked()
+    {
+        std::vector<std::string> marked;
+        for (HtmlWnd* v : Views())
+            for (CTagINPUT* input : v->GetFormControls())
+                if (input->GetFocus() != 0)
+                    marked.push_back(v->GetFrameName() + "/" + input->GetDesc().name);
+        return marked;
+    }
+    // Tab typed into the focused control, as the user would.
+    std::string TabFrom(bool backwards = false)
+    {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        const BYTE shift = keys[VK_SHIFT];
+        keys[VK_SHIFT] = backwards ? 0x80 : 0;
+        SetKeyboardState(keys);
+        Key(GetFocus(), VK_TAB);
+        Pump();
+        keys[VK_SHIFT] = shift;
+        SetKeyboardState(keys);
+        return FocusedAnywhere();
+    }
+};
+
+TEST_F(FramedFormsTest, FormValuesAreReadAndWrittenThroughTheTopViewInEveryFrame)
+{
+    ShowFrames("<FRAMESET COLS=\"*,*\">"
+               "<FRAME NAME=left SRC=\"STR://<INPUT NAME=t VALUE=left><INPUT NAME=l VALUE=one>"
+               "<INPUT TYPE=CHECKBOX NAME=c>\">"
+               "<FRAMESET ROWS=\"*,*\"><FRAME NAME=up SRC=\"STR://<INPUT NAME=t VALUE=up>"
+               "<INPUT TYPE=RADIO NAME=r VALUE=a CHECKED><INPUT TYPE=RADIO NAME=r VALUE=b>\">"
+               "<FRAME NAME=down SRC=\"STR://<SELECT NAME=s><OPTION VALUE=v1>one</OPTION>"
+               "<OPTION VALUE=v2 SELECTED>two</OPTION></SELECT><INPUT NAME=d VALUE=deep>\">"
+               "</FRAMESET></FRAMESET>");
+    HtmlWnd* up = view->FindFrameWnd("up");
+    HtmlWnd* down = view->FindFrameWnd("down");
+    ASSERT_NE(up, nullptr);
+    ASSERT_NE(down, nullptr);
+    EXPECT_TRUE(view->GetFormControls().empty());
+    // Read from the top: each frame's controls, at any depth.
+    EXPECT_EQ(view->GetInputText("l"), "one");
+    EXPECT_EQ(view->GetInputText("d"), "deep");
+    EXPECT_EQ(view->GetRadioValue("r"), "a");
+    EXPECT_EQ(view->GetSelectValue("s"), "v2");
+    EXPECT_EQ(view->GetCheckBox("c"), 0);
+    // A name in two frames: the first in frame order, depth-first.
+    EXPECT_EQ(view->GetInputText("t"), "left");
+    EXPECT_EQ(up->GetInputText("t"), "up");
+    // Written from the top, seen in the frame's own control.
+    EXPECT_TRUE(view->SetInputText("d", "changed"));
+    char text[32] = {};
+    GetWindowTextA(down->GetInputCtrl("d"), text, sizeof text);
+    EXPECT_STREQ(text, "changed");
+    EXPECT_TRUE(view->SetRadioValue("r", "b"));
+    EXPECT_EQ(up->GetRadioValue("r"), "b");
+    EXPECT_TRUE(view->SetCheckBox("c", true));
+    EXPECT_EQ(view->FindFrameWnd("left")->GetCheckBox("c"), 1);
+    EXPECT_EQ(view->GetInputCtrl("s"), down->GetInputCtrl("s"));
+    EXPECT_NE(view->FindTagByName("S"), nullptr);
+    // A frame sees its own frames only, not its siblings'.
+    EXPECT_EQ(up->GetInputText("d"), "");
+    EXPECT_EQ(up->GetCheckBox("c"), -1);
+    EXPECT_EQ(view->GetInputText("nosuch"), "");
+}
+
+TEST_F(FramedFormsTest, TabMovesFromOneFrameToTheNextAndClicksTakeTheMarkAway)
+{
+    ShowFrames("<FRAMESET COLS=\"*,*,*\">"
+               "<FRAME NAME=one SRC=\"STR://<INPUT NAME=a><INPUT NAME=b>\">"
+               "<FRAME NAME=two SRC=\"STR://<INPUT NAME=c><INPUT NAME=d TABORDER=0>\">"
+               "<FRAME NAME=own TABGROUP SRC=\"STR://<INPUT NAME=x><INPUT NAME=y>\">"
+               "</FRAMESET>");
+    // From nothing, Tab goes to the first stop of the top view's group:
+    // TABORDER first, then the frames' controls in frame order; the frame
+    // that is a tab group of its own is left out.
+    Key(view->hWnd(), VK_TAB);
+    Pump();
+    std::vector<std::string> order{FocusedAnywhere()};
+    for (int i = 0; i < 4; ++i)
+        order.push_back(TabFrom());
+    EXPECT_EQ(order, (std::vector<std::string>{"two/d", "one/a", "one/b", "two/c", "two/d"}));
+    EXPECT_EQ(Marked(), (std::vector<std::string>{"two/d"}));
+    // Backwards across the frame boundary, and wrapping from the first to the last.
+    EXPECT_EQ(TabFrom(true), "two/c");
+    EXPECT_EQ(TabFrom(true), "one/b");
+    EXPECT_EQ(TabFrom(true), "one/a");
+    EXPECT_EQ(TabFrom(true), "two/d");
+    EXPECT_EQ(TabFrom(true), "two/c");
+    EXPECT_EQ(Marked(), (std::vector<std::string>{"two/c"}));
+    // A press in another frame takes the mark off the element that has it.
+    SetFocus(view->FindFrameWnd("two")->GetInputCtrl("c"));
+    Pump();
+    ASSERT_EQ(TabFrom(), "two/d");
+    ASSERT_EQ(Marked(), (std::vector<std::string>{"two/d"}));
+    HtmlWnd* one = view->FindFrameWnd("one");
+    RECT client;
+    GetClientRect(one->hWnd(), &client);
+    const LPARAM below = MAKELPARAM(client.right / 2, client.bottom - 4);
+    SendMessageA(one->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, below);
+    SendMessageA(one->hWnd(), WM_LBUTTONUP, 0, below);
+    Pump();
+    EXPECT_TRUE(Marked().empty());
+    EXPECT_EQ(GetFocus(), one->hWnd());
+    // With nothing marked, Tab from that frame starts the group again.
+    Key(one->hWnd(), VK_TAB);
+    Pump();
+    EXPECT_EQ(FocusedAnywhere(), "two/d");
+    // The tab group's own frame cycles within itself.
+    SetFocus(view->FindFrameWnd("own")->GetInputCtrl("x"));
+    Pump();
+    EXPECT_EQ(TabFrom(), "own/y");
+    EXPECT_EQ(TabFrom(), "own/x");
+    EXPECT_EQ(Marked(), (std::vector<std::string>{"two/d", "own/x"}));
+}
 } // namespace
