@@ -2,7 +2,8 @@
 // element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
-//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS] [--shot FILE.bmp] ADDRESS...
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS]
+//            [--play SCRIPT] [--shot FILE.bmp [--pixel X,Y]...] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
@@ -20,7 +21,9 @@
 // link; each event of the frames and the forms is logged, and a submit
 // prints the values of the form controls of every frame. --keys plays keys
 // before the picture: '|' is Tab, '^' is Enter, anything else is typed into
-// the window that has the focus.
+// the window that has the focus. --play plays a script of keys, clicks and
+// drags after them (see PlayScript), each step in the log; --pixel prints a
+// pixel of the picture written by --shot.
 #include <windows.h>
 
 #include <cstdio>
@@ -201,13 +204,6 @@ public:
     void OnSetFocus(CHtmlObject*) override { std::printf("view focus\n"); }
     void OnKillFocus(CHtmlObject*) override { std::printf("view unfocus\n"); }
 
-private:
-    static std::string Name(CTagINPUT* input) { return input != nullptr ? input->GetDesc().name : "(none)"; }
-    static void Print(const char* what, CTagINPUT* input)
-    {
-        std::printf("view %s %s\n", what, Name(input).c_str());
-        std::fflush(stdout);
-    }
     // The values of every frame's controls, read through the top view (its
     // form values search all frames).
     static void PrintValues(HtmlWnd* view)
@@ -215,7 +211,15 @@ private:
         HtmlWnd* top = view;
         while (top->GetParentView() != nullptr)
             top = top->GetParentView();
-        PrintValuesOf(top, view);
+        PrintValuesOf(top, top);
+    }
+
+private:
+    static std::string Name(CTagINPUT* input) { return input != nullptr ? input->GetDesc().name : "(none)"; }
+    static void Print(const char* what, CTagINPUT* input)
+    {
+        std::printf("view %s %s\n", what, Name(input).c_str());
+        std::fflush(stdout);
     }
     static void PrintValuesOf(HtmlWnd* top, HtmlWnd* view)
     {
@@ -265,6 +269,112 @@ void PlayKeys(HWND view, const char* keys)
             SendMessageA(target, WM_CHAR, WPARAM(static_cast<unsigned char>(*k)), 1);
         PumpPending();
     }
+}
+
+// Plays a script of steps separated by ';', each printed as it starts:
+//   keys TEXT          keys as with --keys
+//   click FRAME X Y    a left click in the frame's view (- for the top view)
+//   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
+//   values             the form values of every frame
+// After a drag the frames' places are printed.
+void PrintFramePlaces(HtmlWnd* view)
+{
+    for (const HtmlFrameView& frame : view->GetFrames())
+    {
+        if (frame.view == nullptr || frame.view->hWnd() == nullptr)
+            continue;
+        RECT rc;
+        GetWindowRect(frame.view->hWnd(), &rc);
+        MapWindowPoints(nullptr, view->hWnd(), reinterpret_cast<POINT*>(&rc), 2);
+        std::printf("view frame \"%s\" at %ld,%ld-%ld,%ld\n", frame.view->GetFrameName().c_str(), rc.left,
+                    rc.top, rc.right, rc.bottom);
+        PrintFramePlaces(frame.view.get());
+    }
+    std::fflush(stdout);
+}
+
+bool PlayStep(HtmlWnd* view, const std::string& step)
+{
+    std::printf("play %s\n", step.c_str());
+    std::fflush(stdout);
+    char frame[64] = {};
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (step.compare(0, 5, "keys ") == 0)
+        PlayKeys(view->hWnd(), step.c_str() + 5);
+    else if (step == "values")
+        ViewLog::PrintValues(view);
+    else if (std::sscanf(step.c_str(), "click %63s %d %d", frame, &x1, &y1) == 3)
+    {
+        HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
+        if (target == nullptr)
+            return false;
+        HWND hWnd = target->hWnd();
+        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        // The click may replace the frameset: the release goes to a window still there.
+        if (IsWindow(hWnd))
+            SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+    }
+    else if (std::sscanf(step.c_str(), "drag %d %d %d %d", &x1, &y1, &x2, &y2) == 4)
+    {
+        // The border tracker reads the queue: the moves are posted before the press.
+        PostMessageA(view->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x1 + x2) / 2, (y1 + y2) / 2));
+        PostMessageA(view->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
+        PostMessageA(view->hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+        SendMessageA(view->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        PumpPending();
+        PrintFramePlaces(view);
+    }
+    else
+        return false;
+    PumpPending();
+    return true;
+}
+
+bool PlayScript(HtmlWnd* view, const std::string& script)
+{
+    size_t start = 0;
+    while (start <= script.size())
+    {
+        size_t end = script.find(';', start);
+        if (end == std::string::npos)
+            end = script.size();
+        const std::string step = script.substr(start, end - start);
+        if (!step.empty() && !PlayStep(view, step))
+        {
+            std::printf("play failed: %s\n", step.c_str());
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// Prints the colour of a picture's pixel (x,y from the top left) as RRGGBB,
+// read back from the 24-bit BMP written by SaveClientShot.
+void PrintPixel(const char* path, const char* where)
+{
+    int x = -1;
+    int y = -1;
+    std::sscanf(where, "%d,%d", &x, &y);
+    FILE* in = std::fopen(path, "rb");
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    bool ok = in != nullptr && std::fread(&file, sizeof file, 1, in) == 1 &&
+              std::fread(&info, sizeof info, 1, in) == 1 && info.biBitCount == 24 && x >= 0 && y >= 0 &&
+              x < info.biWidth && y < info.biHeight;
+    unsigned char bgr[3] = {};
+    if (ok)
+    {
+        const long stride = (long(info.biWidth) * 3 + 3) & ~3L;
+        ok = std::fseek(in, long(file.bfOffBits) + stride * (info.biHeight - 1 - y) + 3L * x, SEEK_SET) == 0 &&
+             std::fread(bgr, 3, 1, in) == 1;
+    }
+    if (in != nullptr)
+        std::fclose(in);
+    if (ok)
+        std::printf("view pixel %d,%d %02X%02X%02X\n", x, y, bgr[2], bgr[1], bgr[0]);
+    else
+        std::printf("view pixel %s none\n", where);
 }
 
 // Writes the window's client area as a 24-bit bottom-up BMP.
@@ -366,7 +476,8 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 }
 
 int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
-            const char* shot, bool stay, const char* keys)
+            const char* shot, bool stay, const char* keys, const char* play,
+            const std::vector<const char*>& pixels)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
@@ -408,12 +519,19 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     SetFocus(view.hWnd());
     if (keys != nullptr)
         PlayKeys(view.hWnd(), keys);
+    if (play != nullptr && !PlayScript(&view, play))
+    {
+        DestroyWindow(frame);
+        return 1;
+    }
     PumpPending();
     UpdateWindow(view.hWnd());
     if (shot != nullptr)
     {
         const bool saved = SaveClientShot(view.hWnd(), shot);
         std::printf("view shot %s %s\n", shot, saved ? "written" : "failed");
+        for (const char* where : pixels)
+            PrintPixel(shot, where);
         DestroyWindow(frame);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0)
@@ -436,7 +554,7 @@ int Usage()
     std::fprintf(stderr,
                  "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
                  "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS] "
-                 "[--shot FILE.bmp] ADDRESS...\n");
+                 "[--play SCRIPT] [--shot FILE.bmp [--pixel X,Y]...] ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -453,6 +571,8 @@ int main(int argc, char** argv)
     const char* scroll = nullptr;
     const char* shot = nullptr;
     const char* keys = nullptr;
+    const char* play = nullptr;
+    std::vector<const char*> pixels;
     bool stay = false;
     std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
@@ -469,6 +589,10 @@ int main(int argc, char** argv)
             shot = argv[++i];
         else if (std::strcmp(argv[i], "--keys") == 0 && i + 1 < argc)
             keys = argv[++i];
+        else if (std::strcmp(argv[i], "--play") == 0 && i + 1 < argc)
+            play = argv[++i];
+        else if (std::strcmp(argv[i], "--pixel") == 0 && i + 1 < argc)
+            pixels.push_back(argv[++i]);
         else if (std::strcmp(argv[i], "--stay") == 0 || std::strcmp(argv[i], "--still") == 0)
             stay = true;
         else if (viewWidth > 0 && argv[i][0] != '-')
@@ -504,7 +628,7 @@ int main(int argc, char** argv)
     PrintingHandler handler;
     int result = 0;
     if (viewWidth > 0)
-        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay, keys);
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay, keys, play, pixels);
     else
     {
         CHtmlDoc doc(module);
