@@ -282,6 +282,7 @@ private:
     // Takes the focus mark off whichever element of this view's tab group
     // holds it, in any of its frames.
     void ClearFocusMark();
+    void RedrawFrameBorders();
     HtmlWnd* TabRoot();
     void CollectTabStops(std::vector<struct HtmlTabStop>& stops, std::vector<HtmlWnd*>& views);
     // Visits this view and its frames' views depth-first until the visitor answers true.

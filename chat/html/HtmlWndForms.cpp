@@ -365,15 +365,18 @@ int32_t HtmlWnd::OnInputKey(int32_t key, int32_t repeat, int32_t flags, std::str
 
 void HtmlWnd::OnSetFocus(CHtmlObject*)
 {
+    RedrawFrameBorders();
     if (m_handler != nullptr)
         m_handler->OnSetFocus(this);
 }
 
 void HtmlWnd::OnKillFocus(CHtmlObject*)
 {
+    RedrawFrameBorders();
     if (m_handler != nullptr)
         m_handler->OnKillFocus(this);
 }
+
 
 LRESULT HtmlWnd::OnCtlColor(UINT uMsg, HDC dc, HWND control)
 {

@@ -322,6 +322,17 @@ void HtmlWnd::LayoutFrames()
         DrawFrameBorders(dc.get());
 }
 
+void HtmlWnd::RedrawFrameBorders()
+{
+    // A frame's border shows in its focus colour while its view has the
+    // keyboard focus; the frames pass their focus events up to this view.
+    if (m_frames.empty() || hWnd() == nullptr)
+        return;
+    CClientDC dc(hWnd());
+    if (dc.get() != nullptr)
+        DrawFrameBorders(dc.get());
+}
+
 void HtmlWnd::DrawFrameBorders(HDC hdc)
 {
     if (m_framePlacements.size() != m_frames.size())

@@ -366,8 +366,9 @@ void PrintPixel(const char* path, const char* where)
     if (ok)
     {
         const long stride = (long(info.biWidth) * 3 + 3) & ~3L;
-        ok = std::fseek(in, long(file.bfOffBits) + stride * (info.biHeight - 1 - y) + 3L * x, SEEK_SET) == 0 &&
-             std::fread(bgr, 3, 1, in) == 1;
+        ok =
+            std::fseek(in, long(file.bfOffBits) + stride * (info.biHeight - 1 - y) + 3L * x, SEEK_SET) == 0 &&
+            std::fread(bgr, 3, 1, in) == 1;
     }
     if (in != nullptr)
         std::fclose(in);

@@ -540,4 +540,37 @@ TEST_F(FramesTest, ScreenshotOfTheBorderRings)
         EXPECT_EQ(shot.dwPixel(p.x, p.y), p.rgb)
             << p.what << " at " << p.x << "," << p.y << std::hex << " got 0x" << shot.dwPixel(p.x, p.y);
 }
+TEST_F(FramesTest, AFocusedFramesBorderTakesTheFocusColour)
+{
+    ASSERT_EQ(view->LoadUrl("STR://<FRAMESET COLS=\"*,*\">"
+                            "<FRAME NAME=a FRAMEBORDER=4 BORDERCOLOR=#FF0000 BORDERCOLORDARK=#0000FF "
+                            "BORDERCOLORLIGHT=#00FF00 BORDERCOLORFOCUS=#FF00FF>"
+                            "<FRAME NAME=b FRAMEBORDER=4></FRAMESET>",
+                            "", &events, "", 0, 0, 0),
+              0);
+    UpdateWindow(top);
+    auto pixel = [&](int x, int y)
+    {
+        CDibTarget shot(400, 300, 32);
+        HDC window = GetDC(top);
+        BitBlt(shot.dc(), 0, 0, 400, 300, window, 0, 0, SRCCOPY);
+        ReleaseDC(top, window);
+        GdiFlush();
+        return shot.dwPixel(x, y);
+    };
+    // Ring 0 below and right, and the inner ring above and left, are light
+    // without the focus and in the focus colour with it.
+    SetFocus(view->hWnd());
+    Pump();
+    EXPECT_EQ(pixel(199, 150), 0x00FF00u);
+    EXPECT_EQ(pixel(3, 150), 0x00FF00u);
+    SetFocus(Frame("a")->hWnd());
+    Pump();
+    EXPECT_EQ(pixel(199, 150), 0xFF00FFu);
+    EXPECT_EQ(pixel(3, 150), 0xFF00FFu);
+    EXPECT_EQ(pixel(0, 150), 0x0000FFu); // the dark ring stays
+    SetFocus(Frame("b")->hWnd());
+    Pump();
+    EXPECT_EQ(pixel(199, 150), 0x00FF00u);
+}
 } // namespace
