@@ -254,6 +254,8 @@ private:
     // The size cursor over a frame border of this view or, with the point
     // converted, of a parent view; false when there is none.
     bool SetBorderCursor(POINT client);
+    // Ends the view's mouse capture (keys, focus lost) as if the pointer had left.
+    void EndCapture();
     // The rubber-band drag of a frame border under the point (client
     // coordinates), in this view or a parent; false when there is no border.
     bool DragFrameBorder(POINT client);

@@ -540,8 +540,7 @@ void HtmlWnd::FollowFocusedLink(int32_t key, int32_t flags)
 void HtmlWnd::OnKeyDown(WPARAM key, LPARAM lParam)
 {
     m_keyDown = 1;
-    if (GetCapture() == hWnd())
-        ReleaseCapture();
+    EndCapture();
     if (OnInputKey(int32_t(key), LOWORD(lParam), HIWORD(lParam), m_frameName, this) != 0)
         return;
     switch (key)
@@ -656,8 +655,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
         return true;
     case WM_SYSKEYDOWN:
         m_keyDown = 1;
-        if (GetCapture() == hWnd())
-            ReleaseCapture();
+        EndCapture();
         return false;
     case WM_KEYUP:
     case WM_SYSKEYUP:
@@ -676,8 +674,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
         *result = 0;
         return true;
     case WM_KILLFOCUS:
-        if (GetCapture() == hWnd())
-            ReleaseCapture();
+        EndCapture();
         OnKillFocus(this);
         *result = 0;
         return true;

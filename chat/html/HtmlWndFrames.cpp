@@ -477,6 +477,23 @@ bool HtmlWnd::SetBorderCursor(POINT client)
     return m_parentView->SetBorderCursor(point);
 }
 
+void HtmlWnd::EndCapture()
+{
+    if (hWnd() == nullptr || GetCapture() != hWnd())
+        return;
+    ReleaseCapture();
+    // As if the pointer had left: a frame-border cursor, this view's or a
+    // parent's, gives the previous cursor back.
+    for (HtmlWnd* view = this; view != nullptr; view = view->m_parentView)
+    {
+        if (view->m_savedCursor != nullptr)
+        {
+            SetCursor(view->m_savedCursor);
+            view->m_savedCursor = nullptr;
+        }
+    }
+}
+
 bool HtmlWnd::DragFrameBorder(POINT client)
 {
     if (m_frames.empty() || hWnd() == nullptr)

@@ -449,6 +449,15 @@ TEST_F(FramesTest, BorderCursors)
         SendMessageA(view->hWnd(), WM_MOUSEMOVE, 0, At(-5, -5));
         EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_IBEAM)) << "after " << c.x << "," << c.y;
     }
+    // A key ends the capture as if the pointer had left: the cursor comes back.
+    SetCursor(LoadCursorA(nullptr, IDC_IBEAM));
+    SendMessageA(view->hWnd(), WM_MOUSEMOVE, 0, At(98, 50));
+    ASSERT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_SIZEWE));
+    EXPECT_EQ(GetCapture(), view->hWnd());
+    SendMessageA(view->hWnd(), WM_KEYDOWN, 'A', 1);
+    EXPECT_EQ(GetCapture(), nullptr);
+    EXPECT_EQ(GetCursor(), LoadCursorA(nullptr, IDC_IBEAM));
+    SendMessageA(view->hWnd(), WM_KEYUP, 'A', 1);
     ReleaseCapture();
 }
 
