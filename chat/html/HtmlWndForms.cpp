@@ -377,7 +377,6 @@ void HtmlWnd::OnKillFocus(CHtmlObject*)
         m_handler->OnKillFocus(this);
 }
 
-
 LRESULT HtmlWnd::OnCtlColor(UINT uMsg, HDC dc, HWND control)
 {
     CTagINPUT* input = ControlById(GetDlgCtrlID(control));
