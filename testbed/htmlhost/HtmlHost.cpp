@@ -221,13 +221,16 @@ private:
         std::printf("view %s %s\n", what, Name(input).c_str());
         std::fflush(stdout);
     }
+    // This view's controls, then its frames' (the order the values are searched in).
     static void PrintValuesOf(HtmlWnd* top, HtmlWnd* view)
     {
-        for (HtmlWnd* child : view->GetChildViews())
-            PrintValuesOf(top, child);
+        std::string radioGroup;
         for (CTagINPUT* input : view->GetFormControls())
         {
             const FormControlDesc& desc = input->GetDesc();
+            if (desc.type == "RADIO" && desc.name == radioGroup)
+                continue; // one value for the group
+            radioGroup = desc.type == "RADIO" ? desc.name : std::string();
             std::string value;
             if (desc.type == "CHECKBOX")
                 value = std::to_string(top->GetCheckBox(desc.name));
@@ -242,6 +245,8 @@ private:
             std::printf("view value %s=\"%s\"\n", desc.name.c_str(), HtmlEscapeForDump(value).c_str());
         }
         std::fflush(stdout);
+        for (HtmlWnd* child : view->GetChildViews())
+            PrintValuesOf(top, child);
     }
 };
 
