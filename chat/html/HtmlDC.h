@@ -24,6 +24,7 @@ struct HtmlTextMetrics
     int32_t descent = 0;
     int32_t internalLeading = 0;
     int32_t externalLeading = 0;
+    int32_t aveCharWidth = 0;
 };
 
 // Background modes, as SetBkMode takes them.

@@ -81,6 +81,7 @@ void CHtmlDoc::Reset()
     }
     FreeSource();
     m_elements.clear();
+    m_hasFrameset = false;
     m_flow.reset();
     m_backgroundImage = nullptr;
     ReleaseFont(m_defaultFont);
@@ -386,6 +387,7 @@ void CHtmlDoc::ParseLoop()
 void CHtmlDoc::BuildTree()
 {
     m_elements.clear();
+    m_hasFrameset = false;
     m_elementCount = 0;
     HtmlParseRange(m_elements, m_source, m_sourceLength, this, nullptr);
 }
@@ -596,4 +598,16 @@ void CHtmlDoc::NotifyTitle(const std::string& title)
 {
     if (m_handler != nullptr)
         m_handler->OnTitle(title, this);
+}
+
+void CHtmlDoc::NotifyFrameset(const std::vector<FrameRecord>* frames)
+{
+    if (m_handler != nullptr)
+        m_handler->OnFramesetCreated(frames, this);
+}
+
+void CHtmlDoc::NotifyFramesetDone()
+{
+    if (m_handler != nullptr)
+        m_handler->OnFramesDestroyed(this);
 }

@@ -24,6 +24,7 @@ class CHtmlDC;
 class CHtmlFlow;
 class CHtmlImageSource;
 class CHtmlTimerHost;
+struct FrameRecord;
 struct HFONT__;
 struct HBRUSH__;
 
@@ -152,6 +153,13 @@ public:
 
     // Handler notifications raised by elements.
     void NotifyTitle(const std::string& title);
+    // The frame records of the document's frameset (slot 4), and its end when
+    // the frameset element goes (slot 5).
+    void NotifyFrameset(const std::vector<FrameRecord>* frames);
+    void NotifyFramesetDone();
+    // Set when the first frameset is built: a deeper one becomes a frame.
+    bool HasFrameset() const { return m_hasFrameset; }
+    void MarkFrameset() { m_hasFrameset = true; }
 
     // Layout and painting. The rectangle is the part of the page to show,
     // in document coordinates (the view's client area moved by its scroll
@@ -209,6 +217,15 @@ public:
     std::string GetLinkAt(int32_t x, int32_t y, int32_t flags, std::string* target, CTag** element);
     const std::string& GetPageLink() const { return m_pageLink; }
 
+    // Keyboard focus: 1 when the element is in the tree (on: it is scrolled
+    // into view first), 0 otherwise.
+    int32_t ContainsElement(const CTag* element) const;
+    int32_t SetFocusElement(CTag* element, int32_t on, CHtmlDC* dc);
+    // The link address a key on the element follows ("" for none).
+    std::string OnKeyDown(CTag* element, int32_t key, int32_t flags);
+    // The first element whose NAME matches (case-insensitive), or null.
+    CTag* FindTagByName(const std::string& name);
+
 private:
     int32_t Parse();
     void PrepareLoad();
@@ -246,6 +263,7 @@ private:
     int32_t m_output = 1;
     int32_t m_loadedKind = kHtmlKindUnknown;
     CHtmlTimerHost* m_timerHost = nullptr;
+    bool m_hasFrameset = false;
 };
 
 // Parses a range of a block into elements appended to the list (emptied

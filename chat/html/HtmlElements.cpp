@@ -7,6 +7,7 @@
 #include "HtmlDoc.h"
 #include "HtmlFlow.h"
 #include "HtmlText.h"
+#include "HtmlWndEvents.h"
 
 HTML_IMPLEMENT_DYNCREATE(CTagTEXT, HTML_RUNTIME_CLASS(CTag))
 HTML_IMPLEMENT_DYNCREATE(CTagBODY, HTML_RUNTIME_CLASS(CTag))
@@ -321,6 +322,32 @@ void CTagA::OnPopStyle(CHtmlDC* dc)
     if (m_colorPushed)
         dc->SetTextColor(m_savedColor);
     m_colorPushed = 0;
+}
+
+int32_t CTagA::GetTabStop()
+{
+    if (m_document != nullptr && m_document->GetDocFlag() == 0)
+        return 0;
+    m_tabStop = 1;
+    return CTag::GetTabStop();
+}
+
+void CTagA::OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value)
+{
+    CTag::OnKeyDown(answer, key, flags, flow, value);
+    // Enter and Space follow the link.
+    if (answer.empty() && value != 0 && (key == 13 || key == 32))
+        answer = m_href;
+}
+
+void CTagA::OnSetFocusTree(int32_t focus, CHtmlFlow*, CHtmlDC*)
+{
+    if (m_document == nullptr || m_document->GetEvents() == nullptr)
+        return;
+    if (focus)
+        m_document->GetEvents()->OnLinkHover(m_alt.empty() ? m_href : m_alt, this, 2, m_document);
+    else
+        m_document->GetEvents()->OnLinkHover("", this, 0, m_document);
 }
 
 // Body and blocks.

@@ -9,12 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "FrameProps.h"
 #include "HtmlFontDesc.h"
 #include "HtmlTag.h"
 
 class CHtmlFlow;
 class CHtmlImageSource;
 struct HFONT__;
+struct HBRUSH__;
 
 // A font derived from the current one on the first style begin, made once
 // through the document (its handler or the font cache) and selected around
@@ -136,7 +138,14 @@ public:
     int32_t ReadAttributes() override;
     void OnPushStyle(CHtmlDC* dc) override;
     void OnPopStyle(CHtmlDC* dc) override;
+    // A tab stop unless the document's flag word is 0.
+    int32_t GetTabStop() override;
+    // Enter or Space: the children's answer first, else HREF.
+    void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value) override;
+    // Keyboard focus gained or lost: the hover event with kind 2 or 0.
+    void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
     const std::string& GetHref() const { return m_href; }
+    const std::string& GetTarget() const { return m_target; }
 
 private:
     std::string m_href;
@@ -389,9 +398,76 @@ public:
     int32_t EndLayout(CHtmlFlow* flow) override;
 };
 
+// The description of a form control, read from the element's attributes and
+// handed to the view, which creates, places and destroys the real window.
+struct FormControlDesc
+{
+    std::string type;        // "TEXT", "PASSWORD", "TEXTAREA", "CHECKBOX", "RADIO", "SUBMIT", "SELECT"...
+    int32_t size = -1;       // characters, percent or pixels; -1 = not given
+    int32_t sizePercent = 0; // size is a percentage of the line's width
+    int32_t height = -1;     // rows or pixels; -1 = not given
+    int32_t itemHeight = 0;  // SELECT: from the font at the first layout
+    std::string name;
+    int32_t maxLength = -1;
+    std::string value;
+    int32_t checked = 0;
+    int32_t align = 1; // 1 left, 2 right, 4 centre
+    int32_t border = 0;
+    std::vector<std::string> optionTexts;
+    std::vector<std::string> optionValues;
+    int32_t selected = -1;
+    std::string attributes;
+    HBRUSH__* background = nullptr; // lent by the document's brush cache
+    int32_t disabled = 0;           // DISABLED given; the view applies it to the new window
+    // Set by whoever creates the control: its owner kind ("HTMLWND" for the
+    // view), window and class name; visible while the window is shown.
+    std::string ownerKind;
+    void* window = nullptr;
+    std::string className;
+    int32_t visible = 0;
+    int32_t placed = 0;
+};
+
 class CTagINPUT : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagINPUT)
+
+public:
+    // Default background of a control.
+    static constexpr uint32_t kDefaultBackground = 0x02FFFFFF;
+    // Offset of a control whose box lies outside the painted area.
+    static constexpr int32_t kOffView = -5000;
+
+    // Keyboard focus to the control window (focus 1) or away from it to its
+    // parent when it holds it (0): set by the platform half.
+    using FocusHook = void (*)(void* window, int32_t focus);
+    static void SetFocusHook(FocusHook hook);
+
+    CTagINPUT() { m_tabStop = 1; }
+    ~CTagINPUT() override;
+    int32_t ReadAttributes() override;
+    int32_t GetTabStop() override;
+    void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
+
+    FormControlDesc& GetDesc() { return m_desc; }
+    const FormControlDesc& GetDesc() const { return m_desc; }
+    // The box's width and height as the last layout measured them.
+    int32_t GetWidth() const { return m_width; }
+    int32_t GetHeight() const { return m_height; }
+    void SetShowAfterPaint() { m_showAfterPaint = 1; }
+
+private:
+    FormControlDesc m_desc;
+    int32_t m_widthPixels = 0;
+    int32_t m_heightPixels = 0;
+    double m_heightFactor = 0.0;
+    int32_t m_fontPrepared = 0;
+    int32_t m_showAfterPaint = 0;
+    int32_t m_width = 0;
+    int32_t m_height = 0;
 };
 
 class CTagOPTION : public CTag
@@ -411,14 +487,55 @@ private:
     int32_t m_selected = 0;
 };
 
+// A frame of a frameset: its attributes become a frame record; it has no
+// element children (text inside it becomes a string document of its own).
 class CTagFRAME : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagFRAME)
+
+public:
+    int32_t Build() override;
+    int32_t ReadAttributes() override;
+    // The document the frame shows.
+    virtual std::string GetAddress() const { return m_address; }
+    // The frame's fields copied into a record (grid position and sizes left as they are).
+    void FillRecord(FrameRecord& record);
+    const std::string& GetFrameName() const { return m_frameName; }
+
+protected:
+    void ReadFrameAttributes();
+
+    std::string m_address;
+    std::string m_frameName;
+    int32_t m_frameBorder = 3;
+    int32_t m_marginWidth = -1;
+    int32_t m_marginHeight = -1;
+    uint32_t m_scrollFlags = 6;
+    int32_t m_resizable = 1;
+    int32_t m_noBackSync = 0;
+    uint32_t m_borderColors[4] = {0x02C0C0C0, 0x02FFFFFF, 0x02808080, 0x02000000};
+    int32_t m_borderFlags[4] = {1, 1, 1, 1};
+    int32_t m_roundedCorners[8] = {};
+    int32_t m_tabGroup = 0;
 };
 
+// The first frameset of a document hands its grid of frames to the view; a
+// deeper one becomes a frame whose string document holds that frameset.
 class CTagFRAMESET : public CTagFRAME
 {
     HTML_DECLARE_DYNCREATE(CTagFRAMESET)
+
+public:
+    CTagFRAMESET();
+    ~CTagFRAMESET() override;
+    int32_t Build() override;
+    int32_t ReadAttributes() override;
+    std::string GetAddress() const override { return m_nestedDocument; }
+
+private:
+    std::string m_nestedDocument;
+    bool m_nested = false;
+    bool m_notified = false;
 };
 
 class CTagIMG : public CTag

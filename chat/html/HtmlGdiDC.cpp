@@ -74,6 +74,7 @@ HtmlTextMetrics CHtmlGdiDC::GetMetrics()
     metrics.descent = tm.tmDescent;
     metrics.internalLeading = tm.tmInternalLeading;
     metrics.externalLeading = tm.tmExternalLeading;
+    metrics.aveCharWidth = tm.tmAveCharWidth;
     return metrics;
 }
 

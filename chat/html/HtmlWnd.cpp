@@ -108,8 +108,10 @@ void HtmlWnd::ShowLoaded(bool hadGrid)
 int32_t HtmlWnd::LoadUrl(const std::string& address, const std::string& context, IHtmlWndEvents* handler,
                          const std::string& target, int32_t originX, int32_t originY, int32_t option)
 {
-    // This view shows no frames: a target finds none and the view loads the page itself.
-    (void)target;
+    // A target that names frames loads there; one that finds none (or whose
+    // frames failed) loads here.
+    if (!target.empty() && SearchFrames(target, address, -1, -1, false, false))
+        return 0;
     const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
     const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
@@ -125,7 +127,8 @@ int32_t HtmlWnd::LoadUrlAt(const std::string& address, const std::string& contex
                            IHtmlWndEvents* handler, const std::string& target, int32_t originX,
                            int32_t originY, int32_t option)
 {
-    (void)target;
+    if (!target.empty() && SearchFrames(target, address, x, y, false, false))
+        return 0;
     const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
     const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
@@ -143,7 +146,9 @@ int32_t HtmlWnd::LoadUrlAt(const std::string& address, const std::string& contex
 int32_t HtmlWnd::Navigate(const std::string& context, IHtmlWndEvents* handler, const std::string& frame,
                           int32_t keepScroll, int32_t originX, int32_t originY, int32_t option)
 {
-    (void)frame;
+    // Each frame of that name reloads its own page, keeping its scroll position.
+    if (!frame.empty() && SearchFrames(frame, "", 1, 1, true, false))
+        return 0;
     int32_t x = 0;
     int32_t y = 0;
     if (keepScroll && hWnd() != nullptr)
@@ -203,6 +208,7 @@ void HtmlWnd::Refresh()
     }
     UpdateScrollBars(true, true);
     InvalidateRect(hWnd(), nullptr, TRUE);
+    RestoreControlFocus();
 }
 
 int32_t HtmlWnd::RangeMax(int bar)
@@ -310,6 +316,14 @@ void HtmlWnd::OnPaint()
         {
             m_document->Layout(&dc, LayoutRect(rc.left + x, rc.top + y, rc.right + x, rc.bottom + y));
         }
+        if (m_document->GetFlow() == nullptr)
+        {
+            // A view that never loaded a page (an empty frame) shows the page colour.
+            HBRUSH brush = CreateSolidBrush(COLORREF(m_document->GetBackgroundColor()));
+            FillRect(hdc, &ps.rcPaint, brush);
+            DeleteObject(brush);
+        }
+        DrawFrameBorders(hdc);
     }
     EndPaint(hWnd(), &ps);
 }
@@ -320,6 +334,7 @@ void HtmlWnd::OnSize()
         LayoutToWindowHeight();
     else
         UpdateScrollBars(false, true);
+    LayoutFrames();
 }
 
 // --- scrolling
@@ -491,6 +506,12 @@ void HtmlWnd::Stop()
 
 LRESULT HtmlWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT frameResult = 0;
+    if (OnFrameMessage(uMsg, wParam, lParam, &frameResult))
+        return frameResult;
+    LRESULT formResult = 0;
+    if (OnFormMessage(uMsg, wParam, lParam, &formResult))
+        return formResult;
     switch (uMsg)
     {
     case WM_PAINT:
@@ -518,6 +539,7 @@ LRESULT HtmlWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_DESTROY:
         KillTimer(hWnd(), kTimerId);
         m_document->Reset();
+        OnFrameWindowDestroyed();
         return 0;
     default:
         break;
@@ -675,7 +697,12 @@ void HtmlWnd::OnLoadError(int32_t error, std::string address, CHtmlObject*)
 void HtmlWnd::FollowLink(std::string address, std::string target, CHtmlObject*)
 {
     const std::string resolved = m_document->ResolveAddress(address, false);
-    const int32_t result = LoadUrl(resolved, "", nullptr, target, m_originX, m_originY, 0);
+    // The target is searched from the top view, so that "_top" and sibling
+    // frames are found from any frame. The load may replace this very view's
+    // frameset: after it, only members that outlive a retired view are used.
+    if (!target.empty() && SearchFrames(target, resolved, -1, -1, false, true))
+        return;
+    const int32_t result = LoadUrl(resolved, "", nullptr, "", m_originX, m_originY, 0);
     if (result != kHtmlLoadOk)
         OnLoadError(result, address, this);
 }
@@ -705,19 +732,22 @@ void HtmlWnd::PushHandler(const std::string& handlerName, const std::string& att
 
 void HtmlWnd::OnHandlerEnding(const std::string& handlerName, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->OnHandlerEnded(handlerName, this, this);
-    else if (m_handler != nullptr)
+    // The handler hears it; in a frame whose handler isn't the parent view the
+    // parent chain hears it too.
+    if (m_handler != nullptr)
         m_handler->OnHandlerEnded(handlerName, this, this);
+    if (m_parentView != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_parentView))
+        OnHandlerEnded(handlerName, this, this);
 }
 
 void HtmlWnd::PopHandler(const std::string& handlerName, CHtmlObject*)
 {
     int32_t drop = 0;
-    if (m_parentView != nullptr)
-        drop = m_parentView->ReleaseHandler(handlerName, this, this);
-    else if (m_handler != nullptr)
+    if (m_handler != nullptr)
         drop = m_handler->ReleaseHandler(handlerName, this, this);
+    if (m_parentView != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_parentView) &&
+        ReleaseHandler(handlerName, this, this) != 0)
+        drop = 1;
     if (drop != 0)
         m_handler = nullptr;
     if (m_savedHandler != nullptr)

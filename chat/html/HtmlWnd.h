@@ -10,8 +10,11 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "FrameProps.h"
 #include "HtmlDoc.h"
+#include "HtmlFrames.h"
 #include "HtmlRuntimeClass.h"
 #include "HtmlTimerHost.h"
 #include "HtmlWndEvents.h"
@@ -20,6 +23,15 @@
 class CFontCache;
 class CBrushCache;
 class CImageCache;
+class HtmlWnd;
+
+// One frame of the view's frameset: the view's copy of the record and the
+// child view that shows it.
+struct HtmlFrameView
+{
+    FrameRecord record;
+    std::unique_ptr<HtmlWnd> view;
+};
 
 class HtmlWnd : public CHtmlObject,
                 public FdWin::CWindowBase,
@@ -76,6 +88,24 @@ public:
     void SetScrollFlags(uint32_t flags) { m_scrollFlags = flags; }
     const std::string& GetFrameName() const { return m_frameName; }
 
+    // Frames. Names compare without regard to case.
+    // Bounds of a page that holds itself as a frame: levels of frames below
+    // a top view, and child views under it in all.
+    static constexpr int32_t kMaxFrameDepth = 8;
+    static constexpr int32_t kMaxFrameViews = 128;
+    // Child views under this view, at every level.
+    int32_t CountFrameViews() const;
+    const std::vector<HtmlFrameView>& GetFrames() const { return m_frames; }
+    HtmlWnd* GetParentView() const { return m_parentView; }
+    int32_t IsTabGroup() const { return m_tabGroup; }
+    // The direct frames first, then each child view's, in frame order.
+    HtmlWnd* FindFrameWnd(const std::string& name, CTagFRAME** element = nullptr);
+    // This view for an empty name; -1 (FALSE) when the frame isn't found.
+    int32_t GetFrameScrollPos(const std::string& frame, int bar);
+    BOOL GetFrameScrollRange(const std::string& frame, int bar, int* minimum, int* maximum);
+    // Places the child views in the client area and draws their borders.
+    void LayoutFrames();
+
     // Layout height: to the window's height (mode 0) or unlimited (-1).
     void LayoutToWindowHeight();
     void LayoutUnlimitedHeight();
@@ -120,6 +150,76 @@ public:
                                           HtmlWnd* view, CHtmlObject* sender) override;
     void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
                           CHtmlObject* sender) override;
+    void OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObject* sender) override;
+    void OnFramesDestroyed(CHtmlObject* sender) override;
+    void OnDoubleClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject* sender) override;
+    void OnClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject* sender) override;
+    int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frameName,
+                   CHtmlObject* sender) override;
+    int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject* sender) override;
+    void OnHandlerEnded(const std::string& handlerName, HtmlWnd* view, CHtmlObject* sender) override;
+    int32_t ReleaseHandler(const std::string& handlerName, HtmlWnd* view, CHtmlObject* sender) override;
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    void OnViewDestroyed(CTagFRAME* frame, CHtmlObject* sender) override;
+
+    // --- form controls, keyboard focus and form values (HtmlWndForms.cpp)
+    // View messages from the controls' window procedures, and the one the
+    // view posts itself after a control's first placement.
+    static constexpr UINT kMsgControlFocus = 0x06F2;
+    static constexpr UINT kMsgCharCheck = 0x06F8;
+    static constexpr UINT kMsgControlPlaced = 0x068E;
+    static constexpr int32_t kFirstControlId = 666;
+    static constexpr int32_t kLastControlId = 32767;
+    // Registers "HtmlButton", "HtmlEdit" and "HtmlComboBox" in the module:
+    // true when all three are there with the renderer's procedures.
+    static bool RegisterControlClasses(HINSTANCE module);
+
+    void CreateControl(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlFont(CTagINPUT* input, HDC__* dc, CHtmlObject* sender) override;
+    void OnControlCreated(CTagINPUT* input, CHtmlObject* sender) override;
+    void MoveControl(CTagINPUT* input, int32_t left, int32_t top, int32_t right, int32_t bottom,
+                     int32_t showCommand, CHtmlObject* sender) override;
+    void DestroyControl(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject* sender) override;
+    int32_t OnCommand(int32_t word, int32_t value, HtmlWnd* view, CHtmlObject* sender) override;
+    int32_t OnNotify(int32_t controlId, tagNMHDR* header, void* result, CTagINPUT* input, HtmlWnd* view,
+                     CHtmlObject* sender) override;
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlChanged(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlKillFocus(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnControlSetFocus(CTagINPUT* input, CHtmlObject* sender) override;
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t flags, std::string frameName,
+                       CHtmlObject* sender) override;
+    void OnSetFocus(CHtmlObject* sender) override;
+    void OnKillFocus(CHtmlObject* sender) override;
+
+    // Every WM_COMMAND of a control also goes to the parent window when set.
+    void SetForwardCommands(bool on) { m_forwardCommands = on; }
+    // The elements whose controls this view made, in creation order.
+    const std::vector<CTagINPUT*>& GetFormControls() const { return m_formControls; }
+    CTagINPUT* GetFocusElement() const { return m_focusElement; }
+    // Moves the keyboard focus to the next tab stop (the previous one when
+    // backwards) of the view's tab group; false when there is none.
+    bool MoveTabFocus(bool backwards);
+    // The views of this view's frames, in frame order (tab order and form
+    // values walk them depth-first).
+    std::vector<HtmlWnd*> GetChildViews() const;
+
+    // Form values: this view's controls first, then each frame's view,
+    // depth-first. NAME compares exactly; not found gives null, "", -1 or false.
+    CTagINPUT* FindInputTag(const std::string& name);
+    HWND GetInputCtrl(const std::string& name);
+    std::string GetInputText(const std::string& name);
+    bool SetInputText(const std::string& name, const std::string& text);
+    std::string GetSelectValue(const std::string& name);
+    std::string GetRadioValue(const std::string& name);
+    bool SetRadioValue(const std::string& name, const std::string& value);
+    int32_t GetCheckBox(const std::string& name);
+    bool SetCheckBox(const std::string& name, bool checked);
+    // Any element by NAME (case-insensitive), in this view then its frames.
+    CTag* FindTagByName(const std::string& name);
 
 protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
@@ -136,6 +236,32 @@ private:
     // being replaced had a row grid is returned), then the loaded page shown.
     bool PrepareLoad(IHtmlWndEvents* handler, int32_t originX, int32_t originY);
     void ShowLoaded(bool hadGrid);
+    // Frames (HtmlWndFrames.cpp). Mouse messages and the frames' own ones:
+    // true when handled, with the result.
+    bool OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void OnFrameWindowDestroyed();
+    void DestroyFrames();
+    void DrawFrameBorders(HDC hdc);
+    // Loads (or with reload, reloads) the frames named by the target; true
+    // when at least one took the load and none failed.
+    bool SearchFrames(const std::string& target, const std::string& address, int32_t x, int32_t y,
+                      bool reload, bool fromTop);
+    void SearchFramesIn(const std::string& target, const std::string& address, int32_t x, int32_t y,
+                        bool reload, int* took, int* failed);
+    // A frame's view (index) or this one (-1): 0 or the load error.
+    int32_t LoadIntoFrame(int32_t index, const std::string& address, int32_t x, int32_t y, bool reload);
+    std::vector<FrameRecord> FrameRecords() const;
+    // The size cursor over a frame border of this view or, with the point
+    // converted, of a parent view; false when there is none.
+    bool SetBorderCursor(POINT client);
+    // Ends the view's mouse capture (keys, focus lost) as if the pointer had left.
+    void EndCapture();
+    // The rubber-band drag of a frame border under the point (client
+    // coordinates), in this view or a parent; false when there is no border.
+    bool DragFrameBorder(POINT client);
+    void OnMouseMoveMessage(WPARAM keys, POINT client);
+    void OnButtonUpMessage(WPARAM keys, POINT client);
+    POINT DocumentPoint(POINT client) const;
     void OnPaint();
     void OnSize();
     void OnScrollMessage(int bar, int code);
@@ -144,6 +270,27 @@ private:
     void SmoothScroll(int bar, int32_t steps, int32_t step);
     int32_t RangeMax(int bar);
     RECT ClientRect() const;
+    // The control side of the message procedure: true when it handled the message.
+    bool OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
+    void OnKeyDown(WPARAM key, LPARAM lParam);
+    void FollowFocusedLink(int32_t key, int32_t flags);
+    CTagINPUT* ControlById(int32_t id) const;
+    CTagINPUT* ControlByWindow(HWND control) const;
+    int32_t NextControlId() const;
+    LRESULT OnCtlColor(UINT uMsg, HDC dc, HWND control);
+    // Focus mark: the element that holds it in this view's document, moved to another one.
+    CTag* FocusedElement() const;
+    void SetFocusMark(CTag* element, int32_t on);
+    // Takes the focus mark off whichever element of this view's tab group
+    // holds it, in any of its frames.
+    void ClearFocusMark();
+    void RedrawFrameBorders();
+    HtmlWnd* TabRoot();
+    void CollectTabStops(std::vector<struct HtmlTabStop>& stops, std::vector<HtmlWnd*>& views);
+    // Visits this view and its frames' views depth-first until the visitor answers true.
+    template <class Visit> bool ForEachView(Visit visit);
+    // Brings the keyboard focus back to the focus element's control.
+    void RestoreControlFocus();
 
     std::unique_ptr<CHtmlDoc> m_document;
     IHtmlWndEvents* m_handler = nullptr;      // not owned
@@ -160,4 +307,19 @@ private:
     std::unique_ptr<CBrushCache> m_brushCache;
     std::unique_ptr<CFontCache> m_fontCache;
     HtmlWnd* m_parentView = nullptr;
+    std::vector<HtmlFrameView> m_frames;
+    std::vector<FramePlacement> m_framePlacements;
+    // Child views whose windows are gone, deleted on the next turn of the
+    // loop: a link in a frame may replace the frameset that holds it.
+    std::vector<std::unique_ptr<HtmlWnd>> m_retiredViews;
+    CTagFRAME* m_frameElement = nullptr; // not owned
+    // Copied from the frame element: this child view is a tab-order root of its own.
+    int32_t m_tabGroup = 0;
+    POINT m_buttonDown = {0, 0};
+    HCURSOR m_savedCursor = nullptr;
+    // Form controls and focus.
+    bool m_forwardCommands = false;
+    std::vector<CTagINPUT*> m_formControls; // not owned: the document's elements
+    CTagINPUT* m_focusElement = nullptr;
+    std::string m_lastRadioGroup;
 };

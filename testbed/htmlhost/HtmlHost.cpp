@@ -2,7 +2,8 @@
 // element tree, or shows pages in a view window.
 //
 //   htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS
-//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...
+//   htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS]
+//            [--play SCRIPT] [--shot FILE.bmp [--pixel X,Y]...] ADDRESS...
 //
 // ADDRESS is a file path (FILE://...), a resource (res://#120, RES://NAME;
 // of the module given, else of htmlhost itself: res://DEMO) or STR:// and
@@ -14,6 +15,15 @@
 // every event of the view. With --shot it scrolls as asked, writes the
 // view's picture as a 24-bit BMP and ends; otherwise it shows each page in
 // turn and scrolls it down line by line until the window is closed.
+// --stay (or --still) shows the first page alone and leaves it to the user:
+// a frameset's frames, their links and borders can be tried with the mouse,
+// fields typed into, Tab and Shift+Tab moved through them, Enter pressed on a
+// link; each event of the frames and the forms is logged, and a submit
+// prints the values of the form controls of every frame. --keys plays keys
+// before the picture: '|' is Tab, '^' is Enter, anything else is typed into
+// the window that has the focus. --play plays a script of keys, clicks and
+// drags after them (see PlayScript), each step in the log; --pixel prints a
+// pixel of the picture written by --shot.
 #include <windows.h>
 
 #include <cstdio>
@@ -23,6 +33,7 @@
 #include <vector>
 
 #include "HtmlDoc.h"
+#include "HtmlElements.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
@@ -65,8 +76,8 @@ public:
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t length, std::string frame,
                   CHtmlObject*) override
     {
-        std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(), HtmlEscapeForDump(attributes).c_str(),
-                    int(length), frame.c_str());
+        std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(),
+                    HtmlEscapeForDump(attributes).c_str(), int(length), frame.c_str());
         return -1;
     }
     void OnTitle(std::string title, CHtmlObject*) override
@@ -89,12 +100,288 @@ public:
     {
         std::printf("view load-error %d \"%s\"\n", int(error), HtmlEscapeForDump(address).c_str());
     }
-    void OnDocumentLoaded(std::string address, int32_t result, std::string, HtmlWnd*, CHtmlObject*) override
+    void OnDocumentLoaded(std::string address, int32_t result, std::string, HtmlWnd* loader,
+                          CHtmlObject*) override
     {
-        std::printf("view loaded %d \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str());
+        std::printf("view loaded %d \"%s\" frame \"%s\"\n", int(result), HtmlEscapeForDump(address).c_str(),
+                    loader != nullptr ? loader->GetFrameName().c_str() : "");
         std::fflush(stdout);
     }
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    {
+        std::printf("view frame-created \"%s\"\n", child->GetFrameName().c_str());
+        return nullptr;
+    }
+    void OnFrameDestroyed(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    {
+        std::printf("view frame-destroyed \"%s\"\n", child->GetFrameName().c_str());
+    }
+    void OnClick(int32_t keys, int32_t x, int32_t y, CHtmlObject*) override
+    {
+        std::printf("view click %d %d keys %d\n", int(x), int(y), int(keys));
+        std::fflush(stdout);
+    }
+    void OnDoubleClick(int32_t keys, int32_t x, int32_t y, CHtmlObject*) override
+    {
+        std::printf("view double-click %d %d keys %d\n", int(x), int(y), int(keys));
+        std::fflush(stdout);
+    }
+
+    // Forms and focus.
+    void OnControlCreated(CTagINPUT* input, CHtmlObject*) override { Print("created", input); }
+    int32_t OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject*) override
+    {
+        std::printf("view control-key %d %s\n", int(key), Name(input).c_str());
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject*) override
+    {
+        std::printf("view control-command %s %d %d\n", Name(input).c_str(), int(word), int(value));
+        std::fflush(stdout);
+        return 0;
+    }
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override
+    {
+        Print("submit", input);
+        if (auto* view = dynamic_cast<HtmlWnd*>(sender))
+            PrintValues(view);
+        return 0;
+    }
+    int32_t OnControlChanged(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("changed", input);
+        return 0;
+    }
+    int32_t OnControlSetFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-focus", input);
+        return 0;
+    }
+    int32_t OnControlKillFocus(CTagINPUT* input, CHtmlObject*) override
+    {
+        Print("control-unfocus", input);
+        return 0;
+    }
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t, std::string, CHtmlObject*) override
+    {
+        std::printf("view input-key %d repeat %d\n", int(key), int(repeat));
+        std::fflush(stdout);
+        return 0;
+    }
+    void OnLinkHover(const std::string& text, CTag*, int32_t kind, CHtmlObject*) override
+    {
+        std::printf("view link-hover %d \"%s\"\n", int(kind), HtmlEscapeForDump(text).c_str());
+        std::fflush(stdout);
+    }
+    int32_t CanFollowLink(CTag*, int32_t, CHtmlObject*) override
+    {
+        std::printf("view can-follow\n");
+        return 1;
+    }
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject*) override
+    {
+        std::printf("view link-click \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
+                    HtmlEscapeForDump(target).c_str());
+        std::fflush(stdout);
+        return 1;
+    }
+    int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject*) override
+    {
+        std::printf("view link-menu \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
+                    HtmlEscapeForDump(target).c_str());
+        std::fflush(stdout);
+        return 1;
+    }
+    int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frame,
+                   CHtmlObject*) override
+    {
+        std::printf("view drag %d,%d from %d,%d frame \"%s\"\n", int(x), int(y), int(previousX),
+                    int(previousY), frame != nullptr ? frame->c_str() : "");
+        std::fflush(stdout);
+        return 0;
+    }
+    void OnSetFocus(CHtmlObject*) override { std::printf("view focus\n"); }
+    void OnKillFocus(CHtmlObject*) override { std::printf("view unfocus\n"); }
+
+    // The values of every frame's controls, read through the top view (its
+    // form values search all frames).
+    static void PrintValues(HtmlWnd* view)
+    {
+        HtmlWnd* top = view;
+        while (top->GetParentView() != nullptr)
+            top = top->GetParentView();
+        PrintValuesOf(top, top);
+    }
+
+private:
+    static std::string Name(CTagINPUT* input) { return input != nullptr ? input->GetDesc().name : "(none)"; }
+    static void Print(const char* what, CTagINPUT* input)
+    {
+        std::printf("view %s %s\n", what, Name(input).c_str());
+        std::fflush(stdout);
+    }
+    // This view's controls, then its frames' (the order the values are searched in).
+    static void PrintValuesOf(HtmlWnd* top, HtmlWnd* view)
+    {
+        std::string radioGroup;
+        for (CTagINPUT* input : view->GetFormControls())
+        {
+            const FormControlDesc& desc = input->GetDesc();
+            if (desc.type == "RADIO" && desc.name == radioGroup)
+                continue; // one value for the group
+            radioGroup = desc.type == "RADIO" ? desc.name : std::string();
+            std::string value;
+            if (desc.type == "CHECKBOX")
+                value = std::to_string(top->GetCheckBox(desc.name));
+            else if (desc.type == "RADIO")
+                value = top->GetRadioValue(desc.name);
+            else if (desc.type == "SELECT")
+                value = top->GetSelectValue(desc.name);
+            else if (desc.type != "SUBMIT")
+                value = top->GetInputText(desc.name);
+            else
+                continue;
+            std::printf("view value %s=\"%s\"\n", desc.name.c_str(), HtmlEscapeForDump(value).c_str());
+        }
+        std::fflush(stdout);
+        for (HtmlWnd* child : view->GetChildViews())
+            PrintValuesOf(top, child);
+    }
 };
+
+// Lets the posted messages of the page (placed controls, forwarded keys) run.
+void PumpPending()
+{
+    MSG msg;
+    for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+// '|' Tab, '^' Enter (as key presses to the window with the focus), other
+// characters typed into it.
+void PlayKeys(HWND view, const char* keys)
+{
+    for (const char* k = keys; *k != '\0'; ++k)
+    {
+        HWND target = GetFocus() != nullptr ? GetFocus() : view;
+        if (*k == '|' || *k == '^')
+            SendMessageA(target, WM_KEYDOWN, *k == '|' ? VK_TAB : VK_RETURN, 1);
+        else
+            SendMessageA(target, WM_CHAR, WPARAM(static_cast<unsigned char>(*k)), 1);
+        PumpPending();
+    }
+}
+
+// Plays a script of steps separated by ';', each printed as it starts:
+//   keys TEXT          keys as with --keys
+//   click FRAME X Y    a left click in the frame's view (- for the top view)
+//   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
+//   values             the form values of every frame
+// After a drag the frames' places are printed.
+void PrintFramePlaces(HtmlWnd* view)
+{
+    for (const HtmlFrameView& frame : view->GetFrames())
+    {
+        if (frame.view == nullptr || frame.view->hWnd() == nullptr)
+            continue;
+        RECT rc;
+        GetWindowRect(frame.view->hWnd(), &rc);
+        MapWindowPoints(nullptr, view->hWnd(), reinterpret_cast<POINT*>(&rc), 2);
+        std::printf("view frame \"%s\" at %ld,%ld-%ld,%ld\n", frame.view->GetFrameName().c_str(), rc.left,
+                    rc.top, rc.right, rc.bottom);
+        PrintFramePlaces(frame.view.get());
+    }
+    std::fflush(stdout);
+}
+
+bool PlayStep(HtmlWnd* view, const std::string& step)
+{
+    std::printf("play %s\n", step.c_str());
+    std::fflush(stdout);
+    char frame[64] = {};
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
+    if (step.compare(0, 5, "keys ") == 0)
+        PlayKeys(view->hWnd(), step.c_str() + 5);
+    else if (step == "values")
+        ViewLog::PrintValues(view);
+    else if (std::sscanf(step.c_str(), "click %63s %d %d", frame, &x1, &y1) == 3)
+    {
+        HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
+        if (target == nullptr)
+            return false;
+        HWND hWnd = target->hWnd();
+        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        // The click may replace the frameset: the release goes to a window still there.
+        if (IsWindow(hWnd))
+            SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x1, y1));
+    }
+    else if (std::sscanf(step.c_str(), "drag %d %d %d %d", &x1, &y1, &x2, &y2) == 4)
+    {
+        // The border tracker reads the queue: the moves are posted before the press.
+        PostMessageA(view->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM((x1 + x2) / 2, (y1 + y2) / 2));
+        PostMessageA(view->hWnd(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
+        PostMessageA(view->hWnd(), WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+        SendMessageA(view->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        PumpPending();
+        PrintFramePlaces(view);
+    }
+    else
+        return false;
+    PumpPending();
+    return true;
+}
+
+bool PlayScript(HtmlWnd* view, const std::string& script)
+{
+    size_t start = 0;
+    while (start <= script.size())
+    {
+        size_t end = script.find(';', start);
+        if (end == std::string::npos)
+            end = script.size();
+        const std::string step = script.substr(start, end - start);
+        if (!step.empty() && !PlayStep(view, step))
+        {
+            std::printf("play failed: %s\n", step.c_str());
+            return false;
+        }
+        start = end + 1;
+    }
+    return true;
+}
+
+// Prints the colour of a picture's pixel (x,y from the top left) as RRGGBB,
+// read back from the 24-bit BMP written by SaveClientShot.
+void PrintPixel(const char* path, const char* where)
+{
+    int x = -1;
+    int y = -1;
+    std::sscanf(where, "%d,%d", &x, &y);
+    FILE* in = std::fopen(path, "rb");
+    BITMAPFILEHEADER file = {};
+    BITMAPINFOHEADER info = {};
+    bool ok = in != nullptr && std::fread(&file, sizeof file, 1, in) == 1 &&
+              std::fread(&info, sizeof info, 1, in) == 1 && info.biBitCount == 24 && x >= 0 && y >= 0 &&
+              x < info.biWidth && y < info.biHeight;
+    unsigned char bgr[3] = {};
+    if (ok)
+    {
+        const long stride = (long(info.biWidth) * 3 + 3) & ~3L;
+        ok =
+            std::fseek(in, long(file.bfOffBits) + stride * (info.biHeight - 1 - y) + 3L * x, SEEK_SET) == 0 &&
+            std::fread(bgr, 3, 1, in) == 1;
+    }
+    if (in != nullptr)
+        std::fclose(in);
+    if (ok)
+        std::printf("view pixel %d,%d %02X%02X%02X\n", x, y, bgr[2], bgr[1], bgr[0]);
+    else
+        std::printf("view pixel %s none\n", where);
+}
 
 // Writes the window's client area as a 24-bit bottom-up BMP.
 bool SaveClientShot(HWND hWnd, const char* path)
@@ -178,6 +465,10 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
             }
         }
         return 0;
+    case WM_SETFOCUS:
+        if (host != nullptr && host->view != nullptr)
+            SetFocus(host->view->hWnd());
+        return 0;
     case WM_SIZE:
         if (host != nullptr && host->view != nullptr)
             MoveWindow(host->view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
@@ -191,7 +482,8 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 }
 
 int RunView(HMODULE module, int width, int height, const std::vector<std::string>& pages, const char* scroll,
-            const char* shot)
+            const char* shot, bool stay, const char* keys, const char* play,
+            const std::vector<const char*>& pixels)
 {
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FrameProc;
@@ -201,8 +493,9 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     RegisterClassA(&wc);
     RECT outer = {0, 0, width, height};
     AdjustWindowRect(&outer, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND frame = CreateWindowExA(0, "HtmlHostFrame", "htmlhost", WS_OVERLAPPEDWINDOW, 0, 0, outer.right - outer.left,
-                                 outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, nullptr);
+    HWND frame =
+        CreateWindowExA(0, "HtmlHostFrame", "htmlhost", WS_OVERLAPPEDWINDOW, 0, 0, outer.right - outer.left,
+                        outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, nullptr);
     if (frame == nullptr)
     {
         std::fprintf(stderr, "htmlhost: no window (error %lu)\n", GetLastError());
@@ -228,17 +521,31 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     if (scroll != nullptr)
         view.ScrollTo(0, std::strcmp(scroll, "end") == 0 ? 0x7FFFFFFF : std::atoi(scroll));
     UpdateWindow(view.hWnd());
+    PumpPending();
+    SetFocus(view.hWnd());
+    if (keys != nullptr)
+        PlayKeys(view.hWnd(), keys);
+    if (play != nullptr && !PlayScript(&view, play))
+    {
+        DestroyWindow(frame);
+        return 1;
+    }
+    PumpPending();
+    UpdateWindow(view.hWnd());
     if (shot != nullptr)
     {
         const bool saved = SaveClientShot(view.hWnd(), shot);
         std::printf("view shot %s %s\n", shot, saved ? "written" : "failed");
+        for (const char* where : pixels)
+            PrintPixel(shot, where);
         DestroyWindow(frame);
         MSG msg;
         while (GetMessageA(&msg, nullptr, 0, 0) > 0)
             DispatchMessageA(&msg);
         return saved ? result : 1;
     }
-    SetTimer(frame, kStepTimer, 150, nullptr);
+    if (!stay)
+        SetTimer(frame, kStepTimer, 150, nullptr);
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0)
     {
@@ -250,8 +557,10 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
 
 int Usage()
 {
-    std::fprintf(stderr, "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
-                         "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--shot FILE.bmp] ADDRESS...\n");
+    std::fprintf(stderr,
+                 "usage: htmlhost [--module DLL] [--handover] [--offer-known] [--events] ADDRESS\n"
+                 "       htmlhost --view WxH [--module DLL] [--scroll end|Y] [--stay|--still] [--keys KEYS] "
+                 "[--play SCRIPT] [--shot FILE.bmp [--pixel X,Y]...] ADDRESS...\n");
     return 64;
 }
 } // namespace
@@ -267,18 +576,31 @@ int main(int argc, char** argv)
     int viewHeight = 0;
     const char* scroll = nullptr;
     const char* shot = nullptr;
+    const char* keys = nullptr;
+    const char* play = nullptr;
+    std::vector<const char*> pixels;
+    bool stay = false;
     std::vector<std::string> pages;
     for (int i = 1; i < argc; ++i)
     {
         if (std::strcmp(argv[i], "--view") == 0 && i + 1 < argc)
         {
-            if (std::sscanf(argv[++i], "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 || viewHeight <= 0)
+            if (std::sscanf(argv[++i], "%dx%d", &viewWidth, &viewHeight) != 2 || viewWidth <= 0 ||
+                viewHeight <= 0)
                 return Usage();
         }
         else if (std::strcmp(argv[i], "--scroll") == 0 && i + 1 < argc)
             scroll = argv[++i];
         else if (std::strcmp(argv[i], "--shot") == 0 && i + 1 < argc)
             shot = argv[++i];
+        else if (std::strcmp(argv[i], "--keys") == 0 && i + 1 < argc)
+            keys = argv[++i];
+        else if (std::strcmp(argv[i], "--play") == 0 && i + 1 < argc)
+            play = argv[++i];
+        else if (std::strcmp(argv[i], "--pixel") == 0 && i + 1 < argc)
+            pixels.push_back(argv[++i]);
+        else if (std::strcmp(argv[i], "--stay") == 0 || std::strcmp(argv[i], "--still") == 0)
+            stay = true;
         else if (viewWidth > 0 && argv[i][0] != '-')
             pages.push_back(argv[i]);
         else if (std::strcmp(argv[i], "--module") == 0 && i + 1 < argc)
@@ -312,7 +634,7 @@ int main(int argc, char** argv)
     PrintingHandler handler;
     int result = 0;
     if (viewWidth > 0)
-        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot);
+        result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay, keys, play, pixels);
     else
     {
         CHtmlDoc doc(module);

@@ -10,6 +10,7 @@
 #include "HtmlAttr.h"
 #include "HtmlDoc.h"
 #include "HtmlFakeDC.h"
+#include "HtmlFrames.h"
 #include "HtmlText.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWndEvents.h"
@@ -32,6 +33,34 @@ public:
         return Answer(name, attributes, content, length);
     }
     void OnLeaveView(std::string* kind, std::string*, std::string, CHtmlObject*) override { *kind = "STR"; }
+    // A frameset's records laid out as a view would, a border looked up and
+    // dragged, and the nested documents loaded one level down.
+    void OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObject*) override
+    {
+        std::vector<FrameRecord> records = *frames;
+        for (int32_t size : {0, 1, 400})
+        {
+            const std::vector<FramePlacement> placed = HtmlLayoutFrames(records, size, size);
+            for (const FramePlacement& p : placed)
+                HtmlFrameBorderWidth(records.empty() ? 0 : records[0].frameBorder, p.cell);
+            const FrameBorderHit hit = HtmlFrameBorderAt(records, placed, size / 3, size / 2);
+            if (hit.Any())
+                HtmlResizeFrames(records, placed, hit.column < 0, hit.column < 0 ? hit.row : hit.column,
+                                 size / 2);
+        }
+        if (m_depth > 0)
+            return;
+        for (const FrameRecord& r : records)
+        {
+            if (r.address.rfind("STR://", 0) != 0)
+                continue;
+            ScriptedHandler nested(m_script, m_size);
+            nested.m_depth = m_depth + 1;
+            CHtmlDoc doc;
+            std::string error;
+            doc.Load(r.address, &error, &nested, 1, 0);
+        }
+    }
 
 private:
     int32_t Answer(const std::string& name, const std::string& attributes, HtmlMemBlock* content,
@@ -64,6 +93,7 @@ private:
     const uint8_t* m_script;
     size_t m_size;
     size_t m_next = 0;
+    int m_depth = 0;
 };
 
 void Walk(const CTag::List& elements, CHtmlDoc& doc)

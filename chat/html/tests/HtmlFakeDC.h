@@ -129,6 +129,7 @@ public:
         tm.descent = tm.height - tm.ascent;
         tm.internalLeading = tm.height / 6;
         tm.externalLeading = 2;
+        tm.aveCharWidth = CharWidth(tm.height);
         return tm;
     }
     void DrawTextOnBottom(const char* text, uint32_t length, const LayoutRect& box) override

@@ -10,7 +10,9 @@ html.parser builds from the page, one line per node:
     T hexbytes        a text run, white space folded and trimmed
     /                 end of the element
 Pages use known tags only, double-quoted attributes, explicit end tags (void
-tags stand alone), and the entities that both parsers share.
+tags stand alone), and the entities that both parsers share. A FRAME, and
+every FRAMESET after the first, keeps its content as a document of its own:
+the tree shows it without children.
 """
 import html.parser
 import os
@@ -80,6 +82,8 @@ class TreeReader(html.parser.HTMLParser):
         super().__init__(convert_charrefs=True)
         self.lines = []
         self.text = ""
+        self.frameset = False
+        self.skip = 0  # depth inside the content of a frame
 
     def flush(self):
         folded = " ".join("".join(" " if c in WHITE else c for c in self.text).split(" "))
@@ -89,23 +93,38 @@ class TreeReader(html.parser.HTMLParser):
         self.text = ""
 
     def handle_starttag(self, tag, attrs):
+        if self.skip:
+            if tag.upper() not in VOID:
+                self.skip += 1
+            return
         self.flush()
         self.lines.append("E " + tag.upper())
         for name, value in attrs:
             self.lines.append("A %s %s" % (name, (value or "").encode("latin-1").hex()))
         if tag.upper() in VOID:
             self.lines.append("/")
+        elif tag.upper() == "FRAME" or (tag.upper() == "FRAMESET" and self.frameset):
+            self.skip = 1
+        elif tag.upper() == "FRAMESET":
+            self.frameset = True
 
     def handle_endtag(self, tag):
+        if self.skip:
+            self.skip -= 1
+            if self.skip:
+                return
+            self.text = ""
         self.flush()
         self.lines.append("/")
 
     def handle_comment(self, data):
         # A comment makes no element but ends the text run before it.
-        self.flush()
+        if not self.skip:
+            self.flush()
 
     def handle_data(self, data):
-        self.text += data
+        if not self.skip:
+            self.text += data
 
 
 def main():
