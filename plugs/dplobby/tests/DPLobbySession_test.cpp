@@ -5,6 +5,7 @@
 #include "LudexPlugDP.h"
 #include "LudexPlugDPHelper.h"
 
+#include "FakeCatalog.h"
 #include "FdBstr.h"
 #include "FdComObject.h"
 
@@ -172,149 +173,6 @@ public:
     }
 };
 
-// ---- a game with one version -------------------------------------------------------
-
-#define FD_NOTIMPL(sig)                                                                                   \
-    STDMETHODIMP sig override { return E_NOTIMPL; }
-
-class CFakeTech : public FdCom::CObjectRoot, public IZeltoGameTechData
-{
-public:
-    FD_COM_BEGIN_MAP(CFakeTech, IZeltoGameTechData)
-    FD_COM_ENTRY(IZeltoGameTechData)
-    FD_COM_END_MAP()
-    explicit CFakeTech(std::string raw) : m_raw(std::move(raw)) {}
-    STDMETHODIMP GetRawData(BSTR* p) override
-    {
-        *p = FdCom::CBstr(m_raw).bstrDetach();
-        return S_OK;
-    }
-    FD_NOTIMPL(GetPlugData(BSTR*))
-    FD_NOTIMPL(SetPlugData(BSTR))
-    FD_NOTIMPL(SetRawData(BSTR))
-    std::string m_raw;
-};
-
-class CFakeContext : public FdCom::CObjectRoot, public IZeltoGameVersionContextData
-{
-public:
-    FD_COM_BEGIN_MAP(CFakeContext, IZeltoGameVersionContextData)
-    FD_COM_ENTRY(IZeltoGameVersionContextData)
-    FD_COM_END_MAP()
-    CFakeContext(std::string verb, long mode) : m_verb(std::move(verb)), m_mode(mode) {}
-    STDMETHODIMP GetLaunchVerb(BSTR* p) override
-    {
-        *p = FdCom::CBstr(m_verb).bstrDetach();
-        return S_OK;
-    }
-    STDMETHODIMP GetLaunchMode(long* p) override
-    {
-        *p = m_mode;
-        return S_OK;
-    }
-    FD_NOTIMPL(GetLocalInstalStatus(long*))
-    FD_NOTIMPL(SetLocalInstalStatus(long))
-    FD_NOTIMPL(SetLaunchMode(long))
-    FD_NOTIMPL(SetLaunchVerb(BSTR))
-    std::string m_verb;
-    long m_mode;
-};
-
-class CFakeVersion : public FdCom::CObjectRoot, public IZeltoGameVersion
-{
-public:
-    FD_COM_BEGIN_MAP(CFakeVersion, IZeltoGameVersion)
-    FD_COM_ENTRY(IZeltoGameVersion)
-    FD_COM_END_MAP()
-    CFakeVersion(std::string raw, std::string verb, long mode) : m_raw(std::move(raw)), m_verb(std::move(verb)), m_mode(mode) {}
-    STDMETHODIMP GetGameVersionTechData(IZeltoGameTechData** p) override
-    {
-        return FdCom::TComObject<CFakeTech>::hrCreate(IID_IZeltoGameTechData, reinterpret_cast<void**>(p), m_raw);
-    }
-    STDMETHODIMP GetGameVersionContextData(IZeltoGameVersionContextData** p) override
-    {
-        return FdCom::TComObject<CFakeContext>::hrCreate(IID_IZeltoGameVersionContextData,
-                                                        reinterpret_cast<void**>(p), m_verb, m_mode);
-    }
-    FD_NOTIMPL(GetLanguage(BSTR*))
-    FD_NOTIMPL(GetLowVersionName(BSTR*))
-    FD_NOTIMPL(GetOperatingSystem(BSTR*))
-    FD_NOTIMPL(GetSubVersion(BSTR*))
-    FD_NOTIMPL(GetVersionID(BSTR*))
-    FD_NOTIMPL(GetVersionName(BSTR*))
-    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
-    FD_NOTIMPL(SetLanguage(BSTR))
-    FD_NOTIMPL(SetLowVersionName(BSTR))
-    FD_NOTIMPL(SetOperatingSystem(BSTR))
-    FD_NOTIMPL(SetSubVersion(BSTR))
-    FD_NOTIMPL(SetVersionID(BSTR))
-    FD_NOTIMPL(SetVersionName(BSTR))
-    FD_NOTIMPL(GetVersionNumber(BSTR*))
-    FD_NOTIMPL(SetVersionNumber(BSTR))
-    FD_NOTIMPL(GetVersionDescription(BSTR*))
-    FD_NOTIMPL(SetVersionDescription(BSTR))
-    FD_NOTIMPL(GetContextDictionnaryVolume(BSTR, IZeltoGenericEnumerator**))
-    FD_NOTIMPL(GetContextDictionnaryVolumeAt(long, BSTR*, IZeltoGenericEnumerator**))
-    FD_NOTIMPL(GetContextDictionnaryVolumeCount(long*))
-    FD_NOTIMPL(CreateContextDictionnaryVolume(BSTR, IZeltoGenericEnumerator**))
-    FD_NOTIMPL(RemoveAllContextDictionnaryVolume(BSTR))
-    FD_NOTIMPL(SetIconFile(BSTR))
-    FD_NOTIMPL(GetIconFile(BSTR*))
-    std::string m_raw, m_verb;
-    long m_mode;
-};
-
-class CFakeVersionList : public FdCom::CObjectRoot, public IZeltoGameVersionList
-{
-public:
-    FD_COM_BEGIN_MAP(CFakeVersionList, IZeltoGameVersionList)
-    FD_COM_ENTRY(IZeltoGameVersionList)
-    FD_COM_END_MAP()
-    CFakeVersionList(std::string raw, std::string verb, long mode, long count)
-        : m_raw(std::move(raw)), m_verb(std::move(verb)), m_mode(mode), m_count(count) {}
-    STDMETHODIMP Count(long* p) override
-    {
-        *p = m_count;
-        return S_OK;
-    }
-    STDMETHODIMP GetAt(long, IZeltoGameVersion** p) override
-    {
-        return FdCom::TComObject<CFakeVersion>::hrCreate(IID_IZeltoGameVersion, reinterpret_cast<void**>(p), m_raw,
-                                                        m_verb, m_mode);
-    }
-    std::string m_raw, m_verb;
-    long m_mode, m_count;
-};
-
-class CFakeGame : public FdCom::CObjectRoot, public IZeltoGame
-{
-public:
-    FD_COM_BEGIN_MAP(CFakeGame, IZeltoGame)
-    FD_COM_ENTRY(IZeltoGame)
-    FD_COM_END_MAP()
-    CFakeGame(std::string raw, std::string verb, long mode, long versions)
-        : m_raw(std::move(raw)), m_verb(std::move(verb)), m_mode(mode), m_versions(versions) {}
-    STDMETHODIMP GetGameVersions(IZeltoGameVersionList** p) override
-    {
-        return FdCom::TComObject<CFakeVersionList>::hrCreate(IID_IZeltoGameVersionList, reinterpret_cast<void**>(p),
-                                                            m_raw, m_verb, m_mode, m_versions);
-    }
-    FD_NOTIMPL(GetGameDescription(BSTR*))
-    FD_NOTIMPL(GetGameName(BSTR*))
-    FD_NOTIMPL(GetGameID(BSTR*))
-    FD_NOTIMPL(GetGameTechData(IZeltoGameTechData**))
-    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
-    FD_NOTIMPL(SetGameDescription(BSTR))
-    FD_NOTIMPL(SetGameName(BSTR))
-    FD_NOTIMPL(SetGameID(BSTR))
-    FD_NOTIMPL(SetGameTechId(BSTR))
-    FD_NOTIMPL(GetGameTechId(BSTR*))
-    FD_NOTIMPL(GetGameSubID(BSTR*))
-    FD_NOTIMPL(SetGameSubID(BSTR))
-    std::string m_raw, m_verb;
-    long m_mode, m_versions;
-};
-
 const char kDpinfo[] =
     "<dpinfo><GUID>{11111111-2222-3333-4444-555555555555}</GUID><NICK>Joueur</NICK>"
     "<HOST ip=\"10.1.2.3\" port=\"2300\"/><sessionname>Partie</sessionname>"
@@ -365,8 +223,8 @@ protected:
     IZeltoGame* NewGame(const std::string& raw, const std::string& verb, long mode, long versions = 1)
     {
         IZeltoGame* game = nullptr;
-        FdCom::TComObject<CFakeGame>::hrCreate(IID_IZeltoGame, reinterpret_cast<void**>(&game), raw, verb, mode,
-                                               versions);
+        std::vector<FakeCatalog::Version> list(static_cast<size_t>(versions), FakeCatalog::NewVersion(raw, verb, mode));
+        FakeCatalog::hrNew<FakeCatalog::CGame>(&game, list);
         return game;
     }
     long Running()

@@ -2,6 +2,8 @@
 // the lobby session through dplayx and reads its connection settings. The scan of
 // registered applications reads the same registration.
 #include "DPLobbySession.h"
+#include "FakeCatalog.h"
+#include "LudexPlugDP.h"
 #include "LudexPlugDPHelper.h"
 
 #include "TestKit.h"
@@ -131,4 +133,46 @@ TEST(DPlayxBackend, ScanReadsTheRegisteredApplications)
     }
     EXPECT_TRUE(sawA);
     EXPECT_TRUE(sawB);
+}
+
+TEST(DPlayxBackend, CheckGameListMarksTheGamesOfRegisteredApplications)
+{
+    vRegister("ScanC", "{22222222-2222-3333-4444-555555555555}", "C:\\Jeux\\C", "c.exe", "C:\\");
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        const std::string dpinfo = "<dpinfo var:guid=\"g\" var:dppath=\"p\" var:dpfile=\"f\">"
+                                   "<GUID>{22222222-2222-3333-4444-555555555555}</GUID></dpinfo>";
+        auto found = FakeCatalog::NewVersion(dpinfo);
+        auto absent = FakeCatalog::NewVersion("<dpinfo><GUID>{12121212-2222-3333-4444-555555555555}</GUID></dpinfo>");
+        auto kept = FakeCatalog::NewVersion(dpinfo, "", 0, -1);
+        IZeltoGameList* list = nullptr;
+        ASSERT_EQ(FakeCatalog::hrNew<FakeCatalog::CGameList>(
+                      &list, std::vector<std::vector<FakeCatalog::Version>>{{found, absent}, {kept}}),
+                  S_OK);
+        ILudexPlug* plug = nullptr;
+        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)), S_OK);
+        plug->Init(nullptr);
+        long out = -5;
+        EXPECT_EQ(plug->CheckGameList(&list, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        EXPECT_EQ(found->status, 1);
+        EXPECT_EQ(found->volumes["DP"]["g"], "{22222222-2222-3333-4444-555555555555}");
+        EXPECT_EQ(found->volumes["DP"]["p"], "C:\\Jeux\\C");
+        EXPECT_EQ(found->volumes["DP"]["f"], "c.exe");
+        EXPECT_EQ(absent->status, -1);
+        EXPECT_EQ(kept->status, -1);
+        EXPECT_TRUE(kept->volumes.empty());
+        // The helper went with the check: Update does nothing until the next Init.
+        found->status = 0;
+        out = -5;
+        EXPECT_EQ(plug->UpdateGameList(&list, &out), S_OK);
+        EXPECT_EQ(out, -5);
+        plug->Init(nullptr);
+        EXPECT_EQ(plug->UpdateGameList(&list, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        EXPECT_EQ(found->status, 1);
+        plug->Release();
+        list->Release();
+    }
+    CoUninitialize();
 }
