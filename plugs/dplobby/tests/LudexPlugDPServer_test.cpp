@@ -1,6 +1,7 @@
 // LudexPlugDP.exe as the launcher meets it: registered with "RegServer", created as
 // a local server, answering through the launcher's type library, gone shortly after
 // its last object is released, and removed by "UnregServer".
+#include "FakeCatalog.h"
 #include "LudexLib.h"
 
 #include "TestKit.h"
@@ -9,6 +10,8 @@
 #include <tlhelp32.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace
@@ -31,6 +34,43 @@ std::string strBin()
 std::string strClasses(const std::string& key, const char* name = nullptr)
 {
     return FdTestKit::regText(HKEY_CLASSES_ROOT, key, name).value_or("<none>");
+}
+
+std::string strRead(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+// The fixture game as a registered DirectPlay application, and the TCP/IP address type
+// that Windows lists for its provider.
+void vRegisterFixtureGame(const std::string& guid, const std::string& folder)
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                              "SOFTWARE\\Microsoft\\DirectPlay\\Applications\\ServerFixture", 0, nullptr, 0,
+                              KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    auto set = [key](const char* name, const std::string& value) {
+        RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                       static_cast<DWORD>(value.size() + 1));
+    };
+    std::string bin = strBin();
+    bin.pop_back();
+    set("Guid", guid);
+    set("File", "DPFixtureGame.exe");
+    set("Path", bin);
+    set("CommandLine", "");
+    set("CurrentDirectory", folder);
+    RegCloseKey(key);
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                              "Software\\Microsoft\\DirectPlay\\Service Providers\\Internet TCP/IP Connection For "
+                              "DirectPlay\\Address Types\\{C4A54DA0-E0AF-11cf-9C4E-00A0C905425E}",
+                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegCloseKey(key);
 }
 
 bool boPlugProcessRuns()
@@ -89,6 +129,42 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         EXPECT_EQ(plug->Configure(&out), S_OK);
         EXPECT_EQ(out, 1);
         EXPECT_TRUE(boPlugProcessRuns());
+
+        // A launch from end to end: the catalogue's game lives in this process and is
+        // read back through the marshaller; dplayx runs the fixture game.
+        FdTestKit::CScratchFolder folder;
+        vRegisterFixtureGame("{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}", folder.Path());
+        IZeltoGame* game = nullptr;
+        ASSERT_EQ(FakeCatalog::hrNew<FakeCatalog::CGame>(
+                      &game, std::vector<FakeCatalog::Version>{FakeCatalog::NewVersion(
+                                 "<dpinfo><GUID>{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}</GUID><NICK>Rejoint</NICK>"
+                                 "<HOST ip=\"127.0.0.1\"/><lverb type=\"J\">rejoindre</lverb></dpinfo>",
+                                 "rejoindre", 1)}),
+                  S_OK);
+        EXPECT_EQ(plug->Init(nullptr), S_OK);
+        out = -5;
+        EXPECT_EQ(plug->PreLaunchGame(&game, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        out = -5;
+        EXPECT_EQ(plug->LaunchGame(&game, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        const std::string settings = folder.File("settings.txt");
+        EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }));
+        EXPECT_NE(strRead(settings).find("flags=1\n"), std::string::npos) << strRead(settings); // join
+        EXPECT_NE(strRead(settings).find("player=Rejoint\n"), std::string::npos) << strRead(settings);
+        out = -5;
+        plug->IsGameRunning(&out);
+        EXPECT_EQ(out, 1);
+        out = -5;
+        EXPECT_EQ(plug->KillGame(&out), S_OK);
+        EXPECT_EQ(out, 1);
+        plug->IsGameRunning(&out);
+        EXPECT_EQ(out, 0);
+        out = -5;
+        EXPECT_EQ(plug->PostLaunchGame(&game, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        if (game)
+            game->Release();
         plug->Release();
     }
     CoUninitialize();
