@@ -103,7 +103,14 @@ CDPLobbySession::~CDPLobbySession()
 
 void CDPLobbySession::vSetLaunchInfo(std::unique_ptr<CDPLaunchInfo> info)
 {
+    FdSystem::CAutoLock lock(&SlotLock());
     m_info = std::move(info);
+}
+
+void CDPLobbySession::vSetContainer(ILudexPlugContainer* container)
+{
+    FdSystem::CAutoLock lock(&SlotLock());
+    m_container = container;
 }
 
 void CDPLobbySession::vTrace(const std::string& line)
@@ -114,6 +121,7 @@ void CDPLobbySession::vTrace(const std::string& line)
 
 bool CDPLobbySession::boOpen()
 {
+    FdSystem::CAutoLock lock(&SlotLock());
     if (!m_backend)
     {
         m_error = kDPErrOpen;
@@ -155,11 +163,13 @@ bool CDPLobbySession::boOpen()
 
 bool CDPLobbySession::boLaunch()
 {
+    FdSystem::CAutoLock lock(&SlotLock());
     return SUCCEEDED(hrLaunchApplication());
 }
 
 void CDPLobbySession::vClose()
 {
+    FdSystem::CAutoLock lock(&SlotLock());
     // Once unregistered, the main loop no longer reaches this session.
     vUnregisterLobbyEvent(this);
     // A session that opened nothing leaves the state alone: another plug object of

@@ -57,11 +57,14 @@ public:
     CDPLobbySession(const CDPLobbySession&) = delete;
     CDPLobbySession& operator=(const CDPLobbySession&) = delete;
 
+    // Every operation holds the registration slot's lock, which the main loop holds
+    // while the session receives: COM threads and the main loop never overlap in it.
+
     // Takes ownership of the description, freeing the one held so far.
     void vSetLaunchInfo(std::unique_ptr<CDPLaunchInfo> info);
     const CDPLaunchInfo* lpGetLaunchInfo() const { return m_info.get(); }
     // Not owned here: the helper holds its reference.
-    void vSetContainer(ILudexPlugContainer* container) { m_container = container; }
+    void vSetContainer(ILudexPlugContainer* container);
     // Debug trace lines (hexadecimal game data, lobby messages); may be empty.
     void vSetTrace(std::function<void(const std::string&)> trace) { m_trace = std::move(trace); }
 
