@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstring>
 #include <deque>
 #include <memory>
@@ -256,6 +257,11 @@ TEST_F(DPPlug, HostLaunchThenGameMessagesUntilTheGameEnds)
 {
     CRef<IZeltoGame> game{NewGame(kDpinfo, "HEBERGER", 2)};
     EXPECT_EQ(Call(&ILudexPlug::PreLaunchGame, game.p), 1);
+    // The main loop now waits on the session's event.
+    HANDLE event = hDuplicateRegisteredEvent();
+    EXPECT_NE(event, nullptr);
+    if (event)
+        CloseHandle(event);
     EXPECT_EQ(Call(&ILudexPlug::LaunchGame, game.p), 1);
     ASSERT_TRUE(script->ran);
     EXPECT_EQ(script->connectionFlags, DPlay::DPLCONNECTION_CREATESESSION);
@@ -286,6 +292,7 @@ TEST_F(DPPlug, HostLaunchThenGameMessagesUntilTheGameEnds)
     plug->KillGame(&out);
     EXPECT_EQ(out, 1);
     EXPECT_EQ(script->dp4Releases, 1);
+    EXPECT_EQ(hDuplicateRegisteredEvent(), nullptr); // unregistered
     EXPECT_EQ(Call(&ILudexPlug::PostLaunchGame, game.p), 1);
     // The helper is gone: the next calls do nothing.
     EXPECT_EQ(Call(&ILudexPlug::LaunchGame, game.p), -5);
@@ -337,6 +344,19 @@ TEST_F(DPPlug, NoTcpIpAddressTypeGives402)
     EXPECT_EQ(Call(&ILudexPlug::LaunchGame, game.p), 402);
     EXPECT_FALSE(script->ran);
     EXPECT_EQ(Running(), 0);
+}
+
+TEST_F(DPPlug, OnlyTheFirst50AddressTypesCount)
+{
+    script->addressTypes.assign(50, DPlay::DPAID_ServiceProvider);
+    script->addressTypes.push_back(DPlay::DPAID_INet); // the 51st: ignored
+    CRef<IZeltoGame> game{NewGame(kDpinfo, "heberger", 0)};
+    EXPECT_EQ(Call(&ILudexPlug::PreLaunchGame, game.p), 1);
+    EXPECT_EQ(Call(&ILudexPlug::LaunchGame, game.p), 402);
+    plug->Init(container);
+    script->addressTypes.erase(script->addressTypes.begin()); // now the 50th
+    EXPECT_EQ(Call(&ILudexPlug::PreLaunchGame, game.p), 1);
+    EXPECT_EQ(Call(&ILudexPlug::LaunchGame, game.p), 1);
 }
 
 TEST_F(DPPlug, FailuresAndTheirCodes)
@@ -421,6 +441,36 @@ TEST(DPPlugResult, WithoutInitEveryMethodDoesNothing)
         plug->Configure(&out);
         EXPECT_EQ(out, 1);
         plug->Release();
+    }
+    CoUninitialize();
+}
+
+// Wine's DirectPlay 8 lobby client is a stub: the real backend must still go through
+// opening, building the settings and closing without harm, and report what failed.
+TEST(DPlay8Backend, RealClassesUnderWine)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    vSetLaunchState(kLaunchNone);
+    {
+        CDPLobbySession session(lpCreateDPlayxBackend());
+        auto info = std::make_unique<CDPLaunchInfo>();
+        info->dp8 = 1;
+        info->host = 0;
+        info->hostAddress = "127.0.0.1";
+        info->port = 2302;
+        info->nick = "J8";
+        session.vSetLaunchInfo(std::move(info));
+        const bool opened = session.boOpen();
+        std::printf("DirectPlay 8 open: %d, error %lu\n", opened ? 1 : 0, static_cast<unsigned long>(session.GetError()));
+        if (opened)
+        {
+            const bool launched = session.boLaunch();
+            std::printf("DirectPlay 8 launch: %d, error %lu, state %ld\n", launched ? 1 : 0,
+                        static_cast<unsigned long>(session.GetError()), lGetLaunchState());
+            EXPECT_EQ(lGetLaunchState(), launched ? kLaunchConnected : kLaunchNone);
+        }
+        else
+            EXPECT_EQ(session.GetError(), static_cast<DWORD>(kDPErrOpen));
     }
     CoUninitialize();
 }
