@@ -67,7 +67,10 @@ public:
             context->Release();
         }
     }
-    void RemoveAllContextDictionnaryVolume() override { m_version->RemoveAllContextDictionnaryVolume(nullptr); }
+    void RemoveAllContextDictionnaryVolume() override
+    {
+        m_version->RemoveAllContextDictionnaryVolume(nullptr);
+    }
     std::shared_ptr<IDetectVolume> CreateContextDictionnaryVolume(const std::string& name) override
     {
         IZeltoGenericEnumerator* volume = nullptr;

@@ -16,8 +16,8 @@ bool SDPGuid::operator==(const SDPGuid& other) const
 bool boParseGuidText(const std::string& text, SDPGuid& guid)
 {
     unsigned int f[11] = {};
-    const int n = std::sscanf(text.c_str(), "{%8X-%4X-%4X-%2X%2X-%2X%2X%2X%2X%2X%2X}", &f[0], &f[1], &f[2], &f[3],
-                              &f[4], &f[5], &f[6], &f[7], &f[8], &f[9], &f[10]);
+    const int n = std::sscanf(text.c_str(), "{%8X-%4X-%4X-%2X%2X-%2X%2X%2X%2X%2X%2X}", &f[0], &f[1], &f[2],
+                              &f[3], &f[4], &f[5], &f[6], &f[7], &f[8], &f[9], &f[10]);
     guid = SDPGuid();
     if (n != 11)
         return false;
@@ -33,8 +33,9 @@ std::string FormatGuidText(const SDPGuid& g)
 {
     char text[64];
     std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                  static_cast<unsigned>(g.data1), static_cast<unsigned>(g.data2), static_cast<unsigned>(g.data3),
-                  g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4], g.data4[5], g.data4[6], g.data4[7]);
+                  static_cast<unsigned>(g.data1), static_cast<unsigned>(g.data2),
+                  static_cast<unsigned>(g.data3), g.data4[0], g.data4[1], g.data4[2], g.data4[3], g.data4[4],
+                  g.data4[5], g.data4[6], g.data4[7]);
     return text;
 }
 
@@ -105,7 +106,8 @@ bool boBuildLaunchInfo(const std::string& rawText, CDPLaunchInfo& info)
         return false;
     const CXmlTag* root = doc.lpGetRootTag();
     const CXmlTag* dpinfo = nullptr;
-    for (const CXmlTag* child = root->lpGetNextChildTag(nullptr); child; child = root->lpGetNextChildTag(child))
+    for (const CXmlTag* child = root->lpGetNextChildTag(nullptr); child;
+         child = root->lpGetNextChildTag(child))
         if (!child->IsLeafTag() && EqualsNoCase(child->GetName(), "dpinfo"))
         {
             dpinfo = child;
@@ -116,7 +118,8 @@ bool boBuildLaunchInfo(const std::string& rawText, CDPLaunchInfo& info)
     info.varGuid = dpinfo->GetAttribute("var:guid", "");
     info.varPath = dpinfo->GetAttribute("var:dppath", "");
     info.varFile = dpinfo->GetAttribute("var:dpfile", "");
-    for (const CXmlTag* child = dpinfo->lpGetNextChildTag(nullptr); child; child = dpinfo->lpGetNextChildTag(child))
+    for (const CXmlTag* child = dpinfo->lpGetNextChildTag(nullptr); child;
+         child = dpinfo->lpGetNextChildTag(child))
         if (!child->IsLeafTag())
             vReadSessionParam(*child, info);
     return true;

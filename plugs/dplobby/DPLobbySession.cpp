@@ -376,9 +376,8 @@ void CDPLobbySession::vProcessGameMessage(const BYTE* data, DWORD size)
     vTrace("game data " + HexEncode(data, size));
     if (!m_info)
         return;
-    const std::string message = BuildResultMessage(*m_info, data, size, [](const std::string& error) {
-        OutputDebugStringA(error.c_str());
-    });
+    const std::string message = BuildResultMessage(
+        *m_info, data, size, [](const std::string& error) { OutputDebugStringA(error.c_str()); });
     if (!m_container)
         return;
     long result = 0;
@@ -438,7 +437,8 @@ void CDPLobbySession::vAnswerProperty(const BYTE* data, DWORD size, DWORD type)
     head.hr = hr;
     head.dwDataSize = propertySize;
     std::memcpy(answer.data(), &head, offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData));
-    std::memcpy(answer.data() + offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData), property, propertySize);
+    std::memcpy(answer.data() + offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData), property,
+                propertySize);
     m_backend->hrSendLobbyMessage(DPlay::DPLMSG_STANDARD, m_appId, answer.data(), answerSize);
 }
 

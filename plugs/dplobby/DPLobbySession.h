@@ -17,9 +17,9 @@ struct ILudexPlugContainer;
 
 enum : LONG
 {
-    kLaunchNone = 0,      // nothing launched, or the launch failed
+    kLaunchNone = 0, // nothing launched, or the launch failed
     kLaunchConnected = 100,
-    kLaunchEnded = 101,   // the game disconnected or ended
+    kLaunchEnded = 101, // the game disconnected or ended
 };
 
 enum : DWORD

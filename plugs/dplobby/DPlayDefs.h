@@ -15,17 +15,22 @@ const CLSID CLSID_DirectPlay = {0xd1eb6d20, 0x8923, 0x11d0, {0x9d, 0x97, 0x00, 0
 // {133EFE41-32DC-11D0-9CFB-00A0C90A43CB}
 const IID IID_IDirectPlay3A = {0x133efe41, 0x32dc, 0x11d0, {0x9c, 0xfb, 0x00, 0xa0, 0xc9, 0x0a, 0x43, 0xcb}};
 // {1BB4AF80-A303-11D0-9C4F-00A0C905425E}
-const IID IID_IDirectPlayLobby2A = {0x1bb4af80, 0xa303, 0x11d0, {0x9c, 0x4f, 0x00, 0xa0, 0xc9, 0x05, 0x42, 0x5e}};
+const IID IID_IDirectPlayLobby2A = {
+    0x1bb4af80, 0xa303, 0x11d0, {0x9c, 0x4f, 0x00, 0xa0, 0xc9, 0x05, 0x42, 0x5e}};
 // TCP/IP service provider {36E95EE0-8577-11CF-960C-0080C7534E82}
 const GUID DPSPGUID_TCPIP = {0x36e95ee0, 0x8577, 0x11cf, {0x96, 0x0c, 0x00, 0x80, 0xc7, 0x53, 0x4e, 0x82}};
 // Address element: the service provider {07D916C0-E0AF-11CF-9C4E-00A0C905425E}
-const GUID DPAID_ServiceProvider = {0x07d916c0, 0xe0af, 0x11cf, {0x9c, 0x4e, 0x00, 0xa0, 0xc9, 0x05, 0x42, 0x5e}};
+const GUID DPAID_ServiceProvider = {
+    0x07d916c0, 0xe0af, 0x11cf, {0x9c, 0x4e, 0x00, 0xa0, 0xc9, 0x05, 0x42, 0x5e}};
 // Address element: an ANSI host name or address {C4A54DA0-E0AF-11CF-9C4E-00A0C905425E}
 const GUID DPAID_INet = {0xc4a54da0, 0xe0af, 0x11cf, {0x9c, 0x4e, 0x00, 0xa0, 0xc9, 0x05, 0x42, 0x5e}};
 // Lobby properties a game may ask for.
-const GUID DPLPROPERTY_MessagesSupported = {0x762ccda1, 0xd916, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
-const GUID DPLPROPERTY_LobbyGuid = {0xf56920a0, 0xd218, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
-const GUID DPLPROPERTY_PlayerGuid = {0xb4319322, 0xd20d, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
+const GUID DPLPROPERTY_MessagesSupported = {
+    0x762ccda1, 0xd916, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
+const GUID DPLPROPERTY_LobbyGuid = {
+    0xf56920a0, 0xd218, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
+const GUID DPLPROPERTY_PlayerGuid = {
+    0xb4319322, 0xd20d, 0x11d0, {0xba, 0x39, 0x00, 0xc0, 0x4f, 0xd7, 0xed, 0x67}};
 
 const HRESULT DPERR_BUFFERTOOSMALL = static_cast<HRESULT>(0x8877001E);
 const HRESULT DPERR_NOMESSAGES = static_cast<HRESULT>(0x887700BE);
@@ -140,7 +145,8 @@ struct IDirectPlayLobby2A : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE Connect(DWORD, IUnknown**, IUnknown*) = 0;
     virtual HRESULT STDMETHODCALLTYPE CreateAddress(REFGUID, REFGUID, const void*, DWORD, void*, DWORD*) = 0;
     virtual HRESULT STDMETHODCALLTYPE EnumAddress(void*, const void*, DWORD, void*) = 0;
-    virtual HRESULT STDMETHODCALLTYPE EnumAddressTypes(LPDPLENUMADDRESSTYPESCALLBACK, REFGUID, void*, DWORD) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumAddressTypes(LPDPLENUMADDRESSTYPESCALLBACK, REFGUID, void*,
+                                                       DWORD) = 0;
     virtual HRESULT STDMETHODCALLTYPE EnumLocalApplications(void*, void*, DWORD) = 0;
     virtual HRESULT STDMETHODCALLTYPE GetConnectionSettings(DWORD, void*, DWORD*) = 0;
     virtual HRESULT STDMETHODCALLTYPE ReceiveLobbyMessage(DWORD, DWORD, DWORD*, void*, DWORD*) = 0;
@@ -148,7 +154,8 @@ struct IDirectPlayLobby2A : public IUnknown
     virtual HRESULT STDMETHODCALLTYPE SendLobbyMessage(DWORD, DWORD, void*, DWORD) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetConnectionSettings(DWORD, DWORD, DPLCONNECTION*) = 0;
     virtual HRESULT STDMETHODCALLTYPE SetLobbyMessageEvent(DWORD, DWORD, HANDLE) = 0;
-    virtual HRESULT STDMETHODCALLTYPE CreateCompoundAddress(const DPCOMPOUNDADDRESSELEMENT*, DWORD, void*, DWORD*) = 0;
+    virtual HRESULT STDMETHODCALLTYPE CreateCompoundAddress(const DPCOMPOUNDADDRESSELEMENT*, DWORD, void*,
+                                                            DWORD*) = 0;
 };
 
 // dplayx's export: the first lobby interface (IDirectPlayLobbyA).
@@ -156,12 +163,18 @@ typedef HRESULT(WINAPI* PFN_DirectPlayLobbyCreateA)(GUID*, IUnknown**, IUnknown*
 
 // ---- DirectPlay 8 ------------------------------------------------------------------
 
-const CLSID CLSID_DirectPlay8Peer = {0x286f484d, 0x375e, 0x4458, {0xa2, 0x72, 0xb1, 0x38, 0xe2, 0xf8, 0x0a, 0x6a}};
-const IID IID_IDirectPlay8Peer = {0x5102dacf, 0x241b, 0x11d3, {0xae, 0xa7, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11}};
-const CLSID CLSID_DirectPlay8LobbyClient = {0x3b2b6775, 0x70b6, 0x45af, {0x8d, 0xea, 0xa2, 0x09, 0xc6, 0x95, 0x59, 0xf3}};
-const IID IID_IDirectPlay8LobbyClient = {0x819074a2, 0x016c, 0x11d3, {0xae, 0x14, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11}};
-const CLSID CLSID_DirectPlay8Address = {0x934a9523, 0xa3ca, 0x4bc5, {0xad, 0xa0, 0xd6, 0xd9, 0x5d, 0x97, 0x94, 0x21}};
-const IID IID_IDirectPlay8Address = {0x83783300, 0x4063, 0x4c8a, {0x9d, 0xb3, 0x82, 0x83, 0x0a, 0x7f, 0xeb, 0x31}};
+const CLSID CLSID_DirectPlay8Peer = {
+    0x286f484d, 0x375e, 0x4458, {0xa2, 0x72, 0xb1, 0x38, 0xe2, 0xf8, 0x0a, 0x6a}};
+const IID IID_IDirectPlay8Peer = {
+    0x5102dacf, 0x241b, 0x11d3, {0xae, 0xa7, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11}};
+const CLSID CLSID_DirectPlay8LobbyClient = {
+    0x3b2b6775, 0x70b6, 0x45af, {0x8d, 0xea, 0xa2, 0x09, 0xc6, 0x95, 0x59, 0xf3}};
+const IID IID_IDirectPlay8LobbyClient = {
+    0x819074a2, 0x016c, 0x11d3, {0xae, 0x14, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11}};
+const CLSID CLSID_DirectPlay8Address = {
+    0x934a9523, 0xa3ca, 0x4bc5, {0xad, 0xa0, 0xd6, 0xd9, 0x5d, 0x97, 0x94, 0x21}};
+const IID IID_IDirectPlay8Address = {
+    0x83783300, 0x4063, 0x4c8a, {0x9d, 0xb3, 0x82, 0x83, 0x0a, 0x7f, 0xeb, 0x31}};
 const GUID CLSID_DP8SP_TCPIP = {0xebfe7ba0, 0x628d, 0x11d2, {0xae, 0x0f, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11}};
 
 const HRESULT DPNERR_BUFFERTOOSMALL = static_cast<HRESULT>(0x80158100);
@@ -247,8 +260,9 @@ struct IDirectPlay8Address : public IUnknown
 struct IDirectPlay8Peer : public IUnknown
 {
     virtual HRESULT STDMETHODCALLTYPE Initialize(void*, PFNDPNMESSAGEHANDLER, DWORD) = 0;
-    virtual HRESULT STDMETHODCALLTYPE EnumServiceProviders(const GUID*, const GUID*, DPN_SERVICE_PROVIDER_INFO*,
-                                                           DWORD*, DWORD*, DWORD) = 0;
+    virtual HRESULT STDMETHODCALLTYPE EnumServiceProviders(const GUID*, const GUID*,
+                                                           DPN_SERVICE_PROVIDER_INFO*, DWORD*, DWORD*,
+                                                           DWORD) = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused5() = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused6() = 0;
     virtual HRESULT STDMETHODCALLTYPE Unused7() = 0;

@@ -51,13 +51,13 @@ public:
             return S_OK;
         if (!m_dplayx)
             m_dplayx = LoadLibraryA("dplayx.dll");
-        auto create = m_dplayx ? reinterpret_cast<DPlay::PFN_DirectPlayLobbyCreateA>(
-                                     reinterpret_cast<void*>(GetProcAddress(m_dplayx, "DirectPlayLobbyCreateA")))
+        auto create = m_dplayx ? reinterpret_cast<DPlay::PFN_DirectPlayLobbyCreateA>(reinterpret_cast<void*>(
+                                     GetProcAddress(m_dplayx, "DirectPlayLobbyCreateA")))
                                : nullptr;
         if (!create)
             return E_FAIL;
-        HRESULT hr = CoCreateInstance(DPlay::CLSID_DirectPlay, nullptr, CLSCTX_INPROC_SERVER, DPlay::IID_IDirectPlay3A,
-                                      reinterpret_cast<void**>(&m_dplay));
+        HRESULT hr = CoCreateInstance(DPlay::CLSID_DirectPlay, nullptr, CLSCTX_INPROC_SERVER,
+                                      DPlay::IID_IDirectPlay3A, reinterpret_cast<void**>(&m_dplay));
         IUnknown* first = nullptr;
         if (SUCCEEDED(hr))
             hr = create(nullptr, &first, nullptr, nullptr, 0);
@@ -82,8 +82,8 @@ public:
         return m_lobby->EnumAddressTypes(boCollectAddressType, serviceProvider, &types, 0);
     }
 
-    HRESULT hrCreateCompoundAddress(const DPlay::DPCOMPOUNDADDRESSELEMENT* elements, DWORD count, void* address,
-                                    DWORD* size) override
+    HRESULT hrCreateCompoundAddress(const DPlay::DPCOMPOUNDADDRESSELEMENT* elements, DWORD count,
+                                    void* address, DWORD* size) override
     {
         return m_lobby ? m_lobby->CreateCompoundAddress(elements, count, address, size) : E_FAIL;
     }
@@ -184,14 +184,15 @@ private:
                             DPlay::IDirectPlay8Address*& hostAddress)
     {
         DWORD bytes = 0, count = 0;
-        HRESULT hr = m_peer->EnumServiceProviders(&DPlay::CLSID_DP8SP_TCPIP, nullptr, nullptr, &bytes, &count, 0);
+        HRESULT hr =
+            m_peer->EnumServiceProviders(&DPlay::CLSID_DP8SP_TCPIP, nullptr, nullptr, &bytes, &count, 0);
         std::vector<BYTE> buffer;
         if (hr == DPlay::DPNERR_BUFFERTOOSMALL)
         {
             buffer.assign(bytes, 0);
-            hr = m_peer->EnumServiceProviders(&DPlay::CLSID_DP8SP_TCPIP, nullptr,
-                                              reinterpret_cast<DPlay::DPN_SERVICE_PROVIDER_INFO*>(buffer.data()),
-                                              &bytes, &count, 0);
+            hr = m_peer->EnumServiceProviders(
+                &DPlay::CLSID_DP8SP_TCPIP, nullptr,
+                reinterpret_cast<DPlay::DPN_SERVICE_PROVIDER_INFO*>(buffer.data()), &bytes, &count, 0);
         }
         if (FAILED(hr))
             return hr;

@@ -22,9 +22,9 @@ public:
 struct SDP8Launch
 {
     GUID appGuid;
-    bool host;             // host: the port goes on every device address
-    std::string hostText;  // join: the host address
-    DWORD port;            // 0: none
+    bool host;            // host: the port goes on every device address
+    std::string hostText; // join: the host address
+    DWORD port;           // 0: none
     std::string playerName;
 };
 

@@ -9,7 +9,8 @@
 #include "Registry.h"
 #include "TextUtil.h"
 
-const CLSID CLSID_LudexPlugDPHelper = {0x680b301d, 0x69cf, 0x49a7, {0x84, 0x5f, 0x55, 0x28, 0xf7, 0x85, 0xb8, 0xb3}};
+const CLSID CLSID_LudexPlugDPHelper = {
+    0x680b301d, 0x69cf, 0x49a7, {0x84, 0x5f, 0x55, 0x28, 0xf7, 0x85, 0xb8, 0xb3}};
 
 namespace
 {
@@ -42,8 +43,8 @@ std::vector<SDPApplication> ReadDPApplications()
 {
     std::vector<SDPApplication> applications;
     HKEY root = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\DirectPlay\\Applications", 0, KEY_READ, &root) !=
-        ERROR_SUCCESS)
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\DirectPlay\\Applications", 0, KEY_READ,
+                      &root) != ERROR_SUCCESS)
         return applications;
     char name[256];
     for (DWORD index = 0;; ++index)

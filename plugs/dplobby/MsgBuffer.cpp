@@ -40,8 +40,8 @@ bool CMsgBuffer::boAddPair(const std::string& name, const char* value, int32_t v
     const size_t used = m_data.size() - m_header;
     // Text lengths have four hexadecimal digits; binary ones keep the name length in
     // one byte and the value length in three.
-    const bool boRepresentable = m_mode == kText ? record <= 0xFFFF
-                                                 : name.size() + 1 <= 0xFF && length + 1 <= 0xFFFFFF;
+    const bool boRepresentable =
+        m_mode == kText ? record <= 0xFFFF : name.size() + 1 <= 0xFF && length + 1 <= 0xFFFFFF;
     if (!boRepresentable || used + kLengthWordBytes + record > m_capacity)
     {
         m_error = kErrDoesNotFit;
@@ -57,7 +57,8 @@ bool CMsgBuffer::boAddPair(const std::string& name, const char* value, int32_t v
     }
     else
     {
-        AppendWord(m_data, (static_cast<uint32_t>(name.size() + 1) << 24) + static_cast<uint32_t>(length + 1));
+        AppendWord(m_data,
+                   (static_cast<uint32_t>(name.size() + 1) << 24) + static_cast<uint32_t>(length + 1));
         m_data += name;
         m_data += '\0';
         m_data.append(value ? value : "", length);

@@ -150,7 +150,8 @@ void CStackScript::vLoad(const uint8_t* input, size_t size)
     const uint8_t* p = input + offset;
     if (type == 1)
     {
-        m_stack.push_back(CScriptValue::Text(std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(count))));
+        m_stack.push_back(
+            CScriptValue::Text(std::string(reinterpret_cast<const char*>(p), static_cast<size_t>(count))));
         return;
     }
     uint32_t value = 0;
@@ -192,7 +193,8 @@ void CStackScript::vRun(const uint8_t* input, size_t size)
     vFindLabels();
     std::vector<CScriptValue> locals(kVariableCount);
     // Checks a variable number (1 to 100); an invalid one ends the run.
-    auto variable = [this](int32_t n, bool system, size_t& index) {
+    auto variable = [this](int32_t n, bool system, size_t& index)
+    {
         if (n < 1 || n > kVariableCount)
         {
             const int32_t shown = static_cast<int32_t>(static_cast<uint32_t>(n) - 1u);

@@ -14,8 +14,8 @@
 
 enum : int32_t
 {
-    kScriptEmpty = -1,  // a new value
-    kScriptBinary = 0,  // known to the output step only
+    kScriptEmpty = -1, // a new value
+    kScriptBinary = 0, // known to the output step only
     kScriptText = 1,
     kScriptInteger = 4,
 };

@@ -34,7 +34,9 @@ TEST(MsgBuffer, BinaryRecordsAndHeader)
     CMsgBuffer message(3, 0, CMsgBuffer::kBinary);
     EXPECT_TRUE(message.boAddPair("a", "xy", 0));
     EXPECT_EQ(message.ulFinish(), 3u + 4u + 4u + 5u);
-    const std::string expected("\0\0\0\x0D\0\0\x80\x03\0\0\x02" "a\0xy\0", 16);
+    const std::string expected("\0\0\0\x0D\0\0\x80\x03\0\0\x02"
+                               "a\0xy\0",
+                               16);
     EXPECT_EQ(message.Message(), expected);
 }
 
@@ -42,9 +44,9 @@ TEST(MsgBuffer, PairThatDoesNotFitLeavesTheMessage)
 {
     // 64000 bytes less a trailer of 63976: 24 bytes for the length word and records.
     CMsgBuffer message(0, 63976, CMsgBuffer::kText);
-    EXPECT_TRUE(message.boAddPair("ac", "ScInfo", 0));          // 4 + 14 = 18
-    EXPECT_TRUE(message.boAddPair("", nullptr, -1));            // + "0002=0" = 24: fits exactly
-    EXPECT_FALSE(message.boAddPair("", nullptr, -1));           // 30: does not
+    EXPECT_TRUE(message.boAddPair("ac", "ScInfo", 0)); // 4 + 14 = 18
+    EXPECT_TRUE(message.boAddPair("", nullptr, -1));   // + "0002=0" = 24: fits exactly
+    EXPECT_FALSE(message.boAddPair("", nullptr, -1));  // 30: does not
     EXPECT_EQ(message.GetError(), CMsgBuffer::kErrDoesNotFit);
     EXPECT_EQ(message.ulFinish(), 24u);
 }
@@ -64,7 +66,8 @@ TEST(LobbyResult, MessageFromTheScript)
     EXPECT_EQ(message, "003B000Aac=ScInfo00008blid=120000Aprop=1=E50000Bprop=2=E160");
     EXPECT_EQ(HexEncode(data, sizeof data), "0510");
     // Without a script: the two first pairs only.
-    EXPECT_EQ(BuildResultMessage(CDPLaunchInfo(), data, sizeof data, nullptr), "001C000Aac=ScInfo00006blid=0");
+    EXPECT_EQ(BuildResultMessage(CDPLaunchInfo(), data, sizeof data, nullptr),
+              "001C000Aac=ScInfo00006blid=0");
 }
 
 TEST(DPLaunchInfo, GuidTexts)
@@ -109,7 +112,8 @@ TEST(DPLaunchInfo, ReadsTheDescription)
     EXPECT_EQ(info.varFile, "dpfile");
 
     CDPLaunchInfo dp8;
-    ASSERT_TRUE(boBuildLaunchInfo("<dpinfo><DX8 port=\"6073\"/><NICK>" + std::string(64, 'n') + "</NICK></dpinfo>", dp8));
+    ASSERT_TRUE(boBuildLaunchInfo(
+        "<dpinfo><DX8 port=\"6073\"/><NICK>" + std::string(64, 'n') + "</NICK></dpinfo>", dp8));
     EXPECT_EQ(dp8.dp8, 1);
     EXPECT_EQ(dp8.port, 6073);
     EXPECT_EQ(dp8.nick, ""); // 64 characters: ignored

@@ -63,8 +63,8 @@ public:
         types = m->addressTypes;
         return S_OK;
     }
-    HRESULT hrCreateCompoundAddress(const DPlay::DPCOMPOUNDADDRESSELEMENT* elements, DWORD count, void* address,
-                                    DWORD* size) override
+    HRESULT hrCreateCompoundAddress(const DPlay::DPCOMPOUNDADDRESSELEMENT* elements, DWORD count,
+                                    void* address, DWORD* size) override
     {
         // The address is the host text element as it is.
         EXPECT_EQ(count, 2u);
@@ -154,8 +154,9 @@ public:
     }
     STDMETHODIMP SendBstrData(BSTR verb, BSTR src, BSTR dest, BSTR data, long flags, long* ret) override
     {
-        sent.push_back(FdCom::strFromBstr(verb) + "|" + FdCom::strFromBstr(src) + "|" + FdCom::strFromBstr(dest) +
-                       "|" + FdCom::strFromBstr(data) + "|" + std::to_string(flags));
+        sent.push_back(FdCom::strFromBstr(verb) + "|" + FdCom::strFromBstr(src) + "|" +
+                       FdCom::strFromBstr(dest) + "|" + FdCom::strFromBstr(data) + "|" +
+                       std::to_string(flags));
         *ret = 0;
         return S_OK;
     }
@@ -174,11 +175,10 @@ public:
     }
 };
 
-const char kDpinfo[] =
-    "<dpinfo><GUID>{11111111-2222-3333-4444-555555555555}</GUID><NICK>Joueur</NICK>"
-    "<HOST ip=\"10.1.2.3\" port=\"2300\"/><sessionname>Partie</sessionname>"
-    "<resultscript>1 0 4 2 LD EP</resultscript>"
-    "<lverb type=\"H\">heberger</lverb><lverb type=\"J\">rejoindre</lverb></dpinfo>";
+const char kDpinfo[] = "<dpinfo><GUID>{11111111-2222-3333-4444-555555555555}</GUID><NICK>Joueur</NICK>"
+                       "<HOST ip=\"10.1.2.3\" port=\"2300\"/><sessionname>Partie</sessionname>"
+                       "<resultscript>1 0 4 2 LD EP</resultscript>"
+                       "<lverb type=\"H\">heberger</lverb><lverb type=\"J\">rejoindre</lverb></dpinfo>";
 
 template <class T> struct CRef
 {
@@ -202,7 +202,8 @@ protected:
         auto s = script;
         vSetLobbyBackendFactory([s] { return std::make_unique<CScriptedBackend>(s); });
         ASSERT_EQ(FdCom::TComObject<CRecordingContainer>::hrCreateObject(&container), S_OK);
-        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)), S_OK);
+        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)),
+                  S_OK);
         plug->Init(container);
     }
     void TearDown() override
@@ -224,7 +225,8 @@ protected:
     IZeltoGame* NewGame(const std::string& raw, const std::string& verb, long mode, long versions = 1)
     {
         IZeltoGame* game = nullptr;
-        std::vector<FakeCatalog::Version> list(static_cast<size_t>(versions), FakeCatalog::NewVersion(raw, verb, mode));
+        std::vector<FakeCatalog::Version> list(static_cast<size_t>(versions),
+                                               FakeCatalog::NewVersion(raw, verb, mode));
         FakeCatalog::hrNew<FakeCatalog::CGame>(&game, list);
         return game;
     }
@@ -323,7 +325,8 @@ TEST_F(DPPlug, JoinAndPropertyAnswers)
     ASSERT_EQ(script->sent.size(), 2u);
     DPlay::DPLMSG_GETPROPERTYRESPONSE answer;
     ASSERT_GE(script->sent[0].data.size(), offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData) + 20);
-    std::memcpy(&answer, script->sent[0].data.data(), offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData));
+    std::memcpy(&answer, script->sent[0].data.data(),
+                offsetof(DPlay::DPLMSG_GETPROPERTYRESPONSE, dwPropertyData));
     EXPECT_EQ(script->sent[0].flags, DPlay::DPLMSG_STANDARD);
     EXPECT_EQ(answer.dwType, DPlay::DPLSYS_GETPROPERTYRESPONSE);
     EXPECT_EQ(answer.dwRequestID, 33u);
@@ -428,7 +431,8 @@ TEST(DPPlugResult, WithoutInitEveryMethodDoesNothing)
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     {
         ILudexPlug* plug = nullptr;
-        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)), S_OK);
+        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)),
+                  S_OK);
         long out = -5;
         IZeltoGame* game = nullptr;
         plug->PreLaunchGame(&game, &out);
@@ -461,7 +465,8 @@ TEST(DPlay8Backend, RealClassesUnderWine)
         info->nick = "J8";
         session.vSetLaunchInfo(std::move(info));
         const bool opened = session.boOpen();
-        std::printf("DirectPlay 8 open: %d, error %lu\n", opened ? 1 : 0, static_cast<unsigned long>(session.GetError()));
+        std::printf("DirectPlay 8 open: %d, error %lu\n", opened ? 1 : 0,
+                    static_cast<unsigned long>(session.GetError()));
         if (opened)
         {
             const bool launched = session.boLaunch();

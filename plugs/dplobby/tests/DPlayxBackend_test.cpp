@@ -35,12 +35,12 @@ void vSetText(HKEY key, const char* name, const std::string& value)
                    static_cast<DWORD>(value.size() + 1));
 }
 
-void vRegister(const std::string& name, const std::string& guid, const std::string& path, const std::string& file,
-               const std::string& folder)
+void vRegister(const std::string& name, const std::string& guid, const std::string& path,
+               const std::string& file, const std::string& folder)
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kApplications) + "\\" + name).c_str(), 0, nullptr, 0,
-                              KEY_WRITE, nullptr, &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, (std::string(kApplications) + "\\" + name).c_str(), 0,
+                              nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     vSetText(key, "Guid", guid);
     vSetText(key, "File", file);
@@ -57,11 +57,12 @@ void vRegister(const std::string& name, const std::string& guid, const std::stri
 void vRegisterTcpIpAddressType()
 {
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                              "Software\\Microsoft\\DirectPlay\\Service Providers\\Internet TCP/IP Connection For "
-                              "DirectPlay\\Address Types\\{C4A54DA0-E0AF-11cf-9C4E-00A0C905425E}",
-                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                        "Software\\Microsoft\\DirectPlay\\Service Providers\\Internet TCP/IP Connection For "
+                        "DirectPlay\\Address Types\\{C4A54DA0-E0AF-11cf-9C4E-00A0C905425E}",
+                        0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
@@ -95,7 +96,8 @@ TEST(DPlayxBackend, RunApplicationHandsTheConnectionSettingsToTheGame)
         EXPECT_EQ(lGetLaunchState(), kLaunchConnected);
 
         const std::string settings = folder.File("settings.txt");
-        ASSERT_TRUE(FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }))
+        ASSERT_TRUE(
+            FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }))
             << strRead(settings);
         const std::string text = strRead(settings);
         EXPECT_NE(text.find("result=00000000\n"), std::string::npos) << text;
@@ -143,14 +145,16 @@ TEST(DPlayxBackend, CheckGameListMarksTheGamesOfRegisteredApplications)
         const std::string dpinfo = "<dpinfo var:guid=\"g\" var:dppath=\"p\" var:dpfile=\"f\">"
                                    "<GUID>{22222222-2222-3333-4444-555555555555}</GUID></dpinfo>";
         auto found = FakeCatalog::NewVersion(dpinfo);
-        auto absent = FakeCatalog::NewVersion("<dpinfo><GUID>{12121212-2222-3333-4444-555555555555}</GUID></dpinfo>");
+        auto absent =
+            FakeCatalog::NewVersion("<dpinfo><GUID>{12121212-2222-3333-4444-555555555555}</GUID></dpinfo>");
         auto kept = FakeCatalog::NewVersion(dpinfo, "", 0, -1);
         IZeltoGameList* list = nullptr;
         ASSERT_EQ(FakeCatalog::hrNew<FakeCatalog::CGameList>(
                       &list, std::vector<std::vector<FakeCatalog::Version>>{{found, absent}, {kept}}),
                   S_OK);
         ILudexPlug* plug = nullptr;
-        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)), S_OK);
+        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)),
+                  S_OK);
         plug->Init(nullptr);
         long out = -5;
         EXPECT_EQ(plug->CheckGameList(&list, &out), S_OK);

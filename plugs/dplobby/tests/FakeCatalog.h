@@ -23,12 +23,16 @@ struct SVersion
 };
 using Version = std::shared_ptr<SVersion>;
 
-#define FD_NOTIMPL(sig)                                                                                   \
-    STDMETHODIMP sig override { return E_NOTIMPL; }
+#define FD_NOTIMPL(sig)                                                                                      \
+    STDMETHODIMP sig override                                                                                \
+    {                                                                                                        \
+        return E_NOTIMPL;                                                                                    \
+    }
 
 template <class T, class I, class... A> HRESULT hrNew(I** out, A&&... args)
 {
-    return FdCom::TComObject<T>::hrCreate(__uuidof(I), reinterpret_cast<void**>(out), std::forward<A>(args)...);
+    return FdCom::TComObject<T>::hrCreate(__uuidof(I), reinterpret_cast<void**>(out),
+                                          std::forward<A>(args)...);
 }
 
 class CVolume : public FdCom::CObjectRoot, public IZeltoGenericEnumerator
@@ -168,7 +172,7 @@ public:
     {
         *p = nullptr;
         return i >= 0 && i < static_cast<long>(m_v.size()) ? hrNew<CVersion>(p, m_v[static_cast<size_t>(i)])
-                                                            : E_INVALIDARG;
+                                                           : E_INVALIDARG;
     }
     std::vector<Version> m_v;
 };
@@ -212,7 +216,7 @@ public:
     {
         *p = nullptr;
         return i >= 0 && i < static_cast<long>(m_g.size()) ? hrNew<CGame>(p, m_g[static_cast<size_t>(i)])
-                                                            : E_INVALIDARG;
+                                                           : E_INVALIDARG;
     }
     std::vector<std::vector<Version>> m_g;
 };

@@ -53,7 +53,8 @@ void vRegisterFixtureGame(const std::string& guid, const std::string& folder)
                               "SOFTWARE\\Microsoft\\DirectPlay\\Applications\\ServerFixture", 0, nullptr, 0,
                               KEY_WRITE, nullptr, &key, nullptr),
               ERROR_SUCCESS);
-    auto set = [key](const char* name, const std::string& value) {
+    auto set = [key](const char* name, const std::string& value)
+    {
         RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                        static_cast<DWORD>(value.size() + 1));
     };
@@ -65,11 +66,12 @@ void vRegisterFixtureGame(const std::string& guid, const std::string& folder)
     set("CommandLine", "");
     set("CurrentDirectory", folder);
     RegCloseKey(key);
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE,
-                              "Software\\Microsoft\\DirectPlay\\Service Providers\\Internet TCP/IP Connection For "
-                              "DirectPlay\\Address Types\\{C4A54DA0-E0AF-11cf-9C4E-00A0C905425E}",
-                              0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
-              ERROR_SUCCESS);
+    ASSERT_EQ(
+        RegCreateKeyExA(HKEY_LOCAL_MACHINE,
+                        "Software\\Microsoft\\DirectPlay\\Service Providers\\Internet TCP/IP Connection For "
+                        "DirectPlay\\Address Types\\{C4A54DA0-E0AF-11cf-9C4E-00A0C905425E}",
+                        0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr),
+        ERROR_SUCCESS);
     RegCloseKey(key);
 }
 
@@ -96,7 +98,8 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
     {
         const char* clsid;
         const char* name;
-    } classes[] = {{kPlugClsid, "LudexPlug"}, {kHelperClsid, "LudexPlugDPHelper"}, {kObserverClsid, "LudexXmlObserver"}};
+    } classes[] = {
+        {kPlugClsid, "LudexPlug"}, {kHelperClsid, "LudexPlugDPHelper"}, {kObserverClsid, "LudexXmlObserver"}};
     for (const auto& c : classes)
     {
         SCOPED_TRACE(c.name);
@@ -115,7 +118,8 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         CLSID clsid;
         ASSERT_EQ(CLSIDFromProgID(L"LudexPlugDP.LudexPlug.1", &clsid), S_OK);
         ILudexPlug* plug = nullptr;
-        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug, reinterpret_cast<void**>(&plug)),
+        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                   reinterpret_cast<void**>(&plug)),
                   S_OK);
         long out = -5;
         EXPECT_EQ(plug->IsGameRunning(&out), S_OK);
@@ -135,12 +139,13 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         FdTestKit::CScratchFolder folder;
         vRegisterFixtureGame("{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}", folder.Path());
         IZeltoGame* game = nullptr;
-        ASSERT_EQ(FakeCatalog::hrNew<FakeCatalog::CGame>(
-                      &game, std::vector<FakeCatalog::Version>{FakeCatalog::NewVersion(
-                                 "<dpinfo><GUID>{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}</GUID><NICK>Rejoint</NICK>"
-                                 "<HOST ip=\"127.0.0.1\"/><lverb type=\"J\">rejoindre</lverb></dpinfo>",
-                                 "rejoindre", 1)}),
-                  S_OK);
+        ASSERT_EQ(
+            FakeCatalog::hrNew<FakeCatalog::CGame>(
+                &game, std::vector<FakeCatalog::Version>{FakeCatalog::NewVersion(
+                           "<dpinfo><GUID>{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}</GUID><NICK>Rejoint</NICK>"
+                           "<HOST ip=\"127.0.0.1\"/><lverb type=\"J\">rejoindre</lverb></dpinfo>",
+                           "rejoindre", 1)}),
+            S_OK);
         EXPECT_EQ(plug->Init(nullptr), S_OK);
         out = -5;
         EXPECT_EQ(plug->PreLaunchGame(&game, &out), S_OK);
@@ -149,7 +154,8 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         EXPECT_EQ(plug->LaunchGame(&game, &out), S_OK);
         EXPECT_EQ(out, 1);
         const std::string settings = folder.File("settings.txt");
-        EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }));
+        EXPECT_TRUE(
+            FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }));
         EXPECT_NE(strRead(settings).find("flags=1\n"), std::string::npos) << strRead(settings); // join
         EXPECT_NE(strRead(settings).find("player=Rejoint\n"), std::string::npos) << strRead(settings);
         out = -5;
@@ -171,7 +177,8 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
     // The process leaves by its idle exit.
     EXPECT_TRUE(FdTestKit::boPumpUntil([] { return !boPlugProcessRuns(); }));
 
-    ASSERT_EQ(FdTestKit::runAndWait("\"" + strBin() + "LudexPlugDP.exe\" /UnregServer", 60000).dwExitCode, 0u);
+    ASSERT_EQ(FdTestKit::runAndWait("\"" + strBin() + "LudexPlugDP.exe\" /UnregServer", 60000).dwExitCode,
+              0u);
     for (const auto& c : classes)
         EXPECT_EQ(strClasses(std::string("CLSID\\") + c.clsid), "<none>") << c.name;
     EXPECT_EQ(strClasses("LudexPlugDP.LudexPlug.1\\CLSID"), "<none>");

@@ -33,7 +33,9 @@ std::string StackText(const std::vector<CScriptValue>& stack)
     {
         if (!text.empty())
             text += ' ';
-        text += v.type == kScriptInteger ? std::to_string(v.integer) : v.type == kScriptText ? "'" + v.text + "'" : "?";
+        text += v.type == kScriptInteger ? std::to_string(v.integer)
+                : v.type == kScriptText  ? "'" + v.text + "'"
+                                         : "?";
     }
     return text;
 }
