@@ -14,11 +14,15 @@
 //   // 2: cancelled (401) or the dialog did not run; -2: no dialog object
 //
 // The program's resource script includes DiskSearch.rc. lRun and the
-// destructor belong to one thread (the plug's main thread); the owner's
-// progress and file-found calls come on the search thread while that thread
-// sits in the dialog, so the owner must not touch apartment-bound objects from
-// them (queue such work to its own thread). Never delete the searcher from a
-// callback: the destructor waits for the search thread.
+// destructor belong to one thread (the plug's main thread). The owner's
+// progress and file-found calls come on the search thread while the calling
+// thread sits in the dialog: the owner must not touch apartment-bound objects
+// from them (queue such work to its own thread, or take FoundPaths() once lRun
+// has returned: the same paths, in the same order, on the calling thread).
+// Never delete the searcher from a callback: the destructor waits for the
+// search thread. With the modal-box seam scripted (FD_UI_LOG) the dialog does
+// not show, and the search ends not completed without walking;
+// FD_SEARCH_DRIVES (WinDirSource.h) limits the drives for tests.
 #pragma once
 
 #include <windows.h>

@@ -188,7 +188,7 @@ template <typename F> void CSearchDlg::vQueue(F change)
     }
     // A null window would make PostMessage post to this thread's own queue.
     const HWND hwnd = m_hwnd.load();
-    if (boPost && hwnd && !PostMessageA(hwnd, kMsgRefresh, 0, 0))
+    if (boPost && (!hwnd || !PostMessageA(hwnd, kMsgRefresh, 0, 0)))
     {
         std::lock_guard<std::mutex> lock(m_mutex);
         m_boRefreshPosted = false;

@@ -454,3 +454,18 @@ TEST_F(DiskSearchTest, DriveTypeDialogGivesTheMaskChangedByClicks)
         EXPECT_EQ(nullptr, dlg.hWnd());
     }
 }
+
+TEST_F(DiskSearchTest, DrivesFromTheVariable)
+{
+    // A program started by a test limits its drives through the environment.
+    SetEnvironmentVariableA(kszSearchDrivesVariable, (scratch.File("other") + ";" + scratch.File("games")).c_str());
+    CDiskSearch search(owner, kDriveNibbleFixed);
+    search.boAddName("game.exe");
+    search.boAddName("game.txt");
+    const int32_t lRun = search.lRun();
+    SetEnvironmentVariableA(kszSearchDrivesVariable, nullptr);
+    EXPECT_EQ(CDiskSearch::kRunCompleted, lRun);
+    EXPECT_EQ((std::vector<std::string>{scratch.File("other\\GAME.TXT"), game()}), search.FoundPaths());
+    ASSERT_EQ(2u, search.Walker().SelectedDrives().size());
+    EXPECT_EQ(scratch.File("games") + "\\", search.Walker().SelectedDrives()[1].strRoot);
+}
