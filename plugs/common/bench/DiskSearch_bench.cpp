@@ -47,13 +47,15 @@ int main(int argc, char** argv)
         QueryPerformanceCounter(&t0);
         walker.lWalkDrives();
         QueryPerformanceCounter(&t1);
-        const double dSeconds = static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart);
+        const double dSeconds =
+            static_cast<double>(t1.QuadPart - t0.QuadPart) / static_cast<double>(freq.QuadPart);
         if (i == 0 || dSeconds < dBest)
             dBest = dSeconds;
     }
     const double dFiles = static_cast<double>(walker.ullFilesSeen());
     std::printf("files %llu folders %llu seconds %.4f files_per_second %.0f\n",
                 static_cast<unsigned long long>(walker.ullFilesSeen()),
-                static_cast<unsigned long long>(walker.ullFoldersRead()), dBest, dBest > 0 ? dFiles / dBest : 0.0);
+                static_cast<unsigned long long>(walker.ullFoldersRead()), dBest,
+                dBest > 0 ? dFiles / dBest : 0.0);
     return walker.ullFilesSeen() > 0 ? 0 : 1;
 }

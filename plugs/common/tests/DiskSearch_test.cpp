@@ -458,7 +458,8 @@ TEST_F(DiskSearchTest, DriveTypeDialogGivesTheMaskChangedByClicks)
 TEST_F(DiskSearchTest, DrivesFromTheVariable)
 {
     // A program started by a test limits its drives through the environment.
-    SetEnvironmentVariableA(kszSearchDrivesVariable, (scratch.File("other") + ";" + scratch.File("games")).c_str());
+    SetEnvironmentVariableA(kszSearchDrivesVariable,
+                            (scratch.File("other") + ";" + scratch.File("games")).c_str());
     CDiskSearch search(owner, kDriveNibbleFixed);
     search.boAddName("game.exe");
     search.boAddName("game.txt");
