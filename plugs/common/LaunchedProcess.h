@@ -12,6 +12,8 @@
 //   process.boIsRunning(); process.boKill(); process.boGetInfo("procid", value);
 //   process.vReset() or destruction: the watcher is stopped and joined, the
 //   handles closed, the game left running, and no end is reported for it.
+// A modal loop on that thread (a dialog's, for one) must hand message 1212 on
+// as well: dispatched there, a thread message is lost, and the end with it.
 #pragma once
 
 #include <windows.h>
