@@ -1,5 +1,6 @@
 #include "LudexPlugCmdLine.h"
 
+#include "DriveMask.h"
 #include "FdBstr.h"
 
 namespace
@@ -92,8 +93,7 @@ STDMETHODIMP CLudexPlugCmdLine::UpdateGameList(IZeltoGameList** pGameList, long*
 {
     if (!m_worker)
         return S_OK;
-    // Fixed drives are always searched.
-    const uint32_t mask = XmlScript::lReadDriveMask() | 0xF;
+    const uint32_t mask = dwUpdateSearchMask(XmlScript::lReadDriveMask());
     vSetOut(lFlags, m_worker->lUpdateGameList(pGameList != nullptr ? *pGameList : nullptr, mask));
     vReleaseWorker();
     return S_OK;

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "ComInit.h"
+#include "LaunchedProcess.h"
 #include "LudexPlugCmdLine.h"
 #include "NoticeDlg.h"
 
@@ -44,9 +45,6 @@ int iRegistration(FdCom::ERegSwitch eSwitch)
     return static_cast<int>(hr);
 }
 
-// A watched game process ended: until the process object is built, nothing to do.
-void vOnProcessEndedMessage(LPARAM) {}
-
 void vMessageLoop()
 {
     FdCom::CModule& module = FdCom::CModule::Get();
@@ -55,11 +53,9 @@ void vMessageLoop()
     {
         if (module.boOnIdleExitMessage(msg))
             continue;
-        if (msg.hwnd == nullptr && msg.message == kMsgProcessEnded)
-        {
-            vOnProcessEndedMessage(msg.lParam);
+        // Thread message 1212: a watched game ended (stale ones are dropped).
+        if (CLaunchedProcess::boHandleThreadMessage(msg))
             continue;
-        }
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }

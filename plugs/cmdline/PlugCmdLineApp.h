@@ -8,9 +8,6 @@
 
 namespace PlugCmdLine
 {
-// Thread message of the main loop: a watched game process ended; lParam is the
-// process object.
-constexpr UINT kMsgProcessEnded = 1212;
 // The plug process ends this long after its last object is released.
 constexpr DWORD kIdleExitMs = 10;
 

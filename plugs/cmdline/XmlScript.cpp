@@ -1,10 +1,11 @@
 #include "XmlScript.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "DetectCatalog.h"
+#include "DriveMask.h"
+#include "DriveTypeDlg.h"
 #include "FdBstr.h"
+#include "LaunchCommand.h"
+#include "LaunchScript.h"
 #include "PlugLudexXml.h"
 #include "Registry.h"
 
@@ -15,12 +16,10 @@ const char kDriveMaskValue[] = "LudexPlugCmdLineConfig";
 const char kRelayClass[] = "LudexPlugCmdLineTraceRelay";
 // Posted to the relay window when traces wait in the queue.
 constexpr UINT kMsgFlushTraces = WM_APP + 1;
-// Drive mask of the operations that never search (check, launch).
-constexpr uint32_t kNoSearchDriveMask = 15;
 } // namespace
 
 XmlScript::XmlScript()
-    : m_detector(m_host, *this), m_mainThreadId(GetCurrentThreadId()),
+    : m_detector(m_host, *this), m_process(this, this), m_mainThreadId(GetCurrentThreadId()),
       m_relay(*this, &XmlScript::lOnRelayMessage)
 {
     const HINSTANCE instance = GetModuleHandleA(nullptr);
@@ -30,9 +29,11 @@ XmlScript::XmlScript()
 
 XmlScript::~XmlScript()
 {
-    // Order: the searcher and the document object go first, then the engine's
-    // items; traces still queued are dropped with the container.
+    // Order: the searcher and the document object go first, then the process
+    // object (its watcher joined, handles closed, the game left running) and the
+    // engine's items; traces still queued are dropped with the container.
     vEndSearchObjects();
+    m_process.vReset();
     m_detector.vReset();
     m_relay.vDestroy();
 }
@@ -51,13 +52,14 @@ void XmlScript::vSetContainer(ILudexPlugContainer* container)
 
 bool XmlScript::boBeginSearchObjects(uint32_t driveMask)
 {
-    m_driveMask = driveMask;
+    m_search = std::make_unique<CDiskSearch>(*this, driveMask);
     m_ludexXml = lpGetLudexXml(m_container.p(), nullptr);
     return static_cast<bool>(m_ludexXml);
 }
 
 void XmlScript::vEndSearchObjects()
 {
+    m_search.reset();
     m_ludexXml.vReset();
 }
 
@@ -66,7 +68,7 @@ int32_t XmlScript::lCheckGameList(IZeltoGameList* list)
     if (list == nullptr)
         return 0;
     // Without the container's document object nothing of the list is read.
-    if (boBeginSearchObjects(kNoSearchDriveMask))
+    if (boBeginSearchObjects(kDriveMaskNoSearch))
     {
         CComDetectGameList games(list);
         m_detector.lCheckGameList(&games);
@@ -91,7 +93,7 @@ int32_t XmlScript::lUpdateGameList(IZeltoGameList* list, uint32_t driveMask)
 int32_t XmlScript::lLaunchGame(IZeltoGame* game)
 {
     int32_t result = 0;
-    if (game != nullptr && boBeginSearchObjects(kNoSearchDriveMask))
+    if (game != nullptr && boBeginSearchObjects(kDriveMaskNoSearch))
     {
         std::vector<FdWin::TComRef<IZeltoGameVersion>> versions;
         FdWin::TComRef<IZeltoGameVersionContextData> context;
@@ -104,6 +106,24 @@ int32_t XmlScript::lLaunchGame(IZeltoGame* game)
             vTrace("ERROR : No ContextData !!!!!");
         else if (context->GetLaunchVerb(&verb) != S_OK || FdCom::strFromBstr(verb).empty())
             vTrace("ERROR : LaunchVerb Empty !!!!!");
+        else
+        {
+            std::string raw;
+            SLaunchCommand command;
+            if (CComDetectVersion(versions[0].p()).boGetRawData(raw) &&
+                boReadLaunchCommand(raw, FdCom::strFromBstr(verb), command) && !command.executable.empty())
+            {
+                SLaunchRequest request;
+                request.executable = TrimLaunchText(command.executable);
+                request.parameters = TrimLaunchText(command.parameters);
+                request.mode = command.mode;
+                request.shellVerb = command.shellVerb;
+                // A start that fails is traced by the process object; the command
+                // was handed over all the same.
+                m_process.boStart(request);
+                result = 1;
+            }
+        }
         SysFreeString(verb);
     }
     vEndSearchObjects();
@@ -112,43 +132,56 @@ int32_t XmlScript::lLaunchGame(IZeltoGame* game)
 
 int32_t XmlScript::lKillGame()
 {
-    return 0;
+    return m_process.boKill() ? 1 : 0;
 }
 
 bool XmlScript::boIsGameRunning()
 {
-    return false;
+    return m_process.boIsRunning();
 }
 
-bool XmlScript::boGetRunningGameInfo(const std::string&, long&)
+bool XmlScript::boGetRunningGameInfo(const std::string& infoId, long& value)
 {
-    return false;
+    return m_process.boGetInfo(infoId, value);
 }
 
 uint32_t XmlScript::lReadDriveMask()
 {
-    const std::string text = RegReadValue(kConfigKey, kDriveMaskValue, "0");
-    return static_cast<uint32_t>(std::strtoul(text.c_str(), nullptr, 10));
+    return dwDriveMaskFromText(RegReadValue(kConfigKey, kDriveMaskValue, "0"));
 }
 
 bool XmlScript::boWriteDriveMask(uint32_t mask)
 {
-    char text[16];
-    std::snprintf(text, sizeof text, "%d", static_cast<int>(mask));
-    return RegWriteValue(kConfigKey, kDriveMaskValue, text, REG_SZ) == 1;
+    return RegWriteValue(kConfigKey, kDriveMaskValue, strDriveMaskText(mask).c_str(), REG_SZ) == 1;
 }
 
-bool XmlScript::boConfigure(uint32_t&)
+bool XmlScript::boConfigure(uint32_t& mask)
 {
-    return false;
+    CDriveTypeDlg dialog(mask);
+    if (dialog.iRun() != IDOK)
+        return false;
+    mask = dialog.dwMask();
+    return true;
 }
 
 bool XmlScript::boSearchDisks(const std::vector<std::string>& names, int32_t mode)
 {
-    return CPlugWorker::boSearchDisks(names, mode);
+    if (mode == kDetectModeCheck)
+        return true;
+    if (!m_search)
+        return false;
+    m_search->vClearNames();
+    for (const std::string& name : names)
+        m_search->boAddName(name);
+    const int32_t run = m_search->lRun();
+    vFlushTraces();
+    // The engine is fed on this thread, in the order the walk found the files.
+    for (const std::string& path : m_search->FoundPaths())
+        m_detector.vOnFileFound(path);
+    return run == CDiskSearch::kRunCompleted && m_search->lResult() == kSearchCompleted;
 }
 
-void XmlScript::vOnGameOver(int32_t)
+void XmlScript::vOnProcessEnded(long, CLaunchedProcess*)
 {
     if (m_container)
         m_container->GameOver(0);
@@ -168,7 +201,6 @@ void XmlScript::vSendTestData()
 void XmlScript::vOnFileMatching(const std::string& path)
 {
     vTrace("[File Matching] --> " + path);
-    m_detector.vOnFileFound(path);
 }
 
 void XmlScript::vTrace(const std::string& text)

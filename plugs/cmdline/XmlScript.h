@@ -6,20 +6,27 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <vector>
 
 #include "ComRef.h"
 #include "DetectHostWin.h"
+#include "DiskSearch.h"
 #include "FdComObject.h"
+#include "LaunchedProcess.h"
 #include "LudexLib.h"
 #include "PlugCmdLineLib.h"
 #include "PlugWorker.h"
 #include "WindowBase.h"
 #include "XmlDetector.h"
 
-class XmlScript : public FdCom::CObjectRoot, public IXmlScript, public ILudexXmlObserver, public CPlugWorker
+class XmlScript : public FdCom::CObjectRoot,
+                  public IXmlScript,
+                  public ILudexXmlObserver,
+                  public CPlugWorker,
+                  private ILaunchTraceSink
 {
 public:
     FD_COM_BEGIN_MAP(XmlScript, IXmlScript)
@@ -53,17 +60,19 @@ public:
     // The drive-type mask of the disk search, from the registry (0 when unset).
     static uint32_t lReadDriveMask();
     static bool boWriteDriveMask(uint32_t mask);
-    // The drive-type dialog over mask; true (mask changed) when it ended with OK.
+    // The drive-type dialog over mask; true when it ended with OK.
     static bool boConfigure(uint32_t& mask);
 
     // Sends the text to the container ("dbg", "plug:CmdLine", "dbg"). From another
     // thread than the plug's main thread it is queued and sent from the main thread.
-    void vTrace(const std::string& text);
+    void vTrace(const std::string& text) override;
 
     // CPlugWorker.
     bool boSearchDisks(const std::vector<std::string>& names, int32_t mode) override;
-    void vOnGameOver(int32_t code) override;
+    void vOnProcessEnded(long code, CLaunchedProcess* process) override;
     void vSendTestData() override;
+    // Search thread: the path is traced (queued); the engine takes the found paths
+    // on the main thread once the search has ended.
     void vOnFileMatching(const std::string& path) override;
 
     // For tests: the detection engine.
@@ -78,8 +87,9 @@ private:
     CWinDetectHost m_host;
     CXmlDetector m_detector;
     FdWin::TComRef<ILudexPlugContainer> m_container;
-    FdWin::TComRef<ILudexXml> m_ludexXml; // per operation
-    uint32_t m_driveMask = 15;
+    FdWin::TComRef<ILudexXml> m_ludexXml;  // per operation
+    std::unique_ptr<CDiskSearch> m_search; // per operation
+    CLaunchedProcess m_process;
 
     // Traces from other threads wait here for the main thread.
     DWORD m_mainThreadId;

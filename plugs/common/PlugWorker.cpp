@@ -10,10 +10,8 @@ bool CPlugWorker::boSearchDisks(const std::vector<std::string>&, int32_t)
     return true;
 }
 
-void CPlugWorker::vOnGameOver(int32_t) {}
+void CPlugWorker::vOnProcessEnded(long, CLaunchedProcess*) {}
 
 void CPlugWorker::vSendTestData() {}
-
-void CPlugWorker::vOnSearchProgress(const std::string&, double) {}
 
 void CPlugWorker::vOnFileMatching(const std::string&) {}

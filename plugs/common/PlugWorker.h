@@ -1,15 +1,17 @@
-// The base of a launch plug's worker: the callbacks it hands to its parts (the
-// detection engine, the launched game process, the disk searcher), each with the
-// default answers a worker that does not override them gives.
+// The base of a launch plug's worker: the three callback tables it hands to its
+// parts (the detection engine, the launched game process, the disk searcher),
+// with the default answers of a worker that does not override them.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "DiskSearch.h"
+#include "LaunchedProcess.h"
 #include "XmlDetector.h"
 
-class CPlugWorker : public IDetectOwner
+class CPlugWorker : public IDetectOwner, public IProcessCallback, public IDiskSearchOwner
 {
 public:
     ~CPlugWorker() override = default;
@@ -18,11 +20,11 @@ public:
     bool boCheckPath(IDetectVersion& version, const std::string& path, int32_t mode) override;
     bool boSearchDisks(const std::vector<std::string>& names, int32_t mode) override;
 
-    // Launched process: it ended (code), or it has test data to send. No action.
-    virtual void vOnGameOver(int32_t code);
-    virtual void vSendTestData();
+    // Launched process: it ended, or it has test data to send. No action.
+    void vOnProcessEnded(long code, CLaunchedProcess* process) override;
+    void vSendTestData() override;
 
-    // Disk searcher: progress and a file found. No action.
-    virtual void vOnSearchProgress(const std::string& directory, double ratio);
-    virtual void vOnFileMatching(const std::string& path);
+    // Disk searcher: a file found (search thread). No action; progress, completion
+    // and cancellation keep the searcher's defaults (no action).
+    void vOnFileMatching(const std::string& path) override;
 };

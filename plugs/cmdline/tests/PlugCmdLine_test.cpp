@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -267,6 +267,7 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     const std::string missing = scratch.File("missing.bin");
     vWriteFile(gameAmp);
     vWriteFile(gameC);
+    vWriteFile(folderC + "\\DATA.BIN");
     const std::string key = std::string("HKCU\\") + kTestKey;
     vSetTestValue("ten", "10");
     vSetTestValue("ninehalf", "9.5");
@@ -281,9 +282,10 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     { return "<file" + Attr("fullpath", path) + more + "/>"; };
     auto reg = [&](const std::string& name, const std::string& more)
     { return "<reg" + Attr("key", key) + Attr("valname", name) + more + "/>"; };
+    // Found by the disk search, over the scratch folder standing for the drives.
+    SetEnvironmentVariableA("FD_SEARCH_DRIVES", scratch.Path().c_str());
     CZeltoGameVersion* twoFolders = AddGame(list, "two");
-    twoFolders->techData.rawData =
-        RawData({file(gameAmp, Attr("var:path", "gamedir")), file(gameC, Attr("var:path", "gamedir"))});
+    twoFolders->techData.rawData = RawData({"<file name=\"game.exe\" var:path=\"gamedir\"/>"});
     struct SCase
     {
         const char* what;
@@ -294,7 +296,8 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     std::vector<SCase> cases = {
         {"and: one file missing", "<and>" + file(gameC) + file(missing) + "</and>", -1},
         {"or: one file there", "<or>" + file(missing) + file(gameC) + "</or>", 1},
-        {"and of two found files", "<and>" + file(gameC) + file(gameAmp) + "</and>", 1},
+        {"and of two files in one folder", "<and>" + file(gameC) + file(folderC + "\\DATA.BIN") + "</and>",
+         1},
         {"gte 10 on 10", reg("ten", Attr("gte", "10")), 1},
         {"gte 10 on 9.5", reg("ninehalf", Attr("gte", "10")), -1},
         {"lte 10 on 9.5", reg("ninehalf", Attr("lte", "10")), 1},
@@ -314,6 +317,13 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     absent->techData.rawData = RawData({file(gameC)});
     absent->contextData.localInstallStatus = -1;
     CZeltoGameVersion* twoVersions = AddGame(list, "twoversions", 2);
+    // A game started as a process and watched.
+    CZeltoGameVersion* launched = AddGame(list, "launched");
+    launched->contextData.launchVerb = "play";
+    launched->techData.rawData = "<vtlaunch><cmdline verb=\"play\" shellex=\"\"><exe> " +
+                                 XmlFormatString(strBinPath("FixtureGame.exe")) +
+                                 " </exe><params>--ms 300</params></cmdline></vtlaunch>";
+    const int launchedIndex = list.Count() - 1;
 
     CTestContainer* containerObject = nullptr;
     ASSERT_EQ(S_OK, FdCom::TComObject<CTestContainer>::hrCreateObject(&containerObject));
@@ -365,11 +375,22 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
         EXPECT_EQ(containerObject->xmlObjects, 1);
         EXPECT_EQ(twoFolders->contextData.localInstallStatus, 1);
         ASSERT_EQ(twoFolders->VolumeCount(), 2);
-        EXPECT_EQ(Volume(twoFolders, "0", "gamedir"), folderAmp);
-        EXPECT_EQ(Volume(twoFolders, "1", "gamedir"), folderC);
+        // One installation per folder (the walk's order decides which is "0").
+        std::vector<std::string> dirs = {Volume(twoFolders, "0", "gamedir"),
+                                         Volume(twoFolders, "1", "gamedir")};
+        std::sort(dirs.begin(), dirs.end());
+        EXPECT_EQ(dirs, (std::vector<std::string>{folderAmp, folderC}));
         EXPECT_NE(twoFolders->techData.plugData.find("<vcdata id=\"0\">"), std::string::npos)
             << twoFolders->techData.plugData;
         EXPECT_NE(twoFolders->techData.plugData.find("<vcdata id=\"1\">"), std::string::npos);
+        // Each file found was traced from the search thread, through the main thread.
+        std::vector<std::string> matches;
+        for (const std::string& trace : containerObject->traces)
+            if (trace.find("[File Matching]") != std::string::npos)
+                matches.push_back(trace);
+        std::sort(matches.begin(), matches.end());
+        EXPECT_EQ(matches, (std::vector<std::string>{"dbg|plug:CmdLine|dbg|[File Matching] --> " + gameAmp,
+                                                     "dbg|plug:CmdLine|dbg|[File Matching] --> " + gameC}));
         for (const SCase& c : cases)
             EXPECT_EQ(c.version->contextData.localInstallStatus, c.status) << c.what;
         EXPECT_EQ(absent->contextData.localInstallStatus, -1);
@@ -412,7 +433,7 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
         // A launch refused, traced to the container from the plug's thread.
         ASSERT_EQ(S_OK, plug->Init(containerItf));
         FdWin::TComRef<IZeltoGame> game;
-        ASSERT_EQ(S_OK, games->GetAt(list.Count() - 1, game.ppOut()));
+        ASSERT_EQ(S_OK, games->GetAt(launchedIndex - 1, game.ppOut()));
         IZeltoGame* gameItf = game.p();
         out = kUntouched;
         ASSERT_EQ(S_OK, plug->PreLaunchGame(&gameItf, &out));
@@ -429,6 +450,48 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
         EXPECT_EQ(out, 1);
         game.vReset();
         (void)twoVersions;
+
+        // A game that ends by itself: exactly one GameOver(0), on the plug's main thread.
+        ASSERT_EQ(S_OK, games->GetAt(launchedIndex, game.ppOut()));
+        gameItf = game.p();
+        ASSERT_EQ(S_OK, plug->Init(containerItf));
+        out = kUntouched;
+        ASSERT_EQ(S_OK, plug->LaunchGame(&gameItf, &out));
+        EXPECT_EQ(out, 1);
+        running = kUntouched;
+        EXPECT_EQ(S_OK, plug->IsGameRunning(&running));
+        EXPECT_EQ(running, 1);
+        info = nullptr;
+        infoValue = infoFound = kUntouched;
+        ASSERT_EQ(S_OK,
+                  plug->GetRunningGameInfo(FdCom::CBstr("PROCID").bstr(), 0, &info, &infoValue, &infoFound));
+        EXPECT_EQ(infoFound, 1);
+        EXPECT_NE(infoValue, 0);
+        EXPECT_NE(info, nullptr);
+        SysFreeString(info);
+        EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return containerObject->gameOvers == 1; }));
+        FdTestKit::vPumpFor(100);
+        EXPECT_EQ(containerObject->gameOvers, 1);
+        EXPECT_EQ(containerObject->traces.back(), "GameOver|0");
+        EXPECT_EQ(S_OK, plug->IsGameRunning(&running));
+        EXPECT_EQ(running, 0);
+        ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+
+        // A game killed: one more GameOver(0).
+        launched->techData.rawData = "<vtlaunch><cmdline verb=\"play\" shellex=\"\"><exe>" +
+                                     XmlFormatString(strBinPath("FixtureGame.exe")) +
+                                     "</exe></cmdline></vtlaunch>";
+        ASSERT_EQ(S_OK, plug->Init(containerItf));
+        ASSERT_EQ(S_OK, plug->LaunchGame(&gameItf, &out));
+        EXPECT_EQ(out, 1);
+        out = kUntouched;
+        ASSERT_EQ(S_OK, plug->KillGame(&out));
+        EXPECT_EQ(out, 1);
+        EXPECT_TRUE(FdTestKit::boPumpUntil([&] { return containerObject->gameOvers == 2; }));
+        FdTestKit::vPumpFor(100);
+        EXPECT_EQ(containerObject->gameOvers, 2);
+        ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+        game.vReset();
     }
 
     // The last release ends the process (idle exit), within a bound.
