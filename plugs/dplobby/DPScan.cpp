@@ -4,14 +4,9 @@ const char kDPVolumeName[] = "DP";
 
 namespace
 {
-void vSetVariable(IDetectVersion& version, const std::string& name, const std::string& value)
+void vSetVariable(IDetectVolume* volume, const std::string& name, const std::string& value)
 {
-    if (name.empty())
-        return;
-    std::shared_ptr<IDetectVolume> volume = version.GetContextDictionnaryVolume(kDPVolumeName);
-    if (!volume)
-        volume = version.CreateContextDictionnaryVolume(kDPVolumeName);
-    if (volume)
+    if (volume && !name.empty())
         volume->SetAt(name, value);
 }
 
@@ -39,9 +34,13 @@ void vScanVersion(const std::vector<SDPApplication>& applications, IDetectVersio
         return;
     }
     version.SetLocalInstalStatus(1);
-    vSetVariable(version, info.varGuid, FormatGuidText(found->guid));
-    vSetVariable(version, info.varPath, found->path);
-    vSetVariable(version, info.varFile, found->file);
+    // The volume also receives what the detection scripts find afterwards.
+    std::shared_ptr<IDetectVolume> volume = version.GetContextDictionnaryVolume(kDPVolumeName);
+    if (!volume)
+        volume = version.CreateContextDictionnaryVolume(kDPVolumeName);
+    vSetVariable(volume.get(), info.varGuid, FormatGuidText(found->guid));
+    vSetVariable(volume.get(), info.varPath, found->path);
+    vSetVariable(volume.get(), info.varFile, found->file);
 }
 } // namespace
 

@@ -4,8 +4,9 @@
 #include <mutex>
 
 #include "DPScan.h"
+#include "DetectCatalog.h"
 #include "FdBstr.h"
-#include "CatalogView.h"
+#include "PlugLudexXml.h"
 #include "Registry.h"
 #include "TextUtil.h"
 
@@ -87,7 +88,7 @@ std::vector<SDPApplication> ReadDPApplications()
     return applications;
 }
 
-CLudexPlugDPHelper::CLudexPlugDPHelper() : m_session(lpNewBackend())
+CLudexPlugDPHelper::CLudexPlugDPHelper() : m_detector(m_host, *this, kDPVolumeName), m_session(lpNewBackend())
 {
     if (EqualsNoCase(RegReadValue(kDebugKey, "LudexPlugDPDebugMode", ""), "1"))
     {
@@ -128,18 +129,8 @@ void CLudexPlugDPHelper::vSetContainer(ILudexPlugContainer* container)
 
 void CLudexPlugDPHelper::vCleanUp()
 {
-    if (m_ludexXml)
-        m_ludexXml->Release();
-    m_ludexXml = nullptr;
+    m_ludexXml = FdWin::TComRef<ILudexXml>();
     m_session.vSetLaunchInfo(nullptr);
-}
-
-bool CLudexPlugDPHelper::boGetLudexXml()
-{
-    if (!m_container)
-        return false;
-    return m_container->GetLudexObject(FdCom::CBstr("LudexXml").bstr(), nullptr, 0, &m_ludexXml) == S_OK &&
-           m_ludexXml;
 }
 
 long CLudexPlugDPHelper::lListOperation(IZeltoGameList* list, bool check)
@@ -147,11 +138,15 @@ long CLudexPlugDPHelper::lListOperation(IZeltoGameList* list, bool check)
     if (!list)
         return 0;
     vCleanUp();
-    boGetLudexXml();
-    if (auto view = lpViewGameList(list))
-        vScanDPApplications(ReadDPApplications(), *view);
+    m_ludexXml = lpGetLudexXml(m_container, nullptr);
+    CComDetectGameList games(list);
+    vScanDPApplications(ReadDPApplications(), games);
+    if (check)
+        m_detector.lCheckGameList(&games);
+    else
+        m_detector.lUpdateGameList(&games);
+    m_detector.vReset();
     vCleanUp();
-    (void)check;
     return 1;
 }
 
@@ -168,7 +163,7 @@ long CLudexPlugDPHelper::lUpdateGameList(IZeltoGameList* list)
 long CLudexPlugDPHelper::lPreLaunchGame(IZeltoGame* game)
 {
     vCleanUp();
-    boGetLudexXml();
+    m_ludexXml = lpGetLudexXml(m_container, nullptr);
     if (!game)
         return 0;
     IZeltoGameVersionList* versions = nullptr;

@@ -10,11 +10,15 @@
 #include <string>
 #include <vector>
 
+#include "ComRef.h"
 #include "ConsoleLog.h"
 #include "DPLaunchInfo.h"
 #include "DPLobbySession.h"
+#include "DetectHostWin.h"
 #include "FdComObject.h"
 #include "LudexLib.h"
+#include "PlugWorker.h"
+#include "XmlDetector.h"
 
 // CLSID_LudexPlugDPHelper {680B301D-69CF-49A7-845F-5528F785B8B3}
 extern const CLSID CLSID_LudexPlugDPHelper;
@@ -27,7 +31,9 @@ void vSetLobbyBackendFactory(LobbyBackendFactory factory);
 // "SOFTWARE\Microsoft\DirectPlay\Applications", in the order enumerated.
 std::vector<SDPApplication> ReadDPApplications();
 
-class CLudexPlugDPHelper : public FdCom::CObjectRoot, public ILudexXmlObserver
+// As the detection engine's owner it keeps the worker's defaults: every path may be
+// tested and a disk search completes at once (this plug searches no disk).
+class CLudexPlugDPHelper : public FdCom::CObjectRoot, public ILudexXmlObserver, private CPlugWorker
 {
 public:
     FD_COM_BEGIN_MAP(CLudexPlugDPHelper, ILudexXmlObserver)
@@ -54,12 +60,13 @@ public:
 private:
     long lListOperation(IZeltoGameList* list, bool check);
     void vCleanUp();
-    bool boGetLudexXml();
     void vTrace(const std::string& line);
 
+    CWinDetectHost m_host;
+    CXmlDetector m_detector; // context volume "DP"
     CDPLobbySession m_session;
     bool m_boSessionOpen = false;
     ILudexPlugContainer* m_container = nullptr; // one reference
-    IUnknown* m_ludexXml = nullptr;             // one reference, per operation
+    FdWin::TComRef<ILudexXml> m_ludexXml;       // per operation
     std::unique_ptr<CConsoleLog> m_log;         // debug mode only
 };

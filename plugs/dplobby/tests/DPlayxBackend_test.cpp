@@ -180,3 +180,55 @@ TEST(DPlayxBackend, CheckGameListMarksTheGamesOfRegisteredApplications)
     }
     CoUninitialize();
 }
+
+// The detection scripts run after the scan, with their results in the "DP" volume.
+TEST(DPlayxBackend, DetectionScriptsRunOverTheRegisteredGames)
+{
+    vRegister("ScanD", "{33333333-2222-3333-4444-555555555555}", "C:\\Jeux\\D", "d.exe", "C:\\");
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\DPTestGame", 0, nullptr, 0, KEY_WRITE, nullptr,
+                              &key, nullptr),
+              ERROR_SUCCESS);
+    vSetText(key, "Dir", "C:\\Jeux\\D");
+    RegCloseKey(key);
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
+    {
+        const std::string dpinfo =
+            "<dpinfo var:guid=\"g\"><GUID>{33333333-2222-3333-4444-555555555555}</GUID></dpinfo>";
+        auto present = FakeCatalog::NewVersion(
+            dpinfo +
+            "<vtident><reg key=\"HKEY_LOCAL_MACHINE\\Software\\DPTestGame\" valname=\"Dir\" exists=\"1\" "
+            "var:val=\"gamedir\"/></vtident>");
+        auto missing = FakeCatalog::NewVersion(
+            dpinfo + "<vtident><reg key=\"HKEY_LOCAL_MACHINE\\Software\\DPTestGame\" valname=\"Autre\" "
+                     "exists=\"1\"/></vtident>");
+        IZeltoGameList* list = nullptr;
+        ASSERT_EQ(FakeCatalog::hrNew<FakeCatalog::CGameList>(
+                      &list, std::vector<std::vector<FakeCatalog::Version>>{{present}, {missing}}),
+                  S_OK);
+        ILudexPlug* plug = nullptr;
+        ASSERT_EQ(FdCom::TComObject<CLudexPlugDP>::hrCreate(IID_ILudexPlug, reinterpret_cast<void**>(&plug)),
+                  S_OK);
+        long out = -5;
+        plug->Init(nullptr);
+        EXPECT_EQ(plug->UpdateGameList(&list, &out), S_OK);
+        EXPECT_EQ(out, 1);
+        EXPECT_EQ(present->status, 1);
+        EXPECT_EQ(present->volumes["DP"]["g"], "{33333333-2222-3333-4444-555555555555}");
+        EXPECT_EQ(present->volumes["DP"]["gamedir"], "C:\\Jeux\\D");
+        EXPECT_NE(present->plugData.find("<vcdata id=\"DP\">"), std::string::npos) << present->plugData;
+        EXPECT_EQ(missing->status, -1); // registered, but its script finds nothing
+
+        // The stored conditions are checked again: true while the value is there.
+        plug->Init(nullptr);
+        EXPECT_EQ(plug->CheckGameList(&list, &out), S_OK);
+        EXPECT_EQ(present->status, 1);
+        RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, "Software\\DPTestGame", "Dir");
+        plug->Init(nullptr);
+        EXPECT_EQ(plug->CheckGameList(&list, &out), S_OK);
+        EXPECT_EQ(present->status, -1);
+        plug->Release();
+        list->Release();
+    }
+    CoUninitialize();
+}

@@ -16,6 +16,7 @@ namespace FakeCatalog
 struct SVersion
 {
     std::string raw;
+    std::string plugData;
     std::string verb;
     long mode = 0;
     long status = 0;
@@ -69,8 +70,16 @@ public:
         *p = FdCom::CBstr(m_v->raw).bstrDetach();
         return S_OK;
     }
-    FD_NOTIMPL(GetPlugData(BSTR*))
-    FD_NOTIMPL(SetPlugData(BSTR))
+    STDMETHODIMP GetPlugData(BSTR* p) override
+    {
+        *p = FdCom::CBstr(m_v->plugData).bstrDetach();
+        return S_OK;
+    }
+    STDMETHODIMP SetPlugData(BSTR b) override
+    {
+        m_v->plugData = FdCom::strFromBstr(b);
+        return S_OK;
+    }
     FD_NOTIMPL(SetRawData(BSTR))
     Version m_v;
 };
