@@ -5,7 +5,7 @@
 #include "DriveTypeDlg.h"
 #include "FdBstr.h"
 #include "LaunchCommand.h"
-#include "LaunchScript.h"
+#include "VersionLaunch.h"
 #include "PlugLudexXml.h"
 #include "Registry.h"
 

@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -501,4 +503,47 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     containerItf->Release();
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\OrbelleTest");
     CoUninitialize();
+}
+
+TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
+{
+    vRegisterLauncherTypes();
+    ASSERT_EQ(0, iRun("LudexPlugCmdLine.exe", "/RegServer"));
+    FdTestKit::CScratchFolder scratch;
+    // The plug inherits these: its dialogs are logged and answered, not shown.
+    const std::string log = scratch.File("ui.log");
+    SetEnvironmentVariableA("FD_UI_LOG", log.c_str());
+    SetEnvironmentVariableA("FD_UI_ANSWERS", "1,2");
+    const char* const configKey = "Software\\Zelto\\Ludex\\LudexPlugCmdLine";
+    ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    ILudexPlug* plug = nullptr;
+    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlug, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                     reinterpret_cast<void**>(&plug)));
+    HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, dwPlugPid());
+    ASSERT_NE(process, nullptr);
+    long out = kUntouched;
+    EXPECT_EQ(S_OK, plug->Configure(&out)); // no Init: the dialog all the same
+    EXPECT_EQ(out, 1);
+    CTestContainer* container = nullptr;
+    ASSERT_EQ(S_OK, FdCom::TComObject<CTestContainer>::hrCreateObject(&container));
+    ASSERT_EQ(S_OK, plug->Init(container));
+    out = kUntouched;
+    EXPECT_EQ(S_OK, plug->Configure(&out));
+    EXPECT_EQ(out, 1);
+    // The worker went with Configure.
+    out = kUntouched;
+    EXPECT_EQ(S_OK, plug->KillGame(&out));
+    EXPECT_EQ(out, kUntouched);
+    // An unchanged mask is not written.
+    EXPECT_FALSE(FdTestKit::regText(HKEY_CURRENT_USER, configKey, "LudexPlugCmdLineConfig").has_value());
+    EXPECT_EQ(0u, plug->Release());
+    EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
+    CloseHandle(process);
+    container->Release();
+    CoUninitialize();
+    SetEnvironmentVariableA("FD_UI_LOG", nullptr);
+    SetEnvironmentVariableA("FD_UI_ANSWERS", nullptr);
+    std::ifstream in(log);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_EQ(text, "DIALOG|106\nDIALOG|106\n");
 }

@@ -1,4 +1,4 @@
-#include "LaunchScript.h"
+#include "VersionLaunch.h"
 
 #include "TextUtil.h"
 #include "XmlDocument.h"

@@ -1,4 +1,4 @@
-#include "LaunchScript.h"
+#include "VersionLaunch.h"
 
 #include <gtest/gtest.h>
 
@@ -39,7 +39,7 @@ const SCase kCases[] = {
 };
 } // namespace
 
-TEST(LaunchScript, ReadsTheCommandOfTheVerb)
+TEST(VersionLaunch, ReadsTheCommandOfTheVerb)
 {
     for (const SCase& c : kCases)
     {
@@ -50,11 +50,4 @@ TEST(LaunchScript, ReadsTheCommandOfTheVerb)
         EXPECT_EQ(command.mode, c.mode) << c.what;
         EXPECT_EQ(command.shellVerb, c.shellVerb) << c.what;
     }
-}
-
-TEST(LaunchScript, TextThatDoesNotLoadGivesNothing)
-{
-    SLaunchCommand command;
-    EXPECT_FALSE(boReadLaunchCommand("<vtlaunch><cmdline", "play", command));
-    EXPECT_TRUE(command.executable.empty());
 }
