@@ -590,6 +590,159 @@ private:
     CStringExt m_url; // the script being downloaded
     bool m_progressShown = false;
 };
+
+// ------------------------------------------------------------------ launchgame
+
+class CItemLaunchGame : public CScriptItem
+{
+public:
+    enum : int32_t
+    {
+        kLaunch = 0,
+        kWatch = 1,
+    };
+
+    ~CItemLaunchGame() override
+    {
+        if (!m_plug)
+            return;
+        // A plug that cannot answer has gone with its game: nothing to kill.
+        int32_t running = 2;
+        if (m_plug->IsGameRunning(running) && running != 0)
+        {
+            int32_t killed = 0;
+            m_plug->KillGame(killed);
+            Notify(3);
+        }
+        ReleasePlug();
+    }
+
+    const char* GetKeyword() const override { return "launchgame"; }
+
+    int32_t StateProc(int32_t state) override
+    {
+        if (state == kLaunch)
+            return Launch();
+        if (state == kWatch)
+            return 0;
+        return kError;
+    }
+
+    int32_t AsyncDone(int32_t state) override { return state == kWatch ? WatchGame() : 0; }
+
+private:
+    ILaunchHost* LaunchHost() const
+    {
+        CScriptContext* context = Context();
+        return context && context->host ? context->host->LaunchHost() : nullptr;
+    }
+
+    void Notify(int32_t code)
+    {
+        if (CLaunchPart* part = GetOwner())
+            part->NotifyEvent(code);
+        else if (CScriptContext* context = Context(); context && context->host)
+            context->host->NotifyEvent(code);
+    }
+
+    // The plug goes (terminated, released) and nothing points to it any more.
+    void ReleasePlug()
+    {
+        CLaunchPart* part = GetOwner();
+        if (part && part->GetRunningPlug() == m_plug.get())
+            part->SetRunningPlug(nullptr);
+        m_plug.reset();
+    }
+
+    int32_t Fail()
+    {
+        ReleasePlug();
+        Notify(1002);
+        return kError;
+    }
+
+    int32_t Launch()
+    {
+        CLaunchPart* part = GetOwner();
+        ILaunchHost* launch = LaunchHost();
+        CZeltoGame* game = part ? part->GetCurrentGame() : nullptr;
+        if (!part || !launch || !game)
+            return Fail();
+        const CStringExt technoId = TechnoIdOf(game);
+        if (technoId.empty())
+        {
+            m_log << kIndent << GetKeyword() << " ERROR => Game has no techno plug associated!\n";
+            return Fail();
+        }
+        m_plug = launch->CreateGamePlug(part->PlugSite(), this, technoId);
+        if (!m_plug)
+        {
+            m_log << kIndent << GetKeyword() << " ERROR => Failed to launch TeknoPlug [" << technoId << "]\n";
+            return Fail();
+        }
+        CStringExt verb;
+        const int32_t mode = part->GetLaunchMode(verb);
+        if (SetLaunchModeAndVerb(game, mode, verb) != 1)
+            m_log << kIndent << GetKeyword()
+                  << " => Launch WARNING: More than one version listed in Launch Game...\n";
+        ExpandTechData(game);
+        bool started = false;
+        if (!m_plug->MakeGame(*game))
+            m_log << kIndent << "ERROR : failed to CreateNewCOMInterface()\n";
+        else
+        {
+            int32_t result = 0;
+            // A call that fails counts as a refusal.
+            if (m_plug->PreLaunchGame(result) && result == 1)
+            {
+                result = 0;
+                if (m_plug->LaunchGame(result) && result == 1)
+                    started = true;
+                else
+                    m_log << kIndent << GetKeyword() << " ERROR => Tekno Plug [" << technoId
+                          << "] Failed to launch game : " << game->Dump() << "\n";
+            }
+            m_plug->DropGame();
+        }
+        SetLaunchModeAndVerb(game, kLaunchModeNone, "");
+        if (!started)
+            return Fail();
+        part->SetRunningPlug(m_plug.get());
+        Notify(2);
+        return kWatch;
+    }
+
+    int32_t WatchGame()
+    {
+        if (!m_plug)
+            return kError;
+        // A plug that cannot answer has gone with its game: the game is over.
+        int32_t running = 2;
+        if (m_plug->IsGameRunning(running) && running != 0)
+        {
+            m_log << ".";
+            return 0;
+        }
+        CLaunchPart* part = GetOwner();
+        if (part && part->GetRunningPlug() == m_plug.get())
+            part->SetRunningPlug(nullptr);
+        CZeltoGame* game = part ? part->GetCurrentGame() : nullptr;
+        if (game && m_plug->MakeGame(*game))
+        {
+            int32_t result = 0;
+            m_plug->PostLaunchGame(result);
+            Notify(3);
+            m_plug->DropGame();
+        }
+        else
+            m_log << kIndent << "ERROR : failed to CreateNewCOMInterface()\n";
+        ReleasePlug();
+        m_log << kIndent << "\n";
+        return kOver;
+    }
+
+    std::unique_ptr<IGamePlug> m_plug;
+};
 } // namespace
 
 std::string EscapeUploadValue(const std::string& value)
@@ -622,5 +775,7 @@ std::unique_ptr<CScriptItem> NewLaunchItem(const std::string& keyword)
         return std::make_unique<CItemLaunchInit>();
     if (keyword == "launchinfo")
         return std::make_unique<CItemLaunchInfo>();
+    if (keyword == "launchgame")
+        return std::make_unique<CItemLaunchGame>();
     return nullptr;
 }

@@ -1,7 +1,8 @@
 // The launch items: "launchinfo" names the launch game, verb and mode;
 // "launchinit" turns them into one installed game version (local games,
 // definition and compatibility scripts, the plugs' search and check, the
-// user's choice) and sets the launch variables and the upload string.
+// user's choice) and sets the launch variables and the upload string;
+// "launchgame" starts that game through its plug and watches it to its end.
 #pragma once
 
 #include <cstdint>
@@ -21,7 +22,25 @@ struct SGameChoice
     CStringExt volume;
 };
 
-// What launchinit needs of the platform.
+// A launch plug as launchgame drives it. Going (destruction) terminates and
+// releases the plug. Each call answers false when the call itself failed (the
+// plug's process has gone, for one); result then holds nothing useful.
+class IGamePlug
+{
+public:
+    virtual ~IGamePlug() = default;
+    // Makes the game's catalogue object that the following launch calls hand to
+    // the plug; false when it cannot be made. DropGame lets it go.
+    virtual bool MakeGame(CZeltoGame& game) = 0;
+    virtual void DropGame() = 0;
+    virtual bool PreLaunchGame(int32_t& result) = 0;
+    virtual bool LaunchGame(int32_t& result) = 0;
+    virtual bool PostLaunchGame(int32_t& result) = 0;
+    virtual bool IsGameRunning(int32_t& running) = 0;
+    virtual bool KillGame(int32_t& result) = 0;
+};
+
+// What launchinit and launchgame need of the platform.
 class ILaunchHost
 {
 public:
@@ -35,12 +54,19 @@ public:
     virtual bool SaveLocalGames(const CZeltoGameList& list) = 0;
     // The game choice dialog on the list; false when the user cancelled.
     virtual bool ChooseGame(CZeltoGameList& list, SGameChoice& choice) = 0;
+    // The plug of technoid made through the site (item: the callback of its
+    // container) and initialised; null when it cannot be made.
+    virtual std::unique_ptr<IGamePlug> CreateGamePlug(CPlugSite& /*site*/, CScriptItem* /*item*/,
+                                                      const std::string& /*technoid*/)
+    {
+        return nullptr;
+    }
 
 protected:
     ~ILaunchHost() = default;
 };
 
-// The item of keyword ("launchinit" or "launchinfo"), or null.
+// The item of keyword ("launchinit", "launchinfo" or "launchgame"), or null.
 std::unique_ptr<CScriptItem> NewLaunchItem(const std::string& keyword);
 
 // An upload value as it goes between double quotes: markup characters as entities.

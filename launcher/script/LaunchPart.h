@@ -17,6 +17,7 @@
 #include "XmlDocument.h"
 
 class CLaunchPart;
+class IGamePlug;
 
 enum : int32_t
 {
@@ -110,6 +111,9 @@ public:
     CZeltoGameList* GetCandidateGames() const { return m_candidateGames.get(); }
     void SetCandidateGames(std::unique_ptr<CZeltoGameList> list) { m_candidateGames = std::move(list); }
     CPlugSite& PlugSite() { return m_plugSite; }
+    // The plug of the game that runs (not owned; null: none).
+    IGamePlug* GetRunningPlug() const { return m_pRunningPlug; }
+    void SetRunningPlug(IGamePlug* plug) { m_pRunningPlug = plug; }
     // Sends the "launch part did not start" event, once.
     void NotifyNotStarted();
     void SetBase(const std::string& base) { m_base = base; }
@@ -173,6 +177,7 @@ private:
     bool m_lossPending = false;      // the loss is yet to be dealt with
     std::unique_ptr<CZeltoGame> m_currentGame;
     std::unique_ptr<CZeltoGameList> m_candidateGames;
+    IGamePlug* m_pRunningPlug = nullptr;
     CPlugSite m_plugSite; // the destructor deletes the items (which may release plugs) before it goes
 };
 

@@ -4,17 +4,23 @@
 //    container's answers, its release from the site;
 //  - Ludex.exe driven as the plug-in drives it: a launch script whose launchinit
 //    finds the game through the fake plug, after which the launcher releases
-//    its last plug and idles out.
+//    its last plug and idles out;
+//  - launchgame in this process through the fake plug: started and over, a
+//    refused launch, and a plug process killed while its game runs.
 #include "FdBstr.h"
 #include "GameDefinitions.h"
+#include "LaunchPlatform.h"
 #include "LaunchScript.h"
 #include "LocalGameData.h"
 #include "LudexPlugs.h"
 #include "LudexTestSupport.h"
 #include "SampleClient.h"
+#include "SimpleItems.h"
 #include "TestKit.h"
 
 #include <gtest/gtest.h>
+
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <fstream>
@@ -335,4 +341,145 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     launcher.p->Release();
     launcher.p = nullptr;
     EXPECT_TRUE(boWaitForExit(pid));
+}
+
+namespace
+{
+// The launch items on the real platform: plugs through COM.
+class CLaunchGameHost : public IScriptEngineHost
+{
+public:
+    void WriteLog(const std::string& text) override { log += text; }
+    void NotifyEvent(int32_t code) override
+    {
+        if (code == 2 || code == 3 || code == 1002)
+            events.push_back(code);
+    }
+    std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override
+    {
+        if (std::unique_ptr<CScriptItem> item = NewLaunchItem(keyword))
+            return item;
+        return NewSimpleItem(keyword);
+    }
+    ILaunchHost* LaunchHost() override { return &platform; }
+
+    CLaunchPlatform platform;
+    std::string log;
+    std::vector<int32_t> events;
+};
+
+// The ids of the fake plug's processes.
+std::vector<DWORD> FakePlugPids()
+{
+    std::vector<DWORD> pids;
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snap == INVALID_HANDLE_VALUE)
+        return pids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL ok = Process32First(snap, &entry); ok; ok = Process32Next(snap, &entry))
+        if (lstrcmpiA(entry.szExeFile, "FakePlug.exe") == 0)
+            pids.push_back(entry.th32ProcessID);
+    CloseHandle(snap);
+    return pids;
+}
+
+// A fake plug of an earlier case still idling out would serve the next one
+// with its old answers: each case starts when none is left.
+bool NoFakePlugLeft()
+{
+    for (DWORD pid : FakePlugPids())
+        if (!boWaitForExit(pid))
+            return false;
+    return FakePlugPids().empty();
+}
+} // namespace
+
+TEST_F(LudexPlug, LaunchGameThroughThePlug)
+{
+    ASSERT_TRUE(RegisterPlugObject("fake", std::string("progid:") + kFakeProgId));
+    const std::string script = m_scratch.File("game.xml");
+    std::ofstream(script)
+        << "<ludexs.launch><subscript type=\"OnStart\">"
+           "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" "
+           "gid=\"tetra\" technoid=\"fake\"><version vnbr=\"1\" vid=\"v1\"/></game></launchgame>"
+           "<setlverb verb=\"play\" lmode=\"straight\"/></launchinfo></sscmd>"
+           "<sscmd name=\"launchgame\"><launchgame/></sscmd></subscript></ludexs.launch>";
+    // The plug's calls as it logs them, without what its container answered.
+    auto calls = [&]
+    {
+        std::vector<std::string> kept;
+        for (const std::string& line : Lines(ReadFile(m_log)))
+            if (line.find('|') == std::string::npos && line != "LudexXml")
+                kept.push_back(line);
+        return kept;
+    };
+    struct
+    {
+        const char* name;
+        const char* answers; // FD_FAKEPLUG_ANSWER_PreLaunchGame, _IsGameRunning
+        bool killPlug;       // kill the plug's process while its game runs
+        std::vector<int32_t> events;
+        std::vector<std::string> calls;
+    } cases[] = {
+        {"game over at the first check",
+         "1",
+         false,
+         {2, 3},
+         {"Create", "PreLaunchGame", "LaunchGame", "IsGameRunning", "PostLaunchGame", "Terminate",
+          "Release"}},
+        {"PreLaunchGame answers 0", "0", false, {1002}, {"Create", "PreLaunchGame", "Terminate", "Release"}},
+        {"plug process killed", "1", true, {2, 3}, {}},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.name);
+        ASSERT_TRUE(NoFakePlugLeft());
+        std::remove(m_log.c_str());
+        SetEnvironmentVariableA("FD_FAKEPLUG_ANSWER_PreLaunchGame", c.answers);
+        SetEnvironmentVariableA("FD_FAKEPLUG_ANSWER_IsGameRunning", c.killPlug ? "1" : nullptr);
+        CLaunchGameHost host;
+        {
+            CLaunchScript launch(&host);
+            launch.GetVarTank().SetScriptVar("log:console", "1");
+            launch.Load("file://" + script, 0, 0, 0);
+            CLaunchPart* part = nullptr;
+            auto step = [&]
+            {
+                launch.Step();
+                part = launch.GetLaunchPart();
+                return part && part->IsIdle();
+            };
+            if (c.killPlug)
+            {
+                // The game runs; then its plug's process goes.
+                ASSERT_TRUE(FdTestKit::boPumpUntil(
+                    [&]
+                    {
+                        step();
+                        return host.log.find("..") != std::string::npos;
+                    },
+                    20000))
+                    << host.log;
+                ASSERT_NE(nullptr, part->GetRunningPlug());
+                const std::vector<DWORD> pids = FakePlugPids();
+                ASSERT_EQ(1u, pids.size());
+                HANDLE plug = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pids[0]);
+                ASSERT_NE(nullptr, plug);
+                TerminateProcess(plug, 1);
+                EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(plug, 20000));
+                CloseHandle(plug);
+            }
+            ASSERT_TRUE(FdTestKit::boPumpUntil(step, 20000)) << host.log;
+            EXPECT_EQ(nullptr, part->GetRunningPlug());
+        }
+        EXPECT_EQ(c.events, host.events) << host.log;
+        if (!c.calls.empty())
+        {
+            ASSERT_TRUE(WaitForLine("Release"));
+            EXPECT_EQ(c.calls, calls());
+        }
+    }
+    SetEnvironmentVariableA("FD_FAKEPLUG_ANSWER_PreLaunchGame", nullptr);
+    SetEnvironmentVariableA("FD_FAKEPLUG_ANSWER_IsGameRunning", nullptr);
 }

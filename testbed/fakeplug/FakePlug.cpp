@@ -2,8 +2,10 @@
 // each call as a line of the file FD_FAKEPLUG_LOG and, through its container,
 // what the launcher answers. UpdateGameList gives every version of the list
 // FD_FAKEPLUG_VOLUMES installations (default 1); CheckGameList marks the
-// versions with installations found and the others absent. The interfaces are
-// marshalled by the launcher's type library.
+// versions with installations found and the others absent. A method's long
+// answer is taken from FD_FAKEPLUG_ANSWER_<method> when set (for one,
+// FD_FAKEPLUG_ANSWER_PreLaunchGame=0). The interfaces are marshalled by the
+// launcher's type library.
 #include "FdBstr.h"
 #include "FdComModule.h"
 #include "FdComObject.h"
@@ -186,7 +188,12 @@ private:
     HRESULT Answer(const char* name, long* out, long value)
     {
         if (name)
+        {
             Log(name);
+            const std::string wanted = Env((std::string("FD_FAKEPLUG_ANSWER_") + name).c_str());
+            if (!wanted.empty())
+                value = std::atol(wanted.c_str());
+        }
         if (out)
             *out = value;
         return S_OK;

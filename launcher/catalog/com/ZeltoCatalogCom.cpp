@@ -402,6 +402,11 @@ CCatalogLease::CCatalogLease(CZeltoGameList* list) : m_nFirstSerial(g_nNextSeria
     hrWrap<CZeltoGameListObj>(list, &m_pList);
 }
 
+CCatalogLease::CCatalogLease(CZeltoGame* game) : m_nFirstSerial(g_nNextSerial)
+{
+    hrWrap<CZeltoGameObj>(game, &m_pGame);
+}
+
 CCatalogLease::~CCatalogLease()
 {
     // Detach first: a plug may still hold references to any of them.
@@ -411,6 +416,8 @@ CCatalogLease::~CCatalogLease()
             link->vDetach();
     if (m_pList)
         m_pList->Release();
+    if (m_pGame)
+        m_pGame->Release();
 }
 
 int32_t AttachedCatalogWrapperCount()

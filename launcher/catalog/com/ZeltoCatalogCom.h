@@ -16,16 +16,20 @@ class CCatalogLease
 public:
     // A ZeltoGameList wrapper of the list, for the duration of one call.
     explicit CCatalogLease(CZeltoGameList* list);
+    // A ZeltoGame wrapper of one game, for the duration of one call.
+    explicit CCatalogLease(CZeltoGame* game);
     ~CCatalogLease();
     CCatalogLease(const CCatalogLease&) = delete;
     CCatalogLease& operator=(const CCatalogLease&) = delete;
 
     // Null when the wrapper could not be made.
     IZeltoGameList* GameList() const { return m_pList; }
+    IZeltoGame* Game() const { return m_pGame; }
 
 private:
     uint64_t m_nFirstSerial;
     IZeltoGameList* m_pList = nullptr;
+    IZeltoGame* m_pGame = nullptr;
 };
 
 // Wrappers still attached (for tests).

@@ -1,13 +1,15 @@
 // Builds a detection script from arbitrary bytes, fills it with found files named
 // after its own file nodes, prunes, evaluates it against a fixed fake machine, writes
 // it back and builds the written text again. The same bytes, taken as a version's
-// text, go through an update and the check of what it wrote.
+// text, go through an update and the check of what it wrote, and are read for a
+// version's launch command.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "DetectTrees.h"
+#include "VersionLaunch.h"
 #include "XmlDetector.h"
 
 namespace
@@ -129,6 +131,9 @@ void vDetectVersionText(const std::string& text)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     vDetectVersionText(std::string(reinterpret_cast<const char*>(data), size));
+    // The same bytes as a version's raw data holding launch commands.
+    SLaunchCommand command;
+    boReadLaunchCommand(std::string(reinterpret_cast<const char*>(data), size), "play", command);
     CFuzzHost host;
     auto tree = lpBuildConditionTree(std::string(reinterpret_cast<const char*>(data), size), host);
     if (tree == nullptr)

@@ -1,0 +1,242 @@
+// A game catalogue for the plug's tests: games and versions whose state stays with the
+// test (raw technical text, launch verb and mode, install status, context volumes).
+#pragma once
+
+#include "FdBstr.h"
+#include "FdComObject.h"
+#include "LudexLib.h"
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace FakeCatalog
+{
+struct SVersion
+{
+    std::string raw;
+    std::string plugData;
+    std::string verb;
+    long mode = 0;
+    long status = 0;
+    std::map<std::string, std::map<std::string, std::string>> volumes;
+};
+using Version = std::shared_ptr<SVersion>;
+
+#define FD_NOTIMPL(sig)                                                                                      \
+    STDMETHODIMP sig override                                                                                \
+    {                                                                                                        \
+        return E_NOTIMPL;                                                                                    \
+    }
+
+template <class T, class I, class... A> HRESULT hrNew(I** out, A&&... args)
+{
+    return FdCom::TComObject<T>::hrCreate(__uuidof(I), reinterpret_cast<void**>(out),
+                                          std::forward<A>(args)...);
+}
+
+class CVolume : public FdCom::CObjectRoot, public IZeltoGenericEnumerator
+{
+public:
+    FD_COM_BEGIN_MAP(CVolume, IZeltoGenericEnumerator)
+    FD_COM_ENTRY(IZeltoGenericEnumerator)
+    FD_COM_END_MAP()
+    CVolume(Version v, std::string name) : m_v(std::move(v)), m_name(std::move(name)) {}
+    STDMETHODIMP SetAt(BSTR name, BSTR value) override
+    {
+        m_v->volumes[m_name][FdCom::strFromBstr(name)] = FdCom::strFromBstr(value);
+        return S_OK;
+    }
+    FD_NOTIMPL(Count(long*))
+    FD_NOTIMPL(RemoveAll())
+    FD_NOTIMPL(RemoveAt(BSTR))
+    FD_NOTIMPL(GetAt(BSTR, BSTR*))
+    FD_NOTIMPL(MoveToFirst())
+    FD_NOTIMPL(GetNext(BSTR*, BSTR*))
+    Version m_v;
+    std::string m_name;
+};
+
+class CTech : public FdCom::CObjectRoot, public IZeltoGameTechData
+{
+public:
+    FD_COM_BEGIN_MAP(CTech, IZeltoGameTechData)
+    FD_COM_ENTRY(IZeltoGameTechData)
+    FD_COM_END_MAP()
+    explicit CTech(Version v) : m_v(std::move(v)) {}
+    STDMETHODIMP GetRawData(BSTR* p) override
+    {
+        *p = FdCom::CBstr(m_v->raw).bstrDetach();
+        return S_OK;
+    }
+    STDMETHODIMP GetPlugData(BSTR* p) override
+    {
+        *p = FdCom::CBstr(m_v->plugData).bstrDetach();
+        return S_OK;
+    }
+    STDMETHODIMP SetPlugData(BSTR b) override
+    {
+        m_v->plugData = FdCom::strFromBstr(b);
+        return S_OK;
+    }
+    FD_NOTIMPL(SetRawData(BSTR))
+    Version m_v;
+};
+
+class CContext : public FdCom::CObjectRoot, public IZeltoGameVersionContextData
+{
+public:
+    FD_COM_BEGIN_MAP(CContext, IZeltoGameVersionContextData)
+    FD_COM_ENTRY(IZeltoGameVersionContextData)
+    FD_COM_END_MAP()
+    explicit CContext(Version v) : m_v(std::move(v)) {}
+    STDMETHODIMP GetLaunchVerb(BSTR* p) override
+    {
+        *p = FdCom::CBstr(m_v->verb).bstrDetach();
+        return S_OK;
+    }
+    STDMETHODIMP GetLaunchMode(long* p) override
+    {
+        *p = m_v->mode;
+        return S_OK;
+    }
+    STDMETHODIMP GetLocalInstalStatus(long* p) override
+    {
+        *p = m_v->status;
+        return S_OK;
+    }
+    STDMETHODIMP SetLocalInstalStatus(long s) override
+    {
+        m_v->status = s;
+        return S_OK;
+    }
+    FD_NOTIMPL(SetLaunchMode(long))
+    FD_NOTIMPL(SetLaunchVerb(BSTR))
+    Version m_v;
+};
+
+class CVersion : public FdCom::CObjectRoot, public IZeltoGameVersion
+{
+public:
+    FD_COM_BEGIN_MAP(CVersion, IZeltoGameVersion)
+    FD_COM_ENTRY(IZeltoGameVersion)
+    FD_COM_END_MAP()
+    explicit CVersion(Version v) : m_v(std::move(v)) {}
+    STDMETHODIMP GetGameVersionTechData(IZeltoGameTechData** p) override { return hrNew<CTech>(p, m_v); }
+    STDMETHODIMP GetGameVersionContextData(IZeltoGameVersionContextData** p) override
+    {
+        return hrNew<CContext>(p, m_v);
+    }
+    STDMETHODIMP GetContextDictionnaryVolume(BSTR name, IZeltoGenericEnumerator** p) override
+    {
+        *p = nullptr;
+        const std::string n = FdCom::strFromBstr(name);
+        return m_v->volumes.count(n) ? hrNew<CVolume>(p, m_v, n) : S_OK;
+    }
+    STDMETHODIMP CreateContextDictionnaryVolume(BSTR name, IZeltoGenericEnumerator** p) override
+    {
+        const std::string n = FdCom::strFromBstr(name);
+        m_v->volumes[n];
+        return hrNew<CVolume>(p, m_v, n);
+    }
+    FD_NOTIMPL(GetLanguage(BSTR*))
+    FD_NOTIMPL(GetLowVersionName(BSTR*))
+    FD_NOTIMPL(GetOperatingSystem(BSTR*))
+    FD_NOTIMPL(GetSubVersion(BSTR*))
+    FD_NOTIMPL(GetVersionID(BSTR*))
+    FD_NOTIMPL(GetVersionName(BSTR*))
+    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
+    FD_NOTIMPL(SetLanguage(BSTR))
+    FD_NOTIMPL(SetLowVersionName(BSTR))
+    FD_NOTIMPL(SetOperatingSystem(BSTR))
+    FD_NOTIMPL(SetSubVersion(BSTR))
+    FD_NOTIMPL(SetVersionID(BSTR))
+    FD_NOTIMPL(SetVersionName(BSTR))
+    FD_NOTIMPL(GetVersionNumber(BSTR*))
+    FD_NOTIMPL(SetVersionNumber(BSTR))
+    FD_NOTIMPL(GetVersionDescription(BSTR*))
+    FD_NOTIMPL(SetVersionDescription(BSTR))
+    FD_NOTIMPL(GetContextDictionnaryVolumeAt(long, BSTR*, IZeltoGenericEnumerator**))
+    FD_NOTIMPL(GetContextDictionnaryVolumeCount(long*))
+    FD_NOTIMPL(RemoveAllContextDictionnaryVolume(BSTR))
+    FD_NOTIMPL(SetIconFile(BSTR))
+    FD_NOTIMPL(GetIconFile(BSTR*))
+    Version m_v;
+};
+
+class CVersionList : public FdCom::CObjectRoot, public IZeltoGameVersionList
+{
+public:
+    FD_COM_BEGIN_MAP(CVersionList, IZeltoGameVersionList)
+    FD_COM_ENTRY(IZeltoGameVersionList)
+    FD_COM_END_MAP()
+    explicit CVersionList(std::vector<Version> v) : m_v(std::move(v)) {}
+    STDMETHODIMP Count(long* p) override
+    {
+        *p = static_cast<long>(m_v.size());
+        return S_OK;
+    }
+    STDMETHODIMP GetAt(long i, IZeltoGameVersion** p) override
+    {
+        *p = nullptr;
+        return i >= 0 && i < static_cast<long>(m_v.size()) ? hrNew<CVersion>(p, m_v[static_cast<size_t>(i)])
+                                                           : E_INVALIDARG;
+    }
+    std::vector<Version> m_v;
+};
+
+class CGame : public FdCom::CObjectRoot, public IZeltoGame
+{
+public:
+    FD_COM_BEGIN_MAP(CGame, IZeltoGame)
+    FD_COM_ENTRY(IZeltoGame)
+    FD_COM_END_MAP()
+    explicit CGame(std::vector<Version> v) : m_v(std::move(v)) {}
+    STDMETHODIMP GetGameVersions(IZeltoGameVersionList** p) override { return hrNew<CVersionList>(p, m_v); }
+    FD_NOTIMPL(GetGameDescription(BSTR*))
+    FD_NOTIMPL(GetGameName(BSTR*))
+    FD_NOTIMPL(GetGameID(BSTR*))
+    FD_NOTIMPL(GetGameTechData(IZeltoGameTechData**))
+    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
+    FD_NOTIMPL(SetGameDescription(BSTR))
+    FD_NOTIMPL(SetGameName(BSTR))
+    FD_NOTIMPL(SetGameID(BSTR))
+    FD_NOTIMPL(SetGameTechId(BSTR))
+    FD_NOTIMPL(GetGameTechId(BSTR*))
+    FD_NOTIMPL(GetGameSubID(BSTR*))
+    FD_NOTIMPL(SetGameSubID(BSTR))
+    std::vector<Version> m_v;
+};
+
+class CGameList : public FdCom::CObjectRoot, public IZeltoGameList
+{
+public:
+    FD_COM_BEGIN_MAP(CGameList, IZeltoGameList)
+    FD_COM_ENTRY(IZeltoGameList)
+    FD_COM_END_MAP()
+    explicit CGameList(std::vector<std::vector<Version>> g) : m_g(std::move(g)) {}
+    STDMETHODIMP Count(long* p) override
+    {
+        *p = static_cast<long>(m_g.size());
+        return S_OK;
+    }
+    STDMETHODIMP GetAt(long i, IZeltoGame** p) override
+    {
+        *p = nullptr;
+        return i >= 0 && i < static_cast<long>(m_g.size()) ? hrNew<CGame>(p, m_g[static_cast<size_t>(i)])
+                                                           : E_INVALIDARG;
+    }
+    std::vector<std::vector<Version>> m_g;
+};
+
+inline Version NewVersion(std::string raw, std::string verb = "", long mode = 0, long status = 0)
+{
+    auto v = std::make_shared<SVersion>();
+    v->raw = std::move(raw);
+    v->verb = std::move(verb);
+    v->mode = mode;
+    v->status = status;
+    return v;
+}
+} // namespace FakeCatalog
