@@ -157,3 +157,10 @@ int32_t IsRelativeAddress(const std::string& address)
         return 0;
     return address[0] == '/' || address[0] == '\\' ? 0 : 1;
 }
+
+std::string GetAttrOr(const std::string& name, const std::string& attributes, const std::string& defaultValue)
+{
+    if (!HasAttr(name, attributes))
+        return defaultValue;
+    return GetAttrValue(name, attributes, defaultValue);
+}

@@ -20,6 +20,9 @@ uint32_t ParseColor(const std::string& text, uint32_t defaultColor);
 // (outer double quotes removed, entities decoded).
 std::string GetAttrValue(const std::string& name, const std::string& attributes,
                          const std::string& defaultValue);
+// The attribute's value; the default when it is absent or has no value.
+std::string GetAttrOr(const std::string& name, const std::string& attributes,
+                      const std::string& defaultValue = std::string());
 int32_t GetAttrInt(const std::string& name, const std::string& attributes, int32_t defaultValue);
 int32_t HasAttr(const std::string& name, const std::string& attributes);
 

@@ -6,6 +6,7 @@
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
 #include "ImageCache.h"
+#include "WindowDC.h"
 
 namespace
 {
@@ -19,24 +20,6 @@ struct NestingGuard
     NestingGuard& operator=(const NestingGuard&) = delete;
 };
 
-// A window device context for the length of a scope.
-class CWindowDC
-{
-public:
-    explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hdc(GetDC(hWnd)) {}
-    ~CWindowDC()
-    {
-        if (m_hdc != nullptr)
-            ReleaseDC(m_hWnd, m_hdc);
-    }
-    CWindowDC(const CWindowDC&) = delete;
-    CWindowDC& operator=(const CWindowDC&) = delete;
-    HDC get() const { return m_hdc; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hdc;
-};
 } // namespace
 
 HTML_IMPLEMENT_DYNCREATE(HtmlWnd, nullptr)

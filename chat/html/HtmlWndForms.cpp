@@ -11,6 +11,7 @@
 #include "HtmlTabOrder.h"
 #include "HtmlText.h"
 #include "HtmlWnd.h"
+#include "WindowDC.h"
 #include "ImageCache.h"
 
 namespace
@@ -35,25 +36,6 @@ void ControlFocus(void* window, int32_t focus)
     else if (GetFocus() == control)
         SetFocus(GetParent(control));
 }
-
-// A window device context for the length of a scope.
-class CWindowDC
-{
-public:
-    explicit CWindowDC(HWND hWnd) : m_hWnd(hWnd), m_hdc(GetDC(hWnd)) {}
-    ~CWindowDC()
-    {
-        if (m_hdc != nullptr)
-            ReleaseDC(m_hWnd, m_hdc);
-    }
-    CWindowDC(const CWindowDC&) = delete;
-    CWindowDC& operator=(const CWindowDC&) = delete;
-    HDC get() const { return m_hdc; }
-
-private:
-    HWND m_hWnd;
-    HDC m_hdc;
-};
 
 bool IsEditType(const std::string& type)
 {

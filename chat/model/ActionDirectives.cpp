@@ -15,11 +15,6 @@ using ChatText::boEqualNoCase;
 namespace
 {
 
-std::string strAttr(const std::string& name, const std::string& attrs)
-{
-    return HasAttr(name, attrs) ? GetAttrValue(name, attrs, std::string()) : std::string();
-}
-
 // The 32-bit result as a two's-complement machine gives it.
 int32_t iWrap(int64_t value)
 {
@@ -30,10 +25,10 @@ int32_t iWrap(int64_t value)
 
 void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
 {
-    const std::string name = strAttr("NAME", attrs);
+    const std::string name = GetAttrOr("NAME", attrs);
     if (name.empty())
         return;
-    const std::string op = strAttr("OP", attrs);
+    const std::string op = GetAttrOr("OP", attrs);
     std::string value = body;
     if (op.size() >= 2)
     {

@@ -24,13 +24,6 @@ using ChatText::boStartsNoCase;
 namespace
 {
 
-std::string strAttr(const std::string& name, const std::string& attrs, const std::string& def = std::string())
-{
-    if (!HasAttr(name, attrs))
-        return def;
-    return GetAttrValue(name, attrs, def);
-}
-
 std::string strUpper(std::string s)
 {
     for (char& c : s)
@@ -124,7 +117,7 @@ int CChatModel::iMessageKindOf(const std::string& word, const std::string& attrs
             return k.second;
     if (boEqualNoCase(word, "FLOOD"))
     {
-        const std::string type = strAttr("TYPE", attrs);
+        const std::string type = GetAttrOr("TYPE", attrs);
         const int base = boStartsNoCase(type, "RCV") ? 30 : 32;
         return base + (boEndsNoCase(type, "FRQ") ? 1 : 0);
     }
@@ -148,19 +141,19 @@ void CChatModel::vOnCnfClr(const std::string& suffix, const std::string& attrs)
 
 void CChatModel::vOnCnfLimits(const std::string& attrs)
 {
-    lHistoryLimit = iNumber(strAttr("MAX_HISTORYCHARS", attrs), 3000);
+    lHistoryLimit = iNumber(GetAttrOr("MAX_HISTORYCHARS", attrs), 3000);
 }
 
 void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
 {
-    const std::string key = strUpper(strAttr("what", attrs));
+    const std::string key = strUpper(GetAttrOr("what", attrs));
     if (key.empty())
         return;
     std::string text;
     for (char c : body)
         if (c != '\r' && c != '\n')
             text += c;
-    const bool whole = strAttr("wwo", attrs) == "1";
+    const bool whole = GetAttrOr("wwo", attrs) == "1";
     const bool listable = HasAttr("listable", attrs) != 0;
     for (Substitution& s : substitutions)
         if (s.strKey == key)
@@ -196,9 +189,9 @@ void CChatModel::vOnCnfLogonPage(const std::string& body, const std::string& att
 {
     if (!boLogonPageSwitch)
         return;
-    strLogonPage = strAttr("SRC", attrs);
-    strLogonFrame = strAttr("TARGET", attrs);
-    strLogonNext = strAttr("NEXTURL", attrs);
+    strLogonPage = GetAttrOr("SRC", attrs);
+    strLogonFrame = GetAttrOr("TARGET", attrs);
+    strLogonNext = GetAttrOr("NEXTURL", attrs);
     if (strLogonPage.empty() && !body.empty())
         strLogonPage = "str://" + body;
 }
@@ -206,30 +199,30 @@ void CChatModel::vOnCnfLogonPage(const std::string& body, const std::string& att
 void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
 {
     NickFunction f;
-    f.strName = strAttr("name", attrs);
+    f.strName = GetAttrOr("name", attrs);
     if (f.strName.empty())
         return;
     for (const NickFunction& other : nickFunctions)
         if (boEqualNoCase(other.strName, f.strName))
             return;
-    f.strHref = strAttr("href", attrs);
-    f.strTarget = strAttr("target", attrs);
-    f.strDynInsert = strAttr("dyninsert", attrs);
-    f.strExecCmd = strAttr("execcmd", attrs);
+    f.strHref = GetAttrOr("href", attrs);
+    f.strTarget = GetAttrOr("target", attrs);
+    f.strDynInsert = GetAttrOr("dyninsert", attrs);
+    f.strExecCmd = GetAttrOr("execcmd", attrs);
     if (f.strExecCmd.empty() && !body.empty())
         f.strExecCmd = HtmlTrim(body);
-    f.strAddToGroup = strAttr("addtogrp", attrs);
-    f.iAddRank = iNumber(strAttr("addtogrprank", attrs), 0);
+    f.strAddToGroup = GetAttrOr("addtogrp", attrs);
+    f.iAddRank = iNumber(GetAttrOr("addtogrprank", attrs), 0);
     f.boAddNoNotify = HasAttr("addtogrpnonotify", attrs) != 0;
-    f.strRemFromGroup = strAttr("REMFROMGRP", attrs);
+    f.strRemFromGroup = GetAttrOr("REMFROMGRP", attrs);
     f.boRemNoNotify = HasAttr("REMFROMGRPNONOTIFY", attrs) != 0;
     f.boExcludeMe = HasAttr("excludeme", attrs) != 0;
     f.boOnlyMe = HasAttr("onlyme", attrs) != 0;
-    f.iGtRank = iNumber(strAttr("GTRANK", attrs), -1);
-    f.iLtRank = iNumber(strAttr("LTRANK", attrs), INT32_MAX);
-    const std::string sep = strAttr("GRPSEP", attrs, "|");
-    f.excludeGroups = ChatIrc::SplitList(strAttr("excludegrp", attrs), sep);
-    f.onlyGroups = ChatIrc::SplitList(strAttr("onlygrp", attrs), sep);
+    f.iGtRank = iNumber(GetAttrOr("GTRANK", attrs), -1);
+    f.iLtRank = iNumber(GetAttrOr("LTRANK", attrs), INT32_MAX);
+    const std::string sep = GetAttrOr("GRPSEP", attrs, "|");
+    f.excludeGroups = ChatIrc::SplitList(GetAttrOr("excludegrp", attrs), sep);
+    f.onlyGroups = ChatIrc::SplitList(GetAttrOr("onlygrp", attrs), sep);
     nickFunctions.push_back(std::move(f));
 }
 
@@ -238,19 +231,19 @@ void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
 void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
 {
     Command c;
-    c.strName = strUpper(strAttr("name", attrs));
+    c.strName = strUpper(GetAttrOr("name", attrs));
     if (c.strName.empty())
         return;
-    c.strInfo = strAttr("info", attrs);
+    c.strInfo = GetAttrOr("info", attrs);
     c.strText = body;
     c.boListable = HasAttr("listable", attrs) != 0;
     c.boSend = !HasAttr("nosend", attrs);
     c.boHasParams = HasAttr("hasparams", attrs) != 0;
-    c.strSeparator = strAttr("psep", attrs, ",");
+    c.strSeparator = GetAttrOr("psep", attrs, ",");
     if (c.strSeparator.empty())
         c.strSeparator = ",";
-    c.iOperand = iNumber(strAttr("nval", attrs), 1);
-    c.strFormat = strAttr("nvalformat", attrs, "%i");
+    c.iOperand = iNumber(GetAttrOr("nval", attrs), 1);
+    c.strFormat = GetAttrOr("nvalformat", attrs, "%i");
     if (c.strFormat.empty())
         c.strFormat = "%i";
     c.boTrusted = boIsBeforeConnection();
@@ -284,8 +277,8 @@ void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
 
 bool CChatModel::boIsCommandTagAuthorised(const std::string& attrs) const
 {
-    const std::string name = strAttr("CN", attrs);
-    const std::string secret = strAttr("CS", attrs);
+    const std::string name = GetAttrOr("CN", attrs);
+    const std::string secret = GetAttrOr("CS", attrs);
     if (secret.empty())
         return false;
     // The leading decimal number: blanks skipped, one sign, the digits.
@@ -328,7 +321,7 @@ void CChatModel::vOnCnfTpyrc(const std::string& attrs)
     ChatIrc::CNickScheme& s = Scheme();
     const auto coding = [&](const char* name, int max, void (ChatIrc::CNickScheme::*set)(int))
     {
-        const int v = iCodingWord(strAttr(name, attrs), max);
+        const int v = iCodingWord(GetAttrOr(name, attrs), max);
         if (v >= 0)
             (s.*set)(v);
     };
@@ -338,17 +331,17 @@ void CChatModel::vOnCnfTpyrc(const std::string& attrs)
     coding("NCKO", 1, &ChatIrc::CNickScheme::vSetOwnNickCoding);
     coding("NCKI", 3, &ChatIrc::CNickScheme::vSetNickAccept);
     coding("CHL", 1, &ChatIrc::CNickScheme::vSetRoomCoding);
-    const std::string minV = strAttr("MINNCKV", attrs);
+    const std::string minV = GetAttrOr("MINNCKV", attrs);
     if (!minV.empty())
         s.vSetMinNickVersion(std::strtod(minV.c_str(), nullptr));
-    const std::string maxV = strAttr("MAXNCKV", attrs);
+    const std::string maxV = GetAttrOr("MAXNCKV", attrs);
     if (!maxV.empty())
         s.vSetMaxNickVersion(std::strtod(maxV.c_str(), nullptr));
     s.vSetRoomCheck(HasAttr("CHLVD", attrs) != 0);
-    const std::string key = strAttr("ALTCK", attrs);
+    const std::string key = GetAttrOr("ALTCK", attrs);
     if (!key.empty())
         s.vSetKey(key);
-    const std::string prefix = strAttr("NCKPRFX", attrs);
+    const std::string prefix = GetAttrOr("NCKPRFX", attrs);
     if (!prefix.empty())
     {
         s.vSetNickPrefix(prefix);
@@ -360,7 +353,7 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
 {
     if (!boIsBeforeConnection())
         return;
-    const std::string side = strAttr("SIDE", attrs);
+    const std::string side = GetAttrOr("SIDE", attrs);
     CFloodDetector* d = nullptr;
     if (boEqualNoCase(side, "SNDR"))
         d = &senderFlood;
@@ -370,19 +363,19 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
         return;
     const auto number = [&](const char* name, int32_t& field)
     {
-        const std::string v = strAttr(name, attrs);
+        const std::string v = GetAttrOr(name, attrs);
         if (!v.empty())
             field = static_cast<int32_t>(std::strtol(v.c_str(), nullptr, 10));
     };
     const auto fraction = [&](const char* name, double& field)
     {
-        const std::string v = strAttr(name, attrs);
+        const std::string v = GetAttrOr(name, attrs);
         if (!v.empty())
             field = std::strtod(v.c_str(), nullptr);
     };
     const auto text = [&](const char* name, std::string& field)
     {
-        const std::string v = strAttr(name, attrs);
+        const std::string v = GetAttrOr(name, attrs);
         if (!v.empty())
             field = v;
     };
@@ -400,9 +393,9 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
     text("FRQ_AUTOGRP", d->strFrqAutoGroup);
     d->boRptNhbAbsent = !HasAttr("RPT_NHB", attrs);
     d->boFrqNhbAbsent = !HasAttr("FRQ_NHB", attrs);
-    const std::string sep = strAttr("EXSEP", attrs, "|");
-    d->exemptUsers = ChatIrc::SplitList(strAttr("EXU", attrs), sep);
-    d->exemptGroups = ChatIrc::SplitList(strAttr("EXG", attrs), sep);
+    const std::string sep = GetAttrOr("EXSEP", attrs, "|");
+    d->exemptUsers = ChatIrc::SplitList(GetAttrOr("EXU", attrs), sep);
+    d->exemptGroups = ChatIrc::SplitList(GetAttrOr("EXG", attrs), sep);
     if (d == &receiverFlood)
         for (auto& record : floodRecords)
             if (record.second)

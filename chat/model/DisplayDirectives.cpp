@@ -16,11 +16,6 @@ using ChatText::boEqualNoCase;
 namespace
 {
 
-std::string strAttr(const std::string& name, const std::string& attrs)
-{
-    return HasAttr(name, attrs) ? GetAttrValue(name, attrs, std::string()) : std::string();
-}
-
 std::string strUpper(std::string s)
 {
     for (char& c : s)
@@ -33,7 +28,7 @@ std::string strUpper(std::string s)
 
 std::string CChatModel::strOnDynList(const std::string& attrs, const std::string& body, bool all)
 {
-    const std::string what = strAttr("what", attrs);
+    const std::string what = GetAttrOr("what", attrs);
     std::string out;
     if (boEqualNoCase(what, "SUBSTS"))
     {
@@ -63,7 +58,7 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
     }
     else if (boEqualNoCase(what, "GRPMEMBERS"))
     {
-        const std::string name = strAttr("grp", attrs);
+        const std::string name = GetAttrOr("grp", attrs);
         const CGroupTable::Group& g = groups.FindOrCreate(name);
         if (g.counters[1])
             for (const CGroupTable::Member& member : g.members)
@@ -78,8 +73,8 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
 
 void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
 {
-    const std::string id = strAttr("ID", attrs);
-    const std::string n = strAttr("N", attrs);
+    const std::string id = GetAttrOr("ID", attrs);
+    const std::string n = GetAttrOr("N", attrs);
     if (id.empty() || n.empty())
         return;
     const long number = std::strtol(n.c_str(), nullptr, 10);
@@ -102,8 +97,8 @@ void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
 std::string CChatModel::strOnDynContextFilter(const std::string& value, const std::string& body,
                                               const std::string& attrs)
 {
-    const std::string equal = strAttr("EQUALSTO", attrs);
-    const std::string other = strAttr("OTHERTHAN", attrs);
+    const std::string equal = GetAttrOr("EQUALSTO", attrs);
+    const std::string other = GetAttrOr("OTHERTHAN", attrs);
     const bool keep =
         (!equal.empty() && boEqualNoCase(equal, value)) || (!other.empty() && !boEqualNoCase(other, value)) ||
         (HasAttr("EXISTS", attrs) && !value.empty()) || (HasAttr("ISEMPTY", attrs) && value.empty());

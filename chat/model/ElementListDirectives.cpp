@@ -13,16 +13,11 @@ namespace ChatModel
 
 namespace
 {
-std::string strAttr(const std::string& name, const std::string& attrs)
-{
-    return GetAttrValue(name, attrs, "");
-}
-
 // -1 when absent or empty, else the leading number (0 when there is none),
 // held within 32 bits.
 int32_t iAttrNumber(const std::string& name, const std::string& attrs)
 {
-    const std::string value = strAttr(name, attrs);
+    const std::string value = GetAttrOr(name, attrs);
     if (value.empty())
         return -1;
     const long long n = std::strtoll(value.c_str(), nullptr, 10);
@@ -181,13 +176,13 @@ int CElementListDirectives::iShowEvent(const std::string& list, const std::strin
 
 std::string CElementListDirectives::strDynElist(const std::string& attrs)
 {
-    const std::string list = strAttr("ELIST", attrs);
+    const std::string list = GetAttrOr("ELIST", attrs);
     return strWalk(list, m_table.lpFindList(list, false), false);
 }
 
 std::string CElementListDirectives::strNbItem(const std::string& attrs, const std::string& body)
 {
-    const ElementNode* root = m_table.lpFindList(strAttr("ELIST", attrs));
+    const ElementNode* root = m_table.lpFindList(GetAttrOr("ELIST", attrs));
     if (!root)
         return body;
     const size_t n = root->uCountItems();
@@ -196,7 +191,7 @@ std::string CElementListDirectives::strNbItem(const std::string& attrs, const st
 
 std::string CElementListDirectives::strNbKey(const std::string& attrs, const std::string& body)
 {
-    const ElementNode* root = m_table.lpFindList(strAttr("ELIST", attrs));
+    const ElementNode* root = m_table.lpFindList(GetAttrOr("ELIST", attrs));
     if (!root)
         return body;
     const size_t n = root->uCountKeys();
@@ -216,10 +211,10 @@ void CElementListDirectives::vEvent(const std::string& event, const std::string&
 {
     if (attrs.empty())
         return;
-    const std::string list = strAttr("ELIST", attrs);
+    const std::string list = GetAttrOr("ELIST", attrs);
     if (list.empty())
         return;
-    const std::string key = strAttr("IDKEY", attrs);
+    const std::string key = GetAttrOr("IDKEY", attrs);
     const bool show = !HasAttr("CATCHUP", attrs);
     int shown = 0;
     const std::string word = strElementUpper(event);
@@ -237,7 +232,7 @@ void CElementListDirectives::vEvent(const std::string& event, const std::string&
     }
     else if (word == "ADDITEM")
     {
-        const std::string item = strAttr("IDITEM", attrs);
+        const std::string item = GetAttrOr("IDITEM", attrs);
         const bool user = HasAttr("CHATUSER", attrs) != 0;
         m_table.iAddItem(list, key, item, body, attrs, user ? 1 : 0);
         std::string group;
@@ -250,7 +245,7 @@ void CElementListDirectives::vEvent(const std::string& event, const std::string&
     }
     else if (word == "REMITEM")
     {
-        const std::string item = strAttr("IDITEM", attrs);
+        const std::string item = GetAttrOr("IDITEM", attrs);
         const ElementItem* found = m_table.lpFindItem(list, key, item);
         const bool wasUser = found && found->iValue == 1;
         if (show)
@@ -274,11 +269,11 @@ void CElementListDirectives::vEvent(const std::string& event, const std::string&
 
 std::string CElementListDirectives::strKeyFilter(const std::string& attrs, const std::string& body)
 {
-    const std::string list = strAttr("ELIST", attrs);
+    const std::string list = GetAttrOr("ELIST", attrs);
     const int32_t deployed = iAttrNumber("DEPLOYED", attrs);
     if (list.empty())
         return "";
-    const ElementNode* node = m_table.lpFindKey(list, strAttr("IDKEY", attrs));
+    const ElementNode* node = m_table.lpFindKey(list, GetAttrOr("IDKEY", attrs));
     if (!node)
         return "";
     bool tested = false;
@@ -289,7 +284,7 @@ std::string CElementListDirectives::strKeyFilter(const std::string& attrs, const
         if (!holds)
             return "";
     }
-    const std::string full = strAttr("FULL", attrs);
+    const std::string full = GetAttrOr("FULL", attrs);
     if (!full.empty())
     {
         tested = true;
@@ -298,11 +293,11 @@ std::string CElementListDirectives::strKeyFilter(const std::string& attrs, const
         if (!((full == "1" && isFull) || (full == "0" && !isFull)))
             return "";
     }
-    const std::string keyParam = strAttr("KEYPARAM", attrs);
+    const std::string keyParam = GetAttrOr("KEYPARAM", attrs);
     if (!keyParam.empty())
     {
         tested = true;
-        if (!boElementNameEqual(GetAttrValue(keyParam, node->strKeyAttrs, ""), strAttr("PARAMVALUE", attrs)))
+        if (!boElementNameEqual(GetAttrValue(keyParam, node->strKeyAttrs, ""), GetAttrOr("PARAMVALUE", attrs)))
             return "";
     }
     return tested ? body : "";
@@ -310,32 +305,32 @@ std::string CElementListDirectives::strKeyFilter(const std::string& attrs, const
 
 std::string CElementListDirectives::strItemFilter(const std::string& attrs, const std::string& body)
 {
-    const std::string list = strAttr("ELIST", attrs);
-    const std::string param = strAttr("ITEMPARAM", attrs);
+    const std::string list = GetAttrOr("ELIST", attrs);
+    const std::string param = GetAttrOr("ITEMPARAM", attrs);
     if (list.empty() || param.empty())
         return "";
-    const ElementItem* item = m_table.lpFindItem(list, strAttr("IDKEY", attrs), strAttr("IDITEM", attrs));
+    const ElementItem* item = m_table.lpFindItem(list, GetAttrOr("IDKEY", attrs), GetAttrOr("IDITEM", attrs));
     if (!item)
         return "";
-    return boElementNameEqual(GetAttrValue(param, item->strText, ""), strAttr("PARAMVALUE", attrs)) ? body : "";
+    return boElementNameEqual(GetAttrValue(param, item->strText, ""), GetAttrOr("PARAMVALUE", attrs)) ? body : "";
 }
 
 bool CElementListDirectives::boConfigure(const std::string& name, const std::string& attrs, const std::string& body)
 {
     const std::string word = strElementUpper(name);
-    const std::string list = strAttr("ELIST", attrs);
+    const std::string list = GetAttrOr("ELIST", attrs);
     if (word == "CNFELIST_KEYDISPLAY")
         m_table.vSetKeyTemplate(list, body);
     else if (word == "CNFELIST_ITEMDISPLAY")
         m_table.vSetItemTemplate(list, body, !HasAttr("NOUSERLISTFORMAT", attrs), !HasAttr("NOUSERMESSFORMAT", attrs));
     else if (word == "CNFELIST_MESSAGE")
-        m_table.iSetMessage(list, strAttr("ONEVENT", attrs), body);
+        m_table.iSetMessage(list, GetAttrOr("ONEVENT", attrs), body);
     else if (word == "CNFELIST_LNKCOLOR")
-        m_table.iSetLinkColour(list, strAttr("TYPE", attrs), body);
+        m_table.iSetLinkColour(list, GetAttrOr("TYPE", attrs), body);
     else if (word == "CNFELIST_GRPLINK")
     {
-        const std::string type = strElementUpper(strAttr("TYPE", attrs));
-        const std::string group = strAttr("GRPNAME", attrs);
+        const std::string type = strElementUpper(GetAttrOr("TYPE", attrs));
+        const std::string group = GetAttrOr("GRPNAME", attrs);
         const int32_t rank = GetAttrInt("RANK", attrs, 0);
         if (type == "USERJOIN")
             m_table.iSetJoinLink(list, group, rank);

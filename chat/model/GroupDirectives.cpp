@@ -20,13 +20,6 @@ using ChatText::boStartsNoCase;
 namespace
 {
 
-std::string strAttr(const std::string& name, const std::string& attrs, const std::string& def = std::string())
-{
-    if (!HasAttr(name, attrs))
-        return def;
-    return GetAttrValue(name, attrs, def);
-}
-
 int32_t iNumber(const std::string& v, int32_t def)
 {
     return v.empty() ? def : static_cast<int32_t>(std::strtol(v.c_str(), nullptr, 10));
@@ -48,10 +41,10 @@ int CChatModel::iGroupKindOf(const std::string& word)
 
 void CChatModel::vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs)
 {
-    const std::string name = strAttr("grpname", attrs);
+    const std::string name = GetAttrOr("grpname", attrs);
     if (name.empty())
         return;
-    const int32_t rank = iNumber(strAttr("rank", attrs), 0);
+    const int32_t rank = iNumber(GetAttrOr("rank", attrs), 0);
     groups.FindOrCreate(name);
     const int kind = iGroupKindOf(suffix);
     if (kind >= 0 && rank >= 0)
@@ -60,9 +53,9 @@ void CChatModel::vOnCnfGrpBud(const std::string& suffix, const std::string& body
 
 void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs)
 {
-    const std::string name = strAttr("grpname", attrs);
-    const std::string url = strAttr("cnfurl", attrs);
-    const std::string notifyWord = strAttr("notify", attrs);
+    const std::string name = GetAttrOr("grpname", attrs);
+    const std::string url = GetAttrOr("cnfurl", attrs);
+    const std::string notifyWord = GetAttrOr("notify", attrs);
     int32_t notify = boEqualNoCase(notifyWord, "all") ? 1 : boEqualNoCase(notifyWord, "members") ? 0 : -1;
     if (boStartsNoCase(url, kReverse))
         notify = -1;
@@ -72,14 +65,14 @@ void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs
             groups.vSetDefaultFileTemplate(url);
         return;
     }
-    CGroupTable::Group& g = groups.FindOrCreate(name, iNumber(strAttr("grporder", attrs), 0));
+    CGroupTable::Group& g = groups.FindOrCreate(name, iNumber(GetAttrOr("grporder", attrs), 0));
     if (!url.empty())
     {
         g.strFileTemplate = url;
         g.counters[2] = 0;
         return;
     }
-    const std::string display = strAttr("dispname", attrs);
+    const std::string display = GetAttrOr("dispname", attrs);
     g.strText1 = display.empty() ? name : display;
     g.strText2 = body;
     g.counters[0] = HasAttr("listable", attrs) ? 1 : 0;
@@ -106,12 +99,12 @@ void CChatModel::vOnCnfLocalConfGrp(const std::string& attrs)
 {
     if (boForeignText())
         return;
-    const std::string name = strAttr("grpname", attrs);
-    const std::string key = strAttr("REGKEY", attrs);
+    const std::string name = GetAttrOr("grpname", attrs);
+    const std::string key = GetAttrOr("REGKEY", attrs);
     if (name.empty() || key.empty())
         return;
     const char* const missing = "@REGKEYNOTFOUND@";
-    const std::string value = m_settings.strReadPath(key, strAttr("REGVALUENAME", attrs), missing);
+    const std::string value = m_settings.strReadPath(key, GetAttrOr("REGVALUENAME", attrs), missing);
     bool member = false;
     if (value == missing)
         member = HasAttr("REGNOTEXIST", attrs) != 0;
@@ -122,18 +115,18 @@ void CChatModel::vOnCnfLocalConfGrp(const std::string& attrs)
     else if (HasAttr("REGISEMPTY", attrs))
         member = value.empty();
     else if (HasAttr("REGEQUALSTO", attrs))
-        member = boEqualNoCase(value, strAttr("REGEQUALSTO", attrs));
+        member = boEqualNoCase(value, GetAttrOr("REGEQUALSTO", attrs));
     else if (HasAttr("REGNOTEQUALSTO", attrs))
-        member = !boEqualNoCase(value, strAttr("REGNOTEQUALSTO", attrs));
+        member = !boEqualNoCase(value, GetAttrOr("REGNOTEQUALSTO", attrs));
     if (member)
-        vJoinOwnGroup(name, iNumber(strAttr("RANK", attrs), 0));
+        vJoinOwnGroup(name, iNumber(GetAttrOr("RANK", attrs), 0));
 }
 
 void CChatModel::vOnCnfCuGrp(const std::string& attrs)
 {
-    const std::string name = strAttr("grpname", attrs);
+    const std::string name = GetAttrOr("grpname", attrs);
     if (!name.empty())
-        vJoinOwnGroup(name, iNumber(strAttr("RANK", attrs), 0));
+        vJoinOwnGroup(name, iNumber(GetAttrOr("RANK", attrs), 0));
 }
 
 void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
@@ -154,11 +147,11 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
 {
     if (!attrs.empty())
         strHistory = strCutTagAttributes(strHistory, tagName, attrs);
-    std::string group = strAttr("GRPNAME", attrs);
+    std::string group = GetAttrOr("GRPNAME", attrs);
     if (boStartsNoCase(group, kReverse))
         group = group.substr(5);
-    const std::string sender = strAttr("SENDER", attrs);
-    std::string member = strAttr("GRPUSER", attrs);
+    const std::string sender = GetAttrOr("SENDER", attrs);
+    std::string member = GetAttrOr("GRPUSER", attrs);
     if (member.empty())
         member = sender;
     member = strNoIncident(member);
@@ -166,7 +159,7 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
         return;
     if (!sender.empty() && boEqualNoCase(strNoIncident(sender), strNoIncident(strNick)))
         return;
-    const int32_t rank = iNumber(strAttr("GRPRANK", attrs), 0);
+    const int32_t rank = iNumber(GetAttrOr("GRPRANK", attrs), 0);
     int32_t before = 0;
     const bool wasMember = groups.boMemberValue(group, member, &before);
     bool changed;
@@ -179,7 +172,7 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
     }
     if (changed)
         vRefreshZone(kZoneUsers);
-    const bool silent = boEqualNoCase(strAttr("NOTIFY", attrs), "SILENT") || HasAttr("SILENT", attrs);
+    const bool silent = boEqualNoCase(GetAttrOr("NOTIFY", attrs), "SILENT") || HasAttr("SILENT", attrs);
     if (!changed || !HasAttr("NEWDYNADD", attrs) || silent)
         return;
     const CGroupTable::Group* g = groups.lpFind(group);
@@ -201,7 +194,7 @@ std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::st
 {
     const std::string own = strNoIncident(strNick);
     const bool notMember = HasAttr("NOTMEMBEROF", attrs) != 0;
-    const std::string name = strAttr("GRPNAME", attrs);
+    const std::string name = GetAttrOr("GRPNAME", attrs);
     if (!name.empty())
     {
         int32_t rank = 0;
@@ -209,18 +202,18 @@ std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::st
             return notMember ? body : std::string();
         if (notMember)
             return {};
-        const int32_t above = iNumber(strAttr("GTRANK", attrs), -1);
-        const int32_t below = iNumber(strAttr("LTRANK", attrs), INT32_MAX);
+        const int32_t above = iNumber(GetAttrOr("GTRANK", attrs), -1);
+        const int32_t below = iNumber(GetAttrOr("LTRANK", attrs), INT32_MAX);
         return rank > above && rank < below ? body : std::string();
     }
-    const std::string list = strAttr("GRPS", attrs);
+    const std::string list = GetAttrOr("GRPS", attrs);
     if (list.empty())
         return {};
-    std::string sep = strAttr("SEP", attrs, "|");
+    std::string sep = GetAttrOr("SEP", attrs, "|");
     if (sep.empty())
         sep = "|";
     const std::vector<std::string> names = ChatIrc::SplitList(list, sep);
-    const bool all = boEqualNoCase(strAttr("OP", attrs), "AND");
+    const bool all = boEqualNoCase(GetAttrOr("OP", attrs), "AND");
     bool keep = all;
     for (const std::string& n : names)
     {

@@ -17,23 +17,15 @@ using ChatText::boStartsNoCase;
 namespace
 {
 
-// The attribute's value; the default when it is absent or has no value.
-std::string strAttr(const std::string& name, const std::string& attrs, const std::string& def = std::string())
-{
-    if (!HasAttr(name, attrs))
-        return def;
-    return GetAttrValue(name, attrs, def);
-}
-
 int32_t iAttr(const std::string& name, const std::string& attrs, int32_t def)
 {
-    const std::string v = strAttr(name, attrs);
+    const std::string v = GetAttrOr(name, attrs);
     return v.empty() ? def : static_cast<int32_t>(std::strtol(v.c_str(), nullptr, 10));
 }
 
 double dAttr(const std::string& name, const std::string& attrs)
 {
-    const std::string v = strAttr(name, attrs);
+    const std::string v = GetAttrOr(name, attrs);
     return v.empty() ? 0.0 : std::strtod(v.c_str(), nullptr);
 }
 
@@ -78,14 +70,14 @@ std::string CnfNotifyLeaveOnKick(CChatModel& m, TagCall& c)
 
 std::string CnfRoomKey(CChatModel& m, TagCall& c)
 {
-    m.roomKeys.vSet(strAttr("ROOM", c.attrs), strAttr("KEY", c.attrs), strAttr("MODE", c.attrs),
-                    strAttr("MBCOUNT", c.attrs));
+    m.roomKeys.vSet(GetAttrOr("ROOM", c.attrs), GetAttrOr("KEY", c.attrs), GetAttrOr("MODE", c.attrs),
+                    GetAttrOr("MBCOUNT", c.attrs));
     return {};
 }
 
 std::string CnfProtocolMessage(CChatModel& m, TagCall& c)
 {
-    const std::string type = strAttr("TYPE", c.attrs);
+    const std::string type = GetAttrOr("TYPE", c.attrs);
     if (boEqualNoCase(type, "HTML"))
         m.boNoHtml = false;
     else if (boEqualNoCase(type, "TEXT"))
@@ -96,23 +88,23 @@ std::string CnfProtocolMessage(CChatModel& m, TagCall& c)
 std::string CnfSpecChars(CChatModel& m, TagCall& c)
 {
     ChatIrc::CNickScheme& scheme = m.Scheme();
-    const std::string incident = strAttr("NICKINCIDENT", c.attrs, "{");
+    const std::string incident = GetAttrOr("NICKINCIDENT", c.attrs, "{");
     if (!incident.empty())
         m.strIncidentMarker = incident;
     if (HasAttr("NICKINCMAX", c.attrs))
         m.iMaxIncident = iAttr("NICKINCMAX", c.attrs, 0);
-    std::string escape = strAttr("BADNICKCHARIDENT", c.attrs, "[");
+    std::string escape = GetAttrOr("BADNICKCHARIDENT", c.attrs, "[");
     if (escape.empty())
-        escape = strAttr("NICKESCAPE", c.attrs, "[");
+        escape = GetAttrOr("NICKESCAPE", c.attrs, "[");
     if (!escape.empty())
         scheme.vSetEscapeMark(escape);
-    const std::string bad = strAttr("BADNICKCHARS", c.attrs, "()<>?!#'~|^%$ùµ=¨²,;:.-+à@/");
+    const std::string bad = GetAttrOr("BADNICKCHARS", c.attrs, "()<>?!#'~|^%$ùµ=¨²,;:.-+à@/");
     if (!bad.empty())
         scheme.vSetForbiddenSet(bad);
-    const std::string idxEscape = strAttr("IDXCHARESCAPE", c.attrs);
+    const std::string idxEscape = GetAttrOr("IDXCHARESCAPE", c.attrs);
     if (!idxEscape.empty())
         scheme.vSetSecondMark(idxEscape);
-    const std::string idxTable = strAttr("IDXCHARTABLE", c.attrs);
+    const std::string idxTable = GetAttrOr("IDXCHARTABLE", c.attrs);
     if (!idxTable.empty())
         scheme.vSetSecondSet(idxTable);
     return {};
@@ -121,14 +113,14 @@ std::string CnfSpecChars(CChatModel& m, TagCall& c)
 std::string CnfServErr(CChatModel& m, TagCall& c)
 {
     m.serverErrors.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
-                            strAttr("DISPDELIM", c.attrs));
+                            GetAttrOr("DISPDELIM", c.attrs));
     return {};
 }
 
 std::string CnfServMess(CChatModel& m, TagCall& c)
 {
     m.serverMessages.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
-                              strAttr("DISPDELIM", c.attrs));
+                              GetAttrOr("DISPDELIM", c.attrs));
     return {};
 }
 
@@ -137,15 +129,15 @@ std::string CnfServInfo(CChatModel& m, TagCall& c)
 {
     if (m.boForeignText())
         return {};
-    const std::string address = strAttr("ADRS", c.attrs);
+    const std::string address = GetAttrOr("ADRS", c.attrs);
     if (!address.empty())
         m.strServer = boStartsNoCase(address, "#CR#")
                           ? ChatText::strScramble(address.substr(4), CChatModel::strRunTimeKey())
                           : address;
-    const std::string port = strAttr("PORT", c.attrs);
+    const std::string port = GetAttrOr("PORT", c.attrs);
     if (!port.empty())
         m.uPort = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
-    const std::string key = strAttr("KEY", c.attrs);
+    const std::string key = GetAttrOr("KEY", c.attrs);
     if (!key.empty())
         m.strServerKey = key;
     return {};
@@ -172,7 +164,7 @@ std::string CnfDebug(CChatModel& m, TagCall& c)
 
 std::string CnfLogonErr(CChatModel& m, TagCall& c)
 {
-    const std::string type = strAttr("TYPE", c.attrs);
+    const std::string type = GetAttrOr("TYPE", c.attrs);
     if (boEqualNoCase(type, "CLIENTERR"))
         m.strNickErrEmpty = c.body;
     else if (boEqualNoCase(type, "SERVERERR"))
@@ -186,7 +178,7 @@ std::string CnfLogonErr(CChatModel& m, TagCall& c)
 
 std::string CnfLogonChars(CChatModel& m, TagCall& c)
 {
-    const std::string chars = strAttr("FORBIDDENNICKCHARS", c.attrs, "#{[");
+    const std::string chars = GetAttrOr("FORBIDDENNICKCHARS", c.attrs, "#{[");
     if (!chars.empty())
         m.strNickCheckChars = chars;
     if (HasAttr("MINLEN", c.attrs))
@@ -199,7 +191,7 @@ std::string CnfLogonChars(CChatModel& m, TagCall& c)
 
 std::string CnfBadLogonStr(CChatModel& m, TagCall& c)
 {
-    const std::string s = strAttr("STR", c.attrs);
+    const std::string s = GetAttrOr("STR", c.attrs);
     if (!s.empty())
         m.badLogonStrings.push_back(s);
     return {};
@@ -207,7 +199,7 @@ std::string CnfBadLogonStr(CChatModel& m, TagCall& c)
 
 std::string CnfLogReserved(CChatModel& m, TagCall& c)
 {
-    const std::string s = strAttr("NICK", c.attrs);
+    const std::string s = GetAttrOr("NICK", c.attrs);
     if (!s.empty())
         m.reservedNicks.push_back(s);
     return {};
@@ -274,7 +266,7 @@ std::string CnfNarnru(CChatModel& m, TagCall&)
 
 std::string CnfUserAttributes(CChatModel& m, TagCall& c)
 {
-    const std::string user = strAttr("USER", c.attrs);
+    const std::string user = GetAttrOr("USER", c.attrs);
     if (user.empty() || !HasAttr("HIDDEN", c.attrs) || m.iOnCnfUserAttributes(user) != 0)
         return {};
     m.hiddenUsers.push_back(user);
@@ -291,7 +283,7 @@ std::string CnfUserAttributes(CChatModel& m, TagCall& c)
 // it leaves as it was, so that two directives make a group with both.
 std::string CnfMessFormat(CChatModel& m, TagCall& c)
 {
-    const std::string name = strAttr("NAME", c.attrs);
+    const std::string name = GetAttrOr("NAME", c.attrs);
     const int32_t order = iAttr("FORDER", c.attrs, -1);
     if (boEqualNoCase(c.suffix, "_GRP"))
     {
@@ -301,15 +293,15 @@ std::string CnfMessFormat(CChatModel& m, TagCall& c)
             pre = g->strPre;
             post = g->strPost;
         }
-        if (boEqualNoCase(strAttr("GRPF", c.attrs), "post"))
+        if (boEqualNoCase(GetAttrOr("GRPF", c.attrs), "post"))
             post = c.body;
         else
             pre = c.body;
         m.messageFormats.iSetGroup(name, order, HasAttr("MUTEX", c.attrs) != 0, pre, post,
-                                   boStartsYes(strAttr("NOSEL", c.attrs)));
+                                   boStartsYes(GetAttrOr("NOSEL", c.attrs)));
         return {};
     }
-    m.messageFormats.iSetFormat(name, c.body, strAttr("GRP", c.attrs), order);
+    m.messageFormats.iSetFormat(name, c.body, GetAttrOr("GRP", c.attrs), order);
     return {};
 }
 
@@ -317,12 +309,12 @@ std::string CnfGrpForm(CChatModel& m, TagCall& c)
 {
     const bool before = m.boGroupForm;
     bool read = false;
-    if (boStartsYes(strAttr("SAVE", c.attrs)))
+    if (boStartsYes(GetAttrOr("SAVE", c.attrs)))
     {
         m.boGroupForm = m.Settings().strRead("grpf", "") != "0";
         read = true;
     }
-    const std::string format = strAttr("FORMAT", c.attrs);
+    const std::string format = GetAttrOr("FORMAT", c.attrs);
     if (!format.empty())
     {
         m.boGroupForm = boStartsYes(format);
@@ -335,7 +327,7 @@ std::string CnfGrpForm(CChatModel& m, TagCall& c)
 
 std::string CnfAutoExec(CChatModel& m, TagCall& c)
 {
-    if (boEqualNoCase(strAttr("CNX", c.attrs), "IRC"))
+    if (boEqualNoCase(GetAttrOr("CNX", c.attrs), "IRC"))
         m.strAutoExecIrc = c.body;
     else
         m.strAutoExecOther = c.body;
@@ -344,7 +336,7 @@ std::string CnfAutoExec(CChatModel& m, TagCall& c)
 
 std::string CnfCursor(CChatModel& m, TagCall& c)
 {
-    m.boHandCursor = boEqualNoCase(strAttr("ID", c.attrs), "HAND");
+    m.boHandCursor = boEqualNoCase(GetAttrOr("ID", c.attrs), "HAND");
     return {};
 }
 
@@ -361,9 +353,9 @@ std::string CnfChat(CChatModel& m, TagCall& c)
 {
     const auto no = [](const std::string& v) { return !v.empty() && (v[0] == 'N' || v[0] == 'n'); };
     if (HasAttr("WHISPER", c.attrs))
-        m.boWhisperDisabled = no(strAttr("WHISPER", c.attrs));
+        m.boWhisperDisabled = no(GetAttrOr("WHISPER", c.attrs));
     if (HasAttr("SCLD", c.attrs))
-        m.boScld = no(strAttr("SCLD", c.attrs));
+        m.boScld = no(GetAttrOr("SCLD", c.attrs));
     return {};
 }
 
@@ -417,7 +409,7 @@ std::string CnfLnkHttpRow(CChatModel& m, TagCall& c)
 
 std::string CnfMenuTxtRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfMenuTxt(strAttr("ID", c.attrs), strAttr("TEXT", c.attrs));
+    m.vOnCnfMenuTxt(GetAttrOr("ID", c.attrs), GetAttrOr("TEXT", c.attrs));
     return {};
 }
 
@@ -599,7 +591,7 @@ std::string DynSubVerIgnore(CChatModel&, TagCall& c)
 
 std::string DynGrpFormFilter(CChatModel& m, TagCall& c)
 {
-    const bool wantOff = boEqualNoCase(strAttr("STATE", c.attrs), "OFF");
+    const bool wantOff = boEqualNoCase(GetAttrOr("STATE", c.attrs), "OFF");
     if (wantOff != m.boGroupForm)
         c.boLeave = true;
     return {};
@@ -607,8 +599,8 @@ std::string DynGrpFormFilter(CChatModel& m, TagCall& c)
 
 std::string DynUserFilter(CChatModel& m, TagCall& c)
 {
-    const std::string user = strAttr("USER", c.attrs);
-    const std::string notUser = strAttr("NOTUSER", c.attrs);
+    const std::string user = GetAttrOr("USER", c.attrs);
+    const std::string notUser = GetAttrOr("NOTUSER", c.attrs);
     // A filtered body is removed; an empty body that passes stays a tag.
     c.boRemove = (!user.empty() && boEqualNoCase(user, m.strNick)) ||
                  (!notUser.empty() && boEqualNoCase(notUser, m.strNick));
@@ -617,7 +609,7 @@ std::string DynUserFilter(CChatModel& m, TagCall& c)
 
 std::string DynOsFilter(CChatModel&, TagCall& c)
 {
-    return boEqualNoCase(strAttr("OSFLAVOR", c.attrs), "Win32") ? c.body : std::string();
+    return boEqualNoCase(GetAttrOr("OSFLAVOR", c.attrs), "Win32") ? c.body : std::string();
 }
 
 std::string DynLogonErr(CChatModel& m, TagCall&)
@@ -677,8 +669,8 @@ std::string ActSetVar(CChatModel& m, TagCall& c)
 
 std::string DynMessFormat(CChatModel& m, TagCall& c)
 {
-    const std::string activate = strAttr("ACTIVATE", c.attrs, "yes");
-    m.vOnDynMessFormat(strAttr("NAME", c.attrs), activate.empty() || boStartsYes(activate) ? 1 : -1);
+    const std::string activate = GetAttrOr("ACTIVATE", c.attrs, "yes");
+    m.vOnDynMessFormat(GetAttrOr("NAME", c.attrs), activate.empty() || boStartsYes(activate) ? 1 : -1);
     return {};
 }
 
@@ -706,7 +698,7 @@ std::string DynContextFilter(CChatModel& m, TagCall& c)
 
 std::string DynVarFilter(CChatModel& m, TagCall& c)
 {
-    const std::string name = strAttr("NAME", c.attrs);
+    const std::string name = GetAttrOr("NAME", c.attrs);
     if (name.empty())
         return {};
     const auto it = m.pageVars.find(name);
@@ -750,7 +742,7 @@ const Row kDynRows[] = {
 std::string ActMbx(CChatModel& m, TagCall& c)
 {
     if (m.boDebug && m.onDebugBox)
-        m.onDebugBox(c.body, strAttr("TITLE", c.attrs));
+        m.onDebugBox(c.body, GetAttrOr("TITLE", c.attrs));
     return {};
 }
 
@@ -774,7 +766,7 @@ const Row kCnfElistRows[] = {
 
 std::string DynElist(CChatModel& m, TagCall& c)
 {
-    const std::string list = strAttr("ELIST", c.attrs);
+    const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
     m.elistFrames[list] = c.frame;
@@ -793,7 +785,7 @@ std::string DynElistItemFilter(CChatModel& m, TagCall& c)
 
 std::string DynElistNbItem(CChatModel& m, TagCall& c)
 {
-    const std::string list = strAttr("ELIST", c.attrs);
+    const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
     m.elistItemFrames[list] = c.frame;
@@ -802,7 +794,7 @@ std::string DynElistNbItem(CChatModel& m, TagCall& c)
 
 std::string DynElistNbKey(CChatModel& m, TagCall& c)
 {
-    const std::string list = strAttr("ELIST", c.attrs);
+    const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
     m.elistKeyFrames[list] = c.frame;
@@ -916,7 +908,7 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
         {
             if (boEqualNoCase(name, "DI_MGHDS"))
             {
-                const std::string id = strAttr("STRID", attributes);
+                const std::string id = GetAttrOr("STRID", attributes);
                 const int32_t strid =
                     id.empty() ? 1 : static_cast<int32_t>(std::strtol(id.c_str(), nullptr, 10));
                 text = strNickDisplay(HtmlDecodeEntities(call.body), strid);
@@ -953,10 +945,10 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
 void CChatModel::vOnDynCnxWait(const std::string& attributes)
 {
     boWaiting = true;
-    const std::string flags = strAttr("FLAGS", attributes);
+    const std::string flags = GetAttrOr("FLAGS", attributes);
     if (flags.empty())
         return;
-    std::string sep = strAttr("SEP", attributes, "|");
+    std::string sep = GetAttrOr("SEP", attributes, "|");
     if (sep.empty())
         sep = "|";
     waitList = ChatIrc::SplitList(flags, sep);
@@ -964,7 +956,7 @@ void CChatModel::vOnDynCnxWait(const std::string& attributes)
 
 void CChatModel::vOnDynCnxGo(const std::string& attributes)
 {
-    const std::string flag = strAttr("FLAG", attributes);
+    const std::string flag = GetAttrOr("FLAG", attributes);
     for (auto it = waitList.begin(); it != waitList.end();)
         it = boEqualNoCase(*it, flag) ? waitList.erase(it) : it + 1;
     if (waitList.empty())
@@ -1024,7 +1016,7 @@ std::string CChatModel::strOnDynNbConnected(const std::string& body)
 
 std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std::string& body)
 {
-    const std::string name = strAttr("FCTNAME", attributes);
+    const std::string name = GetAttrOr("FCTNAME", attributes);
     if (name.empty())
         return {};
     return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
