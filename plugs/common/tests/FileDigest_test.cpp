@@ -122,3 +122,88 @@ TEST(FileDigest, PiecesGiveTheSameDigest)
         }
     }
 }
+
+#ifndef _WIN32
+#include <cctype>
+#include <cstdlib>
+#include <fstream>
+#include <unistd.h>
+#include <vector>
+
+#include "DetectHost.h"
+
+namespace
+{
+// Files read in 64 KB pieces from the host's file system, as the plugs read them.
+class CStdFileHost : public IDetectHost
+{
+public:
+    bool boFileExists(const std::string& path) override { return std::ifstream(path).good(); }
+    bool boReadFile(const std::string& path, const ByteSink& sink) override
+    {
+        std::ifstream in(path, std::ios::binary);
+        if (!in)
+            return false;
+        std::vector<char> piece(64 * 1024);
+        while (in.read(piece.data(), static_cast<std::streamsize>(piece.size())) || in.gcount() > 0)
+            sink(reinterpret_cast<const uint8_t*>(piece.data()), static_cast<size_t>(in.gcount()));
+        return true;
+    }
+    std::string RegReadValue(const std::string&, const std::string&, const std::string& defaultText) override
+    {
+        return defaultText;
+    }
+};
+
+// The first word a command prints, upper-cased; "" when it cannot run.
+std::string FirstWordOf(const std::string& command)
+{
+    FILE* pipe = popen(command.c_str(), "r");
+    if (pipe == nullptr)
+        return std::string();
+    std::string word;
+    int c;
+    while ((c = std::fgetc(pipe)) != EOF && !std::isspace(c))
+        word += static_cast<char>(std::toupper(c));
+    pclose(pipe);
+    return word;
+}
+
+bool HasCommand(const char* name)
+{
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+} // namespace
+
+// The digests of a few files, streamed as the plugs stream them, are those that the
+// system's crc32 and sha1sum print.
+TEST(FileDigest, FilesAgreeWithCrc32AndSha1sum)
+{
+    if (!HasCommand("crc32") || !HasCommand("sha1sum"))
+        GTEST_SKIP() << "crc32 (libarchive-zip-perl) or sha1sum missing: tools/setup installs them";
+    char folder[] = "/tmp/fd_digest_files_XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    uint32_t x = 88172645u;
+    CStdFileHost host;
+    for (size_t size : {size_t(0), size_t(1), size_t(65536), size_t(65537), size_t(1000003)})
+    {
+        const std::string path = std::string(folder) + "/file" + std::to_string(size);
+        {
+            std::ofstream out(path, std::ios::binary);
+            for (size_t i = 0; i < size; ++i)
+            {
+                x ^= x << 13;
+                x ^= x >> 17;
+                x ^= x << 5;
+                out.put(static_cast<char>(x));
+            }
+        }
+        std::string crc = FirstWordOf("crc32 " + path);
+        crc.insert(0, crc.size() < 8 ? 8 - crc.size() : 0, '0');
+        EXPECT_EQ(FileCrc32Text(host, path), crc) << size;
+        EXPECT_EQ(FileSha1Text(host, path), FirstWordOf("sha1sum " + path)) << size;
+        std::remove(path.c_str());
+    }
+    rmdir(folder);
+}
+#endif
