@@ -57,6 +57,22 @@ public:
         (void)name;
         return false;
     }
+    // A form field of the page: its type word ("CHECKBOX", "RADIO", "SELECT",
+    // "TEXTAREA", "TEXT"...), its text (the checked button's value for a radio
+    // group, the selected option's value for a list) and its checked state.
+    struct Field
+    {
+        std::string strType, strValue;
+        bool boChecked = false;
+    };
+    virtual bool boGetField(const std::string& name, Field& field)
+    {
+        (void)name, (void)field;
+        return false;
+    }
+    // Writes the field as its type reads it: the checked state of a check box,
+    // the button of that value for a radio group, the text of any other.
+    virtual void vSetField(const std::string& name, const Field& field) { (void)name, (void)field; }
     // Gives the keyboard focus to the form control; false when it has no window.
     virtual bool boFocusControl(const std::string& name)
     {
@@ -282,6 +298,22 @@ public:
     // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
     // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
     void vOnActSetVar(const std::string& body, const std::string& attrs);
+    // Sends the page's fields or a group listing as a message (ACT_SND, DYN_SND).
+    void vOnActSnd(const std::string& tagName, const std::string& body, const std::string& attrs);
+    // Writes the body into a form field (ACT_SETFLD).
+    void vOnActSetFld(const std::string& body, const std::string& attrs);
+    // A form field's value (HTML-encoded unless noFormat) and type; the type is
+    // left as it is when the page has no such field.
+    std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat);
+    void vSetFieldValue(const std::string& name, const std::string& value);
+    // Navigates a frame through the queue or the browser (ACT_NAV, DYN_NAV).
+    void vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs);
+    std::string strResolveAddress(const std::string& address);
+    // "TARGET;address" entries that message 1041 carries out.
+    std::vector<std::string> navQueue;
+    std::function<void()> onPostNavigate;
+    bool boKeepAddresses = false;
+    std::string strBaseAddress;
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
 
@@ -373,6 +405,13 @@ public:
     };
     std::vector<Command> commands;
     const Command* lpFindCommand(const std::string& name) const;
+    // A number format with exactly one integer conversion.
+    static bool boIsIntegerFormat(const std::string& format);
+    // The page-defined command the text names, whole or, for a command with
+    // parameters, as a prefix: params is then the rest as typed, and list the
+    // parts of a "(a,b)" rest cut at the command's separator.
+    const Command* lpFindCommand(const std::string& text, std::string& params,
+                                 std::vector<std::string>* list) const;
     struct NickFunction
     {
         std::string strName, strHref, strTarget, strDynInsert, strExecCmd, strAddToGroup;

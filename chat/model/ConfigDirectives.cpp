@@ -244,7 +244,7 @@ void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
         c.strSeparator = ",";
     c.iOperand = iNumber(GetAttrOr("nval", attrs), 1);
     c.strFormat = GetAttrOr("nvalformat", attrs, "%i");
-    if (c.strFormat.empty())
+    if (!boIsIntegerFormat(c.strFormat))
         c.strFormat = "%i";
     c.boTrusted = boIsBeforeConnection();
 

@@ -667,6 +667,24 @@ std::string ActSetVar(CChatModel& m, TagCall& c)
     return {};
 }
 
+std::string ActSnd(CChatModel& m, TagCall& c)
+{
+    m.vOnActSnd(c.name, c.body, c.attrs);
+    return {};
+}
+
+std::string ActSetFld(CChatModel& m, TagCall& c)
+{
+    m.vOnActSetFld(c.body, c.attrs);
+    return {};
+}
+
+std::string ActNav(CChatModel& m, TagCall& c)
+{
+    m.vOnActNav(c.name, c.body, c.attrs);
+    return {};
+}
+
 std::string DynMessFormat(CChatModel& m, TagCall& c)
 {
     const std::string activate = GetAttrOr("ACTIVATE", c.attrs, "yes");
@@ -716,8 +734,8 @@ const Row kDynRows[] = {
     {"DYN_MPD", kExact, DynMpd},
     {"DYN_EXECCMD", kEmptyLeaves, nullptr},
     {"DYN_INSERTURL", kExact, nullptr},
-    {"DYN_SND", kExact, nullptr},
-    {"DYN_NAV", kExact, nullptr},
+    {"DYN_SND", kExact, ActSnd},
+    {"DYN_NAV", kExact, ActNav},
     {"DYN_INSERTCONTEXTVAR", kExact, DynInsertContextVar},
     {"DYN_VARZONE", kExact, DynVarZone},
     {"DYN_CLR", kExact, DynClr},
@@ -747,9 +765,9 @@ std::string ActMbx(CChatModel& m, TagCall& c)
 }
 
 const Row kActRows[] = {
-    {"ACT_SND", kExact, nullptr},           {"ACT_NAV", kExact, nullptr}, {"ACT_CLR", kExact, DynClr},
+    {"ACT_SND", kExact, ActSnd},           {"ACT_NAV", kExact, ActNav}, {"ACT_CLR", kExact, DynClr},
     {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
-    {"ACT_SETFLD", kExact, nullptr},
+    {"ACT_SETFLD", kExact, ActSetFld},
 };
 
 // ---------------------------------------------------------------- element lists and groups

@@ -153,3 +153,257 @@ TEST(DisplayDirectives, MultiPartMessagesListsAndValueFilters)
     for (const auto& c : cases)
         EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
 }
+
+namespace
+{
+
+// Connected as ann in #r with bob, sending and navigating allowed, and three
+// page commands: GO (trusted, identity 12), OTHER (trusted, 34), LOW (56).
+struct Wired : Chat
+{
+    CFakeInstance inst;
+    Wired()
+    {
+        m.vSetInstance(&inst);
+        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
+        m.strRoom = "#r";
+        cnx.session.vSetOwner(&m);
+        cnx.session.vSetStateForTest(1);
+        for (const char* line : {":srv 800 * 1 0 ANON 512 *", ":srv 001 ann :Welcome", ":ann!u@h JOIN :#r",
+                                 ":srv 353 ann = #r :ann bob", ":srv 366 ann #r :End"})
+            cnx.session.boParseLine(std::string(line) + "\r\n");
+        cnx.session.wire.clear();
+        m.boSndSwitch = m.boNavSwitch = true;
+        m.Scheme().vSetReceiveAccept(1);
+        vCommand("GO", true, 12);
+        vCommand("OTHER", true, 34);
+        vCommand("LOW", false, 56);
+    }
+    void vCommand(const char* name, bool trusted, int32_t identity)
+    {
+        CChatModel::Command c;
+        c.strName = name;
+        c.boTrusted = trusted;
+        c.iIdentity = identity;
+        m.commands.push_back(c);
+    }
+    void vField(const std::string& name, const char* type, const char* value, bool checked = false)
+    {
+        IChatView::Field f;
+        f.strType = type;
+        f.strValue = value;
+        f.boChecked = checked;
+        view.formFields[name] = f;
+    }
+};
+
+} // namespace
+
+TEST(ActionDirectives, SendIsAuthorisedAndCutFromTheHistory)
+{
+    const struct
+    {
+        const char* auth;
+        int rcv;
+        bool sent;
+    } cases[] = {
+        {"", 1, false},
+        {"CN=GO CS=abc", 1, false},
+        {"CN=GO CS=34", 1, false},
+        {"CN=LOW CS=56", 1, false},
+        {"CN=GO", 1, false},
+        {"CN=GO CS=12", 1, true},
+        {"CN=GO CS=12x", 1, true},
+        {"CN=GO CS=12", 2, false},
+    };
+    for (const auto& c : cases)
+    {
+        Wired t;
+        t.m.Scheme().vSetReceiveAccept(c.rcv);
+        const std::string attrs = std::string("TO=bob ") + c.auth;
+        const std::string tag = "<ACT_SND " + attrs + ">hi\r\n there</ACT_SND>";
+        // Another line with the same body, then the tag itself.
+        t.m.strHistory = "a hi\r\n there b" + tag + "c" + tag;
+        t.strParse(tag);
+        EXPECT_EQ(t.cnx.session.wire, c.sent ? Lines{"PRIVMSG bob :hi there"} : Lines{}) << c.auth;
+        EXPECT_EQ(t.m.strHistory, "a hi\r\n there b<ACT_SND></ACT_SND>c" + tag) << c.auth;
+    }
+    // Switched off, nothing goes out.
+    Wired t;
+    t.m.boSndSwitch = false;
+    t.strParse("<DYN_SND CN=GO CS=12>hi</DYN_SND>");
+    EXPECT_TRUE(t.cnx.session.wire.empty());
+    t.m.boSndSwitch = true;
+    t.strParse("<DYN_SND CN=GO CS=12>  to %extparams%</DYN_SND>");
+    EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG #r :to "}));
+}
+
+TEST(ActionDirectives, SendFieldsAndLists)
+{
+    const std::string auth = " CN=GO CS=12>";
+    const std::string a = "<DYN_FVAL NAME=\"a\" TYPE=\"TEXT\">x &amp; y</DYN_FVAL>";
+    const std::string b = "<DYN_FVAL NAME=\"b\" TYPE=\"CHECKBOX\">#</DYN_FVAL>";
+    const struct
+    {
+        std::string page, sent;
+    } cases[] = {
+        {"<ACT_SND GETFLDS=\"a||b\"" + auth + "%list%</ACT_SND>",
+         "<DYN_FLDS TYPE=\"FIELDS\">" + a + "</DYN_FLDS>"},
+        {"<ACT_SND GETLIST=fields LISTPARAMS=\"a|b\" FID=f7" + auth + "[%list%][%flds%]</ACT_SND>",
+         "[<DYN_FLDS FID=\"f7\" TYPE=\"FIELDS\">" + a + b + "</DYN_FLDS>][" + a + b + "]"},
+        {"<ACT_SND GETFLDS=\"t;r;s\" FSEP=\";\" NOFORMAT" + auth + "%flds%</ACT_SND>",
+         "<DYN_FVAL NAME=\"t\" TYPE=\"TEXTAREA\">1<&#13;&#10;2&#13;&#10;3</DYN_FVAL>"
+         "<DYN_FVAL NAME=\"r\" TYPE=\"RADIO\">on</DYN_FVAL><DYN_FVAL NAME=\"s\" TYPE=\"SELECT\">v2</DYN_FVAL>"},
+        {"<ACT_SND GETFLDS=\"t|none|img\"" + auth + "%flds%</ACT_SND>",
+         "<DYN_FVAL NAME=\"t\" TYPE=\"TEXTAREA\">1&lt;&#13;&#10;2&#13;&#10;3</DYN_FVAL>"
+         "<DYN_FVAL NAME=\"none\" TYPE=\"ERR\"></DYN_FVAL><DYN_FVAL NAME=\"img\" TYPE=\"ERR\">#</DYN_FVAL>"},
+        {"<ACT_SND GETLIST=USERGRPS" + auth + "%list%</ACT_SND>",
+         "<DYN_FLDS TYPE=\"USERGRPS\"><DYN_FVAL NAME=\"g&amp;1\" RK=\"3\" TYPE=\"UG\"/></DYN_FLDS>"},
+        {"<ACT_SND GETLIST=GRPUSERS LISTPARAMS=\"g&1|no\" NOFORMAT" + auth + "%list%</ACT_SND>",
+         "<DYN_FLDS TYPE=\"GRPUSERS\"><DYN_FVAL NAME=\"g&1\" RK=\"3\" TYPE=\"GU\">ann</DYN_FVAL>"
+         "<DYN_FVAL NAME=\"g&1\" RK=\"0\" TYPE=\"GU\">bob</DYN_FVAL></DYN_FLDS>"},
+    };
+    for (const auto& c : cases)
+    {
+        Wired t;
+        t.vField("a", "TEXT", "x & y");
+        t.vField("b", "CHECKBOX", "", true);
+        t.vField("t", "TEXTAREA", "1<\r\n2\r3");
+        t.vField("r", "RADIO", "on");
+        t.vField("s", "SELECT", "v2");
+        t.view.switches["img"] = true;
+        t.m.groups.iSetMember("g&1", "ann", 3);
+        t.m.groups.iSetMember("g&1", "bob", 0);
+        t.strParse(c.page);
+        EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG #r :" + c.sent})) << c.page;
+    }
+}
+
+TEST(ActionDirectives, SetField)
+{
+    const struct
+    {
+        const char* page;
+        const char* name;
+        const char* field; // the field afterwards: type value checked
+    } cases[] = {
+        {"<ACT_SETFLD NAME=t CN=GO CS=12>l1&#13;&#10;l2&#10;%extparams%</ACT_SETFLD>", "t", "TEXT l1\r\nl2\r\n 0"},
+        {"<ACT_SETFLD NAME=t EXTPARAMS=e CN=GO CS=12>%extparams%&crlf;</ACT_SETFLD>", "t", "TEXT e\r\n 0"},
+        {"<ACT_SETFLD NAME=t CN=GO CS=1>x</ACT_SETFLD>", "t", "TEXT old 0"},
+        {"<ACT_SETFLD CN=GO CS=12>x</ACT_SETFLD>", "t", "TEXT old 0"},
+        {"<ACT_SETFLD NAME=c CN=GO CS=12></ACT_SETFLD>", "c", "CHECKBOX  0"},
+        {"<ACT_SETFLD NAME=c CN=GO CS=12>y</ACT_SETFLD>", "c", "CHECKBOX  1"},
+        {"<ACT_SETFLD NAME=r CN=GO CS=12>b</ACT_SETFLD>", "r", "RADIO b 0"},
+        {"<ACT_SETFLD NAME=s CN=GO CS=12>v9</ACT_SETFLD>", "s", "SELECT v1 0"},
+    };
+    for (const auto& c : cases)
+    {
+        Wired t;
+        t.vField("t", "TEXT", "old");
+        t.vField("c", "CHECKBOX", "", true);
+        t.vField("r", "RADIO", "a");
+        t.vField("s", "SELECT", "v1");
+        t.strParse(c.page);
+        const IChatView::Field& f = t.view.formFields[c.name];
+        EXPECT_EQ(f.strType + " " + f.strValue + " " + (f.boChecked ? "1" : "0"), c.field) << c.page;
+    }
+    // No such field: the image control of that name.
+    Wired t;
+    t.strParse("<ACT_SETFLD NAME=img CN=GO CS=12>y</ACT_SETFLD>");
+    EXPECT_TRUE(t.view.switches["img"]);
+    t.strParse("<ACT_SETFLD NAME=img CN=GO CS=12></ACT_SETFLD>");
+    EXPECT_FALSE(t.view.switches["img"]);
+}
+
+TEST(ActionDirectives, FindCommand)
+{
+    Chat t;
+    CChatModel::Command say, me;
+    say.strName = "SAY";
+    say.boHasParams = true;
+    say.strSeparator = ",";
+    me.strName = "ME";
+    t.m.commands = {say, me};
+    const struct
+    {
+        const char* text;
+        const char* found; // null: none
+        const char* params;
+        Lines list;
+    } cases[] = {
+        {"say(x,y)", "SAY", "(x,y)", {"x", "y"}},
+        {"Say Hi", "SAY", " Hi", {}},
+        {"say", "SAY", "", {}},
+        {"me", "ME", "", {}},
+        {"me2", nullptr, "", {}},
+        {"sa", nullptr, "", {}},
+    };
+    for (const auto& c : cases)
+    {
+        std::string params;
+        Lines list{"stale"};
+        const CChatModel::Command* found = t.m.lpFindCommand(c.text, params, &list);
+        EXPECT_EQ(found ? found->strName.c_str() : "(none)", std::string(c.found ? c.found : "(none)")) << c.text;
+        EXPECT_EQ(params, c.params) << c.text;
+        if (found && found->boHasParams && !params.empty())
+        {
+            EXPECT_EQ(list, c.list) << c.text;
+        }
+    }
+}
+
+TEST(ActionDirectives, IntegerFormats)
+{
+    const struct
+    {
+        const char* format;
+        bool ok;
+    } cases[] = {
+        {"%i", true}, {"%05d", true}, {"[%-3x]%%", true}, {"%s", false}, {"%i%i", false},
+        {"%li", false}, {"%*d", false}, {"", false}, {"100%", false}, {"%%", false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CChatModel::boIsIntegerFormat(c.format), c.ok) << c.format;
+    Chat t;
+    t.strParse("<CNF_CMD name=a nvalformat=\"%s\">x</CNF_CMD><CNF_CMD name=b nvalformat=\"%03i\">x</CNF_CMD>");
+    ASSERT_EQ(t.m.commands.size(), 2u);
+    EXPECT_EQ(t.m.commands[0].strFormat, "%i");
+    EXPECT_EQ(t.m.commands[1].strFormat, "%03i");
+}
+
+TEST(ActionDirectives, Navigate)
+{
+    const struct
+    {
+        const char* attrs;
+        const char* body;
+        const char* queued; // null: nothing queued
+        const char* browsed; // null: no browser navigation
+    } cases[] = {
+        {"TARGET=msgs RELOAD CN=GO CS=12", "x", "msgs;", nullptr},
+        {"TARGET=msgs NOCACHE CN=GO CS=12", " x ", "msgs;=@NOCACHE@=file://root/x", nullptr},
+        {"TARGET=msgs WCLR=red CN=GO CS=12", "x", "msgs;file://root/x@WCLR=red", nullptr},
+        {"TARGET=\"a*\" CN=GO CS=12", "http://h/p", "a*;http://h/p", nullptr},
+        {"TARGET=%extparams% EXTPARAMS=users CN=GO CS=12", "u/%extparams%", "users;file://root/u/users", nullptr},
+        {"TARGET=nowhere MODE=inner CN=GO CS=12", "x", nullptr, nullptr},
+        {"TARGET=nowhere CN=GO CS=12", "http://h/", nullptr, "http://h/ -> nowhere"},
+        {"TARGET=msgs MODE=OUTER CN=GO CS=12", "http://h/", nullptr, "http://h/ -> msgs"},
+        {"TARGET=msgs MODE=OUTER RELOAD CN=GO CS=12", "http://h/", nullptr, nullptr},
+        {"TARGET=msgs CN=GO CS=99", "x", nullptr, nullptr},
+    };
+    for (const auto& c : cases)
+    {
+        Wired t;
+        int posted = 0;
+        t.m.onPostNavigate = [&posted] { ++posted; };
+        const std::string tag = std::string("<ACT_NAV ") + c.attrs + ">" + c.body + "</ACT_NAV>";
+        t.m.strHistory = std::string("<b ") + c.attrs + ">" + tag + tag;
+        t.strParse(tag);
+        EXPECT_EQ(t.m.navQueue, c.queued ? Lines{c.queued} : Lines{}) << c.attrs;
+        EXPECT_EQ(posted, c.queued ? 1 : 0) << c.attrs;
+        EXPECT_EQ(t.inst.urls, c.browsed ? Lines{c.browsed} : Lines{}) << c.attrs;
+        EXPECT_EQ(t.m.strHistory,
+                  std::string("<b ") + c.attrs + "><ACT_NAV>" + c.body + "</ACT_NAV>" + tag)
+            << c.attrs;
+    }
+}

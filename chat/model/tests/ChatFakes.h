@@ -60,6 +60,17 @@ public:
         auto it = switches.find(name);
         return it != switches.end() && it->second;
     }
+    // The page's form fields by name.
+    std::map<std::string, Field> formFields;
+    bool boGetField(const std::string& name, Field& field) override
+    {
+        auto it = formFields.find(name);
+        if (it == formFields.end())
+            return false;
+        field = it->second;
+        return true;
+    }
+    void vSetField(const std::string& name, const Field& field) override { formFields[name] = field; }
     size_t uCount(const std::string& entry) const
     {
         size_t n = 0;
