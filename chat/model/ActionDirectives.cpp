@@ -106,6 +106,12 @@ std::string strReversed(const std::string& text)
 
 constexpr double kSignatureVersion = 9.87;
 
+// The version a signature reads, as the codec writes it (two decimals).
+bool boSignatureVersion(double number)
+{
+    return number > kSignatureVersion - 0.001 && number < kSignatureVersion + 0.001;
+}
+
 // A protected signed text: the body decodes (it stays decoded), CK decodes at
 // the signature version and equals the check value of the signed text.
 bool boSignedText(std::string& body, const std::string& ck, const std::string& prefix)
@@ -114,7 +120,7 @@ bool boSignedText(std::string& body, const std::string& ck, const std::string& p
     const bool bodyOk = boUnprotect8(body, "", bodyNumber);
     std::string check = ck;
     double number = 0.0;
-    if (!bodyOk || check.empty() || !boUnprotect8(check, "", number) || number != kSignatureVersion)
+    if (!bodyOk || check.empty() || !boUnprotect8(check, "", number) || !boSignatureVersion(number))
         return false;
     return check == strChecksum16(strProtect8(strReversed(prefix + body), "", kSignatureVersion));
 }
@@ -346,10 +352,13 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
         std::string a = address, t = target, check = ck;
         double na = 0.0, nt = 0.0, nc = 0.0;
         const bool signedOk = !check.empty() && boUnprotect8(a, "", na) && boUnprotect8(t, "", nt) &&
-                              boUnprotect8(check, "", nc) && nc == kSignatureVersion &&
+                              boUnprotect8(check, "", nc) && boSignatureVersion(nc) &&
                               check == strChecksum16(strProtect8(strReversed(a + t), "", kSignatureVersion));
         if (!signedOk && !boIsCommandTagAuthorised(attrs))
             return;
+        // A signed address and target go on as they read.
+        if (signedOk)
+            address = a, target = t;
     }
     address = strReplaceAll(address, "%extparams%", extParams);
     target = strReplaceAll(target, "%extparams%", extParams);

@@ -2,6 +2,7 @@
 
 #include "ChatFakes.h"
 #include "ChatModel.h"
+#include "ChatTextUtil.h"
 #include "HtmlDoc.h"
 
 using namespace ChatModel;
@@ -405,5 +406,39 @@ TEST(ActionDirectives, Navigate)
         EXPECT_EQ(t.m.strHistory,
                   std::string("<b ") + c.attrs + "><ACT_NAV>" + c.body + "</ACT_NAV>" + tag)
             << c.attrs;
+    }
+}
+
+TEST(ActionDirectives, SignedTexts)
+{
+    using namespace ChatText;
+    auto check = [](const std::string& signedText) {
+        return strProtect8(strChecksum16(strProtect8(std::string(signedText.rbegin(), signedText.rend()), "", 9.87)),
+                           "", 9.87);
+    };
+    const std::string body = strProtect8("hello", "", 1.0);
+    {
+        Wired t;
+        t.m.vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hello") + "\"");
+        t.m.vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hellO") + "\"");
+        t.m.vOnActSnd("ACT_SND", body,
+                      "TO=bob CK=\"" + strProtect8(strChecksum16(strProtect8("olleh", "", 9.87)), "", 9.86) + "\"");
+        EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG bob :hello"}));
+    }
+    {
+        Wired t;
+        t.vField("f", "TEXT", "");
+        t.m.vOnActSetFld(body, "NAME=f CK=\"" + check("fhello") + "\"");
+        EXPECT_EQ(t.view.formFields["f"].strValue, "hello");
+        t.m.vOnActSetFld(strProtect8("bye", "", 1.0), "NAME=f CK=\"" + check("bye") + "\"");
+        EXPECT_EQ(t.view.formFields["f"].strValue, "hello");
+    }
+    {
+        Wired t;
+        const std::string address = strProtect8("http://h/", "", 1.0), target = strProtect8("msgs", "", 1.0);
+        t.m.vOnActNav("ACT_NAV", address,
+                      "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/msgs") + "\"");
+        t.m.vOnActNav("ACT_NAV", address, "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/") + "\"");
+        EXPECT_EQ(t.inst.urls, (Lines{"http://h/ -> msgs"}));
     }
 }
