@@ -1,6 +1,7 @@
 // Action directives of the chat's pages: page variables (ACT_SETVAR) and the
 // message-format switches (DYN_MESSFORMAT).
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 
 #include "ChatModel.h"
@@ -315,6 +316,83 @@ bool CChatModel::boIsIntegerFormat(const std::string& format)
         ++conversions;
     }
     return conversions == 1;
+}
+
+namespace
+{
+
+// The number in the command's format (one integer conversion, else "%i").
+std::string strFormatNumber(const std::string& format, int32_t value)
+{
+    const std::string f = CChatModel::boIsIntegerFormat(format) ? format : "%i";
+    char conversion = 'i';
+    for (size_t i = 0; i < f.size(); ++i)
+    {
+        if (f[i] != '%')
+            continue;
+        if (i + 1 < f.size() && f[i + 1] == '%')
+        {
+            ++i;
+            continue;
+        }
+        const size_t at = f.find_first_not_of("-+ #0123456789.", i + 1);
+        conversion = at == std::string::npos ? 'i' : f[at];
+        break;
+    }
+    const bool asUnsigned = conversion != 'd' && conversion != 'i';
+    char small[64];
+    const int n = asUnsigned ? std::snprintf(small, sizeof small, f.c_str(), static_cast<unsigned>(value))
+                             : std::snprintf(small, sizeof small, f.c_str(), value);
+    if (n < 0)
+        return std::to_string(value);
+    if (static_cast<size_t>(n) < sizeof small)
+        return small;
+    // A wide field: written whole while it stays reasonable.
+    if (n > 4096)
+        return std::to_string(value);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    if (asUnsigned)
+        std::snprintf(&out[0], out.size(), f.c_str(), static_cast<unsigned>(value));
+    else
+        std::snprintf(&out[0], out.size(), f.c_str(), value);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+} // namespace
+
+std::string CChatModel::strExpandCommandText(const Command& command, const std::string& params,
+                                             const std::vector<std::string>& list)
+{
+    std::string out = strReplaceAll(command.strText, "%params%", params);
+    const int64_t n = command.iOperand;
+    int64_t value = std::atoi(params.c_str());
+    const char* marks[] = {"%iparam-n%", "%iparam+n%", "%iparam*n%", "%iparam/n%"};
+    for (int op = 0; op < 4; ++op)
+    {
+        if (out.find(marks[op]) == std::string::npos)
+            continue;
+        if (op == 0)
+            value = iWrap(value - n);
+        else if (op == 1)
+            value = iWrap(value + n);
+        else if (op == 2)
+            value = iWrap(value * n);
+        else if (n != 0 && !(value == INT32_MIN && n == -1))
+            value = value / n;
+        out = strReplaceAll(out, marks[op], strFormatNumber(command.strFormat, static_cast<int32_t>(value)));
+    }
+    size_t index = 0;
+    for (; index < list.size(); ++index)
+        out = strReplaceAll(out, "%" + std::to_string(index) + "%", list[index]);
+    for (;; ++index)
+    {
+        const std::string mark = "%" + std::to_string(index) + "%";
+        if (out.find(mark) == std::string::npos)
+            break;
+        out = strReplaceAll(out, mark, "");
+    }
+    return out;
 }
 
 // ---------------------------------------------------------------- ACT_NAV

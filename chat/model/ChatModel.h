@@ -407,6 +407,12 @@ public:
     const Command* lpFindCommand(const std::string& name) const;
     // A number format with exactly one integer conversion.
     static bool boIsIntegerFormat(const std::string& format);
+    // The command's text for a call with parameters: "%params%", the
+    // "%iparam-n%", "+n", "*n", "/n" running integer (a division without a
+    // quotient keeps it) in the command's number format, "%0%", "%1%"... from
+    // the list and the placeholders after it emptied.
+    static std::string strExpandCommandText(const Command& command, const std::string& params,
+                                            const std::vector<std::string>& list);
     // The page-defined command the text names, whole or, for a command with
     // parameters, as a prefix: params is then the rest as typed, and list the
     // parts of a "(a,b)" rest cut at the command's separator.

@@ -442,3 +442,35 @@ TEST(ActionDirectives, SignedTexts)
         EXPECT_EQ(t.inst.urls, (Lines{"http://h/ -> msgs"}));
     }
 }
+
+TEST(ActionDirectives, CommandTextWithParameters)
+{
+    const struct
+    {
+        const char* text;
+        int32_t n;
+        const char* format;
+        const char* params;
+        Lines list;
+        const char* out;
+    } cases[] = {
+        {"%iparam-n% %iparam+n%", 2, "%i", "10", {}, "8 10"},
+        {"%iparam*n%|%iparam/n%", 3, "%03i", "4", {}, "012|004"},
+        {"%iparam/n%", 0, "%i", "7", {}, "7"},
+        {"%iparam/n%", -1, "%i", "-2147483648", {}, "-2147483648"},
+        {"%iparam+n%", 1, "%i", "2147483647", {}, "-2147483648"},
+        {"%iparam+n%", 1, "%x", "255", {}, "100"},
+        {"[%params%] %0%/%1%/%2%/%3%", 1, "%i", "(a,b)", {"a", "b"}, "[(a,b)] a/b//"},
+        {"%1%%0%", 1, "%i", "", {}, ""},
+        {"%1%", 1, "%i", "", {}, "%1%"},
+    };
+    for (const auto& c : cases)
+    {
+        CChatModel::Command command;
+        command.strText = c.text;
+        command.iOperand = c.n;
+        command.strFormat = c.format;
+        command.boHasParams = true;
+        EXPECT_EQ(CChatModel::strExpandCommandText(command, c.params, c.list), c.out) << c.text << " " << c.params;
+    }
+}
