@@ -282,6 +282,11 @@ public:
     // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
     // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
     void vOnActSetVar(const std::string& body, const std::string& attrs);
+    // ACT_EXECCMD / DYN_EXECCMD: the command text becomes the markup of the
+    // console word or page-defined command it names; false when it names none.
+    bool boOnActExecCmd(std::string& command);
+    // The console's output for one of its words; empty for another text.
+    std::string strConsoleOutput(const std::string& command);
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
 
@@ -380,6 +385,11 @@ public:
     };
     std::vector<Command> commands;
     const Command* lpFindCommand(const std::string& name) const;
+    // The page-defined command the text names, whole or (with parameters) as
+    // a prefix; `params` the rest as typed, `list` the parenthesised
+    // parameters cut at the entry's separator.
+    const Command* lpMatchCommand(const std::string& text, std::string& params,
+                                  std::vector<std::string>& list) const;
     struct NickFunction
     {
         std::string strName, strHref, strTarget, strDynInsert, strExecCmd, strAddToGroup;

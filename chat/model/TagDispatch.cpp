@@ -714,7 +714,13 @@ const Row kDynRows[] = {
     {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
     {"DYN_LIST", kExact, DynList},
     {"DYN_MPD", kExact, DynMpd},
-    {"DYN_EXECCMD", kEmptyLeaves, nullptr},
+    {"DYN_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+     {
+         std::string cmd = GetAttrOr("name", c.attrs);
+         if (cmd.empty())
+             cmd = GetAttrOr("cmd", c.attrs);
+         return m.boOnActExecCmd(cmd) ? cmd : std::string();
+     }},
     {"DYN_INSERTURL", kExact,
      [](CChatModel& m, TagCall& c) { return m.strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
     {"DYN_SND", kExact, nullptr},
@@ -749,7 +755,11 @@ std::string ActMbx(CChatModel& m, TagCall& c)
 
 const Row kActRows[] = {
     {"ACT_SND", kExact, nullptr},           {"ACT_NAV", kExact, nullptr}, {"ACT_CLR", kExact, DynClr},
-    {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
+    {"ACT_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+     {
+         std::string cmd = GetAttrOr("cmd", c.attrs);
+         return m.boOnActExecCmd(cmd) ? cmd : std::string();
+     }}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
     {"ACT_SETFLD", kExact, nullptr},
 };
 

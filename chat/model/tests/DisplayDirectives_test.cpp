@@ -128,3 +128,68 @@ TEST(DisplayDirectives, InsertUrlOfAnotherUserReadsNoFile)
     t.m.iParseMarkup(tag, false);
     EXPECT_EQ(t.posted1039, afterReceive + 1);
 }
+
+TEST(DisplayDirectives, ExecCommand)
+{
+    const auto command = [](const char* name, const char* text, bool params, int32_t n, const char* format,
+                            const char* sep)
+    {
+        CChatModel::Command c;
+        c.strName = name;
+        c.strText = text;
+        c.boHasParams = params;
+        c.iOperand = n;
+        c.strFormat = format;
+        c.strSeparator = sep;
+        return c;
+    };
+    struct Case
+    {
+        const char* page;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"[<DYN_EXECCMD name=\"hello\"></DYN_EXECCMD>]", "[Hello all]"},
+        {"[<DYN_EXECCMD name=\"\" cmd=\"HELLO\"></DYN_EXECCMD>]", "[Hello all]"},
+        {"[<ACT_EXECCMD cmd=\"Hello\"></ACT_EXECCMD>]", "[Hello all]"},
+        {"[<ACT_EXECCMD name=\"hello\"></ACT_EXECCMD>]", "[<ACT_EXECCMD name=\"hello\"></ACT_EXECCMD>]"},
+        {"[<DYN_EXECCMD name=\"qq\">x</DYN_EXECCMD>]", "[<DYN_EXECCMD name=\"qq\">x</DYN_EXECCMD>]"},
+        {"[<DYN_EXECCMD></DYN_EXECCMD>]", "[<DYN_EXECCMD></DYN_EXECCMD>]"},
+        // Whole name without parameters, prefix only with them.
+        {"[<DYN_EXECCMD name=\"hellox\"></DYN_EXECCMD>]", "[<DYN_EXECCMD name=\"hellox\"></DYN_EXECCMD>]"},
+        {"[<DYN_EXECCMD name=\"n10\"></DYN_EXECCMD>]", "[8 10 20 10|10]"},
+        {"[<DYN_EXECCMD name=\"f7\"></DYN_EXECCMD>]", "[0005 0007]"},
+        {"[<DYN_EXECCMD name=\"bad7\"></DYN_EXECCMD>]", "[6 6]"},
+        {"[<DYN_EXECCMD name=\"z5\"></DYN_EXECCMD>]", "[5]"},
+        {"[<DYN_EXECCMD name=\"say(Ann;Bob)\"></DYN_EXECCMD>]", "[Ann to Bob: ;(Ann;Bob)]"},
+        {"[<DYN_EXECCMD name=\"say(x)\"></DYN_EXECCMD>]", "[x to : ;(x)]"},
+        {"[<DYN_EXECCMD name=\"sayx\"></DYN_EXECCMD>]", "[ to : ;x]"},
+        // The console: its words in any case.
+        {"[<DYN_EXECCMD name=\"vbcnt\"></DYN_EXECCMD>]", "[<CENTER><B>2</B></CENTER>]"},
+        {"[<DYN_EXECCMD name=\"VBVER\"></DYN_EXECCMD>]",
+         "[<CENTER><font size=10><BLINK color1=#C0C0C0 color2=#5C5C5C><I>Verbolt v</I> 4.38<BR><FONT "
+         "size=-3>&lt;<B>Win32 </B> 1.01&gt;<BR><FONT size=-1>--NP--</FONT></FONT></BLINK></font></CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"VbCrd\"></ACT_EXECCMD>]",
+         "[<CENTER><I>Verbolt</I><BR>the chat that speaks in frames</CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"vbteam\"></ACT_EXECCMD>]",
+         "[<CENTER>Built by the Orbelle chat team<BR>thanks to every room that tried it</CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"VBNCK\"></ACT_EXECCMD>]",
+         "[SND : CL<BR>RCV : BTH<BR>SRCV : 2<BR>NICKO : 0<BR>NICKI : 2<BR>MINNCKV : -1.00<BR>MAXNCKV : "
+         "-1.00<BR>CHL : 0<BR>NCKPRFX : <BR>]"},
+    };
+    for (const Case& c : cases)
+    {
+        Chat t;
+        t.m.boInsertUser("Ann", 0);
+        t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+        t.m.commands = {
+            command("HELLO", "Hello all", false, 1, "%i", ","),
+            command("N", "%iparam-n% %iparam+n% %iparam*n% %iparam/n%|%params%", true, 2, "%i", ","),
+            command("F", "%iparam-n% %iparam+n%", true, 2, "%04i", ","),
+            command("BAD", "%iparam-n% %iparam/n%", true, 1, "%s%i", ","),
+            command("Z", "%iparam/n%", true, 0, "%i", ","),
+            command("SAY", "%0% to %1%: %2%%3%;%params%", true, 1, "%i", ";"),
+        };
+        EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
+    }
+}

@@ -1,0 +1,254 @@
+// ACT_EXECCMD and DYN_EXECCMD: the diagnostic console and the page-defined
+// commands with their parameters.
+#include <cinttypes>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+
+#include "ChatModel.h"
+#include "ChatTextUtil.h"
+#include "html/HtmlText.h"
+#include "NickScheme.h"
+
+namespace ChatModel
+{
+
+using ChatText::boEqualNoCase;
+
+namespace
+{
+
+// The console's words and credits, scrambled under the run-time key.
+enum ConsoleWord
+{
+    kBanner,
+    kNickScheme,
+    kFloodSettings,
+    kCredits1,
+    kCredits2,
+    kCount,
+    kConsoleWords
+};
+const char* const kScrambledWords[kConsoleWords] = {"VNVKR", "VNCME", "VNKBABI", "VNNRJ", "VNYKOM", "VNNNZ"};
+const char* const kScrambledCredits[2] = {
+    "<OHNZHR><G>Zhrlbay</I><LR>yei jdlz yelx zphoes db orlcks</OKGXHR>",
+    "<OHNZHR>Nuily lt ydk Crlkaah mamy zhlm<LR>yfocfs zf hxkrt rafa zfly xriii gy</OKGXHR>",
+};
+
+std::string strClear(const char* scrambled)
+{
+    return ChatText::strScramble(scrambled, CChatModel::strRunTimeKey());
+}
+
+std::string strFixed(double v)
+{
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.2f", v);
+    return buf;
+}
+
+const char* CodingWord(int coding)
+{
+    static const char* const words[] = {"CL", "CR", "BTH", "CLTST"};
+    return coding >= 0 && coding < 4 ? words[coding] : "?";
+}
+
+// A number format is used only when it holds exactly one integer
+// conversion (flags, width and precision allowed) and nothing else to fill.
+bool boSingleIntFormat(const std::string& format)
+{
+    int conversions = 0;
+    for (size_t i = 0; i < format.size(); ++i)
+    {
+        if (format[i] != '%')
+            continue;
+        if (++i < format.size() && format[i] == '%')
+            continue;
+        while (i < format.size() && std::string("-+ 0#").find(format[i]) != std::string::npos)
+            ++i;
+        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
+            ++i;
+        if (i < format.size() && format[i] == '.')
+            for (++i; i < format.size() && format[i] >= '0' && format[i] <= '9';)
+                ++i;
+        if (i >= format.size() || std::string("di").find(format[i]) == std::string::npos)
+            return false;
+        ++conversions;
+    }
+    return conversions == 1;
+}
+
+std::string strFormatInt(const std::string& format, int32_t value)
+{
+    const std::string f = boSingleIntFormat(format) ? format : "%i";
+#if defined(__GNUC__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wformat-nonliteral"
+#endif
+    const int n = std::snprintf(nullptr, 0, f.c_str(), static_cast<int>(value));
+    std::string out(n > 0 ? static_cast<size_t>(n) + 1 : 1, '\0');
+    if (n > 0)
+        std::snprintf(&out[0], out.size(), f.c_str(), static_cast<int>(value));
+#if defined(__GNUC__)
+#pragma GCC diagnostic pop
+#endif
+    out.resize(n > 0 ? static_cast<size_t>(n) : 0);
+    return out;
+}
+
+// One step of the running integer; a result out of range keeps it.
+int32_t iStep(int32_t v, char op, int32_t n)
+{
+    int64_t r = v;
+    switch (op)
+    {
+    case '-':
+        r = int64_t(v) - n;
+        break;
+    case '+':
+        r = int64_t(v) + n;
+        break;
+    case '*':
+        r = int64_t(v) * n;
+        break;
+    default:
+        if (n == 0)
+            return v;
+        r = int64_t(v) / n;
+        break;
+    }
+    return r < INT32_MIN || r > INT32_MAX ? v : static_cast<int32_t>(r);
+}
+
+} // namespace
+
+std::string CChatModel::strConsoleOutput(const std::string& command)
+{
+    int word = -1;
+    for (int i = 0; i < kConsoleWords && word < 0; ++i)
+        if (boEqualNoCase(command, strClear(kScrambledWords[i])))
+            word = i;
+    switch (word)
+    {
+    case kBanner:
+    {
+        const bool activeX = m_lpInstance && m_lpInstance->boIsActiveX();
+        return "<CENTER><font size=10><BLINK color1=#C0C0C0 color2=#5C5C5C><I>Verbolt v</I> 4.38"
+               "<BR><FONT size=-3>&lt;<B>Win32 </B> 1.01&gt;<BR><FONT size=-1>--" +
+               std::string(activeX ? "AX" : "NP") + "--</FONT></FONT></BLINK></font></CENTER>";
+    }
+    case kNickScheme:
+    {
+        const ChatIrc::CNickScheme& s = Scheme();
+        std::string out = "SND : " + std::string(s.iGetSendCoding() ? "CR" : "CL") + "<BR>";
+        out += "RCV : " + std::string(CodingWord(s.iGetReceiveAccept())) + "<BR>";
+        out += "SRCV : " + std::to_string(s.iGetPrivateAccept()) + "<BR>";
+        out += "NICKO : " + std::to_string(s.iGetOwnNickCoding()) + "<BR>";
+        out += "NICKI : " + std::to_string(s.iGetNickAccept()) + "<BR>";
+        out += "MINNCKV : " + strFixed(s.dGetMinNickVersion()) + "<BR>";
+        out += "MAXNCKV : " + strFixed(s.dGetMaxNickVersion()) + "<BR>";
+        out += "CHL : " + std::to_string(s.iGetRoomCoding()) + "<BR>";
+        if (s.boGetRoomCheck())
+            out += "CHLVD<BR>";
+        out += "NCKPRFX : " + HtmlEncodeEntities(s.strGetNickPrefix()) + "<BR>";
+        if (s.boGetPrefixBlocking())
+            out += "NCKPRFXBLK<BR>";
+        return out;
+    }
+    case kFloodSettings:
+    {
+        const CFloodDetector* sides[2] = {&senderFlood, &receiverFlood};
+        std::string out = "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>SENDER</TD>"
+                          "<TD bgcolor=#C0C0C0>RECEIVER</TD></TR><TR>";
+        for (const CFloodDetector* d : sides)
+            out += "<TD>=====RPT====<BR>BACK MESS = " + std::to_string(d->iRptNbBackMess) +
+                   "<BR>DEAD CHARS = " + std::to_string(d->iRptDeadChars) +
+                   "<BR>MAX MESS = " + std::to_string(d->iRptMaxMess) + "<BR>PROB = " + std::to_string(d->iRptProb) +
+                   "<BR>MULT = " + strFixed(d->dRptMult) + "<BR>=====FRQ====<BR>MIN PRD = " +
+                   std::to_string(d->iFrqMinPeriod) + "<BR>EVAL PRD = " + std::to_string(d->iFrqEvalPeriod) +
+                   "<BR>FWgth = " + strFixed(d->dFrqFilterWeight) + "<BR>PROB = " + std::to_string(d->iFrqProb) +
+                   "<BR>MULT = " + strFixed(d->dFrqMult) + "</TD>";
+        return out + "</TR></TABLE>";
+    }
+    case kCredits1:
+    case kCredits2:
+        return strClear(kScrambledCredits[word - kCredits1]);
+    case kCount:
+        return "<CENTER><B>" + std::to_string(users.size()) + "</B></CENTER>";
+    default:
+        return {};
+    }
+}
+
+const CChatModel::Command* CChatModel::lpMatchCommand(const std::string& text, std::string& params,
+                                                      std::vector<std::string>& list) const
+{
+    std::string upper = text;
+    for (char& c : upper)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    for (const Command& c : commands)
+    {
+        if (c.strName == upper)
+            return &c;
+        if (c.boHasParams && !c.strName.empty() && upper.size() > c.strName.size() &&
+            upper.compare(0, c.strName.size(), c.strName) == 0)
+        {
+            params = text.substr(c.strName.size());
+            list.clear();
+            if (params.size() >= 2 && params.front() == '(' && params.back() == ')')
+                list = ChatIrc::SplitList(params.substr(1, params.size() - 2), c.strSeparator);
+            return &c;
+        }
+    }
+    return nullptr;
+}
+
+bool CChatModel::boOnActExecCmd(std::string& command)
+{
+    if (command.empty())
+        return false;
+    bool recognised = false;
+    const std::string console = strConsoleOutput(command);
+    if (!console.empty())
+    {
+        command = console;
+        recognised = true;
+    }
+    std::string params;
+    std::vector<std::string> list;
+    const Command* entry = lpMatchCommand(command, params, list);
+    if (!entry)
+        return recognised;
+    std::string out = entry->strText;
+    if (entry->boHasParams)
+    {
+        out = strReplaceAll(out, "%params%", params);
+        int32_t running = static_cast<int32_t>(std::strtol(params.c_str(), nullptr, 10));
+        static const struct
+        {
+            const char* placeholder;
+            char op;
+        } steps[] = {{"%iparam-n%", '-'}, {"%iparam+n%", '+'}, {"%iparam*n%", '*'}, {"%iparam/n%", '/'}};
+        for (const auto& step : steps)
+            if (out.find(step.placeholder) != std::string::npos)
+            {
+                running = iStep(running, step.op, entry->iOperand);
+                out = strReplaceAll(out, step.placeholder, strFormatInt(entry->strFormat, running));
+            }
+        size_t index = 0;
+        for (; index < list.size(); ++index)
+            out = strReplaceAll(out, "%" + std::to_string(index) + "%", list[index]);
+        for (;; ++index)
+        {
+            const std::string placeholder = "%" + std::to_string(index) + "%";
+            if (out.find(placeholder) == std::string::npos)
+                break;
+            out = strReplaceAll(out, placeholder, "");
+        }
+    }
+    command = out;
+    return true;
+}
+
+} // namespace ChatModel
