@@ -45,6 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     m.boInsertUser("ann", 0);
     m.boInsertUser("bob", ChatModel::CChatModel::kUserHidden);
     m.elistFrames["L"] = "lists";
+    m.vOnCnfCmd("%iparam-n%%iparam*n%%iparam/n% %0%%1%%params%", "name=say hasparams nval=-1 nvalformat=\"%05i\"");
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     size_t pos = 0;
