@@ -282,6 +282,9 @@ public:
     // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
     // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
     void vOnActSetVar(const std::string& body, const std::string& attrs);
+    // The substitutions of CNF_SUBST, then "http://" and "www." words made
+    // links with the CNF_LNKHTTP template (the talk line and DYN_SUBST).
+    void vAutoLink(std::string& text) const;
     // ACT_EXECCMD / DYN_EXECCMD: the command text becomes the markup of the
     // console word or page-defined command it names; false when it names none.
     bool boOnActExecCmd(std::string& command);

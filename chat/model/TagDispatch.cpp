@@ -740,7 +740,12 @@ const Row kDynRows[] = {
     {"DYN_GRP", kExact, DynGrp},
     {"DYN_CNXWAIT", kExact, DynCnxWait},
     {"DYN_CNXGO", kExact, DynCnxGo},
-    {"DYN_SUBST", kEmptyLeaves, nullptr},
+    {"DYN_SUBST", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
+     {
+         m.vAutoLink(c.body);
+         return c.body;
+     }},
     {"DYN_MESSFORMAT", kExact, DynMessFormat},
 };
 

@@ -193,3 +193,49 @@ TEST(DisplayDirectives, ExecCommand)
         EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
     }
 }
+
+TEST(DisplayDirectives, AutoLinkAndSubst)
+{
+    struct Case
+    {
+        const char* text;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"a :) b", "a <IMG src=smile> b"},
+        {":):)", "<IMG src=smile><IMG src=smile>"},
+        {"LOL", "<B>lol</B>"},
+        {"lol, ok", "<B>lol</B>, ok"},
+        {"lollipop xlol", "lollipop xlol"},
+        {"1lol2", "1<B>lol</B>2"},
+        {"ab-cd", "ab-cd"},
+        {"abxcd", "ab-cd"},
+        {"go www.a.fr now", "go [<A href=\"HTTP://www.a.fr\" TARGET=_blank>www.a.fr</A>] now"},
+        {"http://h/p", "[<A href=\"http://h/p\" TARGET=_blank>http://h/p</A>]"},
+        {"xwww.a.fr", "xwww.a.fr"},
+        {"www.a<b> c www.b", "www.a<b> c [<A href=\"HTTP://www.b\" TARGET=_blank>www.b</A>]"},
+        {"", ""},
+    };
+    Chat t;
+    const auto sub = [](const char* key, const char* with, bool whole)
+    {
+        CChatModel::Substitution s;
+        s.strKey = key;
+        s.strReplacement = with;
+        s.boWholeWord = whole;
+        return s;
+    };
+    // The empty replacement of a word left inside a longer one ends too.
+    t.m.substitutions = {sub(":)", "<IMG src=smile>", false), sub("LOL", "<B>lol</B>", true),
+                         sub("X", "", true), sub("", "never", false), sub("BXC", "b-c", false)};
+    t.m.strAutoLinkFormat = "[%lnk%]";
+    t.m.strAutoLinkText = "TARGET=_blank";
+    for (const Case& c : cases)
+    {
+        std::string text = c.text;
+        t.m.vAutoLink(text);
+        EXPECT_EQ(text, c.result) << c.text;
+    }
+    EXPECT_EQ(t.strParse("(<DYN_SUBST>lol</DYN_SUBST>)"), "(<B>lol</B>)");
+    EXPECT_EQ(t.strParse("(<DYN_SUBST></DYN_SUBST>)"), "(<DYN_SUBST></DYN_SUBST>)");
+}
