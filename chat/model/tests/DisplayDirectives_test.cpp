@@ -239,3 +239,20 @@ TEST(DisplayDirectives, AutoLinkAndSubst)
     EXPECT_EQ(t.strParse("(<DYN_SUBST>lol</DYN_SUBST>)"), "(<B>lol</B>)");
     EXPECT_EQ(t.strParse("(<DYN_SUBST></DYN_SUBST>)"), "(<DYN_SUBST></DYN_SUBST>)");
 }
+
+TEST(DisplayDirectives, BuddiesAndCount)
+{
+    Chat t;
+    t.strParse("<CNF_BUDDY_SEL CLASS=s>[%bud%]</CNF_BUDDY_SEL><CNF_BUDDY CLASS=p>%bud%;</CNF_BUDDY>");
+    t.m.boInsertUser("Ann", 0);
+    t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+    t.m.boInsertUser("b&b", 0);
+    t.m.strSelected = "Ann";
+    const std::string page = "<DYN_BUDDIES></DYN_BUDDIES>|<DYN_NB_CONNECTED>%nb% user%(s)%</DYN_NB_CONNECTED>";
+    EXPECT_EQ(t.strParse(page), "[<a href=\"@BLS@Ann\" CLASS=s>Ann</a>]<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+                                "|2 users");
+    // The selected user who hides is left out, like any hidden user.
+    t.m.strSelected = "ghost";
+    EXPECT_EQ(t.strParse(page), "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+                                "|2 users");
+}
