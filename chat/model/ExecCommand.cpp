@@ -27,9 +27,10 @@ enum ConsoleWord
     kCredits1,
     kCredits2,
     kCount,
+    kUserVersions,
     kConsoleWords
 };
-const char* const kScrambledWords[kConsoleWords] = {"VNVKR", "VNCME", "VNKBABI", "VNNRJ", "VNYKOM", "VNNNZ"};
+const char* const kScrambledWords[kConsoleWords] = {"VNVKR", "VNCME", "VNKBABI", "VNNRJ", "VNYKOM", "VNNNZ", "VNXSR"};
 const char* const kScrambledCredits[2] = {
     "<OHNZHR><G>Zhrlbay</I><LR>yei jdlz yelx zphoes db orlcks</OKGXHR>",
     "<OHNZHR>Nuily lt ydk Crlkaah mamy zhlm<LR>yfocfs zf hxkrt rafa zfly xriii gy</OKGXHR>",
@@ -175,6 +176,16 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
         return strClear(kScrambledCredits[word - kCredits1]);
     case kCount:
         return "<CENTER><B>" + std::to_string(users.size()) + "</B></CENTER>";
+    case kUserVersions:
+    {
+        std::string out = "<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%>"
+                          "<FONT color=#000000>User</FONT></TD><TD bgcolor=#FFFFFF width=50%>"
+                          "<FONT color=#000000>Vers.</FONT></TD></TR>";
+        for (const auto& entry : Scheme().Versions())
+            out += "<TR><TD>" + HtmlEncodeEntities(entry.first) + "</TD><TD align=center>" + entry.second +
+                   "</TD></TR>";
+        return out + "</TABLE>";
+    }
     default:
         return {};
     }

@@ -166,6 +166,10 @@ TEST(DisplayDirectives, ExecCommand)
         {"[<DYN_EXECCMD name=\"sayx\"></DYN_EXECCMD>]", "[ to : ;x]"},
         // The console: its words in any case.
         {"[<DYN_EXECCMD name=\"vbcnt\"></DYN_EXECCMD>]", "[<CENTER><B>2</B></CENTER>]"},
+        {"[<DYN_EXECCMD name=\"vbusr\"></DYN_EXECCMD>]",
+         "[<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>User</FONT>"
+         "</TD><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>Vers.</FONT></TD></TR><TR><TD>b&amp;b</TD>"
+         "<TD align=center>NOCR</TD></TR></TABLE>]"},
         {"[<DYN_EXECCMD name=\"VBVER\"></DYN_EXECCMD>]",
          "[<CENTER><font size=10><BLINK color1=#C0C0C0 color2=#5C5C5C><I>Verbolt v</I> 4.38<BR><FONT "
          "size=-3>&lt;<B>Win32 </B> 1.01&gt;<BR><FONT size=-1>--NP--</FONT></FONT></BLINK></font></CENTER>]"},
@@ -182,6 +186,8 @@ TEST(DisplayDirectives, ExecCommand)
         Chat t;
         t.m.boInsertUser("Ann", 0);
         t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+        std::string plain = "b&b";
+        t.m.Scheme().boAcceptNick(plain, false);
         t.m.commands = {
             command("HELLO", "Hello all", false, 1, "%i", ","),
             command("N", "%iparam-n% %iparam+n% %iparam*n% %iparam/n%|%params%", true, 2, "%i", ","),
