@@ -305,6 +305,8 @@ public:
     // The window's document request: the frame is reloaded when the document
     // has arrived; returns the text it has at once.
     std::function<std::string(const std::string& address, const std::string& frame)> onDocumentRequest;
+    // Reads a local file for DYN_INSERTURL instead of the file system (tests, fuzzing).
+    std::function<bool(const std::string& path, std::string& text)> onReadLocalFile;
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);

@@ -3,7 +3,7 @@
 // DYN_CONTEXTFILTER and DYN_VARFILTER, and the documents of DYN_INSERTURL.
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <utility>
 
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
@@ -35,17 +35,25 @@ std::string strTrimmed(const std::string& s)
     return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
-// The whole file, or false when it cannot be opened or read.
+// The whole file, or false when it cannot be opened or read, or holds more
+// than a page could show (a device never ends).
 bool boReadWholeFile(const std::string& path, std::string& text)
 {
+    constexpr size_t kMaxBytes = 4u << 20;
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    std::ostringstream out;
-    out << in.rdbuf();
+    std::string out;
+    char buf[8192];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+    {
+        out.append(buf, static_cast<size_t>(in.gcount()));
+        if (out.size() > kMaxBytes)
+            return false;
+    }
     if (in.bad())
         return false;
-    text = out.str();
+    text = std::move(out);
     return true;
 }
 
@@ -72,7 +80,7 @@ std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::st
         if (path.size() >= 3 && path[0] == '/' && path[2] == ':')
             path.erase(0, 1);
         std::string content;
-        if (!path.empty() && boReadWholeFile(path, content))
+        if (!path.empty() && (onReadLocalFile ? onReadLocalFile(path, content) : boReadWholeFile(path, content)))
         {
             text = content;
             inserted = true;

@@ -262,3 +262,13 @@ TEST(DisplayDirectives, BuddiesAndCount)
     EXPECT_EQ(t.strParse(page), "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
                                 "|2 users");
 }
+
+TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
+{
+    const std::string path = ::testing::TempDir() + "chat_insert_big.txt";
+    std::ofstream(path, std::ios::binary) << std::string((4u << 20) + 1, 'x');
+    Chat t;
+    EXPECT_EQ(t.strParse("<DYN_INSERTURL HREF=\"file://" + path + "\"></DYN_INSERTURL>"),
+              "Err : file://" + path + "<BR>");
+    std::remove(path.c_str());
+}
