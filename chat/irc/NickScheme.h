@@ -96,6 +96,8 @@ public:
     // The version recorded for a nick: "%.2f" for a coded one, "NOCR" for a
     // plain one, empty when unknown.
     std::string strGetNickVersion(const std::string& nick) const;
+    // Every recorded nick with its version, by nick.
+    const std::map<std::string, std::string>& Versions() const { return m_versions; }
 
 private:
     bool boPassPrefix(std::string& nick) const;

@@ -314,6 +314,14 @@ public:
     std::function<void()> onPostNavigate;
     bool boKeepAddresses = false;
     std::string strBaseAddress;
+    // The substitutions of CNF_SUBST, then "http://" and "www." words made
+    // links with the CNF_LNKHTTP template (the talk line and DYN_SUBST).
+    void vAutoLink(std::string& text) const;
+    // ACT_EXECCMD / DYN_EXECCMD: the command text becomes the markup of the
+    // console word or page-defined command it names; false when it names none.
+    bool boOnActExecCmd(std::string& command);
+    // The console's output for one of its words; empty for another text.
+    std::string strConsoleOutput(const std::string& command);
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
 
@@ -322,6 +330,15 @@ public:
     void vOnDynMpd(const std::string& body, const std::string& attrs);
     std::string strOnDynContextFilter(const std::string& value, const std::string& body,
                                       const std::string& attrs);
+    // DYN_INSERTURL: the text of a "file://" address (never for another
+    // user's text; "Err : file://" and the path when it cannot be read) or
+    // what onDocumentRequest answers for any other address and the frame.
+    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs, const std::string& frame);
+    // The window's document request: the frame is reloaded when the document
+    // has arrived; returns the text it has at once.
+    std::function<std::string(const std::string& address, const std::string& frame)> onDocumentRequest;
+    // Reads a local file for DYN_INSERTURL instead of the file system (tests, fuzzing).
+    std::function<bool(const std::string& path, std::string& text)> onReadLocalFile;
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);

@@ -1,7 +1,9 @@
 // Display directives that build text from the chat's tables: the lists of
 // DYN_LIST, the multi-part messages of DYN_MPD and the value filters of
-// DYN_CONTEXTFILTER and DYN_VARFILTER.
+// DYN_CONTEXTFILTER and DYN_VARFILTER, and the documents of DYN_INSERTURL.
 #include <cstdlib>
+#include <fstream>
+#include <utility>
 
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
@@ -24,7 +26,82 @@ std::string strUpper(std::string s)
     return s;
 }
 
+std::string strTrimmed(const std::string& s)
+{
+    const char* const blanks = " \t\r\n";
+    const size_t first = s.find_first_not_of(blanks);
+    if (first == std::string::npos)
+        return {};
+    return s.substr(first, s.find_last_not_of(blanks) - first + 1);
+}
+
+// The whole file, or false when it cannot be opened or read, or holds more
+// than a page could show (a device never ends).
+bool boReadWholeFile(const std::string& path, std::string& text)
+{
+    constexpr size_t kMaxBytes = 4u << 20;
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    std::string out;
+    char buf[8192];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+    {
+        out.append(buf, static_cast<size_t>(in.gcount()));
+        if (out.size() > kMaxBytes)
+            return false;
+    }
+    if (in.bad())
+        return false;
+    text = std::move(out);
+    return true;
+}
+
 } // namespace
+
+std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::string& attrs,
+                                          const std::string& frame)
+{
+    (void)body;
+    const std::string href = strTrimmed(GetAttrOr("HREF", attrs));
+    if (href.empty())
+        return {};
+    const size_t sep = href.find("://");
+    const std::string protocol = sep == std::string::npos ? "HTTP" : strUpper(href.substr(0, sep));
+    std::string text;
+    bool inserted = false;
+    if (protocol == "FILE")
+    {
+        // Another user's line never reads a file of this machine.
+        if (boForeignText())
+            return {};
+        std::string path = href.substr(sep + 3);
+        // "file:///C:/x" names "C:/x".
+        if (path.size() >= 3 && path[0] == '/' && path[2] == ':')
+            path.erase(0, 1);
+        std::string content;
+        if (!path.empty() && (onReadLocalFile ? onReadLocalFile(path, content) : boReadWholeFile(path, content)))
+        {
+            text = content;
+            inserted = true;
+        }
+        else
+            text = "Err : file://" + HtmlEncodeEntities(path) + "<BR>";
+    }
+    else if (onDocumentRequest)
+    {
+        text = onDocumentRequest(href, frame);
+        inserted = !text.empty();
+    }
+    if (inserted)
+    {
+        if (HasAttr("HISTSINGLESHOT", attrs))
+            strHistory = strCutTagAttributes(strHistory, "DYN_INSERTURL", attrs);
+        if (HasAttr("ONLOADGRPREF", attrs))
+            vPostRefresh();
+    }
+    return text;
+}
 
 std::string CChatModel::strOnDynList(const std::string& attrs, const std::string& body, bool all)
 {

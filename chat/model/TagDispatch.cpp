@@ -732,8 +732,15 @@ const Row kDynRows[] = {
     {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
     {"DYN_LIST", kExact, DynList},
     {"DYN_MPD", kExact, DynMpd},
-    {"DYN_EXECCMD", kEmptyLeaves, nullptr},
-    {"DYN_INSERTURL", kExact, nullptr},
+    {"DYN_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+     {
+         std::string cmd = GetAttrOr("name", c.attrs);
+         if (cmd.empty())
+             cmd = GetAttrOr("cmd", c.attrs);
+         return m.boOnActExecCmd(cmd) ? cmd : std::string();
+     }},
+    {"DYN_INSERTURL", kExact,
+     [](CChatModel& m, TagCall& c) { return m.strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
     {"DYN_SND", kExact, ActSnd},
     {"DYN_NAV", kExact, ActNav},
     {"DYN_INSERTCONTEXTVAR", kExact, DynInsertContextVar},
@@ -751,7 +758,12 @@ const Row kDynRows[] = {
     {"DYN_GRP", kExact, DynGrp},
     {"DYN_CNXWAIT", kExact, DynCnxWait},
     {"DYN_CNXGO", kExact, DynCnxGo},
-    {"DYN_SUBST", kEmptyLeaves, nullptr},
+    {"DYN_SUBST", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
+     {
+         m.vAutoLink(c.body);
+         return c.body;
+     }},
     {"DYN_MESSFORMAT", kExact, DynMessFormat},
 };
 
@@ -765,8 +777,16 @@ std::string ActMbx(CChatModel& m, TagCall& c)
 }
 
 const Row kActRows[] = {
-    {"ACT_SND", kExact, ActSnd},           {"ACT_NAV", kExact, ActNav}, {"ACT_CLR", kExact, DynClr},
-    {"ACT_EXECCMD", kEmptyLeaves, nullptr}, {"ACT_MBX", kExact, ActMbx},  {"ACT_SETVAR", kExact, ActSetVar},
+    {"ACT_SND", kExact, ActSnd},
+    {"ACT_NAV", kExact, ActNav},
+    {"ACT_CLR", kExact, DynClr},
+    {"ACT_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+     {
+         std::string cmd = GetAttrOr("cmd", c.attrs);
+         return m.boOnActExecCmd(cmd) ? cmd : std::string();
+     }},
+    {"ACT_MBX", kExact, ActMbx},
+    {"ACT_SETVAR", kExact, ActSetVar},
     {"ACT_SETFLD", kExact, ActSetFld},
 };
 

@@ -45,6 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     m.boInsertUser("ann", 0);
     m.boInsertUser("bob", ChatModel::CChatModel::kUserHidden);
     m.elistFrames["L"] = "lists";
+    m.onReadLocalFile = [](const std::string& path, std::string& text)
+    {
+        text = path;
+        return path.size() % 2 == 0;
+    };
+    m.vOnCnfSubst("<B>lol</B>", "what=lol wwo=1");
+    m.vOnCnfSubst("", "what=x wwo=1");
+    m.vOnCnfLnkHttp("[%lnk%]", "TARGET=_blank");
+    m.vOnCnfCmd("%iparam-n%%iparam*n%%iparam/n% %0%%1%%params%", "name=say hasparams nval=-1 nvalformat=\"%05i\"");
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     size_t pos = 0;

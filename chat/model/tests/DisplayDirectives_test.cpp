@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fstream>
+
+#include "ChatFakes.h"
+#include "ChatModel.h"
+#include "HtmlDoc.h"
+
+using namespace ChatModel;
+using namespace ChatModelTest;
+using Lines = std::vector<std::string>;
+
+namespace
+{
+
+struct Chat
+{
+    CFakeCnx cnx;
+    CFakeSettings settings;
+    CFakeView view;
+    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
+    int posted1039 = 0;
+    Lines requests;
+    Chat()
+    {
+        m.vSetView(&view);
+        m.vInit();
+        m.onPostRefresh = [this] { ++posted1039; };
+        m.onDocumentRequest = [this](const std::string& address, const std::string& frame)
+        {
+            requests.push_back(address + "|" + frame);
+            return address.find("ready") != std::string::npos ? std::string("<P>doc</P>") : std::string();
+        };
+    }
+    std::string strParse(const std::string& page)
+    {
+        CHtmlDoc doc(nullptr);
+        doc.SetAutoFlags(1);
+        doc.Load("str://" + page, nullptr, &relay, 1, 0);
+        return doc.GetSource();
+    }
+    class CFrameRelay : public CHtmlWndEventsBase
+    {
+    public:
+        explicit CFrameRelay(Chat& c) : m_c(c) {}
+        int32_t OnTag(std::string name, std::string attrs, HtmlMemBlock* content, int32_t length, std::string,
+                      CHtmlObject* sender) override
+        {
+            return m_c.m.OnTag(name, attrs, content, length, "msgs", sender);
+        }
+
+    private:
+        Chat& m_c;
+    };
+    CFrameRelay relay{*this};
+};
+
+// A small local file for the "file://" cases, removed afterwards.
+struct LocalFile
+{
+    std::string path = ::testing::TempDir() + "chat_insert_url.txt";
+    LocalFile()
+    {
+        std::ofstream(path, std::ios::binary) << "<B>local</B>";
+    }
+    ~LocalFile() { std::remove(path.c_str()); }
+};
+
+} // namespace
+
+TEST(DisplayDirectives, InsertUrl)
+{
+    const LocalFile file;
+    struct Case
+    {
+        std::string page, source;
+        Lines requests;
+        int refreshes;
+        bool cut; // the history's copy of the tag lost its attributes
+    };
+    const std::string tag = "<DYN_INSERTURL HREF=\"file://" + file.path + "\" HISTSINGLESHOT ONLOADGRPREF>";
+    const Case cases[] = {
+        {"[" + tag + "</DYN_INSERTURL>]", "[<B>local</B>]", {}, 1, true},
+        {"[<DYN_INSERTURL HREF=\" FILE://" + file.path + " \"></DYN_INSERTURL>]", "[<B>local</B>]", {}, 0, false},
+        {"[<DYN_INSERTURL HREF=\"file://no/such<x>\" HISTSINGLESHOT ONLOADGRPREF></DYN_INSERTURL>]",
+         "[Err : file://no/such&lt;x&gt;<BR>]",
+         {},
+         0,
+         false},
+        {"[<DYN_INSERTURL HREF=\"file://\"></DYN_INSERTURL>]", "[Err : file://<BR>]", {}, 0, false},
+        {"[<DYN_INSERTURL></DYN_INSERTURL>]", "[]", {}, 0, false},
+        {"[<DYN_INSERTURL HREF=\"http://h/ready\" ONLOADGRPREF></DYN_INSERTURL>]",
+         "[<P>doc</P>]",
+         {"http://h/ready|msgs"},
+         1,
+         false},
+        {"[<DYN_INSERTURL HREF=\"h/later\" ONLOADGRPREF></DYN_INSERTURL>]", "[]", {"h/later|msgs"}, 0, false},
+    };
+    for (const Case& c : cases)
+    {
+        Chat t;
+        t.m.strHistory = "a" + tag + "b";
+        EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
+        EXPECT_EQ(t.requests, c.requests) << c.page;
+        EXPECT_EQ(t.posted1039, c.refreshes) << c.page;
+        EXPECT_EQ(t.m.strHistory, c.cut ? "a<DYN_INSERTURL>b" : "a" + tag + "b") << c.page;
+    }
+}
+
+TEST(DisplayDirectives, InsertUrlOfAnotherUserReadsNoFile)
+{
+    const LocalFile file;
+    const std::string tag =
+        "<DYN_INSERTURL HREF=\"file://" + file.path + "\" ONLOADGRPREF HISTSINGLESHOT></DYN_INSERTURL>";
+    Chat t;
+    t.m.strNick = t.m.strIrcNick = "ann";
+    // Parsed as their text: nothing read, nothing refreshed.
+    t.m.iParseMarkup(tag, true);
+    EXPECT_EQ(t.posted1039, 0);
+    // Their line as received and then shown from the history.
+    t.m.vAddMessage("<TMESS/>" + tag, "mallory", "", 0, true);
+    const int afterReceive = t.posted1039;
+    t.strParse("<DYN_MESSAGES></DYN_MESSAGES>");
+    EXPECT_EQ(t.strParse("[<DYN_MESSAGES></DYN_MESSAGES>]").find("local"), std::string::npos);
+    EXPECT_EQ(t.posted1039, afterReceive);
+    // The chat's own page runs it.
+    t.m.iParseMarkup(tag, false);
+    EXPECT_EQ(t.posted1039, afterReceive + 1);
+}
+
+TEST(DisplayDirectives, ExecCommand)
+{
+    const auto command = [](const char* name, const char* text, bool params, int32_t n, const char* format,
+                            const char* sep)
+    {
+        CChatModel::Command c;
+        c.strName = name;
+        c.strText = text;
+        c.boHasParams = params;
+        c.iOperand = n;
+        c.strFormat = format;
+        c.strSeparator = sep;
+        return c;
+    };
+    struct Case
+    {
+        const char* page;
+        const char* source;
+    };
+    const Case cases[] = {
+        {"[<DYN_EXECCMD name=\"hello\"></DYN_EXECCMD>]", "[Hello all]"},
+        {"[<DYN_EXECCMD name=\"\" cmd=\"HELLO\"></DYN_EXECCMD>]", "[Hello all]"},
+        {"[<ACT_EXECCMD cmd=\"Hello\"></ACT_EXECCMD>]", "[Hello all]"},
+        {"[<ACT_EXECCMD name=\"hello\"></ACT_EXECCMD>]", "[<ACT_EXECCMD name=\"hello\"></ACT_EXECCMD>]"},
+        {"[<DYN_EXECCMD name=\"qq\">x</DYN_EXECCMD>]", "[<DYN_EXECCMD name=\"qq\">x</DYN_EXECCMD>]"},
+        {"[<DYN_EXECCMD></DYN_EXECCMD>]", "[<DYN_EXECCMD></DYN_EXECCMD>]"},
+        // Whole name without parameters, prefix only with them.
+        {"[<DYN_EXECCMD name=\"hellox\"></DYN_EXECCMD>]", "[<DYN_EXECCMD name=\"hellox\"></DYN_EXECCMD>]"},
+        {"[<DYN_EXECCMD name=\"n10\"></DYN_EXECCMD>]", "[8 10 20 10|10]"},
+        {"[<DYN_EXECCMD name=\"f7\"></DYN_EXECCMD>]", "[0005 0007]"},
+        {"[<DYN_EXECCMD name=\"bad7\"></DYN_EXECCMD>]", "[6 6]"},
+        {"[<DYN_EXECCMD name=\"z5\"></DYN_EXECCMD>]", "[5]"},
+        {"[<DYN_EXECCMD name=\"say(Ann;Bob)\"></DYN_EXECCMD>]", "[Ann to Bob: ;(Ann;Bob)]"},
+        {"[<DYN_EXECCMD name=\"say(x)\"></DYN_EXECCMD>]", "[x to : ;(x)]"},
+        {"[<DYN_EXECCMD name=\"sayx\"></DYN_EXECCMD>]", "[ to : ;x]"},
+        // The console: its words in any case.
+        {"[<DYN_EXECCMD name=\"vbcnt\"></DYN_EXECCMD>]", "[<CENTER><B>2</B></CENTER>]"},
+        {"[<DYN_EXECCMD name=\"vbusr\"></DYN_EXECCMD>]",
+         "[<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>User</FONT>"
+         "</TD><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>Vers.</FONT></TD></TR><TR><TD>b&amp;b</TD>"
+         "<TD align=center>NOCR</TD></TR></TABLE>]"},
+        {"[<DYN_EXECCMD name=\"VBVER\"></DYN_EXECCMD>]",
+         "[<CENTER><font size=10><BLINK color1=#C0C0C0 color2=#5C5C5C><I>Verbolt v</I> 4.38<BR><FONT "
+         "size=-3>&lt;<B>Win32 </B> 1.01&gt;<BR><FONT size=-1>--NP--</FONT></FONT></BLINK></font></CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"VbCrd\"></ACT_EXECCMD>]",
+         "[<CENTER><I>Verbolt</I><BR>the chat that speaks in frames</CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"vbteam\"></ACT_EXECCMD>]",
+         "[<CENTER>Built by the Orbelle chat team<BR>thanks to every room that tried it</CENTER>]"},
+        {"[<ACT_EXECCMD cmd=\"VBNCK\"></ACT_EXECCMD>]",
+         "[SND : CL<BR>RCV : BTH<BR>SRCV : 2<BR>NICKO : 0<BR>NICKI : 2<BR>MINNCKV : -1.00<BR>MAXNCKV : "
+         "-1.00<BR>CHL : 0<BR>NCKPRFX : <BR>]"},
+    };
+    for (const Case& c : cases)
+    {
+        Chat t;
+        t.m.boInsertUser("Ann", 0);
+        t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+        std::string plain = "b&b";
+        t.m.Scheme().boAcceptNick(plain, false);
+        t.m.commands = {
+            command("HELLO", "Hello all", false, 1, "%i", ","),
+            command("N", "%iparam-n% %iparam+n% %iparam*n% %iparam/n%|%params%", true, 2, "%i", ","),
+            command("F", "%iparam-n% %iparam+n%", true, 2, "%04i", ","),
+            command("BAD", "%iparam-n% %iparam/n%", true, 1, "%s%i", ","),
+            command("Z", "%iparam/n%", true, 0, "%i", ","),
+            command("SAY", "%0% to %1%: %2%%3%;%params%", true, 1, "%i", ";"),
+        };
+        EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
+    }
+}
+
+TEST(DisplayDirectives, AutoLinkAndSubst)
+{
+    struct Case
+    {
+        const char* text;
+        const char* result;
+    };
+    const Case cases[] = {
+        {"a :) b", "a <IMG src=smile> b"},
+        {":):)", "<IMG src=smile><IMG src=smile>"},
+        {"LOL", "<B>lol</B>"},
+        {"lol, ok", "<B>lol</B>, ok"},
+        {"lollipop xlol", "lollipop xlol"},
+        {"1lol2", "1<B>lol</B>2"},
+        {"ab-cd", "ab-cd"},
+        {"abxcd", "ab-cd"},
+        {"go www.a.fr now", "go [<A href=\"HTTP://www.a.fr\" TARGET=_blank>www.a.fr</A>] now"},
+        {"http://h/p", "[<A href=\"http://h/p\" TARGET=_blank>http://h/p</A>]"},
+        {"xwww.a.fr", "xwww.a.fr"},
+        {"www.a<b> c www.b", "www.a<b> c [<A href=\"HTTP://www.b\" TARGET=_blank>www.b</A>]"},
+        {"", ""},
+    };
+    Chat t;
+    const auto sub = [](const char* key, const char* with, bool whole)
+    {
+        CChatModel::Substitution s;
+        s.strKey = key;
+        s.strReplacement = with;
+        s.boWholeWord = whole;
+        return s;
+    };
+    // The empty replacement of a word left inside a longer one ends too.
+    t.m.substitutions = {sub(":)", "<IMG src=smile>", false), sub("LOL", "<B>lol</B>", true),
+                         sub("X", "", true), sub("", "never", false), sub("BXC", "b-c", false)};
+    t.m.strAutoLinkFormat = "[%lnk%]";
+    t.m.strAutoLinkText = "TARGET=_blank";
+    for (const Case& c : cases)
+    {
+        std::string text = c.text;
+        t.m.vAutoLink(text);
+        EXPECT_EQ(text, c.result) << c.text;
+    }
+    EXPECT_EQ(t.strParse("(<DYN_SUBST>lol</DYN_SUBST>)"), "(<B>lol</B>)");
+    EXPECT_EQ(t.strParse("(<DYN_SUBST></DYN_SUBST>)"), "(<DYN_SUBST></DYN_SUBST>)");
+}
+
+TEST(DisplayDirectives, BuddiesAndCount)
+{
+    Chat t;
+    t.strParse("<CNF_BUDDY_SEL CLASS=s>[%bud%]</CNF_BUDDY_SEL><CNF_BUDDY CLASS=p>%bud%;</CNF_BUDDY>");
+    t.m.boInsertUser("Ann", 0);
+    t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+    t.m.boInsertUser("b&b", 0);
+    t.m.strSelected = "Ann";
+    const std::string page = "<DYN_BUDDIES></DYN_BUDDIES>|<DYN_NB_CONNECTED>%nb% user%(s)%</DYN_NB_CONNECTED>";
+    EXPECT_EQ(t.strParse(page), "[<a href=\"@BLS@Ann\" CLASS=s>Ann</a>]<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+                                "|2 users");
+    // The selected user who hides is left out, like any hidden user.
+    t.m.strSelected = "ghost";
+    EXPECT_EQ(t.strParse(page), "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+                                "|2 users");
+}
+
+TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
+{
+    const std::string path = ::testing::TempDir() + "chat_insert_big.txt";
+    std::ofstream(path, std::ios::binary) << std::string((4u << 20) + 1, 'x');
+    Chat t;
+    EXPECT_EQ(t.strParse("<DYN_INSERTURL HREF=\"file://" + path + "\"></DYN_INSERTURL>"),
+              "Err : file://" + path + "<BR>");
+    std::remove(path.c_str());
+}
