@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ChatFakes.h"
+#include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlDoc.h"
@@ -12,24 +13,8 @@ using Lines = std::vector<std::string>;
 namespace
 {
 
-struct Chat
+struct Chat : CChatPageFixture
 {
-    CFakeCnx cnx;
-    CFakeSettings settings;
-    CFakeView view;
-    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
-    Chat()
-    {
-        m.vSetView(&view);
-        m.vInit();
-    }
-    std::string strParse(const std::string& page)
-    {
-        CHtmlDoc doc(nullptr);
-        doc.SetAutoFlags(1);
-        doc.Load("str://" + page, nullptr, &m, 1, 0);
-        return doc.GetSource();
-    }
 };
 
 } // namespace

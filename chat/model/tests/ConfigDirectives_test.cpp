@@ -4,6 +4,7 @@
 #include <sstream>
 
 #include "ChatFakes.h"
+#include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 #include "NickScheme.h"
@@ -15,26 +16,13 @@ using Lines = std::vector<std::string>;
 namespace
 {
 
-struct Chat
+struct Chat : CChatPageFixture
 {
-    CFakeCnx cnx;
-    CFakeSettings settings;
-    CFakeView view;
-    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
     int refreshes = 0, timers = 0;
     Chat()
     {
-        m.vSetView(&view);
-        m.vInit();
         m.onPostRefresh = [this] { ++refreshes; };
         m.onRestartReloadTimer = [this] { ++timers; };
-    }
-    std::string strParse(const std::string& page)
-    {
-        CHtmlDoc doc(nullptr);
-        doc.SetAutoFlags(1);
-        doc.Load("str://" + page, nullptr, &m, 1, 0);
-        return doc.GetSource();
     }
     void vFinish(const std::string& url, const std::string& text, const std::string& mime = "text/html",
                  bool failed = false)

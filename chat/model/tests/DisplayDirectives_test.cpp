@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "ChatFakes.h"
+#include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 
@@ -14,18 +15,12 @@ using Lines = std::vector<std::string>;
 namespace
 {
 
-struct Chat
+struct Chat : CChatPageFixture
 {
-    CFakeCnx cnx;
-    CFakeSettings settings;
-    CFakeView view;
-    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
     int posted1039 = 0;
     Lines requests;
     Chat()
     {
-        m.vSetView(&view);
-        m.vInit();
         m.onPostRefresh = [this] { ++posted1039; };
         m.onDocumentRequest = [this](const std::string& address, const std::string& frame)
         {
@@ -33,13 +28,7 @@ struct Chat
             return address.find("ready") != std::string::npos ? std::string("<P>doc</P>") : std::string();
         };
     }
-    std::string strParse(const std::string& page)
-    {
-        CHtmlDoc doc(nullptr);
-        doc.SetAutoFlags(1);
-        doc.Load("str://" + page, nullptr, &relay, 1, 0);
-        return doc.GetSource();
-    }
+    std::string strParse(const std::string& page) { return strParseWith(page, &relay); }
     class CFrameRelay : public CHtmlWndEventsBase
     {
     public:

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ChatFakes.h"
+#include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 
@@ -11,17 +12,11 @@ using Lines = std::vector<std::string>;
 namespace
 {
 
-struct Chat
+struct Chat : CChatPageFixture
 {
-    CFakeCnx cnx;
-    CFakeSettings settings;
-    CFakeView view;
-    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
     int refreshes = 0;
     Chat()
     {
-        m.vSetView(&view);
-        m.vInit();
         m.onPostRefresh = [this] { ++refreshes; };
         m.strNick = m.strIrcNick = m.strNickHtml = "ann";
     }
@@ -36,13 +31,6 @@ struct Chat
                                  ":srv 353 ann = #r :ann bob carl", ":srv 366 ann #r :End"})
             cnx.session.boParseLine(std::string(line) + "\r\n");
         cnx.session.wire.clear();
-    }
-    std::string strParse(const std::string& page)
-    {
-        CHtmlDoc doc(nullptr);
-        doc.SetAutoFlags(1);
-        doc.Load("str://" + page, nullptr, &m, 1, 0);
-        return doc.GetSource();
     }
     // A received line into the message list, then the message frame shown:
     // the tags of silent messages run when the history is parsed.

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ChatFakes.h"
+#include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlDoc.h"
@@ -25,18 +26,12 @@ public:
     }
 };
 
-struct Chat
+struct Chat : CChatPageFixture
 {
-    CFakeCnx cnx;
-    CFakeSettings settings;
-    CFakeView view;
-    CChatModel m{cnx, settings, [] { return int64_t(5000); }};
     CRecordingScrollBar bar;
     int posted1040 = 0, posted1039 = 0;
     Chat()
     {
-        m.vSetView(&view);
-        m.vInit();
         m.vSetScrollBarEvents(&bar);
         m.onPostListsChanged = [this] { ++posted1040; };
         m.onPostRefresh = [this] { ++posted1039; };
@@ -45,11 +40,8 @@ struct Chat
     // over to the chat (the tree is not built).
     std::string strParse(const std::string& page, const std::string& frame = std::string())
     {
-        CHtmlDoc doc(nullptr);
-        doc.SetAutoFlags(1);
         frameName = frame;
-        doc.Load("str://" + page, nullptr, &relay, 1, 0);
-        return doc.GetSource();
+        return strParseWith(page, &relay);
     }
     // The document gives no frame name; the view adds it on the way.
     class CFrameRelay : public CHtmlWndEventsBase

@@ -1,0 +1,40 @@
+// A chat model with the recording view, settings and connection, and pages
+// parsed through the renderer's document with the model (or another handler)
+// taking their tags. Each directive test adds what it records.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "ChatFakes.h"
+#include "ChatModel.h"
+#include "HtmlDoc.h"
+
+namespace ChatModelTest
+{
+
+struct CChatPageFixture
+{
+    CFakeCnx cnx;
+    CFakeSettings settings;
+    CFakeView view;
+    ChatModel::CChatModel m{cnx, settings, [] { return int64_t(5000); }};
+
+    CChatPageFixture()
+    {
+        m.vSetView(&view);
+        m.vInit();
+    }
+    // The page's source once the document has handed its tags over (the
+    // tree is not built).
+    std::string strParseWith(const std::string& page, IHtmlWndEvents* handler)
+    {
+        CHtmlDoc doc(nullptr);
+        doc.SetAutoFlags(1);
+        doc.Load("str://" + page, nullptr, handler, 1, 0);
+        return doc.GetSource();
+    }
+    std::string strParse(const std::string& page) { return strParseWith(page, &m); }
+};
+
+} // namespace ChatModelTest
