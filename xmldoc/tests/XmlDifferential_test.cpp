@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <string>
@@ -132,10 +133,25 @@ TEST(XmlDifferential, SameTreeAsPythonsParser)
     std::vector<std::string> docs(std::begin(kDocuments), std::end(kDocuments));
     docs.push_back(fdbench::GenerateGameDefinitions(1 << 20, 12345));
 
+    // The documents go to a folder of their own, removed however the test ends.
+    namespace fs = std::filesystem;
+    char folderTemplate[] = "/tmp/xml_differential.XXXXXX";
+    ASSERT_NE(mkdtemp(folderTemplate), nullptr);
+    const fs::path folder(folderTemplate);
+    struct Cleanup
+    {
+        fs::path path;
+        ~Cleanup()
+        {
+            std::error_code ignored;
+            fs::remove_all(path, ignored);
+        }
+    } cleanup{folder};
+
     std::vector<std::string> paths;
     for (size_t i = 0; i < docs.size(); ++i)
     {
-        paths.push_back("xml_differential_" + std::to_string(i) + ".xml");
+        paths.push_back((folder / ("doc_" + std::to_string(i) + ".xml")).string());
         FILE* f = std::fopen(paths.back().c_str(), "wb");
         ASSERT_NE(f, nullptr);
         std::fwrite(docs[i].data(), 1, docs[i].size(), f);
@@ -160,6 +176,5 @@ TEST(XmlDifferential, SameTreeAsPythonsParser)
                 break;
             }
         }
-        std::remove(paths[i].c_str());
     }
 }
