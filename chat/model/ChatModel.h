@@ -112,6 +112,9 @@ public:
     virtual bool boSay(const char* target, const std::string& text) = 0;
     virtual size_t uRoomUserCount(const std::string& room) = 0;
     virtual ChatIrc::CNickScheme& Scheme() = 0;
+    // Bytes received (whole lines) and sent on the connection so far.
+    virtual uint64_t ulReceivedBytes() { return 0; }
+    virtual uint64_t ulSentBytes() { return 0; }
 };
 
 // The chat's values under the current user's "Software\Bramwick\Verbolt".
@@ -333,7 +336,8 @@ public:
     // DYN_INSERTURL: the text of a "file://" address (never for another
     // user's text; "Err : file://" and the path when it cannot be read) or
     // what onDocumentRequest answers for any other address and the frame.
-    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs, const std::string& frame);
+    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs,
+                                  const std::string& frame);
     // The window's document request: the frame is reloaded when the document
     // has arrived; returns the text it has at once.
     std::function<std::string(const std::string& address, const std::string& frame)> onDocumentRequest;

@@ -41,6 +41,8 @@ public:
     bool boSay(const char* target, const std::string& text) override { return m_cnx.boSay(target, text); }
     size_t uRoomUserCount(const std::string& room) override;
     ChatIrc::CNickScheme& Scheme() override { return m_cnx; }
+    uint64_t ulReceivedBytes() override { return m_cnx.ulGetReceivedBytes(); }
+    uint64_t ulSentBytes() override { return m_cnx.ulGetSentBytes(); }
 
 private:
     ChatIrc::CChatCnx& m_cnx;

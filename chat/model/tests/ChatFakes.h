@@ -182,6 +182,9 @@ public:
         return session.boGetRoom(room, r) ? r.users.size() : 0;
     }
     ChatIrc::CNickScheme& Scheme() override { return session; }
+    uint64_t received = 0, sent = 0;
+    uint64_t ulReceivedBytes() override { return received; }
+    uint64_t ulSentBytes() override { return sent; }
 };
 
 } // namespace ChatModelTest
