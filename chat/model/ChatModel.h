@@ -336,8 +336,7 @@ public:
     // DYN_INSERTURL: the text of a "file://" address (never for another
     // user's text; "Err : file://" and the path when it cannot be read) or
     // what onDocumentRequest answers for any other address and the frame.
-    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs,
-                                  const std::string& frame);
+    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs, const std::string& frame);
     // The window's document request: the frame is reloaded when the document
     // has arrived; returns the text it has at once.
     std::function<std::string(const std::string& address, const std::string& frame)> onDocumentRequest;
