@@ -60,6 +60,7 @@ public:
     static constexpr UINT kDownloadsMessage = WM_USER + 10;    // 1034
     static constexpr UINT kRefreshMessage = WM_USER + 15;      // 1039
     static constexpr UINT kListsChangedMessage = WM_USER + 16; // 1040
+    static constexpr UINT kNavigateMessage = WM_USER + 17;     // 1041
     static constexpr UINT kCloseMessage = WM_USER + 18;        // 1042
     static constexpr UINT_PTR kReloadTimer = 888;
 
