@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "ChatFakes.h"
 #include "ChatPageFixture.h"
@@ -306,4 +308,71 @@ TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
     EXPECT_EQ(t.strParse("<DYN_INSERTURL HREF=\"file://" + path + "\"></DYN_INSERTURL>"),
               "Err : file://" + path + "<BR>");
     std::remove(path.c_str());
+}
+
+namespace
+{
+
+std::string strReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+// A sample zone page (the users frame) after the sample configuration page:
+// its source once the directives are handed over is golden, its display tags
+// remember the frame, and its element-list settings fill the list that later
+// events use.
+TEST(DisplayDirectives, SampleZonePage)
+{
+    const char* root = std::getenv("FD_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    const std::string dir = std::string(root) + "/chat/model/tests/pages";
+    Chat t;
+    t.CChatPageFixture::strParse(strReadFile(dir + "/config.vblt"));
+    t.m.strNick = t.m.strIrcNick = "ann";
+    t.CChatPageFixture::strParse("<CNF_GRPCONF grpname=admins dispname=Admins listable>Room admins</CNF_GRPCONF>"
+                                 "<CNF_CUGRP grpname=admins RANK=2></CNF_CUGRP>");
+    t.m.strRoom = "#r";
+    t.m.iDisplayState = 4;
+    t.m.boInsertUser("ann", 0);
+    t.m.boInsertUser("b&b", 0);
+    t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+    t.m.strSelected = "b&b";
+    // Events received before the page: no list settings yet, so no messages.
+    t.CChatPageFixture::strParse(
+        "<DYNELIST_ADDKEY ELIST=tables IDKEY=go>Go</DYNELIST_ADDKEY>"
+        "<DYNELIST_ADDKEY ELIST=tables IDKEY=chess MAXITEM=2>Chess</DYNELIST_ADDKEY>"
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=chess IDITEM=b&amp;b CHATUSER>b&amp;b</DYNELIST_ADDITEM>"
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=carl>carl</DYNELIST_ADDITEM>");
+    t.m.elementLists.boToggleExpanded("tables", "chess");
+    const std::string history = t.m.strHistory;
+
+    const std::string source = t.strParseInFrame(strReadFile(dir + "/users.vblt"), "users");
+    const std::string golden = strReadFile(dir + "/users.golden");
+    if (source != golden)
+        std::ofstream("users.actual", std::ios::binary) << source;
+    EXPECT_EQ(source, golden) << "written to users.actual";
+
+    for (int zone : {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})
+        EXPECT_EQ(t.m.zoneFrames[zone], "users") << zone;
+    EXPECT_EQ(t.m.elistFrames["tables"], "users");
+    EXPECT_EQ(t.m.elistItemFrames["tables"], "users");
+    EXPECT_EQ(t.m.elistKeyFrames["tables"], "users");
+    EXPECT_EQ(t.m.elementLists.lpFindList("never"), nullptr);
+    EXPECT_EQ(t.m.strHistory, history);
+
+    // The own nick sitting down joins the list's group once and shows the
+    // page's message for the event.
+    const std::string sit = "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=ann CHATUSER>ann</DYNELIST_ADDITEM>";
+    t.CChatPageFixture::strParse(sit);
+    int32_t rank = -1;
+    EXPECT_TRUE(t.m.groups.boMemberValue("players", "ann", &rank));
+    EXPECT_EQ(rank, 1);
+    EXPECT_NE(t.m.strHistory.find(">ann</DI_MGHDS></a> sits at Go<BR>"), std::string::npos) << t.m.strHistory;
+    EXPECT_EQ(t.strParseInFrame("<DYNELIST_NBITEM ELIST=tables>%nbitem%</DYNELIST_NBITEM>", "users"), "3");
 }
