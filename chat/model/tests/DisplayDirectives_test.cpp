@@ -335,8 +335,9 @@ TEST(DisplayDirectives, SampleZonePage)
     Chat t;
     t.CChatPageFixture::strParse(strReadFile(dir + "/config.vblt"));
     t.m.strNick = t.m.strIrcNick = "ann";
-    t.CChatPageFixture::strParse("<CNF_GRPCONF grpname=admins dispname=Admins listable>Room admins</CNF_GRPCONF>"
-                                 "<CNF_CUGRP grpname=admins RANK=2></CNF_CUGRP>");
+    t.CChatPageFixture::strParse(
+        "<CNF_GRPCONF grpname=admins dispname=Admins listable>Room admins</CNF_GRPCONF>"
+        "<CNF_CUGRP grpname=admins RANK=2></CNF_CUGRP>");
     t.m.strRoom = "#r";
     t.m.iDisplayState = 4;
     t.m.boInsertUser("ann", 0);
@@ -358,7 +359,8 @@ TEST(DisplayDirectives, SampleZonePage)
         std::ofstream("users.actual", std::ios::binary) << source;
     EXPECT_EQ(source, golden) << "written to users.actual";
 
-    for (int zone : {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})
+    for (int zone :
+         {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})
         EXPECT_EQ(t.m.zoneFrames[zone], "users") << zone;
     EXPECT_EQ(t.m.elistFrames["tables"], "users");
     EXPECT_EQ(t.m.elistItemFrames["tables"], "users");
@@ -368,7 +370,8 @@ TEST(DisplayDirectives, SampleZonePage)
 
     // The own nick sitting down joins the list's group once and shows the
     // page's message for the event.
-    const std::string sit = "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=ann CHATUSER>ann</DYNELIST_ADDITEM>";
+    const std::string sit =
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=ann CHATUSER>ann</DYNELIST_ADDITEM>";
     t.CChatPageFixture::strParse(sit);
     int32_t rank = -1;
     EXPECT_TRUE(t.m.groups.boMemberValue("players", "ann", &rank));
