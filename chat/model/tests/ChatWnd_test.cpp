@@ -538,8 +538,13 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
             << bob.strAnswer();
         EXPECT_EQ(bob.strAnswer().substr(0, 6), "DONE 0") << bob.strAnswer();
     }
-    // Every plain line reached the history and was shown.
+    // Every plain line reached the history and was shown; the console counts
+    // them and the connection's bytes.
     EXPECT_EQ(ann.m.lRoomReceived, 11);
+    const std::string stats = ann.m.strConsoleOutput("vbstat");
+    EXPECT_NE(stats.find("MIN : 11<BR>"), std::string::npos) << stats;
+    EXPECT_EQ(stats.find("bIN : 0<BR>"), std::string::npos) << stats;
+    EXPECT_EQ(stats.find("bOUT : 0<"), std::string::npos) << stats;
     EXPECT_NE(ann.view.strShown.find("said "), std::string::npos);
 
     EXPECT_EQ(ann.m.strServer, "127.0.0.1");
