@@ -79,6 +79,30 @@ public:
         (void)name;
         return false;
     }
+    // Queued navigation (message 1041). The frames of the page view (frame
+    // empty) or of the named frame's own view, in order.
+    virtual std::vector<std::string> FrameNames(const std::string& frame)
+    {
+        (void)frame;
+        return {};
+    }
+    // The address of the document the frame shows.
+    virtual std::string strFrameAddress(const std::string& frame)
+    {
+        (void)frame;
+        return {};
+    }
+    // Loads the address into the frame (empty: reloads its document) with the
+    // window as the load's event interface; a non-empty base path becomes the
+    // base path of the document loaded.
+    virtual void vNavigateFrame(const std::string& frame, const std::string& address, const std::string& basePath)
+    {
+        (void)basePath;
+        if (address.empty())
+            vReloadFrame(frame, false);
+        else
+            vLoad(address, frame);
+    }
 };
 
 // The plug-in instance as the chat uses it.
@@ -112,6 +136,9 @@ public:
     virtual bool boSay(const char* target, const std::string& text) = 0;
     virtual size_t uRoomUserCount(const std::string& room) = 0;
     virtual ChatIrc::CNickScheme& Scheme() = 0;
+    // Bytes received (whole lines) and sent on the connection so far.
+    virtual uint64_t ulReceivedBytes() { return 0; }
+    virtual uint64_t ulSentBytes() { return 0; }
 };
 
 // The chat's values under the current user's "Software\Bramwick\Verbolt".
@@ -312,6 +339,14 @@ public:
     // "TARGET;address" entries that message 1041 carries out.
     std::vector<std::string> navQueue;
     std::function<void()> onPostNavigate;
+    // Message 1041: the queued requests in order; requests queued meanwhile
+    // (by the pages it loads) wait for the next message.
+    void vOnNavigateQueue();
+    // The frames a target pattern names, appended to the list: a name without
+    // "*" as it is; with "*", every matching frame of the view (the page view
+    // when frame is empty) and of the frames nested in it, each once.
+    void vResolveFrames(const std::string& pattern, std::vector<std::string>& names,
+                        const std::string& frame = std::string());
     bool boKeepAddresses = false;
     std::string strBaseAddress;
     // The substitutions of CNF_SUBST, then "http://" and "www." words made

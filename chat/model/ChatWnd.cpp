@@ -45,6 +45,12 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         else if (!m_boRefreshPending && PostMessageA(hWnd(), kRefreshMessage, 0, 0))
             m_boRefreshPending = true;
     };
+    // Queued frame navigations run on the next turn of the loop (1041).
+    m_model.onPostNavigate = [this]
+    {
+        if (hWnd())
+            PostMessageA(hWnd(), kNavigateMessage, 0, 0);
+    };
     m_model.onCtrlAltDown = []
     { return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0; };
     m_model.onDebugBox = [](const std::string& text, const std::string& title)
@@ -110,6 +116,9 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case kListsChangedMessage:
         m_model.vOnListsChanged();
+        return 0;
+    case kNavigateMessage:
+        m_model.vOnNavigateQueue();
         return 0;
     case kDownloadsMessage:
         m_model.vDrainDownloads(m_finished);

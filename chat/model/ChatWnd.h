@@ -41,6 +41,8 @@ public:
     bool boSay(const char* target, const std::string& text) override { return m_cnx.boSay(target, text); }
     size_t uRoomUserCount(const std::string& room) override;
     ChatIrc::CNickScheme& Scheme() override { return m_cnx; }
+    uint64_t ulReceivedBytes() override { return m_cnx.ulGetReceivedBytes(); }
+    uint64_t ulSentBytes() override { return m_cnx.ulGetSentBytes(); }
 
 private:
     ChatIrc::CChatCnx& m_cnx;
@@ -58,6 +60,7 @@ public:
     static constexpr UINT kDownloadsMessage = WM_USER + 10;    // 1034
     static constexpr UINT kRefreshMessage = WM_USER + 15;      // 1039
     static constexpr UINT kListsChangedMessage = WM_USER + 16; // 1040
+    static constexpr UINT kNavigateMessage = WM_USER + 17;     // 1041
     static constexpr UINT kCloseMessage = WM_USER + 18;        // 1042
     static constexpr UINT_PTR kReloadTimer = 888;
 

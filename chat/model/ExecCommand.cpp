@@ -28,9 +28,12 @@ enum ConsoleWord
     kCredits2,
     kCount,
     kUserVersions,
+    kSessionStats,
+    kFloodState,
     kConsoleWords
 };
-const char* const kScrambledWords[kConsoleWords] = {"VNVKR", "VNCME", "VNKBABI", "VNNRJ", "VNYKOM", "VNNNZ", "VNXSR"};
+const char* const kScrambledWords[kConsoleWords] = {"VNVKR", "VNCME", "VNKBABI", "VNNRJ", "VNYKOM",
+                                                    "VNNNZ", "VNXSR", "VNSZOY",  "VNKBSY"};
 const char* const kScrambledCredits[2] = {
     "<OHNZHR><G>Zhrlbay</I><LR>yei jdlz yelx zphoes db orlcks</OKGXHR>",
     "<OHNZHR>Nuily lt ydk Crlkaah mamy zhlm<LR>yfocfs zf hxkrt rafa zfly xriii gy</OKGXHR>",
@@ -46,6 +49,23 @@ std::string strFixed(double v)
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.2f", v);
     return buf;
+}
+
+// A detector's repeat count and smoothed interval, as the flood state shows them.
+std::string strFloodCounters(const CFloodDetector& d)
+{
+    return std::to_string(d.iRepeatCount()) + " - " + std::to_string(d.iSmoothed);
+}
+
+// Red while an alert runs; orange while messages come faster than twice the
+// least period; green otherwise.
+const char* FloodColour(const CFloodDetector& d)
+{
+    if (d.iAlertState(nullptr, nullptr) != CFloodDetector::kNone)
+        return "RED";
+    if (static_cast<int64_t>(d.iSmoothed) < 2 * static_cast<int64_t>(d.iFrqMinPeriod))
+        return "#FF8000";
+    return "GREEN";
 }
 
 const char* CodingWord(int coding)
@@ -97,11 +117,13 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
         for (const CFloodDetector* d : sides)
             out += "<TD>=====RPT====<BR>BACK MESS = " + std::to_string(d->iRptNbBackMess) +
                    "<BR>DEAD CHARS = " + std::to_string(d->iRptDeadChars) +
-                   "<BR>MAX MESS = " + std::to_string(d->iRptMaxMess) + "<BR>PROB = " + std::to_string(d->iRptProb) +
-                   "<BR>MULT = " + strFixed(d->dRptMult) + "<BR>=====FRQ====<BR>MIN PRD = " +
-                   std::to_string(d->iFrqMinPeriod) + "<BR>EVAL PRD = " + std::to_string(d->iFrqEvalPeriod) +
-                   "<BR>FWgth = " + strFixed(d->dFrqFilterWeight) + "<BR>PROB = " + std::to_string(d->iFrqProb) +
-                   "<BR>MULT = " + strFixed(d->dFrqMult) + "</TD>";
+                   "<BR>MAX MESS = " + std::to_string(d->iRptMaxMess) +
+                   "<BR>PROB = " + std::to_string(d->iRptProb) + "<BR>MULT = " + strFixed(d->dRptMult) +
+                   "<BR>=====FRQ====<BR>MIN PRD = " + std::to_string(d->iFrqMinPeriod) +
+                   "<BR>EVAL PRD = " + std::to_string(d->iFrqEvalPeriod) +
+                   "<BR>FWgth = " + strFixed(d->dFrqFilterWeight) +
+                   "<BR>PROB = " + std::to_string(d->iFrqProb) + "<BR>MULT = " + strFixed(d->dFrqMult) +
+                   "</TD>";
         return out + "</TR></TABLE>";
     }
     case kCredits1:
@@ -118,6 +140,27 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
             out += "<TR><TD>" + HtmlEncodeEntities(entry.first) + "</TD><TD align=center>" + entry.second +
                    "</TD></TR>";
         return out + "</TABLE>";
+    }
+    case kSessionStats:
+        return "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>Session Stats</TD></TR><TR><TD>OUT : " +
+               std::to_string(lLeft) + "<BR>KCK : " + std::to_string(lKilled) +
+               "<BR>MIN : " + std::to_string(lRoomReceived) + "<BR>WIN : " + std::to_string(lPrivReceived) +
+               "<BR>MOUT : " + std::to_string(lRoomSent) + "<BR>WOUT : " + std::to_string(lPrivSent) +
+               "<BR>bIN : " + std::to_string(m_cnx.ulReceivedBytes()) +
+               "<BR>bOUT : " + std::to_string(m_cnx.ulSentBytes()) + "</TD></TR></TABLE>";
+    case kFloodState:
+    {
+        std::string out = "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>US</TD><TD>REP CPTR=" +
+                          std::to_string(senderFlood.iRepeatCount()) +
+                          " - MESS AVG PRD = " + std::to_string(senderFlood.iSmoothed) +
+                          "</TD></TR><TR><TD bgcolor=#C0C0C0>Them</TD><TD>";
+        for (const auto& record : floodRecords)
+            if (record.second)
+                out += "<B><FONT color=" + std::string(FloodColour(*record.second)) + ">" +
+                       HtmlEncodeEntities(record.second->strName().empty() ? record.first
+                                                                           : record.second->strName()) +
+                       "</FONT></B> : " + strFloodCounters(*record.second) + "<BR>";
+        return out + "</TD></TR></TABLE>";
     }
     default:
         return {};

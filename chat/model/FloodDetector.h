@@ -42,6 +42,8 @@ public:
     // kFrequency wins over kRepeat. The duration is the alert's probation;
     // the remaining milliseconds (never below 0) are set unless it is -1.
     int iAlertState(int32_t* duration, int32_t* remaining) const;
+    // Consecutive repeated messages so far.
+    int32_t iRepeatCount() const { return m_iRepeatCount; }
 
     // Texts similar enough to count as a repeat, with n dead characters.
     static bool boSimilar(const std::string& a, const std::string& b, int32_t n);

@@ -140,7 +140,9 @@ void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
 
 // Every window that hears the same announcements ends with the same table:
 // GRPUSER (else the sender) is the member changed, in the named group (made
-// when missing), and the own echo of a change is not applied twice. A change
+// when missing), whoever SENDER names: a window never hears its own lines,
+// and a change named as the own nick's (a second window of the same user, or
+// another user writing that name) must land alike in every window. A change
 // runs once: its attributes are cut out of the history, so that showing the
 // messages again does not replay an addition after a later removal.
 void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove)
@@ -156,8 +158,6 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
         member = sender;
     member = strNoIncident(member);
     if (group.empty() || member.empty())
-        return;
-    if (!sender.empty() && boEqualNoCase(strNoIncident(sender), strNoIncident(strNick)))
         return;
     const int32_t rank = iNumber(GetAttrOr("GRPRANK", attrs), 0);
     int32_t before = 0;

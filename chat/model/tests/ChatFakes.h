@@ -3,6 +3,7 @@
 // recorded, so the model's commands come out as wire lines.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -71,6 +72,32 @@ public:
         return true;
     }
     void vSetField(const std::string& name, const Field& field) override { formFields[name] = field; }
+    // Frames nested in a frame, by its name ("" the page view); without
+    // any, the page view holds `frames`. boHasFrame looks in `frames` alone.
+    std::map<std::string, std::vector<std::string>> frameTree;
+    std::map<std::string, std::string> frameAddresses;
+    std::vector<std::string> FrameNames(const std::string& frame) override
+    {
+        auto it = frameTree.find(frame);
+        if (it != frameTree.end())
+            return it->second;
+        return frame.empty() && frameTree.empty() ? frames : std::vector<std::string>{};
+    }
+    std::string strFrameAddress(const std::string& frame) override
+    {
+        auto it = frameAddresses.find(frame);
+        return it == frameAddresses.end() ? std::string() : it->second;
+    }
+    // Logged as "nav FRAME ADDRESS [base PATH]"; then onNavigate (a page
+    // that loads and runs its directives).
+    std::function<void(const std::string& frame)> onNavigate;
+    void vNavigateFrame(const std::string& frame, const std::string& address,
+                        const std::string& base) override
+    {
+        log.push_back("nav " + frame + " " + address + (base.empty() ? "" : " base " + base));
+        if (onNavigate)
+            onNavigate(frame);
+    }
     size_t uCount(const std::string& entry) const
     {
         size_t n = 0;
@@ -182,6 +209,9 @@ public:
         return session.boGetRoom(room, r) ? r.users.size() : 0;
     }
     ChatIrc::CNickScheme& Scheme() override { return session; }
+    uint64_t received = 0, sent = 0;
+    uint64_t ulReceivedBytes() override { return received; }
+    uint64_t ulSentBytes() override { return sent; }
 };
 
 } // namespace ChatModelTest

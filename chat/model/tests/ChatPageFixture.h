@@ -35,6 +35,23 @@ struct CChatPageFixture
         return doc.GetSource();
     }
     std::string strParse(const std::string& page) { return strParseWith(page, &m); }
+    // The page as the document of the named frame shows it: the model hears
+    // its tags with that frame's name.
+    std::string strParseInFrame(const std::string& page, const std::string& frame)
+    {
+        struct CFrameRelay : CHtmlWndEventsBase
+        {
+            ChatModel::CChatModel& model;
+            std::string frame;
+            CFrameRelay(ChatModel::CChatModel& m, const std::string& f) : model(m), frame(f) {}
+            int32_t OnTag(std::string name, std::string attrs, HtmlMemBlock* content, int32_t length,
+                          std::string, CHtmlObject* sender) override
+            {
+                return model.OnTag(name, attrs, content, length, frame, sender);
+            }
+        } relay(m, frame);
+        return strParseWith(page, &relay);
+    }
 };
 
 } // namespace ChatModelTest

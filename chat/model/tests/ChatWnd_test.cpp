@@ -6,17 +6,22 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <mutex>
 #include <sstream>
 #include <thread>
 
 #include "ChatFakes.h"
+#include "ChatTextUtil.h"
+#include "HtmlDoc.h"
 #include "IrcWineKit.h"
 
 using ChatIrcTest::boPumpUntil;
 using ChatIrcTest::strControl;
 using ChatIrcTest::uSidecarPort;
+using FdTestKit::CScratchFolder;
 using namespace ChatModel;
 using namespace ChatModelTest;
 
@@ -54,17 +59,49 @@ private:
     std::vector<std::string> m_wire;
 };
 
+// The recording view whose message frame, once rendering is on, shows the
+// history as the real view does: a document of "<DYN_MESSAGES>" parsed with
+// the window as handler, so the directives the history holds run.
+class CRenderingView : public CFakeView
+{
+public:
+    CChatModel* lpModel = nullptr;
+    std::string strShown;
+    void vReloadFrame(const std::string& name, bool scrollToEnd) override
+    {
+        CFakeView::vReloadFrame(name, scrollToEnd);
+        if (!lpModel || name != "msgs")
+            return;
+        struct CFrameRelay : CHtmlWndEventsBase
+        {
+            CChatModel& model;
+            explicit CFrameRelay(CChatModel& m) : model(m) {}
+            int32_t OnTag(std::string tag, std::string attrs, HtmlMemBlock* content, int32_t length,
+                          std::string, CHtmlObject* sender) override
+            {
+                return model.OnTag(tag, attrs, content, length, "msgs", sender);
+            }
+        } relay(*lpModel);
+        CHtmlDoc doc(nullptr);
+        doc.SetAutoFlags(1);
+        doc.Load("str://<DYN_MESSAGES></DYN_MESSAGES>", nullptr, &relay, 1, 0);
+        strShown = doc.GetSource();
+    }
+};
+
 // One chat window with a recording view and instance.
 struct Chat
 {
     CWireCnx cnx;
-    CFakeView view;
+    CRenderingView view;
     CFakeInstance inst;
     CChatWnd wnd{cnx};
     CChatModel& m = wnd.Model();
 
-    Chat(const std::string& nick, const std::string& room)
+    Chat(const std::string& nick, const std::string& room, bool render = false)
     {
+        if (render)
+            view.lpModel = &m;
         inst.args = {{"SERVER_NAME", "127.0.0.1"}, {"ROOM_NAME", room}, {"NICKNAME", nick}};
         m.vSetInstance(&inst);
         m.vSetView(&view);
@@ -150,6 +187,45 @@ private:
 bool boUserListed(const CChatModel& m, const std::string& nick)
 {
     return m.lFindUser(nick) >= 0;
+}
+
+// One argument of the scripted client's command line (read with shlex).
+std::string strArg(const std::string& text)
+{
+    EXPECT_EQ(text.find('\''), std::string::npos) << text;
+    return "'" + text + "'";
+}
+
+// A room line of the scripted client, coded as a chat that sends coded
+// text writes it (the window below accepts coded text only).
+std::string strSayCoded(const std::string& room, const std::string& text)
+{
+    return strArg("say " + room + " " + ChatText::strProtect8(text, "", 4.38));
+}
+
+size_t uWireWith(const std::vector<std::string>& wire, const std::string& part)
+{
+    size_t n = 0;
+    for (const std::string& l : wire)
+        n += l.find(part) != std::string::npos ? 1 : 0;
+    return n;
+}
+
+// The memberships of the window's group table, one "group: member rank" line
+// each, sorted; groups without members left out.
+std::vector<std::string> Memberships(const CChatModel& m)
+{
+    std::vector<std::string> out;
+    for (const CGroupTable::Group& g : m.groups.Groups())
+        for (const CGroupTable::Member& member : g.members)
+        {
+            std::string name = g.strName;
+            for (char& ch : name)
+                ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+            out.push_back(name + ": " + member.strNick + " " + std::to_string(member.iValue));
+        }
+    std::sort(out.begin(), out.end());
+    return out;
 }
 
 } // namespace
@@ -408,4 +484,169 @@ TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
 
     EXPECT_EQ(ResolveHostAddress("127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(ResolveHostAddress("no-such-host.invalid"), "");
+}
+
+// Another user's room lines (coded, as the window accepts coded text only)
+// carry CNF_SERVINFO, CNF_LOCALCONF_GRP, a file DYN_INSERTURL and action tags
+// with a guessed command identity, each as a tag message (run at once) and
+// as a plain message (run when the message frame shows the history): the
+// next connection stays where it was, no registry value is read into a
+// group (nothing announced), no file is inserted, no action runs. The same
+// action with the command's real identity does run, and the same insertion
+// in the window's own page does read the file.
+TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
+{
+    const std::string key = "Software\\OrbelleTest\\ChatForeign";
+    ASSERT_TRUE(boRegWrite(HKEY_CURRENT_USER, key, "v", "secret"));
+    CScratchFolder folder;
+    const std::string file = folder.File("local.txt");
+    std::ofstream(file, std::ios::binary) << "LOCAL-FILE-CONTENT";
+
+    Chat ann("ann", "#f", true);
+    ann.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND><CNF_ACTNAV YES></CNF_ACTNAV>"
+                       "<CNF_CMD name=go><ACT_SND>go</ACT_SND></CNF_CMD>");
+    ASSERT_EQ(ann.m.commands.size(), 1u);
+    ASSERT_TRUE(ann.m.commands[0].boTrusted);
+    ann.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
+    ann.view.formFields["f"] = {"TEXT", "before", false};
+    const uint16_t port = ann.m.uPort;
+    ann.m.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+
+    const std::string identity = std::to_string(ann.m.commands[0].iIdentity);
+    const std::string guess = std::to_string(ann.m.commands[0].iIdentity ^ 0x5A5A);
+    const std::string servInfo = "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\" KEY=\"k\"></CNF_SERVINFO>";
+    const std::string localConf = "<CNF_LOCALCONF_GRP grpname=\"leak\" REGKEY=\"HKEY_CURRENT_USER\\" + key +
+                                  "\" REGVALUENAME=\"v\" REGEXIST RANK=\"1\"></CNF_LOCALCONF_GRP>";
+    const std::string insert = "<DYN_INSERTURL HREF=\"file://" + file + "\"></DYN_INSERTURL>";
+    // The guessed identity, and the real one under a name no command has.
+    const auto actions = [](const std::string& cn, const std::string& cs)
+    {
+        const std::string a = " CN=\"" + cn + "\" CS=\"" + cs + "\">";
+        return "<ACT_SND" + a + "guessed</ACT_SND><ACT_SETFLD NAME=\"f\"" + a + "guessed</ACT_SETFLD>" +
+               "<ACT_NAV TARGET=\"msgs\"" + a + "guessed.htm</ACT_NAV>";
+    };
+    std::string run = "RUN --nick bob " + strArg("join #f");
+    for (const std::string& line :
+         {servInfo, localConf, insert, actions("GO", guess), actions("NOPE", identity)})
+        run += " " + strSayCoded("#f", "<TMESS/>" + line) + " " + strSayCoded("#f", "said " + line);
+    run += " " + strSayCoded("#f", "<TMESS/><ACT_SND CN=\"GO\" CS=\"" + identity + "\">granted</ACT_SND>") +
+           " " + strArg("expect granted") + " " + strArg("part #f");
+    {
+        CBackground bob(run);
+        ASSERT_TRUE(boPumpUntil([&] { return bob.boDone() && ann.boHistoryHas("left #f"); }))
+            << bob.strAnswer();
+        EXPECT_EQ(bob.strAnswer().substr(0, 6), "DONE 0") << bob.strAnswer();
+    }
+    // Every plain line reached the history and was shown; the console counts
+    // them and the connection's bytes.
+    EXPECT_EQ(ann.m.lRoomReceived, 11);
+    const std::string stats = ann.m.strConsoleOutput("vbstat");
+    EXPECT_NE(stats.find("MIN : 11<BR>"), std::string::npos) << stats;
+    EXPECT_EQ(stats.find("bIN : 0<BR>"), std::string::npos) << stats;
+    EXPECT_EQ(stats.find("bOUT : 0<"), std::string::npos) << stats;
+    EXPECT_NE(ann.view.strShown.find("said "), std::string::npos);
+
+    EXPECT_EQ(ann.m.strServer, "127.0.0.1");
+    EXPECT_EQ(ann.m.uPort, port);
+    EXPECT_EQ(ann.m.strServerKey, "");
+    EXPECT_FALSE(ann.m.groups.boHasMember("leak", "ann"));
+    const std::vector<std::string> wire = ann.cnx.Wire();
+    EXPECT_EQ(uWireWith(wire, "leak"), 0u);
+    EXPECT_EQ(uWireWith(wire, "secret"), 0u);
+    EXPECT_EQ(ann.m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(ann.view.strShown.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(uWireWith(wire, "guessed"), 0u);
+    EXPECT_EQ(uWireWith(wire, "PRIVMSG #f :granted"), 1u);
+    EXPECT_EQ(ann.view.formFields["f"].strValue, "before");
+    EXPECT_TRUE(ann.m.navQueue.empty());
+    EXPECT_EQ(ann.view.uCount("nav msgs guessed.htm"), 0u);
+
+    // The window's own page reads the file.
+    CHtmlDoc own(nullptr);
+    own.SetAutoFlags(1);
+    own.Load("str://" + insert, nullptr, &ann.m, 1, 0);
+    EXPECT_EQ(own.GetSource(), "LOCAL-FILE-CONTENT");
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+}
+
+// Two windows in one room, each in a group of its own page, and another
+// user's group changes: both end with the same memberships. GRPUSER is the
+// member changed, whoever sends or is named as SENDER.
+TEST(ChatWnd, TwoWindowsAgreeOnGroupsAgainstIrcServer)
+{
+    Chat ann("ann", "#g", true);
+    Chat bob("bob", "#g", true);
+    ann.m.iParseMarkup(
+        "<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF><CNF_CUGRP grpname=red RANK=2></CNF_CUGRP>");
+    bob.m.iParseMarkup(
+        "<CNF_GRPCONF grpname=blue notify=all>Blue</CNF_GRPCONF><CNF_CUGRP grpname=blue RANK=1></CNF_CUGRP>");
+    ann.m.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    bob.m.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); }))
+        << bob.m.strHistory;
+    // Each hears the other's group: bob's to the room, ann's to bob alone.
+    ASSERT_TRUE(boPumpUntil(
+        [&] { return ann.m.groups.boHasMember("blue", "bob") && bob.m.groups.boHasMember("red", "ann"); }))
+        << ann.m.strHistory << "\n"
+        << bob.m.strHistory;
+
+    const std::string lines[] = {
+        "<TMESS/><DYN_GRP GRPNAME=\"green\" GRPUSER=\"dave\" GRPRANK=\"3\" SENDER=\"carl\"></DYN_GRP>",
+        "<TMESS/><DYN_GRP GRPNAME=\"green\" GRPUSER=\"erin\" GRPRANK=\"1\" SENDER=\"carl\"></DYN_GRP>",
+        "<TMESS/><DYN_GRP REMUSER GRPNAME=\"green\" GRPUSER=\"erin\" SENDER=\"carl\"></DYN_GRP>",
+        // Named as each window's own nick: both windows apply both.
+        "<TMESS/><DYN_GRP GRPNAME=\"red\" GRPUSER=\"bob\" GRPRANK=\"5\" SENDER=\"ann\"></DYN_GRP>",
+        "<TMESS/><DYNGRP_ADDUSER GRPNAME=\"blue\" GRPUSER=\"fay\" GRPRANK=\"2\" "
+        "SENDER=\"bob\"></DYNGRP_ADDUSER>",
+        // No GRPUSER: the sender is the member.
+        "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"green\" GRPRANK=\"4\" SENDER=\"carl\"></DYNGRP_ADDGRP>",
+    };
+    std::string run = "RUN --nick carl " + strArg("join #g");
+    for (const std::string& line : lines)
+        run += " " + strArg("say #g " + line);
+    run += " " + strArg("say #g done") + " " + strArg("part #g");
+    {
+        CBackground carl(run);
+        ASSERT_TRUE(boPumpUntil(
+            [&]
+            {
+                return carl.boDone() && ann.boHistoryHas("carl</DI_MGHDS></a> left") &&
+                       bob.boHistoryHas("carl</DI_MGHDS></a> left");
+            }))
+            << carl.strAnswer();
+        EXPECT_EQ(carl.strAnswer().substr(0, 6), "DONE 0") << carl.strAnswer();
+    }
+    const std::vector<std::string> expected = {"blue: bob 1",   "blue: fay 2", "green: carl 4",
+                                               "green: dave 3", "red: ann 2",  "red: bob 5"};
+    EXPECT_EQ(Memberships(ann.m), expected);
+    EXPECT_EQ(Memberships(bob.m), expected);
+}
+
+// Message 1041 carries the queue out on the next turn of the loop; a request
+// queued while it runs waits for the next 1041.
+TEST(ChatWnd, QueuedNavigationOnMessage1041)
+{
+    CWireCnx cnx;
+    CFakeView view;
+    view.frames = {"main", "side"};
+    CChatWnd wnd(cnx);
+    wnd.Model().vSetView(&view);
+    RECT r{0, 0, 40, 20};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    CChatModel& m = wnd.Model();
+    view.onNavigate = [&m](const std::string& frame)
+    {
+        if (frame != "main")
+            return;
+        m.navQueue.push_back("side;next.htm");
+        m.onPostNavigate();
+    };
+    m.navQueue.push_back("m*;page.htm");
+    m.onPostNavigate();
+    EXPECT_TRUE(view.log.empty()); // not before the loop turns
+    ASSERT_TRUE(boPumpUntil([&] { return view.uCount("nav side next.htm") == 1; }, 5000)) << view.log.size();
+    EXPECT_EQ(view.log, (std::vector<std::string>{"nav main page.htm", "nav side next.htm"}));
+    EXPECT_TRUE(m.navQueue.empty());
 }

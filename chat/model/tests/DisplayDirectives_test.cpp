@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
+#include <memory>
+#include <sstream>
 
 #include "ChatFakes.h"
 #include "ChatPageFixture.h"
@@ -49,10 +52,7 @@ struct Chat : CChatPageFixture
 struct LocalFile
 {
     std::string path = ::testing::TempDir() + "chat_insert_url.txt";
-    LocalFile()
-    {
-        std::ofstream(path, std::ios::binary) << "<B>local</B>";
-    }
+    LocalFile() { std::ofstream(path, std::ios::binary) << "<B>local</B>"; }
     ~LocalFile() { std::remove(path.c_str()); }
 };
 
@@ -71,7 +71,11 @@ TEST(DisplayDirectives, InsertUrl)
     const std::string tag = "<DYN_INSERTURL HREF=\"file://" + file.path + "\" HISTSINGLESHOT ONLOADGRPREF>";
     const Case cases[] = {
         {"[" + tag + "</DYN_INSERTURL>]", "[<B>local</B>]", {}, 1, true},
-        {"[<DYN_INSERTURL HREF=\" FILE://" + file.path + " \"></DYN_INSERTURL>]", "[<B>local</B>]", {}, 0, false},
+        {"[<DYN_INSERTURL HREF=\" FILE://" + file.path + " \"></DYN_INSERTURL>]",
+         "[<B>local</B>]",
+         {},
+         0,
+         false},
         {"[<DYN_INSERTURL HREF=\"file://no/such<x>\" HISTSINGLESHOT ONLOADGRPREF></DYN_INSERTURL>]",
          "[Err : file://no/such&lt;x&gt;<BR>]",
          {},
@@ -120,8 +124,8 @@ TEST(DisplayDirectives, InsertUrlOfAnotherUserReadsNoFile)
 
 TEST(DisplayDirectives, ExecCommand)
 {
-    const auto command = [](const char* name, const char* text, bool params, int32_t n, const char* format,
-                            const char* sep)
+    const auto command =
+        [](const char* name, const char* text, bool params, int32_t n, const char* format, const char* sep)
     {
         CChatModel::Command c;
         c.strName = name;
@@ -156,7 +160,8 @@ TEST(DisplayDirectives, ExecCommand)
         // The console: its words in any case.
         {"[<DYN_EXECCMD name=\"vbcnt\"></DYN_EXECCMD>]", "[<CENTER><B>2</B></CENTER>]"},
         {"[<DYN_EXECCMD name=\"vbusr\"></DYN_EXECCMD>]",
-         "[<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>User</FONT>"
+         "[<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%><FONT "
+         "color=#000000>User</FONT>"
          "</TD><TD bgcolor=#FFFFFF width=50%><FONT color=#000000>Vers.</FONT></TD></TR><TR><TD>b&amp;b</TD>"
          "<TD align=center>NOCR</TD></TR></TABLE>]"},
         {"[<DYN_EXECCMD name=\"VBVER\"></DYN_EXECCMD>]",
@@ -187,6 +192,46 @@ TEST(DisplayDirectives, ExecCommand)
         };
         EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
     }
+}
+
+// The session statistics read the window's counters and the connection's
+// bytes; the flood state colours each user's detector: red while an alert
+// runs, orange while messages come faster than twice the least period.
+TEST(DisplayDirectives, ConsoleSessionStatsAndFloodState)
+{
+    Chat t;
+    t.m.lLeft = 1, t.m.lKilled = 2, t.m.lRoomReceived = 3, t.m.lPrivReceived = 4, t.m.lRoomSent = 5,
+    t.m.lPrivSent = 6;
+    t.cnx.received = 7000000000ull;
+    t.cnx.sent = 8;
+    EXPECT_EQ(
+        t.strParse("[<ACT_EXECCMD cmd=\"vbstat\"></ACT_EXECCMD>]"),
+        "[<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>Session Stats</TD></TR><TR><TD>OUT : 1<BR>"
+        "KCK : 2<BR>MIN : 3<BR>WIN : 4<BR>MOUT : 5<BR>WOUT : 6<BR>bIN : 7000000000<BR>bOUT : 8"
+        "</TD></TR></TABLE>]");
+
+    const auto record = [&t](const std::string& nick, int messages)
+    {
+        auto d = std::make_unique<CFloodDetector>(nick, [] { return int64_t(5000); });
+        for (int i = 0; i < messages; ++i)
+            d->vOnMessage("same text again");
+        t.m.floodRecords[nick] = std::move(d);
+    };
+    record("ann", 4);  // the fourth repeat: an alert (smoothed 4000 halved four times)
+    record("b&b", 1);  // 2000 ms apart on average: under twice the least period
+    record("carl", 0); // 4000: not under
+    EXPECT_EQ(
+        t.strParse("[<DYN_EXECCMD name=\"VbFlSt\"></DYN_EXECCMD>]"),
+        "[<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>US</TD><TD>REP CPTR=0 - MESS AVG PRD = 4000"
+        "</TD></TR><TR><TD bgcolor=#C0C0C0>Them</TD><TD><B><FONT color=RED>ann</FONT></B> : 3 - 250<BR>"
+        "<B><FONT color=#FF8000>b&amp;b</FONT></B> : 0 - 2000<BR><B><FONT color=GREEN>carl</FONT></B> : "
+        "0 - 4000<BR></TD></TR></TABLE>]");
+    // Without per-user records only the own row has counters.
+    t.m.floodRecords.clear();
+    EXPECT_EQ(
+        t.strParse("<DYN_EXECCMD name=\"vbflst\"></DYN_EXECCMD>"),
+        "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>US</TD><TD>REP CPTR=0 - MESS AVG PRD = 4000"
+        "</TD></TR><TR><TD bgcolor=#C0C0C0>Them</TD><TD></TD></TR></TABLE>");
 }
 
 TEST(DisplayDirectives, AutoLinkAndSubst)
@@ -243,13 +288,16 @@ TEST(DisplayDirectives, BuddiesAndCount)
     t.m.boInsertUser("ghost", CChatModel::kUserHidden);
     t.m.boInsertUser("b&b", 0);
     t.m.strSelected = "Ann";
-    const std::string page = "<DYN_BUDDIES></DYN_BUDDIES>|<DYN_NB_CONNECTED>%nb% user%(s)%</DYN_NB_CONNECTED>";
-    EXPECT_EQ(t.strParse(page), "[<a href=\"@BLS@Ann\" CLASS=s>Ann</a>]<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
-                                "|2 users");
+    const std::string page =
+        "<DYN_BUDDIES></DYN_BUDDIES>|<DYN_NB_CONNECTED>%nb% user%(s)%</DYN_NB_CONNECTED>";
+    EXPECT_EQ(t.strParse(page),
+              "[<a href=\"@BLS@Ann\" CLASS=s>Ann</a>]<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+              "|2 users");
     // The selected user who hides is left out, like any hidden user.
     t.m.strSelected = "ghost";
-    EXPECT_EQ(t.strParse(page), "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
-                                "|2 users");
+    EXPECT_EQ(t.strParse(page),
+              "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
+              "|2 users");
 }
 
 TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
@@ -260,4 +308,74 @@ TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
     EXPECT_EQ(t.strParse("<DYN_INSERTURL HREF=\"file://" + path + "\"></DYN_INSERTURL>"),
               "Err : file://" + path + "<BR>");
     std::remove(path.c_str());
+}
+
+namespace
+{
+
+std::string strReadFile(const std::string& path)
+{
+    std::ifstream f(path, std::ios::binary);
+    std::ostringstream s;
+    s << f.rdbuf();
+    return s.str();
+}
+
+} // namespace
+
+// A sample zone page (the users frame) after the sample configuration page:
+// its source once the directives are handed over is golden, its display tags
+// remember the frame, and its element-list settings fill the list that later
+// events use.
+TEST(DisplayDirectives, SampleZonePage)
+{
+    const char* root = std::getenv("FD_SOURCE_DIR");
+    ASSERT_NE(root, nullptr);
+    const std::string dir = std::string(root) + "/chat/model/tests/pages";
+    Chat t;
+    t.CChatPageFixture::strParse(strReadFile(dir + "/config.vblt"));
+    t.m.strNick = t.m.strIrcNick = "ann";
+    t.CChatPageFixture::strParse(
+        "<CNF_GRPCONF grpname=admins dispname=Admins listable>Room admins</CNF_GRPCONF>"
+        "<CNF_CUGRP grpname=admins RANK=2></CNF_CUGRP>");
+    t.m.strRoom = "#r";
+    t.m.iDisplayState = 4;
+    t.m.boInsertUser("ann", 0);
+    t.m.boInsertUser("b&b", 0);
+    t.m.boInsertUser("ghost", CChatModel::kUserHidden);
+    t.m.strSelected = "b&b";
+    // Events received before the page: no list settings yet, so no messages.
+    t.CChatPageFixture::strParse(
+        "<DYNELIST_ADDKEY ELIST=tables IDKEY=go>Go</DYNELIST_ADDKEY>"
+        "<DYNELIST_ADDKEY ELIST=tables IDKEY=chess MAXITEM=2>Chess</DYNELIST_ADDKEY>"
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=chess IDITEM=b&amp;b CHATUSER>b&amp;b</DYNELIST_ADDITEM>"
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=carl>carl</DYNELIST_ADDITEM>");
+    t.m.elementLists.boToggleExpanded("tables", "chess");
+    const std::string history = t.m.strHistory;
+
+    const std::string source = t.strParseInFrame(strReadFile(dir + "/users.vblt"), "users");
+    const std::string golden = strReadFile(dir + "/users.golden");
+    if (source != golden)
+        std::ofstream("users.actual", std::ios::binary) << source;
+    EXPECT_EQ(source, golden) << "written to users.actual";
+
+    for (int zone :
+         {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})
+        EXPECT_EQ(t.m.zoneFrames[zone], "users") << zone;
+    EXPECT_EQ(t.m.elistFrames["tables"], "users");
+    EXPECT_EQ(t.m.elistItemFrames["tables"], "users");
+    EXPECT_EQ(t.m.elistKeyFrames["tables"], "users");
+    EXPECT_EQ(t.m.elementLists.lpFindList("never"), nullptr);
+    EXPECT_EQ(t.m.strHistory, history);
+
+    // The own nick sitting down joins the list's group once and shows the
+    // page's message for the event.
+    const std::string sit =
+        "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=ann CHATUSER>ann</DYNELIST_ADDITEM>";
+    t.CChatPageFixture::strParse(sit);
+    int32_t rank = -1;
+    EXPECT_TRUE(t.m.groups.boMemberValue("players", "ann", &rank));
+    EXPECT_EQ(rank, 1);
+    EXPECT_NE(t.m.strHistory.find(">ann</DI_MGHDS></a> sits at Go<BR>"), std::string::npos) << t.m.strHistory;
+    EXPECT_EQ(t.strParseInFrame("<DYNELIST_NBITEM ELIST=tables>%nbitem%</DYNELIST_NBITEM>", "users"), "3");
 }

@@ -175,6 +175,14 @@ TEST(GroupDirectives, ReceivedChangesAndTheirNotice)
                "bob");
     EXPECT_TRUE(t.m.groups.boHasMember("ops", "bob"));
     EXPECT_EQ(t.m.strHistory.find("Op&amp;s +1", t.m.strHistory.find("ops -1")), std::string::npos);
+    // A change whose SENDER is the own nick (the user's second window "ann{2",
+    // or anybody writing that name) lands as it does in every other window.
+    t.vReceive("<TMESS/><DYN_GRP GRPNAME=\"ops\" GRPUSER=\"dave\" GRPRANK=\"4\" SENDER=\"ann{2\"></DYN_GRP>",
+               "ann{2");
+    t.vReceive("<TMESS/><DYN_GRP REMUSER GRPNAME=\"ops\" GRPUSER=\"bob\" SENDER=\"ann\"></DYN_GRP>", "carl");
+    EXPECT_TRUE(t.m.groups.boMemberValue("ops", "dave", &rank));
+    EXPECT_EQ(rank, 4);
+    EXPECT_FALSE(t.m.groups.boHasMember("ops", "bob"));
 }
 
 TEST(GroupDirectives, MembershipFilter)
