@@ -301,13 +301,14 @@ void CTagA::OnPushStyle(CHtmlDC* dc)
     m_savedColor = dc->GetTextColor();
     m_colorPushed = 1;
     uint32_t color = 0xFFFFFFFF;
+    // With the hover colour switched off, a hovered link keeps its ordinary colour.
     if (m_hovered && m_changeFocus)
     {
         color = m_colorFocus;
         if (color >= 0xFF000000u && m_document != nullptr)
             m_document->GetColor(2, &color);
     }
-    else if (!m_hovered && m_changeNoFocus)
+    else if ((!m_hovered || !m_changeFocus) && m_changeNoFocus)
     {
         color = m_colorNoFocus;
         if (color >= 0xFF000000u && m_document != nullptr)
