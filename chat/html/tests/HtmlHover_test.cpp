@@ -343,6 +343,30 @@ TEST_F(HoverTest, PressedPlainButtonsAndCheckButtons)
     EXPECT_EQ(view->GetImageState("plain"), 1);
 }
 
+TEST_F(HoverTest, StatesByNameReachEveryFrame)
+{
+    const std::string img = "<IMG NAME=b CHECKBUTTON SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" +
+                            Fixture("netpbm.gif") + "\">";
+    Load("<FRAMESET COLS=\"50%,50%\"><FRAME NAME=left>" + img + "</FRAME><FRAME NAME=right>" + img +
+         "</FRAME></FRAMESET>");
+    const std::vector<HtmlWnd*> frames = view->GetChildViews();
+    ASSERT_EQ(frames.size(), 2u);
+    std::vector<CTagIMG*> imgs;
+    for (HtmlWnd* child : frames)
+        for (CTagIMG* image : All<CTagIMG>(child->GetDocument()->GetElements()))
+            imgs.push_back(image);
+    ASSERT_EQ(imgs.size(), 2u);
+    EXPECT_EQ(view->GetImageState("b"), 0);
+    EXPECT_EQ(view->SetImageState("b", 1), 1);
+    EXPECT_EQ(imgs[0]->IsChecked(), 1);
+    EXPECT_EQ(imgs[1]->IsChecked(), 1);
+    EXPECT_EQ(view->GetImageState("b"), 1);
+    // Only the right frame's is cleared: the left one still answers.
+    EXPECT_EQ(frames[1]->SetImageState("b", 0), 1);
+    EXPECT_EQ(imgs[1]->IsChecked(), 0);
+    EXPECT_EQ(view->GetImageState("b"), 1);
+}
+
 TEST_F(HoverTest, KeyboardFocusImagesAndActivation)
 {
     Load("<IMG NAME=c CHECKBUTTON SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" + Fixture("netpbm.gif") +
