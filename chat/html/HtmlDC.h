@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "HtmlFontDesc.h"
@@ -16,6 +17,16 @@ class CHtmlImageSource;
 struct HDC__;
 struct HFONT__;
 struct HBRUSH__;
+
+// What an element keeps of the images it draws: the area under an animated
+// transparent image, saved on its first draw after a full paint, so that
+// every frame is composed over that element's own background even when the
+// same cached image is shown in several places. Made by the resources.
+class CHtmlImageBackdrop
+{
+public:
+    virtual ~CHtmlImageBackdrop() = default;
+};
 
 struct HtmlTextMetrics
 {
@@ -49,6 +60,8 @@ public:
     virtual FontDesc GetFontDesc() = 0;
     // Selects a font and answers the previous one (null selects nothing).
     virtual HFONT__* SelectFont(HFONT__* font) = 0;
+    // The font selected now.
+    virtual HFONT__* CurrentFont() = 0;
     virtual uint32_t SetTextColor(uint32_t color) = 0;
     virtual uint32_t GetTextColor() = 0;
     virtual int32_t SetBkMode(int32_t mode) = 0;
@@ -59,9 +72,11 @@ public:
     // Inverts the pixels of a 1-pixel line (R2_NOT with a black pen): drawn
     // twice, the line is gone.
     virtual void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) = 0;
-    // Draws a frame of an image at (x, y), stretched to width x height when stretch is set.
+    // Draws a frame of an image at (x, y), stretched to width x height when
+    // stretch is set; a transparent frame is composed over the backdrop's
+    // saved area when one is given (null: the image's own).
     virtual void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
-                           int32_t height, bool stretch) = 0;
+                           int32_t height, bool stretch, CHtmlImageBackdrop* backdrop) = 0;
 
     // Limits drawing to the box until PopClip (measuring passes draw nothing visible).
     virtual void PushClip(const LayoutRect& box) = 0;
@@ -88,6 +103,24 @@ public:
     virtual void EndPaint() = 0;
     // Natural size of an image (0 x 0 when unknown) and its frame count.
     virtual void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) = 0;
+    // Frame count of an animated image (0 for a still one) with its delay.
+    virtual int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) = 0;
+    virtual bool IsImageTransparent(CHtmlImageSource* image) = 0;
+    virtual std::unique_ptr<CHtmlImageBackdrop> NewBackdrop() = 0;
+};
+
+// What the view lends its document outside a paint: a device context on its
+// window (hover repaints, animation and blinking on the timer) and where the
+// pointer is, in document coordinates (false when it is outside the view).
+class IHtmlViewSurface
+{
+public:
+    virtual ~IHtmlViewSurface() = default;
+    virtual std::unique_ptr<CHtmlDC> OpenDC() = 0;
+    virtual bool GetPointer(int32_t* x, int32_t* y) = 0;
+    // Something to run after the current tick or message: the view posts
+    // itself a message and then calls the document's RunQueued.
+    virtual void PostQueued() = 0;
 };
 
 // The process-wide resources documents use (null: no fonts, brushes or images).

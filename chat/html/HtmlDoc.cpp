@@ -95,6 +95,9 @@ void CHtmlDoc::Reset()
     m_handlerName.clear();
     m_pageLink.clear();
     m_pageLinkTarget.clear();
+    m_queuedLink = false;
+    m_queuedAddress.clear();
+    m_queuedTarget.clear();
     std::memcpy(m_colors, kDefaultColors, sizeof m_colors);
 }
 

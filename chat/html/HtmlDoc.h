@@ -20,6 +20,8 @@
 #include "HtmlTag.h"
 
 class IHtmlWndEvents;
+class IHtmlViewSurface;
+class CHtmlImageBackdrop;
 class CHtmlDC;
 class CHtmlFlow;
 class CHtmlImageSource;
@@ -226,6 +228,48 @@ public:
     // The first element whose NAME matches (case-insensitive), or null.
     CTag* FindTagByName(const std::string& name);
 
+    // --- hover, press, links and element states (HtmlDocHover.cpp)
+    // The view's window outside a paint (not owned; null: none).
+    void SetSurface(IHtmlViewSurface* surface) { m_surface = surface; }
+    IHtmlViewSurface* GetSurface() const { return m_surface; }
+    // A drawing seam on the view's window, or null.
+    std::unique_ptr<CHtmlDC> OpenViewDC();
+    // Where the pointer is (document coordinates); false when outside the view.
+    bool GetPointer(int32_t* x, int32_t* y);
+    // A point that lies over no element: where the pointer is when it has left.
+    static constexpr int32_t kNowhere = -0x40000000;
+    // Walks that a move repaints after at most: each walk that changes a look
+    // repaints and walks again, and a walk without change ends it.
+    static constexpr int32_t kMaxHoverWalks = 64;
+    // The pointer moved to (x, y) (document coordinates): the elements whose
+    // look changes answer, and the tree is painted again until none does.
+    // The number of repaints.
+    int32_t OnMouseMove(CHtmlDC* dc, int32_t flags, int32_t x, int32_t y);
+    // Paints every element again in place, each in its style.
+    void PaintTree(CHtmlDC* dc);
+    // A hovered link's tick: raised to the handler while the pointer is still
+    // over the link; otherwise the link is left as by a move.
+    void OnLinkTick(CTag* link, const std::string& address, const std::string& target, int32_t pressed);
+    void NotifyLinkHover(const std::string& text, CTag* element, int32_t kind);
+    // Asks the handler (OnLinkClick) and then lets it follow the link; 1
+    // without a handler.
+    int32_t FollowLink(const std::string& address, const std::string& target);
+    // A navigation asked for from inside an element's own call (a tick): it
+    // runs once that call is over, since it frees the element. A reset
+    // forgets it.
+    void QueueFollowLink(const std::string& address, const std::string& target);
+    void RunQueued();
+    bool HasQueuedLink() const { return m_queuedLink; }
+    // Check states by NAME (compared exactly): the first set one, and every
+    // element of that name set (0 without a layout context).
+    int32_t GetImageState(const std::string& name);
+    int32_t SetImageState(const std::string& name, int32_t value, CHtmlDC* dc);
+    // Frame count and delay of an animated image (0: still), transparency,
+    // and a backdrop for an element that draws images.
+    int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) const;
+    bool IsImageTransparent(CHtmlImageSource* image) const;
+    std::unique_ptr<CHtmlImageBackdrop> NewImageBackdrop() const;
+
 private:
     int32_t Parse();
     void PrepareLoad();
@@ -264,6 +308,10 @@ private:
     int32_t m_loadedKind = kHtmlKindUnknown;
     CHtmlTimerHost* m_timerHost = nullptr;
     bool m_hasFrameset = false;
+    IHtmlViewSurface* m_surface = nullptr;
+    bool m_queuedLink = false;
+    std::string m_queuedAddress;
+    std::string m_queuedTarget;
 };
 
 // Parses a range of a block into elements appended to the list (emptied

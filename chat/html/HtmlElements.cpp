@@ -301,13 +301,14 @@ void CTagA::OnPushStyle(CHtmlDC* dc)
     m_savedColor = dc->GetTextColor();
     m_colorPushed = 1;
     uint32_t color = 0xFFFFFFFF;
+    // With the hover colour switched off, a hovered link keeps its ordinary colour.
     if (m_hovered && m_changeFocus)
     {
         color = m_colorFocus;
         if (color >= 0xFF000000u && m_document != nullptr)
             m_document->GetColor(2, &color);
     }
-    else if (!m_hovered && m_changeNoFocus)
+    else if ((!m_hovered || !m_changeFocus) && m_changeNoFocus)
     {
         color = m_colorNoFocus;
         if (color >= 0xFF000000u && m_document != nullptr)
@@ -348,6 +349,175 @@ void CTagA::OnSetFocusTree(int32_t focus, CHtmlFlow*, CHtmlDC*)
         m_document->GetEvents()->OnLinkHover(m_alt.empty() ? m_href : m_alt, this, 2, m_document);
     else
         m_document->GetEvents()->OnLinkHover("", this, 0, m_document);
+}
+
+int32_t CTagA::OnMouseMove(CHtmlFlow*, int32_t x, int32_t y, int32_t)
+{
+    m_lastX = x;
+    m_lastY = y;
+    int32_t over = 0;
+    for (const auto& child : m_children)
+        if (child->ContainsPoint(x, y))
+        {
+            over = 1;
+            break;
+        }
+    if (over == m_hovered)
+        return 0;
+    // Only a change answers, so that the document's repaint loop ends.
+    m_hovered = over;
+    m_repaint = 1;
+    if (CHtmlTimerHost* host = m_document != nullptr ? m_document->GetTimerHost() : nullptr)
+    {
+        if (over)
+            host->AddTimer(this, kHoverTick);
+        else
+            host->RemoveTimer(this);
+        m_ticking = over;
+    }
+    return 1;
+}
+
+void CTagA::Paint(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    if (!m_repaint)
+        return;
+    m_repaint = 0;
+    if (dc != nullptr && flow != nullptr)
+    {
+        // The focus mark is taken off while the link is drawn again.
+        const bool marked = m_focus && ContainsPoint(m_lastX, m_lastY);
+        if (marked)
+            for (const auto& child : m_children)
+                child->OnSetFocusTree(0, flow, dc);
+        OnPushStyle(dc);
+        for (const auto& child : m_children)
+            child->PaintTree(dc, flow);
+        OnPopStyle(dc);
+        if (marked)
+            for (const auto& child : m_children)
+                child->OnSetFocusTree(1, flow, dc);
+    }
+    if (m_href.empty() || m_document == nullptr)
+        return;
+    if (m_hovered)
+        m_document->NotifyLinkHover(m_alt.empty() ? m_href : m_alt, this, 1);
+    else
+        m_document->NotifyLinkHover("", this, 0);
+}
+
+void CTagA::GetLinkAt(std::string& link, CHtmlFlow*, int32_t x, int32_t y, int32_t, std::string& target,
+                      CTag*& element)
+{
+    link.clear();
+    if (m_href.empty() || !ContainsPoint(x, y))
+        return;
+    link = m_href;
+    target = m_target;
+    element = this;
+}
+
+void CTagA::OnLButtonDown(CHtmlDC*, CHtmlFlow*, int32_t x, int32_t y, int32_t)
+{
+    if (m_hovered || ContainsPoint(x, y))
+        m_pressed = 1;
+}
+
+void CTagA::OnLButtonUp(CHtmlDC*, CHtmlFlow*, int32_t, int32_t, int32_t)
+{
+    m_pressed = 0;
+}
+
+void CTagA::OnTimer(uint32_t)
+{
+    if (m_document != nullptr)
+        m_document->OnLinkTick(this, m_href, m_target, m_pressed);
+}
+
+// Blinking text.
+
+int32_t CTagBlink::ReadAttributes()
+{
+    const std::string color1 = GetAttr("COLOR1");
+    m_hasColor1 = !color1.empty();
+    m_color1 = ParseColor(color1, 0x02000000);
+    const std::string color2 = GetAttr("COLOR2");
+    m_hasColor2 = !color2.empty();
+    m_color2 = ParseColor(color2, 0x02000000);
+    const int32_t delay = GetAttrInt("DELAY", int32_t(kDefaultDelay));
+    m_delay = delay < 1 ? kDefaultDelay : uint32_t(delay);
+    m_stopAfter = -1;
+    if (HasAttr("COUNT"))
+    {
+        const int32_t count = GetAttrInt("COUNT", -1);
+        if (count >= 0)
+            m_stopAfter = int64_t(count) * 2 + 1;
+    }
+    m_href = GetAttr("HREF");
+    m_target = GetAttr("TARGET");
+    return 1;
+}
+
+void CTagBlink::OnPushStyle(CHtmlDC* dc)
+{
+    if (!m_started)
+    {
+        m_started = true;
+        m_baseColor = dc->GetTextColor();
+        m_baseMode = dc->SetBkMode(kHtmlBkTransparent);
+        dc->SetBkMode(m_baseMode);
+        m_baseFont = dc->CurrentFont();
+        if (CHtmlTimerHost* host = m_document != nullptr ? m_document->GetTimerHost() : nullptr)
+        {
+            host->AddTimer(this, m_delay);
+            m_running = true;
+        }
+    }
+    m_previousColor = dc->GetTextColor();
+    m_colorPushed = 1;
+    if (m_phase == 1 && m_hasColor2)
+        dc->SetTextColor(m_color2);
+    else if (m_phase == 0 && m_hasColor1)
+        dc->SetTextColor(m_color1);
+}
+
+void CTagBlink::OnPopStyle(CHtmlDC* dc)
+{
+    if (m_colorPushed)
+        dc->SetTextColor(m_previousColor);
+    m_colorPushed = 0;
+}
+
+void CTagBlink::OnTimer(uint32_t)
+{
+    if (m_document == nullptr)
+        return;
+    ++m_changes;
+    if (m_stopAfter >= 0 && m_changes >= m_stopAfter)
+    {
+        if (m_document->GetTimerHost() != nullptr)
+            m_document->GetTimerHost()->RemoveTimer(this);
+        m_running = false;
+        // Following the link frees this element: it runs after the tick.
+        if (!m_href.empty())
+            m_document->QueueFollowLink(m_href, m_target);
+    }
+    m_phase = m_phase ? 0 : 1;
+    CHtmlFlow* flow = m_document->GetFlow();
+    std::unique_ptr<CHtmlDC> dc = m_document->OpenViewDC();
+    if (flow == nullptr || dc == nullptr)
+        return;
+    HFONT__* oldFont = dc->SelectFont(m_baseFont);
+    const int32_t oldMode = dc->SetBkMode(m_baseMode);
+    const uint32_t oldColor = dc->SetTextColor(m_baseColor);
+    OnPushStyle(dc.get());
+    for (const auto& child : m_children)
+        child->PaintTree(dc.get(), flow);
+    OnPopStyle(dc.get());
+    dc->SetTextColor(oldColor);
+    dc->SetBkMode(oldMode);
+    if (oldFont != nullptr)
+        dc->SelectFont(oldFont);
 }
 
 // Body and blocks.
@@ -604,6 +774,16 @@ void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
 
 void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
 {
+    DrawRuns(dc, flow, true);
+}
+
+void CTagTEXT::Paint(CHtmlDC* dc, CHtmlFlow* flow)
+{
+    DrawRuns(dc, flow, false);
+}
+
+void CTagTEXT::DrawRuns(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint)
+{
     if (m_text.empty())
         return;
     for (HtmlPiece* piece : m_pieces)
@@ -616,11 +796,13 @@ void CTagTEXT::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
             continue;
         const uint32_t length = std::min(uint32_t(piece->value2), uint32_t(m_text.size()) - offset);
         dc->DrawTextOnBottom(m_text.data() + offset, length, window);
-        // The text was drawn over the link lines.
-        if (auto* state = static_cast<HtmlLineState*>(piece->value0))
-            *state = HtmlLineState();
+        // A full paint drew its background over the link lines; a repaint in
+        // place leaves them as they are.
+        if (fullPaint)
+            if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+                *state = HtmlLineState();
     }
-    if (m_focus)
+    if (fullPaint && m_focus)
         OnSetFocusTree(1, flow, dc);
 }
 

@@ -15,6 +15,7 @@
 
 class CHtmlFlow;
 class CHtmlImageSource;
+class CHtmlImageBackdrop;
 struct HFONT__;
 struct HBRUSH__;
 
@@ -65,7 +66,8 @@ public:
     const std::string& GetText() const { return m_text; }
     void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
     void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
-    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    // Drawn again in place (hover, blinking): the link lines stay as they are.
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override;
     void OnResetLayout(CHtmlDC* dc) override;
     // Link lines under every line box: drawn with focus 1, erased with 0.
     void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
@@ -74,6 +76,7 @@ public:
     int32_t Measure(LayoutRect& area, uint32_t offset, CHtmlDC* dc, uint32_t* next) const;
 
 private:
+    void DrawRuns(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint);
     std::string m_text;
     // Where placing resumes when the flow filled up before the end.
     uint32_t m_placed = 0;
@@ -135,6 +138,9 @@ class CTagA : public CTag
     HTML_DECLARE_DYNCREATE(CTagA)
 
 public:
+    // Tick of a hovered link.
+    static constexpr uint32_t kHoverTick = 50;
+
     int32_t ReadAttributes() override;
     void OnPushStyle(CHtmlDC* dc) override;
     void OnPopStyle(CHtmlDC* dc) override;
@@ -144,8 +150,21 @@ public:
     void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value) override;
     // Keyboard focus gained or lost: the hover event with kind 2 or 0.
     void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
+    // Entering or leaving (the pointer over any child): non-zero only then.
+    int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    // After a move: the pending repaint and the hover event.
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override;
+    // HREF and TARGET over the link's own area.
+    void GetLinkAt(std::string& link, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags, std::string& target,
+                   CTag*& element) override;
+    void OnLButtonDown(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    void OnLButtonUp(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    // The hover tick: the document checks the pointer and tells the handler.
+    void OnTimer(uint32_t argument) override;
     const std::string& GetHref() const { return m_href; }
     const std::string& GetTarget() const { return m_target; }
+    int32_t IsHovered() const { return m_hovered; }
+    int32_t IsPressed() const { return m_pressed; }
 
 private:
     std::string m_href;
@@ -156,6 +175,11 @@ private:
     bool m_changeNoFocus = true;
     bool m_changeFocus = true;
     int32_t m_hovered = 0;
+    int32_t m_repaint = 0;
+    int32_t m_pressed = 0;
+    int32_t m_ticking = 0;
+    int32_t m_lastX = 0;
+    int32_t m_lastY = 0;
     uint32_t m_savedColor = 0;
     int32_t m_colorPushed = 0;
 };
@@ -255,6 +279,41 @@ class CTagU : public CTagFontStyle<kHtmlStyleUnderline>
 class CTagBlink : public CTag
 {
     HTML_DECLARE_DYNCREATE(CTagBlink)
+
+public:
+    static constexpr uint32_t kDefaultDelay = 500;
+
+    int32_t ReadAttributes() override;
+    // The first one remembers how the content is drawn and starts the timer.
+    void OnPushStyle(CHtmlDC* dc) override;
+    void OnPopStyle(CHtmlDC* dc) override;
+    // One change: the other colour, drawn at once; at the end of the count
+    // the timer is left and HREF followed once the tick is over.
+    void OnTimer(uint32_t argument) override;
+    int32_t GetPhase() const { return m_phase; }
+    int32_t GetChanges() const { return m_changes; }
+    uint32_t GetDelay() const { return m_delay; }
+    bool IsRunning() const { return m_running; }
+
+private:
+    uint32_t m_color1 = 0x02000000;
+    bool m_hasColor1 = false;
+    uint32_t m_color2 = 0x02000000;
+    bool m_hasColor2 = false;
+    uint32_t m_delay = kDefaultDelay;
+    int64_t m_stopAfter = -1; // changes; -1 endless
+    std::string m_href;
+    std::string m_target;
+    int32_t m_phase = 0;
+    int32_t m_changes = 0;
+    bool m_started = false;
+    bool m_running = false;
+    // How the content was drawn at the first style begin.
+    uint32_t m_baseColor = 0;
+    int32_t m_baseMode = 1;
+    HFONT__* m_baseFont = nullptr;
+    uint32_t m_previousColor = 0;
+    int32_t m_colorPushed = 0;
 };
 
 class CTagHx : public CTag
@@ -543,18 +602,77 @@ class CTagIMG : public CTag
     HTML_DECLARE_DYNCREATE(CTagIMG)
 
 public:
+    // The states' images.
+    enum ImageIndex
+    {
+        kImageNormal = 0,
+        kImageMouseOver = 1,
+        kImagePressed = 2,
+        kImageFocusUp = 3,
+        kImageFocusDown = 4,
+    };
+    // Interval of an animation whose image gives no delay.
+    static constexpr uint32_t kDefaultFrameDelay = 100;
+    // Extra times keyboard activation applies the inverted state of a plain
+    // button, so that the press shows.
+    static constexpr int32_t kKeyPressRepeats = 40;
+
+    CTagIMG();
     ~CTagIMG() override;
     int32_t ReadAttributes() override;
+    // A tab stop when it acts as a button (pressed, keyboard-focus or check).
+    int32_t GetTabStop() override;
+    void OnKeyDown(std::string& answer, int32_t key, int32_t flags, CHtmlFlow* flow, int32_t value) override;
     void Place(CHtmlDC* dc, CHtmlFlow* flow) override;
     void Arrange(CHtmlDC* dc, CHtmlFlow* flow) override;
-    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override { Arrange(dc, flow); }
+    // After a move: a pending repaint, at once.
+    void Paint(CHtmlDC* dc, CHtmlFlow* flow) override;
+    // Non-zero only when the look changed (entering or leaving).
+    int32_t OnMouseMove(CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    void OnLButtonDown(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    void OnLButtonUp(CHtmlDC* dc, CHtmlFlow* flow, int32_t x, int32_t y, int32_t flags) override;
+    int32_t GetStateByName(const std::string& name) override;
+    int32_t SetStateByName(const std::string& name, int32_t value, CHtmlFlow* flow, CHtmlDC* dc) override;
+    void OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc) override;
+    // The animation's tick: the next frame.
+    void OnTimer(uint32_t argument) override;
+
     CHtmlImageSource* GetImage() const { return m_images[0]; }
+    CHtmlImageSource* GetStateImage(int index) const { return m_images[index]; }
+    // The image the states choose now (first match wins), and the one shown.
+    CHtmlImageSource* ChooseImage() const;
+    CHtmlImageSource* GetCurrentImage() const { return m_current; }
+    int32_t GetFrame() const { return m_frame; }
     int32_t GetHSpace() const { return m_hspace; }
     int32_t GetVSpace() const { return m_vspace; }
+    int32_t IsHovered() const { return m_hovered; }
+    int32_t IsPressed() const { return m_pressed; }
+    int32_t IsChecked() const { return m_checked; }
+    // Sets the states directly (tests of the state table).
+    void SetStates(int32_t hovered, int32_t pressed, int32_t focus)
+    {
+        m_hovered = hovered;
+        m_pressed = pressed;
+        m_focus = focus;
+    }
 
 private:
-    // Rest, mouse-over, pressed, keyboard focus up and down.
+    // Draws the chosen image over the element's box (a full paint with
+    // fullPaint, else in place), then the focus indication.
+    void Draw(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint);
+    // Draws the state's image now on the view's window (or the given seam).
+    void Repaint(CHtmlFlow* flow, CHtmlDC* dc);
+    void ToggleFocusRect(int32_t on, CHtmlFlow* flow, CHtmlDC* dc);
+    bool HasFocusImage() const;
+    // Checked and pressed, shown at once.
+    void ApplyState(int32_t value, CHtmlFlow* flow, CHtmlDC* dc);
+
     CHtmlImageSource* m_images[5] = {};
+    CHtmlImageSource* m_current = nullptr;
+    int32_t m_frame = 1;
+    int32_t m_frameCount = 0;
+    bool m_animating = false;
+    std::unique_ptr<CHtmlImageBackdrop> m_backdrop;
     int32_t m_widthPixels = 0;
     int32_t m_widthPercent = 0;
     int32_t m_heightPixels = 0;
@@ -565,6 +683,10 @@ private:
     int32_t m_checkButton = 0;
     int32_t m_checked = 0;
     int32_t m_pressed = 0;
+    int32_t m_hovered = 0;
+    int32_t m_repaint = 0;
+    int32_t m_inFocusRepaint = 0;
+    int32_t m_focusRectDrawn = 0;
     std::string m_name;
 };
 

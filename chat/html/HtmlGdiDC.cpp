@@ -12,6 +12,13 @@ RECT ToRect(const LayoutRect& box)
     return RECT{box.left, box.top, box.right, box.bottom};
 }
 
+// An element's backdrop: the image layer's record.
+class CGdiBackdrop : public CHtmlImageBackdrop
+{
+public:
+    CImageBackdrop backdrop;
+};
+
 // The documents' resources: the process-wide caches.
 class CGdiResources : public IHtmlResources
 {
@@ -32,6 +39,13 @@ public:
         *width = rect.width;
         *height = rect.height;
     }
+    int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) override
+    {
+        *delayMs = 0;
+        return image->iFrameCount(delayMs);
+    }
+    bool IsImageTransparent(CHtmlImageSource* image) override { return image->iTransparentIndex() >= 0; }
+    std::unique_ptr<CHtmlImageBackdrop> NewBackdrop() override { return std::make_unique<CGdiBackdrop>(); }
 
 private:
     CFontCache m_fonts{true};
@@ -147,17 +161,24 @@ void CHtmlGdiDC::InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 }
 
 void CHtmlGdiDC::DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
-                           int32_t height, bool stretch)
+                           int32_t height, bool stretch, CHtmlImageBackdrop* backdrop)
 {
     if (image == nullptr)
         return;
+    auto* owner = dynamic_cast<CGdiBackdrop*>(backdrop);
+    CImageBackdrop* record = owner != nullptr ? &owner->backdrop : nullptr;
     if (stretch)
     {
         const RECT rc = {x, y, x + width, y + height};
-        image->iDrawStretched(m_hdc, rc, frame);
+        image->iDrawStretched(m_hdc, rc, frame, record);
     }
     else
-        image->iDraw(m_hdc, x, y, frame);
+        image->iDraw(m_hdc, x, y, frame, record);
+}
+
+HFONT__* CHtmlGdiDC::CurrentFont()
+{
+    return static_cast<HFONT>(GetCurrentObject(m_hdc, OBJ_FONT));
 }
 
 void CHtmlGdiDC::PushClip(const LayoutRect& box)

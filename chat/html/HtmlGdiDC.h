@@ -21,6 +21,7 @@ public:
     void DrawTextOnBottom(const char* text, uint32_t length, const LayoutRect& box) override;
     FontDesc GetFontDesc() override;
     HFONT__* SelectFont(HFONT__* font) override;
+    HFONT__* CurrentFont() override;
     uint32_t SetTextColor(uint32_t color) override;
     uint32_t GetTextColor() override;
     int32_t SetBkMode(int32_t mode) override;
@@ -28,7 +29,7 @@ public:
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) override;
     void InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2) override;
     void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width, int32_t height,
-                   bool stretch) override;
+                   bool stretch, CHtmlImageBackdrop* backdrop) override;
     void PushClip(const LayoutRect& box) override;
     void PopClip() override;
     HDC__* Handle() override { return m_hdc; }
@@ -37,6 +38,28 @@ private:
     HDC m_hdc;
     HGDIOBJ m_originalFont;
     int m_clips = 0;
+};
+
+// Holds a window's device context (released last, after the drawing seam).
+struct HtmlWindowDCHolder
+{
+    explicit HtmlWindowDCHolder(HWND hWnd) : window(hWnd), hdc(GetDC(hWnd)) {}
+    ~HtmlWindowDCHolder()
+    {
+        if (hdc != nullptr)
+            ReleaseDC(window, hdc);
+    }
+    HtmlWindowDCHolder(const HtmlWindowDCHolder&) = delete;
+    HtmlWindowDCHolder& operator=(const HtmlWindowDCHolder&) = delete;
+    HWND window;
+    HDC hdc;
+};
+
+// A drawing seam on a window's client area, its device context held while it lives.
+class CHtmlWindowGdiDC : private HtmlWindowDCHolder, public CHtmlGdiDC
+{
+public:
+    explicit CHtmlWindowGdiDC(HWND hWnd) : HtmlWindowDCHolder(hWnd), CHtmlGdiDC(hdc) {}
 };
 
 // Makes the process-wide font, brush and image caches the resources of every

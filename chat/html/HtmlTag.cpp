@@ -12,6 +12,9 @@ HTML_IMPLEMENT_DYNCREATE(CTag, nullptr)
 
 CTag::~CTag()
 {
+    // An element that ticks (links, animations, blinking) leaves the view's timer.
+    if (m_document != nullptr && m_document->GetTimerHost() != nullptr)
+        m_document->GetTimerHost()->RemoveTimer(this);
     // Children first, then the content.
     m_children.clear();
     FreeContent();

@@ -28,6 +28,7 @@ HtmlWnd::HtmlWnd(HMODULE module) : m_document(std::make_unique<CHtmlDoc>(module)
 {
     HtmlUseGdiResources();
     m_document->SetTimerHost(this);
+    m_document->SetSurface(this);
 }
 
 HtmlWnd::~HtmlWnd()
@@ -489,6 +490,9 @@ void HtmlWnd::Stop()
 
 LRESULT HtmlWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
+    LRESULT hoverResult = 0;
+    if (OnHoverMessage(uMsg, wParam, lParam, &hoverResult))
+        return hoverResult;
     LRESULT frameResult = 0;
     if (OnFrameMessage(uMsg, wParam, lParam, &frameResult))
         return frameResult;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "FrameProps.h"
+#include "HtmlDC.h"
 #include "HtmlDoc.h"
 #include "HtmlFrames.h"
 #include "HtmlRuntimeClass.h"
@@ -36,7 +37,8 @@ struct HtmlFrameView
 class HtmlWnd : public CHtmlObject,
                 public FdWin::CWindowBase,
                 public CHtmlWndEventsBase,
-                public CHtmlTimerHost
+                public CHtmlTimerHost,
+                public IHtmlViewSurface
 {
     HTML_DECLARE_DYNCREATE(HtmlWnd)
 
@@ -221,6 +223,19 @@ public:
     // Any element by NAME (case-insensitive), in this view then its frames.
     CTag* FindTagByName(const std::string& name);
 
+    // --- hover, image states and the document's drawing outside a paint (HtmlWndHover.cpp)
+    // Posted to itself: runs what the document queued during a tick.
+    static constexpr UINT kMsgRunQueued = WM_APP + 42;
+    // The check state of the first image of that NAME (compared exactly) that
+    // is set, in this view then its frames; 0 when none.
+    int32_t GetImageState(const std::string& name);
+    // Sets every image of that NAME in this view and all its frames, each
+    // drawn at once; the OR of the answers (1 when any image matched).
+    int32_t SetImageState(const std::string& name, int32_t value);
+    std::unique_ptr<CHtmlDC> OpenDC() override;
+    bool GetPointer(int32_t* x, int32_t* y) override;
+    void PostQueued() override;
+
 protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     int32_t Start(uint32_t periodMs) override;
@@ -260,6 +275,9 @@ private:
     // coordinates), in this view or a parent; false when there is no border.
     bool DragFrameBorder(POINT client);
     void OnMouseMoveMessage(WPARAM keys, POINT client);
+    // The pointer's move handed to the document (outside: over no element).
+    void HoverMove(WPARAM keys, const POINT* client);
+    bool OnHoverMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
     void OnButtonUpMessage(WPARAM keys, POINT client);
     POINT DocumentPoint(POINT client) const;
     void OnPaint();

@@ -482,6 +482,7 @@ void HtmlWnd::EndCapture()
     if (hWnd() == nullptr || GetCapture() != hWnd())
         return;
     ReleaseCapture();
+    HoverMove(0, nullptr);
     // As if the pointer had left: a frame-border cursor, this view's or a
     // parent's, gives the previous cursor back.
     for (HtmlWnd* view = this; view != nullptr; view = view->m_parentView)
@@ -535,6 +536,7 @@ void HtmlWnd::OnMouseMoveMessage(WPARAM keys, POINT client)
     POINT screen = client;
     ClientToScreen(hWnd(), &screen);
     const bool inside = PtInRect(&rc, client) && WindowFromPoint(screen) == hWnd();
+    HoverMove(keys, inside ? &client : nullptr);
     SetBorderCursor(inside ? client : POINT{-1, -1});
     // Holding the capture while the pointer is inside shows when it leaves.
     if ((keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && m_keyDown == 0)

@@ -34,6 +34,7 @@
 
 #include "HtmlDoc.h"
 #include "HtmlElements.h"
+#include "HtmlFlow.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
@@ -281,6 +282,12 @@ void PlayKeys(HWND view, const char* keys)
 //   click FRAME X Y    a left click in the frame's view (- for the top view)
 //   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
 //   values             the form values of every frame
+//   point TAG N        the pointer to the middle of the Nth TAG element (from 0)
+//   move X Y           the pointer to a point of the top view
+//   press TAG N, release TAG N   the left button down or up over the element
+//   tick N             N ticks of the view's timer (666) sent at once
+//   inks TAG N         the two commonest colours in the element's box
+//   state NAME         the check state of the image buttons named NAME
 // After a drag the frames' places are printed.
 void PrintFramePlaces(HtmlWnd* view)
 {
@@ -298,13 +305,121 @@ void PrintFramePlaces(HtmlWnd* view)
     std::fflush(stdout);
 }
 
+// The nth element of a tag (upper case) in the view's page, or null.
+CTag* NthElement(const CTag::List& list, const std::string& tag, int& n)
+{
+    for (const auto& element : list)
+    {
+        if (element->GetName() == tag && n-- == 0)
+            return element.get();
+        if (CTag* hit = NthElement(element->GetChildren(), tag, n))
+            return hit;
+    }
+    return nullptr;
+}
+
+// An element's box in the view's client coordinates; false when it has none.
+bool ElementBox(HtmlWnd* view, const char* tag, int n, RECT* box)
+{
+    CHtmlFlow* flow = view->GetDocument()->GetFlow();
+    CTag* element = NthElement(view->GetDocument()->GetElements(), tag, n);
+    LayoutRect bounds;
+    if (flow == nullptr || element == nullptr || !element->GetBounds(bounds, true))
+        return false;
+    LayoutRect window;
+    flow->ToWindow(bounds, window);
+    *box = RECT{window.left, window.top, window.right, window.bottom};
+    return true;
+}
+
+// Prints the two colours found most often in an element's box, other than
+// the colour of its first pixel (the background), as RRGGBB.
+void PrintInks(HtmlWnd* view, const char* tag, int n, const RECT& box)
+{
+    HDC dc = GetDC(view->hWnd());
+    std::vector<std::pair<COLORREF, int>> counts;
+    const COLORREF background = GetPixel(dc, box.left, box.top);
+    for (int y = box.top; y < box.bottom; ++y)
+        for (int x = box.left; x < box.right; ++x)
+        {
+            const COLORREF c = GetPixel(dc, x, y);
+            if (c == background || c == CLR_INVALID)
+                continue;
+            size_t i = 0;
+            while (i < counts.size() && counts[i].first != c)
+                ++i;
+            if (i == counts.size())
+                counts.emplace_back(c, 0);
+            ++counts[i].second;
+        }
+    ReleaseDC(view->hWnd(), dc);
+    std::printf("view inks %s %d", tag, n);
+    for (int k = 0; k < 2 && !counts.empty(); ++k)
+    {
+        size_t best = 0;
+        for (size_t i = 1; i < counts.size(); ++i)
+            if (counts[i].second > counts[best].second)
+                best = i;
+        std::printf(" %02X%02X%02X", GetRValue(counts[best].first), GetGValue(counts[best].first),
+                    GetBValue(counts[best].first));
+        counts.erase(counts.begin() + long(best));
+    }
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
 bool PlayStep(HtmlWnd* view, const std::string& step)
 {
     std::printf("play %s\n", step.c_str());
     std::fflush(stdout);
     char frame[64] = {};
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
-    if (step.compare(0, 5, "keys ") == 0)
+    RECT box;
+    if (std::sscanf(step.c_str(), "point %63s %d", frame, &x1) == 2)
+    {
+        // The pointer to the middle of the element, as a user moves it there.
+        if (!ElementBox(view, frame, x1, &box))
+            return false;
+        POINT at = {(box.left + box.right) / 2, (box.top + box.bottom) / 2};
+        POINT screen = at;
+        ClientToScreen(view->hWnd(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageA(view->hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+    }
+    else if (std::sscanf(step.c_str(), "move %d %d", &x1, &y1) == 2)
+    {
+        POINT screen = {x1, y1};
+        ClientToScreen(view->hWnd(), &screen);
+        SetCursorPos(screen.x, screen.y);
+        SendMessageA(view->hWnd(), WM_MOUSEMOVE, 0, MAKELPARAM(x1, y1));
+    }
+    else if (std::sscanf(step.c_str(), "press %63s %d", frame, &x1) == 2 ||
+             std::sscanf(step.c_str(), "release %63s %d", frame, &x1) == 2)
+    {
+        if (!ElementBox(view, frame, x1, &box))
+            return false;
+        const bool press = step[0] == 'p';
+        SendMessageA(view->hWnd(), press ? WM_LBUTTONDOWN : WM_LBUTTONUP, press ? MK_LBUTTON : 0,
+                     MAKELPARAM((box.left + box.right) / 2, (box.top + box.bottom) / 2));
+    }
+    else if (std::sscanf(step.c_str(), "tick %d", &x1) == 1)
+    {
+        // The view's timer, without waiting for it.
+        for (int i = 0; i < x1; ++i)
+            SendMessageA(view->hWnd(), WM_TIMER, HtmlWnd::kTimerId, 0);
+    }
+    else if (std::sscanf(step.c_str(), "inks %63s %d", frame, &x1) == 2)
+    {
+        if (!ElementBox(view, frame, x1, &box))
+            return false;
+        PrintInks(view, frame, x1, box);
+    }
+    else if (std::sscanf(step.c_str(), "state %63s", frame) == 1)
+    {
+        std::printf("view state %s %d\n", frame, int(view->GetImageState(frame)));
+        std::fflush(stdout);
+    }
+    else if (step.compare(0, 5, "keys ") == 0)
         PlayKeys(view->hWnd(), step.c_str() + 5);
     else if (step == "values")
         ViewLog::PrintValues(view);

@@ -19,6 +19,14 @@ struct FakeImage
     std::string name;
     int32_t width = 0;
     int32_t height = 0;
+    int32_t frames = 0; // 0: still
+    uint32_t delay = 0;
+    bool transparent = false;
+};
+
+// A backdrop of the fakes: only a record of who drew with it.
+class FakeBackdrop : public CHtmlImageBackdrop
+{
 };
 
 class FakeResources : public IHtmlResources
@@ -57,6 +65,17 @@ public:
         *width = fake->width;
         *height = fake->height;
     }
+    int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) override
+    {
+        const auto* fake = reinterpret_cast<const FakeImage*>(image);
+        *delayMs = fake->delay;
+        return fake->frames;
+    }
+    bool IsImageTransparent(CHtmlImageSource* image) override
+    {
+        return reinterpret_cast<const FakeImage*>(image)->transparent;
+    }
+    std::unique_ptr<CHtmlImageBackdrop> NewBackdrop() override { return std::make_unique<FakeBackdrop>(); }
 
     // The handle of a description (the same one for equal descriptions).
     HFONT__* FontOf(const FontDesc& description)
@@ -69,9 +88,10 @@ public:
     }
     static const FontDesc& DescOf(HFONT__* font) { return *reinterpret_cast<const FontDesc*>(font); }
     static uint32_t ColorOf(HBRUSH__* brush) { return *reinterpret_cast<const uint32_t*>(brush); }
-    void AddImage(const std::string& name, int32_t width, int32_t height)
+    FakeImage& AddImage(const std::string& name, int32_t width, int32_t height)
     {
         images.push_back(std::make_unique<FakeImage>(FakeImage{name, width, height}));
+        return *images.back();
     }
 
     std::vector<std::unique_ptr<FontDesc>> fonts;
@@ -109,6 +129,8 @@ public:
         const FakeImage* image;
         int32_t x, y, width, height;
         bool stretch;
+        int32_t frame;
+        const CHtmlImageBackdrop* backdrop;
     };
 
     // Metrics of a font of height h: ascent 3h/4, internal leading h/6, external leading 2.
@@ -147,6 +169,7 @@ public:
         m_font = FakeResources::DescOf(font);
         return previous;
     }
+    HFONT__* CurrentFont() override { return m_selected; }
     uint32_t SetTextColor(uint32_t color) override
     {
         const uint32_t previous = m_color;
@@ -177,11 +200,12 @@ public:
         if (m_clip == 0)
             lines.push_back({x1, y1, x2, y2, kInverted});
     }
-    void DrawImage(CHtmlImageSource* image, int32_t, int32_t x, int32_t y, int32_t width, int32_t height,
-                   bool stretch) override
+    void DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width, int32_t height,
+                   bool stretch, CHtmlImageBackdrop* backdrop) override
     {
         if (m_clip == 0)
-            drawnImages.push_back({reinterpret_cast<const FakeImage*>(image), x, y, width, height, stretch});
+            drawnImages.push_back(
+                {reinterpret_cast<const FakeImage*>(image), x, y, width, height, stretch, frame, backdrop});
     }
     void PushClip(const LayoutRect&) override { ++m_clip; }
     void PopClip() override { --m_clip; }

@@ -952,6 +952,42 @@ TEST(HtmlImages, SpacingAndSize)
     EXPECT_EQ(page.dc.drawnImages[1].width, 40);
 }
 
+TEST(HtmlImages, HoverWithoutLayoutContextDoesNothing)
+{
+    FakeResources resources;
+    FakeDC dc;
+    CHtmlDoc doc;
+    EXPECT_EQ(doc.OnMouseMove(&dc, 0, 10, 10), 0);
+    EXPECT_EQ(doc.SetImageState("b", 1, &dc), 0);
+    EXPECT_EQ(doc.GetImageState("b"), 0);
+}
+
+TEST(HtmlImages, ATransparentStateImageLiesOverTheRestImageAndTheWalkEnds)
+{
+    Page page("");
+    page.resources.AddImage("rest.gif", 20, 10);
+    page.resources.AddImage("over.gif", 20, 10).transparent = true;
+    page.resources.AddImage("anim.gif", 20, 10).frames = 3;
+    std::string error;
+    ASSERT_EQ(page.doc.Load("STR://<IMG SRC=rest.gif SRCMFOCUS=over.gif><IMG SRC=anim.gif>", &error, nullptr, 0, 0),
+              0);
+    page.Layout();
+    auto* img = static_cast<CTagIMG*>(FindName(page.doc, "IMG", 0));
+    auto* anim = static_cast<CTagIMG*>(FindName(page.doc, "IMG", 1));
+    const LayoutRect box = img->GetPieces()[0]->box;
+    page.dc.Clear();
+    // One walk changes the look, one repaint, and the next walk ends it.
+    EXPECT_EQ(page.doc.OnMouseMove(&page.dc, 0, box.left + 5, box.top + 5), 1);
+    ASSERT_EQ(page.dc.drawnImages.size(), 2u);
+    EXPECT_EQ(page.dc.drawnImages[0].image->name, "rest.gif");
+    EXPECT_EQ(page.dc.drawnImages[1].image->name, "over.gif");
+    EXPECT_EQ(page.doc.OnMouseMove(&page.dc, 0, box.left + 6, box.top + 5), 0);
+    // Elements draw with backdrops of their own.
+    EXPECT_NE(page.dc.drawnImages[1].backdrop, nullptr);
+    // Without a view there is no timer: the animation stays on its first frame.
+    EXPECT_EQ(anim->GetFrame(), 0);
+}
+
 // --- fixture pages: the pieces of every element, compared with golden dumps.
 
 class LayoutPagesTest : public testing::TestWithParam<const char*>
