@@ -160,6 +160,11 @@ CLaunchPart::CLaunchPart(CScriptContext* context) : m_pContext(context)
 
 CLaunchPart::~CLaunchPart()
 {
+    // The sub-scripts and their items go first, while the link still stands: a
+    // launchgame item that kills its running game tells the end of the game (3)
+    // to the server as well as to the page, before the part's own end (4).
+    m_requests.clear();
+    m_subScripts.clear();
     if (m_pContext && m_pContext->host)
     {
         if (!m_running)

@@ -1,6 +1,7 @@
 // The launch part's side of the game server link, over a link played by the
 // test: opening it and pairing the hub library's start and stop, the routes
 // of the notifications, the server's commands, and a lost link.
+#include "LaunchItems.h"
 #include "LaunchPart.h"
 #include "../../script/tests/ScriptTestHost.h"
 
@@ -316,4 +317,89 @@ TEST(LaunchPartLink, ALostLinkIsShownOnceOnTheNextStep)
     EXPECT_EQ(script.host.log, kDisconnected);
     EXPECT_TRUE(script.host.calls.empty());
     EXPECT_TRUE(script.host.link.sent.empty());
+}
+
+namespace
+{
+// A game that runs until it is killed, through a plug that logs into the
+// host's calls.
+class CRunningPlug : public IGamePlug
+{
+public:
+    explicit CRunningPlug(std::vector<std::string>& calls) : m_calls(calls) {}
+    ~CRunningPlug() override { m_calls.push_back("plug released"); }
+    bool MakeGame(CZeltoGame&) override { return true; }
+    void DropGame() override {}
+    bool PreLaunchGame(int32_t& result) override { return (result = 1), true; }
+    bool LaunchGame(int32_t& result) override { return (result = 1), true; }
+    bool PostLaunchGame(int32_t& result) override { return (result = 1), true; }
+    bool IsGameRunning(int32_t& running) override { return (running = m_killed ? 0 : 1), true; }
+    bool KillGame(int32_t& result) override
+    {
+        m_calls.push_back("game killed");
+        m_killed = true;
+        return (result = 1), true;
+    }
+
+private:
+    std::vector<std::string>& m_calls;
+    bool m_killed = false;
+};
+
+class CGameLinkHost : public CLinkHost, public ILaunchHost
+{
+public:
+    std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override
+    {
+        return NewLaunchItem(keyword);
+    }
+    ILaunchHost* LaunchHost() override { return this; }
+    bool RunPlugOnGameList(CPlugSite&, CScriptItem*, const std::string&, CZeltoGameList&, bool,
+                           int32_t&) override
+    {
+        return false;
+    }
+    std::unique_ptr<CZeltoGameList> LoadLocalGames() override { return std::make_unique<CZeltoGameList>(); }
+    bool SaveLocalGames(const CZeltoGameList&) override { return true; }
+    bool ChooseGame(CZeltoGameList&, SGameChoice&) override { return false; }
+    std::unique_ptr<IGamePlug> CreateGamePlug(CPlugSite& site, CScriptItem* item, const std::string&) override
+    {
+        site.callback = item;
+        return std::make_unique<CRunningPlug>(calls);
+    }
+};
+} // namespace
+
+// The launch part goes while its game runs (the page let the launcher go):
+// the game is killed and its end (3) reaches the server before the part's
+// own end (4); only then does the channel close.
+TEST(LaunchPartLink, GoingWhileTheGameRunsTellsTheServerTheGameEnded)
+{
+    CGameLinkHost host;
+    CScriptContext context;
+    context.host = &host;
+    context.vars.SetScriptVar("srip", "127.0.0.1");
+    context.vars.SetScriptVar("srpt", "9000");
+    context.vars.SetScriptVar("msgd", "ZDP1");
+    context.vars.SetScriptVar("msg_", "XXXXtype=%TP%");
+    context.vars.SetScriptVar("iurl", "http://page/r?id=7");
+    context.vars.SetScriptVar("ifrm", "info");
+    {
+        CLaunchPart part(&context);
+        ASSERT_EQ(1, part.Start("<subscript type=\"OnStart\"><sscmd name=\"launchinfo\"><launchinfo>"
+                                "<launchgame><game xmlns=\"g.launch\" gid=\"tetra\" technoid=\"fake\">"
+                                "<version vnbr=\"1\"/></game></launchgame><setlverb verb=\"play\" "
+                                "lmode=\"straight\"/></launchinfo></sscmd><sscmd name=\"launchgame\">"
+                                "<launchgame/></sscmd></subscript>"));
+        for (int i = 0; i < 5 && !part.GetRunningPlug(); ++i)
+            part.Step(i);
+        ASSERT_NE(nullptr, part.GetRunningPlug());
+        host.link.sent.clear();
+        host.navigations.clear();
+        host.calls.clear();
+    }
+    EXPECT_EQ(host.link.sent, (std::vector<std::string>{"000dtype=0003", "000dtype=0004"}));
+    EXPECT_EQ(host.navigations,
+              (std::vector<std::string>{"info|http://page/r?id=7&Info=3", "info|http://page/r?id=7&Info=4"}));
+    EXPECT_EQ(host.calls, (std::vector<std::string>{"game killed", "plug released", "link closed", "stop"}));
 }
