@@ -330,12 +330,28 @@ void HtmlWnd::ScrollContent(int32_t dx, int32_t dy)
 
 int32_t HtmlWnd::TrackPosition(int bar)
 {
+    // A drag of a bar built from frames hands its position over (SendThumbTrack).
+    const int index = bar == SB_VERT ? 1 : 0;
+    if (m_trackHanded[index])
+        return m_handedTrack[index];
     // The track position is 32 bits wide; the message's own is only 16.
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
     si.fMask = SIF_TRACKPOS;
     GetScrollInfo(hWnd(), bar, &si);
     return si.nTrackPos;
+}
+
+void HtmlWnd::SendThumbTrack(int bar, int32_t position)
+{
+    if (hWnd() == nullptr || (bar != SB_VERT && bar != SB_HORZ))
+        return;
+    const int index = bar == SB_VERT ? 1 : 0;
+    m_trackHanded[index] = true;
+    m_handedTrack[index] = position;
+    SendMessageA(hWnd(), bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
+                 MAKEWPARAM(SB_THUMBTRACK, LOWORD(static_cast<DWORD>(position))), 0);
+    m_trackHanded[index] = false;
 }
 
 void HtmlWnd::ScrollAbsolute(int bar, int32_t position)

@@ -75,6 +75,11 @@ public:
     int32_t Navigate(const std::string& context, IHtmlWndEvents* handler, const std::string& frame,
                      int32_t keepScroll, int32_t originX, int32_t originY, int32_t option);
     void ScrollTo(int32_t x, int32_t y);
+    // A thumb drag from outside the system bar (the HTML-built scroll bar):
+    // sends the view WM_VSCROLL (SB_VERT) or WM_HSCROLL with SB_THUMBTRACK.
+    // The message's high word holds only 16 bits of the position: the view
+    // takes the whole 32-bit position handed over here instead.
+    void SendThumbTrack(int bar, int32_t position);
     void Redraw();
     void RedrawNow();
 
@@ -317,6 +322,10 @@ private:
     int32_t m_originY = 0;
     int32_t m_scrollBarNesting = 0;
     int32_t m_layoutHeightMode = 0;
+    // The position SendThumbTrack hands over, per bar (SB_HORZ, SB_VERT),
+    // while its message is being handled.
+    bool m_trackHanded[2] = {false, false};
+    int32_t m_handedTrack[2] = {0, 0};
     uint32_t m_scrollFlags = kScrollVertical | kScrollHorizontal;
     int32_t m_mouseUp = 1;
     int32_t m_keyDown = 0;

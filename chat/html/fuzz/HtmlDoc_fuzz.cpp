@@ -1,6 +1,7 @@
-// Loads a page from STR text with a scripted handler that keeps, deletes and
-// replaces the tags offered to it, builds the tree and reads it back, then
-// lays it out, measures and paints it with fixed font metrics.
+// Loads a page from STR text with a scripted handler that expands the
+// HTML-built scroll bar's tags and keeps, deletes and replaces the others,
+// builds the tree and reads it back, then lays it out, measures and paints
+// it with fixed font metrics.
 // Input: a byte of flags, 15 bytes of script (one answer per offered tag,
 // used in turn), then the page.
 #include <cstddef>
@@ -11,6 +12,7 @@
 #include "HtmlDoc.h"
 #include "HtmlFakeDC.h"
 #include "HtmlFrames.h"
+#include "HtmlScrollBarText.h"
 #include "HtmlText.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWndEvents.h"
@@ -23,9 +25,11 @@ public:
     ScriptedHandler(const uint8_t* script, size_t size) : m_script(script), m_size(size) {}
 
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
-                  std::string, CHtmlObject*) override
+                  std::string frame, CHtmlObject* sender) override
     {
-        return Answer(name, attributes, content, length);
+        // The scroll bar's families expand; other tags get the script's answer.
+        const int32_t expanded = m_bars.OnTag(name, attributes, content, length, frame, sender);
+        return expanded >= 0 ? expanded : Answer(name, attributes, content, length);
     }
     int32_t OnHandlerTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
                          std::string, CHtmlObject*) override
@@ -90,6 +94,7 @@ private:
         }
     }
 
+    CHtmlScrollBarTags m_bars;
     const uint8_t* m_script;
     size_t m_size;
     size_t m_next = 0;
