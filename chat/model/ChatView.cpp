@@ -14,7 +14,8 @@ bool CChatHtmlView::boHasFrame(const std::string& name)
 
 void CChatHtmlView::vReloadFrame(const std::string& name, bool scrollToEnd)
 {
-    HtmlWnd* frame = m_view.FindFrameWnd(name);
+    // The empty name is the main view's own page.
+    HtmlWnd* frame = name.empty() ? &m_view : m_view.FindFrameWnd(name);
     if (!frame)
         return;
     // The whole view is held still while the frame is rebuilt, so it never

@@ -433,7 +433,7 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
 {
     if (!kind || !address)
         return;
-    std::string color = strPlaceholderColor;
+    std::string color = strPlaceholderColor.empty() ? strBgColor : strPlaceholderColor;
     if (address->empty())
     {
         *kind = "DMY";
