@@ -12,7 +12,7 @@
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
 #include "HtmlElements.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 #include "MessageFormats.h"
 
 namespace ChatModel

@@ -1,6 +1,6 @@
 // The chat in the renderer's view, in the test host under Wine, against
 // ngircd behind the IRCX stand-in and the web stand-in serving the pages of
-// chat/tests/pages: the page with its five zones talking with a Python
+// chat/testhost/tests/pages: the page with its five zones talking with a Python
 // client (kept as a picture), the refresh message posted once, the message
 // menu copying plain text to the clipboard, the logon through the page's
 // form, and another user's links that run nothing.
@@ -111,6 +111,8 @@ TEST(ChatView, ZonesTalkWithAPythonClient)
     Chat ann("ann");
     ASSERT_TRUE(ann.boStart("<CNF_CURSOR ID=HAND>"));
     EXPECT_EQ(CChatWnd::kViewId, static_cast<UINT>(GetDlgCtrlID(ann.host.Chat().View()->hWnd())));
+    // Its pages and images come from the module that holds the chat code (here the test program).
+    EXPECT_EQ(GetModuleHandleA(nullptr), ann.host.Chat().View()->GetResourceModule());
     ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.Frame("users") != nullptr; }))
         << ann.m.strHistory;
     {
