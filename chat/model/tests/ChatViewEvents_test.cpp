@@ -405,3 +405,54 @@ TEST(ViewDownloads, CachedResultsComeBackWithoutRequest)
     EXPECT_EQ("sTr", kind);
     EXPECT_EQ(t.inst.urls, std::vector<std::string>{"a.htm -> "});
 }
+
+// ---------------------------------------------------------------- controls and hover
+
+TEST(Controls, RememberedLoginFillsTheLogonField)
+{
+    ViewEvents t;
+    t.view.formFields["CFLD_LOGIN"] = IChatView::Field{"TEXT", "", false};
+    t.settings.values["LastLogin"] = "zoe";
+    CTagINPUT login;
+    login.GetDesc().name = "CFLD_LOGIN";
+    CTagINPUT other;
+    other.GetDesc().name = "CFLD_TEXT";
+    t.m.OnControlCreated(&login, nullptr); // remember-login off: nothing
+    EXPECT_EQ("", t.view.formFields["CFLD_LOGIN"].strValue);
+    t.m.boRememberLogin = true;
+    t.m.OnControlCreated(&other, nullptr);
+    t.m.OnControlCreated(&login, nullptr);
+    EXPECT_EQ("zoe", t.view.formFields["CFLD_LOGIN"].strValue);
+    EXPECT_EQ(0u, t.view.formFields.count("CFLD_TEXT"));
+}
+
+TEST(Controls, SubmitByControlName)
+{
+    ViewEvents t;
+    t.view.frames.push_back("main");
+    CTagINPUT talk, whisper, go, text;
+    talk.GetDesc().name = "chat_talk";
+    whisper.GetDesc().name = "CHAT_WHISPER";
+    go.GetDesc().name = "page.htm";
+    go.GetDesc().type = "SUBMIT";
+    text.GetDesc().name = "other.htm";
+    text.GetDesc().type = "TEXT";
+    EXPECT_EQ(1, t.m.OnSubmit(&talk, nullptr));
+    EXPECT_EQ(1, t.m.OnSubmit(&whisper, nullptr));
+    EXPECT_EQ(0, t.m.OnSubmit(&go, nullptr));
+    EXPECT_EQ(0, t.m.OnSubmit(&text, nullptr));
+    EXPECT_EQ(t.talk, (std::vector<std::string>{"room", "whisper"}));
+    EXPECT_EQ(t.inst.urls, std::vector<std::string>{"page.htm -> "});
+}
+
+TEST(Controls, HoverSetsAndRestoresTheCursor)
+{
+    ViewEvents t;
+    std::vector<std::string> seen;
+    t.m.onLinkCursor = [&](bool over, bool hand)
+    { seen.push_back(std::string(over ? "over" : "out") + (hand ? " hand" : "")); };
+    t.strParse("<CNF_CURSOR ID=HAND>");
+    t.m.OnLinkHover("", nullptr, 1, nullptr);
+    t.m.OnLinkHover("", nullptr, 0, nullptr);
+    EXPECT_EQ(seen, (std::vector<std::string>{"over hand", "out hand"}));
+}
