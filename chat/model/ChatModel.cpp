@@ -706,7 +706,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string fromPlain = strNoIncident(from);
 
     const bool foreign = !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick);
-    std::string text = foreign ? strDisarmForeignText(textIn) : textIn;
+    std::string text = foreign ? strDisarmForeignLinks(strDisarmForeignText(textIn)) : textIn;
     bool silent = false, tagMessage = false, multiPart = false;
     if (!text.empty())
     {
