@@ -152,6 +152,8 @@ void CChatModel::vInit()
     iMinNickLength = 3;
     uPort = 6667;
     vReadPageParams();
+    // The talk line starts on a fresh line.
+    uInputCursor = inputHistory.size();
 }
 
 void CChatModel::vLoadUserInterface()
