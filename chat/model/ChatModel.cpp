@@ -88,6 +88,8 @@ CChatModel::CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn c
     boDebug = m_settings.strRead("dbg", "") == "1";
     formats.assign(kKindCount, std::string());
     linkAttrs.assign(kKindCount, std::string());
+    // The talk form's submits and the whisper item send the talk line.
+    onSendTalk = [this](bool priv) { vSendTalk(priv); };
 }
 
 CChatModel::~CChatModel() = default;
@@ -708,7 +710,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string fromPlain = strNoIncident(from);
 
     const bool foreign = !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick);
-    std::string text = foreign ? strDisarmForeignText(textIn) : textIn;
+    std::string text = foreign ? strDisarmForeignLinks(strDisarmForeignText(textIn)) : textIn;
     bool silent = false, tagMessage = false, multiPart = false;
     if (!text.empty())
     {

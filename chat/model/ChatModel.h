@@ -80,8 +80,12 @@ public:
         return false;
     }
     // ---- talk line ----
-    // The name of the page's form control that has the keyboard focus; empty when none has.
-    virtual std::string strFocusedControl() { return std::string(); }
+    // Whether the page's form control of that name has the keyboard focus.
+    virtual bool boHasFocus(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
     // The caret after the control's last character, scrolled into view.
     virtual void vCaretToEnd(const std::string& name) { (void)name; }
     // The frame scrolled to its end when it stands above it.
@@ -159,6 +163,7 @@ public:
     ~CChatModel() override;
 
     void vSetView(IChatView* view) { m_lpView = view; }
+    IChatView* View() const { return m_lpView; }
     void vSetInstance(IChatInstance* instance) { m_lpInstance = instance; }
     // Message 1042 (close the connection) posted to the window.
     std::function<void()> onPostClose;
@@ -379,12 +384,80 @@ public:
     int iIsNoSendCommand(const std::string& line) const;
     // Whether a key (kKeyShift, kKeyControl, kKeyAlt) is held down now.
     std::function<bool(int32_t key)> onKeyHeld;
-    // Enter in the CFLD_LOGIN field: the logon.
-    std::function<void()> onLogonKey;
     std::vector<std::string> inputHistory;
     size_t uInputCursor = 0; // inputHistory.size(): on a fresh line
     bool boRawMode = false, boPrivateSendLock = false;
     // ---- end talk line ----
+    // ---- the view's events: links, menus, forms, logon, downloads (ChatViewEvents.cpp)
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject* sender) override;
+    int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject* sender) override;
+    void OnLinkHover(const std::string& text, CTag* link, int32_t state, CHtmlObject* sender) override;
+    int32_t OnSubmit(CTagINPUT* input, CHtmlObject* sender) override;
+    void OnControlCreated(CTagINPUT* input, CHtmlObject* sender) override;
+    void OnLeaveView(std::string* kind, std::string* address, std::string frameName,
+                     CHtmlObject* sender) override;
+    // Slots 32, 38, 44, 51 and 52 belong to the scroll bar.
+    int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frameName,
+                   CHtmlObject* sender) override;
+    void OnLinkTick(const std::string& address, const std::string& target, int32_t pressed, int32_t zero,
+                    CHtmlObject* sender) override;
+    void OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject* sender) override;
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+
+    // Menu command ids.
+    static constexpr int32_t kCmdNickFunction = 1000; // + function index, to 1199
+    static constexpr int32_t kCmdWhisper = 32771;
+    static constexpr int32_t kCmdCopyMessage = 10000; // + message number, to 19999
+    static constexpr int32_t kCmdCopyAll = 20001;
+    static constexpr int32_t kCmdClearAll = 20002;
+    struct MenuItem
+    {
+        std::string strText;
+        int32_t iId = 0;
+        bool boSeparator = false, boGrayed = false;
+    };
+    // Tracks a popup menu at the cursor, `above` pixels higher; the chosen
+    // id reaches the window's command routing (vOnCommand).
+    std::function<void(const std::vector<MenuItem>& items, int32_t above)> onTrackMenu;
+    // The pixels a menu of that many items is shown above the cursor.
+    static int32_t iMenuRise(size_t items);
+    void vUserMenu(const std::string& nick, long message);
+    void vMessageMenu(long message);
+    // The window's command routing; false for an id it does not know.
+    bool boOnCommand(int32_t id);
+    // The talk form sent to the room or privately (the talk line).
+    std::function<void(bool priv)> onSendTalk;
+    // The link cursor while a link is hovered (hand: the system hand), the
+    // previous cursor back afterwards.
+    std::function<void(bool over, bool hand)> onLinkCursor;
+    std::function<void(const std::string& text)> onSetClipboard;
+    // Timer 666 (the start gate) started or stopped.
+    std::function<void(bool run)> onStartTimer;
+    // Whether the path opens for reading (a result of the view's downloads).
+    std::function<bool(const std::string& path)> onFileReadable;
+    // "CHAT_LOGON": false when refused (the logon page shows why).
+    bool boLogon();
+    // 0 accepted; reason 1 reserved, 2 bad string, 0 otherwise.
+    bool boValidateNick(const std::string& nick, int* reason) const;
+    void vRunNickFunction(long index);
+    void vRunNickFunctionByName(const std::string& name);
+    void vCopyMessage(long index);
+    bool boLoggedOn = false;
+    std::string strPlaceholderColor, strPlaceholderContent;
+
+    // The start gate: one tick of timer 666.
+    void vOnStartTimer();
+    bool boVersionRefused() const;
+    // "%.2f" without trailing zeros: "4.38".
+    static std::string strVersionText(double version);
+    // Set when the version gate refused the plug-in: the chat never connects.
+    bool boVersionBlocked = false;
+    std::string strLogonSaved;
+    // Set by the start: the two connection-state values.
+    int iStartState1 = 0, iStartState2 = 0;
+    bool boViewBusy = false;
+    std::function<std::string(const std::string& frame)> onFrameAddress;
 
     // Display directives.
     std::string strOnDynStatus();
@@ -580,6 +653,12 @@ private:
 // context variables, lists) runs them: CNF_SERVINFO, CNF_LOCALCONF_GRP and
 // DYN_INSERTURL.
 std::string strDisarmForeignText(const std::string& text);
+
+// Another user's message with its links and controls made harmless: an A
+// whose HREF is an http, https or mailto address becomes a link that only
+// the browser follows, unexpanded; any other A, form controls, frames,
+// images and every element naming an address of its own are shown as text.
+std::string strDisarmForeignLinks(const std::string& text);
 
 // CP1252 text as UTF-8.
 std::string strAnsiToUtf8(const std::string& text);

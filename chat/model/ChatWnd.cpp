@@ -1,7 +1,10 @@
 #include "ChatWnd.h"
 
+#include "ChatTextUtil.h"
+#include "ChatView.h"
 #include "FdUi.h"
 #include "HtmlAttr.h"
+#include "HtmlWnd.h"
 
 namespace ChatModel
 {
@@ -58,6 +61,138 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         if (hWnd())
             SetTimer(hWnd(), kReloadTimer, 1000, nullptr);
     };
+    m_model.onStartTimer = [this](bool run)
+    {
+        if (!hWnd())
+            return;
+        if (run)
+            SetTimer(hWnd(), kStartTimer, 500, nullptr);
+        else
+            KillTimer(hWnd(), kStartTimer);
+    };
+    m_model.onTrackMenu = [this](const std::vector<CChatModel::MenuItem>& items, int32_t above)
+    { vTrackMenu(items, above); };
+    m_model.onSetClipboard = [this](const std::string& text) { vSetClipboardText(text, CF_TEXT); };
+    m_model.onLinkCursor = [this](bool over, bool hand)
+    {
+        if (over)
+        {
+            // The page's hand, else the system's pointer for links.
+            HCURSOR cursor = LoadCursorA(nullptr, hand ? IDC_HAND : MAKEINTRESOURCEA(32516));
+            HCURSOR previous = SetCursor(cursor);
+            if (!m_savedCursor)
+                m_savedCursor = previous;
+        }
+        else if (m_savedCursor)
+        {
+            SetCursor(m_savedCursor);
+            m_savedCursor = nullptr;
+        }
+    };
+    m_model.onFrameAddress = [this](const std::string& frame)
+    {
+        auto* view = dynamic_cast<CChatHtmlView*>(m_viewAdapter.get());
+        return view ? view->strFrameAddress(frame) : std::string();
+    };
+}
+
+namespace
+{
+// An address inside the module that holds the chat code.
+void ChatCodeMarker() {}
+} // namespace
+
+void CChatWnd::vCreateView()
+{
+    // The view finds its pages and images in the module that holds this
+    // code, whatever that module is called.
+    HMODULE module = nullptr;
+    if (!GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                            reinterpret_cast<LPCSTR>(&ChatCodeMarker), &module))
+        module = reinterpret_cast<HMODULE>(GetWindowLongPtrA(hWnd(), GWLP_HINSTANCE));
+    RECT client;
+    GetClientRect(hWnd(), &client);
+    auto view = std::make_unique<HtmlWnd>(module);
+    if (!view->Create(WS_CHILD | WS_VISIBLE, client, hWnd(), kViewId))
+        return;
+    view->SetHandler(&m_model);
+    view->SetSourceType("HTTP");
+    m_view = std::move(view);
+    if (!m_model.View())
+    {
+        m_viewAdapter = std::make_unique<CChatHtmlView>(*m_view, m_model);
+        m_model.vSetView(m_viewAdapter.get());
+    }
+}
+
+void CChatWnd::vSetScrollBar(IHtmlWndEvents* events, std::function<void(int, int)> onSize)
+{
+    m_model.vSetScrollBarEvents(events);
+    m_onScrollBarSize = std::move(onSize);
+}
+
+void CChatWnd::vTrackMenu(const std::vector<CChatModel::MenuItem>& items, int32_t above)
+{
+    HMENU menu = CreatePopupMenu();
+    if (!menu)
+        return;
+    for (const CChatModel::MenuItem& item : items)
+    {
+        if (item.boSeparator)
+            InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+        else
+            InsertMenuA(menu, static_cast<UINT>(-1),
+                        MF_BYPOSITION | MF_STRING | (item.boGrayed ? MF_GRAYED : 0),
+                        static_cast<UINT_PTR>(item.iId), item.strText.c_str());
+    }
+    POINT cursor = {0, 0};
+    GetCursorPos(&cursor);
+    const int chosen = FdUi::iTrackPopupMenu(menu, TPM_LEFTALIGN, cursor.x, cursor.y - above, hWnd());
+    DestroyMenu(menu);
+    // The chosen item reaches the command routing as a menu's WM_COMMAND would.
+    if (chosen != 0)
+        PostMessageA(hWnd(), WM_COMMAND, MAKEWPARAM(static_cast<WORD>(chosen), 0), 0);
+}
+
+void CChatWnd::vSetClipboardText(const std::string& text, UINT format)
+{
+    if (!OpenClipboard(hWnd()))
+        return;
+    if (EmptyClipboard())
+    {
+        HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_DDESHARE, text.size() + 2);
+        if (block)
+        {
+            if (void* bytes = GlobalLock(block))
+            {
+                memcpy(bytes, text.c_str(), text.size() + 1);
+                GlobalUnlock(block);
+                // The clipboard owns the block once it took it.
+                if (!SetClipboardData(format, block))
+                    GlobalFree(block);
+            }
+            else
+                GlobalFree(block);
+        }
+    }
+    CloseClipboard();
+}
+
+void CChatWnd::vOnRefresh()
+{
+    m_boRefreshPending = false;
+    const auto listed = [this](const std::string& frame)
+    {
+        for (const std::string& name : m_model.reloadRequests)
+            if (ChatText::boEqualNoCase(name, frame))
+                return true;
+        return false;
+    };
+    if (!listed(m_model.zoneFrames[CChatModel::kZoneMessages]))
+        m_model.vRefreshZone(CChatModel::kZoneMessages);
+    if (!listed(m_model.zoneFrames[CChatModel::kZoneUsers]))
+        m_model.vRefreshZone(CChatModel::kZoneUsers);
 }
 
 // Winsock is started by the chat connection's member, which lives as long
@@ -91,6 +226,8 @@ bool CChatWnd::boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance)
         return false;
     m_model.vInit();
     m_hBrush = CreateSolidBrush(BackgroundColor());
+    vCreateView();
+    SetTimer(hWnd(), kStartTimer, 500, nullptr);
     return true;
 }
 
@@ -108,8 +245,7 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         m_link.vClose();
         return 0;
     case kRefreshMessage:
-        m_boRefreshPending = false;
-        m_model.vRefreshZone(CChatModel::kZoneMessages);
+        vOnRefresh();
         return 0;
     case kListsChangedMessage:
         m_model.vOnListsChanged();
@@ -123,7 +259,29 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             KillTimer(hWnd(), kReloadTimer);
             m_model.vOnReloadTimer();
         }
+        else if (wParam == kStartTimer)
+            m_model.vOnStartTimer();
         return 0;
+    case WM_COMMAND:
+        m_model.boOnCommand(static_cast<int32_t>(LOWORD(wParam)));
+        return lDefault(uMsg, wParam, lParam);
+    case WM_SIZE:
+        if (m_view && m_view->hWnd())
+            MoveWindow(m_view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+        if (m_onScrollBarSize)
+            m_onScrollBarSize(LOWORD(lParam), HIWORD(lParam));
+        return 0;
+    case WM_QUERYNEWPALETTE:
+        if (m_view)
+            m_view->Redraw();
+        return lDefault(uMsg, wParam, lParam);
+    case WM_PALETTECHANGED:
+    {
+        const LRESULT result = lDefault(uMsg, wParam, lParam);
+        if (m_view)
+            m_view->Redraw();
+        return result;
+    }
     case WM_ERASEBKGND:
     {
         HDC dc = reinterpret_cast<HDC>(wParam);

@@ -11,10 +11,15 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <functional>
+#include <memory>
+
 #include "ChatCnx.h"
 #include "ChatModel.h"
 #include "ChatRegistry.h"
 #include "WindowBase.h"
+
+class HtmlWnd;
 
 namespace ChatModel
 {
@@ -60,13 +65,24 @@ public:
     static constexpr UINT kListsChangedMessage = WM_USER + 16; // 1040
     static constexpr UINT kCloseMessage = WM_USER + 18;        // 1042
     static constexpr UINT_PTR kReloadTimer = 888;
+    static constexpr UINT_PTR kStartTimer = 666;
+    static constexpr UINT kViewId = 1010;
 
     // The connection may be a derived one (tests record its wire lines).
     explicit CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock = ClockFn());
     ~CChatWnd() override;
 
-    // The window (a child of parent, or a hidden pop-up without one), then Init.
+    // The window (a child of parent, or a hidden pop-up without one), then
+    // Init: the main view (id 1010) over the client area, the model's view
+    // unless one was set before, and the start timer 666.
     bool boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance);
+    // The main view; null before boCreate.
+    HtmlWnd* View() { return m_view.get(); }
+    // The HTML-built scroll bar: its view events (slots 32, 38, 44, 51, 52 and
+    // the tags the chat leaves) and the window's size changes.
+    void vSetScrollBar(IHtmlWndEvents* events, std::function<void(int cx, int cy)> onSize);
+    // Puts the text on the clipboard in that format (CF_TEXT for the chat's copies).
+    void vSetClipboardText(const std::string& text, UINT format);
     CChatModel& Model() { return m_model; }
     ChatIrc::CChatCnx& Cnx() { return m_cnx; }
     // Filled by the threads that finish streams; drained on message 1034.
@@ -77,6 +93,9 @@ protected:
 
 private:
     COLORREF BackgroundColor() const;
+    void vCreateView();
+    void vTrackMenu(const std::vector<CChatModel::MenuItem>& items, int32_t above);
+    void vOnRefresh();
 
     ChatIrc::CChatCnx& m_cnx;
     CChatCnxLink m_link;
@@ -85,6 +104,11 @@ private:
     HBRUSH m_hBrush = nullptr;
     bool m_boRefreshPending = false;
     CFinishedDownloads m_finished;
+    std::function<void(int, int)> m_onScrollBarSize;
+    HCURSOR m_savedCursor = nullptr;
+    // Declared after the model: the view goes first.
+    std::unique_ptr<HtmlWnd> m_view;
+    std::unique_ptr<IChatView> m_viewAdapter;
 };
 
 } // namespace ChatModel

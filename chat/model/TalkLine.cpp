@@ -18,9 +18,8 @@ const char* const kLoginField = "CFLD_LOGIN";
 
 int32_t CChatModel::OnInputKey(int32_t key, int32_t, int32_t, std::string, CHtmlObject*)
 {
-    const std::string focused = m_lpView ? m_lpView->strFocusedControl() : std::string();
     const auto held = [this](int32_t k) { return onKeyHeld && onKeyHeld(k); };
-    if (focused == kTalkField)
+    if (m_lpView && m_lpView->boHasFocus(kTalkField))
     {
         IChatView::Field field;
         m_lpView->boGetField(kTalkField, field);
@@ -45,9 +44,9 @@ int32_t CChatModel::OnInputKey(int32_t key, int32_t, int32_t, std::string, CHtml
             break;
         }
     }
-    else if (focused == kLoginField && key == kKeyReturn && onLogonKey)
+    else if (m_lpView && key == kKeyReturn && m_lpView->boHasFocus(kLoginField))
     {
-        onLogonKey();
+        boLogon();
     }
     return key == kKeyBack ? 1 : 0;
 }

@@ -12,6 +12,7 @@ namespace
 {
 std::atomic<MessageBoxFn> g_pfnMessageBox{nullptr};
 std::atomic<DialogBoxFn> g_pfnDialogBox{nullptr};
+std::atomic<PopupMenuFn> g_pfnPopupMenu{nullptr};
 
 // Scripted mode for programs started by tests (see the header).
 class CScript
@@ -116,13 +117,44 @@ INT_PTR iDialogBoxParam(HINSTANCE hinst, LPCSTR pszTemplate, HWND hwndParent, DL
     {
         char szId[32];
         if (IS_INTRESOURCE(pszTemplate))
-            std::snprintf(szId, sizeof szId, "%u", static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(pszTemplate)));
+            std::snprintf(szId, sizeof szId, "%u",
+                          static_cast<unsigned>(reinterpret_cast<ULONG_PTR>(pszTemplate)));
         else
             std::snprintf(szId, sizeof szId, "%.24s", pszTemplate);
         script.vLog(std::string("DIALOG|") + szId);
         return script.iNextAnswer(IDCANCEL);
     }
     return DialogBoxParamA(hinst, pszTemplate, hwndParent, pfnProc, lParam);
+}
+
+int iTrackPopupMenu(HMENU menu, UINT flags, int x, int y, HWND hwnd)
+{
+    if (PopupMenuFn pfn = g_pfnPopupMenu.load())
+        return pfn(menu, flags, x, y, hwnd);
+    CScript& script = CScript::Get();
+    if (script.boActive())
+    {
+        std::string line = "MENU|" + std::to_string(x) + "|" + std::to_string(y);
+        const int count = GetMenuItemCount(menu);
+        for (int i = 0; i < count; ++i)
+        {
+            char text[256] = "";
+            MENUITEMINFOA info = {};
+            info.cbSize = sizeof info;
+            info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_STRING;
+            info.dwTypeData = text;
+            info.cch = sizeof text - 1;
+            if (!GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info))
+                continue;
+            if (info.fType & MFT_SEPARATOR)
+                line += "|-";
+            else
+                line += "|" + std::to_string(info.wID) + ((info.fState & MFS_GRAYED) ? "~:" : ":") + text;
+        }
+        script.vLog(line);
+        return script.iNextAnswer(0);
+    }
+    return static_cast<int>(TrackPopupMenu(menu, flags | TPM_RETURNCMD, x, y, 0, hwnd, nullptr));
 }
 
 MessageBoxFn pfnSetMessageBoxHook(MessageBoxFn pfn)
@@ -133,5 +165,10 @@ MessageBoxFn pfnSetMessageBoxHook(MessageBoxFn pfn)
 DialogBoxFn pfnSetDialogBoxHook(DialogBoxFn pfn)
 {
     return g_pfnDialogBox.exchange(pfn);
+}
+
+PopupMenuFn pfnSetPopupMenuHook(PopupMenuFn pfn)
+{
+    return g_pfnPopupMenu.exchange(pfn);
 }
 } // namespace FdUi

@@ -23,7 +23,7 @@ namespace
 class CTalkView : public CFakeView
 {
 public:
-    std::string strFocusedControl() override { return "CFLD_TEXT"; }
+    bool boHasFocus(const std::string& name) override { return name == "CFLD_TEXT"; }
 };
 
 // The thread's keyboard state with Ctrl and Alt down, put back on the way out.

@@ -20,7 +20,7 @@ class CTalkView : public CFakeView
 {
 public:
     std::string focused = "CFLD_TEXT";
-    std::string strFocusedControl() override { return focused; }
+    bool boHasFocus(const std::string& name) override { return name == focused; }
     void vCaretToEnd(const std::string& name) override { log.push_back("caret " + name); }
     void vScrollFrameToEnd(const std::string& frame) override { log.push_back("scroll " + frame); }
 };
@@ -236,15 +236,22 @@ TEST(TalkLine, NoViewSendsNothing)
     EXPECT_EQ(t.m.OnInputKey(CChatModel::kKeyReturn, 1, 0, "", nullptr), 0);
 }
 
-TEST(TalkLine, LoginFieldEnterStartsTheLogon)
+TEST(TalkLine, LoginFieldEnterStartsTheLogonAndTheFormSendsTheTalk)
 {
     Talk t;
-    int logons = 0;
-    t.m.onLogonKey = [&] { ++logons; };
+    t.m.strNick.clear();
     t.talkView.focused = "CFLD_LOGIN";
-    EXPECT_EQ(t.iPress(CChatModel::kKeyReturn), 0);
+    t.talkView.fields["CFLD_LOGIN"] = "carl";
     EXPECT_EQ(t.iPress(CChatModel::kKeyUp), 0);
-    EXPECT_EQ(logons, 1);
+    EXPECT_EQ(t.m.strNick, "");
+    EXPECT_EQ(t.iPress(CChatModel::kKeyReturn), 0);
+    EXPECT_EQ(t.m.strNick, "carl");
+    EXPECT_TRUE(t.m.boLoggedOn);
+    // The talk form's CHAT_TALK link sends the field to the room.
+    t.vField("CFLD_TEXT", "TEXT", "hi all");
+    t.m.OnLinkClick("CHAT_TALK", "", nullptr);
+    EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG #r :hi all"}));
+    EXPECT_EQ(t.strField(), "");
 }
 
 TEST(TalkLine, FilterLinksAndWholeWords)

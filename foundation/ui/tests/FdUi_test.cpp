@@ -65,15 +65,17 @@ TEST(FdUi, ScriptedModeLogsAndAnswersInTurn)
     EXPECT_EQ(0u, code);
 
     std::ifstream in(strLog, std::ios::binary);
-    std::string l1, l2, l3, l4;
+    std::string l1, l2, l3, l4, l5;
     std::getline(in, l1);
     std::getline(in, l2);
     std::getline(in, l3);
     std::getline(in, l4);
+    std::getline(in, l5);
     EXPECT_EQ("MSGBOX|4|Titre|Première", l1);
     EXPECT_EQ("MSGBOX|0|T2|Seconde", l2);
     EXPECT_EQ("DIALOG|101", l3);
     EXPECT_EQ("MSGBOX|1|T4|Quatrième", l4);
+    EXPECT_EQ("MENU|10|20|5:Un|-|6~:Deux", l5);
     DeleteFileA(strLog.c_str());
 }
 
@@ -83,7 +85,14 @@ TEST(FdUiChild, AnswersFromTheScript)
         GTEST_SKIP() << "runs as the child of ScriptedModeLogsAndAnswersInTurn";
     EXPECT_EQ(7, FdUi::iMessageBox(nullptr, "Première", "Titre", MB_YESNO));
     EXPECT_EQ(5, FdUi::iMessageBox(nullptr, "Seconde", "T2", MB_OK));
-    EXPECT_EQ(IDCANCEL, FdUi::iDialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), nullptr, nullptr, 0));
+    EXPECT_EQ(IDCANCEL,
+              FdUi::iDialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(101), nullptr, nullptr, 0));
     EXPECT_EQ(IDOK, FdUi::iMessageBox(nullptr, "Quatrième", "T4", MB_OKCANCEL)); // answers used up
+    HMENU menu = CreatePopupMenu();
+    InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING, 5, "Un");
+    InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_SEPARATOR, 0, nullptr);
+    InsertMenuA(menu, static_cast<UINT>(-1), MF_BYPOSITION | MF_STRING | MF_GRAYED, 6, "Deux");
+    EXPECT_EQ(0, FdUi::iTrackPopupMenu(menu, 0, 10, 20, nullptr)); // dismissed
+    DestroyMenu(menu);
 }
 } // namespace
