@@ -144,6 +144,10 @@ void CChatHtmlView::vCaretToEnd(const std::string& name)
     const WPARAM end = static_cast<WPARAM>(GetWindowTextLengthA(control));
     SendMessageA(control, EM_SETSEL, end, static_cast<LPARAM>(end));
     SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    // The edit control still handles the arrow key after the view, and Up
+    // moves a single-line caret left: the end is set again behind it.
+    PostMessageA(control, EM_SETSEL, end, static_cast<LPARAM>(end));
+    PostMessageA(control, EM_SCROLLCARET, 0, 0);
 }
 
 void CChatHtmlView::vScrollFrameToEnd(const std::string& frame)
