@@ -32,17 +32,19 @@ void CChatModel::vAutoLink(std::string& text) const
     {
         if (s.strKey.empty())
             continue;
-        for (size_t at = upper.find(s.strKey); at != std::string::npos; )
+        for (size_t at = upper.find(s.strKey); at != std::string::npos;)
         {
-            const bool inWord =
-                s.boWholeWord && ((at > 0 && boCapital(upper, at - 1)) || boCapital(upper, at + s.strKey.size()));
+            const bool inWord = s.boWholeWord && ((at > 0 && boCapital(upper, at - 1)) ||
+                                                  boCapital(upper, at + s.strKey.size()));
             if (!inWord)
             {
                 text = text.substr(0, at) + s.strReplacement + text.substr(at + s.strKey.size());
                 upper = strUpperAscii(text);
             }
-            // An empty replacement left in place would be found again.
-            const size_t next = at + std::max<size_t>(s.strReplacement.size(), inWord ? 1 : 0);
+            // A word left in place moves the search on by one character, so that
+            // an empty replacement cannot find it again and an occurrence right
+            // behind it is still seen; a replaced one goes on behind its replacement.
+            const size_t next = inWord ? at + 1 : at + s.strReplacement.size();
             at = next <= upper.size() ? upper.find(s.strKey, next) : std::string::npos;
         }
     }
@@ -59,8 +61,9 @@ void CChatModel::vAutoLink(std::string& text) const
         if (end == std::string::npos)
             end = upper.size();
         const std::string candidate = text.substr(start, end - start);
-        const bool linked = candidate.find_first_of("<>") == std::string::npos &&
-                            (start == 0 || text[start - 1] == ' ');
+        // A quote would end the anchor's address attribute early.
+        const bool linked =
+            candidate.find_first_of("<>\"") == std::string::npos && (start == 0 || text[start - 1] == ' ');
         if (!linked)
         {
             from = end;

@@ -88,6 +88,8 @@ CChatModel::CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn c
     boDebug = m_settings.strRead("dbg", "") == "1";
     formats.assign(kKindCount, std::string());
     linkAttrs.assign(kKindCount, std::string());
+    // The talk form's submits and the whisper item send the talk line.
+    onSendTalk = [this](bool priv) { vSendTalk(priv); };
 }
 
 CChatModel::~CChatModel() = default;
@@ -152,6 +154,8 @@ void CChatModel::vInit()
     iMinNickLength = 3;
     uPort = 6667;
     vReadPageParams();
+    // The talk line starts on a fresh line.
+    uInputCursor = inputHistory.size();
 }
 
 void CChatModel::vLoadUserInterface()

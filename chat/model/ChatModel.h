@@ -103,6 +103,18 @@ public:
         else
             vLoad(address, frame);
     }
+    // ---- talk line ----
+    // Whether the page's form control of that name has the keyboard focus.
+    virtual bool boHasFocus(const std::string& name)
+    {
+        (void)name;
+        return false;
+    }
+    // The caret after the control's last character, scrolled into view.
+    virtual void vCaretToEnd(const std::string& name) { (void)name; }
+    // The frame scrolled to its end when it stands above it.
+    virtual void vScrollFrameToEnd(const std::string& frame) { (void)frame; }
+    // ---- end talk line ----
 };
 
 // The plug-in instance as the chat uses it.
@@ -392,6 +404,25 @@ public:
     bool boGo = false, boWaiting = false;
     std::vector<std::string> waitList;
 
+    // ---- talk line (the CFLD_TEXT field: keys, input history, sending) ----
+    // Virtual-key codes of the keys the talk line handles.
+    static constexpr int32_t kKeyBack = 0x08, kKeyReturn = 0x0D, kKeyShift = 0x10, kKeyControl = 0x11,
+                             kKeyAlt = 0x12, kKeyEscape = 0x1B, kKeyUp = 0x26, kKeyDown = 0x28;
+    // Non-zero when the key was handled (the view then skips its own handling).
+    int32_t OnInputKey(int32_t key, int32_t repeat, int32_t flags, std::string frameName,
+                       CHtmlObject* sender) override;
+    // Enter, Escape, Up or Down on the talk text (in and out).
+    void vRecallInput(int32_t key, std::string& text);
+    // Null text: the talk field's; null recipient: the selected user.
+    void vSendTalk(bool priv, const std::string* text = nullptr, const std::string* to = nullptr);
+    // The send flag of the page-defined command the line invokes; 0 when it invokes none.
+    int iIsNoSendCommand(const std::string& line) const;
+    // Whether a key (kKeyShift, kKeyControl, kKeyAlt) is held down now.
+    std::function<bool(int32_t key)> onKeyHeld;
+    std::vector<std::string> inputHistory;
+    size_t uInputCursor = 0; // inputHistory.size(): on a fresh line
+    bool boRawMode = false, boPrivateSendLock = false;
+    // ---- end talk line ----
     // ---- the view's events: links, menus, forms, logon, downloads (ChatViewEvents.cpp)
     int32_t OnLinkClick(std::string address, std::string target, CHtmlObject* sender) override;
     int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject* sender) override;

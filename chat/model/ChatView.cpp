@@ -128,4 +128,35 @@ bool CChatHtmlView::boFocusControl(const std::string& name)
     return true;
 }
 
+// ---- talk line ----
+
+bool CChatHtmlView::boHasFocus(const std::string& name)
+{
+    HWND control = m_view.GetInputCtrl(name);
+    return control && GetFocus() == control;
+}
+
+void CChatHtmlView::vCaretToEnd(const std::string& name)
+{
+    HWND control = m_view.GetInputCtrl(name);
+    if (!control)
+        return;
+    const WPARAM end = static_cast<WPARAM>(GetWindowTextLengthA(control));
+    SendMessageA(control, EM_SETSEL, end, static_cast<LPARAM>(end));
+    SendMessageA(control, EM_SCROLLCARET, 0, 0);
+    // The edit control still handles the arrow key after the view, and Up
+    // moves a single-line caret left: the end is set again behind it.
+    PostMessageA(control, EM_SETSEL, end, static_cast<LPARAM>(end));
+    PostMessageA(control, EM_SCROLLCARET, 0, 0);
+}
+
+void CChatHtmlView::vScrollFrameToEnd(const std::string& frame)
+{
+    // Scrolling to the end does nothing to a frame already there.
+    if (HtmlWnd* view = m_view.FindFrameWnd(frame))
+        view->ScrollTo(0, 0x7FFFFFFF);
+}
+
+// ---- end talk line ----
+
 } // namespace ChatModel

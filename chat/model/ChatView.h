@@ -29,6 +29,11 @@ public:
     bool boGetField(const std::string& name, Field& field) override;
     void vSetField(const std::string& name, const Field& field) override;
     bool boFocusControl(const std::string& name) override;
+    // ---- talk line ----
+    bool boHasFocus(const std::string& name) override;
+    void vCaretToEnd(const std::string& name) override;
+    void vScrollFrameToEnd(const std::string& frame) override;
+    // ---- end talk line ----
 
     // The address the frame shows; empty when there is no such frame.
     std::string strFrameAddress(const std::string& frame);

@@ -56,6 +56,9 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
     };
     m_model.onCtrlAltDown = []
     { return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0; };
+    // ---- talk line: the keys held while the talk field's keys are handled ----
+    m_model.onKeyHeld = [](int32_t key) { return (GetKeyState(key) & 0x8000) != 0; };
+    // ---- end talk line ----
     m_model.onDebugBox = [](const std::string& text, const std::string& title)
     { FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), MB_OK); };
     m_model.onResolve = ResolveHostAddress;

@@ -8,14 +8,22 @@ Each STEP is one argument:
   "say TARGET text"      PRIVMSG to a room or a nick ("whisper" is the same)
   "part #room"           PART
   "expect text"          waits for a received line holding the text
-  "flood TARGET N"       N PRIVMSG lines "flood <i> <monotonic ns>" at once
+  "flood TARGET N"       N PRIVMSG lines "flood <i> <send time>" at once (the
+                         send time: the wall clock in ns since 1970)
+  "measure TARGET N"     waits for N flood lines to TARGET and prints
+                         "MEASURE lines=N rate=R median_ms=M p95_ms=P": lines
+                         per second from the earliest send to the last
+                         arrival, and the median and 95th percentile of the
+                         time from send to arrival (wall clock)
   "quit [reason]"        QUIT (done at the end anyway)
   "crowd #room N PREFIX" N more connections, nicks PREFIX1..PREFIXN, each
                          joined to the room and kept until the client ends
 Received lines are printed as "<< line", sent ones as ">> line". Every wait
 is bounded (--wait seconds); a wait that runs out ends with exit code 2.
+--quiet prints neither (a benchmark's client reads as fast as it can).
 """
 import argparse
+import math
 import re
 import socket
 import sys
@@ -23,15 +31,17 @@ import time
 
 
 class Client:
-    def __init__(self, host, port, nick, wait):
+    def __init__(self, host, port, nick, wait, quiet=False):
         self.sock = socket.create_connection((host, port), timeout=wait)
+        self.quiet = quiet
         self.nick = nick
         self.wait = wait
         self.pending = b""
         self.closed = False
 
     def send(self, line):
-        print(">> " + line, flush=True)
+        if not self.quiet:
+            print(">> " + line, flush=True)
         self.sock.sendall((line + "\r\n").encode("latin-1"))
 
     def lines(self):
@@ -41,7 +51,8 @@ class Client:
             while b"\r\n" in self.pending:
                 raw, self.pending = self.pending.split(b"\r\n", 1)
                 line = raw.decode("latin-1")
-                print("<< " + line, flush=True)
+                if not self.quiet:
+                    print("<< " + line, flush=True)
                 if line.startswith("PING"):
                     self.send("PONG" + line[4:])
                 yield line
@@ -72,16 +83,58 @@ def words(line):
     return line.split(" ")
 
 
+def percentile(values, share):
+    """Nearest rank: the value below which that share of the values lie."""
+    if not values:
+        return 0
+    ordered = sorted(values)
+    rank = min(max(math.ceil(share * len(ordered)), 1), len(ordered))
+    return ordered[rank - 1]
+
+
+def measure(client, target, want):
+    """Waits for `want` flood lines to target; prints the MEASURE line."""
+    seen = set()
+    latencies = []
+    first_sent = None
+    last_arrived = 0
+    for line in client.lines():
+        if line is None:
+            break
+        now = time.time_ns()
+        w = words(line)
+        if len(w) < 6 or w[1] != "PRIVMSG" or w[2].lower() != target.lower() or w[3] != ":flood":
+            continue
+        try:
+            number, sent = int(w[4]), int(w[5])
+        except ValueError:
+            continue
+        if number in seen:
+            continue
+        seen.add(number)
+        latencies.append(now - sent)
+        first_sent = sent if first_sent is None else min(first_sent, sent)
+        last_arrived = max(last_arrived, now)
+        if len(seen) >= want:
+            break
+    span = (last_arrived - first_sent) / 1e9 if latencies else 0
+    rate = len(latencies) / span if span > 0 else 0
+    print("MEASURE lines=%d rate=%.1f median_ms=%.2f p95_ms=%.2f" % (
+        len(latencies), rate, percentile(latencies, 0.5) / 1e6, percentile(latencies, 0.95) / 1e6), flush=True)
+    return len(seen) >= want
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--host", default="127.0.0.1")
     parser.add_argument("--port", type=int, required=True)
     parser.add_argument("--nick", required=True)
     parser.add_argument("--wait", type=float, default=20)
+    parser.add_argument("--quiet", action="store_true")
     parser.add_argument("steps", nargs="*")
     opts = parser.parse_args()
 
-    c = Client(opts.host, opts.port, opts.nick, opts.wait)
+    c = Client(opts.host, opts.port, opts.nick, opts.wait, opts.quiet)
     c.send("NICK " + opts.nick)
     # ngircd refuses user names holding characters such as "{".
     c.send("USER %s . . :%s" % (re.sub(r"[^A-Za-z0-9_.-]", "_", opts.nick), opts.nick))
@@ -107,7 +160,11 @@ def main():
         elif verb == "flood":
             target, _, count = rest.partition(" ")
             for i in range(int(count)):
-                c.send("PRIVMSG %s :flood %d %d" % (target, i, time.monotonic_ns()))
+                c.send("PRIVMSG %s :flood %d %d" % (target, i, time.time_ns()))
+        elif verb == "measure":
+            target, _, count = rest.partition(" ")
+            if not measure(c, target, int(count)):
+                return 2
         elif verb == "crowd":
             room, count, prefix = rest.split(" ")
             for i in range(1, int(count) + 1):

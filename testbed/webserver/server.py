@@ -19,6 +19,12 @@ A routes file (--routes, JSON) adds fixed answers for exact paths:
              "location": "/elsewhere", "cut_after": N, "chunk": C, "delay_ms": D}}
 A path with a query is looked up first with it, then without it.
 
+With --subst-env, "${NAME}" in a served text file (text/* types and the chat's
+.vblt configuration documents) becomes the value of the environment variable
+NAME; only names that begin with "FD_" are looked up (the environment also
+holds the machine's own settings), and an unknown name stays as written. A
+page can so carry the port of a sidecar started before this one.
+
 As a test sidecar it reads FD_SIDECAR_INFO (a file), writes
 "<port variable>=<port>" (FD_WEB_PORT by default) and then "READY" there.
 By hand:  python3 server.py --root DIR [--port N]
@@ -28,6 +34,7 @@ import argparse
 import http.server
 import json
 import os
+import re
 import signal
 import socketserver
 import sys
@@ -47,7 +54,20 @@ TYPES = {
     ".xml": "text/xml",
     ".gif": "image/gif",
     ".bmp": "image/bmp",
+    ".vblt": "application/x-verbolt",
 }
+
+# Types whose files get their "${NAME}" references replaced under --subst-env.
+SUBST_TYPES = ("application/x-verbolt",)
+SUBST_NAME = re.compile(rb"\$\{(FD_[A-Za-z0-9_]*)\}")
+
+
+def subst_env(data, env):
+    """Each "${FD_...}" of the bytes replaced by its value in env; unknown names stay."""
+    def one(m):
+        value = env.get(m.group(1).decode("ascii"))
+        return m.group(0) if value is None else value.encode("latin-1", "replace")
+    return SUBST_NAME.sub(one, data)
 
 
 def pattern(n):
@@ -80,6 +100,7 @@ class Settings:
     log_file = None
     log_lock = threading.Lock()
     verbose = False
+    subst_env = False
 
 
 class BadRequest(Exception):
@@ -256,7 +277,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with open(target, "rb") as f:
             data = f.read()
         ext = os.path.splitext(target)[1].lower()
-        self.answer(200, data, TYPES.get(ext, "application/octet-stream"))
+        ctype = TYPES.get(ext, "application/octet-stream")
+        if Settings.subst_env and (ctype.startswith("text/") or ctype in SUBST_TYPES):
+            data = subst_env(data, os.environ)
+        self.answer(200, data, ctype)
 
 
 class Server(socketserver.ThreadingMixIn, http.server.HTTPServer):
@@ -272,10 +296,13 @@ def main(argv):
     p.add_argument("--log", help="file where every request is appended as a REQUEST line")
     p.add_argument("--port-var", default="FD_WEB_PORT", help="name under which the port is announced")
     p.add_argument("--verbose", action="store_true")
+    p.add_argument("--subst-env", action="store_true",
+                   help='replace "${FD_NAME}" in served text files from the environment')
     a = p.parse_args(argv)
     Settings.root = a.root
     Settings.log_file = a.log
     Settings.verbose = a.verbose
+    Settings.subst_env = a.subst_env
     if a.routes:
         with open(a.routes, encoding="utf-8") as f:
             Settings.routes = json.load(f)

@@ -89,6 +89,38 @@ class Session(unittest.TestCase):
         self.assertEqual(text.count("PRIVMSG #k :flood "), 30)
         s.close()
 
+    def test_flood_measured_by_a_quiet_listener(self):
+        s = socket.create_connection(("127.0.0.1", int(self.ports["FD_IRC_PORT"])))
+        s.sendall(b"NICK watcher\r\nUSER w . . :w\r\nCREATE #m n\r\n")
+        self.read_until(s, "End of NAMES")
+        answers = {}
+
+        def run(name, line):
+            ctl = socket.create_connection(("127.0.0.1", int(self.ports["FD_IRC_CTL_PORT"])))
+            ctl.sendall(line)
+            answers[name] = self.read_until(ctl, "\n" + "\x00", 60)
+            ctl.close()
+
+        import threading
+        listener = threading.Thread(target=run, args=("pyl", b"RUN --quiet --nick pyl 'join #m' 'measure #m 50'\n"))
+        listener.start()
+        self.assertIn("JOIN", self.read_until(s, ":pyl!"))
+        run("flooder", b"RUN --quiet --nick flooder 'join #m' 'flood #m 50'\n")
+        listener.join(60)
+        s.close()
+        self.assertTrue(answers["flooder"].startswith("DONE 0"), answers["flooder"])
+        self.assertTrue(answers["pyl"].startswith("DONE 0\nMEASURE lines=50 rate="), answers["pyl"])
+
+
+class Percentile(unittest.TestCase):
+    def test_nearest_rank(self):
+        sys.path.insert(0, os.path.dirname(HERE))
+        import ircclient
+        cases = [([], 0.5, 0), ([7], 0.95, 7), ([1, 2, 3, 4], 0.5, 2), (list(range(1, 101)), 0.95, 95),
+                 ([5, 1, 3], 0.5, 3)]
+        for values, share, expected in cases:
+            self.assertEqual(ircclient.percentile(values, share), expected, (values, share))
+
 
 if __name__ == "__main__":
     unittest.main()

@@ -115,6 +115,41 @@ class StandInTest(unittest.TestCase):
                 time.sleep(0.01)
         self.assertIn("REQUEST\tmethod=POST\ttarget=/_/echo\tstatus=200\tsent=5\tbody=x=1\\x00\xa3", lines)
 
+    def test_subst_env(self):
+        root = server.Settings.root
+        with open(os.path.join(root, "chat.vblt"), "wb") as f:
+            f.write(b'<CNF_SERVINFO ADRS="127.0.0.1" PORT="${FD_T_PORT}">${FD_T_NONE} ${HOME} $${FD_T_PORT}')
+        with open(os.path.join(root, "raw.bin"), "wb") as f:
+            f.write(b"${FD_T_PORT}")
+        with open(os.path.join(root, "p.htm"), "wb") as f:
+            f.write(b"<a href=x:${FD_T_PORT}>")
+        env = {"FD_T_PORT": "6123", "HOME": "/secret"}
+        old = dict(os.environ)
+        os.environ.update(env)
+        try:
+            cases = [
+                (False, "/chat.vblt", b'<CNF_SERVINFO ADRS="127.0.0.1" PORT="${FD_T_PORT}">${FD_T_NONE} ${HOME} $${FD_T_PORT}'),
+                (True, "/chat.vblt", b'<CNF_SERVINFO ADRS="127.0.0.1" PORT="6123">${FD_T_NONE} ${HOME} $6123'),
+                (True, "/raw.bin", b"${FD_T_PORT}"),
+                (True, "/p.htm", b"<a href=x:6123>"),
+            ]
+            for on, path, body in cases:
+                with self.subTest(on=on, path=path):
+                    server.Settings.subst_env = on
+                    r, data = self.get(path)
+                    self.assertEqual(200, r.status)
+                    self.assertEqual(body, data)
+                    self.assertEqual(str(len(body)), r.getheader("Content-Length"))
+            r, _ = self.get("/chat.vblt")
+            self.assertEqual("application/x-verbolt", r.getheader("Content-Type"))
+        finally:
+            server.Settings.subst_env = False
+            os.environ.clear()
+            os.environ.update(old)
+            os.unlink(os.path.join(root, "chat.vblt"))
+            os.unlink(os.path.join(root, "raw.bin"))
+            os.unlink(os.path.join(root, "p.htm"))
+
     def test_sidecar_announcement(self):
         with tempfile.NamedTemporaryFile("r", delete=False) as info:
             path = info.name

@@ -1,0 +1,107 @@
+// The talk line in the chat window under Wine against ngircd: Ctrl+Alt+Enter
+// on a page command sends it to the room as an exec tag, which the scripted
+// Python client receives.
+#include "ChatWnd.h"
+
+#include <gtest/gtest.h>
+
+#include <mutex>
+#include <thread>
+
+#include "ChatFakes.h"
+#include "IrcWineKit.h"
+
+using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::strControl;
+using ChatIrcTest::uSidecarPort;
+using namespace ChatModel;
+using namespace ChatModelTest;
+
+namespace
+{
+
+class CTalkView : public CFakeView
+{
+public:
+    bool boHasFocus(const std::string& name) override { return name == "CFLD_TEXT"; }
+};
+
+// The thread's keyboard state with Ctrl and Alt down, put back on the way out.
+class CCtrlAltHeld
+{
+public:
+    CCtrlAltHeld()
+    {
+        GetKeyboardState(m_saved);
+        BYTE keys[256];
+        memcpy(keys, m_saved, sizeof keys);
+        keys[VK_CONTROL] = keys[VK_MENU] = 0x80;
+        SetKeyboardState(keys);
+    }
+    ~CCtrlAltHeld() { SetKeyboardState(m_saved); }
+    CCtrlAltHeld(const CCtrlAltHeld&) = delete;
+    CCtrlAltHeld& operator=(const CCtrlAltHeld&) = delete;
+
+private:
+    BYTE m_saved[256];
+};
+
+} // namespace
+
+TEST(TalkLineWnd, CtrlAltEnterSendsTheCommandToThePythonClient)
+{
+    ChatIrc::CChatCnx cnx;
+    CTalkView view;
+    CFakeInstance inst;
+    CChatWnd wnd(cnx);
+    CChatModel& m = wnd.Model();
+    inst.args = {{"SERVER_NAME", "127.0.0.1"}, {"ROOM_NAME", "#talk"}, {"NICKNAME", "ann"}};
+    m.vSetInstance(&inst);
+    m.vSetView(&view);
+    RECT r{0, 0, 200, 100};
+    ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
+    m.uPort = uSidecarPort("FD_IRC_PORT");
+    m.strRoomModes = "n";
+    CChatModel::Command x;
+    x.strName = "/X";
+    x.strText = "<B>x ran</B>";
+    m.commands.push_back(x);
+    m.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return m.boSynced; })) << m.strHistory;
+
+    std::mutex lock;
+    std::string answer;
+    bool done = false;
+    std::thread bob(
+        [&]
+        {
+            const std::string a = strControl("RUN --nick bob 'join #talk' "
+                                             "'expect <DYN_EXECCMD name=\"/x\"></DYN_EXECCMD>' 'part #talk'");
+            std::lock_guard<std::mutex> hold(lock);
+            answer = a;
+            done = true;
+        });
+    const auto finished = [&]
+    {
+        std::lock_guard<std::mutex> hold(lock);
+        return done;
+    };
+    EXPECT_TRUE(boPumpUntil([&] { return m.lFindUser("bob") >= 0 || finished(); }));
+    {
+        // Enter alone shows the command's output; with Ctrl and Alt it goes out.
+        IChatView::Field f;
+        f.strType = "TEXT";
+        f.strValue = "/x";
+        view.formFields["CFLD_TEXT"] = f;
+        EXPECT_EQ(m.OnInputKey(VK_RETURN, 1, 0, "talk", nullptr), 1);
+        EXPECT_NE(m.strHistory.find("x ran"), std::string::npos) << m.strHistory;
+        view.formFields["CFLD_TEXT"] = f;
+        CCtrlAltHeld held;
+        EXPECT_EQ(m.OnInputKey(VK_RETURN, 1, 0, "talk", nullptr), 1);
+    }
+    EXPECT_TRUE(boPumpUntil(finished));
+    bob.join();
+    EXPECT_EQ(answer.substr(0, 6), "DONE 0") << answer;
+    EXPECT_EQ(m.inputHistory, (std::vector<std::string>{"/x", "/x"}));
+    EXPECT_EQ(view.formFields["CFLD_TEXT"].strValue, "");
+}
