@@ -298,15 +298,17 @@ void PlayKeys(HWND view, const char* keys)
 // Plays a script of steps separated by ';', each printed as it starts:
 //   keys TEXT          keys as with --keys
 //   click FRAME X Y    a left click in the frame's view (- for the top view)
-//   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
-//   drag-in FRAME X1 Y1 X2 Y2
-//                      a left-button drag in the frame's view (a scroll bar's thumb)
-//   values             the form values of every frame
 //   shot FILE.bmp      the view's picture now
 //   pixel X,Y          a pixel of the last picture of a shot step
+//   drag-in FRAME X1 Y1 X2 Y2
+//                      a left-button drag in the frame's view (a scroll bar's thumb)
+//   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
+//   values             the form values of every frame
 // After a drag the frames' places are printed.
 void PrintPixel(const char* path, const char* where);
 bool SaveClientShot(HWND hWnd, const char* path);
+// The picture of the last shot step, for the pixel steps after it.
+std::string g_lastShot;
 
 void PrintFramePlaces(HtmlWnd* view)
 {
@@ -328,32 +330,12 @@ bool PlayStep(HtmlWnd* view, const std::string& step)
 {
     std::printf("play %s\n", step.c_str());
     std::fflush(stdout);
-    static std::string lastShot;
     char frame[64] = {};
     int x1 = 0, y1 = 0, x2 = 0, y2 = 0;
     if (step.compare(0, 5, "keys ") == 0)
         PlayKeys(view->hWnd(), step.c_str() + 5);
     else if (step == "values")
         ViewLog::PrintValues(view);
-    else if (step.compare(0, 5, "shot ") == 0)
-    {
-        UpdateWindow(view->hWnd());
-        lastShot = step.substr(5);
-        const bool saved = SaveClientShot(view->hWnd(), lastShot.c_str());
-        std::printf("view shot %s %s\n", lastShot.c_str(), saved ? "written" : "failed");
-    }
-    else if (step.compare(0, 6, "pixel ") == 0)
-        PrintPixel(lastShot.c_str(), step.c_str() + 6);
-    else if (std::sscanf(step.c_str(), "drag-in %63s %d %d %d %d", frame, &x1, &y1, &x2, &y2) == 5)
-    {
-        HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
-        if (target == nullptr)
-            return false;
-        HWND hWnd = target->hWnd();
-        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
-        SendMessageA(hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
-        SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
-    }
     else if (std::sscanf(step.c_str(), "click %63s %d %d", frame, &x1, &y1) == 3)
     {
         HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
@@ -374,6 +356,25 @@ bool PlayStep(HtmlWnd* view, const std::string& step)
         SendMessageA(view->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
         PumpPending();
         PrintFramePlaces(view);
+    }
+    else if (step.compare(0, 5, "shot ") == 0)
+    {
+        UpdateWindow(view->hWnd());
+        g_lastShot = step.substr(5);
+        const bool saved = SaveClientShot(view->hWnd(), g_lastShot.c_str());
+        std::printf("view shot %s %s\n", g_lastShot.c_str(), saved ? "written" : "failed");
+    }
+    else if (step.compare(0, 6, "pixel ") == 0)
+        PrintPixel(g_lastShot.c_str(), step.c_str() + 6);
+    else if (std::sscanf(step.c_str(), "drag-in %63s %d %d %d %d", frame, &x1, &y1, &x2, &y2) == 5)
+    {
+        HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
+        if (target == nullptr)
+            return false;
+        HWND hWnd = target->hWnd();
+        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        SendMessageA(hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
+        SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
     }
     else
         return false;
