@@ -24,6 +24,11 @@
 // the window that has the focus. --play plays a script of keys, clicks and
 // drags after them (see PlayScript), each step in the log; --pixel prints a
 // pixel of the picture written by --shot.
+//
+// The view's handler carries an HTML-built scroll bar, as the chat's does:
+// HTG_SCROLLBAR, HTG_SCROLLPART and HTG_SCROLLBUT tags become a bar of frames
+// that scrolls its target frame by its buttons and its thumb
+// (testbed/htmlhost/scrollbar.htm).
 #include <windows.h>
 
 #include <cstdio>
@@ -35,6 +40,7 @@
 #include "HtmlDoc.h"
 #include "HtmlElements.h"
 #include "HtmlFlow.h"
+#include "HtmlScrollBar.h"
 #include "HtmlTreeDump.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
@@ -70,16 +76,25 @@ public:
     }
 };
 
-// Logs what the view tells its handler.
+// Logs what the view tells its handler, and hands the scroll bar the events
+// it takes (tags, frames, link clicks and ticks, drags, scrolling).
 class ViewLog : public CHtmlWndEventsBase
 {
 public:
-    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock*, int32_t length, std::string frame,
-                  CHtmlObject*) override
+    CHtmlScrollBar* bar = nullptr;
+
+    int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
+                  std::string frame, CHtmlObject* sender) override
     {
         std::printf("view tag %s [%s] %d bytes frame \"%s\"\n", name.c_str(),
                     HtmlEscapeForDump(attributes).c_str(), int(length), frame.c_str());
-        return -1;
+        return bar != nullptr ? bar->OnTag(name, attributes, content, length, frame, sender) : -1;
+    }
+    void OnLinkTick(const std::string& address, const std::string& target, int32_t pressed, int32_t zero,
+                    CHtmlObject* sender) override
+    {
+        if (bar != nullptr)
+            bar->OnLinkTick(address, target, pressed, zero, sender);
     }
     void OnTitle(std::string title, CHtmlObject*) override
     {
@@ -93,9 +108,11 @@ public:
     {
         std::printf("view leave %s \"%s\"\n", kind->c_str(), HtmlEscapeForDump(*address).c_str());
     }
-    void OnScroll(int32_t bar, int32_t position, HtmlWnd*, CHtmlObject*) override
+    void OnScroll(int32_t which, int32_t position, HtmlWnd* view, CHtmlObject* sender) override
     {
-        std::printf("view scroll %d %d\n", int(bar), int(position));
+        std::printf("view scroll %d %d\n", int(which), int(position));
+        if (bar != nullptr)
+            bar->OnScroll(which, position, view, sender);
     }
     void OnLoadError(int32_t error, std::string address, CHtmlObject*) override
     {
@@ -108,14 +125,16 @@ public:
                     loader != nullptr ? loader->GetFrameName().c_str() : "");
         std::fflush(stdout);
     }
-    IHtmlWndEvents* OnFrameCreated(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* child, CHtmlObject* sender) override
     {
         std::printf("view frame-created \"%s\"\n", child->GetFrameName().c_str());
-        return nullptr;
+        return bar != nullptr ? bar->OnFrameCreated(frame, child, sender) : nullptr;
     }
-    void OnFrameDestroyed(CTagFRAME*, HtmlWnd* child, CHtmlObject*) override
+    void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* child, CHtmlObject* sender) override
     {
         std::printf("view frame-destroyed \"%s\"\n", child->GetFrameName().c_str());
+        if (bar != nullptr)
+            bar->OnFrameDestroyed(frame, child, sender);
     }
     void OnClick(int32_t keys, int32_t x, int32_t y, CHtmlObject*) override
     {
@@ -180,12 +199,12 @@ public:
         std::printf("view can-follow\n");
         return 1;
     }
-    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject*) override
+    int32_t OnLinkClick(std::string address, std::string target, CHtmlObject* sender) override
     {
         std::printf("view link-click \"%s\" target \"%s\"\n", HtmlEscapeForDump(address).c_str(),
                     HtmlEscapeForDump(target).c_str());
         std::fflush(stdout);
-        return 1;
+        return bar != nullptr ? bar->OnLinkClick(address, target, sender) : 1;
     }
     int32_t OnLinkMenu(std::string address, std::string target, CHtmlObject*) override
     {
@@ -195,12 +214,12 @@ public:
         return 1;
     }
     int32_t OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frame,
-                   CHtmlObject*) override
+                   CHtmlObject* sender) override
     {
         std::printf("view drag %d,%d from %d,%d frame \"%s\"\n", int(x), int(y), int(previousX),
                     int(previousY), frame != nullptr ? frame->c_str() : "");
         std::fflush(stdout);
-        return 0;
+        return bar != nullptr ? bar->OnDrag(x, y, previousX, previousY, frame, sender) : 0;
     }
     void OnSetFocus(CHtmlObject*) override { std::printf("view focus\n"); }
     void OnKillFocus(CHtmlObject*) override { std::printf("view unfocus\n"); }
@@ -280,6 +299,10 @@ void PlayKeys(HWND view, const char* keys)
 // Plays a script of steps separated by ';', each printed as it starts:
 //   keys TEXT          keys as with --keys
 //   click FRAME X Y    a left click in the frame's view (- for the top view)
+//   shot FILE.bmp      the view's picture now
+//   pixel X,Y          a pixel of the last picture of a shot step
+//   drag-in FRAME X1 Y1 X2 Y2
+//                      a left-button drag in the frame's view (a scroll bar's thumb)
 //   drag X1 Y1 X2 Y2   a left-button drag in the top view (a frame border)
 //   values             the form values of every frame
 //   point TAG N        the pointer to the middle of the Nth TAG element (from 0)
@@ -289,6 +312,11 @@ void PlayKeys(HWND view, const char* keys)
 //   inks TAG N         the two commonest colours in the element's box
 //   state NAME         the check state of the image buttons named NAME
 // After a drag the frames' places are printed.
+void PrintPixel(const char* path, const char* where);
+bool SaveClientShot(HWND hWnd, const char* path);
+// The picture of the last shot step, for the pixel steps after it.
+std::string g_lastShot;
+
 void PrintFramePlaces(HtmlWnd* view)
 {
     for (const HtmlFrameView& frame : view->GetFrames())
@@ -444,6 +472,25 @@ bool PlayStep(HtmlWnd* view, const std::string& step)
         PumpPending();
         PrintFramePlaces(view);
     }
+    else if (step.compare(0, 5, "shot ") == 0)
+    {
+        UpdateWindow(view->hWnd());
+        g_lastShot = step.substr(5);
+        const bool saved = SaveClientShot(view->hWnd(), g_lastShot.c_str());
+        std::printf("view shot %s %s\n", g_lastShot.c_str(), saved ? "written" : "failed");
+    }
+    else if (step.compare(0, 6, "pixel ") == 0)
+        PrintPixel(g_lastShot.c_str(), step.c_str() + 6);
+    else if (std::sscanf(step.c_str(), "drag-in %63s %d %d %d %d", frame, &x1, &y1, &x2, &y2) == 5)
+    {
+        HtmlWnd* target = std::strcmp(frame, "-") == 0 ? view : view->FindFrameWnd(frame);
+        if (target == nullptr)
+            return false;
+        HWND hWnd = target->hWnd();
+        SendMessageA(hWnd, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x1, y1));
+        SendMessageA(hWnd, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(x2, y2));
+        SendMessageA(hWnd, WM_LBUTTONUP, 0, MAKELPARAM(x2, y2));
+    }
     else
         return false;
     PumpPending();
@@ -577,6 +624,7 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
                 host->pause = 0;
                 host->page = (host->page + 1) % host->pages.size();
                 host->view->LoadUrl(host->pages[host->page], "", host->log, "", 0, 0, 0);
+                host->log->bar->RefreshParts();
             }
         }
         return 0;
@@ -586,7 +634,11 @@ LRESULT CALLBACK FrameProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SIZE:
         if (host != nullptr && host->view != nullptr)
+        {
             MoveWindow(host->view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+            // The frames are back on their grid: the scroll bars' thumbs are placed again.
+            host->log->bar->RefreshParts();
+        }
         return 0;
     case WM_DESTROY:
         PostQuitMessage(0);
@@ -616,8 +668,12 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
         std::fprintf(stderr, "htmlhost: no window (error %lu)\n", GetLastError());
         return 1;
     }
+    // The bar outlives the view, whose frames tell it when they go.
     ViewLog log;
+    CHtmlScrollBar bar;
     HtmlWnd view(module);
+    bar.SetView(&view);
+    log.bar = &bar;
     ViewHost host;
     host.view = &view;
     host.log = &log;
@@ -633,6 +689,7 @@ int RunView(HMODULE module, int width, int height, const std::vector<std::string
     ShowWindow(frame, SW_SHOW);
     UpdateWindow(frame);
     const int32_t result = view.LoadUrl(pages.front(), "", &log, "", 0, 0, 0);
+    bar.RefreshParts();
     if (scroll != nullptr)
         view.ScrollTo(0, std::strcmp(scroll, "end") == 0 ? 0x7FFFFFFF : std::atoi(scroll));
     UpdateWindow(view.hWnd());

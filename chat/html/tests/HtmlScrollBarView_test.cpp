@@ -279,6 +279,32 @@ TEST_F(ScrollBarViewTest, AHeldButtonSendsItsRequestToTheTarget)
     EXPECT_EQ(g_requests[3].wParam, WPARAM(SB_LINEUP));
 }
 
+// The view's own link path: Tab to a button, Enter. No tick sees that
+// click, so it sends the button's request once; the view stays on its page.
+TEST_F(ScrollBarViewTest, EnterOnAFocusedButtonSendsItsRequestOnce)
+{
+    Load(BarPage(kLongText));
+    SetFocus(view->hWnd());
+    Pump();
+    const WPARAM expected[] = {SB_LINEUP, SB_PAGEDOWN};
+    for (size_t i = 0; i < 2; ++i)
+    {
+        SendMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
+        Pump();
+        SendMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
+        Pump();
+        ASSERT_EQ(g_requests.size(), i + 1);
+        EXPECT_EQ(g_requests[i].message, UINT(WM_VSCROLL));
+        EXPECT_EQ(g_requests[i].wParam, expected[i]);
+    }
+    RECT client;
+    GetClientRect(target->hWnd(), &client);
+    EXPECT_EQ(Position(), 5 * (client.bottom / 5));
+    // The buttons' frames still show their own pages.
+    EXPECT_NE(Part(kScrollPartDown), nullptr);
+    EXPECT_NE(Part(kScrollPartDown)->GetDocument()->GetUrl().find("PAGEDOWN"), std::string::npos);
+}
+
 TEST_F(ScrollBarViewTest, UnknownActionsAndBarsSendNothing)
 {
     Load(BarPage(kLongText));
