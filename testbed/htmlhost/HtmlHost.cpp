@@ -21,9 +21,12 @@
 // link; each event of the frames and the forms is logged, and a submit
 // prints the values of the form controls of every frame. --keys plays keys
 // before the picture: '|' is Tab, '^' is Enter, anything else is typed into
-// the window that has the focus. --play plays a script of keys, clicks and
-// drags after them (see PlayScript), each step in the log; --pixel prints a
-// pixel of the picture written by --shot.
+// the window that has the focus. --play plays a script of keys, clicks,
+// drags, pointer moves, presses and timer ticks after them (see PlayScript),
+// each step in the log; --pixel prints a pixel of the picture written by
+// --shot. Under --stay a page such as hover.htm shows its buttons lighting
+// and pressing, its links changing colour under the pointer and its text
+// blinking, each hover event in the log.
 //
 // The view's handler carries an HTML-built scroll bar, as the chat's does:
 // HTG_SCROLLBAR, HTG_SCROLLPART and HTG_SCROLLBUT tags become a bar of frames

@@ -413,6 +413,22 @@ TEST_F(HoverTest, AnAnimatedGifAdvancesItsFramesOnTheViewsTimer)
     EXPECT_FALSE(view->IsActive());
 }
 
+TEST_F(HoverTest, AnAnimationLentByTheViewsOwnCacheDoesNotPileItsFramesUp)
+{
+    view->CreateCaches();
+    Load("<BODY BGCOLOR=#FFFFFF><IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\"></BODY>");
+    const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
+    ASSERT_EQ(imgs.size(), 1u);
+    const LayoutRect box = OnScreen(imgs[0]);
+    for (int frame : {1, 0, 1})
+    {
+        Tick();
+        ASSERT_EQ(imgs[0]->GetFrame(), frame);
+        EXPECT_EQ(Differing(*Shot(), box.left, box.top, imgs[0]->GetImage(), frame, RGB(255, 255, 255)), 0)
+            << frame;
+    }
+}
+
 TEST_F(HoverTest, TheSameAnimatedTransparentSmileyShownTwiceKeepsBothBackgrounds)
 {
     const std::string img = "<IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\">";
