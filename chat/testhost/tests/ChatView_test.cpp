@@ -140,6 +140,17 @@ TEST(ChatView, ZonesTalkWithAPythonClient)
     EXPECT_TRUE(text);
 }
 
+TEST(ChatView, WaitPageWithoutUserInterface)
+{
+    Chat ann("ann");
+    ASSERT_TRUE(ann.host.boCreate(200, 100));
+    ann.m.strHtmlUiUrl.clear();
+    ann.m.vLoadUserInterface();
+    const CHtmlDoc* doc = ann.host.Chat().View()->GetDocument();
+    EXPECT_NE(std::string::npos, doc->GetSource().find("<BODY BGCOLOR=#005185>Patience...</BODY>"))
+        << doc->GetSource();
+}
+
 TEST(ChatView, TwoRefreshRequestsPostOnce)
 {
     Chat ann("ann");
