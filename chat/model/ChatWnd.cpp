@@ -272,7 +272,10 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
             m_model.vOnStartTimer();
         return 0;
     case WM_COMMAND:
-        m_model.boOnCommand(static_cast<int32_t>(LOWORD(wParam)));
+        // Menus only: a control's notification carries its window, and its id
+        // may fall in the ranges of the menu commands.
+        if (lParam == 0)
+            m_model.boOnCommand(static_cast<int32_t>(LOWORD(wParam)));
         return lDefault(uMsg, wParam, lParam);
     case WM_SIZE:
         if (m_view && m_view->hWnd())

@@ -140,6 +140,17 @@ TEST(ChatView, ZonesTalkWithAPythonClient)
     EXPECT_TRUE(text);
 }
 
+TEST(ChatView, WaitPageWithoutUserInterface)
+{
+    Chat ann("ann");
+    ASSERT_TRUE(ann.host.boCreate(200, 100));
+    ann.m.strHtmlUiUrl.clear();
+    ann.m.vLoadUserInterface();
+    const CHtmlDoc* doc = ann.host.Chat().View()->GetDocument();
+    EXPECT_NE(std::string::npos, doc->GetSource().find("<BODY BGCOLOR=#005185>Patience...</BODY>"))
+        << doc->GetSource();
+}
+
 TEST(ChatView, TwoRefreshRequestsPostOnce)
 {
     Chat ann("ann");
@@ -203,6 +214,12 @@ TEST(ChatView, MessageMenuCopiesPlainText)
     EXPECT_EQ(cursor.y - 18, g_menuY);
     ASSERT_TRUE(boPumpUntil([&] { return strClipboardText(ann.host.hWnd()) == "gras & lien"; }, 5000))
         << strClipboardText(ann.host.hWnd());
+    // A control's notification with an id of the nick-function range runs nothing.
+    HWND chat = ann.host.Chat().hWnd();
+    SendMessageA(chat, WM_COMMAND, MAKEWPARAM(1000, EN_CHANGE), reinterpret_cast<LPARAM>(ann.host.hWnd()));
+    EXPECT_EQ(std::string::npos, ann.m.strHistory.find("select someone first"));
+    SendMessageA(chat, WM_COMMAND, MAKEWPARAM(1000, 0), 0);
+    EXPECT_NE(std::string::npos, ann.m.strHistory.find("select someone first"));
 }
 
 TEST(ChatView, LogonThroughThePageForm)
