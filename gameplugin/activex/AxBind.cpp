@@ -141,20 +141,3 @@ STDMETHODIMP COurBindStatusCallback::OnStopBinding(HRESULT hresult, LPCWSTR)
     vRelease(m_lpStream);
     return S_OK;
 }
-
-STDMETHODIMP COurBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
-                                                          LPWSTR* pszAdditionalHeaders)
-{
-    if (pszAdditionalHeaders)
-        *pszAdditionalHeaders = nullptr;
-    return S_OK;
-}
-
-STDMETHODIMP COurBindStatusCallback::OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
-                                                LPWSTR* pszAdditionalRequestHeaders)
-{
-    if (pszAdditionalRequestHeaders)
-        *pszAdditionalRequestHeaders = nullptr;
-    m_dwHttpStatus = dwResponseCode;
-    return S_OK;
-}
