@@ -7,7 +7,6 @@
 #include "PluginBase.h"
 
 #include <objbase.h>
-#include <process.h>
 
 #include <algorithm>
 #include <cctype>
@@ -210,7 +209,8 @@ std::string CxPlgnHlpr::strParam(const std::string& lowerName) const
 void CxPlgnHlpr::vAfterLoad(const std::string& pageUrl)
 {
     vSplitPageUrl(pageUrl, m_pageDir, m_siteRoot);
-    if (m_funcs.newp)
+    // One instance per control, even when the bag is loaded again.
+    if (m_funcs.newp && !m_npp.pdata)
     {
         std::vector<char*> argn, argv;
         for (size_t i = 0; i < m_names.size(); ++i)
@@ -281,18 +281,37 @@ void CxPlgnHlpr::vFetch(const std::string& url, const char* target)
     request->atom = m_atom;
     request->strAtomName = m_atomName;
     request->hwndTarget = m_hwndMessages;
+    // The worker holds a load reference of the module until its last
+    // instruction: a control released meanwhile may let the host unload it.
+    HMODULE hModule = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&CxPlgnHlpr::dwWorker),
+                       &hModule);
     InterlockedIncrement(&g_lWorkers);
-    if (_beginthread(vWorker, 0, request) == static_cast<uintptr_t>(-1))
+    HANDLE thread = CreateThread(nullptr, 0, dwWorker, request, 0, nullptr);
+    if (!thread)
     {
         InterlockedDecrement(&g_lWorkers);
+        if (hModule)
+            FreeLibrary(hModule);
         request->hr = E_OUTOFMEMORY;
         vDeliver(request);
+        return;
     }
+    CloseHandle(thread);
 }
 
-void __cdecl CxPlgnHlpr::vWorker(void* lpRequest)
+DWORD WINAPI CxPlgnHlpr::dwWorker(void* lpRequest)
 {
-    auto* request = static_cast<SRequest*>(lpRequest);
+    vWork(static_cast<SRequest*>(lpRequest));
+    HMODULE hModule = nullptr;
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+                       reinterpret_cast<LPCSTR>(&CxPlgnHlpr::dwWorker), &hModule);
+    InterlockedDecrement(&g_lWorkers);
+    FreeLibraryAndExitThread(hModule, 0);
+}
+
+void CxPlgnHlpr::vWork(SRequest* request)
+{
     WaitForSingleObject(hSemaphore(), INFINITE);
     // URL monikers want COM on the thread; it is left only if it was entered.
     const HRESULT hrCom = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -312,7 +331,6 @@ void __cdecl CxPlgnHlpr::vWorker(void* lpRequest)
     }
     if (!posted)
         vFreeRequest(request);
-    InterlockedDecrement(&g_lWorkers);
 }
 
 void CxPlgnHlpr::vFreeRequest(SRequest* request)

@@ -70,7 +70,8 @@ protected:
 
 private:
     struct SRequest;
-    static void __cdecl vWorker(void* lpRequest);
+    static DWORD WINAPI dwWorker(void* lpRequest);
+    static void vWork(SRequest* request);
     static void vFreeRequest(SRequest* request);
     static LRESULT CALLBACK lMessageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void vDeliver(SRequest* request);

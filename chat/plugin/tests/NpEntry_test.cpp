@@ -350,3 +350,16 @@ TEST(NpEntry, ANullWindowTearsDownAndAFreshOneBuildsAgain)
     // The browser's window keeps working after the container let it go.
     EXPECT_TRUE(SetWindowTextA(browser.hwnd(), "still here"));
 }
+
+TEST(NpEntry, TheEmulationsMarkMakesTheBrowserKindAX)
+{
+    NPNetscapeFuncs ax = BrowserTable(11);
+    ax.getJavaPeer = reinterpret_cast<NPN_GetJavaPeerProcPtr>(static_cast<intptr_t>(-1));
+    Initialised init(ax);
+    EXPECT_STREQ("AX", pszBrowserKind());
+    NPP_t npp = {nullptr, nullptr};
+    char type[] = "application/x-verbolt";
+    ASSERT_EQ(NPERR_NO_ERROR, init.funcs().newp(type, &npp, NP_EMBED, 0, nullptr, nullptr, nullptr));
+    EXPECT_TRUE(static_cast<CChatInstance*>(npp.pdata)->boIsActiveX());
+    init.funcs().destroy(&npp, nullptr);
+}
