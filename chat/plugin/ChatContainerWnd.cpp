@@ -38,11 +38,6 @@ NPError CChatContainerWnd::SetWindow(NPWindow* window)
 {
     if (!m_lpCurrent && !window)
         return NPERR_NO_ERROR;
-    if (window && window == m_lpCurrent && window->window)
-    {
-        vFillClient();
-        return NPERR_NO_ERROR;
-    }
     if (!window || !window->window)
     {
         if (window && window->type == 0)
@@ -51,8 +46,16 @@ NPError CChatContainerWnd::SetWindow(NPWindow* window)
             vTearDown();
         return NPERR_NO_ERROR;
     }
+    if (m_lpCurrent && window->window == hWnd())
+    {
+        m_lpCurrent = window;
+        vFillClient();
+        return NPERR_NO_ERROR;
+    }
+    // Another window than the one held: browsers hand a new window in the
+    // same record and destroy the old one afterwards, so the chat moves.
     if (m_lpCurrent)
-        return NPERR_NO_ERROR; // another window while one is held: kept as it is
+        vTearDown();
     HWND hBrowser = static_cast<HWND>(window->window);
     if (!IsWindow(hBrowser) || !boSubclass(hBrowser))
         return NPERR_GENERIC_ERROR;

@@ -172,7 +172,7 @@ TEST(NpverboltRegistration, Regsvr32WritesTheControlsKeys)
 TEST(NpverboltHost, ThePluginRunsInTheBrowserHost)
 {
     const std::string dir = strFreshFolder("npverbolt_np");
-    const SHostRun run = runHost({"--page", strWebUrl("/np.htm"), "--plugin", strDll(), "--steps", "same,null",
+    const SHostRun run = runHost({"--page", strWebUrl("/np.htm"), "--plugin", strDll(), "--steps", "same,new,null",
                                   "--quit-when-idle", "1500"},
                                  dir);
     const Log& h = run.host;
@@ -183,8 +183,13 @@ TEST(NpverboltHost, ThePluginRunsInTheBrowserHost)
     EXPECT_EQ("0", lineOf(h, "NP_FUNCS").strGet("event"));
     const std::string inst = strInstanceOf(h, "chat");
     EXPECT_EQ("0", lineOf(h, "NPP_NEW", "instance", inst).strGet("result"));
+    std::vector<std::string> whys;
     for (const SLogLine& l : linesOf(h, "NPP_SETWINDOW", "instance", inst))
+    {
         EXPECT_EQ("0", l.strGet("result")) << l.strGet("why");
+        whys.push_back(l.strGet("why"));
+    }
+    EXPECT_EQ((std::vector<std::string>{"create", "same", "new", "null"}), whys);
     const SLogLine stream = lineOf(h, "STREAM_NEW", "url", strWebUrl("/chat.vblt"));
     EXPECT_EQ("0", stream.strGet("result"));
     EXPECT_EQ("1", stream.strGet("stype")) << "the chat's own document comes as a normal stream";

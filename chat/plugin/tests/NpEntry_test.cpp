@@ -345,10 +345,19 @@ TEST(NpEntry, ANullWindowTearsDownAndAFreshOneBuildsAgain)
     EXPECT_EQ(nullptr, GetDlgItem(browser.hwnd(), CChatContainerWnd::kChatWindowId));
     ASSERT_EQ(NPERR_NO_ERROR, f.setwindow(&npp, browser.window()));
     EXPECT_NE(nullptr, GetDlgItem(browser.hwnd(), CChatContainerWnd::kChatWindowId));
+    // A new window in the same record, the old one destroyed afterwards: the chat moves with it.
+    CBrowserWindow second;
+    browser.window()->window = second.hwnd();
+    ASSERT_EQ(NPERR_NO_ERROR, f.setwindow(&npp, browser.window()));
+    EXPECT_EQ(nullptr, GetDlgItem(browser.hwnd(), CChatContainerWnd::kChatWindowId));
+    HWND moved = GetDlgItem(second.hwnd(), CChatContainerWnd::kChatWindowId);
+    ASSERT_NE(nullptr, moved);
+    DestroyWindow(browser.hwnd());
+    EXPECT_TRUE(IsWindow(moved)) << "the old window's end leaves the chat alone";
     EXPECT_EQ(NPERR_NO_ERROR, f.destroy(&npp, nullptr));
-    EXPECT_EQ(nullptr, GetDlgItem(browser.hwnd(), CChatContainerWnd::kChatWindowId)) << "gone with the instance";
+    EXPECT_EQ(nullptr, GetDlgItem(second.hwnd(), CChatContainerWnd::kChatWindowId)) << "gone with the instance";
     // The browser's window keeps working after the container let it go.
-    EXPECT_TRUE(SetWindowTextA(browser.hwnd(), "still here"));
+    EXPECT_TRUE(SetWindowTextA(second.hwnd(), "still here"));
 }
 
 TEST(NpEntry, TheEmulationsMarkMakesTheBrowserKindAX)
