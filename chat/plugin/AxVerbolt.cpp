@@ -126,8 +126,8 @@ HWND CAxVerbolt::hwndCreateControlWindow(HWND hwndParent, const RECT& rc)
     wc.lpszClassName = kszWindowClass;
     RegisterClassA(&wc); // an existing class is fine
     return CreateWindowExA(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN,
-                           rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, hwndParent, nullptr, hModule,
-                           this);
+                           rc.left, rc.top, rc.right - rc.left, rc.bottom - rc.top, hwndParent, nullptr,
+                           hModule, this);
 }
 
 void CAxVerbolt::vDestroyControlWindow()

@@ -68,7 +68,10 @@ NPError CChatContainerWnd::SetWindow(NPWindow* window)
     GetClientRect(hBrowser, &rc);
     m_chat.Model().vSetInstance(&m_instance);
     if (!m_chat.boCreate(hBrowser, rc, hInstance))
+    {
+        vTearDown();
         return NPERR_GENERIC_ERROR;
+    }
     SetWindowLongPtrA(m_chat.hWnd(), GWLP_ID, kChatWindowId);
     return NPERR_NO_ERROR;
 }

@@ -15,7 +15,7 @@ namespace ChatPlugin
 {
 namespace
 {
-NPNetscapeFuncs g_table;             // the private copy of the browser's table
+NPNetscapeFuncs g_table;              // the private copy of the browser's table
 NPNetscapeFuncs* g_lpTable = nullptr; // &g_table while initialised
 NPPluginFuncs* g_lpPluginFuncs = nullptr;
 long g_lUsers = 0;

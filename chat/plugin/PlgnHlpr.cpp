@@ -34,7 +34,8 @@ std::mutex g_lock;
 
 HANDLE hSemaphore()
 {
-    static HANDLE s_h = CreateSemaphoreA(nullptr, CxPlgnHlpr::kMaxDownloads, CxPlgnHlpr::kMaxDownloads, nullptr);
+    static HANDLE s_h =
+        CreateSemaphoreA(nullptr, CxPlgnHlpr::kMaxDownloads, CxPlgnHlpr::kMaxDownloads, nullptr);
     return s_h;
 }
 
@@ -145,7 +146,8 @@ CxPlgnHlpr::CxPlgnHlpr()
     wc.hInstance = hModule;
     wc.lpszClassName = kMessageClass;
     RegisterClassA(&wc); // an existing class is fine
-    m_hwndMessages = CreateWindowExA(0, kMessageClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, hModule, this);
+    m_hwndMessages =
+        CreateWindowExA(0, kMessageClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, hModule, this);
 }
 
 CxPlgnHlpr::~CxPlgnHlpr()
@@ -284,8 +286,8 @@ void CxPlgnHlpr::vFetch(const std::string& url, const char* target)
     // The worker holds a load reference of the module until its last
     // instruction: a control released meanwhile may let the host unload it.
     HMODULE hModule = nullptr;
-    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, reinterpret_cast<LPCSTR>(&CxPlgnHlpr::dwWorker),
-                       &hModule);
+    GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS,
+                       reinterpret_cast<LPCSTR>(&CxPlgnHlpr::dwWorker), &hModule);
     InterlockedIncrement(&g_lWorkers);
     HANDLE thread = CreateThread(nullptr, 0, dwWorker, request, 0, nullptr);
     if (!thread)
@@ -318,7 +320,8 @@ void CxPlgnHlpr::vWork(SRequest* request)
     const FDownload download = g_download ? g_download : FdAx::hrDownloadToCacheFile;
     request->hr = download(request->strResolved.c_str(), request->szPath, kPathBytes, &request->dwHttpStatus);
     for (int i = 0; i < kSyntaxRetries && request->hr == kSyntaxAnswer; ++i)
-        request->hr = download(request->strResolved.c_str(), request->szPath, kPathBytes, &request->dwHttpStatus);
+        request->hr =
+            download(request->strResolved.c_str(), request->szPath, kPathBytes, &request->dwHttpStatus);
     request->szPath[kPathBytes - 1] = '\0';
     if (SUCCEEDED(hrCom))
         CoUninitialize();
@@ -327,7 +330,8 @@ void CxPlgnHlpr::vWork(SRequest* request)
     {
         std::lock_guard<std::mutex> lock(g_lock);
         if (FindAtomA(request->strAtomName.c_str()) == request->atom && request->atom)
-            posted = PostMessageA(request->hwndTarget, kResultMessage, 0, reinterpret_cast<LPARAM>(request)) != 0;
+            posted =
+                PostMessageA(request->hwndTarget, kResultMessage, 0, reinterpret_cast<LPARAM>(request)) != 0;
     }
     if (!posted)
         vFreeRequest(request);
@@ -350,8 +354,8 @@ void CxPlgnHlpr::vFreeRequest(SRequest* request)
 void CxPlgnHlpr::vDeliver(SRequest* request)
 {
     NPStream* stream = request->lpStream;
-    const bool failed = FAILED(request->hr) || FdAx::boHttpStatusFailed(request->dwHttpStatus) ||
-                        request->szPath[0] == '\0';
+    const bool failed =
+        FAILED(request->hr) || FdAx::boHttpStatusFailed(request->dwHttpStatus) || request->szPath[0] == '\0';
     NPReason reason = NPRES_NETWORK_ERR;
     if (!failed && request->uStreamType == NP_ASFILE && m_funcs.asfile)
     {

@@ -94,7 +94,8 @@ public:
         (void)event;
         return 0;
     }
-    virtual CPluginStream* NewStream(const char* type, NPStream* stream, NPBool seekable, uint16_t streamType);
+    virtual CPluginStream* NewStream(const char* type, NPStream* stream, NPBool seekable,
+                                     uint16_t streamType);
     virtual CPluginWindow* CreateWindowObject();
     virtual void vStreamDone(CPluginStream* stream) { (void)stream; }
     virtual bool boPrintFull(NPPrint* print)

@@ -24,7 +24,8 @@ public:
     bool boHttpFailed() const { return boHttpStatusFailed(m_dwHttpStatus); }
 
     STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* pszAdditionalHeaders) override;
-    STDMETHODIMP OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR, LPWSTR* pszAdditionalRequestHeaders) override;
+    STDMETHODIMP OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
+                            LPWSTR* pszAdditionalRequestHeaders) override;
 
 private:
     volatile DWORD m_dwHttpStatus = 0;

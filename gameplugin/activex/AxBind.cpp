@@ -29,7 +29,8 @@ COurBindStatusCallback::~COurBindStatusCallback()
 }
 
 HRESULT COurBindStatusCallback::Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl,
-                                         bool boAsync, uint64_t ulRecord, COurBindStatusCallback** lppCallback)
+                                         bool boAsync, uint64_t ulRecord,
+                                         COurBindStatusCallback** lppCallback)
 {
     *lppCallback = nullptr;
     COurBindStatusCallback* lpCallback = nullptr;

@@ -12,7 +12,9 @@
 
 class CDiagIE;
 
-class COurBindStatusCallback : public FdCom::CObjectRoot, public IBindStatusCallback, public FdAx::CHttpStatusWatch
+class COurBindStatusCallback : public FdCom::CObjectRoot,
+                               public IBindStatusCallback,
+                               public FdAx::CHttpStatusWatch
 {
 public:
     static constexpr DWORD kBindFlags =
@@ -30,8 +32,7 @@ public:
     // asynchronously with boAsync; the new callback (AddRef'ed for the
     // caller) in *lppCallback on success.
     static HRESULT Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl, bool boAsync,
-                            uint64_t ulRecord,
-                            COurBindStatusCallback** lppCallback);
+                            uint64_t ulRecord, COurBindStatusCallback** lppCallback);
     // Reference counting through the callback's primary interface.
     void vHold() { static_cast<IBindStatusCallback*>(this)->AddRef(); }
     void vLetGo() { static_cast<IBindStatusCallback*>(this)->Release(); }

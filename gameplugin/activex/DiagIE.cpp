@@ -11,7 +11,6 @@
 #include "WinErrorText.h"
 #include "WinHandle.h"
 
-
 #include <cstring>
 #include <mutex>
 #include <new>
@@ -200,9 +199,9 @@ HWND CDiagIE::hwndCreateControlWindow(HWND hwndParent, const RECT& rc)
 {
     if (!boRegisterWindowClass())
         return nullptr;
-    HWND hwnd = m_window.hCreate(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rc.left,
-                                 rc.top, rc.right - rc.left, rc.bottom - rc.top, hwndParent, nullptr,
-                                 hModule());
+    HWND hwnd =
+        m_window.hCreate(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rc.left, rc.top,
+                         rc.right - rc.left, rc.bottom - rc.top, hwndParent, nullptr, hModule());
     if (!hwnd)
         return nullptr;
     m_lpInst->vSetWindow(hwnd);

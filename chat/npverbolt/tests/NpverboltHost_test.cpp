@@ -114,9 +114,12 @@ TEST(NpverboltModule, ARenamedFileStaysLoadedWhileUsersRemain)
     ASSERT_TRUE(CopyFileA(strDll().c_str(), copy.c_str(), FALSE));
     HMODULE h = LoadLibraryA(copy.c_str());
     ASSERT_NE(nullptr, h);
-    auto getEntry = reinterpret_cast<NP_GetEntryPointsFunc>(reinterpret_cast<void*>(GetProcAddress(h, "NP_GetEntryPoints")));
-    auto init = reinterpret_cast<NP_InitializeFunc>(reinterpret_cast<void*>(GetProcAddress(h, "NP_Initialize")));
-    auto shutdown = reinterpret_cast<NP_ShutdownFunc>(reinterpret_cast<void*>(GetProcAddress(h, "NP_Shutdown")));
+    auto getEntry = reinterpret_cast<NP_GetEntryPointsFunc>(
+        reinterpret_cast<void*>(GetProcAddress(h, "NP_GetEntryPoints")));
+    auto init =
+        reinterpret_cast<NP_InitializeFunc>(reinterpret_cast<void*>(GetProcAddress(h, "NP_Initialize")));
+    auto shutdown =
+        reinterpret_cast<NP_ShutdownFunc>(reinterpret_cast<void*>(GetProcAddress(h, "NP_Shutdown")));
     ASSERT_TRUE(getEntry && init && shutdown);
     NPPluginFuncs f = {};
     f.size = sizeof f;
@@ -147,9 +150,9 @@ TEST(NpverboltRegistration, Regsvr32WritesTheControlsKeys)
     EXPECT_EQ("131473", value(k + "\\MiscStatus\\1"));
     EXPECT_EQ(kLibId, value(k + "\\TypeLib"));
     EXPECT_EQ("1.0", value(k + "\\Version"));
-    const std::vector<std::string> expected = {"Control",        "InprocServer32", "MiscStatus",
-                                               "ProgID",         "Programmable",   "ToolboxBitmap32",
-                                               "TypeLib",        "Version",        "VersionIndependentProgID"};
+    const std::vector<std::string> expected = {"Control", "InprocServer32", "MiscStatus",
+                                               "ProgID",  "Programmable",   "ToolboxBitmap32",
+                                               "TypeLib", "Version",        "VersionIndependentProgID"};
     EXPECT_EQ(expected, subKeys(k));
     EXPECT_EQ(std::vector<std::string>{"1"}, subKeys(k + "\\MiscStatus"));
     EXPECT_EQ("AxVerbolt Class", value("Chattabel.AxVerbolt.1"));
@@ -172,8 +175,8 @@ TEST(NpverboltRegistration, Regsvr32WritesTheControlsKeys)
 TEST(NpverboltHost, ThePluginRunsInTheBrowserHost)
 {
     const std::string dir = strFreshFolder("npverbolt_np");
-    const SHostRun run = runHost({"--page", strWebUrl("/np.htm"), "--plugin", strDll(), "--steps", "same,new,null",
-                                  "--quit-when-idle", "1500"},
+    const SHostRun run = runHost({"--page", strWebUrl("/np.htm"), "--plugin", strDll(), "--steps",
+                                  "same,new,null", "--quit-when-idle", "1500"},
                                  dir);
     const Log& h = run.host;
     ASSERT_EQ(0, run.lExit) << dir;

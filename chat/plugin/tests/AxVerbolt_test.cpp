@@ -92,7 +92,8 @@ TEST(AxVerbolt, StringParamsReachTheInstanceInPageOrder)
     ASSERT_EQ(S_OK, CAxVerbolt::hrCreate(IID_IPersistPropertyBag, reinterpret_cast<void**>(&persist)));
     EXPECT_EQ(S_OK, persist->Load(static_cast<IPropertyBag*>(bag), nullptr));
     auto* control = static_cast<CAxVerbolt*>(persist);
-    EXPECT_EQ((std::vector<std::string>{"Type", "src"}), control->ParamNames()) << "a number is not passed on";
+    EXPECT_EQ((std::vector<std::string>{"Type", "src"}), control->ParamNames())
+        << "a number is not passed on";
     EXPECT_EQ((std::vector<std::string>{"application/x-verbolt", "chat.vblt"}), control->ParamValues());
     EXPECT_EQ("application/x-verbolt", control->strParam("type"));
     EXPECT_NE(nullptr, control->Npp()->pdata) << "the instance was created";

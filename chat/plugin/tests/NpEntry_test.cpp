@@ -222,8 +222,10 @@ TEST(NpEntry, InstanceCallsAndTheirResults)
         uint16_t expected;
     };
     const Row rows[] = {
-        {"text/html", "http://h/p.htm", 1},      {"text/", "http://h/p", 1},
-        {"image/gif", "http://h/i.gif", 3},      {"image/", "http://h/i", 1},
+        {"text/html", "http://h/p.htm", 1},
+        {"text/", "http://h/p", 1},
+        {"image/gif", "http://h/i.gif", 3},
+        {"image/", "http://h/i", 1},
         {"application/octet-stream", "http://h/a.vblt", 1},
         {"application/octet-stream", ".vblt", 3},
         {"application/octet-stream", "http://h/x.bin", 3},
@@ -355,7 +357,8 @@ TEST(NpEntry, ANullWindowTearsDownAndAFreshOneBuildsAgain)
     DestroyWindow(browser.hwnd());
     EXPECT_TRUE(IsWindow(moved)) << "the old window's end leaves the chat alone";
     EXPECT_EQ(NPERR_NO_ERROR, f.destroy(&npp, nullptr));
-    EXPECT_EQ(nullptr, GetDlgItem(second.hwnd(), CChatContainerWnd::kChatWindowId)) << "gone with the instance";
+    EXPECT_EQ(nullptr, GetDlgItem(second.hwnd(), CChatContainerWnd::kChatWindowId))
+        << "gone with the instance";
     // The browser's window keeps working after the container let it go.
     EXPECT_TRUE(SetWindowTextA(second.hwnd(), "still here"));
 }

@@ -68,7 +68,8 @@ NPError FakeNewStream(NPP, NPMIMEType type, NPStream* s, NPBool, uint16_t* stype
 }
 int32_t FakeWrite(NPP, NPStream* s, int32_t, int32_t len, void* buf)
 {
-    g_rec.events.push_back({"write", s->url, std::string(static_cast<char*>(buf), len), -1, GetCurrentThreadId()});
+    g_rec.events.push_back(
+        {"write", s->url, std::string(static_cast<char*>(buf), len), -1, GetCurrentThreadId()});
     return len;
 }
 void FakeAsFile(NPP, NPStream* s, const char* path)
@@ -209,7 +210,7 @@ TEST_F(Emulation, TypesOfFetchedAddresses)
     h.vAddParam("src", "chat.vblt");
     h.vAfterLoad("http://h/a/p.htm");
     const std::pair<const char*, const char*> rows[] = {
-        {"X.GIF?v=1", "image/gif"}, {"a.asp", "text/asp"},   {"b.htm", "text/html"},
+        {"X.GIF?v=1", "image/gif"},          {"a.asp", "text/asp"},   {"b.htm", "text/html"},
         {"c.vblt", "application/x-verbolt"}, {"d.txt", "text/plain"}, {"e.bin", "application/octet-stream"}};
     for (const auto& r : rows)
         h.vFetch(r.first, nullptr);
