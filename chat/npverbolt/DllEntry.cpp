@@ -2,7 +2,7 @@
 // points of the ActiveX control.
 #include "AxVerbolt.h"
 #include "FdComModule.h"
-#include "NpBrowser.h"
+#include "ChatBrowser.h"
 
 #include <windows.h>
 

@@ -1,7 +1,7 @@
 #include "ChatInstance.h"
 
 #include "ChatContainerWnd.h"
-#include "NpBrowser.h"
+#include "ChatBrowser.h"
 
 #include <cstring>
 #include <new>

@@ -1,7 +1,7 @@
 // The three exports and the nine plug-in calls. Every call runs on the
 // browser's thread (under the ActiveX emulation, on the control's).
 #include "ChatInstance.h"
-#include "NpBrowser.h"
+#include "ChatBrowser.h"
 #include "NpChoice.h"
 
 #include <windows.h>

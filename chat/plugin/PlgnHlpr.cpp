@@ -2,7 +2,7 @@
 
 #include "AxHttpStatus.h"
 #include "FdComModule.h"
-#include "NpBrowser.h"
+#include "ChatBrowser.h"
 #include "NpChoice.h"
 #include "PluginBase.h"
 

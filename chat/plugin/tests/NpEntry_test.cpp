@@ -3,7 +3,7 @@
 // and the container window.
 #include "ChatContainerWnd.h"
 #include "ChatInstance.h"
-#include "NpBrowser.h"
+#include "ChatBrowser.h"
 #include "TestKit.h"
 
 #include <gtest/gtest.h>
