@@ -29,7 +29,8 @@ COurBindStatusCallback::~COurBindStatusCallback()
 }
 
 HRESULT COurBindStatusCallback::Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl,
-                                         bool boAsync, uint64_t ulRecord, COurBindStatusCallback** lppCallback)
+                                         bool boAsync, uint64_t ulRecord,
+                                         COurBindStatusCallback** lppCallback)
 {
     *lppCallback = nullptr;
     COurBindStatusCallback* lpCallback = nullptr;
@@ -139,22 +140,5 @@ STDMETHODIMP COurBindStatusCallback::OnStopBinding(HRESULT hresult, LPCWSTR)
     vDeliver(0, nullptr, static_cast<DWORD>(hr));
     vRelease(m_lpBinding);
     vRelease(m_lpStream);
-    return S_OK;
-}
-
-STDMETHODIMP COurBindStatusCallback::BeginningTransaction(LPCWSTR, LPCWSTR, DWORD,
-                                                          LPWSTR* pszAdditionalHeaders)
-{
-    if (pszAdditionalHeaders)
-        *pszAdditionalHeaders = nullptr;
-    return S_OK;
-}
-
-STDMETHODIMP COurBindStatusCallback::OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
-                                                LPWSTR* pszAdditionalRequestHeaders)
-{
-    if (pszAdditionalRequestHeaders)
-        *pszAdditionalRequestHeaders = nullptr;
-    m_dwHttpStatus = dwResponseCode;
     return S_OK;
 }

@@ -3,6 +3,7 @@
 // data as it arrives and hands it to CDiagIE::OnData while the control lives.
 // The HTTP status is read through IHttpNegotiate: a 4xx or 5xx answer is a
 // failed transfer (its body is never handed on), whatever the binding reports.
+#include "AxHttpStatus.h"
 #include "FdComObject.h"
 
 #include <urlmon.h>
@@ -11,7 +12,9 @@
 
 class CDiagIE;
 
-class COurBindStatusCallback : public FdCom::CObjectRoot, public IBindStatusCallback, public IHttpNegotiate
+class COurBindStatusCallback : public FdCom::CObjectRoot,
+                               public IBindStatusCallback,
+                               public FdAx::CHttpStatusWatch
 {
 public:
     static constexpr DWORD kBindFlags =
@@ -29,8 +32,7 @@ public:
     // asynchronously with boAsync; the new callback (AddRef'ed for the
     // caller) in *lppCallback on success.
     static HRESULT Download(CDiagIE* lpControl, IMoniker* lpBase, const wchar_t* lpwszUrl, bool boAsync,
-                            uint64_t ulRecord,
-                            COurBindStatusCallback** lppCallback);
+                            uint64_t ulRecord, COurBindStatusCallback** lppCallback);
     // Reference counting through the callback's primary interface.
     void vHold() { static_cast<IBindStatusCallback*>(this)->AddRef(); }
     void vLetGo() { static_cast<IBindStatusCallback*>(this)->Release(); }
@@ -38,7 +40,6 @@ public:
     bool boAbort();
     // The control is going: no call reaches it any more.
     void vDetach() { m_lpControl = nullptr; }
-    DWORD dwGetHttpStatus() const { return m_dwHttpStatus; }
     DWORD dwGetTotal() const { return m_dwTotal; }
 
     // ---- IBindStatusCallback
@@ -51,13 +52,7 @@ public:
     STDMETHODIMP OnDataAvailable(DWORD grfBSCF, DWORD dwSize, FORMATETC*, STGMEDIUM* pstgmed) override;
     STDMETHODIMP OnObjectAvailable(REFIID, IUnknown*) override { return E_NOTIMPL; }
 
-    // ---- IHttpNegotiate
-    STDMETHODIMP BeginningTransaction(LPCWSTR, LPCWSTR, DWORD, LPWSTR* pszAdditionalHeaders) override;
-    STDMETHODIMP OnResponse(DWORD dwResponseCode, LPCWSTR, LPCWSTR,
-                            LPWSTR* pszAdditionalRequestHeaders) override;
-
 private:
-    bool boHttpFailed() const { return m_dwHttpStatus >= 400; }
     void vDeliver(DWORD grfBSCF, const void* lpBytes, DWORD dwSizeOrResult);
 
     CDiagIE* m_lpControl;
@@ -68,6 +63,5 @@ private:
     IBindCtx* m_lpBindCtx = nullptr;
     IStream* m_lpStream = nullptr;
     DWORD m_dwTotal = 0;
-    DWORD m_dwHttpStatus = 0;
     bool m_boStopped = false;
 };

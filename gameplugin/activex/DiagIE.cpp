@@ -2,6 +2,7 @@
 
 #include "AxBind.h"
 #include "AxModule.h"
+#include "AxNavigate.h"
 #include "FdBstr.h"
 #include "InstanceDisplay.h"
 #include "PlugInst.h"
@@ -9,9 +10,6 @@
 #include "PlugTrace.h"
 #include "WinErrorText.h"
 #include "WinHandle.h"
-
-#include <hlink.h>
-#include <servprov.h>
 
 #include <cstring>
 #include <mutex>
@@ -24,11 +22,6 @@ namespace
 constexpr const char kszPushFile[] = "tmp.htm";
 constexpr const char kszDefaultPushFrame[] = "_blank";
 constexpr DWORD kMiscStatus = 131473;
-// The hyperlink interfaces (no import library for them on every target).
-const IID kIidHlink = {0x79eac9c3, 0xbaf9, 0x11ce, {0x8c, 0x82, 0x00, 0xaa, 0x00, 0x4b, 0xa9, 0x0b}};
-const IID kIidHlinkFrame = {0x79eac9c5, 0xbaf9, 0x11ce, {0x8c, 0x82, 0x00, 0xaa, 0x00, 0x4b, 0xa9, 0x0b}};
-const GUID& kSidHlinkFrame = kIidHlinkFrame;
-
 // The live controls: a moniker callback reaches its control only while it is here.
 std::mutex g_liveLock;
 std::map<const CDiagIE*, uint64_t> g_live;
@@ -44,18 +37,6 @@ void vHeapFree(void* lp)
         HeapFree(GetProcessHeap(), 0, lp);
 }
 const CStreamBuffer::SAllocator kHeapAllocator = {lpHeapAlloc, vHeapFree};
-
-// hlink.dll's functions, found at run time (no import library on every target).
-using PfnCreateFromString = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, IHlinkSite*, DWORD, IUnknown*, REFIID,
-                                             void**);
-using PfnSimpleNavigate = HRESULT(WINAPI*)(LPCWSTR, LPCWSTR, LPCWSTR, IUnknown*, IBindCtx*,
-                                           IBindStatusCallback*, DWORD, DWORD);
-template <class F> F pfnHlink(const char* lpszName)
-{
-    static HMODULE s_hHlink = LoadLibraryA("hlink.dll");
-    return s_hHlink ? reinterpret_cast<F>(reinterpret_cast<void*>(GetProcAddress(s_hHlink, lpszName)))
-                    : nullptr;
-}
 
 HINSTANCE hModule()
 {
@@ -127,11 +108,9 @@ CDiagIE::~CDiagIE()
         }
     }
     m_transfers.clear();
-    vDestroyWindow();
+    vReleaseSites();
     m_lpDisplay.reset();
     m_lpInst.reset();
-    m_inPlaceSite.vReset();
-    m_site.vReset();
     if (m_boStarted)
         PlugLife::vStop();
 }
@@ -209,157 +188,37 @@ STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
     return S_OK;
 }
 
-// ---- IOleObject
-
-STDMETHODIMP CDiagIE::SetClientSite(IOleClientSite* pClientSite)
-{
-    m_site = FdWin::TComRef<IOleClientSite>(pClientSite);
-    return S_OK;
-}
-
-STDMETHODIMP CDiagIE::GetClientSite(IOleClientSite** ppClientSite)
-{
-    if (!ppClientSite)
-        return E_POINTER;
-    *ppClientSite = FdWin::TComRef<IOleClientSite>(m_site).pDetach();
-    return S_OK;
-}
-
-STDMETHODIMP CDiagIE::Close(DWORD)
-{
-    InPlaceDeactivate();
-    return S_OK;
-}
-
-STDMETHODIMP CDiagIE::DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
-                             LPCRECT lprcPosRect)
-{
-    switch (iVerb)
-    {
-    case OLEIVERB_PRIMARY:
-    case OLEIVERB_SHOW:
-    case OLEIVERB_INPLACEACTIVATE:
-    case OLEIVERB_UIACTIVATE:
-        if (!m_site && pActiveSite)
-            SetClientSite(pActiveSite);
-        return hrActivate(hwndParent, lprcPosRect);
-    case OLEIVERB_HIDE:
-        if (m_hwnd)
-            ShowWindow(m_hwnd, SW_HIDE);
-        return S_OK;
-    default:
-        return OLEOBJ_S_INVALIDVERB;
-    }
-}
-
-HRESULT CDiagIE::hrActivate(HWND hwndParent, LPCRECT lprcPos)
-{
-    if (m_hwnd)
-        return S_OK;
-    if (!m_site)
-        return E_UNEXPECTED;
-    if (!m_inPlaceSite && FAILED(m_site->QueryInterface(IID_IOleInPlaceSite, m_inPlaceSite.ppvOut())))
-        return E_NOINTERFACE;
-    if (m_inPlaceSite->CanInPlaceActivate() != S_OK)
-        return E_FAIL;
-    m_inPlaceSite->OnInPlaceActivate();
-    HWND hwndContainer = nullptr;
-    if (FAILED(m_inPlaceSite->GetWindow(&hwndContainer)) || !hwndContainer)
-        hwndContainer = hwndParent;
-    if (lprcPos)
-        m_rcPos = *lprcPos;
-    if (!boRegisterWindowClass())
-        return HRESULT_FROM_WIN32(GetLastError());
-    m_hwnd = m_window.hCreate(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, m_rcPos.left,
-                              m_rcPos.top, m_rcPos.right - m_rcPos.left, m_rcPos.bottom - m_rcPos.top,
-                              hwndContainer, nullptr, hModule());
-    if (!m_hwnd)
-        return HRESULT_FROM_WIN32(GetLastError());
-    m_lpInst->vSetWindow(m_hwnd);
-    if (HDC hdc = GetDC(m_hwnd))
-    {
-        m_lpDisplay->vPrepareDC(hdc);
-        ReleaseDC(m_hwnd, hdc);
-    }
-    m_lpInst->vGiveHwndToApps();
-    return S_OK;
-}
-
-void CDiagIE::vDestroyWindow()
-{
-    if (!m_hwnd)
-        return;
-    m_window.vDestroy();
-    m_hwnd = nullptr;
-    if (m_lpInst)
-        m_lpInst->vSetWindow(nullptr);
-}
-
-STDMETHODIMP CDiagIE::GetUserClassID(CLSID* pClsid)
-{
-    return GetClassID(pClsid);
-}
-
-STDMETHODIMP CDiagIE::SetExtent(DWORD dwDrawAspect, SIZEL* psizel)
-{
-    if (dwDrawAspect != DVASPECT_CONTENT)
-        return DV_E_DVASPECT;
-    if (!psizel)
-        return E_POINTER;
-    m_sizeExtent = *psizel;
-    return S_OK;
-}
-
-STDMETHODIMP CDiagIE::GetExtent(DWORD dwDrawAspect, SIZEL* psizel)
-{
-    if (dwDrawAspect != DVASPECT_CONTENT)
-        return DV_E_DVASPECT;
-    if (!psizel)
-        return E_POINTER;
-    *psizel = m_sizeExtent;
-    return S_OK;
-}
-
-STDMETHODIMP CDiagIE::GetMiscStatus(DWORD, DWORD* pdwStatus)
-{
-    if (!pdwStatus)
-        return E_POINTER;
-    *pdwStatus = kMiscStatus;
-    return S_OK;
-}
-
 // ---- In place
 
-STDMETHODIMP CDiagIE::GetWindow(HWND* phwnd)
+DWORD CDiagIE::dwControlMiscStatus() const
 {
-    if (!phwnd)
-        return E_POINTER;
-    *phwnd = m_hwnd;
-    return m_hwnd ? S_OK : E_FAIL;
+    return kMiscStatus;
 }
 
-STDMETHODIMP CDiagIE::InPlaceDeactivate()
+HWND CDiagIE::hwndCreateControlWindow(HWND hwndParent, const RECT& rc)
 {
-    if (!m_hwnd)
-        return S_OK;
-    vDestroyWindow();
-    if (m_inPlaceSite)
+    if (!boRegisterWindowClass())
+        return nullptr;
+    HWND hwnd =
+        m_window.hCreate(0, kszWindowClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, rc.left, rc.top,
+                         rc.right - rc.left, rc.bottom - rc.top, hwndParent, nullptr, hModule());
+    if (!hwnd)
+        return nullptr;
+    m_lpInst->vSetWindow(hwnd);
+    if (HDC hdc = GetDC(hwnd))
     {
-        m_inPlaceSite->OnInPlaceDeactivate();
-        m_inPlaceSite.vReset();
+        m_lpDisplay->vPrepareDC(hdc);
+        ReleaseDC(hwnd, hdc);
     }
-    return S_OK;
+    m_lpInst->vGiveHwndToApps();
+    return hwnd;
 }
 
-STDMETHODIMP CDiagIE::SetObjectRects(LPCRECT lprcPosRect, LPCRECT)
+void CDiagIE::vDestroyControlWindow()
 {
-    if (!lprcPosRect)
-        return E_POINTER;
-    m_rcPos = *lprcPosRect;
-    if (m_hwnd)
-        MoveWindow(m_hwnd, m_rcPos.left, m_rcPos.top, m_rcPos.right - m_rcPos.left,
-                   m_rcPos.bottom - m_rcPos.top, TRUE);
-    return S_OK;
+    m_window.vDestroy();
+    if (m_lpInst)
+        m_lpInst->vSetWindow(nullptr);
 }
 
 STDMETHODIMP CDiagIE::TranslateAccelerator(LPMSG lpmsg)
@@ -498,30 +357,8 @@ void CDiagIE::vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwEx
 
 void CDiagIE::vNavigateIE(const char* lpszUrl, const char* lpszFrame)
 {
-    const std::wstring wstrUrl = FdCom::wstrFromAnsi(lpszUrl);
-    const std::wstring wstrFrame = FdCom::wstrFromAnsi(lpszFrame);
-    HRESULT hr = E_NOINTERFACE;
-    // The container's hyperlink frame, when it offers one, opens the address.
-    FdWin::TComRef<IServiceProvider> services;
-    FdWin::TComRef<IHlinkFrame> frame;
-    if (m_site && SUCCEEDED(m_site->QueryInterface(IID_IServiceProvider, services.ppvOut())) &&
-        FAILED(services->QueryService(kSidHlinkFrame, kIidHlinkFrame, frame.ppvOut())))
-        frame.vReset();
-    auto pfnCreate = pfnHlink<PfnCreateFromString>("HlinkCreateFromString");
-    if (frame && pfnCreate)
-    {
-        FdWin::TComRef<IHlink> link;
-        hr = pfnCreate(wstrUrl.c_str(), nullptr, nullptr, nullptr, 0, nullptr, kIidHlink, link.ppvOut());
-        if (SUCCEEDED(hr))
-        {
-            hr = link->SetTargetFrameName(wstrFrame.c_str());
-            if (SUCCEEDED(hr))
-                hr = frame->Navigate(0, nullptr, nullptr, link.p());
-        }
-    }
-    else if (auto pfnNavigate = pfnHlink<PfnSimpleNavigate>("HlinkSimpleNavigateToString"))
-        hr = pfnNavigate(wstrUrl.c_str(), nullptr, wstrFrame.c_str(), static_cast<IOleObject*>(this), nullptr,
-                         nullptr, 0, 0);
+    const HRESULT hr = FdAx::hrNavigateFrame(m_site.p(), static_cast<IOleObject*>(this),
+                                             FdCom::wstrFromAnsi(lpszUrl), FdCom::wstrFromAnsi(lpszFrame));
     if (FAILED(hr))
         vPlugTrace(
             "!ERREUR! CPlugInst::vNavigateIE -> erreur à l'appel de HlinkSimpleNavigateToString. Erreur "

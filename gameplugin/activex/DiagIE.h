@@ -4,6 +4,7 @@
 // string PARAM becomes an attribute; paints through the instance; fetches
 // addresses with URL monikers into stream records; opens addresses in frames
 // through the container's hyperlink frame.
+#include "AxInPlaceControl.h"
 #include "BrowserLink.h"
 #include "ComRef.h"
 #include "FdBstr.h"
@@ -27,9 +28,7 @@ class COurBindStatusCallback;
 
 class CDiagIE : public FdCom::CObjectRoot,
                 public FdCom::TDispatchImpl<IDiagIE, &LIBID_OBPPAXLib>,
-                public IOleObject,
-                public IOleInPlaceObject,
-                public IOleInPlaceActiveObject,
+                public FdAx::CInPlaceControl,
                 public IPersistPropertyBag,
                 public IBrowserLink
 {
@@ -71,42 +70,8 @@ public:
     STDMETHODIMP put_Text(BSTR strText) override;
     STDMETHODIMP get_Text(BSTR* pstrText) override;
 
-    // ---- IOleObject
-    STDMETHODIMP SetClientSite(IOleClientSite* pClientSite) override;
-    STDMETHODIMP GetClientSite(IOleClientSite** ppClientSite) override;
-    STDMETHODIMP SetHostNames(LPCOLESTR, LPCOLESTR) override { return S_OK; }
-    STDMETHODIMP Close(DWORD dwSaveOption) override;
-    STDMETHODIMP SetMoniker(DWORD, IMoniker*) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker**) override { return E_NOTIMPL; }
-    STDMETHODIMP InitFromData(IDataObject*, BOOL, DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP GetClipboardData(DWORD, IDataObject**) override { return E_NOTIMPL; }
-    STDMETHODIMP DoVerb(LONG iVerb, LPMSG, IOleClientSite* pActiveSite, LONG, HWND hwndParent,
-                        LPCRECT lprcPosRect) override;
-    STDMETHODIMP EnumVerbs(IEnumOLEVERB**) override { return E_NOTIMPL; }
-    STDMETHODIMP Update() override { return S_OK; }
-    STDMETHODIMP IsUpToDate() override { return S_OK; }
-    STDMETHODIMP GetUserClassID(CLSID* pClsid) override;
-    STDMETHODIMP GetUserType(DWORD, LPOLESTR*) override { return OLE_S_USEREG; }
-    STDMETHODIMP SetExtent(DWORD dwDrawAspect, SIZEL* psizel) override;
-    STDMETHODIMP GetExtent(DWORD dwDrawAspect, SIZEL* psizel) override;
-    STDMETHODIMP Advise(IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
-    STDMETHODIMP Unadvise(DWORD) override { return E_NOTIMPL; }
-    STDMETHODIMP EnumAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
-    STDMETHODIMP GetMiscStatus(DWORD dwAspect, DWORD* pdwStatus) override;
-    STDMETHODIMP SetColorScheme(LOGPALETTE*) override { return E_NOTIMPL; }
-
-    // ---- IOleWindow, IOleInPlaceObject, IOleInPlaceActiveObject
-    STDMETHODIMP GetWindow(HWND* phwnd) override;
-    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-    STDMETHODIMP InPlaceDeactivate() override;
-    STDMETHODIMP UIDeactivate() override { return S_OK; }
-    STDMETHODIMP SetObjectRects(LPCRECT lprcPosRect, LPCRECT lprcClipRect) override;
-    STDMETHODIMP ReactivateAndUndo() override { return E_NOTIMPL; }
+    // ---- IOleInPlaceActiveObject (the rest is the in-place base's)
     STDMETHODIMP TranslateAccelerator(LPMSG lpmsg) override;
-    STDMETHODIMP OnFrameWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP OnDocWindowActivate(BOOL) override { return S_OK; }
-    STDMETHODIMP ResizeBorder(LPCRECT, IOleInPlaceUIWindow*, BOOL) override { return S_OK; }
-    STDMETHODIMP EnableModeless(BOOL) override { return S_OK; }
 
     // ---- IPersistPropertyBag
     STDMETHODIMP GetClassID(CLSID* pClassID) override;
@@ -141,8 +106,10 @@ private:
         CDiagIE& m_control;
     };
 
-    HRESULT hrActivate(HWND hwndParent, LPCRECT lprcPos);
-    void vDestroyWindow();
+    HWND hwndCreateControlWindow(HWND hwndParent, const RECT& rc) override;
+    void vDestroyControlWindow() override;
+    const CLSID& ControlClassId() const override { return CLSID_OBPPDiagIE; }
+    DWORD dwControlMiscStatus() const override;
     void vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog);
     void vAfterLoad();
     void vNavigateIE(const char* lpszUrl, const char* lpszFrame);
@@ -160,12 +127,7 @@ private:
     DWORD m_dwThreadId = 0;
 
     uint64_t m_ulSerial;
-    FdWin::TComRef<IOleClientSite> m_site;
-    FdWin::TComRef<IOleInPlaceSite> m_inPlaceSite;
     CWindow m_window{*this};
-    HWND m_hwnd = nullptr; // m_window's, while the control is active in place
-    RECT m_rcPos = {};
-    SIZEL m_sizeExtent = {2540, 2540};
     OLE_COLOR m_clrBack = 0, m_clrFill = 0;
     LONG m_lBackStyle = 1;
     bool m_boStarted = false;

@@ -1,5 +1,6 @@
 #include "AxSite.h"
 
+#include "AxBrowserApp.h"
 #include "AxControl.h"
 #include "FdBstr.h"
 
@@ -218,6 +219,19 @@ STDMETHODIMP CAxSite::QueryService(REFGUID guidService, REFIID riid, void** ppv)
     *ppv = nullptr;
     if (IsEqualGUID(guidService, SID_SHlinkFrame))
         return static_cast<IServiceProvider*>(this)->QueryInterface(riid, ppv);
+    // The hosting browser: its service id is its interface's id.
+    if (IsEqualGUID(guidService, IID_IWebBrowserApp))
+    {
+        if (!m_pControl)
+            return E_NOINTERFACE;
+        CAxBrowserApp* pApp = nullptr;
+        HRESULT hr = FdCom::TComObject<CAxBrowserApp>::hrCreateObject(&pApp, m_pControl->strBaseUrl());
+        if (FAILED(hr))
+            return hr;
+        hr = pApp->QueryInterface(riid, ppv);
+        static_cast<IWebBrowserApp*>(pApp)->Release();
+        return hr;
+    }
     return E_NOINTERFACE;
 }
 
