@@ -27,12 +27,12 @@ const char* const kSuitePrograms[] = {"BrowserHost.exe", "Linkwell.exe", "Ludex.
 constexpr DWORD kSessionBoundMs = 60000;
 // The launcher idles out 5 s after its last object; the hub ends when the page goes.
 constexpr DWORD kProgramsEndMs = 20000;
-// A session ends once the page has been quiet this long with no transfer open:
-// longer than any quiet stretch of the road (a component's first activation,
-// the game itself).
-const char kQuietMs[] = "3500";
+// A session ends when the launcher has left, or else once the page has been
+// quiet this long with no transfer open: longer than any quiet stretch of the
+// road (a component's first activation, the game itself).
+const char kQuietMs[] = "5000";
 // The game runs this long unless it is killed or the page goes.
-const char kGameMs[] = "2500";
+const char kGameMs[] = "2000";
 const char kGameServerId[] = "ZDP1";
 
 void vSetText(HKEY hKey, const char* lpszName, const std::string& strValue)
@@ -163,6 +163,23 @@ void vKill(const char* lpszName)
             WaitForSingleObject(h, 5000);
             CloseHandle(h);
         }
+}
+
+BOOL CALLBACK CloseIfOf(HWND hwnd, LPARAM lParam)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    if (pid == static_cast<DWORD>(lParam) && lstrcmpA(name, "FdBrowserHostMain") == 0)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// Closes the browser host's window: the session ends as when its user closes it.
+void vCloseWindowsOf(DWORD pid)
+{
+    EnumWindows(CloseIfOf, static_cast<LPARAM>(pid));
 }
 
 // The window as the screen shows it, as a BMP file.
@@ -435,9 +452,21 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     if (boControl)
         notesOf(control.Command("NOTES 999999999"), ulNext);
     bool boActed = false;
+    bool boLauncherSeen = false;
+    bool boClosed = false;
     const DWORD dwStart = GetTickCount();
     while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT)
     {
+        // The launcher leaves once its launch is over and its end shown: the
+        // page has nothing more to wait for, its window is closed.
+        const bool boLauncher = !processesNamed("Ludex.exe").empty();
+        boLauncherSeen = boLauncherSeen || boLauncher;
+        if (boLauncherSeen && !boLauncher && !boClosed)
+        {
+            boClosed = true;
+            Sleep(300);
+            vCloseWindowsOf(pi.dwProcessId);
+        }
         if (GetTickCount() - dwStart > kSessionBoundMs)
         {
             TerminateProcess(pi.hProcess, 1);
