@@ -30,9 +30,9 @@ constexpr DWORD kProgramsEndMs = 20000;
 // A session ends when the launcher has left, or else once the page has been
 // quiet this long with no transfer open: longer than any quiet stretch of the
 // road (a component's first activation, the game itself).
-const char kQuietMs[] = "5000";
+const char kQuietMs[] = "4000";
 // The game runs this long unless it is killed or the page goes.
-const char kGameMs[] = "2000";
+const char kGameMs[] = "1500";
 const char kGameServerId[] = "ZDP1";
 
 void vSetText(HKEY hKey, const char* lpszName, const std::string& strValue)
@@ -431,6 +431,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
 {
     SSession s;
     s.strPage = m_o.strWebBase + strPage;
+    const DWORD dwBegin = GetTickCount();
     const std::string strLog = m_o.strWorkFolder + "host.log";
     DeleteFileA(strLog.c_str());
     std::string cmd = strQuote(m_o.strBinFolder + "BrowserHost.exe") + " --log " + strQuote(strLog) +
@@ -512,6 +513,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
 
     // Every program of the suite ends or idles out.
     const DWORD dwEnd = GetTickCount();
+    s.dwHostMs = dwEnd - dwBegin;
     while (!runningSuite().empty() && GetTickCount() - dwEnd < kProgramsEndMs)
         Sleep(100);
     for (const std::string& name : runningSuite())
@@ -529,6 +531,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     }
     else
         run.strError = "no stand-in game server";
+    s.dwMs = GetTickCount() - dwBegin;
     return s;
 }
 
@@ -627,7 +630,9 @@ SRun CRoadScene::run(ETurn turn)
     t.push_back("turn: " + run.strName);
     for (const SSession& s : run.sessions)
     {
-        t.push_back("  page      " + s.strPage + " (host exit " + std::to_string(s.lExit) + ")");
+        t.push_back("  page      " + s.strPage + " (host exit " + std::to_string(s.lExit) + ", " +
+                    std::to_string(s.dwMs / 100 / 10.0).substr(0, std::to_string(s.dwMs / 1000).size() + 2) +
+                    " s with the programs' end)");
         for (const auto& l : s.host)
         {
             if (l.strKind == "STREAM_END")
