@@ -98,6 +98,11 @@ STDMETHODIMP CLudexOBPPLauncher::Unadvise(unsigned long)
 
 STDMETHODIMP CLudexOBPPLauncher::ForceRemove()
 {
+    // The page may go while the engine waits on a plug or on the page itself:
+    // the manager then stops hearing the page at once and is destroyed with
+    // this object, after the message loop, never under its own running call.
+    if (m_mgr && m_mgr->IsRunningEngine())
+        m_removedMgr = std::move(m_mgr);
     m_mgr.reset();
     PostQuitMessage(0);
     return S_OK;

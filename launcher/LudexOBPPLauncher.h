@@ -46,6 +46,9 @@ private:
 
     IDiagCmpt2OBPP* m_pCallback = nullptr; // one reference
     std::unique_ptr<IScriptMgr> m_mgr;
+    // A manager removed while its engine ran (the removal came inside one of
+    // its calls): it goes with this object, once nothing of it is on the stack.
+    std::unique_ptr<IScriptMgr> m_removedMgr;
     CStringExt m_strDownloadUrl;
     CStringExt m_strDownloadPath;
     std::vector<CStringExt> m_downloadedFiles; // every "DLPATH", deleted with the object

@@ -41,6 +41,9 @@ public:
     virtual void OpenGameDialog(uint32_t menuId) = 0;
     // Any other command word of the page.
     virtual void OnCommand(const CStringExt& word) = 0;
+    // True while the engine runs: one of its calls (to a plug, to the page) is
+    // on the stack, and an incoming COM call may arrive in its modal loop.
+    virtual bool IsRunningEngine() const { return false; }
 };
 
 using ScriptMgrFactory = std::unique_ptr<IScriptMgr> (*)();

@@ -308,6 +308,9 @@ void CLaunchScriptMgr::OnTick()
     else if (action.quit)
     {
         StopTick();
+        // The launch part ends while the component still listens: its end (4)
+        // reaches the page before the launcher leaves it.
+        RunEngine([this] { m_script.EndLaunchPart(); });
         if (m_pSink)
             m_pSink->LeaveHost();
         PostQuitMessage(0);
@@ -412,6 +415,7 @@ void CLaunchScriptMgr::OnCommand(WPARAM wParam, LPARAM)
         LudexAbout::iShow(GetModuleHandleA(nullptr));
         break;
     case kMenuClose:
+        RunEngine([this] { m_script.EndLaunchPart(); });
         if (m_pSink)
             m_pSink->LeaveHost();
         PostQuitMessage(0);

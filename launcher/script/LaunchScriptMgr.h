@@ -40,6 +40,7 @@ public:
     static void SetHubPort(uint16_t port);
 
     void SetComponent(IScriptMgrSink* sink) override { m_pSink = sink; }
+    bool IsRunningEngine() const override { return m_inEngine; }
     void OnParameter(const CStringExt& name, const CStringExt& value) override;
     void Ignition() override;
     void OnDownloadEnd(const CStringExt& url, const CStringExt& path, bool error) override;

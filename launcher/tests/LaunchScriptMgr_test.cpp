@@ -95,7 +95,27 @@ TEST_F(LaunchScriptMgrTest, AScriptEndsTheLoopOnTheNextTick)
     std::ofstream(path) << "<ludexs.launch><subscript type=\"OnStart\"><sscmd name=\"quit\"/></subscript>"
                            "<subscript type=\"OnStop\"><sscmd name=\"pwdgen\"><pwdgen var=\"stopped\" "
                            "nbchars=\"6\"/></sscmd></subscript></ludexs.launch>";
+    // The component's side: the launch part's end reaches the page before the
+    // launcher leaves it.
+    struct CPage : IScriptMgrSink
+    {
+        void NavigateHostFrame(const CStringExt& url, const CStringExt& frame) override
+        {
+            seen.push_back(frame + "|" + url);
+        }
+        int32_t RequestHostDownload(const CStringExt&, const CStringExt&) override { return 0; }
+        long LeaveHost() override
+        {
+            seen.push_back("leave");
+            return 0;
+        }
+        void Notify(int32_t) override {}
+        std::vector<std::string> seen;
+    } page;
     CLaunchScriptMgr mgr;
+    mgr.SetComponent(&page);
+    mgr.SetScriptVar("iurl", "http://page/i?id=1");
+    mgr.SetScriptVar("ifrm", "info");
     mgr.OnCommand(CStringExt("early"));
     mgr.OnParameter("CUSTOM", "lscr=\"" + path + "\" x=\"1\"");
     EXPECT_EQ(mgr.GetScriptVar("x"), "1");
@@ -107,6 +127,9 @@ TEST_F(LaunchScriptMgrTest, AScriptEndsTheLoopOnTheNextTick)
     EXPECT_TRUE(PumpUntil([] { return false; }, 20000, &quit));
     EXPECT_TRUE(quit);
     EXPECT_EQ(mgr.GetScriptVar("stopped").size(), 6u);
+    EXPECT_EQ((std::vector<std::string>{"info|http://page/i?id=1&Info=0", "info|http://page/i?id=1&Info=4",
+                                        "leave"}),
+              page.seen);
     DeleteFileA(path.c_str());
 }
 

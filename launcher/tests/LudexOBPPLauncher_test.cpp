@@ -33,7 +33,21 @@ public:
         g_calls.push_back("end " + url + " " + path + (error ? " error" : " ok"));
     }
     void OpenGameDialog(uint32_t menuId) override { g_calls.push_back("dialog " + std::to_string(menuId)); }
-    void OnCommand(const CStringExt& word) override { g_calls.push_back("command " + word); }
+    void OnCommand(const CStringExt& word) override
+    {
+        g_calls.push_back("command " + word);
+        // "reenter": the engine asks the page for a download, and the page's
+        // answer is to remove the component, inside that call.
+        if (word == "reenter" && g_sink)
+        {
+            m_running = true;
+            g_sink->RequestHostDownload(CStringExt("http://page/x"), CStringExt());
+            g_calls.push_back(std::string("still here, alive ") + std::to_string(g_mgrsAlive));
+            m_running = false;
+        }
+    }
+    bool IsRunningEngine() const override { return m_running; }
+    bool m_running = false;
 };
 
 std::unique_ptr<IScriptMgr> MakeFakeMgr()
@@ -179,3 +193,42 @@ TEST_F(LudexComponent, ForceRemoveEndsTheManagerAndTheLoop)
     EXPECT_TRUE(g_calls.empty());
 }
 } // namespace
+
+namespace
+{
+IDiagOBPP2Cmpt* g_removed = nullptr;
+
+// A page that removes the component when it is asked for a download.
+class CRemovingCallback : public CRecordingCallback
+{
+public:
+    STDMETHODIMP ExecuteCmd(BSTR name) override
+    {
+        if (FdCom::strFromBstr(name) == "DOWNLOAD2" && g_removed)
+            g_removed->ForceRemove();
+        return CRecordingCallback::ExecuteCmd(name);
+    }
+};
+} // namespace
+
+// The page goes while the engine runs one of its calls (the removal arrives
+// in the call's modal loop): the manager is not destroyed under the call; it
+// hears nothing more and goes with the object.
+TEST_F(LudexComponent, ForceRemoveInsideAnEngineCallWaitsForTheCallToUnwind)
+{
+    IDiagCmpt2OBPP* cb = nullptr;
+    ASSERT_EQ(S_OK, FdCom::TComObject<CRemovingCallback>::hrCreate(IID_IDiagCmpt2OBPP,
+                                                                   reinterpret_cast<void**>(&cb)));
+    m_callbacks.push_back(cb);
+    unsigned long cookie = 0;
+    ASSERT_EQ(S_OK, m_cmpt->Advise(cb, &cookie));
+    g_removed = m_cmpt;
+    EXPECT_EQ(S_OK, hrRun("reenter"));
+    g_removed = nullptr;
+    EXPECT_EQ((std::vector<std::string>{"command reenter", "still here, alive 1"}), g_calls);
+    MSG msg;
+    EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(S_OK, hrRun("later")) << "no manager any more";
+    EXPECT_EQ(2u, g_calls.size());
+    EXPECT_EQ(1, g_mgrsAlive) << "it goes with the object";
+}

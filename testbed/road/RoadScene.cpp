@@ -27,12 +27,12 @@ const char* const kSuitePrograms[] = {"BrowserHost.exe", "Linkwell.exe", "Ludex.
 constexpr DWORD kSessionBoundMs = 60000;
 // The launcher idles out 5 s after its last object; the hub ends when the page goes.
 constexpr DWORD kProgramsEndMs = 20000;
-// A session ends once the page has been quiet this long with no transfer open:
-// longer than any quiet stretch of the road (a component's first activation,
-// the game itself).
-const char kQuietMs[] = "3500";
+// A session ends when the launcher has left, or else once the page has been
+// quiet this long with no transfer open: longer than any quiet stretch of the
+// road (a component's first activation, the game itself).
+const char kQuietMs[] = "4000";
 // The game runs this long unless it is killed or the page goes.
-const char kGameMs[] = "2500";
+const char kGameMs[] = "1500";
 const char kGameServerId[] = "ZDP1";
 
 void vSetText(HKEY hKey, const char* lpszName, const std::string& strValue)
@@ -163,6 +163,23 @@ void vKill(const char* lpszName)
             WaitForSingleObject(h, 5000);
             CloseHandle(h);
         }
+}
+
+BOOL CALLBACK CloseIfOf(HWND hwnd, LPARAM lParam)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    char name[64] = "";
+    GetClassNameA(hwnd, name, sizeof name);
+    if (pid == static_cast<DWORD>(lParam) && lstrcmpA(name, "FdBrowserHostMain") == 0)
+        PostMessageA(hwnd, WM_CLOSE, 0, 0);
+    return TRUE;
+}
+
+// Closes the browser host's window: the session ends as when its user closes it.
+void vCloseWindowsOf(DWORD pid)
+{
+    EnumWindows(CloseIfOf, static_cast<LPARAM>(pid));
 }
 
 // The window as the screen shows it, as a BMP file.
@@ -414,6 +431,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
 {
     SSession s;
     s.strPage = m_o.strWebBase + strPage;
+    const DWORD dwBegin = GetTickCount();
     const std::string strLog = m_o.strWorkFolder + "host.log";
     DeleteFileA(strLog.c_str());
     std::string cmd = strQuote(m_o.strBinFolder + "BrowserHost.exe") + " --log " + strQuote(strLog) +
@@ -435,9 +453,21 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     if (boControl)
         notesOf(control.Command("NOTES 999999999"), ulNext);
     bool boActed = false;
+    bool boLauncherSeen = false;
+    bool boClosed = false;
     const DWORD dwStart = GetTickCount();
     while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT)
     {
+        // The launcher leaves once its launch is over and its end shown: the
+        // page has nothing more to wait for, its window is closed.
+        const bool boLauncher = !processesNamed("Ludex.exe").empty();
+        boLauncherSeen = boLauncherSeen || boLauncher;
+        if (boLauncherSeen && !boLauncher && !boClosed)
+        {
+            boClosed = true;
+            Sleep(300);
+            vCloseWindowsOf(pi.dwProcessId);
+        }
         if (GetTickCount() - dwStart > kSessionBoundMs)
         {
             TerminateProcess(pi.hProcess, 1);
@@ -483,6 +513,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
 
     // Every program of the suite ends or idles out.
     const DWORD dwEnd = GetTickCount();
+    s.dwHostMs = dwEnd - dwBegin;
     while (!runningSuite().empty() && GetTickCount() - dwEnd < kProgramsEndMs)
         Sleep(100);
     for (const std::string& name : runningSuite())
@@ -500,6 +531,7 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     }
     else
         run.strError = "no stand-in game server";
+    s.dwMs = GetTickCount() - dwBegin;
     return s;
 }
 
@@ -598,7 +630,9 @@ SRun CRoadScene::run(ETurn turn)
     t.push_back("turn: " + run.strName);
     for (const SSession& s : run.sessions)
     {
-        t.push_back("  page      " + s.strPage + " (host exit " + std::to_string(s.lExit) + ")");
+        t.push_back("  page      " + s.strPage + " (host exit " + std::to_string(s.lExit) + ", " +
+                    std::to_string(s.dwMs / 100 / 10.0).substr(0, std::to_string(s.dwMs / 1000).size() + 2) +
+                    " s with the programs' end)");
         for (const auto& l : s.host)
         {
             if (l.strKind == "STREAM_END")

@@ -44,6 +44,8 @@ struct SSession
 {
     std::string strPage;
     long lExit = -1; // the host's exit code, -1 when it did not end in time
+    DWORD dwMs = 0;     // from the host's start to the end of the suite's programs
+    DWORD dwHostMs = 0; // from the host's start to its end
     std::vector<FdBrowserHost::SLogLine> host;
 };
 
