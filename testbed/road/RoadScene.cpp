@@ -532,6 +532,34 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     else
         run.strError = "no stand-in game server";
     s.dwMs = GetTickCount() - dwBegin;
+
+    // What the plug-in traced meanwhile: its errors, the components' commands.
+    const std::string strTrace = strPluginTrace();
+    const std::string strNew = strTrace.substr(std::min(m_ulTraceSeen, strTrace.size()));
+    m_ulTraceSeen = strTrace.size();
+    std::istringstream traceLines(strNew);
+    const std::string kCommand = "CImplCallback::ExecuteCmd start (bstrName=";
+    for (std::string l; std::getline(traceLines, l);)
+    {
+        if (!l.empty() && l.back() == '\r')
+            l.pop_back();
+        if (l.find("!ERREUR!") != std::string::npos)
+            s.pluginErrors.push_back(l.substr(l.find("!ERREUR!")));
+        const size_t at = l.find(kCommand);
+        if (at != std::string::npos)
+        {
+            std::string rest = l.substr(at + kCommand.size());
+            if (!rest.empty() && rest.back() == ')')
+                rest.pop_back();
+            const size_t comma = rest.find(", param");
+            std::string params = comma == std::string::npos ? "" : rest.substr(rest.find('=', comma) + 1);
+            for (size_t p; (p = params.find("\xA3\xA3")) != std::string::npos;)
+                params.replace(p, 2, " ");
+            run.commands.push_back(rest.substr(0, comma) + " " + params);
+        }
+    }
+
+    run.pluginErrors.insert(run.pluginErrors.end(), s.pluginErrors.begin(), s.pluginErrors.end());
     return s;
 }
 
@@ -597,31 +625,6 @@ SRun CRoadScene::run(ETurn turn)
     SetEnvironmentVariableA("FD_UI_LOG", nullptr);
     SetEnvironmentVariableA("FD_UI_ANSWERS", nullptr);
     run.boxes = logLines(strBoxes, false);
-
-    const std::string strTrace = strPluginTrace();
-    const std::string strNew = strTrace.substr(std::min(m_ulTraceSeen, strTrace.size()));
-    m_ulTraceSeen = strTrace.size();
-    std::istringstream traceLines(strNew);
-    const std::string kCommand = "CImplCallback::ExecuteCmd start (bstrName=";
-    for (std::string l; std::getline(traceLines, l);)
-    {
-        if (!l.empty() && l.back() == '\r')
-            l.pop_back();
-        if (l.find("!ERREUR!") != std::string::npos)
-            run.pluginErrors.push_back(l.substr(l.find("!ERREUR!")));
-        const size_t at = l.find(kCommand);
-        if (at != std::string::npos)
-        {
-            std::string rest = l.substr(at + kCommand.size());
-            if (!rest.empty() && rest.back() == ')')
-                rest.pop_back();
-            const size_t comma = rest.find(", param");
-            std::string params = comma == std::string::npos ? "" : rest.substr(rest.find('=', comma) + 1);
-            for (size_t p; (p = params.find("\xA3\xA3")) != std::string::npos;)
-                params.replace(p, 2, " ");
-            run.commands.push_back(rest.substr(0, comma) + " " + params);
-        }
-    }
 
     // The transcript, in the order the page saw it: each notification the
     // page shows is followed by the game server's copy of it.
@@ -694,6 +697,8 @@ SRun CRoadScene::run(ETurn turn)
                 }
             }
         }
+        for (const std::string& e : s.pluginErrors)
+            t.push_back("  plug-in   " + e);
     }
     for (; ulNote < run.notes.size(); ++ulNote)
         t.push_back(server(run.notes[ulNote]));
@@ -701,8 +706,6 @@ SRun CRoadScene::run(ETurn turn)
         t.push_back("  " + x);
     for (const std::string& x : run.boxes)
         t.push_back("  box       " + x);
-    for (const std::string& e : run.pluginErrors)
-        t.push_back("  plug-in   " + e);
     t.push_back(run.leftRunning.empty() ? "  programs  every program of the suite has ended"
                                         : "  programs  still running and killed: " + [&]
                 {
