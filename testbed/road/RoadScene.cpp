@@ -464,8 +464,8 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
         boLauncherSeen = boLauncherSeen || boLauncher;
         if (boLauncherSeen && !boLauncher && !boClosed)
         {
+            // Its last notification was shown before it left: the host logged it.
             boClosed = true;
-            Sleep(300);
             vCloseWindowsOf(pi.dwProcessId);
         }
         if (GetTickCount() - dwStart > kSessionBoundMs)
