@@ -464,8 +464,8 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
         boLauncherSeen = boLauncherSeen || boLauncher;
         if (boLauncherSeen && !boLauncher && !boClosed)
         {
+            // Its last notification was shown before it left: the host logged it.
             boClosed = true;
-            Sleep(300);
             vCloseWindowsOf(pi.dwProcessId);
         }
         if (GetTickCount() - dwStart > kSessionBoundMs)
@@ -532,6 +532,34 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     else
         run.strError = "no stand-in game server";
     s.dwMs = GetTickCount() - dwBegin;
+
+    // What the plug-in traced meanwhile: its errors, the components' commands.
+    const std::string strTrace = strPluginTrace();
+    const std::string strNew = strTrace.substr(std::min(m_ulTraceSeen, strTrace.size()));
+    m_ulTraceSeen = strTrace.size();
+    std::istringstream traceLines(strNew);
+    const std::string kCommand = "CImplCallback::ExecuteCmd start (bstrName=";
+    for (std::string l; std::getline(traceLines, l);)
+    {
+        if (!l.empty() && l.back() == '\r')
+            l.pop_back();
+        if (l.find("!ERREUR!") != std::string::npos)
+            s.pluginErrors.push_back(l.substr(l.find("!ERREUR!")));
+        const size_t at = l.find(kCommand);
+        if (at != std::string::npos)
+        {
+            std::string rest = l.substr(at + kCommand.size());
+            if (!rest.empty() && rest.back() == ')')
+                rest.pop_back();
+            const size_t comma = rest.find(", param");
+            std::string params = comma == std::string::npos ? "" : rest.substr(rest.find('=', comma) + 1);
+            for (size_t p; (p = params.find("\xA3\xA3")) != std::string::npos;)
+                params.replace(p, 2, " ");
+            run.commands.push_back(rest.substr(0, comma) + " " + params);
+        }
+    }
+
+    run.pluginErrors.insert(run.pluginErrors.end(), s.pluginErrors.begin(), s.pluginErrors.end());
     return s;
 }
 
@@ -598,35 +626,39 @@ SRun CRoadScene::run(ETurn turn)
     SetEnvironmentVariableA("FD_UI_ANSWERS", nullptr);
     run.boxes = logLines(strBoxes, false);
 
-    const std::string strTrace = strPluginTrace();
-    const std::string strNew = strTrace.substr(std::min(m_ulTraceSeen, strTrace.size()));
-    m_ulTraceSeen = strTrace.size();
-    std::istringstream traceLines(strNew);
-    const std::string kCommand = "CImplCallback::ExecuteCmd start (bstrName=";
-    for (std::string l; std::getline(traceLines, l);)
-    {
-        if (!l.empty() && l.back() == '\r')
-            l.pop_back();
-        if (l.find("!ERREUR!") != std::string::npos)
-            run.pluginErrors.push_back(l.substr(l.find("!ERREUR!")));
-        const size_t at = l.find(kCommand);
-        if (at != std::string::npos)
-        {
-            std::string rest = l.substr(at + kCommand.size());
-            if (!rest.empty() && rest.back() == ')')
-                rest.pop_back();
-            const size_t comma = rest.find(", param");
-            std::string params = comma == std::string::npos ? "" : rest.substr(rest.find('=', comma) + 1);
-            for (size_t p; (p = params.find("\xA3\xA3")) != std::string::npos;)
-                params.replace(p, 2, " ");
-            run.commands.push_back(rest.substr(0, comma) + " " + params);
-        }
-    }
-
-    // The transcript.
+    // The transcript, in the order the page saw it: each notification the
+    // page shows is followed by the game server's copy of it.
     auto& t = run.transcript;
     std::vector<std::string> acted;
     acted.swap(t);
+    auto codeOf = [](const std::string& note)
+    {
+        const size_t eq = note.find('=');
+        return eq == std::string::npos ? -1 : std::atoi(note.c_str() + eq + 1);
+    };
+    auto server = [&](const std::string& note)
+    {
+        const std::string what = strNotificationText(codeOf(note));
+        return "  server    received " + note + (what.empty() ? "" : "  (" + what + ")");
+    };
+    auto role = [](const std::string& url)
+    {
+        const std::string name = url.substr(url.find_last_of('/') + 1);
+        if (name == "launch.xml")
+            return std::string("  (the launcher's download: its launch script)");
+        if (name == "defs.xml")
+            return std::string("  (the launcher's download: the game definitions)");
+        if (name == "compat.xml")
+            return std::string("  (the launcher's download: the compatibility list)");
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".pkg") == 0)
+            return std::string("  (a component's package, installed by COPYANDREGISTER)");
+        if (name.rfind("keys-", 0) == 0)
+            return std::string("  (the files key, then the next action)");
+        if (name.rfind("launch-", 0) == 0)
+            return std::string("  (LAUNCHAPP)");
+        return std::string();
+    };
+    size_t ulNote = 0;
     t.push_back("turn: " + run.strName);
     for (const SSession& s : run.sessions)
     {
@@ -639,42 +671,41 @@ SRun CRoadScene::run(ETurn turn)
             {
                 if (l.strGet("reason") == "0")
                     run.fetched.push_back(l.strGet("url"));
-                t.push_back("  fetched   " + l.strGet("url") + (l.strGet("reason") == "0" ? "" : " (failed)"));
+                t.push_back("  fetched   " + l.strGet("url") + (l.strGet("reason") == "0" ? role(l.strGet("url"))
+                                                                                       : " (failed)"));
             }
             else if (l.strKind == "NAVIGATE")
             {
                 run.navigations.push_back(l.strGet("frame") + " " + l.strGet("url"));
                 std::string line = "  navigate  frame " + l.strGet("frame") + " <- " + l.strGet("url");
                 const size_t info = l.strGet("url").find("&Info=");
-                if (info != std::string::npos)
-                {
-                    const std::string what = strNotificationText(std::atoi(l.strGet("url").c_str() + info + 6));
-                    if (!what.empty())
-                        line += "  (" + what + ")";
-                }
+                const int code = info == std::string::npos ? -1 : std::atoi(l.strGet("url").c_str() + info + 6);
+                const std::string what = strNotificationText(code);
+                if (!what.empty())
+                    line += "  (" + what + ")";
                 t.push_back(line);
+                if (code >= 0 && ulNote < run.notes.size() && codeOf(run.notes[ulNote]) == code)
+                    t.push_back(server(run.notes[ulNote++]));
+                if (code == 2)
+                {
+                    if (run.boGameSeen)
+                        t.push_back(std::string("  game      the window \"Fixture Game\" showed") +
+                                    (run.boGameShot ? " (picture taken)" : ""));
+                    for (const std::string& x : acted)
+                        t.push_back("  " + x);
+                    acted.clear();
+                }
             }
         }
+        for (const std::string& e : s.pluginErrors)
+            t.push_back("  plug-in   " + e);
     }
-    for (const std::string& c : run.commands)
-        if (c.rfind("DOWNLOAD2", 0) == 0 || c.rfind("SEND", 0) == 0)
-            t.push_back("  launcher  " + c);
-    for (const std::string& a : acted)
-        t.push_back("  " + a);
-    for (const std::string& n : run.notes)
-    {
-        const size_t eq = n.find('=');
-        const int code = eq == std::string::npos ? -1 : std::atoi(n.c_str() + eq + 1);
-        const std::string what = strNotificationText(code);
-        t.push_back("  server    received " + n + (what.empty() ? "" : "  (" + what + ")"));
-    }
+    for (; ulNote < run.notes.size(); ++ulNote)
+        t.push_back(server(run.notes[ulNote]));
+    for (const std::string& x : acted)
+        t.push_back("  " + x);
     for (const std::string& x : run.boxes)
         t.push_back("  box       " + x);
-    for (const std::string& e : run.pluginErrors)
-        t.push_back("  plug-in   " + e);
-    if (run.boGameSeen)
-        t.push_back(std::string("  game      the window \"Fixture Game\" showed") +
-                    (run.boGameShot ? " (picture taken)" : ""));
     t.push_back(run.leftRunning.empty() ? "  programs  every program of the suite has ended"
                                         : "  programs  still running and killed: " + [&]
                 {

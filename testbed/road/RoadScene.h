@@ -47,6 +47,7 @@ struct SSession
     DWORD dwMs = 0;     // from the host's start to the end of the suite's programs
     DWORD dwHostMs = 0; // from the host's start to its end
     std::vector<FdBrowserHost::SLogLine> host;
+    std::vector<std::string> pluginErrors; // the plug-in's "!ERREUR!" lines of the session
 };
 
 struct SRun
