@@ -2,7 +2,7 @@
 // and the building of the outgoing message (commands, encoding, links,
 // colour, bold, message formats).
 #include "ChatModel.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 #include "MessageFormats.h"
 
 namespace ChatModel
