@@ -1,7 +1,7 @@
 #include "ChatView.h"
 
 #include "HtmlElements.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 #include "HtmlWnd.h"
 
 namespace ChatModel

@@ -12,7 +12,7 @@
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
 #include "HtmlElements.h"
-#include "HtmlText.h"
+#include "html/HtmlText.h"
 #include "MessageFormats.h"
 
 namespace ChatModel
@@ -51,6 +51,16 @@ bool boBrowserScheme(const std::string& address)
 {
     const std::string a = HtmlTrimLeft(address);
     return boStartsNoCase(a, "http://") || boStartsNoCase(a, "https://") || boStartsNoCase(a, "mailto:");
+}
+
+// Printable ASCII without quotes, angle brackets or blanks: an address that
+// stays one attribute value whatever reads it.
+bool boPlainAddress(const std::string& address)
+{
+    for (char c : address)
+        if (c <= ' ' || c >= 0x7F || c == '"' || c == '\'' || c == '<' || c == '>')
+            return false;
+    return !address.empty();
 }
 
 } // namespace
@@ -677,8 +687,7 @@ std::string strDisarmForeignLinks(const std::string& text)
             const std::string href = GetAttrOr("HREF", attrs);
             if (upperAttrs.find("HREF") == std::string::npos)
                 asText = upperAttrs.find("SRC") != std::string::npos;
-            else if (boBrowserScheme(href) && href.find('"') == std::string::npos &&
-                     href.find('>') == std::string::npos)
+            else if (boBrowserScheme(href) && boPlainAddress(HtmlTrimLeft(href)))
             {
                 out += "<A HREF=\"" + std::string(kForeignLink) + HtmlTrimLeft(href) + "\">";
                 i = end < text.size() ? end + 1 : end;
