@@ -196,7 +196,7 @@ int main(int argc, char** argv)
     {
         std::printf("Python client (ircclient.py):           %s\n",
                     ChatBench::CFloodMeter::strFormat(py).c_str());
-        std::printf("rate ratio window / Python: %.2f\n",
+        std::printf("rate ratio window / Python: %.4f\n",
                     py.linesPerSecond > 0 ? win.linesPerSecond / py.linesPerSecond : 0);
     }
     else
