@@ -7,8 +7,11 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <cstring>
 #include <functional>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "PumpUntil.h"
@@ -43,6 +46,61 @@ public:
     bool boHas(const std::string& e) const;
     // Events from the first of `first` on.
     std::vector<std::string> From(const std::string& first) const;
+};
+
+// A control command run beside the pump, so the window goes on handling
+// the events the scripted client causes.
+class CBackground
+{
+public:
+    explicit CBackground(const std::string& line)
+        : m_thread(
+              [this, line]
+              {
+                  std::string a = strControl(line);
+                  std::lock_guard<std::mutex> hold(m_lock);
+                  m_answer = a;
+                  m_done = true;
+              })
+    {
+    }
+    ~CBackground() { m_thread.join(); }
+    bool boDone()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_done;
+    }
+    std::string strAnswer()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_answer;
+    }
+
+private:
+    std::mutex m_lock;
+    bool m_done = false;
+    std::string m_answer;
+    std::thread m_thread;
+};
+
+// The keyboard state with Ctrl and Alt down, put back on the way out.
+class CCtrlAltHeld
+{
+public:
+    CCtrlAltHeld()
+    {
+        GetKeyboardState(m_saved);
+        BYTE keys[256];
+        memcpy(keys, m_saved, sizeof keys);
+        keys[VK_CONTROL] = keys[VK_MENU] = 0x80;
+        SetKeyboardState(keys);
+    }
+    ~CCtrlAltHeld() { SetKeyboardState(m_saved); }
+    CCtrlAltHeld(const CCtrlAltHeld&) = delete;
+    CCtrlAltHeld& operator=(const CCtrlAltHeld&) = delete;
+
+private:
+    BYTE m_saved[256];
 };
 
 } // namespace ChatIrcTest

@@ -19,6 +19,7 @@
 #include "IrcWineKit.h"
 
 using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::CBackground;
 using ChatIrcTest::strControl;
 using ChatIrcTest::uSidecarPort;
 using FdTestKit::CScratchFolder;
@@ -147,41 +148,6 @@ struct Chat
             << m.lJoined << ", left " << m.lLeft << ", sent private " << m.lPrivSent << ", sent room "
             << m.lRoomSent << "\n";
     }
-};
-
-// A control command run beside the pump, so the window goes on handling
-// the events the scripted client causes.
-class CBackground
-{
-public:
-    explicit CBackground(const std::string& line)
-        : m_thread(
-              [this, line]
-              {
-                  std::string a = strControl(line);
-                  std::lock_guard<std::mutex> hold(m_lock);
-                  m_answer = a;
-                  m_done = true;
-              })
-    {
-    }
-    ~CBackground() { m_thread.join(); }
-    bool boDone()
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        return m_done;
-    }
-    std::string strAnswer()
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        return m_answer;
-    }
-
-private:
-    std::mutex m_lock;
-    bool m_done = false;
-    std::string m_answer;
-    std::thread m_thread;
 };
 
 bool boUserListed(const CChatModel& m, const std::string& nick)

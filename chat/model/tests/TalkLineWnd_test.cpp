@@ -12,6 +12,7 @@
 #include "IrcWineKit.h"
 
 using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::CCtrlAltHeld;
 using ChatIrcTest::strControl;
 using ChatIrcTest::uSidecarPort;
 using namespace ChatModel;
@@ -24,26 +25,6 @@ class CTalkView : public CFakeView
 {
 public:
     bool boHasFocus(const std::string& name) override { return name == "CFLD_TEXT"; }
-};
-
-// The thread's keyboard state with Ctrl and Alt down, put back on the way out.
-class CCtrlAltHeld
-{
-public:
-    CCtrlAltHeld()
-    {
-        GetKeyboardState(m_saved);
-        BYTE keys[256];
-        memcpy(keys, m_saved, sizeof keys);
-        keys[VK_CONTROL] = keys[VK_MENU] = 0x80;
-        SetKeyboardState(keys);
-    }
-    ~CCtrlAltHeld() { SetKeyboardState(m_saved); }
-    CCtrlAltHeld(const CCtrlAltHeld&) = delete;
-    CCtrlAltHeld& operator=(const CCtrlAltHeld&) = delete;
-
-private:
-    BYTE m_saved[256];
 };
 
 } // namespace

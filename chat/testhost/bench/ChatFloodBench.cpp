@@ -89,39 +89,6 @@ private:
     std::string m_zone;
 };
 
-class CBackground
-{
-public:
-    explicit CBackground(const std::string& line)
-        : m_thread(
-              [this, line]
-              {
-                  std::string a = ChatIrcTest::strControl(line);
-                  std::lock_guard<std::mutex> hold(m_lock);
-                  m_answer = a;
-                  m_done = true;
-              })
-    {
-    }
-    ~CBackground() { m_thread.join(); }
-    bool boDone()
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        return m_done;
-    }
-    std::string strAnswer()
-    {
-        std::lock_guard<std::mutex> hold(m_lock);
-        return m_answer;
-    }
-
-private:
-    std::mutex m_lock;
-    bool m_done = false;
-    std::string m_answer;
-    std::thread m_thread;
-};
-
 } // namespace
 
 int main(int argc, char** argv)
@@ -166,7 +133,7 @@ int main(int argc, char** argv)
     m.vSetView(&timed);
 
     const std::string n = std::to_string(lines);
-    CBackground python("RUN --quiet --wait 600 --nick pyl 'join #flood' 'measure #flood " + n + "'");
+    ChatIrcTest::CBackground python("RUN --quiet --wait 600 --nick pyl 'join #flood' 'measure #flood " + n + "'");
     if (!FdTestKit::boPumpUntil([&] { return m.lFindUser("pyl") >= 0 || python.boDone(); }, 60000) ||
         python.boDone())
     {
@@ -175,7 +142,7 @@ int main(int argc, char** argv)
     }
     bool sent = false;
     {
-        CBackground flooder("RUN --quiet --wait 600 --nick flooder 'join #flood' 'flood #flood " + n + "'");
+        ChatIrcTest::CBackground flooder("RUN --quiet --wait 600 --nick flooder 'join #flood' 'flood #flood " + n + "'");
         FdTestKit::boPumpUntil(
             [&]
             { return window.uCount() >= static_cast<size_t>(lines) && python.boDone() && flooder.boDone(); },
