@@ -1,0 +1,43 @@
+// make demo's chat scene: the sample chat embedded in testbed/chatdemo's
+// page, played in the browser host against the local IRC server while bob
+// (ircclient.py) talks; prints what bob received, the host's log and the
+// picture's path. Exit code 0 when ann's typed line reached bob.
+#include "ChatScene.h"
+
+#include "HostRunner.h"
+
+#include <cstdio>
+#include <string>
+
+int main()
+{
+    const ChatDemo::SChatScene s =
+        ChatDemo::playChatScene("/chatdemo/embed.htm", "demo", FdHostTest::strProgramFolder() + "npverbolt.dll");
+    if (!s.strError.empty())
+    {
+        std::printf("the scene did not run: %s\n", s.strError.c_str());
+        return 1;
+    }
+    std::printf("--- what bob received (<<) and sent (>>):\n");
+    std::string bob = s.strBob;
+    std::size_t start = 0;
+    while (start < bob.size())
+    {
+        std::size_t end = bob.find('\n', start);
+        if (end == std::string::npos)
+            end = bob.size();
+        const std::string line = bob.substr(start, end - start);
+        // The server's welcome burst says nothing of the scene.
+        const bool numeric = line.size() > 4 && line.compare(0, 3, "<< ") == 0 && line.find(" 0") != std::string::npos &&
+                             line.find(" PRIVMSG ") == std::string::npos && line.find(" JOIN ") == std::string::npos &&
+                             line.find(" PART ") == std::string::npos;
+        if (!numeric)
+            std::printf("%s\n", line.c_str());
+        start = end + 1;
+    }
+    std::printf("--- the browser host's log (exit %ld):\n%s", s.lHostExit, s.strHostLog.c_str());
+    std::printf("--- the picture: %s\n", s.strScreenshot.c_str());
+    const bool reached = s.strBob.find("PRIVMSG #demo :hi bob") != std::string::npos;
+    std::printf("ann's line %s bob\n", reached ? "reached" : "did not reach");
+    return reached && s.lHostExit == 0 ? 0 : 1;
+}
