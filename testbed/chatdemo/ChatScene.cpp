@@ -76,7 +76,8 @@ SChatScene playChatScene(const std::string& path, const std::string& name, const
     SChatScene scene;
     const std::string dir = strEnv("FD_CHATDEMO_DIR");
     const std::string artefacts = strEnv("FD_CHATDEMO_ARTEFACTS");
-    if (dir.empty() || artefacts.empty() || strEnv("FD_WEB_PORT").empty() || strEnv("FD_IRC_CTL_PORT").empty())
+    if (dir.empty() || artefacts.empty() || strEnv("FD_WEB_PORT").empty() ||
+        strEnv("FD_IRC_CTL_PORT").empty())
     {
         scene.strError = "FD_CHATDEMO_DIR, FD_CHATDEMO_ARTEFACTS, FD_WEB_PORT and FD_IRC_CTL_PORT are needed";
         return scene;
@@ -97,9 +98,10 @@ SChatScene playChatScene(const std::string& path, const std::string& name, const
         [&]
         {
             scene.strBob = strControl("RUN --nick bob --wait " + std::to_string(kBobWaitS) +
-                                      " 'join #demo' 'touch " + joined + "' 'expect JOIN :#demo' "
-                                      "'say #demo hello ann' 'whisper ann psst, ann' 'touch " + greeted +
-                                      "' 'expect PRIVMSG #demo :hi bob' 'part #demo'");
+                                      " 'join #demo' 'touch " + joined +
+                                      "' 'expect JOIN :#demo' "
+                                      "'say #demo hello ann' 'whisper ann psst, ann' 'touch " +
+                                      greeted + "' 'expect PRIVMSG #demo :hi bob' 'part #demo'");
         });
     const ULONGLONG start = GetTickCount64();
     while (!boExists(strWinePath(joined)) && GetTickCount64() - start < kJoinBoundMs)
@@ -111,12 +113,13 @@ SChatScene playChatScene(const std::string& path, const std::string& name, const
         return scene;
     }
 
-    std::vector<std::string> args = {"--page", FdHostTest::strWebUrl(path),
-                                     "--steps", "await:" + strWinePath(greeted) + ",type:hi bob,focuskey:13",
-                                     "--quit-when-idle", kQuietMs,
-                                     "--quit-after-ms", std::to_string(kHostBoundMs - 10000),
-                                     "--size", "800x700",
-                                     "--screenshot", scene.strScreenshot};
+    std::vector<std::string> args = {
+        "--page",           FdHostTest::strWebUrl(path),
+        "--steps",          "await:" + strWinePath(greeted) + ",type:hi bob,focuskey:13",
+        "--quit-when-idle", kQuietMs,
+        "--quit-after-ms",  std::to_string(kHostBoundMs - 10000),
+        "--size",           "800x700",
+        "--screenshot",     scene.strScreenshot};
     if (!plugin.empty())
         args.insert(args.end(), {"--plugin", plugin});
     const std::string logDir = FdHostTest::strFreshFolder("chatdemo-" + name);

@@ -14,12 +14,12 @@ namespace ChatDemo
 {
 struct SChatScene
 {
-    long lHostExit = -1;        // -1: the host did not end in time
-    std::string strBob;         // the control port's answer: "DONE <code>" and bob's transcript
+    long lHostExit = -1; // -1: the host did not end in time
+    std::string strBob;  // the control port's answer: "DONE <code>" and bob's transcript
     std::vector<FdBrowserHost::SLogLine> hostLog;
-    std::string strHostLog;     // the log as written
-    std::string strScreenshot;  // the picture's path (Windows form)
-    std::string strError;       // what kept the scene from running
+    std::string strHostLog;    // the log as written
+    std::string strScreenshot; // the picture's path (Windows form)
+    std::string strError;      // what kept the scene from running
 };
 
 // Plays the page at path (on the web stand-in, e.g. "/chatdemo/embed.htm");

@@ -118,7 +118,8 @@ TEST(ConfigDirectives, TheFirstConfigurationDocumentsDirectivesRun)
               "<CNF_SERVINFO ADRS=\"127.0.0.1\" PORT=\"6123\"></CNF_SERVINFO>"
               "<CNF_LIMITS MAX_HISTORYCHARS=55></CNF_LIMITS><P>shown nowhere</P>",
               "application/x-verbolt");
-    t.vFinish("http://h/again.vblt", "<CNF_LIMITS MAX_HISTORYCHARS=66></CNF_LIMITS>", "application/x-verbolt");
+    t.vFinish("http://h/again.vblt", "<CNF_LIMITS MAX_HISTORYCHARS=66></CNF_LIMITS>",
+              "application/x-verbolt");
     t.m.vDrainDownloads(t.queue);
     EXPECT_EQ(t.m.strServer, "127.0.0.1");
     EXPECT_EQ(t.m.uPort, 6123);
@@ -126,7 +127,6 @@ TEST(ConfigDirectives, TheFirstConfigurationDocumentsDirectivesRun)
     EXPECT_EQ(t.m.lHistoryLimit, 55) << "a later configuration document is dropped";
     EXPECT_EQ(t.view.uCount("load http://h/ui.htm in "), 1u);
     EXPECT_EQ(t.m.strHistory.find("shown nowhere"), std::string::npos);
-
 }
 
 TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)

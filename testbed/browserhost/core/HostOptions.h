@@ -48,12 +48,12 @@ struct SHostOptions
     std::string strLog;               // log file ("" : FD_BROWSERHOST_LOG, else none)
     std::vector<std::string> plugins; // NPAPI plug-in DLLs ("" : np*.dll beside the host)
     uint16_t wNpVersion = static_cast<uint16_t>(NP_VERSION_MAJOR << 8 | NP_VERSION_MINOR);
-    bool boNoActiveX = false;      // OBJECT elements with a classid are skipped, their content used
-    uint32_t dwQuitAfterMs = 0;    // 0: no limit
-    uint32_t dwQuitWhenIdleMs = 0; // 0: no idle end
+    bool boNoActiveX = false;            // OBJECT elements with a classid are skipped, their content used
+    uint32_t dwQuitAfterMs = 0;          // 0: no limit
+    uint32_t dwQuitWhenIdleMs = 0;       // 0: no idle end
     bool boIdleDespiteTransfers = false; // an open transfer does not keep the session busy
-    std::string strScreenshot;     // BMP written when the session ends
-    uint32_t dwWidth = 800;        // client area
+    std::string strScreenshot;           // BMP written when the session ends
+    uint32_t dwWidth = 800;              // client area
     uint32_t dwHeight = 600;
     std::vector<SStep> steps;
     bool boHelp = false;

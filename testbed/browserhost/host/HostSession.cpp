@@ -457,7 +457,8 @@ void CHostSession::vPostFocusKeys(const SStep& step)
             keys.push_back(dwTypedKey(c));
     HWND focus = GetFocus();
     int owner = 0;
-    const auto holds = [focus](HWND hwnd) { return focus && hwnd && (hwnd == focus || IsChild(hwnd, focus)); };
+    const auto holds = [focus](HWND hwnd)
+    { return focus && hwnd && (hwnd == focus || IsChild(hwnd, focus)); };
     for (const auto& inst : m_instances)
         if (holds(inst->hwnd()))
             owner = inst->id();

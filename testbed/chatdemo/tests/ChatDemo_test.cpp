@@ -72,10 +72,12 @@ void vCheckScene(const SChatScene& s, const std::string& instanceKind)
 
 TEST(ChatDemo, EmbedTalksWithBob)
 {
-    const SChatScene s = ChatDemo::playChatScene("/chatdemo/embed.htm", "embed", strProgramFolder() + "npverbolt.dll");
+    const SChatScene s =
+        ChatDemo::playChatScene("/chatdemo/embed.htm", "embed", strProgramFolder() + "npverbolt.dll");
     vCheckScene(s, "plug-in");
     EXPECT_EQ("0", lineOf(s.hostLog, "NPP_NEW").strGet("result"));
-    const FdBrowserHost::SLogLine config = lineOf(s.hostLog, "STREAM_END", "url", strWebUrl("/chatpages/chat.vblt"));
+    const FdBrowserHost::SLogLine config =
+        lineOf(s.hostLog, "STREAM_END", "url", strWebUrl("/chatpages/chat.vblt"));
     EXPECT_EQ("0", config.strGet("reason")) << "the configuration document is the plug-in's stream";
 }
 

@@ -116,7 +116,8 @@ TEST(HostOptions, StepsForTheFocusedWindowAndAwait)
     std::vector<SStep> steps;
     std::string err;
     const std::string longest(kMaxTypedChars, 'z');
-    ASSERT_TRUE(boParseSteps("await:Z:\\tmp\\go,type:hi bob 42,focuskey:13,type:" + longest, &steps, &err)) << err;
+    ASSERT_TRUE(boParseSteps("await:Z:\\tmp\\go,type:hi bob 42,focuskey:13,type:" + longest, &steps, &err))
+        << err;
     ASSERT_EQ(4u, steps.size());
     EXPECT_EQ(EStep::Await, steps[0].eKind);
     EXPECT_EQ("Z:\\tmp\\go", steps[0].strText);
