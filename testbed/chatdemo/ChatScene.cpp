@@ -15,8 +15,8 @@ namespace
 // The bounds of the scene's waits: bob's own waits (ircclient.py --wait), the
 // wait for bob in the room, and the host's whole session.
 constexpr int kBobWaitS = 60;
-constexpr DWORD kJoinBoundMs = 60000;
-constexpr DWORD kHostBoundMs = 120000;
+constexpr DWORD kJoinBoundMs = 30000;
+constexpr DWORD kHostBoundMs = 100000;
 // The host ends once its log has been quiet that long after the last step.
 constexpr const char* kQuietMs = "2500";
 
