@@ -476,6 +476,9 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
                 strConfigUrlFull = strLowerAscii(ChatText::strUrlDomain(r.strUrl, true));
                 strCurDomain = strConfigUrl;
                 strCurFullDomain = strConfigUrlFull;
+                // The document's directives run first (server, formats, logon
+                // page): the user interface and the start gate read them.
+                vApplyTechnicalLoad(r.boAsFile ? r.strPath : r.strText, !r.boAsFile);
                 vLoadUserInterface();
             }
             continue;

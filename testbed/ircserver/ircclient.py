@@ -16,6 +16,9 @@ Each STEP is one argument:
                          arrival, and the median and 95th percentile of the
                          time from send to arrival (wall clock)
   "quit [reason]"        QUIT (done at the end anyway)
+  "touch PATH"           creates the empty file PATH: a sign to a program that
+                         waits for this point of the script (the browser
+                         host's "await:" step)
   "crowd #room N PREFIX" N more connections, nicks PREFIX1..PREFIXN, each
                          joined to the room and kept until the client ends
 Received lines are printed as "<< line", sent ones as ">> line". Every wait
@@ -177,6 +180,11 @@ def main():
                 if not m.wait_for(lambda l: len(words(l)) > 1 and words(l)[1] == "366"):
                     return 2
                 crowd.append(m)
+        elif verb == "touch":
+            with open(rest, "ab"):
+                pass
+            if not opts.quiet:
+                print("-- touched " + rest, flush=True)
         elif verb == "quit":
             c.send("QUIT :" + rest if rest else "QUIT")
             quit_sent = True

@@ -107,6 +107,28 @@ TEST(ConfigDirectives, DrainStartsOnceStoresFailuresAndReloadsRequesters)
     EXPECT_TRUE(t.m.reloadRequests.empty());
 }
 
+// The plug-in's stream is the configuration document: its directives ran
+// nowhere (only the test host parsed it by hand), so a page's chat never
+// learnt its server and never connected.
+TEST(ConfigDirectives, TheFirstConfigurationDocumentsDirectivesRun)
+{
+    Chat t;
+    t.m.strHtmlUiUrl = "http://h/ui.htm";
+    t.vFinish("http://h/chat.vblt",
+              "<CNF_SERVINFO ADRS=\"127.0.0.1\" PORT=\"6123\"></CNF_SERVINFO>"
+              "<CNF_LIMITS MAX_HISTORYCHARS=55></CNF_LIMITS><P>shown nowhere</P>",
+              "application/x-verbolt");
+    t.vFinish("http://h/again.vblt", "<CNF_LIMITS MAX_HISTORYCHARS=66></CNF_LIMITS>",
+              "application/x-verbolt");
+    t.m.vDrainDownloads(t.queue);
+    EXPECT_EQ(t.m.strServer, "127.0.0.1");
+    EXPECT_EQ(t.m.uPort, 6123);
+    EXPECT_TRUE(t.m.boGo) << "a CNF_ directive asks for the connection";
+    EXPECT_EQ(t.m.lHistoryLimit, 55) << "a later configuration document is dropped";
+    EXPECT_EQ(t.view.uCount("load http://h/ui.htm in "), 1u);
+    EXPECT_EQ(t.m.strHistory.find("shown nowhere"), std::string::npos);
+}
+
 TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)
 {
     Chat t;

@@ -31,6 +31,15 @@ bool boSize(const std::string& s, uint32_t lo, uint32_t hi, uint32_t* pw, uint32
 }
 } // namespace
 
+uint32_t dwTypedKey(char c)
+{
+    if (c >= 'a' && c <= 'z')
+        return static_cast<uint32_t>(c - 'a' + 'A');
+    if ((c >= '0' && c <= '9') || c == ' ')
+        return static_cast<uint32_t>(c);
+    return 0;
+}
+
 bool boParseSteps(const std::string& text, std::vector<SStep>* pSteps, std::string* pError)
 {
     std::vector<SStep> steps;
@@ -57,10 +66,34 @@ bool boParseSteps(const std::string& text, std::vector<SStep>* pSteps, std::stri
                 return false;
             }
         }
-        else if (item.compare(0, 4, "key:") == 0)
+        else if (item.compare(0, 4, "key:") == 0 || item.compare(0, 9, "focuskey:") == 0)
         {
-            step.eKind = EStep::Key;
-            if (!boNumber(item.substr(4), 1, 255, &step.a))
+            const bool boFocus = item[0] == 'f';
+            step.eKind = boFocus ? EStep::FocusKey : EStep::Key;
+            if (!boNumber(item.substr(boFocus ? 9 : 4), 1, 255, &step.a))
+            {
+                *pError = "bad step: " + item;
+                return false;
+            }
+        }
+        else if (item.compare(0, 5, "type:") == 0)
+        {
+            step.eKind = EStep::Type;
+            step.strText = item.substr(5);
+            bool boOk = !step.strText.empty() && step.strText.size() <= kMaxTypedChars;
+            for (char c : step.strText)
+                boOk = boOk && dwTypedKey(c) != 0;
+            if (!boOk)
+            {
+                *pError = "bad step (type: lower-case letters, digits and spaces): " + item;
+                return false;
+            }
+        }
+        else if (item.compare(0, 6, "await:") == 0)
+        {
+            step.eKind = EStep::Await;
+            step.strText = item.substr(6);
+            if (step.strText.empty() || step.strText.size() > kMaxAwaitPath)
             {
                 *pError = "bad step: " + item;
                 return false;
@@ -185,6 +218,8 @@ std::string strHostUsage()
            "  --idle-despite-transfers  open transfers do not keep the session from being idle\n"
            "  --screenshot FILE     write a BMP of the window when the session ends\n"
            "  --size WxH            size of the window's client area (default 800x600)\n"
-           "  --steps LIST          same,new,null,resize:WxH,key:VK: done to every plug-in in turn\n";
+           "  --steps LIST          same,new,null,resize:WxH,key:VK: done to every plug-in in turn;\n"
+           "                        focuskey:VK, type:TEXT: keys posted to the focused window;\n"
+           "                        await:FILE: the next steps wait until FILE exists\n";
 }
 } // namespace FdBrowserHost

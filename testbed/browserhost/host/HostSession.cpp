@@ -429,7 +429,7 @@ void CHostSession::vOnTick()
     }
     if (m_nStepsDone < m_options.steps.size())
     {
-        if (now >= m_qwNextStepMs)
+        if (now >= m_qwNextStepMs && boStepReady())
         {
             vRunStep();
             m_qwNextStepMs = GetTickCount64() + kStepIntervalMs;
@@ -441,14 +441,69 @@ void CHostSession::vOnTick()
         vRequestEnd("idle");
 }
 
+bool CHostSession::boStepReady() const
+{
+    const SStep& step = m_options.steps[m_nStepsDone];
+    return step.eKind != EStep::Await || GetFileAttributesA(step.strText.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void CHostSession::vPostFocusKeys(const SStep& step)
+{
+    std::vector<uint32_t> keys;
+    if (step.eKind == EStep::FocusKey)
+        keys.push_back(step.a);
+    else
+        for (char c : step.strText)
+            keys.push_back(dwTypedKey(c));
+    HWND focus = GetFocus();
+    int owner = 0;
+    const auto holds = [focus](HWND hwnd)
+    { return focus && hwnd && (hwnd == focus || IsChild(hwnd, focus)); };
+    for (const auto& inst : m_instances)
+        if (holds(inst->hwnd()))
+            owner = inst->id();
+    for (const auto& c : m_controls)
+        if (holds(c->hwnd()))
+            owner = c->id();
+    char cls[128] = "";
+    if (focus)
+    {
+        GetClassNameA(focus, cls, sizeof cls);
+        // Posted as the keyboard would queue them (repeat count 1, the scan
+        // code, key up with its previous-state and transition bits), so that
+        // the loop's TranslateMessage makes the characters.
+        for (uint32_t vk : keys)
+        {
+            const LPARAM scan = static_cast<LPARAM>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC) & 0xFF) << 16;
+            PostMessageA(focus, WM_KEYDOWN, vk, scan | 1);
+            PostMessageA(focus, WM_KEYUP, vk, static_cast<LPARAM>(0xC0000001u) | scan);
+        }
+    }
+    SLogLine line(step.eKind == EStep::FocusKey ? "KEY" : "TYPE");
+    line.addInt("instance", owner);
+    if (step.eKind == EStep::FocusKey)
+        line.addInt("vk", step.a);
+    else
+        line.add("text", step.strText);
+    m_log.vWrite(line.add("window", cls));
+}
+
 void CHostSession::vRunStep()
 {
     const SStep& step = m_options.steps[m_nStepsDone++];
-    static const char* const kNames[] = {"same", "new", "null", "resize", "key"};
-    m_log.vWrite(SLogLine("STEP")
-                     .add("step", kNames[static_cast<int>(step.eKind)])
-                     .addInt("a", step.a)
-                     .addInt("b", step.b));
+    static const char* const kNames[] = {"same", "new", "null", "resize", "key", "focuskey", "type", "await"};
+    SLogLine line("STEP");
+    line.add("step", kNames[static_cast<int>(step.eKind)]).addInt("a", step.a).addInt("b", step.b);
+    if (!step.strText.empty())
+        line.add(step.eKind == EStep::Await ? "file" : "text", step.strText);
+    m_log.vWrite(line);
+    if (step.eKind == EStep::FocusKey || step.eKind == EStep::Type)
+    {
+        vPostFocusKeys(step);
+        return;
+    }
+    if (step.eKind == EStep::Await)
+        return;
     for (std::size_t i = 0; i < m_instances.size(); ++i)
         m_instances[i]->vStep(step);
     for (std::size_t i = 0; i < m_controls.size(); ++i)

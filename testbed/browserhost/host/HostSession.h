@@ -110,6 +110,11 @@ private:
     bool boCreateElement(const SElementContext& ctx, const RECT& rc);
     RECT rcPlace(const SPlugElement& e);
     void vRunStep();
+    // An await step holds the steps until its file exists.
+    bool boStepReady() const;
+    // Key presses posted to the window that has the keyboard focus, logged
+    // with the instance whose window holds it (0: none) and its class.
+    void vPostFocusKeys(const SStep& step);
     bool boBusy() const;
     void vRequestEnd(const char* pszReason);
     void vEnd();

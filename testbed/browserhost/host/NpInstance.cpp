@@ -515,6 +515,10 @@ void CNpInstance::vStep(const SStep& step)
         }
         m_session.log().vWrite(SLogLine("KEY").addInt("instance", m_id).addInt("vk", step.a));
         break;
+    case EStep::FocusKey:
+    case EStep::Type:
+    case EStep::Await:
+        break; // the session's own steps
     }
 }
 } // namespace FdBrowserHost

@@ -43,6 +43,7 @@ struct SInstance
     std::string strAbortTag;
     COLORREF crPaint = CLR_INVALID;
     HWND hwndSubclassed = nullptr;
+    HWND hwndWindow = nullptr; // the window of the last SetWindow
     WNDPROC pfnOld = nullptr;
 };
 
@@ -90,6 +91,34 @@ LRESULT CALLBACK lPaintProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
         vLog(SLogLine("KEYDOWN").add("id", inst->strId).addInt("vk", static_cast<int64_t>(wParam)));
     WNDPROC old = inst ? inst->pfnOld : DefWindowProcA;
     return CallWindowProcA(old, hwnd, msg, wParam, lParam);
+}
+
+// The "edit" action's field: a child edit control that takes the focus and
+// logs the keys and characters that reach it.
+WNDPROC g_pfnEditOld = nullptr;
+
+LRESULT CALLBACK lEditProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    const char* id = static_cast<const char*>(GetPropA(hwnd, "FdHostTestId"));
+    if (msg == WM_KEYDOWN)
+        vLog(SLogLine("EDITKEY").add("id", id ? id : "").addInt("vk", static_cast<int64_t>(wParam)));
+    else if (msg == WM_CHAR)
+        vLog(SLogLine("EDITCHAR")
+                 .add("id", id ? id : "")
+                 .add("char", std::string(1, static_cast<char>(wParam))));
+    return CallWindowProcA(g_pfnEditOld, hwnd, msg, wParam, lParam);
+}
+
+void vMakeEdit(SInstance* inst, HWND parent)
+{
+    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL, 2, 2, 100, 20, parent,
+                                nullptr, GetModuleHandleA(nullptr), nullptr);
+    if (!edit)
+        return;
+    SetPropA(edit, "FdHostTestId", const_cast<char*>(inst->strId.c_str()));
+    g_pfnEditOld = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(edit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(lEditProc)));
+    SetFocus(edit);
 }
 
 void vUnsubclass(SInstance* inst)
@@ -209,6 +238,8 @@ void vAct(NPP npp, SInstance* inst)
         else if (verb == "leak")
             vResult(inst, "NPN_MemAlloc", arg(1),
                     g_browser.memalloc(static_cast<uint32_t>(std::atoi(arg(1).c_str()))) ? 1 : 0);
+        else if (verb == "edit")
+            vMakeEdit(inst, inst->hwndWindow);
         else if (verb == "badfree")
         {
             g_browser.memfree(&g_iMarker);
@@ -303,6 +334,7 @@ NPError NppSetWindow(NPP npp, NPWindow* window)
         if (hwnd)
             vSubclass(inst, hwnd);
     }
+    inst->hwndWindow = hwnd;
     if (hwnd && !inst->boActed)
     {
         inst->boActed = true;

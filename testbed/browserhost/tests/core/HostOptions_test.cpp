@@ -89,6 +89,13 @@ TEST(HostOptions, RefusesBadCommandLines)
         {"a.htm", "--steps", "key:256"},
         {"a.htm", "--steps", "resize:10"},
         {"a.htm", "--steps", "jump"},
+        {"a.htm", "--steps", "focuskey:0"},
+        {"a.htm", "--steps", "type:"},
+        {"a.htm", "--steps", "type:Hi"},
+        {"a.htm", "--steps", "type:a.b"},
+        {"a.htm", "--steps", "type:" + std::string(kMaxTypedChars + 1, 'a')},
+        {"a.htm", "--steps", "await:"},
+        {"a.htm", "--steps", "await:" + std::string(kMaxAwaitPath + 1, 'a')},
     };
     for (const auto& args : bad)
     {
@@ -102,6 +109,30 @@ TEST(HostOptions, RefusesBadCommandLines)
         EXPECT_FALSE(err.empty()) << joined;
         EXPECT_EQ("untouched", o.strPage) << joined;
     }
+}
+
+TEST(HostOptions, StepsForTheFocusedWindowAndAwait)
+{
+    std::vector<SStep> steps;
+    std::string err;
+    const std::string longest(kMaxTypedChars, 'z');
+    ASSERT_TRUE(boParseSteps("await:Z:\\tmp\\go,type:hi bob 42,focuskey:13,type:" + longest, &steps, &err))
+        << err;
+    ASSERT_EQ(4u, steps.size());
+    EXPECT_EQ(EStep::Await, steps[0].eKind);
+    EXPECT_EQ("Z:\\tmp\\go", steps[0].strText);
+    EXPECT_EQ(EStep::Type, steps[1].eKind);
+    EXPECT_EQ("hi bob 42", steps[1].strText);
+    EXPECT_EQ(EStep::FocusKey, steps[2].eKind);
+    EXPECT_EQ(13u, steps[2].a);
+    EXPECT_EQ(longest, steps[3].strText);
+    const struct
+    {
+        char c;
+        uint32_t vk;
+    } keys[] = {{'a', 'A'}, {'z', 'Z'}, {'0', '0'}, {'9', '9'}, {' ', 0x20u}, {'A', 0}, {'.', 0}, {'\n', 0}};
+    for (const auto& k : keys)
+        EXPECT_EQ(k.vk, dwTypedKey(k.c)) << int(k.c);
 }
 
 TEST(HostOptions, StepCountBound)
