@@ -153,6 +153,9 @@ void CChatModel::vInit()
     reservedNicks.clear();
     iMinNickLength = 3;
     uPort = 6667;
+    // The pages may name a logon page (CNF_LOGONPAGE) from now until the
+    // start gate has shown it or started the connection past it.
+    boLogonPageSwitch = true;
     vReadPageParams();
     // The talk line starts on a fresh line.
     uInputCursor = inputHistory.size();
