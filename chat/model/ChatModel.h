@@ -50,6 +50,13 @@ public:
     {
         (void)frame, (void)name, (void)state;
     }
+    // The check state of the first image of that name that is set, in the
+    // page view and its frames; 0 when none.
+    virtual int32_t iImageState(const std::string& name)
+    {
+        (void)name;
+        return 0;
+    }
     // The switch controls named so (images with a set state, check boxes).
     virtual void vSetSwitchControl(const std::string& name, bool on) { (void)name, (void)on; }
     virtual bool boSwitchControlOn(const std::string& name)

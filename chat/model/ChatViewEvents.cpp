@@ -123,7 +123,8 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
         boLogon();
     else if (boEqualNoCase(address, "@GRPFORM@"))
     {
-        boGroupForm = !boGroupForm;
+        // The page's image button has taken the click first: its state gives the switch.
+        boGroupForm = !m_lpView || m_lpView->iImageState("@GRPFORM@") == 0;
         m_settings.boWrite("grpf", boGroupForm ? "1" : "0");
         vPostRefresh();
     }

@@ -301,6 +301,32 @@ TEST(Links, TalkAndLogonWordsAndTargets)
     EXPECT_EQ(t.inst.urls, std::vector<std::string>{"http://a/b -> _blank"});
 }
 
+TEST(Links, GroupFormSwitchFollowsTheImageButtonsState)
+{
+    ViewEvents t;
+    int refreshes = 0;
+    t.m.onPostRefresh = [&] { ++refreshes; };
+    // The image button has already taken the click: its state gives the switch,
+    // whatever the switch was before.
+    const struct
+    {
+        bool before;
+        int32_t image;
+        bool after;
+        const char* stored;
+    } cases[] = {{false, 0, true, "1"}, {true, 0, true, "1"}, {true, 1, false, "0"}, {false, 1, false, "0"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.image) + (c.before ? " on" : " off"));
+        t.m.boGroupForm = c.before;
+        t.view.imageStates["@GRPFORM@"] = c.image;
+        EXPECT_EQ(0, t.m.OnLinkClick("@grpform@", "", nullptr));
+        EXPECT_EQ(c.after, t.m.boGroupForm);
+        EXPECT_EQ(c.stored, t.settings.values["grpf"]);
+    }
+    EXPECT_GE(refreshes, 1);
+}
+
 // ---------------------------------------------------------------- another user's links
 
 TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)
