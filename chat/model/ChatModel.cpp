@@ -504,17 +504,18 @@ void CChatModel::vClearAll()
 
 // ---------------------------------------------------------------- element lists
 
-void CChatModel::vQueueListChanged(const std::string& list)
+int32_t CChatModel::iQueueFrameRefresh(const std::string& list, bool synchronous)
 {
     if (std::find(changedLists.begin(), changedLists.end(), list) != changedLists.end())
-        return;
+        return 0;
     changedLists.push_back(list);
     if (changedLists.size() > 1)
-        return;
-    if (onPostListsChanged)
+        return 0;
+    if (onPostListsChanged && !synchronous)
         onPostListsChanged();
     else
         vOnListsChanged();
+    return 1;
 }
 
 void CChatModel::vOnListsChanged()

@@ -259,7 +259,11 @@ public:
     // reloaded for each changed list (message 1040); without onPostListsChanged
     // the reload runs at once.
     CElementListDirectives& ElementListDirectives() { return m_elistDirectives; }
-    void vQueueListChanged(const std::string& list);
+    void vQueueListChanged(const std::string& list) { iQueueFrameRefresh(list, false); }
+    // Queues the list's frames for a reload: a name already queued is not
+    // added again. The first name of a batch sends (synchronous: the reload
+    // runs at once) or posts message 1040 and gives 1; any other call gives 0.
+    int32_t iQueueFrameRefresh(const std::string& list, bool synchronous);
     std::function<void()> onPostListsChanged;
     void vOnListsChanged();
     // A message-frame refresh (message 1039); without onPostRefresh the
@@ -639,6 +643,8 @@ public:
 
     // Users.
     long lFindUser(const std::string& nick) const;
+    // 1 when the nick is in the room's user list (exact comparison), else 0.
+    int32_t iIsInNickList(const std::string& nick) const { return lFindUser(nick) >= 0 ? 1 : 0; }
     bool boInsertUser(const std::string& nick, uint16_t flags);
     bool boRemoveUser(const std::string& nick, uint16_t* flags);
     // A user who left or was killed: removed, counted, announced with messageKind

@@ -86,6 +86,10 @@ public:
     // view's slots 32, 38, 44, 51 and 52 and the tags the chat leaves, and
     // its thumbs are placed again when the window's size changes.
     CHtmlScrollBar& ScrollBar() { return m_scrollBar; }
+    // The enable and disable requests: the window (with its view and controls)
+    // takes input again, or no longer.
+    virtual void vEnable() { EnableWindow(hWnd(), TRUE); }
+    virtual void vDisable() { EnableWindow(hWnd(), FALSE); }
     // Puts the text on the clipboard in that format (CF_TEXT for the chat's copies).
     void vSetClipboardText(const std::string& text, UINT format);
     CChatModel& Model() { return m_model; }

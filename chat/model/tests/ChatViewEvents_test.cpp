@@ -327,6 +327,40 @@ TEST(Links, GroupFormSwitchFollowsTheImageButtonsState)
     EXPECT_GE(refreshes, 1);
 }
 
+TEST(StartGate, FrameRefreshQueueSendsOrPostsOncePerBatch)
+{
+    ViewEvents t;
+    int posted = 0;
+    t.m.onPostListsChanged = [&] { ++posted; };
+    t.m.elistFrames["a"] = "users";
+    t.m.elistFrames["b"] = "room";
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("a", false));
+    EXPECT_EQ(0, t.m.iQueueFrameRefresh("a", false));
+    EXPECT_EQ(0, t.m.iQueueFrameRefresh("b", true));
+    EXPECT_EQ(1, posted);
+    EXPECT_EQ(0u, t.view.uCount("reload users"));
+    // Message 1040: the batch's frames in order, then the queue is empty.
+    t.m.vOnListsChanged();
+    EXPECT_EQ(1u, t.view.uCount("reload users"));
+    EXPECT_EQ(1u, t.view.uCount("reload room"));
+    // Synchronous: the reload runs at once, nothing is posted.
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("b", true));
+    EXPECT_EQ(1, posted);
+    EXPECT_EQ(2u, t.view.uCount("reload room"));
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("b", false));
+    EXPECT_EQ(2, posted);
+}
+
+TEST(Links, NickListIsTheRoomsUserListComparedExactly)
+{
+    ViewEvents t;
+    t.m.boInsertUser("Bob", 0);
+    EXPECT_EQ(1, t.m.iIsInNickList("Bob"));
+    EXPECT_EQ(0, t.m.iIsInNickList("bob"));
+    EXPECT_EQ(0, t.m.iIsInNickList("Bo"));
+    EXPECT_EQ(0, t.m.iIsInNickList(""));
+}
+
 // ---------------------------------------------------------------- another user's links
 
 TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)

@@ -184,3 +184,42 @@ TEST_F(SampleChatHost, TheConfigurationsLogonPageIsTakenAndPassedWithANickname)
     m.vOnCnfLogonPage("", "SRC=\"other.htm\" TARGET=\"msgs\"");
     EXPECT_EQ(m.strLogonPage, "logon.htm");
 }
+
+TEST(ChatWindow, EnableAndDisableRequests)
+{
+    ChatTest::CChatTestHost host;
+    ASSERT_TRUE(host.boCreate(200, 100));
+    HWND chat = host.Chat().hWnd();
+    host.Chat().vDisable();
+    EXPECT_FALSE(IsWindowEnabled(chat));
+    host.Chat().vEnable();
+    EXPECT_TRUE(IsWindowEnabled(chat));
+}
+
+TEST(ChatWindow, MadeAgainItKeepsOneBackgroundBrush)
+{
+    ChatTest::CChatTestHost host;
+    ASSERT_TRUE(host.boCreate(200, 100));
+    ChatModel::CChatWnd& chat = host.Chat();
+    // The window's brush is the one it answers static controls with.
+    const auto brush = [&]
+    { return reinterpret_cast<HBRUSH>(SendMessageA(chat.hWnd(), WM_CTLCOLORSTATIC, 0, 0)); };
+    const HBRUSH first = brush();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(OBJ_BRUSH, GetObjectType(first));
+    DestroyWindow(chat.hWnd());
+    RECT rc = {0, 0, 200, 100};
+    ASSERT_TRUE(chat.boCreate(host.hWnd(), rc, GetModuleHandleA(nullptr)));
+    const HBRUSH second = brush();
+    EXPECT_EQ(OBJ_BRUSH, GetObjectType(second));
+    // The first brush is gone (its handle may have been handed out again).
+    if (second != first)
+    {
+        EXPECT_EQ(0u, GetObjectType(first));
+    }
+    // The view made again is the one the model reaches.
+    ASSERT_NE(chat.View(), nullptr);
+    EXPECT_TRUE(IsWindow(chat.View()->hWnd()));
+    ASSERT_NE(chat.Model().View(), nullptr);
+    EXPECT_FALSE(chat.Model().View()->boHasFrame("nothere"));
+}
