@@ -450,6 +450,11 @@ public:
     void OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject* sender) override;
     IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
     void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    // A document has been loaded and laid out in the view or one of its
+    // frames (the window places the scroll bar's thumbs again).
+    void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
+                          CHtmlObject* sender) override;
+    std::function<void(HtmlWnd* loader)> onDocumentLoaded;
 
     // Menu command ids.
     static constexpr int32_t kCmdNickFunction = 1000; // + function index, to 1199

@@ -547,6 +547,12 @@ void CChatModel::OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObj
         m_lpScrollBarEvents->OnFrameDestroyed(frame, childView, sender);
 }
 
+void CChatModel::OnDocumentLoaded(std::string, int32_t, std::string, HtmlWnd* loader, CHtmlObject*)
+{
+    if (onDocumentLoaded)
+        onDocumentLoaded(loader);
+}
+
 // ---------------------------------------------------------------- start gate
 
 std::string CChatModel::strVersionText(double version)

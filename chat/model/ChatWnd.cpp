@@ -96,6 +96,13 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
         }
     };
     m_model.vSetScrollBarEvents(&m_scrollBar);
+    // Once the page's frames are laid out the thumbs are placed from their
+    // targets (the zones' own reloads do not move the frames).
+    m_model.onDocumentLoaded = [this](HtmlWnd* loader)
+    {
+        if (m_view && loader == m_view.get())
+            m_scrollBar.RefreshParts();
+    };
     m_model.onFrameAddress = [this](const std::string& frame)
     {
         auto* view = dynamic_cast<CChatHtmlView*>(m_viewAdapter.get());

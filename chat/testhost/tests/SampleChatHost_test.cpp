@@ -223,3 +223,29 @@ TEST(ChatWindow, MadeAgainItKeepsOneBackgroundBrush)
     ASSERT_NE(chat.Model().View(), nullptr);
     EXPECT_FALSE(chat.Model().View()->boHasFrame("nothere"));
 }
+
+TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrack)
+{
+    host.Instance().args = {{"HTMLUI_URL", "http://127.0.0.1/chat.htm"}, {"ROOM_NAME", "#nonick"}};
+    host.Instance().vSetWebPort(uSidecarPort("FD_WEB_PORT"));
+    ASSERT_TRUE(host.boCreate(760, 480));
+    ASSERT_TRUE(host.boLoadConfig("/chat.vblt"));
+    HtmlWnd* view = host.Chat().View();
+    ASSERT_NE(view, nullptr);
+    // The configuration's logon page, put in its frame by the start gate.
+    ASSERT_TRUE(boPumpUntil([&] { return view->GetInputCtrl("CFLD_LOGIN") != nullptr; }, 15000))
+        << host.Model().strLogonPage;
+    EXPECT_FALSE(host.Model().boLogonPageSwitch);
+    EXPECT_EQ(host.Model().strLogonPage, "logon.htm");
+    // The zone has nothing to scroll: once the frames are laid out the thumb
+    // sits at the track's start.
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            Pump();
+            return Part(kScrollPartThumb) != nullptr && Part(kScrollPartUp) != nullptr &&
+                   Placed(kScrollPartThumb).top == Placed(kScrollPartUp).bottom;
+        },
+        15000))
+        << Placed(kScrollPartThumb).top << " " << Placed(kScrollPartUp).bottom;
+}
