@@ -153,6 +153,9 @@ void CChatModel::vInit()
     reservedNicks.clear();
     iMinNickLength = 3;
     uPort = 6667;
+    // The pages may name a logon page (CNF_LOGONPAGE) from now until the
+    // start gate has shown it or started the connection past it.
+    boLogonPageSwitch = true;
     vReadPageParams();
     // The talk line starts on a fresh line.
     uInputCursor = inputHistory.size();
@@ -501,17 +504,18 @@ void CChatModel::vClearAll()
 
 // ---------------------------------------------------------------- element lists
 
-void CChatModel::vQueueListChanged(const std::string& list)
+int32_t CChatModel::iQueueFrameRefresh(const std::string& list, bool synchronous)
 {
     if (std::find(changedLists.begin(), changedLists.end(), list) != changedLists.end())
-        return;
+        return 0;
     changedLists.push_back(list);
     if (changedLists.size() > 1)
-        return;
-    if (onPostListsChanged)
+        return 0;
+    if (onPostListsChanged && !synchronous)
         onPostListsChanged();
     else
         vOnListsChanged();
+    return 1;
 }
 
 void CChatModel::vOnListsChanged()

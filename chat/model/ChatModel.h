@@ -50,6 +50,13 @@ public:
     {
         (void)frame, (void)name, (void)state;
     }
+    // The check state of the first image of that name that is set, in the
+    // page view and its frames; 0 when none.
+    virtual int32_t iImageState(const std::string& name)
+    {
+        (void)name;
+        return 0;
+    }
     // The switch controls named so (images with a set state, check boxes).
     virtual void vSetSwitchControl(const std::string& name, bool on) { (void)name, (void)on; }
     virtual bool boSwitchControlOn(const std::string& name)
@@ -252,7 +259,11 @@ public:
     // reloaded for each changed list (message 1040); without onPostListsChanged
     // the reload runs at once.
     CElementListDirectives& ElementListDirectives() { return m_elistDirectives; }
-    void vQueueListChanged(const std::string& list);
+    void vQueueListChanged(const std::string& list) { iQueueFrameRefresh(list, false); }
+    // Queues the list's frames for a reload: a name already queued is not
+    // added again. The first name of a batch sends (synchronous: the reload
+    // runs at once) or posts message 1040 and gives 1; any other call gives 0.
+    int32_t iQueueFrameRefresh(const std::string& list, bool synchronous);
     std::function<void()> onPostListsChanged;
     void vOnListsChanged();
     // A message-frame refresh (message 1039); without onPostRefresh the
@@ -439,6 +450,11 @@ public:
     void OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject* sender) override;
     IHtmlWndEvents* OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
     void OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject* sender) override;
+    // A document has been loaded and laid out in the view or one of its
+    // frames (the window places the scroll bar's thumbs again).
+    void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
+                          CHtmlObject* sender) override;
+    std::function<void(HtmlWnd* loader)> onDocumentLoaded;
 
     // Menu command ids.
     static constexpr int32_t kCmdNickFunction = 1000; // + function index, to 1199
@@ -632,6 +648,8 @@ public:
 
     // Users.
     long lFindUser(const std::string& nick) const;
+    // 1 when the nick is in the room's user list (exact comparison), else 0.
+    int32_t iIsInNickList(const std::string& nick) const { return lFindUser(nick) >= 0 ? 1 : 0; }
     bool boInsertUser(const std::string& nick, uint16_t flags);
     bool boRemoveUser(const std::string& nick, uint16_t* flags);
     // A user who left or was killed: removed, counted, announced with messageKind

@@ -109,6 +109,18 @@ void CChatHtmlView::vEnableControl(const std::string& name, bool enable)
         EnableWindow(control, enable ? TRUE : FALSE);
 }
 
+void CChatHtmlView::vSetImageState(const std::string& frame, const std::string& name, int state)
+{
+    HtmlWnd* view = frame.empty() ? &m_view : m_view.FindFrameWnd(frame);
+    if (view)
+        view->SetImageState(name, state);
+}
+
+int32_t CChatHtmlView::iImageState(const std::string& name)
+{
+    return m_view.GetImageState(name);
+}
+
 void CChatHtmlView::vSetSwitchControl(const std::string& name, bool on)
 {
     m_view.SetCheckBox(name, on);

@@ -24,6 +24,8 @@ public:
     bool boReadField(const std::string& spec, std::string& value) override;
     void vEnableControl(const std::string& name, bool enable) override;
     void vStopLoading() override {}
+    void vSetImageState(const std::string& frame, const std::string& name, int state) override;
+    int32_t iImageState(const std::string& name) override;
     void vSetSwitchControl(const std::string& name, bool on) override;
     bool boSwitchControlOn(const std::string& name) override;
     bool boGetField(const std::string& name, Field& field) override;

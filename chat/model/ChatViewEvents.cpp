@@ -123,7 +123,8 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
         boLogon();
     else if (boEqualNoCase(address, "@GRPFORM@"))
     {
-        boGroupForm = !boGroupForm;
+        // The page's image button has taken the click first: its state gives the switch.
+        boGroupForm = !m_lpView || m_lpView->iImageState("@GRPFORM@") == 0;
         m_settings.boWrite("grpf", boGroupForm ? "1" : "0");
         vPostRefresh();
     }
@@ -544,6 +545,12 @@ void CChatModel::OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObj
 {
     if (m_lpScrollBarEvents)
         m_lpScrollBarEvents->OnFrameDestroyed(frame, childView, sender);
+}
+
+void CChatModel::OnDocumentLoaded(std::string, int32_t, std::string, HtmlWnd* loader, CHtmlObject*)
+{
+    if (onDocumentLoaded)
+        onDocumentLoaded(loader);
 }
 
 // ---------------------------------------------------------------- start gate

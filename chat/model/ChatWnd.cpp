@@ -95,6 +95,14 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
             m_savedCursor = nullptr;
         }
     };
+    m_model.vSetScrollBarEvents(&m_scrollBar);
+    // Once the page's frames are laid out the thumbs are placed from their
+    // targets (the zones' own reloads do not move the frames).
+    m_model.onDocumentLoaded = [this](HtmlWnd* loader)
+    {
+        if (m_view && loader == m_view.get())
+            m_scrollBar.RefreshParts();
+    };
     m_model.onFrameAddress = [this](const std::string& frame)
     {
         auto* view = dynamic_cast<CChatHtmlView*>(m_viewAdapter.get());
@@ -124,18 +132,17 @@ void CChatWnd::vCreateView()
         return;
     view->SetHandler(&m_model);
     view->SetSourceType("HTTP");
+    // A view made again gets a new adapter: the old one names the old view.
+    const bool ownAdapter = !m_model.View() || m_model.View() == m_viewAdapter.get();
+    if (ownAdapter)
+        m_model.vSetView(nullptr);
     m_view = std::move(view);
-    if (!m_model.View())
+    m_scrollBar.SetView(m_view.get());
+    if (ownAdapter)
     {
         m_viewAdapter = std::make_unique<CChatHtmlView>(*m_view, m_model);
         m_model.vSetView(m_viewAdapter.get());
     }
-}
-
-void CChatWnd::vSetScrollBar(IHtmlWndEvents* events, std::function<void(int, int)> onSize)
-{
-    m_model.vSetScrollBarEvents(events);
-    m_onScrollBarSize = std::move(onSize);
 }
 
 void CChatWnd::vTrackMenu(const std::vector<CChatModel::MenuItem>& items, int32_t above)
@@ -231,6 +238,9 @@ bool CChatWnd::boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance)
                  rect.bottom - rect.top, hParent, nullptr, hInstance))
         return false;
     m_model.vInit();
+    // A window made again (after a close) gets a brush of the colour it has now.
+    if (m_hBrush)
+        DeleteObject(m_hBrush);
     m_hBrush = CreateSolidBrush(BackgroundColor());
     vCreateView();
     SetTimer(hWnd(), kStartTimer, 500, nullptr);
@@ -280,8 +290,9 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
     case WM_SIZE:
         if (m_view && m_view->hWnd())
             MoveWindow(m_view->hWnd(), 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
-        if (m_onScrollBarSize)
-            m_onScrollBarSize(LOWORD(lParam), HIWORD(lParam));
+        // The frames are back on their grid: the thumbs are placed again.
+        if (m_view)
+            m_scrollBar.RefreshParts();
         return 0;
     case WM_QUERYNEWPALETTE:
         if (m_view)

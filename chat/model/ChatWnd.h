@@ -17,6 +17,7 @@
 #include "ChatCnx.h"
 #include "ChatModel.h"
 #include "ChatRegistry.h"
+#include "HtmlScrollBar.h"
 #include "WindowBase.h"
 
 class HtmlWnd;
@@ -81,9 +82,14 @@ public:
     bool boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance);
     // The main view; null before boCreate.
     HtmlWnd* View() { return m_view.get(); }
-    // The HTML-built scroll bar: its view events (slots 32, 38, 44, 51, 52 and
-    // the tags the chat leaves) and the window's size changes.
-    void vSetScrollBar(IHtmlWndEvents* events, std::function<void(int cx, int cy)> onSize);
+    // The HTML-built scroll bar the pages draw (HTG_SCROLLBAR): it takes the
+    // view's slots 32, 38, 44, 51 and 52 and the tags the chat leaves, and
+    // its thumbs are placed again when the window's size changes.
+    CHtmlScrollBar& ScrollBar() { return m_scrollBar; }
+    // The enable and disable requests: the window (with its view and controls)
+    // takes input again, or no longer.
+    virtual void vEnable() { EnableWindow(hWnd(), TRUE); }
+    virtual void vDisable() { EnableWindow(hWnd(), FALSE); }
     // Puts the text on the clipboard in that format (CF_TEXT for the chat's copies).
     void vSetClipboardText(const std::string& text, UINT format);
     CChatModel& Model() { return m_model; }
@@ -107,9 +113,10 @@ private:
     HBRUSH m_hBrush = nullptr;
     bool m_boRefreshPending = false;
     CFinishedDownloads m_finished;
-    std::function<void(int, int)> m_onScrollBarSize;
     HCURSOR m_savedCursor = nullptr;
-    // Declared after the model: the view goes first.
+    // Outlives the view, whose frames tell it when they go.
+    CHtmlScrollBar m_scrollBar;
+    // Declared after the model and the scroll bar: the view goes first.
     std::unique_ptr<HtmlWnd> m_view;
     std::unique_ptr<IChatView> m_viewAdapter;
 };

@@ -61,6 +61,17 @@ public:
         auto it = switches.find(name);
         return it != switches.end() && it->second;
     }
+    // The page's image buttons by name, with their check state.
+    std::map<std::string, int32_t> imageStates;
+    int32_t iImageState(const std::string& name) override
+    {
+        auto it = imageStates.find(name);
+        return it == imageStates.end() ? 0 : it->second;
+    }
+    void vSetImageState(const std::string&, const std::string& name, int state) override
+    {
+        imageStates[name] = state;
+    }
     // The page's form fields by name.
     std::map<std::string, Field> formFields;
     bool boGetField(const std::string& name, Field& field) override

@@ -301,6 +301,66 @@ TEST(Links, TalkAndLogonWordsAndTargets)
     EXPECT_EQ(t.inst.urls, std::vector<std::string>{"http://a/b -> _blank"});
 }
 
+TEST(Links, GroupFormSwitchFollowsTheImageButtonsState)
+{
+    ViewEvents t;
+    int refreshes = 0;
+    t.m.onPostRefresh = [&] { ++refreshes; };
+    // The image button has already taken the click: its state gives the switch,
+    // whatever the switch was before.
+    const struct
+    {
+        bool before;
+        int32_t image;
+        bool after;
+        const char* stored;
+    } cases[] = {{false, 0, true, "1"}, {true, 0, true, "1"}, {true, 1, false, "0"}, {false, 1, false, "0"}};
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(std::to_string(c.image) + (c.before ? " on" : " off"));
+        t.m.boGroupForm = c.before;
+        t.view.imageStates["@GRPFORM@"] = c.image;
+        EXPECT_EQ(0, t.m.OnLinkClick("@grpform@", "", nullptr));
+        EXPECT_EQ(c.after, t.m.boGroupForm);
+        EXPECT_EQ(c.stored, t.settings.values["grpf"]);
+    }
+    EXPECT_GE(refreshes, 1);
+}
+
+TEST(StartGate, FrameRefreshQueueSendsOrPostsOncePerBatch)
+{
+    ViewEvents t;
+    int posted = 0;
+    t.m.onPostListsChanged = [&] { ++posted; };
+    t.m.elistFrames["a"] = "users";
+    t.m.elistFrames["b"] = "room";
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("a", false));
+    EXPECT_EQ(0, t.m.iQueueFrameRefresh("a", false));
+    EXPECT_EQ(0, t.m.iQueueFrameRefresh("b", true));
+    EXPECT_EQ(1, posted);
+    EXPECT_EQ(0u, t.view.uCount("reload users"));
+    // Message 1040: the batch's frames in order, then the queue is empty.
+    t.m.vOnListsChanged();
+    EXPECT_EQ(1u, t.view.uCount("reload users"));
+    EXPECT_EQ(1u, t.view.uCount("reload room"));
+    // Synchronous: the reload runs at once, nothing is posted.
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("b", true));
+    EXPECT_EQ(1, posted);
+    EXPECT_EQ(2u, t.view.uCount("reload room"));
+    EXPECT_EQ(1, t.m.iQueueFrameRefresh("b", false));
+    EXPECT_EQ(2, posted);
+}
+
+TEST(Links, NickListIsTheRoomsUserListComparedExactly)
+{
+    ViewEvents t;
+    t.m.boInsertUser("Bob", 0);
+    EXPECT_EQ(1, t.m.iIsInNickList("Bob"));
+    EXPECT_EQ(0, t.m.iIsInNickList("bob"));
+    EXPECT_EQ(0, t.m.iIsInNickList("Bo"));
+    EXPECT_EQ(0, t.m.iIsInNickList(""));
+}
+
 // ---------------------------------------------------------------- another user's links
 
 TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)

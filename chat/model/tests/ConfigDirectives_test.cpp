@@ -243,6 +243,10 @@ TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
     EXPECT_EQ(f.onlyGroups, (Lines{"a", "b"}));
     EXPECT_TRUE(f.excludeGroups.empty());
 
+    // The switch is on from Init; once the start gate has gone past it, a
+    // logon page is no longer taken.
+    EXPECT_TRUE(t.m.boLogonPageSwitch);
+    t.m.boLogonPageSwitch = false;
     t.strParse("<CNF_LOGONPAGE><B>log on</B></CNF_LOGONPAGE>");
     EXPECT_EQ(t.m.strLogonPage, "");
     t.m.boLogonPageSwitch = true;

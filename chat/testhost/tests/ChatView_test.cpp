@@ -191,7 +191,6 @@ TEST(ChatView, MessageMenuCopiesPlainText)
 TEST(ChatView, LogonThroughThePageForm)
 {
     Chat guest("");
-    guest.m.boLogonPageSwitch = true;
     ASSERT_TRUE(guest.boStart("<CNF_LOGONPAGE SRC=\"logon.htm\" TARGET=\"talk\" NEXTURL=\"talk.htm\">"));
     HtmlWnd* view = guest.host.Chat().View();
     // The button takes a click once it is placed and shown.

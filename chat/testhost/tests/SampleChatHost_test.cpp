@@ -1,0 +1,251 @@
+// The sample chat (testbed/chatpages) in the test host, under Wine with the
+// IRC sidecar and the web stand-in that fills in its port: the chat window's
+// own HTML-built scroll bar drives the message zone (its parts found, the
+// buttons and a thumb drag scroll the zone, scrolling the zone moves the
+// thumb), and the logon page that the configuration names is taken and
+// passed by the start gate without any test setting.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+#include "ChatTestHost.h"
+#include "HtmlWnd.h"
+#include "IrcWineKit.h"
+
+using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::uSidecarPort;
+using ChatModel::CChatModel;
+
+namespace
+{
+
+std::string strArtefact(const std::string& name)
+{
+    const char* folder = std::getenv("FD_CHAT_ARTEFACTS");
+    return folder ? std::string(folder) + "/" + name : name;
+}
+
+void Pump()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+SCROLLINFO Scroll(HWND view)
+{
+    SCROLLINFO si = {};
+    si.cbSize = sizeof si;
+    si.fMask = SIF_ALL;
+    GetScrollInfo(view, SB_VERT, &si);
+    return si;
+}
+
+class SampleChatHost : public ::testing::Test
+{
+protected:
+    // The sample chat with ann in the room, its configuration loaded.
+    void Start(const char* room)
+    {
+        host.Instance().args = {
+            {"HTMLUI_URL", "http://127.0.0.1/chat.htm"}, {"ROOM_NAME", room}, {"NICKNAME", "ann"}};
+        host.Instance().vSetWebPort(uSidecarPort("FD_WEB_PORT"));
+        ASSERT_TRUE(host.boCreate(760, 480));
+        ASSERT_TRUE(host.boLoadConfig("/chat.vblt"));
+        ASSERT_TRUE(boPumpUntil([&] { return host.Model().boSynced; })) << host.Model().strHistory;
+    }
+    const CHtmlScrollBar::Bar* Bar() { return host.Chat().ScrollBar().FindScrollBar("msg"); }
+    HtmlWnd* Part(int32_t part)
+    {
+        const CHtmlScrollBar::Bar* b = Bar();
+        return b != nullptr ? b->parts[part] : nullptr;
+    }
+    // A part's window in its parent's client area.
+    RECT Placed(int32_t part)
+    {
+        RECT rc = {-1, -1, -1, -1};
+        HtmlWnd* v = Part(part);
+        if (v == nullptr || v->hWnd() == nullptr)
+            return rc;
+        GetWindowRect(v->hWnd(), &rc);
+        MapWindowPoints(nullptr, GetParent(v->hWnd()), reinterpret_cast<POINT*>(&rc), 2);
+        return rc;
+    }
+
+    ChatTest::CChatTestHost host;
+};
+
+} // namespace
+
+TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
+{
+    Start("#sbhost");
+    CChatModel& m = host.Model();
+    // The zone gets many more lines than it shows ("flooder" is exempt from the flood rules).
+    m.lHistoryLimit = 100000;
+    for (int i = 0; i < 60; ++i)
+        m.OnRoomMessage("flooder", "line " + std::to_string(i), nullptr);
+    const CHtmlScrollBar::Bar* bar = Bar();
+    ASSERT_NE(bar, nullptr);
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            Pump();
+            return bar->targetView != nullptr && Scroll(bar->targetView->hWnd()).nMax > 0 &&
+                   Scroll(bar->targetView->hWnd()).nPos > 0;
+        },
+        15000))
+        << (bar->targetView ? "range " + std::to_string(Scroll(bar->targetView->hWnd()).nMax) + " at " +
+                                  std::to_string(Scroll(bar->targetView->hWnd()).nPos)
+                            : std::string("no target"));
+    // The bar's parts are the frames of the expanded markup; the target is the message zone.
+    EXPECT_EQ(bar->target, "msgs");
+    ASSERT_NE(host.Chat().View(), nullptr);
+    EXPECT_EQ(bar->targetView, host.Chat().View()->FindFrameWnd("msgs"));
+    const char* names[] = {nullptr, nullptr, "UP", "DOWN", "RECTUP", "RECTDOWN", "THUMB"};
+    for (int32_t part = kScrollPartUp; part < kScrollPartCount; ++part)
+    {
+        ASSERT_NE(Part(part), nullptr) << names[part];
+        EXPECT_EQ(Part(part)->GetFrameName(), std::string("#SBFRAMEmsg#") + names[part]);
+    }
+    HWND zone = bar->targetView->hWnd();
+    const int trackStart = Placed(kScrollPartUp).bottom;
+    const int trackEnd = Placed(kScrollPartDown).top;
+    const int thumbLength = Placed(kScrollPartThumb).bottom - Placed(kScrollPartThumb).top;
+    ASSERT_GT(thumbLength, 0);
+    ASSERT_GT(trackEnd - trackStart, thumbLength + 40);
+
+    // The zone was scrolled to its end: the thumb sits at the track's end.
+    SCROLLINFO si = Scroll(zone);
+    EXPECT_EQ(Placed(kScrollPartThumb).bottom, trackEnd) << si.nPos << " of " << si.nMax;
+    // Scrolling the zone moves the thumb and the track frames with it.
+    SendMessageA(zone, WM_VSCROLL, SB_TOP, 0);
+    Pump();
+    EXPECT_EQ(Scroll(zone).nPos, 0);
+    EXPECT_EQ(Placed(kScrollPartThumb).top, trackStart);
+    EXPECT_EQ(Placed(kScrollPartRectUp).bottom, trackStart + 1);
+    EXPECT_EQ(Placed(kScrollPartRectDown).top, trackStart + thumbLength - 1);
+
+    // The buttons: a line down, a page down, a line up through the chat's link handling.
+    const int32_t before = Scroll(zone).nPos;
+    EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#LINEDOWN", "", nullptr), 0);
+    Pump();
+    const int32_t afterLine = Scroll(zone).nPos;
+    EXPECT_GT(afterLine, before);
+    EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#PAGEDOWN", "", nullptr), 0);
+    Pump();
+    EXPECT_GT(Scroll(zone).nPos, afterLine);
+    EXPECT_GT(Placed(kScrollPartThumb).top, trackStart);
+    EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#TOP", "", nullptr), 0);
+    Pump();
+    EXPECT_EQ(Scroll(zone).nPos, 0);
+
+    // The thumb dragged to the middle of the track scrolls the zone to the middle.
+    HWND thumb = Part(kScrollPartThumb)->hWnd();
+    const int free = trackEnd - trackStart - thumbLength;
+    const int offset = free / 2;
+    const int along = offset + thumbLength / 2;
+    SendMessageA(thumb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, thumbLength / 2));
+    SendMessageA(thumb, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, along));
+    SendMessageA(thumb, WM_LBUTTONUP, 0, MAKELPARAM(5, along));
+    Pump();
+    si = Scroll(zone);
+    const int32_t expected = static_cast<int32_t>(int64_t(offset) * (si.nMax - si.nMin) / free);
+    EXPECT_NEAR(si.nPos, expected, 2) << si.nMin << ".." << si.nMax;
+    EXPECT_NEAR(Placed(kScrollPartThumb).top, trackStart + offset, 2);
+
+    // The picture: the thumb's pixels in the thumb's colour, the track's in its own.
+    RedrawWindow(host.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    Pump();
+    EXPECT_TRUE(host.boWriteBmp(strArtefact("chat_sample_scrollbar.bmp")));
+    RECT t;
+    GetWindowRect(thumb, &t);
+    MapWindowPoints(nullptr, host.hWnd(), reinterpret_cast<POINT*>(&t), 2);
+    const int midX = (t.left + t.right) / 2;
+    EXPECT_EQ(host.PixelAt(midX, (t.top + t.bottom) / 2), RGB(0x8F, 0xBC, 0xDB));
+    EXPECT_EQ(host.PixelAt(midX, t.top - 6), RGB(0x00, 0x3A, 0x5E));
+    EXPECT_EQ(host.PixelAt(midX, t.bottom + 6), RGB(0x00, 0x3A, 0x5E));
+}
+
+TEST_F(SampleChatHost, TheConfigurationsLogonPageIsTakenAndPassedWithANickname)
+{
+    Start("#logonsw");
+    CChatModel& m = host.Model();
+    // No test set the switch: the configuration's logon page is the window's.
+    EXPECT_EQ(m.strLogonPage, "logon.htm");
+    EXPECT_EQ(m.strLogonFrame, "talk");
+    // With a nickname given the gate went past it, keeping the frame's address.
+    EXPECT_FALSE(m.boLogonPageSwitch);
+    EXPECT_NE(m.strLogonSaved.find("talk.htm"), std::string::npos) << m.strLogonSaved;
+    // A configuration arriving later no longer changes it.
+    m.vOnCnfLogonPage("", "SRC=\"other.htm\" TARGET=\"msgs\"");
+    EXPECT_EQ(m.strLogonPage, "logon.htm");
+}
+
+TEST(ChatWindow, EnableAndDisableRequests)
+{
+    ChatTest::CChatTestHost host;
+    ASSERT_TRUE(host.boCreate(200, 100));
+    HWND chat = host.Chat().hWnd();
+    host.Chat().vDisable();
+    EXPECT_FALSE(IsWindowEnabled(chat));
+    host.Chat().vEnable();
+    EXPECT_TRUE(IsWindowEnabled(chat));
+}
+
+TEST(ChatWindow, MadeAgainItKeepsOneBackgroundBrush)
+{
+    ChatTest::CChatTestHost host;
+    ASSERT_TRUE(host.boCreate(200, 100));
+    ChatModel::CChatWnd& chat = host.Chat();
+    // The window's brush is the one it answers static controls with.
+    const auto brush = [&]
+    { return reinterpret_cast<HBRUSH>(SendMessageA(chat.hWnd(), WM_CTLCOLORSTATIC, 0, 0)); };
+    const HBRUSH first = brush();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(OBJ_BRUSH, GetObjectType(first));
+    DestroyWindow(chat.hWnd());
+    RECT rc = {0, 0, 200, 100};
+    ASSERT_TRUE(chat.boCreate(host.hWnd(), rc, GetModuleHandleA(nullptr)));
+    const HBRUSH second = brush();
+    EXPECT_EQ(OBJ_BRUSH, GetObjectType(second));
+    // The first brush is gone (its handle may have been handed out again).
+    if (second != first)
+    {
+        EXPECT_EQ(0u, GetObjectType(first));
+    }
+    // The view made again is the one the model reaches.
+    ASSERT_NE(chat.View(), nullptr);
+    EXPECT_TRUE(IsWindow(chat.View()->hWnd()));
+    ASSERT_NE(chat.Model().View(), nullptr);
+    EXPECT_FALSE(chat.Model().View()->boHasFrame("nothere"));
+}
+
+TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrack)
+{
+    host.Instance().args = {{"HTMLUI_URL", "http://127.0.0.1/chat.htm"}, {"ROOM_NAME", "#nonick"}};
+    host.Instance().vSetWebPort(uSidecarPort("FD_WEB_PORT"));
+    ASSERT_TRUE(host.boCreate(760, 480));
+    ASSERT_TRUE(host.boLoadConfig("/chat.vblt"));
+    HtmlWnd* view = host.Chat().View();
+    ASSERT_NE(view, nullptr);
+    // The configuration's logon page, put in its frame by the start gate.
+    ASSERT_TRUE(boPumpUntil([&] { return view->GetInputCtrl("CFLD_LOGIN") != nullptr; }, 15000))
+        << host.Model().strLogonPage;
+    EXPECT_FALSE(host.Model().boLogonPageSwitch);
+    EXPECT_EQ(host.Model().strLogonPage, "logon.htm");
+    // The zone has nothing to scroll: once the frames are laid out the thumb
+    // sits at the track's start.
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            Pump();
+            return Part(kScrollPartThumb) != nullptr && Part(kScrollPartUp) != nullptr &&
+                   Placed(kScrollPartThumb).top == Placed(kScrollPartUp).bottom;
+        },
+        15000))
+        << Placed(kScrollPartThumb).top << " " << Placed(kScrollPartUp).bottom;
+}
