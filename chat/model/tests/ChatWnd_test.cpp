@@ -115,6 +115,15 @@ struct Chat
         m.strRoomModes = "n";
     }
     bool boHistoryHas(const std::string& s) const { return m.strHistory.find(s) != std::string::npos; }
+    // The test connects the window itself. The window's start timer, armed at
+    // creation, would otherwise connect it again on its first tick once any
+    // CNF_ tag has let the start go: that closes the test's connection and
+    // opens a new one, and whatever the room said in between is never seen.
+    void vConnect()
+    {
+        m.onStartTimer(false);
+        m.vConnect();
+    }
     // With `retried`, the earlier sessions show their NICK lines only and the
     // refreshes are left out: how far a refused session got before the 433
     // (its CREATE, its room events) is a race with the server.
@@ -205,7 +214,7 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
     CGroupTable::Group& g = ann.m.groups.FindOrCreate("a&b", 3);
     g.boAnnounce = true;
     ann.m.groups.iSetMember("a&b", "ann", 3);
-    ann.m.vConnect();
+    ann.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
 
     // bob joins, hears ann's group, talks, whispers and leaves.
@@ -238,7 +247,7 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
         CBackground holder("RUN --nick ann{1 'join #r' 'expect release'");
         ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "ann{1"); })) << holder.strAnswer();
         Chat again("ann", "#r");
-        again.m.vConnect();
+        again.vConnect();
         ASSERT_TRUE(boPumpUntil([&] { return again.m.boSynced; })) << again.m.strHistory;
         EXPECT_EQ(again.m.strIrcNick, "ann{2");
         // ann's own announcement to the newcomer ends this part of the transcript.
@@ -254,7 +263,7 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
         CBackground crowd("RUN --nick host 'crowd #c 29 u' 'join #r' 'expect release'");
         ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "host"); })) << crowd.strAnswer();
         Chat dan("dan", "#c");
-        dan.m.vConnect();
+        dan.vConnect();
         ASSERT_TRUE(boPumpUntil([&] { return dan.m.boSynced; })) << dan.m.strHistory;
         EXPECT_EQ(dan.view.uCount("reload users"), 1u);
         EXPECT_EQ(dan.m.users.size(), 30u);
@@ -476,7 +485,7 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
     ann.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
     ann.view.formFields["f"] = {"TEXT", "before", false};
     const uint16_t port = ann.m.uPort;
-    ann.m.vConnect();
+    ann.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
 
     const std::string identity = std::to_string(ann.m.commands[0].iIdentity);
@@ -547,9 +556,9 @@ TEST(ChatWnd, TwoWindowsAgreeOnGroupsAgainstIrcServer)
         "<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF><CNF_CUGRP grpname=red RANK=2></CNF_CUGRP>");
     bob.m.iParseMarkup(
         "<CNF_GRPCONF grpname=blue notify=all>Blue</CNF_GRPCONF><CNF_CUGRP grpname=blue RANK=1></CNF_CUGRP>");
-    ann.m.vConnect();
+    ann.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
-    bob.m.vConnect();
+    bob.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); }))
         << bob.m.strHistory;
     // Each hears the other's group: bob's to the room, ann's to bob alone.
@@ -588,6 +597,28 @@ TEST(ChatWnd, TwoWindowsAgreeOnGroupsAgainstIrcServer)
                                                "green: dave 3", "red: ann 2",  "red: bob 5"};
     EXPECT_EQ(Memberships(ann.m), expected);
     EXPECT_EQ(Memberships(bob.m), expected);
+}
+
+// A configuration tag lets the start go: the window's start timer connects
+// the window by itself, once, and stops. (This is the tick that reconnected
+// windows the tests had already connected, losing the room's lines.)
+TEST(ChatWnd, StartTimerConnectsOnceTheStartIsLet)
+{
+    Chat ann("ann", "#s");
+    ann.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND>");
+    ASSERT_TRUE(ann.m.boGo);
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    // Stopped when it started the connection: no later tick reconnects.
+    EXPECT_FALSE(KillTimer(ann.wnd.hWnd(), CChatWnd::kStartTimer));
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "IRCX"), 1u);
+    // A window the test connects itself has its start timer stopped first.
+    Chat bob("bob", "#s");
+    bob.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND>");
+    bob.vConnect();
+    EXPECT_FALSE(KillTimer(bob.wnd.hWnd(), CChatWnd::kStartTimer));
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); }))
+        << bob.m.strHistory;
+    EXPECT_EQ(uWireWith(bob.cnx.Wire(), "IRCX"), 1u);
 }
 
 // Message 1041 carries the queue out on the next turn of the loop; a request

@@ -47,6 +47,8 @@ TEST(TalkLineWnd, CtrlAltEnterSendsTheCommandToThePythonClient)
     x.strName = "/X";
     x.strText = "<B>x ran</B>";
     m.commands.push_back(x);
+    // Connected by hand: the window's start timer must not connect it again.
+    m.onStartTimer(false);
     m.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return m.boSynced; })) << m.strHistory;
 
