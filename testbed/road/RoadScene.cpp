@@ -6,9 +6,11 @@
 #include "ScenePieces.h"
 #include "Screenshot.h"
 
+#include <winsock2.h>
 #include <windows.h>
 
 #include <algorithm>
+#include <cctype>
 #include <sstream>
 
 namespace FdRoadScene
@@ -25,6 +27,10 @@ const char kGameClass[] = "FdFixtureGame";
 const char* const kSuitePrograms[] = {"BrowserHost.exe", "Linkwell.exe", "Ludex.exe", "LudexPlugCmdLine.exe",
                                       "FixtureGame.exe"};
 constexpr DWORD kSessionBoundMs = 60000;
+// The hub's LPC port, where the launcher finds it.
+constexpr uint16_t kHubPort = 8999;
+// How long a program still holding that port is given to end.
+constexpr DWORD kPortFreeBoundMs = 20000;
 // The launcher idles out 5 s after its last object; the hub ends when the page goes.
 constexpr DWORD kProgramsEndMs = 20000;
 // A session ends when the launcher has left, or else once the page has been
@@ -143,6 +149,39 @@ std::vector<std::string> notesOf(const std::string& reply, size_t& next)
             out.push_back(fields[4] + "|" + fields[5]);
     }
     return out;
+}
+
+// True when a program answers on 127.0.0.1:wPort (something listens there).
+bool boSomeoneListens(uint16_t wPort)
+{
+    WSADATA wsa;
+    if (WSAStartup(MAKEWORD(2, 2), &wsa) != 0)
+        return false;
+    bool boAnswered = false;
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    if (s != INVALID_SOCKET)
+    {
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(wPort);
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        boAnswered = connect(s, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+        closesocket(s);
+    }
+    // Only after a successful start: the count must stay balanced.
+    WSACleanup();
+    return boAnswered;
+}
+
+// A trace line that starts an entry: "MM/DD/YY HH:MM:SS.mmm ...".
+bool boTraceHeader(const std::string& l)
+{
+    auto digits = [&](size_t at)
+    {
+        return l.size() > at + 1 && isdigit(static_cast<unsigned char>(l[at])) &&
+               isdigit(static_cast<unsigned char>(l[at + 1]));
+    };
+    return digits(0) && l.size() > 8 && l[2] == '/' && digits(3) && l[5] == '/' && digits(6) && l[8] == ' ';
 }
 
 std::vector<std::string> runningSuite()
@@ -284,6 +323,21 @@ bool boHappy(const SRun& run, std::string& why)
 bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
 {
     m_o = o;
+    // The launcher reaches the hub on its fixed port: a program already
+    // listening there (a hub left by another run) would take the launcher's
+    // link and the road's own hub could not listen. One that is ending is waited for.
+    const DWORD dwPortStart = GetTickCount();
+    while (boSomeoneListens(kHubPort))
+    {
+        if (GetTickCount() - dwPortStart > kPortFreeBoundMs)
+        {
+            error = "127.0.0.1:" + std::to_string(kHubPort) + " is still taken by another program after " +
+                    std::to_string(kPortFreeBoundMs / 1000) +
+                    " s: the road's hub could not listen there and the launcher would reach that program";
+            return false;
+        }
+        Sleep(200);
+    }
     const std::string strInstall = o.strWorkFolder + "inst";
     CreateDirectoryA(strInstall.c_str(), nullptr);
     HKEY hKey = nullptr;
@@ -539,11 +593,20 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     m_ulTraceSeen = strTrace.size();
     std::istringstream traceLines(strNew);
     const std::string kCommand = "CImplCallback::ExecuteCmd start (bstrName=";
+    bool boInError = false;
     for (std::string l; std::getline(traceLines, l);)
     {
         if (!l.empty() && l.back() == '\r')
             l.pop_back();
-        if (l.find("!ERREUR!") != std::string::npos)
+        // An error's report (the exception's file, code, description, extra
+        // infos) follows on lines of its own, without the trace's header.
+        if (boInError && !l.empty() && !boTraceHeader(l))
+        {
+            s.pluginErrors.back() += (s.pluginErrors.back().back() == ':' ? " " : "; ") + l;
+            continue;
+        }
+        boInError = l.find("!ERREUR!") != std::string::npos;
+        if (boInError)
             s.pluginErrors.push_back(l.substr(l.find("!ERREUR!")));
         const size_t at = l.find(kCommand);
         if (at != std::string::npos)

@@ -211,9 +211,17 @@ TEST_F(Road, AFreshMachineInstallsThenTravelsTheRoad)
     ASSERT_EQ(5u, r.notes.size()) << strTranscript(r);
     EXPECT_NE(std::string::npos, r.notes[1].find("fixture")) << r.notes[1];
     EXPECT_NE(std::string::npos, r.notes[1].find("fx1")) << r.notes[1];
-    // The plug-in's only errors: the setup page's components not installed yet.
+    // The plug-in's only errors: on the setup page, the hub and the launcher
+    // not installed yet, each with its exception's report.
+    ASSERT_EQ(2u, r.sessions[0].pluginErrors.size()) << strTranscript(r);
+    EXPECT_TRUE(r.sessions[1].pluginErrors.empty()) << strTranscript(r);
     for (const std::string& e : r.pluginErrors)
+    {
         EXPECT_NE(std::string::npos, e.find("impossible de lancer l'application")) << e;
+        EXPECT_NE(std::string::npos, e.find("Code:5051 (AppNotInstalled)")) << e;
+    }
+    for (const char* app : {"Extra infos:Application:LinkwellV2;", "Extra infos:Application:Ludex;"})
+        EXPECT_TRUE(boHasPart(r.sessions[0].pluginErrors, app)) << app << strTranscript(r);
 }
 
 // The pictures: the game's window during the game (its client area in the
