@@ -12,6 +12,7 @@
 
 #include "HtmlScrollBar.h"
 #include "HtmlWnd.h"
+#include "PumpUntil.h"
 
 namespace
 {
@@ -34,16 +35,6 @@ LRESULT CALLBACK RecordingProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lPara
 LRESULT CALLBACK TopProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 // A view 400 pixels high: the long frame "text" and, on its right, a bar of
@@ -98,12 +89,12 @@ protected:
         view.reset();
         if (top != nullptr)
             DestroyWindow(top);
-        Pump();
+        FdWin::vPumpWaiting();
     }
     void Load(const std::string& page)
     {
         ASSERT_EQ(view->LoadUrl(page, "", &bar, "", 0, 0, 0), 0);
-        Pump();
+        FdWin::vPumpWaiting();
         target = view->FindFrameWnd("text");
         ASSERT_NE(target, nullptr);
         // Every request that reaches the target's window is recorded.
@@ -153,7 +144,7 @@ protected:
         SendMessageA(thumb, WM_LBUTTONDOWN, MK_LBUTTON, from);
         SendMessageA(thumb, WM_MOUSEMOVE, MK_LBUTTON, to);
         SendMessageA(thumb, WM_LBUTTONUP, 0, to);
-        Pump();
+        FdWin::vPumpWaiting();
     }
     // Thumb and track frames: the thumb's top, RECTUP's bottom one past it,
     // RECTDOWN's top one before the thumb's bottom.
@@ -285,14 +276,14 @@ TEST_F(ScrollBarViewTest, EnterOnAFocusedButtonSendsItsRequestOnce)
 {
     Load(BarPage(kLongText));
     SetFocus(view->hWnd());
-    Pump();
+    FdWin::vPumpWaiting();
     const WPARAM expected[] = {SB_LINEUP, SB_PAGEDOWN};
     for (size_t i = 0; i < 2; ++i)
     {
         SendMessageA(GetFocus(), WM_KEYDOWN, VK_TAB, 1);
-        Pump();
+        FdWin::vPumpWaiting();
         SendMessageA(GetFocus(), WM_KEYDOWN, VK_RETURN, 1);
-        Pump();
+        FdWin::vPumpWaiting();
         ASSERT_EQ(g_requests.size(), i + 1);
         EXPECT_EQ(g_requests[i].message, UINT(WM_VSCROLL));
         EXPECT_EQ(g_requests[i].wParam, expected[i]);
@@ -338,7 +329,7 @@ TEST_F(ScrollBarViewTest, FramesThatGoAreForgotten)
     ASSERT_NE(down, nullptr);
     // A new page without the bar: every part and the target go.
     ASSERT_EQ(view->LoadUrl("STR://plain", "", &bar, "", 0, 0, 0), 0);
-    Pump();
+    FdWin::vPumpWaiting();
     const CHtmlScrollBar::Bar* b = bar.FindScrollBar("7");
     ASSERT_NE(b, nullptr);
     for (HtmlWnd* part : b->parts)

@@ -15,6 +15,7 @@
 #include "DibSection.h"
 #include "HtmlElements.h"
 #include "HtmlWnd.h"
+#include "PumpUntil.h"
 
 using FdHtmlTest::CDibTarget;
 
@@ -111,16 +112,6 @@ LRESULT CALLBACK TopProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcA(hWnd, uMsg, wParam, lParam);
 }
 
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
 LPARAM At(int x, int y)
 {
     return MAKELPARAM(x, y);
@@ -149,7 +140,7 @@ protected:
         view.reset();
         if (top != nullptr)
             DestroyWindow(top);
-        Pump();
+        FdWin::vPumpWaiting();
     }
     HtmlWnd* Frame(const std::string& name) { return view->FindFrameWnd(name); }
     // A child window's place in the top view's client area.
@@ -248,7 +239,7 @@ TEST_F(FramesTest, AFramesetMakesTitledChildViewsPlacedOnItsGrid)
     EXPECT_TRUE(events.Has("frame-destroyed one"));
     EXPECT_TRUE(events.Has("frame-destroyed inner"));
     EXPECT_EQ(std::count(events.events.begin(), events.events.end(), "view-destroyed"), 5);
-    Pump();
+    FdWin::vPumpWaiting();
 }
 
 TEST_F(FramesTest, TargetsAreSearchedFromTheTopView)
@@ -272,7 +263,7 @@ TEST_F(FramesTest, TargetsAreSearchedFromTheTopView)
     EXPECT_EQ(view->GetDocument()->GetUrl(), "STR://top page");
     EXPECT_TRUE(view->GetFrames().empty());
     EXPECT_TRUE(events.Has("loaded 0 [] STR://top page"));
-    Pump();
+    FdWin::vPumpWaiting();
     // The view's own load with a target goes to that frame.
     ASSERT_EQ(view->LoadUrl(kGridPage, "", &events, "", 0, 0, 0), 0);
     EXPECT_EQ(view->LoadUrl("STR://by target", "", nullptr, "two", 0, 0, 0), 0);
@@ -320,7 +311,7 @@ TEST_F(FramesTest, ClicksDoubleClicksAndTheLinkMenu)
     SendMessageA(two->hWnd(), WM_LBUTTONUP, 0, At(10, 10));
     EXPECT_EQ(view->GetDocument()->GetUrl(), "STR://left the frames");
     EXPECT_TRUE(view->GetFrames().empty());
-    Pump();
+    FdWin::vPumpWaiting();
 }
 
 TEST_F(FramesTest, TheParentChainHearsTheFramesHandlersCachesAndDrags)
@@ -417,7 +408,7 @@ TEST_F(FramesTest, APageThatFramesItselfStopsAtTheBounds)
     view->LoadUrl("STR://gone", "", nullptr, "", 0, 0, 0);
     EXPECT_EQ(view->CountFrameViews(), 0);
     DeleteFileA(path.c_str());
-    Pump();
+    FdWin::vPumpWaiting();
 }
 
 const char kBorderPage[] =
@@ -494,7 +485,7 @@ TEST_F(FramesTest, ABorderDragResizesBothNeighbours)
     PostMessageA(view->hWnd(), WM_KEYDOWN, VK_ESCAPE, 0);
     SendMessageA(view->hWnd(), WM_LBUTTONDOWN, MK_LBUTTON, At(150, 30));
     EXPECT_EQ(Placed(Frame("a")).right, 146);
-    Pump();
+    FdWin::vPumpWaiting();
 }
 
 TEST_F(FramesTest, ScreenshotOfTheBorderRings)
@@ -570,16 +561,16 @@ TEST_F(FramesTest, AFocusedFramesBorderTakesTheFocusColour)
     // Ring 0 below and right, and the inner ring above and left, are light
     // without the focus and in the focus colour with it.
     SetFocus(view->hWnd());
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(pixel(199, 150), 0x00FF00u);
     EXPECT_EQ(pixel(3, 150), 0x00FF00u);
     SetFocus(Frame("a")->hWnd());
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(pixel(199, 150), 0xFF00FFu);
     EXPECT_EQ(pixel(3, 150), 0xFF00FFu);
     EXPECT_EQ(pixel(0, 150), 0x0000FFu); // the dark ring stays
     SetFocus(Frame("b")->hWnd());
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(pixel(199, 150), 0x00FF00u);
 }
 } // namespace

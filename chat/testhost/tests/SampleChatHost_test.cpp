@@ -10,6 +10,7 @@
 
 #include "ChatTestHost.h"
 #include "HtmlWnd.h"
+#include "PumpUntil.h"
 #include "IrcWineKit.h"
 
 using ChatIrcTest::boPumpUntil;
@@ -23,16 +24,6 @@ std::string strArtefact(const std::string& name)
 {
     const char* folder = std::getenv("FD_CHAT_ARTEFACTS");
     return folder ? std::string(folder) + "/" + name : name;
-}
-
-void Pump()
-{
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
 }
 
 SCROLLINFO Scroll(HWND view)
@@ -93,7 +84,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
     ASSERT_TRUE(boPumpUntil(
         [&]
         {
-            Pump();
+            FdWin::vPumpWaiting();
             return bar->targetView != nullptr && Scroll(bar->targetView->hWnd()).nMax > 0 &&
                    Scroll(bar->targetView->hWnd()).nPos > 0;
         },
@@ -123,7 +114,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
     EXPECT_EQ(Placed(kScrollPartThumb).bottom, trackEnd) << si.nPos << " of " << si.nMax;
     // Scrolling the zone moves the thumb and the track frames with it.
     SendMessageA(zone, WM_VSCROLL, SB_TOP, 0);
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(Scroll(zone).nPos, 0);
     EXPECT_EQ(Placed(kScrollPartThumb).top, trackStart);
     EXPECT_EQ(Placed(kScrollPartRectUp).bottom, trackStart + 1);
@@ -132,15 +123,15 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
     // The buttons: a line down, a page down, a line up through the chat's link handling.
     const int32_t before = Scroll(zone).nPos;
     EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#LINEDOWN", "", nullptr), 0);
-    Pump();
+    FdWin::vPumpWaiting();
     const int32_t afterLine = Scroll(zone).nPos;
     EXPECT_GT(afterLine, before);
     EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#PAGEDOWN", "", nullptr), 0);
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_GT(Scroll(zone).nPos, afterLine);
     EXPECT_GT(Placed(kScrollPartThumb).top, trackStart);
     EXPECT_EQ(m.OnLinkClick("#SBBUTmsg#TOP", "", nullptr), 0);
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_EQ(Scroll(zone).nPos, 0);
 
     // The thumb dragged to the middle of the track scrolls the zone to the middle.
@@ -151,7 +142,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
     SendMessageA(thumb, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, thumbLength / 2));
     SendMessageA(thumb, WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(5, along));
     SendMessageA(thumb, WM_LBUTTONUP, 0, MAKELPARAM(5, along));
-    Pump();
+    FdWin::vPumpWaiting();
     si = Scroll(zone);
     const int32_t expected = static_cast<int32_t>(int64_t(offset) * (si.nMax - si.nMin) / free);
     EXPECT_NEAR(si.nPos, expected, 2) << si.nMin << ".." << si.nMax;
@@ -159,7 +150,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
 
     // The picture: the thumb's pixels in the thumb's colour, the track's in its own.
     RedrawWindow(host.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-    Pump();
+    FdWin::vPumpWaiting();
     EXPECT_TRUE(host.boWriteBmp(strArtefact("chat_sample_scrollbar.bmp")));
     RECT t;
     GetWindowRect(thumb, &t);
@@ -242,7 +233,7 @@ TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrac
     ASSERT_TRUE(boPumpUntil(
         [&]
         {
-            Pump();
+            FdWin::vPumpWaiting();
             return Part(kScrollPartThumb) != nullptr && Part(kScrollPartUp) != nullptr &&
                    Placed(kScrollPartThumb).top == Placed(kScrollPartUp).bottom;
         },
