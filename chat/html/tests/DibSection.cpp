@@ -104,4 +104,20 @@ bool CDibTarget::boSave(const std::string& name) const
     out.write(reinterpret_cast<const char*>(rows.data()), static_cast<std::streamsize>(rows.size()));
     return static_cast<bool>(out);
 }
+std::string strArtefact(const std::string& name)
+{
+    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
+    return folder != nullptr ? std::string(folder) + "/" + name : name;
+}
+
+std::string strSourceFile(const std::string& relative)
+{
+    const char* source = std::getenv("FD_SOURCE_DIR");
+    std::string path = std::string("Z:") + (source != nullptr ? source : "") + "/" + relative;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
 } // namespace FdHtmlTest

@@ -49,4 +49,11 @@ inline uint32_t rgbOf(COLORREF c)
 {
     return (uint32_t{GetRValue(c)} << 16) | (uint32_t{GetGValue(c)} << 8) | GetBValue(c);
 }
+// Where a test keeps a picture: the build's artefacts folder when
+// FD_HTML_ARTEFACTS names one, else the working folder.
+std::string strArtefact(const std::string& name);
+// A file of the source tree (FD_SOURCE_DIR) as the programs under Wine name
+// it, from its path below the tree: "Z:" and backslashes.
+std::string strSourceFile(const std::string& relative);
+
 } // namespace FdHtmlTest

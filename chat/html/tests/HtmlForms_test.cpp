@@ -20,12 +20,6 @@ using FdHtmlTest::CDibTarget;
 
 namespace
 {
-std::string Artefact(const std::string& name)
-{
-    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
-    return folder != nullptr ? std::string(folder) + "/" + name : name;
-}
-
 std::string NameOf(CTagINPUT* input)
 {
     return input != nullptr ? input->GetDesc().name : "(none)";
@@ -544,7 +538,7 @@ TEST_F(FormsTest, ScreenshotOfAFormsPage)
     BitBlt(shot.dc(), 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
     ReleaseDC(view->hWnd(), window);
     GdiFlush();
-    shot.boSave(Artefact("view-forms.bmp"));
+    shot.boSave(FdHtmlTest::strArtefact("view-forms.bmp"));
     // The page's white.
     EXPECT_EQ(shot.dwPixel(rc.right - 2, rc.bottom - 2), 0xFFFFFFu);
     // Each control sits where the view placed it: the text field's white

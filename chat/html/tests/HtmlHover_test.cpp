@@ -27,18 +27,7 @@ namespace
 {
 std::string Fixture(const std::string& name)
 {
-    const char* source = std::getenv("FD_SOURCE_DIR");
-    std::string path = std::string("Z:") + (source != nullptr ? source : "") + "/chat/html/tests/fixtures/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-std::string Artefact(const std::string& name)
-{
-    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
-    return folder != nullptr ? std::string(folder) + "/" + name : name;
+    return FdHtmlTest::strSourceFile("chat/html/tests/fixtures/" + name);
 }
 
 template <class T> std::vector<T*> All(const CTag::List& list)
@@ -297,7 +286,7 @@ TEST_F(HoverTest, HoveringAnImageWithAMouseOverImageRepaintsItOnceAndTheMoveRetu
     Move(POINT{390, 290});
     GdiFlush();
     shot = Shot();
-    shot->boSave(Artefact("hover-image.bmp"));
+    shot->boSave(FdHtmlTest::strArtefact("hover-image.bmp"));
     EXPECT_EQ(Differing(*shot, box.left + button->GetHSpace(), box.top, button->GetImage(), 0,
                         RGB(0xE0, 0xE0, 0xFF)),
               0);
@@ -455,7 +444,7 @@ TEST_F(HoverTest, TheSameAnimatedTransparentSmileyShownTwiceKeepsBothBackgrounds
                   0)
             << i;
         if (i == 2)
-            shot->boSave(Artefact("hover-animated-twice.bmp"));
+            shot->boSave(FdHtmlTest::strArtefact("hover-animated-twice.bmp"));
     }
 }
 
@@ -478,7 +467,7 @@ TEST_F(HoverTest, EnteringAndLeavingLinksAndTheirTick)
     EXPECT_TRUE(view->IsActive());
     EXPECT_EQ(view->Count(), 1u);
     auto shot = Shot();
-    shot->boSave(Artefact("hover-link.bmp"));
+    shot->boSave(FdHtmlTest::strArtefact("hover-link.bmp"));
     EXPECT_GT(CountColor(*shot, firstBox, 0xFF0000), 0);
     EXPECT_EQ(CountColor(*shot, firstBox, 0x0000FF), 0);
     // Moving inside changes nothing.
@@ -577,7 +566,7 @@ TEST_F(HoverTest, BlinkWithACountOfTwoChangesFiveTimesThenNavigatesAfterTheTick)
         EXPECT_EQ(blink->GetPhase(), i % 2);
         auto shot = Shot();
         if (i == 1)
-            shot->boSave(Artefact("hover-blink.bmp"));
+            shot->boSave(FdHtmlTest::strArtefact("hover-blink.bmp"));
         EXPECT_GT(CountColor(*shot, box, i % 2 ? 0x0000FF : 0xFF0000), 0) << i;
     }
     EXPECT_EQ(events.Count("link-click"), 0);

@@ -21,12 +21,6 @@ using FdHtmlTest::CDibTarget;
 
 namespace
 {
-std::string Artefact(const std::string& name)
-{
-    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
-    return folder != nullptr ? std::string(folder) + "/" + name : name;
-}
-
 class FrameEvents : public CHtmlWndEventsBase
 {
 public:
@@ -504,7 +498,7 @@ TEST_F(FramesTest, ScreenshotOfTheBorderRings)
     BitBlt(shot.dc(), 0, 0, 400, 300, window, 0, 0, SRCCOPY);
     ReleaseDC(top, window);
     GdiFlush();
-    shot.boSave(Artefact("frames-borders.bmp"));
+    shot.boSave(FdHtmlTest::strArtefact("frames-borders.bmp"));
     const uint32_t blue = 0x0000FF, red = 0xFF0000, green = 0x00FF00, white = 0xFFFFFF;
     struct Pixel
     {

@@ -25,19 +25,7 @@ namespace
 {
 std::string PagePath(const std::string& name)
 {
-    const char* source = std::getenv("FD_SOURCE_DIR");
-    std::string path = std::string("Z:") + (source != nullptr ? source : "") + "/chat/html/tests/layout/" + name;
-    for (char& c : path)
-        if (c == '/')
-            c = '\\';
-    return path;
-}
-
-// Pictures go to the build's artefacts folder when the build names one.
-std::string Artefact(const std::string& name)
-{
-    const char* folder = std::getenv("FD_HTML_ARTEFACTS");
-    return folder != nullptr ? std::string(folder) + "/" + name : name;
+    return FdHtmlTest::strSourceFile("chat/html/tests/layout/" + name);
 }
 
 CTag* Find(const CTag::List& list, const std::function<bool(CTag*)>& match, int nth = 0)
@@ -117,14 +105,14 @@ TEST(HtmlPainting, DrawTextWithBottomAlignmentStandsTextOnTheBox)
     EXPECT_GE(lowest, 34);
     EXPECT_LT(highest, 30);
     HtmlGetResources()->ReleaseFont(font);
-    target.boSave(Artefact("text-bottom.bmp"));
+    target.boSave(FdHtmlTest::strArtefact("text-bottom.bmp"));
 }
 
 TEST(HtmlPainting, StylesAndHeadings)
 {
     Painted page("styles", 400, 300);
     page.Paint();
-    page.target.boSave(Artefact("styles.bmp"));
+    page.target.boSave(FdHtmlTest::strArtefact("styles.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFE0u);
     EXPECT_EQ(page.Pixel(399, 299), 0xFFFFE0u);
     // Some text pixels inside the first heading's box, in the text colour.
@@ -144,7 +132,7 @@ TEST(HtmlPainting, RulesAreEngraved)
 {
     Painted page("rules", 400, 300);
     page.Paint();
-    page.target.boSave(Artefact("rules.bmp"));
+    page.target.boSave(FdHtmlTest::strArtefact("rules.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFFFu);
     auto* hr = static_cast<CTagHR*>(FindName(page.doc, "HR"));
     ASSERT_FALSE(hr->GetPieces().empty());
@@ -163,7 +151,7 @@ TEST(HtmlPainting, TableCellsAndFrames)
 {
     Painted page("table", 400, 300);
     page.Paint();
-    page.target.boSave(Artefact("table.bmp"));
+    page.target.boSave(FdHtmlTest::strArtefact("table.bmp"));
     auto* table = static_cast<CTagTABLE*>(FindName(page.doc, "TABLE"));
     ASSERT_NE(table, nullptr);
     // The green cell: inside its frame, away from the text.
@@ -223,7 +211,7 @@ TEST(HtmlPainting, ImagesInTheFlow)
 {
     Painted page("images", 400, 300);
     page.Paint();
-    page.target.boSave(Artefact("images.bmp"));
+    page.target.boSave(FdHtmlTest::strArtefact("images.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xE0E0FFu);
     auto* img = static_cast<CTagIMG*>(FindName(page.doc, "IMG"));
     ASSERT_NE(img, nullptr);
@@ -252,7 +240,7 @@ TEST(HtmlPainting, ALongPageAtItsEnd)
     const int32_t height = page.doc.MeasureHeight(&measure, LayoutRect(0, 0, 400, 300));
     ASSERT_GT(height, 300);
     page.Paint(height - 300);
-    page.target.boSave(Artefact("chat-end.bmp"));
+    page.target.boSave(FdHtmlTest::strArtefact("chat-end.bmp"));
     EXPECT_EQ(page.Pixel(1, 1), 0xFFFFFFu);
     const CTag* last = FindName(page.doc, "B");
     ASSERT_NE(last, nullptr);
@@ -515,7 +503,7 @@ TEST_F(ViewTest, ARowGridShowsTheFirstWindowHighRowAndFollowsResizes)
     BitBlt(shot.dc(), 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
     ReleaseDC(view->hWnd(), window);
     GdiFlush();
-    shot.boSave(Artefact("view-rowgrid.bmp"));
+    shot.boSave(FdHtmlTest::strArtefact("view-rowgrid.bmp"));
     EXPECT_EQ(shot.dwPixel(1, 1), 0xFFFFFFu);
     int ink = 0;
     for (int y = 0; y < 30; ++y)
@@ -553,7 +541,7 @@ TEST_F(ViewTest, ScreenshotOfALongPageAtItsEnd)
     BitBlt(shot.dc(), 0, 0, rc.right, rc.bottom, window, 0, 0, SRCCOPY);
     ReleaseDC(view->hWnd(), window);
     GdiFlush();
-    shot.boSave(Artefact("view-end.bmp"));
+    shot.boSave(FdHtmlTest::strArtefact("view-end.bmp"));
     EXPECT_EQ(shot.dwPixel(1, 1), 0xFFFFFFu);
     // "The end" in bold black near the bottom.
     int ink = 0;
