@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <vector>
 
@@ -125,6 +126,30 @@ std::optional<DWORD> regDword(HKEY hRoot, const std::string& strPath, const char
         key.lQueryDword(lpszName, &dwValue) != ERROR_SUCCESS)
         return std::nullopt;
     return dwValue;
+}
+
+bool regKeyExists(HKEY hRoot, const std::string& strPath)
+{
+    FdWin::CRegKey key;
+    return key.lOpen(hRoot, strPath.c_str(), KEY_READ) == ERROR_SUCCESS;
+}
+
+std::vector<std::string> regSubKeys(HKEY hRoot, const std::string& strPath)
+{
+    std::vector<std::string> names;
+    FdWin::CRegKey key;
+    if (key.lOpen(hRoot, strPath.c_str(), KEY_READ) != ERROR_SUCCESS)
+        return names;
+    char sz[256];
+    for (DWORD i = 0;; ++i)
+    {
+        DWORD dwSize = sizeof sz;
+        if (RegEnumKeyExA(key.h(), i, sz, &dwSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        names.emplace_back(sz, dwSize);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 namespace

@@ -10,6 +10,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "WinProcess.h"
 
@@ -51,6 +52,10 @@ uint16_t wFreePort(EPort eKind = EPort::Tcp, SWhere where = SWhere::here());
 // is missing or of another type (tests that expect it assert on that).
 std::optional<std::string> regText(HKEY hRoot, const std::string& strPath, const char* lpszName);
 std::optional<DWORD> regDword(HKEY hRoot, const std::string& strPath, const char* lpszName);
+// Whether the key exists; the names of its sub-keys, sorted (none when the
+// key is missing).
+bool regKeyExists(HKEY hRoot, const std::string& strPath);
+std::vector<std::string> regSubKeys(HKEY hRoot, const std::string& strPath);
 
 using SRun = FdWin::SProgramRun;
 // Starts the command line (no window), waits for its end up to dwBoundMs and

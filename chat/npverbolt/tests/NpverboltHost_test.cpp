@@ -43,30 +43,12 @@ std::string value(const std::string& key, const char* name = nullptr)
 
 bool boKeyExists(const std::string& key)
 {
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(h);
-    return true;
+    return FdTestKit::regKeyExists(HKEY_CLASSES_ROOT, key);
 }
 
 std::vector<std::string> subKeys(const std::string& key)
 {
-    std::vector<std::string> names;
-    HKEY h = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &h) != ERROR_SUCCESS)
-        return names;
-    char sz[256];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD n = sizeof sz;
-        if (RegEnumKeyExA(h, i, sz, &n, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(sz, n);
-    }
-    RegCloseKey(h);
-    std::sort(names.begin(), names.end());
-    return names;
+    return FdTestKit::regSubKeys(HKEY_CLASSES_ROOT, key);
 }
 
 DWORD dwRegsvr32(const std::string& switches)

@@ -3,6 +3,7 @@
 // make it fetch action buffers from the web stand-in through URL monikers.
 #include "BmpFile.h"
 #include "HostRunner.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -59,30 +60,12 @@ std::string strValue(const std::string& key, const char* name = nullptr)
 // The names of an HKCR key's sub-keys, sorted.
 std::vector<std::string> subKeys(const std::string& key)
 {
-    std::vector<std::string> names;
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return names;
-    char sz[256];
-    for (DWORD i = 0;; ++i)
-    {
-        DWORD dwSize = sizeof sz;
-        if (RegEnumKeyExA(hKey, i, sz, &dwSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
-            break;
-        names.emplace_back(sz, dwSize);
-    }
-    RegCloseKey(hKey);
-    std::sort(names.begin(), names.end());
-    return names;
+    return FdTestKit::regSubKeys(HKEY_CLASSES_ROOT, key);
 }
 
 bool boKeyExists(const std::string& key)
 {
-    HKEY hKey = nullptr;
-    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, key.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(hKey);
-    return true;
+    return FdTestKit::regKeyExists(HKEY_CLASSES_ROOT, key);
 }
 
 std::string strLower(std::string s)
