@@ -13,7 +13,6 @@ constexpr size_t kDateTextLength = 19;
 constexpr size_t kDateFields[6][2] = {{0, 2}, {3, 2}, {6, 4}, {11, 2}, {14, 2}, {17, 2}};
 constexpr int64_t kTicksPerSecond = 10000000;
 constexpr int64_t kSecondsPerDay = 86400;
-constexpr int64_t kDateShiftSeconds = 3600; // the hour a date text is moved back
 constexpr int kFirstYear = 1601, kLastYear = 30827;
 constexpr int kFileVersionParts = 4;
 constexpr int kVersionTextDepth = 19; // 20 parts
@@ -105,10 +104,12 @@ FileTime ftParseDateText(const std::string& strText)
         }
         aiValues[i] = iValue;
     }
-    const FileTime ft =
-        ftFromCalendar(aiValues[2], aiValues[1], aiValues[0], aiValues[3], aiValues[4], aiValues[5]);
-    const FileTime ftShift = static_cast<FileTime>(kDateShiftSeconds * kTicksPerSecond);
-    return ft > ftShift ? ft - ftShift : 0;
+    // The hour is written one higher than meant, except hour 0, which stays: the
+    // day never changes, so 00:30 and 01:30 both become 00:30.
+    if (aiValues[3] > 23)
+        return 0;
+    const int iHour = aiValues[3] > 0 ? aiValues[3] - 1 : 0;
+    return ftFromCalendar(aiValues[2], aiValues[1], aiValues[0], iHour, aiValues[4], aiValues[5]);
 }
 
 bool boSplitRegistryPath(const std::string& strPath, SRegPath& path)

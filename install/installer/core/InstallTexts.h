@@ -12,9 +12,10 @@ namespace FdInstall
 using FileTime = uint64_t;
 
 // "dd/mm/yyyy hh:mm:ss": day, month, year, hour, minute, second at positions 0,
-// 3, 6, 11, 14, 17 (the separators may be anything), an hour earlier (00:30 is
-// 23:30 the day before). No time (0) for a text shorter than 19 characters,
-// fields not in digits or a date that does not exist.
+// 3, 6, 11, 14, 17 (the separators may be anything), an hour earlier unless the
+// hour is 0 (10:30 is 09:30, 00:30 stays 00:30 of the same day). No time (0) for a
+// text shorter than 19 characters, fields not in digits or a date that does not
+// exist.
 FileTime ftParseDateText(const std::string& strText);
 // The ticks of a calendar time; 0 when it does not exist (years 1601-30827).
 FileTime ftFromCalendar(int iYear, int iMonth, int iDay, int iHour, int iMinute, int iSecond);

