@@ -148,7 +148,7 @@ void CTagINPUT::Place(CHtmlDC* dc, CHtmlFlow* flow)
     if (m_desc.size < 0)
         m_width = 10 * average;
     else if (m_desc.sizePercent)
-        m_width = int32_t(int64_t(area.Width()) * m_desc.size / 100);
+        m_width = int32_t(int64_t(flow->GetContent().Width()) * m_desc.size / 100); // of the whole cursor, as images
     else if (m_widthPixels)
         m_width = m_desc.size;
     else

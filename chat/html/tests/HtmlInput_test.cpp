@@ -215,6 +215,36 @@ TEST(HtmlInput, BoxesInTheFlow)
     }
 }
 
+// A percentage is of the cursor's whole width, whatever the line already
+// holds; a field wider than the rest of the line goes to the next one.
+TEST(HtmlInput, PercentSizeIsOfTheCursorsWidth)
+{
+    struct Case
+    {
+        const char* markup;
+        int nth;
+        int32_t left, top, width;
+    };
+    const Case cases[] = {
+        {"abcdefghij<INPUT SIZE=50%>", 0, 94, 4, 196},
+        {"<INPUT SIZE=5><INPUT SIZE=25%>", 1, 49, 4, 98},
+        {"<INPUT SIZE=5><INPUT SIZE=100%>", 1, 4, 22, 392},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.markup);
+        Page page(c.markup);
+        page.Layout(400, 300);
+        CTagINPUT* input = Input(page.doc, c.nth);
+        ASSERT_NE(input, nullptr);
+        ASSERT_EQ(input->GetPieces().size(), 1u);
+        const LayoutRect& box = input->GetPieces()[0]->box;
+        EXPECT_EQ(box.Width(), c.width);
+        EXPECT_EQ(box.left, c.left);
+        EXPECT_EQ(box.top, c.top);
+    }
+}
+
 TEST(HtmlInput, ControlsAreCreatedPlacedAndDestroyedThroughTheHandler)
 {
     ControlRecorder recorder;
