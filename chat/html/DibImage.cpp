@@ -275,7 +275,9 @@ HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
         // A BMP frame is drawn through its own header and colour table.
         const BITMAPINFOHEADER* pHeader = reinterpret_cast<const BITMAPINFOHEADER*>(frame.data());
         pInfo = reinterpret_cast<const BITMAPINFO*>(frame.data());
-        pBits = frame.data() + kBmpInfoHeaderSize + pHeader->biClrUsed * sizeof(RGBQUAD);
+        // Bit fields: the three colour masks come before the table.
+        const std::size_t masks = pHeader->biCompression == BI_BITFIELDS ? kBmpMasksSize : 0;
+        pBits = frame.data() + kBmpInfoHeaderSize + masks + pHeader->biClrUsed * sizeof(RGBQUAD);
     }
     else
     {

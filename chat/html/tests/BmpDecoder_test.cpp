@@ -1,4 +1,5 @@
 #include "BmpDecoder.h"
+#include "BmpKinds.h"
 #include "ImageFixtures.h"
 
 #include <gtest/gtest.h>
@@ -167,14 +168,20 @@ TEST(BmpHeader, RefusedHeaders)
     } cases[] = {
         {"core header", {3, 2, 8, 12, 0, 0, 0}, EImageStatus::BadHeader},
         {"header of 20 bytes", {3, 2, 8, 20, 0, 0, 0}, EImageStatus::BadHeader},
-        {"16 bits", {3, 2, 16, 40, 0, 0, 0}, EImageStatus::BadHeader},
-        {"32 bits", {3, 2, 32, 40, 0, 0, 0}, EImageStatus::BadHeader},
         {"0 bits", {3, 2, 0, 40, 0, 0, 0}, EImageStatus::BadHeader},
-        {"run-length compressed", {3, 2, 8, 40, 1, 0, 256}, EImageStatus::BadHeader},
+        {"2 bits", {3, 2, 2, 40, 0, 0, 4}, EImageStatus::BadHeader},
+        {"RLE8 of 4 bits", {3, 2, 4, 40, 1, 0, 16}, EImageStatus::BadHeader},
+        {"RLE4 of 8 bits", {3, 2, 8, 40, 2, 0, 256}, EImageStatus::BadHeader},
+        {"bit fields of 24 bits", {3, 2, 24, 40, 3, 0, 3}, EImageStatus::BadHeader},
+        {"bit fields of 8 bits", {3, 2, 8, 40, 3, 0, 256}, EImageStatus::BadHeader},
+        {"JPEG inside", {3, 2, 24, 40, 4, 0, 0}, EImageStatus::BadHeader},
+        {"PNG inside", {3, 2, 24, 40, 5, 0, 0}, EImageStatus::BadHeader},
+        {"top-down RLE8", {3, -2, 8, 40, 1, 0, 256}, EImageStatus::BadHeader},
         {"width 0", {0, 2, 8, 40, 0, 0, 256}, EImageStatus::BadHeader},
         {"height 0", {3, 0, 8, 40, 0, 0, 256}, EImageStatus::BadHeader},
-        {"negative height", {3, -2, 8, 40, 0, 0, 256}, EImageStatus::BadHeader},
+        {"height -2^31", {3, INT32_MIN, 8, 40, 0, 0, 256}, EImageStatus::BadHeader},
         {"negative width", {-3, 2, 8, 40, 0, 0, 256}, EImageStatus::BadHeader},
+        {"bit fields: masks cut short", {1, 1, 16, 40, 3, 0, 0}, EImageStatus::ShortHeader},
         {"300 colours for 8 bits", {3, 2, 8, 40, 0, 300, 300}, EImageStatus::BadHeader},
         {"3 colours for 1 bit", {3, 2, 1, 40, 0, 3, 3}, EImageStatus::BadHeader},
         {"table cut short", {3, 2, 8, 40, 0, 0, 100}, EImageStatus::ShortHeader},
@@ -186,7 +193,7 @@ TEST(BmpHeader, RefusedHeaders)
         SCOPED_TRACE(c.what);
         SBmpSpec spec = c.spec;
         Bytes file;
-        if (spec.width > 4096 || spec.height > 4096)
+        if (spec.width > 4096 || spec.height > 4096 || spec.height < -4096)
         {
             // Only the headers: the claimed rows are not in the file.
             const int32_t w = spec.width, h = spec.height;
@@ -226,4 +233,72 @@ TEST(BmpHeader, ShortFilesAndOffsets)
     Bytes huge = good;
     put(huge, 14, 0xFFFFFFF0u, 4);
     EXPECT_EQ(bmpDecode(huge.data(), huge.size(), &img).status, EImageStatus::ShortHeader);
+}
+
+// Every kind GDI draws from a 40-byte header loads: the frame is the file's
+// header, masks, table and pixel data as they stand, with the height's sign
+// kept for top-down rows and the data size written into the header.
+TEST(BmpKinds, EachKindLoadsAsTheFileHoldsIt)
+{
+    for (const SBmpKind& k : bmpKinds())
+    {
+        SCOPED_TRACE(k.name);
+        const Bytes file = makeKindBmp(k);
+        SDecodedImage img;
+        const SImageResult r = bmpDecode(file.data(), file.size(), &img);
+        ASSERT_TRUE(r.boOk()) << r.text;
+        EXPECT_TRUE(img.boWholeDib);
+        EXPECT_EQ(img.rect.width, kKindWidth);
+        EXPECT_EQ(img.rect.height, kKindHeight);
+        EXPECT_EQ(img.palette.size(), k.bits <= 8 ? 4u : 0u);
+        ASSERT_EQ(img.frames.size(), 1u);
+        const Bytes& dib = img.frames[0];
+        const int32_t height = static_cast<int32_t>(dib[8] | (dib[9] << 8) | (dib[10] << 16) | (dib[11] << 24));
+        EXPECT_EQ(height, k.boTopDown ? -kKindHeight : kKindHeight);
+        EXPECT_EQ(dib[16], k.compression);
+        ASSERT_EQ(dib.size(), file.size() - 14);
+        EXPECT_TRUE(std::equal(dib.begin() + 40, dib.end(), file.begin() + 54)) << "masks, table and pixels";
+        const uint32_t dataSize = dib[20] | (dib[21] << 8) | (dib[22] << 16) | (dib[23] << 24);
+        const std::size_t extra = (k.compression == 3 ? 12 : 0) + (k.bits <= 8 ? 16 : 0);
+        EXPECT_EQ(dataSize, file.size() - 54 - extra);
+    }
+}
+
+TEST(BmpKinds, RunLengthDataBounds)
+{
+    const SBmpKind rle8 = {"RLE8", 8, 1, false};
+    const Bytes good = makeKindBmp(rle8);
+    const uint32_t dataSize = good[34] | (good[35] << 8);
+    SDecodedImage img;
+    {
+        SCOPED_TRACE("data size 0: the rest of the file");
+        Bytes b = good;
+        b[34] = b[35] = 0;
+        b.push_back(0x55);
+        ASSERT_TRUE(bmpDecode(b.data(), b.size(), &img).boOk());
+        EXPECT_EQ(img.frames[0].size(), b.size() - 14);
+        EXPECT_EQ(img.frames[0][20], dataSize + 1);
+    }
+    {
+        SCOPED_TRACE("data size one past the file");
+        Bytes b = good;
+        b[34] = static_cast<uint8_t>(dataSize + 1);
+        EXPECT_EQ(bmpDecode(b.data(), b.size(), &img).status, EImageStatus::ShortHeader);
+        EXPECT_TRUE(img.frames.empty());
+    }
+    {
+        SCOPED_TRACE("data size 2^32 - 1");
+        Bytes b = good;
+        for (int i = 34; i < 38; ++i)
+            b[i] = 0xFF;
+        EXPECT_EQ(bmpDecode(b.data(), b.size(), &img).status, EImageStatus::ShortHeader);
+    }
+    {
+        SCOPED_TRACE("a shorter data size than the runs: the frame holds only that much");
+        Bytes b = good;
+        b[34] = 4;
+        b[35] = 0;
+        ASSERT_TRUE(bmpDecode(b.data(), b.size(), &img).boOk());
+        EXPECT_EQ(img.frames[0].size(), 40u + 16u + 4u);
+    }
 }

@@ -1,4 +1,6 @@
 #include "BmpDecoder.h"
+#include "BmpImage.h"
+#include "BmpKinds.h"
 #include "DibSection.h"
 #include "GifDecoder.h"
 #include "HtmlImageSource.h"
@@ -217,6 +219,37 @@ TEST(ImageDrawBmp, FramesDrawnThroughTheirOwnHeader)
                 ASSERT_EQ(t.dwPixel(1 + px, 2 + py), want) << px << "," << py;
             }
         }
+    }
+}
+
+// 16 and 32 bits, bit fields, RLE8, RLE4 and top-down rows all reach GDI,
+// which draws the same picture from each.
+TEST(ImageDrawBmp, EveryKindOfInfoHeaderDraws)
+{
+    const auto& kinds = bmpKinds();
+    CDibTarget t(kKindWidth + 2, static_cast<int>(kinds.size()) * (kKindHeight + 1) + 1, 32);
+    t.vFill(kBlue, RECT{0, 0, kKindWidth + 2, static_cast<int>(kinds.size()) * (kKindHeight + 1) + 1});
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+    {
+        SCOPED_TRACE(kinds[i].name);
+        const std::vector<uint8_t> file = makeKindBmp(kinds[i]);
+        CBmpImage image;
+        ASSERT_TRUE(image.boLoadFromMemory(file.data(), file.size()));
+        const int top = 1 + static_cast<int>(i) * (kKindHeight + 1);
+        EXPECT_EQ(image.iDraw(t.dc(), 1, top, 0, 0, 0, false, nullptr), 1);
+    }
+    t.boSave(strArtefact("bmp-kinds.bmp"));
+    for (std::size_t i = 0; i < kinds.size(); ++i)
+    {
+        SCOPED_TRACE(kinds[i].name);
+        const int top = 1 + static_cast<int>(i) * (kKindHeight + 1);
+        for (int y = 0; y < kKindHeight; ++y)
+        {
+            for (int x = 0; x < kKindWidth; ++x)
+                EXPECT_EQ(t.dwPixel(1 + x, top + y), kindPixel(x, y)) << x << "," << y;
+        }
+        EXPECT_EQ(t.dwPixel(1 + kKindWidth, top), rgbOf(kBlue)) << "nothing drawn right of the picture";
+        EXPECT_EQ(t.dwPixel(1, top + kKindHeight), rgbOf(kBlue)) << "nothing drawn below it";
     }
 }
 
