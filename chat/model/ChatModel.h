@@ -490,7 +490,7 @@ public:
     // "CHAT_LOGON": false when refused (the logon page shows why).
     bool boLogon();
     // 0 accepted; reason 1 reserved, 2 bad string, 0 otherwise.
-    bool boValidateNick(const std::string& nick, int* reason) const;
+    bool boValidateNick(const std::string& nick, int* reason);
     void vRunNickFunction(long index);
     void vRunNickFunctionByName(const std::string& name);
     void vCopyMessage(long index);

@@ -14,6 +14,7 @@
 #include "HtmlElements.h"
 #include "html/HtmlText.h"
 #include "MessageFormats.h"
+#include "NickScheme.h"
 
 namespace ChatModel
 {
@@ -372,14 +373,17 @@ void CChatModel::vCopyMessage(long index)
 
 // ---------------------------------------------------------------- logon
 
-bool CChatModel::boValidateNick(const std::string& nick, int* reason) const
+bool CChatModel::boValidateNick(const std::string& nick, int* reason)
 {
     *reason = 0;
     if (!nick.empty() && nick[0] == '#')
         return false;
     if (!strIncidentMarker.empty() && nick.find(strIncidentMarker) != std::string::npos)
         return false;
-    if (nick.find('[') != std::string::npos)
+    // The connection's escape text (CNF_SPECCHARS) would be read back as an
+    // escaped character in the nick.
+    const std::string& escape = Scheme().strGetEscapeMark();
+    if (!escape.empty() && nick.find(escape) != std::string::npos)
         return false;
     if (nick.find_first_of(strNickCheckChars) != std::string::npos)
         return false;

@@ -150,6 +150,33 @@ TEST(StartGate, LogonPageBeforeAnyNickname)
 
 // ---------------------------------------------------------------- logon
 
+// The connection's escape text refuses a nick, whatever it has been set to.
+TEST(Logon, TheConnectionsEscapeTextIsRefused)
+{
+    struct Case
+    {
+        const char* escape;     // null: the default
+        const char* checkChars; // null: the default "#{["
+        const char* nick;
+        bool accepted;
+    } cases[] = {
+        {nullptr, "#", "a[b", false}, {"~~", nullptr, "a~~b", false}, {"~~", nullptr, "a~b", true},
+        {"~~", nullptr, "~~ab", false}, {"~~", "#", "a[b", true},     {"", "#", "a[b", true},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.nick);
+        ViewEvents t;
+        if (c.escape)
+            t.m.Scheme().vSetEscapeMark(c.escape);
+        if (c.checkChars)
+            t.m.strNickCheckChars = c.checkChars;
+        int reason = -1;
+        EXPECT_EQ(c.accepted, t.m.boValidateNick(c.nick, &reason));
+        EXPECT_EQ(0, reason);
+    }
+}
+
 TEST(Logon, NicknameChecks)
 {
     struct Case
