@@ -314,8 +314,17 @@ void HtmlWnd::LayoutFrames()
             child->m_originY = m_originY + inner.top;
             child->m_document->SetBackgroundOffset(child->m_originX, child->m_originY);
         }
-        if (child->hWnd() != nullptr)
-            MoveWindow(child->hWnd(), inner.left, inner.top, inner.Width(), inner.Height(), TRUE);
+        if (child->hWnd() == nullptr)
+            continue;
+        RECT before;
+        GetWindowRect(child->hWnd(), &before);
+        MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&before), 2);
+        MoveWindow(child->hWnd(), inner.left, inner.top, inner.Width(), inner.Height(), TRUE);
+        // A moved or resized frame keeps the pixels the move carried along,
+        // laid out for its old size: it is painted whole, its own frames too.
+        if (before.left != inner.left || before.top != inner.top || before.right != inner.right ||
+            before.bottom != inner.bottom)
+            RedrawWindow(child->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN);
     }
     CClientDC dc(hWnd());
     if (dc.get() != nullptr)

@@ -920,8 +920,11 @@ void CChatModel::vCreateRoom()
     if (m_cnx.iState() != 2)
         return;
     llRoomCreated = llNow();
-    std::string key = strRoomKey;
-    m_cnx.boCreateRoom(strRoom, strRoomModes, key, uRoomFlags);
+    // The room's CNF_ROOMKEY record, else the default one: its key, and its
+    // mode as the creation flags (2, a visible room, without a record).
+    int32_t mode = 2;
+    const std::string key = roomKeys.strGet(strRoom, &mode, nullptr);
+    m_cnx.boCreateRoom(strRoom, strRoomModes, key, static_cast<uint32_t>(mode));
 }
 
 std::string CChatModel::strWaitTimeText(int32_t ms) const

@@ -546,8 +546,9 @@ public:
     int32_t iMinNickLength = 3;
     // Logon page and texts added on joining.
     std::string strLogonPage, strLogonFrame, strConnectText, strInsertUrl, strWelcomeText;
-    std::string strRoomModes, strRoomKey;
-    uint32_t uRoomFlags = 0;
+    // Mode letters the room is created with (its key and flags come from
+    // the room-key list).
+    std::string strRoomModes;
     // Switches and texts the configuration directives set.
     bool boNotifyLeaveOnKick = false, boLoginStore = false, boNavSwitch = false, boSndSwitch = false,
          boMultCnxShow = false, boMultCnxEnable = false, boNarnru = false, boGroupForm = false,

@@ -195,12 +195,50 @@ TEST(ChatModel, LogonAndRoomCreationOnTheWire)
     ASSERT_GE(w.size(), 3u);
     EXPECT_EQ(w[0], "NICK ann");
     EXPECT_EQ(w[1], "USER ann . . :Vblt ann");
-    EXPECT_EQ(w[2], "CREATE #r nh");
+    EXPECT_EQ(w[2], "CREATE #r n") << "no room-key record: a visible room without a key";
     EXPECT_EQ(t.m.uMaxMessageLength, 484u);
     EXPECT_TRUE(t.m.boConnected);
     EXPECT_FALSE(t.m.boIsBeforeConnection());
     EXPECT_EQ(t.m.users, (Lines{"ann"}));
     EXPECT_EQ(t.strLastLine(), "Room #r, 1 connected<BR>");
+}
+
+// The room-key list (CNF_ROOMKEY) gives the key and the flags of the room's
+// creation: the room's own record first, else the default one (no room name);
+// bit 2 of the mode keeps the room visible.
+TEST(ChatModel, RoomCreatedWithItsKeyAndMode)
+{
+    struct Record
+    {
+        const char* room;
+        const char* key; // plain; the page gives it scrambled
+        const char* mode;
+    };
+    const struct
+    {
+        const char* what;
+        std::vector<Record> records;
+        const char* wire;
+    } cases[] = {
+        {"no record", {}, "CREATE #r n"},
+        {"default record with a key", {{"", "sesame", ""}}, "CREATE #r nk sesame"},
+        {"default record, mode 0: hidden", {{"", "", "0"}}, "CREATE #r nh"},
+        {"the room's record wins", {{"", "other", "0"}, {"#R", "sesame", "3"}}, "CREATE #r nk sesame"},
+        {"another room's record only", {{"#s", "sesame", "0"}}, "CREATE #r n"},
+        {"hidden with a key", {{"#r", "s3same", "1"}}, "CREATE #r nhk s3same"},
+    };
+    for (const auto& c : cases)
+    {
+        SCOPED_TRACE(c.what);
+        Model t;
+        t.m.strRoomModes = "n";
+        for (const Record& r : c.records)
+            t.m.roomKeys.vSet(r.room, ChatText::strScramble(r.key, ChatText::strDerivedKey()), r.mode, "");
+        t.vEnter("ann");
+        const Lines& w = t.cnx.session.wire;
+        ASSERT_GE(w.size(), 3u);
+        EXPECT_EQ(w[2], c.wire);
+    }
 }
 
 TEST(ChatModel, LongMessagesAndTooLong)
@@ -349,7 +387,7 @@ TEST(ChatModel, GroupAnnouncements)
     // A user in no announced group sends nothing.
     Model u;
     u.vEnter("cid");
-    EXPECT_EQ(u.cnx.session.wire.back(), "CREATE #r h");
+    EXPECT_EQ(u.cnx.session.wire.back(), "CREATE #r ");
 }
 
 TEST(ChatModel, ClearAllAndClosed)
