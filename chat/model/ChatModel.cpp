@@ -21,6 +21,8 @@ namespace
 {
 
 const char* const kTempLogon = "@@TempLogon@@";
+// Requester of a group's configuration document.
+const char* const kGroupConfigLoad = "@GRPCNFLOAD@";
 
 std::string strLower(std::string s)
 {
@@ -637,6 +639,15 @@ std::string CChatModel::strNickDisplay(const std::string& nick, int strid)
     groups.uGroupsOf(plain, &names);
     for (const std::string& g : names)
     {
+        // A group still waiting for its configuration document asks for it
+        // (once: the download list remembers the address).
+        const CGroupTable::Group* group = groups.lpFind(g);
+        if (group && group->counters[2] == 0)
+        {
+            const std::string address = groups.strGroupFile(g);
+            if (!address.empty())
+                iLoadConfigDocument(address, kGroupConfigLoad);
+        }
         int32_t rank = 0;
         groups.boMemberValue(g, plain, &rank);
         const std::string f =
@@ -679,13 +690,21 @@ int32_t CChatModel::iParseMarkup(const std::string& text, bool foreign)
 
 int32_t CChatModel::iLoadConfigDocument(const std::string& addressIn, const std::string& tag)
 {
-    const std::string address = HtmlTrimLeft(addressIn);
+    const std::string address = HtmlTrimLeft(strResolveAddress(addressIn));
     const size_t sep = address.find("://");
     const std::string scheme = sep == std::string::npos ? std::string() : address.substr(0, sep);
     if (!boEqualNoCase(scheme, "str"))
     {
         if (onConfigRequest)
+        {
             onConfigRequest(address, tag);
+            return 0;
+        }
+        // Asked as a page download whose requester is the tag: the drain of
+        // finished downloads runs its directives when it arrives.
+        std::string kind = scheme;
+        std::string target = address;
+        OnLeaveView(&kind, &target, tag, nullptr);
         return 0;
     }
     const std::string text = address.substr(sep + 3);

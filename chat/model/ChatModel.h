@@ -228,7 +228,8 @@ public:
     // Parses the text for its directives; `foreign`: it came from another user.
     int32_t iParseMarkup(const std::string& text, bool foreign = false);
     // A configuration document whose directives run unseen: "str://" text is
-    // parsed here, any other address goes to onConfigRequest with the tag.
+    // parsed here, any other address is downloaded with the tag as its
+    // requester (or handed to onConfigRequest when set).
     int32_t iLoadConfigDocument(const std::string& address, const std::string& tag);
     std::function<void(const std::string& address, const std::string& tag)> onConfigRequest;
     // A host name as a dotted IPv4 address ("%curdomip%"); empty when unknown.

@@ -217,3 +217,53 @@ TEST(GroupDirectives, MembershipFilter)
                   c.kept ? "[x]" : "[]")
             << c.attrs;
 }
+
+// A group made with a configuration address gets its formats from that
+// document: the first display of a member asks for it once, with the group
+// load as requester, and its directives run when it arrives. (Its address
+// must not look like the chat's own configuration document, ".vblt" and the
+// like: those are told apart before any requester is asked.)
+TEST(GroupDirectives, ConfigurationDocumentLoadedBeforeItsFormats)
+{
+    Chat t;
+    CFakeInstance inst;
+    t.m.vSetInstance(&inst);
+    CFinishedDownloads queue;
+    auto finish = [&](const std::string& url, const std::string& text, bool failed)
+    {
+        auto r = std::make_unique<FinishedDownload>();
+        r->strUrl = url;
+        r->strText = text;
+        r->strMime = "text/html";
+        r->boFailed = failed;
+        queue.vPush(std::move(r));
+        t.m.vDrainDownloads(queue);
+    };
+    t.strParse("<CNF_GRPCONF grpname=ops cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
+               "<CNF_GRPCONF grpname=gone cnfurl=\"http://web/gone.htm\"></CNF_GRPCONF>"
+               "<CNF_GRPCONF grpname=plain></CNF_GRPCONF>");
+    t.m.groups.iSetMember("ops", "bob", 1);
+    t.m.groups.iSetMember("plain", "bob", 1);
+    t.m.groups.iSetMember("gone", "carl", 0);
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob") << "no format before the document";
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
+    EXPECT_EQ(inst.urls, (Lines{"http://web/grp_ops.htm -> "})) << "asked once; a configured group never";
+    EXPECT_TRUE(t.m.requestedDownloads.boHasRequester("http://web/grp_ops.htm", "@GRPCNFLOAD@"));
+
+    const int before = t.refreshes;
+    finish("http://web/grp_ops.htm",
+           "<CNF_GRPCONF grpname=ops dispname=Ops></CNF_GRPCONF>"
+           "<CNF_GRPBUD_LISTED grpname=ops rank=1><B>%bud%</B></CNF_GRPBUD_LISTED>",
+           false);
+    EXPECT_GT(t.refreshes, before);
+    EXPECT_EQ(t.m.groups.lpFind("ops")->counters[2], 1);
+    EXPECT_EQ(t.m.groups.lpFind("ops")->strText1, "Ops");
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "<B>bob</B>");
+    EXPECT_EQ(inst.urls.size(), 1u);
+
+    // A document that cannot be had is not asked again at every display.
+    EXPECT_EQ(t.m.strNickDisplay("carl", 0), "carl");
+    finish("http://web/gone.htm", "", true);
+    EXPECT_EQ(t.m.strNickDisplay("carl", 0), "carl");
+    EXPECT_EQ(inst.urls, (Lines{"http://web/grp_ops.htm -> ", "http://web/gone.htm -> "}));
+}
