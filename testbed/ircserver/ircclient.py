@@ -7,6 +7,10 @@ Each STEP is one argument:
   "join #room"           JOIN, then waits for the end of the room's names
   "say TARGET text"      PRIVMSG to a room or a nick ("whisper" is the same)
   "part #room"           PART
+  "refused #room"        JOIN without a key, then waits for the server's
+                         475 (wrong or missing key) for that room
+  "listed #room"         LIST, then the room must be among the answers
+  "unlisted #room"       LIST, then the room must not be among them
   "expect text"          waits for a received line holding the text
   "flood TARGET N"       N PRIVMSG lines "flood <i> <send time>" at once (the
                          send time: the wall clock in ns since 1970)
@@ -157,6 +161,20 @@ def main():
             c.send("PRIVMSG %s :%s" % (target, text))
         elif verb == "part":
             c.send("PART " + rest)
+        elif verb == "refused":
+            c.send("JOIN " + rest)
+            room = rest.lower()
+            if not c.wait_for(lambda l: len(words(l)) > 3 and words(l)[1] == "475" and words(l)[3].lower() == room):
+                return 2
+        elif verb in ("listed", "unlisted"):
+            c.send("LIST")
+            rooms = set()
+            if not c.wait_for(lambda l: (len(words(l)) > 3 and words(l)[1] == "322" and rooms.add(words(l)[3].lower()))
+                              or (len(words(l)) > 1 and words(l)[1] == "323")):
+                return 2
+            if (rest.lower() in rooms) != (verb == "listed"):
+                print("ircclient: %s %s; the list holds %s" % (verb, rest, " ".join(sorted(rooms))), flush=True)
+                return 3
         elif verb == "expect":
             if not c.wait_for(lambda l: rest in l):
                 return 2

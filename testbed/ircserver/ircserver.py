@@ -6,7 +6,9 @@ ngircd speaks plain IRC. The stand-in relays every client to it unchanged,
 except for what ngircd lacks of IRCX:
   "IRCX"                      answered with an 800 line under ngircd's name
   "CREATE room modes [key]"   sent on as "JOIN room [key]" (and
-                              "MODE room +k key" when a key is given)
+                              "MODE room +k key" when a key is given,
+                              "MODE room +s" when the modes hold the
+                              hidden room's "h": not listed)
 
 As a sidecar (FD_SIDECAR_INFO set) it writes FD_IRC_PORT (the stand-in),
 FD_IRCD_PORT (ngircd itself), FD_IRC_CTL_PORT (the control port) and READY;
@@ -128,9 +130,12 @@ def ircx_rewrite(line, server_name):
     if command == "CREATE" and len(words) >= 2:
         room = words[1]
         key = words[3] if len(words) >= 4 and words[3] else ""
+        modes = words[2] if len(words) >= 3 else ""
         out = ["JOIN %s %s" % (room, key) if key else "JOIN %s" % room]
         if key:
             out.append("MODE %s +k %s" % (room, key))
+        if "h" in modes:
+            out.append("MODE %s +s" % room)
         return out, []
     if command == "USER" and len(words) >= 2:
         # IRCX servers take any user name; ngircd closes on one holding the

@@ -599,6 +599,31 @@ TEST(ChatWnd, TwoWindowsAgreeOnGroupsAgainstIrcServer)
     EXPECT_EQ(Memberships(bob.m), expected);
 }
 
+// The page's room keys reach the server: a keyed room keeps out whoever
+// comes without the key, a room of mode 0 is hidden from the room list and
+// the others are listed.
+TEST(ChatWnd, RoomKeysAndModesAgainstIrcServer)
+{
+    const std::string key = ChatText::strScramble("sesame", ChatText::strDerivedKey());
+    Chat ann("ann", "#k");
+    ann.m.iParseMarkup("<CNF_ROOMKEY ROOM=\"#K\" KEY=\"" + key + "\"></CNF_ROOMKEY>");
+    Chat bob("bob", "#v");
+    Chat cid("cid", "#h");
+    cid.m.iParseMarkup("<CNF_ROOMKEY KEY=\"\" MODE=\"0\"></CNF_ROOMKEY>");
+    for (Chat* c : {&ann, &bob, &cid})
+    {
+        c->vConnect();
+        ASSERT_TRUE(boPumpUntil([&] { return c->m.boSynced; })) << c->m.strHistory;
+    }
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "CREATE #k nk sesame"), 1u);
+    EXPECT_EQ(uWireWith(bob.cnx.Wire(), "CREATE #v n"), 1u);
+    EXPECT_EQ(uWireWith(cid.cnx.Wire(), "CREATE #h nh"), 1u);
+    CBackground eve("RUN --nick eve 'refused #k' 'join #k sesame' 'listed #k' 'listed #v' 'unlisted #h' 'part #k'");
+    ASSERT_TRUE(boPumpUntil([&] { return eve.boDone() && ann.boHistoryHas("eve</DI_MGHDS></a> left"); }))
+        << eve.strAnswer();
+    EXPECT_EQ(eve.strAnswer().substr(0, 6), "DONE 0") << eve.strAnswer();
+}
+
 // A configuration tag lets the start go: the window's start timer connects
 // the window by itself, once, and stops. (This is the tick that reconnected
 // windows the tests had already connected, losing the room's lines.)
