@@ -221,6 +221,34 @@ TEST(ChatView, LogonThroughThePageForm)
     EXPECT_GE(guest.m.lFindUser("zoe"), 0);
 }
 
+// A group made with a configuration address takes its formats from that
+// document, fetched from the web stand-in when the user list first shows a
+// member; the list shows them from its next change on.
+TEST(ChatView, GroupFormatFromItsConfigurationDocument)
+{
+    Chat ann("ann");
+    ASSERT_TRUE(ann.boStart("<CNF_GRPCONF grpname=stars cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
+                            "<CNF_CUGRP grpname=stars RANK=4></CNF_CUGRP>"));
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.boFrameShows("users", "ann"); })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            const ChatModel::CGroupTable::Group* g = ann.m.groups.lpFind("stars");
+            return g != nullptr && g->counters[2] == 1;
+        }))
+        << "the group's document never arrived";
+    EXPECT_EQ("Stars", ann.m.groups.lpFind("stars")->strText1);
+    {
+        CBackground bob("RUN --nick bob 'join #v' 'expect bye' 'part #v'");
+        ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("users", "bob"); })) << ann.m.strHistory;
+        EXPECT_TRUE(ann.boFrameShows("users", ">*ann*</a>"));
+        EXPECT_FALSE(ann.boFrameShows("users", "*bob*"));
+        ann.m.vSendChat("bye", false, true, "");
+        ASSERT_TRUE(boPumpUntil([&] { return bob.boDone(); }));
+        EXPECT_EQ("DONE 0", bob.strAnswer().substr(0, 6)) << bob.strAnswer();
+    }
+}
+
 TEST(ChatView, AnotherUsersLinksRunNothing)
 {
     Chat ann("ann", "#w");
