@@ -467,7 +467,12 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
             requestedDownloads.boSetResult(r.strUrl, std::string(), false);
             continue;
         }
-        if (boIsConfigDocument(r.strMime, r.strUrl))
+        // Once the chat has its configuration, a document that looks like one
+        // but was asked for (a group's configuration, ".vblt" like the
+        // first) goes to whoever asked instead of being dropped, which would
+        // leave its request pending for ever.
+        if (boIsConfigDocument(r.strMime, r.strUrl) &&
+            !(boConfigReceived && !r.strUrl.empty() && requestedDownloads.boHas(r.strUrl)))
         {
             if (!boConfigReceived)
             {

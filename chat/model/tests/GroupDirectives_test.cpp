@@ -220,9 +220,7 @@ TEST(GroupDirectives, MembershipFilter)
 
 // A group made with a configuration address gets its formats from that
 // document: the first display of a member asks for it once, with the group
-// load as requester, and its directives run when it arrives. (Its address
-// must not look like the chat's own configuration document, ".vblt" and the
-// like: those are told apart before any requester is asked.)
+// load as requester, and its directives run when it arrives.
 TEST(GroupDirectives, ConfigurationDocumentLoadedBeforeItsFormats)
 {
     Chat t;
@@ -266,4 +264,36 @@ TEST(GroupDirectives, ConfigurationDocumentLoadedBeforeItsFormats)
     finish("http://web/gone.htm", "", true);
     EXPECT_EQ(t.m.strNickDisplay("carl", 0), "carl");
     EXPECT_EQ(inst.urls, (Lines{"http://web/grp_ops.htm -> ", "http://web/gone.htm -> "}));
+}
+
+// A group document named like the chat's own configuration (".vblt") that
+// arrives after it is the group's: it used to be dropped as a second
+// configuration document, its request pending for ever.
+TEST(GroupDirectives, ConfigurationDocumentNamedLikeTheChatsOwn)
+{
+    Chat t;
+    CFakeInstance inst;
+    t.m.vSetInstance(&inst);
+    CFinishedDownloads queue;
+    auto finish = [&](const std::string& url, const std::string& text)
+    {
+        auto r = std::make_unique<FinishedDownload>();
+        r->strUrl = url;
+        r->strText = text;
+        r->strMime = "text/html";
+        queue.vPush(std::move(r));
+        t.m.vDrainDownloads(queue);
+    };
+    finish("http://web/chat.vblt", "<CNF_GRPCONF cnfurl=\"http://web/grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
+    t.m.groups.iSetMember("ops", "bob", 0);
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
+    ASSERT_EQ(inst.urls, (Lines{"http://web/grp_ops.vblt -> "}));
+    // An unasked ".vblt" is still a later configuration document: dropped.
+    finish("http://web/other.vblt", "<CNF_GRPBUD_LISTED grpname=ops>[%bud%]</CNF_GRPBUD_LISTED>");
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
+    finish("http://web/grp_ops.vblt",
+           "<CNF_GRPCONF grpname=ops></CNF_GRPCONF><CNF_GRPBUD_LISTED grpname=ops>(%bud%)</CNF_GRPBUD_LISTED>");
+    EXPECT_EQ(t.m.strNickDisplay("bob", 0), "(bob)");
+    EXPECT_TRUE(t.m.requestedDownloads.strFirstPending().empty());
+    EXPECT_EQ(inst.urls.size(), 1u);
 }
