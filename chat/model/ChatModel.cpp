@@ -24,6 +24,21 @@ const char* const kTempLogon = "@@TempLogon@@";
 // Requester of a group's configuration document.
 const char* const kGroupConfigLoad = "@GRPCNFLOAD@";
 
+// A group without an address of its own is loaded through a shared template
+// that takes its name; such names also come from other users' announcements,
+// and their documents run as the chat's own: a name that could move the
+// address elsewhere ("http://...", "../", "?", "%") loads nothing.
+bool boPlainGroupName(const std::string& name)
+{
+    if (name.empty() || name.find("..") != std::string::npos)
+        return false;
+    for (char c : name)
+        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
+              c == '-' || c == '.' || c == ' '))
+            return false;
+    return true;
+}
+
 std::string strLower(std::string s)
 {
     for (char& c : s)
@@ -642,7 +657,7 @@ std::string CChatModel::strNickDisplay(const std::string& nick, int strid)
         // A group still waiting for its configuration document asks for it
         // (once: the download list remembers the address).
         const CGroupTable::Group* group = groups.lpFind(g);
-        if (group && group->counters[2] == 0)
+        if (group && group->counters[2] == 0 && (!group->strFileTemplate.empty() || boPlainGroupName(g)))
         {
             const std::string address = groups.strGroupFile(g);
             if (!address.empty())

@@ -297,3 +297,44 @@ TEST(GroupDirectives, ConfigurationDocumentNamedLikeTheChatsOwn)
     EXPECT_TRUE(t.m.requestedDownloads.strFirstPending().empty());
     EXPECT_EQ(inst.urls.size(), 1u);
 }
+
+// Another user names the groups it announces; a group without an address of
+// its own is loaded through the page's template with that name in it, and
+// its document runs as the chat's own. A name that would move the address
+// to another place loads nothing.
+TEST(GroupDirectives, AnnouncedGroupNamesDoNotSteerTheirDocument)
+{
+    const char* const inFolder = "http://web/g/%grpname%.htm";
+    const char* const bare = "%grpname%.vblt";
+    struct Case
+    {
+        const char* group;
+        const char* templ;
+        const char* fetched; // null: nothing
+    } cases[] = {
+        {"friends", inFolder, "http://web/g/friends.htm -> "},
+        {"red team", inFolder, "http://web/g/red team.htm -> "},
+        {"Team.2", bare, "file://root/Team.2.vblt -> "},
+        {"http://evil.example/x", bare, nullptr},
+        {"//evil.example/x", bare, nullptr},
+        {"../../admin/cfg", inFolder, nullptr},
+        {"x?y=", inFolder, nullptr},
+        {"a%2Fb", inFolder, nullptr},
+        {"a\\b", inFolder, nullptr},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.group);
+        Chat t;
+        CFakeInstance inst;
+        t.m.vSetInstance(&inst);
+        t.vEnter();
+        t.strParse(std::string("<CNF_GRPCONF cnfurl=\"") + c.templ + "\"></CNF_GRPCONF>");
+        t.vReceive(std::string("<TMESS/><DYN_GRP GRPNAME=\"") + c.group +
+                       "\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>",
+                   "bob");
+        ASSERT_TRUE(t.m.groups.boHasMember(c.group, "bob"));
+        t.m.strNickDisplay("bob", 0);
+        EXPECT_EQ(inst.urls, c.fetched ? Lines{c.fetched} : Lines{});
+    }
+}
