@@ -68,7 +68,8 @@ private:
     std::string m_command;
     std::string m_launchScript;
     std::string m_varScript;
-    std::unique_ptr<CLaunchScriptMgr> m_mgr;
+    // The box's console, released after the manager.
     CConsoleLog m_log;
+    std::unique_ptr<CLaunchScriptMgr> m_mgr;
     uint32_t m_tick = 0;
 };
