@@ -162,6 +162,11 @@ void CTagIMG::Draw(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint)
     {
         if (m_backdrop == nullptr && m_document != nullptr)
             m_backdrop = m_document->NewImageBackdrop();
+        if (m_backdrop != nullptr && m_document != nullptr && m_backdropPaint != m_document->GetPaintCount())
+        {
+            m_backdrop->Restart();
+            m_backdropPaint = m_document->GetPaintCount();
+        }
         const bool stretch = m_widthPixels > 0 || m_heightPixels > 0;
         const bool underlay = image != m_images[kImageNormal] && m_images[kImageNormal] != nullptr &&
                               m_document != nullptr && m_document->IsImageTransparent(image);
