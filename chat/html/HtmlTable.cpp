@@ -148,7 +148,7 @@ void CTagTABLE::ComputeWidths(CHtmlFlow* flow)
     int64_t sum = 0;
     for (int32_t w : m_columnWidths)
         sum += w;
-    m_columnSum = ClampLength(sum);
+    m_columnSum = int32_t(std::min<int64_t>(sum, CHtmlFlow::kMaxTop));
     const LayoutRect& content = flow->GetContent();
     if (m_align == "CENTER")
         m_start = content.left + (available - m_columnSum) / 2;
@@ -162,11 +162,13 @@ void CTagTABLE::PlaceCursors(CHtmlFlow* flow, int32_t top)
 {
     m_cursors.clear();
     const int32_t padding = GetInnerPadding();
-    int32_t x = m_start + m_border;
+    int64_t x = int64_t(m_start) + m_border;
     for (int32_t k = 0; k < m_columns; ++k)
     {
+        // Columns past the layout's reach stand at its edge.
         const int32_t width = std::max(1, m_columnWidths[size_t(k)]);
-        auto cursor = std::make_unique<CHtmlFlow>(flow, x, x + width, padding);
+        const int32_t left = int32_t(std::min<int64_t>(x, CHtmlFlow::kMaxTop));
+        auto cursor = std::make_unique<CHtmlFlow>(flow, left, left + width, padding);
         cursor->MoveTo(top + padding);
         m_cursors.push_back(std::move(cursor));
         x += width;

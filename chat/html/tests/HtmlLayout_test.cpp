@@ -1108,3 +1108,23 @@ TEST(HtmlExtremeNumbers, APageTallerThanTheLayoutGoesStopsThere)
     EXPECT_LE(int64_t(height), int64_t(CHtmlFlow::kMaxTop) + 2 * kHtmlMaxLength);
     page.Layout(400, 300, height - 300);
 }
+
+TEST(HtmlExtremeNumbers, ATableWiderThanTheLayoutGoes)
+{
+    // 25,000 columns of the largest width would reach past 32 bits.
+    std::string markup = "<TABLE BORDER=1 CELLPADDING=2><TR>";
+    for (int i = 0; i < 25000; ++i)
+        markup += "<TD WIDTH=2147483647>x</TD>";
+    Page page(markup + "</TR><TR><TD>y</TD></TR></TABLE>");
+    page.Layout(400, 300);
+    const int32_t height = page.doc.MeasureHeight(&page.dc, LayoutRect(0, 0, 400, 300));
+    EXPECT_GT(height, 0);
+    // The second row still comes below the first.
+    CTag* x = FindText(page.doc, "x");
+    CTag* y = FindText(page.doc, "y");
+    ASSERT_NE(x, nullptr);
+    ASSERT_NE(y, nullptr);
+    ASSERT_EQ(x->GetPieces().size(), 1u);
+    ASSERT_EQ(y->GetPieces().size(), 1u);
+    EXPECT_GT(y->GetPieces()[0]->box.top, x->GetPieces()[0]->box.top);
+}
