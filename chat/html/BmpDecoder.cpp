@@ -66,13 +66,15 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     if (compression == kRle4Compression && bitCount != 4)
         return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 16, "RLE4 without 4 bits");
     if (compression == kBitfieldsCompression && bitCount != 16 && bitCount != 32)
-        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 16, "bit fields without 16 or 32 bits");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 16,
+                            "bit fields without 16 or 32 bits");
     if (compression != kRgbCompression && !boRle && compression != kBitfieldsCompression)
         return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 16, "unknown compression");
     // A negative height is a top-down bitmap; the most negative value has no
     // positive twin and is refused with 0.
     if (width <= 0 || height == 0 || height == INT32_MIN)
-        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 4, "width or height 0 or out of range");
+        return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 4,
+                            "width or height 0 or out of range");
     if (height < 0 && boRle)
         return imageFailure(EImageStatus::BadHeader, kBmpFileHeaderSize + 8, "top-down run-length bitmap");
     const uint32_t rows = static_cast<uint32_t>(height < 0 ? -height : height);
@@ -111,7 +113,8 @@ SImageResult bmpDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     img.boWholeDib = true;
     img.rect.width = width;
     img.rect.height = static_cast<int32_t>(rows);
-    std::vector<uint8_t> dib(kBmpInfoHeaderSize + static_cast<std::size_t>(masksSize + tableSize + imageSize));
+    std::vector<uint8_t> dib(kBmpInfoHeaderSize +
+                             static_cast<std::size_t>(masksSize + tableSize + imageSize));
     uint8_t* out = dib.data();
     std::memcpy(out, info, kBmpInfoHeaderSize);
     vPutLe(out, kBmpInfoHeaderSize);

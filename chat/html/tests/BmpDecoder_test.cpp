@@ -253,7 +253,8 @@ TEST(BmpKinds, EachKindLoadsAsTheFileHoldsIt)
         EXPECT_EQ(img.palette.size(), k.bits <= 8 ? 4u : 0u);
         ASSERT_EQ(img.frames.size(), 1u);
         const Bytes& dib = img.frames[0];
-        const int32_t height = static_cast<int32_t>(dib[8] | (dib[9] << 8) | (dib[10] << 16) | (dib[11] << 24));
+        const int32_t height =
+            static_cast<int32_t>(dib[8] | (dib[9] << 8) | (dib[10] << 16) | (dib[11] << 24));
         EXPECT_EQ(height, k.boTopDown ? -kKindHeight : kKindHeight);
         EXPECT_EQ(dib[16], k.compression);
         ASSERT_EQ(dib.size(), file.size() - 14);

@@ -112,10 +112,14 @@ Bytes rle4Rows()
 const std::vector<SBmpKind>& bmpKinds()
 {
     static const std::vector<SBmpKind> kinds = {
-        {"16 bits", 16, 0, false},         {"16 bits, bit fields 5-6-5", 16, 3, false},
-        {"32 bits", 32, 0, false},         {"32 bits, bit fields", 32, 3, false},
-        {"RLE8", 8, 1, false},             {"RLE4", 4, 2, false},
-        {"8 bits top-down", 8, 0, true},   {"24 bits top-down", 24, 0, true},
+        {"16 bits", 16, 0, false},
+        {"16 bits, bit fields 5-6-5", 16, 3, false},
+        {"32 bits", 32, 0, false},
+        {"32 bits, bit fields", 32, 3, false},
+        {"RLE8", 8, 1, false},
+        {"RLE4", 4, 2, false},
+        {"8 bits top-down", 8, 0, true},
+        {"24 bits top-down", 24, 0, true},
         {"32 bits top-down", 32, 0, true},
     };
     return kinds;

@@ -160,8 +160,8 @@ TEST(Logon, TheConnectionsEscapeTextIsRefused)
         const char* nick;
         bool accepted;
     } cases[] = {
-        {nullptr, "#", "a[b", false}, {"~~", nullptr, "a~~b", false}, {"~~", nullptr, "a~b", true},
-        {"~~", nullptr, "~~ab", false}, {"~~", "#", "a[b", true},     {"", "#", "a[b", true},
+        {nullptr, "#", "a[b", false},   {"~~", nullptr, "a~~b", false}, {"~~", nullptr, "a~b", true},
+        {"~~", nullptr, "~~ab", false}, {"~~", "#", "a[b", true},       {"", "#", "a[b", true},
     };
     for (const Case& c : cases)
     {

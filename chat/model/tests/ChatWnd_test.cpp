@@ -618,7 +618,8 @@ TEST(ChatWnd, RoomKeysAndModesAgainstIrcServer)
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "CREATE #k nk sesame"), 1u);
     EXPECT_EQ(uWireWith(bob.cnx.Wire(), "CREATE #v n"), 1u);
     EXPECT_EQ(uWireWith(cid.cnx.Wire(), "CREATE #h nh"), 1u);
-    CBackground eve("RUN --nick eve 'refused #k' 'join #k sesame' 'listed #k' 'listed #v' 'unlisted #h' 'part #k'");
+    CBackground eve(
+        "RUN --nick eve 'refused #k' 'join #k sesame' 'listed #k' 'listed #v' 'unlisted #h' 'part #k'");
     ASSERT_TRUE(boPumpUntil([&] { return eve.boDone() && ann.boHistoryHas("eve</DI_MGHDS></a> left"); }))
         << eve.strAnswer();
     EXPECT_EQ(eve.strAnswer().substr(0, 6), "DONE 0") << eve.strAnswer();

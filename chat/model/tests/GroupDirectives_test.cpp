@@ -284,15 +284,17 @@ TEST(GroupDirectives, ConfigurationDocumentNamedLikeTheChatsOwn)
         queue.vPush(std::move(r));
         t.m.vDrainDownloads(queue);
     };
-    finish("http://web/chat.vblt", "<CNF_GRPCONF cnfurl=\"http://web/grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
+    finish("http://web/chat.vblt",
+           "<CNF_GRPCONF cnfurl=\"http://web/grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
     t.m.groups.iSetMember("ops", "bob", 0);
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
     ASSERT_EQ(inst.urls, (Lines{"http://web/grp_ops.vblt -> "}));
     // An unasked ".vblt" is still a later configuration document: dropped.
     finish("http://web/other.vblt", "<CNF_GRPBUD_LISTED grpname=ops>[%bud%]</CNF_GRPBUD_LISTED>");
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
-    finish("http://web/grp_ops.vblt",
-           "<CNF_GRPCONF grpname=ops></CNF_GRPCONF><CNF_GRPBUD_LISTED grpname=ops>(%bud%)</CNF_GRPBUD_LISTED>");
+    finish(
+        "http://web/grp_ops.vblt",
+        "<CNF_GRPCONF grpname=ops></CNF_GRPCONF><CNF_GRPBUD_LISTED grpname=ops>(%bud%)</CNF_GRPBUD_LISTED>");
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "(bob)");
     EXPECT_TRUE(t.m.requestedDownloads.strFirstPending().empty());
     EXPECT_EQ(inst.urls.size(), 1u);

@@ -227,9 +227,11 @@ TEST(ChatView, LogonThroughThePageForm)
 TEST(ChatView, GroupFormatFromItsConfigurationDocument)
 {
     Chat ann("ann");
-    ASSERT_TRUE(ann.boStart("<CNF_GRPCONF grpname=stars cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
-                            "<CNF_CUGRP grpname=stars RANK=4></CNF_CUGRP>"));
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.boFrameShows("users", "ann"); })) << ann.m.strHistory;
+    ASSERT_TRUE(
+        ann.boStart("<CNF_GRPCONF grpname=stars cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
+                    "<CNF_CUGRP grpname=stars RANK=4></CNF_CUGRP>"));
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.boFrameShows("users", "ann"); }))
+        << ann.m.strHistory;
     ASSERT_TRUE(boPumpUntil(
         [&]
         {
