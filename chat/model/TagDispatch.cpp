@@ -942,6 +942,18 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
                 family = &f;
                 break;
             }
+        // The trust boundary: while a stranger's text is parsed, this is the
+        // name the handler would run, after every expansion and joining, and
+        // only the announcements that travel between users pass. Any other
+        // directive goes with its body; other tags are left as they stand.
+        if (boForeignText() && !boStrangerMayRun(name))
+            return family ? 0 : -1;
+        if (!boForeignText() && boEqualNoCase(name, kStrangerMark))
+        {
+            // A stranger's text in the history: only ever shown.
+            const std::string shown = strStrangerShown(call.body);
+            return shown.empty() ? 0 : HtmlStringToBlock(shown, content, 0);
+        }
         if (family && family->family == Family::kDi)
         {
             if (boEqualNoCase(name, "DI_MGHDS"))
