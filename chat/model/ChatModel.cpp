@@ -390,10 +390,17 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
     return true;
 }
 
-std::string CChatModel::strExpandVars(const std::string& text)
+std::string CChatModel::strExpandVars(const std::string& text, bool markup)
 {
     VarSources src;
-    src.fixed = [this](const std::string& n, std::string& v) { return boFixedValue(n, v); };
+    src.fixed = [this, markup](const std::string& n, std::string& v)
+    {
+        if (!boFixedValue(n, v))
+            return false;
+        if (markup)
+            v = HtmlEncodeEntities(v);
+        return true;
+    };
     src.context = &contextVars;
     src.field = [this](const std::string& spec, std::string& v)
     { return m_lpView != nullptr && m_lpView->boReadField(spec, v); };

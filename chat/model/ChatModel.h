@@ -216,7 +216,10 @@ public:
     void vReadPageParams();
 
     // Variables.
-    std::string strExpandVars(const std::string& text);
+    // `markup`: the result goes into markup, so the chat's own values
+    // (nicks and room names among them, which strangers choose) are
+    // entity-encoded and stay text.
+    std::string strExpandVars(const std::string& text, bool markup = false);
     std::string strNoIncident(const std::string& nick) const;
     void vNavigateExpanded(const std::string& url, const std::string& target);
 

@@ -128,9 +128,10 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
             std::string shown = g.strText1;
             // A group whose name is also a command of the page links to it.
             if (g.counters[1] && lpFindCommand(strUpper(g.strName)))
-                shown = "<A HREF=\"@CMD@" + g.strName + "\" " + linkAttrs[0] + ">" + g.strText1 + "</A>";
+                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + linkAttrs[0] + ">" +
+                        g.strText1 + "</A>";
             out += strReplaceAll(strReplaceAll(strReplaceAll(body, "%name%", shown), "%info%", g.strText2),
-                                 "%grp%", g.strName);
+                                 "%grp%", HtmlEncodeEntities(g.strName));
         }
     }
     else if (boEqualNoCase(what, "GRPMEMBERS"))
@@ -142,7 +143,7 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
             {
                 const std::string link = "<a href=\"@BUD@" + HtmlEncodeEntities(member.strNick) + "\" " +
                                          linkAttrs[0] + ">" + strNickDisplay(member.strNick, 0) + "</a>";
-                out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", name);
+                out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", HtmlEncodeEntities(name));
             }
     }
     return out;

@@ -522,7 +522,7 @@ const Row kCnfRows[] = {
 std::string DynRoom(CChatModel& m, TagCall& c)
 {
     m.zoneFrames[CChatModel::kZoneRoom] = c.frame;
-    return m.strRoom;
+    return HtmlEncodeEntities(m.strRoom);
 }
 
 std::string DynStatus(CChatModel& m, TagCall& c)
@@ -564,7 +564,7 @@ std::string DynInsertContextVar(CChatModel& m, TagCall& c)
 
 std::string DynVarZone(CChatModel& m, TagCall& c)
 {
-    return m.strExpandVars(strReplaceAll(c.body, "%framename%", c.frame));
+    return m.strExpandVars(strReplaceAll(c.body, "%framename%", HtmlEncodeEntities(c.frame)), true);
 }
 
 // Removed (an empty text) when the version is outside the limits; else the
