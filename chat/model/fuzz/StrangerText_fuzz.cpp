@@ -11,6 +11,7 @@
 #include "HtmlDoc.h"
 #include "TrustBoundary.h"
 #include "html/HtmlScan.h"
+#include "html/HtmlText.h"
 
 namespace
 {
