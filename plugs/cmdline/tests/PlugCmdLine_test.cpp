@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ComRef.h"
+#include "FdComActivate.h"
 #include "FdBstr.h"
 #include "FdComObject.h"
 #include "GameCatalog.h"
@@ -332,8 +333,8 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     ILudexPlugContainer* containerItf = containerObject;
 
     ILudexPlug* plug = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlug, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
-                                     reinterpret_cast<void**>(&plug)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlug, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                            reinterpret_cast<void**>(&plug)));
     const DWORD pid = dwPlugPid();
     ASSERT_NE(pid, 0u);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -493,6 +494,40 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
         FdTestKit::vPumpFor(100);
         EXPECT_EQ(containerObject->gameOvers, 2);
         ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+
+        // A program that is not there, by process creation and by the shell:
+        // the launch answers 0 (no game ran), and no GameOver can follow.
+        const std::string missing = strBinPath("NoSuchGame.exe");
+        const struct
+        {
+            const char* what;
+            const char* shellex;
+            const char* trace;
+        } missingCases[] = {
+            {"process", " shellex=\"\"", "CreateProcess Failed! err="},
+            {"shell", "", "csVerb : open"},
+        };
+        for (const auto& c : missingCases)
+        {
+            SCOPED_TRACE(c.what);
+            launched->techData.rawData = std::string("<vtlaunch><cmdline verb=\"play\"") + c.shellex +
+                                         "><exe>" + XmlFormatString(missing) + "</exe></cmdline></vtlaunch>";
+            containerObject->traces.clear();
+            ASSERT_EQ(S_OK, plug->Init(containerItf));
+            out = kUntouched;
+            ASSERT_EQ(S_OK, plug->LaunchGame(&gameItf, &out));
+            EXPECT_EQ(out, 0);
+            bool traced = false;
+            for (const std::string& trace : containerObject->traces)
+                traced = traced || (trace.find(c.trace) != std::string::npos &&
+                                    trace.find("NoSuchGame.exe") != std::string::npos);
+            EXPECT_TRUE(traced) << ::testing::PrintToString(containerObject->traces);
+            running = kUntouched;
+            EXPECT_EQ(S_OK, plug->IsGameRunning(&running));
+            EXPECT_EQ(running, 0);
+            EXPECT_EQ(containerObject->gameOvers, 2);
+            ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+        }
         game.vReset();
     }
 
@@ -517,8 +552,8 @@ TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
     const char* const configKey = "Software\\Zelto\\Ludex\\LudexPlugCmdLine";
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     ILudexPlug* plug = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlug, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
-                                     reinterpret_cast<void**>(&plug)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlug, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                            reinterpret_cast<void**>(&plug)));
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, dwPlugPid());
     ASSERT_NE(process, nullptr);
     long out = kUntouched;
