@@ -1076,8 +1076,7 @@ std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std
 
 std::string strDisarmForeignText(const std::string& text)
 {
-    // CNF_GRPCONF: its cnfurl names a document that runs as the chat's own.
-    static const char* const names[] = {"CNF_SERVINFO", "CNF_LOCALCONF_GRP", "DYN_INSERTURL", "CNF_GRPCONF"};
+    static const char* const names[] = {"CNF_SERVINFO", "CNF_LOCALCONF_GRP", "DYN_INSERTURL"};
     const auto nameChar = [](char c)
     { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_'; };
     std::string out;

