@@ -44,6 +44,21 @@ int64_t llWallNs()
     return (static_cast<int64_t>(u.QuadPart) - 116444736000000000LL) * 100;
 }
 
+// The mean time of one reload of the message zone, run at once, in ms.
+double dReloadMs(CChatHtmlView& view, const std::string& zone, int times)
+{
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&a);
+    for (int i = 0; i < times; ++i)
+    {
+        view.vReloadFrame(zone, true);
+        view.vRunMergedReloads();
+    }
+    QueryPerformanceCounter(&b);
+    return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart) / times;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -96,6 +111,12 @@ int main(int argc, char** argv)
             meter->boOnText(m.messages[scanned].strText, now);
     };
 
+    const auto onReloaded = view->onFrameReloaded;
+    view->onFrameReloaded = nullptr;
+    const size_t historyAtJoin = m.strHistory.size();
+    const double reloadAtJoinMs = dReloadMs(*view, zone, 20);
+    view->onFrameReloaded = onReloaded;
+
     const std::string n = std::to_string(lines);
     ChatIrcTest::CBackground python("RUN --quiet --wait 600 --nick pyl 'join #flood' 'measure #flood " + n + "'");
     if (!FdTestKit::boPumpUntil([&] { return m.lFindUser("pyl") >= 0 || python.boDone(); }, 60000) ||
@@ -135,6 +156,13 @@ int main(int argc, char** argv)
     {
         std::printf("Python client: no figures: %s\n", python.strAnswer().substr(0, 300).c_str());
     }
+
+    view->onFrameReloaded = nullptr;
+    const double reloadAfterMs = dReloadMs(*view, zone, 20);
+    std::printf("one reload of the message zone: %.2f ms with %zu characters of history after joining, %.2f ms "
+                "with %zu after the flood (limit %ld)\n",
+                reloadAtJoinMs, historyAtJoin, reloadAfterMs, m.strHistory.size(), m.lHistoryLimit);
+    view->onFrameReloaded = onReloaded;
 
     // The steady room: the same sender, paced.
     const int steadyLines = 200, steadyRate = 20;
