@@ -52,7 +52,6 @@ public:
     // first asked. A reload asked while they run starts the next batch.
     std::function<bool()> onPostMergedReload;
     void vRunMergedReloads();
-    size_t uMergedPending() const { return m_merged.size(); }
     // Told after each frame the renderer has reloaded (benchmarks and tests
     // count the message zone's reloads).
     std::function<void(const std::string& frame)> onFrameReloaded;
