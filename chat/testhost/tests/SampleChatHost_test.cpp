@@ -8,6 +8,7 @@
 // per batch of lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -99,6 +100,42 @@ std::vector<int> Range(int count)
 }
 
 } // namespace
+
+// Lines added before the loop turns are shown by one reload of the zone,
+// run by the refresh message; a refresh the model asks for meanwhile shares
+// it, and the zone is not reloaded twice for it.
+TEST_F(SampleChatHost, LinesAddedBeforeTheLoopTurnsShareOneReload)
+{
+    Start("#mergehost");
+    CChatModel& m = host.Model();
+    auto* view = dynamic_cast<ChatModel::CChatHtmlView*>(m.View());
+    ASSERT_NE(view, nullptr);
+    HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
+    ASSERT_NE(zone, nullptr);
+    const auto shows = [&](const std::string& text)
+    { return zone->GetDocument() && zone->GetDocument()->GetSource().find(text) != std::string::npos; };
+    // Whatever the join left pending runs first.
+    FdWin::vPumpWaiting();
+    std::vector<std::string> reloaded;
+    view->onFrameReloaded = [&](const std::string& frame) { reloaded.push_back(frame); };
+
+    for (int i = 0; i < 40; ++i)
+        m.OnRoomMessage("flooder", "batch " + std::to_string(i), nullptr);
+    m.vPostRefresh();
+    m.vPostRefresh();
+    EXPECT_TRUE(reloaded.empty()); // nothing before the loop turns
+    ASSERT_TRUE(boPumpUntil([&] { return shows("batch 39<"); }, 15000));
+    FdWin::vPumpWaiting();
+    EXPECT_EQ(std::count(reloaded.begin(), reloaded.end(), "msgs"), 1);
+    EXPECT_EQ(std::count(reloaded.begin(), reloaded.end(), "users"), 1);
+
+    // The next line is a new batch.
+    reloaded.clear();
+    m.OnRoomMessage("flooder", "batch 40", nullptr);
+    ASSERT_TRUE(boPumpUntil([&] { return shows("batch 40<"); }, 15000));
+    EXPECT_EQ(reloaded, std::vector<std::string>{"msgs"});
+    view->onFrameReloaded = nullptr;
+}
 
 // A few hundred lines back to back through the server: each reaches the
 // message list, the history and the counters in order, the zone shows the
