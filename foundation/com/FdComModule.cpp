@@ -41,7 +41,8 @@ std::string strReplaceModule(const char* pszData, const std::string& strModule)
 {
     std::string s = pszData ? pszData : "";
     const std::string token = "%MODULE%";
-    for (std::size_t pos = s.find(token); pos != std::string::npos; pos = s.find(token, pos + strModule.size()))
+    for (std::size_t pos = s.find(token); pos != std::string::npos;
+         pos = s.find(token, pos + strModule.size()))
         s.replace(pos, token.size(), strModule);
     return s;
 }
@@ -127,7 +128,8 @@ bool boWordIs(const char* p, std::size_t n, const char* pszWord)
     if (std::strlen(pszWord) != n)
         return false;
     for (std::size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(p[i])) != std::tolower(static_cast<unsigned char>(pszWord[i])))
+        if (std::tolower(static_cast<unsigned char>(p[i])) !=
+            std::tolower(static_cast<unsigned char>(pszWord[i])))
             return false;
     return true;
 }
@@ -200,7 +202,8 @@ HRESULT CModule::hrRegister(const SServerInfo& info, bool bLocalServer)
     const std::string strServer =
         strModule.find(' ') != std::string::npos ? "\"" + strModule + "\"" : strModule;
     LONG l = ERROR_SUCCESS;
-    auto set = [&l](const std::string& key, const char* name, const std::string& data) {
+    auto set = [&l](const std::string& key, const char* name, const std::string& data)
+    {
         if (l == ERROR_SUCCESS)
             l = lSetValue(HKEY_CLASSES_ROOT, key, name, data);
     };
@@ -252,13 +255,15 @@ HRESULT CModule::hrRegister(const SServerInfo& info, bool bLocalServer)
         return HRESULT_FROM_WIN32(l);
     if (!info.boTypeLibrary)
         return S_OK;
-    return hrForEachTypeLib(hModule(), strModule, [](const wchar_t* pwszLib) {
-        ITypeLib* pLib = nullptr;
-        HRESULT hr = LoadTypeLibEx(pwszLib, REGKIND_REGISTER, &pLib);
-        if (pLib)
-            pLib->Release();
-        return hr;
-    });
+    return hrForEachTypeLib(hModule(), strModule,
+                            [](const wchar_t* pwszLib)
+                            {
+                                ITypeLib* pLib = nullptr;
+                                HRESULT hr = LoadTypeLibEx(pwszLib, REGKIND_REGISTER, &pLib);
+                                if (pLib)
+                                    pLib->Release();
+                                return hr;
+                            });
 }
 
 HRESULT CModule::hrUnregister(const SServerInfo& info, bool bLocalServer)
@@ -267,28 +272,32 @@ HRESULT CModule::hrUnregister(const SServerInfo& info, bool bLocalServer)
     HRESULT hrResult = S_OK;
     if (info.boTypeLibrary)
     {
-        hrResult = hrForEachTypeLib(hModule(), strModule, [](const wchar_t* pwszLib) {
-            ITypeLib* pLib = nullptr;
-            HRESULT hr = LoadTypeLibEx(pwszLib, REGKIND_NONE, &pLib);
-            if (FAILED(hr))
-                return hr;
-            TLIBATTR* pAttr = nullptr;
-            hr = pLib->GetLibAttr(&pAttr);
-            if (SUCCEEDED(hr))
-            {
-                hr = UnRegisterTypeLib(pAttr->guid, pAttr->wMajorVerNum, pAttr->wMinorVerNum, pAttr->lcid,
-                                       pAttr->syskind);
-                // A library that was not registered is already gone.
-                if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY)
-                    hr = S_OK;
-                pLib->ReleaseTLibAttr(pAttr);
-            }
-            pLib->Release();
-            return hr;
-        });
+        hrResult =
+            hrForEachTypeLib(hModule(), strModule,
+                             [](const wchar_t* pwszLib)
+                             {
+                                 ITypeLib* pLib = nullptr;
+                                 HRESULT hr = LoadTypeLibEx(pwszLib, REGKIND_NONE, &pLib);
+                                 if (FAILED(hr))
+                                     return hr;
+                                 TLIBATTR* pAttr = nullptr;
+                                 hr = pLib->GetLibAttr(&pAttr);
+                                 if (SUCCEEDED(hr))
+                                 {
+                                     hr = UnRegisterTypeLib(pAttr->guid, pAttr->wMajorVerNum,
+                                                            pAttr->wMinorVerNum, pAttr->lcid, pAttr->syskind);
+                                     // A library that was not registered is already gone.
+                                     if (hr == TYPE_E_REGISTRYACCESS || hr == TYPE_E_CANTLOADLIBRARY)
+                                         hr = S_OK;
+                                     pLib->ReleaseTLibAttr(pAttr);
+                                 }
+                                 pLib->Release();
+                                 return hr;
+                             });
     }
     LONG l = ERROR_SUCCESS;
-    auto del = [&l](const std::string& key) {
+    auto del = [&l](const std::string& key)
+    {
         LONG r = lDeleteTree(HKEY_CLASSES_ROOT, key);
         if (l == ERROR_SUCCESS)
             l = r;
@@ -411,8 +420,27 @@ bool CModule::boOnIdleExitMessage(const MSG& msg)
     if (m_lLocks.load() == 0)
     {
         vRevokeClassObjects();
+        m_boIdleQuitPosted = true;
         PostQuitMessage(0);
     }
+    return true;
+}
+
+BOOL CModule::bGetServerMessage(MSG* pMsg)
+{
+    for (;;)
+    {
+        const BOOL b = GetMessageA(pMsg, nullptr, 0, 0);
+        if (b != 0 || !boHoldIdleQuit())
+            return b;
+    }
+}
+
+bool CModule::boHoldIdleQuit()
+{
+    if (!m_boIdleQuitPosted || m_lLocks.load() == 0)
+        return false;
+    m_boIdleQuitPosted = false;
     return true;
 }
 
@@ -452,7 +480,7 @@ int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdl
     if (dwIdleExitMs)
         module.vStartIdleExit(dwIdleExitMs, GetCurrentThreadId());
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    while (module.bGetServerMessage(&msg) > 0)
     {
         if (module.boOnIdleExitMessage(msg))
             continue;

@@ -24,12 +24,12 @@ struct SClassEntry
 {
     const CLSID* pclsid;
     HRESULT (*pfnCreate)(REFIID riid, void** ppv); // a new object, or the singleton
-    const char* pszDescription;                   // default value of the CLSID key
-    const char* pszProgId;                        // "Maker.Class.1", or null
-    const char* pszVersionIndependentProgId;      // "Maker.Class", or null
-    const char* pszThreadingModel;                // in-process classes: "Apartment", "Both"...
-    DWORD dwRegCls;                               // local servers: REGCLS_MULTIPLEUSE or REGCLS_SINGLEUSE
-    const SRegValue* pExtra;                      // extra values, ended by a row of nulls; may be null
+    const char* pszDescription;                    // default value of the CLSID key
+    const char* pszProgId;                         // "Maker.Class.1", or null
+    const char* pszVersionIndependentProgId;       // "Maker.Class", or null
+    const char* pszThreadingModel;                 // in-process classes: "Apartment", "Both"...
+    DWORD dwRegCls;                                // local servers: REGCLS_MULTIPLEUSE or REGCLS_SINGLEUSE
+    const SRegValue* pExtra;                       // extra values, ended by a row of nulls; may be null
 };
 
 // What a module serves and registers.
@@ -37,9 +37,9 @@ struct SServerInfo
 {
     const SClassEntry* pClasses;
     std::size_t nClasses;
-    const GUID* pAppId;        // local servers: the AppID written for every class; may be null
-    const char* pszAppIdName;  // default value of the AppID key
-    bool boTypeLibrary;        // the module holds TYPELIB resources 1, 2, ... to register
+    const GUID* pAppId;       // local servers: the AppID written for every class; may be null
+    const char* pszAppIdName; // default value of the AppID key
+    bool boTypeLibrary;       // the module holds TYPELIB resources 1, 2, ... to register
 };
 
 enum class ERegSwitch
@@ -91,6 +91,14 @@ public:
     void vStopIdleExit();
     // True when msg was the idle-exit message (handled).
     bool boOnIdleExitMessage(const MSG& msg);
+    // GetMessage for a local server's loop. An activation that reached a
+    // class object just before the idle exit revoked it can still make an
+    // object: the WM_QUIT of that idle exit is then held back and the
+    // object served until it goes (the idle exit runs again after it).
+    BOOL bGetServerMessage(MSG* pMsg);
+    // For loops of their own: true when a WM_QUIT just taken is to be
+    // ignored for that reason.
+    bool boHoldIdleQuit();
 
     // In-process servers.
     HRESULT hrGetClassObject(const SServerInfo& info, REFCLSID rclsid, REFIID riid, void** ppv);
@@ -110,6 +118,7 @@ private:
     std::atomic<bool> m_boActivity{false};
     DWORD m_dwIdleMs = 0;
     DWORD m_dwMainThread = 0;
+    bool m_boIdleQuitPosted = false; // main thread only
 };
 
 // Runs a local server: "RegServer"/"UnregServer" register or remove and
@@ -126,20 +135,20 @@ int iLocalServerMain(const SServerInfo& info, const char* pszCmdLine, DWORD dwId
 
 // The four exports of an in-process server over one class table; the .def
 // file names them.
-#define FD_COM_DLL_EXPORTS(info)                                                                           \
-    extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)               \
-    {                                                                                                      \
-        return FdCom::CModule::Get().hrGetClassObject(info, rclsid, riid, ppv);                            \
-    }                                                                                                      \
-    extern "C" HRESULT __stdcall DllCanUnloadNow()                                                         \
-    {                                                                                                      \
-        return FdCom::CModule::Get().hrCanUnloadNow();                                                     \
-    }                                                                                                      \
-    extern "C" HRESULT __stdcall DllRegisterServer()                                                       \
-    {                                                                                                      \
-        return FdCom::CModule::Get().hrRegister(info, false);                                              \
-    }                                                                                                      \
-    extern "C" HRESULT __stdcall DllUnregisterServer()                                                     \
-    {                                                                                                      \
-        return FdCom::CModule::Get().hrUnregister(info, false);                                            \
+#define FD_COM_DLL_EXPORTS(info)                                                                             \
+    extern "C" HRESULT __stdcall DllGetClassObject(REFCLSID rclsid, REFIID riid, void** ppv)                 \
+    {                                                                                                        \
+        return FdCom::CModule::Get().hrGetClassObject(info, rclsid, riid, ppv);                              \
+    }                                                                                                        \
+    extern "C" HRESULT __stdcall DllCanUnloadNow()                                                           \
+    {                                                                                                        \
+        return FdCom::CModule::Get().hrCanUnloadNow();                                                       \
+    }                                                                                                        \
+    extern "C" HRESULT __stdcall DllRegisterServer()                                                         \
+    {                                                                                                        \
+        return FdCom::CModule::Get().hrRegister(info, false);                                                \
+    }                                                                                                        \
+    extern "C" HRESULT __stdcall DllUnregisterServer()                                                       \
+    {                                                                                                        \
+        return FdCom::CModule::Get().hrUnregister(info, false);                                              \
     }

@@ -4,6 +4,7 @@
 #include "CmptVocabulary.h"
 #include "ExcptLaunchedApp.h"
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "FdComObject.h"
 #include "FdBstr.h"
 #include "ImplCallback.h"
@@ -107,8 +108,10 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
                                   reinterpret_cast<void**>(&lpApp));
     if (FAILED(hr))
     {
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                              reinterpret_cast<void**>(&lpApp));
+        // A server on its way out (or dead with its class still registered)
+        // is waited for or replaced.
+        hr = FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                     reinterpret_cast<void**>(&lpApp));
         if (FAILED(hr))
             vRaise(kLaunchCantCreate, static_cast<uint32_t>(hr), "Application:%s, erreur:%.8X-%s",
                    strApp.c_str(), static_cast<unsigned>(hr),
@@ -261,6 +264,10 @@ void CLaunchedApp::vRelease()
     {
         m_lpCallback = nullptr;
         lpCallback->vDetach();
+        // A local server holds the callback through COM's stubs, and one that
+        // died never lets it go: the stubs drop it now, while this module is
+        // loaded, instead of calling into it after the browser unloaded it.
+        CoDisconnectObject(static_cast<IDiagCmpt2OBPP2*>(lpCallback), 0);
         static_cast<IDiagCmpt2OBPP2*>(lpCallback)->Release();
     }
     m_app.vReset();

@@ -1,5 +1,6 @@
 // The NPAPI exports of npfdg and the plug-in functions the browser calls: each
 // turns into a call on the instance's host glue (CNpHost).
+#include "FdComModule.h"
 #include "NpApi.h"
 #include "NpBrowser.h"
 #include "NpHost.h"
@@ -148,6 +149,15 @@ extern "C" NPError NP_EXPORTCALL NP_Initialize(NPNetscapeFuncs* lpFuncs)
 extern "C" NPError NP_EXPORTCALL NP_Shutdown()
 {
     PlugLife::vStop();
+    // An object of this module that something still holds (a component
+    // that kept a callback) must find its code: the module then stays
+    // loaded until the process ends.
+    if (FdCom::CModule::Get().lLockCount() > 0)
+    {
+        HMODULE hSelf = nullptr;
+        GetModuleHandleExA(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_PIN,
+                           reinterpret_cast<LPCSTR>(&NP_Shutdown), &hSelf);
+    }
     if (g_boComInitialized)
         CoUninitialize();
     g_boComInitialized = false;

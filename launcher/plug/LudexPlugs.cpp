@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "FdComObject.h"
 #include "LudexXmlTree.h"
 #include "Registry.h"
@@ -192,9 +193,11 @@ ILudexPlug* CreatePlugObject(CPlugSite& site, const std::string& name, CScriptIt
     if (!PlugClassOf(RegReadValue(kPlugsKey + name, "", ""), clsid))
         return nullptr;
     ILudexPlug* plug = nullptr;
-    if (FAILED(CoCreateInstance(clsid, nullptr,
-                                CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
-                                IID_ILudexPlug, reinterpret_cast<void**>(&plug))) ||
+    // A plug of the same class released just before may still be leaving
+    // its server: the activation is tried again until a new one serves.
+    if (FAILED(FdCom::hrCreateInstance(clsid,
+                                       CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER,
+                                       IID_ILudexPlug, reinterpret_cast<void**>(&plug))) ||
         !plug)
         return nullptr;
     // Named before Init: the plug's item tank lookups during Init use this name.

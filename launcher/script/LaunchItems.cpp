@@ -349,8 +349,10 @@ private:
         Progress(false);
         if (!games || failed)
         {
+            // Ended as a launch with nothing to choose: the page and the game
+            // server hear 1001 (an error would end the item without a word).
             m_log << kIndent << "Definition Game List construction FAILED! (Download Error?)\n";
-            return kError;
+            return kNoGame;
         }
         m_definitions = std::move(games);
         m_log << kIndent << "Definition Game List constructed" << Counts(*m_definitions);
@@ -373,7 +375,7 @@ private:
         if (!compat || failed || !candidates || !part->GetCurrentGame())
         {
             m_log << kIndent << "Compatibility Game List construction FAILED! (Download Error?)\n";
-            return kError;
+            return kNoGame; // as for the definitions
         }
         m_log << kIndent << "Compatibility Game List constructed\n";
         ApplyCompatibility(*candidates, *compat, *part->GetCurrentGame());

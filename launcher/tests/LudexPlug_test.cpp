@@ -8,6 +8,7 @@
 //  - launchgame in this process through the fake plug: started and over, a
 //    refused launch, and a plug process killed while its game runs.
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "GameDefinitions.h"
 #include "LaunchPlatform.h"
 #include "LaunchScript.h"
@@ -100,7 +101,7 @@ protected:
                         return true;
                 return false;
             },
-            20000);
+            60000);
     }
 
     FdTestKit::CScratchFolder m_scratch;
@@ -181,6 +182,35 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
     ASSERT_EQ(10u, lines.size());
     EXPECT_EQ("GetItemTankValue|server|0|", lines[6]);
     EXPECT_EQ("Terminate", lines[8]);
+}
+
+// A script that ends one plug session and starts the next at once meets the
+// plug's server on its way out (it leaves 10 ms after its last object): every
+// round must still get a working plug.
+TEST_F(LudexPlug, APlugMadeAgainRightAfterItsReleaseWorksEveryTime)
+{
+    const std::string script = m_scratch.File("again.xml");
+    std::ofstream(script) << "<ludexs.launch><subscript type=\"OnStart\"><sscmd name=\"msgbox\"/>"
+                             "</subscript></ludexs.launch>";
+    CPlugTestHost host;
+    CLaunchScript launch(&host);
+    launch.Load("file://" + script, 0, 0, 0);
+    launch.Step();
+    ASSERT_NE(nullptr, launch.GetLaunchPart());
+    ASSERT_NE(nullptr, host.last);
+    CPlugSite& site = launch.GetLaunchPart()->PlugSite();
+    ASSERT_TRUE(RegisterPlugObject("againclsid", std::string("clsid:") + kFakeClsid));
+    ASSERT_TRUE(RegisterPlugObject("againprogid", std::string("progid:") + kFakeProgId));
+    for (int round = 0; round < 12; ++round)
+    {
+        SCOPED_TRACE("round " + std::to_string(round));
+        ILudexPlug* plug = CreatePlugObject(site, round % 2 ? "againprogid" : "againclsid", host.last);
+        ASSERT_NE(nullptr, plug);
+        long running = -1;
+        // A call that crosses to the plug's process: the object really serves.
+        EXPECT_EQ(S_OK, plug->IsGameRunning(&running));
+        ReleasePlugObject(site, plug);
+    }
 }
 
 TEST_F(LudexPlug, ContainerAnswers)
@@ -276,8 +306,8 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
                "</sscmd></subscript></ludexs.launch>";
 
     TRelease<IDiagOBPP2Cmpt> launcher;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexOBPPLauncher, nullptr, CLSCTX_LOCAL_SERVER,
-                                     IID_IDiagOBPP2Cmpt, reinterpret_cast<void**>(&launcher.p)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexOBPPLauncher, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                            reinterpret_cast<void**>(&launcher.p)));
     const DWORD pid = dwLudexPid();
     ASSERT_NE(0u, pid);
     IDiagCmpt2OBPP* callback = nullptr;
@@ -291,7 +321,7 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     ASSERT_EQ(S_OK, launcher.p->ExecuteCmd(FdCom::CBstr("dowk").bstr()));
 
     // The "ok" sub-script shows its page once the launch variables are set.
-    ASSERT_TRUE(recorder->boWaitForCommands(1, 30000)) << ReadFile(m_log);
+    ASSERT_TRUE(recorder->boWaitForCommands(1, 60000)) << ReadFile(m_log);
     EXPECT_EQ("SEND", recorder->commands()[0].strCmd);
     EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"TURL", "http://127.0.0.1:9/ok-tetra"},
                                                                 {"BFRM", "f"}}),
@@ -320,8 +350,8 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
 
     // The container class is served to other processes too.
     TRelease<ILudexPlugContainer> container;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlugContainer, nullptr, CLSCTX_LOCAL_SERVER,
-                                     IID_ILudexPlugContainer, reinterpret_cast<void**>(&container.p)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlugContainer, CLSCTX_LOCAL_SERVER,
+                                            IID_ILudexPlugContainer, reinterpret_cast<void**>(&container.p)));
     TRelease<IUnknown> xml;
     EXPECT_EQ(S_OK, container.p->GetLudexObject(FdCom::CBstr("ludexxml").bstr(), nullptr, 0, &xml.p));
     EXPECT_NE(nullptr, xml.p);

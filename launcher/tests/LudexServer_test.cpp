@@ -2,6 +2,7 @@
 // through the marshaller, the one launcher object and its road to the
 // plug-in's download, the "KillApp" box, the idle exit and ForceRemove.
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "FdComObject.h"
 #include "LudexLib.h"
 #include "LudexTestSupport.h"
@@ -47,7 +48,7 @@ template <class I> struct TRef
 
 template <class I> HRESULT hrCreate(REFCLSID clsid, REFIID iid, TRef<I>& ref)
 {
-    return CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, iid, reinterpret_cast<void**>(ref.pp()));
+    return FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, iid, reinterpret_cast<void**>(ref.pp()));
 }
 
 // The thread that runs the server's message loop: the one whose apartment

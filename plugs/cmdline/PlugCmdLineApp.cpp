@@ -49,7 +49,7 @@ void vMessageLoop()
 {
     FdCom::CModule& module = FdCom::CModule::Get();
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    while (module.bGetServerMessage(&msg) > 0)
     {
         if (module.boOnIdleExitMessage(msg))
             continue;

@@ -63,7 +63,7 @@ void vRunMainLoop(FdCom::CModule& module, bool& revoked)
         MSG msg;
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
         {
-            if (msg.message == WM_QUIT)
+            if (msg.message == WM_QUIT && !module.boHoldIdleQuit())
             {
                 if (event)
                     CloseHandle(event);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "FdComObject.h"
 #include "LinkwellV2_h.h"
 #include "PumpUntil.h"
@@ -280,8 +281,8 @@ int main()
     IDiagOBPP2Cmpt* lpHub = nullptr;
     HRESULT hr = CLSIDFromProgID(L"Feldane.LinkwellV2.1", &clsid);
     if (SUCCEEDED(hr))
-        hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                              reinterpret_cast<void**>(&lpHub));
+        hr = FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                     reinterpret_cast<void**>(&lpHub));
     vSay("page", "CoCreateInstance(\"Feldane.LinkwellV2.1\") -> " + Hr(hr));
     if (SUCCEEDED(hr))
     {

@@ -83,8 +83,8 @@ std::string strRoadPage(const std::string& strLudexKeys, const std::string& extr
                "src=\"" +
                src + "\">\n";
     };
-    return "<html><body>\n<iframe name=\"info\" src=\"about:blank\"></iframe>\n" + embed("hub", "keys-hub.fdg") +
-           embed("ludex", strLudexKeys) + extra + "</body></html>\n";
+    return "<html><body>\n<iframe name=\"info\" src=\"about:blank\"></iframe>\n" +
+           embed("hub", "keys-hub.fdg") + embed("ludex", strLudexKeys) + extra + "</body></html>\n";
 }
 
 // The game's definition: found by its file name through the disk search,
@@ -118,7 +118,8 @@ std::string strLaunchScript(const std::string& b)
            "compat.xml\"/><version vnbr=\"1\"/></game></launchgame>"
            "<setlverb verb=\"play\" lmode=\"compat\"/></launchinfo></sscmd>\n"
            "<sscmd name=\"launchinit\"><launchinit><uploads lmode=\"c\"><uplvar name=\"lgame.gid\"/>"
-           "<uplvar name=\"lgame.vid\"/></uploads></launchinit><sslinks ok=\"play\" nok=\"nogame\"/></sscmd>\n"
+           "<uplvar name=\"lgame.vid\"/></uploads></launchinit><sslinks ok=\"play\" "
+           "nok=\"nogame\"/></sscmd>\n"
            "</subscript>\n"
            "<subscript name=\"play\"><sscmd name=\"launchgame\"><launchgame/></sscmd>"
            "<sscmd name=\"quit\"/></subscript>\n"
@@ -373,8 +374,8 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
     const std::string strGames = o.strWorkFolder + "games";
     CreateDirectoryA(strGames.c_str(), nullptr);
     CreateDirectoryA((strGames + "\\Fixture").c_str(), nullptr);
-    if (!CopyFileA((o.strBinFolder + "FixtureGame.exe").c_str(), (strGames + "\\Fixture\\FixtureGame.exe").c_str(),
-                   FALSE))
+    if (!CopyFileA((o.strBinFolder + "FixtureGame.exe").c_str(),
+                   (strGames + "\\Fixture\\FixtureGame.exe").c_str(), FALSE))
     {
         error = "cannot lay FixtureGame.exe in " + strGames;
         return false;
@@ -432,7 +433,9 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
                                                  {"CMD", "dowk"}})}},
                          3);
     };
-    auto keys = [&](const char* next) { return strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", next}}, 6); };
+    auto keys = [&](const char* next) {
+        return strAction("", {{"privatekeyfile", o.strKeyText}, {"URL", next}}, 6);
+    };
     const struct
     {
         const char* name;
@@ -463,12 +466,14 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
         {"launch-ludex-bad.fdg", launchLudex("ludex-bad.pkg")},
         {"hub.pkg", package(seal(strCompressed(strHub), 31), "LinkwellV2", "Linkwell.exe", kHubClsid)},
         {"ludex.pkg", package(seal(strCompressed(strLudex), 32), "Ludex", "Ludex.exe", kLauncherClsid)},
-        {"ludex-bad.pkg", package(EnvelopeSealer::strSeal(strCompressed(strLudex), wrongKey, false, 33), "Ludex",
-                                  "Ludex.exe", kLauncherClsid)},
-        {"plug.pkg", package(seal(strCompressed(strPlug), 34), "LudexPlugCmdLine", "LudexPlugCmdLine.exe",
-                             kPlugClsid)},
+        {"ludex-bad.pkg", package(EnvelopeSealer::strSeal(strCompressed(strLudex), wrongKey, false, 33),
+                                  "Ludex", "Ludex.exe", kLauncherClsid)},
+        {"plug.pkg",
+         package(seal(strCompressed(strPlug), 34), "LudexPlugCmdLine", "LudexPlugCmdLine.exe", kPlugClsid)},
         {"launch.xml", seal(strLaunchScript(b), 35)},
         {"defs.xml", seal(strDefinitions(kGameMs), 36)},
+        // Sealed as the service seals, but its markup breaks off inside the game.
+        {"defs-malformed.xml", seal(strDefinitions(kGameMs).substr(0, 120) + "</ludexs.gdef>", 38)},
         {"compat.xml", seal(strCompatibility(), 37)},
     };
     for (const auto& f : files)
@@ -489,7 +494,8 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     const std::string strLog = m_o.strWorkFolder + "host.log";
     DeleteFileA(strLog.c_str());
     std::string cmd = strQuote(m_o.strBinFolder + "BrowserHost.exe") + " --log " + strQuote(strLog) +
-                      " --plugin " + strQuote(m_o.strBinFolder + "npfdg.dll") + " --quit-when-idle " + kQuietMs;
+                      " --plugin " + strQuote(m_o.strBinFolder + "npfdg.dll") + " --quit-when-idle " +
+                      kQuietMs;
     if (boShot && !m_o.strHostShot.empty())
         cmd += " --screenshot " + strQuote(m_o.strHostShot);
     cmd += " " + strQuote(s.strPage);
@@ -545,6 +551,13 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
                 run.boGameShot = boShootWindow(hGame, m_o.strGameShot);
             }
         }
+        if (turn == ETurn::HubKilled && !boActed && run.boGameSeen)
+        {
+            // Only in the first page's session: the second one must get a hub.
+            run.transcript.push_back("test      kills Linkwell.exe");
+            vKill("Linkwell.exe");
+            boActed = true;
+        }
         if (turn == ETurn::ServerGone && !boActed && boControl)
         {
             size_t ulAt = ulNext;
@@ -580,7 +593,8 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     if (boControl)
     {
         size_t ulAt = ulNext;
-        const std::vector<std::string> notes = notesOf(control.Command("NOTES " + std::to_string(ulAt)), ulAt);
+        const std::vector<std::string> notes =
+            notesOf(control.Command("NOTES " + std::to_string(ulAt)), ulAt);
         run.notes.insert(run.notes.end(), notes.begin(), notes.end());
     }
     else
@@ -638,10 +652,26 @@ SRun CRoadScene::run(ETurn turn)
     SetEnvironmentVariableA("FD_UI_LOG", strBoxes.c_str());
     SetEnvironmentVariableA("FD_UI_ANSWERS", nullptr);
     std::vector<std::pair<std::string, std::string>> kept;
+    // A file the web stand-in serves, changed for the turn and put back after it.
+    std::string strServedName, strServed;
+    auto spoil = [&](const char* lpszName, const std::string* pReplacement)
+    {
+        strServedName = lpszName;
+        strServed = strRead(m_o.strWebFolder + lpszName);
+        DeleteFileA((m_o.strWebFolder + lpszName).c_str());
+        if (pReplacement)
+            boWrite(m_o.strWebFolder + lpszName, *pReplacement);
+    };
+    auto forgetCatalogue = []
+    {
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\localdata");
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\localdata");
+    };
     switch (turn)
     {
     case ETurn::FirstRoad:
-        run.strName = "a fresh machine: the setup page installs the components, the road page launches the game";
+        run.strName =
+            "a fresh machine: the setup page installs the components, the road page launches the game";
         pages = {"setup.htm", "road.htm"};
         boShot = true;
         SetEnvironmentVariableA("FD_UI_LOG", nullptr);
@@ -667,18 +697,65 @@ SRun CRoadScene::run(ETurn turn)
     case ETurn::GameNotFound:
         run.strName = "no catalogue on the machine and the disk search cancelled";
         pages = {"road.htm"};
-        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\localdata");
-        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Zelto\\Ludex\\localdata");
+        forgetCatalogue();
         SetEnvironmentVariableA("FD_UI_ANSWERS", "2"); // the search dialog: IDCANCEL
+        break;
+    case ETurn::HubKilled:
+        run.strName = "the hub is killed while the game runs, the page closes, then a second page";
+        pages = {"road.htm", "road.htm"};
+        break;
+    case ETurn::DefsMissing:
+        run.strName = "no catalogue, and the game definitions are not found (HTTP 404)";
+        pages = {"road.htm"};
+        forgetCatalogue();
+        spoil("defs.xml", nullptr);
+        break;
+    case ETurn::DefsTruncated:
+    {
+        run.strName = "no catalogue, and the game definitions arrive cut in half";
+        pages = {"road.htm"};
+        forgetCatalogue();
+        const std::string whole = strRead(m_o.strWebFolder + "defs.xml");
+        const std::string half = whole.substr(0, whole.size() / 2);
+        spoil("defs.xml", &half);
+        break;
+    }
+    case ETurn::DefsMalformed:
+    {
+        run.strName = "no catalogue, and the game definitions are not well-formed";
+        pages = {"road.htm"};
+        forgetCatalogue();
+        const std::string broken = strRead(m_o.strWebFolder + "defs-malformed.xml");
+        spoil("defs.xml", &broken);
+        break;
+    }
+    case ETurn::CompatMissing:
+        run.strName = "the compatibility list is not found (HTTP 404)";
+        pages = {"road.htm"};
+        spoil("compat.xml", nullptr);
         break;
     }
     for (const std::string& page : pages)
-        run.sessions.push_back(session(page, turn, boShot && page == "road.htm", run));
+    {
+        // The second page of the killed hub's turn plays the road untouched.
+        const ETurn played = turn == ETurn::HubKilled && !run.sessions.empty() ? ETurn::Road : turn;
+        if (turn == ETurn::HubKilled && !run.sessions.empty())
+        {
+            // Wine's COM service keeps handing out the class object of the
+            // killed hub (Windows' notices that its process is gone): it is
+            // started anew, as a machine that forgets the dead server.
+            run.transcript.push_back("test      restarts Wine's COM service (rpcss.exe)");
+            vKill("rpcss.exe");
+        }
+        run.sessions.push_back(session(page, played, boShot && page == "road.htm", run));
+    }
+    if (!strServedName.empty())
+        boWrite(m_o.strWebFolder + strServedName, strServed);
     if (!kept.empty())
     {
         HKEY hKey = nullptr;
-        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame\\Ludex", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                            &hKey, nullptr) == ERROR_SUCCESS)
+        if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\FdGame\\Ludex", 0, nullptr, 0, KEY_ALL_ACCESS,
+                            nullptr, &hKey, nullptr) == ERROR_SUCCESS)
         {
             for (const auto& v : kept)
                 vSetText(hKey, v.first.c_str(), v.second);
@@ -734,15 +811,16 @@ SRun CRoadScene::run(ETurn turn)
             {
                 if (l.strGet("reason") == "0")
                     run.fetched.push_back(l.strGet("url"));
-                t.push_back("  fetched   " + l.strGet("url") + (l.strGet("reason") == "0" ? role(l.strGet("url"))
-                                                                                       : " (failed)"));
+                t.push_back("  fetched   " + l.strGet("url") +
+                            (l.strGet("reason") == "0" ? role(l.strGet("url")) : " (failed)"));
             }
             else if (l.strKind == "NAVIGATE")
             {
                 run.navigations.push_back(l.strGet("frame") + " " + l.strGet("url"));
                 std::string line = "  navigate  frame " + l.strGet("frame") + " <- " + l.strGet("url");
                 const size_t info = l.strGet("url").find("&Info=");
-                const int code = info == std::string::npos ? -1 : std::atoi(l.strGet("url").c_str() + info + 6);
+                const int code =
+                    info == std::string::npos ? -1 : std::atoi(l.strGet("url").c_str() + info + 6);
                 const std::string what = strNotificationText(code);
                 if (!what.empty())
                     line += "  (" + what + ")";
@@ -770,13 +848,14 @@ SRun CRoadScene::run(ETurn turn)
     for (const std::string& x : run.boxes)
         t.push_back("  box       " + x);
     t.push_back(run.leftRunning.empty() ? "  programs  every program of the suite has ended"
-                                        : "  programs  still running and killed: " + [&]
-                {
-                    std::string s;
-                    for (const std::string& n : run.leftRunning)
-                        s += n + " ";
-                    return s;
-                }());
+                                        : "  programs  still running and killed: " +
+                                              [&]
+                                              {
+                                                  std::string s;
+                                                  for (const std::string& n : run.leftRunning)
+                                                      s += n + " ";
+                                                  return s;
+                                              }());
     return run;
 }
 } // namespace FdRoadScene

@@ -19,31 +19,36 @@ namespace FdRoadScene
 {
 struct SOptions
 {
-    std::string strWebFolder;   // served by the web stand-in (Windows form, final '\')
-    std::string strWebBase;     // http://127.0.0.1:<port>/
-    std::string strKeyText;     // the files key as a page delivers it
-    std::string strWrongKey;    // another key: what it seals cannot be opened with the files key
-    std::string strBinFolder;   // BrowserHost.exe, npfdg.dll, Ludex.exe... (final '\')
-    std::string strWorkFolder;  // install folder, game folder, logs (final '\')
-    uint16_t wGamePort = 0;     // the stand-in game server
-    std::string strHostShot;    // BMP of the browser host after the launch session, or empty
-    std::string strGameShot;    // BMP of the game's window during the game, or empty
+    std::string strWebFolder;  // served by the web stand-in (Windows form, final '\')
+    std::string strWebBase;    // http://127.0.0.1:<port>/
+    std::string strKeyText;    // the files key as a page delivers it
+    std::string strWrongKey;   // another key: what it seals cannot be opened with the files key
+    std::string strBinFolder;  // BrowserHost.exe, npfdg.dll, Ludex.exe... (final '\')
+    std::string strWorkFolder; // install folder, game folder, logs (final '\')
+    uint16_t wGamePort = 0;    // the stand-in game server
+    std::string strHostShot;   // BMP of the browser host after the launch session, or empty
+    std::string strGameShot;   // BMP of the game's window during the game, or empty
 };
 
 enum class ETurn
 {
-    FirstRoad,    // fresh machine: the setup page installs, then the road page launches
-    Road,         // again: components installed and catalogue saved, the short way
-    ServerGone,   // the game server goes while the game runs
-    GameKilled,   // the game's process is killed while it runs
-    BadPackage,   // the launcher's package cannot be decrypted
-    GameNotFound, // no catalogue, and the disk search is cancelled
+    FirstRoad,     // fresh machine: the setup page installs, then the road page launches
+    Road,          // again: components installed and catalogue saved, the short way
+    ServerGone,    // the game server goes while the game runs
+    GameKilled,    // the game's process is killed while it runs
+    BadPackage,    // the launcher's package cannot be decrypted
+    GameNotFound,  // no catalogue, and the disk search is cancelled
+    HubKilled,     // the hub is killed while the game runs, the page closes, a second page follows
+    DefsMissing,   // no catalogue, and the game definitions answer HTTP 404
+    DefsTruncated, // no catalogue, and the game definitions arrive cut in half
+    DefsMalformed, // no catalogue, and the game definitions are not well-formed XML
+    CompatMissing, // the compatibility list answers HTTP 404
 };
 
 struct SSession
 {
     std::string strPage;
-    long lExit = -1; // the host's exit code, -1 when it did not end in time
+    long lExit = -1;    // the host's exit code, -1 when it did not end in time
     DWORD dwMs = 0;     // from the host's start to the end of the suite's programs
     DWORD dwHostMs = 0; // from the host's start to its end
     std::vector<FdBrowserHost::SLogLine> host;

@@ -3,6 +3,7 @@
 // French text both ways (directly and from the server's worker thread),
 // releases it, watches it leave, and removes its registration.
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "SampleClient.h"
 
 #include <cstdio>
@@ -33,7 +34,8 @@ void vShowCommand(const SCallbackCommand& c, DWORD dwMainThread)
 
 int main()
 {
-    const char kFrench[] = "D\xE9" "chargement \xA3\xA3";
+    const char kFrench[] = "D\xE9"
+                           "chargement \xA3\xA3";
     const std::string strExe = "\"" + strProgramFolder() + "SampleCmpt.exe\"";
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
@@ -49,8 +51,8 @@ int main()
         IDiagOBPP2Cmpt* pCmpt = nullptr;
         HRESULT hr = CLSIDFromProgID(L"FdTestbed.SampleCmpt", &clsid);
         if (SUCCEEDED(hr))
-            hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                                  reinterpret_cast<void**>(&pCmpt));
+            hr = FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                         reinterpret_cast<void**>(&pCmpt));
         vSay("client", "CoCreateInstance(\"FdTestbed.SampleCmpt\") -> " + strHr(hr));
         if (FAILED(hr))
             break;
@@ -59,7 +61,8 @@ int main()
         vSay("client", "the server runs as process " + FdCom::strFromBstr(pid.bstr()));
 
         IDiagCmpt2OBPP* pCallback = nullptr;
-        FdCom::TComObject<CRecordingCallback>::hrCreate(IID_IDiagCmpt2OBPP, reinterpret_cast<void**>(&pCallback));
+        FdCom::TComObject<CRecordingCallback>::hrCreate(IID_IDiagCmpt2OBPP,
+                                                        reinterpret_cast<void**>(&pCallback));
         auto* pRecorder = static_cast<CRecordingCallback*>(pCallback);
         unsigned long dwCookie = 0;
         hr = pCmpt->Advise(pCallback, &dwCookie);
@@ -71,7 +74,8 @@ int main()
         if (pRecorder->boWaitForCommands(1, 10000))
             vShowCommand(pRecorder->commands()[0], GetCurrentThreadId());
 
-        vSay("client", std::string("SetParameter(\"TEXT\", \"") + kFrench + "\"); ExecuteCmd(\"ECHOTHREAD\")");
+        vSay("client",
+             std::string("SetParameter(\"TEXT\", \"") + kFrench + "\"); ExecuteCmd(\"ECHOTHREAD\")");
         pCmpt->SetParameter(FdCom::CBstr("TEXT").bstr(), FdCom::CBstr(kFrench).bstr());
         pCmpt->ExecuteCmd(FdCom::CBstr("ECHOTHREAD").bstr());
         if (pRecorder->boWaitForCommands(2, 15000))
@@ -81,7 +85,8 @@ int main()
                       pRecorder->commands()[0].params[0].second == kFrench &&
                       pRecorder->commands()[1].params.size() == 1 &&
                       pRecorder->commands()[1].params[0].second == kFrench;
-        vSay("client", boSame ? "both echoes carry the text byte for byte" : "the echoes differ from the text sent");
+        vSay("client",
+             boSame ? "both echoes carry the text byte for byte" : "the echoes differ from the text sent");
 
         pCmpt->Unadvise(dwCookie);
         pCmpt->Release();

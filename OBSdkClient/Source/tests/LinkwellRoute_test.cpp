@@ -2,6 +2,7 @@
 // by the test, asked by its page object ("Feldane.LinkwellV2.1") to connect
 // to the stand-in game server, then ended under the channels' feet.
 #include "SdkTestSupport.h"
+#include "FdComActivate.h"
 
 #include "FdBstr.h"
 #include "GameServerControl.h"
@@ -132,8 +133,8 @@ protected:
         IDiagOBPP2Cmpt* page = nullptr;
         HRESULT hr = CLSIDFromProgID(L"Feldane.LinkwellV2.1", &clsid);
         if (hr == S_OK)
-            hr = CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                                  reinterpret_cast<void**>(&page));
+            hr = FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                         reinterpret_cast<void**>(&page));
         if (hr != S_OK)
         {
             ADD_FAILURE() << "no page object: 0x" << std::hex << hr;

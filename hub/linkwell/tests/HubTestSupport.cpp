@@ -1,6 +1,7 @@
 #include "HubTestSupport.h"
 
 #include <ws2tcpip.h>
+#include <tlhelp32.h>
 
 #include "TestKit.h"
 
@@ -85,6 +86,15 @@ bool CProcess::boStart(const std::string& commandLine)
     return true;
 }
 
+CProcess::~CProcess()
+{
+    if (boRunning())
+    {
+        TerminateProcess(m_process.get(), 1);
+        WaitForSingleObject(m_process.get(), kProcessWaitMs);
+    }
+}
+
 long CProcess::lWait(DWORD dwMs)
 {
     if (!m_process.boValid() || WaitForSingleObject(m_process.get(), dwMs) != WAIT_OBJECT_0)
@@ -97,6 +107,25 @@ long CProcess::lWait(DWORD dwMs)
 bool CProcess::boRunning() const
 {
     return m_process.boValid() && WaitForSingleObject(m_process.get(), 0) == WAIT_TIMEOUT;
+}
+
+void vEndStrayHubs()
+{
+    const FdWin::CHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap.boValid())
+        return;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = Process32First(snap.get(), &entry); b; b = Process32Next(snap.get(), &entry))
+    {
+        if (lstrcmpiA(entry.szExeFile, "Linkwell.exe") != 0)
+            continue;
+        FdWin::CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        if (!process.boValid())
+            continue;
+        TerminateProcess(process.get(), 1);
+        WaitForSingleObject(process.get(), kProcessWaitMs);
+    }
 }
 
 long lRunHub(const std::string& args, DWORD dwMs)

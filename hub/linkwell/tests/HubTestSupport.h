@@ -19,17 +19,24 @@
 namespace HubTest
 {
 
-constexpr DWORD kProcessWaitMs = 20000;
+// A bound, not a delay: a program that starts or ends slowly on a loaded
+// machine must not fail a test.
+constexpr DWORD kProcessWaitMs = 60000;
 
 // The folder of the running test program (where Linkwell.exe is), with a
 // final backslash.
 std::string ProgramFolder();
 
-// A started program; the handle is closed with the object.
+// A started program; the handle is closed with the object, and a program
+// still running then is ended, so that a failed step leaves nothing behind
+// for the next test.
 class CProcess
 {
 public:
     CProcess() = default;
+    ~CProcess();
+    CProcess(const CProcess&) = delete;
+    CProcess& operator=(const CProcess&) = delete;
 
     bool boStart(const std::string& commandLine);
     // Its exit code, or -1 when it did not end within dwMs.
@@ -42,6 +49,10 @@ private:
     FdWin::CHandle m_process;
     DWORD m_dwPid = 0;
 };
+
+// Ends every Linkwell.exe of the prefix that is still running (a hub that
+// COM started for a failed test) and waits for them to be gone.
+void vEndStrayHubs();
 
 // Linkwell.exe with these arguments, waited for; its exit code or -1.
 long lRunHub(const std::string& args, DWORD dwMs = kProcessWaitMs);

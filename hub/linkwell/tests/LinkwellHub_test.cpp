@@ -3,6 +3,7 @@
 // connection and registration with a server, page jobs both ways, the
 // pilot's Send, error jobs, every way to end the hub, and its trace file.
 #include "HubTestSupport.h"
+#include "FdComActivate.h"
 #include "PageCallback.h"
 #include "TestKit.h"
 
@@ -26,7 +27,7 @@ constexpr const char* kUnicityEvent = "Linkwell v2.0 Unicity Event";
 constexpr const char* kAlreadyRunning = "MSGBOX|64|Informations|Le Linkwell V2 est d\xE9j\xE0 en m\xE9moire";
 constexpr const char* kUnloaded = "###D\xE9"
                                   "chargement du processus\r\n";
-constexpr DWORD kJobWaitMs = 10000;
+constexpr DWORD kJobWaitMs = 30000;
 constexpr UINT kTrayCallbackMessage = 0x8233;
 constexpr WPARAM kTrayNotifyId = 0x8082;
 
@@ -100,8 +101,8 @@ public:
     {
         CLSID clsid;
         if (CLSIDFromProgID(L"Feldane.LinkwellV2.1", &clsid) != S_OK ||
-            CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                             reinterpret_cast<void**>(&m_lpHub)) != S_OK)
+            FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                    reinterpret_cast<void**>(&m_lpHub)) != S_OK)
             return false;
         m_lpCallback = CPageCallback::lpCreate();
         unsigned long dwCookie = 1;
@@ -152,7 +153,13 @@ protected:
         ASSERT_NE(0, m_wLpcPort);
         ASSERT_TRUE(SetHubDword("LPCPort", m_wLpcPort));
     }
-    void TearDown() override { CoUninitialize(); }
+    void TearDown() override
+    {
+        // What a failed step left running must not meet the next test.
+        vEndStrayHubs();
+        EXPECT_TRUE(boWaitUnicity(-1, kProcessWaitMs)) << "a hub outlived the test";
+        CoUninitialize();
+    }
 
     // Starts Linkwell.exe and waits until it serves: its class object is
     // published (the unicity event is set then) and its LPC port listens.
@@ -161,7 +168,7 @@ protected:
         if (!hub.boStart("\"" + ProgramFolder() + "Linkwell.exe\" " + args))
             return false;
         CSocket probe;
-        if (boWaitServing(10000) && probe.boConnect(m_wLpcPort, 10000))
+        if (boWaitServing(kProcessWaitMs) && probe.boConnect(m_wLpcPort, kProcessWaitMs))
             return true;
         ADD_FAILURE() << "the hub does not serve (exit code " << hub.lWait(0)
                       << ", boxes: " << ReadFileText(s_uiLog) << ")";
@@ -241,7 +248,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     EXPECT_TRUE(first.boRunning());
     // As COM starts it while the first one serves: no message, it leaves at
     // once and COM reaches the first one.
-    EXPECT_EQ(0, lRunHub("-Embedding", 5000));
+    EXPECT_EQ(0, lRunHub("-Embedding"));
     CPage page;
     ASSERT_TRUE(page.boOpen());
 
@@ -249,7 +256,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     // which serves once the first one is gone.
     ASSERT_EQ(S_OK, hrRun(page.Hub(), "CLOS"));
     // Revoked (the event reset), or already gone.
-    FdTestKit::boPumpUntil([&] { return iUnicityState() != 1; }, 10000);
+    FdTestKit::boPumpUntil([&] { return iUnicityState() != 1; }, kProcessWaitMs);
     ASSERT_NE(1, iUnicityState()) << "the class object was not revoked";
     CPage next;
     ASSERT_TRUE(next.boOpen()) << "the activation during the end failed";
@@ -288,7 +295,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
     ASSERT_EQ(S_OK, hrSet(lpHub, "MSGD", "GAME"));
     FD_HELPER(page.vConnect(server.wPort(), 5000));
     const std::string link = std::to_string(iLinksBefore + 1);
-    ASSERT_EQ("OK 1", server.Command("WAIT " + link + " init 1 10000"));
+    ASSERT_EQ("OK 1", server.Command("WAIT " + link + " init 1 30000"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "URLL", "http://page/inscrit"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "FRMM", "cadre"));
     ASSERT_EQ(S_OK, hrSet(lpHub, "URIP", "127.0.0.1"));
@@ -310,7 +317,7 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
     const std::string init = server.Command("LAST INIT");
     EXPECT_NE(std::string::npos, init.find("/tcp/msg/LKWE/INIT/0002/")) << init;
     EXPECT_EQ(Hex(pseudo), init.substr(init.rfind('/') + 1)) << init;
-    ASSERT_EQ("OK", server.Command("WAIT " + link + " kaka_udp 1 10000").substr(0, 2)) << "no UDP keep-alive";
+    ASSERT_EQ("OK", server.Command("WAIT " + link + " kaka_udp 1 30000").substr(0, 2)) << "no UDP keep-alive";
     const std::string text = server.Command("LAST GAME");
     EXPECT_NE(std::string::npos, text.find("/tcp/msg/LKWE/GAME/")) << text;
     EXPECT_EQ(Hex("bonjour"), text.substr(text.rfind('/') + 1)) << text;
@@ -376,9 +383,9 @@ TEST_F(LinkwellHub, RoundTripWithTheGameServerAndATraceOfEveryDumpKind)
     EXPECT_EQ('g', closed[1]);
     EXPECT_EQ(answer[14], closed[8]) << "the channel that was given";
     const std::string next = std::to_string(iLinksBefore + 2);
-    ASSERT_EQ("OK 1", server.Command("WAIT " + next + " init 1 10000"));
+    ASSERT_EQ("OK 1", server.Command("WAIT " + next + " init 1 30000"));
     EXPECT_NE(std::string::npos, server.Command("LINK " + link).find("state=closed"));
-    ASSERT_EQ("OK", server.Command("WAIT any registered 1 10000").substr(0, 2));
+    ASSERT_EQ("OK", server.Command("WAIT any registered 1 30000").substr(0, 2));
 
     // "CLOS" from the server ends the hub.
     ASSERT_EQ("OK", server.Command("CLOS " + next).substr(0, 2));
@@ -425,7 +432,7 @@ TEST_F(LinkwellHub, ErrorJobsForEveryFailureAndWmCloseEndsTheHub)
     // A registered link whose server goes for good, and a server that never
     // answers INIT: 5003 after the reconnections, 5000 after 8 s.
     FD_HELPER(page.vConnect(server.wPort(), 5000));
-    ASSERT_EQ("OK", server.Command("WAIT any registered 1 10000").substr(0, 2));
+    ASSERT_EQ("OK", server.Command("WAIT any registered 1 30000").substr(0, 2));
     FD_HELPER(page.vConnect(silent.wPort(), 5000));
     ASSERT_EQ("OK", server.Command("DROP 60").substr(0, 2));
     ASSERT_TRUE(lpPage->boWaitForCommands(2, 20000));

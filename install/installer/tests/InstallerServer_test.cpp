@@ -2,6 +2,7 @@
 // a recording IDiagCmpt2OBPP that answers DOWNLOAD from local files (the
 // address is a path under DL_BASE), as the plug-in answers from the network.
 #include "FdBstr.h"
+#include "FdComActivate.h"
 #include "FdComObject.h"
 #include "InstallTexts.h"
 #include "Installer_h.h"
@@ -230,8 +231,8 @@ protected:
         m_plugin->strDownloadFolder = m_dir + "dl\\";
         CLSID clsid;
         ASSERT_EQ(S_OK, CLSIDFromProgID(L"FDGame.Installer.1", &clsid));
-        ASSERT_EQ(S_OK, CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
-                                         reinterpret_cast<void**>(&m_installer)));
+        ASSERT_EQ(S_OK, FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                                reinterpret_cast<void**>(&m_installer)));
         const auto ids = processesNamed("installer.exe");
         ASSERT_EQ(1u, ids.size());
         m_hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_TERMINATE, FALSE, ids[0]);

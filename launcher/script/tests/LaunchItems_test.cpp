@@ -391,6 +391,9 @@ TEST_F(LaunchItemsTest, DefinitionsDownloadedThroughTheHost)
         {
             EXPECT_NE(std::string::npos,
                       host.log.find("Definition Game List construction FAILED! (Download Error?)"));
+            // The failure is said: the launch ends with "no game" (1001).
+            ASSERT_FALSE(host.events.empty());
+            EXPECT_EQ(1001, host.events.back());
             EXPECT_TRUE(host.plugCalls.empty());
             EXPECT_EQ("", Var(script, "lgame.gid"));
         }

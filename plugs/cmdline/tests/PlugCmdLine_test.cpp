@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ComRef.h"
+#include "FdComActivate.h"
 #include "FdBstr.h"
 #include "FdComObject.h"
 #include "GameCatalog.h"
@@ -332,8 +333,8 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     ILudexPlugContainer* containerItf = containerObject;
 
     ILudexPlug* plug = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlug, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
-                                     reinterpret_cast<void**>(&plug)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlug, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                            reinterpret_cast<void**>(&plug)));
     const DWORD pid = dwPlugPid();
     ASSERT_NE(pid, 0u);
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
@@ -517,8 +518,8 @@ TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
     const char* const configKey = "Software\\Zelto\\Ludex\\LudexPlugCmdLine";
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     ILudexPlug* plug = nullptr;
-    ASSERT_EQ(S_OK, CoCreateInstance(CLSID_LudexPlug, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
-                                     reinterpret_cast<void**>(&plug)));
+    ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlug, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                            reinterpret_cast<void**>(&plug)));
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, dwPlugPid());
     ASSERT_NE(process, nullptr);
     long out = kUntouched;

@@ -2,6 +2,7 @@
 // a local server, answering through the launcher's type library, gone shortly after
 // its last object is released, and removed by "UnregServer".
 #include "FakeCatalog.h"
+#include "FdComActivate.h"
 #include "LudexLib.h"
 
 #include "TestKit.h"
@@ -118,8 +119,8 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         CLSID clsid;
         ASSERT_EQ(CLSIDFromProgID(L"LudexPlugDP.LudexPlug.1", &clsid), S_OK);
         ILudexPlug* plug = nullptr;
-        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
-                                   reinterpret_cast<void**>(&plug)),
+        ASSERT_EQ(FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
+                                          reinterpret_cast<void**>(&plug)),
                   S_OK);
         long out = -5;
         EXPECT_EQ(plug->IsGameRunning(&out), S_OK);

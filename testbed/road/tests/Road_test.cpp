@@ -96,7 +96,10 @@ protected:
         s_o.strKeyText = strKey("key1.txt");
         s_o.strWrongKey = strKey("key0.txt");
         s_o.strBinFolder = strProgramFolder();
-        s_o.strWorkFolder = std::string(szTemp) + "road\\";
+        // A player's folder: spaces, "&" and an accented letter on the whole road.
+        const std::string strParent = std::string(szTemp) + "Jeux & Co\\";
+        CreateDirectoryA(strParent.c_str(), nullptr);
+        s_o.strWorkFolder = strParent + "Tétra 2\\";
         const char* lpszGame = std::getenv("FD_GAMESERVER_PORT");
         s_o.wGamePort = static_cast<uint16_t>(lpszGame ? std::atoi(lpszGame) : 0);
         s_o.strHostShot = strLinuxPath("FD_ROAD_ARTEFACTS", "road-browser-host.bmp");
@@ -110,22 +113,26 @@ protected:
         if (!scene.boSetUp(s_o, s_strError))
             return;
         std::printf("set-up: %lu ms\n", static_cast<unsigned long>(GetTickCount() - dwStart));
+        // The turns that need the catalogue come before those that forget it.
         for (ETurn turn : {ETurn::FirstRoad, ETurn::Road, ETurn::ServerGone, ETurn::GameKilled,
-                           ETurn::BadPackage, ETurn::GameNotFound})
+                           ETurn::HubKilled, ETurn::BadPackage, ETurn::CompatMissing, ETurn::GameNotFound,
+                           ETurn::DefsMissing, ETurn::DefsTruncated, ETurn::DefsMalformed})
         {
             dwStart = GetTickCount();
             (*s_runs)[turn] = scene.run(turn);
             std::printf("%s: %lu ms", (*s_runs)[turn].strName.c_str(),
                         static_cast<unsigned long>(GetTickCount() - dwStart));
             for (const auto& session : (*s_runs)[turn].sessions)
-                std::printf(" (host %lu ms, programs' end %lu ms)", static_cast<unsigned long>(session.dwHostMs),
+                std::printf(" (host %lu ms, programs' end %lu ms)",
+                            static_cast<unsigned long>(session.dwHostMs),
                             static_cast<unsigned long>(session.dwMs - session.dwHostMs));
             std::printf("\n");
             if (turn == ETurn::FirstRoad)
                 for (const char* app : {"LinkwellV2", "Ludex", "LudexPlugCmdLine"})
                     s_registry.push_back(std::string(app) + " " +
                                          strRegText(HKEY_LOCAL_MACHINE,
-                                                    (std::string("Software\\FdGame\\") + app).c_str(), "CLSID"));
+                                                    (std::string("Software\\FdGame\\") + app).c_str(),
+                                                    "CLSID"));
         }
     }
     static void TearDownTestSuite()
@@ -285,8 +292,8 @@ TEST_F(Road, APackageThatCannotBeDecryptedInstallsNothing)
     EXPECT_TRUE(boHasPart(r.pluginErrors, "impossible d'installer un composant")) << strTranscript(r);
     EXPECT_TRUE(FdRoadScene::serverCodes(r).empty()) << strTranscript(r);
     EXPECT_TRUE(FdRoadScene::pageCodes(r).empty()) << strTranscript(r);
-    EXPECT_FALSE(boHasPart(r.navigations, "road.htm")) << "no return page after a failed install"
-                                                       << strTranscript(r);
+    EXPECT_FALSE(boHasPart(r.navigations, "road.htm"))
+        << "no return page after a failed install" << strTranscript(r);
     EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
 }
 
@@ -299,5 +306,51 @@ TEST_F(Road, TheGameNotFoundWhenTheDiskSearchIsCancelled)
     EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::serverCodes(r)) << strTranscript(r);
     EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::pageCodes(r)) << strTranscript(r);
     EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
+}
+// The hub dies while the game runs: the page closes without bringing the
+// browser down (the plug-in's callback is no longer reachable through the
+// dead hub's stubs once the page goes), and the next page gets a new hub
+// that carries the whole road to the game server.
+TEST_F(Road, AKilledHubThenTheNextPageGetsANewOne)
+{
+    const SRun& r = run(ETurn::HubKilled);
+    ASSERT_EQ(2u, r.sessions.size()) << strTranscript(r);
+    EXPECT_TRUE(boHasPart(r.transcript, "kills Linkwell.exe")) << strTranscript(r);
+    for (const auto& s : r.sessions)
+        EXPECT_EQ(0, s.lExit) << "the browser host ended badly on " << s.strPage << strTranscript(r);
+    // The second page: the road whole, at the page and through the new hub at the server.
+    const std::vector<int> page = FdRoadScene::pageCodes(r);
+    ASSERT_GE(page.size(), 5u) << strTranscript(r);
+    EXPECT_EQ(kRoad, std::vector<int>(page.end() - 5, page.end())) << strTranscript(r);
+    const std::vector<int> server = FdRoadScene::serverCodes(r);
+    ASSERT_GE(server.size(), 5u) << strTranscript(r);
+    EXPECT_EQ(kRoad, std::vector<int>(server.end() - 5, server.end())) << strTranscript(r);
+    EXPECT_TRUE(r.sessions[1].pluginErrors.empty()) << strTranscript(r);
+    EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
+}
+
+// Definitions or a compatibility list that cannot be had end the launch as a
+// launch with nothing to choose: the page and the server hear 1001, then 4.
+TEST_F(Road, DefinitionsOrCompatibilityThatCannotBeHadEndTheLaunch)
+{
+    const struct
+    {
+        ETurn turn;
+        const char* file;
+    } cases[] = {{ETurn::DefsMissing, "defs.xml"},
+                 {ETurn::DefsTruncated, "defs.xml"},
+                 {ETurn::DefsMalformed, "defs.xml"},
+                 {ETurn::CompatMissing, "compat.xml"}};
+    for (const auto& c : cases)
+    {
+        const SRun& r = run(c.turn);
+        SCOPED_TRACE(r.strName);
+        EXPECT_TRUE(boHasPrefix(r.commands, std::string("DOWNLOAD2 URL ") + s_o.strWebBase + c.file))
+            << strTranscript(r);
+        EXPECT_FALSE(r.boGameSeen) << strTranscript(r);
+        EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::serverCodes(r)) << strTranscript(r);
+        EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::pageCodes(r)) << strTranscript(r);
+        EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
+    }
 }
 } // namespace
