@@ -1,7 +1,10 @@
 #include "TestBox.h"
 
 #include "FdUi.h"
+#include "FileUtil.h"
+#include "GameDefinitions.h"
 #include "LaunchScriptMgr.h"
+#include "LocalGameData.h"
 #include "LudexOBPPLauncher.h"
 #include "TestBoxDownload.h"
 #include "resource.h"
@@ -11,6 +14,7 @@
 namespace
 {
 const char kTitle[] = "Ludex Test Box";
+const char kDumpPath[] = "c:\\temp\\glreg.htm";
 // What the control may hold.
 constexpr int kMaxScriptText = 256;
 } // namespace
@@ -19,6 +23,8 @@ CTestBox::CTestBox(const std::string& launchScript, const std::string& varScript
     : m_command(command), m_launchScript(launchScript), m_varScript(varScript), m_mgr(new CLaunchScriptMgr())
 {
     m_mgr->SetComponent(this);
+    // The box outlives its scripts: the developer runs another or closes it.
+    m_mgr->SetQuitWhenEnded(false);
 }
 
 int32_t CTestBox::RequestHostDownload(const CStringExt& url, const CStringExt&)
@@ -112,6 +118,9 @@ INT_PTR CTestBox::iOnMessage(HWND hwnd, UINT message, WPARAM wParam)
         case IDC_TESTBOX_RUN:
             vRun(hwnd);
             return TRUE;
+        case IDC_TESTBOX_DUMP:
+            vDumpGameList();
+            return TRUE;
         case IDC_TESTBOX_GAMES:
             m_mgr->OpenGameDialog(CLudexOBPPLauncher::kMenuAllGames);
             return TRUE;
@@ -149,4 +158,23 @@ void CTestBox::vRun(HWND hwnd)
     if (!m_command.empty())
         m_mgr->OnCommand(CStringExt(m_command));
     m_mgr->Ignition();
+}
+
+std::string CTestBox::DumpPath()
+{
+    char path[MAX_PATH] = "";
+    const DWORD length = GetEnvironmentVariableA("FD_LUDEX_DUMP", path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string(kDumpPath);
+}
+
+void CTestBox::vDumpGameList()
+{
+    const std::unique_ptr<CZeltoGameList> games = LoadLocalGameList();
+    const std::string text = WriteGameDefinitions(*games, kGameDefNamespace);
+    const std::string path = DumpPath();
+    // An existing file is left as it is; the console shows the list all the same.
+    WriteNewTextFile(path, text);
+    m_log.boOpenConsole();
+    m_log << "[[====== Local Game List Dump (" << path << ")======]]\n\n"
+          << text << "[[=======================================================]]\n\n";
 }

@@ -3,7 +3,8 @@
 // Without a browser plug-in the box fetches the script's downloads itself and
 // hands their ends to the manager on a later turn of its loop; a page command
 // given on the command line ("command=word") reaches the manager before the
-// script starts.
+// script starts. The end of a script leaves the box up; "Liste des jeux" dumps
+// the local game list to a file and to the console.
 #pragma once
 
 #include <windows.h>
@@ -13,6 +14,7 @@
 #include <memory>
 #include <string>
 
+#include "ConsoleLog.h"
 #include "ScriptMgrLink.h"
 
 class CLaunchScriptMgr;
@@ -38,10 +40,15 @@ public:
     // by up to a half-cycle of 110 / length blanks and drawn together again.
     static std::string Caption(const std::string& text, uint32_t tick);
 
+    // Where the dump goes: "c:\temp\glreg.htm", or the file named by the
+    // environment variable FD_LUDEX_DUMP (tests).
+    static std::string DumpPath();
+
 private:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
     INT_PTR iOnMessage(HWND hwnd, UINT message, WPARAM wParam);
     void vRun(HWND hwnd);
+    void vDumpGameList();
 
     // IScriptMgrSink: only downloads do something here.
     void NavigateHostFrame(const CStringExt&, const CStringExt&) override {}
@@ -61,6 +68,8 @@ private:
     std::string m_command;
     std::string m_launchScript;
     std::string m_varScript;
+    // The box's console, released after the manager.
+    CConsoleLog m_log;
     std::unique_ptr<CLaunchScriptMgr> m_mgr;
     uint32_t m_tick = 0;
 };

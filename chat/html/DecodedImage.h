@@ -14,6 +14,9 @@ namespace FdHtml
 constexpr uint64_t kMaxFramePixels = 4096u * 4096u;
 // All frames of one image together.
 constexpr uint64_t kMaxImagePixels = 4 * kMaxFramePixels;
+// Frames of one image: an animation of more keeps its first ones (a file of
+// tiny frames must not claim memory for millions of them).
+constexpr std::size_t kMaxImageFrames = 1024;
 
 struct SRgb
 {

@@ -96,6 +96,12 @@ CImageBackdrop::~CImageBackdrop()
     vDiscard();
 }
 
+void CImageBackdrop::vRestart()
+{
+    vDiscard();
+    m_boArmed = true;
+}
+
 void CImageBackdrop::vDiscard()
 {
     if (m_hbm)
@@ -176,7 +182,7 @@ BOOL CDibImage::boAdopt(const SImageResult& result, SDecodedImage&& decoded)
         return FALSE;
     m_frames = std::move(decoded.frames);
     m_boWholeDib = decoded.boWholeDib;
-    m_frameBitmaps.assign(m_frames.size(), nullptr);
+    m_frameBitmaps.assign(m_frames.size() >= 2 ? 0 : m_frames.size(), nullptr);
     m_boTransparent = decoded.boTransparent;
     m_bTransparentIndex = decoded.bTransparentIndex;
     m_rect = decoded.rect;
@@ -209,6 +215,10 @@ void CDibImage::vClear()
             DeleteObject(hbm);
     }
     m_frameBitmaps.clear();
+    if (m_hbmAnimation)
+        DeleteObject(m_hbmAnimation);
+    m_hbmAnimation = nullptr;
+    m_animationFrame = 0;
     m_frames.clear();
     m_boWholeDib = false;
     if (m_hPalette)
@@ -222,7 +232,10 @@ void CDibImage::vClear()
     m_boSaveBackground = false;
     m_ownBackdrop.vDiscard();
     for (CImageBackdrop* p : m_backdrops)
+    {
         p->vDiscard();
+        p->m_boArmed = false;
+    }
 }
 
 void CDibImage::vEndPaint()
@@ -246,6 +259,14 @@ int CDibImage::iRealizePalette(HDC hdc, bool boBackground, HPALETTE* pOld)
     return changed == GDI_ERROR ? 0 : static_cast<int>(changed);
 }
 
+std::size_t CDibImage::frameBitmaps() const
+{
+    std::size_t n = m_hbmAnimation ? 1 : 0;
+    for (HBITMAP hbm : m_frameBitmaps)
+        n += hbm ? 1 : 0;
+    return n;
+}
+
 int CDibImage::iFrameCount(uint32_t* pdwDelayMs) const
 {
     if (pdwDelayMs)
@@ -259,8 +280,11 @@ int CDibImage::iFrameCount(uint32_t* pdwDelayMs) const
 
 HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
 {
-    if (m_frameBitmaps[iFrame])
+    const bool boAnimation = m_frames.size() >= 2;
+    if (!boAnimation && m_frameBitmaps[iFrame])
         return m_frameBitmaps[iFrame];
+    if (boAnimation && m_hbmAnimation && m_animationFrame == iFrame)
+        return m_hbmAnimation;
     const int w = m_rect.width;
     const int h = m_rect.height;
     const BITMAPINFO* pInfo = nullptr;
@@ -299,11 +323,11 @@ HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
         pInfo = pMade;
         pBits = rows.data();
     }
-    HBITMAP hbm = CreateCompatibleBitmap(hdcTarget, w, h);
+    HBITMAP hbm = boAnimation && m_hbmAnimation ? m_hbmAnimation : CreateCompatibleBitmap(hdcTarget, w, h);
     CMemDc dc(hdcTarget);
     if (!hbm || !dc.get())
     {
-        if (hbm)
+        if (hbm && hbm != m_hbmAnimation)
             DeleteObject(hbm);
         return nullptr;
     }
@@ -313,7 +337,13 @@ HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
         SetDIBitsToDevice(dc.get(), 0, 0, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0,
                           static_cast<UINT>(h), pBits, pInfo, DIB_RGB_COLORS);
     }
-    m_frameBitmaps[iFrame] = hbm;
+    if (boAnimation)
+    {
+        m_hbmAnimation = hbm;
+        m_animationFrame = iFrame;
+    }
+    else
+        m_frameBitmaps[iFrame] = hbm;
     return hbm;
 }
 
@@ -351,7 +381,7 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
         CImageBackdrop* pBackdrop = pOwner ? pOwner : &m_ownBackdrop;
         if (pBackdrop != &m_ownBackdrop)
             vRegister(pBackdrop);
-        if (!pBackdrop->m_hbm && m_boSaveBackground && m_frames.size() >= 2)
+        if (!pBackdrop->m_hbm && (m_boSaveBackground || pBackdrop->m_boArmed) && m_frames.size() >= 2)
         {
             // The requested size, but never less than the frame composed
             // over it: a smaller one would leave part of the frame over

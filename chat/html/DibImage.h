@@ -29,6 +29,9 @@ public:
     CImageBackdrop& operator=(const CImageBackdrop&) = delete;
 
     bool boSaved() const { return m_hbm != nullptr; }
+    // The owner's own end of paint: what was saved is discarded, and the
+    // next draw saves again, whatever other owners of the image do.
+    void vRestart();
 
 private:
     friend class CDibImage;
@@ -36,6 +39,7 @@ private:
 
     CDibImage* m_pImage = nullptr; // the image it is registered with
     HBITMAP m_hbm = nullptr;
+    bool m_boArmed = false; // restarted: the next draw saves
 };
 
 class CDibImage
@@ -76,6 +80,8 @@ public:
     int iTransparentIndex() const { return m_boTransparent ? m_bTransparentIndex : -1; }
     FdHtml::SImageRect rect() const { return m_rect; }
     std::size_t frames() const { return m_frames.size(); }
+    // GDI bitmaps the image holds for its frames.
+    std::size_t frameBitmaps() const;
     // Painting is over: every saved background is discarded, and from now
     // on a draw without one saves what lies under it.
     void vEndPaint();
@@ -93,7 +99,12 @@ private:
 
     std::vector<std::vector<uint8_t>> m_frames;
     bool m_boWholeDib = false;
-    std::vector<HBITMAP> m_frameBitmaps; // device-dependent copies, made on first draw
+    // Device-dependent copies made on first draw: one per frame of a still
+    // image; an animation keeps a single one, refilled when another frame
+    // is drawn, so that its frames don't hold a GDI object each.
+    std::vector<HBITMAP> m_frameBitmaps;
+    HBITMAP m_hbmAnimation = nullptr;
+    std::size_t m_animationFrame = 0; // the frame m_hbmAnimation holds
     bool m_boTransparent = false;
     uint8_t m_bTransparentIndex = 0;
     FdHtml::SImageRect m_rect;

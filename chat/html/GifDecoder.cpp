@@ -400,7 +400,7 @@ SImageResult gifDecode(const uint8_t* p, std::size_t n, SDecodedImage* pOut)
     uint32_t width = 0;
     uint32_t height = 0;
     uint64_t total = 0;
-    while (next == EBlocks::Image)
+    while (next == EBlocks::Image && img.frames.size() < kMaxImageFrames)
     {
         uint8_t desc[9];
         if (!in.boRead(desc, sizeof desc))

@@ -9,7 +9,8 @@ namespace FdHtml
 bool boIsGifSignature(const uint8_t* p, std::size_t n);
 
 // Decodes the whole file into *pOut (cleared first). Data that end after an
-// image keep the frames read so far (unread rows 0) and succeed; a missing
+// image keep the frames read so far (unread rows 0) and succeed, and so does
+// an animation of more than kMaxImageFrames frames with its first ones; a missing
 // signature, a non-zero pixel aspect byte, a cut header, descriptor or
 // colour table, no image at all, or a frame over the pixel budget fail and
 // leave *pOut empty.

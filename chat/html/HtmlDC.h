@@ -26,6 +26,9 @@ class CHtmlImageBackdrop
 {
 public:
     virtual ~CHtmlImageBackdrop() = default;
+    // The element's document painted again: what was saved lies under an
+    // old picture; the next draw saves anew.
+    virtual void Restart() {}
 };
 
 struct HtmlTextMetrics

@@ -321,6 +321,7 @@ void CHtmlDoc::ParseLoop()
     uint32_t replacedAt = UINT32_MAX; // where the last replacement went
     uint32_t replacementsThere = 0;
     uint64_t growth = 0;
+    HtmlEndTagIndex endTags; // follows the replacements below
     for (;;)
     {
         const char* text = MemBlockBytes(m_source);
@@ -351,7 +352,7 @@ void CHtmlDoc::ParseLoop()
             position = afterTag;
             continue;
         }
-        HtmlTagExtent(text, m_sourceLength, token);
+        HtmlTagExtent(text, m_sourceLength, token, nullptr, &endTags);
         HtmlMemBlock content = nullptr;
         if (token.contentLength != 0)
         {
@@ -375,6 +376,7 @@ void CHtmlDoc::ParseLoop()
             const uint64_t added = count > extent ? count - extent : 0;
             if (growth + added <= m_growthLimit && Splice(content, tag.position, extent, count))
             {
+                endTags.Spliced(tag.position, extent, count);
                 growth += added;
                 replacementsThere = tag.position == replacedAt ? replacementsThere + 1 : 1;
                 replacedAt = tag.position;
@@ -412,10 +414,11 @@ int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CH
         length = MemBlockSize(block);
     const char* text = MemBlockBytes(block);
     HtmlEndTagHints hints(text, length);
+    HtmlEndTagIndex endTags;
     int32_t added = 0;
     for (uint32_t position = 0;;)
     {
-        const HtmlToken token = HtmlReadToken(text, length, position, &hints);
+        const HtmlToken token = HtmlReadToken(text, length, position, &hints, &endTags);
         if (!token.found)
             break;
         position = token.next;

@@ -191,6 +191,9 @@ public:
     // The layout context restarts: every element forgets its layout.
     void OnLayoutRestart();
     int32_t GetOutputFlag() const { return m_output; }
+    // Paints of the page's background so far: an element whose image saved
+    // what lay under it before the last one saves again.
+    uint32_t GetPaintCount() const { return m_paintCount; }
     // The view's timer host, which animated elements register with (not owned).
     void SetTimerHost(CHtmlTimerHost* host) { m_timerHost = host; }
     CHtmlTimerHost* GetTimerHost() const { return m_timerHost; }
@@ -305,6 +308,7 @@ private:
     HFONT__* m_defaultFont = nullptr;
     CHtmlImageSource* m_backgroundImage = nullptr;
     int32_t m_output = 1;
+    uint32_t m_paintCount = 0;
     int32_t m_loadedKind = kHtmlKindUnknown;
     CHtmlTimerHost* m_timerHost = nullptr;
     bool m_hasFrameset = false;

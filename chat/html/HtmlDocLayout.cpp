@@ -192,7 +192,10 @@ int32_t CHtmlDoc::MeasureWidth() const
 
 void CHtmlDoc::PaintBackground(CHtmlDC* dc, const LayoutRect& rect)
 {
-    const bool handlerLendsImages = m_handler != nullptr && m_handler->HasSharedCaches(this) != 0;
+    // This page's own images save their backgrounds anew; those of other
+    // pages showing the same cached images keep theirs.
+    if (m_output)
+        ++m_paintCount;
     if (m_backgroundImage != nullptr)
     {
         int32_t width = 0;
@@ -218,8 +221,6 @@ void CHtmlDoc::PaintBackground(CHtmlDC* dc, const LayoutRect& rect)
             ReleaseBrush(brush);
         }
     }
-    if (!handlerLendsImages && g_resources != nullptr)
-        g_resources->EndPaint();
 }
 
 HFONT__* CHtmlDoc::GetFont(const FontDesc& description)

@@ -154,9 +154,9 @@ void CTagFONT::ReadFrom(const std::string& attributes)
         m_sizeSign = size[0] == '+' ? 1 : -1;
         size.erase(0, 1);
     }
-    m_sizeValue = HtmlAtoi(size);
+    m_sizeValue = HtmlAtoiClamped(size, -kHtmlMaxFontHeight, kHtmlMaxFontHeight);
     if (!HasAttr("TRUESIZE"))
-        m_sizeValue *= 4;
+        m_sizeValue = std::min(kHtmlMaxFontHeight, std::max(-kHtmlMaxFontHeight, m_sizeValue * 4));
     m_face = GetAttrValue("FACE", attributes, "");
     const std::string color = GetAttrValue("COLOR", attributes, "");
     m_hasColor = color.empty() ? 0 : 1;
@@ -174,7 +174,12 @@ void CTagFONT::Change(FontDesc& desc, const void* context)
 {
     const auto* self = static_cast<const CTagFONT*>(context);
     if (self->m_hasSize)
-        desc.height = self->m_sizeSign == 0 ? -self->m_sizeValue : desc.height + self->m_sizeSign * self->m_sizeValue;
+    {
+        // Nested relative sizes add up: the height stays within the bound.
+        const int64_t height = self->m_sizeSign == 0 ? -int64_t(self->m_sizeValue)
+                                                     : int64_t(desc.height) + self->m_sizeSign * self->m_sizeValue;
+        desc.height = int32_t(std::min<int64_t>(kHtmlMaxFontHeight, std::max<int64_t>(-kHtmlMaxFontHeight, height)));
+    }
     if (!self->m_face.empty())
         desc.face = self->m_face;
 }
@@ -553,10 +558,10 @@ int32_t CTagBODY::ReadAttributes()
         m_document->SetBackgroundColor(ParseColor(bgcolor, 0x02FFFFFF));
     const std::string left = GetAttr("LEFTMARGIN");
     if (!left.empty())
-        m_document->SetMarginWidth(HtmlAtoi(left));
+        m_document->SetMarginWidth(HtmlAtoiLength(left));
     const std::string top = GetAttr("TOPMARGIN");
     if (!top.empty())
-        m_document->SetMarginHeight(HtmlAtoi(top));
+        m_document->SetMarginHeight(HtmlAtoiLength(top));
     static const struct
     {
         const char* name;
@@ -603,7 +608,7 @@ int32_t CTagLI::EndLayout(CHtmlFlow* flow)
 int32_t CTagBR::ReadAttributes()
 {
     const std::string height = GetAttr("HEIGHT");
-    m_height = height.empty() ? -1 : HtmlAtoi(height);
+    m_height = height.empty() ? -1 : HtmlAtoiClamped(height, -1, kHtmlMaxLength);
     return 1;
 }
 
@@ -637,7 +642,7 @@ int32_t CTagHR::ReadAttributes()
         m_percent = std::min(100, std::max(0, HtmlAtoi(width.substr(0, width.size() - 1))));
     else if (!width.empty())
     {
-        m_pixels = HtmlAtoi(width);
+        m_pixels = HtmlAtoiLength(width);
         m_percent = 0;
     }
     return 1;

@@ -673,6 +673,7 @@ private:
     int32_t m_frameCount = 0;
     bool m_animating = false;
     std::unique_ptr<CHtmlImageBackdrop> m_backdrop;
+    uint32_t m_backdropPaint = 0; // the document's paint count when it was last restarted
     int32_t m_widthPixels = 0;
     int32_t m_widthPercent = 0;
     int32_t m_heightPixels = 0;

@@ -78,7 +78,7 @@ int32_t CHtmlFlow::SetBounds(const LayoutRect& bounds, bool force)
 
 bool CHtmlFlow::IsFull() const
 {
-    return m_line.top == kNoSpace || m_line.top >= Root()->m_bounds.bottom;
+    return m_line.top == kNoSpace || m_line.top >= Root()->m_bounds.bottom || m_line.top >= kMaxTop;
 }
 
 bool CHtmlFlow::GetFreeArea(LayoutRect& area) const

@@ -53,6 +53,9 @@ class CHtmlFlow
 {
 public:
     static constexpr int32_t kNoSpace = 0x7FFFFFFF;
+    // Nothing is placed below this: what the boxes of one line add to it
+    // (lengths of attributes are bounded) stays within 32 bits.
+    static constexpr int32_t kMaxTop = 0x40000000;
     // Gap below a line that holds a single piece.
     static constexpr int32_t kFirstPieceGap = 4;
 

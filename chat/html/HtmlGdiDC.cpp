@@ -16,6 +16,7 @@ RECT ToRect(const LayoutRect& box)
 class CGdiBackdrop : public CHtmlImageBackdrop
 {
 public:
+    void Restart() override { backdrop.vRestart(); }
     CImageBackdrop backdrop;
 };
 

@@ -43,16 +43,16 @@ int32_t CTagIMG::ReadAttributes()
     m_widthPixels = 0;
     m_widthPercent = 0;
     if (width.find('%') != std::string::npos)
-        m_widthPercent = HtmlAtoi(width);
+        m_widthPercent = HtmlAtoiLength(width);
     else
-        m_widthPixels = HtmlAtoi(width);
-    m_heightPixels = HtmlAtoi(GetAttr("HEIGHT"));
+        m_widthPixels = HtmlAtoiLength(width);
+    m_heightPixels = HtmlAtoiLength(GetAttr("HEIGHT"));
     m_checkButton = HasAttr("CHECKBUTTON");
     m_name = GetAttr("NAME");
     const std::string vspace = GetAttr("VSPACE");
-    m_vspace = vspace.empty() ? 0 : HtmlAtoi(vspace);
+    m_vspace = vspace.empty() ? 0 : HtmlAtoiLength(vspace);
     const std::string hspace = GetAttr("HSPACE");
-    m_hspace = hspace.empty() ? 4 : HtmlAtoi(hspace);
+    m_hspace = hspace.empty() ? 4 : HtmlAtoiLength(hspace);
     if (m_checkButton && HasAttr("CHECKED"))
         m_checked = m_pressed = 1;
     return 1;
@@ -65,7 +65,8 @@ void CTagIMG::Place(CHtmlDC*, CHtmlFlow* flow)
     if (m_document != nullptr)
         m_document->GetImageSize(m_images[0], &naturalWidth, &naturalHeight);
     if (m_widthPercent > 0)
-        m_widthPixels = int32_t(int64_t(flow->GetContent().Width()) * m_widthPercent / 100);
+        m_widthPixels = int32_t(std::min<int64_t>(kHtmlMaxLength,
+                                                  int64_t(flow->GetContent().Width()) * m_widthPercent / 100));
     m_width = m_widthPixels > 0 ? m_widthPixels : naturalWidth;
     m_height = m_heightPixels > 0 ? m_heightPixels : naturalHeight;
     const int32_t needed = m_width + 2 * m_hspace;
@@ -161,6 +162,11 @@ void CTagIMG::Draw(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint)
     {
         if (m_backdrop == nullptr && m_document != nullptr)
             m_backdrop = m_document->NewImageBackdrop();
+        if (m_backdrop != nullptr && m_document != nullptr && m_backdropPaint != m_document->GetPaintCount())
+        {
+            m_backdrop->Restart();
+            m_backdropPaint = m_document->GetPaintCount();
+        }
         const bool stretch = m_widthPixels > 0 || m_heightPixels > 0;
         const bool underlay = image != m_images[kImageNormal] && m_images[kImageNormal] != nullptr &&
                               m_document != nullptr && m_document->IsImageTransparent(image);

@@ -2,6 +2,7 @@
 // control's description, asks the document's handler (the view) to create,
 // place and destroy the window, and takes a box in the line flow that the
 // window covers.
+#include <algorithm>
 #include <cstdlib>
 
 #include "HtmlDC.h"
@@ -54,7 +55,7 @@ int32_t CTagINPUT::ReadAttributes()
         size = GetAttr("WIDTH");
     if (!size.empty())
     {
-        m_desc.size = HtmlAtoi(size);
+        m_desc.size = HtmlAtoiLength(size);
         if (size.find('%') != std::string::npos)
             m_desc.sizePercent = 1;
         if (Contains(size, "PIX"))
@@ -64,9 +65,14 @@ int32_t CTagINPUT::ReadAttributes()
     if (!height.empty())
     {
         if (height[0] == '*')
+        {
             m_heightFactor = std::atof(height.c_str() + 1);
+            if (!(m_heightFactor >= 0.0)) // negative or not a number
+                m_heightFactor = 0.0;
+            m_heightFactor = std::min<double>(m_heightFactor, kHtmlMaxLength);
+        }
         else
-            m_desc.height = HtmlAtoi(height);
+            m_desc.height = HtmlAtoiLength(height);
         if (Contains(height, "PIX"))
             m_heightPixels = 1;
     }
@@ -90,7 +96,7 @@ int32_t CTagINPUT::ReadAttributes()
             m_desc.align = 4;
     }
     const std::string border = GetAttr("BORDER");
-    m_desc.border = HtmlEqualNoCase(border, "y") || HtmlEqualNoCase(border, "yes") ? -1 : HtmlAtoi(border);
+    m_desc.border = HtmlEqualNoCase(border, "y") || HtmlEqualNoCase(border, "yes") ? -1 : HtmlAtoiLength(border);
     m_desc.attributes = m_attributes;
 
     if (isSelect || m_desc.type == "SELECT")
@@ -148,7 +154,7 @@ void CTagINPUT::Place(CHtmlDC* dc, CHtmlFlow* flow)
     if (m_desc.size < 0)
         m_width = 10 * average;
     else if (m_desc.sizePercent)
-        m_width = int32_t(int64_t(area.Width()) * m_desc.size / 100);
+        m_width = int32_t(std::min<int64_t>(kHtmlMaxLength, int64_t(area.Width()) * m_desc.size / 100));
     else if (m_widthPixels)
         m_width = m_desc.size;
     else

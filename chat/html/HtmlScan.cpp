@@ -1,5 +1,6 @@
 #include "HtmlScan.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "HtmlTagTable.h"
@@ -161,7 +162,110 @@ HtmlTagInfo HtmlFindEndTag(const char* text, uint32_t size, uint32_t from, const
     }
 }
 
-void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints)
+void HtmlEndTagIndex::Build(const char* text, uint32_t size, uint32_t from)
+{
+    m_built = true;
+    m_positions.clear();
+    m_names.clear();
+    m_shift = 0;
+    m_validFrom = from;
+    for (uint32_t pos = from;;)
+    {
+        const HtmlTagInfo tag = HtmlNextTag(text, size, pos, true);
+        if (!tag.found)
+            break;
+        const uint32_t index = uint32_t(m_positions.size());
+        m_positions.push_back(tag.position);
+        const bool isEnd = tag.name[0] == '/';
+        NameCounts& counts = m_names[isEnd ? tag.name.substr(1) : tag.name];
+        const int32_t depth = (counts.depth.empty() ? 0 : counts.depth.back()) + (isEnd ? -1 : 1);
+        counts.at.push_back(index);
+        counts.depth.push_back(depth);
+        if (isEnd)
+            counts.ends.emplace_back(depth, index);
+        pos = tag.position + tag.length;
+    }
+    for (auto& [name, counts] : m_names)
+        std::sort(counts.ends.begin(), counts.ends.end());
+}
+
+int64_t HtmlEndTagIndex::Listed(uint32_t position) const
+{
+    const int64_t listed = int64_t(position) - m_shift;
+    if (listed < int64_t(m_validFrom))
+        return -1;
+    const auto it = std::lower_bound(m_positions.begin(), m_positions.end(), uint32_t(listed));
+    if (it == m_positions.end() || *it != uint32_t(listed))
+        return -1;
+    return it - m_positions.begin();
+}
+
+void HtmlEndTagIndex::Spliced(uint32_t position, uint32_t oldLength, uint32_t newLength)
+{
+    if (!m_built)
+        return;
+    // Everything before the end of the change is left to the walks.
+    const int64_t end = int64_t(position) + oldLength - m_shift;
+    if (end > int64_t(m_validFrom))
+        m_validFrom = end > int64_t(UINT32_MAX) ? UINT32_MAX : uint32_t(end);
+    m_shift += int64_t(newLength) - int64_t(oldLength);
+}
+
+HtmlTagInfo HtmlEndTagIndex::Find(const char* text, uint32_t size, uint32_t from, const std::string& name,
+                                  HtmlTagInfo* first)
+{
+    if (!m_built)
+        Build(text, size, from);
+    const std::string endName = "/" + name;
+    int32_t depth = 1;
+    int64_t merged = -1;
+    HtmlTagInfo tag;
+    for (uint32_t pos = from;;)
+    {
+        tag = HtmlNextTag(text, size, pos, true);
+        if (first != nullptr && pos == from)
+            *first = tag;
+        if (!tag.found)
+            return {};
+        merged = Listed(tag.position);
+        if (merged >= 0)
+            break;
+        if (tag.position - from > kWalkLimit)
+        {
+            // Too far from any listed tag: list again from here.
+            Build(text, size, from);
+            depth = 1;
+            pos = from;
+            continue;
+        }
+        if (tag.name == name)
+            ++depth;
+        else if (tag.name == endName && --depth == 0)
+            return tag;
+        pos = tag.position + tag.length;
+    }
+    const auto found = m_names.find(name);
+    if (found == m_names.end())
+        return {};
+    const NameCounts& counts = found->second;
+    // The depth counted along the list just before the walk met it.
+    const auto before = std::lower_bound(counts.at.begin(), counts.at.end(), uint32_t(merged));
+    const int32_t base = before == counts.at.begin() ? 0 : counts.depth[size_t(before - counts.at.begin()) - 1];
+    const std::pair<int32_t, uint32_t> wanted(base - depth, uint32_t(merged));
+    const auto end = std::lower_bound(counts.ends.begin(), counts.ends.end(), wanted);
+    if (end == counts.ends.end() || end->first != wanted.first)
+        return {};
+    if (end->second == uint32_t(merged) && tag.name == endName)
+        return tag;
+    const uint32_t position = uint32_t(int64_t(m_positions[end->second]) + m_shift);
+    tag = HtmlNextTag(text, size, position, true);
+    if (!tag.found || tag.position != position || tag.name != endName)
+        return HtmlFindEndTag(text, size, from, name); // the text changed behind the list's back
+    return tag;
+}
+
+void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints,
+                   HtmlEndTagIndex* index)
 {
     const HtmlTagInfo& tag = token.tag;
     const uint32_t afterTag = tag.position + tag.length;
@@ -172,9 +276,18 @@ void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTag
     const HtmlTagRow* row = HtmlFindTagRow(tag.name);
     if (tag.selfClosed || (row != nullptr && row->noEndTag != 0) || HtmlIsComment(tag.name))
         return;
-    const bool mayEnd = hints != nullptr ? hints->MayHaveEndTag(tag.name, afterTag)
-                                         : HtmlHasEndTagCandidate(text, size, afterTag, tag.name);
-    const HtmlTagInfo end = mayEnd ? HtmlFindEndTag(text, size, afterTag, tag.name) : HtmlTagInfo();
+    HtmlTagInfo end;
+    HtmlTagInfo following; // the first tag after the start tag, when the search met it
+    bool followingKnown = false;
+    if (hints != nullptr && !hints->MayHaveEndTag(tag.name, afterTag))
+        end = HtmlTagInfo();
+    else if (index != nullptr)
+    {
+        end = index->Find(text, size, afterTag, tag.name, &following);
+        followingKnown = true;
+    }
+    else if (hints != nullptr || HtmlHasEndTagCandidate(text, size, afterTag, tag.name))
+        end = HtmlFindEndTag(text, size, afterTag, tag.name);
     if (end.found)
     {
         token.contentLength = end.position - afterTag;
@@ -184,14 +297,16 @@ void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTag
     }
     if (row == nullptr)
         return;
-    const HtmlTagInfo following = HtmlNextTag(text, size, afterTag, true);
+    if (!followingKnown)
+        following = HtmlNextTag(text, size, afterTag, true);
     const uint32_t stop = following.found ? following.position : size;
     token.contentLength = stop - afterTag;
     token.extentEnd = stop;
     token.next = stop;
 }
 
-HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints)
+HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints,
+                        HtmlEndTagIndex* index)
 {
     HtmlToken token;
     const HtmlTagInfo tag = HtmlNextTag(text, size, from, false);
@@ -222,6 +337,6 @@ HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndT
         return token;
     token.found = true;
     token.tag = tag;
-    HtmlTagExtent(text, size, token, hints);
+    HtmlTagExtent(text, size, token, hints, index);
     return token;
 }

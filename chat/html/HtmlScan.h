@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -59,12 +60,55 @@ struct HtmlToken
     uint32_t next = 0;      // where the next token starts
 };
 
-// Where a start tag's content ends (Part of the token read, also used by the
+// Finds the end tags of many start tags of one text with the result of
+// HtmlFindEndTag but without scanning to the end of the text for each of
+// them. The tags met from a position on (end tags counting) are listed once;
+// along that list each name's tags and end tags are counted, so the end tag
+// where a search's depth comes back to 0 is a lookup. A search first walks
+// on its own until it meets a listed tag (a tag's extent doesn't depend on
+// where the walk began, so from there on both walks are the same). Text
+// replaced through Spliced leaves the list valid only behind the change.
+class HtmlEndTagIndex
+{
+public:
+    // The end tag closing a start tag called name whose tag ends at from;
+    // first (when given) receives the first tag at or after from.
+    HtmlTagInfo Find(const char* text, uint32_t size, uint32_t from, const std::string& name,
+                     HtmlTagInfo* first = nullptr);
+    // oldLength bytes at position were replaced by newLength bytes.
+    void Spliced(uint32_t position, uint32_t oldLength, uint32_t newLength);
+
+    // A walk that meets no listed tag within this many bytes lists the tags
+    // again from where it began.
+    static constexpr uint32_t kWalkLimit = 8 * kHtmlTagWindow;
+
+private:
+    struct NameCounts
+    {
+        std::vector<uint32_t> at;   // list indexes of the name's tags and end tags
+        std::vector<int32_t> depth; // tags minus end tags through each of them
+        std::vector<std::pair<int32_t, uint32_t>> ends; // (depth, list index) of end tags, sorted
+    };
+    void Build(const char* text, uint32_t size, uint32_t from);
+    // The list index of a tag at a position of the current text, or -1.
+    int64_t Listed(uint32_t position) const;
+
+    bool m_built = false;
+    std::vector<uint32_t> m_positions; // of the listed tags, as they were when listed
+    std::unordered_map<std::string, NameCounts> m_names;
+    int64_t m_shift = 0;      // listed position + shift = position in the current text
+    uint32_t m_validFrom = 0; // listed positions below this one were changed
+};
+
+// Where a start tag's content ends (used by the token read and by the
 // hand-over pass): through its end tag, up to the next tag for a table tag
-// whose end tag is missing, or nothing.
-void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints = nullptr);
+// whose end tag is missing, or nothing. Without an index every search scans
+// on to its end tag or the end of the text.
+void HtmlTagExtent(const char* text, uint32_t size, HtmlToken& token, HtmlEndTagHints* hints = nullptr,
+                   HtmlEndTagIndex* index = nullptr);
 
 // The next token from a position: a text run or a tag with its content.
-HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints = nullptr);
+HtmlToken HtmlReadToken(const char* text, uint32_t size, uint32_t from, HtmlEndTagHints* hints = nullptr,
+                        HtmlEndTagIndex* index = nullptr);
 
 bool HtmlIsComment(const std::string& name);

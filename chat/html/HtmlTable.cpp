@@ -27,12 +27,18 @@ void ReadWidth(const std::string& text, int32_t negativePercent, int32_t* pixels
         return;
     if (width.back() == '%')
     {
-        *percent = HtmlAtoi(width.substr(0, width.size() - 1));
+        *percent = HtmlAtoiLength(width.substr(0, width.size() - 1));
         if (*percent < 0)
             *percent = negativePercent;
     }
     else
-        *pixels = HtmlAtoi(width);
+        *pixels = HtmlAtoiLength(width);
+}
+
+// Widths computed from attributes, kept within the attributes' own bound.
+int32_t ClampLength(double value)
+{
+    return value >= kHtmlMaxLength ? kHtmlMaxLength : value <= -kHtmlMaxLength ? -kHtmlMaxLength : int32_t(value);
 }
 
 // Marks a subtree laid out: content the table doesn't show (text between rows).
@@ -63,10 +69,10 @@ int32_t CTagTABLE::ReadAttributes()
     {
         // Written without "=": 2; an explicitly empty value: 0.
         const std::string border = GetAttr("BORDER", "\x01");
-        m_border = border == "\x01" ? 2 : (border.empty() ? 0 : HtmlAtoi(border));
+        m_border = border == "\x01" ? 2 : (border.empty() ? 0 : HtmlAtoiLength(border));
     }
     const std::string padding = GetAttr("CELLPADDING");
-    m_cellPadding = padding.empty() ? 2 : HtmlAtoi(padding);
+    m_cellPadding = padding.empty() ? 2 : HtmlAtoiLength(padding);
     ReadWidth(GetAttr("WIDTH"), 100, &m_widthPixels, &m_widthPercent);
     m_align = HtmlUpper(GetAttr("ALIGN"));
     const std::string both = GetAttr("BORDERCOLOR");
@@ -113,11 +119,11 @@ CTag* CTagTABLE::Caption() const
 
 void CTagTABLE::ComputeWidths(CHtmlFlow* flow)
 {
-    const int32_t available = flow->GetContent().Width() - 2 * m_border;
+    const int32_t available = ClampLength(int64_t(flow->GetContent().Width()) - 2 * int64_t(m_border));
     if (m_widthPixels >= 0)
         m_tableWidth = m_widthPixels;
     else if (m_widthPercent > 0)
-        m_tableWidth = int32_t(m_widthPercent * 0.01 * available);
+        m_tableWidth = ClampLength(m_widthPercent * 0.01 * available);
     else
         m_tableWidth = available;
     m_columnWidths.assign(size_t(m_columns), 0);
@@ -133,15 +139,16 @@ void CTagTABLE::ComputeWidths(CHtmlFlow* flow)
         {
             const CTagTD* cell = first[size_t(k)];
             if (cell->m_widthPercent > 0)
-                width = int32_t(cell->m_widthPercent * 0.01 * m_tableWidth);
+                width = ClampLength(cell->m_widthPercent * 0.01 * m_tableWidth);
             else if (cell->m_widthPixels >= 0)
                 width = cell->m_widthPixels;
         }
         m_columnWidths[size_t(k)] = width == 0 ? 1 : width;
     }
-    m_columnSum = 0;
+    int64_t sum = 0;
     for (int32_t w : m_columnWidths)
-        m_columnSum += w;
+        sum += w;
+    m_columnSum = int32_t(std::min<int64_t>(sum, CHtmlFlow::kMaxTop));
     const LayoutRect& content = flow->GetContent();
     if (m_align == "CENTER")
         m_start = content.left + (available - m_columnSum) / 2;
@@ -155,11 +162,13 @@ void CTagTABLE::PlaceCursors(CHtmlFlow* flow, int32_t top)
 {
     m_cursors.clear();
     const int32_t padding = GetInnerPadding();
-    int32_t x = m_start + m_border;
+    int64_t x = int64_t(m_start) + m_border;
     for (int32_t k = 0; k < m_columns; ++k)
     {
+        // Columns past the layout's reach stand at its edge.
         const int32_t width = std::max(1, m_columnWidths[size_t(k)]);
-        auto cursor = std::make_unique<CHtmlFlow>(flow, x, x + width, padding);
+        const int32_t left = int32_t(std::min<int64_t>(x, CHtmlFlow::kMaxTop));
+        auto cursor = std::make_unique<CHtmlFlow>(flow, left, left + width, padding);
         cursor->MoveTo(top + padding);
         m_cursors.push_back(std::move(cursor));
         x += width;
@@ -395,7 +404,7 @@ int32_t CTagTD::ReadAttributes()
     if (!dark.empty())
         m_dark = ParseColor(dark, 0x02808080);
     const std::string border = GetAttr("BORDER");
-    m_border = border.empty() ? 1 : HtmlAtoi(border);
+    m_border = border.empty() ? 1 : HtmlAtoiLength(border);
     return 1;
 }
 

@@ -1,5 +1,6 @@
 #include "HtmlText.h"
 
+#include <algorithm>
 #include <cstring>
 #include <limits>
 
@@ -85,6 +86,16 @@ int32_t HtmlAtoi(const std::string& text)
     if (value > std::numeric_limits<int32_t>::max())
         value = std::numeric_limits<int32_t>::max();
     return int32_t(value);
+}
+
+int32_t HtmlAtoiClamped(const std::string& text, int32_t low, int32_t high)
+{
+    return std::min(high, std::max(low, HtmlAtoi(text)));
+}
+
+int32_t HtmlAtoiLength(const std::string& text)
+{
+    return HtmlAtoiClamped(text, -kHtmlMaxLength, kHtmlMaxLength);
 }
 
 std::string HtmlDecodeEntity(const std::string& reference)

@@ -52,3 +52,11 @@ std::string HtmlTrimRight(const std::string& text);
 bool HtmlEqualNoCase(const std::string& a, const std::string& b);
 // atoi's reading: optional blanks and sign, then digits; 0 when none; saturates.
 int32_t HtmlAtoi(const std::string& text);
+// Lengths, sizes and counts that attributes give are kept within these, far
+// beyond any real page, so that the layout's sums of them stay in 32 bits.
+constexpr int32_t kHtmlMaxLength = 100000;   // pixels, characters, rows, percents
+constexpr int32_t kHtmlMaxFontHeight = 1000; // pixels
+// HtmlAtoi's value brought within [low, high].
+int32_t HtmlAtoiClamped(const std::string& text, int32_t low, int32_t high);
+// The same within [-kHtmlMaxLength, kHtmlMaxLength].
+int32_t HtmlAtoiLength(const std::string& text);

@@ -289,7 +289,6 @@ void HtmlWnd::OnPaint()
         const int32_t x = GetScrollPos(hWnd(), SB_HORZ);
         const int32_t y = GetScrollPos(hWnd(), SB_VERT);
         CHtmlGdiDC dc(hdc);
-        EndImagePaint();
         if (m_document->HasRowGrid())
         {
             // A page laid out in rows of the window's height shows one row:

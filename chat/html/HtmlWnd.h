@@ -283,9 +283,6 @@ private:
     // The pointer's move handed to the document (outside: over no element).
     void HoverMove(WPARAM keys, const POINT* client);
     bool OnHoverMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* result);
-    // A paint begins: the images lent from the top view's own cache hear that
-    // the last paint is over, as the shared cache does from the document.
-    void EndImagePaint();
     void OnButtonUpMessage(WPARAM keys, POINT client);
     POINT DocumentPoint(POINT client) const;
     void OnPaint();

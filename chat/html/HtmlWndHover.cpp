@@ -4,18 +4,6 @@
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
 #include "HtmlWnd.h"
-#include "ImageCache.h"
-
-void HtmlWnd::EndImagePaint()
-{
-    // An animated transparent image saves what lies under it at its first
-    // draw after an end of paint; without one its frames would pile up.
-    HtmlWnd* top = this;
-    while (top->m_parentView != nullptr)
-        top = top->m_parentView;
-    if (top->m_imageCache != nullptr)
-        top->m_imageCache->EndPaint();
-}
 
 void HtmlWnd::HoverMove(WPARAM keys, const POINT* client)
 {

@@ -17,8 +17,14 @@ struct LayoutRect
     LayoutRect() = default;
     LayoutRect(int32_t l, int32_t t, int32_t r, int32_t b) : left(l), top(t), right(r), bottom(b) {}
 
-    int32_t Width() const { return right - left; }
-    int32_t Height() const { return bottom - top; }
+    // Saturated: an area open to the bottom (kNoSpace) above a negative top
+    // is as high as 32 bits go.
+    int32_t Width() const { return Saturate(int64_t(right) - left); }
+    int32_t Height() const { return Saturate(int64_t(bottom) - top); }
+    static int32_t Saturate(int64_t value)
+    {
+        return value > INT32_MAX ? INT32_MAX : value < INT32_MIN ? INT32_MIN : int32_t(value);
+    }
     // The four edges; the extras are cleared.
     void Set(int32_t l, int32_t t, int32_t r, int32_t b);
     void CopyFrom(const LayoutRect& other) { *this = other; }

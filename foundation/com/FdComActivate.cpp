@@ -1,5 +1,9 @@
 #include "FdComActivate.h"
 
+#include <string>
+
+#include "FdBstr.h"
+
 namespace FdCom
 {
 namespace
@@ -13,6 +17,16 @@ DWORD dwPauseMs(int iTry)
     return kPauses[iTry < n ? iTry : n - 1];
 }
 
+// True when the registry names a local server for the class.
+bool boHasLocalServer(REFCLSID rclsid)
+{
+    const std::string strKey = "CLSID\\" + strGuidText(rclsid) + "\\LocalServer32";
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(HKEY_CLASSES_ROOT, strKey.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
 } // namespace
 
 bool boServerGoingAway(HRESULT hr)
@@ -42,7 +56,12 @@ HRESULT hrCreateInstance(REFCLSID rclsid, DWORD dwClsContext, REFIID riid, void*
     for (int iTry = 0;; ++iTry)
     {
         const HRESULT hr = CoCreateInstance(rclsid, nullptr, dwClsContext, riid, ppv);
-        if (SUCCEEDED(hr) || !boServerGoingAway(hr))
+        // Wine answers "class not registered" for a moment while the class
+        // object of a server on its way out is revoked: a class whose local
+        // server is registered is tried again then.
+        const bool boRevoking =
+            hr == REGDB_E_CLASSNOTREG && (dwClsContext & CLSCTX_LOCAL_SERVER) && boHasLocalServer(rclsid);
+        if (SUCCEEDED(hr) || !(boServerGoingAway(hr) || boRevoking))
             return hr;
         *ppv = nullptr;
         if (GetTickCount() - dwStart >= dwRetryMs)

@@ -1,7 +1,7 @@
 // "loadscript": loads another script through the launch script. Unless the load
 // is asynchronous the item waits until the source is there, then follows its
-// "ok" link; a failed load is an error, which the base's error handling turns
-// into the "err" link.
+// "ok" link. A failed load with an "err" link is an error, which the base's error
+// handling turns into that link; without one the sub-script goes on.
 #include "LaunchScript.h"
 #include "SimpleItems.h"
 
@@ -50,9 +50,15 @@ public:
         m_source.clear();
         if (failed)
         {
-            // The error alone: OnError follows the "err" link, once.
             m_log << "\t    download ERROR\n";
-            return kError;
+            CStringExt target;
+            CLaunchPart* part = GetOwner();
+            // The error alone: OnError follows the "err" link, once.
+            if (m_sslinks.Lookup("err", target) && part && part->HasSubScript(target))
+                return kError;
+            // No sub-script to hand over to (the missing link is logged).
+            CallLinkedSubScript("err", 0);
+            return kOver;
         }
         m_log << "\t    file loaded\n";
         CallLinkedSubScript("ok", 0);

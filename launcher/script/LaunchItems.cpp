@@ -115,6 +115,9 @@ public:
         kNoGame = 101,
     };
 
+    // An item that goes while its download runs leaves no progress window behind.
+    ~CItemLaunchInit() override { Progress(false); }
+
     const char* GetKeyword() const override { return "launchinit"; }
 
     int32_t StateProc(int32_t state) override

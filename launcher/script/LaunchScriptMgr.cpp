@@ -21,6 +21,7 @@ const char kRegistryKey[] = "HKCU\\Software\\Zelto\\Ludex";
 const char kTrayTip[] = "Ludex - Zelto Game Launcher";
 constexpr DWORD kStopTickWaitMs = 1000;
 constexpr double kMenuItemHeight = 18.1;
+constexpr UINT kProgressPeriodMs = 25;
 DWORD g_tickPeriodMs = 200;
 } // namespace
 
@@ -60,6 +61,7 @@ CLaunchScriptMgr::CLaunchScriptMgr() : m_script(this), m_creatorThreadId(GetCurr
 CLaunchScriptMgr::~CLaunchScriptMgr()
 {
     StopTick();
+    m_progress.Destroy();
     // The launch part's end reports through this manager: it goes while the
     // manager's members (its log among them) are still there.
     m_script.EndLaunchPart();
@@ -179,8 +181,9 @@ void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
     m_gameDialogOpen = true;
     if (m_logOn)
         m_log << "Game dialog " << menuId << "\n";
-    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
-    if (current)
+    auto currentGame = [this]
+    { return m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr; };
+    if (currentGame())
     {
         if (FdUi::iMessageBox(nullptr, "Ceci mettra fin a la partie.\nContinuer?", "Zelto",
                               MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
@@ -188,8 +191,17 @@ void CLaunchScriptMgr::OpenGameDialog(uint32_t menuId)
             m_gameDialogOpen = false;
             return;
         }
-        NotifyEvent(1002);
+        // The end of the game goes out as the launch part's notifications do: to
+        // the game server and the page.
+        RunEngine(
+            [this]
+            {
+                if (CLaunchPart* part = m_script.GetLaunchPart())
+                    part->NotifyEvent(1002);
+            });
     }
+    // Read again: the launch may have ended while the question was open.
+    const CZeltoGame* current = currentGame();
     std::unique_ptr<CZeltoGameList> list = LoadLocalGameList();
     if (menuId == kMenuGame && current)
     {
@@ -336,6 +348,14 @@ void CLaunchScriptMgr::RequestDownload(const std::string& url)
 {
     if (m_pSink)
         m_pSink->RequestHostDownload(url, CStringExt());
+}
+
+void CLaunchScriptMgr::ShowProgress(bool show)
+{
+    if (!show)
+        m_progress.Destroy();
+    else if (!m_progress.GetHwnd())
+        m_progress.Create(nullptr, kProgressPeriodMs);
 }
 
 void CLaunchScriptMgr::Alert(const std::string& text, const std::string& caption)

@@ -9,6 +9,7 @@
 #include "EngineTick.h"
 #include "LaunchPlatform.h"
 #include "LaunchScript.h"
+#include "NoticeDlg.h"
 #include "ScriptMgrLink.h"
 #include "TrayRelay.h"
 
@@ -57,6 +58,10 @@ public:
     void OnTick();
     HWND GetRelayWindow() const { return m_hRelay; }
     bool IsGameDialogOpen() const { return m_gameDialogOpen; }
+    // Cleared, the end of a script no longer ends the launcher (the test box).
+    void SetQuitWhenEnded(bool quit) { m_tick.SetQuitWhenEnded(quit); }
+    // The progress window while it shows, else null.
+    HWND GetProgressWindow() const { return m_progress.GetHwnd(); }
     // A load outstanding, or a sub-script running or queued.
     bool IsBusy() const;
 
@@ -70,6 +75,7 @@ private:
     void RequestEnd() override { m_tick.RequestEnd(); }
     void NotifyEvent(int32_t code) override;
     void RequestDownload(const std::string& url) override;
+    void ShowProgress(bool show) override;
     void Alert(const std::string& text, const std::string& caption) override;
     std::unique_ptr<CScriptItem> NewItem(const std::string& keyword) override;
     int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
@@ -110,4 +116,6 @@ private:
     std::vector<std::function<void()>> m_deferred;
     CConsoleLog m_log;
     bool m_logOn = false;
+    // The notice window shown while a script or launchinit's lists download.
+    CNoticeDlg m_progress;
 };

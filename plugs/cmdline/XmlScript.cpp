@@ -118,10 +118,11 @@ int32_t XmlScript::lLaunchGame(IZeltoGame* game)
                 request.parameters = TrimLaunchText(command.parameters);
                 request.mode = command.mode;
                 request.shellVerb = command.shellVerb;
-                // A start that fails is traced by the process object; the command
-                // was handed over all the same.
-                m_process.boStart(request);
-                result = 1;
+                // A game that could not be started is no launched game: the
+                // launcher must hear of a failed launch, not of a start and an
+                // end. A start while a game is held leaves that game watched.
+                const bool held = m_process.boIsRunning();
+                result = m_process.boStart(request) || held ? 1 : 0;
             }
         }
         SysFreeString(verb);

@@ -1,6 +1,7 @@
 #include "RoadScene.h"
 
 #include "BmpFile.h"
+#include "DiagOBPP.h"
 #include "EnvelopeSealer.h"
 #include "GameServerControl.h"
 #include "ScenePieces.h"
@@ -23,6 +24,8 @@ const char kLauncherClsid[] = "{E7DCE0A5-863E-4A04-9912-3A893FA1F128}";
 const char kHubClsid[] = "{1184B9F3-D14D-4181-A509-7D2ADFE452AF}";
 const char kPlugClsid[] = "{95B8E6D2-7D70-4975-944C-8D909D04C411}";
 const char kGameClass[] = "FdFixtureGame";
+// The launcher's progress window: dialog 127 with its progress bar 207.
+constexpr int kProgressBarId = 207;
 // The suite's programs that must have ended or idled out after a turn.
 const char* const kSuitePrograms[] = {"BrowserHost.exe", "Linkwell.exe", "Ludex.exe", "LudexPlugCmdLine.exe",
                                       "FixtureGame.exe"};
@@ -100,29 +103,43 @@ std::string strDefinitions(const std::string& strGameMs)
            strGameMs + "</params></cmdline></vtlaunch></vtechdata></version></game></ludexs.gdef>";
 }
 
-std::string strCompatibility()
+// A game found like the fixture game whose launch command names a program
+// that is not there.
+std::string strNoStartDefinitions()
 {
-    return "<ludexs.gcomp><game xmlns=\"g.compat.ref\" gid=\"fixture\"><version vnbr.gte=\"1\" vnbr.lt=\"2\">"
-           "<compatibilities><compat level=\"1\"><game xmlns=\"g.compat.candidate\" gid=\"fixture\">"
-           "<version vnbr=\"1\"/></game></compat></compatibilities></version></game></ludexs.gcomp>";
+    const std::string ident = "<file name=\"FixtureGame.exe\" var:path=\"gamedir\"/>";
+    return "<ludexs.gdef><game xmlns=\"g.def\" gid=\"nostart\" technoid=\"cmdline\"><gname>No start</gname>"
+           "<version vnbr=\"1\" vid=\"ns1\"><vname>No Start 1</vname><vtechdata><vtident>" +
+           strXmlEscaped(ident) +
+           "</vtident><vtlaunch><cmdline verb=\"play\" shellex=\"\"><exe>%gamedir%\\NoSuchGame.exe</exe>"
+           "</cmdline></vtlaunch></vtechdata></version></game></ludexs.gdef>";
 }
 
-std::string strLaunchScript(const std::string& b)
+std::string strCompatibility(const std::string& gid = "fixture")
+{
+    return "<ludexs.gcomp><game xmlns=\"g.compat.ref\" gid=\"" + gid +
+           "\"><version vnbr.gte=\"1\" vnbr.lt=\"2\">"
+           "<compatibilities><compat level=\"1\"><game xmlns=\"g.compat.candidate\" gid=\"" +
+           gid + "\"><version vnbr=\"1\"/></game></compat></compatibilities></version></game></ludexs.gcomp>";
+}
+
+// The launch script of the game gid, its definitions and compatibility list.
+std::string strLaunchScript(const std::string& b, const std::string& gid = "fixture",
+                            const std::string& defs = "defs.xml", const std::string& compat = "compat.xml")
 {
     return "<ludexs.launch>\n"
            "<technoplug technoid=\"cmdline\" classid=\"progid:LudexPlugCmdLine.LudexPlug.1\"/>\n"
            "<subscript type=\"OnStart\">\n"
-           "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" gid=\"fixture\">"
-           "<gscripts definition=\"" +
-           b + "defs.xml\" compatibility=\"" + b +
-           "compat.xml\"/><version vnbr=\"1\"/></game></launchgame>"
+           "<sscmd name=\"launchinfo\"><launchinfo><launchgame><game xmlns=\"g.launch\" gid=\"" +
+           gid + "\"><gscripts definition=\"" + b + defs + "\" compatibility=\"" + b + compat +
+           "\"/><version vnbr=\"1\"/></game></launchgame>"
            "<setlverb verb=\"play\" lmode=\"compat\"/></launchinfo></sscmd>\n"
            "<sscmd name=\"launchinit\"><launchinit><uploads lmode=\"c\"><uplvar name=\"lgame.gid\"/>"
            "<uplvar name=\"lgame.vid\"/></uploads></launchinit><sslinks ok=\"play\" "
            "nok=\"nogame\"/></sscmd>\n"
            "</subscript>\n"
-           "<subscript name=\"play\"><sscmd name=\"launchgame\"><launchgame/></sscmd>"
-           "<sscmd name=\"quit\"/></subscript>\n"
+           "<subscript name=\"play\"><sscmd name=\"launchgame\"><launchgame/>"
+           "<sslinks err=\"nogame\"/></sscmd><sscmd name=\"quit\"/></subscript>\n"
            "<subscript name=\"nogame\"><sscmd name=\"quit\"/></subscript>\n"
            "<subscript type=\"OnStop\"><sscmd name=\"pwdgen\"><pwdgen var=\"ended\" nbchars=\"1\"/></sscmd>"
            "</subscript>\n"
@@ -230,6 +247,89 @@ bool boShootWindow(HWND hwnd, const std::string& strFile)
     return !file.empty() && boWrite(strFile, std::string(file.begin(), file.end()));
 }
 
+struct SProgressFind
+{
+    std::vector<DWORD> pids; // the launcher's processes
+    bool boFound = false;
+};
+
+BOOL CALLBACK FindProgress(HWND hwnd, LPARAM lParam)
+{
+    auto* find = reinterpret_cast<SProgressFind*>(lParam);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (!IsWindowVisible(hwnd) || std::find(find->pids.begin(), find->pids.end(), pid) == find->pids.end())
+        return TRUE;
+    char cls[32] = "";
+    const HWND bar = GetDlgItem(hwnd, kProgressBarId);
+    if (bar && GetClassNameA(bar, cls, sizeof cls) && lstrcmpiA(cls, "msctls_progress32") == 0)
+    {
+        find->boFound = true;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// Whether a progress window of the launcher is on the screen.
+bool boProgressShows(const std::vector<DWORD>& launcher)
+{
+    SProgressFind find;
+    find.pids = launcher;
+    if (!find.pids.empty())
+        EnumWindows(FindProgress, reinterpret_cast<LPARAM>(&find));
+    return find.boFound;
+}
+
+// The launcher's component as the page's plug-in holds it: a command word
+// reaches it through IDiagOBPP2Cmpt::ExecuteCmd, as a page's command does.
+class CLauncherComponent
+{
+public:
+    CLauncherComponent() = default;
+    CLauncherComponent(const CLauncherComponent&) = delete;
+    CLauncherComponent& operator=(const CLauncherComponent&) = delete;
+    ~CLauncherComponent()
+    {
+        vRelease();
+        // Only after a successful start: the count must stay balanced.
+        if (m_boComStarted)
+            CoUninitialize();
+    }
+    // The running launcher's one component object; false when there is none.
+    bool boConnect()
+    {
+        if (m_pComponent)
+            return true;
+        if (!m_boComStarted)
+            m_boComStarted = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
+        CLSID clsid = {};
+        if (FAILED(CLSIDFromString(L"{E7DCE0A5-863E-4A04-9912-3A893FA1F128}", &clsid)))
+            return false;
+        return SUCCEEDED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
+                                          reinterpret_cast<void**>(&m_pComponent)));
+    }
+    bool boCommand(const wchar_t* lpszWord)
+    {
+        if (!m_pComponent)
+            return false;
+        BSTR word = SysAllocString(lpszWord);
+        const HRESULT hr = m_pComponent->ExecuteCmd(word);
+        SysFreeString(word);
+        return SUCCEEDED(hr);
+    }
+    // Lets the launcher go: it idles out or is removed with the page.
+    void vRelease()
+    {
+        if (m_pComponent)
+            m_pComponent->Release();
+        m_pComponent = nullptr;
+    }
+
+private:
+    IDiagOBPP2Cmpt* m_pComponent = nullptr;
+    bool m_boComStarted = false;
+};
+
 // The values of an HKLM key, kept to be written back.
 std::vector<std::pair<std::string, std::string>> textValues(const char* lpszKey)
 {
@@ -269,7 +369,7 @@ std::string strNotificationText(int iCode)
     case 1001:
         return "no game to launch";
     case 1002:
-        return "game not launched";
+        return "end of game: not launched, or ended by the player";
     default:
         return "";
     }
@@ -416,14 +516,14 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
     const std::string& b = o.strWebBase;
     const std::string strPort = std::to_string(o.wGamePort);
     const std::string strRoad = strList({{"URL", b + "road.htm"}});
-    auto launchLudex = [&](const char* pkg)
+    auto launchLudex = [&](const char* pkg, const char* script)
     {
         return strAction("",
                          {{"launchapp", "Ludex"},
                           {"urldata", b + pkg},
                           {"thispage", strRoad},
                           {"removewithfdgame", "yes"},
-                          {"paramsapp", strList({{"lscr", b + "launch.xml"},
+                          {"paramsapp", strList({{"lscr", b + script},
                                                  {"srip", "127.0.0.1"},
                                                  {"srpt", strPort},
                                                  {"msgd", kGameServerId},
@@ -446,10 +546,12 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
                                                     "src=\"keys-plug.fdg\">\n")},
         {"road.htm", strRoadPage("keys-ludex.fdg", "")},
         {"road-bad.htm", strRoadPage("keys-ludex-bad.fdg", "")},
+        {"road-nostart.htm", strRoadPage("keys-ludex-nostart.fdg", "")},
         {"info.htm", "<html><body>Ludex</body></html>\n"},
         {"keys-hub.fdg", keys("launch-hub.fdg")},
         {"keys-ludex.fdg", keys("launch-ludex.fdg")},
         {"keys-ludex-bad.fdg", keys("launch-ludex-bad.fdg")},
+        {"keys-ludex-nostart.fdg", keys("launch-ludex-nostart.fdg")},
         {"keys-plug.fdg", keys("plug.pkg")},
         {"launch-hub.fdg", strAction("",
                                      {{"launchapp", "LinkwellV2"},
@@ -462,8 +564,9 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
                                                              {"CXTM", "5000"},
                                                              {"CMD", "CONX"}})}},
                                      3)},
-        {"launch-ludex.fdg", launchLudex("ludex.pkg")},
-        {"launch-ludex-bad.fdg", launchLudex("ludex-bad.pkg")},
+        {"launch-ludex.fdg", launchLudex("ludex.pkg", "launch.xml")},
+        {"launch-ludex-bad.fdg", launchLudex("ludex-bad.pkg", "launch.xml")},
+        {"launch-ludex-nostart.fdg", launchLudex("ludex.pkg", "launch-nostart.xml")},
         {"hub.pkg", package(seal(strCompressed(strHub), 31), "LinkwellV2", "Linkwell.exe", kHubClsid)},
         {"ludex.pkg", package(seal(strCompressed(strLudex), 32), "Ludex", "Ludex.exe", kLauncherClsid)},
         {"ludex-bad.pkg", package(EnvelopeSealer::strSeal(strCompressed(strLudex), wrongKey, false, 33),
@@ -475,6 +578,10 @@ bool CRoadScene::boSetUp(const SOptions& o, std::string& error)
         // Sealed as the service seals, but its markup breaks off inside the game.
         {"defs-malformed.xml", seal(strDefinitions(kGameMs).substr(0, 120) + "</ludexs.gdef>", 38)},
         {"compat.xml", seal(strCompatibility(), 37)},
+        {"launch-nostart.xml",
+         seal(strLaunchScript(b, "nostart", "defs-nostart.xml", "compat-nostart.xml"), 41)},
+        {"defs-nostart.xml", seal(strNoStartDefinitions(), 42)},
+        {"compat-nostart.xml", seal(strCompatibility("nostart"), 43)},
     };
     for (const auto& f : files)
         if (!boWrite(o.strWebFolder + f.name, f.data))
@@ -515,12 +622,23 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
     bool boActed = false;
     bool boLauncherSeen = false;
     bool boClosed = false;
+    CLauncherComponent launcher;
     const DWORD dwStart = GetTickCount();
     while (WaitForSingleObject(pi.hProcess, 50) == WAIT_TIMEOUT)
     {
         // The launcher leaves once its launch is over and its end shown: the
         // page has nothing more to wait for, its window is closed.
-        const bool boLauncher = !processesNamed("Ludex.exe").empty();
+        const std::vector<DWORD> launcherIds = processesNamed("Ludex.exe");
+        const bool boLauncher = !launcherIds.empty();
+        // The progress window shows while the script and the game's lists
+        // download, never once the game runs.
+        if (boProgressShows(launcherIds))
+        {
+            run.boProgressSeen = true;
+            const HWND hRunning = FindWindowA(kGameClass, nullptr);
+            if (hRunning && IsWindowVisible(hRunning))
+                run.boProgressAtGame = true;
+        }
         boLauncherSeen = boLauncherSeen || boLauncher;
         if (boLauncherSeen && !boLauncher && !boClosed)
         {
@@ -544,12 +662,30 @@ SSession CRoadScene::session(const std::string& strPage, ETurn turn, bool boShot
                 vKill("FixtureGame.exe");
                 boActed = true;
             }
+            else if (turn == ETurn::ConfirmedEnd)
+            {
+                // Connected as soon as the launch part started: the command then
+                // costs one call while the game runs.
+                const bool boSent = launcher.boConnect() && launcher.boCommand(L"docf");
+                launcher.vRelease();
+                run.transcript.push_back(
+                    boSent ? "test      \"docf\" to the launcher's component while the game runs"
+                           : "test      \"docf\" could not reach the launcher's component");
+                boActed = true;
+            }
             else if (boShot && !m_o.strGameShot.empty())
             {
                 // The window has had the time to paint.
                 Sleep(400);
                 run.boGameShot = boShootWindow(hGame, m_o.strGameShot);
             }
+        }
+        if (turn == ETurn::ConfirmedEnd && !boActed && boControl && !run.boGameSeen)
+        {
+            size_t ulAt = ulNext;
+            for (const std::string& n : notesOf(control.Command("NOTES " + std::to_string(ulAt)), ulAt))
+                if (n.rfind("type=0000|", 0) == 0)
+                    launcher.boConnect();
         }
         if (turn == ETurn::HubKilled && !boActed && run.boGameSeen)
         {
@@ -694,6 +830,16 @@ SRun CRoadScene::run(ETurn turn)
         kept = textValues("Software\\FdGame\\Ludex");
         RegDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\FdGame\\Ludex");
         break;
+    case ETurn::ConfirmedEnd:
+        run.strName = "the page's \"docf\" while the game runs, the end of the game confirmed";
+        pages = {"road.htm"};
+        break;
+    case ETurn::CannotStart:
+        run.strName = "the game's launch command names a program that is not there";
+        pages = {"road-nostart.htm"};
+        // The game is new to the catalogue: the disk search runs (its dialog shows).
+        SetEnvironmentVariableA("FD_UI_LOG", nullptr);
+        break;
     case ETurn::GameNotFound:
         run.strName = "no catalogue on the machine and the disk search cancelled";
         pages = {"road.htm"};
@@ -790,6 +936,12 @@ SRun CRoadScene::run(ETurn turn)
             return std::string("  (the launcher's download: the game definitions)");
         if (name == "compat.xml")
             return std::string("  (the launcher's download: the compatibility list)");
+        if (name == "launch-nostart.xml")
+            return std::string("  (the launcher's download: the script of the game that cannot start)");
+        if (name == "defs-nostart.xml")
+            return std::string("  (the launcher's download: the definition of the game that cannot start)");
+        if (name == "compat-nostart.xml")
+            return std::string("  (the launcher's download: the compatibility list of that game)");
         if (name.size() > 4 && name.compare(name.size() - 4, 4, ".pkg") == 0)
             return std::string("  (a component's package, installed by COPYANDREGISTER)");
         if (name.rfind("keys-", 0) == 0)

@@ -43,6 +43,8 @@ enum class ETurn
     DefsTruncated, // no catalogue, and the game definitions arrive cut in half
     DefsMalformed, // no catalogue, and the game definitions are not well-formed XML
     CompatMissing, // the compatibility list answers HTTP 404
+    ConfirmedEnd,  // while the game runs the page's "docf" asks to end it, confirmed
+    CannotStart,   // the game's launch command names a program that is not there
 };
 
 struct SSession
@@ -68,6 +70,8 @@ struct SRun
     std::vector<std::string> leftRunning;  // suite programs still running after the bound
     bool boGameSeen = false;               // the fixture game's window showed
     bool boGameShot = false;               // its picture was written
+    bool boProgressSeen = false;           // the launcher's progress window showed
+    bool boProgressAtGame = false;         // it was still there while the game ran
     std::vector<std::string> transcript;   // one readable line per event
     std::string strError;                  // why the turn could not be played
 };

@@ -3,7 +3,9 @@
 // builds the tree and reads it back, then lays it out, measures and paints
 // it with fixed font metrics.
 // Input: a byte of flags, 15 bytes of script (one answer per offered tag,
-// used in turn), then the page.
+// used in turn), then the page. With flag 0x10 every '`' of the page becomes
+// one of the extreme numbers in turn, so that attributes reach them easily.
+// Small pages also check the end-tag index against the plain search.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -12,6 +14,7 @@
 #include "HtmlDoc.h"
 #include "HtmlFakeDC.h"
 #include "HtmlFrames.h"
+#include "HtmlScan.h"
 #include "HtmlScrollBarText.h"
 #include "HtmlText.h"
 #include "HtmlTreeDump.h"
@@ -101,6 +104,38 @@ private:
     int m_depth = 0;
 };
 
+std::string WithExtremes(const std::string& page)
+{
+    static const char* const kExtremes[] = {"2147483647",  "-2147483648", "99999999999", "+2147483647",
+                                            "2147483647%", "-99999999999%", "*1e308",    "100001"};
+    std::string out;
+    size_t next = 0;
+    for (char c : page)
+        if (c == '`')
+            out += kExtremes[next++ % (sizeof kExtremes / sizeof kExtremes[0])];
+        else
+            out += c;
+    return out;
+}
+
+void CheckEndTagIndex(const std::string& text)
+{
+    const char* p = text.data();
+    const uint32_t size = uint32_t(text.size());
+    HtmlEndTagIndex index;
+    for (uint32_t at = 0; at < size; ++at)
+    {
+        const HtmlTagInfo start = HtmlNextTag(p, size, at, false);
+        if (!start.found || start.position != at)
+            continue;
+        const uint32_t after = start.position + start.length;
+        const HtmlTagInfo got = index.Find(p, size, after, start.name);
+        const HtmlTagInfo want = HtmlFindEndTag(p, size, after, start.name);
+        if (got.found != want.found || got.position != want.position || got.length != want.length)
+            __builtin_trap();
+    }
+}
+
 void Walk(const CTag::List& elements, CHtmlDoc& doc)
 {
     for (const auto& element : elements)
@@ -125,7 +160,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     doc.SetBasePath("FILE://C:/pages/");
     FdHtmlTest::FakeResources resources;
     resources.AddImage("a.gif", 20, 10);
-    const std::string page(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
+    std::string page(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
+    if (flags & 0x10)
+        page = WithExtremes(page);
+    if (page.size() <= 4096)
+        CheckEndTagIndex(page);
     const std::string address = (flags & 4) ? "zz://" + page : "STR://" + page;
     std::string error;
     doc.Load(address, &error, &handler, (flags & 1) ? 0 : 1, (flags & 2) ? 1 : 0);

@@ -185,6 +185,65 @@ TEST_P(ImageDraw, OneImageAtTwoPlacesKeepsEachOwnersBackground)
     EXPECT_FALSE(second.boSaved());
 }
 
+// An animation keeps one GDI bitmap whatever frame it draws; a still image
+// keeps its frame's.
+TEST_P(ImageDraw, AnAnimationHoldsOneBitmapForAllItsFrames)
+{
+    SLoaded anim;
+    vLoad("animated.gif", &anim);
+    const SDecodedImage& img = anim.decoded;
+    CDibTarget t(40, 40, GetParam(), tableFor(img, 4));
+    CImageBackdrop owner;
+    anim.source.vEndPaint();
+    for (int round = 0; round < 3; ++round)
+        for (int frame : {0, 1})
+        {
+            t.vFill(kGreen, RECT{0, 0, 40, 40});
+            owner.vRestart();
+            ASSERT_EQ(anim.source.iDraw(t.dc(), 4, 4, frame, &owner), 1);
+            vExpectComposed(t, img, std::size_t(frame), 4, 4, kGreen, __LINE__);
+            EXPECT_EQ(anim.source.image()->frameBitmaps(), 1u);
+        }
+    SLoaded still;
+    vLoad("still.gif", &still);
+    EXPECT_EQ(still.source.image()->frameBitmaps(), 0u);
+    still.source.iDraw(t.dc(), 0, 0, 0);
+    still.source.iDraw(t.dc(), 0, 0, 0);
+    EXPECT_EQ(still.source.image()->frameBitmaps(), 1u);
+}
+
+// An owner's own restart: it saves again on its next draw, even before the
+// image's end of paint, and another owner's saved background stays.
+TEST_P(ImageDraw, ARestartedOwnerSavesAgainAndLeavesTheOthers)
+{
+    SLoaded anim;
+    vLoad("animated.gif", &anim);
+    const SDecodedImage& img = anim.decoded;
+    CDibTarget t(64, 32, GetParam(), tableFor(img, 4));
+    t.vFill(kGreen, RECT{0, 0, 32, 32});
+    t.vFill(kBlue, RECT{32, 0, 64, 32});
+    CImageBackdrop first;
+    CImageBackdrop second;
+    first.vRestart();
+    second.vRestart();
+    anim.source.iDraw(t.dc(), 4, 4, 0, &first);
+    anim.source.iDraw(t.dc(), 40, 4, 0, &second);
+    EXPECT_TRUE(first.boSaved());
+    EXPECT_TRUE(second.boSaved());
+    // The first one's page painted again (over a new background).
+    t.vFill(kBlue, RECT{0, 0, 32, 32});
+    first.vRestart();
+    EXPECT_FALSE(first.boSaved());
+    EXPECT_TRUE(second.boSaved());
+    for (int frame : {1, 0, 1})
+    {
+        anim.source.iDraw(t.dc(), 4, 4, frame, &first);
+        anim.source.iDraw(t.dc(), 40, 4, frame, &second);
+        vExpectComposed(t, img, std::size_t(frame), 4, 4, kBlue, __LINE__);
+        vExpectComposed(t, img, std::size_t(frame), 40, 4, kBlue, __LINE__);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Bits, ImageDraw, testing::Values(32, 8),
                          [](const testing::TestParamInfo<int>& info)
                          { return std::to_string(info.param) + "bpp"; });

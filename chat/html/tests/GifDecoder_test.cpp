@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstddef>
+
 using namespace FdHtml;
 using namespace FdHtmlTest;
 
@@ -328,4 +331,25 @@ TEST(GifLimits, PixelBudget)
         four.descriptor(4096, 4096).codes(2, {{4, 3}, {5, 3}});
     EXPECT_TRUE(decode(four.trailer().bytes(), &img).boOk());
     EXPECT_EQ(img.frames.size(), 4u);
+}
+
+TEST(GifLimits, AMillionFramesKeepTheFirstOnes)
+{
+    // One frame of one pixel in 14 bytes, a million times over (14 MB).
+    const Bytes one = CGifBuilder(1, 1).descriptor(1, 1).codes(2, literalCodes(2, {1})).bytes();
+    const Bytes header = CGifBuilder(1, 1).bytes();
+    const Bytes frame(one.begin() + std::ptrdiff_t(header.size()), one.end());
+    for (std::size_t frames : {kMaxImageFrames - 1, kMaxImageFrames, kMaxImageFrames + 1, std::size_t{1000000}})
+    {
+        SCOPED_TRACE(frames);
+        Bytes file = header;
+        file.reserve(header.size() + frames * frame.size() + 1);
+        for (std::size_t i = 0; i < frames; ++i)
+            file.insert(file.end(), frame.begin(), frame.end());
+        file.push_back(0x3B);
+        SDecodedImage img;
+        ASSERT_TRUE(decode(file, &img).boOk());
+        EXPECT_EQ(img.frames.size(), std::min(frames, kMaxImageFrames));
+        EXPECT_EQ(img.frames.back(), Bytes{1});
+    }
 }

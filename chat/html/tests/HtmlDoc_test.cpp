@@ -2,6 +2,7 @@
 // shows it, the hand-over pass, events, addresses and the kind table.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -22,6 +23,17 @@ std::string Tree(const std::string& markup, IHtmlWndEvents* handler = nullptr, i
     std::string error;
     const int32_t result = doc.Load("STR://" + markup, &error, handler, handOver, offerKnown);
     return result == 0 ? HtmlDumpTree(doc) : "! load result " + std::to_string(result) + " " + error;
+}
+
+// Where two long dumps part, with a little of each around it.
+std::string FirstDifference(const std::string& got, const std::string& want)
+{
+    size_t at = 0;
+    while (at < got.size() && at < want.size() && got[at] == want[at])
+        ++at;
+    const size_t from = at > 40 ? at - 40 : 0;
+    return "sizes " + std::to_string(got.size()) + " and " + std::to_string(want.size()) + ", first difference at " +
+           std::to_string(at) + ":\n got  ..." + got.substr(from, 120) + "\n want ..." + want.substr(from, 120);
 }
 
 struct TreeRow
@@ -125,6 +137,90 @@ TEST(HtmlDoc, DeepNestingStopsAtTheDepthBound)
          e = e->GetChildren().front().get())
         depth = e->GetChildren().front()->GetDepth();
     EXPECT_EQ(depth, kHtmlMaxTreeDepth);
+}
+
+// Another user's page of start tags left open with one end tag at the end:
+// each search for an end tag used to run to the end of the text.
+TEST(HtmlDoc, PagesOfOpenTagsWithOneEndTagGiveTheirTree)
+{
+    for (const std::string name : {"P", "FONT"})
+    {
+        SCOPED_TRACE(name);
+        const int count = 20000; // 80 KB of P, 140 KB of FONT
+        std::string markup;
+        std::string tree;
+        const std::string element = name + " (CTag" + (name == "P" ? "P" : "FONT") + ")\n  NOTAG (CTagTEXT) \"x\"\n";
+        for (int i = 0; i < count; ++i)
+        {
+            markup += "<" + name + ">x";
+            tree += element;
+        }
+        markup += "</" + name + ">"; // closes the last one
+        const std::string got = Tree(markup);
+        EXPECT_TRUE(got == tree) << FirstDifference(got, tree);
+
+        // The hand-over pass offers each tag with its content.
+        RecordingHandler h;
+        size_t offered = 0;
+        size_t withX = 0;
+        h.onTag = [&](const std::string&, const std::string&, const std::string& content, std::string&)
+        {
+            ++offered;
+            withX += content == "x" ? 1 : 0;
+            return false;
+        };
+        const std::string handedOver = Tree(markup, &h, 1, 1);
+        EXPECT_TRUE(handedOver == tree) << FirstDifference(handedOver, tree);
+        EXPECT_EQ(offered, size_t(count));
+        EXPECT_EQ(withX, size_t(count));
+    }
+    // An unknown tag: only the last one reaches the end tag.
+    RecordingHandler h;
+    std::vector<std::string> contents;
+    h.onTag = [&](const std::string&, const std::string&, const std::string& content, std::string&)
+    {
+        contents.push_back(content);
+        return false;
+    };
+    std::string markup;
+    for (int i = 0; i < 20000; ++i)
+        markup += "<DYN_Q>x";
+    Tree(markup + "</DYN_Q>", &h, 1, 0);
+    ASSERT_EQ(contents.size(), 20000u);
+    EXPECT_EQ(contents.front(), "");
+    EXPECT_EQ(contents[19998], "");
+    EXPECT_EQ(contents.back(), "x");
+}
+
+// Replacements inside such a page: the searches that follow see the new text.
+TEST(HandOver, ReplacementsInAPageOfOpenTags)
+{
+    RecordingHandler h;
+    std::vector<std::string> contents;
+    h.onTag = [&](const std::string& name, const std::string&, const std::string& content, std::string& out)
+    {
+        if (name != "DYN_C")
+        {
+            contents.push_back(content);
+            return false;
+        }
+        out = "</B>";
+        return true;
+    };
+    std::string markup = "<DYN_C>";
+    std::string tree = "NOTAG (CTagTEXT) \"</B>\"\n";
+    for (int i = 0; i < 3000; ++i)
+    {
+        markup += "<B>x";
+        tree += "B (CTagB)\n  NOTAG (CTagTEXT) \"x\"\n";
+    }
+    markup += "<DYN_C>y";
+    tree += "NOTAG (CTagTEXT) \"y\"\n";
+    const std::string got = Tree(markup, &h, 1, 1);
+    EXPECT_TRUE(got == tree) << FirstDifference(got, tree);
+    // When the B tags were offered, the second DYN_C was not replaced yet.
+    ASSERT_EQ(contents.size(), 3000u);
+    EXPECT_EQ(std::count(contents.begin(), contents.end(), "x"), 3000);
 }
 
 TEST(HandOver, ReplacementsAreScannedAgain)

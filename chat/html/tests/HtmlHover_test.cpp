@@ -448,6 +448,46 @@ TEST_F(HoverTest, TheSameAnimatedTransparentSmileyShownTwiceKeepsBothBackgrounds
     }
 }
 
+// Two views showing the same image of the process-wide cache: when the other
+// one paints again, this one's frames are still composed over its own page,
+// not over the frame it showed before.
+TEST_F(HoverTest, AnotherViewsPaintLeavesThisViewsAnimationWhole)
+{
+    const std::string img = "<IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\">";
+    Load("<BODY BGCOLOR=#FFFFFF>" + img + "</BODY>");
+    HWND otherFrame = CreateWindowExA(WS_EX_TOPMOST, "HtmlHoverTestFrame", "other view", WS_POPUP | WS_VISIBLE, 500,
+                                      0, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_NE(otherFrame, nullptr);
+    HoverEvents otherEvents;
+    {
+        HoverView other;
+        other.SetScrollFlags(0);
+        RECT rc = {0, 0, 200, 100};
+        ASSERT_TRUE(other.Create(WS_CHILD | WS_VISIBLE, rc, otherFrame, 1));
+        ASSERT_EQ(other.LoadUrl("STR://<BODY BGCOLOR=#0000FF>" + img + "</BODY>", "", &otherEvents, "", 0, 0, 0), 0);
+        UpdateWindow(other.hWnd());
+        const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
+        const auto others = All<CTagIMG>(other.GetDocument()->GetElements());
+        ASSERT_EQ(imgs.size(), 1u);
+        ASSERT_EQ(others.size(), 1u);
+        ASSERT_EQ(imgs[0]->GetImage(), others[0]->GetImage()); // one cached image
+        const LayoutRect box = OnScreen(imgs[0]);
+        for (int i = 0; i < 4; ++i)
+        {
+            RedrawWindow(other.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            Tick();
+            auto shot = Shot();
+            EXPECT_EQ(Differing(*shot, box.left, box.top, imgs[0]->GetImage(), imgs[0]->GetFrame(),
+                                RGB(255, 255, 255)),
+                      0)
+                << "round " << i << ", frame " << imgs[0]->GetFrame();
+            if (i == 3)
+                shot->boSave(FdHtmlTest::strArtefact("hover-animated-two-views.bmp"));
+        }
+    }
+    DestroyWindow(otherFrame);
+}
+
 // --- links
 
 TEST_F(HoverTest, EnteringAndLeavingLinksAndTheirTick)

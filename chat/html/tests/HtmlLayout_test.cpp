@@ -14,6 +14,7 @@
 #include "HtmlFakeDC.h"
 #include "HtmlFlow.h"
 #include "HtmlRecordingHandler.h"
+#include "HtmlText.h"
 
 using FdHtmlTest::FakeDC;
 using FdHtmlTest::FakeResources;
@@ -1021,3 +1022,109 @@ TEST_P(LayoutPagesTest, PiecesEqualTheExpectedDump)
 INSTANTIATE_TEST_SUITE_P(Fixtures, LayoutPagesTest,
                          testing::Values("styles", "rules", "table", "images", "chat"));
 } // namespace
+
+// Numbers in attributes come from other users' pages: the largest and
+// smallest ones must give a layout without any overflow (the host build
+// stops at the first one).
+TEST(HtmlExtremeNumbers, LayOutMeasureAndPaintWithoutOverflow)
+{
+    const std::string extremes[] = {"2147483647", "-2147483648", "99999999999999", "-99999999999999",
+                                    "2147483647%", "-2147483648%", "+2147483647"};
+    const char* const templates[] = {
+        "<BR HEIGHT=N>a<BR HEIGHT=N>b<BR HEIGHT=N>",
+        "<FONT SIZE=N>a</FONT><FONT SIZE=+N>b<FONT SIZE=+N>c</FONT></FONT><FONT SIZE=N TRUESIZE>d</FONT>",
+        "<IMG SRC=a.gif WIDTH=N HEIGHT=N HSPACE=N VSPACE=N>x<IMG SRC=a.gif WIDTH=N HSPACE=N>",
+        "<INPUT TYPE=TEXT SIZE=N><INPUT TYPE=TEXT SIZE=N HEIGHT=N><SELECT SIZE=N HEIGHT=N><OPTION>o</SELECT>"
+        "<INPUT TYPE=TEXTAREA SIZE=N HEIGHT=*N BORDER=N>",
+        "<TABLE BORDER=N WIDTH=N CELLPADDING=N><TR><TD WIDTH=N>a</TD><TD WIDTH=N>b</TD></TR>"
+        "<TR><TD>c</TD></TR></TABLE><TABLE WIDTH=N><TR><TD>d</TD></TR></TABLE>",
+        "<BODY LEFTMARGIN=N TOPMARGIN=N>a<HR WIDTH=N SIZE=N>b</BODY>",
+    };
+    for (const char* pattern : templates)
+        for (const std::string& n : extremes)
+        {
+            std::string markup = pattern;
+            for (size_t at = markup.find("=N"); at != std::string::npos; at = markup.find("=N", at))
+                markup.replace(at + 1, 1, n);
+            markup += "<P>tail</P>";
+            SCOPED_TRACE(markup);
+            for (int copies : {1, 6})
+            {
+                std::string page;
+                for (int i = 0; i < copies; ++i)
+                    page += markup;
+                Page p(page);
+                p.resources.AddImage("a.gif", 20, 10);
+                for (int32_t width : {400, 1})
+                {
+                    p.Layout(width, 300);
+                    const int32_t height = p.doc.MeasureHeight(&p.dc, LayoutRect(0, 0, width, 300));
+                    p.Layout(width, 300, height > 300 ? height - 300 : 0);
+                }
+            }
+        }
+}
+
+TEST(HtmlExtremeNumbers, LengthsAreClampedWhereTheyAreRead)
+{
+    struct Row
+    {
+        const char* markup;
+        int32_t height; // of the BR's box
+    };
+    for (const Row& r : {Row{"<BR HEIGHT=2147483647>", kHtmlMaxLength}, Row{"<BR HEIGHT=99999999999>", kHtmlMaxLength},
+                         Row{"<BR HEIGHT=100000>", 100000}, Row{"<BR HEIGHT=99999>", 99999},
+                         Row{"<BR HEIGHT=-2147483648>", 18}, Row{"<BR HEIGHT=0>", 0}})
+    {
+        Page page(r.markup);
+        page.Layout();
+        CTag* br = FindName(page.doc, "BR");
+        ASSERT_EQ(br->GetPieces().size(), 1u) << r.markup;
+        EXPECT_EQ(br->GetPieces()[0]->box.Height(), r.height) << r.markup;
+    }
+    for (const char* size : {"+2147483647", "+99999999999", "-2147483648", "2147483647"})
+    {
+        // Each nested FONT adds its size: the height stays within the bound.
+        const std::string inner = std::string("<FONT SIZE=") + size + ">";
+        Page page(inner + inner + inner + "x</FONT></FONT></FONT>");
+        page.Layout();
+        CTag* text = FindText(page.doc, "x");
+        ASSERT_NE(text, nullptr);
+        ASSERT_EQ(text->GetPieces().size(), 1u);
+        EXPECT_LE(text->GetPieces()[0]->box.Height(), kHtmlMaxFontHeight) << size;
+        EXPECT_GT(text->GetPieces()[0]->box.Height(), 0) << size;
+    }
+}
+
+TEST(HtmlExtremeNumbers, APageTallerThanTheLayoutGoesStopsThere)
+{
+    // 25,000 breaks of the largest height would reach past 32 bits.
+    std::string markup;
+    for (int i = 0; i < 25000; ++i)
+        markup += "<BR HEIGHT=2147483647>";
+    Page page(markup + "x");
+    const int32_t height = page.doc.MeasureHeight(&page.dc, LayoutRect(0, 0, 400, 300));
+    EXPECT_GE(height, CHtmlFlow::kMaxTop);
+    EXPECT_LE(int64_t(height), int64_t(CHtmlFlow::kMaxTop) + 2 * kHtmlMaxLength);
+    page.Layout(400, 300, height - 300);
+}
+
+TEST(HtmlExtremeNumbers, ATableWiderThanTheLayoutGoes)
+{
+    // 25,000 columns of the largest width would reach past 32 bits.
+    std::string markup = "<TABLE BORDER=1 CELLPADDING=2><TR>";
+    for (int i = 0; i < 25000; ++i)
+        markup += "<TD WIDTH=2147483647>x</TD>";
+    Page page(markup + "</TR><TR><TD>y</TD></TR></TABLE>");
+    page.Layout(400, 300);
+    const int32_t height = page.doc.MeasureHeight(&page.dc, LayoutRect(0, 0, 400, 300));
+    EXPECT_GT(height, 0);
+    // The second row still comes below the first.
+    CTag* x = FindText(page.doc, "x");
+    CTag* y = FindText(page.doc, "y");
+    ASSERT_NE(x, nullptr);
+    ASSERT_NE(y, nullptr);
+    ASSERT_EQ(x->GetPieces().size(), 1u);
+    ASSERT_EQ(y->GetPieces().size(), 1u);
+    EXPECT_GT(y->GetPieces()[0]->box.top, x->GetPieces()[0]->box.top);
+}

@@ -115,22 +115,40 @@ TEST_F(FileItemsTest, LoadScriptOfARemoteSourceWaitsForTheDownload)
 
 TEST_F(FileItemsTest, FailedLoadScriptActsOnce)
 {
+    // With an "err" link the failure is an error that follows the link once and
+    // skips the rest of the sub-script; without one (or with a link to no
+    // sub-script) the item is over and the sub-script goes on.
     struct Case
     {
         const char* links;
         bool errRuns;
+        bool error;
+        const char* missingLink; // the link line logged, or ""
     };
-    for (const Case& c : {Case{"<sslinks err=\"err\"/>", true}, Case{"", false}})
+    const Case cases[] = {
+        {"<sslinks err=\"err\"/>", true, true, ""},
+        {"", false, false, "loadscript => ERROR : Invalid Next SubScript \"Link Map\" Call : err"},
+        {"<sslinks ok=\"ok\"/>", false, false,
+         "loadscript => ERROR : Invalid Next SubScript \"Link Map\" Call : err"},
+        {"<sslinks err=\"nowhere\"/>", false, false,
+         "loadscript => ERROR : Invalid Next SubScript Call : nowhere"},
+    };
+    for (const Case& c : cases)
     {
+        SCOPED_TRACE(c.links);
         m_host.log.clear();
         CLaunchScript script(&m_host);
         Run(script, LoadScript("src=\"missing.xml\"", c.links));
-        EXPECT_EQ(Count("download ERROR"), 1u) << c.links;
-        EXPECT_EQ(Count("loadscript => ERROR state"), 1u) << c.links;
-        EXPECT_EQ(Var(script, "err").size(), c.errRuns ? 1u : 0u) << c.links;
-        // Never "over": the rest of the sub-script does not run.
-        EXPECT_EQ(Var(script, "next"), "") << c.links;
-        EXPECT_EQ(script.GetLoadCount(), 0u) << c.links;
+        EXPECT_EQ(Count("download ERROR"), 1u);
+        EXPECT_EQ(Count("loadscript => ERROR state"), c.error ? 1u : 0u) << m_host.log;
+        EXPECT_EQ(Var(script, "err").size(), c.errRuns ? 1u : 0u);
+        EXPECT_EQ(Var(script, "ok"), "");
+        EXPECT_EQ(Var(script, "next").size(), c.error ? 0u : 1u) << m_host.log;
+        if (c.missingLink[0])
+        {
+            EXPECT_EQ(Count(c.missingLink), 1u) << m_host.log;
+        }
+        EXPECT_EQ(script.GetLoadCount(), 0u);
     }
 }
 

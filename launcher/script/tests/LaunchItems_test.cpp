@@ -361,6 +361,22 @@ TEST_F(LaunchItemsTest, EndsWithoutAGame)
     }
 }
 
+// A launch that ends while launchinit waits for the definitions closes the
+// progress window that the download opened.
+TEST_F(LaunchItemsTest, ALaunchEndedDuringTheDownloadClosesTheProgressWindow)
+{
+    const std::string url = "http://127.0.0.1:9/defs.xml";
+    CLaunchTestHost host;
+    CLaunchScript script(&host);
+    script.Load(Script(kStraight, "", "", url), 0, 0, 0);
+    script.Step();
+    ASSERT_EQ((std::vector<std::string>{url}), host.downloads);
+    ASSERT_FALSE(host.progress.empty());
+    ASSERT_TRUE(host.progress.back());
+    script.EndLaunchPart();
+    EXPECT_FALSE(host.progress.back()) << "the progress window closes";
+}
+
 TEST_F(LaunchItemsTest, UploadValuesAreEscaped)
 {
     EXPECT_EQ("a&quot;b&amp;&lt;c&gt;", EscapeUploadValue("a\"b&<c>"));

@@ -494,6 +494,40 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
         FdTestKit::vPumpFor(100);
         EXPECT_EQ(containerObject->gameOvers, 2);
         ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+
+        // A program that is not there, by process creation and by the shell:
+        // the launch answers 0 (no game ran), and no GameOver can follow.
+        const std::string missing = strBinPath("NoSuchGame.exe");
+        const struct
+        {
+            const char* what;
+            const char* shellex;
+            const char* trace;
+        } missingCases[] = {
+            {"process", " shellex=\"\"", "CreateProcess Failed! err="},
+            {"shell", "", "csVerb : open"},
+        };
+        for (const auto& c : missingCases)
+        {
+            SCOPED_TRACE(c.what);
+            launched->techData.rawData = std::string("<vtlaunch><cmdline verb=\"play\"") + c.shellex +
+                                         "><exe>" + XmlFormatString(missing) + "</exe></cmdline></vtlaunch>";
+            containerObject->traces.clear();
+            ASSERT_EQ(S_OK, plug->Init(containerItf));
+            out = kUntouched;
+            ASSERT_EQ(S_OK, plug->LaunchGame(&gameItf, &out));
+            EXPECT_EQ(out, 0);
+            bool traced = false;
+            for (const std::string& trace : containerObject->traces)
+                traced = traced || (trace.find(c.trace) != std::string::npos &&
+                                    trace.find("NoSuchGame.exe") != std::string::npos);
+            EXPECT_TRUE(traced) << ::testing::PrintToString(containerObject->traces);
+            running = kUntouched;
+            EXPECT_EQ(S_OK, plug->IsGameRunning(&running));
+            EXPECT_EQ(running, 0);
+            EXPECT_EQ(containerObject->gameOvers, 2);
+            ASSERT_EQ(S_OK, plug->PostLaunchGame(&gameItf, &out));
+        }
         game.vReset();
     }
 

@@ -115,8 +115,9 @@ protected:
         std::printf("set-up: %lu ms\n", static_cast<unsigned long>(GetTickCount() - dwStart));
         // The turns that need the catalogue come before those that forget it.
         for (ETurn turn : {ETurn::FirstRoad, ETurn::Road, ETurn::ServerGone, ETurn::GameKilled,
-                           ETurn::HubKilled, ETurn::BadPackage, ETurn::CompatMissing, ETurn::GameNotFound,
-                           ETurn::DefsMissing, ETurn::DefsTruncated, ETurn::DefsMalformed})
+                           ETurn::HubKilled, ETurn::ConfirmedEnd, ETurn::CannotStart, ETurn::BadPackage,
+                           ETurn::CompatMissing, ETurn::GameNotFound, ETurn::DefsMissing, ETurn::DefsTruncated,
+                           ETurn::DefsMalformed})
         {
             dwStart = GetTickCount();
             (*s_runs)[turn] = scene.run(turn);
@@ -307,6 +308,7 @@ TEST_F(Road, TheGameNotFoundWhenTheDiskSearchIsCancelled)
     EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::pageCodes(r)) << strTranscript(r);
     EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
 }
+
 // The hub dies while the game runs: the page closes without bringing the
 // browser down (the plug-in's callback is no longer reachable through the
 // dead hub's stubs once the page goes), and the next page gets a new hub
@@ -352,5 +354,50 @@ TEST_F(Road, DefinitionsOrCompatibilityThatCannotBeHadEndTheLaunch)
         EXPECT_EQ((std::vector<int>{0, 1001, 4}), FdRoadScene::pageCodes(r)) << strTranscript(r);
         EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
     }
+}
+
+// The page's "docf" while the game runs: the launcher asks, the answer (OK)
+// ends the game for the service: 1002 reaches the game server and the page
+// before the game's end, then the dialog opens (answered Cancel) and the road
+// ends as usual.
+TEST_F(Road, AConfirmedEndOfGameReachesServerAndPage)
+{
+    const SRun& r = run(ETurn::ConfirmedEnd);
+    EXPECT_TRUE(boHasPart(r.transcript, "\"docf\" to the launcher's component while the game runs"))
+        << strTranscript(r);
+    EXPECT_TRUE(boHasPart(r.boxes, "|Zelto|Ceci mettra fin a la partie.")) << strTranscript(r);
+    EXPECT_TRUE(boHasPart(r.boxes, "DIALOG|202")) << strTranscript(r);
+    const std::vector<int> codes = {0, 1, 2, 1002, 3, 4};
+    EXPECT_EQ(codes, FdRoadScene::serverCodes(r)) << strTranscript(r);
+    EXPECT_EQ(codes, FdRoadScene::pageCodes(r)) << strTranscript(r);
+    EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
+}
+
+// A launch command naming a program that is not there: the plug cannot start
+// it, so the launch fails (1002) instead of a game that starts and ends (2, 3);
+// the script's err link ends the launch.
+TEST_F(Road, AGameThatCannotStartIsNotLaunched)
+{
+    const SRun& r = run(ETurn::CannotStart);
+    EXPECT_TRUE(boHasPart(fetched(r, 0), "defs-nostart.xml")) << strTranscript(r);
+    EXPECT_FALSE(r.boGameSeen) << strTranscript(r);
+    const std::vector<int> codes = {0, 1, 1002, 4};
+    EXPECT_EQ(codes, FdRoadScene::serverCodes(r)) << strTranscript(r);
+    EXPECT_EQ(codes, FdRoadScene::pageCodes(r)) << strTranscript(r);
+    EXPECT_TRUE(r.leftRunning.empty()) << strTranscript(r);
+}
+
+// The launcher's progress window showed on the road (while its script and the
+// game's lists downloaded) and was gone before any game ran.
+TEST_F(Road, TheProgressWindowShowsAndGoesBeforeTheGame)
+{
+    bool seen = false;
+    for (ETurn turn :
+         {ETurn::FirstRoad, ETurn::Road, ETurn::ServerGone, ETurn::GameKilled, ETurn::ConfirmedEnd})
+    {
+        seen = seen || run(turn).boProgressSeen;
+        EXPECT_FALSE(run(turn).boProgressAtGame) << strTranscript(run(turn));
+    }
+    EXPECT_TRUE(seen);
 }
 } // namespace
