@@ -95,6 +95,23 @@ bool CIrcSession::boSend(const std::string& text)
     return boWrite(text);
 }
 
+std::string CIrcSession::strWireLine(const std::string& line)
+{
+    std::string out;
+    out.reserve(line.size() + 2);
+    for (char c : line)
+        if (c != '\r' && c != '\n' && c != '\0')
+            out += c;
+    if (out.size() > kMaxLineBytes - 2)
+        out.resize(kMaxLineBytes - 2);
+    return out + kCrLf;
+}
+
+bool CIrcSession::boSendLine(const std::string& line)
+{
+    return boSend(strWireLine(line));
+}
+
 bool CIrcSession::boLogon(const std::string& nick, const std::string& fullName)
 {
     if (nick.empty() || fullName.empty())
@@ -109,9 +126,9 @@ bool CIrcSession::boLogon(const std::string& nick, const std::string& fullName)
         m_strFullName = fullName;
     }
     const std::string coded = strIrcxEncode(wireNick);
-    boSend("NICK " + coded + kCrLf);
+    boSendLine("NICK " + coded);
     m_boLoggedOn = true;
-    return boSend("USER " + coded + " . . :" + wireName + kCrLf);
+    return boSendLine("USER " + coded + " . . :" + wireName);
 }
 
 bool CIrcSession::boSay(const char* lpTarget, const std::string& text)
@@ -132,7 +149,7 @@ bool CIrcSession::boSay(const char* lpTarget, const std::string& text)
         vOwnNickForWire(target);
     std::string wireText = text;
     vTextForWire(wireText);
-    return boSend("PRIVMSG " + strIrcxEncode(target) + " :" + wireText + kCrLf);
+    return boSendLine("PRIVMSG " + strIrcxEncode(target) + " :" + wireText);
 }
 
 bool CIrcSession::boCreateRoom(const std::string& room, const std::string& modes, const std::string& key,
@@ -166,7 +183,7 @@ bool CIrcSession::boCreateRoom(const std::string& room, const std::string& modes
     std::string line = "CREATE " + strIrcxEncode(wire) + " " + modeText;
     if (!key.empty())
         line += " " + key;
-    const bool sent = boSend(line + kCrLf);
+    const bool sent = boSendLine(line);
     vRaiseRoomState(room, 1);
     return sent;
 }
@@ -175,7 +192,7 @@ bool CIrcSession::boLeaveRoom(const std::string& room)
 {
     if (room.empty())
         return false;
-    return boSend("PART " + strIrcxEncode(strRoomForWire(room)) + kCrLf);
+    return boSendLine("PART " + strIrcxEncode(strRoomForWire(room)));
 }
 
 bool CIrcSession::boFeed(const char* lpData, size_t length)
@@ -207,7 +224,7 @@ bool CIrcSession::boParseLine(const std::string& line)
     if (line.size() >= 6 && boStartsNoCase(line, "PING") && !serverName.empty())
     {
         const std::string argument = body.size() > 5 ? body.substr(5) : std::string();
-        boSend("PONG " + strGetOwnNick() + " " + argument + kCrLf);
+        boSendLine("PONG " + strGetOwnNick() + " " + argument);
         return true;
     }
 
@@ -322,7 +339,7 @@ bool CIrcSession::boParseServerReply(const std::string& rest)
         Room* r = lpFindRoomLocked(room);
         if (r)
             for (const std::string& n : names)
-                if (!boHolds(r->users, n))
+                if (r->users.size() < kMaxRoomNames && !boHolds(r->users, n))
                     r->users.push_back(n);
     }
     else if (code == "366")
@@ -402,6 +419,8 @@ bool CIrcSession::boParseUserCommand(const std::string& body)
             std::lock_guard<std::mutex> lock(m_lock);
             Room* r = lpFindRoomLocked(room);
             if (!r || r->iState != 2)
+                return true;
+            if (r->users.size() >= kMaxRoomNames)
                 return true;
             if (!boHolds(r->users, nick))
                 r->users.push_back(nick);

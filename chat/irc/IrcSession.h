@@ -24,6 +24,10 @@ class CIrcSession
 public:
     // A pending text without CR LF longer than this ends the connection.
     static constexpr size_t kMaxPendingBytes = 8192;
+    // A line on the wire, its CR LF included (the IRC limit).
+    static constexpr size_t kMaxLineBytes = 512;
+    // Names a room's list keeps from the server's 353 lines; more are dropped.
+    static constexpr size_t kMaxRoomNames = 2048;
 
     enum State
     {
@@ -61,6 +65,12 @@ public:
 
     // Writes the text; false when not every byte went out.
     bool boSend(const std::string& text);
+    // One command line: every CR, LF and NUL taken out (no part of it, a
+    // name or a text from elsewhere, can start a second command), cut to
+    // the IRC limit, then CR LF.
+    bool boSendLine(const std::string& line);
+    // The line as boSendLine writes it, CR LF included.
+    static std::string strWireLine(const std::string& line);
     // "NICK" and "USER" with both names through the own-nick hook.
     bool boLogon(const std::string& nick, const std::string& fullName);
     // PRIVMSG to the target, or to the current room when it is null.

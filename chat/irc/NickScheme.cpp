@@ -169,6 +169,12 @@ std::string CNickScheme::strUnescapeNick(const std::string& nick) const
         }
         text = out;
     }
+    // Only the escapes this scheme writes are undone: a wire nick that is not
+    // the escape of what it decodes to (an escaped character that needs none,
+    // upper-case digits) stays as written, so two wire nicks never show as
+    // one name.
+    if (text != nick && strEscapeNick(text.c_str()) != nick)
+        return nick;
     return text;
 }
 

@@ -79,6 +79,8 @@ public:
     const std::string& strGetStoredKey() const { return m_strKey; }
 
     std::string strEscapeNick(const char* lpNick) const;
+    // The inverse of strEscapeNick for the nicks it writes; any other nick
+    // (a needless or non-canonical escape) comes back unchanged.
     std::string strUnescapeNick(const std::string& nick) const;
 
     // Escaped, prefixed and, with own-nick coding, coded with the version

@@ -390,10 +390,17 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
     return true;
 }
 
-std::string CChatModel::strExpandVars(const std::string& text)
+std::string CChatModel::strExpandVars(const std::string& text, bool markup)
 {
     VarSources src;
-    src.fixed = [this](const std::string& n, std::string& v) { return boFixedValue(n, v); };
+    src.fixed = [this, markup](const std::string& n, std::string& v)
+    {
+        if (!boFixedValue(n, v))
+            return false;
+        if (markup)
+            v = HtmlEncodeEntities(v);
+        return true;
+    };
     src.context = &contextVars;
     src.field = [this](const std::string& spec, std::string& v)
     { return m_lpView != nullptr && m_lpView->boReadField(spec, v); };
@@ -643,7 +650,7 @@ std::string CChatModel::strNickDisplay(const std::string& nick, int strid)
             rank < 0 ? std::string()
                      : groups.strListEntry(g, static_cast<size_t>(strid), static_cast<size_t>(rank));
         if (!f.empty())
-            display = strReplaceAll(strReplaceAll(f, "%bud%", plain), "%empty%", "");
+            display = strReplaceAll(strReplaceAll(f, "%bud%", HtmlEncodeEntities(plain)), "%empty%", "");
     }
     return display;
 }
@@ -672,6 +679,10 @@ int32_t CChatModel::iParseMarkup(const std::string& text, bool foreign)
                 --depth;
         }
     } scope(m_iForeignDepth, foreign);
+    // A stranger's multi-part line that holds another one parses again: a
+    // few levels are all an honest line needs.
+    if (m_iForeignDepth > kMaxForeignDepth)
+        return 0;
     CHtmlDoc doc(nullptr);
     doc.SetAutoFlags(1);
     return doc.Load("str://" + text, nullptr, this, 1, 0);
@@ -695,7 +706,7 @@ int32_t CChatModel::iLoadConfigDocument(const std::string& addressIn, const std:
 }
 
 void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromIn, const std::string& toIn,
-                             int kind, bool refresh)
+                             int kind, bool refresh, Origin origin)
 {
     if (kind >= static_cast<int>(formats.size()) || kind >= static_cast<int>(linkAttrs.size()) || kind < -1)
         return;
@@ -713,13 +724,35 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string toShow = to.empty() ? std::string() : strNickMarkup(to, 1, &toGroups);
     const std::string fromPlain = strNoIncident(from);
 
-    const bool foreign = !from.empty() && from != strIrcNick && !boEqualNoCase(from, strNick);
-    std::string text = foreign ? strDisarmForeignLinks(strDisarmForeignText(textIn)) : textIn;
+    // Who wrote the line decides what it may do, never the name it carries.
+    const bool foreign = origin == Origin::kStranger;
+    std::string text = textIn;
     bool silent = false, tagMessage = false, multiPart = false;
     if (!text.empty())
     {
         text = strTrimCtl(text);
-        if (boStartsNoCase(text, "<DYN_MPD"))
+        if (foreign)
+        {
+            // A stranger's directives run here, once, as the line arrives;
+            // what stays is only shown, marked as the stranger's.
+            if (text.find('<') != std::string::npos)
+            {
+                multiPart = boStartsNoCase(text, "<DYN_MPD");
+                if (multiPart)
+                    multiParts.vSetContext(from, to, kind);
+                const std::string scope = m_strPartsScope;
+                m_strPartsScope = from;
+                iParseMarkup(text, true);
+                m_strPartsScope = scope;
+            }
+            if (multiPart || boStartsNoCase(text, "<TMESS"))
+                return;
+            silent = boStartsNoCase(text, "<SMESS");
+            text = strStrangerMarked(strDisarmForeignLinks(text));
+            if (silent && text.empty())
+                refresh = false;
+        }
+        else if (boStartsNoCase(text, "<DYN_MPD"))
         {
             multiPart = true;
             refresh = false;
@@ -731,7 +764,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
             tagMessage = true;
             refresh = false;
         }
-        else
+        if (!multiPart && !silent && !tagMessage)
             for (const std::string& g : fromGroups)
             {
                 int32_t rank = 0;
@@ -761,8 +794,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     {
         if (multiPart)
             multiParts.vSetContext(from, to, kind);
-        // Another user's tag and multi-part messages run as foreign text.
-        iParseMarkup(text, foreign);
+        iParseMarkup(text);
     }
     else
     {
@@ -783,10 +815,10 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
         case 10:
         case 11:
         case 12:
-            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", strRoom);
+            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", HtmlEncodeEntities(strRoom));
             break;
         case 13:
-            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", strRoom);
+            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", HtmlEncodeEntities(strRoom));
             line = strReplaceAll(line, "%nbbud%", std::to_string(lUsersInRoom));
             line = strReplaceAll(line, "%(s)%", lUsersInRoom >= 2 ? "s" : "");
             break;
@@ -1011,8 +1043,7 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
         rec.reset(new CFloodDetector(from, m_clock));
         rec->vCopyParameters(receiverFlood);
     }
-    if (boIsTagMessage(text))
-        return true;
+    // Silent, tag and multi-part lines count like every other line.
     if (boExempt(*rec, from))
         return true;
     rec->vOnMessage(text);
@@ -1061,7 +1092,7 @@ int CChatModel::iSetGroupMember(bool add, const std::string& group, int32_t rank
 int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, const std::string& group,
                                 bool remove, bool quiet)
 {
-    const std::string own = HtmlEncodeEntities(strNick);
+    const std::string own = strMarkupValue(strNick);
     const std::string word = quiet ? "" : " NEWDYNADD";
     const std::string ownPlain = strNoIncident(strNick);
     int sent = 0;
@@ -1069,8 +1100,8 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
     {
         if (group.empty())
             return 0;
-        const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"" + HtmlEncodeEntities(group) +
-                              "\" GRPUSER=\"" + HtmlEncodeEntities(user) + "\" SENDER=\"" + own + "\" " +
+        const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"" + strMarkupValue(group) +
+                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" SENDER=\"" + own + "\" " +
                               word + "></DYN_GRP>";
         vSendChat(t, !to.empty(), false, to, 0, false, true);
         return 1;
@@ -1086,7 +1117,7 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
                 continue;
             int32_t rank = 0;
             groups.boMemberValue(name, ownPlain, &rank);
-            const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + HtmlEncodeEntities(name) +
+            const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + strMarkupValue(name) +
                                   "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
                                   "\" SENDER=\"" + own + "\"></DYNGRP_ADDGRP>";
             vSendChat(t, !to.empty(), false, to, 0, false, true);
@@ -1101,8 +1132,8 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
     int32_t rank = 0;
     if (g && g->boAnnounce && groups.boMemberValue(group, plainUser, &rank))
     {
-        const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + HtmlEncodeEntities(g->strName) +
-                              "\" GRPUSER=\"" + HtmlEncodeEntities(user) + "\" GRPRANK=\"" +
+        const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + strMarkupValue(g->strName) +
+                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" GRPRANK=\"" +
                               std::to_string(rank) + "\" SENDER=\"" + own + "\" " + word +
                               "></DYNGRP_ADDGRP>";
         vSendChat(t, false, false, std::string(), 0, false, true);
@@ -1114,14 +1145,14 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
 int CChatModel::iAnnounceReverse(const std::string& user, const std::string& group1,
                                  const std::string& group2, bool remove, bool quiet)
 {
-    const std::string own = HtmlEncodeEntities(strNick);
+    const std::string own = strMarkupValue(strNick);
     const std::string word = quiet ? "" : " NEWDYNADD";
     const std::string ownPlain = strNoIncident(strNick);
     if (remove)
     {
         if (group2.empty())
             return 0;
-        const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"@REV@" + HtmlEncodeEntities(group2) +
+        const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"@REV@" + strMarkupValue(group2) +
                               "\" GRPUSER=\"" + own + "\" SENDER=\"" + own + "\" " + word + "></DYN_GRP>";
         vSendChat(t, true, false, user, 0, false, true);
         return 1;
@@ -1140,7 +1171,7 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
         int32_t rank = 0;
         if (!groups.boMemberValue(name, ownPlain, &rank))
             continue;
-        const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"@REV@" + HtmlEncodeEntities(name) +
+        const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"@REV@" + strMarkupValue(name) +
                               "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
                               "\" SENDER=\"" + own + "\" " + (group1.empty() ? std::string() : word) +
                               "></DYNGRP_ADDGRP>";
@@ -1242,7 +1273,7 @@ void CChatModel::OnPrivateMessage(const std::string& from, const std::string& te
     ++lPrivReceived;
     if (textIn.empty())
         return;
-    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, strIrcNick, 1, true);
+    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, strIrcNick, 1, true, Origin::kStranger);
 }
 
 void CChatModel::OnRoomMessage(const std::string& from, const std::string& textIn, ChatIrc::CIrcSession*)
@@ -1250,7 +1281,7 @@ void CChatModel::OnRoomMessage(const std::string& from, const std::string& textI
     ++lRoomReceived;
     if (textIn.empty() || !boAcceptIncoming(false, from, textIn))
         return;
-    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, std::string(), 0, true);
+    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, std::string(), 0, true, Origin::kStranger);
 }
 
 void CChatModel::OnUserJoined(const std::string& nick, const std::string& room, ChatIrc::CIrcSession*)
@@ -1360,14 +1391,14 @@ void CChatModel::OnNumericError(int code, const std::string& text1, const std::s
     }
     std::string text = text1 + " (" + std::to_string(code) + ")";
     if (serverErrors.iApply(code, text))
-        vAddMessage(text, strIrcNick, "", 23, true);
+        vAddMessage(text, strIrcNick, "", 23, true, Origin::kStranger);
 }
 
 void CChatModel::OnServerMessage(int kind, const std::string& textIn, ChatIrc::CIrcSession*)
 {
     std::string text = textIn;
     if (serverMessages.iApply(kind, text))
-        vAddMessage(text, "", "", 26, true);
+        vAddMessage(text, "", "", 26, true, Origin::kStranger);
 }
 
 } // namespace ChatModel

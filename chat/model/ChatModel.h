@@ -21,6 +21,7 @@
 #include "HtmlWndEvents.h"
 #include "IrcEvents.h"
 #include "MessageFormats.h"
+#include "TrustBoundary.h"
 
 namespace ChatIrc
 {
@@ -215,13 +216,18 @@ public:
     void vReadPageParams();
 
     // Variables.
-    std::string strExpandVars(const std::string& text);
+    // `markup`: the result goes into markup, so the chat's own values
+    // (nicks and room names among them, which strangers choose) are
+    // entity-encoded and stay text.
+    std::string strExpandVars(const std::string& text, bool markup = false);
     std::string strNoIncident(const std::string& nick) const;
     void vNavigateExpanded(const std::string& url, const std::string& target);
 
     // Message list.
+    // `origin`: a stranger's text runs its announcements here, once, and is
+    // kept only as shown text, marked as the stranger's.
     void vAddMessage(const std::string& text, const std::string& from, const std::string& to, int kind,
-                     bool refresh);
+                     bool refresh, Origin origin = Origin::kChat);
     void vOnActClr();
     std::string strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* groups);
     std::string strNickDisplay(const std::string& nick, int strid);
@@ -676,6 +682,10 @@ private:
     IChatView* m_lpView = nullptr;
     IHtmlWndEvents* m_lpScrollBarEvents = nullptr;
     int m_iForeignDepth = 0;
+    static constexpr int kMaxForeignDepth = 4;
+    // The sender whose multi-part pieces are being parsed (empty: the chat's
+    // own): a stranger's pieces join only that stranger's own.
+    std::string m_strPartsScope;
     IChatInstance* m_lpInstance = nullptr;
     bool m_boFirstInit = true;
 

@@ -106,7 +106,7 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
     {
         std::string command = address.substr(10);
         if (boOnActExecCmd(command) && !boNoHtml)
-            vAddMessage(strExpandVars(command), std::string(), std::string(), -1, true);
+            vAddMessage(strExpandVars(command, true), std::string(), std::string(), -1, true);
     }
     else if (boStartsWith(address, "@ELISTTOGGLE@"))
         boOnElistToggle(address.substr(13));
@@ -345,7 +345,7 @@ void CChatModel::vRunNickFunction(long index)
         vNavigateExpanded(f.strHref, f.strTarget);
     if (!f.strDynInsert.empty())
     {
-        vAddMessage(strExpandVars(f.strDynInsert), std::string(), std::string(), -1, false);
+        vAddMessage(strExpandVars(f.strDynInsert, true), std::string(), std::string(), -1, false);
         shown = true;
     }
     if (!f.strExecCmd.empty())

@@ -128,9 +128,10 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
             std::string shown = g.strText1;
             // A group whose name is also a command of the page links to it.
             if (g.counters[1] && lpFindCommand(strUpper(g.strName)))
-                shown = "<A HREF=\"@CMD@" + g.strName + "\" " + linkAttrs[0] + ">" + g.strText1 + "</A>";
+                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + linkAttrs[0] + ">" +
+                        g.strText1 + "</A>";
             out += strReplaceAll(strReplaceAll(strReplaceAll(body, "%name%", shown), "%info%", g.strText2),
-                                 "%grp%", g.strName);
+                                 "%grp%", HtmlEncodeEntities(g.strName));
         }
     }
     else if (boEqualNoCase(what, "GRPMEMBERS"))
@@ -142,7 +143,7 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
             {
                 const std::string link = "<a href=\"@BUD@" + HtmlEncodeEntities(member.strNick) + "\" " +
                                          linkAttrs[0] + ">" + strNickDisplay(member.strNick, 0) + "</a>";
-                out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", name);
+                out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", HtmlEncodeEntities(name));
             }
     }
     return out;
@@ -150,10 +151,12 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
 
 void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
 {
-    const std::string id = GetAttrOr("ID", attrs);
     const std::string n = GetAttrOr("N", attrs);
-    if (id.empty() || n.empty())
+    if (GetAttrOr("ID", attrs).empty() || n.empty())
         return;
+    // A stranger's pieces join only the pieces of the same sender.
+    const bool foreign = boForeignText();
+    const std::string id = foreign ? "\x01" + m_strPartsScope + "\x01" + GetAttrOr("ID", attrs) : GetAttrOr("ID", attrs);
     const long number = std::strtol(n.c_str(), nullptr, 10);
     if (number == -1)
         return;
@@ -167,8 +170,8 @@ void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
     multiParts.boContext(id, &from, &to, &kind);
     const std::string text = multiParts.strJoined(id);
     multiParts.vRemove(id);
-    // The sender's text: vAddMessage treats it as the sender's line.
-    vAddMessage(text, from, to, kind, true);
+    // The sender's line, whole: a stranger's stays a stranger's.
+    vAddMessage(text, from, to, kind, true, foreign ? Origin::kStranger : Origin::kChat);
 }
 
 std::string CChatModel::strOnDynContextFilter(const std::string& value, const std::string& body,

@@ -147,7 +147,9 @@ void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
 // messages again does not replay an addition after a later removal.
 void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove)
 {
-    if (!attrs.empty())
+    // A stranger's announcement runs as it arrives and never reaches the
+    // history; the chat's own runs when the history is shown.
+    if (!attrs.empty() && !boForeignText())
         strHistory = strCutTagAttributes(strHistory, tagName, attrs);
     std::string group = GetAttrOr("GRPNAME", attrs);
     if (boStartsNoCase(group, kReverse))

@@ -522,7 +522,7 @@ const Row kCnfRows[] = {
 std::string DynRoom(CChatModel& m, TagCall& c)
 {
     m.zoneFrames[CChatModel::kZoneRoom] = c.frame;
-    return m.strRoom;
+    return HtmlEncodeEntities(m.strRoom);
 }
 
 std::string DynStatus(CChatModel& m, TagCall& c)
@@ -564,7 +564,7 @@ std::string DynInsertContextVar(CChatModel& m, TagCall& c)
 
 std::string DynVarZone(CChatModel& m, TagCall& c)
 {
-    return m.strExpandVars(strReplaceAll(c.body, "%framename%", c.frame));
+    return m.strExpandVars(strReplaceAll(c.body, "%framename%", HtmlEncodeEntities(c.frame)), true);
 }
 
 // Removed (an empty text) when the version is outside the limits; else the
@@ -942,6 +942,18 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
                 family = &f;
                 break;
             }
+        // The trust boundary: while a stranger's text is parsed, this is the
+        // name the handler would run, after every expansion and joining, and
+        // only the announcements that travel between users pass. Any other
+        // directive goes with its body; other tags are left as they stand.
+        if (boForeignText() && !boStrangerMayRun(name))
+            return family ? 0 : -1;
+        if (!boForeignText() && boEqualNoCase(name, kStrangerMark))
+        {
+            // A stranger's text in the history: only ever shown.
+            const std::string shown = strStrangerShown(call.body);
+            return shown.empty() ? 0 : HtmlStringToBlock(shown, content, 0);
+        }
         if (family && family->family == Family::kDi)
         {
             if (boEqualNoCase(name, "DI_MGHDS"))

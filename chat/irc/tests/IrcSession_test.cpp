@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "NickScheme.h"
 #include "RecordingSession.h"
 
@@ -115,6 +117,67 @@ TEST(IrcSession, LogonAndCommandsOnTheWire)
               }());
     cnx.boWriteOk = false;
     EXPECT_FALSE(cnx.boSay("bob", "x"));
+}
+
+// No part of a command, whoever wrote it, starts a second command: CR, LF
+// and NUL never reach the wire inside a line, and a line stops at the limit.
+TEST(IrcSession, EveryLineIsOneCommandWithinTheLimit)
+{
+    CRecordingSession cnx;
+    const char raw[] = "x\r\nQUIT :x\n\0PRIVMSG #r :y";
+    const std::string attack(raw, sizeof raw - 1);
+    EXPECT_TRUE(cnx.boLogon("me\r\nQUIT", "Vblt\nme"));
+    EXPECT_TRUE(cnx.boCreateRoom("#r\r\nQUIT", "n", "k\r\nQUIT", 2));
+    EXPECT_TRUE(cnx.boSay(nullptr, attack));
+    EXPECT_TRUE(cnx.boSay("bob\r\nQUIT", attack));
+    EXPECT_TRUE(cnx.boLeaveRoom("#r\nQUIT"));
+    EXPECT_TRUE(cnx.boSay("bob", std::string(600, 'z')));
+    ASSERT_EQ(cnx.written.size(), 7u);
+    for (const std::string& line : cnx.written)
+    {
+        SCOPED_TRACE(line);
+        ASSERT_GE(line.size(), 2u);
+        EXPECT_LE(line.size(), ChatIrc::CIrcSession::kMaxLineBytes);
+        EXPECT_EQ(line.substr(line.size() - 2), "\r\n");
+        EXPECT_EQ(line.find_first_of(std::string("\r\n\0", 3)), line.size() - 2);
+    }
+    // Names and rooms travel IRCX-coded; the text loses its line breaks.
+    EXPECT_EQ(cnx.written[0], "NICK 'me\\r\\nQUIT\r\n");
+    EXPECT_EQ(cnx.written[2].substr(0, 7), "CREATE ");
+    EXPECT_EQ(cnx.written[3], "PRIVMSG '#r\\r\\nQUIT :xQUIT :xPRIVMSG #r :y\r\n");
+    EXPECT_EQ(cnx.written[6].size(), ChatIrc::CIrcSession::kMaxLineBytes);
+}
+
+// A hostile server's names cannot grow a room's list without bound.
+TEST(IrcSession, RoomNamesAreCapped)
+{
+    CRecordingSession cnx;
+    CEventLog log;
+    cnx.vSetOwner(&log);
+    cnx.vLines({":srv 800 * 1 0 ANON 512 *"});
+    cnx.boLogon("me", "me");
+    cnx.boCreateRoom("#r", "n", "", 0);
+    const size_t cap = ChatIrc::CIrcSession::kMaxRoomNames;
+    std::vector<std::string> lines;
+    for (size_t n = 0; n < cap + 100;)
+    {
+        std::string names;
+        for (int i = 0; i < 50; ++i, ++n)
+            names += " u" + std::to_string(n);
+        lines.push_back(":srv 353 me = #r :" + names.substr(1));
+    }
+    for (const std::string& l : lines)
+    {
+        const std::string line = l + "\r\n";
+        cnx.boFeed(line.data(), line.size());
+    }
+    CRecordingSession::Room room;
+    ASSERT_TRUE(cnx.boGetRoom("#r", room));
+    EXPECT_EQ(room.users.size(), cap);
+    cnx.vLines({":srv 366 me #r :End", ":late!l@h JOIN :#r"});
+    ASSERT_TRUE(cnx.boGetRoom("#r", room));
+    EXPECT_EQ(room.users.size(), cap);
+    EXPECT_EQ(std::count(log.events.begin(), log.events.end(), "Joined(late,#r)"), 0);
 }
 
 TEST(IrcSession, NamesThenEndGiveRoomStateAndJoinsInListOrder)

@@ -38,6 +38,37 @@ TEST(NickScheme, EscapeAndUnescape)
     EXPECT_EQ(s.strUnescapeNick("]g"), "]g");
 }
 
+// Two wire nicks never show as one name: only the escape the scheme itself
+// writes for a character that needs one is undone.
+TEST(NickScheme, OnlyCanonicalEscapesAreUndone)
+{
+    CNickScheme s;
+    struct Case
+    {
+        const char* wire;
+        const char* shown;
+    } cases[] = {
+        {"[61nn", "[61nn"},   // 'a' needs no escape: not "ann"
+        {"Jo[2Ee", "Jo[2Ee"}, // upper-case digits are not the scheme's
+        {"Jo[2ee", "Jo.e"},   // the canonical escape
+        {"a[2e[61", "a[2e[61"}, // one needless escape spoils the whole nick
+        {"[3c", "<"},
+    };
+    for (const Case& c : cases)
+    {
+        SCOPED_TRACE(c.wire);
+        EXPECT_EQ(s.strUnescapeNick(c.wire), c.shown);
+        std::string nick = c.wire;
+        EXPECT_TRUE(s.boAcceptNick(nick, false));
+        EXPECT_EQ(nick, c.shown);
+    }
+    s.vSetSecondMark("]");
+    s.vSetSecondSet("xyz");
+    // 'y' escaped by the first mark is not how the scheme writes it.
+    EXPECT_EQ(s.strUnescapeNick("a[79"), "a[79");
+    EXPECT_EQ(s.strUnescapeNick("a]1"), "ay");
+}
+
 TEST(NickScheme, PrefixRule)
 {
     CNickScheme s;

@@ -75,6 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const std::string tag = "<" + name + " " + attrs + ">" + body + "</" + name + ">";
     m.vAddMessage("<TMESS/>" + tag, "bob", "", 0, true);
+    m.vAddMessage(tag, "bob", "", 0, true, ChatModel::Origin::kStranger);
     if (m.boForeignText())
         std::abort();
     m.iParseMarkup(tag);

@@ -97,16 +97,16 @@ TEST(DisplayDirectives, MultiPartMessagesListsAndValueFilters)
     Chat t;
     t.m.strNick = t.m.strIrcNick = "ann";
     // Three parts from bob, the last with STOP; a part numbered -1 is ignored.
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=-1>lost</DYN_MPD>", "bob", "", 0, true);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=-1>lost</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     // A name cut between two parts is still caught once the parts are joined.
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true);
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     EXPECT_EQ(t.m.messages.size(), 3u); // the parts, not yet a message
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=2 STOP>three</DYN_MPD>", "bob", "", 0, true);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=2 STOP>three</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     ASSERT_EQ(t.m.messages.size(), 5u);
-    EXPECT_EQ(t.m.messages.back().strText, "one & <cnf_servinfo ADRS=evil></cnf_servinfo_X>two three");
+    EXPECT_EQ(t.m.messages.back().strText, "one & <cnf_servinfo ADRS=evil></cnf_servinfo>two three");
     EXPECT_EQ(t.m.messages.back().strFrom, "bob");
-    EXPECT_NE(t.m.strHistory.find("one & <cnf_servinfo_X ADRS=evil></cnf_servinfo_X>two three"),
+    EXPECT_NE(t.m.strHistory.find("<DI_EXT>one & &lt;cnf_servinfo ADRS=evil>&lt;/cnf_servinfo>two three</DI_EXT>"),
               std::string::npos)
         << t.m.strHistory;
     EXPECT_EQ(t.m.strHistory.find("lost"), std::string::npos);

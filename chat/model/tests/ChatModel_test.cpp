@@ -253,7 +253,7 @@ TEST(ChatModel, WhisperToAbsentUserAndNoHtml)
     EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG carl :psst"}));
     t.m.boNoHtml = true;
     t.vServer(":bob!u@h PRIVMSG ann :<b>");
-    EXPECT_NE(t.strLastLine().find(">&lt;b&gt;</a>"), std::string::npos) << t.strLastLine();
+    EXPECT_NE(t.strLastLine().find("><DI_EXT>&lt;b&gt;</DI_EXT></a>"), std::string::npos) << t.strLastLine();
 }
 
 TEST(ChatModel, FloodWaitsShown)

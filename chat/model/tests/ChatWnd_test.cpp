@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <fstream>
 #include <mutex>
@@ -250,8 +251,9 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
         again.vConnect();
         ASSERT_TRUE(boPumpUntil([&] { return again.m.boSynced; })) << again.m.strHistory;
         EXPECT_EQ(again.m.strIrcNick, "ann{2");
-        // ann's own announcement to the newcomer ends this part of the transcript.
-        ASSERT_TRUE(boPumpUntil([&] { return again.boHistoryHas("<SMESS>"); }));
+        // ann's announcement to the newcomer ends this part of the transcript:
+        // it runs as it arrives and leaves nothing in the history.
+        ASSERT_TRUE(boPumpUntil([&] { return again.m.groups.boHasMember("a&b", "ann"); }));
         again.vWrite(out, "ann again, the nick held", true);
         again.m.vSendChat("release", true, false, "ann{1");
         ASSERT_TRUE(boPumpUntil([&] { return holder.boDone(); }));
@@ -466,9 +468,9 @@ TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
 // with a guessed command identity, each as a tag message (run at once) and
 // as a plain message (run when the message frame shows the history): the
 // next connection stays where it was, no registry value is read into a
-// group (nothing announced), no file is inserted, no action runs. The same
-// action with the command's real identity does run, and the same insertion
-// in the window's own page does read the file.
+// group (nothing announced), no file is inserted, no action runs, not even
+// with the command's real identity: only the user running the command
+// sends, and the same insertion in the window's own page does read the file.
 TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
 {
     const std::string key = "Software\\OrbelleTest\\ChatForeign";
@@ -506,7 +508,7 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
          {servInfo, localConf, insert, actions("GO", guess), actions("NOPE", identity)})
         run += " " + strSayCoded("#f", "<TMESS/>" + line) + " " + strSayCoded("#f", "said " + line);
     run += " " + strSayCoded("#f", "<TMESS/><ACT_SND CN=\"GO\" CS=\"" + identity + "\">granted</ACT_SND>") +
-           " " + strArg("expect granted") + " " + strArg("part #f");
+           " " + strArg("part #f");
     {
         CBackground bob(run);
         ASSERT_TRUE(boPumpUntil([&] { return bob.boDone() && ann.boHistoryHas("left #f"); }))
@@ -532,7 +534,13 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
     EXPECT_EQ(ann.m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
     EXPECT_EQ(ann.view.strShown.find("LOCAL-FILE-CONTENT"), std::string::npos);
     EXPECT_EQ(uWireWith(wire, "guessed"), 0u);
-    EXPECT_EQ(uWireWith(wire, "PRIVMSG #f :granted"), 1u);
+    // Another user's action tag runs nothing, even with the command's real
+    // identity; the command itself, run by the user, does send.
+    EXPECT_EQ(uWireWith(wire, "PRIVMSG #f :granted"), 0u);
+    std::string go = "go";
+    ASSERT_TRUE(ann.m.boOnActExecCmd(go));
+    ann.m.iParseMarkup(go);
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG #f :go"), 1u);
     EXPECT_EQ(ann.view.formFields["f"].strValue, "before");
     EXPECT_TRUE(ann.m.navQueue.empty());
     EXPECT_EQ(ann.view.uCount("nav msgs guessed.htm"), 0u);
@@ -646,4 +654,425 @@ TEST(ChatWnd, QueuedNavigationOnMessage1041)
     ASSERT_TRUE(boPumpUntil([&] { return view.uCount("nav side next.htm") == 1; }, 5000)) << view.log.size();
     EXPECT_EQ(view.log, (std::vector<std::string>{"nav main page.htm", "nav side next.htm"}));
     EXPECT_TRUE(m.navQueue.empty());
+}
+
+// ---------------------------------------------------------------- the trust boundary, end to end
+
+namespace
+{
+
+// A registry value and a local file that no stranger may reach.
+struct Secrets
+{
+    const std::string key = "Software\\OrbelleTest\\ChatTrust";
+    CScratchFolder folder;
+    const std::string file = folder.File("local.txt");
+    Secrets()
+    {
+        EXPECT_TRUE(boRegWrite(HKEY_CURRENT_USER, key, "v", "secret"));
+        std::ofstream(file, std::ios::binary) << "LOCAL-FILE-CONTENT";
+    }
+    ~Secrets() { RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str()); }
+    // The three lines that gave a stranger the user's powers: a local file
+    // read into the room, a group only the registry can grant, and the
+    // server of the next connection.
+    std::vector<std::string> PowerLines() const
+    {
+        return {"<DYN_INSERTURL HREF=\"file://" + file + "\"></DYN_INSERTURL>",
+                "<CNF_LOCALCONF_GRP grpname=\"leak\" REGKEY=\"HKEY_CURRENT_USER\\" + key +
+                    "\" REGVALUENAME=\"v\" REGEXIST RANK=\"1\"></CNF_LOCALCONF_GRP>",
+                "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\" KEY=\"k\"></CNF_SERVINFO>"};
+    }
+};
+
+// The window after a stranger's lines: nothing of the user's was used. The
+// history is shown three more times first (each showing used to run them
+// again).
+void vExpectUntouched(Chat& c, uint16_t port, const std::string& context)
+{
+    SCOPED_TRACE(context);
+    for (int i = 0; i < 3; ++i)
+        c.view.vReloadFrame("msgs", true);
+    EXPECT_EQ(c.m.strServer, "127.0.0.1");
+    EXPECT_EQ(c.m.uPort, port);
+    EXPECT_EQ(c.m.strServerKey, "");
+    EXPECT_FALSE(c.m.groups.boHasMember("leak", "ann"));
+    EXPECT_EQ(c.m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(c.view.strShown.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    const std::vector<std::string> wire = c.cnx.Wire();
+    EXPECT_EQ(uWireWith(wire, "leak"), 0u);
+    EXPECT_EQ(uWireWith(wire, "secret"), 0u);
+    EXPECT_EQ(uWireWith(wire, "LOCAL-FILE"), 0u);
+    for (const std::string& l : wire)
+        EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
+    EXPECT_TRUE(c.inst.urls.empty()) << c.inst.urls.front();
+    EXPECT_TRUE(c.m.navQueue.empty());
+}
+
+// A signature built from the program's constants alone.
+std::string strConstantCheck(const std::string& signedText)
+{
+    using namespace ChatText;
+    return strProtect8(
+        strChecksum16(strProtect8(std::string(signedText.rbegin(), signedText.rend()), "", 9.87)), "", 9.87);
+}
+
+} // namespace
+
+// Another user whose wire nick reads as the user's own under a scheme that
+// undoes any escape ("[61nn") sends the power lines, configuration tags in
+// an ordinary line, actions signed with the program's constants and names
+// put together from pieces: nothing runs, now or when the history is shown.
+TEST(ChatWnd, StrangersNeverActAsTheUserAgainstIrcServer)
+{
+    Secrets secrets;
+    Chat ann("ann", "#t", true);
+    ann.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND><CNF_ACTNAV YES></CNF_ACTNAV>"
+                       "<CNF_CMD name=go><ACT_SND>go</ACT_SND></CNF_CMD>");
+    ann.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
+    ann.view.formFields["CFLD_TEXT"] = {"TEXT", "unsent draft", false};
+    const std::string command = ann.m.commands.at(0).strText;
+    const uint16_t port = ann.m.uPort;
+    const long limit = ann.m.lHistoryLimit;
+    ann.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+
+    using ChatText::strProtect8;
+    std::vector<std::string> lines = secrets.PowerLines();
+    const std::vector<std::string> more = {
+        // Configuration in an ordinary line.
+        "<CNF_CUGRP grpname=leak RANK=7></CNF_CUGRP><CNF_CMD name=go><ACT_SND TO=\"mallory\">stolen</ACT_SND>"
+        "</CNF_CMD>",
+        "<CNF_MESSFORMAT NAME=evil FORDER=1>pwned %mess%</CNF_MESSFORMAT><DYN_MESSFORMAT NAME=evil>"
+        "</DYN_MESSFORMAT><CNF_TPYRC SND=CR></CNF_TPYRC>",
+        "<CNF_LIMITS MAX_HISTORYCHARS=1000000></CNF_LIMITS><CNF_MESSAGE_ TYPE=ROOM></CNF_MESSAGE_>",
+        // Actions signed with the program's constants: a javascript: and a
+        // file: address, and the key and the draft sent to the attacker.
+        "<ACT_NAV TARGET=\"" + strProtect8("_top", "", 1.0) + "\" CK=\"" +
+            strConstantCheck("javascript:alert(1)_top") + "\">" + strProtect8("javascript:alert(1)", "", 1.0) +
+            "</ACT_NAV>",
+        "<ACT_NAV TARGET=\"" + strProtect8("_top", "", 1.0) + "\" CK=\"" +
+            strConstantCheck("file:///C:/x_top") + "\">" + strProtect8("file:///C:/x", "", 1.0) + "</ACT_NAV>",
+        "<ACT_SND TO=\"mallory\" GETFLDS=\"CFLD_TEXT\" CK=\"" + strConstantCheck("leak %crkey% %list%") + "\">" +
+            strProtect8("leak %crkey% %list%", "", 1.0) + "</ACT_SND>",
+        // Names put together from pieces, entities and joined parts.
+        "<CNF_<SMESS>SERVINFO ADRS=\"10.255.0.1\"></CNF_SERVINFO>",
+        "<DYN_VARZONE>&lt;CNF_SERVINFO ADRS=&quot;10.255.0.1&quot;&gt;</DYN_VARZONE>",
+        "<DYN_MPD ID=\"ann1\" N=0>&lt;DYN_INSERT</DYN_MPD>",
+        "<DYN_MPD ID=\"ann1\" N=1 STOP>URL HREF=&quot;file://" + secrets.file + "&quot;&gt;&lt;/DYN_INSERTURL&gt;</DYN_MPD>",
+    };
+    lines.insert(lines.end(), more.begin(), more.end());
+    std::string run = "RUN --nick [61nn " + strArg("join #t");
+    for (const std::string& line : lines)
+        run += " " + strSayCoded("#t", line) + " " + strSayCoded("#t", "<SMESS></SMESS>" + line) + " " +
+               strSayCoded("#t", "<TMESS/>" + line);
+    run += " " + strSayCoded("#t", "done") + " " + strArg("part #t");
+    {
+        CBackground mallory(run);
+        ASSERT_TRUE(boPumpUntil([&] { return mallory.boDone() && ann.boHistoryHas("left #t"); }))
+            << mallory.strAnswer();
+        EXPECT_EQ(mallory.strAnswer().substr(0, 6), "DONE 0") << mallory.strAnswer();
+    }
+    // Every line arrived, from a nick that shows as written.
+    EXPECT_EQ(ann.m.lRoomReceived, static_cast<long>(3 * lines.size() + 1));
+    EXPECT_TRUE(ann.boHistoryHas("[61nn</DI_MGHDS>"));
+    EXPECT_TRUE(ann.boHistoryHas("<DI_EXT>done</DI_EXT>"));
+    vExpectUntouched(ann, port, "[61nn");
+    EXPECT_EQ(ann.m.lHistoryLimit, limit);
+    EXPECT_EQ(ann.m.commands.at(0).strText, command);
+    EXPECT_TRUE(ann.m.messageFormats.ActiveNames().empty());
+    EXPECT_EQ(ann.m.Scheme().iGetSendCoding(), 0);
+    EXPECT_EQ(ann.view.formFields["CFLD_TEXT"].strValue, "unsent draft");
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), 0u);
+    // What she says next goes out as she wrote it.
+    ann.m.vSendChat("after", false, true, "");
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG #t :after"), 1u);
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), 1u);
+}
+
+// The user's nick is taken, so the window logs on as "ann{1": the real
+// "ann" is a stranger like any other.
+TEST(ChatWnd, TheHolderOfTheUsersNickIsAStrangerAgainstIrcServer)
+{
+    Secrets secrets;
+    Chat watch("wat", "#h");
+    watch.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return watch.m.boSynced; })) << watch.m.strHistory;
+    std::string run = "RUN --nick ann " + strArg("join #h") + " " + strArg("expect ann{1");
+    for (const std::string& line : secrets.PowerLines())
+        run += " " + strArg("say #h " + line) + " " + strArg("say #h <TMESS/>" + line);
+    run += " " + strArg("say #h done") + " " + strArg("part #h");
+    CBackground holder(run);
+    ASSERT_TRUE(boPumpUntil([&] { return boUserListed(watch.m, "ann"); })) << holder.strAnswer();
+    Chat ann("ann", "#h", true);
+    const uint16_t port = ann.m.uPort;
+    ann.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return holder.boDone() && ann.boHistoryHas("left #h"); }))
+        << holder.strAnswer() << "\n"
+        << ann.m.strHistory;
+    EXPECT_EQ(holder.strAnswer().substr(0, 6), "DONE 0") << holder.strAnswer();
+    EXPECT_EQ(ann.m.strIrcNick, "ann{1");
+    EXPECT_TRUE(ann.boHistoryHas("<DI_EXT>done</DI_EXT>"));
+    vExpectUntouched(ann, port, "ann{1");
+}
+
+// A group name carrying CR LF in another user's announcement: the user's
+// window announces the group back to a newcomer, and no third user receives
+// a line the window did not mean to send.
+TEST(ChatWnd, ALineBreakInAGroupNameSendsNoExtraLineAgainstIrcServer)
+{
+    Chat ann("ann", "#n");
+    ann.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    const std::string group = "x&#13;&#10;PRIVMSG #n :pwned&#13;&#10;QUIT :x";
+    const auto add = [&](const char* user)
+    {
+        return strArg("say #n <SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + group + "\" GRPUSER=\"" + user +
+                      "\" GRPRANK=\"1\" SENDER=\"bob\"></DYNGRP_ADDGRP>");
+    };
+    CBackground bob("RUN --nick bob " + strArg("join #n") + " " + add("ann") + " " + add("carl") + " " +
+                    strArg("expect :over") + " " + strArg("part #n"));
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.groups.boHasMember("x\r\nPRIVMSG #n :pwned\r\nQUIT :x", "carl"); }))
+        << bob.strAnswer();
+    {
+        // carl joins: the window tells him privately of the group they share.
+        CBackground carl("RUN --nick carl " + strArg("join #n") + " " + strArg("expect DYNGRP_ADDGRP") + " " +
+                         strArg("part #n"));
+        ASSERT_TRUE(boPumpUntil([&] { return carl.boDone(); }));
+        EXPECT_EQ(carl.strAnswer().substr(0, 6), "DONE 0") << carl.strAnswer();
+        EXPECT_NE(carl.strAnswer().find("GRPNAME=\"@REV@x&#13;&#10;PRIVMSG #n :pwned&#13;&#10;QUIT :x\""),
+                  std::string::npos)
+            << carl.strAnswer();
+    }
+    ann.m.vSendChat("over", false, false, "");
+    ASSERT_TRUE(boPumpUntil([&] { return bob.boDone(); }));
+    EXPECT_EQ(bob.strAnswer().substr(0, 6), "DONE 0") << bob.strAnswer();
+    // Every line bob received from ann: the "over" that ended his script, nothing else.
+    std::vector<std::string> fromAnn;
+    std::istringstream received(bob.strAnswer());
+    for (std::string l; std::getline(received, l);)
+        if (l.compare(0, 9, "<< :ann!~") == 0 || l.compare(0, 8, "<< :ann!") == 0)
+            fromAnn.push_back(l.substr(l.find(' ', 3) + 1));
+    EXPECT_EQ(fromAnn, (std::vector<std::string>{"PRIVMSG #n :over"})) << bob.strAnswer();
+    for (const std::string& l : ann.cnx.Wire())
+        EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
+}
+
+// Two windows in a room and one stranger's silent line carrying a group
+// configuration: showing the history again runs nothing, so the windows do
+// not answer each other's announcements without end.
+TEST(ChatWnd, TwoWindowsDoNotFeedEachOtherAgainstIrcServer)
+{
+    Chat ann("ann", "#l", true);
+    Chat bob("bob", "#l", true);
+    ann.m.iParseMarkup("<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF><CNF_CUGRP grpname=red RANK=2>"
+                       "</CNF_CUGRP>");
+    bob.m.iParseMarkup("<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF><CNF_CUGRP grpname=red RANK=1>"
+                       "</CNF_CUGRP>");
+    ann.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    bob.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); })) << bob.m.strHistory;
+    ASSERT_TRUE(boPumpUntil(
+        [&] { return ann.m.groups.boHasMember("red", "bob") && bob.m.groups.boHasMember("red", "ann"); }));
+    {
+        CBackground carl("RUN --nick carl " + strArg("join #l") + " " +
+                         strArg("say #l <SMESS></SMESS><CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF>"
+                                "<CNF_CUGRP grpname=red RANK=3></CNF_CUGRP>") +
+                         " " + strArg("say #l done") + " " + strArg("part #l"));
+        ASSERT_TRUE(boPumpUntil(
+            [&]
+            {
+                return carl.boDone() && ann.boHistoryHas("carl</DI_MGHDS></a> left") &&
+                       bob.boHistoryHas("carl</DI_MGHDS></a> left");
+            }))
+            << carl.strAnswer();
+    }
+    const size_t annSent = uWireWith(ann.cnx.Wire(), "PRIVMSG"), bobSent = uWireWith(bob.cnx.Wire(), "PRIVMSG");
+    for (int i = 0; i < 5; ++i)
+    {
+        ann.view.vReloadFrame("msgs", true);
+        bob.view.vReloadFrame("msgs", true);
+    }
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), annSent);
+    EXPECT_EQ(uWireWith(bob.cnx.Wire(), "PRIVMSG"), bobSent);
+    // A last line through the server: whatever was on its way has arrived
+    // once it has, and neither window answered anything.
+    ann.m.vSendChat("end", false, false, "");
+    ASSERT_TRUE(boPumpUntil([&] { return bob.boHistoryHas("<DI_EXT>end</DI_EXT>"); })) << bob.m.strHistory;
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), annSent + 1);
+    EXPECT_EQ(uWireWith(bob.cnx.Wire(), "PRIVMSG"), bobSent);
+    EXPECT_EQ(Memberships(ann.m), Memberships(bob.m));
+}
+
+namespace
+{
+
+// A hostile IRC server on a loopback port of its own: it answers the
+// window's logon, its IRCX probe and its CREATE, and writes the given lines
+// once the room is joined; it keeps every line the window wrote.
+class CHostileServer
+{
+public:
+    explicit CHostileServer(std::vector<std::string> lines) : m_lines(std::move(lines))
+    {
+        WSADATA data;
+        // Cleaned up only when it succeeded.
+        m_boStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        m_listen = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        int len = sizeof a;
+        if (m_listen == INVALID_SOCKET || bind(m_listen, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+            listen(m_listen, 1) != 0 || getsockname(m_listen, reinterpret_cast<sockaddr*>(&a), &len) != 0)
+            return;
+        m_port = ntohs(a.sin_port);
+        m_thread = std::thread([this] { vServe(); });
+    }
+    ~CHostileServer()
+    {
+        m_boStop = true;
+        closesocket(m_listen);
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            if (m_client != INVALID_SOCKET)
+                shutdown(m_client, SD_BOTH);
+        }
+        if (m_thread.joinable())
+            m_thread.join();
+        if (m_boStarted)
+            WSACleanup();
+    }
+    uint16_t uPort() const { return m_port; }
+    std::vector<std::string> Received()
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        return m_received;
+    }
+
+private:
+    void vSend(const std::string& line)
+    {
+        const std::string l = line + "\r\n";
+        send(m_client, l.data(), static_cast<int>(l.size()), 0);
+    }
+    // Waits up to 100 ms for the socket to read; false once stopping.
+    bool boReadable(SOCKET s)
+    {
+        for (;;)
+        {
+            if (m_boStop)
+                return false;
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(s, &set);
+            timeval tv = {0, 100000};
+            const int n = select(0, &set, nullptr, nullptr, &tv);
+            if (n != 0)
+                return n > 0;
+        }
+    }
+    void vServe()
+    {
+        if (!boReadable(m_listen))
+            return;
+        const SOCKET client = accept(m_listen, nullptr, nullptr);
+        if (client == INVALID_SOCKET)
+            return;
+        {
+            std::lock_guard<std::mutex> hold(m_lock);
+            m_client = client;
+        }
+        vTalk(client);
+        // Closed at once: the window's reader waits for the server's end.
+        std::lock_guard<std::mutex> hold(m_lock);
+        closesocket(m_client);
+        m_client = INVALID_SOCKET;
+    }
+    void vTalk(SOCKET client)
+    {
+        std::string pending;
+        char buf[1024];
+        for (;;)
+        {
+            if (!boReadable(client))
+                return;
+            const int n = recv(client, buf, sizeof buf, 0);
+            if (n <= 0)
+                return;
+            pending.append(buf, static_cast<size_t>(n));
+            for (size_t end; (end = pending.find("\r\n")) != std::string::npos; pending.erase(0, end + 2))
+            {
+                const std::string line = pending.substr(0, end);
+                {
+                    std::lock_guard<std::mutex> hold(m_lock);
+                    m_received.push_back(line);
+                }
+                if (line == "IRCX")
+                    vSend(":evil 800 * 1 0 ANON 512 *");
+                else if (line.compare(0, 5, "USER ") == 0)
+                    vSend(":evil 001 ann :Welcome");
+                else if (line.compare(0, 7, "CREATE ") == 0)
+                {
+                    vSend(":ann!a@h JOIN :#e");
+                    vSend(":evil 353 ann = #e :ann bob");
+                    vSend(":evil 366 ann #e :End");
+                    for (const std::string& l : m_lines)
+                        vSend(l);
+                }
+            }
+        }
+    }
+
+    std::vector<std::string> m_lines;
+    SOCKET m_listen = INVALID_SOCKET, m_client = INVALID_SOCKET;
+    uint16_t m_port = 0;
+    bool m_boStarted = false;
+    std::atomic<bool> m_boStop{false};
+    std::mutex m_lock;
+    std::vector<std::string> m_received;
+    std::thread m_thread;
+};
+
+} // namespace
+
+// A hostile server: MOTD lines, other server texts and numerics carrying
+// the power lines, a PRIVMSG under the user's own nick, and names without
+// end. All of it is a stranger's.
+TEST(ChatWnd, AHostileServerIsAStranger)
+{
+    Secrets secrets;
+    std::vector<std::string> lines;
+    for (const std::string& power : secrets.PowerLines())
+    {
+        lines.push_back(":evil 372 ann :" + power);
+        lines.push_back(":evil 375 ann :" + power);
+        lines.push_back(":ann!a@h PRIVMSG #e :" + power);
+        lines.push_back(":ann!a@h PRIVMSG #e :<TMESS/>" + power);
+        lines.push_back(":ann!a@h PRIVMSG ann :<SMESS></SMESS>" + power);
+    }
+    // Names past any sensible room.
+    for (int i = 0; i < 60; ++i)
+    {
+        std::string names;
+        for (int j = 0; j < 50; ++j)
+            names += " u" + std::to_string(i * 50 + j);
+        lines.push_back(":evil 353 ann = #e :" + names.substr(1));
+    }
+    lines.push_back(":ann!a@h PRIVMSG #e :done");
+    CHostileServer server(lines);
+    ASSERT_NE(server.uPort(), 0);
+    Chat ann("ann", "#e", true);
+    ann.m.uPort = server.uPort();
+    ann.vConnect();
+    ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("<DI_EXT>done</DI_EXT>"); }, 30000)) << ann.m.strHistory;
+    EXPECT_NE(ann.m.strHistory.find("&lt;CNF_SERVINFO"), std::string::npos) << ann.m.strHistory;
+    vExpectUntouched(ann, server.uPort(), "hostile server");
+    ChatIrc::CIrcSession::Room room;
+    ASSERT_TRUE(ann.cnx.boGetRoom("#e", room));
+    EXPECT_EQ(room.users.size(), ChatIrc::CIrcSession::kMaxRoomNames);
+    for (const std::string& l : server.Received())
+        EXPECT_NE(l.compare(0, 8, "PRIVMSG "), 0) << l;
+    EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), 0u);
 }

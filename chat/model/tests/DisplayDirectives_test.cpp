@@ -112,7 +112,7 @@ TEST(DisplayDirectives, InsertUrlOfAnotherUserReadsNoFile)
     t.m.iParseMarkup(tag, true);
     EXPECT_EQ(t.posted1039, 0);
     // Their line as received and then shown from the history.
-    t.m.vAddMessage("<TMESS/>" + tag, "mallory", "", 0, true);
+    t.m.vAddMessage("<TMESS/>" + tag, "mallory", "", 0, true, Origin::kStranger);
     const int afterReceive = t.posted1039;
     t.strParse("<DYN_MESSAGES></DYN_MESSAGES>");
     EXPECT_EQ(t.strParse("[<DYN_MESSAGES></DYN_MESSAGES>]").find("local"), std::string::npos);

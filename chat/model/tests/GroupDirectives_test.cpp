@@ -123,7 +123,7 @@ TEST(GroupDirectives, LocalConfigurationMatrix)
     t.strParse("<CNF_LOCALCONF_GRP grpname=vip REGVALUENAME=V REGEXIST></CNF_LOCALCONF_GRP>");
     t.m.vAddMessage(
         "<TMESS/><CNF_LOCALCONF_GRP grpname=vip REGKEY=K REGVALUENAME=V REGEXIST></CNF_LOCALCONF_GRP>",
-        "mallory", "", 0, true);
+        "mallory", "", 0, true, Origin::kStranger);
     EXPECT_FALSE(t.m.groups.boHasMember("vip", "ann"));
 }
 

@@ -262,7 +262,8 @@ TEST(TagDispatch, ForeignTextNeitherMovesTheConnectionNorReadsSettings)
     Chat t;
     t.m.strNick = t.m.strIrcNick = "ann";
     t.m.strServer = "home.example";
-    t.m.vAddMessage("<TMESS/><CNF_SERVINFO ADRS=evil.example PORT=1></CNF_SERVINFO>", "mallory", "", 0, true);
+    t.m.vAddMessage("<TMESS/><CNF_SERVINFO ADRS=evil.example PORT=1></CNF_SERVINFO>", "mallory", "", 0, true,
+                    Origin::kStranger);
     EXPECT_EQ(t.m.strServer, "home.example");
     EXPECT_EQ(t.m.uPort, 6667);
     // The own text and the chat's pages run it.
@@ -270,12 +271,13 @@ TEST(TagDispatch, ForeignTextNeitherMovesTheConnectionNorReadsSettings)
     EXPECT_EQ(t.m.strServer, "own.example");
     EXPECT_FALSE(t.m.boForeignText());
 
-    // Their lines reach the history and run when the message frame is shown:
-    // by then the directives they may not run are renamed.
-    t.m.vAddMessage("hi<cnf_servinfo ADRS=evil.example></cnf_servinfo>", "mallory", "", 0, true);
+    // Their lines reach the history only as shown text: showing the message
+    // frame runs nothing of theirs.
+    t.m.vAddMessage("hi<cnf_servinfo ADRS=evil.example></cnf_servinfo>", "mallory", "", 0, true,
+                    Origin::kStranger);
     t.m.vAddMessage("<SMESS></SMESS><CNF_CONTEXTVAR CID=1><CNF_SERVINFO ADRS=evil.example></CNF_SERVINFO>"
                     "</CNF_CONTEXTVAR>",
-                    "mallory", "", 0, true);
+                    "mallory", "", 0, true, Origin::kStranger);
     t.strParse("<DYN_MESSAGES></DYN_MESSAGES><DYN_INSERTCONTEXTVAR CID=1></DYN_INSERTCONTEXTVAR>");
     EXPECT_EQ(t.m.strServer, "own.example");
 }

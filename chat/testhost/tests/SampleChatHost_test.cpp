@@ -11,10 +11,13 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "ChatTestHost.h"
+#include "ChatRegistry.h"
+#include "ChatTextUtil.h"
 #include "ChatView.h"
 #include "HtmlDoc.h"
 #include "HtmlWnd.h"
@@ -353,4 +356,86 @@ TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrac
         },
         15000))
         << Placed(kScrollPartThumb).top << " " << Placed(kScrollPartUp).bottom;
+}
+
+// The sample chat as ann, and another user whose wire nick reads as hers
+// under a scheme that undoes any escape: his lines carry a local file's
+// insertion, a registry-granted group, another server, a raised history
+// limit and a navigation signed with the program's constants. None runs;
+// the message zone shows them as text (kept as a picture, the text's pixels
+// checked in the zone).
+TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
+{
+    Start("#trust");
+    CChatModel& m = host.Model();
+    FdTestKit::CScratchFolder folder;
+    const std::string file = folder.File("local.txt");
+    std::ofstream(file, std::ios::binary) << "LOCAL-FILE-CONTENT";
+    const std::string key = "Software\\OrbelleTest\\SampleTrust";
+    ASSERT_TRUE(ChatModel::boRegWrite(HKEY_CURRENT_USER, key, "v", "1"));
+    const std::string server = m.strServer;
+    const uint16_t port = m.uPort;
+    const long limit = m.lHistoryLimit;
+    using ChatText::strProtect8;
+    const std::string check = strProtect8(
+        ChatText::strChecksum16(strProtect8(std::string("pot_:tpircsavaj"), "", 9.87)), "", 9.87);
+    const std::string lines[] = {
+        "<DYN_INSERTURL HREF=\"file://" + file + "\"></DYN_INSERTURL>",
+        "<CNF_LOCALCONF_GRP grpname=leak REGKEY=\"HKEY_CURRENT_USER\\" + key +
+            "\" REGVALUENAME=v REGEXIST></CNF_LOCALCONF_GRP>",
+        "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\"></CNF_SERVINFO><CNF_LIMITS MAX_HISTORYCHARS=900000></CNF_LIMITS>",
+        "<ACT_NAV TARGET=\"" + strProtect8("_top", "", 1.0) + "\" CK=\"" + check + "\">" +
+            strProtect8("javascript:", "", 1.0) + "</ACT_NAV>",
+    };
+    std::string run = "RUN --nick [61nn 'join #trust'";
+    for (const std::string& line : lines)
+    {
+        ASSERT_EQ(line.find('\''), std::string::npos) << line;
+        run += " 'say #trust " + line + "' 'say #trust <SMESS></SMESS>" + line + "'";
+    }
+    run += " 'say #trust done' 'part #trust'";
+    {
+        ChatIrcTest::CBackground mallory(run);
+        ASSERT_TRUE(boPumpUntil([&] { return mallory.boDone() && m.lLeft > 0; }))
+            << mallory.strAnswer() << "\n"
+            << m.strHistory;
+        EXPECT_EQ(mallory.strAnswer().substr(0, 6), "DONE 0") << mallory.strAnswer();
+    }
+    HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
+    ASSERT_NE(zone, nullptr);
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            FdWin::vPumpWaiting();
+            return zone->GetDocument() && zone->GetDocument()->GetSource().find("done") != std::string::npos;
+        },
+        15000));
+    const std::string shown = zone->GetDocument()->GetSource();
+    EXPECT_NE(shown.find("&lt;CNF_SERVINFO"), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("LOCAL-FILE-CONTENT"), std::string::npos) << shown;
+    EXPECT_EQ(m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(m.strServer, server);
+    EXPECT_EQ(m.uPort, port);
+    EXPECT_EQ(m.lHistoryLimit, limit);
+    EXPECT_FALSE(m.groups.boHasMember("leak", "ann"));
+    for (const std::string& n : host.Instance().Navigations())
+    {
+        EXPECT_EQ(n.find("javascript:"), std::string::npos) << n;
+        EXPECT_EQ(n.find("file:"), std::string::npos) << n;
+    }
+    RegDeleteKeyA(HKEY_CURRENT_USER, key.c_str());
+
+    // The picture: the zone holds drawn text, not only its background.
+    RedrawWindow(host.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    FdWin::vPumpWaiting();
+    EXPECT_TRUE(host.boWriteBmp(strArtefact("chat_sample_stranger.bmp")));
+    RECT rc;
+    GetWindowRect(zone->hWnd(), &rc);
+    MapWindowPoints(nullptr, host.hWnd(), reinterpret_cast<POINT*>(&rc), 2);
+    const COLORREF background = host.PixelAt(rc.right - 3, rc.bottom - 3);
+    size_t inked = 0;
+    for (int y = rc.top + 1; y < rc.bottom - 1; y += 2)
+        for (int x = rc.left + 1; x < rc.right - 1; x += 2)
+            inked += host.PixelAt(x, y) != background ? 1 : 0;
+    EXPECT_GT(inked, 50u);
 }
