@@ -19,7 +19,11 @@ HINSTANCE hThisModule()
 
 } // namespace
 
-CEventRelay::CEventRelay() : m_sink(this) {}
+CEventRelay::CEventRelay() : m_sink(this)
+{
+    // Without the event a full queue drops at once instead of waiting.
+    m_hRoom = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+}
 
 CEventRelay::~CEventRelay()
 {
@@ -27,6 +31,25 @@ CEventRelay::~CEventRelay()
     vClose();
     vSetOwner(nullptr);
     vDestroyWindow();
+    if (m_hRoom)
+        CloseHandle(m_hRoom);
+}
+
+void CEventRelay::vSetQueueBounds(size_t maxQueued, DWORD roomWaitMs, size_t maxDrainBatch)
+{
+    FdSystem::CAutoLock lock(&m_queueLock);
+    if (maxQueued)
+        m_uMaxQueued = maxQueued;
+    if (roomWaitMs)
+        m_dwRoomWaitMs = roomWaitMs;
+    if (maxDrainBatch)
+        m_uMaxDrainBatch = maxDrainBatch;
+}
+
+uint64_t CEventRelay::ulGetDroppedCount()
+{
+    FdSystem::CAutoLock lock(&m_queueLock);
+    return m_ulDropped;
 }
 
 bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
@@ -57,13 +80,18 @@ bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
                 return false;
         }
         // Style 0 and no parent: a window that is never shown.
-        m_hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr,
-                                 m_hInstance, this);
-        if (!m_hWnd)
+        HWND hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr,
+                                    m_hInstance, this);
+        if (!hWnd)
         {
             UnregisterClassA(kClassName, m_hInstance);
             return false;
         }
+        // A new window has no 1026 outstanding: the next event posts one.
+        FdSystem::CAutoLock lock(&m_queueLock);
+        m_hWnd = hWnd;
+        m_dwWindowThread = GetCurrentThreadId();
+        m_boPosted = false;
     }
     {
         FdSystem::CAutoLock lock(&m_queueLock);
@@ -75,10 +103,16 @@ bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
 
 void CEventRelay::vDestroyWindow()
 {
-    if (!m_hWnd)
+    HWND hWnd;
+    {
+        FdSystem::CAutoLock lock(&m_queueLock);
+        hWnd = m_hWnd;
+        m_hWnd = nullptr;
+        m_boPosted = false;
+    }
+    if (!hWnd)
         return;
-    DestroyWindow(m_hWnd);
-    m_hWnd = nullptr;
+    DestroyWindow(hWnd);
     // Fails while another relay's window uses the class: that one unregisters it.
     UnregisterClassA(kClassName, m_hInstance);
 }
@@ -91,17 +125,44 @@ size_t CEventRelay::uGetQueuedCount()
 
 void CEventRelay::vQueue(Record&& record)
 {
-    FdSystem::CAutoLock lock(&m_queueLock);
-    if (!m_lpTarget)
-        return;
-    m_queue.push_back(std::move(record));
-    PostMessageA(m_hWnd, kRelayMessage, 0, reinterpret_cast<LPARAM>(this));
+    const DWORD start = GetTickCount();
+    for (;;)
+    {
+        DWORD waitMs;
+        {
+            FdSystem::CAutoLock lock(&m_queueLock);
+            if (!m_lpTarget || !m_hWnd)
+                return;
+            const bool own = GetCurrentThreadId() == m_dwWindowThread;
+            if (own || m_queue.size() < m_uMaxQueued)
+            {
+                m_queue.push_back(std::move(record));
+                // A failed post leaves the flag clear: the next event tries again.
+                if (!m_boPosted)
+                    m_boPosted =
+                        PostMessageA(m_hWnd, kRelayMessage, 0, reinterpret_cast<LPARAM>(this)) != FALSE;
+                return;
+            }
+            const DWORD spent = GetTickCount() - start;
+            if (m_boStalled || !m_hRoom || spent >= m_dwRoomWaitMs)
+            {
+                m_boStalled = true;
+                ++m_ulDropped;
+                return;
+            }
+            waitMs = m_dwRoomWaitMs - spent;
+            ResetEvent(m_hRoom);
+        }
+        WaitForSingleObject(m_hRoom, waitMs);
+    }
 }
 
 void CEventRelay::vDrain()
 {
     // One record at a time, dispatched outside the lock: a target may send or
-    // raise new events, which this same drain then delivers.
+    // raise new events, which this same drain then delivers. The flag stays
+    // set while it runs, so producers add to the queue without posting.
+    size_t delivered = 0;
     for (;;)
     {
         Record r;
@@ -109,12 +170,30 @@ void CEventRelay::vDrain()
         {
             FdSystem::CAutoLock lock(&m_queueLock);
             target = m_lpTarget;
-            if (!target || m_queue.empty())
+            if (!target || !m_hWnd || m_queue.empty())
+            {
+                m_boPosted = false;
                 return;
+            }
+            if (delivered >= m_uMaxDrainBatch)
+            {
+                // The rest on a later turn of the loop, behind what was posted meanwhile.
+                m_boPosted = PostMessageA(m_hWnd, kRelayMessage, 0, reinterpret_cast<LPARAM>(this)) != FALSE;
+                if (m_boPosted)
+                    return;
+            }
+            const bool wasFull = m_queue.size() >= m_uMaxQueued;
             r = std::move(m_queue.front());
             m_queue.pop_front();
+            if (wasFull || m_boStalled)
+            {
+                m_boStalled = false;
+                if (m_hRoom)
+                    SetEvent(m_hRoom);
+            }
         }
         vDispatch(target, r);
+        ++delivered;
     }
 }
 

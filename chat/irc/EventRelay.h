@@ -1,12 +1,17 @@
 // Carries the connection's events from its reader thread to the thread of a
-// hidden window: each event becomes a queued record, message 1026 is posted
-// to the window, and the window's procedure replays the records in order on
-// the target (the chat window). The two line events are not relayed.
+// hidden window: each event becomes a queued record, and the window's
+// procedure replays the records in order on the target (the chat window).
+// One message 1026 stands for every record queued behind it: it is posted
+// when the first record arrives and none is outstanding, and its drain takes
+// all that is queued, so a burst of lines costs one posted message and the
+// window's own refreshes (posted while the drain runs) come after it. The
+// two line events are not relayed.
 #pragma once
 
 #include <winsock2.h>
 #include <windows.h>
 
+#include <cstdint>
 #include <deque>
 #include <string>
 
@@ -31,6 +36,23 @@ public:
     bool boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance);
     HWND hGetRelayWindow() const { return m_hWnd; }
     size_t uGetQueuedCount();
+
+    // The queue holds at most this many records: a reader that finds it full
+    // waits for room (at most kRoomWaitMs) and then drops its event, so a
+    // server that sends faster than the window takes its lines is slowed
+    // down by its own connection instead of growing the chat's memory.
+    // Events raised on the window's own thread (the state events of Connect
+    // and Close) never wait: they are the chat's own, and few.
+    static constexpr size_t kMaxQueued = 10000;
+    static constexpr DWORD kRoomWaitMs = 1000;
+    // One drain delivers at most this many records, then leaves the rest to
+    // a new 1026 so that what the window posted meanwhile (its refreshes,
+    // input, paint) gets its turn.
+    static constexpr size_t kMaxDrainBatch = 500;
+    // Tests shorten the bounds; 0 keeps a bound as it is.
+    void vSetQueueBounds(size_t maxQueued, DWORD roomWaitMs, size_t maxDrainBatch);
+    // Events dropped because the queue stayed full.
+    uint64_t ulGetDroppedCount();
 
 private:
     enum Kind
@@ -91,10 +113,22 @@ private:
     void vDestroyWindow();
 
     CSink m_sink;
-    FdSystem::CCriticalSection m_queueLock; // queue and target
+    FdSystem::CCriticalSection m_queueLock; // queue, target and the fields below it
     std::deque<Record> m_queue;
     IIrcEvents* m_lpTarget = nullptr;
+    // A 1026 is outstanding or a drain runs: producers post nothing more.
+    bool m_boPosted = false;
+    // A wait for room ran out: later events are dropped at once until the
+    // drain makes room again (a reader never waits twice for one stall).
+    bool m_boStalled = false;
+    uint64_t m_ulDropped = 0;
+    size_t m_uMaxQueued = kMaxQueued;
+    DWORD m_dwRoomWaitMs = kRoomWaitMs;
+    size_t m_uMaxDrainBatch = kMaxDrainBatch;
+    // Set while the queue has room (manual reset); the drain sets it.
+    HANDLE m_hRoom = nullptr;
     HWND m_hWnd = nullptr;
+    DWORD m_dwWindowThread = 0;
     HINSTANCE m_hInstance = nullptr;
 };
 

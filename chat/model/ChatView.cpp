@@ -1,5 +1,7 @@
 #include "ChatView.h"
 
+#include <algorithm>
+
 #include "HtmlElements.h"
 #include "html/HtmlText.h"
 #include "HtmlWnd.h"
@@ -13,6 +15,31 @@ bool CChatHtmlView::boHasFrame(const std::string& name)
 }
 
 void CChatHtmlView::vReloadFrame(const std::string& name, bool scrollToEnd)
+{
+    if (!scrollToEnd || !onPostMergedReload)
+    {
+        vReloadNow(name, scrollToEnd);
+        return;
+    }
+    if (std::find(m_merged.begin(), m_merged.end(), name) != m_merged.end())
+        return;
+    m_merged.push_back(name);
+    if (m_merged.size() == 1 && !onPostMergedReload())
+    {
+        m_merged.clear();
+        vReloadNow(name, scrollToEnd);
+    }
+}
+
+void CChatHtmlView::vRunMergedReloads()
+{
+    const std::vector<std::string> batch = std::move(m_merged);
+    m_merged.clear();
+    for (const std::string& name : batch)
+        vReloadNow(name, true);
+}
+
+void CChatHtmlView::vReloadNow(const std::string& name, bool scrollToEnd)
 {
     // The empty name is the main view's own page.
     HtmlWnd* frame = name.empty() ? &m_view : m_view.FindFrameWnd(name);
@@ -29,6 +56,8 @@ void CChatHtmlView::vReloadFrame(const std::string& name, bool scrollToEnd)
         UpdateWindow(m_view.hWnd());
     if (scrollToEnd)
         frame->ScrollTo(0, 0x7FFFFFFF);
+    if (onFrameReloaded)
+        onFrameReloaded(name);
 }
 
 void CChatHtmlView::vLoad(const std::string& address, const std::string& frame)

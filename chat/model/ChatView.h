@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#include <functional>
+#include <string>
+#include <vector>
+
 #include "ChatModel.h"
 
 class HtmlWnd;
@@ -40,9 +44,24 @@ public:
     // The address the frame shows; empty when there is no such frame.
     std::string strFrameAddress(const std::string& frame);
 
+    // Reloads that end scrolled to the end (the message zone's, asked once
+    // per added line) are merged while onPostMergedReload is set: the first
+    // request of a batch calls it (the window posts its refresh message; false
+    // when that failed, and the reload then runs at once), later ones only
+    // join the batch, and vRunMergedReloads does each frame once, in the order
+    // first asked. A reload asked while they run starts the next batch.
+    std::function<bool()> onPostMergedReload;
+    void vRunMergedReloads();
+    // Told after each frame the renderer has reloaded (benchmarks and tests
+    // count the message zone's reloads).
+    std::function<void(const std::string& frame)> onFrameReloaded;
+
 private:
+    void vReloadNow(const std::string& name, bool scrollToEnd);
+
     HtmlWnd& m_view;
     IHtmlWndEvents& m_handler;
+    std::vector<std::string> m_merged;
 };
 
 } // namespace ChatModel

@@ -45,8 +45,12 @@ CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
     {
         if (!hWnd())
             m_model.vRefreshZone(CChatModel::kZoneMessages);
-        else if (!m_boRefreshPending && PostMessageA(hWnd(), kRefreshMessage, 0, 0))
-            m_boRefreshPending = true;
+        else
+        {
+            m_boPanesWanted = true;
+            if (!boPostRefreshMessage())
+                m_boPanesWanted = false;
+        }
     };
     // Queued frame navigations run on the next turn of the loop (1041).
     m_model.onPostNavigate = [this]
@@ -140,7 +144,10 @@ void CChatWnd::vCreateView()
     m_scrollBar.SetView(m_view.get());
     if (ownAdapter)
     {
-        m_viewAdapter = std::make_unique<CChatHtmlView>(*m_view, m_model);
+        auto adapter = std::make_unique<CChatHtmlView>(*m_view, m_model);
+        // The message zone is reloaded once per batch of lines, by 1039.
+        adapter->onPostMergedReload = [this] { return boPostRefreshMessage(); };
+        m_viewAdapter = std::move(adapter);
         m_model.vSetView(m_viewAdapter.get());
     }
 }
@@ -192,9 +199,35 @@ void CChatWnd::vSetClipboardText(const std::string& text, UINT format)
     CloseClipboard();
 }
 
+bool CChatWnd::boPostRefreshMessage()
+{
+    if (m_boRefreshPending)
+        return true;
+    if (!hWnd() || !PostMessageA(hWnd(), kRefreshMessage, 0, 0))
+        return false;
+    m_boRefreshPending = true;
+    return true;
+}
+
 void CChatWnd::vOnRefresh()
 {
+    // One 1039 serves both: the panes first (still pending, so the message
+    // zone's reload they ask joins this batch and a refresh a directive asks
+    // meanwhile waits for its end), then the reloads the view merged, taken
+    // before they run so that one asked from inside them posts anew.
+    const bool panes = m_boPanesWanted;
+    m_boPanesWanted = false;
+    if (panes)
+        vRefreshPanes();
     m_boRefreshPending = false;
+    if (auto* view = dynamic_cast<CChatHtmlView*>(m_viewAdapter.get()))
+        view->vRunMergedReloads();
+    if (m_boPanesWanted && !boPostRefreshMessage())
+        m_boPanesWanted = false;
+}
+
+void CChatWnd::vRefreshPanes()
+{
     const auto listed = [this](const std::string& frame)
     {
         for (const std::string& name : m_model.reloadRequests)

@@ -105,13 +105,19 @@ private:
     void vCreateView();
     void vTrackMenu(const std::vector<CChatModel::MenuItem>& items, int32_t above);
     void vOnRefresh();
+    void vRefreshPanes();
+    // Posts message 1039 unless one is pending; false when the post failed.
+    bool boPostRefreshMessage();
 
     ChatIrc::CChatCnx& m_cnx;
     CChatCnxLink m_link;
     CVerboltSettings m_settings;
     CChatModel m_model;
     HBRUSH m_hBrush = nullptr;
+    // A 1039 is posted and not yet handled; it refreshes the panes when the
+    // model asked for them, and runs the view's merged reloads.
     bool m_boRefreshPending = false;
+    bool m_boPanesWanted = false;
     CFinishedDownloads m_finished;
     HCURSOR m_savedCursor = nullptr;
     // Outlives the view, whose frames tell it when they go.

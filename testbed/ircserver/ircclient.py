@@ -14,6 +14,8 @@ Each STEP is one argument:
   "expect text"          waits for a received line holding the text
   "flood TARGET N"       N PRIVMSG lines "flood <i> <send time>" at once (the
                          send time: the wall clock in ns since 1970)
+  "pace TARGET N RATE"   the same N lines at RATE lines a second, each
+                         stamped when it leaves (a steady room)
   "measure TARGET N"     waits for N flood lines to TARGET and prints
                          "MEASURE lines=N rate=R median_ms=M p95_ms=P": lines
                          per second from the earliest send to the last
@@ -181,6 +183,14 @@ def main():
         elif verb == "flood":
             target, _, count = rest.partition(" ")
             for i in range(int(count)):
+                c.send("PRIVMSG %s :flood %d %d" % (target, i, time.time_ns()))
+        elif verb == "pace":
+            target, count, rate = rest.split(" ")
+            start = time.monotonic()
+            for i in range(int(count)):
+                delay = start + i / float(rate) - time.monotonic()
+                if delay > 0:
+                    time.sleep(delay)
                 c.send("PRIVMSG %s :flood %d %d" % (target, i, time.time_ns()))
         elif verb == "measure":
             target, _, count = rest.partition(" ")

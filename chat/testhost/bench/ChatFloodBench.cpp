@@ -4,20 +4,21 @@
 // (ircclient.py) join one room; a third client, exempt from the chat's flood
 // control through the sample's CNF_FLOOD EXU, sends N room messages back to
 // back, each carrying its wall-clock send time. The chat's lines are counted
-// when the reload of its message zone (the renderer's frame) has ended, the
-// Python client's as they arrive; both read the Linux wall clock (here
-// GetSystemTimePreciseAsFileTime).
+// when the renderer's reload of its message zone has ended, the Python
+// client's as they arrive; both read the Linux wall clock (here
+// GetSystemTimePreciseAsFileTime). Then a steady room: 20 lines a second for
+// 10 seconds to the same window, measured the same way.
 #include <winsock2.h>
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
 
 #include "ChatTestHost.h"
+#include "ChatView.h"
 #include "FloodMeter.h"
 #include "IrcWineKit.h"
 
@@ -43,51 +44,20 @@ int64_t llWallNs()
     return (static_cast<int64_t>(u.QuadPart) - 116444736000000000LL) * 100;
 }
 
-// The chat's view with the end of each message-zone reload reported.
-class CTimedView : public IChatView
+// The mean time of one reload of the message zone, run at once, in ms.
+double dReloadMs(CChatHtmlView& view, const std::string& zone, int times)
 {
-public:
-    CTimedView(IChatView& view, std::string zone) : m_view(view), m_zone(std::move(zone)) {}
-    std::function<void()> onZoneReloaded;
-
-    bool boHasFrame(const std::string& name) override { return m_view.boHasFrame(name); }
-    void vReloadFrame(const std::string& name, bool scrollToEnd) override
+    LARGE_INTEGER f, a, b;
+    QueryPerformanceFrequency(&f);
+    QueryPerformanceCounter(&a);
+    for (int i = 0; i < times; ++i)
     {
-        m_view.vReloadFrame(name, scrollToEnd);
-        if (name == m_zone && onZoneReloaded)
-            onZoneReloaded();
+        view.vReloadFrame(zone, true);
+        view.vRunMergedReloads();
     }
-    void vLoad(const std::string& address, const std::string& frame) override
-    {
-        m_view.vLoad(address, frame);
-    }
-    std::string strRootPath() override { return m_view.strRootPath(); }
-    bool boReadField(const std::string& spec, std::string& value) override
-    {
-        return m_view.boReadField(spec, value);
-    }
-    void vEnableControl(const std::string& name, bool enable) override
-    {
-        m_view.vEnableControl(name, enable);
-    }
-    void vStopLoading() override { m_view.vStopLoading(); }
-    void vSetImageState(const std::string& frame, const std::string& name, int state) override
-    {
-        m_view.vSetImageState(frame, name, state);
-    }
-    void vSetSwitchControl(const std::string& name, bool on) override { m_view.vSetSwitchControl(name, on); }
-    bool boSwitchControlOn(const std::string& name) override { return m_view.boSwitchControlOn(name); }
-    bool boGetField(const std::string& name, Field& field) override { return m_view.boGetField(name, field); }
-    void vSetField(const std::string& name, const Field& field) override { m_view.vSetField(name, field); }
-    bool boFocusControl(const std::string& name) override { return m_view.boFocusControl(name); }
-    bool boHasFocus(const std::string& name) override { return m_view.boHasFocus(name); }
-    void vCaretToEnd(const std::string& name) override { m_view.vCaretToEnd(name); }
-    void vScrollFrameToEnd(const std::string& frame) override { m_view.vScrollFrameToEnd(frame); }
-
-private:
-    IChatView& m_view;
-    std::string m_zone;
-};
+    QueryPerformanceCounter(&b);
+    return static_cast<double>(b.QuadPart - a.QuadPart) * 1000.0 / static_cast<double>(f.QuadPart) / times;
+}
 
 } // namespace
 
@@ -117,20 +87,41 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "the chat did not join #flood: %s\n", m.strHistory.c_str());
         return 1;
     }
-    IChatView* const real = m.View();
-    CTimedView timed(*real, m.zoneFrames[CChatModel::kZoneMessages]);
-    ChatBench::CFloodMeter window;
-    size_t scanned = 0, reloads = 0;
-    timed.onZoneReloaded = [&]
+    auto* view = dynamic_cast<CChatHtmlView*>(m.View());
+    if (!view)
     {
+        std::fprintf(stderr, "the chat has no view of its own\n");
+        return 1;
+    }
+    // Each reload of the message zone stamps the lines that reached the
+    // message list since the one before.
+    const std::string zone = m.zoneFrames[CChatModel::kZoneMessages];
+    ChatBench::CFloodMeter flood, steady;
+    ChatBench::CFloodMeter* meter = &flood;
+    size_t scanned = 0, reloads = 0;
+    view->onFrameReloaded = [&](const std::string& frame)
+    {
+        if (frame != zone)
+            return;
         ++reloads;
         const int64_t now = llWallNs();
         if (scanned > m.messages.size())
             scanned = 0; // the list was cleared
         for (; scanned < m.messages.size(); ++scanned)
-            window.boOnText(m.messages[scanned].strText, now);
+            meter->boOnText(m.messages[scanned].strText, now);
     };
-    m.vSetView(&timed);
+
+    const auto onReloaded = view->onFrameReloaded;
+    view->onFrameReloaded = nullptr;
+    // A history at its limit early in the session (lines handed to the
+    // window directly), to set beside the same after thousands of lines.
+    const long sessionBefore = m.lRoomReceived;
+    for (int i = 0; m.strHistory.size() + 200 < static_cast<size_t>(m.lHistoryLimit) && i < 1000; ++i)
+        m.OnRoomMessage("flooder", "early line " + std::to_string(i), nullptr);
+    const long earlyLines = m.lRoomReceived - sessionBefore;
+    const size_t historyEarly = m.strHistory.size();
+    const double reloadEarlyMs = dReloadMs(*view, zone, 20);
+    view->onFrameReloaded = onReloaded;
 
     const std::string n = std::to_string(lines);
     ChatIrcTest::CBackground python("RUN --quiet --wait 600 --nick pyl 'join #flood' 'measure #flood " + n + "'");
@@ -144,21 +135,22 @@ int main(int argc, char** argv)
     {
         ChatIrcTest::CBackground flooder("RUN --quiet --wait 600 --nick flooder 'join #flood' 'flood #flood " + n + "'");
         FdTestKit::boPumpUntil(
-            [&]
-            { return window.uCount() >= static_cast<size_t>(lines) && python.boDone() && flooder.boDone(); },
+            [&] { return flood.uCount() >= static_cast<size_t>(lines) && python.boDone() && flooder.boDone(); },
             bound);
         sent = flooder.strAnswer().compare(0, 6, "DONE 0") == 0;
         if (!sent)
             std::fprintf(stderr, "the flooder failed: %s\n", flooder.strAnswer().c_str());
     }
+    const size_t floodReloads = reloads;
     FdTestKit::boPumpUntil([&] { return python.boDone(); }, bound);
     ChatBench::CFloodMeter::Figures py;
     const bool pythonOk = ChatBench::CFloodMeter::boParse(python.strAnswer(), py);
-    const ChatBench::CFloodMeter::Figures win = window.Compute();
+    const ChatBench::CFloodMeter::Figures win = flood.Compute();
     std::printf("%d room messages back to back; the sample chat's message zone reloaded by the renderer\n",
                 lines);
-    std::printf("chat window (at the zone's reload end): %s reloads=%zu\n",
-                ChatBench::CFloodMeter::strFormat(win).c_str(), reloads);
+    std::printf("chat window (at the zone's reload end): %s reloads=%zu (%.1f lines per reload)\n",
+                ChatBench::CFloodMeter::strFormat(win).c_str(), floodReloads,
+                floodReloads ? static_cast<double>(win.lines) / static_cast<double>(floodReloads) : 0.0);
     if (pythonOk)
     {
         std::printf("Python client (ircclient.py):           %s\n",
@@ -170,6 +162,35 @@ int main(int argc, char** argv)
     {
         std::printf("Python client: no figures: %s\n", python.strAnswer().substr(0, 300).c_str());
     }
-    m.vSetView(real);
-    return sent && pythonOk && win.lines == static_cast<size_t>(lines) ? 0 : 2;
+
+    view->onFrameReloaded = nullptr;
+    const double reloadAfterMs = dReloadMs(*view, zone, 20);
+    std::printf("one reload of the message zone: %.2f ms with %zu characters of history after %ld lines, %.2f ms "
+                "with %zu after %ld (history limit %ld)\n",
+                reloadEarlyMs, historyEarly, earlyLines, reloadAfterMs, m.strHistory.size(),
+                m.lRoomReceived - sessionBefore, m.lHistoryLimit);
+    view->onFrameReloaded = onReloaded;
+
+    // The steady room: the same sender, paced.
+    const int steadyLines = 200, steadyRate = 20;
+    meter = &steady;
+    reloads = 0;
+    bool paced = false;
+    {
+        ChatIrcTest::CBackground pacer("RUN --quiet --wait 600 --nick flooder 'join #flood' 'pace #flood " +
+                                       std::to_string(steadyLines) + " " + std::to_string(steadyRate) + "'");
+        FdTestKit::boPumpUntil(
+            [&] { return steady.uCount() >= static_cast<size_t>(steadyLines) && pacer.boDone(); }, bound);
+        paced = pacer.strAnswer().compare(0, 6, "DONE 0") == 0;
+        if (!paced)
+            std::fprintf(stderr, "the steady sender failed: %s\n", pacer.strAnswer().c_str());
+    }
+    const ChatBench::CFloodMeter::Figures calm = steady.Compute();
+    std::printf("steady room, %d lines at %d a second: chat window %s reloads=%zu\n", steadyLines, steadyRate,
+                ChatBench::CFloodMeter::strFormat(calm).c_str(), reloads);
+    view->onFrameReloaded = nullptr;
+    return sent && paced && pythonOk && win.lines == static_cast<size_t>(lines) &&
+                   calm.lines == static_cast<size_t>(steadyLines)
+               ? 0
+               : 2;
 }

@@ -2,21 +2,30 @@
 // IRC sidecar and the web stand-in that fills in its port: the chat window's
 // own HTML-built scroll bar drives the message zone (its parts found, the
 // buttons and a thumb drag scroll the zone, scrolling the zone moves the
-// thumb), and the logon page that the configuration names is taken and
-// passed by the start gate without any test setting.
+// thumb), the logon page that the configuration names is taken and
+// passed by the start gate without any test setting, and a flood of room
+// lines reaches the history whole and in order with the zone reloaded once
+// per batch of lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "ChatTestHost.h"
 #include "ChatRegistry.h"
 #include "ChatTextUtil.h"
+#include "ChatView.h"
+#include "HtmlDoc.h"
 #include "HtmlWnd.h"
 #include "PumpUntil.h"
 #include "IrcWineKit.h"
 
 using ChatIrcTest::boPumpUntil;
+using ChatIrcTest::CBackground;
 using ChatIrcTest::uSidecarPort;
 using ChatModel::CChatModel;
 
@@ -72,7 +81,112 @@ protected:
     ChatTest::CChatTestHost host;
 };
 
+// The numbers of the "flood <i> <time>" lines in the text, in the order they stand.
+std::vector<int> FloodNumbers(const std::string& text)
+{
+    std::vector<int> out;
+    for (size_t at = text.find("flood "); at != std::string::npos; at = text.find("flood ", at + 6))
+    {
+        const char* p = text.c_str() + at + 6;
+        if (*p >= '0' && *p <= '9')
+            out.push_back(std::atoi(p));
+    }
+    return out;
+}
+
+std::vector<int> Range(int count)
+{
+    std::vector<int> out;
+    for (int i = 0; i < count; ++i)
+        out.push_back(i);
+    return out;
+}
+
 } // namespace
+
+// Lines added before the loop turns are shown by one reload of the zone,
+// run by the refresh message; a refresh the model asks for meanwhile shares
+// it, and the zone is not reloaded twice for it.
+TEST_F(SampleChatHost, LinesAddedBeforeTheLoopTurnsShareOneReload)
+{
+    Start("#mergehost");
+    CChatModel& m = host.Model();
+    auto* view = dynamic_cast<ChatModel::CChatHtmlView*>(m.View());
+    ASSERT_NE(view, nullptr);
+    HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
+    ASSERT_NE(zone, nullptr);
+    const auto shows = [&](const std::string& text)
+    { return zone->GetDocument() && zone->GetDocument()->GetSource().find(text) != std::string::npos; };
+    // Whatever the join left pending runs first.
+    FdWin::vPumpWaiting();
+    std::vector<std::string> reloaded;
+    view->onFrameReloaded = [&](const std::string& frame) { reloaded.push_back(frame); };
+
+    for (int i = 0; i < 40; ++i)
+        m.OnRoomMessage("flooder", "batch " + std::to_string(i), nullptr);
+    m.vPostRefresh();
+    m.vPostRefresh();
+    EXPECT_TRUE(reloaded.empty()); // nothing before the loop turns
+    ASSERT_TRUE(boPumpUntil([&] { return shows("batch 39<"); }, 15000));
+    FdWin::vPumpWaiting();
+    EXPECT_EQ(std::count(reloaded.begin(), reloaded.end(), "msgs"), 1);
+    EXPECT_EQ(std::count(reloaded.begin(), reloaded.end(), "users"), 1);
+
+    // The next line is a new batch.
+    reloaded.clear();
+    m.OnRoomMessage("flooder", "batch 40", nullptr);
+    ASSERT_TRUE(boPumpUntil([&] { return shows("batch 40<"); }, 15000));
+    EXPECT_EQ(reloaded, std::vector<std::string>{"msgs"});
+    view->onFrameReloaded = nullptr;
+}
+
+// A few hundred lines back to back through the server: each reaches the
+// message list, the history and the counters in order, the zone shows the
+// last, and the zone is reloaded once per batch, not once per line.
+TEST_F(SampleChatHost, AFloodReachesTheHistoryInOrderWithFewerReloadsThanLines)
+{
+    Start("#floodhost");
+    CChatModel& m = host.Model();
+    // The whole flood stays in the history ("flooder" is exempt from the flood rules).
+    m.lHistoryLimit = 1000000;
+    auto* view = dynamic_cast<ChatModel::CChatHtmlView*>(m.View());
+    ASSERT_NE(view, nullptr);
+    size_t reloads = 0;
+    view->onFrameReloaded = [&](const std::string& frame) { reloads += frame == "msgs" ? 1 : 0; };
+    const long roomBefore = m.lRoomReceived;
+    const size_t listBefore = m.messages.size();
+    const int kLines = 300;
+    {
+        CBackground flooder("RUN --quiet --nick flooder 'join #floodhost' 'flood #floodhost " +
+                            std::to_string(kLines) + "'");
+        ASSERT_TRUE(boPumpUntil(
+            [&] { return flooder.boDone() && m.lRoomReceived - roomBefore >= kLines; }, 60000))
+            << flooder.strAnswer() << " " << m.lRoomReceived - roomBefore;
+        EXPECT_EQ(flooder.strAnswer().substr(0, 6), "DONE 0") << flooder.strAnswer();
+    }
+    HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
+    ASSERT_NE(zone, nullptr);
+    // The reload that shows the last line runs on a later turn of the loop.
+    ASSERT_TRUE(boPumpUntil(
+        [&]
+        {
+            return zone->GetDocument() &&
+                   zone->GetDocument()->GetSource().find("flood " + std::to_string(kLines - 1) + " ") !=
+                       std::string::npos;
+        },
+        15000));
+    view->onFrameReloaded = nullptr;
+
+    EXPECT_EQ(m.lRoomReceived - roomBefore, kLines);
+    std::string listed;
+    for (size_t i = listBefore; i < m.messages.size(); ++i)
+        listed += m.messages[i].strText + "\n";
+    EXPECT_EQ(FloodNumbers(listed), Range(kLines));
+    EXPECT_EQ(FloodNumbers(m.strHistory), Range(kLines));
+    EXPECT_GE(reloads, 1u);
+    EXPECT_LT(reloads, static_cast<size_t>(kLines));
+    std::printf("%d lines, %zu reloads of the message zone\n", kLines, reloads);
+}
 
 TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
 {
