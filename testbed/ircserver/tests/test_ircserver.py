@@ -17,9 +17,12 @@ class Rewrite(unittest.TestCase):
         cases = [
             ("IRCX", [], [":srv 800 * 1 0 ANON 512 *"]),
             ("ircx", [], [":srv 800 * 1 0 ANON 512 *"]),
-            ("CREATE #r nh", ["JOIN #r"], []),
-            ("CREATE #r nhk k1", ["JOIN #r k1", "MODE #r +k k1"], []),
-            ("CREATE #r nh ", ["JOIN #r"], []),
+            # A hidden room ("h") is IRC's secret room; a visible one is not.
+            ("CREATE #r nh", ["JOIN #r", "MODE #r +s"], []),
+            ("CREATE #r n", ["JOIN #r"], []),
+            ("CREATE #r nhk k1", ["JOIN #r k1", "MODE #r +k k1", "MODE #r +s"], []),
+            ("CREATE #r nk k1", ["JOIN #r k1", "MODE #r +k k1"], []),
+            ("CREATE #r nh ", ["JOIN #r", "MODE #r +s"], []),
             ("PRIVMSG #r :CREATE x", ["PRIVMSG #r :CREATE x"], []),
             ("NICK ann", ["NICK ann"], []),
             ("USER ann{2 . . :Vblt ann{2", ["USER ann_2 . . :Vblt ann{2"], []),
