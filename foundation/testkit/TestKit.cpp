@@ -2,6 +2,8 @@
 
 #include "TestKit.h"
 
+#include <tlhelp32.h>
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -238,6 +240,20 @@ bool boRemoveTree(const std::string& strPath)
         FindClose(hFind);
     }
     return RemoveDirectoryA(strPath.c_str()) != FALSE;
+}
+
+std::vector<DWORD> processIdsNamed(const char* lpszName)
+{
+    std::vector<DWORD> ids;
+    const FdWin::CHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snap.boValid())
+        return ids;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL b = Process32First(snap.get(), &entry); b; b = Process32Next(snap.get(), &entry))
+        if (lstrcmpiA(entry.szExeFile, lpszName) == 0)
+            ids.push_back(entry.th32ProcessID);
+    return ids;
 }
 
 } // namespace FdTestKit

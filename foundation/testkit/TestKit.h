@@ -57,6 +57,10 @@ std::optional<DWORD> regDword(HKEY hRoot, const std::string& strPath, const char
 bool regKeyExists(HKEY hRoot, const std::string& strPath);
 std::vector<std::string> regSubKeys(HKEY hRoot, const std::string& strPath);
 
+// The ids of the running processes of that program name (compared without
+// regard to case; under Wine, those of the test's own prefix).
+std::vector<DWORD> processIdsNamed(const char* lpszName);
+
 using SRun = FdWin::SProgramRun;
 // Starts the command line (no window), waits for its end up to dwBoundMs and
 // gives its exit code. A start failure or a program still running at the

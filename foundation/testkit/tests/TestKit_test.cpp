@@ -4,6 +4,8 @@
 #include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "TestKit.h"
@@ -198,4 +200,19 @@ TEST(TestKit, PumpUntilGivesTheConditionOrFalseAtTheBound)
 {
     EXPECT_TRUE(boPumpUntil([] { return true; }));
     EXPECT_FALSE(boPumpUntil([] { return false; }, 20));
+}
+
+TEST(TestKit, ProcessIdsNamedFindsThisProgramInAnyCaseAndNothingElse)
+{
+    char path[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string name = path;
+    name = name.substr(name.find_last_of('\\') + 1);
+    const std::vector<DWORD> ids = processIdsNamed(name.c_str());
+    EXPECT_NE(ids.end(), std::find(ids.begin(), ids.end(), GetCurrentProcessId())) << name;
+    for (char& c : name)
+        c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    const std::vector<DWORD> upper = processIdsNamed(name.c_str());
+    EXPECT_NE(upper.end(), std::find(upper.begin(), upper.end(), GetCurrentProcessId())) << name;
+    EXPECT_TRUE(processIdsNamed("no-such-program.exe").empty());
 }

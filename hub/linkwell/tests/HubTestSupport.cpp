@@ -1,7 +1,6 @@
 #include "HubTestSupport.h"
 
 #include <ws2tcpip.h>
-#include <tlhelp32.h>
 
 #include "TestKit.h"
 
@@ -111,16 +110,9 @@ bool CProcess::boRunning() const
 
 void vEndStrayHubs()
 {
-    const FdWin::CHandle snap(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snap.boValid())
-        return;
-    PROCESSENTRY32 entry = {};
-    entry.dwSize = sizeof(entry);
-    for (BOOL b = Process32First(snap.get(), &entry); b; b = Process32Next(snap.get(), &entry))
+    for (DWORD id : FdTestKit::processIdsNamed("Linkwell.exe"))
     {
-        if (lstrcmpiA(entry.szExeFile, "Linkwell.exe") != 0)
-            continue;
-        FdWin::CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, entry.th32ProcessID));
+        FdWin::CHandle process(OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id));
         if (!process.boValid())
             continue;
         TerminateProcess(process.get(), 1);
