@@ -108,8 +108,8 @@ CLaunchedApp::CLaunchedApp(const char* lpszAppName, const char* lpszRequiredVers
                                   reinterpret_cast<void**>(&lpApp));
     if (FAILED(hr))
     {
-        // A server on its way out (or dead with its class still registered)
-        // is waited for or replaced.
+        // A server on its way out is waited for: the next try reaches the
+        // instance that COM starts after it.
         hr = FdCom::hrCreateInstance(clsid, CLSCTX_LOCAL_SERVER, IID_IDiagOBPP2Cmpt,
                                      reinterpret_cast<void**>(&lpApp));
         if (FAILED(hr))
