@@ -31,7 +31,6 @@ public:
     virtual int32_t lReadResource(const std::string& location, std::string& text) const = 0;
 };
 
-const IXmlSourceReader& XmlStdSourceReader();
 // The reader in use; a null reader goes back to the C library's.
 const IXmlSourceReader& XmlSourceReader();
 void vSetXmlSourceReader(const IXmlSourceReader* reader);

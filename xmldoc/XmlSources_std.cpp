@@ -73,11 +73,6 @@ int32_t CStdSourceReader::lReadFile(const std::string& path, std::string& text,
 
 } // namespace
 
-const IXmlSourceReader& XmlStdSourceReader()
-{
-    return g_stdReader;
-}
-
 const IXmlSourceReader& XmlSourceReader()
 {
     return g_pReader != nullptr ? *g_pReader : g_stdReader;

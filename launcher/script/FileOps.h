@@ -31,7 +31,6 @@ public:
     virtual bool WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const = 0;
 };
 
-const IFileCalls& StdFileCalls();
 // The calls in use; a null pointer goes back to the C library's.
 const IFileCalls& FileCalls();
 void SetFileCalls(const IFileCalls* calls);

@@ -124,11 +124,6 @@ const CStdFileCalls g_stdCalls;
 const IFileCalls* g_pCalls = nullptr;
 } // namespace
 
-const IFileCalls& StdFileCalls()
-{
-    return g_stdCalls;
-}
-
 const IFileCalls& FileCalls()
 {
     return g_pCalls != nullptr ? *g_pCalls : g_stdCalls;
