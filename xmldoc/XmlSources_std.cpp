@@ -35,7 +35,7 @@ public:
     }
 };
 
-const CStdSourceReader g_stdReader;
+const CStdSourceReader g_stdReader{};
 // Set by the Windows half during static initialisation; zero-initialised before it.
 const IXmlSourceReader* g_pReader = nullptr;
 

@@ -90,7 +90,7 @@ int32_t CWin32SourceReader::lReadResource(const std::string& location, std::stri
     return kXmlLoadOk;
 }
 
-const CWin32SourceReader g_win32Reader;
+const CWin32SourceReader g_win32Reader{};
 
 struct SRegister
 {

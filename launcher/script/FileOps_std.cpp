@@ -119,7 +119,7 @@ bool CStdFileCalls::WriteAll(const std::string& path, const char* data, size_t l
 
 namespace
 {
-const CStdFileCalls g_stdCalls;
+const CStdFileCalls g_stdCalls{};
 // Set by the Windows half during static initialisation; zero-initialised before it.
 const IFileCalls* g_pCalls = nullptr;
 } // namespace

@@ -122,7 +122,7 @@ bool CWin32FileCalls::WriteAll(const std::string& path, const char* data, size_t
 
 namespace
 {
-const CWin32FileCalls g_win32Calls;
+const CWin32FileCalls g_win32Calls{};
 
 struct SRegister
 {
