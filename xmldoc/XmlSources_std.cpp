@@ -29,10 +29,7 @@ class CStdSourceReader : public IXmlSourceReader
 public:
     int32_t lReadFile(const std::string& path, std::string& text,
                       const std::function<void()>& onInMemory) const override;
-    int32_t lReadResource(const std::string&, std::string&) const override
-    {
-        return kXmlLoadNoResource;
-    }
+    int32_t lReadResource(const std::string&, std::string&) const override { return kXmlLoadNoResource; }
 };
 
 const CStdSourceReader g_stdReader{};

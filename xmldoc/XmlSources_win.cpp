@@ -94,10 +94,7 @@ const CWin32SourceReader g_win32Reader{};
 
 struct SRegister
 {
-    SRegister()
-    {
-        vSetXmlSourceReader(&g_win32Reader);
-    }
+    SRegister() { vSetXmlSourceReader(&g_win32Reader); }
 } g_register;
 
 } // namespace

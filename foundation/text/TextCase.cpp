@@ -83,7 +83,8 @@ bool EqualsCp1252NoCase(std::string_view a, std::string_view b)
         return false;
     for (size_t i = 0; i < a.size(); ++i)
     {
-        if (Cp1252ToLower(static_cast<unsigned char>(a[i])) != Cp1252ToLower(static_cast<unsigned char>(b[i])))
+        if (Cp1252ToLower(static_cast<unsigned char>(a[i])) !=
+            Cp1252ToLower(static_cast<unsigned char>(b[i])))
             return false;
     }
     return true;

@@ -126,9 +126,6 @@ const CWin32FileCalls g_win32Calls{};
 
 struct SRegister
 {
-    SRegister()
-    {
-        SetFileCalls(&g_win32Calls);
-    }
+    SRegister() { SetFileCalls(&g_win32Calls); }
 } g_register;
 } // namespace

@@ -18,8 +18,8 @@ struct SCompareRow
 {
     std::string a;
     std::string b;
-    int ascii;  // CompareAsciiNoCase, exactly
-    int cp1252; // sign of CompareCp1252NoCase over the texts up to their first NUL
+    int ascii;        // CompareAsciiNoCase, exactly
+    int cp1252;       // sign of CompareCp1252NoCase over the texts up to their first NUL
     bool cp1252Equal; // EqualsCp1252NoCase over the whole bytes
 };
 
