@@ -49,27 +49,6 @@ bool boRegisterWindowClass()
                                                CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
                                                LoadCursor(nullptr, IDC_ARROW));
 }
-
-// A property's description from IPropertyBag2::GetPropertyInfo, with its name
-// freed on every way out.
-struct SPropInfo
-{
-    PROPBAG2 info = {};
-    SPropInfo() = default;
-    SPropInfo(const SPropInfo&) = delete;
-    SPropInfo& operator=(const SPropInfo&) = delete;
-    ~SPropInfo() { CoTaskMemFree(info.pstrName); }
-};
-
-// A VARIANT cleared on every way out.
-struct SVariant
-{
-    VARIANT v;
-    SVariant() { VariantInit(&v); }
-    SVariant(const SVariant&) = delete;
-    SVariant& operator=(const SVariant&) = delete;
-    ~SVariant() { VariantClear(&v); }
-};
 } // namespace
 
 CDiagIE::CDiagIE() : m_params(CParamList::kszSeparator)
@@ -117,14 +96,7 @@ CDiagIE::~CDiagIE()
 
 HRESULT CDiagIE::hrCreate(REFIID riid, void** ppv)
 {
-    try
-    {
-        return FdCom::TComObject<CDiagIE>::hrCreate(riid, ppv);
-    }
-    catch (...)
-    {
-        return E_OUTOFMEMORY;
-    }
+    return FdAx::hrCreateControl<CDiagIE>(riid, ppv);
 }
 
 bool CDiagIE::boIsLive(const CDiagIE* lpControl, uint64_t ulSerial)
@@ -231,14 +203,6 @@ STDMETHODIMP CDiagIE::TranslateAccelerator(LPMSG lpmsg)
 
 // ---- Property bag
 
-STDMETHODIMP CDiagIE::GetClassID(CLSID* pClassID)
-{
-    if (!pClassID)
-        return E_POINTER;
-    *pClassID = CLSID_OBPPDiagIE;
-    return S_OK;
-}
-
 STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
 {
     if (!pPropBag)
@@ -247,33 +211,14 @@ STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
     {
         vLoadStockProperties(pPropBag, pErrorLog);
         m_params.vClear();
-        FdWin::TComRef<IPropertyBag2> bag2;
-        if (SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, bag2.ppvOut())))
-        {
-            ULONG ulCount = 0;
-            if (FAILED(bag2->CountProperties(&ulCount)))
-                ulCount = 0;
-            for (ULONG i = 0; i < ulCount; ++i)
-            {
-                SPropInfo prop;
-                ULONG ulGot = 0;
-                if (FAILED(bag2->GetPropertyInfo(i, 1, &prop.info, &ulGot)) || ulGot != 1)
-                    continue;
-                if (prop.info.vt != VT_BSTR)
-                    continue;
-                SVariant value;
-                HRESULT hrRead = S_OK;
-                if (SUCCEEDED(bag2->Read(1, &prop.info, pErrorLog, &value.v, &hrRead)) && SUCCEEDED(hrRead) &&
-                    value.v.vt == VT_BSTR)
-                {
-                    const std::string strName = FdCom::strFromWide(prop.info.pstrName);
-                    if (value.v.bstrVal)
-                        m_params.vAdd(strName.c_str(), FdCom::strFromBstr(value.v.bstrVal).c_str());
-                    else
-                        m_params.vAdd(strName.c_str(), nullptr);
-                }
-            }
-        }
+        FdAx::vReadStringProperties(pPropBag, pErrorLog, FdAx::EBagStrings::DeclaredAsString,
+                                    [this](const std::string& name, BSTR value)
+                                    {
+                                        if (value)
+                                            m_params.vAdd(name.c_str(), FdCom::strFromBstr(value).c_str());
+                                        else
+                                            m_params.vAdd(name.c_str(), nullptr);
+                                    });
         vAfterLoad();
     }
     catch (...)
