@@ -1,7 +1,7 @@
 #include "FdComModule.h"
-#include "FdLocalServer.h"
 
 #include "FdBstr.h"
+#include "FdLocalServer.h"
 
 #include <windows.h>
 #include <oleauto.h>

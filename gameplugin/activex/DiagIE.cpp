@@ -4,6 +4,7 @@
 #include "AxModule.h"
 #include "AxNavigate.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "InstanceDisplay.h"
 #include "PlugInst.h"
 #include "PlugLife.h"
@@ -110,54 +111,86 @@ bool CDiagIE::boIsLive(const CDiagIE* lpControl, uint64_t ulSerial)
 
 STDMETHODIMP CDiagIE::put_BackColor(OLE_COLOR clr)
 {
-    m_clrBack = clr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_clrBack = clr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_BackColor(OLE_COLOR* pclr)
 {
-    if (!pclr)
-        return E_POINTER;
-    *pclr = m_clrBack;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pclr)
+                return E_POINTER;
+            *pclr = m_clrBack;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_BackStyle(LONG style)
 {
-    m_lBackStyle = style;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_lBackStyle = style;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_BackStyle(LONG* pstyle)
 {
-    if (!pstyle)
-        return E_POINTER;
-    *pstyle = m_lBackStyle;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pstyle)
+                return E_POINTER;
+            *pstyle = m_lBackStyle;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_FillColor(OLE_COLOR clr)
 {
-    m_clrFill = clr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_clrFill = clr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_FillColor(OLE_COLOR* pclr)
 {
-    if (!pclr)
-        return E_POINTER;
-    *pclr = m_clrFill;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pclr)
+                return E_POINTER;
+            *pclr = m_clrFill;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_Text(BSTR strText)
 {
-    BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
-    if (strText && !bstr)
-        return E_OUTOFMEMORY;
-    *m_text.pbstrOut() = bstr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
+            if (strText && !bstr)
+                return E_OUTOFMEMORY;
+            *m_text.pbstrOut() = bstr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
 {
-    if (!pstrText)
-        return E_POINTER;
-    *pstrText = SysAllocStringLen(m_text.bstr(), SysStringLen(m_text.bstr()));
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pstrText)
+                return E_POINTER;
+            *pstrText = SysAllocStringLen(m_text.bstr(), SysStringLen(m_text.bstr()));
+            return S_OK;
+        });
 }
 
 // ---- In place
@@ -195,37 +228,46 @@ void CDiagIE::vDestroyControlWindow()
 
 STDMETHODIMP CDiagIE::TranslateAccelerator(LPMSG lpmsg)
 {
-    // Tab goes back to the container, marked with the registered message number.
-    if (lpmsg && lpmsg->message == WM_KEYDOWN && lpmsg->wParam == VK_TAB && m_uTabMessage)
-        lpmsg->wParam = m_uTabMessage;
-    return S_FALSE;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            // Tab goes back to the container, marked with the registered message number.
+            if (lpmsg && lpmsg->message == WM_KEYDOWN && lpmsg->wParam == VK_TAB && m_uTabMessage)
+                lpmsg->wParam = m_uTabMessage;
+            return S_FALSE;
+        });
 }
 
 // ---- Property bag
 
 STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
 {
-    if (!pPropBag)
-        return E_POINTER;
-    try
-    {
-        vLoadStockProperties(pPropBag, pErrorLog);
-        m_params.vClear();
-        FdAx::vReadStringProperties(pPropBag, pErrorLog, FdAx::EBagStrings::DeclaredAsString,
-                                    [this](const std::string& name, BSTR value)
-                                    {
-                                        if (value)
-                                            m_params.vAdd(name.c_str(), FdCom::strFromBstr(value).c_str());
-                                        else
-                                            m_params.vAdd(name.c_str(), nullptr);
-                                    });
-        vAfterLoad();
-    }
-    catch (...)
-    {
-        return E_FAIL;
-    }
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pPropBag)
+                return E_POINTER;
+            try
+            {
+                vLoadStockProperties(pPropBag, pErrorLog);
+                m_params.vClear();
+                FdAx::vReadStringProperties(pPropBag, pErrorLog, FdAx::EBagStrings::DeclaredAsString,
+                                            [this](const std::string& name, BSTR value)
+                                            {
+                                                if (value)
+                                                    m_params.vAdd(name.c_str(),
+                                                                  FdCom::strFromBstr(value).c_str());
+                                                else
+                                                    m_params.vAdd(name.c_str(), nullptr);
+                                            });
+                vAfterLoad();
+            }
+            catch (...)
+            {
+                return E_FAIL;
+            }
+            return S_OK;
+        });
 }
 
 void CDiagIE::vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog)

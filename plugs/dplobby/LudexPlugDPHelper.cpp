@@ -6,6 +6,7 @@
 #include "DPScan.h"
 #include "DetectCatalog.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "PlugLudexXml.h"
 #include "Registry.h"
 #include "TextUtil.h"
@@ -257,7 +258,11 @@ long CLudexPlugDPHelper::boExpandContextVars(std::string& text, IZeltoGameVersio
 
 STDMETHODIMP CLudexPlugDPHelper::OnXmlPreProcessTag(BSTR, BSTR, BSTR*, long* bModif)
 {
-    if (bModif)
-        *bModif = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (bModif)
+                *bModif = 0;
+            return S_OK;
+        });
 }
