@@ -11,10 +11,9 @@
 #include <cstdio>
 
 #include "BenchPaths.h"
-#include "LinkwellMgr.h"
+#include "InProcessHub.h"
 #include "LpcClientMessages.h"
 #include "LpcHubMessages.h"
-#include "NullHubHost.h"
 #include "WinsockUse.h"
 
 using namespace HubBench;
@@ -31,15 +30,10 @@ int main(int argc, char** argv)
     const uint8_t payload[kPayload] = {'b', 'e', 'n', 'c', 'h'};
 
     // Through the hub core.
-    CNullHost host;
-    CLinkwellMgr hub(host);
-    HubRouting::SHubSettings settings;
-    settings.wLpcPort = 0;
-    if (!hub.boInit(settings) || !hub.boIsLpcListening())
-    {
-        std::fprintf(stderr, "hub_bench: the hub core does not listen\n");
+    CInProcessHub inProcess;
+    if (!inProcess.boStart("hub_bench"))
         return 1;
-    }
+    CLinkwellMgr& hub = inProcess.Hub();
     CPeer client(HubProto::kLpcFrameLimits);
     if (!client.boConnect(hub.wGetLpcPort()) ||
         !client.boSend(HubProto::EncodeLpcConnect(5000, kLoopback, serverPort)))

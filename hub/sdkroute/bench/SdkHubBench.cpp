@@ -19,8 +19,7 @@
 #include "BenchPaths.h"
 #include "ChannelStd.h"
 #include "ExceptionBase.h"
-#include "LinkwellMgr.h"
-#include "NullHubHost.h"
+#include "InProcessHub.h"
 #include "OBSdkClient.h"
 #include "PumpUntil.h"
 #include "WinsockUse.h"
@@ -59,15 +58,10 @@ int main(int argc, char** argv)
     const uint32_t roundTrips = args.ulRoundTrips;
     const uint32_t messages = args.ulMessages;
     FdNet::CWinsockUse winsock;
-    HubBench::CNullHost host;
-    CLinkwellMgr hub(host);
-    HubRouting::SHubSettings settings;
-    settings.wLpcPort = 0;
-    if (!hub.boInit(settings) || !hub.boIsLpcListening())
-    {
-        std::fprintf(stderr, "obsdkclient_hub_bench: the hub core does not listen\n");
+    HubBench::CInProcessHub inProcess;
+    if (!inProcess.boStart("obsdkclient_hub_bench"))
         return 1;
-    }
+    CLinkwellMgr& hub = inProcess.Hub();
     OBSdkClient::Init(GetModuleHandleA(nullptr), hub.wGetLpcPort());
     int rc = 0;
     try

@@ -3,8 +3,8 @@
 #include "SdkTestSupport.h"
 
 #include "GameServerControl.h"
+#include "InProcessHub.h"
 #include "LinkwellMgr.h"
-#include "NullHubHost.h"
 
 using namespace SdkTest;
 
