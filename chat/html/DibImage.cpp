@@ -1,30 +1,20 @@
 #include "DibImage.h"
 
 #include "BmpDecoder.h"
+#include "WinHandle.h"
 
 #include <algorithm>
 #include <cstring>
 
 using namespace FdHtml;
+using FdWin::CGdiBitmap;
+using FdWin::CGdiSelection;
+using FdWin::CMemoryDC;
 
 namespace
 {
 // Image files are read whole; anything larger is no image of a page.
 constexpr DWORD kMaxImageFileBytes = 64u * 1024 * 1024;
-
-// A DC's selection restored on scope exit.
-class CSelect
-{
-public:
-    CSelect(HDC hdc, HGDIOBJ obj) : m_hdc(hdc), m_old(SelectObject(hdc, obj)) {}
-    ~CSelect() { SelectObject(m_hdc, m_old); }
-    CSelect(const CSelect&) = delete;
-    CSelect& operator=(const CSelect&) = delete;
-
-private:
-    HDC m_hdc;
-    HGDIOBJ m_old;
-};
 
 // A palette selected (forced to the background) and realised for the
 // length of one blit, the previous one selected back after it.
@@ -51,42 +41,6 @@ private:
     HDC m_hdc;
     HPALETTE m_old = nullptr;
 };
-
-// A memory DC compatible with the target, deleted with its owner.
-class CMemDc
-{
-public:
-    explicit CMemDc(HDC hdcTarget) : m_hdc(CreateCompatibleDC(hdcTarget)) {}
-    ~CMemDc()
-    {
-        if (m_hdc)
-            DeleteDC(m_hdc);
-    }
-    CMemDc(const CMemDc&) = delete;
-    CMemDc& operator=(const CMemDc&) = delete;
-    HDC get() const { return m_hdc; }
-
-private:
-    HDC m_hdc;
-};
-
-// A bitmap deleted with its owner (after its DC has let it go).
-class CBitmap
-{
-public:
-    explicit CBitmap(HBITMAP hbm) : m_hbm(hbm) {}
-    ~CBitmap()
-    {
-        if (m_hbm)
-            DeleteObject(m_hbm);
-    }
-    CBitmap(const CBitmap&) = delete;
-    CBitmap& operator=(const CBitmap&) = delete;
-    HBITMAP get() const { return m_hbm; }
-
-private:
-    HBITMAP m_hbm;
-};
 } // namespace
 
 CImageBackdrop::~CImageBackdrop()
@@ -104,9 +58,7 @@ void CImageBackdrop::vRestart()
 
 void CImageBackdrop::vDiscard()
 {
-    if (m_hbm)
-        DeleteObject(m_hbm);
-    m_hbm = nullptr;
+    m_saved.boDelete();
 }
 
 CDibImage::CDibImage() = default;
@@ -142,21 +94,20 @@ void CDibImage::vForget(CImageBackdrop* pBackdrop)
 bool boReadImageFile(const std::string& path, std::vector<uint8_t>* pBytes)
 {
     pBytes->clear();
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
+    FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.boValid())
         return false;
     LARGE_INTEGER size = {};
-    bool boOk = GetFileSizeEx(h, &size) && size.QuadPart <= kMaxImageFileBytes;
+    bool boOk = GetFileSizeEx(file.get(), &size) && size.QuadPart <= kMaxImageFileBytes;
     if (boOk)
     {
         pBytes->resize(static_cast<std::size_t>(size.QuadPart));
         DWORD got = 0;
         boOk = pBytes->empty() ||
-               (ReadFile(h, pBytes->data(), static_cast<DWORD>(pBytes->size()), &got, nullptr) &&
+               (ReadFile(file.get(), pBytes->data(), static_cast<DWORD>(pBytes->size()), &got, nullptr) &&
                 got == pBytes->size());
     }
-    CloseHandle(h);
     return boOk;
 }
 
@@ -182,7 +133,8 @@ BOOL CDibImage::boAdopt(const SImageResult& result, SDecodedImage&& decoded)
         return FALSE;
     m_frames = std::move(decoded.frames);
     m_boWholeDib = decoded.boWholeDib;
-    m_frameBitmaps.assign(m_frames.size() >= 2 ? 0 : m_frames.size(), nullptr);
+    m_frameBitmaps.clear();
+    m_frameBitmaps.resize(m_frames.size() >= 2 ? 0 : m_frames.size());
     m_boTransparent = decoded.boTransparent;
     m_bTransparentIndex = decoded.bTransparentIndex;
     m_rect = decoded.rect;
@@ -193,7 +145,7 @@ BOOL CDibImage::boAdopt(const SImageResult& result, SDecodedImage&& decoded)
 
 void CDibImage::vSetPalette(const SRgb* pColours, std::size_t count)
 {
-    if (m_hPalette || count == 0)
+    if (m_gdiPalette || count == 0)
         return;
     count = std::min<std::size_t>(count, 256);
     std::vector<uint8_t> block(sizeof(LOGPALETTE) + count * sizeof(PALETTEENTRY));
@@ -202,28 +154,19 @@ void CDibImage::vSetPalette(const SRgb* pColours, std::size_t count)
     pLog->palNumEntries = static_cast<WORD>(count);
     for (std::size_t i = 0; i < count; ++i)
         pLog->palPalEntry[i] = PALETTEENTRY{pColours[i].r, pColours[i].g, pColours[i].b, 0};
-    m_hPalette = CreatePalette(pLog);
-    if (m_hPalette)
+    m_gdiPalette.vAttach(CreatePalette(pLog));
+    if (m_gdiPalette)
         m_palette.assign(pColours, pColours + count);
 }
 
 void CDibImage::vClear()
 {
-    for (HBITMAP hbm : m_frameBitmaps)
-    {
-        if (hbm)
-            DeleteObject(hbm);
-    }
     m_frameBitmaps.clear();
-    if (m_hbmAnimation)
-        DeleteObject(m_hbmAnimation);
-    m_hbmAnimation = nullptr;
+    m_animationBitmap.boDelete();
     m_animationFrame = 0;
     m_frames.clear();
     m_boWholeDib = false;
-    if (m_hPalette)
-        DeleteObject(m_hPalette);
-    m_hPalette = nullptr;
+    m_gdiPalette.boDelete();
     m_palette.clear();
     m_boTransparent = false;
     m_bTransparentIndex = 0;
@@ -250,9 +193,9 @@ int CDibImage::iRealizePalette(HDC hdc, bool boBackground, HPALETTE* pOld)
 {
     if (pOld)
         *pOld = nullptr;
-    if (!m_hPalette)
+    if (!m_gdiPalette)
         return 0;
-    HPALETTE old = SelectPalette(hdc, m_hPalette, boBackground ? TRUE : FALSE);
+    HPALETTE old = SelectPalette(hdc, m_gdiPalette.get(), boBackground ? TRUE : FALSE);
     if (pOld)
         *pOld = old;
     const UINT changed = RealizePalette(hdc);
@@ -261,9 +204,9 @@ int CDibImage::iRealizePalette(HDC hdc, bool boBackground, HPALETTE* pOld)
 
 std::size_t CDibImage::frameBitmaps() const
 {
-    std::size_t n = m_hbmAnimation ? 1 : 0;
-    for (HBITMAP hbm : m_frameBitmaps)
-        n += hbm ? 1 : 0;
+    std::size_t n = m_animationBitmap ? 1 : 0;
+    for (const CGdiBitmap& bitmap : m_frameBitmaps)
+        n += bitmap ? 1 : 0;
     return n;
 }
 
@@ -282,9 +225,9 @@ HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
 {
     const bool boAnimation = m_frames.size() >= 2;
     if (!boAnimation && m_frameBitmaps[iFrame])
-        return m_frameBitmaps[iFrame];
-    if (boAnimation && m_hbmAnimation && m_animationFrame == iFrame)
-        return m_hbmAnimation;
+        return m_frameBitmaps[iFrame].get();
+    if (boAnimation && m_animationBitmap && m_animationFrame == iFrame)
+        return m_animationBitmap.get();
     const int w = m_rect.width;
     const int h = m_rect.height;
     const BITMAPINFO* pInfo = nullptr;
@@ -325,27 +268,32 @@ HBITMAP CDibImage::hbmFrame(HDC hdcTarget, std::size_t iFrame)
         pInfo = pMade;
         pBits = rows.data();
     }
-    HBITMAP hbm = boAnimation && m_hbmAnimation ? m_hbmAnimation : CreateCompatibleBitmap(hdcTarget, w, h);
-    CMemDc dc(hdcTarget);
-    if (!hbm || !dc.get())
+    // An animation refills its one bitmap; anything else gets a new one,
+    // deleted again when the frame cannot be put in it.
+    CGdiBitmap made;
+    HBITMAP hbm = boAnimation ? m_animationBitmap.get() : nullptr;
+    if (hbm == nullptr)
     {
-        if (hbm && hbm != m_hbmAnimation)
-            DeleteObject(hbm);
-        return nullptr;
+        made.vAttach(CreateCompatibleBitmap(hdcTarget, w, h));
+        hbm = made.get();
     }
+    CMemoryDC dc(hdcTarget);
+    if (!hbm || !dc.get())
+        return nullptr;
     {
-        CSelect select(dc.get(), hbm);
-        CPaletteUse palette(dc.get(), m_hPalette);
+        CGdiSelection select(dc.get(), hbm);
+        CPaletteUse palette(dc.get(), m_gdiPalette.get());
         SetDIBitsToDevice(dc.get(), 0, 0, static_cast<DWORD>(w), static_cast<DWORD>(h), 0, 0, 0,
                           static_cast<UINT>(h), pBits, pInfo, DIB_RGB_COLORS);
     }
     if (boAnimation)
     {
-        m_hbmAnimation = hbm;
+        if (made)
+            m_animationBitmap = std::move(made);
         m_animationFrame = iFrame;
     }
     else
-        m_frameBitmaps[iFrame] = hbm;
+        m_frameBitmaps[iFrame] = std::move(made);
     return hbm;
 }
 
@@ -365,10 +313,10 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
     int drawn = 0;
     if (hbm && !m_boTransparent)
     {
-        CMemDc dc(hdc);
+        CMemoryDC dc(hdc);
         if (dc.get())
         {
-            CSelect select(dc.get(), hbm);
+            CGdiSelection select(dc.get(), hbm);
             if (width == m_rect.width && height == m_rect.height)
                 drawn = BitBlt(hdc, x, y, width, height, dc.get(), 0, 0, SRCCOPY) ? 1 : 0;
             else
@@ -383,29 +331,30 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
         CImageBackdrop* pBackdrop = pOwner ? pOwner : &m_ownBackdrop;
         if (pBackdrop != &m_ownBackdrop)
             vRegister(pBackdrop);
-        if (!pBackdrop->m_hbm && (m_boSaveBackground || pBackdrop->m_boArmed) && m_frames.size() >= 2)
+        if (!pBackdrop->m_saved && (m_boSaveBackground || pBackdrop->m_boArmed) && m_frames.size() >= 2)
         {
             // The requested size, but never less than the frame composed
             // over it: a smaller one would leave part of the frame over
             // undefined pixels.
             const int savedWidth = std::max(width, m_rect.width);
             const int savedHeight = std::max(height, m_rect.height);
-            HBITMAP hbmSaved = CreateCompatibleBitmap(hdc, savedWidth, savedHeight);
-            CMemDc dc(hdc);
-            if (hbmSaved && dc.get())
+            CGdiBitmap saved(CreateCompatibleBitmap(hdc, savedWidth, savedHeight));
+            CMemoryDC dc(hdc);
+            if (saved && dc.get())
             {
-                CSelect select(dc.get(), hbmSaved);
-                BitBlt(dc.get(), 0, 0, savedWidth, savedHeight, hdc, x, y, SRCCOPY);
-                pBackdrop->m_hbm = hbmSaved;
+                {
+                    CGdiSelection select(dc.get(), saved.get());
+                    BitBlt(dc.get(), 0, 0, savedWidth, savedHeight, hdc, x, y, SRCCOPY);
+                }
+                pBackdrop->m_saved = std::move(saved);
             }
-            else if (hbmSaved)
-                DeleteObject(hbmSaved);
         }
         HPALETTE hPrev = SelectPalette(
-            hdc, m_hPalette ? m_hPalette : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)), TRUE);
+            hdc, m_gdiPalette ? m_gdiPalette.get() : static_cast<HPALETTE>(GetStockObject(DEFAULT_PALETTE)),
+            TRUE);
         RealizePalette(hdc);
         const COLORREF crTransparent = GetNearestColor(hdc, PALETTEINDEX(m_bTransparentIndex));
-        vDrawMasked(hdc, hbm, pBackdrop->m_hbm, x, y, crTransparent);
+        vDrawMasked(hdc, hbm, pBackdrop->m_saved.get(), x, y, crTransparent);
         SelectPalette(hdc, hPrev, TRUE);
         drawn = 1;
     }
@@ -417,15 +366,15 @@ int CDibImage::iDraw(HDC hdc, int x, int y, int width, int height, int iFrame, b
 void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, int x, int y,
                             COLORREF crTransparent)
 {
-    CMemDc src(hdc);
-    CMemDc back(hdc);
-    CMemDc object(hdc);
-    CMemDc work(hdc);
-    CMemDc copy(hdc);
-    CMemDc saved(hdc);
+    CMemoryDC src(hdc);
+    CMemoryDC back(hdc);
+    CMemoryDC object(hdc);
+    CMemoryDC work(hdc);
+    CMemoryDC copy(hdc);
+    CMemoryDC saved(hdc);
     if (!src.get() || !back.get() || !object.get() || !work.get() || !copy.get() || !saved.get())
         return;
-    CSelect selectFrame(src.get(), hbmFrame);
+    CGdiSelection selectFrame(src.get(), hbmFrame);
     BITMAP bm = {};
     GetObject(hbmFrame, sizeof bm, &bm);
     POINT size = {bm.bmWidth, bm.bmHeight};
@@ -433,22 +382,22 @@ void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, in
     const int w = size.x;
     const int h = size.y;
 
-    CBitmap hbmBack(CreateBitmap(w, h, 1, 1, nullptr));
-    CBitmap hbmObject(CreateBitmap(w, h, 1, 1, nullptr));
-    CBitmap hbmWork(CreateCompatibleBitmap(hdc, w, h));
-    CBitmap hbmCopy(CreateCompatibleBitmap(hdc, w, h));
+    CGdiBitmap hbmBack(CreateBitmap(w, h, 1, 1, nullptr));
+    CGdiBitmap hbmObject(CreateBitmap(w, h, 1, 1, nullptr));
+    CGdiBitmap hbmWork(CreateCompatibleBitmap(hdc, w, h));
+    CGdiBitmap hbmCopy(CreateCompatibleBitmap(hdc, w, h));
     if (!hbmBack.get() || !hbmObject.get() || !hbmWork.get() || !hbmCopy.get())
         return;
-    CSelect selectBack(back.get(), hbmBack.get());
-    CSelect selectObject(object.get(), hbmObject.get());
-    CSelect selectWork(work.get(), hbmWork.get());
-    CSelect selectCopy(copy.get(), hbmCopy.get());
-    CPaletteUse srcPalette(src.get(), m_hPalette);
+    CGdiSelection selectBack(back.get(), hbmBack.get());
+    CGdiSelection selectObject(object.get(), hbmObject.get());
+    CGdiSelection selectWork(work.get(), hbmWork.get());
+    CGdiSelection selectCopy(copy.get(), hbmCopy.get());
+    CPaletteUse srcPalette(src.get(), m_gdiPalette.get());
     SetMapMode(src.get(), GetMapMode(hdc));
 
     // Keep the cached frame whole: it is restored from this copy at the end.
     {
-        CPaletteUse p(copy.get(), m_hPalette);
+        CPaletteUse p(copy.get(), m_gdiPalette.get());
         BitBlt(copy.get(), 0, 0, w, h, src.get(), 0, 0, SRCCOPY);
     }
     // Object mask: 1 where the frame has the transparent colour.
@@ -457,10 +406,10 @@ void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, in
     SetBkColor(src.get(), crOldBk);
     BitBlt(back.get(), 0, 0, w, h, object.get(), 0, 0, NOTSRCCOPY);
     {
-        CPaletteUse p(work.get(), m_hPalette);
+        CPaletteUse p(work.get(), m_gdiPalette.get());
         if (hbmBackground)
         {
-            CSelect selectSaved(saved.get(), hbmBackground);
+            CGdiSelection selectSaved(saved.get(), hbmBackground);
             BitBlt(work.get(), 0, 0, w, h, saved.get(), 0, 0, SRCCOPY);
         }
         else
@@ -472,12 +421,12 @@ void CDibImage::vDrawMasked(HDC hdc, HBITMAP hbmFrame, HBITMAP hbmBackground, in
     // background, and put the result on the target.
     BitBlt(src.get(), 0, 0, w, h, back.get(), 0, 0, SRCAND);
     {
-        CPaletteUse p(work.get(), m_hPalette);
+        CPaletteUse p(work.get(), m_gdiPalette.get());
         BitBlt(work.get(), 0, 0, w, h, src.get(), 0, 0, SRCPAINT);
     }
     BitBlt(hdc, x, y, w, h, work.get(), 0, 0, SRCCOPY);
     {
-        CPaletteUse p(copy.get(), m_hPalette);
+        CPaletteUse p(copy.get(), m_gdiPalette.get());
         BitBlt(src.get(), 0, 0, w, h, copy.get(), 0, 0, SRCCOPY);
     }
 }

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include "GdiObject.h"
+
 #include <string>
 #include <vector>
 
@@ -28,7 +30,7 @@ public:
     CImageBackdrop(const CImageBackdrop&) = delete;
     CImageBackdrop& operator=(const CImageBackdrop&) = delete;
 
-    bool boSaved() const { return m_hbm != nullptr; }
+    bool boSaved() const { return m_saved.get() != nullptr; }
     // The owner's own end of paint: what was saved is discarded, and the
     // next draw saves again, whatever other owners of the image do.
     void vRestart();
@@ -38,8 +40,8 @@ private:
     void vDiscard();
 
     CDibImage* m_pImage = nullptr; // the image it is registered with
-    HBITMAP m_hbm = nullptr;
-    bool m_boArmed = false; // restarted: the next draw saves
+    FdWin::CGdiBitmap m_saved;     // the area under the image
+    bool m_boArmed = false;        // restarted: the next draw saves
 };
 
 class CDibImage
@@ -73,7 +75,7 @@ public:
     // Selects and realises the palette; the previous palette out (may be
     // null). Answers RealizePalette's count, 0 without a palette.
     int iRealizePalette(HDC hdc, bool boBackground, HPALETTE* pOld = nullptr);
-    HPALETTE hGetPalette() const { return m_hPalette; }
+    HPALETTE hGetPalette() const { return m_gdiPalette.get(); }
     // 0 when fewer than 2 frames (not animated), else the frame count with
     // the delay out.
     int iFrameCount(uint32_t* pdwDelayMs) const;
@@ -102,14 +104,14 @@ private:
     // Device-dependent copies made on first draw: one per frame of a still
     // image; an animation keeps a single one, refilled when another frame
     // is drawn, so that its frames don't hold a GDI object each.
-    std::vector<HBITMAP> m_frameBitmaps;
-    HBITMAP m_hbmAnimation = nullptr;
-    std::size_t m_animationFrame = 0; // the frame m_hbmAnimation holds
+    std::vector<FdWin::CGdiBitmap> m_frameBitmaps;
+    FdWin::CGdiBitmap m_animationBitmap;
+    std::size_t m_animationFrame = 0; // the frame m_animationBitmap holds
     bool m_boTransparent = false;
     uint8_t m_bTransparentIndex = 0;
     FdHtml::SImageRect m_rect;
     uint32_t m_dwDelayMs = 0;
-    HPALETTE m_hPalette = nullptr;
+    FdWin::CGdiPalette m_gdiPalette;
     std::vector<FdHtml::SRgb> m_palette;
     bool m_boSaveBackground = false;
     CImageBackdrop m_ownBackdrop;

@@ -3,6 +3,7 @@
 // mouse buttons, and the events that frames pass up their parent chain.
 #include <mbstring.h>
 
+#include "GdiObject.h"
 #include "HtmlElements.h"
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
@@ -51,28 +52,11 @@ private:
     HDC m_hdc;
 };
 
-class CGdiObject
-{
-public:
-    explicit CGdiObject(HGDIOBJ object) : m_object(object) {}
-    ~CGdiObject()
-    {
-        if (m_object != nullptr)
-            DeleteObject(m_object);
-    }
-    CGdiObject(const CGdiObject&) = delete;
-    CGdiObject& operator=(const CGdiObject&) = delete;
-    HGDIOBJ get() const { return m_object; }
-
-private:
-    HGDIOBJ m_object;
-};
-
 void FillCorner(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t bottom, uint32_t color)
 {
-    CGdiObject brush(CreateSolidBrush(COLORREF(color)));
+    FdWin::CGdiBrush brush(CreateSolidBrush(COLORREF(color)));
     const RECT rc = {left, top, right, bottom};
-    FillRect(hdc, &rc, static_cast<HBRUSH>(brush.get()));
+    FillRect(hdc, &rc, brush.get());
 }
 
 void Line(HDC hdc, int32_t x1, int32_t y1, int32_t x2, int32_t y2)
@@ -91,10 +75,10 @@ void DrawFrameBorder(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t 
 {
     const uint32_t* colors = r.borderColors;
     const uint32_t light = focus ? colors[kFrameColorFocus] : colors[kFrameColorLight];
-    CGdiObject darkPen(CreatePen(PS_SOLID, 1, COLORREF(colors[kFrameColorDark])));
-    CGdiObject borderPen(CreatePen(PS_SOLID, 1, COLORREF(colors[kFrameColorBorder])));
-    CGdiObject lightPen(CreatePen(PS_SOLID, 1, COLORREF(light)));
-    CGdiObject brush(CreateSolidBrush(COLORREF(colors[kFrameColorBorder])));
+    FdWin::CGdiPen darkPen(CreatePen(PS_SOLID, 1, COLORREF(colors[kFrameColorDark])));
+    FdWin::CGdiPen borderPen(CreatePen(PS_SOLID, 1, COLORREF(colors[kFrameColorBorder])));
+    FdWin::CGdiPen lightPen(CreatePen(PS_SOLID, 1, COLORREF(light)));
+    FdWin::CGdiBrush brush(CreateSolidBrush(COLORREF(colors[kFrameColorBorder])));
     HGDIOBJ oldPen = SelectObject(hdc, GetStockObject(BLACK_PEN));
     HGDIOBJ oldBrush = SelectObject(hdc, brush.get());
     const bool tl = r.roundedCorners[0] != 0;
