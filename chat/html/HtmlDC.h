@@ -1,8 +1,8 @@
 // The renderer's drawing seams. Layout and painting talk to a CHtmlDC (the
-// device context: measuring, fonts, colours, lines, fills, images) and get
-// fonts, brushes and images from an IHtmlResources when the handler doesn't
-// lend them. The Windows half implements both over GDI and the shared
-// caches; host tests use fakes with fixed font metrics.
+// device context: measuring, fonts, colours, lines, fills, images); fonts,
+// brushes and images come from the document's host (HtmlHost.h). The Windows
+// half implements the device context over GDI; host tests use a fake with
+// fixed font metrics.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +10,7 @@
 #include <string>
 
 #include "HtmlFontDesc.h"
+#include "HtmlHost.h"
 #include "LayoutRect.h"
 
 class CHtmlImageSource;
@@ -17,19 +18,6 @@ class CHtmlImageSource;
 struct HDC__;
 struct HFONT__;
 struct HBRUSH__;
-
-// What an element keeps of the images it draws: the area under an animated
-// transparent image, saved on its first draw after a full paint, so that
-// every frame is composed over that element's own background even when the
-// same cached image is shown in several places. Made by the resources.
-class CHtmlImageBackdrop
-{
-public:
-    virtual ~CHtmlImageBackdrop() = default;
-    // The element's document painted again: what was saved lies under an
-    // old picture; the next draw saves anew.
-    virtual void Restart() {}
-};
 
 struct HtmlTextMetrics
 {
@@ -89,29 +77,6 @@ public:
     virtual HDC__* Handle() = 0;
 };
 
-// Where a document gets fonts, brushes and images that its handler doesn't
-// lend: the renderer's process-wide caches on Windows.
-class IHtmlResources
-{
-public:
-    virtual ~IHtmlResources() = default;
-    virtual HFONT__* GetFont(const FontDesc& description) = 0;
-    virtual void ReleaseFont(HFONT__* font) = 0;
-    virtual HBRUSH__* GetBrush(uint32_t color) = 0;
-    virtual void ReleaseBrush(HBRUSH__* brush) = 0;
-    // The image of that name (file, or "res://NAME" of the module); null when it doesn't load.
-    virtual CHtmlImageSource* GetImage(const std::string& name, void* module) = 0;
-    virtual void ReleaseImage(CHtmlImageSource* image) = 0;
-    // Painting is over: images drop their saved backgrounds.
-    virtual void EndPaint() = 0;
-    // Natural size of an image (0 x 0 when unknown) and its frame count.
-    virtual void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) = 0;
-    // Frame count of an animated image (0 for a still one) with its delay.
-    virtual int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) = 0;
-    virtual bool IsImageTransparent(CHtmlImageSource* image) = 0;
-    virtual std::unique_ptr<CHtmlImageBackdrop> NewBackdrop() = 0;
-};
-
 // What the view lends its document outside a paint: a device context on its
 // window (hover repaints, animation and blinking on the timer) and where the
 // pointer is, in document coordinates (false when it is outside the view).
@@ -125,7 +90,3 @@ public:
     // itself a message and then calls the document's RunQueued.
     virtual void PostQueued() = 0;
 };
-
-// The process-wide resources documents use (null: no fonts, brushes or images).
-void HtmlSetResources(IHtmlResources* resources);
-IHtmlResources* HtmlGetResources();

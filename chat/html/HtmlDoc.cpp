@@ -7,7 +7,7 @@
 #include <cstring>
 
 #include "HtmlAttr.h"
-#include "HtmlDocSource.h"
+#include "HtmlHost.h"
 #include "HtmlScan.h"
 #include "HtmlTagTable.h"
 #include "HtmlText.h"
@@ -47,7 +47,20 @@ int32_t ClassifyKind(const std::string& kind)
 }
 } // namespace
 
-CHtmlDoc::CHtmlDoc(void* module) : m_initialModule(module), m_resourceModule(module) {}
+namespace
+{
+IHtmlHost* BareHost()
+{
+    // Stateless: one serves every document without a host of its own.
+    static CHtmlBareHost host;
+    return &host;
+}
+} // namespace
+
+CHtmlDoc::CHtmlDoc(void* module, IHtmlHost* host)
+    : m_host(host != nullptr ? host : BareHost()), m_initialModule(module), m_resourceModule(module)
+{
+}
 
 CHtmlDoc::~CHtmlDoc()
 {
@@ -195,12 +208,12 @@ int32_t CHtmlDoc::LoadFile(const std::string& path, std::string* errorText)
     HtmlMemBlock block = nullptr;
     uint32_t length = 0;
     std::string error;
-    const int32_t result = HtmlReadFileSource(path, kMaxSourceSize, &block, &length, &error,
-                                              [this]
-                                              {
-                                                  if (m_handler != nullptr)
-                                                      m_handler->OnLoadProgress(0, -1, 0, this);
-                                              });
+    const int32_t result = m_host->ReadFile(path, kMaxSourceSize, &block, &length, &error,
+                                            [this]
+                                            {
+                                                if (m_handler != nullptr)
+                                                    m_handler->OnLoadProgress(0, -1, 0, this);
+                                            });
     if (result != kHtmlLoadOk)
     {
         MemBlockFree(block);
@@ -238,7 +251,7 @@ int32_t CHtmlDoc::LoadString(const std::string& text, std::string* errorText)
 int32_t CHtmlDoc::LoadResourceById(uint32_t id, std::string* errorText)
 {
     std::string text;
-    if (!HtmlReadResourceSource(m_resourceModule, nullptr, id, &text))
+    if (!m_host->ReadResource(m_resourceModule, nullptr, id, &text))
     {
         if (errorText != nullptr)
             *errorText = "The HTML resource could not be found";
@@ -250,7 +263,7 @@ int32_t CHtmlDoc::LoadResourceById(uint32_t id, std::string* errorText)
 int32_t CHtmlDoc::LoadResourceByName(const std::string& name, std::string* errorText)
 {
     std::string text;
-    if (!HtmlReadResourceSource(m_resourceModule, name.c_str(), 0, &text))
+    if (!m_host->ReadResource(m_resourceModule, name.c_str(), 0, &text))
     {
         if (errorText != nullptr)
             *errorText = "The HTML resource could not be found";
@@ -498,7 +511,7 @@ std::string CHtmlDoc::GetBasePathOf(const std::string& address)
         {
             if (kind == "FILE" && path.find('/') == std::string::npos)
             {
-                path = MakeAbsolutePath(path);
+                path = MakeAbsolutePath(path, m_host->CurrentDirectory());
                 Replace(path, '\\', '/');
             }
             const size_t slash = path.rfind('/');
@@ -558,11 +571,6 @@ std::string MakeAbsolutePath(const std::string& path, const std::string& current
     if (dir.empty() || dir.back() != '\\')
         dir += '\\';
     return dir + p;
-}
-
-std::string MakeAbsolutePath(const std::string& path)
-{
-    return MakeAbsolutePath(path, HtmlCurrentDirectory());
 }
 
 int32_t CHtmlDoc::GetColor(int32_t index, uint32_t* color) const

@@ -20,6 +20,7 @@
 #include "HtmlTag.h"
 
 class IHtmlWndEvents;
+class IHtmlHost;
 class IHtmlViewSurface;
 class CHtmlImageBackdrop;
 class CHtmlDC;
@@ -67,7 +68,9 @@ public:
     static constexpr uint32_t kMaxSourceSize = 256u << 20;
 
     // module: where RT_HTML resources are looked up; nullptr = the program's own.
-    explicit CHtmlDoc(void* module = nullptr);
+    // host: reads files and resources and lends fonts, brushes and images
+    // (not owned, outlives the document); nullptr = a host that lends nothing.
+    explicit CHtmlDoc(void* module = nullptr, IHtmlHost* host = nullptr);
     ~CHtmlDoc() override;
     CHtmlDoc(const CHtmlDoc&) = delete;
     CHtmlDoc& operator=(const CHtmlDoc&) = delete;
@@ -131,6 +134,7 @@ public:
     int32_t GetPendingMarginHeight() const { return m_pendingMarginHeight; }
 
     IHtmlWndEvents* GetEvents() const { return m_handler; }
+    IHtmlHost& GetHost() const { return *m_host; }
     void SetElementCount(int32_t n) { m_elementCount = n; }
     void CountElement() { ++m_elementCount; }
     int32_t GetElementCount() const { return m_elementCount; }
@@ -279,6 +283,7 @@ private:
     int32_t TakeSource(HtmlMemBlock block, uint32_t length);
     void FreeSource();
 
+    IHtmlHost* m_host; // not owned, never null
     HtmlMemBlock m_source = nullptr;
     uint32_t m_sourceLength = 0;
     IHtmlWndEvents* m_handler = nullptr; // not owned
@@ -327,6 +332,5 @@ int32_t HtmlParseRange(CTag::List& list, HtmlMemBlock block, uint32_t length, CH
 // Deepest element that builds children; deeper content is dropped.
 constexpr uint32_t kHtmlMaxTreeDepth = 200;
 
-// A file path made absolute against a directory (the current one by default).
-std::string MakeAbsolutePath(const std::string& path);
+// A file path made absolute against a directory.
 std::string MakeAbsolutePath(const std::string& path, const std::string& currentDirectory);

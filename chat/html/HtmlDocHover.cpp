@@ -132,18 +132,15 @@ int32_t CHtmlDoc::SetImageState(const std::string& name, int32_t value, CHtmlDC*
 int32_t CHtmlDoc::GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) const
 {
     *delayMs = 0;
-    IHtmlResources* resources = HtmlGetResources();
-    return image != nullptr && resources != nullptr ? resources->GetImageFrames(image, delayMs) : 0;
+    return image != nullptr ? m_host->GetImageFrames(image, delayMs) : 0;
 }
 
 bool CHtmlDoc::IsImageTransparent(CHtmlImageSource* image) const
 {
-    IHtmlResources* resources = HtmlGetResources();
-    return image != nullptr && resources != nullptr && resources->IsImageTransparent(image);
+    return image != nullptr && m_host->IsImageTransparent(image);
 }
 
 std::unique_ptr<CHtmlImageBackdrop> CHtmlDoc::NewImageBackdrop() const
 {
-    IHtmlResources* resources = HtmlGetResources();
-    return resources != nullptr ? resources->NewBackdrop() : nullptr;
+    return m_host->NewBackdrop();
 }

@@ -9,8 +9,6 @@
 
 namespace
 {
-IHtmlResources* g_resources = nullptr;
-
 // Colours from 0xFF000000 up mean "not set" (TRANSPARENT among them).
 bool IsSetColor(uint32_t color)
 {
@@ -23,16 +21,6 @@ int32_t PositiveModulo(int64_t value, int32_t modulus)
     return int32_t(m < 0 ? m + modulus : m);
 }
 } // namespace
-
-void HtmlSetResources(IHtmlResources* resources)
-{
-    g_resources = resources;
-}
-
-IHtmlResources* HtmlGetResources()
-{
-    return g_resources;
-}
 
 void CHtmlDoc::SetMarginWidth(int32_t n)
 {
@@ -227,7 +215,7 @@ HFONT__* CHtmlDoc::GetFont(const FontDesc& description)
 {
     if (m_handler != nullptr && m_handler->HasFontCache(this))
         return m_handler->GetFont(&description, this);
-    return g_resources != nullptr ? g_resources->GetFont(description) : nullptr;
+    return m_host->GetFont(description);
 }
 
 void CHtmlDoc::ReleaseFont(HFONT__* font)
@@ -236,15 +224,15 @@ void CHtmlDoc::ReleaseFont(HFONT__* font)
         return;
     if (m_handler != nullptr && m_handler->HasFontCache(this))
         m_handler->ReleaseFont(font, this);
-    else if (g_resources != nullptr)
-        g_resources->ReleaseFont(font);
+    else
+        m_host->ReleaseFont(font);
 }
 
 HBRUSH__* CHtmlDoc::GetBrush(uint32_t color)
 {
     if (m_handler != nullptr && m_handler->HasBrushCache(this))
         return m_handler->GetBrush(color, this);
-    return g_resources != nullptr ? g_resources->GetBrush(color) : nullptr;
+    return m_host->GetBrush(color);
 }
 
 void CHtmlDoc::ReleaseBrush(HBRUSH__* brush)
@@ -253,15 +241,15 @@ void CHtmlDoc::ReleaseBrush(HBRUSH__* brush)
         return;
     if (m_handler != nullptr && m_handler->HasBrushCache(this))
         m_handler->ReleaseBrush(brush, this);
-    else if (g_resources != nullptr)
-        g_resources->ReleaseBrush(brush);
+    else
+        m_host->ReleaseBrush(brush);
 }
 
 CHtmlImageSource* CHtmlDoc::GetImage(const std::string& name)
 {
     if (m_handler != nullptr && m_handler->HasSharedCaches(this))
         return m_handler->GetImage(name, m_resourceModule, this);
-    return g_resources != nullptr ? g_resources->GetImage(name, m_resourceModule) : nullptr;
+    return m_host->GetImage(name, m_resourceModule);
 }
 
 void CHtmlDoc::ReleaseImage(CHtmlImageSource* image)
@@ -270,16 +258,16 @@ void CHtmlDoc::ReleaseImage(CHtmlImageSource* image)
         return;
     if (m_handler != nullptr && m_handler->HasSharedCaches(this))
         m_handler->ReleaseImage(image, this);
-    else if (g_resources != nullptr)
-        g_resources->ReleaseImage(image);
+    else
+        m_host->ReleaseImage(image);
 }
 
 void CHtmlDoc::GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) const
 {
     *width = 0;
     *height = 0;
-    if (image != nullptr && g_resources != nullptr)
-        g_resources->GetImageSize(image, width, height);
+    if (image != nullptr)
+        m_host->GetImageSize(image, width, height);
 }
 
 std::string CHtmlDoc::ImageAddress(const std::string& source)

@@ -630,7 +630,7 @@ void CTagBR::Place(CHtmlDC* dc, CHtmlFlow* flow)
         box.middleOffset = tm.internalLeading;
         box.lineGap = tm.externalLeading;
     }
-    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+    m_pieces.push_back(flow->CreatePiece(this, box, 1, nullptr, true));
 }
 
 int32_t CTagHR::ReadAttributes()
@@ -666,7 +666,7 @@ void CTagHR::Place(CHtmlDC* dc, CHtmlFlow* flow)
         flow->NewLine(true);
     }
     const LayoutRect box(flow->GetContent().left, area.top, flow->GetContent().right, area.top + height);
-    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+    m_pieces.push_back(flow->CreatePiece(this, box, 1, nullptr, true));
 }
 
 void CTagHR::Arrange(CHtmlDC* dc, CHtmlFlow* flow)
@@ -765,12 +765,12 @@ void CTagTEXT::Place(CHtmlDC* dc, CHtmlFlow* flow)
         if (!place)
         {
             // The part doesn't fit after what the line holds: end the line and try again.
-            flow->CreatePiece(this, area, nullptr, 0, 0, 0, 0, nullptr, true);
+            flow->CreatePiece(this, area, 0, nullptr, true);
             continue;
         }
         auto state = std::make_unique<HtmlLineState>();
         const int32_t length = int32_t(std::min<uint32_t>(next - offset, uint32_t(kMaxPieceLength)));
-        m_pieces.push_back(flow->CreatePiece(this, area, state.get(), int32_t(offset), length, 0, 1, nullptr, true));
+        m_pieces.push_back(flow->CreatePiece(this, area, 1, nullptr, true, {state.get(), int32_t(offset), length}));
         m_lineStates.push_back(std::move(state));
         offset = next;
     }
@@ -796,15 +796,15 @@ void CTagTEXT::DrawRuns(CHtmlDC* dc, CHtmlFlow* flow, bool fullPaint)
         LayoutRect window;
         if (!flow->ToWindow(piece->box, window))
             continue;
-        const uint32_t offset = uint32_t(piece->value1);
+        const uint32_t offset = uint32_t(piece->text.offset);
         if (offset >= m_text.size())
             continue;
-        const uint32_t length = std::min(uint32_t(piece->value2), uint32_t(m_text.size()) - offset);
+        const uint32_t length = std::min(uint32_t(piece->text.length), uint32_t(m_text.size()) - offset);
         dc->DrawTextOnBottom(m_text.data() + offset, length, window);
         // A full paint drew its background over the link lines; a repaint in
         // place leaves them as they are.
         if (fullPaint)
-            if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+            if (auto* state = piece->text.lines)
                 *state = HtmlLineState();
     }
     if (fullPaint && m_focus)
@@ -816,7 +816,7 @@ void CTagTEXT::OnSetFocusTree(int32_t focus, CHtmlFlow* flow, CHtmlDC* dc)
     if (m_text.empty())
         return;
     for (HtmlPiece* piece : m_pieces)
-        if (auto* state = static_cast<HtmlLineState*>(piece->value0))
+        if (auto* state = piece->text.lines)
             ToggleLinkLines(focus, flow, dc, piece->box, &state->underline, &state->secondLine);
 }
 

@@ -154,17 +154,14 @@ bool CHtmlFlow::Advance(LayoutRect& box, bool addGap)
     return true;
 }
 
-HtmlPiece* CHtmlFlow::CreatePiece(CTag* element, const LayoutRect& box, void* value0, int32_t value1,
-                                  int32_t value2, int32_t value3, int32_t inFlow, int32_t* line, bool addGap)
+HtmlPiece* CHtmlFlow::CreatePiece(CTag* element, const LayoutRect& box, int32_t inFlow, int32_t* line,
+                                  bool addGap, const HtmlPieceText& text)
 {
     auto piece = std::make_unique<HtmlPiece>();
     piece->element = element;
     piece->box = box;
     piece->inFlow = inFlow;
-    piece->value0 = value0;
-    piece->value1 = value1;
-    piece->value2 = value2;
-    piece->value3 = value3;
+    piece->text = text;
     if (inFlow == 0)
     {
         piece->box.bottom = piece->box.top;

@@ -17,8 +17,19 @@
 
 class CHtmlDoc;
 class CTag;
+struct HtmlLineState;
 
-// A placed box. The four values are the placing element's own.
+// What a text run's piece shows: a range of the run's text, and the record
+// of the link lines drawn under it (owned by the run). Other pieces keep it
+// empty.
+struct HtmlPieceText
+{
+    HtmlLineState* lines = nullptr;
+    int32_t offset = 0;
+    int32_t length = 0;
+};
+
+// A placed box.
 struct HtmlPiece
 {
     CTag* element = nullptr;
@@ -26,10 +37,7 @@ struct HtmlPiece
     int32_t line = 0;
     int32_t inFlow = 1;
     int32_t gridRow = 0;
-    void* value0 = nullptr;
-    int32_t value1 = 0;
-    int32_t value2 = 0;
-    int32_t value3 = 0;
+    HtmlPieceText text;
 };
 
 // Horizontal alignment modes (the element's ALIGN word).
@@ -83,8 +91,8 @@ public:
     bool IsFullWidth(const LayoutRect& area) const { return area.Width() >= m_content.Width(); }
 
     // Places a box: advances the line with it and appends the piece; the line number.
-    HtmlPiece* CreatePiece(CTag* element, const LayoutRect& box, void* value0, int32_t value1,
-                           int32_t value2, int32_t value3, int32_t inFlow, int32_t* line, bool addGap);
+    HtmlPiece* CreatePiece(CTag* element, const LayoutRect& box, int32_t inFlow, int32_t* line, bool addGap,
+                           const HtmlPieceText& text = {});
     // Ends the current line (adding its gap when asked).
     void NewLine(bool addGap);
     void NewLineIfNotEmpty(bool addGap);

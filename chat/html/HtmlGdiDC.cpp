@@ -1,9 +1,9 @@
 #include "HtmlGdiDC.h"
 
-#include "FontCache.h"
 #include "FontDesc.h"
+#include "GdiObject.h"
+#include "HtmlGdiHost.h"
 #include "HtmlImageSource.h"
-#include "ImageCache.h"
 
 namespace
 {
@@ -11,55 +11,7 @@ RECT ToRect(const LayoutRect& box)
 {
     return RECT{box.left, box.top, box.right, box.bottom};
 }
-
-// An element's backdrop: the image layer's record.
-class CGdiBackdrop : public CHtmlImageBackdrop
-{
-public:
-    void Restart() override { backdrop.vRestart(); }
-    CImageBackdrop backdrop;
-};
-
-// The documents' resources: the process-wide caches.
-class CGdiResources : public IHtmlResources
-{
-public:
-    HFONT__* GetFont(const FontDesc& description) override { return m_fonts.GetFont(description); }
-    void ReleaseFont(HFONT__* font) override { m_fonts.ReleaseFont(font); }
-    HBRUSH__* GetBrush(uint32_t color) override { return m_brushes.GetBrush(color); }
-    void ReleaseBrush(HBRUSH__* brush) override { m_brushes.ReleaseBrush(brush); }
-    CHtmlImageSource* GetImage(const std::string& name, void* module) override
-    {
-        return m_images.GetImage(name, static_cast<HMODULE>(module));
-    }
-    void ReleaseImage(CHtmlImageSource* image) override { m_images.ReleaseImage(image); }
-    void EndPaint() override { m_images.EndPaint(); }
-    void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) override
-    {
-        const FdHtml::SImageRect rect = image->rect();
-        *width = rect.width;
-        *height = rect.height;
-    }
-    int32_t GetImageFrames(CHtmlImageSource* image, uint32_t* delayMs) override
-    {
-        *delayMs = 0;
-        return image->iFrameCount(delayMs);
-    }
-    bool IsImageTransparent(CHtmlImageSource* image) override { return image->iTransparentIndex() >= 0; }
-    std::unique_ptr<CHtmlImageBackdrop> NewBackdrop() override { return std::make_unique<CGdiBackdrop>(); }
-
-private:
-    CFontCache m_fonts{true};
-    CBrushCache m_brushes{true};
-    CImageCache m_images{true};
-};
 } // namespace
-
-void HtmlUseGdiResources()
-{
-    static CGdiResources resources;
-    HtmlSetResources(&resources);
-}
 
 CHtmlGdiDC::CHtmlGdiDC(HDC hdc) : m_hdc(hdc), m_originalFont(GetCurrentObject(hdc, OBJ_FONT)) {}
 
@@ -125,8 +77,9 @@ uint32_t CHtmlGdiDC::GetTextColor()
 
 int32_t CHtmlGdiDC::SetBkMode(int32_t mode)
 {
-    return ::SetBkMode(m_hdc, mode == kHtmlBkTransparent ? TRANSPARENT : OPAQUE) == TRANSPARENT ? kHtmlBkTransparent
-                                                                                                : kHtmlBkOpaque;
+    return ::SetBkMode(m_hdc, mode == kHtmlBkTransparent ? TRANSPARENT : OPAQUE) == TRANSPARENT
+               ? kHtmlBkTransparent
+               : kHtmlBkOpaque;
 }
 
 void CHtmlGdiDC::FillRect(const LayoutRect& box, HBRUSH__* brush)
@@ -137,28 +90,26 @@ void CHtmlGdiDC::FillRect(const LayoutRect& box, HBRUSH__* brush)
 
 void CHtmlGdiDC::DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, color);
-    if (pen == nullptr)
+    const FdWin::CGdiPen pen(CreatePen(PS_SOLID, 1, color));
+    if (!pen)
         return;
-    HGDIOBJ previous = SelectObject(m_hdc, pen);
+    FdWin::CGdiSelection select(m_hdc, pen.get());
     MoveToEx(m_hdc, x1, y1, nullptr);
     LineTo(m_hdc, x2, y2);
-    SelectObject(m_hdc, previous);
-    DeleteObject(pen);
 }
 
 void CHtmlGdiDC::InvertLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2)
 {
-    HPEN pen = CreatePen(PS_SOLID, 1, 0x02000000);
-    if (pen == nullptr)
+    const FdWin::CGdiPen pen(CreatePen(PS_SOLID, 1, 0x02000000));
+    if (!pen)
         return;
     const int previousMode = SetROP2(m_hdc, R2_NOT);
-    HGDIOBJ previous = SelectObject(m_hdc, pen);
-    MoveToEx(m_hdc, x1, y1, nullptr);
-    LineTo(m_hdc, x2, y2);
-    SelectObject(m_hdc, previous);
+    {
+        FdWin::CGdiSelection select(m_hdc, pen.get());
+        MoveToEx(m_hdc, x1, y1, nullptr);
+        LineTo(m_hdc, x2, y2);
+    }
     SetROP2(m_hdc, previousMode);
-    DeleteObject(pen);
 }
 
 void CHtmlGdiDC::DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, int32_t y, int32_t width,
@@ -166,7 +117,7 @@ void CHtmlGdiDC::DrawImage(CHtmlImageSource* image, int32_t frame, int32_t x, in
 {
     if (image == nullptr)
         return;
-    auto* owner = dynamic_cast<CGdiBackdrop*>(backdrop);
+    auto* owner = dynamic_cast<CHtmlGdiBackdrop*>(backdrop);
     CImageBackdrop* record = owner != nullptr ? &owner->backdrop : nullptr;
     if (stretch)
     {

@@ -1,6 +1,6 @@
 // The drawing seams over GDI: CHtmlGdiDC draws into a device context and
 // puts back, when it goes, the font it found selected and any clip it
-// pushed; the GDI resources lend from the renderer's shared caches.
+// pushed.
 #pragma once
 
 #include <windows.h>
@@ -61,7 +61,3 @@ class CHtmlWindowGdiDC : private HtmlWindowDCHolder, public CHtmlGdiDC
 public:
     explicit CHtmlWindowGdiDC(HWND hWnd) : HtmlWindowDCHolder(hWnd), CHtmlGdiDC(hdc) {}
 };
-
-// Makes the process-wide font, brush and image caches the resources of every
-// document (idempotent).
-void HtmlUseGdiResources();

@@ -87,7 +87,7 @@ void CTagIMG::Place(CHtmlDC*, CHtmlFlow* flow)
         }
     }
     const LayoutRect box(area.left, area.top, area.left + needed, area.top + m_height + 2 * m_vspace);
-    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+    m_pieces.push_back(flow->CreatePiece(this, box, 1, nullptr, true));
 }
 
 CHtmlImageSource* CTagIMG::ChooseImage() const

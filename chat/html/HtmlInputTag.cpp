@@ -184,7 +184,7 @@ void CTagINPUT::Place(CHtmlDC* dc, CHtmlFlow* flow)
         }
     }
     const LayoutRect box(area.left, area.top, area.left + m_width, area.top + m_height);
-    m_pieces.push_back(flow->CreatePiece(this, box, nullptr, 0, 0, 0, 1, nullptr, true));
+    m_pieces.push_back(flow->CreatePiece(this, box, 1, nullptr, true));
 }
 
 void CTagINPUT::Arrange(CHtmlDC*, CHtmlFlow* flow)

@@ -130,7 +130,7 @@ HtmlPiece* CTag::AddPiece(CHtmlFlow* flow, std::vector<HtmlPiece*>& list)
     LayoutRect area;
     if (flow->IsFull() || !flow->GetFreeArea(area))
         return nullptr;
-    HtmlPiece* piece = flow->CreatePiece(this, area, nullptr, 0, 0, 0, 0, nullptr, false);
+    HtmlPiece* piece = flow->CreatePiece(this, area, 0, nullptr, false);
     list.push_back(piece);
     return piece;
 }

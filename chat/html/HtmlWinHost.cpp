@@ -1,7 +1,7 @@
-// The Windows file and resource readers of the document.
+// The Windows host of the document: file and resource readers, current directory.
 #include <windows.h>
 
-#include "HtmlDocSource.h"
+#include "HtmlWinHost.h"
 #include "WinHandle.h"
 
 #include <cstring>
@@ -12,8 +12,9 @@ namespace
 const LPCSTR kHtmlResourceType = MAKEINTRESOURCEA(23);
 } // namespace
 
-int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlock* block, uint32_t* length,
-                           std::string* errorText, const std::function<void()>& onAllocated)
+int32_t CHtmlWinHost::ReadFile(const std::string& path, uint32_t maxSize, HtmlMemBlock* block,
+                               uint32_t* length, std::string* errorText,
+                               const std::function<void()>& onAllocated)
 {
     *block = nullptr;
     *length = 0;
@@ -41,7 +42,8 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
     while (done < total)
     {
         DWORD got = 0;
-        if (!ReadFile(file.get(), static_cast<char*>(*block) + done, total - done, &got, nullptr) || got == 0)
+        if (!::ReadFile(file.get(), static_cast<char*>(*block) + done, total - done, &got, nullptr) ||
+            got == 0)
         {
             *block = MemBlockFree(*block);
             *errorText = "Error reading file " + path;
@@ -53,7 +55,7 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
     return 0;
 }
 
-bool HtmlReadResourceSource(void* module, const char* name, uint32_t id, std::string* text)
+bool CHtmlWinHost::ReadResource(void* module, const char* name, uint32_t id, std::string* text)
 {
     HMODULE owner = module != nullptr ? static_cast<HMODULE>(module) : GetModuleHandleA(nullptr);
     HRSRC found =
@@ -71,7 +73,7 @@ bool HtmlReadResourceSource(void* module, const char* name, uint32_t id, std::st
     return true;
 }
 
-std::string HtmlCurrentDirectory()
+std::string CHtmlWinHost::CurrentDirectory()
 {
     char buffer[1025] = {};
     const DWORD n = GetCurrentDirectoryA(sizeof buffer, buffer);

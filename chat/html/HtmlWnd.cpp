@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "FontCache.h"
+#include "GdiObject.h"
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
 #include "ImageCache.h"
@@ -24,9 +25,8 @@ struct NestingGuard
 
 HTML_IMPLEMENT_DYNCREATE(HtmlWnd, nullptr)
 
-HtmlWnd::HtmlWnd(HMODULE module) : m_document(std::make_unique<CHtmlDoc>(module))
+HtmlWnd::HtmlWnd(HMODULE module) : m_document(std::make_unique<CHtmlDoc>(module, &m_host))
 {
-    HtmlUseGdiResources();
     m_document->SetTimerHost(this);
     m_document->SetSurface(this);
 }
@@ -303,9 +303,8 @@ void HtmlWnd::OnPaint()
         if (m_document->GetFlow() == nullptr)
         {
             // A view that never loaded a page (an empty frame) shows the page colour.
-            HBRUSH brush = CreateSolidBrush(COLORREF(m_document->GetBackgroundColor()));
-            FillRect(hdc, &ps.rcPaint, brush);
-            DeleteObject(brush);
+            const FdWin::CGdiBrush brush(CreateSolidBrush(COLORREF(m_document->GetBackgroundColor())));
+            FillRect(hdc, &ps.rcPaint, brush.get());
         }
         DrawFrameBorders(hdc);
     }

@@ -1,7 +1,8 @@
 // HtmlWnd: the window that shows one HTML document. It owns the document,
 // lays it out and paints it, keeps the scroll bars in step with the page,
 // scrolls, runs the elements' shared timer (id 666) and lends the
-// document fonts, brushes and images from its own caches once they exist.
+// document fonts, brushes and images from its own caches once they exist
+// (else its host lends them from the process-wide ones).
 // It is the document's IHtmlWndEvents: it does its own part of each event
 // and forwards it to its handler with itself as the sender.
 #pragma once
@@ -16,6 +17,7 @@
 #include "HtmlDC.h"
 #include "HtmlDoc.h"
 #include "HtmlFrames.h"
+#include "HtmlGdiHost.h"
 #include "HtmlRuntimeClass.h"
 #include "HtmlTimerHost.h"
 #include "HtmlWndEvents.h"
@@ -315,6 +317,9 @@ private:
     // Brings the keyboard focus back to the focus element's control.
     void RestoreControlFocus();
 
+    // The document's host: Windows files and the process-wide caches, which
+    // every view shares. Declared first, so it outlives the document.
+    CHtmlGdiHost m_host;
     std::unique_ptr<CHtmlDoc> m_document;
     IHtmlWndEvents* m_handler = nullptr;      // not owned
     IHtmlWndEvents* m_savedHandler = nullptr; // not owned

@@ -155,11 +155,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     const uint8_t flags = data[0];
     ScriptedHandler handler(data + 1, kHeader - 1);
-    CHtmlDoc doc;
+    FdHtmlTest::FakeHost resources;
+    resources.AddImage("a.gif", 20, 10);
+    CHtmlDoc doc(nullptr, &resources);
     doc.SetHandOverGrowthLimit(64 * 1024);
     doc.SetBasePath("FILE://C:/pages/");
-    FdHtmlTest::FakeResources resources;
-    resources.AddImage("a.gif", 20, 10);
     std::string page(reinterpret_cast<const char*>(data + kHeader), size - kHeader);
     if (flags & 0x10)
         page = WithExtremes(page);

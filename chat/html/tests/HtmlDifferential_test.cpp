@@ -12,6 +12,7 @@
 #include "HtmlAttr.h"
 #include "HtmlDoc.h"
 #include "HtmlElements.h"
+#include "HtmlStdHost.h"
 #include "HtmlText.h"
 
 namespace
@@ -122,7 +123,8 @@ TEST(HtmlDifferential, GeneratedPagesReadAsPythonReadsThem)
         char name[32];
         std::snprintf(name, sizeof name, "/page%03d", i);
         const std::string base = dir + name;
-        CHtmlDoc doc;
+        FdHtmlTest::StdFileHost host;
+        CHtmlDoc doc(nullptr, &host);
         std::string error;
         ASSERT_EQ(doc.Load(base + ".htm", &error, nullptr, 0, 0), 0) << error;
         std::vector<std::string> lines;

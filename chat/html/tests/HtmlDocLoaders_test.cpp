@@ -1,5 +1,6 @@
 // The document's Windows loaders: files, RT_HTML resources of a fixture
-// module and of the program itself, and the current directory.
+// module and of the program itself, and the current directory, through the
+// Windows host.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 
 #include "HtmlDoc.h"
 #include "HtmlRecordingHandler.h"
+#include "HtmlWinHost.h"
 #include "HtmlTreeDump.h"
 
 namespace
@@ -30,11 +32,12 @@ protected:
             FreeLibrary(m_module);
     }
     HMODULE m_module = nullptr;
+    CHtmlWinHost m_host;
 };
 
 TEST_F(LoadersTest, ResourcesByNumberAndByName)
 {
-    CHtmlDoc doc(m_module);
+    CHtmlDoc doc(m_module, &m_host);
     std::string error = "untouched";
     ASSERT_EQ(doc.Load("res://#120", &error, nullptr, 1, 0), 0);
     EXPECT_EQ(HtmlDumpTree(doc), "HTML (CTag)\n"
@@ -62,7 +65,7 @@ TEST_F(LoadersTest, ResourcesByNumberAndByName)
 
 TEST_F(LoadersTest, MissingResourcesAndFiles)
 {
-    CHtmlDoc doc(m_module);
+    CHtmlDoc doc(m_module, &m_host);
     std::string error;
     EXPECT_EQ(doc.Load("res://#999", &error, nullptr, 0, 0), 3);
     EXPECT_EQ(error, "The HTML resource could not be found");
@@ -76,7 +79,8 @@ TEST_F(LoadersTest, MissingResourcesAndFiles)
 
 TEST(Loaders, ProgramOwnResourceByDefault)
 {
-    CHtmlDoc doc;
+    CHtmlWinHost host;
+    CHtmlDoc doc(nullptr, &host);
     ASSERT_EQ(doc.Load("res://#121", nullptr, nullptr, 0, 0), 0);
     EXPECT_EQ(HtmlDumpTree(doc), "I (CTagI)\n  NOTAG (CTagTEXT) \"own\"\n");
     EXPECT_EQ(doc.GetInitialModule(), nullptr);
@@ -93,7 +97,8 @@ TEST(Loaders, FilesAndTheCurrentDirectory)
     }
     RecordingHandler h;
     h.recordProgress = true;
-    CHtmlDoc doc;
+    CHtmlWinHost host;
+    CHtmlDoc doc(nullptr, &host);
     std::string error;
     ASSERT_EQ(doc.Load(name, &error, &h, 0, 0), 0) << error;
     EXPECT_EQ(HtmlDumpTree(doc), "P (CTagP)\n  NOTAG (CTagTEXT) \"caf\\xE9\"\n");
@@ -104,7 +109,7 @@ TEST(Loaders, FilesAndTheCurrentDirectory)
         if (c == '\\')
             c = '/';
     EXPECT_EQ(doc.GetBasePath(), base);
-    EXPECT_EQ(MakeAbsolutePath("x/y.htm"), std::string(dir) + "\\x\\y.htm");
+    EXPECT_EQ(MakeAbsolutePath("x/y.htm", host.CurrentDirectory()), std::string(dir) + "\\x\\y.htm");
     EXPECT_EQ(doc.ResolveAddress("img/a.gif", true), std::string(dir) + "\\img\\a.gif");
 
     // Text mode: line ends written as CR LF.
@@ -125,7 +130,8 @@ TEST(Loaders, UnknownKindAsksTheHandler)
         *kind = "res";
         *address = "#121";
     };
-    CHtmlDoc doc;
+    CHtmlWinHost host;
+    CHtmlDoc doc(nullptr, &host);
     ASSERT_EQ(doc.Load("http://127.0.0.1/page.htm", nullptr, &h, 0, 0), 0);
     EXPECT_EQ(h.events, (std::vector<std::string>{"leave HTTP 127.0.0.1/page.htm"}));
     EXPECT_EQ(HtmlDumpTree(doc), "I (CTagI)\n  NOTAG (CTagTEXT) \"own\"\n");

@@ -11,6 +11,7 @@
 #include "HtmlElements.h"
 #include "HtmlRecordingHandler.h"
 #include "HtmlScan.h"
+#include "HtmlStdHost.h"
 #include "HtmlTreeDump.h"
 
 namespace
@@ -412,7 +413,8 @@ TEST(HtmlDoc, FilesOnTheHost)
         std::ofstream out(path, std::ios::binary);
         out << "<P>from a file";
     }
-    CHtmlDoc doc;
+    FdHtmlTest::StdFileHost host;
+    CHtmlDoc doc(nullptr, &host);
     std::string error;
     EXPECT_EQ(doc.Load(path, &error, nullptr, 0, 0), 0);
     EXPECT_EQ(HtmlDumpTree(doc), "P (CTagP)\n  NOTAG (CTagTEXT) \"from a file\"\n");
@@ -499,7 +501,8 @@ TEST(Addresses, ResolveAgainstTheBasePath)
 
 TEST(Addresses, BasePathOfLoadedAddresses)
 {
-    CHtmlDoc doc;
+    FdHtmlTest::StdFileHost host;
+    CHtmlDoc doc(nullptr, &host);
     EXPECT_EQ(doc.GetBasePathOf("file://C:\\site\\pages\\a.htm"), "FILE://C:/site/pages/");
     EXPECT_EQ(doc.GetBasePathOf("x/y/z.htm"), "FILE://x/y/");
     doc.SetBasePath("FILE://kept/");

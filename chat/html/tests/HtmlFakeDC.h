@@ -1,6 +1,7 @@
-// Fakes of the drawing seams for host tests: fonts with fixed metrics (each
-// byte is half the font's height wide), brushes and images that are only
-// records, and a device context that records what it is asked to draw.
+// Fakes of the drawing seams for host tests: a document host whose fonts
+// have fixed metrics (each byte is half the font's height wide) and whose
+// brushes and images are only records (files are read for real), and a
+// device context that records what it is asked to draw.
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "HtmlDC.h"
+#include "HtmlStdHost.h"
 
 namespace FdHtmlTest
 {
@@ -29,12 +31,9 @@ class FakeBackdrop : public CHtmlImageBackdrop
 {
 };
 
-class FakeResources : public IHtmlResources
+class FakeHost : public StdFileHost
 {
 public:
-    FakeResources() { HtmlSetResources(this); }
-    ~FakeResources() override { HtmlSetResources(nullptr); }
-
     HFONT__* GetFont(const FontDesc& description) override
     {
         fontRequests.push_back(description);
@@ -58,7 +57,6 @@ public:
         return nullptr;
     }
     void ReleaseImage(CHtmlImageSource*) override { ++imageReleases; }
-    void EndPaint() override { ++endPaints; }
     void GetImageSize(CHtmlImageSource* image, int32_t* width, int32_t* height) override
     {
         const auto* fake = reinterpret_cast<const FakeImage*>(image);
@@ -101,7 +99,6 @@ public:
     std::vector<std::string> imageRequests;
     int fontReleases = 0;
     int imageReleases = 0;
-    int endPaints = 0;
 };
 
 class FakeDC : public CHtmlDC
@@ -166,7 +163,7 @@ public:
             return nullptr;
         HFONT__* previous = m_selected;
         m_selected = font;
-        m_font = FakeResources::DescOf(font);
+        m_font = FakeHost::DescOf(font);
         return previous;
     }
     HFONT__* CurrentFont() override { return m_selected; }
@@ -186,7 +183,7 @@ public:
     void FillRect(const LayoutRect& box, HBRUSH__* brush) override
     {
         if (m_clip == 0)
-            fills.push_back({box, FakeResources::ColorOf(brush)});
+            fills.push_back({box, FakeHost::ColorOf(brush)});
     }
     void DrawLine(int32_t x1, int32_t y1, int32_t x2, int32_t y2, uint32_t color) override
     {

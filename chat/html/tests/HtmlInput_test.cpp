@@ -15,7 +15,7 @@
 #include "HtmlWndEvents.h"
 
 using FdHtmlTest::FakeDC;
-using FdHtmlTest::FakeResources;
+using FdHtmlTest::FakeHost;
 
 namespace
 {
@@ -78,9 +78,9 @@ public:
 
 struct Page
 {
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc{nullptr, &resources};
     explicit Page(const std::string& markup, IHtmlWndEvents* handler = nullptr)
     {
         std::string error;

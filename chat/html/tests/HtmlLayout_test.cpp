@@ -17,7 +17,7 @@
 #include "HtmlText.h"
 
 using FdHtmlTest::FakeDC;
-using FdHtmlTest::FakeResources;
+using FdHtmlTest::FakeHost;
 
 namespace
 {
@@ -53,9 +53,9 @@ CTagTEXT* FindText(const CHtmlDoc& doc, const std::string& text)
 
 struct Page
 {
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc{nullptr, &resources};
     explicit Page(const std::string& markup, IHtmlWndEvents* handler = nullptr)
     {
         std::string error;
@@ -84,7 +84,7 @@ void DumpLayout(const CTag::List& list, int depth, std::ostringstream& out)
         {
             out << " " << Box(piece->box) << "L" << piece->line;
             if (auto* run = dynamic_cast<CTagTEXT*>(tag.get()))
-                out << "\"" << run->GetText().substr(size_t(piece->value1), size_t(piece->value2)) << "\"";
+                out << "\"" << run->GetText().substr(size_t(piece->text.offset), size_t(piece->text.length)) << "\"";
         }
         out << "\n";
         DumpLayout(tag->GetChildren(), depth + 1, out);
@@ -127,12 +127,12 @@ TEST(HtmlFlow, FreeAreaFollowsTheLastBoxThenSpansTheNextLine)
     ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(Box(area), Box(LayoutRect(4, 4, 204, CHtmlFlow::kNoSpace)));
     EXPECT_TRUE(flow.IsFullWidth(area));
-    flow.CreatePiece(nullptr, LayoutRect(4, 4, 50, 24), nullptr, 0, 0, 0, 1, nullptr, true);
+    flow.CreatePiece(nullptr, LayoutRect(4, 4, 50, 24), 1, nullptr, true);
     ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(Box(area), Box(LayoutRect(50, 4, 204, 24)));
     EXPECT_FALSE(flow.IsFullWidth(area));
     int32_t line = -1;
-    flow.CreatePiece(nullptr, LayoutRect(50, 4, 204, 24), nullptr, 0, 0, 0, 1, &line, true);
+    flow.CreatePiece(nullptr, LayoutRect(50, 4, 204, 24), 1, &line, true);
     EXPECT_EQ(line, 0);
     ASSERT_TRUE(flow.GetFreeArea(area));
     EXPECT_EQ(area.left, 4);
@@ -146,16 +146,16 @@ TEST(HtmlFlow, ALinesFirstPieceLeavesAGapOfFour)
     flow.SetBounds(LayoutRect(0, 0, 108, 1000), true);
     LayoutRect box(4, 4, 104, 20);
     box.lineGap = 1;
-    flow.CreatePiece(nullptr, box, nullptr, 0, 0, 0, 1, nullptr, true);
+    flow.CreatePiece(nullptr, box, 1, nullptr, true);
     EXPECT_EQ(flow.GetLineTop(), 24);
     // Without the gap flag the next line starts at the bottom.
-    flow.CreatePiece(nullptr, LayoutRect(4, 24, 104, 40), nullptr, 0, 0, 0, 1, nullptr, false);
+    flow.CreatePiece(nullptr, LayoutRect(4, 24, 104, 40), 1, nullptr, false);
     EXPECT_EQ(flow.GetLineTop(), 40);
     // A line of two pieces takes the largest line gap of its pieces.
     LayoutRect a(4, 40, 50, 60);
     a.lineGap = 3;
-    flow.CreatePiece(nullptr, a, nullptr, 0, 0, 0, 1, nullptr, true);
-    flow.CreatePiece(nullptr, LayoutRect(50, 40, 104, 58), nullptr, 0, 0, 0, 1, nullptr, true);
+    flow.CreatePiece(nullptr, a, 1, nullptr, true);
+    flow.CreatePiece(nullptr, LayoutRect(50, 40, 104, 58), 1, nullptr, true);
     EXPECT_EQ(flow.GetLineTop(), 63);
 }
 
@@ -165,10 +165,10 @@ TEST(HtmlFlow, ABoxOnALineIsStoodOnTheLinesBaseline)
     flow.SetBounds(LayoutRect(0, 0, 100, 1000), true);
     LayoutRect big(0, 0, 40, 30);
     big.descent = 6; // baseline 24
-    flow.CreatePiece(nullptr, big, nullptr, 0, 0, 0, 1, nullptr, false);
+    flow.CreatePiece(nullptr, big, 1, nullptr, false);
     LayoutRect small(40, 0, 60, 12);
     small.descent = 3; // baseline 9
-    HtmlPiece* piece = flow.CreatePiece(nullptr, small, nullptr, 0, 0, 0, 1, nullptr, false);
+    HtmlPiece* piece = flow.CreatePiece(nullptr, small, 1, nullptr, false);
     EXPECT_EQ(piece->box.Baseline(), 24);
     EXPECT_EQ(piece->box.Height(), 12);
 }
@@ -177,12 +177,12 @@ TEST(HtmlFlow, CentringALineAsWideAsTheContentMovesNothing)
 {
     CHtmlFlow flow(nullptr, 4, 4);
     flow.SetBounds(LayoutRect(0, 0, 108, 1000), true);
-    HtmlPiece* a = flow.CreatePiece(nullptr, LayoutRect(4, 4, 54, 20), nullptr, 0, 0, 0, 1, nullptr, true);
-    HtmlPiece* b = flow.CreatePiece(nullptr, LayoutRect(54, 4, 104, 20), nullptr, 0, 0, 0, 1, nullptr, true);
+    HtmlPiece* a = flow.CreatePiece(nullptr, LayoutRect(4, 4, 54, 20), 1, nullptr, true);
+    HtmlPiece* b = flow.CreatePiece(nullptr, LayoutRect(54, 4, 104, 20), 1, nullptr, true);
     flow.AlignHorizontal(a, b, kHtmlAlignCenter);
     EXPECT_EQ(a->box.left, 4);
     EXPECT_EQ(b->box.left, 54);
-    HtmlPiece* c = flow.CreatePiece(nullptr, LayoutRect(4, 24, 34, 40), nullptr, 0, 0, 0, 1, nullptr, true);
+    HtmlPiece* c = flow.CreatePiece(nullptr, LayoutRect(4, 24, 34, 40), 1, nullptr, true);
     flow.AlignHorizontal(c, c, kHtmlAlignCenter);
     EXPECT_EQ(c->box.left, 4 + 35);
     flow.AlignHorizontal(c, c, kHtmlAlignRight);
@@ -218,8 +218,8 @@ TEST(HtmlFlow, VerticalModesOnAscentsTenAndTwenty)
         LayoutRect b(10, 0, 20, 26);
         b.descent = 6;
         b.middleOffset = 4;
-        HtmlPiece* pa = flow.CreatePiece(nullptr, a, nullptr, 0, 0, 0, 1, nullptr, false);
-        HtmlPiece* pb = flow.CreatePiece(nullptr, b, nullptr, 0, 0, 0, 1, nullptr, false);
+        HtmlPiece* pa = flow.CreatePiece(nullptr, a, 1, nullptr, false);
+        HtmlPiece* pb = flow.CreatePiece(nullptr, b, 1, nullptr, false);
         // Closing the line stood A on B's baseline; start both at the top again.
         pa->box.MoveTopTo(0);
         pb->box.MoveTopTo(0);
@@ -236,7 +236,7 @@ TEST(HtmlFlow, AFullFlowHandsOutNothing)
     CHtmlFlow flow(nullptr, 0, 0);
     flow.SetBounds(LayoutRect(0, 0, 100, 30), true);
     LayoutRect area;
-    flow.CreatePiece(nullptr, LayoutRect(0, 0, 100, 26), nullptr, 0, 0, 0, 1, nullptr, true);
+    flow.CreatePiece(nullptr, LayoutRect(0, 0, 100, 26), 1, nullptr, true);
     EXPECT_EQ(flow.GetLineTop(), 30);
     EXPECT_TRUE(flow.IsFull());
     EXPECT_FALSE(flow.GetFreeArea(area));
@@ -292,7 +292,7 @@ TEST(HtmlElementPasses, LayoutElementPlacesOnceAndSkipsALaidOutTree)
     RecordingElement element;
     element.log = &log;
     element.GetChildren().push_back(std::make_unique<CTag>());
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
     CHtmlFlow flow(nullptr, 4, 4);
     flow.SetBounds(LayoutRect(0, 0, 100, 100), true);
@@ -313,11 +313,11 @@ TEST(HtmlElementPasses, AFullFlowPlacesNothingAndMarksNothing)
     std::vector<std::string> log;
     RecordingElement element;
     element.log = &log;
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
     CHtmlFlow flow(nullptr, 0, 0);
     flow.SetBounds(LayoutRect(0, 0, 100, 10), true);
-    flow.CreatePiece(nullptr, LayoutRect(0, 0, 100, 20), nullptr, 0, 0, 0, 1, nullptr, true);
+    flow.CreatePiece(nullptr, LayoutRect(0, 0, 100, 20), 1, nullptr, true);
     ASSERT_TRUE(flow.IsFull());
     CTag::LayoutElement(&element, &dc, &flow);
     EXPECT_EQ(std::count(log.begin(), log.end(), "Place"), 0);
@@ -352,7 +352,7 @@ TEST(HtmlTextRuns, AWordFillingTheRestExactlyGoesToTheNextLine)
     CTagTEXT* run = FindText(page.doc, "aaaa bbbbb");
     ASSERT_NE(run, nullptr);
     ASSERT_EQ(run->GetPieces().size(), 2u);
-    EXPECT_EQ(run->GetPieces()[0]->value2, 5);
+    EXPECT_EQ(run->GetPieces()[0]->text.length, 5);
     EXPECT_EQ(run->GetPieces()[1]->box.left, 4);
     EXPECT_GT(run->GetPieces()[1]->box.top, run->GetPieces()[0]->box.top);
     // As the first word of an empty line it is taken.
@@ -390,8 +390,8 @@ TEST(HtmlTextRuns, ATenThousandByteRunComesOutWhole)
     std::string joined;
     for (const HtmlPiece* piece : run->GetPieces())
     {
-        EXPECT_LE(piece->value2, int32_t(CTagTEXT::kMeasureChunk));
-        joined += run->GetText().substr(size_t(piece->value1), size_t(piece->value2));
+        EXPECT_LE(piece->text.length, int32_t(CTagTEXT::kMeasureChunk));
+        joined += run->GetText().substr(size_t(piece->text.offset), size_t(piece->text.length));
     }
     EXPECT_EQ(joined, run->GetText());
     std::string drawn;
@@ -416,7 +416,7 @@ TEST(HtmlTextRuns, ARunCutByTheViewsBottomResumesOnTheNextPaint)
     EXPECT_EQ(run->IsLaidOut(), 1);
     std::string joined;
     for (const HtmlPiece* piece : run->GetPieces())
-        joined += run->GetText().substr(size_t(piece->value1), size_t(piece->value2));
+        joined += run->GetText().substr(size_t(piece->text.offset), size_t(piece->text.length));
     EXPECT_EQ(joined, run->GetText());
 }
 
@@ -431,8 +431,8 @@ TEST(HtmlTextRuns, ANulByteIsMeasuredAndEveryPassAdvances)
     int32_t bytes = 0;
     for (const HtmlPiece* piece : run->GetPieces())
     {
-        EXPECT_GT(piece->value2, 0);
-        bytes += piece->value2;
+        EXPECT_GT(piece->text.length, 0);
+        bytes += piece->text.length;
     }
     EXPECT_EQ(bytes, 8);
     EXPECT_EQ(run->GetPieces()[0]->box.Width(), 6 * 9);
@@ -590,8 +590,8 @@ TEST(HtmlBlocks, BodySetsColoursMarginsAndBackground)
 
 TEST(HtmlBlocks, ResourcePagesNameTheirImagesWithRes)
 {
-    FakeResources resources;
-    CHtmlDoc doc;
+    FakeHost resources;
+    CHtmlDoc doc(nullptr, &resources);
     doc.SetSourceType("RES");
     EXPECT_EQ(doc.ImageAddress("smile.gif"), "res://smile.gif");
     EXPECT_EQ(doc.ImageAddress("FILE://C:/a.gif"), "C:\\a.gif");
@@ -602,9 +602,9 @@ TEST(HtmlBlocks, ResourcePagesNameTheirImagesWithRes)
 
 TEST(HtmlDocLayout, WithoutALayoutContextNothingHappens)
 {
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc(nullptr, &resources);
     doc.Layout(&dc, LayoutRect(0, 0, 100, 100));
     EXPECT_TRUE(dc.fills.empty());
     EXPECT_EQ(doc.NeedsScroll(&dc, LayoutRect(0, 0, 100, 100)), 0);
@@ -725,7 +725,7 @@ TEST(HtmlDocLayout, APointOffEveryLinkGivesThePageWideLinkWithNoElement)
 class LendingHandler : public CHtmlWndEventsBase
 {
 public:
-    FakeResources* resources = nullptr;
+    FakeHost* resources = nullptr;
     std::vector<FontDesc> asked;
     int32_t HasFontCache(CHtmlObject*) override { return 1; }
     HFONT__* GetFont(const FontDesc* description, CHtmlObject*) override
@@ -737,11 +737,11 @@ public:
 
 TEST(HtmlStyles, AHandlerLendingFontsIsAskedForDerivedFonts)
 {
-    FakeResources resources;
+    FakeHost resources;
     LendingHandler handler;
     handler.resources = &resources;
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc(nullptr, &resources);
     std::string error;
     ASSERT_EQ(doc.Load("STR://<H1>a</H1><TABLE><TR><TH>b</TH></TR></TABLE><TT>c</TT>", &error, &handler, 0, 0), 0);
     doc.Layout(&dc, LayoutRect(0, 0, 400, 300));
@@ -955,9 +955,9 @@ TEST(HtmlImages, SpacingAndSize)
 
 TEST(HtmlImages, HoverWithoutLayoutContextDoesNothing)
 {
-    FakeResources resources;
+    FakeHost resources;
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc(nullptr, &resources);
     EXPECT_EQ(doc.OnMouseMove(&dc, 0, 10, 10), 0);
     EXPECT_EQ(doc.SetImageState("b", 1, &dc), 0);
     EXPECT_EQ(doc.GetImageState("b"), 0);
@@ -1000,11 +1000,11 @@ TEST_P(LayoutPagesTest, PiecesEqualTheExpectedDump)
     const char* sourceDir = std::getenv("FD_SOURCE_DIR");
     ASSERT_NE(sourceDir, nullptr);
     const std::string base = std::string(sourceDir) + "/chat/html/tests/layout/" + GetParam();
-    FakeResources resources;
+    FakeHost resources;
     resources.AddImage("smiley.gif", 15, 15);
     resources.AddImage("still.gif", 16, 16);
     FakeDC dc;
-    CHtmlDoc doc;
+    CHtmlDoc doc(nullptr, &resources);
     std::string error;
     ASSERT_EQ(doc.Load(base + ".htm", &error, nullptr, 0, 0), 0) << error;
     const int32_t height = doc.MeasureHeight(&dc, LayoutRect(0, 0, 400, 300));

@@ -8,6 +8,7 @@
 #include <sstream>
 
 #include "HtmlDoc.h"
+#include "HtmlStdHost.h"
 #include "HtmlTreeDump.h"
 
 namespace
@@ -29,7 +30,8 @@ TEST_P(PagesTest, TreeEqualsTheExpectedDump)
     const char* sourceDir = std::getenv("FD_SOURCE_DIR");
     ASSERT_NE(sourceDir, nullptr);
     const std::string base = std::string(sourceDir) + "/chat/html/tests/pages/" + GetParam();
-    CHtmlDoc doc;
+    FdHtmlTest::StdFileHost host;
+    CHtmlDoc doc(nullptr, &host);
     std::string error;
     ASSERT_EQ(doc.Load(base + ".htm", &error, nullptr, 0, 0), 0) << error;
     const std::string actual = HtmlDumpTree(doc);

@@ -1,10 +1,10 @@
-// The host's file reader and current directory (resources exist only in
-// Windows modules).
-#include "HtmlDocSource.h"
+#include "HtmlStdHost.h"
 
 #include <cstdio>
 #include <filesystem>
 
+namespace FdHtmlTest
+{
 namespace
 {
 class FileCloser
@@ -25,8 +25,9 @@ private:
 };
 } // namespace
 
-int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlock* block, uint32_t* length,
-                           std::string* errorText, const std::function<void()>& onAllocated)
+int32_t StdFileHost::ReadFile(const std::string& path, uint32_t maxSize, HtmlMemBlock* block,
+                              uint32_t* length, std::string* errorText,
+                              const std::function<void()>& onAllocated)
 {
     *block = nullptr;
     *length = 0;
@@ -58,14 +59,10 @@ int32_t HtmlReadFileSource(const std::string& path, uint32_t maxSize, HtmlMemBlo
     return 0;
 }
 
-bool HtmlReadResourceSource(void*, const char*, uint32_t, std::string*)
-{
-    return false;
-}
-
-std::string HtmlCurrentDirectory()
+std::string StdFileHost::CurrentDirectory()
 {
     std::error_code error;
     const std::string dir = std::filesystem::current_path(error).string();
     return error ? std::string() : dir;
 }
+} // namespace FdHtmlTest

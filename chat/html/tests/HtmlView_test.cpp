@@ -16,6 +16,7 @@
 #include "HtmlElements.h"
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
+#include "HtmlGdiHost.h"
 #include "HtmlImageSource.h"
 #include "HtmlWnd.h"
 
@@ -48,12 +49,12 @@ CTag* FindName(const CHtmlDoc& doc, const std::string& name)
 // A page loaded from the fixtures and painted into a 32-bit DIB section.
 struct Painted
 {
-    CHtmlDoc doc;
+    CHtmlGdiHost host;
+    CHtmlDoc doc{nullptr, &host};
     CDibTarget target;
     LayoutRect window;
     Painted(const std::string& name, int width, int height) : target(width, height, 32)
     {
-        HtmlUseGdiResources();
         std::string error;
         EXPECT_EQ(doc.Load(PagePath(name + ".htm"), &error, nullptr, 0, 0), 0) << error;
     }
@@ -76,12 +77,12 @@ struct Painted
 
 TEST(HtmlPainting, DrawTextWithBottomAlignmentStandsTextOnTheBox)
 {
-    HtmlUseGdiResources();
+    CHtmlGdiHost host;
     CDibTarget target(120, 60, 32);
     RECT all = {0, 0, 120, 60};
     target.vFill(RGB(255, 255, 255), all);
     FontDesc desc = defaultDocumentFont();
-    HFONT font = HtmlGetResources()->GetFont(desc);
+    HFONT font = host.GetFont(desc);
     ASSERT_NE(font, nullptr);
     {
         CHtmlGdiDC dc(target.dc());
@@ -104,7 +105,7 @@ TEST(HtmlPainting, DrawTextWithBottomAlignmentStandsTextOnTheBox)
     EXPECT_LT(lowest, 40);
     EXPECT_GE(lowest, 34);
     EXPECT_LT(highest, 30);
-    HtmlGetResources()->ReleaseFont(font);
+    host.ReleaseFont(font);
     target.boSave(FdHtmlTest::strArtefact("text-bottom.bmp"));
 }
 
@@ -167,8 +168,8 @@ TEST(HtmlPainting, TableCellsAndFrames)
 
 TEST(HtmlPainting, ATableAtTheTopPaintsItsFirstRow)
 {
-    HtmlUseGdiResources();
-    CHtmlDoc doc;
+    CHtmlGdiHost host;
+    CHtmlDoc doc(nullptr, &host);
     std::string error;
     ASSERT_EQ(doc.Load("STR://<BODY TOPMARGIN=0><TABLE><TR><TD BGCOLOR=#FF0000>x</TD></TR></TABLE></BODY>", &error,
                        nullptr, 0, 0),
@@ -185,8 +186,8 @@ TEST(HtmlPainting, ATableAtTheTopPaintsItsFirstRow)
 
 TEST(HtmlPainting, ARuleBelowAFullViewIsDrawnByTheNextPaintLower)
 {
-    HtmlUseGdiResources();
-    CHtmlDoc doc;
+    CHtmlGdiHost host;
+    CHtmlDoc doc(nullptr, &host);
     std::string error;
     ASSERT_EQ(doc.Load("STR://<FONT SIZE=40>x</FONT><HR>", &error, nullptr, 0, 0), 0) << error;
     CDibTarget target(400, 300, 32);
