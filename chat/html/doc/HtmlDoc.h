@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "HtmlFlow.h"
 #include "HtmlFontDesc.h"
 #include "LayoutRect.h"
 
@@ -24,7 +25,6 @@ class IHtmlHost;
 class IHtmlViewSurface;
 class CHtmlImageBackdrop;
 class CHtmlDC;
-class CHtmlFlow;
 class CHtmlImageSource;
 class CHtmlTimerHost;
 struct FrameRecord;
@@ -55,7 +55,7 @@ struct HtmlKindRecord
     int32_t sticky;
 };
 
-class CHtmlDoc : public CHtmlObject
+class CHtmlDoc : public CHtmlObject, public IHtmlFlowOwner
 {
     HTML_DECLARE_DYNCREATE(CHtmlDoc)
 
@@ -134,7 +134,6 @@ public:
     int32_t GetPendingMarginHeight() const { return m_pendingMarginHeight; }
 
     IHtmlWndEvents* GetEvents() const { return m_handler; }
-    IHtmlHost& GetHost() const { return *m_host; }
     void SetElementCount(int32_t n) { m_elementCount = n; }
     void CountElement() { ++m_elementCount; }
     int32_t GetElementCount() const { return m_elementCount; }
@@ -193,7 +192,7 @@ public:
     // Forgets the layout: the next Layout places everything again.
     void ResetLayout();
     // The layout context restarts: every element forgets its layout.
-    void OnLayoutRestart();
+    void OnLayoutRestart() override;
     int32_t GetOutputFlag() const { return m_output; }
     // Paints of the page's background so far: an element whose image saved
     // what lay under it before the last one saves again.

@@ -10,7 +10,6 @@
 #include <string>
 
 #include "HtmlFontDesc.h"
-#include "HtmlHost.h"
 #include "LayoutRect.h"
 
 class CHtmlImageSource;
@@ -18,6 +17,19 @@ class CHtmlImageSource;
 struct HDC__;
 struct HFONT__;
 struct HBRUSH__;
+
+// What an element keeps of the images it draws: the area under an animated
+// transparent image, saved on its first draw after a full paint, so that
+// every frame is composed over that element's own background even when the
+// same cached image is shown in several places. Made by the document's host.
+class CHtmlImageBackdrop
+{
+public:
+    virtual ~CHtmlImageBackdrop() = default;
+    // The element's document painted again: what was saved lies under an
+    // old picture; the next draw saves anew.
+    virtual void Restart() {}
+};
 
 struct HtmlTextMetrics
 {

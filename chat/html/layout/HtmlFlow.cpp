@@ -2,10 +2,8 @@
 
 #include <algorithm>
 
-#include "HtmlDoc.h"
-
-CHtmlFlow::CHtmlFlow(CHtmlDoc* document, int32_t marginWidth, int32_t marginHeight)
-    : m_document(document), m_marginWidth(marginWidth), m_marginHeight(marginHeight)
+CHtmlFlow::CHtmlFlow(IHtmlFlowOwner* owner, int32_t marginWidth, int32_t marginHeight)
+    : m_owner(owner), m_marginWidth(marginWidth), m_marginHeight(marginHeight)
 {
     m_content.left += marginWidth;
     m_content.right -= marginWidth;
@@ -53,8 +51,8 @@ void CHtmlFlow::StartLines(int32_t top)
 void CHtmlFlow::Reset()
 {
     // Elements drop their pieces before the pieces go.
-    if (m_parent == nullptr && m_document != nullptr)
-        m_document->OnLayoutRestart();
+    if (m_parent == nullptr && m_owner != nullptr)
+        m_owner->OnLayoutRestart();
     m_pieces.clear();
     m_lineNumber = 0;
     m_widest = 0;

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "HtmlElements.h"
-#include "HtmlText.h"
+#include "../doc/HtmlText.h"
 #include "HtmlWnd.h"
 
 namespace

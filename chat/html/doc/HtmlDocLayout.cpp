@@ -4,6 +4,7 @@
 
 #include "HtmlDC.h"
 #include "HtmlFlow.h"
+#include "HtmlHost.h"
 #include "HtmlText.h"
 #include "HtmlWndEvents.h"
 
@@ -197,7 +198,8 @@ void CHtmlDoc::PaintBackground(CHtmlDC* dc, const LayoutRect& rect)
             const int64_t bottom = int64_t(rect.bottom) - rect.top;
             for (int64_t y = y0; y < bottom && y < 0x7FFF0000; y += height)
                 for (int64_t x = x0; x < right; x += width)
-                    dc->DrawImage(m_backgroundImage, 0, int32_t(x), int32_t(y), width, height, false, nullptr);
+                    dc->DrawImage(m_backgroundImage, 0, int32_t(x), int32_t(y), width, height, false,
+                                  nullptr);
         }
     }
     else if (IsSetColor(m_backgroundColor))

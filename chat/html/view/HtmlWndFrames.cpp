@@ -7,7 +7,7 @@
 #include "HtmlElements.h"
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
-#include "HtmlText.h"
+#include "../doc/HtmlText.h"
 #include "HtmlTracker.h"
 #include "HtmlWnd.h"
 

@@ -13,7 +13,7 @@
 
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
-#include "HtmlText.h"
+#include "../../doc/HtmlText.h"
 #include "HtmlWnd.h"
 
 namespace
@@ -58,8 +58,9 @@ int main(int argc, char** argv)
     for (int i = 0; i < 5000; ++i)
     {
         const std::string nick = "nick" + std::to_string(i % 37);
-        page += "<a href=\"@BUD@0@" + nick + "\" ><DI_MGHDS STRID=1>" + nick + "</DI_MGHDS></a>&gt; <a href=\"@MESS@" +
-                std::to_string(i) + "\" >message number " + std::to_string(i) + " says hello to the room</a>";
+        page += "<a href=\"@BUD@0@" + nick + "\" ><DI_MGHDS STRID=1>" + nick +
+                "</DI_MGHDS></a>&gt; <a href=\"@MESS@" + std::to_string(i) + "\" >message number " +
+                std::to_string(i) + " says hello to the room</a>";
         if (i % 10 == 0)
             page += " <IMG SRC=\"" + fixtures + "\\" + smileys[(i / 10) % 3] + "\">";
         page += "<BR>";

@@ -9,7 +9,7 @@
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
 #include "HtmlTabOrder.h"
-#include "HtmlText.h"
+#include "../doc/HtmlText.h"
 #include "HtmlWnd.h"
 #include "WindowDC.h"
 #include "ImageCache.h"

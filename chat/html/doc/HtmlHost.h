@@ -11,6 +11,7 @@
 #include <memory>
 #include <string>
 
+#include "HtmlDC.h"
 #include "HtmlFontDesc.h"
 #include "HtmlMemBlock.h"
 
@@ -18,19 +19,6 @@ class CHtmlImageSource;
 // Platform handles, declared as <windows.h> declares them.
 struct HFONT__;
 struct HBRUSH__;
-
-// What an element keeps of the images it draws: the area under an animated
-// transparent image, saved on its first draw after a full paint, so that
-// every frame is composed over that element's own background even when the
-// same cached image is shown in several places. Made by the host.
-class CHtmlImageBackdrop
-{
-public:
-    virtual ~CHtmlImageBackdrop() = default;
-    // The element's document painted again: what was saved lies under an
-    // old picture; the next draw saves anew.
-    virtual void Restart() {}
-};
 
 class IHtmlHost
 {

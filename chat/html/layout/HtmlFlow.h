@@ -15,9 +15,17 @@
 
 #include "LayoutRect.h"
 
-class CHtmlDoc;
 class CTag;
 struct HtmlLineState;
+
+// Who a top flow tells when its layout restarts (the document).
+class IHtmlFlowOwner
+{
+public:
+    virtual ~IHtmlFlowOwner() = default;
+    // The layout context restarts: every element forgets its layout.
+    virtual void OnLayoutRestart() = 0;
+};
 
 // What a text run's piece shows: a range of the run's text, and the record
 // of the link lines drawn under it (owned by the run). Other pieces keep it
@@ -67,7 +75,8 @@ public:
     // Gap below a line that holds a single piece.
     static constexpr int32_t kFirstPieceGap = 4;
 
-    CHtmlFlow(CHtmlDoc* document, int32_t marginWidth, int32_t marginHeight);
+    // owner: told of restarts, may be null (not owned).
+    CHtmlFlow(IHtmlFlowOwner* owner, int32_t marginWidth, int32_t marginHeight);
     // A flow over a column of parent from left to right, inset by padding.
     CHtmlFlow(CHtmlFlow* parent, int32_t left, int32_t right, int32_t padding);
     virtual ~CHtmlFlow();
@@ -144,7 +153,7 @@ private:
     void ReflowOnGrid(size_t firstPiece);
     size_t IndexOf(const HtmlPiece* piece) const;
 
-    CHtmlDoc* m_document = nullptr;
+    IHtmlFlowOwner* m_owner = nullptr;
     CHtmlFlow* m_parent = nullptr;
     LayoutRect m_bounds{0, 0, kNoSpace, kNoSpace};
     LayoutRect m_content{0, 0, 100, 100};

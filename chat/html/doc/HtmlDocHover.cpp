@@ -4,6 +4,7 @@
 #include "HtmlDC.h"
 #include "HtmlDoc.h"
 #include "HtmlFlow.h"
+#include "HtmlHost.h"
 #include "HtmlWndEvents.h"
 
 std::unique_ptr<CHtmlDC> CHtmlDoc::OpenViewDC()

@@ -4,6 +4,7 @@
 // wide; the default font is 18 high, so 9 pixels a byte).
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -40,15 +41,18 @@ CTag* Find(const CTag::List& list, const std::function<bool(CTag*)>& match, int 
 
 CTag* FindName(const CHtmlDoc& doc, const std::string& name, int nth = 0)
 {
-    return Find(doc.GetElements(), [&](CTag* t) { return t->GetName() == name; }, nth);
+    return Find(
+        doc.GetElements(), [&](CTag* t) { return t->GetName() == name; }, nth);
 }
 
 CTagTEXT* FindText(const CHtmlDoc& doc, const std::string& text)
 {
-    return static_cast<CTagTEXT*>(Find(doc.GetElements(), [&](CTag* t) {
-        auto* run = dynamic_cast<CTagTEXT*>(t);
-        return run != nullptr && run->GetText() == text;
-    }));
+    return static_cast<CTagTEXT*>(Find(doc.GetElements(),
+                                       [&](CTag* t)
+                                       {
+                                           auto* run = dynamic_cast<CTagTEXT*>(t);
+                                           return run != nullptr && run->GetText() == text;
+                                       }));
 }
 
 struct Page
@@ -84,7 +88,8 @@ void DumpLayout(const CTag::List& list, int depth, std::ostringstream& out)
         {
             out << " " << Box(piece->box) << "L" << piece->line;
             if (auto* run = dynamic_cast<CTagTEXT*>(tag.get()))
-                out << "\"" << run->GetText().substr(size_t(piece->text.offset), size_t(piece->text.length)) << "\"";
+                out << "\"" << run->GetText().substr(size_t(piece->text.offset), size_t(piece->text.length))
+                    << "\"";
         }
         out << "\n";
         DumpLayout(tag->GetChildren(), depth + 1, out);
@@ -202,10 +207,10 @@ TEST(HtmlFlow, VerticalModesOnAscentsTenAndTwenty)
     // Box B: top 0, height 26, descent 6 (ascent 20), middle offset 4.
     // Smallest top 0, tallest ascent 20.
     const Row rows[] = {
-        {kHtmlVAlignMiddle, 10 - 2, 10 - 4},  // middle lines at 0 + 20 / 2
-        {kHtmlVAlignTop, 0, 0},               // tops at 0
-        {kHtmlVAlignBaseline, 20 - 10, 0},    // baselines at 20
-        {kHtmlVAlignFloor, -14, -26},         // bottoms at 0
+        {kHtmlVAlignMiddle, 10 - 2, 10 - 4}, // middle lines at 0 + 20 / 2
+        {kHtmlVAlignTop, 0, 0},              // tops at 0
+        {kHtmlVAlignBaseline, 20 - 10, 0},   // baselines at 20
+        {kHtmlVAlignFloor, -14, -26},        // bottoms at 0
     };
     for (const Row& row : rows)
     {
@@ -297,12 +302,13 @@ TEST(HtmlElementPasses, LayoutElementPlacesOnceAndSkipsALaidOutTree)
     CHtmlFlow flow(nullptr, 4, 4);
     flow.SetBounds(LayoutRect(0, 0, 100, 100), true);
     CTag::LayoutElement(&element, &dc, &flow);
-    EXPECT_EQ(log, (std::vector<std::string>{"BeginLayout", "PushStyle", "Place", "LayoutChildren", "PopStyle",
-                                             "EndLayout"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"BeginLayout", "PushStyle", "Place", "LayoutChildren",
+                                             "PopStyle", "EndLayout"}));
     log.clear();
     // The child isn't laid out yet: the element runs again without placing itself.
     CTag::LayoutElement(&element, &dc, &flow);
-    EXPECT_EQ(log, (std::vector<std::string>{"BeginLayout", "PushStyle", "LayoutChildren", "PopStyle", "EndLayout"}));
+    EXPECT_EQ(log, (std::vector<std::string>{"BeginLayout", "PushStyle", "LayoutChildren", "PopStyle",
+                                             "EndLayout"}));
     log.clear();
     CTag::LayoutElement(&element, &dc, &flow);
     EXPECT_TRUE(log.empty());
@@ -614,6 +620,48 @@ TEST(HtmlDocLayout, WithoutALayoutContextNothingHappens)
     EXPECT_EQ(color, 0x12345678u);
 }
 
+TEST(HtmlDocLayout, EachDocumentAsksItsOwnHost)
+{
+    FakeHost first;
+    FakeHost second;
+    first.AddImage("a.gif", 20, 10);
+    second.AddImage("a.gif", 30, 15);
+    CHtmlDoc a(nullptr, &first);
+    CHtmlDoc b(nullptr, &second);
+    const std::string page = "STR://<B>x</B><IMG SRC=a.gif>";
+    ASSERT_EQ(a.Load(page, nullptr, nullptr, 0, 0), 0);
+    EXPECT_FALSE(first.fontRequests.empty());
+    EXPECT_EQ(first.imageRequests, (std::vector<std::string>{"a.gif"}));
+    EXPECT_TRUE(second.fontRequests.empty());
+    EXPECT_TRUE(second.imageRequests.empty());
+    ASSERT_EQ(b.Load(page, nullptr, nullptr, 0, 0), 0);
+    EXPECT_EQ(second.imageRequests, (std::vector<std::string>{"a.gif"}));
+    FakeDC dc;
+    a.Layout(&dc, LayoutRect(0, 0, 400, 300));
+    b.Layout(&dc, LayoutRect(0, 0, 400, 300));
+    const CTag* imageA = FindName(a, "IMG");
+    const CTag* imageB = FindName(b, "IMG");
+    ASSERT_NE(imageA, nullptr);
+    ASSERT_NE(imageB, nullptr);
+    // Each placed at the size its own host gave.
+    EXPECT_EQ(imageB->GetPieces()[0]->box.Width() - imageA->GetPieces()[0]->box.Width(), 10);
+}
+
+TEST(HtmlDocLayout, ADocumentWithoutAHostReadsNoFileButStillLoadsText)
+{
+    const std::string path = testing::TempDir() + "html_layout_hostless.htm";
+    std::ofstream(path, std::ios::binary) << "<P>x";
+    CHtmlDoc doc;
+    std::string error;
+    EXPECT_EQ(doc.Load(path, &error, nullptr, 0, 0), 1);
+    EXPECT_EQ(error, "File error");
+    ASSERT_EQ(doc.Load("STR://<B>x</B><IMG SRC=a.gif>", nullptr, nullptr, 0, 0), 0);
+    FakeDC dc;
+    doc.Layout(&dc, LayoutRect(0, 0, 400, 300));
+    EXPECT_NE(FindName(doc, "IMG"), nullptr);
+    std::remove(path.c_str());
+}
+
 TEST(HtmlDocLayout, ATransparentBackgroundLeavesTheAreaUnpainted)
 {
     Page page("x");
@@ -743,12 +791,12 @@ TEST(HtmlStyles, AHandlerLendingFontsIsAskedForDerivedFonts)
     FakeDC dc;
     CHtmlDoc doc(nullptr, &resources);
     std::string error;
-    ASSERT_EQ(doc.Load("STR://<H1>a</H1><TABLE><TR><TH>b</TH></TR></TABLE><TT>c</TT>", &error, &handler, 0, 0), 0);
+    ASSERT_EQ(
+        doc.Load("STR://<H1>a</H1><TABLE><TR><TH>b</TH></TR></TABLE><TT>c</TT>", &error, &handler, 0, 0), 0);
     doc.Layout(&dc, LayoutRect(0, 0, 400, 300));
     EXPECT_TRUE(resources.fontRequests.empty());
-    auto asked = [&](const std::function<bool(const FontDesc&)>& match) {
-        return std::any_of(handler.asked.begin(), handler.asked.end(), match);
-    };
+    auto asked = [&](const std::function<bool(const FontDesc&)>& match)
+    { return std::any_of(handler.asked.begin(), handler.asked.end(), match); };
     EXPECT_TRUE(asked([](const FontDesc& d) { return d.height == 45 && d.weight == 700; }));
     EXPECT_TRUE(asked([](const FontDesc& d) { return d.height == 18 && d.weight == 700; }));
     EXPECT_TRUE(asked([](const FontDesc& d) { return d.face == "Courier" && d.height == 18; }));
@@ -765,11 +813,16 @@ TEST(HtmlStyles, FontSizes)
         int32_t height;
     };
     const Row rows[] = {
-        {"<FONT SIZE=3>x</FONT>", -12},        {"<FONT SIZE=3 TRUESIZE>x</FONT>", -3},
-        {"<FONT SIZE=+1>x</FONT>", 22},        {"<BIG>x</BIG>", 22},
-        {"<BIG><BIG>x</BIG></BIG>", 26},       {"<SMALL>x</SMALL>", 14},
-        {"<FONT FACE=Arial>x</FONT>", 18},     {"<H2>x</H2>", 36},
-        {"<H3>x</H3>", 27},                    {"<H6>x</H6>", 18},
+        {"<FONT SIZE=3>x</FONT>", -12},
+        {"<FONT SIZE=3 TRUESIZE>x</FONT>", -3},
+        {"<FONT SIZE=+1>x</FONT>", 22},
+        {"<BIG>x</BIG>", 22},
+        {"<BIG><BIG>x</BIG></BIG>", 26},
+        {"<SMALL>x</SMALL>", 14},
+        {"<FONT FACE=Arial>x</FONT>", 18},
+        {"<H2>x</H2>", 36},
+        {"<H3>x</H3>", 27},
+        {"<H6>x</H6>", 18},
     };
     for (const Row& row : rows)
     {
@@ -827,8 +880,9 @@ TEST(HtmlTables, CellPaddingIsPaddingPlusHalfTheBorderAtLeastOne)
         const char* attributes;
         int32_t inner;
     };
-    const Row rows[] = {{"BORDER=1 CELLPADDING=3", 4}, {"BORDER=2 CELLPADDING=3", 4}, {"BORDER=3 CELLPADDING=3", 4},
-                        {"BORDER=4 CELLPADDING=3", 5}, {"BORDER=8 CELLPADDING=0", 4}, {"BORDER=0 CELLPADDING=3", 3}};
+    const Row rows[] = {{"BORDER=1 CELLPADDING=3", 4}, {"BORDER=2 CELLPADDING=3", 4},
+                        {"BORDER=3 CELLPADDING=3", 4}, {"BORDER=4 CELLPADDING=3", 5},
+                        {"BORDER=8 CELLPADDING=0", 4}, {"BORDER=0 CELLPADDING=3", 3}};
     for (const Row& row : rows)
     {
         SCOPED_TRACE(row.attributes);
@@ -888,7 +942,8 @@ TEST(HtmlTables, ACaptionThatIsNotFirstIsOrdinaryContent)
 
 TEST(HtmlTables, PaintingFillsCellsAndFramesTheTable)
 {
-    Page page("<BODY TOPMARGIN=0><TABLE BORDER=2><TR><TD BGCOLOR=#00FF00>a</TD><TD>b</TD></TR></TABLE></BODY>");
+    Page page(
+        "<BODY TOPMARGIN=0><TABLE BORDER=2><TR><TD BGCOLOR=#00FF00>a</TD><TD>b</TD></TR></TABLE></BODY>");
     page.Layout(408, 300);
     // The first row of a table at y = 0 is painted too.
     auto* table = static_cast<CTagTABLE*>(FindName(page.doc, "TABLE"));
@@ -934,7 +989,8 @@ TEST(HtmlImages, SpacingAndSize)
     Page page("");
     page.resources.AddImage("a.gif", 20, 10);
     std::string error;
-    ASSERT_EQ(page.doc.Load("STR://<IMG SRC=a.gif><IMG SRC=a.gif HSPACE=0 VSPACE=3 WIDTH=40>", &error, nullptr, 0, 0),
+    ASSERT_EQ(page.doc.Load("STR://<IMG SRC=a.gif><IMG SRC=a.gif HSPACE=0 VSPACE=3 WIDTH=40>", &error,
+                            nullptr, 0, 0),
               0);
     page.Layout();
     auto* first = static_cast<CTagIMG*>(FindName(page.doc, "IMG", 0));
@@ -970,8 +1026,9 @@ TEST(HtmlImages, ATransparentStateImageLiesOverTheRestImageAndTheWalkEnds)
     page.resources.AddImage("over.gif", 20, 10).transparent = true;
     page.resources.AddImage("anim.gif", 20, 10).frames = 3;
     std::string error;
-    ASSERT_EQ(page.doc.Load("STR://<IMG SRC=rest.gif SRCMFOCUS=over.gif><IMG SRC=anim.gif>", &error, nullptr, 0, 0),
-              0);
+    ASSERT_EQ(
+        page.doc.Load("STR://<IMG SRC=rest.gif SRCMFOCUS=over.gif><IMG SRC=anim.gif>", &error, nullptr, 0, 0),
+        0);
     page.Layout();
     auto* img = static_cast<CTagIMG*>(FindName(page.doc, "IMG", 0));
     auto* anim = static_cast<CTagIMG*>(FindName(page.doc, "IMG", 1));
@@ -1028,7 +1085,7 @@ INSTANTIATE_TEST_SUITE_P(Fixtures, LayoutPagesTest,
 // stops at the first one).
 TEST(HtmlExtremeNumbers, LayOutMeasureAndPaintWithoutOverflow)
 {
-    const std::string extremes[] = {"2147483647", "-2147483648", "99999999999999", "-99999999999999",
+    const std::string extremes[] = {"2147483647",  "-2147483648",  "99999999999999", "-99999999999999",
                                     "2147483647%", "-2147483648%", "+2147483647"};
     const char* const templates[] = {
         "<BR HEIGHT=N>a<BR HEIGHT=N>b<BR HEIGHT=N>",
@@ -1072,9 +1129,10 @@ TEST(HtmlExtremeNumbers, LengthsAreClampedWhereTheyAreRead)
         const char* markup;
         int32_t height; // of the BR's box
     };
-    for (const Row& r : {Row{"<BR HEIGHT=2147483647>", kHtmlMaxLength}, Row{"<BR HEIGHT=99999999999>", kHtmlMaxLength},
-                         Row{"<BR HEIGHT=100000>", 100000}, Row{"<BR HEIGHT=99999>", 99999},
-                         Row{"<BR HEIGHT=-2147483648>", 18}, Row{"<BR HEIGHT=0>", 0}})
+    for (const Row& r :
+         {Row{"<BR HEIGHT=2147483647>", kHtmlMaxLength}, Row{"<BR HEIGHT=99999999999>", kHtmlMaxLength},
+          Row{"<BR HEIGHT=100000>", 100000}, Row{"<BR HEIGHT=99999>", 99999},
+          Row{"<BR HEIGHT=-2147483648>", 18}, Row{"<BR HEIGHT=0>", 0}})
     {
         Page page(r.markup);
         page.Layout();
