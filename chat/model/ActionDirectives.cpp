@@ -10,7 +10,7 @@
 #include "HtmlAttr.h"
 #include "MessageFormats.h"
 #include "NickScheme.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 namespace ChatModel
 {

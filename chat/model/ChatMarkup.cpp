@@ -3,7 +3,7 @@
 #include <map>
 
 #include "HtmlTagTable.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 namespace ChatModel
 {

@@ -8,7 +8,7 @@
 #include "ChatTextUtil.h"
 #include "ChatVars.h"
 #include "HtmlDoc.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "NickScheme.h"
 
 namespace ChatModel

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "HtmlElements.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "HtmlWnd.h"
 
 namespace ChatModel

@@ -12,7 +12,7 @@
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
 #include "HtmlElements.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "MessageFormats.h"
 #include "NickScheme.h"
 

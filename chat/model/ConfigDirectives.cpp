@@ -13,7 +13,7 @@
 #include "ChatTextUtil.h"
 #include "TextCase.h"
 #include "HtmlAttr.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "NickScheme.h"
 
 namespace ChatModel

@@ -8,7 +8,7 @@
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 namespace ChatModel
 {

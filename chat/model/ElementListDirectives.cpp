@@ -6,7 +6,7 @@
 
 #include "ChatVars.h"
 #include "HtmlAttr.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 namespace ChatModel
 {

@@ -7,7 +7,7 @@
 
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "NickScheme.h"
 
 namespace ChatModel

@@ -5,7 +5,7 @@
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "NickScheme.h"
 
 namespace ChatModel

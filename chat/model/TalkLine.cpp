@@ -2,7 +2,7 @@
 // and the building of the outgoing message (commands, encoding, links,
 // colour, bold, message formats).
 #include "ChatModel.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 #include "MessageFormats.h"
 
 namespace ChatModel

@@ -2,8 +2,8 @@
 
 #include "ChatTextUtil.h"
 #include "HtmlAttr.h"
-#include "html/HtmlScan.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlScan.h"
+#include "html/doc/HtmlText.h"
 
 namespace ChatModel
 {

@@ -45,6 +45,7 @@
 #include "HtmlFlow.h"
 #include "HtmlScrollBar.h"
 #include "HtmlTreeDump.h"
+#include "HtmlWinHost.h"
 #include "HtmlWnd.h"
 #include "HtmlWndEvents.h"
 
@@ -812,7 +813,8 @@ int main(int argc, char** argv)
         result = RunView(module, viewWidth, viewHeight, pages, scroll, shot, stay, keys, play, pixels);
     else
     {
-        CHtmlDoc doc(module);
+        CHtmlWinHost host;
+        CHtmlDoc doc(module, &host);
         std::string error;
         result = doc.Load(address, &error, events ? &handler : nullptr, handOver || offerKnown, offerKnown);
         if (result != 0)

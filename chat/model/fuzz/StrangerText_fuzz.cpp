@@ -10,8 +10,8 @@
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 #include "TrustBoundary.h"
-#include "html/HtmlScan.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlScan.h"
+#include "html/doc/HtmlText.h"
 
 namespace
 {

@@ -11,7 +11,7 @@
 
 #include "ChatFakes.h"
 #include "HtmlDoc.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 using namespace ChatModelTest;
 

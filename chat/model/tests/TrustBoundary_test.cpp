@@ -12,7 +12,7 @@
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlDoc.h"
-#include "html/HtmlText.h"
+#include "html/doc/HtmlText.h"
 
 using namespace ChatModel;
 using namespace ChatModelTest;

@@ -1,0 +1,45 @@
+// Element trees of fixture pages, compared with their expected dumps
+// (tests/pages/NAME.tree). A differing tree is written to NAME.actual in the
+// build tree.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "HtmlDoc.h"
+#include "HtmlStdHost.h"
+#include "HtmlTreeDump.h"
+
+namespace
+{
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+class PagesTest : public testing::TestWithParam<const char*>
+{
+};
+
+TEST_P(PagesTest, TreeEqualsTheExpectedDump)
+{
+    const char* sourceDir = std::getenv("FD_SOURCE_DIR");
+    ASSERT_NE(sourceDir, nullptr);
+    const std::string base = std::string(sourceDir) + "/chat/html/tests/pages/" + GetParam();
+    FdHtmlTest::StdFileHost host;
+    CHtmlDoc doc(nullptr, &host);
+    std::string error;
+    ASSERT_EQ(doc.Load(base + ".htm", &error, nullptr, 0, 0), 0) << error;
+    const std::string actual = HtmlDumpTree(doc);
+    const std::string expected = ReadFile(base + ".tree");
+    if (actual != expected)
+        std::ofstream(std::string(GetParam()) + ".actual", std::ios::binary) << actual;
+    EXPECT_EQ(actual, expected) << "written to " << GetParam() << ".actual";
+}
+
+INSTANTIATE_TEST_SUITE_P(Fixtures, PagesTest, testing::Values("chat", "tables", "frames", "quirks"));
+} // namespace
