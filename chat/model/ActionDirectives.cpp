@@ -175,7 +175,7 @@ void CChatModel::vSetFieldValue(const std::string& name, const std::string& valu
 
 void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn, const std::string& attrs)
 {
-    const std::string history = strCutWholeTag(strHistory, tagName, attrs, bodyIn);
+    const std::string history = strCutWholeTag(msgs.strHistory, tagName, attrs, bodyIn);
     std::string body = bodyIn;
     const std::string to = GetAttrOr("TO", attrs);
     const std::string ck = GetAttrOr("CK", attrs);
@@ -191,8 +191,8 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
         getFields = listParams;
     if (sep.empty())
         sep = "|";
-    strHistory = history;
-    if (!boSndSwitch || body.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    msgs.strHistory = history;
+    if (!cfg.boSndSwitch || body.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     if (!boSignedText(body, ck, "") && !boIsCommandTagAuthorised(attrs))
         return;
@@ -221,14 +221,14 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
     }
     else if (boEqualNoCase(getList, "USERGRPS"))
     {
-        const std::string user = strNoIncident(listParams.empty() ? strNick : listParams);
+        const std::string user = strNoIncident(listParams.empty() ? conn.strNick : listParams);
         std::string block = "<DYN_FLDS" + idPiece + " TYPE=\"USERGRPS\">";
         std::vector<std::string> names;
-        groups.uGroupsOf(user, &names);
+        people.groups.uGroupsOf(user, &names);
         for (const std::string& g : names)
         {
             int32_t rank = 0;
-            groups.boMemberValue(g, user, &rank);
+            people.groups.boMemberValue(g, user, &rank);
             block += "<DYN_FVAL NAME=\"" + encode(g) + "\" RK=\"" + std::to_string(rank) + "\" TYPE=\"UG\"/>";
         }
         message = strReplaceAll(message, "%list%", block + "</DYN_FLDS>");
@@ -238,7 +238,7 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
         std::string block = "<DYN_FLDS" + idPiece + " TYPE=\"GRPUSERS\">";
         for (const std::string& g : ChatIrc::SplitList(listParams, sep))
         {
-            const CGroupTable::Group* group = groups.lpFind(g);
+            const CGroupTable::Group* group = people.groups.lpFind(g);
             if (!group)
                 continue;
             for (const CGroupTable::Member& member : group->members)
@@ -262,7 +262,7 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
 void CChatModel::vOnActSetFld(const std::string& bodyIn, const std::string& attrs)
 {
     const std::string name = GetAttrOr("NAME", attrs);
-    if (!boNavSwitch || name.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    if (!cfg.boNavSwitch || name.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     std::string body = bodyIn;
     if (!boSignedText(body, GetAttrOr("CK", attrs), name) && !boIsCommandTagAuthorised(attrs))
@@ -276,7 +276,7 @@ const CChatModel::Command* CChatModel::lpFindCommand(const std::string& text, st
                                                      std::vector<std::string>* list) const
 {
     const std::string upper = strUpperCase(text);
-    for (const Command& c : commands)
+    for (const Command& c : cfg.commands)
     {
         if (c.strName == upper)
             return &c;
@@ -399,10 +399,10 @@ std::string CChatModel::strExpandCommandText(const Command& command, const std::
 
 std::string CChatModel::strResolveAddress(const std::string& address)
 {
-    if (address.empty() || !m_lpView || boKeepAddresses || !IsRelativeAddress(address))
+    if (address.empty() || !m_lpView || page.boKeepAddresses || !IsRelativeAddress(address))
         return address;
-    std::string base = strBaseAddress.empty() ? m_lpView->strRootPath() : strBaseAddress;
-    if (!strBaseAddress.empty() && IsRelativeAddress(base))
+    std::string base = page.strBaseAddress.empty() ? m_lpView->strRootPath() : page.strBaseAddress;
+    if (!page.strBaseAddress.empty() && IsRelativeAddress(base))
         base = m_lpView->strRootPath() + (base.front() == '/' ? base.substr(1) : base);
     while (!base.empty() && base.back() == '/')
         base.pop_back();
@@ -415,8 +415,8 @@ std::string CChatModel::strResolveAddress(const std::string& address)
 void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs)
 {
     // A navigation received inside a message runs once.
-    strHistory = strCutTagAttributes(strHistory, tagName, attrs);
-    if (!boNavSwitch || attrs.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    msgs.strHistory = strCutTagAttributes(msgs.strHistory, tagName, attrs);
+    if (!cfg.boNavSwitch || attrs.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     std::string address = body;
     std::string target = GetAttrOr("TARGET", attrs);
@@ -457,9 +457,8 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
             address = "=@NOCACHE@=" + address;
         if (!address.empty() || reload)
         {
-            navQueue.push_back(target + ";" + address);
-            if (onPostNavigate)
-                onPostNavigate();
+            page.navQueue.push_back(target + ";" + address);
+            m_lpHost->vPostNavigate();
         }
         return;
     }
@@ -476,9 +475,9 @@ void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
     std::string value = body;
     if (op.size() >= 2)
     {
-        const auto old = pageVars.find(name);
+        const auto old = page.pageVars.find(name);
         if (boEqualNoCase(op, "ADD"))
-            value = old != pageVars.end() ? old->second + body : body;
+            value = old != page.pageVars.end() ? old->second + body : body;
         else if (op[0] == '+' || op[0] == '-' || op[0] == '*' || op[0] == '/')
         {
             const int64_t operand = std::atoi(op.c_str() + 1);
@@ -505,19 +504,19 @@ void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
             value = std::to_string(iWrap(result));
         }
     }
-    pageVars[name] = value;
+    page.pageVars[name] = value;
 }
 
 void CChatModel::vOnDynMessFormat(const std::string& name, int mode)
 {
     if (name.empty() || !m_lpView)
         return;
-    if (!messageFormats.boIsActive(name))
+    if (!tables.messageFormats.boIsActive(name))
     {
         if (mode != 1)
             return;
         std::vector<std::string> displaced;
-        messageFormats.iActivate(name, &displaced);
+        tables.messageFormats.iActivate(name, &displaced);
         for (const std::string& other : displaced)
             m_lpView->vSetSwitchControl("@MSGF@" + other, false);
     }
@@ -525,18 +524,18 @@ void CChatModel::vOnDynMessFormat(const std::string& name, int mode)
     {
         if (mode == 1)
             return;
-        if (messageFormats.boIsNotSelectable(name))
+        if (tables.messageFormats.boIsNotSelectable(name))
         {
-            messageFormats.iDeactivate(name);
+            tables.messageFormats.iDeactivate(name);
             return;
         }
         m_lpView->vSetSwitchControl("@MSGF@" + name, true);
     }
-    const std::string group = messageFormats.strGroupOf(name);
-    if (group.empty() || !messageFormats.boGroupIsMutex(group))
+    const std::string group = tables.messageFormats.strGroupOf(name);
+    if (group.empty() || !tables.messageFormats.boGroupIsMutex(group))
         return;
     std::vector<std::string> members;
-    messageFormats.iFormatsOfGroup(group, &members);
+    tables.messageFormats.iFormatsOfGroup(group, &members);
     for (const std::string& other : members)
         if (!boEqualNoCase(other, name) && m_lpView->boSwitchControlOn("@MSGF@" + other))
             m_lpView->vSetSwitchControl("@MSGF@" + other, false);

@@ -28,7 +28,7 @@ bool boCapital(const std::string& s, size_t at)
 void CChatModel::vAutoLink(std::string& text) const
 {
     std::string upper = strUpperAscii(text);
-    for (const Substitution& s : substitutions)
+    for (const Substitution& s : cfg.substitutions)
     {
         if (s.strKey.empty())
             continue;
@@ -70,8 +70,8 @@ void CChatModel::vAutoLink(std::string& text) const
             continue;
         }
         const std::string anchor = "<A href=\"" + std::string(noScheme ? "HTTP://" : "") + candidate + "\" " +
-                                   strAutoLinkText + ">" + candidate + "</A>";
-        const std::string link = strReplaceAll(strAutoLinkFormat, "%lnk%", anchor);
+                                   cfg.strAutoLinkText + ">" + candidate + "</A>";
+        const std::string link = strReplaceAll(cfg.strAutoLinkFormat, "%lnk%", anchor);
         text = text.substr(0, start) + link + text.substr(end);
         upper = strUpperAscii(text);
         from = start + link.size();

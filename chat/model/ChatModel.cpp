@@ -100,13 +100,11 @@ std::string CChatModel::strRunTimeKey()
 CChatModel::CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn clock)
     : m_cnx(cnx), m_settings(settings), m_clock(clock ? clock : ClockFn(llSystemSeconds))
 {
-    senderFlood = CFloodDetector("SNDR", m_clock);
-    receiverFlood = CFloodDetector("RCVR", m_clock);
-    boDebug = m_settings.strRead("dbg", "") == "1";
-    formats.assign(kKindCount, std::string());
-    linkAttrs.assign(kKindCount, std::string());
-    // The talk form's submits and the whisper item send the talk line.
-    onSendTalk = [this](bool priv) { vSendTalk(priv); };
+    people.senderFlood = CFloodDetector("SNDR", m_clock);
+    people.receiverFlood = CFloodDetector("RCVR", m_clock);
+    cfg.boDebug = m_settings.strRead("dbg", "") == "1";
+    cfg.formats.assign(kKindCount, std::string());
+    cfg.linkAttrs.assign(kKindCount, std::string());
 }
 
 CChatModel::~CChatModel() = default;
@@ -118,12 +116,13 @@ void CChatModel::vInit()
     if (!m_boFirstInit)
         return;
     m_boFirstInit = false;
-    lUsersInRoom = lHighestUsers = lPrivReceived = lRoomReceived = lJoined = lLeft = lKilled = 0;
-    lPrivSent = lRoomSent = 0;
-    boConnected = boNickRefused = boSynced = boNoHtml = boHideDefaultWhisper = false;
+    people.lUsersInRoom = people.lHighestUsers = people.lPrivReceived = people.lRoomReceived =
+        people.lJoined = people.lLeft = people.lKilled = 0;
+    people.lPrivSent = people.lRoomSent = 0;
+    conn.boConnected = conn.boNickRefused = conn.boSynced = cfg.boNoHtml = cfg.boHideDefaultWhisper = false;
 
-    formats.assign(kKindCount, std::string());
-    linkAttrs.assign(kKindCount, std::string());
+    cfg.formats.assign(kKindCount, std::string());
+    cfg.linkAttrs.assign(kKindCount, std::string());
     const std::pair<int, const char*> defaults[] = {
         {0, "%bud%&gt; %mess%<BR>"},
         {1, "%bud% to %budto%&gt; %mess%<BR>"},
@@ -143,49 +142,51 @@ void CChatModel::vInit()
         {33, "Slow down, %bud%<BR>"},
     };
     for (const auto& d : defaults)
-        formats[static_cast<size_t>(d.first)] = d.second;
+        cfg.formats[static_cast<size_t>(d.first)] = d.second;
 
     const char* const states[6] = {"Cnx closed",    "Opening...", "Cnx stopped",
                                    "Connecting...", "Connected",  "Disconnecting..."};
     for (int i = 0; i < 6; ++i)
-        stateTexts[i] = states[i];
-    userFormats[0] = "%bud%<BR>";
-    userFormats[1] = "@%bud%<BR>";
-    userFormats2[0] = userFormats2[1] = kUndef;
-    for (std::string& z : zoneFrames)
+        cfg.stateTexts[i] = states[i];
+    cfg.userFormats[0] = "%bud%<BR>";
+    cfg.userFormats[1] = "@%bud%<BR>";
+    cfg.userFormats2[0] = cfg.userFormats2[1] = kUndef;
+    for (std::string& z : cfg.zoneFrames)
         z = kUndef;
     const char* const menus[6] = {"Copy", "Whisper", "%bud% left %room%", "Copy", "Copy all", "Clear all"};
     for (int i = 0; i < 6; ++i)
-        menuTexts[i] = menus[i];
-    strAutoLinkFormat = "%lnk%";
-    strAutoLinkText.clear();
-    strIncidentMarker = "{";
-    iMaxIncident = 10;
-    strNickCheckChars = "#{[";
-    strNickErrEmpty = "<font color=red>The nickname is empty or contains invalid caracters!</font>";
-    strNickErrRefused = "<font color=red>The server rejected your nickname! It is either already in use or "
-                        "contains invalid caracters.</font>";
-    strNickErrReserved = "<font color=red>This nickname is reserved.</font>";
-    badLogonStrings.clear();
-    reservedNicks.clear();
-    iMinNickLength = 3;
-    uPort = 6667;
+        cfg.menuTexts[i] = menus[i];
+    cfg.strAutoLinkFormat = "%lnk%";
+    cfg.strAutoLinkText.clear();
+    conn.strIncidentMarker = "{";
+    conn.iMaxIncident = 10;
+    conn.strNickCheckChars = "#{[";
+    cfg.strNickErrEmpty = "<font color=red>The nickname is empty or contains invalid caracters!</font>";
+    cfg.strNickErrRefused =
+        "<font color=red>The server rejected your nickname! It is either already in use or "
+        "contains invalid caracters.</font>";
+    cfg.strNickErrReserved = "<font color=red>This nickname is reserved.</font>";
+    cfg.badLogonStrings.clear();
+    cfg.reservedNicks.clear();
+    cfg.iMinNickLength = 3;
+    conn.uPort = 6667;
     // The pages may name a logon page (CNF_LOGONPAGE) from now until the
     // start gate has shown it or started the connection past it.
-    boLogonPageSwitch = true;
+    cfg.boLogonPageSwitch = true;
     vReadPageParams();
     // The talk line starts on a fresh line.
-    uInputCursor = inputHistory.size();
+    msgs.uInputCursor = msgs.inputHistory.size();
 }
 
 void CChatModel::vLoadUserInterface()
 {
     if (!m_lpView)
         return;
-    if (strHtmlUiUrl.empty())
-        m_lpView->vLoad("str://<BODY BGCOLOR=" + strBgColor + ">" + strWaitText + "</BODY>", std::string());
+    if (page.strHtmlUiUrl.empty())
+        m_lpView->vLoad("str://<BODY BGCOLOR=" + page.strBgColor + ">" + page.strWaitText + "</BODY>",
+                        std::string());
     else
-        m_lpView->vLoad(strHtmlUiUrl, std::string());
+        m_lpView->vLoad(page.strHtmlUiUrl, std::string());
 }
 
 // ---------------------------------------------------------------- page parameters
@@ -219,7 +220,7 @@ void CChatModel::vReadPageParams()
     if (args)
     {
         bool f = false;
-        std::string* texts[4] = {&strOkUrl, &strOkFrame, &strNokUrl, &strNokFrame};
+        std::string* texts[4] = {&page.strOkUrl, &page.strOkFrame, &page.strNokUrl, &page.strNokFrame};
         const char* textNames[4] = {"OKURL", "OKFRAME", "NOKURL", "NOKFRAME"};
         for (int i = 0; i < 4; ++i)
         {
@@ -227,7 +228,7 @@ void CChatModel::vReadPageParams()
             if (f)
                 *texts[i] = v;
         }
-        double* limits[4] = {&dMinVer, &dMaxVer, &dMinSubVer, &dMaxSubVer};
+        double* limits[4] = {&page.dMinVer, &page.dMaxVer, &page.dMinSubVer, &page.dMaxSubVer};
         const char* limitNames[4] = {"MINVER", "MAXVER", "MINSUBVER", "MAXSUBVER"};
         for (int i = 0; i < 4; ++i)
         {
@@ -236,9 +237,9 @@ void CChatModel::vReadPageParams()
                 *limits[i] = std::atof(v.c_str());
         }
         if (inst->boGetArg("DEFROOTPATH", v))
-            strDefRootPath = v;
+            page.strDefRootPath = v;
         if (inst->boGetArg("CK", v))
-            strCheckKey = v;
+            page.strCheckKey = v;
     }
     auto unscramble = [](const std::string& value)
     {
@@ -249,35 +250,35 @@ void CChatModel::vReadPageParams()
     if (inst)
     {
         if (inst->boGetArg("WAIT_TEXT", v))
-            strWaitText = v;
+            page.strWaitText = v;
         if (inst->boGetArg("HTMLUI_URL", v))
-            strHtmlUiUrl = unscramble(v);
+            page.strHtmlUiUrl = unscramble(v);
         if (inst->boGetArg("GLOBAL_BG_COLOR", v))
-            strBgColor = v;
+            page.strBgColor = v;
         if (inst->boGetArg("SERVER_NAME", v))
-            strServer = unscramble(v);
+            conn.strServer = unscramble(v);
         if (inst->boGetArg("SERVER_KEY", v))
-            strServerKey = v;
+            conn.strServerKey = v;
         if (inst->boGetArg("ROOM_NAME", v))
-            strRoom = unscramble(v);
+            conn.strRoom = unscramble(v);
         if (inst->boGetArg("NICKNAME", v))
         {
             if (!v.empty() && v[0] == '#')
                 v.clear();
-            strNick = v;
-            strNickHtml = HtmlEncodeEntities(v);
-            strIrcNick = v;
+            conn.strNick = v;
+            conn.strNickHtml = HtmlEncodeEntities(v);
+            conn.strIrcNick = v;
         }
     }
-    groups.vClear();
+    people.groups.vClear();
     if (args)
     {
-        contextVars.clear();
+        page.contextVars.clear();
         for (int n = 1;; ++n)
         {
             if (!inst->boGetArg("CONTEXT_VAR" + std::to_string(n), v))
                 break;
-            contextVars.push_back(HtmlTrim(v));
+            page.contextVars.push_back(HtmlTrim(v));
         }
         for (int n = 1;; ++n)
         {
@@ -291,30 +292,30 @@ void CChatModel::vReadPageParams()
             const std::string list = v.substr(semi + 1);
             if (list.empty())
                 continue;
-            groups.FindOrCreate(name, rank);
+            people.groups.FindOrCreate(name, rank);
             for (const std::string& user : ChatIrc::SplitList(list, ","))
-                groups.iSetMember(name, user, rank);
+                people.groups.iSetMember(name, user, rank);
         }
         for (int n = 1;; ++n)
         {
             if (!inst->boGetArg("MEMBEROF" + std::to_string(n), v) || v.empty())
                 break;
             const int32_t rank = iSplitRank(v);
-            groups.FindOrCreate(v, rank);
-            groups.iSetMember(v, strNoIncident(strNick), rank);
+            people.groups.FindOrCreate(v, rank);
+            people.groups.iSetMember(v, strNoIncident(conn.strNick), rank);
         }
     }
-    if (strBgColor.empty())
-        strBgColor = "#005185";
+    if (page.strBgColor.empty())
+        page.strBgColor = "#005185";
 }
 
 // ---------------------------------------------------------------- variables
 
 std::string CChatModel::strNoIncident(const std::string& nick) const
 {
-    if (strIncidentMarker.empty())
+    if (conn.strIncidentMarker.empty())
         return nick;
-    const size_t at = nick.find(strIncidentMarker);
+    const size_t at = nick.find(conn.strIncidentMarker);
     return at == std::string::npos ? nick : nick.substr(0, at);
 }
 
@@ -329,35 +330,35 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
 {
     ChatIrc::CNickScheme& scheme = m_cnx.Scheme();
     if (n == "%bud%")
-        value = strNoIncident(strSelected);
+        value = strNoIncident(conn.strSelected);
     else if (n == "%room%")
-        value = scheme.strRoomFromWire(strRoom);
+        value = scheme.strRoomFromWire(conn.strRoom);
     else if (n == "%roomutf8%")
-        value = strAnsiToUtf8(scheme.strRoomFromWire(strRoom));
+        value = strAnsiToUtf8(scheme.strRoomFromWire(conn.strRoom));
     else if (n == "%approom%")
-        value = strRoom;
+        value = conn.strRoom;
     else if (n == "%IRCbud%" || n == "%ircbud%")
-        value = strEncodedNick(strSelected);
+        value = strEncodedNick(conn.strSelected);
     else if (n == "%IRCNoIncbud%" || n == "%ircnoincbud%")
-        value = strNoIncident(strEncodedNick(strSelected));
+        value = strNoIncident(strEncodedNick(conn.strSelected));
     else if (n == "%ircbudutf8%")
-        value = strAnsiToUtf8(strEncodedNick(strSelected));
+        value = strAnsiToUtf8(strEncodedNick(conn.strSelected));
     else if (n == "%ircnoincbudutf8%")
-        value = strAnsiToUtf8(strNoIncident(strEncodedNick(strSelected)));
+        value = strAnsiToUtf8(strNoIncident(strEncodedNick(conn.strSelected)));
     else if (n == "%ircappbud%")
-        value = strSelected;
+        value = conn.strSelected;
     else if (n == "%ircappnoincbud%")
-        value = strNoIncident(strSelected);
+        value = strNoIncident(conn.strSelected);
     else if (n == "%IncIdent%" || n == "%incident%")
-        value = strIncidentMarker;
+        value = conn.strIncidentMarker;
     else if (n == "%usernick%")
-        value = strNoIncident(strNick);
+        value = strNoIncident(conn.strNick);
     else if (n == "%userircnick%")
-        value = strEncodedNick(strIrcNick);
+        value = strEncodedNick(conn.strIrcNick);
     else if (n == "%userircnickutf8%")
-        value = strAnsiToUtf8(strEncodedNick(strIrcNick));
+        value = strAnsiToUtf8(strEncodedNick(conn.strIrcNick));
     else if (n == "%userircappnick%")
-        value = strIrcNick;
+        value = conn.strIrcNick;
     else if (n == "%chatver%")
         value = "4.38";
     else if (n == "%chatossubver%")
@@ -367,23 +368,23 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
     else if (n == "%navint%")
         value = m_lpInstance && m_lpInstance->boIsActiveX() ? "AX" : "NP";
     else if (n == "%checkkey%")
-        value = strCheckKey;
+        value = page.strCheckKey;
     else if (n == "%curdom%")
-        value = strCurDomain;
+        value = page.strCurDomain;
     else if (n == "%curfulldom%")
-        value = strCurFullDomain;
+        value = page.strCurFullDomain;
     else if (n == "%curdomip%" || n == "%curfulldomip%")
     {
         // Resolved only here, when the text holds the name.
-        const std::string& host = n == "%curdomip%" ? strCurDomain : strCurFullDomain;
-        value = onResolve && !host.empty() ? onResolve(host) : std::string();
+        const std::string& host = n == "%curdomip%" ? page.strCurDomain : page.strCurFullDomain;
+        value = !host.empty() ? m_lpHost->strResolve(host) : std::string();
     }
     else if (n == "%crkey%")
         value = scheme.strGetKey();
     else if (n == "%nckprfx%")
         value = scheme.strGetNickPrefix();
     else if (n == "%htmlui%")
-        value = strHtmlUiUrl;
+        value = page.strHtmlUiUrl;
     else if (n == "%rootpath%")
     {
         if (!m_lpView)
@@ -391,13 +392,13 @@ bool CChatModel::boFixedValue(const std::string& n, std::string& value)
         value = m_lpView->strRootPath();
     }
     else if (n == "%defrootpath%")
-        value = strDefRootPath;
+        value = page.strDefRootPath;
     else if (n == "%empty%")
         value.clear();
     else if (n == "%usergrps%")
     {
         std::vector<std::string> names;
-        groups.uGroupsOf(strNoIncident(strNick), &names);
+        people.groups.uGroupsOf(strNoIncident(conn.strNick), &names);
         value.clear();
         for (size_t i = 0; i < names.size(); ++i)
             value += (i ? "|" : "") + names[i];
@@ -418,7 +419,7 @@ std::string CChatModel::strExpandVars(const std::string& text, bool markup)
             v = HtmlEncodeEntities(v);
         return true;
     };
-    src.context = &contextVars;
+    src.context = &page.contextVars;
     src.field = [this](const std::string& spec, std::string& v)
     { return m_lpView != nullptr && m_lpView->boReadField(spec, v); };
     src.checksum = [this](const std::string& room, const std::string* key, std::string& v)
@@ -427,7 +428,7 @@ std::string CChatModel::strExpandVars(const std::string& text, bool markup)
             return false;
         std::string stored;
         long sum = 0;
-        if (roomKeys.boGetStored(room, stored))
+        if (tables.roomKeys.boGetStored(room, stored))
         {
             if (key)
                 stored = ChatText::strScramble(stored, *key);
@@ -439,7 +440,7 @@ std::string CChatModel::strExpandVars(const std::string& text, bool markup)
     };
     src.pageVar = [this](const std::string& name)
     {
-        for (const auto& kv : pageVars)
+        for (const auto& kv : page.pageVars)
             if (boEqualNoCase(kv.first, name))
                 return kv.second;
         return std::string();
@@ -462,8 +463,8 @@ void CChatModel::vNavigateExpanded(const std::string& url, const std::string& ta
 
 long CChatModel::lFindUser(const std::string& nick) const
 {
-    for (size_t i = 0; i < users.size(); ++i)
-        if (users[i] == nick)
+    for (size_t i = 0; i < people.users.size(); ++i)
+        if (people.users[i] == nick)
             return static_cast<long>(i);
     return -1;
 }
@@ -474,10 +475,10 @@ bool CChatModel::boInsertUser(const std::string& nick, uint16_t flags)
         return false;
     const std::string low = strLower(nick);
     size_t at = 0;
-    while (at < users.size() && strLower(users[at]) <= low)
+    while (at < people.users.size() && strLower(people.users[at]) <= low)
         ++at;
-    users.insert(users.begin() + static_cast<long>(at), nick);
-    userFlags.insert(userFlags.begin() + static_cast<long>(at), flags);
+    people.users.insert(people.users.begin() + static_cast<long>(at), nick);
+    people.userFlags.insert(people.userFlags.begin() + static_cast<long>(at), flags);
     return true;
 }
 
@@ -487,16 +488,16 @@ bool CChatModel::boRemoveUser(const std::string& nick, uint16_t* flags)
     if (i < 0)
         return false;
     if (flags)
-        *flags = userFlags[static_cast<size_t>(i)];
-    users.erase(users.begin() + i);
-    userFlags.erase(userFlags.begin() + i);
+        *flags = people.userFlags[static_cast<size_t>(i)];
+    people.users.erase(people.users.begin() + i);
+    people.userFlags.erase(people.userFlags.begin() + i);
     return true;
 }
 
 void CChatModel::vClearUsers()
 {
-    users.clear();
-    userFlags.clear();
+    people.users.clear();
+    people.userFlags.clear();
 }
 
 // ---------------------------------------------------------------- zones
@@ -506,7 +507,7 @@ void CChatModel::vRefreshZone(int zone)
     if (zone != kZoneMessages && zone != kZoneUsers && zone != kZoneGroups && zone != kZoneStatus &&
         zone != kZoneRoom)
         return;
-    const std::string& frame = zoneFrames[zone];
+    const std::string& frame = cfg.zoneFrames[zone];
     if (!m_lpView || frame == kUndef || !m_lpView->boHasFrame(frame))
         return;
     m_lpView->vReloadFrame(frame, zone == kZoneMessages);
@@ -516,42 +517,40 @@ void CChatModel::vClearAll()
 {
     vOnActClr();
     vClearUsers();
-    groups.vClear();
-    elementLists.vClear();
-    changedLists.clear();
-    messageFormats.vClear();
-    serverErrors.vClear();
-    serverMessages.vClear();
-    floodRecords.clear();
-    floodRecordGroups.clear();
+    people.groups.vClear();
+    tables.elementLists.vClear();
+    tables.changedLists.clear();
+    tables.messageFormats.vClear();
+    tables.serverErrors.vClear();
+    tables.serverMessages.vClear();
+    people.floodRecords.clear();
+    people.floodRecordGroups.clear();
 }
 
 // ---------------------------------------------------------------- element lists
 
 int32_t CChatModel::iQueueFrameRefresh(const std::string& list, bool synchronous)
 {
-    if (std::find(changedLists.begin(), changedLists.end(), list) != changedLists.end())
+    if (std::find(tables.changedLists.begin(), tables.changedLists.end(), list) != tables.changedLists.end())
         return 0;
-    changedLists.push_back(list);
-    if (changedLists.size() > 1)
+    tables.changedLists.push_back(list);
+    if (tables.changedLists.size() > 1)
         return 0;
-    if (onPostListsChanged && !synchronous)
-        onPostListsChanged();
-    else
+    if (synchronous || !m_lpHost->boPostListsChanged())
         vOnListsChanged();
     return 1;
 }
 
 void CChatModel::vOnListsChanged()
 {
-    const std::vector<std::string> names = std::move(changedLists);
-    changedLists.clear();
+    const std::vector<std::string> names = std::move(tables.changedLists);
+    tables.changedLists.clear();
     if (!m_lpView)
         return;
     for (const std::string& list : names)
     {
         std::vector<std::string> done;
-        for (const auto* frames : {&elistFrames, &elistItemFrames, &elistKeyFrames})
+        for (const auto* frames : {&tables.elistFrames, &tables.elistItemFrames, &tables.elistKeyFrames})
         {
             const auto it = frames->find(list);
             if (it == frames->end() || std::find(done.begin(), done.end(), it->second) != done.end())
@@ -564,9 +563,7 @@ void CChatModel::vOnListsChanged()
 
 void CChatModel::vPostRefresh()
 {
-    if (onPostRefresh)
-        onPostRefresh();
-    else
+    if (!m_lpHost->boPostRefresh())
         vRefreshZone(kZoneMessages);
 }
 
@@ -577,23 +574,23 @@ bool CChatModel::boOnElistToggle(const std::string& rest)
         return false;
     const std::string list = rest.substr(0, at);
     const std::string key = rest.substr(at + 1);
-    if (list.empty() || key.empty() || !elementLists.boToggleExpanded(list, key))
+    if (list.empty() || key.empty() || !tables.elementLists.boToggleExpanded(list, key))
         return false;
-    const auto it = elistFrames.find(list);
-    if (it != elistFrames.end() && m_lpView)
+    const auto it = tables.elistFrames.find(list);
+    if (it != tables.elistFrames.end() && m_lpView)
         m_lpView->vReloadFrame(it->second, false);
     return true;
 }
 
 std::string CChatModel::CElementListHost::strOwnNickNoIncident()
 {
-    return m_model.strNoIncident(m_model.strNick);
+    return m_model.strNoIncident(m_model.conn.strNick);
 }
 
 bool CChatModel::CElementListHost::boSetGroupMember(const std::string& group, const std::string& nick,
                                                     int32_t rank)
 {
-    return m_model.groups.iSetMember(group, nick, rank) != 0;
+    return m_model.people.groups.iSetMember(group, nick, rank) != 0;
 }
 
 void CChatModel::CElementListHost::vAnnounceGroup(const std::string& group)
@@ -613,12 +610,12 @@ std::string CChatModel::CElementListHost::strNickMarkup(const std::string& nick,
 
 std::string CChatModel::CElementListHost::strPlainUserLinkAttrs()
 {
-    return m_model.userAttrs[0];
+    return m_model.cfg.userAttrs[0];
 }
 
 void CChatModel::CElementListHost::vCutHistoryTag(const std::string& tagName, const std::string& attributes)
 {
-    m_model.strHistory = strCutTagAttributes(m_model.strHistory, tagName, attributes);
+    m_model.msgs.strHistory = strCutTagAttributes(m_model.msgs.strHistory, tagName, attributes);
 }
 
 void CChatModel::CElementListHost::vQueueListChanged(const std::string& list)
@@ -633,21 +630,21 @@ void CChatModel::CElementListHost::vRequestMessageRefresh()
 
 bool CChatModel::boIsBeforeConnection()
 {
-    return !boConnected && m_cnx.iState() != 2;
+    return !conn.boConnected && m_cnx.iState() != 2;
 }
 
 // ---------------------------------------------------------------- message list
 
 void CChatModel::vOnActClr()
 {
-    messages.clear();
-    strHistory.clear();
+    msgs.messages.clear();
+    msgs.strHistory.clear();
 }
 
 std::string CChatModel::strNickMarkup(const std::string& nick, int strid, std::vector<std::string>* out)
 {
     if (out)
-        groups.uGroupsOf(strNoIncident(nick), out);
+        people.groups.uGroupsOf(strNoIncident(nick), out);
     return "<DI_MGHDS STRID=" + std::to_string(strid) + ">" + HtmlEncodeEntities(nick) + "</DI_MGHDS>";
 }
 
@@ -655,26 +652,26 @@ std::string CChatModel::strNickDisplay(const std::string& nick, int strid)
 {
     const std::string plain = strNoIncident(nick);
     std::string display = HtmlEncodeEntities(plain);
-    if (!boGroupDecoration || strid < 0)
+    if (!cfg.boGroupDecoration || strid < 0)
         return display;
     std::vector<std::string> names;
-    groups.uGroupsOf(plain, &names);
+    people.groups.uGroupsOf(plain, &names);
     for (const std::string& g : names)
     {
         // A group still waiting for its configuration document asks for it
         // (once: the download list remembers the address).
-        const CGroupTable::Group* group = groups.lpFind(g);
+        const CGroupTable::Group* group = people.groups.lpFind(g);
         if (group && group->counters[2] == 0 && (!group->strFileTemplate.empty() || boPlainGroupName(g)))
         {
-            const std::string address = groups.strGroupFile(g);
+            const std::string address = people.groups.strGroupFile(g);
             if (!address.empty())
                 iLoadConfigDocument(address, kGroupConfigLoad);
         }
         int32_t rank = 0;
-        groups.boMemberValue(g, plain, &rank);
+        people.groups.boMemberValue(g, plain, &rank);
         const std::string f =
             rank < 0 ? std::string()
-                     : groups.strListEntry(g, static_cast<size_t>(strid), static_cast<size_t>(rank));
+                     : people.groups.strListEntry(g, static_cast<size_t>(strid), static_cast<size_t>(rank));
         if (!f.empty())
             display = strReplaceAll(strReplaceAll(f, "%bud%", HtmlEncodeEntities(plain)), "%empty%", "");
     }
@@ -721,11 +718,8 @@ int32_t CChatModel::iLoadConfigDocument(const std::string& addressIn, const std:
     const std::string scheme = sep == std::string::npos ? std::string() : address.substr(0, sep);
     if (!boEqualNoCase(scheme, "str"))
     {
-        if (onConfigRequest)
-        {
-            onConfigRequest(address, tag);
+        if (m_lpHost->boRequestConfig(address, tag))
             return 0;
-        }
         // Asked as a page download whose requester is the tag: the drain of
         // finished downloads runs its directives when it arrives.
         std::string kind = scheme;
@@ -742,14 +736,15 @@ int32_t CChatModel::iLoadConfigDocument(const std::string& addressIn, const std:
 void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromIn, const std::string& toIn,
                              int kind, bool refresh, Origin origin)
 {
-    if (kind >= static_cast<int>(formats.size()) || kind >= static_cast<int>(linkAttrs.size()) || kind < -1)
+    if (kind >= static_cast<int>(cfg.formats.size()) || kind >= static_cast<int>(cfg.linkAttrs.size()) ||
+        kind < -1)
         return;
-    if (messages.size() > kMaxMessages)
+    if (msgs.messages.size() > kMaxMessages)
         vOnActClr();
     const std::string& from = fromIn;
     const std::string& to = toIn;
-    messages.push_back(Message{textIn, from, to});
-    const long n = static_cast<long>(messages.size() - 1);
+    msgs.messages.push_back(Message{textIn, from, to});
+    const long n = static_cast<long>(msgs.messages.size() - 1);
 
     std::vector<std::string> fromGroups, toGroups;
     const std::string fromEnc = HtmlEncodeEntities(from);
@@ -773,7 +768,7 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
             {
                 multiPart = boStartsNoCase(text, "<DYN_MPD");
                 if (multiPart)
-                    multiParts.vSetContext(from, to, kind);
+                    tables.multiParts.vSetContext(from, to, kind);
                 const std::string scope = m_strPartsScope;
                 m_strPartsScope = from;
                 iParseMarkup(text, true);
@@ -802,9 +797,9 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
             for (const std::string& g : fromGroups)
             {
                 int32_t rank = 0;
-                groups.boMemberValue(g, fromPlain, &rank);
+                people.groups.boMemberValue(g, fromPlain, &rank);
                 const std::string f =
-                    rank < 0 ? std::string() : groups.strListEntry(g, 2, static_cast<size_t>(rank));
+                    rank < 0 ? std::string() : people.groups.strListEntry(g, 2, static_cast<size_t>(rank));
                 if (!f.empty())
                     text = strReplaceAll(strReplaceAll(f, "%mess%", text), "%empty%", "");
             }
@@ -814,26 +809,26 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
     const std::string num = std::to_string(n);
     if (kind >= 0)
     {
-        const std::string& attr = linkAttrs[static_cast<size_t>(kind)];
+        const std::string& attr = cfg.linkAttrs[static_cast<size_t>(kind)];
         if (!from.empty())
             budLink = "<a href=\"@BUD@" + num + "@" + fromEnc + "\" " + attr + ">" + fromShow + "</a>";
         if (!to.empty())
             budToLink = "<a href=\"@BUD@" + num + "@" + toEnc + "\" " + attr + ">" + toShow + "</a>";
-        messLink = "<a href=\"@MESS@" + num + "\" " + strMessLinkAttr + ">" + text + "</a>";
+        messLink = "<a href=\"@MESS@" + num + "\" " + cfg.strMessLinkAttr + ">" + text + "</a>";
     }
 
     if (silent)
-        strHistory += text;
+        msgs.strHistory += text;
     else if (tagMessage || multiPart)
     {
         if (multiPart)
-            multiParts.vSetContext(from, to, kind);
+            tables.multiParts.vSetContext(from, to, kind);
         iParseMarkup(text);
     }
     else
     {
         std::string line;
-        const std::string fmt = kind >= 0 ? formats[static_cast<size_t>(kind)] : std::string();
+        const std::string fmt = kind >= 0 ? cfg.formats[static_cast<size_t>(kind)] : std::string();
         bool haveLine = true;
         switch (kind)
         {
@@ -849,12 +844,14 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
         case 10:
         case 11:
         case 12:
-            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", HtmlEncodeEntities(strRoom));
+            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%",
+                                 HtmlEncodeEntities(conn.strRoom));
             break;
         case 13:
-            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%", HtmlEncodeEntities(strRoom));
-            line = strReplaceAll(line, "%nbbud%", std::to_string(lUsersInRoom));
-            line = strReplaceAll(line, "%(s)%", lUsersInRoom >= 2 ? "s" : "");
+            line = strReplaceAll(strReplaceAll(fmt, "%bud%", budLink), "%room%",
+                                 HtmlEncodeEntities(conn.strRoom));
+            line = strReplaceAll(line, "%nbbud%", std::to_string(people.lUsersInRoom));
+            line = strReplaceAll(line, "%(s)%", people.lUsersInRoom >= 2 ? "s" : "");
             break;
         case 20:
         case 21:
@@ -889,35 +886,36 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
             for (const std::string& g : fromGroups)
             {
                 int32_t rank = 0;
-                groups.boMemberValue(g, fromPlain, &rank);
+                people.groups.boMemberValue(g, fromPlain, &rank);
                 const std::string f =
-                    rank < 0 ? std::string() : groups.strListEntry(g, 3, static_cast<size_t>(rank));
+                    rank < 0 ? std::string() : people.groups.strListEntry(g, 3, static_cast<size_t>(rank));
                 if (!f.empty())
                     line = strReplaceAll(strReplaceAll(f, "%line%", line), "%empty%", "");
             }
-            strHistory += "<DI_HI>" + line + "</DI_HI>";
+            msgs.strHistory += "<DI_HI>" + line + "</DI_HI>";
             const std::string trimmed = HtmlTrim(line);
             if (trimmed.empty() || trimmed == "<DMY/>")
                 refresh = false;
         }
     }
     // The history never stays above its limit once a message is added.
-    if (lHistoryLimit >= 0 && static_cast<long>(strHistory.size()) > lHistoryLimit)
-        strHistory = strTrimHistory(strHistory, static_cast<long>(strHistory.size()) - lHistoryLimit);
+    if (cfg.lHistoryLimit >= 0 && static_cast<long>(msgs.strHistory.size()) > cfg.lHistoryLimit)
+        msgs.strHistory =
+            strTrimHistory(msgs.strHistory, static_cast<long>(msgs.strHistory.size()) - cfg.lHistoryLimit);
     if (refresh)
         vRefreshZone(kZoneMessages);
 }
 
 void CChatModel::vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to)
 {
-    const size_t max = uMaxMessageLength;
+    const size_t max = cfg.uMaxMessageLength;
     if (text.size() < max * 3 / 4)
     {
         vSendChat(text, priv, show, to);
         return;
     }
     const long id = ++lMultiPartCounter();
-    const std::string ident = strNickHtml + std::to_string(id);
+    const std::string ident = conn.strNickHtml + std::to_string(id);
     const size_t piece = max / 3;
     // Each piece is cut so that it still fits once entity-encoded, and never
     // inside an entity.
@@ -954,16 +952,16 @@ void CChatModel::vSendLongMessage(const std::string& text, bool priv, bool show,
 
 void CChatModel::vConnect()
 {
-    if (strIrcNick.empty())
+    if (conn.strIrcNick.empty())
         return;
-    if (m_cnx.iState() == 3 && !strServer.empty())
+    if (m_cnx.iState() == 3 && !conn.strServer.empty())
         m_cnx.vClose();
     const int state = m_cnx.iState();
-    if ((state == 0 || state == 2) && !strServer.empty())
+    if ((state == 0 || state == 2) && !conn.strServer.empty())
     {
         if (state == 2)
             m_cnx.vClose();
-        m_cnx.boOpen(strServer, uPort < 1 ? 6667 : uPort);
+        m_cnx.boOpen(conn.strServer, conn.uPort < 1 ? 6667 : conn.uPort);
     }
     else if (state == 1)
         m_cnx.vClose();
@@ -975,7 +973,7 @@ void CChatModel::vDisconnect()
     m_cnx.vDetach();
     if (m_cnx.iState() != 0)
     {
-        m_cnx.boLeaveRoom(strRoom);
+        m_cnx.boLeaveRoom(conn.strRoom);
         m_cnx.vClose();
     }
     m_boFirstInit = true;
@@ -985,12 +983,12 @@ void CChatModel::vCreateRoom()
 {
     if (m_cnx.iState() != 2)
         return;
-    llRoomCreated = llNow();
+    conn.llRoomCreated = llNow();
     // The room's CNF_ROOMKEY record, else the default one: its key, and its
     // mode as the creation flags (2, a visible room, without a record).
     int32_t mode = 2;
-    const std::string key = roomKeys.strGet(strRoom, &mode, nullptr);
-    m_cnx.boCreateRoom(strRoom, strRoomModes, key, static_cast<uint32_t>(mode));
+    const std::string key = tables.roomKeys.strGet(conn.strRoom, &mode, nullptr);
+    m_cnx.boCreateRoom(conn.strRoom, conn.strRoomModes, key, static_cast<uint32_t>(mode));
 }
 
 std::string CChatModel::strWaitTimeText(int32_t ms) const
@@ -1009,7 +1007,7 @@ bool CChatModel::boExempt(const CFloodDetector& det, const std::string& nick) co
 {
     const std::string plain = strNoIncident(nick);
     for (const std::string& g : det.exemptGroups)
-        if (groups.boHasMember(g, plain))
+        if (people.groups.boHasMember(g, plain))
             return true;
     for (const std::string& p : det.exemptUsers)
         if (ChatText::boWildcardMatch(plain, p))
@@ -1020,52 +1018,53 @@ bool CChatModel::boExempt(const CFloodDetector& det, const std::string& nick) co
 void CChatModel::vSendChat(const std::string& textIn, bool priv, bool show, const std::string& to, int,
                            bool checked, bool built)
 {
-    const std::string text = boNoHtml && !built ? HtmlEncodeEntities(textIn) : textIn;
+    const std::string text = cfg.boNoHtml && !built ? HtmlEncodeEntities(textIn) : textIn;
     if (priv && (to.empty() || (lFindUser(to) < 0 && show)))
     {
         if (show)
-            vAddMessage("", strIrcNick, "", 20, true);
+            vAddMessage("", conn.strIrcNick, "", 20, true);
         return;
     }
-    if (text.size() >= uMaxMessageLength)
+    if (text.size() >= cfg.uMaxMessageLength)
     {
         if (show)
-            vAddMessage("", strIrcNick, "", 22, true);
+            vAddMessage("", conn.strIrcNick, "", 22, true);
         return;
     }
-    if (!checked && !boIsTagMessage(text) && !boExempt(senderFlood, strIrcNick))
+    if (!checked && !boIsTagMessage(text) && !boExempt(people.senderFlood, conn.strIrcNick))
     {
-        senderFlood.vOnMessage(text);
+        people.senderFlood.vOnMessage(text);
         int32_t duration = 0, remaining = 0;
-        const int alert = senderFlood.iAlertState(&duration, &remaining);
+        const int alert = people.senderFlood.iAlertState(&duration, &remaining);
         if (alert != 0)
         {
             if (show)
-                vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), strIrcNick, "",
-                            iFloodKindOf(senderFlood, alert), true);
-            const std::string group = senderFlood.strAutoGroup(alert);
-            if (!group.empty() && iSetGroupMember(true, group, 0, true, strIrcNick, false))
-                if (std::find(penaltyGroups.begin(), penaltyGroups.end(), group) == penaltyGroups.end())
-                    penaltyGroups.push_back(group);
+                vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), conn.strIrcNick, "",
+                            iFloodKindOf(people.senderFlood, alert), true);
+            const std::string group = people.senderFlood.strAutoGroup(alert);
+            if (!group.empty() && iSetGroupMember(true, group, 0, true, conn.strIrcNick, false))
+                if (std::find(people.penaltyGroups.begin(), people.penaltyGroups.end(), group) ==
+                    people.penaltyGroups.end())
+                    people.penaltyGroups.push_back(group);
             return;
         }
-        for (const std::string& g : penaltyGroups)
-            iSetGroupMember(false, g, 0, true, strIrcNick, false);
-        penaltyGroups.clear();
+        for (const std::string& g : people.penaltyGroups)
+            iSetGroupMember(false, g, 0, true, conn.strIrcNick, false);
+        people.penaltyGroups.clear();
     }
-    if (show && !boLocalEchoOff)
-        vAddMessage(text, strIrcNick, priv ? to : std::string(), priv ? 1 : 0, true);
+    if (show && !cfg.boLocalEchoOff)
+        vAddMessage(text, conn.strIrcNick, priv ? to : std::string(), priv ? 1 : 0, true);
     if (m_cnx.iState() == 2)
     {
         if (priv)
         {
             m_cnx.boSay(to.c_str(), text);
-            ++lPrivSent;
+            ++people.lPrivSent;
         }
         else
         {
             m_cnx.boSay(nullptr, text);
-            ++lRoomSent;
+            ++people.lRoomSent;
         }
     }
 }
@@ -1074,11 +1073,11 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
 {
     if (from.empty() || text.empty())
         return true;
-    std::unique_ptr<CFloodDetector>& rec = floodRecords[strLower(from)];
+    std::unique_ptr<CFloodDetector>& rec = people.floodRecords[strLower(from)];
     if (!rec)
     {
         rec.reset(new CFloodDetector(from, m_clock));
-        rec->vCopyParameters(receiverFlood);
+        rec->vCopyParameters(people.receiverFlood);
     }
     // Silent, tag and multi-part lines count like every other line.
     if (boExempt(*rec, from))
@@ -1089,12 +1088,12 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
     if (alert == 0)
         return true;
     vAddMessage(strWaitTimeText(duration == -1 ? -1 : remaining), from, "",
-                iFloodKindOf(receiverFlood, alert), true);
+                iFloodKindOf(people.receiverFlood, alert), true);
     const std::string group = rec->strAutoGroup(alert);
     if (!group.empty())
     {
         iSetGroupMember(true, group, 0, true, from, false);
-        floodRecordGroups[strLower(from)] = group;
+        people.floodRecordGroups[strLower(from)] = group;
     }
     return false;
 }
@@ -1103,7 +1102,7 @@ bool CChatModel::boAcceptIncoming(bool, const std::string& from, const std::stri
 
 int CChatModel::iOnCnfUserAttributes(const std::string& nick) const
 {
-    return std::find(hiddenUsers.begin(), hiddenUsers.end(), nick) != hiddenUsers.end() ? 1 : 0;
+    return std::find(cfg.hiddenUsers.begin(), cfg.hiddenUsers.end(), nick) != cfg.hiddenUsers.end() ? 1 : 0;
 }
 
 int CChatModel::iSetGroupMember(bool add, const std::string& group, int32_t rank, bool announce,
@@ -1112,12 +1111,12 @@ int CChatModel::iSetGroupMember(bool add, const std::string& group, int32_t rank
     const std::string plain = strNoIncident(user);
     bool changed;
     if (add)
-        changed = groups.iSetMember(group, plain, rank) != 0;
+        changed = people.groups.iSetMember(group, plain, rank) != 0;
     else
-        changed = groups.boRemoveMember(group, plain);
+        changed = people.groups.boRemoveMember(group, plain);
     if (changed && announce)
     {
-        const CGroupTable::Group* g = groups.lpFind(group);
+        const CGroupTable::Group* g = people.groups.lpFind(group);
         if (g && !g->boAnnounce)
             iAnnounceReverse(user, std::string(), group, !add, quiet);
         else if (g)
@@ -1129,9 +1128,9 @@ int CChatModel::iSetGroupMember(bool add, const std::string& group, int32_t rank
 int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, const std::string& group,
                                 bool remove, bool quiet)
 {
-    const std::string own = strMarkupValue(strNick);
+    const std::string own = strMarkupValue(conn.strNick);
     const std::string word = quiet ? "" : " NEWDYNADD";
-    const std::string ownPlain = strNoIncident(strNick);
+    const std::string ownPlain = strNoIncident(conn.strNick);
     int sent = 0;
     if (remove)
     {
@@ -1146,14 +1145,14 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
     if (user.empty())
     {
         std::vector<std::string> names;
-        groups.uGroupsOf(ownPlain, &names);
+        people.groups.uGroupsOf(ownPlain, &names);
         for (const std::string& name : names)
         {
-            const CGroupTable::Group* g = groups.lpFind(name);
+            const CGroupTable::Group* g = people.groups.lpFind(name);
             if (!g || !g->boAnnounce || (!group.empty() && !boEqualNoCase(group, name)))
                 continue;
             int32_t rank = 0;
-            groups.boMemberValue(name, ownPlain, &rank);
+            people.groups.boMemberValue(name, ownPlain, &rank);
             const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + strMarkupValue(name) +
                                   "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
                                   "\" SENDER=\"" + own + "\"></DYNGRP_ADDGRP>";
@@ -1164,10 +1163,10 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
     }
     if (group.empty())
         return 0;
-    const CGroupTable::Group* g = groups.lpFind(group);
+    const CGroupTable::Group* g = people.groups.lpFind(group);
     const std::string plainUser = strNoIncident(user);
     int32_t rank = 0;
-    if (g && g->boAnnounce && groups.boMemberValue(group, plainUser, &rank))
+    if (g && g->boAnnounce && people.groups.boMemberValue(group, plainUser, &rank))
     {
         const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"" + strMarkupValue(g->strName) +
                               "\" GRPUSER=\"" + strMarkupValue(user) + "\" GRPRANK=\"" +
@@ -1182,9 +1181,9 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
 int CChatModel::iAnnounceReverse(const std::string& user, const std::string& group1,
                                  const std::string& group2, bool remove, bool quiet)
 {
-    const std::string own = strMarkupValue(strNick);
+    const std::string own = strMarkupValue(conn.strNick);
     const std::string word = quiet ? "" : " NEWDYNADD";
-    const std::string ownPlain = strNoIncident(strNick);
+    const std::string ownPlain = strNoIncident(conn.strNick);
     if (remove)
     {
         if (group2.empty())
@@ -1196,17 +1195,17 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
     }
     int sent = 0;
     std::vector<std::string> names;
-    groups.uGroupsOf(strNoIncident(user), &names);
+    people.groups.uGroupsOf(strNoIncident(user), &names);
     for (const std::string& name : names)
     {
-        const CGroupTable::Group* g = groups.lpFind(name);
+        const CGroupTable::Group* g = people.groups.lpFind(name);
         if (!g || g->boAnnounce)
             continue;
         if ((!group1.empty() || !group2.empty()) && !boEqualNoCase(name, group1) &&
             !boEqualNoCase(name, group2))
             continue;
         int32_t rank = 0;
-        if (!groups.boMemberValue(name, ownPlain, &rank))
+        if (!people.groups.boMemberValue(name, ownPlain, &rank))
             continue;
         const std::string t = "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"@REV@" + strMarkupValue(name) +
                               "\" GRPUSER=\"" + own + "\" GRPRANK=\"" + std::to_string(rank) +
@@ -1223,48 +1222,49 @@ int CChatModel::iAnnounceReverse(const std::string& user, const std::string& gro
 void CChatModel::OnState(int state, ChatIrc::CIrcSession*)
 {
     const int display = state == 1 ? 3 : state == 2 ? 4 : state == 3 ? 2 : 0;
-    iDisplayState = display;
+    conn.iDisplayState = display;
     if (display == 4)
     {
-        boConnected = true;
-        uMaxMessageLength = 484;
-        m_cnx.boLogon(strIrcNick, "Vblt " + strIrcNick);
+        conn.boConnected = true;
+        cfg.uMaxMessageLength = 484;
+        m_cnx.boLogon(conn.strIrcNick, "Vblt " + conn.strIrcNick);
         vClearUsers();
-        if (!strConnectText.empty())
-            vAddMessage(strConnectText, "", "", -1, true);
+        if (!cfg.strConnectText.empty())
+            vAddMessage(cfg.strConnectText, "", "", -1, true);
         vCreateRoom();
     }
-    else if (display == 2 && boNickRefused)
+    else if (display == 2 && conn.boNickRefused)
     {
-        if (!strLogonPage.empty() && m_lpView)
+        if (!cfg.strLogonPage.empty() && m_lpView)
         {
-            boNickRefused = false;
-            strLogonError = strNickErrRefused;
+            conn.boNickRefused = false;
+            cfg.strLogonError = cfg.strNickErrRefused;
             m_lpView->vStopLoading();
             m_lpView->vEnableControl("CFLD_TEXT", false);
-            m_lpView->vLoad(strLogonPage, strLogonFrame);
+            m_lpView->vLoad(cfg.strLogonPage, cfg.strLogonFrame);
         }
-        else if (!strIncidentMarker.empty())
+        else if (!conn.strIncidentMarker.empty())
         {
-            std::string nick = strIrcNick;
-            size_t at = nick.find(strIncidentMarker);
+            std::string nick = conn.strIrcNick;
+            size_t at = nick.find(conn.strIncidentMarker);
             if (at == std::string::npos)
             {
-                nick += strIncidentMarker;
-                at = nick.size() - strIncidentMarker.size();
+                nick += conn.strIncidentMarker;
+                at = nick.size() - conn.strIncidentMarker.size();
             }
-            const long number = std::atol(nick.substr(at + strIncidentMarker.size()).c_str());
-            if (number < iMaxIncident)
+            const long number = std::atol(nick.substr(at + conn.strIncidentMarker.size()).c_str());
+            if (number < conn.iMaxIncident)
             {
-                strIrcNick = nick.substr(0, at + strIncidentMarker.size()) + std::to_string(number + 1);
-                boNickRefused = false;
+                conn.strIrcNick =
+                    nick.substr(0, at + conn.strIncidentMarker.size()) + std::to_string(number + 1);
+                conn.boNickRefused = false;
                 vConnect();
             }
         }
     }
     else if (display == 0)
     {
-        boConnected = false;
+        conn.boConnected = false;
         vClearUsers();
         vRefreshZone(kZoneUsers);
     }
@@ -1275,31 +1275,32 @@ void CChatModel::OnRoomState(const std::string& room, int state, ChatIrc::CIrcSe
 {
     if (state == 2)
     {
-        lUsersInRoom = static_cast<long>(m_cnx.uRoomUserCount(room));
-        strRoom = room;
-        lHighestUsers = std::max(lHighestUsers, lUsersInRoom);
-        boSynced = false;
-        if (!boKeepOnJoin)
+        people.lUsersInRoom = static_cast<long>(m_cnx.uRoomUserCount(room));
+        conn.strRoom = room;
+        people.lHighestUsers = std::max(people.lHighestUsers, people.lUsersInRoom);
+        conn.boSynced = false;
+        if (!conn.boKeepOnJoin)
             vOnActClr();
-        if (!strLogonPage.empty())
-            groups.iSetMember(kTempLogon + strNoIncident(strNick), strNoIncident(strNick), 0);
-        if (boRememberLogin)
-            m_settings.boWrite("LastLogin", strNick);
-        vAddMessage("", strIrcNick, "", 13, true);
-        if (!strInsertUrl.empty())
-            vAddMessage("<DYN_INSERTURL HREF=\"" + strInsertUrl + "\"/>", "", "", -1, true);
-        if (!strWelcomeText.empty())
-            vAddMessage(strWelcomeText, "", "", -1, true);
+        if (!cfg.strLogonPage.empty())
+            people.groups.iSetMember(kTempLogon + strNoIncident(conn.strNick), strNoIncident(conn.strNick),
+                                     0);
+        if (conn.boRememberLogin)
+            m_settings.boWrite("LastLogin", conn.strNick);
+        vAddMessage("", conn.strIrcNick, "", 13, true);
+        if (!cfg.strInsertUrl.empty())
+            vAddMessage("<DYN_INSERTURL HREF=\"" + cfg.strInsertUrl + "\"/>", "", "", -1, true);
+        if (!cfg.strWelcomeText.empty())
+            vAddMessage(cfg.strWelcomeText, "", "", -1, true);
     }
     else if (state == 0)
     {
         vClearUsers();
-        strRoom.clear();
-        lUsersInRoom = 0;
+        conn.strRoom.clear();
+        people.lUsersInRoom = 0;
         vRefreshZone(kZoneUsers);
     }
     vRefreshZone(kZoneRoom);
-    if (zoneFrames[kZoneGroups] != zoneFrames[kZoneRoom] && zoneFrames[kZoneGroups] != kUndef)
+    if (cfg.zoneFrames[kZoneGroups] != cfg.zoneFrames[kZoneRoom] && cfg.zoneFrames[kZoneGroups] != kUndef)
         vRefreshZone(kZoneGroups);
 }
 
@@ -1307,54 +1308,55 @@ void CChatModel::OnPrivateMessage(const std::string& from, const std::string& te
 {
     if (!boAcceptIncoming(true, from, textIn))
         return;
-    ++lPrivReceived;
+    ++people.lPrivReceived;
     if (textIn.empty())
         return;
-    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, strIrcNick, 1, true, Origin::kStranger);
+    vAddMessage(cfg.boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, conn.strIrcNick, 1, true,
+                Origin::kStranger);
 }
 
 void CChatModel::OnRoomMessage(const std::string& from, const std::string& textIn, ChatIrc::CIrcSession*)
 {
-    ++lRoomReceived;
+    ++people.lRoomReceived;
     if (textIn.empty() || !boAcceptIncoming(false, from, textIn))
         return;
-    vAddMessage(boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, std::string(), 0, true, Origin::kStranger);
+    vAddMessage(cfg.boNoHtml ? HtmlEncodeEntities(textIn) : textIn, from, std::string(), 0, true,
+                Origin::kStranger);
 }
 
 void CChatModel::OnUserJoined(const std::string& nick, const std::string& room, ChatIrc::CIrcSession*)
 {
-    ++lJoined;
+    ++people.lJoined;
     bool hidden = iOnCnfUserAttributes(nick) != 0;
-    if (!hidden && boSingleIncident)
-        for (const std::string& u : users)
+    if (!hidden && conn.boSingleIncident)
+        for (const std::string& u : people.users)
             if (strNoIncident(u) == strNoIncident(nick))
                 hidden = true;
     const bool inserted = boInsertUser(nick, hidden ? kUserHidden : 0);
     if (!inserted)
     {
         const long i = lFindUser(nick);
-        hidden = i >= 0 && (userFlags[static_cast<size_t>(i)] & kUserHidden) != 0;
+        hidden = i >= 0 && (people.userFlags[static_cast<size_t>(i)] & kUserHidden) != 0;
     }
-    if (users.size() < m_cnx.uRoomUserCount(room) && llNow() - llRoomCreated <= 15)
+    if (people.users.size() < m_cnx.uRoomUserCount(room) && llNow() - conn.llRoomCreated <= 15)
         return;
-    lUsersInRoom = static_cast<long>(users.size());
-    lHighestUsers = std::max(lHighestUsers, lUsersInRoom);
+    people.lUsersInRoom = static_cast<long>(people.users.size());
+    people.lHighestUsers = std::max(people.lHighestUsers, people.lUsersInRoom);
     vRefreshZone(kZoneUsers);
-    if (!boSynced)
+    if (!conn.boSynced)
     {
-        if (boSingleIncident)
+        if (conn.boSingleIncident)
         {
-            const std::string own = strNoIncident(strIrcNick);
-            for (const std::string& u : users)
-                if (u != strIrcNick && strNoIncident(u) == own)
+            const std::string own = strNoIncident(conn.strIrcNick);
+            for (const std::string& u : people.users)
+                if (u != conn.strIrcNick && strNoIncident(u) == own)
                 {
-                    if (onPostClose)
-                        onPostClose();
+                    m_lpHost->vPostClose();
                     return;
                 }
         }
-        for (const std::string& u : users)
-            if (u != strIrcNick)
+        for (const std::string& u : people.users)
+            if (u != conn.strIrcNick)
                 iAnnounceReverse(u, std::string(), std::string(), false, false);
         iAnnounceGroups(std::string(), std::string(), std::string(), false, false);
     }
@@ -1364,14 +1366,14 @@ void CChatModel::OnUserJoined(const std::string& nick, const std::string& room, 
         iAnnounceReverse(nick, std::string(), std::string(), false, false);
         iAnnounceGroups(nick, std::string(), std::string(), false, false);
     }
-    boSynced = true;
+    conn.boSynced = true;
     vRefreshZone(kZoneGroups);
 }
 
 void CChatModel::OnUserLeft(const std::string& room, const std::string& nick, ChatIrc::CIrcSession*)
 {
     (void)room;
-    ++lLeft;
+    ++people.lLeft;
     vUserGone(nick, 11);
 }
 
@@ -1379,7 +1381,7 @@ void CChatModel::OnUserKilled(const std::string& room, const std::string& victim
                               const std::string&, ChatIrc::CIrcSession*)
 {
     (void)room;
-    ++lKilled;
+    ++people.lKilled;
     vUserGone(victim, 12);
 }
 
@@ -1388,17 +1390,18 @@ void CChatModel::vUserGone(const std::string& nick, int messageKind)
     uint16_t flags = 0;
     if (boRemoveUser(nick, &flags))
     {
-        if (lUsersInRoom > 0)
-            --lUsersInRoom;
+        if (people.lUsersInRoom > 0)
+            --people.lUsersInRoom;
         const bool visible = (flags & kUserHidden) == 0;
         bool shown = visible;
         // A hidden twin of a visible user who went is shown in its place, and nothing is announced.
-        if (boSingleIncident && visible)
+        if (conn.boSingleIncident && visible)
         {
-            for (size_t i = 0; i < users.size(); ++i)
-                if ((userFlags[i] & kUserHidden) && strNoIncident(users[i]) == strNoIncident(nick))
+            for (size_t i = 0; i < people.users.size(); ++i)
+                if ((people.userFlags[i] & kUserHidden) &&
+                    strNoIncident(people.users[i]) == strNoIncident(nick))
                 {
-                    userFlags[i] &= static_cast<uint16_t>(~kUserHidden);
+                    people.userFlags[i] &= static_cast<uint16_t>(~kUserHidden);
                     shown = false;
                     break;
                 }
@@ -1410,31 +1413,31 @@ void CChatModel::vUserGone(const std::string& nick, int messageKind)
             vRefreshZone(kZoneGroups);
         }
     }
-    floodRecords.erase(strLower(nick));
-    floodRecordGroups.erase(strLower(nick));
+    people.floodRecords.erase(strLower(nick));
+    people.floodRecordGroups.erase(strLower(nick));
 }
 
 void CChatModel::OnNumericError(int code, const std::string& text1, const std::string&, ChatIrc::CIrcSession*)
 {
     if (code == 433 || code == 3104 || code == 3105)
     {
-        boNickRefused = true;
+        conn.boNickRefused = true;
         return;
     }
-    if (code == 3100 && !strLogonPage.empty())
+    if (code == 3100 && !cfg.strLogonPage.empty())
     {
-        boNickRefused = true;
+        conn.boNickRefused = true;
         return;
     }
     std::string text = text1 + " (" + std::to_string(code) + ")";
-    if (serverErrors.iApply(code, text))
-        vAddMessage(text, strIrcNick, "", 23, true, Origin::kStranger);
+    if (tables.serverErrors.iApply(code, text))
+        vAddMessage(text, conn.strIrcNick, "", 23, true, Origin::kStranger);
 }
 
 void CChatModel::OnServerMessage(int kind, const std::string& textIn, ChatIrc::CIrcSession*)
 {
     std::string text = textIn;
-    if (serverMessages.iApply(kind, text))
+    if (tables.serverMessages.iApply(kind, text))
         vAddMessage(text, "", "", 26, true, Origin::kStranger);
 }
 

@@ -8,12 +8,13 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "ChatModelHost.h"
+#include "ChatState.h"
 #include "ChatTables.h"
 #include "ElementListDirectives.h"
 #include "ElementLists.h"
@@ -178,7 +179,7 @@ public:
     }
 };
 
-class CChatModel : public ChatIrc::IIrcEvents, public CHtmlWndEventsBase
+class CChatModel : public ChatIrc::IIrcEvents, public CHtmlWndEventsBase, public IChatWindowEvents
 {
 public:
     enum Zone
@@ -200,11 +201,12 @@ public:
     void vSetView(IChatView* view) { m_lpView = view; }
     IChatView* View() const { return m_lpView; }
     void vSetInstance(IChatInstance* instance) { m_lpInstance = instance; }
-    // Message 1042 (close the connection) posted to the window.
-    std::function<void()> onPostClose;
+    // The window's side of the model (null: the model's own defaults).
+    void vSetHost(IChatModelHost* host) { m_lpHost = host ? host : &m_defaultHost; }
+    IChatModelHost& Host() const { return *m_lpHost; }
 
     // Init's model part: defaults and page parameters (once).
-    void vInit();
+    void vInit() override;
     bool boFirstInit() const { return m_boFirstInit; }
 
     // The wait page while no user-interface address is given, else that page.
@@ -235,11 +237,8 @@ public:
     int32_t iParseMarkup(const std::string& text, bool foreign = false);
     // A configuration document whose directives run unseen: "str://" text is
     // parsed here, any other address is downloaded with the tag as its
-    // requester (or handed to onConfigRequest when set).
+    // requester (unless the host takes the request).
     int32_t iLoadConfigDocument(const std::string& address, const std::string& tag);
-    std::function<void(const std::string& address, const std::string& tag)> onConfigRequest;
-    // A host name as a dotted IPv4 address ("%curdomip%"); empty when unknown.
-    std::function<std::string(const std::string& host)> onResolve;
     static bool boIsTagMessage(const std::string& text);
     void vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to);
 
@@ -263,25 +262,23 @@ public:
                          bool remove, bool quiet);
 
     // Element lists. The list's frames remembered by the dispatcher are
-    // reloaded for each changed list (message 1040); without onPostListsChanged
-    // the reload runs at once.
+    // reloaded for each changed list (message 1040); when the host does not
+    // post it the reload runs at once.
     CElementListDirectives& ElementListDirectives() { return m_elistDirectives; }
     void vQueueListChanged(const std::string& list) { iQueueFrameRefresh(list, false); }
     // Queues the list's frames for a reload: a name already queued is not
     // added again. The first name of a batch sends (synchronous: the reload
     // runs at once) or posts message 1040 and gives 1; any other call gives 0.
     int32_t iQueueFrameRefresh(const std::string& list, bool synchronous);
-    std::function<void()> onPostListsChanged;
-    void vOnListsChanged();
-    // A message-frame refresh (message 1039); without onPostRefresh the
-    // message zone is refreshed at once.
-    std::function<void()> onPostRefresh;
+    void vOnListsChanged() override;
+    // A message-frame refresh (message 1039); when the host does not post it
+    // the message zone is refreshed at once.
     void vPostRefresh();
     // The "@ELISTTOGGLE@" link word: rest is list "@" key.
     bool boOnElistToggle(const std::string& rest);
 
     // Zones, clearing, connection state.
-    void vRefreshZone(int zone);
+    void vRefreshZone(int zone) override;
     void vClearAll();
     bool boIsBeforeConnection();
 
@@ -308,17 +305,12 @@ public:
     // a document, go to the scroll bar's handler (-1 without one).
     int32_t OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
                   std::string frameName, CHtmlObject* sender) override;
-    // Every tag offered, before it is dispatched (tests and traces).
-    std::function<void(const std::string& name, const std::string& attributes)> onTagSeen;
     void vSetScrollBarEvents(IHtmlWndEvents* events) { m_lpScrollBarEvents = events; }
     ChatIrc::CNickScheme& Scheme() { return m_cnx.Scheme(); }
     ISettingsStore& Settings() { return m_settings; }
     // True while text from another user is parsed: its directives may not
     // move the connection, read local settings or insert local files.
     bool boForeignText() const { return m_iForeignDepth > 0; }
-    // What the platform answers for the directives.
-    std::function<bool()> onCtrlAltDown;                                               // DYN_LIST
-    std::function<void(const std::string& text, const std::string& title)> onDebugBox; // ACT_MBX
 
     // Configuration directives.
     void vOnCnfCnx(const std::string& suffix, const std::string& body);
@@ -367,19 +359,14 @@ public:
     // Navigates a frame through the queue or the browser (ACT_NAV, DYN_NAV).
     void vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs);
     std::string strResolveAddress(const std::string& address);
-    // "TARGET;address" entries that message 1041 carries out.
-    std::vector<std::string> navQueue;
-    std::function<void()> onPostNavigate;
     // Message 1041: the queued requests in order; requests queued meanwhile
     // (by the pages it loads) wait for the next message.
-    void vOnNavigateQueue();
+    void vOnNavigateQueue() override;
     // The frames a target pattern names, appended to the list: a name without
     // "*" as it is; with "*", every matching frame of the view (the page view
     // when frame is empty) and of the frames nested in it, each once.
     void vResolveFrames(const std::string& pattern, std::vector<std::string>& names,
                         const std::string& frame = std::string());
-    bool boKeepAddresses = false;
-    std::string strBaseAddress;
     // The substitutions of CNF_SUBST, then "http://" and "www." words made
     // links with the CNF_LNKHTTP template (the talk line and DYN_SUBST).
     void vAutoLink(std::string& text) const;
@@ -398,29 +385,21 @@ public:
                                       const std::string& attrs);
     // DYN_INSERTURL: the text of a "file://" address (never for another
     // user's text; "Err : file://" and the path when it cannot be read) or
-    // what onDocumentRequest answers for any other address and the frame.
-    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs, const std::string& frame);
-    // The window's document request: the frame is reloaded when the document
-    // has arrived; returns the text it has at once.
-    std::function<std::string(const std::string& address, const std::string& frame)> onDocumentRequest;
-    // Reads a local file for DYN_INSERTURL instead of the file system (tests, fuzzing).
-    std::function<bool(const std::string& path, std::string& text)> onReadLocalFile;
+    // what the host's document request answers for any other address and the frame.
+    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs,
+                                  const std::string& frame);
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);
     bool boIsFrameShown(const std::string& frame);
-    void vDrainDownloads(CFinishedDownloads& queue);
+    void vDrainDownloads(CFinishedDownloads& queue) override;
     void vApplyTechnicalLoad(const std::string& result, bool inMemory);
-    // Restarts timer 888, which works off the reload requests.
-    std::function<void()> onRestartReloadTimer;
-    void vOnReloadTimer();
+    void vOnReloadTimer() override;
 
     // The connection start gate's flags (DYN_CNXWAIT, DYN_CNXGO, CNF_ tags).
     void vOnDynCnxWait(const std::string& attributes);
     void vOnDynCnxGo(const std::string& attributes);
     void vRaiseStartRequest();
-    bool boGo = false, boWaiting = false;
-    std::vector<std::string> waitList;
 
     // ---- talk line (the CFLD_TEXT field: keys, input history, sending) ----
     // Virtual-key codes of the keys the talk line handles.
@@ -435,11 +414,6 @@ public:
     void vSendTalk(bool priv, const std::string* text = nullptr, const std::string* to = nullptr);
     // The send flag of the page-defined command the line invokes; 0 when it invokes none.
     int iIsNoSendCommand(const std::string& line) const;
-    // Whether a key (kKeyShift, kKeyControl, kKeyAlt) is held down now.
-    std::function<bool(int32_t key)> onKeyHeld;
-    std::vector<std::string> inputHistory;
-    size_t uInputCursor = 0; // inputHistory.size(): on a fresh line
-    bool boRawMode = false, boPrivateSendLock = false;
     // ---- end talk line ----
     // ---- the view's events: links, menus, forms, logon, downloads (ChatViewEvents.cpp)
     int32_t OnLinkClick(std::string address, std::string target, CHtmlObject* sender) override;
@@ -461,7 +435,6 @@ public:
     // frames (the window places the scroll bar's thumbs again).
     void OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
                           CHtmlObject* sender) override;
-    std::function<void(HtmlWnd* loader)> onDocumentLoaded;
 
     // Menu command ids.
     static constexpr int32_t kCmdNickFunction = 1000; // + function index, to 1199
@@ -469,31 +442,13 @@ public:
     static constexpr int32_t kCmdCopyMessage = 10000; // + message number, to 19999
     static constexpr int32_t kCmdCopyAll = 20001;
     static constexpr int32_t kCmdClearAll = 20002;
-    struct MenuItem
-    {
-        std::string strText;
-        int32_t iId = 0;
-        bool boSeparator = false, boGrayed = false;
-    };
-    // Tracks a popup menu at the cursor, `above` pixels higher; the chosen
-    // id reaches the window's command routing (vOnCommand).
-    std::function<void(const std::vector<MenuItem>& items, int32_t above)> onTrackMenu;
+    using MenuItem = ChatMenuItem;
     // The pixels a menu of that many items is shown above the cursor.
     static int32_t iMenuRise(size_t items);
     void vUserMenu(const std::string& nick, long message);
     void vMessageMenu(long message);
     // The window's command routing; false for an id it does not know.
-    bool boOnCommand(int32_t id);
-    // The talk form sent to the room or privately (the talk line).
-    std::function<void(bool priv)> onSendTalk;
-    // The link cursor while a link is hovered (hand: the system hand), the
-    // previous cursor back afterwards.
-    std::function<void(bool over, bool hand)> onLinkCursor;
-    std::function<void(const std::string& text)> onSetClipboard;
-    // Timer 666 (the start gate) started or stopped.
-    std::function<void(bool run)> onStartTimer;
-    // Whether the path opens for reading (a result of the view's downloads).
-    std::function<bool(const std::string& path)> onFileReadable;
+    bool boOnCommand(int32_t id) override;
     // "CHAT_LOGON": false when refused (the logon page shows why).
     bool boLogon();
     // 0 accepted; reason 1 reserved, 2 bad string, 0 otherwise.
@@ -501,21 +456,12 @@ public:
     void vRunNickFunction(long index);
     void vRunNickFunctionByName(const std::string& name);
     void vCopyMessage(long index);
-    bool boLoggedOn = false;
-    std::string strPlaceholderColor, strPlaceholderContent;
 
     // The start gate: one tick of timer 666.
-    void vOnStartTimer();
+    void vOnStartTimer() override;
     bool boVersionRefused() const;
     // "%.2f" without trailing zeros: "4.38".
     static std::string strVersionText(double version);
-    // Set when the version gate refused the plug-in: the chat never connects.
-    bool boVersionBlocked = false;
-    std::string strLogonSaved;
-    // Set by the start: the two connection-state values.
-    int iStartState1 = 0, iStartState2 = 0;
-    bool boViewBusy = false;
-    std::function<std::string(const std::string& frame)> onFrameAddress;
 
     // Display directives.
     std::string strOnDynStatus();
@@ -524,65 +470,19 @@ public:
     std::string strOnDynNbConnected(const std::string& body);
     std::string strOnDynFctBuda(const std::string& attributes, const std::string& body);
 
-    // ---- state (public: the directives and the window read and set them) ----
-    // Identity.
-    std::string strNick, strIrcNick, strNickHtml, strSelected, strRoom;
-    std::string strIncidentMarker = "{";
-    int32_t iMaxIncident = 10;
-    std::string strNickCheckChars = "#{[";
-    // Page parameters.
-    std::string strOkUrl, strOkFrame, strNokUrl, strNokFrame;
-    double dMinVer = -1.0, dMaxVer = -1.0, dMinSubVer = -1.0, dMaxSubVer = -1.0;
-    std::string strDefRootPath, strCheckKey, strWaitText, strHtmlUiUrl, strBgColor, strServer, strServerKey;
-    uint16_t uPort = 6667;
-    std::vector<std::string> contextVars;
-    std::map<std::string, std::string> pageVars;
-    std::string strCurDomain, strCurFullDomain;
-    // Per-kind texts.
-    std::vector<std::string> formats, linkAttrs;
-    std::string strMessLinkAttr;
-    std::string stateTexts[6];
-    std::string userFormats[2], userFormats2[2];
-    // The user entries' attribute texts, plain (0) and selected (1).
-    std::string userAttrs[2];
-    std::string menuTexts[6];
-    std::string strAutoLinkFormat, strAutoLinkText;
-    std::string strNickErrEmpty, strNickErrRefused, strNickErrReserved, strNickErrForbidden, strLogonError;
-    std::string zoneFrames[5];
-    std::vector<std::string> badLogonStrings, reservedNicks, hiddenUsers;
-    int32_t iMinNickLength = 3;
-    // Logon page and texts added on joining.
-    std::string strLogonPage, strLogonFrame, strConnectText, strInsertUrl, strWelcomeText;
-    // Mode letters the room is created with (its key and flags come from
-    // the room-key list).
-    std::string strRoomModes;
-    // Switches and texts the configuration directives set.
-    bool boNotifyLeaveOnKick = false, boLoginStore = false, boNavSwitch = false, boSndSwitch = false,
-         boMultCnxShow = false, boMultCnxEnable = false, boNarnru = false, boGroupForm = false,
-         boHandCursor = false, boSpbc = false, boArrf = false, boWhisperDisabled = false, boScld = false;
-    std::string strWaitingForBuds, strBudsLeft, strAutoExecIrc, strAutoExecOther;
-    // The connection state as shown (CLOSED 0 ... DISCONNECTING 5).
-    int iDisplayState = 0;
+    // ---- state (public: the directives, the window and the tests read and set it) ----
+    ChatConnection conn;
+    ChatPageParams page;
+    ChatConfig cfg;
+    ChatMessages msgs;
+    ChatUsers people;
+    ChatTableSet tables;
+    using Substitution = ChatConfig::Substitution;
+    using Command = ChatConfig::Command;
+    using NickFunction = ChatConfig::NickFunction;
+    using Message = ChatMessages::Message;
     static constexpr int32_t kMaxContextVars = 1024;
     static constexpr double kVersion = 4.38, kSubVersion = 1.01;
-    // Substitutions, commands and nick functions.
-    struct Substitution
-    {
-        std::string strKey, strReplacement;
-        bool boWholeWord = false, boListable = false;
-    };
-    std::vector<Substitution> substitutions;
-    struct Command
-    {
-        std::string strName, strInfo, strText;
-        bool boListable = false, boSend = true, boHasParams = false, boTrusted = false;
-        std::string strSeparator;
-        int32_t iOperand = 1;
-        std::string strFormat;
-        // Drawn at random when the entry is made; the secret of its tags.
-        int32_t iIdentity = 0;
-    };
-    std::vector<Command> commands;
     const Command* lpFindCommand(const std::string& name) const;
     // A number format with exactly one integer conversion.
     static bool boIsIntegerFormat(const std::string& format);
@@ -597,62 +497,6 @@ public:
     // parts of a "(a,b)" rest cut at the command's separator.
     const Command* lpFindCommand(const std::string& text, std::string& params,
                                  std::vector<std::string>* list) const;
-    struct NickFunction
-    {
-        std::string strName, strHref, strTarget, strDynInsert, strExecCmd, strAddToGroup;
-        int32_t iAddRank = 0;
-        bool boAddNoNotify = false;
-        std::string strRemFromGroup;
-        bool boRemNoNotify = false, boExcludeMe = false, boOnlyMe = false;
-        int32_t iGtRank = -1, iLtRank = 2147483647;
-        std::vector<std::string> excludeGroups, onlyGroups;
-    };
-    std::vector<NickFunction> nickFunctions;
-    std::string strLogonNext;
-    bool boLogonPageSwitch = false;
-    // Downloads: the requests, the first configuration document's address
-    // (domain and full host, lower-cased), the frames to reload.
-    CRequestedDownloads requestedDownloads;
-    bool boConfigReceived = false, boFirstDocReceived = false, boFocusDone = false;
-    std::string strConfigUrl, strConfigUrlFull;
-    std::vector<std::string> reloadRequests;
-    // Users.
-    std::vector<std::string> users;
-    std::vector<uint16_t> userFlags;
-    // Counters.
-    long lUsersInRoom = 0, lHighestUsers = 0, lPrivReceived = 0, lRoomReceived = 0, lJoined = 0, lLeft = 0,
-         lKilled = 0, lPrivSent = 0, lRoomSent = 0;
-    // Flags.
-    bool boDebug = false, boConnected = false, boNickRefused = false, boSynced = false, boKeepOnJoin = false,
-         boRememberLogin = false, boSingleIncident = false, boNoHtml = false, boHideDefaultWhisper = false,
-         boLocalEchoOff = false, boGroupDecoration = true;
-    // Limits.
-    long lHistoryLimit = 3000;
-    size_t uMaxMessageLength = 500;
-    // Message list.
-    struct Message
-    {
-        std::string strText, strFrom, strTo;
-    };
-    std::vector<Message> messages;
-    std::string strHistory;
-    // Flood control.
-    CFloodDetector senderFlood, receiverFlood;
-    std::map<std::string, std::unique_ptr<CFloodDetector>> floodRecords; // by nick
-    std::map<std::string, std::string> floodRecordGroups;                // nick -> penalty group
-    std::vector<std::string> penaltyGroups;
-    // Tables.
-    CGroupTable groups;
-    CRoomKeys roomKeys;
-    CMultiPartTable multiParts;
-    CMessageFormatTable messageFormats;
-    CServerRules serverErrors, serverMessages;
-    int64_t llRoomCreated = 0;
-    // Element lists, the frames that show each list, its item count and its
-    // key count, and the lists changed since the last reload.
-    CElementListTable elementLists;
-    std::map<std::string, std::string> elistFrames, elistItemFrames, elistKeyFrames;
-    std::vector<std::string> changedLists;
 
     // Users.
     long lFindUser(const std::string& nick) const;
@@ -671,6 +515,8 @@ public:
     static std::string strRunTimeKey();
 
 private:
+    // The talk form's submits and the whisper item: the host's, else the talk line sent here.
+    void vOfferTalk(bool priv);
     std::string strWaitTimeText(int32_t ms) const;
     void vSetFloodAlertGroup(CFloodDetector& det, int alert, const std::string& nick, bool sender);
     bool boExempt(const CFloodDetector& det, const std::string& nick) const;
@@ -682,6 +528,8 @@ private:
     ISettingsStore& m_settings;
     ClockFn m_clock;
     IChatView* m_lpView = nullptr;
+    IChatModelHost m_defaultHost;
+    IChatModelHost* m_lpHost = &m_defaultHost;
     IHtmlWndEvents* m_lpScrollBarEvents = nullptr;
     int m_iForeignDepth = 0;
     static constexpr int kMaxForeignDepth = 4;
@@ -710,7 +558,7 @@ private:
         CChatModel& m_model;
     };
     CElementListHost m_elistHost{*this};
-    CElementListDirectives m_elistDirectives{elementLists, m_elistHost};
+    CElementListDirectives m_elistDirectives{tables.elementLists, m_elistHost};
 };
 
 // Another user's text with the directives it may not run renamed, opening

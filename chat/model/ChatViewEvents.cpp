@@ -5,7 +5,6 @@
 // routing and the connection start gate (timer 666).
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 
 #include "ChatMarkup.h"
 #include "ChatModel.h"
@@ -81,7 +80,7 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
     if (boStartsWith(address, "@BLS@"))
     {
         const std::string nick = address.substr(5);
-        strSelected = nick == strSelected ? std::string() : nick;
+        conn.strSelected = nick == conn.strSelected ? std::string() : nick;
         vRefreshZone(kZoneUsers);
     }
     else if (boStartsWith(address, "@BUD@"))
@@ -100,13 +99,13 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
     else if (boStartsWith(address, "@CMD@"))
     {
         std::string command = address.substr(5);
-        if (boOnActExecCmd(command) && !boNoHtml)
+        if (boOnActExecCmd(command) && !cfg.boNoHtml)
             vAddMessage(command, std::string(), std::string(), -1, true);
     }
     else if (boStartsWith(address, "@SUBSTCMD@"))
     {
         std::string command = address.substr(10);
-        if (boOnActExecCmd(command) && !boNoHtml)
+        if (boOnActExecCmd(command) && !cfg.boNoHtml)
             vAddMessage(strExpandVars(command, true), std::string(), std::string(), -1, true);
     }
     else if (boStartsWith(address, "@ELISTTOGGLE@"))
@@ -117,16 +116,15 @@ int32_t CChatModel::OnLinkClick(std::string address, std::string target, CHtmlOb
         vOnDynMessFormat(address.substr(6), 0);
     else if (boEqualNoCase(address, "CHAT_TALK") || boEqualNoCase(address, "CHAT_WHISPER"))
     {
-        if (onSendTalk)
-            onSendTalk(boEqualNoCase(address, "CHAT_WHISPER"));
+        vOfferTalk(boEqualNoCase(address, "CHAT_WHISPER"));
     }
     else if (boEqualNoCase(address, "CHAT_LOGON"))
         boLogon();
     else if (boEqualNoCase(address, "@GRPFORM@"))
     {
         // The page's image button has taken the click first: its state gives the switch.
-        boGroupForm = !m_lpView || m_lpView->iImageState("@GRPFORM@") == 0;
-        m_settings.boWrite("grpf", boGroupForm ? "1" : "0");
+        cfg.boGroupForm = !m_lpView || m_lpView->iImageState("@GRPFORM@") == 0;
+        m_settings.boWrite("grpf", cfg.boGroupForm ? "1" : "0");
         vPostRefresh();
     }
     else
@@ -161,8 +159,7 @@ int32_t CChatModel::OnLinkMenu(std::string address, std::string, CHtmlObject*)
 
 void CChatModel::OnLinkHover(const std::string&, CTag*, int32_t state, CHtmlObject*)
 {
-    if (onLinkCursor)
-        onLinkCursor(state == 1, boHandCursor);
+    m_lpHost->vLinkCursor(state == 1, cfg.boHandCursor);
 }
 
 int32_t CChatModel::OnSubmit(CTagINPUT* input, CHtmlObject*)
@@ -172,8 +169,7 @@ int32_t CChatModel::OnSubmit(CTagINPUT* input, CHtmlObject*)
     const FormControlDesc& d = input->GetDesc();
     if (boEqualNoCase(d.name, "CHAT_TALK") || boEqualNoCase(d.name, "CHAT_WHISPER"))
     {
-        if (onSendTalk)
-            onSendTalk(boEqualNoCase(d.name, "CHAT_WHISPER"));
+        vOfferTalk(boEqualNoCase(d.name, "CHAT_WHISPER"));
         return 1;
     }
     if (boEqualNoCase(d.name, "CHAT_LOGON"))
@@ -188,7 +184,7 @@ int32_t CChatModel::OnSubmit(CTagINPUT* input, CHtmlObject*)
 
 void CChatModel::OnControlCreated(CTagINPUT* input, CHtmlObject*)
 {
-    if (!input || !boRememberLogin || !m_lpView || !boEqualNoCase(input->GetDesc().name, "CFLD_LOGIN"))
+    if (!input || !conn.boRememberLogin || !m_lpView || !boEqualNoCase(input->GetDesc().name, "CFLD_LOGIN"))
         return;
     const std::string last = m_settings.strRead("LastLogin", std::string());
     if (last.empty())
@@ -212,20 +208,20 @@ void CChatModel::vUserMenu(const std::string& nick, long)
         return;
     std::vector<MenuItem> items;
     const std::string plain = strNoIncident(nick);
-    const std::string self = strNoIncident(strNick);
+    const std::string self = strNoIncident(conn.strNick);
     const auto inGroups = [&](const NickFunction& f, const std::vector<std::string>& names)
     {
         for (const std::string& g : names)
         {
             int32_t rank = 0;
-            if (groups.boMemberValue(g, plain, &rank) && rank > f.iGtRank && rank < f.iLtRank)
+            if (people.groups.boMemberValue(g, plain, &rank) && rank > f.iGtRank && rank < f.iLtRank)
                 return true;
         }
         return false;
     };
-    for (size_t i = 0; i < nickFunctions.size() && i < 200; ++i)
+    for (size_t i = 0; i < cfg.nickFunctions.size() && i < 200; ++i)
     {
-        const NickFunction& f = nickFunctions[i];
+        const NickFunction& f = cfg.nickFunctions[i];
         if (f.strName.empty())
             continue;
         if ((f.boExcludeMe && plain == self) || (f.boOnlyMe && plain != self))
@@ -235,20 +231,22 @@ void CChatModel::vUserMenu(const std::string& nick, long)
         if (!f.onlyGroups.empty() && !inGroups(f, f.onlyGroups))
             continue;
         MenuItem item;
-        item.strText = strReplaceAll(strReplaceAll(f.strName, "%bud%", nick), "%room%", strRoom);
+        item.strText = strReplaceAll(strReplaceAll(f.strName, "%bud%", nick), "%room%", conn.strRoom);
         item.iId = kCmdNickFunction + static_cast<int32_t>(i);
         items.push_back(item);
     }
-    const bool whisperShown = !menuTexts[1].empty() && (!boHideDefaultWhisper || menuTexts[1] != "Whisper");
+    const bool whisperShown =
+        !cfg.menuTexts[1].empty() && (!cfg.boHideDefaultWhisper || cfg.menuTexts[1] != "Whisper");
     if (whisperShown)
     {
         MenuItem item;
         item.iId = kCmdWhisper;
         if (lFindUser(nick) >= 0)
-            item.strText = menuTexts[1];
+            item.strText = cfg.menuTexts[1];
         else
         {
-            item.strText = strReplaceAll(strReplaceAll(menuTexts[2], "%bud%", nick), "%room%", strRoom);
+            item.strText =
+                strReplaceAll(strReplaceAll(cfg.menuTexts[2], "%bud%", nick), "%room%", conn.strRoom);
             item.boGrayed = true;
         }
         if (!item.strText.empty())
@@ -262,10 +260,10 @@ void CChatModel::vUserMenu(const std::string& nick, long)
             items.push_back(item);
         }
     }
-    strSelected = nick;
+    conn.strSelected = nick;
     vRefreshZone(kZoneUsers);
-    if (onTrackMenu && !items.empty())
-        onTrackMenu(items, iMenuRise(items.size()));
+    if (!items.empty())
+        m_lpHost->vTrackMenu(items, iMenuRise(items.size()));
 }
 
 void CChatModel::vMessageMenu(long message)
@@ -273,23 +271,21 @@ void CChatModel::vMessageMenu(long message)
     std::vector<MenuItem> items;
     if (message == -1)
     {
-        items.push_back(MenuItem{menuTexts[4], kCmdCopyAll});
-        items.push_back(MenuItem{menuTexts[5], kCmdClearAll});
+        items.push_back(MenuItem{cfg.menuTexts[4], kCmdCopyAll});
+        items.push_back(MenuItem{cfg.menuTexts[5], kCmdClearAll});
     }
     else if (message >= 0 && message <= 19999 - kCmdCopyMessage)
-        items.push_back(MenuItem{menuTexts[3], kCmdCopyMessage + static_cast<int32_t>(message)});
+        items.push_back(MenuItem{cfg.menuTexts[3], kCmdCopyMessage + static_cast<int32_t>(message)});
     else
         return;
-    if (onTrackMenu)
-        onTrackMenu(items, iMenuRise(items.size()));
+    m_lpHost->vTrackMenu(items, iMenuRise(items.size()));
 }
 
 bool CChatModel::boOnCommand(int32_t id)
 {
     if (id == kCmdWhisper)
     {
-        if (onSendTalk)
-            onSendTalk(true);
+        vOfferTalk(true);
         return true;
     }
     if (id >= kCmdCopyMessage && id <= 19999)
@@ -304,8 +300,7 @@ bool CChatModel::boOnCommand(int32_t id)
     }
     if (id == kCmdCopyAll)
     {
-        if (onSetClipboard)
-            onSetClipboard(strMarkupToText(strHistory));
+        m_lpHost->vSetClipboard(strMarkupToText(msgs.strHistory));
         return true;
     }
     if (id == kCmdClearAll)
@@ -321,8 +316,8 @@ bool CChatModel::boOnCommand(int32_t id)
 
 void CChatModel::vRunNickFunctionByName(const std::string& name)
 {
-    for (size_t i = 0; i < nickFunctions.size(); ++i)
-        if (boEqualNoCase(nickFunctions[i].strName, name))
+    for (size_t i = 0; i < cfg.nickFunctions.size(); ++i)
+        if (boEqualNoCase(cfg.nickFunctions[i].strName, name))
         {
             vRunNickFunction(static_cast<long>(i));
             return;
@@ -331,14 +326,14 @@ void CChatModel::vRunNickFunctionByName(const std::string& name)
 
 void CChatModel::vRunNickFunction(long index)
 {
-    if (strSelected.empty())
+    if (conn.strSelected.empty())
     {
-        vAddMessage(std::string(), strIrcNick, std::string(), 20, true);
+        vAddMessage(std::string(), conn.strIrcNick, std::string(), 20, true);
         return;
     }
-    if (index < 0 || static_cast<size_t>(index) >= nickFunctions.size())
+    if (index < 0 || static_cast<size_t>(index) >= cfg.nickFunctions.size())
         return;
-    const NickFunction f = nickFunctions[static_cast<size_t>(index)];
+    const NickFunction f = cfg.nickFunctions[static_cast<size_t>(index)];
     if (f.strName.empty())
         return;
     bool shown = false;
@@ -352,23 +347,22 @@ void CChatModel::vRunNickFunction(long index)
     if (!f.strExecCmd.empty())
     {
         std::string command = f.strExecCmd;
-        if (boOnActExecCmd(command) && !boNoHtml)
+        if (boOnActExecCmd(command) && !cfg.boNoHtml)
             vAddMessage(command, std::string(), std::string(), -1, true);
     }
     if (!f.strAddToGroup.empty())
-        iSetGroupMember(true, f.strAddToGroup, f.iAddRank, !f.boAddNoNotify, strSelected, false);
+        iSetGroupMember(true, f.strAddToGroup, f.iAddRank, !f.boAddNoNotify, conn.strSelected, false);
     if (!f.strRemFromGroup.empty())
-        iSetGroupMember(false, f.strRemFromGroup, 0, !f.boRemNoNotify, strSelected, false);
+        iSetGroupMember(false, f.strRemFromGroup, 0, !f.boRemNoNotify, conn.strSelected, false);
     if (shown)
         vPostRefresh();
 }
 
 void CChatModel::vCopyMessage(long index)
 {
-    if (index < 0 || static_cast<size_t>(index) >= messages.size())
+    if (index < 0 || static_cast<size_t>(index) >= msgs.messages.size())
         return;
-    if (onSetClipboard)
-        onSetClipboard(strMarkupToText(messages[static_cast<size_t>(index)].strText));
+    m_lpHost->vSetClipboard(strMarkupToText(msgs.messages[static_cast<size_t>(index)].strText));
 }
 
 // ---------------------------------------------------------------- logon
@@ -378,23 +372,23 @@ bool CChatModel::boValidateNick(const std::string& nick, int* reason)
     *reason = 0;
     if (!nick.empty() && nick[0] == '#')
         return false;
-    if (!strIncidentMarker.empty() && nick.find(strIncidentMarker) != std::string::npos)
+    if (!conn.strIncidentMarker.empty() && nick.find(conn.strIncidentMarker) != std::string::npos)
         return false;
     // The connection's escape text (CNF_SPECCHARS) would be read back as an
     // escaped character in the nick.
     const std::string& escape = Scheme().strGetEscapeMark();
     if (!escape.empty() && nick.find(escape) != std::string::npos)
         return false;
-    if (nick.find_first_of(strNickCheckChars) != std::string::npos)
+    if (nick.find_first_of(conn.strNickCheckChars) != std::string::npos)
         return false;
     const std::string low = strLower(nick);
-    for (const std::string& bad : badLogonStrings)
+    for (const std::string& bad : cfg.badLogonStrings)
         if (!bad.empty() && low.find(strLower(bad)) != std::string::npos)
         {
             *reason = 2;
             return false;
         }
-    for (const std::string& reserved : reservedNicks)
+    for (const std::string& reserved : cfg.reservedNicks)
         if (boEqualNoCase(reserved, nick))
         {
             *reason = 1;
@@ -410,35 +404,34 @@ bool CChatModel::boLogon()
     std::string nick;
     m_lpView->boReadField("CFLD_LOGIN", nick);
     int reason = 0;
-    const bool refused =
-        nick.empty() || static_cast<int32_t>(nick.size()) < iMinNickLength || !boValidateNick(nick, &reason);
+    const bool refused = nick.empty() || static_cast<int32_t>(nick.size()) < cfg.iMinNickLength ||
+                         !boValidateNick(nick, &reason);
     if (refused)
     {
-        if (!strLogonPage.empty())
+        if (!cfg.strLogonPage.empty())
         {
-            strLogonError = reason == 1   ? strNickErrReserved
-                            : reason == 2 ? strNickErrForbidden
-                                          : strNickErrEmpty;
+            cfg.strLogonError = reason == 1   ? cfg.strNickErrReserved
+                                : reason == 2 ? cfg.strNickErrForbidden
+                                              : cfg.strNickErrEmpty;
             m_lpView->vEnableControl("CFLD_TEXT", false);
-            m_lpView->vLoad(strLogonPage, strLogonFrame);
+            m_lpView->vLoad(cfg.strLogonPage, cfg.strLogonFrame);
         }
         return false;
     }
     // A first logon made the temporary group; a second one replaces it.
-    if (!strNick.empty())
-        groups.boRemoveMember(kTempLogon + strNoIncident(strNick), strNoIncident(strNick));
-    strNickHtml = HtmlEncodeEntities(nick);
-    strNick = nick;
-    strIrcNick = nick;
-    groups.iSetMember(kTempLogon + nick, nick, 0);
-    boLoggedOn = true;
-    strLogonError.clear();
+    if (!conn.strNick.empty())
+        people.groups.boRemoveMember(kTempLogon + strNoIncident(conn.strNick), strNoIncident(conn.strNick));
+    conn.strNickHtml = HtmlEncodeEntities(nick);
+    conn.strNick = nick;
+    conn.strIrcNick = nick;
+    people.groups.iSetMember(kTempLogon + nick, nick, 0);
+    conn.boLoggedOn = true;
+    cfg.strLogonError.clear();
     vOnActClr();
-    if (!strLogonNext.empty())
-        m_lpView->vLoad(strLogonNext, strLogonFrame);
+    if (!cfg.strLogonNext.empty())
+        m_lpView->vLoad(cfg.strLogonNext, cfg.strLogonFrame);
     m_lpView->vEnableControl("CFLD_TEXT", true);
-    if (onStartTimer)
-        onStartTimer(true);
+    m_lpHost->vStartTimer(true);
     return true;
 }
 
@@ -448,7 +441,7 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
 {
     if (!kind || !address)
         return;
-    std::string color = strPlaceholderColor.empty() ? strBgColor : strPlaceholderColor;
+    std::string color = conn.strPlaceholderColor.empty() ? page.strBgColor : conn.strPlaceholderColor;
     if (address->empty())
     {
         *kind = "DMY";
@@ -469,11 +462,11 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
     if (triple != std::string::npos && boEqualNoCase(url.substr(0, triple), *kind))
         url = url.substr(triple + 3);
 
-    bool requested = requestedDownloads.boHas(url);
-    if (!requestedDownloads.boHasRequester(url, frameName))
-        requestedDownloads.vAddRequest(url, frameName);
+    bool requested = page.requestedDownloads.boHas(url);
+    if (!page.requestedDownloads.boHasRequester(url, frameName))
+        page.requestedDownloads.vAddRequest(url, frameName);
     bool inMemory = false;
-    const std::string result = requestedDownloads.strGetResult(url, &inMemory);
+    const std::string result = page.requestedDownloads.strGetResult(url, &inMemory);
     if (!result.empty())
     {
         if (inMemory)
@@ -482,8 +475,7 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
             *address = result;
             return;
         }
-        const bool readable =
-            onFileReadable ? onFileReadable(result) : std::ifstream(result, std::ios::binary).is_open();
+        const bool readable = m_lpHost->boFileReadable(result);
         if (readable)
         {
             *kind = "file";
@@ -501,10 +493,10 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
         std::string fetched = url;
         if (slash != std::string::npos && dot != std::string::npos && dot < slash)
             fetched = "http://" + url;
-        if (boDebug)
+        if (cfg.boDebug)
         {
-            strHistory += "Download :<A HREF=\"" + HtmlEncodeEntities(fetched) + "\" TARGET=OTHERFRAME>" +
-                          HtmlEncodeEntities(fetched) + "</A><BR>";
+            msgs.strHistory += "Download :<A HREF=\"" + HtmlEncodeEntities(fetched) +
+                               "\" TARGET=OTHERFRAME>" + HtmlEncodeEntities(fetched) + "</A><BR>";
             vPostRefresh();
         }
         m_lpInstance->boGetUrl(fetched, std::string());
@@ -516,7 +508,7 @@ void CChatModel::OnLeaveView(std::string* kind, std::string* address, std::strin
         return;
     }
     *kind = "sTr";
-    *address = "<BODY BGCOLOR=" + color + ">" + strPlaceholderContent + "</BODY>";
+    *address = "<BODY BGCOLOR=" + color + ">" + conn.strPlaceholderContent + "</BODY>";
 }
 
 // ---------------------------------------------------------------- the scroll bar's slots
@@ -553,8 +545,13 @@ void CChatModel::OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObj
 
 void CChatModel::OnDocumentLoaded(std::string, int32_t, std::string, HtmlWnd* loader, CHtmlObject*)
 {
-    if (onDocumentLoaded)
-        onDocumentLoaded(loader);
+    m_lpHost->vDocumentLoaded(loader);
+}
+
+void CChatModel::vOfferTalk(bool priv)
+{
+    if (!m_lpHost->boSendTalk(priv))
+        vSendTalk(priv);
 }
 
 // ---------------------------------------------------------------- start gate
@@ -574,72 +571,69 @@ bool CChatModel::boVersionRefused() const
     // The limits come as decimal texts: compare at the precision they are written in.
     const auto same = [](double a, double b) { return std::fabs(a - b) < 1e-9; };
     const auto above = [&](double a, double b) { return a > b && !same(a, b); };
-    if ((dMinVer > 0 && above(dMinVer, kVersion)) || (dMaxVer > 0 && above(kVersion, dMaxVer)))
+    if ((page.dMinVer > 0 && above(page.dMinVer, kVersion)) ||
+        (page.dMaxVer > 0 && above(kVersion, page.dMaxVer)))
         return true;
-    if (same(dMinVer, kVersion) && dMinSubVer > 0 && above(dMinSubVer, kSubVersion))
+    if (same(page.dMinVer, kVersion) && page.dMinSubVer > 0 && above(page.dMinSubVer, kSubVersion))
         return true;
-    if (same(dMaxVer, kVersion) && dMaxSubVer > 0 && above(kSubVersion, dMaxSubVer))
+    if (same(page.dMaxVer, kVersion) && page.dMaxSubVer > 0 && above(kSubVersion, page.dMaxSubVer))
         return true;
     return false;
 }
 
 void CChatModel::vOnStartTimer()
 {
-    if (!strOkUrl.empty() || !strNokUrl.empty())
+    if (!page.strOkUrl.empty() || !page.strNokUrl.empty())
     {
         if (boVersionRefused())
         {
-            if (onStartTimer)
-                onStartTimer(false);
-            strOkUrl.clear();
-            if (!strNokUrl.empty())
-                vNavigateExpanded(strNokUrl, strNokFrame);
+            m_lpHost->vStartTimer(false);
+            page.strOkUrl.clear();
+            if (!page.strNokUrl.empty())
+                vNavigateExpanded(page.strNokUrl, page.strNokFrame);
             // Refused for good: the gate never opens again.
-            strNokUrl.clear();
-            boGo = false;
-            boVersionBlocked = true;
+            page.strNokUrl.clear();
+            conn.boGo = false;
+            conn.boVersionBlocked = true;
             return;
         }
-        if (!strOkUrl.empty())
+        if (!page.strOkUrl.empty())
         {
-            vNavigateExpanded(strOkUrl, strOkFrame);
-            strOkUrl.clear();
+            vNavigateExpanded(page.strOkUrl, page.strOkFrame);
+            page.strOkUrl.clear();
         }
     }
-    if (!boGo || boVersionBlocked)
+    if (!conn.boGo || conn.boVersionBlocked)
         return;
-    const auto frameAddress = [this](const std::string& frame)
-    { return onFrameAddress ? onFrameAddress(frame) : std::string(); };
-    if (boLogonPageSwitch && !strLogonPage.empty() && m_lpView && strNick.empty())
+    const auto frameAddress = [this](const std::string& frame) { return m_lpHost->strFrameAddress(frame); };
+    if (cfg.boLogonPageSwitch && !cfg.strLogonPage.empty() && m_lpView && conn.strNick.empty())
     {
-        if (!requestedDownloads.strFirstPending().empty())
+        if (!page.requestedDownloads.strFirstPending().empty())
             return;
-        if (!m_lpView->boHasFrame(strLogonFrame))
+        if (!m_lpView->boHasFrame(cfg.strLogonFrame))
             return;
-        if (onStartTimer)
-            onStartTimer(false);
-        boLogonPageSwitch = false;
-        strLogonSaved = frameAddress(strLogonFrame);
-        m_lpView->vLoad(strLogonPage, strLogonFrame);
-        if (!boViewBusy)
+        m_lpHost->vStartTimer(false);
+        cfg.boLogonPageSwitch = false;
+        conn.strLogonSaved = frameAddress(cfg.strLogonFrame);
+        m_lpView->vLoad(cfg.strLogonPage, cfg.strLogonFrame);
+        if (!conn.boViewBusy)
         {
-            if (!strNick.empty())
-                m_lpView->vSetField("CFLD_LOGIN", IChatView::Field{"TEXT", strNick, false});
+            if (!conn.strNick.empty())
+                m_lpView->vSetField("CFLD_LOGIN", IChatView::Field{"TEXT", conn.strNick, false});
             m_lpView->boFocusControl("CFLD_TEXT");
         }
         return;
     }
-    if (boLogonPageSwitch && !strLogonPage.empty())
+    if (cfg.boLogonPageSwitch && !cfg.strLogonPage.empty())
     {
-        if (!m_lpView || !m_lpView->boHasFrame(strLogonFrame))
+        if (!m_lpView || !m_lpView->boHasFrame(cfg.strLogonFrame))
             return;
-        boLogonPageSwitch = false;
-        strLogonSaved = frameAddress(strLogonFrame);
+        cfg.boLogonPageSwitch = false;
+        conn.strLogonSaved = frameAddress(cfg.strLogonFrame);
     }
-    if (onStartTimer)
-        onStartTimer(false);
-    iStartState1 = -1;
-    iStartState2 = 0;
+    m_lpHost->vStartTimer(false);
+    conn.iStartState1 = -1;
+    conn.iStartState2 = 0;
     vConnect();
 }
 

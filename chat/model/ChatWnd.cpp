@@ -26,92 +26,127 @@ size_t CChatCnxLink::uRoomUserCount(const std::string& room)
 CChatWnd::CChatWnd(ChatIrc::CChatCnx& cnx, ClockFn clock)
     : m_cnx(cnx), m_link(cnx, m_model), m_model(m_link, m_settings, std::move(clock))
 {
-    // The model asks for the close through message 1042, handled on the next turn.
-    m_model.onPostClose = [this]
-    {
-        if (hWnd())
-            PostMessageA(hWnd(), kCloseMessage, 0, 0);
-    };
-    // The element lists' frames and the message frame are reloaded on the
-    // next turn of the loop, once per batch of directives.
-    m_model.onPostListsChanged = [this]
-    {
-        if (hWnd())
-            PostMessageA(hWnd(), kListsChangedMessage, 0, 0);
-        else
-            m_model.vOnListsChanged();
-    };
-    m_model.onPostRefresh = [this]
-    {
-        if (!hWnd())
-            m_model.vRefreshZone(CChatModel::kZoneMessages);
-        else
-        {
-            m_boPanesWanted = true;
-            if (!boPostRefreshMessage())
-                m_boPanesWanted = false;
-        }
-    };
-    // Queued frame navigations run on the next turn of the loop (1041).
-    m_model.onPostNavigate = [this]
-    {
-        if (hWnd())
-            PostMessageA(hWnd(), kNavigateMessage, 0, 0);
-    };
-    m_model.onCtrlAltDown = []
-    { return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0; };
-    // ---- talk line: the keys held while the talk field's keys are handled ----
-    m_model.onKeyHeld = [](int32_t key) { return (GetKeyState(key) & 0x8000) != 0; };
-    // ---- end talk line ----
-    m_model.onDebugBox = [](const std::string& text, const std::string& title)
-    { FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), MB_OK); };
-    m_model.onResolve = ResolveHostAddress;
-    m_model.onRestartReloadTimer = [this]
-    {
-        if (hWnd())
-            SetTimer(hWnd(), kReloadTimer, 1000, nullptr);
-    };
-    m_model.onStartTimer = [this](bool run)
-    {
-        if (!hWnd())
-            return;
-        if (run)
-            SetTimer(hWnd(), kStartTimer, 500, nullptr);
-        else
-            KillTimer(hWnd(), kStartTimer);
-    };
-    m_model.onTrackMenu = [this](const std::vector<CChatModel::MenuItem>& items, int32_t above)
-    { vTrackMenu(items, above); };
-    m_model.onSetClipboard = [this](const std::string& text) { vSetClipboardText(text, CF_TEXT); };
-    m_model.onLinkCursor = [this](bool over, bool hand)
-    {
-        if (over)
-        {
-            // The page's hand, else the system's pointer for links.
-            HCURSOR cursor = LoadCursorA(nullptr, hand ? IDC_HAND : MAKEINTRESOURCEA(32516));
-            HCURSOR previous = SetCursor(cursor);
-            if (!m_savedCursor)
-                m_savedCursor = previous;
-        }
-        else if (m_savedCursor)
-        {
-            SetCursor(m_savedCursor);
-            m_savedCursor = nullptr;
-        }
-    };
+    m_model.vSetHost(&m_host);
     m_model.vSetScrollBarEvents(&m_scrollBar);
-    // Once the page's frames are laid out the thumbs are placed from their
-    // targets (the zones' own reloads do not move the frames).
-    m_model.onDocumentLoaded = [this](HtmlWnd* loader)
+}
+
+// ---------------------------------------------------------------- the model's host
+
+// The model asks for the close through message 1042, handled on the next turn.
+void CChatWnd::CModelHost::vPostClose()
+{
+    if (m_wnd.hWnd())
+        PostMessageA(m_wnd.hWnd(), kCloseMessage, 0, 0);
+}
+
+// The element lists' frames and the message frame are reloaded on the next
+// turn of the loop, once per batch of directives.
+bool CChatWnd::CModelHost::boPostListsChanged()
+{
+    if (m_wnd.hWnd())
+        PostMessageA(m_wnd.hWnd(), kListsChangedMessage, 0, 0);
+    else
+        m_wnd.Events().vOnListsChanged();
+    return true;
+}
+
+bool CChatWnd::CModelHost::boPostRefresh()
+{
+    if (!m_wnd.hWnd())
+        m_wnd.Events().vRefreshZone(CChatModel::kZoneMessages);
+    else
     {
-        if (m_view && loader == m_view.get())
-            m_scrollBar.RefreshParts();
-    };
-    m_model.onFrameAddress = [this](const std::string& frame)
+        m_wnd.m_boPanesWanted = true;
+        if (!m_wnd.boPostRefreshMessage())
+            m_wnd.m_boPanesWanted = false;
+    }
+    return true;
+}
+
+// Queued frame navigations run on the next turn of the loop (1041).
+void CChatWnd::CModelHost::vPostNavigate()
+{
+    if (m_wnd.hWnd())
+        PostMessageA(m_wnd.hWnd(), kNavigateMessage, 0, 0);
+}
+
+void CChatWnd::CModelHost::vRestartReloadTimer()
+{
+    if (m_wnd.hWnd())
+        SetTimer(m_wnd.hWnd(), kReloadTimer, 1000, nullptr);
+}
+
+void CChatWnd::CModelHost::vStartTimer(bool run)
+{
+    if (!m_wnd.hWnd())
+        return;
+    if (run)
+        SetTimer(m_wnd.hWnd(), kStartTimer, 500, nullptr);
+    else
+        KillTimer(m_wnd.hWnd(), kStartTimer);
+}
+
+// ---- talk line: the keys held while the talk field's keys are handled ----
+bool CChatWnd::CModelHost::boKeyHeld(int32_t key)
+{
+    return (GetKeyState(key) & 0x8000) != 0;
+}
+// ---- end talk line ----
+
+bool CChatWnd::CModelHost::boCtrlAltDown()
+{
+    return (GetKeyState(VK_CONTROL) & 0x8000) != 0 && (GetKeyState(VK_MENU) & 0x8000) != 0;
+}
+
+std::string CChatWnd::CModelHost::strResolve(const std::string& host)
+{
+    return ResolveHostAddress(host);
+}
+
+std::string CChatWnd::CModelHost::strFrameAddress(const std::string& frame)
+{
+    auto* view = dynamic_cast<CChatHtmlView*>(m_wnd.m_viewAdapter.get());
+    return view ? view->strFrameAddress(frame) : std::string();
+}
+
+void CChatWnd::CModelHost::vDebugBox(const std::string& text, const std::string& title)
+{
+    FdUi::iMessageBox(nullptr, text.c_str(), title.c_str(), MB_OK);
+}
+
+void CChatWnd::CModelHost::vTrackMenu(const std::vector<ChatMenuItem>& items, int32_t above)
+{
+    m_wnd.vTrackMenu(items, above);
+}
+
+void CChatWnd::CModelHost::vSetClipboard(const std::string& text)
+{
+    m_wnd.vSetClipboardText(text, CF_TEXT);
+}
+
+void CChatWnd::CModelHost::vLinkCursor(bool over, bool hand)
+{
+    if (over)
     {
-        auto* view = dynamic_cast<CChatHtmlView*>(m_viewAdapter.get());
-        return view ? view->strFrameAddress(frame) : std::string();
-    };
+        // The page's hand, else the system's pointer for links.
+        HCURSOR cursor = LoadCursorA(nullptr, hand ? IDC_HAND : MAKEINTRESOURCEA(32516));
+        HCURSOR previous = SetCursor(cursor);
+        if (!m_wnd.m_savedCursor)
+            m_wnd.m_savedCursor = previous;
+    }
+    else if (m_wnd.m_savedCursor)
+    {
+        SetCursor(m_wnd.m_savedCursor);
+        m_wnd.m_savedCursor = nullptr;
+    }
+}
+
+// Once the page's frames are laid out the thumbs are placed from their
+// targets (the zones' own reloads do not move the frames).
+void CChatWnd::CModelHost::vDocumentLoaded(HtmlWnd* loader)
+{
+    if (m_wnd.m_view && loader == m_wnd.m_view.get())
+        m_wnd.m_scrollBar.RefreshParts();
 }
 
 namespace
@@ -230,15 +265,15 @@ void CChatWnd::vRefreshPanes()
 {
     const auto listed = [this](const std::string& frame)
     {
-        for (const std::string& name : m_model.reloadRequests)
+        for (const std::string& name : m_model.page.reloadRequests)
             if (ChatText::boEqualNoCase(name, frame))
                 return true;
         return false;
     };
-    if (!listed(m_model.zoneFrames[CChatModel::kZoneMessages]))
-        m_model.vRefreshZone(CChatModel::kZoneMessages);
-    if (!listed(m_model.zoneFrames[CChatModel::kZoneUsers]))
-        m_model.vRefreshZone(CChatModel::kZoneUsers);
+    if (!listed(m_model.cfg.zoneFrames[CChatModel::kZoneMessages]))
+        Events().vRefreshZone(CChatModel::kZoneMessages);
+    if (!listed(m_model.cfg.zoneFrames[CChatModel::kZoneUsers]))
+        Events().vRefreshZone(CChatModel::kZoneUsers);
 }
 
 // Winsock is started by the chat connection's member, which lives as long
@@ -270,7 +305,7 @@ bool CChatWnd::boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance)
     if (!hCreate(0, kClassName, "", style, rect.left, rect.top, rect.right - rect.left,
                  rect.bottom - rect.top, hParent, nullptr, hInstance))
         return false;
-    m_model.vInit();
+    Events().vInit();
     // A window made again (after a close) gets a brush of the colour it has now.
     if (m_hBrush)
         DeleteObject(m_hBrush);
@@ -282,7 +317,7 @@ bool CChatWnd::boCreate(HWND hParent, const RECT& rect, HINSTANCE hInstance)
 
 COLORREF CChatWnd::BackgroundColor() const
 {
-    const uint32_t c = ParseColor(m_model.strBgColor, HtmlPaletteRgb(0x00, 0x51, 0x85));
+    const uint32_t c = ParseColor(m_model.page.strBgColor, HtmlPaletteRgb(0x00, 0x51, 0x85));
     return static_cast<COLORREF>(c);
 }
 
@@ -297,28 +332,28 @@ LRESULT CChatWnd::lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         vOnRefresh();
         return 0;
     case kListsChangedMessage:
-        m_model.vOnListsChanged();
+        Events().vOnListsChanged();
         return 0;
     case kNavigateMessage:
-        m_model.vOnNavigateQueue();
+        Events().vOnNavigateQueue();
         return 0;
     case kDownloadsMessage:
-        m_model.vDrainDownloads(m_finished);
+        Events().vDrainDownloads(m_finished);
         return 0;
     case WM_TIMER:
         if (wParam == kReloadTimer)
         {
             KillTimer(hWnd(), kReloadTimer);
-            m_model.vOnReloadTimer();
+            Events().vOnReloadTimer();
         }
         else if (wParam == kStartTimer)
-            m_model.vOnStartTimer();
+            Events().vOnStartTimer();
         return 0;
     case WM_COMMAND:
         // Menus only: a control's notification carries its window, and its id
         // may fall in the ranges of the menu commands.
         if (lParam == 0)
-            m_model.boOnCommand(static_cast<int32_t>(LOWORD(wParam)));
+            Events().boOnCommand(static_cast<int32_t>(LOWORD(wParam)));
         return lDefault(uMsg, wParam, lParam);
     case WM_SIZE:
         if (m_view && m_view->hWnd())

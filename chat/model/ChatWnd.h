@@ -101,6 +101,34 @@ protected:
     LRESULT lOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
 
 private:
+    // The model's side of the window: posted messages, timers, menus, the
+    // clipboard, the cursor and the platform's answers.
+    class CModelHost : public IChatModelHost
+    {
+    public:
+        explicit CModelHost(CChatWnd& wnd) : m_wnd(wnd) {}
+        void vPostClose() override;
+        bool boPostListsChanged() override;
+        bool boPostRefresh() override;
+        void vPostNavigate() override;
+        void vRestartReloadTimer() override;
+        void vStartTimer(bool run) override;
+        bool boKeyHeld(int32_t key) override;
+        bool boCtrlAltDown() override;
+        std::string strResolve(const std::string& host) override;
+        std::string strFrameAddress(const std::string& frame) override;
+        void vDebugBox(const std::string& text, const std::string& title) override;
+        void vTrackMenu(const std::vector<ChatMenuItem>& items, int32_t above) override;
+        void vSetClipboard(const std::string& text) override;
+        void vLinkCursor(bool over, bool hand) override;
+        void vDocumentLoaded(HtmlWnd* loader) override;
+
+    private:
+        CChatWnd& m_wnd;
+    };
+
+    // The model as the window's messages, timers and commands drive it.
+    IChatWindowEvents& Events() { return m_model; }
     COLORREF BackgroundColor() const;
     void vCreateView();
     void vTrackMenu(const std::vector<CChatModel::MenuItem>& items, int32_t above);
@@ -112,6 +140,8 @@ private:
     ChatIrc::CChatCnx& m_cnx;
     CChatCnxLink m_link;
     CVerboltSettings m_settings;
+    // Declared before the model, which holds it.
+    CModelHost m_host{*this};
     CChatModel m_model;
     HBRUSH m_hBrush = nullptr;
     // A 1039 is posted and not yet handled; it refreshes the panes when the

@@ -82,7 +82,7 @@ void CChatModel::vOnCnfCnx(const std::string& suffix, const std::string& body)
                                          "CONNECTING", "CONNECTED", "DISCONNECTING"};
     for (int i = 0; i < 6; ++i)
         if (boEqualNoCase(suffix, words[i]))
-            stateTexts[i] = body;
+            cfg.stateTexts[i] = body;
 }
 
 void CChatModel::vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs)
@@ -94,8 +94,8 @@ void CChatModel::vOnCnfBuddy(const std::string& suffix, const std::string& body,
         i = 1;
     if (i < 0)
         return;
-    userFormats[i] = body;
-    userAttrs[i] = attrs;
+    cfg.userFormats[i] = body;
+    cfg.userAttrs[i] = attrs;
 }
 
 int CChatModel::iMessageKindOf(const std::string& word, const std::string& attrs)
@@ -125,19 +125,19 @@ void CChatModel::vOnCnfMessage(const std::string& suffix, const std::string& bod
     const int kind = iMessageKindOf(suffix, attrs);
     if (kind < 0 || kind >= kKindCount)
         return;
-    formats[static_cast<size_t>(kind)] = body;
-    linkAttrs[static_cast<size_t>(kind)] = attrs;
+    cfg.formats[static_cast<size_t>(kind)] = body;
+    cfg.linkAttrs[static_cast<size_t>(kind)] = attrs;
 }
 
 void CChatModel::vOnCnfClr(const std::string& suffix, const std::string& attrs)
 {
     if (boEqualNoCase(suffix, "NOHTMLMESSLNK"))
-        strMessLinkAttr = attrs;
+        cfg.strMessLinkAttr = attrs;
 }
 
 void CChatModel::vOnCnfLimits(const std::string& attrs)
 {
-    lHistoryLimit = iNumber(GetAttrOr("MAX_HISTORYCHARS", attrs), 3000);
+    cfg.lHistoryLimit = iNumber(GetAttrOr("MAX_HISTORYCHARS", attrs), 3000);
 }
 
 void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
@@ -151,7 +151,7 @@ void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
             text += c;
     const bool whole = GetAttrOr("wwo", attrs) == "1";
     const bool listable = HasAttr("listable", attrs) != 0;
-    for (Substitution& s : substitutions)
+    for (Substitution& s : cfg.substitutions)
         if (s.strKey == key)
         {
             // A page may redefine a substitution only while the received
@@ -164,13 +164,13 @@ void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
             }
             return;
         }
-    substitutions.push_back(Substitution{key, text, whole, listable});
+    cfg.substitutions.push_back(Substitution{key, text, whole, listable});
 }
 
 void CChatModel::vOnCnfLnkHttp(const std::string& body, const std::string& attrs)
 {
-    strAutoLinkFormat = body;
-    strAutoLinkText = attrs;
+    cfg.strAutoLinkFormat = body;
+    cfg.strAutoLinkText = attrs;
 }
 
 void CChatModel::vOnCnfMenuTxt(const std::string& id, const std::string& text)
@@ -178,18 +178,18 @@ void CChatModel::vOnCnfMenuTxt(const std::string& id, const std::string& text)
     static const char* const ids[6] = {"COPY", "WHISPER", "LEFT", "COPYMESS", "COPYALL", "CLRALL"};
     for (int i = 0; i < 6; ++i)
         if (boEqualNoCase(id, ids[i]))
-            menuTexts[i] = text;
+            cfg.menuTexts[i] = text;
 }
 
 void CChatModel::vOnCnfLogonPage(const std::string& body, const std::string& attrs)
 {
-    if (!boLogonPageSwitch)
+    if (!cfg.boLogonPageSwitch)
         return;
-    strLogonPage = GetAttrOr("SRC", attrs);
-    strLogonFrame = GetAttrOr("TARGET", attrs);
-    strLogonNext = GetAttrOr("NEXTURL", attrs);
-    if (strLogonPage.empty() && !body.empty())
-        strLogonPage = "str://" + body;
+    cfg.strLogonPage = GetAttrOr("SRC", attrs);
+    cfg.strLogonFrame = GetAttrOr("TARGET", attrs);
+    cfg.strLogonNext = GetAttrOr("NEXTURL", attrs);
+    if (cfg.strLogonPage.empty() && !body.empty())
+        cfg.strLogonPage = "str://" + body;
 }
 
 void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
@@ -198,7 +198,7 @@ void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
     f.strName = GetAttrOr("name", attrs);
     if (f.strName.empty())
         return;
-    for (const NickFunction& other : nickFunctions)
+    for (const NickFunction& other : cfg.nickFunctions)
         if (boEqualNoCase(other.strName, f.strName))
             return;
     f.strHref = GetAttrOr("href", attrs);
@@ -219,7 +219,7 @@ void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
     const std::string sep = GetAttrOr("GRPSEP", attrs, "|");
     f.excludeGroups = ChatIrc::SplitList(GetAttrOr("excludegrp", attrs), sep);
     f.onlyGroups = ChatIrc::SplitList(GetAttrOr("onlygrp", attrs), sep);
-    nickFunctions.push_back(std::move(f));
+    cfg.nickFunctions.push_back(std::move(f));
 }
 
 // ---------------------------------------------------------------- commands
@@ -245,15 +245,15 @@ void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
     c.boTrusted = boIsBeforeConnection();
 
     Command* stored = nullptr;
-    for (Command& e : commands)
+    for (Command& e : cfg.commands)
         if (e.strName == c.strName)
             stored = &e;
     if (!stored)
     {
-        commands.push_back(Command{});
-        stored = &commands.back();
+        cfg.commands.push_back(Command{});
+        stored = &cfg.commands.back();
         stored->strName = c.strName;
-        stored->iIdentity = iDrawIdentity(commands);
+        stored->iIdentity = iDrawIdentity(cfg.commands);
     }
     // A trusted entry compares the new text as it would store it.
     std::string text = c.strText;
@@ -296,7 +296,7 @@ bool CChatModel::boIsCommandTagAuthorised(const std::string& attrs) const
     }
     if (negative)
         value = -value;
-    for (const Command& c : commands)
+    for (const Command& c : cfg.commands)
         if (c.boTrusted && c.strName == name && c.iIdentity == value)
             return true;
     return false;
@@ -304,7 +304,7 @@ bool CChatModel::boIsCommandTagAuthorised(const std::string& attrs) const
 
 const CChatModel::Command* CChatModel::lpFindCommand(const std::string& name) const
 {
-    for (const Command& c : commands)
+    for (const Command& c : cfg.commands)
         if (c.strName == name)
             return &c;
     return nullptr;
@@ -352,9 +352,9 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
     const std::string side = GetAttrOr("SIDE", attrs);
     CFloodDetector* d = nullptr;
     if (boEqualNoCase(side, "SNDR"))
-        d = &senderFlood;
+        d = &people.senderFlood;
     else if (side.empty() || boEqualNoCase(side, "RCVR"))
-        d = &receiverFlood;
+        d = &people.receiverFlood;
     if (!d)
         return;
     const auto number = [&](const char* name, int32_t& field)
@@ -392,15 +392,15 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
     const std::string sep = GetAttrOr("EXSEP", attrs, "|");
     d->exemptUsers = ChatIrc::SplitList(GetAttrOr("EXU", attrs), sep);
     d->exemptGroups = ChatIrc::SplitList(GetAttrOr("EXG", attrs), sep);
-    if (d == &receiverFlood)
-        for (auto& record : floodRecords)
+    if (d == &people.receiverFlood)
+        for (auto& record : people.floodRecords)
             if (record.second)
-                record.second->vCopyParameters(receiverFlood);
+                record.second->vCopyParameters(people.receiverFlood);
 }
 
 int CChatModel::iFloodKindOf(const CFloodDetector& detector, int test) const
 {
-    return (&detector == &senderFlood ? 32 : 30) + (test == 2 ? 1 : 0);
+    return (&detector == &people.senderFlood ? 32 : 30) + (test == 2 ? 1 : 0);
 }
 
 // ---------------------------------------------------------------- finished downloads
@@ -453,14 +453,14 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
         const FinishedDownload& r = *record;
         if (r.boFailed)
         {
-            if (boDebug)
+            if (cfg.boDebug)
             {
                 const std::string shown = HtmlEncodeEntities(r.strUrl);
-                strHistory += "<BLINK>Download Error:</BLINK><A HREF=\"" + shown + "\" TARGET=OTHERFRAME>" +
-                              shown + "</A><BR>";
+                msgs.strHistory += "<BLINK>Download Error:</BLINK><A HREF=\"" + shown +
+                                   "\" TARGET=OTHERFRAME>" + shown + "</A><BR>";
                 vPostRefresh();
             }
-            requestedDownloads.boSetResult(r.strUrl, std::string(), false);
+            page.requestedDownloads.boSetResult(r.strUrl, std::string(), false);
             continue;
         }
         // Once the chat has its configuration, a document that looks like one
@@ -468,15 +468,15 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
         // first) goes to whoever asked instead of being dropped, which would
         // leave its request pending for ever.
         if (boIsConfigDocument(r.strMime, r.strUrl) &&
-            !(boConfigReceived && !r.strUrl.empty() && requestedDownloads.boHas(r.strUrl)))
+            !(page.boConfigReceived && !r.strUrl.empty() && page.requestedDownloads.boHas(r.strUrl)))
         {
-            if (!boConfigReceived)
+            if (!page.boConfigReceived)
             {
-                boConfigReceived = true;
-                strConfigUrl = ChatText::strUrlDomain(r.strUrl, false);
-                strConfigUrlFull = strLowerAscii(ChatText::strUrlDomain(r.strUrl, true));
-                strCurDomain = strConfigUrl;
-                strCurFullDomain = strConfigUrlFull;
+                page.boConfigReceived = true;
+                page.strConfigUrl = ChatText::strUrlDomain(r.strUrl, false);
+                page.strConfigUrlFull = strLowerAscii(ChatText::strUrlDomain(r.strUrl, true));
+                page.strCurDomain = page.strConfigUrl;
+                page.strCurFullDomain = page.strConfigUrlFull;
                 // The document's directives run first (server, formats, logon
                 // page): the user interface and the start gate read them.
                 vApplyTechnicalLoad(r.boAsFile ? r.strPath : r.strText, !r.boAsFile);
@@ -485,14 +485,14 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
             continue;
         }
         const bool inMemory = !r.boAsFile;
-        if (!requestedDownloads.boSetResult(r.strUrl, inMemory ? r.strText : r.strPath, inMemory))
+        if (!page.requestedDownloads.boSetResult(r.strUrl, inMemory ? r.strText : r.strPath, inMemory))
             continue;
         bool resultInMemory = false;
-        const std::string result = requestedDownloads.strGetResult(r.strUrl, &resultInMemory);
-        for (const std::string& requester : requestedDownloads.Requesters(r.strUrl))
+        const std::string result = page.requestedDownloads.strGetResult(r.strUrl, &resultInMemory);
+        for (const std::string& requester : page.requestedDownloads.Requesters(r.strUrl))
         {
             const bool firstTechnical =
-                requester.empty() && boFirstDocReceived && !FdText::EndsWithAsciiNoCase(r.strUrl, "gif");
+                requester.empty() && page.boFirstDocReceived && !FdText::EndsWithAsciiNoCase(r.strUrl, "gif");
             if (requester == "@TECHLOAD@")
                 vApplyTechnicalLoad(result, resultInMemory);
             else if (requester == "@GRPCNFLOAD@" || firstTechnical)
@@ -500,17 +500,16 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
                 vApplyTechnicalLoad(result, resultInMemory);
                 vPostRefresh();
             }
-            else if (requestedDownloads.boIsPending(requester))
+            else if (page.requestedDownloads.boIsPending(requester))
             {
-                addOnce(reloadRequests, requester);
-                if (onRestartReloadTimer)
-                    onRestartReloadTimer();
+                addOnce(page.reloadRequests, requester);
+                m_lpHost->vRestartReloadTimer();
             }
             else
             {
                 addOnce(local, requester);
                 if (requester.empty())
-                    boFirstDocReceived = true;
+                    page.boFirstDocReceived = true;
             }
         }
     }
@@ -519,20 +518,21 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
         if (!boIsFrameShown(name) || !m_lpView)
             continue;
         m_lpView->vReloadFrame(name, false);
-        m_lpView->vSetImageState(name, "@GRPFORM@", boGroupForm ? 0 : 1);
-        reloadRequests.erase(std::remove_if(reloadRequests.begin(), reloadRequests.end(),
-                                            [&](const std::string& n) { return boEqualNoCase(n, name); }),
-                             reloadRequests.end());
+        m_lpView->vSetImageState(name, "@GRPFORM@", cfg.boGroupForm ? 0 : 1);
+        page.reloadRequests.erase(std::remove_if(page.reloadRequests.begin(), page.reloadRequests.end(),
+                                                 [&](const std::string& n)
+                                                 { return boEqualNoCase(n, name); }),
+                                  page.reloadRequests.end());
     }
-    if (!boFocusDone && m_lpView && requestedDownloads.strFirstPending().empty() &&
+    if (!page.boFocusDone && m_lpView && page.requestedDownloads.strFirstPending().empty() &&
         m_lpView->boFocusControl("CFLD_TEXT"))
-        boFocusDone = true;
+        page.boFocusDone = true;
 }
 
 void CChatModel::vOnReloadTimer()
 {
-    const std::vector<std::string> names = std::move(reloadRequests);
-    reloadRequests.clear();
+    const std::vector<std::string> names = std::move(page.reloadRequests);
+    page.reloadRequests.clear();
     for (const std::string& name : names)
         if (!name.empty() && m_lpView && m_lpView->boHasFrame(name))
             m_lpView->vReloadFrame(name, false);

@@ -2,7 +2,6 @@
 // DYN_LIST, the multi-part messages of DYN_MPD and the value filters of
 // DYN_CONTEXTFILTER and DYN_VARFILTER, and the documents of DYN_INSERTURL.
 #include <cstdlib>
-#include <fstream>
 #include <utility>
 
 #include "ChatModel.h"
@@ -35,28 +34,6 @@ std::string strTrimmed(const std::string& s)
     return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
-// The whole file, or false when it cannot be opened or read, or holds more
-// than a page could show (a device never ends).
-bool boReadWholeFile(const std::string& path, std::string& text)
-{
-    constexpr size_t kMaxBytes = 4u << 20;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    std::string out;
-    char buf[8192];
-    while (in.read(buf, sizeof buf) || in.gcount() > 0)
-    {
-        out.append(buf, static_cast<size_t>(in.gcount()));
-        if (out.size() > kMaxBytes)
-            return false;
-    }
-    if (in.bad())
-        return false;
-    text = std::move(out);
-    return true;
-}
-
 } // namespace
 
 std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::string& attrs,
@@ -80,7 +57,7 @@ std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::st
         if (path.size() >= 3 && path[0] == '/' && path[2] == ':')
             path.erase(0, 1);
         std::string content;
-        if (!path.empty() && (onReadLocalFile ? onReadLocalFile(path, content) : boReadWholeFile(path, content)))
+        if (!path.empty() && m_lpHost->boReadLocalFile(path, content))
         {
             text = content;
             inserted = true;
@@ -88,15 +65,15 @@ std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::st
         else
             text = "Err : file://" + HtmlEncodeEntities(path) + "<BR>";
     }
-    else if (onDocumentRequest)
+    else
     {
-        text = onDocumentRequest(href, frame);
+        text = m_lpHost->strRequestDocument(href, frame);
         inserted = !text.empty();
     }
     if (inserted)
     {
         if (HasAttr("HISTSINGLESHOT", attrs))
-            strHistory = strCutTagAttributes(strHistory, "DYN_INSERTURL", attrs);
+            msgs.strHistory = strCutTagAttributes(msgs.strHistory, "DYN_INSERTURL", attrs);
         if (HasAttr("ONLOADGRPREF", attrs))
             vPostRefresh();
     }
@@ -109,26 +86,26 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
     std::string out;
     if (boEqualNoCase(what, "SUBSTS"))
     {
-        for (const Substitution& s : substitutions)
+        for (const Substitution& s : cfg.substitutions)
             if (s.boListable || all)
                 out += strReplaceAll(strReplaceAll(body, "%what%", s.strKey), "%with%", s.strReplacement);
     }
     else if (boEqualNoCase(what, "CMDS"))
     {
-        for (const Command& c : commands)
+        for (const Command& c : cfg.commands)
             if (c.boListable || all)
                 out += strReplaceAll(strReplaceAll(body, "%name%", c.strName), "%info%", c.strInfo);
     }
     else if (boEqualNoCase(what, "GRPS"))
     {
-        for (const CGroupTable::Group& g : groups.Groups())
+        for (const CGroupTable::Group& g : people.groups.Groups())
         {
             if (!g.counters[0])
                 continue;
             std::string shown = g.strText1;
             // A group whose name is also a command of the page links to it.
             if (g.counters[1] && lpFindCommand(strUpper(g.strName)))
-                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + linkAttrs[0] + ">" +
+                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + cfg.linkAttrs[0] + ">" +
                         g.strText1 + "</A>";
             out += strReplaceAll(strReplaceAll(strReplaceAll(body, "%name%", shown), "%info%", g.strText2),
                                  "%grp%", HtmlEncodeEntities(g.strName));
@@ -137,12 +114,12 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
     else if (boEqualNoCase(what, "GRPMEMBERS"))
     {
         const std::string name = GetAttrOr("grp", attrs);
-        const CGroupTable::Group& g = groups.FindOrCreate(name);
+        const CGroupTable::Group& g = people.groups.FindOrCreate(name);
         if (g.counters[1])
             for (const CGroupTable::Member& member : g.members)
             {
                 const std::string link = "<a href=\"@BUD@" + HtmlEncodeEntities(member.strNick) + "\" " +
-                                         linkAttrs[0] + ">" + strNickDisplay(member.strNick, 0) + "</a>";
+                                         cfg.linkAttrs[0] + ">" + strNickDisplay(member.strNick, 0) + "</a>";
                 out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", HtmlEncodeEntities(name));
             }
     }
@@ -160,16 +137,16 @@ void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
     const long number = std::strtol(n.c_str(), nullptr, 10);
     if (number == -1)
         return;
-    if (multiParts.boAddPart(id, HtmlDecodeEntities(body), -1) && HasAttr("STOP", attrs) && number >= 0 &&
-        number < 0x7FFFFFFF)
-        multiParts.vSetExpected(id, static_cast<int32_t>(number + 1));
-    if (!multiParts.boComplete(id))
+    if (tables.multiParts.boAddPart(id, HtmlDecodeEntities(body), -1) && HasAttr("STOP", attrs) &&
+        number >= 0 && number < 0x7FFFFFFF)
+        tables.multiParts.vSetExpected(id, static_cast<int32_t>(number + 1));
+    if (!tables.multiParts.boComplete(id))
         return;
     std::string from, to;
     int32_t kind = 0;
-    multiParts.boContext(id, &from, &to, &kind);
-    const std::string text = multiParts.strJoined(id);
-    multiParts.vRemove(id);
+    tables.multiParts.boContext(id, &from, &to, &kind);
+    const std::string text = tables.multiParts.strJoined(id);
+    tables.multiParts.vRemove(id);
     // The sender's line, whole: a stranger's stays a stranger's.
     vAddMessage(text, from, to, kind, true, foreign ? Origin::kStranger : Origin::kChat);
 }

@@ -111,7 +111,7 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
     }
     case kFloodSettings:
     {
-        const CFloodDetector* sides[2] = {&senderFlood, &receiverFlood};
+        const CFloodDetector* sides[2] = {&people.senderFlood, &people.receiverFlood};
         std::string out = "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>SENDER</TD>"
                           "<TD bgcolor=#C0C0C0>RECEIVER</TD></TR><TR>";
         for (const CFloodDetector* d : sides)
@@ -130,7 +130,7 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
     case kCredits2:
         return strClear(kScrambledCredits[word - kCredits1]);
     case kCount:
-        return "<CENTER><B>" + std::to_string(users.size()) + "</B></CENTER>";
+        return "<CENTER><B>" + std::to_string(people.users.size()) + "</B></CENTER>";
     case kUserVersions:
     {
         std::string out = "<TABLE border=0 align=center width=80%><TR><TD bgcolor=#FFFFFF width=50%>"
@@ -143,18 +143,20 @@ std::string CChatModel::strConsoleOutput(const std::string& command)
     }
     case kSessionStats:
         return "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>Session Stats</TD></TR><TR><TD>OUT : " +
-               std::to_string(lLeft) + "<BR>KCK : " + std::to_string(lKilled) +
-               "<BR>MIN : " + std::to_string(lRoomReceived) + "<BR>WIN : " + std::to_string(lPrivReceived) +
-               "<BR>MOUT : " + std::to_string(lRoomSent) + "<BR>WOUT : " + std::to_string(lPrivSent) +
+               std::to_string(people.lLeft) + "<BR>KCK : " + std::to_string(people.lKilled) +
+               "<BR>MIN : " + std::to_string(people.lRoomReceived) +
+               "<BR>WIN : " + std::to_string(people.lPrivReceived) +
+               "<BR>MOUT : " + std::to_string(people.lRoomSent) +
+               "<BR>WOUT : " + std::to_string(people.lPrivSent) +
                "<BR>bIN : " + std::to_string(m_cnx.ulReceivedBytes()) +
                "<BR>bOUT : " + std::to_string(m_cnx.ulSentBytes()) + "</TD></TR></TABLE>";
     case kFloodState:
     {
         std::string out = "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>US</TD><TD>REP CPTR=" +
-                          std::to_string(senderFlood.iRepeatCount()) +
-                          " - MESS AVG PRD = " + std::to_string(senderFlood.iSmoothed) +
+                          std::to_string(people.senderFlood.iRepeatCount()) +
+                          " - MESS AVG PRD = " + std::to_string(people.senderFlood.iSmoothed) +
                           "</TD></TR><TR><TD bgcolor=#C0C0C0>Them</TD><TD>";
-        for (const auto& record : floodRecords)
+        for (const auto& record : people.floodRecords)
             if (record.second)
                 out += "<B><FONT color=" + std::string(FloodColour(*record.second)) + ">" +
                        HtmlEncodeEntities(record.second->strName().empty() ? record.first

@@ -45,10 +45,10 @@ void CChatModel::vOnCnfGrpBud(const std::string& suffix, const std::string& body
     if (name.empty())
         return;
     const int32_t rank = iNumber(GetAttrOr("rank", attrs), 0);
-    groups.FindOrCreate(name);
+    people.groups.FindOrCreate(name);
     const int kind = iGroupKindOf(suffix);
     if (kind >= 0 && rank >= 0)
-        groups.boSetListEntry(name, static_cast<size_t>(kind), static_cast<size_t>(rank), body);
+        people.groups.boSetListEntry(name, static_cast<size_t>(kind), static_cast<size_t>(rank), body);
 }
 
 void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs)
@@ -62,10 +62,10 @@ void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs
     if (name.empty())
     {
         if (!url.empty())
-            groups.vSetDefaultFileTemplate(url);
+            people.groups.vSetDefaultFileTemplate(url);
         return;
     }
-    CGroupTable::Group& g = groups.FindOrCreate(name, iNumber(GetAttrOr("grporder", attrs), 0));
+    CGroupTable::Group& g = people.groups.FindOrCreate(name, iNumber(GetAttrOr("grporder", attrs), 0));
     if (!url.empty())
     {
         g.strFileTemplate = url;
@@ -82,12 +82,12 @@ void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs
     // A group that notifies is announced to the room; the others go back
     // privately to whoever joins.
     g.boAnnounce = notify >= 0;
-    if (!boConnected || strRoom.empty())
+    if (!conn.boConnected || conn.strRoom.empty())
         return;
     if (notify == 0)
     {
-        for (const std::string& user : users)
-            if (!boEqualNoCase(strNoIncident(user), strNoIncident(strNick)))
+        for (const std::string& user : people.users)
+            if (!boEqualNoCase(strNoIncident(user), strNoIncident(conn.strNick)))
                 iAnnounceGroups(user, std::string(), name, false, false);
     }
     else if (notify == 1)
@@ -131,9 +131,9 @@ void CChatModel::vOnCnfCuGrp(const std::string& attrs)
 
 void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
 {
-    if (groups.iSetMember(group, strNoIncident(strNick), rank) == 0)
+    if (people.groups.iSetMember(group, strNoIncident(conn.strNick), rank) == 0)
         return;
-    if (boConnected && !strRoom.empty())
+    if (conn.boConnected && !conn.strRoom.empty())
         iAnnounceGroups(std::string(), std::string(), group, false, false);
     vPostRefresh();
 }
@@ -150,7 +150,7 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
     // A stranger's announcement runs as it arrives and never reaches the
     // history; the chat's own runs when the history is shown.
     if (!attrs.empty() && !boForeignText())
-        strHistory = strCutTagAttributes(strHistory, tagName, attrs);
+        msgs.strHistory = strCutTagAttributes(msgs.strHistory, tagName, attrs);
     std::string group = GetAttrOr("GRPNAME", attrs);
     if (boStartsNoCase(group, kReverse))
         group = group.substr(5);
@@ -163,25 +163,25 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
         return;
     const int32_t rank = iNumber(GetAttrOr("GRPRANK", attrs), 0);
     int32_t before = 0;
-    const bool wasMember = groups.boMemberValue(group, member, &before);
+    const bool wasMember = people.groups.boMemberValue(group, member, &before);
     bool changed;
     if (remove)
-        changed = groups.boRemoveMember(group, member);
+        changed = people.groups.boRemoveMember(group, member);
     else
     {
-        groups.FindOrCreate(group);
-        changed = groups.iSetMember(group, member, rank) != 0;
+        people.groups.FindOrCreate(group);
+        changed = people.groups.iSetMember(group, member, rank) != 0;
     }
     if (changed)
         vRefreshZone(kZoneUsers);
     const bool silent = boEqualNoCase(GetAttrOr("NOTIFY", attrs), "SILENT") || HasAttr("SILENT", attrs);
     if (!changed || !HasAttr("NEWDYNADD", attrs) || silent)
         return;
-    const CGroupTable::Group* g = groups.lpFind(group);
+    const CGroupTable::Group* g = people.groups.lpFind(group);
     const int32_t shownRank = remove ? (wasMember ? before : 0) : rank;
-    std::string text = shownRank < 0
-                           ? std::string()
-                           : groups.strListEntry(group, remove ? 5 : 4, static_cast<size_t>(shownRank));
+    std::string text =
+        shownRank < 0 ? std::string()
+                      : people.groups.strListEntry(group, remove ? 5 : 4, static_cast<size_t>(shownRank));
     if (text.empty())
         return;
     text = strReplaceAll(text, "%grpname%", HtmlEncodeEntities(group));
@@ -194,13 +194,13 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
 
 std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::string& attrs)
 {
-    const std::string own = strNoIncident(strNick);
+    const std::string own = strNoIncident(conn.strNick);
     const bool notMember = HasAttr("NOTMEMBEROF", attrs) != 0;
     const std::string name = GetAttrOr("GRPNAME", attrs);
     if (!name.empty())
     {
         int32_t rank = 0;
-        if (!groups.boMemberValue(name, own, &rank))
+        if (!people.groups.boMemberValue(name, own, &rank))
             return notMember ? body : std::string();
         if (notMember)
             return {};
@@ -219,7 +219,7 @@ std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::st
     bool keep = all;
     for (const std::string& n : names)
     {
-        const bool in = groups.boHasMember(n, own) != notMember;
+        const bool in = people.groups.boHasMember(n, own) != notMember;
         keep = all ? (keep && in) : (keep || in);
     }
     return keep ? body : std::string();

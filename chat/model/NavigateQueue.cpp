@@ -74,7 +74,7 @@ void CChatModel::vOnNavigateQueue()
     // Taken out first: the pages loaded below may queue further requests,
     // which the message they post carries out.
     std::vector<std::string> requests;
-    requests.swap(navQueue);
+    requests.swap(page.navQueue);
     if (!m_lpView)
         return;
     for (const std::string& request : requests)
@@ -92,11 +92,11 @@ void CChatModel::vOnNavigateQueue()
         if (!address.empty())
         {
             const bool text = boStartsNoCase(address, "str://");
-            if (text && !boNarnru)
-                basePath = strDefRootPath.empty() ? m_lpView->strRootPath() : strDefRootPath;
+            if (text && !cfg.boNarnru)
+                basePath = page.strDefRootPath.empty() ? m_lpView->strRootPath() : page.strDefRootPath;
             // A document given as text keeps its placeholders unless the page
             // asked for the older behaviour.
-            if (!text || boSpbc)
+            if (!text || cfg.boSpbc)
                 address = strExpandVars(address);
         }
         for (const std::string& name : names)
@@ -110,7 +110,7 @@ void CChatModel::vOnNavigateQueue()
                 const std::string cached =
                     strWithoutColour(address.empty() ? m_lpView->strFrameAddress(name) : address);
                 if (!cached.empty())
-                    requestedDownloads.vRemove(cached);
+                    page.requestedDownloads.vRemove(cached);
             }
             m_lpView->vNavigateFrame(name, address, basePath);
         }

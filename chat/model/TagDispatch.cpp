@@ -64,14 +64,14 @@ struct Row
 
 std::string CnfNotifyLeaveOnKick(CChatModel& m, TagCall& c)
 {
-    m.boNotifyLeaveOnKick = HasAttr("YES", c.attrs) != 0;
+    m.cfg.boNotifyLeaveOnKick = HasAttr("YES", c.attrs) != 0;
     return {};
 }
 
 std::string CnfRoomKey(CChatModel& m, TagCall& c)
 {
-    m.roomKeys.vSet(GetAttrOr("ROOM", c.attrs), GetAttrOr("KEY", c.attrs), GetAttrOr("MODE", c.attrs),
-                    GetAttrOr("MBCOUNT", c.attrs));
+    m.tables.roomKeys.vSet(GetAttrOr("ROOM", c.attrs), GetAttrOr("KEY", c.attrs), GetAttrOr("MODE", c.attrs),
+                           GetAttrOr("MBCOUNT", c.attrs));
     return {};
 }
 
@@ -79,9 +79,9 @@ std::string CnfProtocolMessage(CChatModel& m, TagCall& c)
 {
     const std::string type = GetAttrOr("TYPE", c.attrs);
     if (boEqualNoCase(type, "HTML"))
-        m.boNoHtml = false;
+        m.cfg.boNoHtml = false;
     else if (boEqualNoCase(type, "TEXT"))
-        m.boNoHtml = true;
+        m.cfg.boNoHtml = true;
     return {};
 }
 
@@ -90,9 +90,9 @@ std::string CnfSpecChars(CChatModel& m, TagCall& c)
     ChatIrc::CNickScheme& scheme = m.Scheme();
     const std::string incident = GetAttrOr("NICKINCIDENT", c.attrs, "{");
     if (!incident.empty())
-        m.strIncidentMarker = incident;
+        m.conn.strIncidentMarker = incident;
     if (HasAttr("NICKINCMAX", c.attrs))
-        m.iMaxIncident = iAttr("NICKINCMAX", c.attrs, 0);
+        m.conn.iMaxIncident = iAttr("NICKINCMAX", c.attrs, 0);
     std::string escape = GetAttrOr("BADNICKCHARIDENT", c.attrs, "[");
     if (escape.empty())
         escape = GetAttrOr("NICKESCAPE", c.attrs, "[");
@@ -112,15 +112,15 @@ std::string CnfSpecChars(CChatModel& m, TagCall& c)
 
 std::string CnfServErr(CChatModel& m, TagCall& c)
 {
-    m.serverErrors.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
-                            GetAttrOr("DISPDELIM", c.attrs));
+    m.tables.serverErrors.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
+                                   GetAttrOr("DISPDELIM", c.attrs));
     return {};
 }
 
 std::string CnfServMess(CChatModel& m, TagCall& c)
 {
-    m.serverMessages.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
-                              GetAttrOr("DISPDELIM", c.attrs));
+    m.tables.serverMessages.vSetRule(iAttr("ID", c.attrs, 0), c.body, HasAttr("IGNORE", c.attrs) != 0,
+                                     GetAttrOr("DISPDELIM", c.attrs));
     return {};
 }
 
@@ -131,34 +131,34 @@ std::string CnfServInfo(CChatModel& m, TagCall& c)
         return {};
     const std::string address = GetAttrOr("ADRS", c.attrs);
     if (!address.empty())
-        m.strServer = boStartsNoCase(address, "#CR#")
-                          ? ChatText::strScramble(address.substr(4), CChatModel::strRunTimeKey())
-                          : address;
+        m.conn.strServer = boStartsNoCase(address, "#CR#")
+                               ? ChatText::strScramble(address.substr(4), CChatModel::strRunTimeKey())
+                               : address;
     const std::string port = GetAttrOr("PORT", c.attrs);
     if (!port.empty())
-        m.uPort = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
+        m.conn.uPort = static_cast<uint16_t>(std::strtol(port.c_str(), nullptr, 10));
     const std::string key = GetAttrOr("KEY", c.attrs);
     if (!key.empty())
-        m.strServerKey = key;
+        m.conn.strServerKey = key;
     return {};
 }
 
 std::string CnfWaitingForBuds(CChatModel& m, TagCall& c)
 {
-    m.strWaitingForBuds = c.body;
+    m.cfg.strWaitingForBuds = c.body;
     return {};
 }
 
 std::string CnfBudsLeft(CChatModel& m, TagCall& c)
 {
-    m.strBudsLeft = c.body;
+    m.cfg.strBudsLeft = c.body;
     return {};
 }
 
 std::string CnfDebug(CChatModel& m, TagCall& c)
 {
     if (m.boIsBeforeConnection())
-        m.boDebug = !HasAttr("FALSE", c.attrs);
+        m.cfg.boDebug = !HasAttr("FALSE", c.attrs);
     return {};
 }
 
@@ -166,13 +166,13 @@ std::string CnfLogonErr(CChatModel& m, TagCall& c)
 {
     const std::string type = GetAttrOr("TYPE", c.attrs);
     if (boEqualNoCase(type, "CLIENTERR"))
-        m.strNickErrEmpty = c.body;
+        m.cfg.strNickErrEmpty = c.body;
     else if (boEqualNoCase(type, "SERVERERR"))
-        m.strNickErrRefused = c.body;
+        m.cfg.strNickErrRefused = c.body;
     else if (boEqualNoCase(type, "RESERVED"))
-        m.strNickErrReserved = c.body;
+        m.cfg.strNickErrReserved = c.body;
     else if (boEqualNoCase(type, "FORBIDDEN"))
-        m.strNickErrForbidden = c.body;
+        m.cfg.strNickErrForbidden = c.body;
     return {};
 }
 
@@ -180,11 +180,11 @@ std::string CnfLogonChars(CChatModel& m, TagCall& c)
 {
     const std::string chars = GetAttrOr("FORBIDDENNICKCHARS", c.attrs, "#{[");
     if (!chars.empty())
-        m.strNickCheckChars = chars;
+        m.conn.strNickCheckChars = chars;
     if (HasAttr("MINLEN", c.attrs))
     {
         const int32_t n = iAttr("MINLEN", c.attrs, 0);
-        m.iMinNickLength = n < 3 ? 3 : n;
+        m.cfg.iMinNickLength = n < 3 ? 3 : n;
     }
     return {};
 }
@@ -193,7 +193,7 @@ std::string CnfBadLogonStr(CChatModel& m, TagCall& c)
 {
     const std::string s = GetAttrOr("STR", c.attrs);
     if (!s.empty())
-        m.badLogonStrings.push_back(s);
+        m.cfg.badLogonStrings.push_back(s);
     return {};
 }
 
@@ -201,19 +201,19 @@ std::string CnfLogReserved(CChatModel& m, TagCall& c)
 {
     const std::string s = GetAttrOr("NICK", c.attrs);
     if (!s.empty())
-        m.reservedNicks.push_back(s);
+        m.cfg.reservedNicks.push_back(s);
     return {};
 }
 
 std::string CnfLoginRemember(CChatModel& m, TagCall& c)
 {
-    m.boRememberLogin = HasAttr("YES", c.attrs) != 0;
+    m.conn.boRememberLogin = HasAttr("YES", c.attrs) != 0;
     return {};
 }
 
 std::string CnfLoginStore(CChatModel& m, TagCall& c)
 {
-    m.boLoginStore = HasAttr("YES", c.attrs) != 0;
+    m.cfg.boLoginStore = HasAttr("YES", c.attrs) != 0;
     return {};
 }
 
@@ -222,9 +222,9 @@ std::string CnfNav(CChatModel& m, TagCall& c)
 {
     if (!m.boIsBeforeConnection())
         return {};
-    m.boNavSwitch = HasAttr("YES", c.attrs) != 0;
-    if (!m.boWaiting)
-        m.boGo = true;
+    m.cfg.boNavSwitch = HasAttr("YES", c.attrs) != 0;
+    if (!m.conn.boWaiting)
+        m.conn.boGo = true;
     return {};
 }
 
@@ -232,16 +232,16 @@ std::string CnfSnd(CChatModel& m, TagCall& c)
 {
     if (!m.boIsBeforeConnection())
         return {};
-    m.boSndSwitch = HasAttr("YES", c.attrs) != 0;
-    if (!m.boWaiting)
-        m.boGo = true;
+    m.cfg.boSndSwitch = HasAttr("YES", c.attrs) != 0;
+    if (!m.conn.boWaiting)
+        m.conn.boGo = true;
     return {};
 }
 
 std::string CnfMultCnx(CChatModel& m, TagCall& c)
 {
-    m.boMultCnxShow = HasAttr("SHOW", c.attrs) != 0;
-    m.boMultCnxEnable = HasAttr("ENABLE", c.attrs) != 0;
+    m.cfg.boMultCnxShow = HasAttr("SHOW", c.attrs) != 0;
+    m.cfg.boMultCnxEnable = HasAttr("ENABLE", c.attrs) != 0;
     return {};
 }
 
@@ -252,15 +252,15 @@ std::string CnfContextVar(CChatModel& m, TagCall& c)
     const int32_t n = iAttr("CID", c.attrs, 0);
     if (n < 1 || n > CChatModel::kMaxContextVars)
         return {};
-    if (m.contextVars.size() < static_cast<size_t>(n))
-        m.contextVars.resize(static_cast<size_t>(n));
-    m.contextVars[static_cast<size_t>(n - 1)] = c.body;
+    if (m.page.contextVars.size() < static_cast<size_t>(n))
+        m.page.contextVars.resize(static_cast<size_t>(n));
+    m.page.contextVars[static_cast<size_t>(n - 1)] = c.body;
     return {};
 }
 
 std::string CnfNarnru(CChatModel& m, TagCall&)
 {
-    m.boNarnru = true;
+    m.cfg.boNarnru = true;
     return {};
 }
 
@@ -269,11 +269,11 @@ std::string CnfUserAttributes(CChatModel& m, TagCall& c)
     const std::string user = GetAttrOr("USER", c.attrs);
     if (user.empty() || !HasAttr("HIDDEN", c.attrs) || m.iOnCnfUserAttributes(user) != 0)
         return {};
-    m.hiddenUsers.push_back(user);
+    m.cfg.hiddenUsers.push_back(user);
     const long i = m.lFindUser(user);
-    if (i >= 0 && !(m.userFlags[static_cast<size_t>(i)] & CChatModel::kUserHidden))
+    if (i >= 0 && !(m.people.userFlags[static_cast<size_t>(i)] & CChatModel::kUserHidden))
     {
-        m.userFlags[static_cast<size_t>(i)] |= CChatModel::kUserHidden;
+        m.people.userFlags[static_cast<size_t>(i)] |= CChatModel::kUserHidden;
         m.vRefreshZone(CChatModel::kZoneUsers);
     }
     return {};
@@ -288,7 +288,7 @@ std::string CnfMessFormat(CChatModel& m, TagCall& c)
     if (boEqualNoCase(c.suffix, "_GRP"))
     {
         std::string pre, post;
-        if (const CMessageFormatTable::Group* g = m.messageFormats.lpFindGroup(name))
+        if (const CMessageFormatTable::Group* g = m.tables.messageFormats.lpFindGroup(name))
         {
             pre = g->strPre;
             post = g->strPost;
@@ -297,30 +297,30 @@ std::string CnfMessFormat(CChatModel& m, TagCall& c)
             post = c.body;
         else
             pre = c.body;
-        m.messageFormats.iSetGroup(name, order, HasAttr("MUTEX", c.attrs) != 0, pre, post,
-                                   boStartsYes(GetAttrOr("NOSEL", c.attrs)));
+        m.tables.messageFormats.iSetGroup(name, order, HasAttr("MUTEX", c.attrs) != 0, pre, post,
+                                          boStartsYes(GetAttrOr("NOSEL", c.attrs)));
         return {};
     }
-    m.messageFormats.iSetFormat(name, c.body, GetAttrOr("GRP", c.attrs), order);
+    m.tables.messageFormats.iSetFormat(name, c.body, GetAttrOr("GRP", c.attrs), order);
     return {};
 }
 
 std::string CnfGrpForm(CChatModel& m, TagCall& c)
 {
-    const bool before = m.boGroupForm;
+    const bool before = m.cfg.boGroupForm;
     bool read = false;
     if (boStartsYes(GetAttrOr("SAVE", c.attrs)))
     {
-        m.boGroupForm = m.Settings().strRead("grpf", "") != "0";
+        m.cfg.boGroupForm = m.Settings().strRead("grpf", "") != "0";
         read = true;
     }
     const std::string format = GetAttrOr("FORMAT", c.attrs);
     if (!format.empty())
     {
-        m.boGroupForm = boStartsYes(format);
+        m.cfg.boGroupForm = boStartsYes(format);
         read = true;
     }
-    if (read && m.boGroupForm != before)
+    if (read && m.cfg.boGroupForm != before)
         m.vRefreshZone(CChatModel::kZoneUsers);
     return {};
 }
@@ -328,24 +328,24 @@ std::string CnfGrpForm(CChatModel& m, TagCall& c)
 std::string CnfAutoExec(CChatModel& m, TagCall& c)
 {
     if (boEqualNoCase(GetAttrOr("CNX", c.attrs), "IRC"))
-        m.strAutoExecIrc = c.body;
+        m.cfg.strAutoExecIrc = c.body;
     else
-        m.strAutoExecOther = c.body;
+        m.cfg.strAutoExecOther = c.body;
     return {};
 }
 
 std::string CnfCursor(CChatModel& m, TagCall& c)
 {
-    m.boHandCursor = boEqualNoCase(GetAttrOr("ID", c.attrs), "HAND");
+    m.cfg.boHandCursor = boEqualNoCase(GetAttrOr("ID", c.attrs), "HAND");
     return {};
 }
 
 std::string CnfBackComp(CChatModel& m, TagCall& c)
 {
     if (HasAttr("SPBC", c.attrs))
-        m.boSpbc = true;
+        m.cfg.boSpbc = true;
     if (HasAttr("ARRF", c.attrs))
-        m.boArrf = true;
+        m.cfg.boArrf = true;
     return {};
 }
 
@@ -353,9 +353,9 @@ std::string CnfChat(CChatModel& m, TagCall& c)
 {
     const auto no = [](const std::string& v) { return !v.empty() && (v[0] == 'N' || v[0] == 'n'); };
     if (HasAttr("WHISPER", c.attrs))
-        m.boWhisperDisabled = no(GetAttrOr("WHISPER", c.attrs));
+        m.cfg.boWhisperDisabled = no(GetAttrOr("WHISPER", c.attrs));
     if (HasAttr("SCLD", c.attrs))
-        m.boScld = no(GetAttrOr("SCLD", c.attrs));
+        m.cfg.boScld = no(GetAttrOr("SCLD", c.attrs));
     return {};
 }
 
@@ -521,31 +521,31 @@ const Row kCnfRows[] = {
 
 std::string DynRoom(CChatModel& m, TagCall& c)
 {
-    m.zoneFrames[CChatModel::kZoneRoom] = c.frame;
-    return HtmlEncodeEntities(m.strRoom);
+    m.cfg.zoneFrames[CChatModel::kZoneRoom] = c.frame;
+    return HtmlEncodeEntities(m.conn.strRoom);
 }
 
 std::string DynStatus(CChatModel& m, TagCall& c)
 {
-    m.zoneFrames[CChatModel::kZoneStatus] = c.frame;
+    m.cfg.zoneFrames[CChatModel::kZoneStatus] = c.frame;
     return m.strOnDynStatus();
 }
 
 std::string DynMessages(CChatModel& m, TagCall& c)
 {
-    m.zoneFrames[CChatModel::kZoneMessages] = c.frame;
+    m.cfg.zoneFrames[CChatModel::kZoneMessages] = c.frame;
     return m.strOnDynMessages();
 }
 
 std::string DynBuddies(CChatModel& m, TagCall& c)
 {
-    m.zoneFrames[CChatModel::kZoneUsers] = c.frame;
+    m.cfg.zoneFrames[CChatModel::kZoneUsers] = c.frame;
     return m.strOnDynBuddies();
 }
 
 std::string DynNbConnected(CChatModel& m, TagCall& c)
 {
-    m.zoneFrames[CChatModel::kZoneGroups] = c.frame;
+    m.cfg.zoneFrames[CChatModel::kZoneGroups] = c.frame;
     return m.strOnDynNbConnected(c.body);
 }
 
@@ -557,9 +557,9 @@ std::string DynFctBuda(CChatModel& m, TagCall& c)
 std::string DynInsertContextVar(CChatModel& m, TagCall& c)
 {
     const int32_t n = iAttr("CID", c.attrs, 0);
-    if (n < 1 || static_cast<size_t>(n) > m.contextVars.size())
+    if (n < 1 || static_cast<size_t>(n) > m.page.contextVars.size())
         return {};
-    return m.contextVars[static_cast<size_t>(n - 1)];
+    return m.page.contextVars[static_cast<size_t>(n - 1)];
 }
 
 std::string DynVarZone(CChatModel& m, TagCall& c)
@@ -592,7 +592,7 @@ std::string DynSubVerIgnore(CChatModel&, TagCall& c)
 std::string DynGrpFormFilter(CChatModel& m, TagCall& c)
 {
     const bool wantOff = boEqualNoCase(GetAttrOr("STATE", c.attrs), "OFF");
-    if (wantOff != m.boGroupForm)
+    if (wantOff != m.cfg.boGroupForm)
         c.boLeave = true;
     return {};
 }
@@ -602,8 +602,8 @@ std::string DynUserFilter(CChatModel& m, TagCall& c)
     const std::string user = GetAttrOr("USER", c.attrs);
     const std::string notUser = GetAttrOr("NOTUSER", c.attrs);
     // A filtered body is removed; an empty body that passes stays a tag.
-    c.boRemove = (!user.empty() && boEqualNoCase(user, m.strNick)) ||
-                 (!notUser.empty() && boEqualNoCase(notUser, m.strNick));
+    c.boRemove = (!user.empty() && boEqualNoCase(user, m.conn.strNick)) ||
+                 (!notUser.empty() && boEqualNoCase(notUser, m.conn.strNick));
     return c.boRemove ? std::string() : c.body;
 }
 
@@ -614,7 +614,7 @@ std::string DynOsFilter(CChatModel&, TagCall& c)
 
 std::string DynLogonErr(CChatModel& m, TagCall&)
 {
-    return m.strLogonError;
+    return m.cfg.strLogonError;
 }
 
 std::string DynCnxWait(CChatModel& m, TagCall& c)
@@ -694,7 +694,7 @@ std::string DynMessFormat(CChatModel& m, TagCall& c)
 
 std::string DynList(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynList(c.attrs, c.body, m.onCtrlAltDown && m.onCtrlAltDown());
+    return m.strOnDynList(c.attrs, c.body, m.Host().boCtrlAltDown());
 }
 
 std::string DynMpd(CChatModel& m, TagCall& c)
@@ -708,8 +708,8 @@ std::string DynContextFilter(CChatModel& m, TagCall& c)
     if (!HasAttr("CID", c.attrs))
         return {};
     const int32_t n = iAttr("CID", c.attrs, 0);
-    const std::string value = n >= 1 && static_cast<size_t>(n) <= m.contextVars.size()
-                                  ? m.contextVars[static_cast<size_t>(n - 1)]
+    const std::string value = n >= 1 && static_cast<size_t>(n) <= m.page.contextVars.size()
+                                  ? m.page.contextVars[static_cast<size_t>(n - 1)]
                                   : "";
     return m.strOnDynContextFilter(value, c.body, c.attrs);
 }
@@ -719,8 +719,8 @@ std::string DynVarFilter(CChatModel& m, TagCall& c)
     const std::string name = GetAttrOr("NAME", c.attrs);
     if (name.empty())
         return {};
-    const auto it = m.pageVars.find(name);
-    return m.strOnDynContextFilter(it == m.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
+    const auto it = m.page.pageVars.find(name);
+    return m.strOnDynContextFilter(it == m.page.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
 }
 
 const Row kDynRows[] = {
@@ -771,8 +771,8 @@ const Row kDynRows[] = {
 
 std::string ActMbx(CChatModel& m, TagCall& c)
 {
-    if (m.boDebug && m.onDebugBox)
-        m.onDebugBox(c.body, GetAttrOr("TITLE", c.attrs));
+    if (m.cfg.boDebug)
+        m.Host().vDebugBox(c.body, GetAttrOr("TITLE", c.attrs));
     return {};
 }
 
@@ -807,7 +807,7 @@ std::string DynElist(CChatModel& m, TagCall& c)
     const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
-    m.elistFrames[list] = c.frame;
+    m.tables.elistFrames[list] = c.frame;
     return m.ElementListDirectives().strDynElist(c.attrs);
 }
 
@@ -826,7 +826,7 @@ std::string DynElistNbItem(CChatModel& m, TagCall& c)
     const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
-    m.elistItemFrames[list] = c.frame;
+    m.tables.elistItemFrames[list] = c.frame;
     return m.ElementListDirectives().strNbItem(c.attrs, c.body);
 }
 
@@ -835,7 +835,7 @@ std::string DynElistNbKey(CChatModel& m, TagCall& c)
     const std::string list = GetAttrOr("ELIST", c.attrs);
     if (list.empty())
         return {};
-    m.elistKeyFrames[list] = c.frame;
+    m.tables.elistKeyFrames[list] = c.frame;
     return m.ElementListDirectives().strNbKey(c.attrs, c.body);
 }
 
@@ -923,8 +923,7 @@ const Row* lpFindRow(const FamilyEntry& family, const std::string& name, std::st
 int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
                           std::string frameName, CHtmlObject* sender)
 {
-    if (onTagSeen)
-        onTagSeen(name, attributes);
+    m_lpHost->vTagSeen(name, attributes);
     std::string text;
     bool handled = false;
     if (sender)
@@ -976,7 +975,7 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
             {
                 text.clear();
                 handled = true;
-                if (!boWaiting)
+                if (!conn.boWaiting)
                     vRaiseStartRequest();
             }
         }
@@ -994,64 +993,64 @@ int32_t CChatModel::OnTag(std::string name, std::string attributes, HtmlMemBlock
 
 void CChatModel::vOnDynCnxWait(const std::string& attributes)
 {
-    boWaiting = true;
+    conn.boWaiting = true;
     const std::string flags = GetAttrOr("FLAGS", attributes);
     if (flags.empty())
         return;
     std::string sep = GetAttrOr("SEP", attributes, "|");
     if (sep.empty())
         sep = "|";
-    waitList = ChatIrc::SplitList(flags, sep);
+    conn.waitList = ChatIrc::SplitList(flags, sep);
 }
 
 void CChatModel::vOnDynCnxGo(const std::string& attributes)
 {
     const std::string flag = GetAttrOr("FLAG", attributes);
-    for (auto it = waitList.begin(); it != waitList.end();)
-        it = boEqualNoCase(*it, flag) ? waitList.erase(it) : it + 1;
-    if (waitList.empty())
+    for (auto it = conn.waitList.begin(); it != conn.waitList.end();)
+        it = boEqualNoCase(*it, flag) ? conn.waitList.erase(it) : it + 1;
+    if (conn.waitList.empty())
     {
-        boWaiting = false;
-        boGo = true;
+        conn.boWaiting = false;
+        conn.boGo = true;
     }
 }
 
 void CChatModel::vRaiseStartRequest()
 {
-    boGo = true;
+    conn.boGo = true;
 }
 
 // ---------------------------------------------------------------- display texts
 
 std::string CChatModel::strOnDynStatus()
 {
-    const int state = iDisplayState;
-    if (state < 0 || state >= static_cast<int>(sizeof stateTexts / sizeof stateTexts[0]))
+    const int state = conn.iDisplayState;
+    if (state < 0 || state >= static_cast<int>(sizeof cfg.stateTexts / sizeof cfg.stateTexts[0]))
         return {};
-    return stateTexts[state];
+    return cfg.stateTexts[state];
 }
 
 std::string CChatModel::strOnDynMessages()
 {
-    if (lUsersInRoom >= 2 || (strWaitingForBuds.empty() && strBudsLeft.empty()))
-        return strHistory;
+    if (people.lUsersInRoom >= 2 || (cfg.strWaitingForBuds.empty() && cfg.strBudsLeft.empty()))
+        return msgs.strHistory;
     const std::string& chosen =
-        (lHighestUsers > 1 || strWaitingForBuds.empty()) ? strBudsLeft : strWaitingForBuds;
-    return strHistory + strReplaceAll(chosen, "%bud%", strNickHtml);
+        (people.lHighestUsers > 1 || cfg.strWaitingForBuds.empty()) ? cfg.strBudsLeft : cfg.strWaitingForBuds;
+    return msgs.strHistory + strReplaceAll(chosen, "%bud%", conn.strNickHtml);
 }
 
 std::string CChatModel::strOnDynBuddies()
 {
     std::string out;
-    for (size_t i = 0; i < users.size(); ++i)
+    for (size_t i = 0; i < people.users.size(); ++i)
     {
-        if (userFlags[i] & kUserHidden)
+        if (people.userFlags[i] & kUserHidden)
             continue;
-        const std::string& nick = users[i];
-        const int sel = nick == strSelected ? 1 : 0;
-        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + userAttrs[sel] + ">" +
-                                 strNickDisplay(nick, sel) + "</a>";
-        out += strReplaceAll(userFormats[sel], "%bud%", link);
+        const std::string& nick = people.users[i];
+        const int sel = nick == conn.strSelected ? 1 : 0;
+        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + cfg.userAttrs[sel] +
+                                 ">" + strNickDisplay(nick, sel) + "</a>";
+        out += strReplaceAll(cfg.userFormats[sel], "%bud%", link);
     }
     return out;
 }
@@ -1059,7 +1058,7 @@ std::string CChatModel::strOnDynBuddies()
 std::string CChatModel::strOnDynNbConnected(const std::string& body)
 {
     long n = 0;
-    for (uint16_t f : userFlags)
+    for (uint16_t f : people.userFlags)
         n += (f & kUserHidden) ? 0 : 1;
     return strReplaceAll(strReplaceAll(body, "%nb%", std::to_string(n)), "%(s)%", n < 2 ? "" : "s");
 }

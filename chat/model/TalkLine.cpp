@@ -18,7 +18,7 @@ const char* const kLoginField = "CFLD_LOGIN";
 
 int32_t CChatModel::OnInputKey(int32_t key, int32_t, int32_t, std::string, CHtmlObject*)
 {
-    const auto held = [this](int32_t k) { return onKeyHeld && onKeyHeld(k); };
+    const auto held = [this](int32_t k) { return m_lpHost->boKeyHeld(k); };
     if (m_lpView && m_lpView->boHasFocus(kTalkField))
     {
         IChatView::Field field;
@@ -28,7 +28,7 @@ int32_t CChatModel::OnInputKey(int32_t key, int32_t, int32_t, std::string, CHtml
         {
         case kKeyReturn:
             vRecallInput(kKeyReturn, text);
-            vSendTalk(held(kKeyShift) && !boPrivateSendLock);
+            vSendTalk(held(kKeyShift) && !msgs.boPrivateSendLock);
             return 1;
         case kKeyEscape:
         case kKeyUp:
@@ -53,40 +53,40 @@ int32_t CChatModel::OnInputKey(int32_t key, int32_t, int32_t, std::string, CHtml
 
 void CChatModel::vRecallInput(int32_t key, std::string& text)
 {
-    const size_t count = inputHistory.size();
-    if (uInputCursor > count)
-        uInputCursor = count;
+    const size_t count = msgs.inputHistory.size();
+    if (msgs.uInputCursor > count)
+        msgs.uInputCursor = count;
     // An edited recalled line keeps its edit.
-    if (uInputCursor < count && key != kKeyReturn)
-        inputHistory[uInputCursor] = text;
+    if (msgs.uInputCursor < count && key != kKeyReturn)
+        msgs.inputHistory[msgs.uInputCursor] = text;
     switch (key)
     {
     case kKeyReturn:
         if (text.empty())
             return;
-        inputHistory.push_back(text);
+        msgs.inputHistory.push_back(text);
         text.clear();
-        uInputCursor = inputHistory.size();
+        msgs.uInputCursor = msgs.inputHistory.size();
         return;
     case kKeyEscape:
         text.clear();
-        uInputCursor = count;
+        msgs.uInputCursor = count;
         return;
     case kKeyUp:
-        if (uInputCursor == 0)
+        if (msgs.uInputCursor == 0)
             return;
-        --uInputCursor;
-        text = inputHistory[uInputCursor];
+        --msgs.uInputCursor;
+        text = msgs.inputHistory[msgs.uInputCursor];
         return;
     case kKeyDown:
-        if (uInputCursor + 1 >= count)
+        if (msgs.uInputCursor + 1 >= count)
         {
             text.clear();
-            uInputCursor = count;
+            msgs.uInputCursor = count;
             return;
         }
-        ++uInputCursor;
-        text = inputHistory[uInputCursor];
+        ++msgs.uInputCursor;
+        text = msgs.inputHistory[msgs.uInputCursor];
         return;
     default:
         return;
@@ -104,7 +104,7 @@ void CChatModel::vSendTalk(bool priv, const std::string* textIn, const std::stri
 {
     if (!m_lpView)
         return;
-    const std::string to = priv ? (toIn ? *toIn : strSelected) : std::string();
+    const std::string to = priv ? (toIn ? *toIn : conn.strSelected) : std::string();
     IChatView::Field field;
     std::string typed;
     if (textIn)
@@ -125,27 +125,27 @@ void CChatModel::vSendTalk(bool priv, const std::string* textIn, const std::stri
     {
         if (text.empty())
         {
-            vAddMessage("", strIrcNick, "", 21, true);
+            vAddMessage("", conn.strIrcNick, "", 21, true);
         }
         else
         {
-            if (!boRawMode)
+            if (!msgs.boRawMode)
                 text = HtmlEncodeEntities(text);
             vAutoLink(text);
-            if (!boRawMode)
+            if (!msgs.boRawMode)
             {
                 if (!colour.strValue.empty())
                     text = "<font color=" + colour.strValue + ">" + text + "</font>";
                 if (boldOn)
                     text = "<B>" + text + "</B>";
             }
-            messageFormats.vApply(text);
+            tables.messageFormats.vApply(text);
             vSendChat(text, priv, true, to);
         }
     }
-    else if (!boRawMode)
+    else if (!msgs.boRawMode)
     {
-        const bool ctrlAlt = onKeyHeld && onKeyHeld(kKeyControl) && onKeyHeld(kKeyAlt);
+        const bool ctrlAlt = m_lpHost->boKeyHeld(kKeyControl) && m_lpHost->boKeyHeld(kKeyAlt);
         if (iIsNoSendCommand(typed) == 0 || (!priv && !ctrlAlt))
         {
             vAddMessage(text, "", "", -1, true);
@@ -165,7 +165,7 @@ void CChatModel::vSendTalk(bool priv, const std::string* textIn, const std::stri
         empty.strValue.clear();
         m_lpView->vSetField(kTalkField, empty);
     }
-    const std::string& frame = zoneFrames[kZoneMessages];
+    const std::string& frame = cfg.zoneFrames[kZoneMessages];
     if (!frame.empty() && frame != kUndef && m_lpView->boHasFrame(frame))
         m_lpView->vScrollFrameToEnd(frame);
 }

@@ -42,14 +42,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static ChatModelTest::CFakeCnx cnx;
     static ChatModelTest::CFakeSettings settings;
     static ChatModel::CChatModel model(cnx, settings, [] { return int64_t(0); });
-    model.substitutions.clear();
+    model.cfg.substitutions.clear();
     ChatModel::CChatModel::Substitution s;
     s.strKey = strUpper(parts[0]);
     s.strReplacement = parts[1];
     s.boWholeWord = (data[0] & 1) != 0;
-    model.substitutions.push_back(s);
-    model.strAutoLinkFormat = parts[2];
-    model.strAutoLinkText = parts[3];
+    model.cfg.substitutions.push_back(s);
+    model.cfg.strAutoLinkFormat = parts[2];
+    model.cfg.strAutoLinkText = parts[3];
 
     std::string text = parts[4];
     model.vAutoLink(text);

@@ -22,8 +22,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     ChatModel::CChatModel m(cnx, settings, [&now] { return now; });
     m.vSetView(&view);
     m.vInit();
-    m.strNick = m.strIrcNick = m.strNickHtml = "ann";
-    m.strRoom = "#r";
+    m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
+    m.conn.strRoom = "#r";
     cnx.session.vSetOwner(&m);
     cnx.session.vSetStateForTest(1);
     cnx.session.boParseLine(":srv 800 * 1 0 ANON 512 *\r\n");
@@ -66,9 +66,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             continue;
         }
         cnx.session.boParseLine(wire + "\r\n");
-        if (m.strHistory.size() > static_cast<size_t>(m.lHistoryLimit))
+        if (m.msgs.strHistory.size() > static_cast<size_t>(m.cfg.lHistoryLimit))
             std::abort();
-        if (m.users.size() != m.userFlags.size())
+        if (m.people.users.size() != m.people.userFlags.size())
             std::abort();
     }
     return 0;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ChatFakes.h"
+#include "ChatModelHostFake.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 #include "TrustBoundary.h"
@@ -48,14 +49,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     ChatModelTest::CFakeCnx cnx;
     ChatModelTest::CFakeSettings settings;
+    ChatModelTest::CScriptedHost host;
     ChatModel::CChatModel m(cnx, settings, [] { return int64_t(5000); });
+    m.vSetHost(&host);
     m.vInit();
-    m.strNick = m.strIrcNick = "ann";
+    m.conn.strNick = m.conn.strIrcNick = "ann";
     m.vAddMessage(text, "bob", "", 0, true, ChatModel::Origin::kStranger);
     if (m.boForeignText())
         std::abort();
     bool seen = false;
-    m.onTagSeen = [&seen](const std::string& name, const std::string&)
+    host.onTagSeen = [&seen](const std::string& name, const std::string&)
     {
         if (boDirective(HtmlUpper(name)) && HtmlUpper(name) != "DYN_MESSAGES")
             seen = true;

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ChatFakes.h"
+#include "ChatModelHostFake.h"
 #include "HtmlDoc.h"
 #include "html/doc/HtmlText.h"
 
@@ -37,15 +38,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     CFakeCnx cnx;
     CFakeSettings settings;
     CFakeView view;
+    CScriptedHost host;
     ChatModel::CChatModel m(cnx, settings, [] { return int64_t(100); });
     m.vSetView(&view);
+    m.vSetHost(&host);
     m.vInit();
-    m.strNick = m.strIrcNick = m.strNickHtml = "ann";
-    m.strRoom = "#r";
+    m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
+    m.conn.strRoom = "#r";
     m.boInsertUser("ann", 0);
     m.boInsertUser("bob", ChatModel::CChatModel::kUserHidden);
-    m.elistFrames["L"] = "lists";
-    m.onReadLocalFile = [](const std::string& path, std::string& text)
+    m.tables.elistFrames["L"] = "lists";
+    host.onReadLocalFile = [](const std::string& path, std::string& text)
     {
         text = path;
         return path.size() % 2 == 0;

@@ -47,16 +47,16 @@ TEST(ActionDirectives, SetVariable)
     {
         Chat t;
         if (c.before)
-            t.m.pageVars["v"] = c.before;
+            t.m.page.pageVars["v"] = c.before;
         t.strParse(std::string("<ACT_SETVAR ") + c.attrs + ">" + c.body + "</ACT_SETVAR>");
-        const auto it = t.m.pageVars.find("v");
+        const auto it = t.m.page.pageVars.find("v");
         if (c.after)
         {
-            ASSERT_NE(it, t.m.pageVars.end()) << c.attrs << " " << c.body;
+            ASSERT_NE(it, t.m.page.pageVars.end()) << c.attrs << " " << c.body;
             EXPECT_EQ(it->second, c.after) << c.attrs << " " << c.body;
         }
         else
-            EXPECT_EQ(it, t.m.pageVars.end()) << c.attrs << " " << c.body;
+            EXPECT_EQ(it, t.m.page.pageVars.end()) << c.attrs << " " << c.body;
     }
 }
 
@@ -70,58 +70,59 @@ TEST(ActionDirectives, FormatSwitches)
                "<CNF_MESSFORMAT NAME=bold GRP=free><b>%mess%</b></CNF_MESSFORMAT>");
     // Off on a format that is not on does nothing.
     t.strParse("<DYN_MESSFORMAT NAME=red ACTIVATE=no></DYN_MESSFORMAT>");
-    EXPECT_FALSE(t.m.messageFormats.boIsActive("red"));
+    EXPECT_FALSE(t.m.tables.messageFormats.boIsActive("red"));
     EXPECT_TRUE(t.view.switches.empty());
 
     t.strParse("<DYN_MESSFORMAT NAME=red></DYN_MESSFORMAT>");
-    EXPECT_TRUE(t.m.messageFormats.boIsActive("red"));
+    EXPECT_TRUE(t.m.tables.messageFormats.boIsActive("red"));
     t.view.switches["@MSGF@red"] = true;
     // The mutex group switches the other member off, control included.
     t.strParse("<DYN_MESSFORMAT NAME=blue ACTIVATE=\"\"></DYN_MESSFORMAT>");
-    EXPECT_TRUE(t.m.messageFormats.boIsActive("blue"));
-    EXPECT_FALSE(t.m.messageFormats.boIsActive("red"));
+    EXPECT_TRUE(t.m.tables.messageFormats.boIsActive("blue"));
+    EXPECT_FALSE(t.m.tables.messageFormats.boIsActive("red"));
     EXPECT_FALSE(t.view.switches["@MSGF@red"]);
     // A group with selection: switching off is refused and the control set again.
     t.strParse("<DYN_MESSFORMAT NAME=blue ACTIVATE=no></DYN_MESSFORMAT>");
-    EXPECT_TRUE(t.m.messageFormats.boIsActive("blue"));
+    EXPECT_TRUE(t.m.tables.messageFormats.boIsActive("blue"));
     EXPECT_TRUE(t.view.switches["@MSGF@blue"]);
     // Without selection it goes off.
     t.strParse("<DYN_MESSFORMAT NAME=bold></DYN_MESSFORMAT>");
-    EXPECT_TRUE(t.m.messageFormats.boIsActive("bold"));
+    EXPECT_TRUE(t.m.tables.messageFormats.boIsActive("bold"));
     t.strParse("<DYN_MESSFORMAT NAME=bold ACTIVATE=n></DYN_MESSFORMAT>");
-    EXPECT_FALSE(t.m.messageFormats.boIsActive("bold"));
+    EXPECT_FALSE(t.m.tables.messageFormats.boIsActive("bold"));
 }
 
 TEST(DisplayDirectives, MultiPartMessagesListsAndValueFilters)
 {
     Chat t;
-    t.m.strNick = t.m.strIrcNick = "ann";
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
     // Three parts from bob, the last with STOP; a part numbered -1 is ignored.
     t.m.vAddMessage("<DYN_MPD ID=m1 N=-1>lost</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     // A name cut between two parts is still caught once the parts are joined.
     t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
-    EXPECT_EQ(t.m.messages.size(), 3u); // the parts, not yet a message
+    EXPECT_EQ(t.m.msgs.messages.size(), 3u); // the parts, not yet a message
     t.m.vAddMessage("<DYN_MPD ID=m1 N=2 STOP>three</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
-    ASSERT_EQ(t.m.messages.size(), 5u);
-    EXPECT_EQ(t.m.messages.back().strText, "one & <cnf_servinfo ADRS=evil></cnf_servinfo>two three");
-    EXPECT_EQ(t.m.messages.back().strFrom, "bob");
-    EXPECT_NE(t.m.strHistory.find("<DI_EXT>one & &lt;cnf_servinfo ADRS=evil>&lt;/cnf_servinfo>two three</DI_EXT>"),
+    ASSERT_EQ(t.m.msgs.messages.size(), 5u);
+    EXPECT_EQ(t.m.msgs.messages.back().strText, "one & <cnf_servinfo ADRS=evil></cnf_servinfo>two three");
+    EXPECT_EQ(t.m.msgs.messages.back().strFrom, "bob");
+    EXPECT_NE(t.m.msgs.strHistory.find(
+                  "<DI_EXT>one & &lt;cnf_servinfo ADRS=evil>&lt;/cnf_servinfo>two three</DI_EXT>"),
               std::string::npos)
-        << t.m.strHistory;
-    EXPECT_EQ(t.m.strHistory.find("lost"), std::string::npos);
-    EXPECT_EQ(t.m.multiParts.uSize(), 0u);
+        << t.m.msgs.strHistory;
+    EXPECT_EQ(t.m.msgs.strHistory.find("lost"), std::string::npos);
+    EXPECT_EQ(t.m.tables.multiParts.uSize(), 0u);
 
     t.strParse("<CNF_CMD name=b info=B listable>x</CNF_CMD><CNF_CMD name=a info=A>y</CNF_CMD>"
                "<CNF_SUBST what=k>v</CNF_SUBST>");
     EXPECT_EQ(t.strParse("<DYN_LIST what=cmds>[%name%:%info%]</DYN_LIST>"), "[B:B]");
-    t.m.onCtrlAltDown = [] { return true; };
+    t.host.onCtrlAltDown = [] { return true; };
     EXPECT_EQ(t.strParse("<DYN_LIST what=CMDS>[%name%:%info%]</DYN_LIST>"), "[B:B][A:A]");
     EXPECT_EQ(t.strParse("<DYN_LIST what=substs>%what%=%with%;</DYN_LIST>"), "K=v;");
     EXPECT_EQ(t.strParse("<DYN_LIST what=other>x</DYN_LIST>"), "");
 
-    t.m.contextVars = {"Blue", ""};
-    t.m.pageVars["v"] = "on";
+    t.m.page.contextVars = {"Blue", ""};
+    t.m.page.pageVars["v"] = "on";
     const struct
     {
         const char* page;
@@ -151,15 +152,15 @@ struct Wired : Chat
     Wired()
     {
         m.vSetInstance(&inst);
-        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
-        m.strRoom = "#r";
+        m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
+        m.conn.strRoom = "#r";
         cnx.session.vSetOwner(&m);
         cnx.session.vSetStateForTest(1);
         for (const char* line : {":srv 800 * 1 0 ANON 512 *", ":srv 001 ann :Welcome", ":ann!u@h JOIN :#r",
                                  ":srv 353 ann = #r :ann bob", ":srv 366 ann #r :End"})
             cnx.session.boParseLine(std::string(line) + "\r\n");
         cnx.session.wire.clear();
-        m.boSndSwitch = m.boNavSwitch = true;
+        m.cfg.boSndSwitch = m.cfg.boNavSwitch = true;
         m.Scheme().vSetReceiveAccept(1);
         vCommand("GO", true, 12);
         vCommand("OTHER", true, 34);
@@ -171,7 +172,7 @@ struct Wired : Chat
         c.strName = name;
         c.boTrusted = trusted;
         c.iIdentity = identity;
-        m.commands.push_back(c);
+        m.cfg.commands.push_back(c);
     }
     void vField(const std::string& name, const char* type, const char* value, bool checked = false)
     {
@@ -209,17 +210,17 @@ TEST(ActionDirectives, SendIsAuthorisedAndCutFromTheHistory)
         const std::string attrs = std::string("TO=bob ") + c.auth;
         const std::string tag = "<ACT_SND " + attrs + ">hi\r\n there</ACT_SND>";
         // Another line with the same body, then the tag itself.
-        t.m.strHistory = "a hi\r\n there b" + tag + "c" + tag;
+        t.m.msgs.strHistory = "a hi\r\n there b" + tag + "c" + tag;
         t.strParse(tag);
         EXPECT_EQ(t.cnx.session.wire, c.sent ? Lines{"PRIVMSG bob :hi there"} : Lines{}) << c.auth;
-        EXPECT_EQ(t.m.strHistory, "a hi\r\n there b<ACT_SND></ACT_SND>c" + tag) << c.auth;
+        EXPECT_EQ(t.m.msgs.strHistory, "a hi\r\n there b<ACT_SND></ACT_SND>c" + tag) << c.auth;
     }
     // Switched off, nothing goes out.
     Wired t;
-    t.m.boSndSwitch = false;
+    t.m.cfg.boSndSwitch = false;
     t.strParse("<DYN_SND CN=GO CS=12>hi</DYN_SND>");
     EXPECT_TRUE(t.cnx.session.wire.empty());
-    t.m.boSndSwitch = true;
+    t.m.cfg.boSndSwitch = true;
     t.strParse("<DYN_SND CN=GO CS=12>  to %extparams%</DYN_SND>");
     EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG #r :to "}));
 }
@@ -258,8 +259,8 @@ TEST(ActionDirectives, SendFieldsAndLists)
         t.vField("r", "RADIO", "on");
         t.vField("s", "SELECT", "v2");
         t.view.switches["img"] = true;
-        t.m.groups.iSetMember("g&1", "ann", 3);
-        t.m.groups.iSetMember("g&1", "bob", 0);
+        t.m.people.groups.iSetMember("g&1", "ann", 3);
+        t.m.people.groups.iSetMember("g&1", "bob", 0);
         t.strParse(c.page);
         EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG #r :" + c.sent})) << c.page;
     }
@@ -309,7 +310,7 @@ TEST(ActionDirectives, FindCommand)
     say.boHasParams = true;
     say.strSeparator = ",";
     me.strName = "ME";
-    t.m.commands = {say, me};
+    t.m.cfg.commands = {say, me};
     const struct
     {
         const char* text;
@@ -352,9 +353,9 @@ TEST(ActionDirectives, IntegerFormats)
         EXPECT_EQ(CChatModel::boIsIntegerFormat(c.format), c.ok) << c.format;
     Chat t;
     t.strParse("<CNF_CMD name=a nvalformat=\"%s\">x</CNF_CMD><CNF_CMD name=b nvalformat=\"%03i\">x</CNF_CMD>");
-    ASSERT_EQ(t.m.commands.size(), 2u);
-    EXPECT_EQ(t.m.commands[0].strFormat, "%i");
-    EXPECT_EQ(t.m.commands[1].strFormat, "%03i");
+    ASSERT_EQ(t.m.cfg.commands.size(), 2u);
+    EXPECT_EQ(t.m.cfg.commands[0].strFormat, "%i");
+    EXPECT_EQ(t.m.cfg.commands[1].strFormat, "%03i");
 }
 
 TEST(ActionDirectives, Navigate)
@@ -381,14 +382,14 @@ TEST(ActionDirectives, Navigate)
     {
         Wired t;
         int posted = 0;
-        t.m.onPostNavigate = [&posted] { ++posted; };
+        t.host.onPostNavigate = [&posted] { ++posted; };
         const std::string tag = std::string("<ACT_NAV ") + c.attrs + ">" + c.body + "</ACT_NAV>";
-        t.m.strHistory = std::string("<b ") + c.attrs + ">" + tag + tag;
+        t.m.msgs.strHistory = std::string("<b ") + c.attrs + ">" + tag + tag;
         t.strParse(tag);
-        EXPECT_EQ(t.m.navQueue, c.queued ? Lines{c.queued} : Lines{}) << c.attrs;
+        EXPECT_EQ(t.m.page.navQueue, c.queued ? Lines{c.queued} : Lines{}) << c.attrs;
         EXPECT_EQ(posted, c.queued ? 1 : 0) << c.attrs;
         EXPECT_EQ(t.inst.urls, c.browsed ? Lines{c.browsed} : Lines{}) << c.attrs;
-        EXPECT_EQ(t.m.strHistory,
+        EXPECT_EQ(t.m.msgs.strHistory,
                   std::string("<b ") + c.attrs + "><ACT_NAV>" + c.body + "</ACT_NAV>" + tag)
             << c.attrs;
     }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ChatFakes.h"
+#include "ChatModelHostFake.h"
 #include "ChatTextUtil.h"
 
 using namespace ChatModel;
@@ -19,25 +20,27 @@ struct Model
     CFakeSettings settings;
     CFakeView view;
     CFakeInstance inst;
+    CScriptedHost host;
     CChatModel m{cnx, settings, [this] { return now; }};
     explicit Model(std::vector<std::pair<std::string, std::string>> args = {})
     {
         inst.args = std::move(args);
         m.vSetInstance(&inst);
         m.vSetView(&view);
+        m.vSetHost(&host);
         m.vInit();
         const char* zones[5] = {"msgs", "users", "status", "groups", "room"};
         for (int i = 0; i < 5; ++i)
-            m.zoneFrames[i] = zones[i];
+            m.cfg.zoneFrames[i] = zones[i];
     }
     // The server's lines, as the reader would give them.
     void vServer(const std::string& line) { cnx.session.boParseLine(line + "\r\n"); }
     // Connected as `nick`, IRCX ready, logged on, #r created and joined.
     void vEnter(const std::string& nick, const Lines& others = {})
     {
-        m.strNick = m.strIrcNick = m.strNickHtml = nick;
-        m.strRoom = "#r";
-        m.strServer = "127.0.0.1";
+        m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = nick;
+        m.conn.strRoom = "#r";
+        m.conn.strServer = "127.0.0.1";
         cnx.session.vSetOwner(&m);
         cnx.session.vSetStateForTest(1);
         vServer(":srv 800 * 1 0 ANON 512 *");
@@ -51,7 +54,7 @@ struct Model
     }
     std::string strLastLine() const
     {
-        const std::string& h = m.strHistory;
+        const std::string& h = m.msgs.strHistory;
         const size_t at = h.rfind("<DI_HI>");
         return at == std::string::npos ? std::string() : h.substr(at + 7, h.size() - at - 15);
     }
@@ -62,18 +65,18 @@ struct Model
 TEST(ChatModel, InitDefaults)
 {
     Model t;
-    EXPECT_EQ(t.m.formats[13], "Room %room%, %nbbud% connected<BR>");
-    EXPECT_EQ(t.m.strNickErrEmpty,
+    EXPECT_EQ(t.m.cfg.formats[13], "Room %room%, %nbbud% connected<BR>");
+    EXPECT_EQ(t.m.cfg.strNickErrEmpty,
               "<font color=red>The nickname is empty or contains invalid caracters!</font>");
-    EXPECT_EQ(t.m.stateTexts[5], "Disconnecting...");
-    EXPECT_EQ(t.m.uMaxMessageLength, 500u);
-    EXPECT_EQ(t.m.lHistoryLimit, 3000);
-    EXPECT_EQ(t.m.dMinVer, -1.0);
-    EXPECT_EQ(t.m.strBgColor, "#005185");
-    EXPECT_FALSE(t.m.boDebug);
-    t.m.strWaitText = "Wait...";
+    EXPECT_EQ(t.m.cfg.stateTexts[5], "Disconnecting...");
+    EXPECT_EQ(t.m.cfg.uMaxMessageLength, 500u);
+    EXPECT_EQ(t.m.cfg.lHistoryLimit, 3000);
+    EXPECT_EQ(t.m.page.dMinVer, -1.0);
+    EXPECT_EQ(t.m.page.strBgColor, "#005185");
+    EXPECT_FALSE(t.m.cfg.boDebug);
+    t.m.page.strWaitText = "Wait...";
     t.m.vLoadUserInterface();
-    t.m.strHtmlUiUrl = "http://h/ui.html";
+    t.m.page.strHtmlUiUrl = "http://h/ui.html";
     t.m.vLoadUserInterface();
     EXPECT_EQ(t.view.log,
               (Lines{"load str://<BODY BGCOLOR=#005185>Wait...</BODY> in ", "load http://h/ui.html in "}));
@@ -81,7 +84,7 @@ TEST(ChatModel, InitDefaults)
     CFakeSettings s;
     s.values["dbg"] = "1";
     CChatModel dbg(cnx, s);
-    EXPECT_TRUE(dbg.boDebug);
+    EXPECT_TRUE(dbg.cfg.boDebug);
     EXPECT_TRUE(dbg.boIsBeforeConnection());
 }
 
@@ -97,19 +100,19 @@ TEST(ChatModel, PageParameters)
              {"USER_GRP2", "mods$Rk$;bob"},
              {"CONTEXT_VAR1", "  a b  "},
              {"CONTEXT_VAR3", "c"}});
-    EXPECT_EQ(t.m.strOkUrl, "win");
-    EXPECT_DOUBLE_EQ(t.m.dMinVer, 4.1);
-    EXPECT_EQ(t.m.dMaxVer, -1.0);
-    EXPECT_EQ(t.m.strDefRootPath, "root");
-    EXPECT_EQ(t.m.strNick, "");
-    EXPECT_EQ(t.m.strIrcNick, "");
-    EXPECT_EQ(t.m.strBgColor, "#005185");
+    EXPECT_EQ(t.m.page.strOkUrl, "win");
+    EXPECT_DOUBLE_EQ(t.m.page.dMinVer, 4.1);
+    EXPECT_EQ(t.m.page.dMaxVer, -1.0);
+    EXPECT_EQ(t.m.page.strDefRootPath, "root");
+    EXPECT_EQ(t.m.conn.strNick, "");
+    EXPECT_EQ(t.m.conn.strIrcNick, "");
+    EXPECT_EQ(t.m.page.strBgColor, "#005185");
     int32_t rank = 0;
-    EXPECT_TRUE(t.m.groups.boMemberValue("admins", "ann", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("admins", "ann", &rank));
     EXPECT_EQ(rank, 5);
-    EXPECT_TRUE(t.m.groups.boMemberValue("mods$Rk$", "bob", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("mods$Rk$", "bob", &rank));
     EXPECT_EQ(rank, 0);
-    EXPECT_EQ(t.m.contextVars, (Lines{"a b"}));
+    EXPECT_EQ(t.m.page.contextVars, (Lines{"a b"}));
     std::string v = "x$Rk$12y";
     EXPECT_EQ(CChatModel::iSplitRank(v), 12);
     EXPECT_EQ(v, "x");
@@ -119,11 +122,11 @@ TEST(ChatModel, PageParameters)
              {"MEMBEROF1", "g$Rk$2"},
              {"ROOM_NAME", "#cr#" + ChatText::strScramble("#Lobby2", ChatText::strDerivedKey())},
              {"SERVER_NAME", "#CR#"}});
-    EXPECT_EQ(u.m.strRoom, "#Lobby2");
-    EXPECT_EQ(u.m.strServer, "");
-    EXPECT_EQ(u.m.strNickHtml, "a&amp;b");
-    EXPECT_EQ(u.m.strBgColor, "#123456");
-    EXPECT_TRUE(u.m.groups.boMemberValue("g", "a&b", &rank));
+    EXPECT_EQ(u.m.conn.strRoom, "#Lobby2");
+    EXPECT_EQ(u.m.conn.strServer, "");
+    EXPECT_EQ(u.m.conn.strNickHtml, "a&amp;b");
+    EXPECT_EQ(u.m.page.strBgColor, "#123456");
+    EXPECT_TRUE(u.m.people.groups.boMemberValue("g", "a&b", &rank));
     EXPECT_EQ(rank, 2);
 }
 
@@ -135,11 +138,11 @@ TEST(ChatModel, MessageLines)
                                "<a href=\"@MESS@0\" >hi</a><BR>");
     EXPECT_EQ(t.view.uCount("reload msgs end"), 1u);
 
-    t.m.lUsersInRoom = 1;
-    t.m.formats[13] = "%nbbud% user%(s)%";
+    t.m.people.lUsersInRoom = 1;
+    t.m.cfg.formats[13] = "%nbbud% user%(s)%";
     t.m.vAddMessage("", "ann", "", 13, true);
     EXPECT_EQ(t.strLastLine(), "1 user");
-    t.m.lUsersInRoom = 5;
+    t.m.people.lUsersInRoom = 5;
     t.m.vAddMessage("", "ann", "", 13, true);
     EXPECT_EQ(t.strLastLine(), "5 users");
 
@@ -148,11 +151,11 @@ TEST(ChatModel, MessageLines)
     EXPECT_EQ(t.strLastLine(), "<DMY/>");
     EXPECT_TRUE(t.view.log.empty());
 
-    const size_t before = t.m.messages.size();
+    const size_t before = t.m.msgs.messages.size();
     t.m.vAddMessage("x", "bob", "", CChatModel::kKindCount, true);
-    EXPECT_EQ(t.m.messages.size(), before);
+    EXPECT_EQ(t.m.msgs.messages.size(), before);
     t.m.vAddMessage("x", "bob", "", CChatModel::kKindCount - 1, true);
-    EXPECT_EQ(t.m.messages.size(), before + 1);
+    EXPECT_EQ(t.m.msgs.messages.size(), before + 1);
 
     t.m.vAddMessage("x", "a<b", "", -1, false);
     EXPECT_EQ(t.strLastLine(), "x");
@@ -163,22 +166,22 @@ TEST(ChatModel, HistoryStaysWithinItsLimit)
     Model t;
     for (int i = 0; i < 200; ++i)
         t.m.vAddMessage("message number " + std::to_string(i), "bob", "", 0, false);
-    EXPECT_LE(t.m.strHistory.size(), 3000u);
-    EXPECT_EQ(t.m.strHistory.compare(0, 7, "<DI_HI>"), 0);
+    EXPECT_LE(t.m.msgs.strHistory.size(), 3000u);
+    EXPECT_EQ(t.m.msgs.strHistory.compare(0, 7, "<DI_HI>"), 0);
     t.m.vAddMessage("<font color=red>never closed", "bob", "", 0, false);
     for (int i = 0; i < 100; ++i)
         t.m.vAddMessage("more " + std::to_string(i), "bob", "", 0, false);
-    EXPECT_LE(t.m.strHistory.size(), 3000u);
+    EXPECT_LE(t.m.msgs.strHistory.size(), 3000u);
 }
 
 TEST(ChatModel, TagMessagesAreParsedNotShown)
 {
     Model t;
     Lines tags;
-    t.m.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
+    t.host.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
     t.m.vAddMessage("<TMESS/><DYN_GRP REMUSER GRPNAME=\"g\"></DYN_GRP>", "bob", "", 0, true);
     t.m.vAddMessage("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"g\"></DYNGRP_ADDGRP>", "bob", "", 0, false);
-    EXPECT_EQ(t.m.strHistory, "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"g\"></DYNGRP_ADDGRP>");
+    EXPECT_EQ(t.m.msgs.strHistory, "<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"g\"></DYNGRP_ADDGRP>");
     ASSERT_FALSE(tags.empty());
     EXPECT_EQ(tags[0], "TMESS");
     EXPECT_TRUE(t.view.log.empty());
@@ -189,17 +192,17 @@ TEST(ChatModel, TagMessagesAreParsedNotShown)
 TEST(ChatModel, LogonAndRoomCreationOnTheWire)
 {
     Model t;
-    t.m.strRoomModes = "n";
+    t.m.conn.strRoomModes = "n";
     t.vEnter("ann");
     const Lines& w = t.cnx.session.wire;
     ASSERT_GE(w.size(), 3u);
     EXPECT_EQ(w[0], "NICK ann");
     EXPECT_EQ(w[1], "USER ann . . :Vblt ann");
     EXPECT_EQ(w[2], "CREATE #r n") << "no room-key record: a visible room without a key";
-    EXPECT_EQ(t.m.uMaxMessageLength, 484u);
-    EXPECT_TRUE(t.m.boConnected);
+    EXPECT_EQ(t.m.cfg.uMaxMessageLength, 484u);
+    EXPECT_TRUE(t.m.conn.boConnected);
     EXPECT_FALSE(t.m.boIsBeforeConnection());
-    EXPECT_EQ(t.m.users, (Lines{"ann"}));
+    EXPECT_EQ(t.m.people.users, (Lines{"ann"}));
     EXPECT_EQ(t.strLastLine(), "Room #r, 1 connected<BR>");
 }
 
@@ -231,9 +234,10 @@ TEST(ChatModel, RoomCreatedWithItsKeyAndMode)
     {
         SCOPED_TRACE(c.what);
         Model t;
-        t.m.strRoomModes = "n";
+        t.m.conn.strRoomModes = "n";
         for (const Record& r : c.records)
-            t.m.roomKeys.vSet(r.room, ChatText::strScramble(r.key, ChatText::strDerivedKey()), r.mode, "");
+            t.m.tables.roomKeys.vSet(r.room, ChatText::strScramble(r.key, ChatText::strDerivedKey()), r.mode,
+                                     "");
         t.vEnter("ann");
         const Lines& w = t.cnx.session.wire;
         ASSERT_GE(w.size(), 3u);
@@ -273,7 +277,7 @@ TEST(ChatModel, LongMessagesAndTooLong)
     EXPECT_EQ(s.wire.size(), 1u);
     t.m.vSendChat(std::string(484, 'c'), false, true, "");
     EXPECT_EQ(s.wire.size(), 1u);
-    EXPECT_EQ(t.strLastLine(), "Too long, <a href=\"@BUD@" + std::to_string(t.m.messages.size() - 1) +
+    EXPECT_EQ(t.strLastLine(), "Too long, <a href=\"@BUD@" + std::to_string(t.m.msgs.messages.size() - 1) +
                                    "@ann\" ><DI_MGHDS STRID=1>ann</DI_MGHDS></a><BR>");
 }
 
@@ -282,14 +286,14 @@ TEST(ChatModel, WhisperToAbsentUserAndNoHtml)
     Model t;
     t.vEnter("ann", {"bob"});
     t.cnx.session.wire.clear();
-    const size_t n = t.m.messages.size();
+    const size_t n = t.m.msgs.messages.size();
     t.m.vSendChat("psst", true, true, "carl");
     EXPECT_TRUE(t.cnx.session.wire.empty());
-    EXPECT_EQ(t.m.messages.size(), n + 1);
+    EXPECT_EQ(t.m.msgs.messages.size(), n + 1);
     EXPECT_NE(t.strLastLine().find("select someone first!"), std::string::npos);
     t.m.vSendChat("psst", true, false, "carl");
     EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG carl :psst"}));
-    t.m.boNoHtml = true;
+    t.m.cfg.boNoHtml = true;
     t.vServer(":bob!u@h PRIVMSG ann :<b>");
     EXPECT_NE(t.strLastLine().find("><DI_EXT>&lt;b&gt;</DI_EXT></a>"), std::string::npos) << t.strLastLine();
 }
@@ -298,15 +302,15 @@ TEST(ChatModel, FloodWaitsShown)
 {
     Model t;
     t.vEnter("ann");
-    t.m.senderFlood.iFrqMinPeriod = 0;
-    t.m.senderFlood.iRptProb = 2500;
+    t.m.people.senderFlood.iFrqMinPeriod = 0;
+    t.m.people.senderFlood.iRptProb = 2500;
     for (int i = 0; i < 4; ++i)
         t.m.vSendChat("again", false, true, "");
     EXPECT_NE(t.strLastLine().find("No flooding"), std::string::npos);
-    t.m.formats[32] = "wait %nbsec%";
+    t.m.cfg.formats[32] = "wait %nbsec%";
     t.m.vSendChat("again", false, true, "");
     EXPECT_EQ(t.strLastLine(), "wait 2.5");
-    t.m.senderFlood.iRptProb = 3000;
+    t.m.people.senderFlood.iRptProb = 3000;
     t.m.vSendChat("again", false, true, "");
     EXPECT_EQ(t.strLastLine(), "wait 3");
 }
@@ -320,14 +324,14 @@ TEST(ChatModel, IncidentNicksAfterRefusals)
         t.m.OnNumericError(433, "", "", nullptr);
         t.cnx.session.vSetStateForTest(3);
         t.m.OnState(3, nullptr);
-        EXPECT_EQ(t.m.strIrcNick, expected);
+        EXPECT_EQ(t.m.conn.strIrcNick, expected);
         EXPECT_EQ(t.cnx.calls.back(), "open 127.0.0.1:6667");
     }
-    t.m.strIrcNick = "ann{10";
+    t.m.conn.strIrcNick = "ann{10";
     t.cnx.calls.clear();
     t.m.OnNumericError(433, "", "", nullptr);
     t.m.OnState(3, nullptr);
-    EXPECT_EQ(t.m.strIrcNick, "ann{10");
+    EXPECT_EQ(t.m.conn.strIrcNick, "ann{10");
     EXPECT_TRUE(t.cnx.calls.empty());
 }
 
@@ -337,32 +341,32 @@ TEST(ChatModel, NamesBurstRefreshesUserZoneOnce)
     Lines others;
     for (int i = 1; i < 30; ++i)
         others.push_back("u" + std::to_string(i));
-    t.m.llRoomCreated = t.now;
+    t.m.conn.llRoomCreated = t.now;
     t.vEnter("ann", others);
-    EXPECT_EQ(t.m.users.size(), 30u);
+    EXPECT_EQ(t.m.people.users.size(), 30u);
     EXPECT_EQ(t.view.uCount("reload users"), 1u);
-    EXPECT_EQ(t.m.strHistory.find("joined"), std::string::npos);
-    EXPECT_EQ(t.m.lUsersInRoom, 30);
+    EXPECT_EQ(t.m.msgs.strHistory.find("joined"), std::string::npos);
+    EXPECT_EQ(t.m.people.lUsersInRoom, 30);
     // After the burst a join is shown; a second join of the same nick is not.
     t.vServer(":zed!u@h JOIN :#r");
     EXPECT_NE(t.strLastLine().find("zed</DI_MGHDS></a> joined #r"), std::string::npos);
     t.m.OnUserJoined("zed", "#r", nullptr);
-    EXPECT_EQ(t.m.users.size(), 31u);
+    EXPECT_EQ(t.m.people.users.size(), 31u);
     // A user who was never listed leaves the count alone.
     t.m.OnUserLeft("#r", "ghost", nullptr);
-    EXPECT_EQ(t.m.lUsersInRoom, 31);
+    EXPECT_EQ(t.m.people.lUsersInRoom, 31);
     t.vServer(":zed!u@h PART #r :");
-    EXPECT_EQ(t.m.lUsersInRoom, 30);
+    EXPECT_EQ(t.m.people.lUsersInRoom, 30);
     EXPECT_NE(t.strLastLine().find("left #r"), std::string::npos);
 }
 
 TEST(ChatModel, GroupAnnouncements)
 {
     Model t;
-    t.m.strNick = t.m.strIrcNick = "ann";
-    CGroupTable::Group& g = t.m.groups.FindOrCreate("a&b", 3);
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
+    CGroupTable::Group& g = t.m.people.groups.FindOrCreate("a&b", 3);
     g.boAnnounce = true;
-    t.m.groups.iSetMember("a&b", "ann", 3);
+    t.m.people.groups.iSetMember("a&b", "ann", 3);
     t.vEnter("ann");
     const Lines& w = t.cnx.session.wire;
     EXPECT_EQ(w.back(), "PRIVMSG #r :<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"a&amp;b\" GRPUSER=\"ann\" "
@@ -373,14 +377,14 @@ TEST(ChatModel, GroupAnnouncements)
                         "GRPRANK=\"3\" SENDER=\"ann\"></DYNGRP_ADDGRP>"}));
     t.cnx.session.wire.clear();
     EXPECT_EQ(t.m.iSetGroupMember(false, "a&b", 0, true, "bob", true), 0);
-    t.m.groups.iSetMember("a&b", "bob", 1);
+    t.m.people.groups.iSetMember("a&b", "bob", 1);
     EXPECT_EQ(t.m.iSetGroupMember(false, "a&b", 0, true, "bob", true), 1);
     EXPECT_EQ(w, (Lines{"PRIVMSG #r :<TMESS/><DYN_GRP REMUSER GRPNAME=\"a&amp;b\" GRPUSER=\"bob\" "
                         "SENDER=\"ann\" ></DYN_GRP>"}));
     // A group announced back privately: the removal goes to the user alone.
     t.cnx.session.wire.clear();
-    t.m.groups.FindOrCreate("rev");
-    t.m.groups.iSetMember("rev", "bob", 2);
+    t.m.people.groups.FindOrCreate("rev");
+    t.m.people.groups.iSetMember("rev", "bob", 2);
     EXPECT_EQ(t.m.iSetGroupMember(false, "rev", 0, true, "bob", false), 1);
     EXPECT_EQ(w, (Lines{"PRIVMSG bob :<TMESS/><DYN_GRP REMUSER GRPNAME=\"@REV@rev\" GRPUSER=\"ann\" "
                         "SENDER=\"ann\"  NEWDYNADD></DYN_GRP>"}));
@@ -396,19 +400,19 @@ TEST(ChatModel, ClearAllAndClosed)
     t.vEnter("ann", {"bob"});
     t.m.vAddMessage("x", "bob", "", 0, false);
     t.m.OnState(0, nullptr);
-    EXPECT_TRUE(t.m.users.empty());
-    EXPECT_FALSE(t.m.boConnected);
+    EXPECT_TRUE(t.m.people.users.empty());
+    EXPECT_FALSE(t.m.conn.boConnected);
     t.m.vClearAll();
-    EXPECT_TRUE(t.m.messages.empty());
-    EXPECT_TRUE(t.m.strHistory.empty());
+    EXPECT_TRUE(t.m.msgs.messages.empty());
+    EXPECT_TRUE(t.m.msgs.strHistory.empty());
 }
 
 TEST(ChatModel, ConfigDocumentsAndResolvedDomains)
 {
     Model t;
     Lines tags, requests;
-    t.m.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
-    t.m.onConfigRequest = [&](const std::string& a, const std::string& tag)
+    t.host.onTagSeen = [&](const std::string& n, const std::string&) { tags.push_back(n); };
+    t.host.onConfigRequest = [&](const std::string& a, const std::string& tag)
     { requests.push_back(a + " " + tag); };
     EXPECT_EQ(t.m.iLoadConfigDocument("  STR://<CNF_X A=1></CNF_X>", ""), 0);
     EXPECT_EQ(t.m.iLoadConfigDocument("sTr://<BODY><CNF_Y></CNF_Y>", ""), 0);
@@ -416,10 +420,10 @@ TEST(ChatModel, ConfigDocumentsAndResolvedDomains)
     EXPECT_EQ(tags, (Lines{"CNF_X"}));
     EXPECT_EQ(requests, (Lines{"http://h/g.vblt @GRPCNFLOAD@"}));
 
-    t.m.strCurDomain = "B.D";
+    t.m.page.strCurDomain = "B.D";
     EXPECT_EQ(t.m.strExpandVars("[%curdomip%]"), "[]");
     int asked = 0;
-    t.m.onResolve = [&](const std::string& host)
+    t.host.onResolve = [&](const std::string& host)
     {
         ++asked;
         return host == "B.D" ? std::string("10.0.0.7") : std::string();
@@ -433,35 +437,35 @@ TEST(ChatModel, ConfigDocumentsAndResolvedDomains)
 TEST(ChatModel, SingleIncident)
 {
     Model t;
-    t.m.boSingleIncident = true;
+    t.m.conn.boSingleIncident = true;
     int closes = 0;
-    t.m.onPostClose = [&] { ++closes; };
+    t.host.onPostClose = [&] { ++closes; };
     t.vEnter("ann{2", {"ann{1"});
     EXPECT_EQ(closes, 1);
-    EXPECT_FALSE(t.m.boSynced);
+    EXPECT_FALSE(t.m.conn.boSynced);
 
     Model u;
-    u.m.boSingleIncident = true;
-    u.m.onPostClose = [&] { ++closes; };
+    u.m.conn.boSingleIncident = true;
+    u.host.onPostClose = [&] { ++closes; };
     u.vEnter("cid", {"bob"});
     EXPECT_EQ(closes, 1);
     u.vServer(":bob{1!u@h JOIN :#r");
     ASSERT_GE(u.m.lFindUser("bob{1"), 0);
-    EXPECT_EQ(u.m.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], CChatModel::kUserHidden);
-    EXPECT_EQ(u.m.strHistory.find("joined"), std::string::npos);
-    const size_t lines = u.m.messages.size();
+    EXPECT_EQ(u.m.people.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], CChatModel::kUserHidden);
+    EXPECT_EQ(u.m.msgs.strHistory.find("joined"), std::string::npos);
+    const size_t lines = u.m.msgs.messages.size();
     u.vServer(":bob!u@h PART #r :");
-    EXPECT_EQ(u.m.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], 0);
-    EXPECT_EQ(u.m.messages.size(), lines);
+    EXPECT_EQ(u.m.people.userFlags[static_cast<size_t>(u.m.lFindUser("bob{1"))], 0);
+    EXPECT_EQ(u.m.msgs.messages.size(), lines);
 }
 
 TEST(ChatModel, ElementListsThroughTheModel)
 {
     Model t;
     t.vEnter("tom");
-    CGroupTable::Group& g = t.m.groups.FindOrCreate("club");
+    CGroupTable::Group& g = t.m.people.groups.FindOrCreate("club");
     g.boAnnounce = true;
-    t.m.userAttrs[0] = "class=plain";
+    t.m.cfg.userAttrs[0] = "class=plain";
     CElementListDirectives& dir = t.m.ElementListDirectives();
     dir.boConfigure("CNFELIST_KEYDISPLAY", "ELIST=fr", "<K %keyname% %nbitem%>");
     dir.boConfigure("CNFELIST_ITEMDISPLAY", "ELIST=fr", "%itemname%;");
@@ -469,24 +473,24 @@ TEST(ChatModel, ElementListsThroughTheModel)
     dir.boConfigure("CNFELIST_LNKCOLOR", "ELIST=fr TYPE=EVENTADDITEM", "class=ev");
     dir.boConfigure("CNFELIST_GRPLINK", "ELIST=fr TYPE=USERJOIN GRPNAME=club RANK=2", "");
     dir.boConfigure("CNFELIST_GRPLINK", "ELIST=fr TYPE=USERLEAVE GRPNAME=club RANK=-1", "");
-    t.m.elistFrames["fr"] = "users";
-    t.m.elistItemFrames["fr"] = "users";
-    t.m.elistKeyFrames["fr"] = "status";
+    t.m.tables.elistFrames["fr"] = "users";
+    t.m.tables.elistItemFrames["fr"] = "users";
+    t.m.tables.elistKeyFrames["fr"] = "status";
 
     const std::string attrs = "ELIST=fr IDKEY=k IDITEM=tom CHATUSER";
-    t.m.strHistory = "<DI_HI>x</DI_HI><DYNELIST_ADDITEM " + attrs + ">tom</DYNELIST_ADDITEM>";
+    t.m.msgs.strHistory = "<DI_HI>x</DI_HI><DYNELIST_ADDITEM " + attrs + ">tom</DYNELIST_ADDITEM>";
     t.cnx.session.wire.clear();
     t.view.log.clear();
     dir.vEvent("ADDITEM", "tom", attrs);
     int32_t rank = 0;
-    EXPECT_TRUE(t.m.groups.boMemberValue("club", "tom", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("club", "tom", &rank));
     EXPECT_EQ(rank, 2);
     ASSERT_EQ(t.cnx.session.wire.size(), 1u);
     EXPECT_NE(t.cnx.session.wire[0].find("GRPNAME=\"club\""), std::string::npos);
-    ASSERT_FALSE(t.m.messages.empty());
-    EXPECT_EQ(t.m.messages.back().strText,
+    ASSERT_FALSE(t.m.msgs.messages.empty());
+    EXPECT_EQ(t.m.msgs.messages.back().strText,
               "<a href=\"@BLS@tom\" class=ev><DI_MGHDS STRID=1>tom</DI_MGHDS></a> in k");
-    EXPECT_EQ(t.m.strHistory.find("<DI_HI>x</DI_HI><DYNELIST_ADDITEM>tom</DYNELIST_ADDITEM>"), 0u);
+    EXPECT_EQ(t.m.msgs.strHistory.find("<DI_HI>x</DI_HI><DYNELIST_ADDITEM>tom</DYNELIST_ADDITEM>"), 0u);
     // One reload per frame showing the list, and the message frame refreshed.
     EXPECT_EQ(t.view.uCount("reload users"), 1u);
     EXPECT_EQ(t.view.uCount("reload status"), 1u);
@@ -499,16 +503,16 @@ TEST(ChatModel, ElementListsThroughTheModel)
 
     // Posted reloads wait for the window's message; a name is queued once.
     int posts = 0;
-    t.m.onPostListsChanged = [&posts] { ++posts; };
+    t.host.onPostListsChanged = [&posts] { ++posts; };
     t.view.log.clear();
     dir.vEvent("ADDKEY", "", "ELIST=fr IDKEY=j");
     dir.vEvent("ADDKEY", "", "ELIST=fr IDKEY=j");
     EXPECT_EQ(posts, 1);
-    EXPECT_EQ(t.m.changedLists, (Lines{"fr"}));
+    EXPECT_EQ(t.m.tables.changedLists, (Lines{"fr"}));
     EXPECT_TRUE(t.view.log.empty());
     t.m.vOnListsChanged();
     EXPECT_EQ(t.view.log, (Lines{"reload users", "reload status"}));
-    EXPECT_TRUE(t.m.changedLists.empty());
+    EXPECT_TRUE(t.m.tables.changedLists.empty());
 
     // The toggle link word opens the key and reloads the list's frame.
     EXPECT_EQ(dir.strDynElist("ELIST=fr"), "<K j 0><K k 1>");
@@ -523,9 +527,9 @@ TEST(ChatModel, ElementListsThroughTheModel)
 
     // Leaving through the list applies the leave link.
     dir.vEvent("REMITEM", "", "ELIST=fr IDKEY=k IDITEM=tom");
-    EXPECT_TRUE(t.m.groups.boMemberValue("club", "tom", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("club", "tom", &rank));
     EXPECT_EQ(rank, -1);
 
     t.m.vClearAll();
-    EXPECT_EQ(t.m.elementLists.uSize(), 0u);
+    EXPECT_EQ(t.m.tables.elementLists.uSize(), 0u);
 }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "ChatFakes.h"
+#include "ChatModelHostFake.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 
@@ -18,11 +19,13 @@ struct CChatPageFixture
     CFakeCnx cnx;
     CFakeSettings settings;
     CFakeView view;
+    CScriptedHost host;
     ChatModel::CChatModel m{cnx, settings, [] { return int64_t(5000); }};
 
     CChatPageFixture()
     {
         m.vSetView(&view);
+        m.vSetHost(&host);
         m.vInit();
     }
     // The page's source once the document has handed its tags over (the

@@ -53,22 +53,22 @@ public:
 TEST(ChatPages, ConfigurationFillsTheTablesAndStartsTheConnection)
 {
     CChatPageFixture t;
-    t.m.boLogonPageSwitch = true;
+    t.m.cfg.boLogonPageSwitch = true;
     // As the web stand-in serves it with --subst-env.
     const std::string page = strReplaceAll(strPage("chat.vblt"), "${FD_IRC_PORT}", "6123");
     const std::string source = t.strParse(page);
     EXPECT_EQ(source.find("CNF_"), std::string::npos) << source;
     EXPECT_NE(source.find("Configuration loaded."), std::string::npos);
-    EXPECT_TRUE(t.m.boGo);
-    EXPECT_EQ(t.m.strServer, "127.0.0.1");
-    EXPECT_EQ(t.m.uPort, 6123);
-    EXPECT_EQ(t.m.stateTexts[4], "Connected");
-    EXPECT_NE(t.m.formats[21].find("write something first!"), std::string::npos);
+    EXPECT_TRUE(t.m.conn.boGo);
+    EXPECT_EQ(t.m.conn.strServer, "127.0.0.1");
+    EXPECT_EQ(t.m.conn.uPort, 6123);
+    EXPECT_EQ(t.m.cfg.stateTexts[4], "Connected");
+    EXPECT_NE(t.m.cfg.formats[21].find("write something first!"), std::string::npos);
     EXPECT_NE(t.m.lpFindCommand("/X"), nullptr);
-    EXPECT_EQ(t.m.nickFunctions.size(), 1u);
-    EXPECT_EQ(t.m.strLogonPage, "logon.htm");
-    EXPECT_EQ(t.m.reservedNicks, (std::vector<std::string>{"Admin"}));
-    EXPECT_EQ(t.m.receiverFlood.exemptUsers, (std::vector<std::string>{"flooder"}));
+    EXPECT_EQ(t.m.cfg.nickFunctions.size(), 1u);
+    EXPECT_EQ(t.m.cfg.strLogonPage, "logon.htm");
+    EXPECT_EQ(t.m.cfg.reservedNicks, (std::vector<std::string>{"Admin"}));
+    EXPECT_EQ(t.m.people.receiverFlood.exemptUsers, (std::vector<std::string>{"flooder"}));
     // The talk line's filter with the sample's words and link template.
     std::string text = "LOLA lol see www.x.com :)";
     t.m.vAutoLink(text);
@@ -92,12 +92,12 @@ TEST(ChatPages, FramesetHandsItsScrollBarOn)
 TEST(ChatPages, ZonePagesShowTheModelsState)
 {
     CChatPageFixture t;
-    t.m.strRoom = "#sample";
-    t.m.iDisplayState = 4;
-    t.m.stateTexts[4] = "Connected";
-    t.m.users = {"ann"};
-    t.m.userFlags = {0};
-    t.m.strHistory = "<B>bob</B>&gt; hi<BR>";
+    t.m.conn.strRoom = "#sample";
+    t.m.conn.iDisplayState = 4;
+    t.m.cfg.stateTexts[4] = "Connected";
+    t.m.people.users = {"ann"};
+    t.m.people.userFlags = {0};
+    t.m.msgs.strHistory = "<B>bob</B>&gt; hi<BR>";
     const struct
     {
         const char* page;

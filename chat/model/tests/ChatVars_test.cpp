@@ -34,10 +34,10 @@ TEST(ChatVars, ReplaceVariable)
 TEST(ChatVars, ExpandsTheChatsValues)
 {
     Model t;
-    t.m.strSelected = "a b&c";
+    t.m.conn.strSelected = "a b&c";
     EXPECT_EQ(t.m.strExpandVars("bud"), "bud");
     EXPECT_EQ(t.m.strExpandVars("%%bud%%"), "a+b%26c");
-    t.m.strSelected = "tom{42";
+    t.m.conn.strSelected = "tom{42";
     EXPECT_EQ(t.m.strExpandVars("%bud%"), "tom");
     EXPECT_EQ(t.m.strExpandVars("%ircappbud%"), "tom{42");
     EXPECT_EQ(t.m.strExpandVars("%chatver%/%osstr%/%navint%"), "4.38/Win32/NP");
@@ -49,17 +49,17 @@ TEST(ChatVars, ExpandsTheChatsValues)
 TEST(ChatVars, ContextPageVariablesChecksumsAndFields)
 {
     Model t;
-    t.m.contextVars = {"one", "two"};
+    t.m.page.contextVars = {"one", "two"};
     EXPECT_EQ(t.m.strExpandVars("[%context3%][%contextual%][%context%][%context2%]"),
               "[][%contextual%][one][two]");
-    t.m.pageVars["X"] = "%bud%";
-    t.m.strSelected = "bob";
+    t.m.page.pageVars["X"] = "%bud%";
+    t.m.conn.strSelected = "bob";
     EXPECT_EQ(t.m.strExpandVars("[%var::y::%][%var::x::%][%%var::x::%%]"), "[][%bud%][%25bud%25]");
     EXPECT_EQ(t.m.strExpandVars("%fcs|r%"), "%fcs|r%");
     EXPECT_EQ(t.m.strExpandVars("%field|f%"), "%field|f%");
     t.m.vSetView(&t.view);
     EXPECT_EQ(t.m.strExpandVars("%fcs|r%"), "0");
-    t.m.roomKeys.vSet("r", "AB", "", "");
+    t.m.tables.roomKeys.vSet("r", "AB", "", "");
     EXPECT_EQ(t.m.strExpandVars("%fcs|r%"), std::to_string('A' + 'B'));
     t.view.fields["f"] = "val";
     EXPECT_EQ(t.m.strExpandVars("%field|f%/%field|g%"), "val/%field|g%");
@@ -71,11 +71,11 @@ TEST(ChatVars, InsertedValuesAreNotExpandedAgain)
     t.m.vSetView(&t.view);
     t.view.fields["f"] = "F";
     t.cnx.Scheme().vSetKey("K1");
-    t.m.strSelected = "%crkey%";
+    t.m.conn.strSelected = "%crkey%";
     EXPECT_EQ(t.m.strExpandVars("%ircappbud%"), "%crkey%");
-    t.m.strSelected = "%field|f%";
+    t.m.conn.strSelected = "%field|f%";
     EXPECT_EQ(t.m.strExpandVars("%ircappbud% %crkey%"), "%field|f% K1");
-    t.m.strRoom = "%context1%";
-    t.m.contextVars = {"c"};
+    t.m.conn.strRoom = "%context1%";
+    t.m.page.contextVars = {"c"};
     EXPECT_EQ(t.m.strExpandVars("%approom%"), "%context1%");
 }

@@ -29,16 +29,16 @@ struct ViewEvents : CChatPageFixture
     ViewEvents()
     {
         m.vSetInstance(&inst);
-        m.onStartTimer = [this](bool run) { timer.push_back(run ? "start" : "stop"); };
-        m.onTrackMenu = [this](const std::vector<CChatModel::MenuItem>& items, int32_t above)
+        host.onStartTimer = [this](bool run) { timer.push_back(run ? "start" : "stop"); };
+        host.onTrackMenu = [this](const std::vector<CChatModel::MenuItem>& items, int32_t above)
         {
             menus.push_back(items);
             rises.push_back(above);
         };
-        m.onSetClipboard = [this](const std::string& text) { clipboard.push_back(text); };
-        m.onSendTalk = [this](bool priv) { talk.push_back(priv ? "whisper" : "room"); };
-        m.strServer = "127.0.0.1";
-        m.strNick = m.strIrcNick = "ann";
+        host.onSetClipboard = [this](const std::string& text) { clipboard.push_back(text); };
+        host.onSendTalk = [this](bool priv) { talk.push_back(priv ? "whisper" : "room"); };
+        m.conn.strServer = "127.0.0.1";
+        m.conn.strNick = m.conn.strIrcNick = "ann";
     }
     bool boOpened() const
     {
@@ -77,9 +77,11 @@ TEST(StartGate, VersionLimits)
     {
         SCOPED_TRACE(testing::Message() << c.minVer << "/" << c.minSub << " " << c.maxVer << "/" << c.maxSub);
         ViewEvents t;
-        t.m.dMinVer = c.minVer, t.m.dMinSubVer = c.minSub, t.m.dMaxVer = c.maxVer, t.m.dMaxSubVer = c.maxSub;
-        t.m.strOkUrl = "ok.htm", t.m.strOkFrame = "okf", t.m.strNokUrl = "nok.htm", t.m.strNokFrame = "nokf";
-        t.m.boGo = true;
+        t.m.page.dMinVer = c.minVer, t.m.page.dMinSubVer = c.minSub, t.m.page.dMaxVer = c.maxVer,
+        t.m.page.dMaxSubVer = c.maxSub;
+        t.m.page.strOkUrl = "ok.htm", t.m.page.strOkFrame = "okf", t.m.page.strNokUrl = "nok.htm",
+        t.m.page.strNokFrame = "nokf";
+        t.m.conn.boGo = true;
         t.m.vOnStartTimer();
         t.m.vOnStartTimer();
         EXPECT_EQ(c.refused, t.m.boVersionRefused());
@@ -112,10 +114,10 @@ TEST(StartGate, WaitsForEveryFlag)
     EXPECT_FALSE(t.boOpened());
     t.strParse("<DYN_CNXGO FLAG=\"a\">");
     t.m.vOnStartTimer();
-    EXPECT_FALSE(t.m.boGo);
+    EXPECT_FALSE(t.m.conn.boGo);
     EXPECT_FALSE(t.boOpened());
     t.strParse("<DYN_CNXGO FLAG=\"B\">");
-    EXPECT_TRUE(t.m.boGo);
+    EXPECT_TRUE(t.m.conn.boGo);
     t.m.vOnStartTimer();
     EXPECT_TRUE(t.boOpened());
     EXPECT_EQ(t.timer, std::vector<std::string>{"stop"});
@@ -125,7 +127,7 @@ TEST(StartGate, GoWithoutWaitStartsAtOnce)
 {
     ViewEvents t;
     t.strParse("<DYN_CNXGO FLAG=\"x\">");
-    EXPECT_TRUE(t.m.boGo);
+    EXPECT_TRUE(t.m.conn.boGo);
     t.m.vOnStartTimer();
     EXPECT_TRUE(t.boOpened());
 }
@@ -134,14 +136,14 @@ TEST(StartGate, LogonPageBeforeAnyNickname)
 {
     ViewEvents t;
     t.view.frames.push_back("main");
-    t.m.strNick = t.m.strIrcNick = "";
-    t.m.boLogonPageSwitch = true;
-    t.m.strLogonPage = "logon.htm", t.m.strLogonFrame = "main";
-    t.m.boGo = true;
-    t.m.requestedDownloads.vAddRequest("ui.htm", "");
+    t.m.conn.strNick = t.m.conn.strIrcNick = "";
+    t.m.cfg.boLogonPageSwitch = true;
+    t.m.cfg.strLogonPage = "logon.htm", t.m.cfg.strLogonFrame = "main";
+    t.m.conn.boGo = true;
+    t.m.page.requestedDownloads.vAddRequest("ui.htm", "");
     t.m.vOnStartTimer(); // a download is pending: wait
     EXPECT_TRUE(t.timer.empty());
-    t.m.requestedDownloads.boSetResult("ui.htm", "<B>x</B>", true);
+    t.m.page.requestedDownloads.boSetResult("ui.htm", "<B>x</B>", true);
     t.m.vOnStartTimer();
     EXPECT_EQ(t.timer, std::vector<std::string>{"stop"});
     EXPECT_EQ(1u, t.view.uCount("load logon.htm in main"));
@@ -170,7 +172,7 @@ TEST(Logon, TheConnectionsEscapeTextIsRefused)
         if (c.escape)
             t.m.Scheme().vSetEscapeMark(c.escape);
         if (c.checkChars)
-            t.m.strNickCheckChars = c.checkChars;
+            t.m.conn.strNickCheckChars = c.checkChars;
         int reason = -1;
         EXPECT_EQ(c.accepted, t.m.boValidateNick(c.nick, &reason));
         EXPECT_EQ(0, reason);
@@ -192,35 +194,35 @@ TEST(Logon, NicknameChecks)
         SCOPED_TRACE(c.nick);
         ViewEvents t;
         t.view.frames.push_back("main");
-        t.m.strNick = t.m.strIrcNick = "";
-        t.m.reservedNicks = {"Admin"};
-        t.m.badLogonStrings = {"foo"};
-        t.m.strNickErrForbidden = "forbidden text";
-        t.m.strLogonPage = "logon.htm", t.m.strLogonFrame = "main", t.m.strLogonNext = "next.htm";
+        t.m.conn.strNick = t.m.conn.strIrcNick = "";
+        t.m.cfg.reservedNicks = {"Admin"};
+        t.m.cfg.badLogonStrings = {"foo"};
+        t.m.cfg.strNickErrForbidden = "forbidden text";
+        t.m.cfg.strLogonPage = "logon.htm", t.m.cfg.strLogonFrame = "main", t.m.cfg.strLogonNext = "next.htm";
         t.view.fields["CFLD_LOGIN"] = c.nick;
         const bool accepted = t.m.boLogon();
         EXPECT_EQ(c.error == nullptr, accepted);
         if (c.error)
         {
-            const std::string expected = std::string(c.error) == "empty"      ? t.m.strNickErrEmpty
-                                         : std::string(c.error) == "reserved" ? t.m.strNickErrReserved
-                                                                              : t.m.strNickErrForbidden;
-            EXPECT_EQ(expected, t.m.strLogonError);
+            const std::string expected = std::string(c.error) == "empty"      ? t.m.cfg.strNickErrEmpty
+                                         : std::string(c.error) == "reserved" ? t.m.cfg.strNickErrReserved
+                                                                              : t.m.cfg.strNickErrForbidden;
+            EXPECT_EQ(expected, t.m.cfg.strLogonError);
             EXPECT_EQ(1u, t.view.uCount("disable CFLD_TEXT"));
             EXPECT_EQ(1u, t.view.uCount("load logon.htm in main"));
             EXPECT_TRUE(t.timer.empty());
         }
         else
         {
-            EXPECT_EQ("bob", t.m.strNick);
-            EXPECT_EQ("bob", t.m.strIrcNick);
-            EXPECT_TRUE(t.m.boLoggedOn);
-            EXPECT_TRUE(t.m.groups.boHasMember("@@TempLogon@@bob", "bob"));
+            EXPECT_EQ("bob", t.m.conn.strNick);
+            EXPECT_EQ("bob", t.m.conn.strIrcNick);
+            EXPECT_TRUE(t.m.conn.boLoggedOn);
+            EXPECT_TRUE(t.m.people.groups.boHasMember("@@TempLogon@@bob", "bob"));
             EXPECT_EQ(1u, t.view.uCount("load next.htm in main"));
             EXPECT_EQ(1u, t.view.uCount("enable CFLD_TEXT"));
             EXPECT_EQ(t.timer, std::vector<std::string>{"start"});
             // The restarted gate connects with the new nickname.
-            t.m.boGo = true;
+            t.m.conn.boGo = true;
             t.m.vOnStartTimer();
             EXPECT_TRUE(t.boOpened());
         }
@@ -232,23 +234,23 @@ TEST(Logon, NicknameChecks)
 TEST(Links, UserListClickSelectsThenClears)
 {
     ViewEvents t;
-    t.m.zoneFrames[CChatModel::kZoneUsers] = "users";
+    t.m.cfg.zoneFrames[CChatModel::kZoneUsers] = "users";
     EXPECT_EQ(0, t.m.OnLinkClick("@BLS@ann", "", nullptr));
-    EXPECT_EQ("ann", t.m.strSelected);
+    EXPECT_EQ("ann", t.m.conn.strSelected);
     t.m.OnLinkClick("@BLS@ann", "", nullptr);
-    EXPECT_EQ("", t.m.strSelected);
+    EXPECT_EQ("", t.m.conn.strSelected);
     EXPECT_EQ(2u, t.view.uCount("reload users"));
 }
 
 TEST(Links, UserMenuNickAndMessage)
 {
     ViewEvents t;
-    t.m.users = {"bob", "bob{2"};
-    t.m.userFlags = {0, 0};
+    t.m.people.users = {"bob", "bob{2"};
+    t.m.people.userFlags = {0, 0};
     t.m.OnLinkClick("@BUD@7@bob{2", "", nullptr);
     t.m.OnLinkClick("@BUD@bob", "", nullptr);
     ASSERT_EQ(2u, t.menus.size());
-    EXPECT_EQ("bob", t.m.strSelected);
+    EXPECT_EQ("bob", t.m.conn.strSelected);
     EXPECT_EQ("32771:Whisper", ViewEvents::strItems(t.menus[0]));
     EXPECT_EQ(CChatModel::iMenuRise(1), t.rises[0]);
 }
@@ -256,12 +258,12 @@ TEST(Links, UserMenuNickAndMessage)
 TEST(Links, MenuOfThreeItemsRisesAboveTheCursor)
 {
     ViewEvents t;
-    t.m.users = {"bob"};
-    t.m.userFlags = {0};
-    t.m.strRoom = "#r";
+    t.m.people.users = {"bob"};
+    t.m.people.userFlags = {0};
+    t.m.conn.strRoom = "#r";
     CChatModel::NickFunction f;
     f.strName = "Kick %bud% from %room%";
-    t.m.nickFunctions.push_back(f);
+    t.m.cfg.nickFunctions.push_back(f);
     t.m.OnLinkMenu("@BUD@3@bob", "", nullptr);
     ASSERT_EQ(1u, t.menus.size());
     EXPECT_EQ("1000:Kick bob from #r|-|32771:Whisper", ViewEvents::strItems(t.menus[0]));
@@ -271,7 +273,7 @@ TEST(Links, MenuOfThreeItemsRisesAboveTheCursor)
 TEST(Links, UserWhoLeftGetsOnlyTheGreyedLine)
 {
     ViewEvents t;
-    t.m.strRoom = "#r";
+    t.m.conn.strRoom = "#r";
     t.m.OnLinkClick("@BUD@2@carl", "", nullptr);
     ASSERT_EQ(1u, t.menus.size());
     EXPECT_EQ("32771~:carl left #r", ViewEvents::strItems(t.menus[0]));
@@ -293,7 +295,7 @@ TEST(Links, MessageMenusAndTheirCommands)
     EXPECT_TRUE(t.m.boOnCommand(CChatModel::kCmdWhisper));
     EXPECT_EQ(t.talk, std::vector<std::string>{"whisper"});
     EXPECT_TRUE(t.m.boOnCommand(CChatModel::kCmdClearAll));
-    EXPECT_TRUE(t.m.messages.empty());
+    EXPECT_TRUE(t.m.msgs.messages.empty());
     EXPECT_FALSE(t.m.boOnCommand(1200));
 }
 
@@ -304,22 +306,22 @@ TEST(Links, NickFunctionNeedsASelectedUser)
     f.strName = "op";
     f.strAddToGroup = "ops";
     f.strRemFromGroup = "guests";
-    t.m.nickFunctions.push_back(f);
-    t.m.groups.iSetMember("guests", "bob", 0);
+    t.m.cfg.nickFunctions.push_back(f);
+    t.m.people.groups.iSetMember("guests", "bob", 0);
     t.m.OnLinkClick("@FCT@OP", "", nullptr);
-    EXPECT_NE(std::string::npos, t.m.strHistory.find("select someone first!"));
-    EXPECT_FALSE(t.m.groups.boHasMember("ops", "bob"));
-    t.m.strSelected = "bob";
+    EXPECT_NE(std::string::npos, t.m.msgs.strHistory.find("select someone first!"));
+    EXPECT_FALSE(t.m.people.groups.boHasMember("ops", "bob"));
+    t.m.conn.strSelected = "bob";
     t.m.boOnCommand(CChatModel::kCmdNickFunction + 0);
-    EXPECT_TRUE(t.m.groups.boHasMember("ops", "bob"));
-    EXPECT_FALSE(t.m.groups.boHasMember("guests", "bob"));
+    EXPECT_TRUE(t.m.people.groups.boHasMember("ops", "bob"));
+    EXPECT_FALSE(t.m.people.groups.boHasMember("guests", "bob"));
 }
 
 TEST(Links, TalkAndLogonWordsAndTargets)
 {
     ViewEvents t;
     t.view.frames.push_back("main");
-    t.m.pageVars["x"] = "1";
+    t.m.page.pageVars["x"] = "1";
     t.m.OnLinkClick("chat_talk", "", nullptr);
     t.m.OnLinkClick("page.htm", "main", nullptr);
     t.m.OnLinkClick("http://a/b", "_blank", nullptr);
@@ -332,7 +334,7 @@ TEST(Links, GroupFormSwitchFollowsTheImageButtonsState)
 {
     ViewEvents t;
     int refreshes = 0;
-    t.m.onPostRefresh = [&] { ++refreshes; };
+    t.host.onPostRefresh = [&] { ++refreshes; };
     // The image button has already taken the click: its state gives the switch,
     // whatever the switch was before.
     const struct
@@ -345,10 +347,10 @@ TEST(Links, GroupFormSwitchFollowsTheImageButtonsState)
     for (const auto& c : cases)
     {
         SCOPED_TRACE(std::to_string(c.image) + (c.before ? " on" : " off"));
-        t.m.boGroupForm = c.before;
+        t.m.cfg.boGroupForm = c.before;
         t.view.imageStates["@GRPFORM@"] = c.image;
         EXPECT_EQ(0, t.m.OnLinkClick("@grpform@", "", nullptr));
-        EXPECT_EQ(c.after, t.m.boGroupForm);
+        EXPECT_EQ(c.after, t.m.cfg.boGroupForm);
         EXPECT_EQ(c.stored, t.settings.values["grpf"]);
     }
     EXPECT_GE(refreshes, 1);
@@ -358,9 +360,9 @@ TEST(StartGate, FrameRefreshQueueSendsOrPostsOncePerBatch)
 {
     ViewEvents t;
     int posted = 0;
-    t.m.onPostListsChanged = [&] { ++posted; };
-    t.m.elistFrames["a"] = "users";
-    t.m.elistFrames["b"] = "room";
+    t.host.onPostListsChanged = [&] { ++posted; };
+    t.m.tables.elistFrames["a"] = "users";
+    t.m.tables.elistFrames["b"] = "room";
     EXPECT_EQ(1, t.m.iQueueFrameRefresh("a", false));
     EXPECT_EQ(0, t.m.iQueueFrameRefresh("a", false));
     EXPECT_EQ(0, t.m.iQueueFrameRefresh("b", true));
@@ -393,11 +395,11 @@ TEST(Links, NickListIsTheRoomsUserListComparedExactly)
 TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)
 {
     ViewEvents t;
-    t.m.pageVars["secret"] = "s3cr3t";
+    t.m.page.pageVars["secret"] = "s3cr3t";
     CChatModel::Command command;
     command.strName = "/X";
     command.strText = "<ACT_SETVAR NAME=\"hit\">1</ACT_SETVAR>";
-    t.m.commands.push_back(command);
+    t.m.cfg.commands.push_back(command);
     t.view.frames.push_back("main");
     const std::string text =
         "<A HREF=\"@SUBSTCMD@/x\">a</A> <A HREF=\"CHAT_LOGON\">b</A> "
@@ -406,7 +408,7 @@ TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)
         "<INPUT TYPE=SUBMIT NAME=CHAT_LOGON> <IMG SRC=\"http://h/%var::secret%.gif\">";
     t.m.OnRoomMessage("bob", text, nullptr);
     // Click every link the message pane shows (the rest is text: "&lt;A").
-    const std::string& h = t.m.strHistory;
+    const std::string& h = t.m.msgs.strHistory;
     std::string lower = h;
     for (char& c : lower)
         c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
@@ -426,12 +428,12 @@ TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)
     EXPECT_NE(std::string::npos, h.find("&lt;IMG"));
     EXPECT_EQ(t.inst.urls,
               (std::vector<std::string>{"http://h/?%var::secret% -> _blank", "MAILTO:a@b -> _blank"}));
-    EXPECT_EQ(0u, t.m.pageVars.count("hit"));
+    EXPECT_EQ(0u, t.m.page.pageVars.count("hit"));
     EXPECT_TRUE(t.cnx.session.wire.empty());
     EXPECT_TRUE(t.view.log.empty());
     // The chat's own links keep every form.
     t.m.OnLinkClick("@HSND@%var::secret%", "", nullptr);
-    EXPECT_TRUE(t.m.pageVars.count("secret"));
+    EXPECT_TRUE(t.m.page.pageVars.count("secret"));
 }
 
 // ---------------------------------------------------------------- documents for the view
@@ -439,8 +441,8 @@ TEST(Links, AnotherUsersLinksRunNothingAndLeakNothing)
 TEST(ViewDownloads, PendingCachedAndPlaceholder)
 {
     ViewEvents t;
-    t.m.strPlaceholderColor = "#123456";
-    t.m.strPlaceholderContent = "wait";
+    t.m.conn.strPlaceholderColor = "#123456";
+    t.m.conn.strPlaceholderContent = "wait";
     std::string kind = "HTTP", address = "www.a.com/x";
     t.m.OnLeaveView(&kind, &address, "f1", nullptr);
     EXPECT_EQ("sTr", kind);
@@ -451,7 +453,7 @@ TEST(ViewDownloads, PendingCachedAndPlaceholder)
     t.m.OnLeaveView(&kind, &address, "f2", nullptr);
     EXPECT_EQ("sTr", kind);
     EXPECT_EQ(1u, t.inst.urls.size());
-    EXPECT_EQ((std::vector<std::string>{"f1", "f2"}), t.m.requestedDownloads.Requesters("www.a.com/x"));
+    EXPECT_EQ((std::vector<std::string>{"f1", "f2"}), t.m.page.requestedDownloads.Requesters("www.a.com/x"));
     // An image while it downloads shows nothing.
     kind = "HTTP", address = "x.GIF";
     t.m.OnLeaveView(&kind, &address, "f1", nullptr);
@@ -472,14 +474,14 @@ TEST(ViewDownloads, CachedResultsComeBackWithoutRequest)
     ViewEvents t;
     const std::string path = testing::TempDir() + "chat_view_cached.htm";
     std::ofstream(path) << "<B>cached</B>";
-    t.m.requestedDownloads.vAddRequest("a.htm", "f1");
-    t.m.requestedDownloads.boSetResult("a.htm", path, false);
+    t.m.page.requestedDownloads.vAddRequest("a.htm", "f1");
+    t.m.page.requestedDownloads.boSetResult("a.htm", path, false);
     std::string kind = "HTTP", address = "a.htm";
     t.m.OnLeaveView(&kind, &address, "f2", nullptr);
     EXPECT_EQ("file", kind);
     EXPECT_EQ(path, address);
-    t.m.requestedDownloads.vAddRequest("b.htm", "f1");
-    t.m.requestedDownloads.boSetResult("b.htm", "<I>b</I>", true);
+    t.m.page.requestedDownloads.vAddRequest("b.htm", "f1");
+    t.m.page.requestedDownloads.boSetResult("b.htm", "<I>b</I>", true);
     kind = "HTTP", address = "b.htm";
     t.m.OnLeaveView(&kind, &address, "f1", nullptr);
     EXPECT_EQ("str", kind);
@@ -506,7 +508,7 @@ TEST(Controls, RememberedLoginFillsTheLogonField)
     other.GetDesc().name = "CFLD_TEXT";
     t.m.OnControlCreated(&login, nullptr); // remember-login off: nothing
     EXPECT_EQ("", t.view.formFields["CFLD_LOGIN"].strValue);
-    t.m.boRememberLogin = true;
+    t.m.conn.boRememberLogin = true;
     t.m.OnControlCreated(&other, nullptr);
     t.m.OnControlCreated(&login, nullptr);
     EXPECT_EQ("zoe", t.view.formFields["CFLD_LOGIN"].strValue);
@@ -536,7 +538,7 @@ TEST(Controls, HoverSetsAndRestoresTheCursor)
 {
     ViewEvents t;
     std::vector<std::string> seen;
-    t.m.onLinkCursor = [&](bool over, bool hand)
+    t.host.onLinkCursor = [&](bool over, bool hand)
     { seen.push_back(std::string(over ? "over" : "out") + (hand ? " hand" : "")); };
     t.strParse("<CNF_CURSOR ID=HAND>");
     t.m.OnLinkHover("", nullptr, 1, nullptr);

@@ -111,18 +111,18 @@ struct Chat
         EXPECT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
         const char* zones[5] = {"msgs", "users", "status", "groups", "room"};
         for (int i = 0; i < 5; ++i)
-            m.zoneFrames[i] = zones[i];
-        m.uPort = uSidecarPort("FD_IRC_PORT");
-        m.strRoomModes = "n";
+            m.cfg.zoneFrames[i] = zones[i];
+        m.conn.uPort = uSidecarPort("FD_IRC_PORT");
+        m.conn.strRoomModes = "n";
     }
-    bool boHistoryHas(const std::string& s) const { return m.strHistory.find(s) != std::string::npos; }
+    bool boHistoryHas(const std::string& s) const { return m.msgs.strHistory.find(s) != std::string::npos; }
     // The test connects the window itself. The window's start timer, armed at
     // creation, would otherwise connect it again on its first tick once any
     // CNF_ tag has let the start go: that closes the test's connection and
     // opens a new one, and whatever the room said in between is never seen.
     void vConnect()
     {
-        m.onStartTimer(false);
+        m.Host().vStartTimer(false);
         m.vConnect();
     }
     // With `retried`, the earlier sessions show their NICK lines only and the
@@ -140,23 +140,24 @@ struct Chat
             if (!retried || i >= last || wire[i].compare(0, 5, "NICK ") == 0)
                 out << wire[i] << "\n";
         out << "-- history\n";
-        std::string h = m.strHistory;
+        std::string h = m.msgs.strHistory;
         for (size_t at; (at = h.find("</DI_HI>")) != std::string::npos; h.erase(0, at + 8))
             out << h.substr(0, at + 8) << "\n";
         if (!h.empty())
             out << h << "\n";
-        out << "-- users (" << m.lUsersInRoom << " in room, highest " << m.lHighestUsers << ")\n";
-        for (size_t i = 0; i < m.users.size(); ++i)
-            out << m.users[i] << (m.userFlags[i] ? " hidden" : "") << "\n";
+        out << "-- users (" << m.people.lUsersInRoom << " in room, highest " << m.people.lHighestUsers
+            << ")\n";
+        for (size_t i = 0; i < m.people.users.size(); ++i)
+            out << m.people.users[i] << (m.people.userFlags[i] ? " hidden" : "") << "\n";
         if (!retried)
         {
             out << "-- refreshes\n";
             for (const std::string& l : view.log)
                 out << l << "\n";
         }
-        out << "-- counters: private " << m.lPrivReceived << ", room " << m.lRoomReceived << ", joined "
-            << m.lJoined << ", left " << m.lLeft << ", sent private " << m.lPrivSent << ", sent room "
-            << m.lRoomSent << "\n";
+        out << "-- counters: private " << m.people.lPrivReceived << ", room " << m.people.lRoomReceived
+            << ", joined " << m.people.lJoined << ", left " << m.people.lLeft << ", sent private "
+            << m.people.lPrivSent << ", sent room " << m.people.lRoomSent << "\n";
     }
 };
 
@@ -192,7 +193,7 @@ size_t uWireWith(const std::vector<std::string>& wire, const std::string& part)
 std::vector<std::string> Memberships(const CChatModel& m)
 {
     std::vector<std::string> out;
-    for (const CGroupTable::Group& g : m.groups.Groups())
+    for (const CGroupTable::Group& g : m.people.groups.Groups())
         for (const CGroupTable::Member& member : g.members)
         {
             std::string name = g.strName;
@@ -212,11 +213,11 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
 
     // ann in #r, in the announced group "a&b" with rank 3.
     Chat ann("ann", "#r");
-    CGroupTable::Group& g = ann.m.groups.FindOrCreate("a&b", 3);
+    CGroupTable::Group& g = ann.m.people.groups.FindOrCreate("a&b", 3);
     g.boAnnounce = true;
-    ann.m.groups.iSetMember("a&b", "ann", 3);
+    ann.m.people.groups.iSetMember("a&b", "ann", 3);
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
 
     // bob joins, hears ann's group, talks, whispers and leaves.
     {
@@ -233,7 +234,7 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
     ann.m.vSendChat(std::string(483, 'x'), false, true, "");
     ann.m.vSendChat(std::string(484, 'y'), false, true, "");
     // Without HTML, carl's "<b>" arrives as text.
-    ann.m.boNoHtml = true;
+    ann.m.cfg.boNoHtml = true;
     {
         CBackground carl("RUN --nick carl 'join #r' 'whisper ann <b>' 'part #r'");
         ASSERT_TRUE(
@@ -249,11 +250,11 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
         ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "ann{1"); })) << holder.strAnswer();
         Chat again("ann", "#r");
         again.vConnect();
-        ASSERT_TRUE(boPumpUntil([&] { return again.m.boSynced; })) << again.m.strHistory;
-        EXPECT_EQ(again.m.strIrcNick, "ann{2");
+        ASSERT_TRUE(boPumpUntil([&] { return again.m.conn.boSynced; })) << again.m.msgs.strHistory;
+        EXPECT_EQ(again.m.conn.strIrcNick, "ann{2");
         // ann's announcement to the newcomer ends this part of the transcript:
         // it runs as it arrives and leaves nothing in the history.
-        ASSERT_TRUE(boPumpUntil([&] { return again.m.groups.boHasMember("a&b", "ann"); }));
+        ASSERT_TRUE(boPumpUntil([&] { return again.m.people.groups.boHasMember("a&b", "ann"); }));
         again.vWrite(out, "ann again, the nick held", true);
         again.m.vSendChat("release", true, false, "ann{1");
         ASSERT_TRUE(boPumpUntil([&] { return holder.boDone(); }));
@@ -266,9 +267,9 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
         ASSERT_TRUE(boPumpUntil([&] { return boUserListed(ann.m, "host"); })) << crowd.strAnswer();
         Chat dan("dan", "#c");
         dan.vConnect();
-        ASSERT_TRUE(boPumpUntil([&] { return dan.m.boSynced; })) << dan.m.strHistory;
+        ASSERT_TRUE(boPumpUntil([&] { return dan.m.conn.boSynced; })) << dan.m.msgs.strHistory;
         EXPECT_EQ(dan.view.uCount("reload users"), 1u);
-        EXPECT_EQ(dan.m.users.size(), 30u);
+        EXPECT_EQ(dan.m.people.users.size(), 30u);
         EXPECT_FALSE(dan.boHistoryHas("joined"));
         dan.vWrite(out, "dan in #c with 29 others");
         dan.m.vSendChat("release", true, false, "host");
@@ -326,9 +327,9 @@ TEST(ChatWnd, RegistryValues)
     ASSERT_TRUE(settings.boWrite("dbg", "1"));
     CWireCnx cnx;
     CChatWnd wnd(cnx);
-    EXPECT_TRUE(wnd.Model().boDebug);
+    EXPECT_TRUE(wnd.Model().cfg.boDebug);
     // "%curdomip%" resolves through the window's resolver.
-    wnd.Model().strCurDomain = "localhost";
+    wnd.Model().page.strCurDomain = "localhost";
     EXPECT_EQ(wnd.Model().strExpandVars("%curdomip%"), "127.0.0.1");
     settings.boWrite("dbg", "0");
     RegDeleteKeyA(HKEY_CURRENT_USER, path.c_str());
@@ -411,13 +412,13 @@ TEST(ChatWnd, ReceivedListEventsReloadTheirFramesOnce)
     RECT r{0, 0, 40, 20};
     ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
     CChatModel& m = wnd.Model();
-    m.zoneFrames[CChatModel::kZoneMessages] = "msgs";
-    m.elistFrames["L"] = "lists";
-    m.strNick = m.strIrcNick = "ann";
+    m.cfg.zoneFrames[CChatModel::kZoneMessages] = "msgs";
+    m.tables.elistFrames["L"] = "lists";
+    m.conn.strNick = m.conn.strIrcNick = "ann";
     m.vAddMessage("<TMESS/><DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"k\">Key</DYNELIST_ADDKEY>"
                   "<DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"j\">Jay</DYNELIST_ADDKEY>",
                   "bob", "", 0, true);
-    EXPECT_NE(m.elementLists.lpFindKey("L", "k"), nullptr);
+    EXPECT_NE(m.tables.elementLists.lpFindKey("L", "k"), nullptr);
     EXPECT_EQ(view.uCount("reload lists"), 0u); // not before the loop turns
     m.vPostRefresh();
     m.vPostRefresh();
@@ -441,7 +442,7 @@ TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
     wnd.Model().vSetView(&view);
     RECT r{0, 0, 40, 20};
     ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
-    wnd.Model().strHtmlUiUrl = "http://h/ui.htm";
+    wnd.Model().page.strHtmlUiUrl = "http://h/ui.htm";
     std::thread stream(
         [&]
         {
@@ -457,7 +458,7 @@ TEST(ChatWnd, FinishedDownloadsAndHostAddresses)
     stream.join();
     ASSERT_TRUE(boPumpUntil([&] { return view.uCount("load http://h/ui.htm in ") == 1; }));
     EXPECT_EQ(wnd.FinishedDownloads().Pop(), nullptr);
-    EXPECT_EQ(wnd.Model().strCurFullDomain, "h");
+    EXPECT_EQ(wnd.Model().page.strCurFullDomain, "h");
 
     EXPECT_EQ(ResolveHostAddress("127.0.0.1"), "127.0.0.1");
     EXPECT_EQ(ResolveHostAddress("no-such-host.invalid"), "");
@@ -482,16 +483,16 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
     Chat ann("ann", "#f", true);
     ann.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND><CNF_ACTNAV YES></CNF_ACTNAV>"
                        "<CNF_CMD name=go><ACT_SND>go</ACT_SND></CNF_CMD>");
-    ASSERT_EQ(ann.m.commands.size(), 1u);
-    ASSERT_TRUE(ann.m.commands[0].boTrusted);
+    ASSERT_EQ(ann.m.cfg.commands.size(), 1u);
+    ASSERT_TRUE(ann.m.cfg.commands[0].boTrusted);
     ann.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
     ann.view.formFields["f"] = {"TEXT", "before", false};
-    const uint16_t port = ann.m.uPort;
+    const uint16_t port = ann.m.conn.uPort;
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
 
-    const std::string identity = std::to_string(ann.m.commands[0].iIdentity);
-    const std::string guess = std::to_string(ann.m.commands[0].iIdentity ^ 0x5A5A);
+    const std::string identity = std::to_string(ann.m.cfg.commands[0].iIdentity);
+    const std::string guess = std::to_string(ann.m.cfg.commands[0].iIdentity ^ 0x5A5A);
     const std::string servInfo = "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\" KEY=\"k\"></CNF_SERVINFO>";
     const std::string localConf = "<CNF_LOCALCONF_GRP grpname=\"leak\" REGKEY=\"HKEY_CURRENT_USER\\" + key +
                                   "\" REGVALUENAME=\"v\" REGEXIST RANK=\"1\"></CNF_LOCALCONF_GRP>";
@@ -517,21 +518,21 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
     }
     // Every plain line reached the history and was shown; the console counts
     // them and the connection's bytes.
-    EXPECT_EQ(ann.m.lRoomReceived, 11);
+    EXPECT_EQ(ann.m.people.lRoomReceived, 11);
     const std::string stats = ann.m.strConsoleOutput("vbstat");
     EXPECT_NE(stats.find("MIN : 11<BR>"), std::string::npos) << stats;
     EXPECT_EQ(stats.find("bIN : 0<BR>"), std::string::npos) << stats;
     EXPECT_EQ(stats.find("bOUT : 0<"), std::string::npos) << stats;
     EXPECT_NE(ann.view.strShown.find("said "), std::string::npos);
 
-    EXPECT_EQ(ann.m.strServer, "127.0.0.1");
-    EXPECT_EQ(ann.m.uPort, port);
-    EXPECT_EQ(ann.m.strServerKey, "");
-    EXPECT_FALSE(ann.m.groups.boHasMember("leak", "ann"));
+    EXPECT_EQ(ann.m.conn.strServer, "127.0.0.1");
+    EXPECT_EQ(ann.m.conn.uPort, port);
+    EXPECT_EQ(ann.m.conn.strServerKey, "");
+    EXPECT_FALSE(ann.m.people.groups.boHasMember("leak", "ann"));
     const std::vector<std::string> wire = ann.cnx.Wire();
     EXPECT_EQ(uWireWith(wire, "leak"), 0u);
     EXPECT_EQ(uWireWith(wire, "secret"), 0u);
-    EXPECT_EQ(ann.m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(ann.m.msgs.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
     EXPECT_EQ(ann.view.strShown.find("LOCAL-FILE-CONTENT"), std::string::npos);
     EXPECT_EQ(uWireWith(wire, "guessed"), 0u);
     // Another user's action tag runs nothing, even with the command's real
@@ -542,7 +543,7 @@ TEST(ChatWnd, AnotherUsersLinesRunNothingAgainstIrcServer)
     ann.m.iParseMarkup(go);
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG #f :go"), 1u);
     EXPECT_EQ(ann.view.formFields["f"].strValue, "before");
-    EXPECT_TRUE(ann.m.navQueue.empty());
+    EXPECT_TRUE(ann.m.page.navQueue.empty());
     EXPECT_EQ(ann.view.uCount("nav msgs guessed.htm"), 0u);
 
     // The window's own page reads the file.
@@ -565,15 +566,18 @@ TEST(ChatWnd, TwoWindowsAgreeOnGroupsAgainstIrcServer)
     bob.m.iParseMarkup(
         "<CNF_GRPCONF grpname=blue notify=all>Blue</CNF_GRPCONF><CNF_CUGRP grpname=blue RANK=1></CNF_CUGRP>");
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
     bob.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); }))
-        << bob.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.conn.boSynced && boUserListed(ann.m, "bob"); }))
+        << bob.m.msgs.strHistory;
     // Each hears the other's group: bob's to the room, ann's to bob alone.
     ASSERT_TRUE(boPumpUntil(
-        [&] { return ann.m.groups.boHasMember("blue", "bob") && bob.m.groups.boHasMember("red", "ann"); }))
-        << ann.m.strHistory << "\n"
-        << bob.m.strHistory;
+        [&] {
+            return ann.m.people.groups.boHasMember("blue", "bob") &&
+                   bob.m.people.groups.boHasMember("red", "ann");
+        }))
+        << ann.m.msgs.strHistory << "\n"
+        << bob.m.msgs.strHistory;
 
     const std::string lines[] = {
         "<TMESS/><DYN_GRP GRPNAME=\"green\" GRPUSER=\"dave\" GRPRANK=\"3\" SENDER=\"carl\"></DYN_GRP>",
@@ -621,7 +625,7 @@ TEST(ChatWnd, RoomKeysAndModesAgainstIrcServer)
     for (Chat* c : {&ann, &bob, &cid})
     {
         c->vConnect();
-        ASSERT_TRUE(boPumpUntil([&] { return c->m.boSynced; })) << c->m.strHistory;
+        ASSERT_TRUE(boPumpUntil([&] { return c->m.conn.boSynced; })) << c->m.msgs.strHistory;
     }
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "CREATE #k nk sesame"), 1u);
     EXPECT_EQ(uWireWith(bob.cnx.Wire(), "CREATE #v n"), 1u);
@@ -640,8 +644,8 @@ TEST(ChatWnd, StartTimerConnectsOnceTheStartIsLet)
 {
     Chat ann("ann", "#s");
     ann.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND>");
-    ASSERT_TRUE(ann.m.boGo);
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(ann.m.conn.boGo);
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
     // Stopped when it started the connection: no later tick reconnects.
     EXPECT_FALSE(KillTimer(ann.wnd.hWnd(), CChatWnd::kStartTimer));
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "IRCX"), 1u);
@@ -650,8 +654,8 @@ TEST(ChatWnd, StartTimerConnectsOnceTheStartIsLet)
     bob.m.iParseMarkup("<CNF_ACTSND YES></CNF_ACTSND>");
     bob.vConnect();
     EXPECT_FALSE(KillTimer(bob.wnd.hWnd(), CChatWnd::kStartTimer));
-    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); }))
-        << bob.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.conn.boSynced && boUserListed(ann.m, "bob"); }))
+        << bob.m.msgs.strHistory;
     EXPECT_EQ(uWireWith(bob.cnx.Wire(), "IRCX"), 1u);
 }
 
@@ -671,15 +675,15 @@ TEST(ChatWnd, QueuedNavigationOnMessage1041)
     {
         if (frame != "main")
             return;
-        m.navQueue.push_back("side;next.htm");
-        m.onPostNavigate();
+        m.page.navQueue.push_back("side;next.htm");
+        m.Host().vPostNavigate();
     };
-    m.navQueue.push_back("m*;page.htm");
-    m.onPostNavigate();
+    m.page.navQueue.push_back("m*;page.htm");
+    m.Host().vPostNavigate();
     EXPECT_TRUE(view.log.empty()); // not before the loop turns
     ASSERT_TRUE(boPumpUntil([&] { return view.uCount("nav side next.htm") == 1; }, 5000)) << view.log.size();
     EXPECT_EQ(view.log, (std::vector<std::string>{"nav main page.htm", "nav side next.htm"}));
-    EXPECT_TRUE(m.navQueue.empty());
+    EXPECT_TRUE(m.page.navQueue.empty());
 }
 
 // ---------------------------------------------------------------- the trust boundary, end to end
@@ -719,11 +723,11 @@ void vExpectUntouched(Chat& c, uint16_t port, const std::string& context)
     SCOPED_TRACE(context);
     for (int i = 0; i < 3; ++i)
         c.view.vReloadFrame("msgs", true);
-    EXPECT_EQ(c.m.strServer, "127.0.0.1");
-    EXPECT_EQ(c.m.uPort, port);
-    EXPECT_EQ(c.m.strServerKey, "");
-    EXPECT_FALSE(c.m.groups.boHasMember("leak", "ann"));
-    EXPECT_EQ(c.m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(c.m.conn.strServer, "127.0.0.1");
+    EXPECT_EQ(c.m.conn.uPort, port);
+    EXPECT_EQ(c.m.conn.strServerKey, "");
+    EXPECT_FALSE(c.m.people.groups.boHasMember("leak", "ann"));
+    EXPECT_EQ(c.m.msgs.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
     EXPECT_EQ(c.view.strShown.find("LOCAL-FILE-CONTENT"), std::string::npos);
     const std::vector<std::string> wire = c.cnx.Wire();
     EXPECT_EQ(uWireWith(wire, "leak"), 0u);
@@ -732,7 +736,7 @@ void vExpectUntouched(Chat& c, uint16_t port, const std::string& context)
     for (const std::string& l : wire)
         EXPECT_EQ(l.find_first_of("\r\n"), std::string::npos) << l;
     EXPECT_TRUE(c.inst.urls.empty()) << c.inst.urls.front();
-    EXPECT_TRUE(c.m.navQueue.empty());
+    EXPECT_TRUE(c.m.page.navQueue.empty());
 }
 
 // A signature built from the program's constants alone.
@@ -757,11 +761,11 @@ TEST(ChatWnd, StrangersNeverActAsTheUserAgainstIrcServer)
                        "<CNF_CMD name=go><ACT_SND>go</ACT_SND></CNF_CMD>");
     ann.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
     ann.view.formFields["CFLD_TEXT"] = {"TEXT", "unsent draft", false};
-    const std::string command = ann.m.commands.at(0).strText;
-    const uint16_t port = ann.m.uPort;
-    const long limit = ann.m.lHistoryLimit;
+    const std::string command = ann.m.cfg.commands.at(0).strText;
+    const uint16_t port = ann.m.conn.uPort;
+    const long limit = ann.m.cfg.lHistoryLimit;
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
 
     using ChatText::strProtect8;
     std::vector<std::string> lines = secrets.PowerLines();
@@ -800,13 +804,13 @@ TEST(ChatWnd, StrangersNeverActAsTheUserAgainstIrcServer)
         EXPECT_EQ(mallory.strAnswer().substr(0, 6), "DONE 0") << mallory.strAnswer();
     }
     // Every line arrived, from a nick that shows as written.
-    EXPECT_EQ(ann.m.lRoomReceived, static_cast<long>(3 * lines.size() + 1));
+    EXPECT_EQ(ann.m.people.lRoomReceived, static_cast<long>(3 * lines.size() + 1));
     EXPECT_TRUE(ann.boHistoryHas("[61nn</DI_MGHDS>"));
     EXPECT_TRUE(ann.boHistoryHas("<DI_EXT>done</DI_EXT>"));
     vExpectUntouched(ann, port, "[61nn");
-    EXPECT_EQ(ann.m.lHistoryLimit, limit);
-    EXPECT_EQ(ann.m.commands.at(0).strText, command);
-    EXPECT_TRUE(ann.m.messageFormats.ActiveNames().empty());
+    EXPECT_EQ(ann.m.cfg.lHistoryLimit, limit);
+    EXPECT_EQ(ann.m.cfg.commands.at(0).strText, command);
+    EXPECT_TRUE(ann.m.tables.messageFormats.ActiveNames().empty());
     EXPECT_EQ(ann.m.Scheme().iGetSendCoding(), 0);
     EXPECT_EQ(ann.view.formFields["CFLD_TEXT"].strValue, "unsent draft");
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), 0u);
@@ -823,7 +827,7 @@ TEST(ChatWnd, TheHolderOfTheUsersNickIsAStrangerAgainstIrcServer)
     Secrets secrets;
     Chat watch("wat", "#h");
     watch.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return watch.m.boSynced; })) << watch.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return watch.m.conn.boSynced; })) << watch.m.msgs.strHistory;
     std::string run = "RUN --nick ann " + strArg("join #h") + " " + strArg("expect ann{1");
     for (const std::string& line : secrets.PowerLines())
         run += " " + strArg("say #h " + line) + " " + strArg("say #h <TMESS/>" + line);
@@ -831,13 +835,13 @@ TEST(ChatWnd, TheHolderOfTheUsersNickIsAStrangerAgainstIrcServer)
     CBackground holder(run);
     ASSERT_TRUE(boPumpUntil([&] { return boUserListed(watch.m, "ann"); })) << holder.strAnswer();
     Chat ann("ann", "#h", true);
-    const uint16_t port = ann.m.uPort;
+    const uint16_t port = ann.m.conn.uPort;
     ann.vConnect();
     ASSERT_TRUE(boPumpUntil([&] { return holder.boDone() && ann.boHistoryHas("left #h"); }))
         << holder.strAnswer() << "\n"
-        << ann.m.strHistory;
+        << ann.m.msgs.strHistory;
     EXPECT_EQ(holder.strAnswer().substr(0, 6), "DONE 0") << holder.strAnswer();
-    EXPECT_EQ(ann.m.strIrcNick, "ann{1");
+    EXPECT_EQ(ann.m.conn.strIrcNick, "ann{1");
     EXPECT_TRUE(ann.boHistoryHas("<DI_EXT>done</DI_EXT>"));
     vExpectUntouched(ann, port, "ann{1");
 }
@@ -849,7 +853,7 @@ TEST(ChatWnd, ALineBreakInAGroupNameSendsNoExtraLineAgainstIrcServer)
 {
     Chat ann("ann", "#n");
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
     const std::string group = "x&#13;&#10;PRIVMSG #n :pwned&#13;&#10;QUIT :x";
     const auto add = [&](const char* user)
     {
@@ -858,7 +862,8 @@ TEST(ChatWnd, ALineBreakInAGroupNameSendsNoExtraLineAgainstIrcServer)
     };
     CBackground bob("RUN --nick bob " + strArg("join #n") + " " + add("ann") + " " + add("carl") + " " +
                     strArg("expect :over") + " " + strArg("part #n"));
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.groups.boHasMember("x\r\nPRIVMSG #n :pwned\r\nQUIT :x", "carl"); }))
+    ASSERT_TRUE(boPumpUntil(
+        [&] { return ann.m.people.groups.boHasMember("x\r\nPRIVMSG #n :pwned\r\nQUIT :x", "carl"); }))
         << bob.strAnswer();
     {
         // carl joins: the window tells him privately of the group they share.
@@ -896,11 +901,15 @@ TEST(ChatWnd, TwoWindowsDoNotFeedEachOtherAgainstIrcServer)
     bob.m.iParseMarkup("<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF><CNF_CUGRP grpname=red RANK=1>"
                        "</CNF_CUGRP>");
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
     bob.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return bob.m.boSynced && boUserListed(ann.m, "bob"); })) << bob.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return bob.m.conn.boSynced && boUserListed(ann.m, "bob"); }))
+        << bob.m.msgs.strHistory;
     ASSERT_TRUE(boPumpUntil(
-        [&] { return ann.m.groups.boHasMember("red", "bob") && bob.m.groups.boHasMember("red", "ann"); }));
+        [&] {
+            return ann.m.people.groups.boHasMember("red", "bob") &&
+                   bob.m.people.groups.boHasMember("red", "ann");
+        }));
     {
         CBackground carl("RUN --nick carl " + strArg("join #l") + " " +
                          strArg("say #l <SMESS></SMESS><CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF>"
@@ -925,7 +934,8 @@ TEST(ChatWnd, TwoWindowsDoNotFeedEachOtherAgainstIrcServer)
     // A last line through the server: whatever was on its way has arrived
     // once it has, and neither window answered anything.
     ann.m.vSendChat("end", false, false, "");
-    ASSERT_TRUE(boPumpUntil([&] { return bob.boHistoryHas("<DI_EXT>end</DI_EXT>"); })) << bob.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return bob.boHistoryHas("<DI_EXT>end</DI_EXT>"); }))
+        << bob.m.msgs.strHistory;
     EXPECT_EQ(uWireWith(ann.cnx.Wire(), "PRIVMSG"), annSent + 1);
     EXPECT_EQ(uWireWith(bob.cnx.Wire(), "PRIVMSG"), bobSent);
     EXPECT_EQ(Memberships(ann.m), Memberships(bob.m));
@@ -1090,10 +1100,11 @@ TEST(ChatWnd, AHostileServerIsAStranger)
     CHostileServer server(lines);
     ASSERT_NE(server.uPort(), 0);
     Chat ann("ann", "#e", true);
-    ann.m.uPort = server.uPort();
+    ann.m.conn.uPort = server.uPort();
     ann.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("<DI_EXT>done</DI_EXT>"); }, 30000)) << ann.m.strHistory;
-    EXPECT_NE(ann.m.strHistory.find("&lt;CNF_SERVINFO"), std::string::npos) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("<DI_EXT>done</DI_EXT>"); }, 30000))
+        << ann.m.msgs.strHistory;
+    EXPECT_NE(ann.m.msgs.strHistory.find("&lt;CNF_SERVINFO"), std::string::npos) << ann.m.msgs.strHistory;
     vExpectUntouched(ann, server.uPort(), "hostile server");
     ChatIrc::CIrcSession::Room room;
     ASSERT_TRUE(ann.cnx.boGetRoom("#e", room));

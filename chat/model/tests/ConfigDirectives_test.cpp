@@ -21,8 +21,8 @@ struct Chat : CChatPageFixture
     int refreshes = 0, timers = 0;
     Chat()
     {
-        m.onPostRefresh = [this] { ++refreshes; };
-        m.onRestartReloadTimer = [this] { ++timers; };
+        host.onPostRefresh = [this] { ++refreshes; };
+        host.onRestartReloadTimer = [this] { ++timers; };
     }
     void vFinish(const std::string& url, const std::string& text, const std::string& mime = "text/html",
                  bool failed = false)
@@ -71,11 +71,11 @@ TEST(ConfigDirectives, ConfigurationDocumentsAreToldApart)
 TEST(ConfigDirectives, DrainStartsOnceStoresFailuresAndReloadsRequesters)
 {
     Chat t;
-    t.m.strHtmlUiUrl = "http://h/ui.htm";
-    t.m.boDebug = true;
-    t.m.requestedDownloads.vAddRequest("http://h/a\".htm", "side");
-    t.m.requestedDownloads.vAddRequest("http://h/b.htm", "msgs");
-    t.m.requestedDownloads.vAddRequest("http://h/b.htm", "@TECHLOAD@");
+    t.m.page.strHtmlUiUrl = "http://h/ui.htm";
+    t.m.cfg.boDebug = true;
+    t.m.page.requestedDownloads.vAddRequest("http://h/a\".htm", "side");
+    t.m.page.requestedDownloads.vAddRequest("http://h/b.htm", "msgs");
+    t.m.page.requestedDownloads.vAddRequest("http://h/b.htm", "@TECHLOAD@");
     t.vFinish("http://h/first.vblt", "");
     t.vFinish("http://h/second.VBLT", "");
     t.vFinish("http://h/a\".htm", "", "text/html", true);
@@ -83,28 +83,28 @@ TEST(ConfigDirectives, DrainStartsOnceStoresFailuresAndReloadsRequesters)
     t.m.vDrainDownloads(t.queue);
 
     EXPECT_EQ(t.view.uCount("load http://h/ui.htm in "), 1u);
-    EXPECT_EQ(t.m.strCurFullDomain, "h");
+    EXPECT_EQ(t.m.page.strCurFullDomain, "h");
     // Stored as "ERR": done, with nothing to give.
-    EXPECT_FALSE(t.m.requestedDownloads.boIsPending("side"));
-    EXPECT_EQ(t.m.requestedDownloads.strGetResult("http://h/a\".htm", nullptr), "");
-    EXPECT_EQ(t.m.strHistory, "<BLINK>Download Error:</BLINK><A HREF=\"http://h/a&quot;.htm\" "
-                              "TARGET=OTHERFRAME>http://h/a&quot;.htm</A><BR>");
+    EXPECT_FALSE(t.m.page.requestedDownloads.boIsPending("side"));
+    EXPECT_EQ(t.m.page.requestedDownloads.strGetResult("http://h/a\".htm", nullptr), "");
+    EXPECT_EQ(t.m.msgs.strHistory, "<BLINK>Download Error:</BLINK><A HREF=\"http://h/a&quot;.htm\" "
+                                   "TARGET=OTHERFRAME>http://h/a&quot;.htm</A><BR>");
     EXPECT_EQ(t.refreshes, 1);
-    EXPECT_EQ(t.m.lHistoryLimit, 77);
+    EXPECT_EQ(t.m.cfg.lHistoryLimit, 77);
     EXPECT_EQ(t.view.uCount("reload msgs"), 1u);
     EXPECT_EQ(t.view.uCount("reload side"), 0u);
 
     // A requester still waiting for another download is reloaded by timer 888.
-    t.m.requestedDownloads.vAddRequest("http://h/c.htm", "side");
-    t.m.requestedDownloads.vAddRequest("http://h/d.htm", "side");
+    t.m.page.requestedDownloads.vAddRequest("http://h/c.htm", "side");
+    t.m.page.requestedDownloads.vAddRequest("http://h/d.htm", "side");
     t.vFinish("http://h/c.htm", "c");
     t.m.vDrainDownloads(t.queue);
     EXPECT_EQ(t.timers, 1);
-    EXPECT_EQ(t.m.reloadRequests, (Lines{"side"}));
+    EXPECT_EQ(t.m.page.reloadRequests, (Lines{"side"}));
     t.view.frames.push_back("side");
     t.m.vOnReloadTimer();
     EXPECT_EQ(t.view.uCount("reload side"), 1u);
-    EXPECT_TRUE(t.m.reloadRequests.empty());
+    EXPECT_TRUE(t.m.page.reloadRequests.empty());
 }
 
 // The plug-in's stream is the configuration document: its directives ran
@@ -113,7 +113,7 @@ TEST(ConfigDirectives, DrainStartsOnceStoresFailuresAndReloadsRequesters)
 TEST(ConfigDirectives, TheFirstConfigurationDocumentsDirectivesRun)
 {
     Chat t;
-    t.m.strHtmlUiUrl = "http://h/ui.htm";
+    t.m.page.strHtmlUiUrl = "http://h/ui.htm";
     t.vFinish("http://h/chat.vblt",
               "<CNF_SERVINFO ADRS=\"127.0.0.1\" PORT=\"6123\"></CNF_SERVINFO>"
               "<CNF_LIMITS MAX_HISTORYCHARS=55></CNF_LIMITS><P>shown nowhere</P>",
@@ -121,12 +121,12 @@ TEST(ConfigDirectives, TheFirstConfigurationDocumentsDirectivesRun)
     t.vFinish("http://h/again.vblt", "<CNF_LIMITS MAX_HISTORYCHARS=66></CNF_LIMITS>",
               "application/x-verbolt");
     t.m.vDrainDownloads(t.queue);
-    EXPECT_EQ(t.m.strServer, "127.0.0.1");
-    EXPECT_EQ(t.m.uPort, 6123);
-    EXPECT_TRUE(t.m.boGo) << "a CNF_ directive asks for the connection";
-    EXPECT_EQ(t.m.lHistoryLimit, 55) << "a later configuration document is dropped";
+    EXPECT_EQ(t.m.conn.strServer, "127.0.0.1");
+    EXPECT_EQ(t.m.conn.uPort, 6123);
+    EXPECT_TRUE(t.m.conn.boGo) << "a CNF_ directive asks for the connection";
+    EXPECT_EQ(t.m.cfg.lHistoryLimit, 55) << "a later configuration document is dropped";
     EXPECT_EQ(t.view.uCount("load http://h/ui.htm in "), 1u);
-    EXPECT_EQ(t.m.strHistory.find("shown nowhere"), std::string::npos);
+    EXPECT_EQ(t.m.msgs.strHistory.find("shown nowhere"), std::string::npos);
 }
 
 TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)
@@ -142,19 +142,19 @@ TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)
                "TEXT=x></CNF_MENU_TXT>"
                "<CNF_LIMITS MAX_HISTORYCHARS=\"\"></CNF_LIMITS>"
                "<CNF_LNK_HTTP TARGET=_blank><a href=%lnk%>%lnk%</a></CNF_LNK_HTTP>");
-    EXPECT_EQ(t.m.formats[31], "slow %bud%");
-    EXPECT_EQ(t.m.formats[1], "w %mess%");
-    EXPECT_EQ(t.m.linkAttrs[1], "A=1");
-    EXPECT_EQ(t.m.formats[0], "plain");
-    EXPECT_EQ(t.m.stateTexts[4], "on");
-    EXPECT_EQ(t.m.userFormats[1], "[%bud%]");
-    EXPECT_EQ(t.m.userAttrs[1], "CLASS=s");
-    EXPECT_EQ(t.m.userFormats[0], "%bud%");
-    EXPECT_EQ(t.m.strMessLinkAttr, "STYLE=x");
-    EXPECT_EQ(t.m.menuTexts[4], "All of it");
-    EXPECT_EQ(t.m.lHistoryLimit, 3000);
-    EXPECT_EQ(t.m.strAutoLinkFormat, "<a href=%lnk%>%lnk%</a>");
-    EXPECT_EQ(t.m.strAutoLinkText, "TARGET=_blank");
+    EXPECT_EQ(t.m.cfg.formats[31], "slow %bud%");
+    EXPECT_EQ(t.m.cfg.formats[1], "w %mess%");
+    EXPECT_EQ(t.m.cfg.linkAttrs[1], "A=1");
+    EXPECT_EQ(t.m.cfg.formats[0], "plain");
+    EXPECT_EQ(t.m.cfg.stateTexts[4], "on");
+    EXPECT_EQ(t.m.cfg.userFormats[1], "[%bud%]");
+    EXPECT_EQ(t.m.cfg.userAttrs[1], "CLASS=s");
+    EXPECT_EQ(t.m.cfg.userFormats[0], "%bud%");
+    EXPECT_EQ(t.m.cfg.strMessLinkAttr, "STYLE=x");
+    EXPECT_EQ(t.m.cfg.menuTexts[4], "All of it");
+    EXPECT_EQ(t.m.cfg.lHistoryLimit, 3000);
+    EXPECT_EQ(t.m.cfg.strAutoLinkFormat, "<a href=%lnk%>%lnk%</a>");
+    EXPECT_EQ(t.m.cfg.strAutoLinkText, "TARGET=_blank");
     EXPECT_EQ(CChatModel::iMessageKindOf("FLOOD", "TYPE=SNDRPT"), 32);
     EXPECT_EQ(CChatModel::iMessageKindOf("flood", "TYPE=rcv"), 30);
 }
@@ -164,16 +164,16 @@ TEST(ConfigDirectives, SubstitutionsKeepTheFirstDefinitionUnlessReceivedPlain)
     Chat t;
     t.strParse("<CNF_SUBST what=lol wwo=1 listable>laughing\r\nout loud</CNF_SUBST>"
                "<CNF_SUBST what=\"\">x</CNF_SUBST>");
-    ASSERT_EQ(t.m.substitutions.size(), 1u);
-    EXPECT_EQ(t.m.substitutions[0].strKey, "LOL");
-    EXPECT_EQ(t.m.substitutions[0].strReplacement, "laughingout loud");
-    EXPECT_TRUE(t.m.substitutions[0].boWholeWord);
-    EXPECT_TRUE(t.m.substitutions[0].boListable);
+    ASSERT_EQ(t.m.cfg.substitutions.size(), 1u);
+    EXPECT_EQ(t.m.cfg.substitutions[0].strKey, "LOL");
+    EXPECT_EQ(t.m.cfg.substitutions[0].strReplacement, "laughingout loud");
+    EXPECT_TRUE(t.m.cfg.substitutions[0].boWholeWord);
+    EXPECT_TRUE(t.m.cfg.substitutions[0].boListable);
     t.strParse("<CNF_SUBST what=LOL>again</CNF_SUBST>");
-    EXPECT_EQ(t.m.substitutions[0].strReplacement, "laughingout loud");
+    EXPECT_EQ(t.m.cfg.substitutions[0].strReplacement, "laughingout loud");
     t.strParse("<CNF_TPYRC RCV=cr></CNF_TPYRC><CNF_SUBST what=LOL>again</CNF_SUBST>");
-    EXPECT_EQ(t.m.substitutions[0].strReplacement, "again");
-    EXPECT_FALSE(t.m.substitutions[0].boWholeWord);
+    EXPECT_EQ(t.m.cfg.substitutions[0].strReplacement, "again");
+    EXPECT_FALSE(t.m.cfg.substitutions[0].boWholeWord);
 }
 
 TEST(ConfigDirectives, CommandsAndTheirTrustedTags)
@@ -219,7 +219,7 @@ TEST(ConfigDirectives, CommandsAndTheirTrustedTags)
 
     // Connected: the same definition keeps the entry trusted, another one
     // replaces it untrusted; the identity stays.
-    t.m.boConnected = true;
+    t.m.conn.boConnected = true;
     t.strParse("<CNF_CMD name=say info=Says><ACT_SND>%p1%</ACT_SND></CNF_CMD>");
     EXPECT_TRUE(t.m.lpFindCommand("SAY")->boTrusted);
     EXPECT_TRUE(t.m.boIsCommandTagAuthorised("CN=SAY CS=" + id));
@@ -234,8 +234,8 @@ TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
     Chat t;
     t.strParse("<CNF_FCT_BUD name=Kick onlygrp=\"a| b |\" excludegrp=none>  /kick %bud%  </CNF_FCT_BUD>"
                "<CNF_FCT_BUD name=KICK href=x></CNF_FCT_BUD>");
-    ASSERT_EQ(t.m.nickFunctions.size(), 1u);
-    const CChatModel::NickFunction& f = t.m.nickFunctions[0];
+    ASSERT_EQ(t.m.cfg.nickFunctions.size(), 1u);
+    const CChatModel::NickFunction& f = t.m.cfg.nickFunctions[0];
     EXPECT_EQ(f.strExecCmd, "/kick %bud%");
     EXPECT_EQ(f.strHref, "");
     EXPECT_EQ(f.iGtRank, -1);
@@ -245,15 +245,15 @@ TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
 
     // The switch is on from Init; once the start gate has gone past it, a
     // logon page is no longer taken.
-    EXPECT_TRUE(t.m.boLogonPageSwitch);
-    t.m.boLogonPageSwitch = false;
+    EXPECT_TRUE(t.m.cfg.boLogonPageSwitch);
+    t.m.cfg.boLogonPageSwitch = false;
     t.strParse("<CNF_LOGONPAGE><B>log on</B></CNF_LOGONPAGE>");
-    EXPECT_EQ(t.m.strLogonPage, "");
-    t.m.boLogonPageSwitch = true;
+    EXPECT_EQ(t.m.cfg.strLogonPage, "");
+    t.m.cfg.boLogonPageSwitch = true;
     t.strParse("<CNF_LOGONPAGE TARGET=main NEXTURL=n.htm><B>log on</B></CNF_LOGONPAGE>");
-    EXPECT_EQ(t.m.strLogonPage, "str://<B>log on</B>");
-    EXPECT_EQ(t.m.strLogonFrame, "main");
-    EXPECT_EQ(t.m.strLogonNext, "n.htm");
+    EXPECT_EQ(t.m.cfg.strLogonPage, "str://<B>log on</B>");
+    EXPECT_EQ(t.m.cfg.strLogonFrame, "main");
+    EXPECT_EQ(t.m.cfg.strLogonNext, "n.htm");
 
     ChatIrc::CNickScheme& s = t.cnx.session;
     s.vSetReceiveAccept(0);
@@ -268,20 +268,20 @@ TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
     EXPECT_FALSE(s.boGetRoomCheck());
 
     t.strParse("<CNF_FLOOD SIDE=SNDR RPT_MAXMESS=9 FRQ_MULT=1.5 RPT_NHB EXU=\"a|b\"></CNF_FLOOD>");
-    EXPECT_EQ(t.m.senderFlood.iRptMaxMess, 9);
-    EXPECT_DOUBLE_EQ(t.m.senderFlood.dFrqMult, 1.5);
-    EXPECT_FALSE(t.m.senderFlood.boRptNhbAbsent);
-    EXPECT_TRUE(t.m.senderFlood.boFrqNhbAbsent);
-    EXPECT_EQ(t.m.senderFlood.exemptUsers, (Lines{"a", "b"}));
+    EXPECT_EQ(t.m.people.senderFlood.iRptMaxMess, 9);
+    EXPECT_DOUBLE_EQ(t.m.people.senderFlood.dFrqMult, 1.5);
+    EXPECT_FALSE(t.m.people.senderFlood.boRptNhbAbsent);
+    EXPECT_TRUE(t.m.people.senderFlood.boFrqNhbAbsent);
+    EXPECT_EQ(t.m.people.senderFlood.exemptUsers, (Lines{"a", "b"}));
     t.strParse("<CNF_FLOOD SIDE=BOTH RPT_MAXMESS=7></CNF_FLOOD><CNF_FLOOD RPT_MAXMESS=5></CNF_FLOOD>");
-    EXPECT_EQ(t.m.senderFlood.iRptMaxMess, 9);
-    EXPECT_EQ(t.m.receiverFlood.iRptMaxMess, 5);
-    EXPECT_EQ(t.m.iFloodKindOf(t.m.senderFlood, 2), 33);
-    EXPECT_EQ(t.m.iFloodKindOf(t.m.receiverFlood, 1), 30);
+    EXPECT_EQ(t.m.people.senderFlood.iRptMaxMess, 9);
+    EXPECT_EQ(t.m.people.receiverFlood.iRptMaxMess, 5);
+    EXPECT_EQ(t.m.iFloodKindOf(t.m.people.senderFlood, 2), 33);
+    EXPECT_EQ(t.m.iFloodKindOf(t.m.people.receiverFlood, 1), 30);
     // Connected, the flood settings stay.
-    t.m.boConnected = true;
+    t.m.conn.boConnected = true;
     t.strParse("<CNF_FLOOD RPT_MAXMESS=6></CNF_FLOOD>");
-    EXPECT_EQ(t.m.receiverFlood.iRptMaxMess, 5);
+    EXPECT_EQ(t.m.people.receiverFlood.iRptMaxMess, 5);
 }
 
 // A sample configuration page: its source once the directives are handed
@@ -292,18 +292,18 @@ TEST(ConfigDirectives, SampleConfigurationPage)
     ASSERT_NE(root, nullptr);
     const std::string dir = std::string(root) + "/chat/model/tests/pages";
     Chat t;
-    t.m.boLogonPageSwitch = true;
+    t.m.cfg.boLogonPageSwitch = true;
     const std::string source = t.strParse(strRead(dir + "/config.vblt"));
     const std::string golden = strRead(dir + "/config.golden");
     if (source != golden)
         std::ofstream("config.actual", std::ios::binary) << source;
     EXPECT_EQ(source, golden) << "written to config.actual";
-    EXPECT_TRUE(t.m.boGo);
-    EXPECT_EQ(t.m.stateTexts[4], "Connected to %room%");
-    EXPECT_EQ(t.m.formats[0], "<B>%bud%</B>: %mess%<BR>");
+    EXPECT_TRUE(t.m.conn.boGo);
+    EXPECT_EQ(t.m.cfg.stateTexts[4], "Connected to %room%");
+    EXPECT_EQ(t.m.cfg.formats[0], "<B>%bud%</B>: %mess%<BR>");
     EXPECT_NE(t.m.lpFindCommand("ME"), nullptr);
-    EXPECT_EQ(t.m.substitutions.size(), 2u);
-    EXPECT_EQ(t.m.nickFunctions.size(), 1u);
-    EXPECT_EQ(t.m.lHistoryLimit, 6000);
-    EXPECT_EQ(t.m.strLogonPage, "logon.htm");
+    EXPECT_EQ(t.m.cfg.substitutions.size(), 2u);
+    EXPECT_EQ(t.m.cfg.nickFunctions.size(), 1u);
+    EXPECT_EQ(t.m.cfg.lHistoryLimit, 6000);
+    EXPECT_EQ(t.m.cfg.strLogonPage, "logon.htm");
 }

@@ -24,8 +24,8 @@ struct Chat : CChatPageFixture
     Lines requests;
     Chat()
     {
-        m.onPostRefresh = [this] { ++posted1039; };
-        m.onDocumentRequest = [this](const std::string& address, const std::string& frame)
+        host.onPostRefresh = [this] { ++posted1039; };
+        host.onDocumentRequest = [this](const std::string& address, const std::string& frame)
         {
             requests.push_back(address + "|" + frame);
             return address.find("ready") != std::string::npos ? std::string("<P>doc</P>") : std::string();
@@ -93,11 +93,11 @@ TEST(DisplayDirectives, InsertUrl)
     for (const Case& c : cases)
     {
         Chat t;
-        t.m.strHistory = "a" + tag + "b";
+        t.m.msgs.strHistory = "a" + tag + "b";
         EXPECT_EQ(t.strParse(c.page), c.source) << c.page;
         EXPECT_EQ(t.requests, c.requests) << c.page;
         EXPECT_EQ(t.posted1039, c.refreshes) << c.page;
-        EXPECT_EQ(t.m.strHistory, c.cut ? "a<DYN_INSERTURL>b" : "a" + tag + "b") << c.page;
+        EXPECT_EQ(t.m.msgs.strHistory, c.cut ? "a<DYN_INSERTURL>b" : "a" + tag + "b") << c.page;
     }
 }
 
@@ -107,7 +107,7 @@ TEST(DisplayDirectives, InsertUrlOfAnotherUserReadsNoFile)
     const std::string tag =
         "<DYN_INSERTURL HREF=\"file://" + file.path + "\" ONLOADGRPREF HISTSINGLESHOT></DYN_INSERTURL>";
     Chat t;
-    t.m.strNick = t.m.strIrcNick = "ann";
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
     // Parsed as their text: nothing read, nothing refreshed.
     t.m.iParseMarkup(tag, true);
     EXPECT_EQ(t.posted1039, 0);
@@ -182,7 +182,7 @@ TEST(DisplayDirectives, ExecCommand)
         t.m.boInsertUser("ghost", CChatModel::kUserHidden);
         std::string plain = "b&b";
         t.m.Scheme().boAcceptNick(plain, false);
-        t.m.commands = {
+        t.m.cfg.commands = {
             command("HELLO", "Hello all", false, 1, "%i", ","),
             command("N", "%iparam-n% %iparam+n% %iparam*n% %iparam/n%|%params%", true, 2, "%i", ","),
             command("F", "%iparam-n% %iparam+n%", true, 2, "%04i", ","),
@@ -200,8 +200,8 @@ TEST(DisplayDirectives, ExecCommand)
 TEST(DisplayDirectives, ConsoleSessionStatsAndFloodState)
 {
     Chat t;
-    t.m.lLeft = 1, t.m.lKilled = 2, t.m.lRoomReceived = 3, t.m.lPrivReceived = 4, t.m.lRoomSent = 5,
-    t.m.lPrivSent = 6;
+    t.m.people.lLeft = 1, t.m.people.lKilled = 2, t.m.people.lRoomReceived = 3, t.m.people.lPrivReceived = 4,
+    t.m.people.lRoomSent = 5, t.m.people.lPrivSent = 6;
     t.cnx.received = 7000000000ull;
     t.cnx.sent = 8;
     EXPECT_EQ(
@@ -215,7 +215,7 @@ TEST(DisplayDirectives, ConsoleSessionStatsAndFloodState)
         auto d = std::make_unique<CFloodDetector>(nick, [] { return int64_t(5000); });
         for (int i = 0; i < messages; ++i)
             d->vOnMessage("same text again");
-        t.m.floodRecords[nick] = std::move(d);
+        t.m.people.floodRecords[nick] = std::move(d);
     };
     record("ann", 4);  // the fourth repeat: an alert (smoothed 4000 halved four times)
     record("b&b", 1);  // 2000 ms apart on average: under twice the least period
@@ -227,7 +227,7 @@ TEST(DisplayDirectives, ConsoleSessionStatsAndFloodState)
         "<B><FONT color=#FF8000>b&amp;b</FONT></B> : 0 - 2000<BR><B><FONT color=GREEN>carl</FONT></B> : "
         "0 - 4000<BR></TD></TR></TABLE>]");
     // Without per-user records only the own row has counters.
-    t.m.floodRecords.clear();
+    t.m.people.floodRecords.clear();
     EXPECT_EQ(
         t.strParse("<DYN_EXECCMD name=\"vbflst\"></DYN_EXECCMD>"),
         "<TABLE border=1 align=center><TR><TD bgcolor=#C0C0C0>US</TD><TD>REP CPTR=0 - MESS AVG PRD = 4000"
@@ -266,10 +266,10 @@ TEST(DisplayDirectives, AutoLinkAndSubst)
         return s;
     };
     // The empty replacement of a word left inside a longer one ends too.
-    t.m.substitutions = {sub(":)", "<IMG src=smile>", false), sub("LOL", "<B>lol</B>", true),
-                         sub("X", "", true), sub("", "never", false), sub("BXC", "b-c", false)};
-    t.m.strAutoLinkFormat = "[%lnk%]";
-    t.m.strAutoLinkText = "TARGET=_blank";
+    t.m.cfg.substitutions = {sub(":)", "<IMG src=smile>", false), sub("LOL", "<B>lol</B>", true),
+                             sub("X", "", true), sub("", "never", false), sub("BXC", "b-c", false)};
+    t.m.cfg.strAutoLinkFormat = "[%lnk%]";
+    t.m.cfg.strAutoLinkText = "TARGET=_blank";
     for (const Case& c : cases)
     {
         std::string text = c.text;
@@ -287,14 +287,14 @@ TEST(DisplayDirectives, BuddiesAndCount)
     t.m.boInsertUser("Ann", 0);
     t.m.boInsertUser("ghost", CChatModel::kUserHidden);
     t.m.boInsertUser("b&b", 0);
-    t.m.strSelected = "Ann";
+    t.m.conn.strSelected = "Ann";
     const std::string page =
         "<DYN_BUDDIES></DYN_BUDDIES>|<DYN_NB_CONNECTED>%nb% user%(s)%</DYN_NB_CONNECTED>";
     EXPECT_EQ(t.strParse(page),
               "[<a href=\"@BLS@Ann\" CLASS=s>Ann</a>]<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
               "|2 users");
     // The selected user who hides is left out, like any hidden user.
-    t.m.strSelected = "ghost";
+    t.m.conn.strSelected = "ghost";
     EXPECT_EQ(t.strParse(page),
               "<a href=\"@BLS@Ann\" CLASS=p>Ann</a>;<a href=\"@BLS@b&amp;b\" CLASS=p>b&amp;b</a>;"
               "|2 users");
@@ -334,24 +334,24 @@ TEST(DisplayDirectives, SampleZonePage)
     const std::string dir = std::string(root) + "/chat/model/tests/pages";
     Chat t;
     t.CChatPageFixture::strParse(strReadFile(dir + "/config.vblt"));
-    t.m.strNick = t.m.strIrcNick = "ann";
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
     t.CChatPageFixture::strParse(
         "<CNF_GRPCONF grpname=admins dispname=Admins listable>Room admins</CNF_GRPCONF>"
         "<CNF_CUGRP grpname=admins RANK=2></CNF_CUGRP>");
-    t.m.strRoom = "#r";
-    t.m.iDisplayState = 4;
+    t.m.conn.strRoom = "#r";
+    t.m.conn.iDisplayState = 4;
     t.m.boInsertUser("ann", 0);
     t.m.boInsertUser("b&b", 0);
     t.m.boInsertUser("ghost", CChatModel::kUserHidden);
-    t.m.strSelected = "b&b";
+    t.m.conn.strSelected = "b&b";
     // Events received before the page: no list settings yet, so no messages.
     t.CChatPageFixture::strParse(
         "<DYNELIST_ADDKEY ELIST=tables IDKEY=go>Go</DYNELIST_ADDKEY>"
         "<DYNELIST_ADDKEY ELIST=tables IDKEY=chess MAXITEM=2>Chess</DYNELIST_ADDKEY>"
         "<DYNELIST_ADDITEM ELIST=tables IDKEY=chess IDITEM=b&amp;b CHATUSER>b&amp;b</DYNELIST_ADDITEM>"
         "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=carl>carl</DYNELIST_ADDITEM>");
-    t.m.elementLists.boToggleExpanded("tables", "chess");
-    const std::string history = t.m.strHistory;
+    t.m.tables.elementLists.boToggleExpanded("tables", "chess");
+    const std::string history = t.m.msgs.strHistory;
 
     const std::string source = t.strParseInFrame(strReadFile(dir + "/users.vblt"), "users");
     const std::string golden = strReadFile(dir + "/users.golden");
@@ -361,12 +361,12 @@ TEST(DisplayDirectives, SampleZonePage)
 
     for (int zone :
          {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})
-        EXPECT_EQ(t.m.zoneFrames[zone], "users") << zone;
-    EXPECT_EQ(t.m.elistFrames["tables"], "users");
-    EXPECT_EQ(t.m.elistItemFrames["tables"], "users");
-    EXPECT_EQ(t.m.elistKeyFrames["tables"], "users");
-    EXPECT_EQ(t.m.elementLists.lpFindList("never"), nullptr);
-    EXPECT_EQ(t.m.strHistory, history);
+        EXPECT_EQ(t.m.cfg.zoneFrames[zone], "users") << zone;
+    EXPECT_EQ(t.m.tables.elistFrames["tables"], "users");
+    EXPECT_EQ(t.m.tables.elistItemFrames["tables"], "users");
+    EXPECT_EQ(t.m.tables.elistKeyFrames["tables"], "users");
+    EXPECT_EQ(t.m.tables.elementLists.lpFindList("never"), nullptr);
+    EXPECT_EQ(t.m.msgs.strHistory, history);
 
     // The own nick sitting down joins the list's group once and shows the
     // page's message for the event.
@@ -374,8 +374,9 @@ TEST(DisplayDirectives, SampleZonePage)
         "<DYNELIST_ADDITEM ELIST=tables IDKEY=go IDITEM=ann CHATUSER>ann</DYNELIST_ADDITEM>";
     t.CChatPageFixture::strParse(sit);
     int32_t rank = -1;
-    EXPECT_TRUE(t.m.groups.boMemberValue("players", "ann", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("players", "ann", &rank));
     EXPECT_EQ(rank, 1);
-    EXPECT_NE(t.m.strHistory.find(">ann</DI_MGHDS></a> sits at Go<BR>"), std::string::npos) << t.m.strHistory;
+    EXPECT_NE(t.m.msgs.strHistory.find(">ann</DI_MGHDS></a> sits at Go<BR>"), std::string::npos)
+        << t.m.msgs.strHistory;
     EXPECT_EQ(t.strParseInFrame("<DYNELIST_NBITEM ELIST=tables>%nbitem%</DYNELIST_NBITEM>", "users"), "3");
 }

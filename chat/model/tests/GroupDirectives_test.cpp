@@ -17,14 +17,14 @@ struct Chat : CChatPageFixture
     int refreshes = 0;
     Chat()
     {
-        m.onPostRefresh = [this] { ++refreshes; };
-        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
+        host.onPostRefresh = [this] { ++refreshes; };
+        m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
     }
     // In room #r with bob and carl, as the server tells it.
     void vEnter()
     {
-        m.strRoom = "#r";
-        m.strServer = "127.0.0.1";
+        m.conn.strRoom = "#r";
+        m.conn.strServer = "127.0.0.1";
         cnx.session.vSetOwner(&m);
         cnx.session.vSetStateForTest(1);
         for (const char* line : {":srv 800 * 1 0 ANON 512 *", ":srv 001 ann :Welcome", ":ann!u@h JOIN :#r",
@@ -60,23 +60,23 @@ TEST(GroupDirectives, FormatsAndConfiguration)
                "<CNF_GRPCONF grpname=quiet notify=other></CNF_GRPCONF>"
                "<CNF_GRPCONF grpname=rev notify=all cnfurl=\"@rev@g.vblt\"></CNF_GRPCONF>"
                "<CNF_GRPCONF cnfurl=\"grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
-    const CGroupTable::Group* ops = t.m.groups.lpFind("ops");
+    const CGroupTable::Group* ops = t.m.people.groups.lpFind("ops");
     ASSERT_NE(ops, nullptr);
-    EXPECT_EQ(t.m.groups.strListEntry("ops", 1, 2), "<B>%bud%</B>");
+    EXPECT_EQ(t.m.people.groups.strListEntry("ops", 1, 2), "<B>%bud%</B>");
     EXPECT_EQ(ops->iNumber, 1);
     EXPECT_EQ(ops->strText1, "ops");
     EXPECT_EQ(ops->strText2, "About ops");
     EXPECT_EQ(ops->counters[0], 1);
     EXPECT_EQ(ops->counters[2], 1);
     EXPECT_TRUE(ops->boAnnounce);
-    EXPECT_EQ(t.m.groups.lpFind("helpers")->iNumber, 0);
-    EXPECT_EQ(t.m.groups.lpFind("helpers")->strText1, "Helpers");
-    EXPECT_EQ(t.m.groups.lpFind("quiet")->iNumber, -1);
-    EXPECT_FALSE(t.m.groups.lpFind("quiet")->boAnnounce);
-    const CGroupTable::Group* rev = t.m.groups.lpFind("rev");
+    EXPECT_EQ(t.m.people.groups.lpFind("helpers")->iNumber, 0);
+    EXPECT_EQ(t.m.people.groups.lpFind("helpers")->strText1, "Helpers");
+    EXPECT_EQ(t.m.people.groups.lpFind("quiet")->iNumber, -1);
+    EXPECT_FALSE(t.m.people.groups.lpFind("quiet")->boAnnounce);
+    const CGroupTable::Group* rev = t.m.people.groups.lpFind("rev");
     EXPECT_EQ(rev->strFileTemplate, "@rev@g.vblt");
     EXPECT_EQ(rev->counters[2], 0);
-    EXPECT_EQ(t.m.groups.strGroupFile("x y"), "grp_" + CGroupTable::strFileSafeName("x y") + ".vblt");
+    EXPECT_EQ(t.m.people.groups.strGroupFile("x y"), "grp_" + CGroupTable::strFileSafeName("x y") + ".vblt");
 }
 
 TEST(GroupDirectives, LocalConfigurationMatrix)
@@ -111,7 +111,8 @@ TEST(GroupDirectives, LocalConfigurationMatrix)
                                "REGVALUENAME=Level RANK=3 ") +
                    c.attrs + "></CNF_LOCALCONF_GRP>");
         int32_t rank = -1;
-        EXPECT_EQ(t.m.groups.boMemberValue("vip", "ann", &rank), c.member) << c.attrs << " " << c.value;
+        EXPECT_EQ(t.m.people.groups.boMemberValue("vip", "ann", &rank), c.member)
+            << c.attrs << " " << c.value;
         if (c.member)
         {
             EXPECT_EQ(rank, 3);
@@ -124,7 +125,7 @@ TEST(GroupDirectives, LocalConfigurationMatrix)
     t.m.vAddMessage(
         "<TMESS/><CNF_LOCALCONF_GRP grpname=vip REGKEY=K REGVALUENAME=V REGEXIST></CNF_LOCALCONF_GRP>",
         "mallory", "", 0, true, Origin::kStranger);
-    EXPECT_FALSE(t.m.groups.boHasMember("vip", "ann"));
+    EXPECT_FALSE(t.m.people.groups.boHasMember("vip", "ann"));
 }
 
 TEST(GroupDirectives, OwnGroupAnnouncedOnce)
@@ -155,41 +156,41 @@ TEST(GroupDirectives, ReceivedChangesAndTheirNotice)
                "NEWDYNADD></DYNGRP_ADDGRP>",
                "bob");
     int32_t rank = 0;
-    EXPECT_TRUE(t.m.groups.boMemberValue("ops", "carl", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("ops", "carl", &rank));
     EXPECT_EQ(rank, 1);
-    EXPECT_NE(t.m.strHistory.find("Op&amp;s +1"), std::string::npos) << t.m.strHistory;
+    EXPECT_NE(t.m.msgs.strHistory.find("Op&amp;s +1"), std::string::npos) << t.m.msgs.strHistory;
     // The same announcement again changes nothing and says nothing.
-    const size_t first = t.m.strHistory.find("Op&amp;s +1");
+    const size_t first = t.m.msgs.strHistory.find("Op&amp;s +1");
     t.vReceive("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"ops\" GRPUSER=\"carl\" GRPRANK=\"1\" SENDER=\"bob\" "
                "NEWDYNADD></DYNGRP_ADDGRP>",
                "bob");
-    EXPECT_EQ(t.m.strHistory.find("Op&amp;s +1", first + 1), std::string::npos);
+    EXPECT_EQ(t.m.msgs.strHistory.find("Op&amp;s +1", first + 1), std::string::npos);
     t.vReceive(
         "<TMESS/><DYN_GRP REMUSER GRPNAME=\"ops\" GRPUSER=\"carl\" SENDER=\"bob\" NEWDYNADD></DYN_GRP>",
         "bob");
-    EXPECT_FALSE(t.m.groups.boHasMember("ops", "carl"));
-    EXPECT_NE(t.m.strHistory.find("ops -1"), std::string::npos);
+    EXPECT_FALSE(t.m.people.groups.boHasMember("ops", "carl"));
+    EXPECT_NE(t.m.msgs.strHistory.find("ops -1"), std::string::npos);
     // A silent change is applied without a notice; reverse names reach the group.
     t.vReceive("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"@REV@ops\" GRPUSER=\"bob\" GRPRANK=\"1\" "
                "SENDER=\"bob\" NEWDYNADD NOTIFY=silent></DYNGRP_ADDGRP>",
                "bob");
-    EXPECT_TRUE(t.m.groups.boHasMember("ops", "bob"));
-    EXPECT_EQ(t.m.strHistory.find("Op&amp;s +1", t.m.strHistory.find("ops -1")), std::string::npos);
+    EXPECT_TRUE(t.m.people.groups.boHasMember("ops", "bob"));
+    EXPECT_EQ(t.m.msgs.strHistory.find("Op&amp;s +1", t.m.msgs.strHistory.find("ops -1")), std::string::npos);
     // A change whose SENDER is the own nick (the user's second window "ann{2",
     // or anybody writing that name) lands as it does in every other window.
     t.vReceive("<TMESS/><DYN_GRP GRPNAME=\"ops\" GRPUSER=\"dave\" GRPRANK=\"4\" SENDER=\"ann{2\"></DYN_GRP>",
                "ann{2");
     t.vReceive("<TMESS/><DYN_GRP REMUSER GRPNAME=\"ops\" GRPUSER=\"bob\" SENDER=\"ann\"></DYN_GRP>", "carl");
-    EXPECT_TRUE(t.m.groups.boMemberValue("ops", "dave", &rank));
+    EXPECT_TRUE(t.m.people.groups.boMemberValue("ops", "dave", &rank));
     EXPECT_EQ(rank, 4);
-    EXPECT_FALSE(t.m.groups.boHasMember("ops", "bob"));
+    EXPECT_FALSE(t.m.people.groups.boHasMember("ops", "bob"));
 }
 
 TEST(GroupDirectives, MembershipFilter)
 {
     Chat t;
-    t.m.groups.iSetMember("a", "ann", 2);
-    t.m.groups.iSetMember("b", "bob", 1);
+    t.m.people.groups.iSetMember("a", "ann", 2);
+    t.m.people.groups.iSetMember("b", "bob", 1);
     struct Case
     {
         const char* attrs;
@@ -240,13 +241,13 @@ TEST(GroupDirectives, ConfigurationDocumentLoadedBeforeItsFormats)
     t.strParse("<CNF_GRPCONF grpname=ops cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
                "<CNF_GRPCONF grpname=gone cnfurl=\"http://web/gone.htm\"></CNF_GRPCONF>"
                "<CNF_GRPCONF grpname=plain></CNF_GRPCONF>");
-    t.m.groups.iSetMember("ops", "bob", 1);
-    t.m.groups.iSetMember("plain", "bob", 1);
-    t.m.groups.iSetMember("gone", "carl", 0);
+    t.m.people.groups.iSetMember("ops", "bob", 1);
+    t.m.people.groups.iSetMember("plain", "bob", 1);
+    t.m.people.groups.iSetMember("gone", "carl", 0);
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob") << "no format before the document";
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
     EXPECT_EQ(inst.urls, (Lines{"http://web/grp_ops.htm -> "})) << "asked once; a configured group never";
-    EXPECT_TRUE(t.m.requestedDownloads.boHasRequester("http://web/grp_ops.htm", "@GRPCNFLOAD@"));
+    EXPECT_TRUE(t.m.page.requestedDownloads.boHasRequester("http://web/grp_ops.htm", "@GRPCNFLOAD@"));
 
     const int before = t.refreshes;
     finish("http://web/grp_ops.htm",
@@ -254,8 +255,8 @@ TEST(GroupDirectives, ConfigurationDocumentLoadedBeforeItsFormats)
            "<CNF_GRPBUD_LISTED grpname=ops rank=1><B>%bud%</B></CNF_GRPBUD_LISTED>",
            false);
     EXPECT_GT(t.refreshes, before);
-    EXPECT_EQ(t.m.groups.lpFind("ops")->counters[2], 1);
-    EXPECT_EQ(t.m.groups.lpFind("ops")->strText1, "Ops");
+    EXPECT_EQ(t.m.people.groups.lpFind("ops")->counters[2], 1);
+    EXPECT_EQ(t.m.people.groups.lpFind("ops")->strText1, "Ops");
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "<B>bob</B>");
     EXPECT_EQ(inst.urls.size(), 1u);
 
@@ -286,7 +287,7 @@ TEST(GroupDirectives, ConfigurationDocumentNamedLikeTheChatsOwn)
     };
     finish("http://web/chat.vblt",
            "<CNF_GRPCONF cnfurl=\"http://web/grp_%grpnamefile%.vblt\"></CNF_GRPCONF>");
-    t.m.groups.iSetMember("ops", "bob", 0);
+    t.m.people.groups.iSetMember("ops", "bob", 0);
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "bob");
     ASSERT_EQ(inst.urls, (Lines{"http://web/grp_ops.vblt -> "}));
     // An unasked ".vblt" is still a later configuration document: dropped.
@@ -296,7 +297,7 @@ TEST(GroupDirectives, ConfigurationDocumentNamedLikeTheChatsOwn)
         "http://web/grp_ops.vblt",
         "<CNF_GRPCONF grpname=ops></CNF_GRPCONF><CNF_GRPBUD_LISTED grpname=ops>(%bud%)</CNF_GRPBUD_LISTED>");
     EXPECT_EQ(t.m.strNickDisplay("bob", 0), "(bob)");
-    EXPECT_TRUE(t.m.requestedDownloads.strFirstPending().empty());
+    EXPECT_TRUE(t.m.page.requestedDownloads.strFirstPending().empty());
     EXPECT_EQ(inst.urls.size(), 1u);
 }
 
@@ -335,7 +336,7 @@ TEST(GroupDirectives, AnnouncedGroupNamesDoNotSteerTheirDocument)
         // bob's room line, as the server brings it.
         t.cnx.session.boParseLine(std::string(":bob!u@h PRIVMSG #r :<TMESS/><DYN_GRP GRPNAME=\"") + c.group +
                                   "\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>\r\n");
-        ASSERT_TRUE(t.m.groups.boHasMember(c.group, "bob"));
+        ASSERT_TRUE(t.m.people.groups.boHasMember(c.group, "bob"));
         t.m.strNickDisplay("bob", 0);
         EXPECT_EQ(inst.urls, c.fetched ? Lines{c.fetched} : Lines{});
     }
@@ -356,9 +357,9 @@ TEST(GroupDirectives, AnotherUsersGroupConfigurationRunsNothing)
         "</CNF_GRPCONF><CNF_GRPCONF cnfurl=\"http://evil.example/%grpname%.htm\"></CNF_GRPCONF>"
         "<DYN_GRP GRPNAME=\"ops\" GRPUSER=\"bob\" GRPRANK=\"1\" SENDER=\"bob\"></DYN_GRP>\r\n");
     t.strParse("<DYN_MESSAGES></DYN_MESSAGES>");
-    ASSERT_TRUE(t.m.groups.boHasMember("ops", "bob")) << "the announcement itself is applied";
-    EXPECT_EQ(t.m.groups.lpFind("ops")->strFileTemplate, "");
-    EXPECT_EQ(t.m.groups.strGroupFile("ops"), "");
+    ASSERT_TRUE(t.m.people.groups.boHasMember("ops", "bob")) << "the announcement itself is applied";
+    EXPECT_EQ(t.m.people.groups.lpFind("ops")->strFileTemplate, "");
+    EXPECT_EQ(t.m.people.groups.strGroupFile("ops"), "");
     t.m.strNickDisplay("bob", 0);
     EXPECT_TRUE(inst.urls.empty());
 }

@@ -22,12 +22,12 @@ struct Chat : CChatPageFixture
                           {"users", {"cusers"}},
                           {"menu", {}}};
         view.log.clear();
-        m.strRoom = "#r";
+        m.conn.strRoom = "#r";
     }
     Lines Run(const Lines& requests)
     {
         view.log.clear();
-        m.navQueue = requests;
+        m.page.navQueue = requests;
         m.vOnNavigateQueue();
         return view.log;
     }
@@ -69,7 +69,7 @@ TEST(NavigateQueue, RequestsLoadTheirFrames)
     EXPECT_EQ(t.Run({"c*;p%room%.htm", "nosuch;x.htm", "no separator", "menu;"}),
               (Lines{"nav chat p#r.htm", "nav chatmsgs p#r.htm", "nav cusers p#r.htm", "nav c2 p#r.htm",
                      "nav menu "}));
-    EXPECT_TRUE(t.m.navQueue.empty());
+    EXPECT_TRUE(t.m.page.navQueue.empty());
     // The lone star loads every frame, the nested ones included.
     EXPECT_EQ(t.Run({"*;"}).size(), 6u);
 }
@@ -83,20 +83,20 @@ TEST(NavigateQueue, NoCacheDropsTheCachedDownload)
     t.view.frameAddresses["chat"] = "http://h/chat.htm@WCLR=#FF0000";
     for (const char* url : {"http://h/chat.htm", "http://h/a.htm", "http://h/keep.htm"})
     {
-        t.m.requestedDownloads.vAddRequest(url, "chat");
-        t.m.requestedDownloads.boSetResult(url, "C:\\cache\\x.htm", false);
+        t.m.page.requestedDownloads.vAddRequest(url, "chat");
+        t.m.page.requestedDownloads.boSetResult(url, "C:\\cache\\x.htm", false);
     }
     EXPECT_EQ(t.Run({"chat;=@NOCACHE@="}), (Lines{"nav chat "}));
-    EXPECT_FALSE(t.m.requestedDownloads.boHas("http://h/chat.htm"));
-    EXPECT_TRUE(t.m.requestedDownloads.boHas("http://h/a.htm"));
+    EXPECT_FALSE(t.m.page.requestedDownloads.boHas("http://h/chat.htm"));
+    EXPECT_TRUE(t.m.page.requestedDownloads.boHas("http://h/a.htm"));
 
     EXPECT_EQ(t.Run({"chat;=@NOCACHE@=http://h/a.htm@WCLR=blue"}),
               (Lines{"nav chat http://h/a.htm@WCLR=blue"}));
-    EXPECT_FALSE(t.m.requestedDownloads.boHas("http://h/a.htm"));
+    EXPECT_FALSE(t.m.page.requestedDownloads.boHas("http://h/a.htm"));
     // The marker must stand whole at the start.
     EXPECT_EQ(t.Run({"chat;=@NOCACHE@http://h/keep.htm", "chat;x=@NOCACHE@="}),
               (Lines{"nav chat =@NOCACHE@http://h/keep.htm", "nav chat x=@NOCACHE@="}));
-    EXPECT_TRUE(t.m.requestedDownloads.boHas("http://h/keep.htm"));
+    EXPECT_TRUE(t.m.page.requestedDownloads.boHas("http://h/keep.htm"));
 }
 
 // A document given as text keeps its placeholders unless SPBC was given,
@@ -106,11 +106,11 @@ TEST(NavigateQueue, TextDocumentsKeepTheirPlaceholders)
 {
     Chat t;
     EXPECT_EQ(t.Run({"chat;str://<P>%room%</P>"}), (Lines{"nav chat str://<P>%room%</P> base file://root/"}));
-    t.m.strDefRootPath = "http://h/ui/";
+    t.m.page.strDefRootPath = "http://h/ui/";
     EXPECT_EQ(t.Run({"chat;STR://<P>%room%</P>"}), (Lines{"nav chat STR://<P>%room%</P> base http://h/ui/"}));
-    t.m.boSpbc = true;
+    t.m.cfg.boSpbc = true;
     EXPECT_EQ(t.Run({"chat;str://<P>%room%</P>"}), (Lines{"nav chat str://<P>#r</P> base http://h/ui/"}));
-    t.m.boNarnru = true;
+    t.m.cfg.boNarnru = true;
     EXPECT_EQ(t.Run({"chat;str://<P>%room%</P>"}), (Lines{"nav chat str://<P>#r</P>"}));
 }
 
@@ -120,24 +120,24 @@ TEST(NavigateQueue, RequestsQueuedMeanwhileWaitForTheNextMessage)
 {
     Chat t;
     int posted = 0;
-    t.m.onPostNavigate = [&posted] { ++posted; };
-    t.m.boNavSwitch = true;
+    t.host.onPostNavigate = [&posted] { ++posted; };
+    t.m.cfg.boNavSwitch = true;
     t.m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
     CChatModel::Command go;
     go.strName = "GO";
     go.boTrusted = true;
     go.iIdentity = 12;
-    t.m.commands = {go};
+    t.m.cfg.commands = {go};
     t.view.onNavigate = [&t](const std::string& frame)
     {
         if (frame == "menu")
             t.strParse("<ACT_NAV TARGET=c2 CN=GO CS=12>next.htm</ACT_NAV>");
     };
     EXPECT_EQ(t.Run({"menu;menu.htm", "chat;"}), (Lines{"nav menu menu.htm", "nav chat "}));
-    EXPECT_EQ(t.m.navQueue, (Lines{"c2;file://root/next.htm"}));
+    EXPECT_EQ(t.m.page.navQueue, (Lines{"c2;file://root/next.htm"}));
     EXPECT_EQ(posted, 1);
     t.view.log.clear();
     t.m.vOnNavigateQueue();
     EXPECT_EQ(t.view.log, (Lines{"nav c2 file://root/next.htm"}));
-    EXPECT_TRUE(t.m.navQueue.empty());
+    EXPECT_TRUE(t.m.page.navQueue.empty());
 }

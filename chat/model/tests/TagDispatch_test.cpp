@@ -33,8 +33,8 @@ struct Chat : CChatPageFixture
     Chat()
     {
         m.vSetScrollBarEvents(&bar);
-        m.onPostListsChanged = [this] { ++posted1040; };
-        m.onPostRefresh = [this] { ++posted1039; };
+        host.onPostListsChanged = [this] { ++posted1040; };
+        host.onPostRefresh = [this] { ++posted1039; };
     }
     // The page's source once the renderer's document has handed its tags
     // over to the chat (the tree is not built).
@@ -113,8 +113,8 @@ TEST(TagDispatch, FamiliesRowsAndWhatStays)
     for (const PageCase& c : cases)
     {
         Chat t;
-        t.m.strRoom = "#lobby ";
-        t.m.strNick = "Ann";
+        t.m.conn.strRoom = "#lobby ";
+        t.m.conn.strNick = "Ann";
         t.m.boInsertUser("Ann", 0);
         t.m.boInsertUser("ghost", CChatModel::kUserHidden);
         EXPECT_EQ(t.strParse(c.page, "zone"), c.source) << "page " << c.page;
@@ -131,7 +131,7 @@ TEST(TagDispatch, UnhandledTagsAndTagsWithoutDocumentReachTheScrollBar)
     const Call c = Offer(t.m, "CNF_SERVINFO", "ADRS=elsewhere", "", nullptr);
     EXPECT_EQ(c.result, -1);
     EXPECT_EQ(t.bar.tags.back(), "CNF_SERVINFO");
-    EXPECT_NE(t.m.strServer, "elsewhere");
+    EXPECT_NE(t.m.conn.strServer, "elsewhere");
 
     // No scroll bar: the tag stays with the renderer.
     t.m.vSetScrollBarEvents(nullptr);
@@ -142,7 +142,7 @@ TEST(TagDispatch, ReplacementBlockHoldsTheTextAlone)
 {
     Chat t;
     CHtmlDoc doc(nullptr);
-    t.m.strRoom = "#r";
+    t.m.conn.strRoom = "#r";
     const Call room = Offer(t.m, "DYN_ROOM", "", "a much longer body than the room name", &doc);
     EXPECT_EQ(room.result, 2);
     EXPECT_EQ(room.blockSize, 2u);
@@ -152,12 +152,12 @@ TEST(TagDispatch, ReplacementBlockHoldsTheTextAlone)
     const Call gone = Offer(t.m, "CNF_NARNRU", "", "body", &doc);
     EXPECT_EQ(gone.result, 0);
     EXPECT_EQ(gone.blockSize, 4u);
-    EXPECT_TRUE(t.m.boNarnru);
+    EXPECT_TRUE(t.m.cfg.boNarnru);
 
     // An empty status text leaves the tag to the renderer.
-    t.m.stateTexts[0].clear();
+    t.m.cfg.stateTexts[0].clear();
     EXPECT_EQ(Offer(t.m, "DYN_STATUS", "", "", &doc).result, -1);
-    t.m.stateTexts[0] = "closed";
+    t.m.cfg.stateTexts[0] = "closed";
     EXPECT_EQ(Offer(t.m, "DYN_STATUS", "", "", &doc).text, "closed");
 }
 
@@ -166,18 +166,18 @@ TEST(TagDispatch, ConfigurationTagsRaiseTheStartUnlessHeld)
     {
         Chat t;
         EXPECT_EQ(t.strParse("<CNF_XYZ></CNF_XYZ>"), "");
-        EXPECT_TRUE(t.m.boGo);
+        EXPECT_TRUE(t.m.conn.boGo);
     }
     {
         Chat t;
         EXPECT_EQ(t.strParse("<DYN_CNXWAIT FLAGS=\"one|two\"></DYN_CNXWAIT><CNF_XYZ></CNF_XYZ>"),
                   "<DYN_CNXWAIT FLAGS=\"one|two\"></DYN_CNXWAIT>");
-        EXPECT_FALSE(t.m.boGo);
+        EXPECT_FALSE(t.m.conn.boGo);
         t.strParse("<DYN_CNXGO FLAG=ONE></DYN_CNXGO>");
-        EXPECT_FALSE(t.m.boGo);
+        EXPECT_FALSE(t.m.conn.boGo);
         t.strParse("<DYN_CNXGO FLAG=two></DYN_CNXGO>");
-        EXPECT_TRUE(t.m.boGo);
-        EXPECT_FALSE(t.m.boWaiting);
+        EXPECT_TRUE(t.m.conn.boGo);
+        EXPECT_FALSE(t.m.conn.boWaiting);
     }
 }
 
@@ -210,31 +210,31 @@ TEST(TagDispatch, NickCharactersServerAndLogonSettings)
     const std::string& set = t.cnx.session.strGetForbiddenSet();
     for (unsigned char b : {0xF9, 0xB5, 0xA8, 0xB2, 0xE0})
         EXPECT_NE(set.find(char(b)), std::string::npos) << "byte " << int(b);
-    EXPECT_EQ(t.m.strIncidentMarker, "{");
+    EXPECT_EQ(t.m.conn.strIncidentMarker, "{");
     t.strParse("<CNF_SPECCHARS BADNICKCHARIDENT=\"\" NICKESCAPE=\"~\" NICKINCMAX=4></CNF_SPECCHARS>");
     EXPECT_EQ(t.cnx.session.strGetEscapeMark(), "~");
-    EXPECT_EQ(t.m.iMaxIncident, 4);
+    EXPECT_EQ(t.m.conn.iMaxIncident, 4);
 
     const std::string hidden = "#cR#" + ChatText::strScramble("irc.example", ChatText::strDerivedKey());
     t.strParse("<CNF_SERVINFO ADRS=\"" + HtmlEncodeEntities(hidden) + "\" PORT=6668 KEY=k></CNF_SERVINFO>");
-    EXPECT_EQ(t.m.strServer, "irc.example");
-    EXPECT_EQ(t.m.uPort, 6668);
-    EXPECT_EQ(t.m.strServerKey, "k");
+    EXPECT_EQ(t.m.conn.strServer, "irc.example");
+    EXPECT_EQ(t.m.conn.uPort, 6668);
+    EXPECT_EQ(t.m.conn.strServerKey, "k");
     t.strParse("<CNF_SERVINFO ADRS=plain.example></CNF_SERVINFO>");
-    EXPECT_EQ(t.m.strServer, "plain.example");
-    EXPECT_EQ(t.m.uPort, 6668);
+    EXPECT_EQ(t.m.conn.strServer, "plain.example");
+    EXPECT_EQ(t.m.conn.uPort, 6668);
 
     t.strParse("<CNF_LOGONCHARS MINLEN=1></CNF_LOGONCHARS>");
-    EXPECT_EQ(t.m.iMinNickLength, 3);
+    EXPECT_EQ(t.m.cfg.iMinNickLength, 3);
     t.strParse("<CNF_LOGONCHARS MINLEN=5 FORBIDDENNICKCHARS=\"\"></CNF_LOGONCHARS>");
-    EXPECT_EQ(t.m.iMinNickLength, 5);
-    EXPECT_EQ(t.m.strNickCheckChars, "#{[");
+    EXPECT_EQ(t.m.cfg.iMinNickLength, 5);
+    EXPECT_EQ(t.m.conn.strNickCheckChars, "#{[");
     t.strParse("<CNF_LOGONERR TYPE=reserved>taken</CNF_LOGONERR><CNF_LOGONERR TYPE=other>x</CNF_LOGONERR>");
-    EXPECT_EQ(t.m.strNickErrReserved, "taken");
+    EXPECT_EQ(t.m.cfg.strNickErrReserved, "taken");
     t.strParse("<CNF_PROTOCOL_MESSAGE TYPE=TEXT></CNF_PROTOCOL_MESSAGE>");
-    EXPECT_TRUE(t.m.boNoHtml);
+    EXPECT_TRUE(t.m.cfg.boNoHtml);
     t.strParse("<CNF_PROTOCOL_MESSAGE TYPE=XML></CNF_PROTOCOL_MESSAGE>");
-    EXPECT_TRUE(t.m.boNoHtml);
+    EXPECT_TRUE(t.m.cfg.boNoHtml);
 }
 
 TEST(TagDispatch, ContextVariablesAndMessageFormatGroups)
@@ -242,14 +242,14 @@ TEST(TagDispatch, ContextVariablesAndMessageFormatGroups)
     Chat t;
     t.strParse("<CNF_CONTEXTVAR CID=2>two</CNF_CONTEXTVAR><CNF_CONTEXTVAR CID=1025>big</CNF_CONTEXTVAR>"
                "<CNF_CONTEXTVAR CID=0>zero</CNF_CONTEXTVAR>");
-    EXPECT_EQ(t.m.contextVars, (Lines{"", "two"}));
+    EXPECT_EQ(t.m.page.contextVars, (Lines{"", "two"}));
     EXPECT_EQ(t.strParse("[<DYN_INSERTCONTEXTVAR CID=2></DYN_INSERTCONTEXTVAR>]"), "[two]");
     EXPECT_EQ(t.strParse("[<DYN_INSERTCONTEXTVAR CID=3></DYN_INSERTCONTEXTVAR>]"), "[]");
 
     // The pre and post texts of one group come from two directives.
     t.strParse("<CNF_MESSFORMAT_GRP NAME=g MUTEX FORDER=2>&lt;b&gt;</CNF_MESSFORMAT_GRP>"
                "<CNF_MESSFORMAT_GRP NAME=g GRPF=POST MUTEX FORDER=2>&lt;/b&gt;</CNF_MESSFORMAT_GRP>");
-    const CMessageFormatTable::Group* g = t.m.messageFormats.lpFindGroup("g");
+    const CMessageFormatTable::Group* g = t.m.tables.messageFormats.lpFindGroup("g");
     ASSERT_NE(g, nullptr);
     EXPECT_EQ(g->strPre, "&lt;b&gt;");
     EXPECT_EQ(g->strPost, "&lt;/b&gt;");
@@ -260,15 +260,15 @@ TEST(TagDispatch, ContextVariablesAndMessageFormatGroups)
 TEST(TagDispatch, ForeignTextNeitherMovesTheConnectionNorReadsSettings)
 {
     Chat t;
-    t.m.strNick = t.m.strIrcNick = "ann";
-    t.m.strServer = "home.example";
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
+    t.m.conn.strServer = "home.example";
     t.m.vAddMessage("<TMESS/><CNF_SERVINFO ADRS=evil.example PORT=1></CNF_SERVINFO>", "mallory", "", 0, true,
                     Origin::kStranger);
-    EXPECT_EQ(t.m.strServer, "home.example");
-    EXPECT_EQ(t.m.uPort, 6667);
+    EXPECT_EQ(t.m.conn.strServer, "home.example");
+    EXPECT_EQ(t.m.conn.uPort, 6667);
     // The own text and the chat's pages run it.
     t.m.vAddMessage("<TMESS/><CNF_SERVINFO ADRS=own.example></CNF_SERVINFO>", "ann", "", 0, true);
-    EXPECT_EQ(t.m.strServer, "own.example");
+    EXPECT_EQ(t.m.conn.strServer, "own.example");
     EXPECT_FALSE(t.m.boForeignText());
 
     // Their lines reach the history only as shown text: showing the message
@@ -279,7 +279,7 @@ TEST(TagDispatch, ForeignTextNeitherMovesTheConnectionNorReadsSettings)
                     "</CNF_CONTEXTVAR>",
                     "mallory", "", 0, true, Origin::kStranger);
     t.strParse("<DYN_MESSAGES></DYN_MESSAGES><DYN_INSERTCONTEXTVAR CID=1></DYN_INSERTCONTEXTVAR>");
-    EXPECT_EQ(t.m.strServer, "own.example");
+    EXPECT_EQ(t.m.conn.strServer, "own.example");
 }
 
 TEST(TagDispatch, DisarmedForeignText)
@@ -299,18 +299,18 @@ TEST(TagDispatch, DisarmedForeignText)
 TEST(TagDispatch, ReceivedElementListEventsPostTheListReload)
 {
     Chat t;
-    t.m.strNick = t.m.strIrcNick = "ann";
-    t.m.elistFrames["L"] = "lists";
+    t.m.conn.strNick = t.m.conn.strIrcNick = "ann";
+    t.m.tables.elistFrames["L"] = "lists";
     t.m.vAddMessage("<TMESS/><DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"k\">Key</DYNELIST_ADDKEY>"
                     "<DYNELIST_ADDKEY ELIST=\"L\" IDKEY=\"j\">Jay</DYNELIST_ADDKEY>",
                     "bob", "", 0, true);
-    EXPECT_NE(t.m.elementLists.lpFindKey("L", "k"), nullptr);
+    EXPECT_NE(t.m.tables.elementLists.lpFindKey("L", "k"), nullptr);
     EXPECT_EQ(t.posted1040, 1);
     t.m.vOnListsChanged();
     EXPECT_EQ(t.view.uCount("reload lists"), 1u);
 
     // The list itself, its frame remembered.
     EXPECT_NE(t.strParse("<DYNELIST ELIST=\"L\"></DYNELIST>", "side").find("Key"), std::string::npos);
-    EXPECT_EQ(t.m.elistFrames["L"], "side");
+    EXPECT_EQ(t.m.tables.elistFrames["L"], "side");
     EXPECT_EQ(t.strParse("<CNFELIST_KEYDISPLAY ELIST=\"L\">[%key%]</CNFELIST_KEYDISPLAY>"), "");
 }

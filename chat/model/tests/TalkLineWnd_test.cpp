@@ -41,16 +41,16 @@ TEST(TalkLineWnd, CtrlAltEnterSendsTheCommandToThePythonClient)
     m.vSetView(&view);
     RECT r{0, 0, 200, 100};
     ASSERT_TRUE(wnd.boCreate(nullptr, r, GetModuleHandleA(nullptr)));
-    m.uPort = uSidecarPort("FD_IRC_PORT");
-    m.strRoomModes = "n";
+    m.conn.uPort = uSidecarPort("FD_IRC_PORT");
+    m.conn.strRoomModes = "n";
     CChatModel::Command x;
     x.strName = "/X";
     x.strText = "<B>x ran</B>";
-    m.commands.push_back(x);
+    m.cfg.commands.push_back(x);
     // Connected by hand: the window's start timer must not connect it again.
-    m.onStartTimer(false);
+    m.Host().vStartTimer(false);
     m.vConnect();
-    ASSERT_TRUE(boPumpUntil([&] { return m.boSynced; })) << m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return m.conn.boSynced; })) << m.msgs.strHistory;
 
     std::mutex lock;
     std::string answer;
@@ -77,7 +77,7 @@ TEST(TalkLineWnd, CtrlAltEnterSendsTheCommandToThePythonClient)
         f.strValue = "/x";
         view.formFields["CFLD_TEXT"] = f;
         EXPECT_EQ(m.OnInputKey(VK_RETURN, 1, 0, "talk", nullptr), 1);
-        EXPECT_NE(m.strHistory.find("x ran"), std::string::npos) << m.strHistory;
+        EXPECT_NE(m.msgs.strHistory.find("x ran"), std::string::npos) << m.msgs.strHistory;
         view.formFields["CFLD_TEXT"] = f;
         CCtrlAltHeld held;
         EXPECT_EQ(m.OnInputKey(VK_RETURN, 1, 0, "talk", nullptr), 1);
@@ -85,6 +85,6 @@ TEST(TalkLineWnd, CtrlAltEnterSendsTheCommandToThePythonClient)
     EXPECT_TRUE(boPumpUntil(finished));
     bob.join();
     EXPECT_EQ(answer.substr(0, 6), "DONE 0") << answer;
-    EXPECT_EQ(m.inputHistory, (std::vector<std::string>{"/x", "/x"}));
+    EXPECT_EQ(m.msgs.inputHistory, (std::vector<std::string>{"/x", "/x"}));
     EXPECT_EQ(view.formFields["CFLD_TEXT"].strValue, "");
 }

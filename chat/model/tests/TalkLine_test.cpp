@@ -34,16 +34,16 @@ struct Talk : CChatPageFixture
     Talk()
     {
         m.vSetView(&talkView);
-        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
-        m.strRoom = "#r";
-        m.zoneFrames[CChatModel::kZoneMessages] = "msgs";
+        m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
+        m.conn.strRoom = "#r";
+        m.cfg.zoneFrames[CChatModel::kZoneMessages] = "msgs";
         cnx.session.vSetOwner(&m);
         cnx.session.vSetStateForTest(1);
         for (const char* line : {":srv 800 * 1 0 ANON 512 *", ":srv 001 ann :Welcome", ":ann!u@h JOIN :#r",
                                  ":srv 353 ann = #r :ann bob", ":srv 366 ann #r :End"})
             cnx.session.boParseLine(std::string(line) + "\r\n");
         cnx.session.wire.clear();
-        m.onKeyHeld = [this](int32_t k) { return keys.count(k) != 0; };
+        host.onKeyHeld = [this](int32_t k) { return keys.count(k) != 0; };
         vField("CFLD_TEXT", "TEXT", "");
     }
     void vField(const std::string& name, const char* type, const std::string& value, bool checked = false)
@@ -68,7 +68,7 @@ struct Talk : CChatPageFixture
         c.strName = name;
         c.strText = text;
         c.boSend = send;
-        m.commands.push_back(c);
+        m.cfg.commands.push_back(c);
     }
 };
 
@@ -103,14 +103,14 @@ TEST(TalkLine, HistoryRecallKeepsEditsAndFreshLines)
         {up, "", "two?", {"one!", "two?"}},     //
     };
     Talk t;
-    t.m.strRoom.clear(); // Enter sends nothing anywhere here
+    t.m.conn.strRoom.clear(); // Enter sends nothing anywhere here
     for (size_t i = 0; i < sizeof steps / sizeof steps[0]; ++i)
     {
         const Step& s = steps[i];
         SCOPED_TRACE("step " + std::to_string(i));
         EXPECT_EQ(t.iPress(s.key, s.before), 1);
         EXPECT_EQ(t.strField(), s.after);
-        EXPECT_EQ(t.m.inputHistory, s.history);
+        EXPECT_EQ(t.m.msgs.inputHistory, s.history);
     }
     EXPECT_EQ(t.talkView.uCount("caret CFLD_TEXT"), 10u);
     // Other keys are the field's own, Backspace is always taken.
@@ -129,8 +129,8 @@ TEST(TalkLine, EmptyEnterAsksForTextAndKeepsTheHistory)
     t.cnx.session.wire.clear();
     t.iPress(CChatModel::kKeyReturn, "");
     EXPECT_TRUE(t.cnx.session.wire.empty());
-    EXPECT_EQ(t.m.inputHistory, (Lines{"hello"}));
-    EXPECT_NE(t.m.strHistory.find("write something first!"), std::string::npos) << t.m.strHistory;
+    EXPECT_EQ(t.m.msgs.inputHistory, (Lines{"hello"}));
+    EXPECT_NE(t.m.msgs.strHistory.find("write something first!"), std::string::npos) << t.m.msgs.strHistory;
     // The message frame is scrolled after each Enter.
     EXPECT_EQ(t.talkView.uCount("scroll msgs"), 2u);
 }
@@ -156,8 +156,8 @@ TEST(TalkLine, OutgoingTextIsEncodedLinkedColouredAndBold)
     {
         SCOPED_TRACE(c.typed);
         Talk t;
-        t.m.strSelected = "bob";
-        t.m.boRawMode = c.raw;
+        t.m.conn.strSelected = "bob";
+        t.m.msgs.boRawMode = c.raw;
         if (c.colour)
             t.vField("CFLD_COLOR", "SELECT", c.colour);
         t.vField("CFLD_BOLD", "CHECKBOX", "on", c.bold);
@@ -170,8 +170,8 @@ TEST(TalkLine, OutgoingTextIsEncodedLinkedColouredAndBold)
     // The private-send lock sends Shift+Enter to the room; an image control
     // named CFLD_BOLD stands for a missing check box.
     Talk t;
-    t.m.strSelected = "bob";
-    t.m.boPrivateSendLock = true;
+    t.m.conn.strSelected = "bob";
+    t.m.msgs.boPrivateSendLock = true;
     t.keys.insert(CChatModel::kKeyShift);
     t.talkView.formFields.erase("CFLD_BOLD");
     t.talkView.switches["CFLD_BOLD"] = true;
@@ -199,28 +199,29 @@ TEST(TalkLine, CommandsShowTheirOutputOrGoOutAsExecTags)
     {
         SCOPED_TRACE(c.typed);
         Talk t;
-        t.m.strSelected = "bob";
+        t.m.conn.strSelected = "bob";
         t.vCommand("/X", "<B>output of x</B>", true);
         t.vCommand("/QUIET", "<B>output of x</B>", false);
         t.vCommand("/P", "<B>output of x</B>", true);
-        t.m.commands.back().boHasParams = true;
+        t.m.cfg.commands.back().boHasParams = true;
         if (c.ctrlAlt)
             t.keys = {CChatModel::kKeyControl, CChatModel::kKeyAlt};
         if (c.shift)
             t.keys.insert(CChatModel::kKeyShift);
         t.iPress(CChatModel::kKeyReturn, c.typed);
         EXPECT_EQ(t.cnx.session.wire, c.wire);
-        EXPECT_EQ(t.m.strHistory.find("<B>output of x</B>") != std::string::npos, c.shown) << t.m.strHistory;
+        EXPECT_EQ(t.m.msgs.strHistory.find("<B>output of x</B>") != std::string::npos, c.shown)
+            << t.m.msgs.strHistory;
         EXPECT_EQ(t.strField(), "");
     }
     // Raw mode: the command alone, nothing shown or sent.
     Talk t;
     t.vCommand("/X", "<B>output of x</B>", true);
-    t.m.boRawMode = true;
+    t.m.msgs.boRawMode = true;
     t.keys = {CChatModel::kKeyControl, CChatModel::kKeyAlt};
     t.iPress(CChatModel::kKeyReturn, "/x");
     EXPECT_TRUE(t.cnx.session.wire.empty());
-    EXPECT_EQ(t.m.strHistory.find("output of x"), std::string::npos);
+    EXPECT_EQ(t.m.msgs.strHistory.find("output of x"), std::string::npos);
     EXPECT_EQ(t.m.iIsNoSendCommand("/quiet"), 0);
     EXPECT_EQ(t.m.iIsNoSendCommand("/X"), 1);
     EXPECT_EQ(t.m.iIsNoSendCommand("/nothing"), 0);
@@ -239,14 +240,14 @@ TEST(TalkLine, NoViewSendsNothing)
 TEST(TalkLine, LoginFieldEnterStartsTheLogonAndTheFormSendsTheTalk)
 {
     Talk t;
-    t.m.strNick.clear();
+    t.m.conn.strNick.clear();
     t.talkView.focused = "CFLD_LOGIN";
     t.talkView.fields["CFLD_LOGIN"] = "carl";
     EXPECT_EQ(t.iPress(CChatModel::kKeyUp), 0);
-    EXPECT_EQ(t.m.strNick, "");
+    EXPECT_EQ(t.m.conn.strNick, "");
     EXPECT_EQ(t.iPress(CChatModel::kKeyReturn), 0);
-    EXPECT_EQ(t.m.strNick, "carl");
-    EXPECT_TRUE(t.m.boLoggedOn);
+    EXPECT_EQ(t.m.conn.strNick, "carl");
+    EXPECT_TRUE(t.m.conn.boLoggedOn);
     // The talk form's CHAT_TALK link sends the field to the room.
     t.vField("CFLD_TEXT", "TEXT", "hi all");
     t.m.OnLinkClick("CHAT_TALK", "", nullptr);
@@ -280,7 +281,7 @@ TEST(TalkLine, FilterLinksAndWholeWords)
     lol.boWholeWord = true;
     q.strKey = "Q";
     q.boWholeWord = true;
-    t.m.substitutions = {lol, q};
+    t.m.cfg.substitutions = {lol, q};
     for (const Case& c : cases)
     {
         std::string text = c.text;
@@ -289,7 +290,7 @@ TEST(TalkLine, FilterLinksAndWholeWords)
     }
     // The search goes on behind the inserted anchor: the template's own
     // address is not linked again.
-    t.m.strAutoLinkFormat = "%lnk% (www.t)";
+    t.m.cfg.strAutoLinkFormat = "%lnk% (www.t)";
     std::string text = "www.a";
     t.m.vAutoLink(text);
     EXPECT_EQ(text, "<A href=\"HTTP://www.a\" >www.a</A> (www.t)");

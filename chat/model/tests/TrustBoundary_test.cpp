@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "ChatFakes.h"
+#include "ChatModelHostFake.h"
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "HtmlDoc.h"
@@ -79,6 +80,7 @@ struct Victim
     CFakeSettings settings;
     CFakeView view;
     CFakeInstance inst;
+    CScriptedHost host;
     CChatModel m{cnx, settings, [] { return int64_t(5000); }};
     int filesRead = 0;
 
@@ -86,11 +88,12 @@ struct Victim
     {
         m.vSetInstance(&inst);
         m.vSetView(&view);
+        m.vSetHost(&host);
         m.vInit();
         const char* zones[5] = {"msgs", "users", "status", "groups", "room"};
         for (int i = 0; i < 5; ++i)
-            m.zoneFrames[i] = zones[i];
-        m.onReadLocalFile = [this](const std::string&, std::string& text)
+            m.cfg.zoneFrames[i] = zones[i];
+        host.onReadLocalFile = [this](const std::string&, std::string& text)
         {
             ++filesRead;
             text = "LOCAL-FILE";
@@ -102,9 +105,9 @@ struct Victim
                        "<CNF_GRPCONF grpname=red notify=all>Red</CNF_GRPCONF>");
         m.Scheme().vSetReceiveAccept(ChatIrc::CNickScheme::kCodedOnly);
         view.formFields["CFLD_TEXT"] = {"TEXT", "unsent draft", false};
-        m.strNick = m.strIrcNick = m.strNickHtml = "ann";
-        m.strRoom = "#r";
-        m.strServer = "127.0.0.1";
+        m.conn.strNick = m.conn.strIrcNick = m.conn.strNickHtml = "ann";
+        m.conn.strRoom = "#r";
+        m.conn.strServer = "127.0.0.1";
         cnx.session.vSetOwner(&m);
         cnx.session.vSetStateForTest(1);
         vServer(":srv 800 * 1 0 ANON 512 *");
@@ -127,27 +130,28 @@ struct Victim
     std::string strState()
     {
         std::ostringstream o;
-        o << m.strServer << ":" << m.uPort << " key " << m.strServerKey << " limit " << m.lHistoryLimit << " max "
-          << m.uMaxMessageLength << " nohtml " << m.boNoHtml << " nav " << m.boNavSwitch << " snd "
-          << m.boSndSwitch << " debug " << m.boDebug << "\n";
-        for (const auto& c : m.commands)
+        o << m.conn.strServer << ":" << m.conn.uPort << " key " << m.conn.strServerKey << " limit "
+          << m.cfg.lHistoryLimit << " max " << m.cfg.uMaxMessageLength << " nohtml " << m.cfg.boNoHtml
+          << " nav " << m.cfg.boNavSwitch << " snd " << m.cfg.boSndSwitch << " debug " << m.cfg.boDebug
+          << "\n";
+        for (const auto& c : m.cfg.commands)
             o << "cmd " << c.strName << "=" << c.strText << " trusted " << c.boTrusted << "\n";
-        for (const auto& s : m.substitutions)
+        for (const auto& s : m.cfg.substitutions)
             o << "subst " << s.strKey << "=" << s.strReplacement << "\n";
-        for (const auto& f : m.nickFunctions)
+        for (const auto& f : m.cfg.nickFunctions)
             o << "fct " << f.strName << "\n";
-        for (size_t i = 0; i < m.formats.size(); ++i)
-            o << "format " << i << "=" << m.formats[i] << "|" << m.linkAttrs[i] << "\n";
-        for (const auto& g : m.groups.Groups())
+        for (size_t i = 0; i < m.cfg.formats.size(); ++i)
+            o << "format " << i << "=" << m.cfg.formats[i] << "|" << m.cfg.linkAttrs[i] << "\n";
+        for (const auto& g : m.people.groups.Groups())
         {
             o << "group " << g.strName << " announce " << g.boAnnounce;
             for (const auto& member : g.members)
                 o << " " << member.strNick << ":" << member.iValue;
             o << "\n";
         }
-        for (const std::string& v : m.contextVars)
+        for (const std::string& v : m.page.contextVars)
             o << "context " << v << "\n";
-        for (const auto& v : m.pageVars)
+        for (const auto& v : m.page.pageVars)
             o << "var " << v.first << "=" << v.second << "\n";
         for (const auto& v : settings.values)
             o << "setting " << v.first << "=" << v.second << "\n";
@@ -155,15 +159,16 @@ struct Victim
         o << "scheme snd " << s.iGetSendCoding() << " rcv " << s.iGetReceiveAccept() << " key " << s.strGetKey()
           << " prefix " << s.strGetNickPrefix() << "\n";
         o << "formats active";
-        for (const std::string& f : m.messageFormats.ActiveNames())
+        for (const std::string& f : m.tables.messageFormats.ActiveNames())
             o << " " << f;
-        o << " evil in " << m.messageFormats.strGroupOf("evil") << "\nfield " << view.formFields["CFLD_TEXT"].strValue << "\nfiles " << filesRead << "\n";
+        o << " evil in " << m.tables.messageFormats.strGroupOf("evil") << "\nfield "
+          << view.formFields["CFLD_TEXT"].strValue << "\nfiles " << filesRead << "\n";
         for (const std::string& u : inst.urls)
             o << "url " << u << "\n";
         for (const std::string& l : view.log)
             if (l.compare(0, 7, "reload ") != 0)
                 o << "view " << l << "\n";
-        for (const std::string& n : m.navQueue)
+        for (const std::string& n : m.page.navQueue)
             o << "queued " << n << "\n";
         for (const std::string& w : cnx.session.wire)
             o << "wire " << w << "\n";
@@ -235,10 +240,10 @@ TEST(TrustBoundary, StrangersLinesRunNothingOfTheChats)
                 SCOPED_TRACE(sender + form + attack);
                 Victim v;
                 const std::string before = v.strState();
-                const size_t received = v.m.messages.size();
+                const size_t received = v.m.msgs.messages.size();
                 v.vServer(sender + strCoded(form + attack));
                 // The line did arrive.
-                EXPECT_EQ(v.m.messages.size(), received + 1);
+                EXPECT_EQ(v.m.msgs.messages.size(), received + 1);
                 for (int i = 0; i < 3; ++i)
                     EXPECT_EQ(v.strShow().find("LOCAL-FILE"), std::string::npos);
                 EXPECT_EQ(v.strState(), before);
@@ -263,7 +268,7 @@ TEST(TrustBoundary, ServerTextsRunNothing)
             v.vServer(":srv " + std::string(code) + " ann :" + attack);
             v.m.OnNumericError(401, attack, "", nullptr);
             v.m.OnServerMessage(26, attack, nullptr);
-            EXPECT_NE(v.m.strHistory.find("&lt;"), std::string::npos) << v.m.strHistory;
+            EXPECT_NE(v.m.msgs.strHistory.find("&lt;"), std::string::npos) << v.m.msgs.strHistory;
             for (int i = 0; i < 3; ++i)
                 EXPECT_EQ(v.strShow().find("LOCAL-FILE"), std::string::npos);
             EXPECT_EQ(v.strState(), before);
@@ -278,8 +283,8 @@ TEST(TrustBoundary, TheChatsOwnTextKeepsItsPowers)
     v.m.iParseMarkup("<CNF_LOCALCONF_GRP grpname=red REGKEY=\"HKEY_CURRENT_USER\\Software\\Game\" "
                      "REGVALUENAME=Level REGEXIST RANK=9></CNF_LOCALCONF_GRP>"
                      "<CNF_SERVINFO ADRS=\"10.0.0.7\"></CNF_SERVINFO>");
-    EXPECT_TRUE(v.m.groups.boHasMember("red", "ann"));
-    EXPECT_EQ(v.m.strServer, "10.0.0.7");
+    EXPECT_TRUE(v.m.people.groups.boHasMember("red", "ann"));
+    EXPECT_EQ(v.m.conn.strServer, "10.0.0.7");
     v.m.vAddMessage("<DYN_INSERTURL HREF=\"file://C:/x\"></DYN_INSERTURL>", "ann", "", 0, true);
     EXPECT_NE(v.strShow().find("LOCAL-FILE"), std::string::npos);
 }
@@ -293,15 +298,15 @@ TEST(TrustBoundary, AnnouncementsRunOnceOnArrival)
               strCoded("<SMESS></SMESS><DYNGRP_ADDGRP GRPNAME=\"blue\" GRPUSER=\"bob\" GRPRANK=\"2\" "
                        "SENDER=\"bob\"></DYNGRP_ADDGRP>"));
     int32_t rank = 0;
-    EXPECT_TRUE(v.m.groups.boMemberValue("blue", "bob", &rank));
+    EXPECT_TRUE(v.m.people.groups.boMemberValue("blue", "bob", &rank));
     EXPECT_EQ(rank, 2);
     v.vServer(":bob!b@h PRIVMSG #r :" +
               strCoded("<TMESS/><DYN_GRP REMUSER GRPNAME=\"blue\" GRPUSER=\"bob\" SENDER=\"bob\"></DYN_GRP>"));
-    EXPECT_FALSE(v.m.groups.boHasMember("blue", "bob"));
+    EXPECT_FALSE(v.m.people.groups.boHasMember("blue", "bob"));
     for (int i = 0; i < 3; ++i)
         v.strShow();
-    EXPECT_FALSE(v.m.groups.boHasMember("blue", "bob"));
-    EXPECT_EQ(v.m.strHistory.find("DYNGRP"), std::string::npos) << v.m.strHistory;
+    EXPECT_FALSE(v.m.people.groups.boHasMember("blue", "bob"));
+    EXPECT_EQ(v.m.msgs.strHistory.find("DYNGRP"), std::string::npos) << v.m.msgs.strHistory;
     EXPECT_TRUE(v.cnx.session.wire.empty());
 }
 
@@ -315,14 +320,15 @@ TEST(TrustBoundary, MultiPartPiecesStayTheirSendersOwn)
     // The own nick's pieces from the wire are a stranger's too.
     piece("ann", "<DYN_MPD ID=\"ann1\" N=0>&lt;CNF_SERV</DYN_MPD>");
     piece("bob", "<DYN_MPD ID=\"ann1\" N=1 STOP>INFO ADRS=&quot;10.0.0.66&quot;&gt;</DYN_MPD>");
-    EXPECT_EQ(v.m.multiParts.uSize(), 2u);
+    EXPECT_EQ(v.m.tables.multiParts.uSize(), 2u);
     piece("ann", "<DYN_MPD ID=\"ann1\" N=1 STOP>INFO ADRS=&quot;10.0.0.66&quot;&gt;</DYN_MPD>");
-    EXPECT_EQ(v.m.multiParts.uSize(), 1u);
-    EXPECT_EQ(v.m.strServer, "127.0.0.1");
-    EXPECT_NE(v.m.strHistory.find("<DI_EXT>&lt;CNF_SERVINFO ADRS=\"10.0.0.66\"></DI_EXT>"), std::string::npos)
-        << v.m.strHistory;
+    EXPECT_EQ(v.m.tables.multiParts.uSize(), 1u);
+    EXPECT_EQ(v.m.conn.strServer, "127.0.0.1");
+    EXPECT_NE(v.m.msgs.strHistory.find("<DI_EXT>&lt;CNF_SERVINFO ADRS=\"10.0.0.66\"></DI_EXT>"),
+              std::string::npos)
+        << v.m.msgs.strHistory;
     v.strShow();
-    EXPECT_EQ(v.m.strServer, "127.0.0.1");
+    EXPECT_EQ(v.m.conn.strServer, "127.0.0.1");
     // A piece holding a piece holding a piece...: the parse stops a few levels down.
     std::string nested = "x";
     for (int i = 0; i < 40; ++i)
@@ -336,23 +342,24 @@ TEST(TrustBoundary, StrangersNamesInMarkupStayText)
     Victim v;
     v.m.OnUserJoined("<DYN_CLR>", "#r", nullptr);
     ASSERT_GE(v.m.lFindUser("<DYN_CLR>"), 0);
-    v.m.strSelected = "<DYN_CLR>";
-    v.m.nickFunctions.push_back(CChatModel::NickFunction{});
-    v.m.nickFunctions.back().strName = "ins";
-    v.m.nickFunctions.back().strDynInsert = "[%bud%|%ircappbud%]";
+    v.m.conn.strSelected = "<DYN_CLR>";
+    v.m.cfg.nickFunctions.push_back(CChatModel::NickFunction{});
+    v.m.cfg.nickFunctions.back().strName = "ins";
+    v.m.cfg.nickFunctions.back().strDynInsert = "[%bud%|%ircappbud%]";
     v.m.vRunNickFunction(0);
     const std::string shown = v.strShow();
     EXPECT_NE(shown.find("joined"), std::string::npos) << shown;
-    EXPECT_NE(v.m.strHistory.find("[&lt;DYN_CLR&gt;|&lt;DYN_CLR&gt;]"), std::string::npos) << v.m.strHistory;
-    EXPECT_FALSE(v.m.messages.empty());
+    EXPECT_NE(v.m.msgs.strHistory.find("[&lt;DYN_CLR&gt;|&lt;DYN_CLR&gt;]"), std::string::npos)
+        << v.m.msgs.strHistory;
+    EXPECT_FALSE(v.m.msgs.messages.empty());
     // A group format's %bud% shows the nick as text.
-    v.m.groups.FindOrCreate("red");
-    v.m.groups.iSetMember("red", "<DYN_CLR>", 0);
-    v.m.groups.boSetListEntry("red", 1, 0, "<I>%bud%</I>");
+    v.m.people.groups.FindOrCreate("red");
+    v.m.people.groups.iSetMember("red", "<DYN_CLR>", 0);
+    v.m.people.groups.boSetListEntry("red", 1, 0, "<I>%bud%</I>");
     EXPECT_EQ(v.m.strNickDisplay("<DYN_CLR>", 1), "<I>&lt;DYN_CLR&gt;</I>");
     // Announcing a group whose name carries a line break keeps one line.
-    v.m.groups.FindOrCreate("a\r\nQUIT :x").boAnnounce = true;
-    v.m.groups.iSetMember("a\r\nQUIT :x", "ann", 1);
+    v.m.people.groups.FindOrCreate("a\r\nQUIT :x").boAnnounce = true;
+    v.m.people.groups.iSetMember("a\r\nQUIT :x", "ann", 1);
     v.cnx.session.wire.clear();
     EXPECT_EQ(v.m.iAnnounceGroups("", "", "a\r\nQUIT :x", false, false), 1);
     ASSERT_EQ(v.cnx.session.wire.size(), 1u);
@@ -371,11 +378,11 @@ TEST(TrustBoundary, SilentAndMultiPartLinesPassTheFloodControl)
         for (int i = 0; i < 6; ++i)
             v.vServer(":bob!b@h PRIVMSG #r :" + strCoded(form));
         int32_t duration = 0;
-        ASSERT_TRUE(v.m.floodRecords.count("bob"));
-        EXPECT_EQ(v.m.floodRecords["bob"]->iAlertState(&duration, nullptr), CFloodDetector::kRepeat);
+        ASSERT_TRUE(v.m.people.floodRecords.count("bob"));
+        EXPECT_EQ(v.m.people.floodRecords["bob"]->iAlertState(&duration, nullptr), CFloodDetector::kRepeat);
         // The lines past the alert were refused.
         size_t taken = 0;
-        for (const CChatModel::Message& message : v.m.messages)
+        for (const CChatModel::Message& message : v.m.msgs.messages)
             taken += message.strText == form ? 1 : 0;
         EXPECT_EQ(taken, 3u);
     }

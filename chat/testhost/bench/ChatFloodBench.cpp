@@ -82,9 +82,9 @@ int main(int argc, char** argv)
         return 1;
     }
     CChatModel& m = host.Model();
-    if (!FdTestKit::boPumpUntil([&] { return m.boSynced && m.View(); }, 60000))
+    if (!FdTestKit::boPumpUntil([&] { return m.conn.boSynced && m.View(); }, 60000))
     {
-        std::fprintf(stderr, "the chat did not join #flood: %s\n", m.strHistory.c_str());
+        std::fprintf(stderr, "the chat did not join #flood: %s\n", m.msgs.strHistory.c_str());
         return 1;
     }
     auto* view = dynamic_cast<CChatHtmlView*>(m.View());
@@ -95,7 +95,7 @@ int main(int argc, char** argv)
     }
     // Each reload of the message zone stamps the lines that reached the
     // message list since the one before.
-    const std::string zone = m.zoneFrames[CChatModel::kZoneMessages];
+    const std::string zone = m.cfg.zoneFrames[CChatModel::kZoneMessages];
     ChatBench::CFloodMeter flood, steady;
     ChatBench::CFloodMeter* meter = &flood;
     size_t scanned = 0, reloads = 0;
@@ -105,21 +105,22 @@ int main(int argc, char** argv)
             return;
         ++reloads;
         const int64_t now = llWallNs();
-        if (scanned > m.messages.size())
+        if (scanned > m.msgs.messages.size())
             scanned = 0; // the list was cleared
-        for (; scanned < m.messages.size(); ++scanned)
-            meter->boOnText(m.messages[scanned].strText, now);
+        for (; scanned < m.msgs.messages.size(); ++scanned)
+            meter->boOnText(m.msgs.messages[scanned].strText, now);
     };
 
     const auto onReloaded = view->onFrameReloaded;
     view->onFrameReloaded = nullptr;
     // A history at its limit early in the session (lines handed to the
     // window directly), to set beside the same after thousands of lines.
-    const long sessionBefore = m.lRoomReceived;
-    for (int i = 0; m.strHistory.size() + 200 < static_cast<size_t>(m.lHistoryLimit) && i < 1000; ++i)
+    const long sessionBefore = m.people.lRoomReceived;
+    for (int i = 0; m.msgs.strHistory.size() + 200 < static_cast<size_t>(m.cfg.lHistoryLimit) && i < 1000;
+         ++i)
         m.OnRoomMessage("flooder", "early line " + std::to_string(i), nullptr);
-    const long earlyLines = m.lRoomReceived - sessionBefore;
-    const size_t historyEarly = m.strHistory.size();
+    const long earlyLines = m.people.lRoomReceived - sessionBefore;
+    const size_t historyEarly = m.msgs.strHistory.size();
     const double reloadEarlyMs = dReloadMs(*view, zone, 20);
     view->onFrameReloaded = onReloaded;
 
@@ -165,10 +166,11 @@ int main(int argc, char** argv)
 
     view->onFrameReloaded = nullptr;
     const double reloadAfterMs = dReloadMs(*view, zone, 20);
-    std::printf("one reload of the message zone: %.2f ms with %zu characters of history after %ld lines, %.2f ms "
-                "with %zu after %ld (history limit %ld)\n",
-                reloadEarlyMs, historyEarly, earlyLines, reloadAfterMs, m.strHistory.size(),
-                m.lRoomReceived - sessionBefore, m.lHistoryLimit);
+    std::printf(
+        "one reload of the message zone: %.2f ms with %zu characters of history after %ld lines, %.2f ms "
+        "with %zu after %ld (history limit %ld)\n",
+        reloadEarlyMs, historyEarly, earlyLines, reloadAfterMs, m.msgs.strHistory.size(),
+        m.people.lRoomReceived - sessionBefore, m.cfg.lHistoryLimit);
     view->onFrameReloaded = onReloaded;
 
     // The steady room: the same sender, paced.

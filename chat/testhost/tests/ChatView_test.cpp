@@ -48,11 +48,11 @@ struct Chat
     {
         if (!host.boCreate(640, 400))
             return false;
-        m.uPort = uSidecarPort("FD_IRC_PORT");
-        m.strRoomModes = "n";
+        m.conn.uPort = uSidecarPort("FD_IRC_PORT");
+        m.conn.strRoomModes = "n";
         return host.boLoadConfig("str://" + config);
     }
-    bool boHistoryHas(const std::string& s) const { return m.strHistory.find(s) != std::string::npos; }
+    bool boHistoryHas(const std::string& s) const { return m.msgs.strHistory.find(s) != std::string::npos; }
     HtmlWnd* Frame(const char* name) { return host.Chat().View()->FindFrameWnd(name); }
     bool boFrameShows(const char* name, const char* text)
     {
@@ -79,18 +79,18 @@ TEST(ChatView, ZonesTalkWithAPythonClient)
     EXPECT_EQ(CChatWnd::kViewId, static_cast<UINT>(GetDlgCtrlID(ann.host.Chat().View()->hWnd())));
     // Its pages and images come from the module that holds the chat code (here the test program).
     EXPECT_EQ(GetModuleHandleA(nullptr), ann.host.Chat().View()->GetResourceModule());
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.Frame("users") != nullptr; }))
-        << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced && ann.Frame("users") != nullptr; }))
+        << ann.m.msgs.strHistory;
     {
         CBackground bob("RUN --nick bob 'join #v' 'say #v bonjour <B>ann</B>' 'whisper ann psst' "
                         "'expect bye' 'part #v'");
         ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("psst") && ann.boFrameShows("users", "bob"); }))
-            << ann.m.strHistory;
+            << ann.m.msgs.strHistory;
         ann.m.vSendChat("bye", false, true, "");
         ASSERT_TRUE(boPumpUntil([&] { return bob.boDone(); }));
         EXPECT_EQ("DONE 0", bob.strAnswer().substr(0, 6)) << bob.strAnswer();
     }
-    ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("msgs", "left #v"); })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("msgs", "left #v"); })) << ann.m.msgs.strHistory;
     EXPECT_TRUE(ann.boFrameShows("status", "Connected"));
     FdTestKit::vPumpFor(200);
     ASSERT_TRUE(ann.host.boWriteBmp(strArtefact("chat-view.bmp")));
@@ -110,7 +110,7 @@ TEST(ChatView, WaitPageWithoutUserInterface)
 {
     Chat ann("ann");
     ASSERT_TRUE(ann.host.boCreate(200, 100));
-    ann.m.strHtmlUiUrl.clear();
+    ann.m.page.strHtmlUiUrl.clear();
     ann.m.vLoadUserInterface();
     const CHtmlDoc* doc = ann.host.Chat().View()->GetDocument();
     EXPECT_NE(std::string::npos, doc->GetSource().find("<BODY BGCOLOR=#005185>Patience...</BODY>"))
@@ -183,9 +183,9 @@ TEST(ChatView, MessageMenuCopiesPlainText)
     // A control's notification with an id of the nick-function range runs nothing.
     HWND chat = ann.host.Chat().hWnd();
     SendMessageA(chat, WM_COMMAND, MAKEWPARAM(1000, EN_CHANGE), reinterpret_cast<LPARAM>(ann.host.hWnd()));
-    EXPECT_EQ(std::string::npos, ann.m.strHistory.find("select someone first"));
+    EXPECT_EQ(std::string::npos, ann.m.msgs.strHistory.find("select someone first"));
     SendMessageA(chat, WM_COMMAND, MAKEWPARAM(1000, 0), 0);
-    EXPECT_NE(std::string::npos, ann.m.strHistory.find("select someone first"));
+    EXPECT_NE(std::string::npos, ann.m.msgs.strHistory.find("select someone first"));
 }
 
 TEST(ChatView, LogonThroughThePageForm)
@@ -209,15 +209,15 @@ TEST(ChatView, LogonThroughThePageForm)
     };
     submit("a[b");
     ASSERT_TRUE(boPumpUntil([&] { return guest.boFrameShows("talk", "CFLD_LOGIN"); }));
-    EXPECT_EQ(guest.m.strNickErrEmpty, guest.m.strLogonError);
-    EXPECT_TRUE(guest.m.strNick.empty());
+    EXPECT_EQ(guest.m.cfg.strNickErrEmpty, guest.m.cfg.strLogonError);
+    EXPECT_TRUE(guest.m.conn.strNick.empty());
     ASSERT_TRUE(boPumpUntil(ready));
     submit("zoe");
     ASSERT_TRUE(boPumpUntil([&] { return view->GetInputCtrl("CFLD_TEXT") != nullptr; }))
-        << guest.m.strLogonError;
+        << guest.m.cfg.strLogonError;
     EXPECT_TRUE(IsWindowEnabled(view->GetInputCtrl("CFLD_TEXT")));
-    EXPECT_EQ("zoe", guest.m.strIrcNick);
-    ASSERT_TRUE(boPumpUntil([&] { return guest.m.boSynced; })) << guest.m.strHistory;
+    EXPECT_EQ("zoe", guest.m.conn.strIrcNick);
+    ASSERT_TRUE(boPumpUntil([&] { return guest.m.conn.boSynced; })) << guest.m.msgs.strHistory;
     EXPECT_GE(guest.m.lFindUser("zoe"), 0);
 }
 
@@ -230,19 +230,19 @@ TEST(ChatView, GroupFormatFromItsConfigurationDocument)
     ASSERT_TRUE(
         ann.boStart("<CNF_GRPCONF grpname=stars cnfurl=\"http://web/grp_%grpnamefile%.htm\"></CNF_GRPCONF>"
                     "<CNF_CUGRP grpname=stars RANK=4></CNF_CUGRP>"));
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced && ann.boFrameShows("users", "ann"); }))
-        << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced && ann.boFrameShows("users", "ann"); }))
+        << ann.m.msgs.strHistory;
     ASSERT_TRUE(boPumpUntil(
         [&]
         {
-            const ChatModel::CGroupTable::Group* g = ann.m.groups.lpFind("stars");
+            const ChatModel::CGroupTable::Group* g = ann.m.people.groups.lpFind("stars");
             return g != nullptr && g->counters[2] == 1;
         }))
         << "the group's document never arrived";
-    EXPECT_EQ("Stars", ann.m.groups.lpFind("stars")->strText1);
+    EXPECT_EQ("Stars", ann.m.people.groups.lpFind("stars")->strText1);
     {
         CBackground bob("RUN --nick bob 'join #v' 'expect bye' 'part #v'");
-        ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("users", "bob"); })) << ann.m.strHistory;
+        ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("users", "bob"); })) << ann.m.msgs.strHistory;
         EXPECT_TRUE(ann.boFrameShows("users", ">*ann*</a>"));
         EXPECT_FALSE(ann.boFrameShows("users", "*bob*"));
         ann.m.vSendChat("bye", false, true, "");
@@ -254,22 +254,23 @@ TEST(ChatView, GroupFormatFromItsConfigurationDocument)
 TEST(ChatView, AnotherUsersLinksRunNothing)
 {
     Chat ann("ann", "#w");
-    ann.m.pageVars["secret"] = "s3cr3t";
+    ann.m.page.pageVars["secret"] = "s3cr3t";
     ASSERT_TRUE(ann.boStart("<CNF_CURSOR ID=HAND>"));
-    ASSERT_TRUE(boPumpUntil([&] { return ann.m.boSynced; })) << ann.m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return ann.m.conn.boSynced; })) << ann.m.msgs.strHistory;
     {
         CBackground bob("RUN --nick bob 'join #w' "
                         "'say #w <A HREF=\"@SUBSTCMD@/x\">a</A> <A HREF=\"@HSND@%var::secret%\">b</A> "
                         "<A HREF=\"CHAT_LOGON\">c</A> <A HREF=\"http://h/?%var::secret%\">d</A>' "
                         "'expect done' 'part #w'");
-        ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("?%var::secret%"); })) << ann.m.strHistory;
-        std::string lower = ann.m.strHistory;
+        ASSERT_TRUE(boPumpUntil([&] { return ann.boHistoryHas("?%var::secret%"); })) << ann.m.msgs.strHistory;
+        std::string lower = ann.m.msgs.strHistory;
         for (char& c : lower)
             c = static_cast<char>(tolower(static_cast<unsigned char>(c)));
         for (size_t at = 0; (at = lower.find("<a href=\"", at)) != std::string::npos;)
         {
             at += 9;
-            const std::string href = ann.m.strHistory.substr(at, ann.m.strHistory.find('"', at) - at);
+            const std::string href =
+                ann.m.msgs.strHistory.substr(at, ann.m.msgs.strHistory.find('"', at) - at);
             if (href.compare(0, 5, "@BUD@") != 0 && href.compare(0, 6, "@MESS@") != 0)
                 ann.m.OnLinkClick(href, "", nullptr);
         }

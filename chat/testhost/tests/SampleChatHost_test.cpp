@@ -58,7 +58,7 @@ protected:
         host.Instance().vSetWebPort(uSidecarPort("FD_WEB_PORT"));
         ASSERT_TRUE(host.boCreate(760, 480));
         ASSERT_TRUE(host.boLoadConfig("/chat.vblt"));
-        ASSERT_TRUE(boPumpUntil([&] { return host.Model().boSynced; })) << host.Model().strHistory;
+        ASSERT_TRUE(boPumpUntil([&] { return host.Model().conn.boSynced; })) << host.Model().msgs.strHistory;
     }
     const CHtmlScrollBar::Bar* Bar() { return host.Chat().ScrollBar().FindScrollBar("msg"); }
     HtmlWnd* Part(int32_t part)
@@ -148,20 +148,20 @@ TEST_F(SampleChatHost, AFloodReachesTheHistoryInOrderWithFewerReloadsThanLines)
     Start("#floodhost");
     CChatModel& m = host.Model();
     // The whole flood stays in the history ("flooder" is exempt from the flood rules).
-    m.lHistoryLimit = 1000000;
+    m.cfg.lHistoryLimit = 1000000;
     auto* view = dynamic_cast<ChatModel::CChatHtmlView*>(m.View());
     ASSERT_NE(view, nullptr);
     size_t reloads = 0;
     view->onFrameReloaded = [&](const std::string& frame) { reloads += frame == "msgs" ? 1 : 0; };
-    const long roomBefore = m.lRoomReceived;
-    const size_t listBefore = m.messages.size();
+    const long roomBefore = m.people.lRoomReceived;
+    const size_t listBefore = m.msgs.messages.size();
     const int kLines = 300;
     {
         CBackground flooder("RUN --quiet --nick flooder 'join #floodhost' 'flood #floodhost " +
                             std::to_string(kLines) + "'");
         ASSERT_TRUE(boPumpUntil(
-            [&] { return flooder.boDone() && m.lRoomReceived - roomBefore >= kLines; }, 60000))
-            << flooder.strAnswer() << " " << m.lRoomReceived - roomBefore;
+            [&] { return flooder.boDone() && m.people.lRoomReceived - roomBefore >= kLines; }, 60000))
+            << flooder.strAnswer() << " " << m.people.lRoomReceived - roomBefore;
         EXPECT_EQ(flooder.strAnswer().substr(0, 6), "DONE 0") << flooder.strAnswer();
     }
     HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
@@ -177,12 +177,12 @@ TEST_F(SampleChatHost, AFloodReachesTheHistoryInOrderWithFewerReloadsThanLines)
         15000));
     view->onFrameReloaded = nullptr;
 
-    EXPECT_EQ(m.lRoomReceived - roomBefore, kLines);
+    EXPECT_EQ(m.people.lRoomReceived - roomBefore, kLines);
     std::string listed;
-    for (size_t i = listBefore; i < m.messages.size(); ++i)
-        listed += m.messages[i].strText + "\n";
+    for (size_t i = listBefore; i < m.msgs.messages.size(); ++i)
+        listed += m.msgs.messages[i].strText + "\n";
     EXPECT_EQ(FloodNumbers(listed), Range(kLines));
-    EXPECT_EQ(FloodNumbers(m.strHistory), Range(kLines));
+    EXPECT_EQ(FloodNumbers(m.msgs.strHistory), Range(kLines));
     EXPECT_GE(reloads, 1u);
     EXPECT_LT(reloads, static_cast<size_t>(kLines));
     std::printf("%d lines, %zu reloads of the message zone\n", kLines, reloads);
@@ -193,7 +193,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
     Start("#sbhost");
     CChatModel& m = host.Model();
     // The zone gets many more lines than it shows ("flooder" is exempt from the flood rules).
-    m.lHistoryLimit = 100000;
+    m.cfg.lHistoryLimit = 100000;
     for (int i = 0; i < 60; ++i)
         m.OnRoomMessage("flooder", "line " + std::to_string(i), nullptr);
     const CHtmlScrollBar::Bar* bar = Bar();
@@ -283,14 +283,14 @@ TEST_F(SampleChatHost, TheConfigurationsLogonPageIsTakenAndPassedWithANickname)
     Start("#logonsw");
     CChatModel& m = host.Model();
     // No test set the switch: the configuration's logon page is the window's.
-    EXPECT_EQ(m.strLogonPage, "logon.htm");
-    EXPECT_EQ(m.strLogonFrame, "talk");
+    EXPECT_EQ(m.cfg.strLogonPage, "logon.htm");
+    EXPECT_EQ(m.cfg.strLogonFrame, "talk");
     // With a nickname given the gate went past it, keeping the frame's address.
-    EXPECT_FALSE(m.boLogonPageSwitch);
-    EXPECT_NE(m.strLogonSaved.find("talk.htm"), std::string::npos) << m.strLogonSaved;
+    EXPECT_FALSE(m.cfg.boLogonPageSwitch);
+    EXPECT_NE(m.conn.strLogonSaved.find("talk.htm"), std::string::npos) << m.conn.strLogonSaved;
     // A configuration arriving later no longer changes it.
     m.vOnCnfLogonPage("", "SRC=\"other.htm\" TARGET=\"msgs\"");
-    EXPECT_EQ(m.strLogonPage, "logon.htm");
+    EXPECT_EQ(m.cfg.strLogonPage, "logon.htm");
 }
 
 TEST(ChatWindow, EnableAndDisableRequests)
@@ -342,9 +342,9 @@ TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrac
     ASSERT_NE(view, nullptr);
     // The configuration's logon page, put in its frame by the start gate.
     ASSERT_TRUE(boPumpUntil([&] { return view->GetInputCtrl("CFLD_LOGIN") != nullptr; }, 15000))
-        << host.Model().strLogonPage;
-    EXPECT_FALSE(host.Model().boLogonPageSwitch);
-    EXPECT_EQ(host.Model().strLogonPage, "logon.htm");
+        << host.Model().cfg.strLogonPage;
+    EXPECT_FALSE(host.Model().cfg.boLogonPageSwitch);
+    EXPECT_EQ(host.Model().cfg.strLogonPage, "logon.htm");
     // The zone has nothing to scroll: once the frames are laid out the thumb
     // sits at the track's start.
     ASSERT_TRUE(boPumpUntil(
@@ -373,9 +373,9 @@ TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
     std::ofstream(file, std::ios::binary) << "LOCAL-FILE-CONTENT";
     const std::string key = "Software\\OrbelleTest\\SampleTrust";
     ASSERT_TRUE(ChatModel::boRegWrite(HKEY_CURRENT_USER, key, "v", "1"));
-    const std::string server = m.strServer;
-    const uint16_t port = m.uPort;
-    const long limit = m.lHistoryLimit;
+    const std::string server = m.conn.strServer;
+    const uint16_t port = m.conn.uPort;
+    const long limit = m.cfg.lHistoryLimit;
     using ChatText::strProtect8;
     const std::string check = strProtect8(
         ChatText::strChecksum16(strProtect8(std::string("pot_:tpircsavaj"), "", 9.87)), "", 9.87);
@@ -396,9 +396,9 @@ TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
     run += " 'say #trust done' 'part #trust'";
     {
         ChatIrcTest::CBackground mallory(run);
-        ASSERT_TRUE(boPumpUntil([&] { return mallory.boDone() && m.lLeft > 0; }))
+        ASSERT_TRUE(boPumpUntil([&] { return mallory.boDone() && m.people.lLeft > 0; }))
             << mallory.strAnswer() << "\n"
-            << m.strHistory;
+            << m.msgs.strHistory;
         EXPECT_EQ(mallory.strAnswer().substr(0, 6), "DONE 0") << mallory.strAnswer();
     }
     HtmlWnd* zone = host.Chat().View()->FindFrameWnd("msgs");
@@ -413,11 +413,11 @@ TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
     const std::string shown = zone->GetDocument()->GetSource();
     EXPECT_NE(shown.find("&lt;CNF_SERVINFO"), std::string::npos) << shown;
     EXPECT_EQ(shown.find("LOCAL-FILE-CONTENT"), std::string::npos) << shown;
-    EXPECT_EQ(m.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
-    EXPECT_EQ(m.strServer, server);
-    EXPECT_EQ(m.uPort, port);
-    EXPECT_EQ(m.lHistoryLimit, limit);
-    EXPECT_FALSE(m.groups.boHasMember("leak", "ann"));
+    EXPECT_EQ(m.msgs.strHistory.find("LOCAL-FILE-CONTENT"), std::string::npos);
+    EXPECT_EQ(m.conn.strServer, server);
+    EXPECT_EQ(m.conn.uPort, port);
+    EXPECT_EQ(m.cfg.lHistoryLimit, limit);
+    EXPECT_FALSE(m.people.groups.boHasMember("leak", "ann"));
     for (const std::string& n : host.Instance().Navigations())
     {
         EXPECT_EQ(n.find("javascript:"), std::string::npos) << n;

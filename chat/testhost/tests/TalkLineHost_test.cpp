@@ -46,9 +46,9 @@ TEST(TalkLineHost, SampleChatTalkLineAgainstThePythonClient)
     ASSERT_TRUE(host.boCreate(760, 480));
     ASSERT_TRUE(host.boLoadConfig("/chat.vblt"));
     CChatModel& m = host.Model();
-    ASSERT_TRUE(boPumpUntil([&] { return m.boSynced; })) << m.strHistory;
+    ASSERT_TRUE(boPumpUntil([&] { return m.conn.boSynced; })) << m.msgs.strHistory;
     // The port came from the configuration document as the web stand-in served it.
-    EXPECT_EQ(m.uPort, uSidecarPort("FD_IRC_PORT"));
+    EXPECT_EQ(m.conn.uPort, uSidecarPort("FD_IRC_PORT"));
 
     std::mutex lock;
     std::string answer;
@@ -104,12 +104,12 @@ TEST(TalkLineHost, SampleChatTalkLineAgainstThePythonClient)
     EXPECT_EQ(strText(edit), "");
     // An empty Enter asks for text and keeps the history.
     press(VK_RETURN);
-    EXPECT_NE(m.strHistory.find("write something first!"), std::string::npos) << m.strHistory;
-    EXPECT_EQ(m.inputHistory, (std::vector<std::string>{"edited"}));
+    EXPECT_NE(m.msgs.strHistory.find("write something first!"), std::string::npos) << m.msgs.strHistory;
+    EXPECT_EQ(m.msgs.inputHistory, (std::vector<std::string>{"edited"}));
     // The page's command: shown alone, sent with Ctrl and Alt.
     type("/x");
     press(VK_RETURN);
-    EXPECT_NE(m.strHistory.find("Hello from the /x command"), std::string::npos) << m.strHistory;
+    EXPECT_NE(m.msgs.strHistory.find("Hello from the /x command"), std::string::npos) << m.msgs.strHistory;
     type("/x");
     {
         CCtrlAltHeld held;
@@ -119,7 +119,7 @@ TEST(TalkLineHost, SampleChatTalkLineAgainstThePythonClient)
     bob.join();
     EXPECT_EQ(answer.substr(0, 6), "DONE 0") << answer;
 
-    ASSERT_TRUE(boPumpUntil([&] { return m.strHistory.find("bob") != std::string::npos; }));
+    ASSERT_TRUE(boPumpUntil([&] { return m.msgs.strHistory.find("bob") != std::string::npos; }));
     RedrawWindow(host.hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     EXPECT_TRUE(host.boWriteBmp(strArtefact("chat_talkline_sample.bmp")));
     // The message zone's background.
