@@ -4,6 +4,9 @@
 #include <cstdio>
 #include <cstdint>
 
+#include "FormText.h"
+#include "TextCase.h"
+
 namespace ChatText
 {
 
@@ -21,15 +24,10 @@ bool boAlnum(int c)
     return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
-char cUpper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
-}
-
 std::string strUpper(std::string text)
 {
     for (char& c : text)
-        c = cUpper(c);
+        c = FdText::AsciiToUpper(c);
     return text;
 }
 
@@ -88,17 +86,12 @@ bool boParseNumber(const std::string& text, double& number)
 
 bool boStartsNoCase(const std::string& text, const std::string& prefix)
 {
-    if (text.size() < prefix.size())
-        return false;
-    for (size_t i = 0; i < prefix.size(); ++i)
-        if (cUpper(text[i]) != cUpper(prefix[i]))
-            return false;
-    return true;
+    return FdText::StartsWithAsciiNoCase(text, prefix);
 }
 
 bool boEqualNoCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && boStartsNoCase(a, b);
+    return FdText::EqualsAsciiNoCase(a, b);
 }
 
 std::string strSubstring(const std::string& text, long start, long count)
@@ -166,39 +159,12 @@ std::string strUrlDomain(const std::string& url, bool wholeHost)
 
 std::string strUrlEncode(const std::string& text)
 {
-    std::string out;
-    out.reserve(text.size());
-    for (unsigned char c : text)
-    {
-        if (boAlnum(c))
-            out += char(c);
-        else if (c == ' ')
-            out += '+';
-        else
-            out += "%" + strHex(c, 2);
-    }
-    return out;
+    return FdText::UrlEncodeForm(text);
 }
 
 bool boWildcardMatch(const std::string& text, const std::string& pattern)
 {
-    if (text.empty() || pattern.empty())
-        return true;
-    const size_t star = pattern.find('*');
-    if (star == std::string::npos)
-        return boEqualNoCase(text, pattern);
-    if (pattern.size() == 1)
-        return true;
-    const std::string p = pattern.substr(0, star);
-    const std::string q = pattern.substr(star + 1);
-    // Both parts must fit side by side: "ab*ba" does not match "aba".
-    if (p.size() + q.size() > text.size())
-        return false;
-    if (!p.empty() && !boStartsNoCase(text, p))
-        return false;
-    if (!q.empty() && !boEqualNoCase(text.substr(text.size() - q.size()), q))
-        return false;
-    return true;
+    return FdText::MatchesOneStarAsciiNoCase(text, pattern);
 }
 
 std::string strScramble(const std::string& text, const std::string& key)

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "HexDigits.h"
+
 namespace FdMisc
 {
 
@@ -19,17 +21,6 @@ const FdBase::SErrorTextRow kAssocErrors[] = {
     {CAssocParser::kErrEncodeBufferTooSmall, "Problème à l'encodage d'une association : buffer trop petit."},
     {CAssocParser::kErrMessageTooBig, "Message trop grand pour la taille de buffer actuelle."},
 };
-
-int iHexDigit(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 } // namespace
 
@@ -71,7 +62,7 @@ int CAssocParser::iGetNext(const char** lplpName, uint32_t* lpdwNameLen, const c
         uint32_t l = 0;
         for (uint32_t i = 0; i < kLengthBytes; ++i)
         {
-            const int d = iHexDigit(p[i]);
+            const int d = FdText::HexDigitValue(p[i]);
             if (d < 0)
                 return iFail(kErrBadHexLength);
             l = (l << 4) | (uint32_t)d;

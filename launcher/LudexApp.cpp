@@ -2,6 +2,7 @@
 
 #include "ComInit.h"
 #include "FdUi.h"
+#include "FdLocalServer.h"
 #include "LaunchScriptMgr.h"
 #include "LudexClasses.h"
 #include "LudexOBPPLauncher.h"
@@ -21,35 +22,52 @@ constexpr int32_t kNoticePasses = 2000;
 // Calls still on their way out get this long before COM goes.
 constexpr DWORD kEndGraceMs = 1000;
 
-int iRegistration(FdCom::ERegSwitch eSwitch)
+// The launcher's server: a notice after a registration, the "KillApp" box,
+// the test box instead of the loop with "dbg".
+class CLudexServer : public FdCom::CLocalServer
 {
-    FdCom::CModule& module = FdCom::CModule::Get();
-    const HRESULT hr = eSwitch == FdCom::ERegSwitch::RegServer ? module.hrRegister(ServerInfo(), true)
-                                                               : module.hrUnregister(ServerInfo(), true);
-    if (SUCCEEDED(hr))
+public:
+    explicit CLudexServer(HINSTANCE hInstance, const std::string& cmdLine)
+        : CLocalServer(ServerInfo(), ServerInfo(), kIdleExitMs, kEndGraceMs), m_hInstance(hInstance),
+          m_cmdLine(cmdLine)
     {
-        CNoticeDlg notice;
-        notice.iShowAndPump(nullptr, kNoticePeriodMs, kNoticePasses);
     }
-    return static_cast<int>(hr);
-}
 
-void vMessageLoop()
-{
-    FdCom::CModule& module = FdCom::CModule::Get();
-    MSG msg;
-    while (module.bGetServerMessage(&msg) > 0)
+private:
+    void vOnRegistration(FdCom::ERegSwitch, HRESULT hr) override
     {
-        if (module.boOnIdleExitMessage(msg))
-            continue;
-        if (!msg.hwnd && msg.message == kMsgKillApp)
+        if (SUCCEEDED(hr))
         {
-            FdUi::iMessageBox(nullptr, "KillApp", "LudexDebug", MB_OK);
-            continue;
+            CNoticeDlg notice;
+            notice.iShowAndPump(nullptr, kNoticePeriodMs, kNoticePasses);
         }
-        DispatchMessageA(&msg);
     }
-}
+
+    void vServe() override
+    {
+        if (!HasParam("dbg", m_cmdLine))
+        {
+            CLocalServer::vServe();
+            return;
+        }
+        CTestBox box(FindParamValue("launchscript", m_cmdLine, ""),
+                     FindParamValue("varscript", m_cmdLine, ""), FindParamValue("command", m_cmdLine, ""));
+        box.iRun(m_hInstance);
+    }
+
+    bool boOnMessage(const MSG& msg) override
+    {
+        if (msg.hwnd || msg.message != kMsgKillApp)
+            return false;
+        FdUi::iMessageBox(nullptr, "KillApp", "LudexDebug", MB_OK);
+        return true;
+    }
+
+    void vOnEnd() override { vDestroyLudexOBPPLauncher(); }
+
+    const HINSTANCE m_hInstance;
+    const std::string m_cmdLine;
+};
 } // namespace
 
 int iRun(HINSTANCE hInstance, const char* pszCmdLine)
@@ -59,32 +77,7 @@ int iRun(HINSTANCE hInstance, const char* pszCmdLine)
     if (!com.boStarted())
         return static_cast<int>(com.hr());
     const std::string cmdLine = pszCmdLine ? pszCmdLine : "";
-
-    int iResult = 0;
-    const FdCom::ERegSwitch eSwitch = FdCom::eFindRegSwitch(cmdLine.c_str());
-    if (eSwitch != FdCom::ERegSwitch::None)
-        iResult = iRegistration(eSwitch);
-    else
-    {
-        CLudexOBPPLauncher::vSetMgrFactory(CLaunchScriptMgr::Create);
-        FdCom::CModule& module = FdCom::CModule::Get();
-        module.vStartIdleExit(kIdleExitMs, GetCurrentThreadId());
-        const HRESULT hrClasses = module.hrRegisterClassObjects(ServerInfo());
-        if (FAILED(hrClasses))
-            iResult = static_cast<int>(hrClasses);
-        else if (!HasParam("dbg", cmdLine))
-            vMessageLoop();
-        else
-        {
-            CTestBox box(FindParamValue("launchscript", cmdLine, ""),
-                         FindParamValue("varscript", cmdLine, ""), FindParamValue("command", cmdLine, ""));
-            box.iRun(hInstance);
-        }
-        module.vRevokeClassObjects();
-        module.vStopIdleExit();
-        Sleep(kEndGraceMs);
-        vDestroyLudexOBPPLauncher();
-    }
-    return iResult;
+    CLudexOBPPLauncher::vSetMgrFactory(CLaunchScriptMgr::Create);
+    return CLudexServer(hInstance, cmdLine).iRun(cmdLine.c_str());
 }
 } // namespace Ludex

@@ -2,6 +2,7 @@
 
 #include "ComRef.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "FdComSingleton.h"
 #include "FileUtil.h"
 
@@ -35,77 +36,97 @@ void CLudexOBPPLauncher::vSetMgrFactory(ScriptMgrFactory factory)
 
 STDMETHODIMP CLudexOBPPLauncher::ExecuteCmd(BSTR bstrName)
 {
-    if (!m_mgr)
-        return S_OK;
-    const CStringExt word = FdCom::strFromBstr(bstrName);
-    if (boNameIs(word, "DLDONE"))
-        m_mgr->OnDownloadEnd(m_strDownloadUrl, m_strDownloadPath, false);
-    else if (boNameIs(word, "DLERR"))
-        m_mgr->OnDownloadEnd(m_strDownloadUrl, m_strDownloadPath, true);
-    else if (boNameIs(word, "dowk"))
-        m_mgr->Ignition();
-    else if (boNameIs(word, "docf"))
-        m_mgr->OpenGameDialog(kMenuAllGames);
-    else
-        m_mgr->OnCommand(word);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!m_mgr)
+                return S_OK;
+            const CStringExt word = FdCom::strFromBstr(bstrName);
+            if (boNameIs(word, "DLDONE"))
+                m_mgr->OnDownloadEnd(m_strDownloadUrl, m_strDownloadPath, false);
+            else if (boNameIs(word, "DLERR"))
+                m_mgr->OnDownloadEnd(m_strDownloadUrl, m_strDownloadPath, true);
+            else if (boNameIs(word, "dowk"))
+                m_mgr->Ignition();
+            else if (boNameIs(word, "docf"))
+                m_mgr->OpenGameDialog(kMenuAllGames);
+            else
+                m_mgr->OnCommand(word);
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexOBPPLauncher::SetParameter(BSTR bstrName, BSTR bstrValue)
 {
-    const CStringExt name = FdCom::strFromBstr(bstrName);
-    const CStringExt value = FdCom::strFromBstr(bstrValue);
-    if (boNameIs(name, "DLPATH"))
-    {
-        m_strDownloadPath = value;
-        m_downloadedFiles.push_back(value);
-        return S_OK;
-    }
-    if (boNameIs(name, "DLURL"))
-        m_strDownloadUrl = value;
-    if (m_mgr)
-        m_mgr->OnParameter(name, value);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            const CStringExt name = FdCom::strFromBstr(bstrName);
+            const CStringExt value = FdCom::strFromBstr(bstrValue);
+            if (boNameIs(name, "DLPATH"))
+            {
+                m_strDownloadPath = value;
+                m_downloadedFiles.push_back(value);
+                return S_OK;
+            }
+            if (boNameIs(name, "DLURL"))
+                m_strDownloadUrl = value;
+            if (m_mgr)
+                m_mgr->OnParameter(name, value);
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexOBPPLauncher::GetParameter(BSTR, BSTR*)
 {
-    return E_NOTIMPL;
+    return FdCom::hrGuard([&]() -> HRESULT { return E_NOTIMPL; });
 }
 
 STDMETHODIMP CLudexOBPPLauncher::Advise(IDiagCmpt2OBPP* pCallback, unsigned long* pdwCookie)
 {
-    if (!m_mgr && g_mgrFactory)
-    {
-        m_mgr = g_mgrFactory();
-        if (m_mgr)
-            m_mgr->SetComponent(this);
-    }
-    if (pCallback)
-        pCallback->AddRef();
-    vReleaseCallback();
-    m_pCallback = pCallback;
-    if (pdwCookie)
-        *pdwCookie = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!m_mgr && g_mgrFactory)
+            {
+                m_mgr = g_mgrFactory();
+                if (m_mgr)
+                    m_mgr->SetComponent(this);
+            }
+            if (pCallback)
+                pCallback->AddRef();
+            vReleaseCallback();
+            m_pCallback = pCallback;
+            if (pdwCookie)
+                *pdwCookie = 0;
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexOBPPLauncher::Unadvise(unsigned long)
 {
-    vReleaseCallback();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            vReleaseCallback();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexOBPPLauncher::ForceRemove()
 {
-    // The page may go while the engine waits on a plug or on the page itself:
-    // the manager then stops hearing the page at once and is destroyed with
-    // this object, after the message loop, never under its own running call.
-    if (m_mgr && m_mgr->IsRunningEngine())
-        m_removedMgr = std::move(m_mgr);
-    m_mgr.reset();
-    PostQuitMessage(0);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            // The page may go while the engine waits on a plug or on the page itself:
+            // the manager then stops hearing the page at once and is destroyed with
+            // this object, after the message loop, never under its own running call.
+            if (m_mgr && m_mgr->IsRunningEngine())
+                m_removedMgr = std::move(m_mgr);
+            m_mgr.reset();
+            PostQuitMessage(0);
+            return S_OK;
+        });
 }
 
 void CLudexOBPPLauncher::NavigateHostFrame(const CStringExt& url, const CStringExt& frame)

@@ -32,8 +32,11 @@ int32_t CTestBox::RequestHostDownload(const CStringExt& url, const CStringExt&)
     SDownloadEnd end = {url, std::string(), true};
     end.error = !boDownloadToTempFile(url, end.path);
     m_downloadEnds.push_back(end);
-    // The end reaches the script on a later turn, as the plug-in's answer would.
-    PostMessageA(m_hwnd, kMsgDownloadEnd, 0, 0);
+    // The end reaches the script on a later turn, as the plug-in's answer
+    // would. Without the box (gone) nothing is posted: a null window would
+    // post to the thread's own queue.
+    if (const HWND hwnd = hWnd())
+        PostMessageA(hwnd, kMsgDownloadEnd, 0, 0);
     return 0;
 }
 
@@ -53,8 +56,7 @@ CTestBox::~CTestBox()
 
 INT_PTR CTestBox::iRun(HINSTANCE hInstance)
 {
-    return FdUi::iDialogBoxParam(hInstance, MAKEINTRESOURCEA(IDD_TESTBOX), GetActiveWindow(), DialogProc,
-                                 reinterpret_cast<LPARAM>(this));
+    return iRunModal(FdUi::iDialogBoxParam, hInstance, MAKEINTRESOURCEA(IDD_TESTBOX), GetActiveWindow());
 }
 
 std::string CTestBox::Caption(const std::string& text, uint32_t tick)
@@ -74,30 +76,13 @@ std::string CTestBox::Caption(const std::string& text, uint32_t tick)
     return caption;
 }
 
-INT_PTR CALLBACK CTestBox::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CTestBox::iOnMessage(UINT message, WPARAM wParam, LPARAM)
 {
-    if (message == WM_INITDIALOG)
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-    CTestBox* box = reinterpret_cast<CTestBox*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!box)
-        return FALSE;
-    try
-    {
-        return box->iOnMessage(hwnd, message, wParam);
-    }
-    catch (...)
-    {
-        return FALSE; // nothing crosses the window procedure
-    }
-}
-
-INT_PTR CTestBox::iOnMessage(HWND hwnd, UINT message, WPARAM wParam)
-{
+    const HWND hwnd = hWnd();
     switch (message)
     {
     case WM_INITDIALOG:
     {
-        m_hwnd = hwnd;
         SetTimer(hwnd, kTimerId, kTimerMs, nullptr);
         if (!m_launchScript.empty())
             SetDlgItemTextA(hwnd, IDC_TESTBOX_SCRIPT, m_launchScript.c_str());

@@ -15,11 +15,12 @@
 #include <string>
 
 #include "ConsoleLog.h"
+#include "DialogBase.h"
 #include "ScriptMgrLink.h"
 
 class CLaunchScriptMgr;
 
-class CTestBox : private IScriptMgrSink
+class CTestBox : private FdWin::CDialogBase, private IScriptMgrSink
 {
 public:
     static constexpr UINT_PTR kTimerId = 666;
@@ -45,8 +46,7 @@ public:
     static std::string DumpPath();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR iOnMessage(HWND hwnd, UINT message, WPARAM wParam);
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void vRun(HWND hwnd);
     void vDumpGameList();
 
@@ -64,7 +64,6 @@ private:
         bool error;
     };
     std::deque<SDownloadEnd> m_downloadEnds;
-    HWND m_hwnd = nullptr;
     std::string m_command;
     std::string m_launchScript;
     std::string m_varScript;

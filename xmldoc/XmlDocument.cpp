@@ -146,7 +146,7 @@ int32_t CXmlDocument::lRead()
             m_pSink->OnLoadEvent(kXmlEventTextInMemory, -1, 0, this);
     };
     if (m_sProtocol == kProtocolFile)
-        return lXmlReadFileSource(m_sLocation, m_sRawText, inMemory);
+        return XmlSourceReader().lReadFile(m_sLocation, m_sRawText, inMemory);
 
     if (m_sProtocol == kProtocolString)
     {
@@ -160,7 +160,7 @@ int32_t CXmlDocument::lRead()
         return kXmlLoadOk;
     }
     std::string resourceText;
-    const int32_t result = lXmlReadResourceSource(m_sLocation, resourceText);
+    const int32_t result = XmlSourceReader().lReadResource(m_sLocation, resourceText);
     if (result != kXmlLoadOk)
         return result;
     if (resourceText.size() > kMaxXmlSourceSize)

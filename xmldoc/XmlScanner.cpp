@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "TextCase.h"
 #include "TextUtil.h"
 
 bool IsXmlBlank(char c)
@@ -49,10 +50,8 @@ size_t FindTagClose(const std::string& text, size_t lt, size_t limit)
 // text[a, a + length) and text[b, b + length) are the same without regard to case.
 bool EqualsNoCaseAt(const std::string& text, size_t a, size_t b, size_t length)
 {
-    for (size_t k = 0; k < length; ++k)
-        if (ToLowerAscii(text[a + k]) != ToLowerAscii(text[b + k]))
-            return false;
-    return true;
+    return FdText::EqualsAsciiNoCase(std::string_view(text.data() + a, length),
+                                     std::string_view(text.data() + b, length));
 }
 
 uint32_t Pos(size_t position)

@@ -16,9 +16,21 @@ enum : int32_t
 // Sources longer than this are refused (offsets in error records are 32-bit).
 constexpr uint64_t kMaxXmlSourceSize = 0x7FFFFFFF;
 
-// Reads a whole file into text; onInMemory runs once the buffer is allocated, before
-// the bytes are read. Each build links one implementation (Win32 or C library).
-int32_t lXmlReadFileSource(const std::string& path, std::string& text,
-                           const std::function<void()>& onInMemory);
-// Copies a resource of type 23 of the program module: "#<number>" or a name.
-int32_t lXmlReadResourceSource(const std::string& location, std::string& text);
+// Where documents read their FILE and RES sources from. The library holds the
+// C library's reader (files through fopen, no resources); the Windows half
+// registers the Win32 one when a program links it.
+class IXmlSourceReader
+{
+public:
+    virtual ~IXmlSourceReader() = default;
+    // Reads a whole file into text; onInMemory runs once the buffer is allocated,
+    // before the bytes are read.
+    virtual int32_t lReadFile(const std::string& path, std::string& text,
+                              const std::function<void()>& onInMemory) const = 0;
+    // Copies a resource of type 23 of the program module: "#<number>" or a name.
+    virtual int32_t lReadResource(const std::string& location, std::string& text) const = 0;
+};
+
+// The reader in use; a null reader goes back to the C library's.
+const IXmlSourceReader& XmlSourceReader();
+void vSetXmlSourceReader(const IXmlSourceReader* reader);

@@ -1,5 +1,5 @@
-// FILE and RES sources where the Windows API is not there: files through the C
-// library, and no resources.
+// The C library's FILE and RES sources: files through fopen, and no resources;
+// and the choice of the reader documents use.
 #include "XmlSources.h"
 
 #include <cstdio>
@@ -23,10 +23,21 @@ public:
 private:
     FILE* m_f;
 };
-} // namespace
 
-int32_t lXmlReadFileSource(const std::string& path, std::string& text,
-                           const std::function<void()>& onInMemory)
+class CStdSourceReader : public IXmlSourceReader
+{
+public:
+    int32_t lReadFile(const std::string& path, std::string& text,
+                      const std::function<void()>& onInMemory) const override;
+    int32_t lReadResource(const std::string&, std::string&) const override { return kXmlLoadNoResource; }
+};
+
+const CStdSourceReader g_stdReader{};
+// Set by the Windows half during static initialisation; zero-initialised before it.
+const IXmlSourceReader* g_pReader = nullptr;
+
+int32_t CStdSourceReader::lReadFile(const std::string& path, std::string& text,
+                                    const std::function<void()>& onInMemory) const
 {
     // Locations are written the Windows way ('\\' separators); this C library wants '/'.
     std::string localPath = path;
@@ -57,7 +68,14 @@ int32_t lXmlReadFileSource(const std::string& path, std::string& text,
     return kXmlLoadOk;
 }
 
-int32_t lXmlReadResourceSource(const std::string&, std::string&)
+} // namespace
+
+const IXmlSourceReader& XmlSourceReader()
 {
-    return kXmlLoadNoResource;
+    return g_pReader != nullptr ? *g_pReader : g_stdReader;
+}
+
+void vSetXmlSourceReader(const IXmlSourceReader* reader)
+{
+    g_pReader = reader;
 }

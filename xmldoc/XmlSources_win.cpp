@@ -1,4 +1,5 @@
-// FILE and RES sources through the Win32 API.
+// FILE and RES sources through the Win32 API, registered for every document of
+// a program that links this library (linked whole: nothing else refers to it).
 #include <windows.h>
 
 #include "XmlSources.h"
@@ -14,10 +15,16 @@ namespace
 // RT_HTML: the type of the program's XML resources.
 constexpr WORD kXmlResourceType = 23;
 
-} // namespace
+class CWin32SourceReader : public IXmlSourceReader
+{
+public:
+    int32_t lReadFile(const std::string& path, std::string& text,
+                      const std::function<void()>& onInMemory) const override;
+    int32_t lReadResource(const std::string& location, std::string& text) const override;
+};
 
-int32_t lXmlReadFileSource(const std::string& path, std::string& text,
-                           const std::function<void()>& onInMemory)
+int32_t CWin32SourceReader::lReadFile(const std::string& path, std::string& text,
+                                      const std::function<void()>& onInMemory) const
 {
     FdWin::CHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -49,7 +56,7 @@ int32_t lXmlReadFileSource(const std::string& path, std::string& text,
     return kXmlLoadOk;
 }
 
-int32_t lXmlReadResourceSource(const std::string& location, std::string& text)
+int32_t CWin32SourceReader::lReadResource(const std::string& location, std::string& text) const
 {
     const HMODULE module = GetExeModuleHandle();
     HRSRC resource = nullptr;
@@ -82,3 +89,12 @@ int32_t lXmlReadResourceSource(const std::string& location, std::string& text)
     }
     return kXmlLoadOk;
 }
+
+const CWin32SourceReader g_win32Reader{};
+
+struct SRegister
+{
+    SRegister() { vSetXmlSourceReader(&g_win32Reader); }
+} g_register;
+
+} // namespace

@@ -1,5 +1,6 @@
 #include "HtmlAttr.h"
 
+#include "HexDigits.h"
 #include "HtmlText.h"
 
 namespace
@@ -23,17 +24,6 @@ const ColorWord kColorWords[] = {
     {"TRANSPARENT", kHtmlTransparent},
 };
 
-int HexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
 // "%x" on two characters: blanks and an optional sign first, then hex digits
 // as far as they go; 0 when there are none.
 uint32_t ReadHexPair(const std::string& pair)
@@ -45,8 +35,8 @@ uint32_t ReadHexPair(const std::string& pair)
     if (i < pair.size() && (pair[i] == '+' || pair[i] == '-'))
         negative = pair[i++] == '-';
     uint32_t value = 0;
-    for (; i < pair.size() && HexDigit(pair[i]) >= 0; ++i)
-        value = value * 16 + uint32_t(HexDigit(pair[i]));
+    for (; i < pair.size() && FdText::HexDigitValue(pair[i]) >= 0; ++i)
+        value = value * 16 + uint32_t(FdText::HexDigitValue(pair[i]));
     return (negative ? 0u - value : value) & 0xFF;
 }
 

@@ -4,16 +4,12 @@
 
 #include "HtmlAttr.h"
 #include "HtmlText.h"
+#include "TextCase.h"
 
 namespace
 {
 const char* const kPartWords[kScrollPartCount] = {"TOP",    "BOTTOM",   "UP",   "DOWN",
                                                   "RECTUP", "RECTDOWN", "THUMB"};
-
-bool StartsNoCase(const std::string& text, const std::string& prefix)
-{
-    return text.size() >= prefix.size() && HtmlEqualNoCase(text.substr(0, prefix.size()), prefix);
-}
 } // namespace
 
 const char* HtmlScrollPartWord(int32_t part)
@@ -42,7 +38,7 @@ std::string HtmlScrollPartName(const std::string& part)
 bool HtmlParseScrollName(const std::string& name, const char* prefix, std::string* id, std::string* word)
 {
     const std::string lead = std::string("#") + prefix;
-    if (!StartsNoCase(name, lead))
+    if (!FdText::StartsWithAsciiNoCase(name, lead))
         return false;
     const size_t hash = name.find('#', lead.size());
     if (hash == std::string::npos)
@@ -152,7 +148,7 @@ int32_t CHtmlScrollBarTags::OnTag(std::string name, std::string attributes, Html
                                   int32_t length, std::string frameName, CHtmlObject* sender)
 {
     static const std::string kFamily = "HTG_SCROLL";
-    if (!StartsNoCase(name, kFamily) || content == nullptr)
+    if (!FdText::StartsWithAsciiNoCase(name, kFamily) || content == nullptr)
         return -1;
     const std::string kind = name.substr(kFamily.size());
     const bool isBar = HtmlEqualNoCase(kind, "BAR");

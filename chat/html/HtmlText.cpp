@@ -4,6 +4,8 @@
 #include <cstring>
 #include <limits>
 
+#include "TextCase.h"
+
 const HtmlEntityRow HtmlEntityTable[kHtmlEntityCount] = {
     {"lt", "\x3C", "\x3C", 1},     {"gt", "\x3E", "\x3E", 1},     {"nbsp", "\xA0", "\xA0", 1},
     {"amp", "\x26", "\x26", 1},    {"quot", "\x22", "\x22", 1},   {"apos", "\x27", "\x27", 1},
@@ -63,7 +65,7 @@ std::string HtmlTrim(const std::string& text)
 
 bool HtmlEqualNoCase(const std::string& a, const std::string& b)
 {
-    return a.size() == b.size() && HtmlUpper(a) == HtmlUpper(b);
+    return FdText::EqualsAsciiNoCase(a, b);
 }
 
 int32_t HtmlAtoi(const std::string& text)

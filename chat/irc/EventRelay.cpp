@@ -19,7 +19,7 @@ HINSTANCE hThisModule()
 
 } // namespace
 
-CEventRelay::CEventRelay() : m_sink(this)
+CEventRelay::CEventRelay() : m_sink(this), m_window(*this, &CEventRelay::lOnWindowMessage)
 {
     // Without the event a full queue drops at once instead of waiting.
     m_hRoom = CreateEventA(nullptr, TRUE, TRUE, nullptr);
@@ -68,20 +68,12 @@ bool CEventRelay::boAttach(IIrcEvents* lpTarget, HINSTANCE hInstance)
     // Each connect attaches again: the window it has is kept.
     if (!m_hWnd)
     {
-        WNDCLASSA wc{};
-        if (!GetClassInfoA(m_hInstance, kClassName, &wc))
-        {
-            wc = WNDCLASSA{};
-            wc.lpfnWndProc = WindowProc;
-            wc.hInstance = m_hInstance;
-            wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5));
-            wc.lpszClassName = kClassName;
-            if (!RegisterClassA(&wc) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS)
-                return false;
-        }
+        if (!FdWin::CWindowBase::boRegisterClass(m_hInstance, kClassName, 0, nullptr,
+                                                 reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(5))))
+            return false;
         // Style 0 and no parent: a window that is never shown.
-        HWND hWnd = CreateWindowExA(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr,
-                                    m_hInstance, this);
+        HWND hWnd =
+            m_window.hCreate(0, kClassName, kWindowTitle, 0, 0, 0, 100, 100, nullptr, nullptr, m_hInstance);
         if (!hWnd)
         {
             UnregisterClassA(kClassName, m_hInstance);
@@ -112,7 +104,7 @@ void CEventRelay::vDestroyWindow()
     }
     if (!hWnd)
         return;
-    DestroyWindow(hWnd);
+    m_window.vDestroy();
     // Fails while another relay's window uses the class: that one unregisters it.
     UnregisterClassA(kClassName, m_hInstance);
 }
@@ -236,29 +228,16 @@ void CEventRelay::vDispatch(IIrcEvents* t, const Record& r)
     }
 }
 
-LRESULT CALLBACK CEventRelay::WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+LRESULT CEventRelay::lOnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 {
-    if (uMsg == WM_NCCREATE)
-    {
-        const CREATESTRUCTA* cs = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hWnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
-    }
     if (uMsg != kRelayMessage)
-        return DefWindowProcA(hWnd, uMsg, wParam, lParam);
+        return m_window.lCallDefault(uMsg, wParam, lParam);
     if (InSendMessage())
         ReplyMessage(1);
-    // The relay is the window's own; lParam only has to name it.
-    CEventRelay* relay = reinterpret_cast<CEventRelay*>(GetWindowLongPtrA(hWnd, GWLP_USERDATA));
-    if (!relay || lParam != reinterpret_cast<LPARAM>(relay))
-        return 0;
-    // No exception may unwind through the system's dispatching frames.
-    try
-    {
-        relay->vDrain();
-    }
-    catch (...)
-    {
-    }
+    // The relay is the window's own; lParam only has to name it. What the
+    // drain throws stops at the window base.
+    if (lParam == reinterpret_cast<LPARAM>(this))
+        vDrain();
     return 0;
 }
 

@@ -17,6 +17,7 @@
 
 #include "CriticalSection.h"
 #include "IrcCnx.h"
+#include "WindowBase.h"
 
 namespace ChatIrc
 {
@@ -106,13 +107,15 @@ private:
         CEventRelay* m_lpRelay;
     };
 
-    static LRESULT CALLBACK WindowProc(HWND hWnd, UINT uMsg, WPARAM wParam, LPARAM lParam);
+    // The hidden window's messages: 1026 drains the queue.
+    LRESULT lOnWindowMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
     void vQueue(Record&& record);
     void vDrain();
     static void vDispatch(IIrcEvents* lpTarget, const Record& r);
     void vDestroyWindow();
 
     CSink m_sink;
+    FdWin::TMemberWindow<CEventRelay> m_window;
     FdSystem::CCriticalSection m_queueLock; // queue, target and the fields below it
     std::deque<Record> m_queue;
     IIrcEvents* m_lpTarget = nullptr;

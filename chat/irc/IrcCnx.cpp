@@ -2,6 +2,8 @@
 
 #include <process.h>
 
+#include <utility>
+
 namespace ChatIrc
 {
 
@@ -22,7 +24,7 @@ CIrcCnx::~CIrcCnx()
 SOCKET CIrcCnx::GetSocket()
 {
     FdSystem::CAutoLock lock(&m_socketLock);
-    return m_socket;
+    return m_socket.get();
 }
 
 DWORD CIrcCnx::dwGetReaderThreadId()
@@ -31,10 +33,10 @@ DWORD CIrcCnx::dwGetReaderThreadId()
     return m_dwReaderId;
 }
 
-SOCKET CIrcCnx::OpenSocket()
+FdNet::CSocket CIrcCnx::OpenSocket()
 {
     if (!m_winsock.boIsStarted())
-        return INVALID_SOCKET;
+        return FdNet::CSocket();
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_port = htons(m_uPort);
@@ -43,18 +45,15 @@ SOCKET CIrcCnx::OpenSocket()
     {
         const hostent* host = gethostbyname(m_strHost.c_str());
         if (!host || host->h_addrtype != AF_INET || !host->h_addr_list[0])
-            return INVALID_SOCKET;
+            return FdNet::CSocket();
         memcpy(&addr.sin_addr, host->h_addr_list[0], sizeof addr.sin_addr);
     }
-    SOCKET s = socket(AF_INET, SOCK_STREAM, 0);
-    if (s == INVALID_SOCKET)
-        return INVALID_SOCKET;
-    if (connect(s, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == SOCKET_ERROR &&
+    FdNet::CSocket s(socket(AF_INET, SOCK_STREAM, 0));
+    if (!s.boValid())
+        return s;
+    if (connect(s.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) == SOCKET_ERROR &&
         WSAGetLastError() != WSAEWOULDBLOCK)
-    {
-        closesocket(s);
-        return INVALID_SOCKET;
-    }
+        return FdNet::CSocket(); // s closes as it goes
     return s;
 }
 
@@ -67,16 +66,16 @@ bool CIrcCnx::boConnect(const char* lpHost, uint16_t port)
     m_strHost = lpHost;
     m_uPort = port;
     vClearPending();
-    SOCKET s = INVALID_SOCKET;
+    FdNet::CSocket s;
     if (!m_boConnectInThread)
     {
         s = OpenSocket();
-        if (s == INVALID_SOCKET)
+        if (!s.boValid())
             return false;
     }
     {
         FdSystem::CAutoLock lock(&m_socketLock);
-        m_socket = s;
+        m_socket = std::move(s);
         m_boRunning = true;
     }
     // The state and its event come before anything the reader raises.
@@ -108,12 +107,12 @@ bool CIrcCnx::boWrite(const std::string& text)
 {
     // Under the lock: the reader may close the socket when the server goes.
     FdSystem::CAutoLock lock(&m_socketLock);
-    if (m_socket == INVALID_SOCKET)
+    if (!m_socket.boValid())
         return false;
     size_t done = 0;
     while (done < text.size())
     {
-        const int n = send(m_socket, text.data() + done, static_cast<int>(text.size() - done), 0);
+        const int n = send(m_socket.get(), text.data() + done, static_cast<int>(text.size() - done), 0);
         if (n <= 0)
             return false;
         done += static_cast<size_t>(n);
@@ -132,20 +131,19 @@ void CIrcCnx::vRead()
     m_boReaderActive = true;
     if (m_boConnectInThread)
     {
-        const SOCKET s = OpenSocket();
+        FdNet::CSocket s = OpenSocket();
         bool kept = false;
         {
             FdSystem::CAutoLock lock(&m_socketLock);
-            if (s != INVALID_SOCKET && m_boRunning)
+            if (s.boValid() && m_boRunning)
             {
-                m_socket = s;
+                m_socket = std::move(s);
                 kept = true;
             }
         }
         if (!kept)
         {
-            if (s != INVALID_SOCKET)
-                closesocket(s);
+            s.iClose();
             vReaderLost();
             m_boReaderActive = false;
             return;
@@ -190,11 +188,7 @@ void CIrcCnx::vReaderLost()
         if (!m_boRunning)
             return;
         m_boRunning = false;
-        if (m_socket != INVALID_SOCKET)
-        {
-            closesocket(m_socket);
-            m_socket = INVALID_SOCKET;
-        }
+        m_socket.iClose();
     }
     vSetState(kClosed);
     vRaiseState(kClosed);
@@ -225,17 +219,16 @@ void CIrcCnx::vClose()
         FdSystem::CAutoLock lock(&m_socketLock);
         m_boRunning = false;
         // Wakes the reader out of recv; the socket stays valid until it ended.
-        if (m_socket != INVALID_SOCKET)
-            shutdown(m_socket, SD_BOTH);
+        if (m_socket.boValid())
+            shutdown(m_socket.get(), SD_BOTH);
     }
     vJoinReader();
     bool wasOpen = false;
     {
         FdSystem::CAutoLock lock(&m_socketLock);
-        if (m_socket != INVALID_SOCKET)
+        if (m_socket.boValid())
         {
-            closesocket(m_socket);
-            m_socket = INVALID_SOCKET;
+            m_socket.iClose();
             wasOpen = true;
         }
     }

@@ -16,6 +16,7 @@
 
 #include "CriticalSection.h"
 #include "IrcSession.h"
+#include "SocketOwner.h"
 #include "WinsockUse.h"
 
 namespace ChatIrc
@@ -56,7 +57,8 @@ protected:
 private:
     static unsigned __stdcall uReaderProc(void* lpThis);
     void vRead();
-    SOCKET OpenSocket();
+    // A connected socket, or none.
+    FdNet::CSocket OpenSocket();
     // The reader's end after a failed connect or a server close: the socket
     // is closed and the state becomes 0, unless Close is under way.
     void vReaderLost();
@@ -64,7 +66,7 @@ private:
 
     FdNet::CWinsockUse m_winsock;
     FdSystem::CCriticalSection m_socketLock; // socket, reader handle, running
-    SOCKET m_socket = INVALID_SOCKET;
+    FdNet::CSocket m_socket;
     HANDLE m_hReader = nullptr;
     DWORD m_dwReaderId = 0;
     std::atomic<bool> m_boRunning{false};

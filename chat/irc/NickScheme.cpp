@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "ChatTextUtil.h"
+#include "HexDigits.h"
 
 namespace ChatIrc
 {
@@ -19,17 +20,6 @@ const char kPlainVersion[] = "NOCR";
 
 // Tag names after which trusted commands carry their attributes.
 const char* const kCommandTags[] = {"DYN_SND", "ACT_SND", "DYN_NAV", "ACT_NAV", "ACT_SETFLD"};
-
-int iHexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 bool boAt(const std::string& text, size_t pos, const std::string& what)
 {
@@ -137,7 +127,7 @@ std::string CNickScheme::strUnescapeNick(const std::string& nick) const
         {
             if (boAt(text, i, m_strMark2) && i + m_strMark2.size() < text.size())
             {
-                const int d = iHexDigit(text[i + m_strMark2.size()]);
+                const int d = FdText::HexDigitValue(text[i + m_strMark2.size()]);
                 if (d >= 0 && static_cast<size_t>(d) < m_strSet2.size())
                 {
                     out += m_strSet2[static_cast<size_t>(d)];
@@ -156,8 +146,8 @@ std::string CNickScheme::strUnescapeNick(const std::string& nick) const
         {
             if (boAt(text, i, m_strMark) && i + m_strMark.size() + 1 < text.size())
             {
-                const int hi = iHexDigit(text[i + m_strMark.size()]);
-                const int lo = iHexDigit(text[i + m_strMark.size() + 1]);
+                const int hi = FdText::HexDigitValue(text[i + m_strMark.size()]);
+                const int lo = FdText::HexDigitValue(text[i + m_strMark.size() + 1]);
                 if (hi >= 0 && lo >= 0 && (hi << 4 | lo) != 0)
                 {
                     out += static_cast<char>(hi << 4 | lo);

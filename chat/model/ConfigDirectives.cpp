@@ -11,6 +11,7 @@
 
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
+#include "TextCase.h"
 #include "HtmlAttr.h"
 #include "html/HtmlText.h"
 #include "NickScheme.h"
@@ -38,11 +39,6 @@ std::string strLowerAscii(std::string s)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
     return s;
-}
-
-bool boEndsNoCase(const std::string& text, const std::string& end)
-{
-    return text.size() >= end.size() && boEqualNoCase(text.substr(text.size() - end.size()), end);
 }
 
 int32_t iNumber(const std::string& v, int32_t def)
@@ -119,7 +115,7 @@ int CChatModel::iMessageKindOf(const std::string& word, const std::string& attrs
     {
         const std::string type = GetAttrOr("TYPE", attrs);
         const int base = boStartsNoCase(type, "RCV") ? 30 : 32;
-        return base + (boEndsNoCase(type, "FRQ") ? 1 : 0);
+        return base + (FdText::EndsWithAsciiNoCase(type, "FRQ") ? 1 : 0);
     }
     return -1;
 }
@@ -416,7 +412,7 @@ bool CChatModel::boIsConfigDocument(const std::string& mime, const std::string& 
     if (address.empty())
         return true;
     for (const char* end : {".zeltoc", ".zelto", ".vblt", ".verbolt"})
-        if (boEndsNoCase(address, end))
+        if (FdText::EndsWithAsciiNoCase(address, end))
             return true;
     return false;
 }
@@ -496,7 +492,7 @@ void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
         for (const std::string& requester : requestedDownloads.Requesters(r.strUrl))
         {
             const bool firstTechnical =
-                requester.empty() && boFirstDocReceived && !boEndsNoCase(r.strUrl, "gif");
+                requester.empty() && boFirstDocReceived && !FdText::EndsWithAsciiNoCase(r.strUrl, "gif");
             if (requester == "@TECHLOAD@")
                 vApplyTechnicalLoad(result, resultInMemory);
             else if (requester == "@GRPCNFLOAD@" || firstTechnical)

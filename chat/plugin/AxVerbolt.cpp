@@ -12,28 +12,9 @@ namespace ChatPlugin
 {
 namespace
 {
-// A property's description from IPropertyBag2::GetPropertyInfo, its name freed on every way out.
-struct SPropInfo
-{
-    PROPBAG2 info = {};
-    SPropInfo() = default;
-    SPropInfo(const SPropInfo&) = delete;
-    SPropInfo& operator=(const SPropInfo&) = delete;
-    ~SPropInfo() { CoTaskMemFree(info.pstrName); }
-};
-
 // The hosting browser's service has the id of its interface (not every
 // header names it).
 const GUID& kSidWebBrowserApp = IID_IWebBrowserApp;
-
-struct SVariant
-{
-    VARIANT v;
-    SVariant() { VariantInit(&v); }
-    SVariant(const SVariant&) = delete;
-    SVariant& operator=(const SVariant&) = delete;
-    ~SVariant() { VariantClear(&v); }
-};
 } // namespace
 
 CAxVerbolt::~CAxVerbolt()
@@ -44,48 +25,16 @@ CAxVerbolt::~CAxVerbolt()
 
 HRESULT CAxVerbolt::hrCreate(REFIID riid, void** ppv)
 {
-    try
-    {
-        return FdCom::TComObject<CAxVerbolt>::hrCreate(riid, ppv);
-    }
-    catch (...)
-    {
-        return E_OUTOFMEMORY;
-    }
-}
-
-STDMETHODIMP CAxVerbolt::GetClassID(CLSID* pClassID)
-{
-    if (!pClassID)
-        return E_POINTER;
-    *pClassID = CLSID_AxVerbolt;
-    return S_OK;
+    return FdAx::hrCreateControl<CAxVerbolt>(riid, ppv);
 }
 
 STDMETHODIMP CAxVerbolt::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
 {
     try
     {
-        FdWin::TComRef<IPropertyBag2> bag2;
-        if (pPropBag && SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, bag2.ppvOut())))
-        {
-            ULONG ulCount = 0;
-            if (FAILED(bag2->CountProperties(&ulCount)))
-                ulCount = 0;
-            for (ULONG i = 0; i < ulCount; ++i)
-            {
-                SPropInfo prop;
-                ULONG ulGot = 0;
-                if (FAILED(bag2->GetPropertyInfo(i, 1, &prop.info, &ulGot)) || ulGot != 1)
-                    continue;
-                SVariant value;
-                HRESULT hrRead = S_OK;
-                if (SUCCEEDED(bag2->Read(1, &prop.info, pErrorLog, &value.v, &hrRead)) && SUCCEEDED(hrRead) &&
-                    value.v.vt == VT_BSTR)
-                    vAddParam(FdCom::strFromWide(prop.info.pstrName),
-                              value.v.bstrVal ? FdCom::strFromBstr(value.v.bstrVal) : std::string());
-            }
-        }
+        FdAx::vReadStringProperties(pPropBag, pErrorLog, FdAx::EBagStrings::AnyDeclared,
+                                    [this](const std::string& name, BSTR value)
+                                    { vAddParam(name, value ? FdCom::strFromBstr(value) : std::string()); });
         vAfterLoad(strPageUrl());
     }
     catch (...)

@@ -3,7 +3,7 @@
 // string PARAMs as the instance's arguments.
 #pragma once
 
-#include "AxInPlaceControl.h"
+#include "AxBagControl.h"
 #include "AxVerboltTlb.h"
 #include "FdComDispatch.h"
 #include "FdComObject.h"
@@ -16,8 +16,7 @@ namespace ChatPlugin
 class CAxVerbolt : public CxPlgnHlpr,
                    public FdCom::CObjectRoot,
                    public FdCom::TDispatchImpl<IAxVerbolt, &LIBID_CHATTABELLib>,
-                   public FdAx::CInPlaceControl,
-                   public IPersistPropertyBag
+                   public FdAx::CPropertyBagControl
 {
 public:
     static constexpr const char* kszWindowClass = "VerboltAxWindow";
@@ -39,10 +38,7 @@ public:
     static HRESULT hrCreate(REFIID riid, void** ppv);
 
     // ---- IPersistPropertyBag
-    STDMETHODIMP GetClassID(CLSID* pClassID) override;
-    STDMETHODIMP InitNew() override { return S_OK; }
     STDMETHODIMP Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) override;
-    STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
 
 protected:
     bool boHasSite() override { return static_cast<bool>(m_site); }

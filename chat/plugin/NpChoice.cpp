@@ -4,6 +4,8 @@
 #include <cctype>
 #include <cstring>
 
+#include "TextCase.h"
+
 namespace ChatPlugin
 {
 namespace
@@ -13,12 +15,6 @@ std::string strLower(std::string s)
     std::transform(s.begin(), s.end(), s.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return s;
-}
-
-bool boStartsNoCase(const char* text, const char* prefix)
-{
-    const size_t n = std::strlen(prefix);
-    return std::strlen(text) >= n && strLower(std::string(text, n)) == prefix;
 }
 
 // The document endings of the chat's own pages.
@@ -33,9 +29,9 @@ uint16_t uChooseStreamType(const char* type, const char* url, uint16_t proposed)
     if (!type)
         return kNormal;
     const size_t len = std::strlen(type);
-    if (len > 5 && boStartsNoCase(type, "text/"))
+    if (len > 5 && FdText::StartsWithAsciiNoCase(type, "text/"))
         return kNormal;
-    if (len > 6 && boStartsNoCase(type, "image/"))
+    if (len > 6 && FdText::StartsWithAsciiNoCase(type, "image/"))
         return kAsFile;
     if (strLower(type) == "application/octet-stream")
     {

@@ -114,7 +114,7 @@ struct CxPlgnHlpr::SRequest
     DWORD dwHttpStatus = 0;
 };
 
-CxPlgnHlpr::CxPlgnHlpr()
+CxPlgnHlpr::CxPlgnHlpr() : m_messages(*this, &CxPlgnHlpr::lOnMessage)
 {
     std::memset(&m_funcs, 0, sizeof m_funcs);
     m_funcs.size = sizeof m_funcs;
@@ -141,13 +141,9 @@ CxPlgnHlpr::CxPlgnHlpr()
         NpInitialize(&g_emulated);
     }
     HINSTANCE hModule = FdCom::CModule::Get().hModule();
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = lMessageProc;
-    wc.hInstance = hModule;
-    wc.lpszClassName = kMessageClass;
-    RegisterClassA(&wc); // an existing class is fine
-    m_hwndMessages =
-        CreateWindowExA(0, kMessageClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, hModule, this);
+    // Without the window (no class, no window) downloads are refused.
+    if (FdWin::CWindowBase::boRegisterClass(hModule, kMessageClass))
+        m_messages.hCreate(0, kMessageClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, hModule);
 }
 
 CxPlgnHlpr::~CxPlgnHlpr()
@@ -159,13 +155,12 @@ CxPlgnHlpr::~CxPlgnHlpr()
         m_atom = 0;
     }
     // Results posted before the atom went: freed here, no plug-in call.
-    if (m_hwndMessages)
+    if (const HWND hwnd = m_messages.hWnd())
     {
         MSG msg;
-        while (PeekMessageA(&msg, m_hwndMessages, kResultMessage, kResultMessage, PM_REMOVE))
+        while (PeekMessageA(&msg, hwnd, kResultMessage, kResultMessage, PM_REMOVE))
             vFreeRequest(reinterpret_cast<SRequest*>(msg.lParam));
-        DestroyWindow(m_hwndMessages);
-        m_hwndMessages = nullptr;
+        m_messages.vDestroy();
     }
     if (m_funcs.destroy)
     {
@@ -259,7 +254,7 @@ void CxPlgnHlpr::vFetch(const std::string& url, const char* target)
     auto* stream = static_cast<NPStream*>(std::calloc(1, sizeof(NPStream)));
     char* streamUrl = lpszCopy(resolved);
     auto* request = new (std::nothrow) SRequest;
-    if (!stream || !streamUrl || !request || !m_hwndMessages)
+    if (!stream || !streamUrl || !request || !m_messages.hWnd())
     {
         std::free(stream);
         std::free(streamUrl);
@@ -282,7 +277,7 @@ void CxPlgnHlpr::vFetch(const std::string& url, const char* target)
     request->uStreamType = streamType;
     request->atom = m_atom;
     request->strAtomName = m_atomName;
-    request->hwndTarget = m_hwndMessages;
+    request->hwndTarget = m_messages.hWnd();
     // The worker holds a load reference of the module until its last
     // instruction: a control released meanwhile may let the host unload it.
     HMODULE hModule = nullptr;
@@ -381,23 +376,14 @@ void CxPlgnHlpr::vDeliver(SRequest* request)
     vFreeRequest(request);
 }
 
-LRESULT CALLBACK CxPlgnHlpr::lMessageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
+LRESULT CxPlgnHlpr::lOnMessage(UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg == WM_NCCREATE)
-    {
-        const auto* create = reinterpret_cast<const CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* self = reinterpret_cast<CxPlgnHlpr*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (msg == kResultMessage)
     {
-        auto* request = reinterpret_cast<SRequest*>(lParam);
-        if (self && request)
-            self->vDeliver(request);
-        else
-            vFreeRequest(request);
+        if (auto* request = reinterpret_cast<SRequest*>(lParam))
+            vDeliver(request);
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return m_messages.lCallDefault(msg, wParam, lParam);
 }
 } // namespace ChatPlugin

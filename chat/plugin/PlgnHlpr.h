@@ -12,6 +12,7 @@
 #pragma once
 
 #include "NpApi.h"
+#include "WindowBase.h"
 
 #include <windows.h>
 
@@ -73,7 +74,8 @@ private:
     static DWORD WINAPI dwWorker(void* lpRequest);
     static void vWork(SRequest* request);
     static void vFreeRequest(SRequest* request);
-    static LRESULT CALLBACK lMessageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The message window's messages: a worker's result is delivered.
+    LRESULT lOnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void vDeliver(SRequest* request);
 
     std::map<std::string, std::string> m_params; // lower-case names
@@ -83,7 +85,7 @@ private:
     std::string m_pageDir, m_siteRoot, m_type, m_srcEnding, m_src;
     ATOM m_atom = 0;
     std::string m_atomName;
-    HWND m_hwndMessages = nullptr;
+    FdWin::TMemberWindow<CxPlgnHlpr> m_messages;
     NPWindow m_window = {};
 };
 } // namespace ChatPlugin

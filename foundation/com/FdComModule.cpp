@@ -1,6 +1,7 @@
 #include "FdComModule.h"
 
 #include "FdBstr.h"
+#include "FdLocalServer.h"
 
 #include <windows.h>
 #include <oleauto.h>
@@ -462,41 +463,12 @@ HRESULT CModule::hrGetClassObject(const SServerInfo& info, REFCLSID rclsid, REFI
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 
-int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs)
-{
-    CModule& module = CModule::Get();
-    switch (eFindRegSwitch(pszCmdLine))
-    {
-    case ERegSwitch::RegServer:
-        return static_cast<int>(module.hrRegister(info, true));
-    case ERegSwitch::UnregServer:
-        return static_cast<int>(module.hrUnregister(info, true));
-    case ERegSwitch::None:
-        break;
-    }
-    HRESULT hr = module.hrRegisterClassObjects(info);
-    if (FAILED(hr))
-        return static_cast<int>(hr);
-    if (dwIdleExitMs)
-        module.vStartIdleExit(dwIdleExitMs, GetCurrentThreadId());
-    MSG msg;
-    while (module.bGetServerMessage(&msg) > 0)
-    {
-        if (module.boOnIdleExitMessage(msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-    module.vStopIdleExit();
-    module.vRevokeClassObjects();
-    return 0;
-}
 int iLocalServerMain(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs)
 {
     HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
     if (FAILED(hrInit))
         return static_cast<int>(hrInit);
-    int iResult = iRunLocalServer(info, pszCmdLine, dwIdleExitMs);
+    int iResult = CLocalServer(info, info, dwIdleExitMs).iRun(pszCmdLine);
     CoUninitialize();
     return iResult;
 }

@@ -121,15 +121,9 @@ private:
     bool m_boIdleQuitPosted = false; // main thread only
 };
 
-// Runs a local server: "RegServer"/"UnregServer" register or remove and
-// return the result as exit code; otherwise registers the class objects,
-// runs the thread's message loop until WM_QUIT and revokes them. With
-// dwIdleExitMs 0 the server runs until something posts WM_QUIT.
-// COM must be initialised on the calling thread.
-int iRunLocalServer(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs);
-
-// A local server's whole WinMain: enters the apartment, runs
-// iRunLocalServer, and leaves COM only if it was entered.
+// A local server's whole WinMain when it serves info and nothing else: enters
+// the apartment, runs CLocalServer (FdLocalServer.h), and leaves COM only if
+// it was entered.
 int iLocalServerMain(const SServerInfo& info, const char* pszCmdLine, DWORD dwIdleExitMs);
 } // namespace FdCom
 

@@ -1,6 +1,7 @@
 #include "AxBind.h"
 
 #include "DiagIE.h"
+#include "FdComBoundary.h"
 
 #include <vector>
 
@@ -80,65 +81,81 @@ void COurBindStatusCallback::vDeliver(DWORD grfBSCF, const void* lpBytes, DWORD 
 
 STDMETHODIMP COurBindStatusCallback::OnStartBinding(DWORD, IBinding* pib)
 {
-    vRelease(m_lpBinding);
-    m_lpBinding = pib;
-    if (m_lpBinding)
-        m_lpBinding->AddRef();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            vRelease(m_lpBinding);
+            m_lpBinding = pib;
+            if (m_lpBinding)
+                m_lpBinding->AddRef();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP COurBindStatusCallback::GetBindInfo(DWORD* grfBINDF, BINDINFO* pbindinfo)
 {
-    if (!grfBINDF || !pbindinfo)
-        return E_INVALIDARG;
-    *grfBINDF = kBindFlags;
-    const ULONG cbSize = pbindinfo->cbSize;
-    ZeroMemory(pbindinfo, cbSize < sizeof *pbindinfo ? cbSize : sizeof *pbindinfo);
-    pbindinfo->cbSize = cbSize;
-    pbindinfo->dwBindVerb = BINDVERB_GET;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!grfBINDF || !pbindinfo)
+                return E_INVALIDARG;
+            *grfBINDF = kBindFlags;
+            const ULONG cbSize = pbindinfo->cbSize;
+            ZeroMemory(pbindinfo, cbSize < sizeof *pbindinfo ? cbSize : sizeof *pbindinfo);
+            pbindinfo->cbSize = cbSize;
+            pbindinfo->dwBindVerb = BINDVERB_GET;
+            return S_OK;
+        });
 }
 
 STDMETHODIMP COurBindStatusCallback::OnDataAvailable(DWORD grfBSCF, DWORD dwSize, FORMATETC*,
                                                      STGMEDIUM* pstgmed)
 {
-    if (boHttpFailed())
-        return S_OK; // an error page is no data: the end of the binding reports the failure
-    if (pstgmed && pstgmed->tymed == TYMED_ISTREAM && pstgmed->pstm && !m_lpStream)
-    {
-        m_lpStream = pstgmed->pstm;
-        m_lpStream->AddRef();
-    }
-    std::vector<char> bytes;
-    if (m_lpStream && dwSize > m_dwTotal)
-    {
-        bytes.resize(dwSize - m_dwTotal);
-        DWORD dwHeld = 0;
-        while (dwHeld < bytes.size())
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
         {
-            ULONG ulRead = 0;
-            const HRESULT hr =
-                m_lpStream->Read(bytes.data() + dwHeld, static_cast<ULONG>(bytes.size() - dwHeld), &ulRead);
-            dwHeld += ulRead;
-            if (FAILED(hr) || hr == S_FALSE || ulRead == 0)
-                break;
-        }
-        bytes.resize(dwHeld);
-        m_dwTotal += dwHeld;
-    }
-    if (grfBSCF || !bytes.empty())
-        vDeliver(grfBSCF, bytes.empty() ? nullptr : bytes.data(), static_cast<DWORD>(bytes.size()));
-    return S_OK;
+            if (boHttpFailed())
+                return S_OK; // an error page is no data: the end of the binding reports the failure
+            if (pstgmed && pstgmed->tymed == TYMED_ISTREAM && pstgmed->pstm && !m_lpStream)
+            {
+                m_lpStream = pstgmed->pstm;
+                m_lpStream->AddRef();
+            }
+            std::vector<char> bytes;
+            if (m_lpStream && dwSize > m_dwTotal)
+            {
+                bytes.resize(dwSize - m_dwTotal);
+                DWORD dwHeld = 0;
+                while (dwHeld < bytes.size())
+                {
+                    ULONG ulRead = 0;
+                    const HRESULT hr = m_lpStream->Read(bytes.data() + dwHeld,
+                                                        static_cast<ULONG>(bytes.size() - dwHeld), &ulRead);
+                    dwHeld += ulRead;
+                    if (FAILED(hr) || hr == S_FALSE || ulRead == 0)
+                        break;
+                }
+                bytes.resize(dwHeld);
+                m_dwTotal += dwHeld;
+            }
+            if (grfBSCF || !bytes.empty())
+                vDeliver(grfBSCF, bytes.empty() ? nullptr : bytes.data(), static_cast<DWORD>(bytes.size()));
+            return S_OK;
+        });
 }
 
 STDMETHODIMP COurBindStatusCallback::OnStopBinding(HRESULT hresult, LPCWSTR)
 {
-    m_boStopped = true;
-    HRESULT hr = hresult;
-    if (SUCCEEDED(hr) && boHttpFailed())
-        hr = INET_E_DOWNLOAD_FAILURE;
-    vDeliver(0, nullptr, static_cast<DWORD>(hr));
-    vRelease(m_lpBinding);
-    vRelease(m_lpStream);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_boStopped = true;
+            HRESULT hr = hresult;
+            if (SUCCEEDED(hr) && boHttpFailed())
+                hr = INET_E_DOWNLOAD_FAILURE;
+            vDeliver(0, nullptr, static_cast<DWORD>(hr));
+            vRelease(m_lpBinding);
+            vRelease(m_lpStream);
+            return S_OK;
+        });
 }

@@ -4,6 +4,7 @@
 #include "AxModule.h"
 #include "AxNavigate.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "InstanceDisplay.h"
 #include "PlugInst.h"
 #include "PlugLife.h"
@@ -49,27 +50,6 @@ bool boRegisterWindowClass()
                                                CS_HREDRAW | CS_VREDRAW | CS_DBLCLKS,
                                                LoadCursor(nullptr, IDC_ARROW));
 }
-
-// A property's description from IPropertyBag2::GetPropertyInfo, with its name
-// freed on every way out.
-struct SPropInfo
-{
-    PROPBAG2 info = {};
-    SPropInfo() = default;
-    SPropInfo(const SPropInfo&) = delete;
-    SPropInfo& operator=(const SPropInfo&) = delete;
-    ~SPropInfo() { CoTaskMemFree(info.pstrName); }
-};
-
-// A VARIANT cleared on every way out.
-struct SVariant
-{
-    VARIANT v;
-    SVariant() { VariantInit(&v); }
-    SVariant(const SVariant&) = delete;
-    SVariant& operator=(const SVariant&) = delete;
-    ~SVariant() { VariantClear(&v); }
-};
 } // namespace
 
 CDiagIE::CDiagIE() : m_params(CParamList::kszSeparator)
@@ -117,14 +97,7 @@ CDiagIE::~CDiagIE()
 
 HRESULT CDiagIE::hrCreate(REFIID riid, void** ppv)
 {
-    try
-    {
-        return FdCom::TComObject<CDiagIE>::hrCreate(riid, ppv);
-    }
-    catch (...)
-    {
-        return E_OUTOFMEMORY;
-    }
+    return FdAx::hrCreateControl<CDiagIE>(riid, ppv);
 }
 
 bool CDiagIE::boIsLive(const CDiagIE* lpControl, uint64_t ulSerial)
@@ -138,54 +111,86 @@ bool CDiagIE::boIsLive(const CDiagIE* lpControl, uint64_t ulSerial)
 
 STDMETHODIMP CDiagIE::put_BackColor(OLE_COLOR clr)
 {
-    m_clrBack = clr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_clrBack = clr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_BackColor(OLE_COLOR* pclr)
 {
-    if (!pclr)
-        return E_POINTER;
-    *pclr = m_clrBack;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pclr)
+                return E_POINTER;
+            *pclr = m_clrBack;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_BackStyle(LONG style)
 {
-    m_lBackStyle = style;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_lBackStyle = style;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_BackStyle(LONG* pstyle)
 {
-    if (!pstyle)
-        return E_POINTER;
-    *pstyle = m_lBackStyle;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pstyle)
+                return E_POINTER;
+            *pstyle = m_lBackStyle;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_FillColor(OLE_COLOR clr)
 {
-    m_clrFill = clr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_clrFill = clr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_FillColor(OLE_COLOR* pclr)
 {
-    if (!pclr)
-        return E_POINTER;
-    *pclr = m_clrFill;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pclr)
+                return E_POINTER;
+            *pclr = m_clrFill;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::put_Text(BSTR strText)
 {
-    BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
-    if (strText && !bstr)
-        return E_OUTOFMEMORY;
-    *m_text.pbstrOut() = bstr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            BSTR bstr = SysAllocStringLen(strText, SysStringLen(strText));
+            if (strText && !bstr)
+                return E_OUTOFMEMORY;
+            *m_text.pbstrOut() = bstr;
+            return S_OK;
+        });
 }
 STDMETHODIMP CDiagIE::get_Text(BSTR* pstrText)
 {
-    if (!pstrText)
-        return E_POINTER;
-    *pstrText = SysAllocStringLen(m_text.bstr(), SysStringLen(m_text.bstr()));
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pstrText)
+                return E_POINTER;
+            *pstrText = SysAllocStringLen(m_text.bstr(), SysStringLen(m_text.bstr()));
+            return S_OK;
+        });
 }
 
 // ---- In place
@@ -223,64 +228,46 @@ void CDiagIE::vDestroyControlWindow()
 
 STDMETHODIMP CDiagIE::TranslateAccelerator(LPMSG lpmsg)
 {
-    // Tab goes back to the container, marked with the registered message number.
-    if (lpmsg && lpmsg->message == WM_KEYDOWN && lpmsg->wParam == VK_TAB && m_uTabMessage)
-        lpmsg->wParam = m_uTabMessage;
-    return S_FALSE;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            // Tab goes back to the container, marked with the registered message number.
+            if (lpmsg && lpmsg->message == WM_KEYDOWN && lpmsg->wParam == VK_TAB && m_uTabMessage)
+                lpmsg->wParam = m_uTabMessage;
+            return S_FALSE;
+        });
 }
 
 // ---- Property bag
 
-STDMETHODIMP CDiagIE::GetClassID(CLSID* pClassID)
-{
-    if (!pClassID)
-        return E_POINTER;
-    *pClassID = CLSID_OBPPDiagIE;
-    return S_OK;
-}
-
 STDMETHODIMP CDiagIE::Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog)
 {
-    if (!pPropBag)
-        return E_POINTER;
-    try
-    {
-        vLoadStockProperties(pPropBag, pErrorLog);
-        m_params.vClear();
-        FdWin::TComRef<IPropertyBag2> bag2;
-        if (SUCCEEDED(pPropBag->QueryInterface(IID_IPropertyBag2, bag2.ppvOut())))
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
         {
-            ULONG ulCount = 0;
-            if (FAILED(bag2->CountProperties(&ulCount)))
-                ulCount = 0;
-            for (ULONG i = 0; i < ulCount; ++i)
+            if (!pPropBag)
+                return E_POINTER;
+            try
             {
-                SPropInfo prop;
-                ULONG ulGot = 0;
-                if (FAILED(bag2->GetPropertyInfo(i, 1, &prop.info, &ulGot)) || ulGot != 1)
-                    continue;
-                if (prop.info.vt != VT_BSTR)
-                    continue;
-                SVariant value;
-                HRESULT hrRead = S_OK;
-                if (SUCCEEDED(bag2->Read(1, &prop.info, pErrorLog, &value.v, &hrRead)) && SUCCEEDED(hrRead) &&
-                    value.v.vt == VT_BSTR)
-                {
-                    const std::string strName = FdCom::strFromWide(prop.info.pstrName);
-                    if (value.v.bstrVal)
-                        m_params.vAdd(strName.c_str(), FdCom::strFromBstr(value.v.bstrVal).c_str());
-                    else
-                        m_params.vAdd(strName.c_str(), nullptr);
-                }
+                vLoadStockProperties(pPropBag, pErrorLog);
+                m_params.vClear();
+                FdAx::vReadStringProperties(pPropBag, pErrorLog, FdAx::EBagStrings::DeclaredAsString,
+                                            [this](const std::string& name, BSTR value)
+                                            {
+                                                if (value)
+                                                    m_params.vAdd(name.c_str(),
+                                                                  FdCom::strFromBstr(value).c_str());
+                                                else
+                                                    m_params.vAdd(name.c_str(), nullptr);
+                                            });
+                vAfterLoad();
             }
-        }
-        vAfterLoad();
-    }
-    catch (...)
-    {
-        return E_FAIL;
-    }
-    return S_OK;
+            catch (...)
+            {
+                return E_FAIL;
+            }
+            return S_OK;
+        });
 }
 
 void CDiagIE::vLoadStockProperties(IPropertyBag* pPropBag, IErrorLog* pErrorLog)

@@ -4,7 +4,7 @@
 // string PARAM becomes an attribute; paints through the instance; fetches
 // addresses with URL monikers into stream records; opens addresses in frames
 // through the container's hyperlink frame.
-#include "AxInPlaceControl.h"
+#include "AxBagControl.h"
 #include "BrowserLink.h"
 #include "ComRef.h"
 #include "FdBstr.h"
@@ -28,8 +28,7 @@ class COurBindStatusCallback;
 
 class CDiagIE : public FdCom::CObjectRoot,
                 public FdCom::TDispatchImpl<IDiagIE, &LIBID_OBPPAXLib>,
-                public FdAx::CInPlaceControl,
-                public IPersistPropertyBag,
+                public FdAx::CPropertyBagControl,
                 public IBrowserLink
 {
 public:
@@ -74,10 +73,7 @@ public:
     STDMETHODIMP TranslateAccelerator(LPMSG lpmsg) override;
 
     // ---- IPersistPropertyBag
-    STDMETHODIMP GetClassID(CLSID* pClassID) override;
-    STDMETHODIMP InitNew() override { return S_OK; }
     STDMETHODIMP Load(IPropertyBag* pPropBag, IErrorLog* pErrorLog) override;
-    STDMETHODIMP Save(IPropertyBag*, BOOL, BOOL) override { return E_NOTIMPL; }
 
     // ---- IBrowserLink
     void vOpenUrl(const char* lpszUrl, const char* lpszFrame, uint32_t dwExpectedSize) override;

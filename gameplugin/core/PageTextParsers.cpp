@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "HexDigits.h"
+
 namespace
 {
 constexpr size_t kColourDigits = 6;
@@ -18,16 +20,6 @@ size_t ulBoundedLength(const char* p, size_t ulMax)
     return n;
 }
 
-uint32_t dwHexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return static_cast<uint32_t>(c - '0');
-    if (c >= 'A' && c <= 'F')
-        return static_cast<uint32_t>(c - 'A' + 10);
-    if (c >= 'a' && c <= 'f')
-        return static_cast<uint32_t>(c - 'a' + 10);
-    return 0;
-}
 } // namespace
 
 uint32_t dwParseHex(const char* lpszText, size_t ulLength)
@@ -39,7 +31,9 @@ uint32_t dwParseHex(const char* lpszText, size_t ulLength)
     uint32_t dwWeight = 1;
     for (size_t i = n; i-- > 0;)
     {
-        dwValue += dwHexDigit(lpszText[i]) * dwWeight;
+        // A byte that is no hex digit counts as 0.
+        const int iDigit = FdText::HexDigitValue(lpszText[i]);
+        dwValue += static_cast<uint32_t>(iDigit < 0 ? 0 : iDigit) * dwWeight;
         dwWeight *= 16;
     }
     return dwValue;

@@ -1,5 +1,6 @@
 #include "ChooseDirDialog.h"
 
+#include "DialogBase.h"
 #include "FdComModule.h"
 #include "FdUi.h"
 #include "FolderBrowser.h"
@@ -11,13 +12,6 @@
 namespace
 {
 constexpr size_t kRefusalMax = 1024;
-
-struct SDialogState
-{
-    const SChooseDirTexts* lpTexts;
-    std::string strProposed;
-    std::string strChosen;
-};
 
 std::string strDialogPath(HWND hwnd)
 {
@@ -61,61 +55,68 @@ void vBrowse(HWND hwnd, const SChooseDirTexts& texts)
     SetDlgItemTextA(hwnd, IDC_CHOOSEDIR_PATH, strFolder.c_str());
 }
 
-INT_PTR CALLBACK ChooseDirProc(HWND hwnd, UINT uMsg, WPARAM wParam, LPARAM lParam)
+class CChooseDirDialog : public FdWin::CDialogBase
 {
-    auto* lpState = reinterpret_cast<SDialogState*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    switch (uMsg)
+public:
+    CChooseDirDialog(const SChooseDirTexts& texts, const std::string& strProposed)
+        : m_texts(texts), m_strProposed(strProposed)
     {
-    case WM_INITDIALOG:
-        lpState = reinterpret_cast<SDialogState*>(lParam);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        SetWindowTextA(hwnd, lpState->lpTexts->strCaption.c_str());
-        SetDlgItemTextA(hwnd, IDC_CHOOSEDIR_TEXT, lpState->lpTexts->strText.c_str());
-        SendDlgItemMessageA(hwnd, IDC_CHOOSEDIR_PATH, EM_LIMITTEXT, kChooseDirPathMax, 0);
-        SetDlgItemTextA(hwnd, IDC_CHOOSEDIR_PATH, lpState->strProposed.c_str());
-        return TRUE;
-    case WM_COMMAND:
-        if (!lpState)
-            break;
-        switch (LOWORD(wParam))
-        {
-        case IDC_CHOOSEDIR_BROWSE:
-            vBrowse(hwnd, *lpState->lpTexts);
-            return TRUE;
-        case IDOK:
-        {
-            const std::string strPath = strDialogPath(hwnd);
-            if (boAllowed(strPath))
-            {
-                lpState->strChosen = strPath;
-                EndDialog(hwnd, IDOK);
-            }
-            else
-                vShowRefusal(hwnd, *lpState->lpTexts);
-            return TRUE;
-        }
-        case IDCANCEL:
-            EndDialog(hwnd, IDCANCEL);
-            return TRUE;
-        default:
-            break;
-        }
-        break;
-    default:
-        break;
     }
-    return FALSE;
-}
+    const std::string& strChosen() const { return m_strChosen; }
+
+protected:
+    INT_PTR iOnMessage(UINT uMsg, WPARAM wParam, LPARAM) override
+    {
+        const HWND hwnd = hWnd();
+        switch (uMsg)
+        {
+        case WM_INITDIALOG:
+            SetWindowTextA(hwnd, m_texts.strCaption.c_str());
+            SetDlgItemTextA(hwnd, IDC_CHOOSEDIR_TEXT, m_texts.strText.c_str());
+            SendDlgItemMessageA(hwnd, IDC_CHOOSEDIR_PATH, EM_LIMITTEXT, kChooseDirPathMax, 0);
+            SetDlgItemTextA(hwnd, IDC_CHOOSEDIR_PATH, m_strProposed.c_str());
+            return TRUE;
+        case WM_COMMAND:
+            switch (LOWORD(wParam))
+            {
+            case IDC_CHOOSEDIR_BROWSE:
+                vBrowse(hwnd, m_texts);
+                return TRUE;
+            case IDOK:
+            {
+                const std::string strPath = strDialogPath(hwnd);
+                if (boAllowed(strPath))
+                {
+                    m_strChosen = strPath;
+                    EndDialog(hwnd, IDOK);
+                }
+                else
+                    vShowRefusal(hwnd, m_texts);
+                return TRUE;
+            }
+            case IDCANCEL:
+                EndDialog(hwnd, IDCANCEL);
+                return TRUE;
+            }
+            break;
+        }
+        return FALSE;
+    }
+
+private:
+    const SChooseDirTexts& m_texts;
+    const std::string m_strProposed;
+    std::string m_strChosen;
+};
 } // namespace
 
 INT_PTR iRunChooseDirDialog(HWND hwndOwner, const SChooseDirTexts& texts, const std::string& strProposed,
                             std::string* lpstrChosen)
 {
-    SDialogState state{&texts, strProposed, std::string()};
-    const INT_PTR iResult =
-        FdUi::iDialogBoxParam(FdCom::CModule::Get().hModule(), MAKEINTRESOURCEA(IDD_CHOOSEDIR), hwndOwner,
-                              ChooseDirProc, reinterpret_cast<LPARAM>(&state));
+    CChooseDirDialog dialog(texts, strProposed);
+    const INT_PTR iResult = dialog.iRunModal(FdUi::iDialogBoxParam, FdCom::CModule::Get().hModule(),
+                                             MAKEINTRESOURCEA(IDD_CHOOSEDIR), hwndOwner);
     if (iResult == IDOK)
-        *lpstrChosen = state.strChosen;
+        *lpstrChosen = dialog.strChosen();
     return iResult;
 }

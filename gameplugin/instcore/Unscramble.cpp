@@ -1,22 +1,13 @@
 #include "Unscramble.h"
 
+#include "HexDigits.h"
+
 namespace Scramble
 {
 namespace
 {
 constexpr char kszDigits[] = "0123456789ABCDEF";
 constexpr int kRadix = 16;
-
-int iDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
 } // namespace
 
 bool boUnscramblePass(std::string& strText)
@@ -24,7 +15,7 @@ bool boUnscramblePass(std::string& strText)
     std::string strOut(strText.rbegin(), strText.rend());
     for (size_t i = 0; i < strOut.size(); ++i)
     {
-        const int v = iDigitValue(strOut[i]);
+        const int v = FdText::HexDigitValue(strOut[i]);
         if (v < 0)
             return false;
         strOut[i] = kszDigits[(v + kRadix - static_cast<int>(i % kRadix)) % kRadix];
@@ -41,8 +32,8 @@ bool boDecodePairs(std::string& strText)
     strOut.reserve(strText.size() / 2);
     for (size_t i = 0; i < strText.size(); i += 2)
     {
-        const int hi = iDigitValue(strText[i]);
-        const int lo = iDigitValue(strText[i + 1]);
+        const int hi = FdText::HexDigitValue(strText[i]);
+        const int lo = FdText::HexDigitValue(strText[i + 1]);
         if (hi < 0 || lo < 0)
             return false;
         strOut.push_back(static_cast<char>(hi * kRadix + lo));

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "ServerMessages.h"
 
@@ -77,6 +78,21 @@ bool CPeer::boNext(Bytes& out)
         while (m_cutter.Next(m) == HubProto::CStreamCutter::ECut::Message)
             m_ready.emplace_back(m.lpData, m.lpData + m.ulSize);
     }
+}
+
+bool boReadArgs(int argc, char** argv, const char* lpszProgram, SArgs& out)
+{
+    const char* env = std::getenv("FD_GAMESERVER_PORT");
+    out.wServerPort = uint16_t(std::atoi(argc > 1 ? argv[1] : env ? env : "0"));
+    out.ulRoundTrips = argc > 2 ? uint32_t(std::atoi(argv[2])) : SArgs().ulRoundTrips;
+    out.ulMessages = argc > 3 ? uint32_t(std::atoi(argv[3])) : SArgs().ulMessages;
+    if (out.wServerPort != 0 && out.ulRoundTrips != 0 && out.ulMessages != 0)
+        return true;
+    std::fprintf(stderr,
+                 "usage: %s <stand-in port> [round trips] [messages]\n"
+                 "(or the port in FD_GAMESERVER_PORT)\n",
+                 lpszProgram);
+    return false;
 }
 
 SResult FromRoundTrips(std::vector<double> us)

@@ -66,6 +66,17 @@ struct SResult
     bool boOk = false;
 };
 
+// A benchmark's command line: the stand-in's port (or FD_GAMESERVER_PORT),
+// then the round trips and the messages, with their defaults.
+struct SArgs
+{
+    uint16_t wServerPort = 0;
+    uint32_t ulRoundTrips = 2000;
+    uint32_t ulMessages = 20000;
+};
+// False, with the usage on stderr under the program's name, when one is missing or zero.
+bool boReadArgs(int argc, char** argv, const char* lpszProgram, SArgs& out);
+
 // Round-trip times of single messages, as taken by the caller's `roundTrip`.
 SResult FromRoundTrips(std::vector<double> us);
 SResult Measure(SPath& p, uint32_t ulRoundTrips, uint32_t ulMessages);

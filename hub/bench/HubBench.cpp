@@ -9,56 +9,31 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "BenchPaths.h"
-#include "IHubHost.h"
-#include "LinkwellMgr.h"
+#include "InProcessHub.h"
 #include "LpcClientMessages.h"
 #include "LpcHubMessages.h"
 #include "WinsockUse.h"
 
-namespace
-{
-
 using namespace HubBench;
-
-class CNullHost : public IHubHost
-{
-public:
-    void vPostPageJob(const HubRouting::SPageJob&) override {}
-    void vPostErrorJob(int32_t) override {}
-    void vQuit() override {}
-    void vOnRegisteredLinks(bool) override {}
-};
-
-} // namespace
 
 int main(int argc, char** argv)
 {
-    const char* env = std::getenv("FD_GAMESERVER_PORT");
-    const uint16_t serverPort = uint16_t(std::atoi(argc > 1 ? argv[1] : env ? env : "0"));
-    const uint32_t roundTrips = argc > 2 ? uint32_t(std::atoi(argv[2])) : 2000;
-    const uint32_t messages = argc > 3 ? uint32_t(std::atoi(argv[3])) : 20000;
-    if (serverPort == 0 || roundTrips == 0 || messages == 0)
-    {
-        std::fprintf(stderr, "usage: hub_bench <stand-in port> [round trips] [messages]\n"
-                             "(or the port in FD_GAMESERVER_PORT)\n");
+    SArgs args;
+    if (!boReadArgs(argc, argv, "hub_bench", args))
         return 2;
-    }
+    const uint16_t serverPort = args.wServerPort;
+    const uint32_t roundTrips = args.ulRoundTrips;
+    const uint32_t messages = args.ulMessages;
     FdNet::CWinsockUse winsock;
     const uint8_t payload[kPayload] = {'b', 'e', 'n', 'c', 'h'};
 
     // Through the hub core.
-    CNullHost host;
-    CLinkwellMgr hub(host);
-    HubRouting::SHubSettings settings;
-    settings.wLpcPort = 0;
-    if (!hub.boInit(settings) || !hub.boIsLpcListening())
-    {
-        std::fprintf(stderr, "hub_bench: the hub core does not listen\n");
+    CInProcessHub inProcess;
+    if (!inProcess.boStart("hub_bench"))
         return 1;
-    }
+    CLinkwellMgr& hub = inProcess.Hub();
     CPeer client(HubProto::kLpcFrameLimits);
     if (!client.boConnect(hub.wGetLpcPort()) ||
         !client.boSend(HubProto::EncodeLpcConnect(5000, kLoopback, serverPort)))

@@ -4,6 +4,7 @@
 #include <objbase.h>
 
 #include "FdComModule.h"
+#include "FdLocalServer.h"
 #include "HubTrace.h"
 #include "InfoMessageBox.h"
 #include "LinkwellMessages.h"
@@ -68,8 +69,7 @@ int CLinkwellApp::iRun(HINSTANCE hInstance, const char* lpszCommandLine)
     const FdCom::ERegSwitch eSwitch = FdCom::eFindRegSwitch(lpszCommandLine);
     if (eSwitch != FdCom::ERegSwitch::None)
     {
-        const HRESULT hr = eSwitch == FdCom::ERegSwitch::RegServer ? module.hrRegister(kServer, true)
-                                                                   : module.hrUnregister(kServer, true);
+        const HRESULT hr = FdCom::hrApplyRegSwitch(eSwitch, kServer);
         FdBase::vRemoveSehFilter();
         CoUninitialize();
         return SUCCEEDED(hr) ? 0 : static_cast<int>(hr);

@@ -6,6 +6,7 @@
 
 #include "CriticalSection.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "HubTrace.h"
 #include "OBPPJob.h"
 #include "TraceScope.h"
@@ -60,29 +61,33 @@ void CLinkwellV2::vSetContext(IHubCore* lpCore, ILinkwellProgram* lpProgram)
 
 STDMETHODIMP CLinkwellV2::ExecuteCmd(BSTR bstrName)
 {
-    const std::string word = FdCom::strFromBstr(bstrName);
-    FdLib::CTraceScope trace(HubTrace::lpLogger());
-    trace.vTrace(false, "OBPP->Linkwell : ExecuteCmd %s start", word.c_str());
-    trace.vTrace(true, "OBPP->Linkwell : ExecuteCmd %s end", word.c_str());
-    SPageParams params;
-    {
-        FdSystem::CAutoLock lock(&ListLock());
-        params = m_params;
-        if (boIs(word, "SURL"))
-            m_params.boWaitMark = false; // the mark belongs to this job only
-    }
-    if (boIs(word, "SURL"))
-        vSurl(params);
-    else if (boIs(word, "CONX"))
-        vConnect(params, false);
-    else if (boIs(word, "FONX"))
-        vConnect(params, true);
-    else if (boIs(word, "CLOS"))
-    {
-        if (g_lpProgram != nullptr)
-            g_lpProgram->vPostQuit();
-    }
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            const std::string word = FdCom::strFromBstr(bstrName);
+            FdLib::CTraceScope trace(HubTrace::lpLogger());
+            trace.vTrace(false, "OBPP->Linkwell : ExecuteCmd %s start", word.c_str());
+            trace.vTrace(true, "OBPP->Linkwell : ExecuteCmd %s end", word.c_str());
+            SPageParams params;
+            {
+                FdSystem::CAutoLock lock(&ListLock());
+                params = m_params;
+                if (boIs(word, "SURL"))
+                    m_params.boWaitMark = false; // the mark belongs to this job only
+            }
+            if (boIs(word, "SURL"))
+                vSurl(params);
+            else if (boIs(word, "CONX"))
+                vConnect(params, false);
+            else if (boIs(word, "FONX"))
+                vConnect(params, true);
+            else if (boIs(word, "CLOS"))
+            {
+                if (g_lpProgram != nullptr)
+                    g_lpProgram->vPostQuit();
+            }
+            return S_OK;
+        });
 }
 
 void CLinkwellV2::vSurl(const SPageParams& params)
@@ -114,110 +119,136 @@ void CLinkwellV2::vConnect(const SPageParams& params, bool boFresh)
 
 STDMETHODIMP CLinkwellV2::SetParameter(BSTR bstrName, BSTR bstrValue)
 {
-    const std::string name = FdCom::strFromBstr(bstrName);
-    const std::string value = FdCom::strFromBstr(bstrValue);
-    HubTrace::vLog("OBPP->Linkwell : SetParameter %s = %s", name.c_str(), value.c_str());
-    EPageKey key;
-    SPageParams params;
-    {
-        FdSystem::CAutoLock lock(&ListLock());
-        key = eSetPageParam(m_params, name, value);
-        params = m_params;
-    }
-    switch (key)
-    {
-    case EPageKey::LOGT:
-        if (g_lpProgram != nullptr)
-            g_lpProgram->vSetTraceLevel(params.dwTraceLevel);
-        break;
-    case EPageKey::PSDO:
-    case EPageKey::LPCD:
-    case EPageKey::MSGC:
-    case EPageKey::MSGD:
-    case EPageKey::LKID:
-    case EPageKey::DKAU:
-    case EPageKey::DKAT:
-    case EPageKey::PXPT:
-        if (g_lpCore != nullptr)
-            g_lpCore->vApplyPageParam(key, params);
-        break;
-    default:
-        break;
-    }
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            const std::string name = FdCom::strFromBstr(bstrName);
+            const std::string value = FdCom::strFromBstr(bstrValue);
+            HubTrace::vLog("OBPP->Linkwell : SetParameter %s = %s", name.c_str(), value.c_str());
+            EPageKey key;
+            SPageParams params;
+            {
+                FdSystem::CAutoLock lock(&ListLock());
+                key = eSetPageParam(m_params, name, value);
+                params = m_params;
+            }
+            switch (key)
+            {
+            case EPageKey::LOGT:
+                if (g_lpProgram != nullptr)
+                    g_lpProgram->vSetTraceLevel(params.dwTraceLevel);
+                break;
+            case EPageKey::PSDO:
+            case EPageKey::LPCD:
+            case EPageKey::MSGC:
+            case EPageKey::MSGD:
+            case EPageKey::LKID:
+            case EPageKey::DKAU:
+            case EPageKey::DKAT:
+            case EPageKey::PXPT:
+                if (g_lpCore != nullptr)
+                    g_lpCore->vApplyPageParam(key, params);
+                break;
+            default:
+                break;
+            }
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLinkwellV2::GetParameter(BSTR bstrName, BSTR* pbstrValue)
 {
-    if (pbstrValue == nullptr)
-        return E_POINTER;
-    *pbstrValue = nullptr;
-    HubTrace::vLog("OBPP->Linkwell : GetParameter %s ??", FdCom::strFromBstr(bstrName).c_str());
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (pbstrValue == nullptr)
+                return E_POINTER;
+            *pbstrValue = nullptr;
+            HubTrace::vLog("OBPP->Linkwell : GetParameter %s ??", FdCom::strFromBstr(bstrName).c_str());
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLinkwellV2::Advise(IDiagCmpt2OBPP* pCallback, unsigned long* pdwCookie)
 {
-    if (pdwCookie == nullptr)
-        return E_POINTER;
-    HubTrace::vLog("OBPP->Linkwell : Advise (%p)", static_cast<void*>(pCallback));
-    if (pCallback != nullptr)
-        pCallback->AddRef();
-    vDropCallback();
-    m_lpCallback = pCallback;
-    {
-        FdSystem::CAutoLock lock(&ListLock());
-        m_boHasCallback = pCallback != nullptr;
-    }
-    *pdwCookie = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (pdwCookie == nullptr)
+                return E_POINTER;
+            HubTrace::vLog("OBPP->Linkwell : Advise (%p)", static_cast<void*>(pCallback));
+            if (pCallback != nullptr)
+                pCallback->AddRef();
+            vDropCallback();
+            m_lpCallback = pCallback;
+            {
+                FdSystem::CAutoLock lock(&ListLock());
+                m_boHasCallback = pCallback != nullptr;
+            }
+            *pdwCookie = 0;
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLinkwellV2::Unadvise(unsigned long dwCookie)
 {
-    HubTrace::vLog("OBPP->Linkwell : Unadvise (%lu)", dwCookie);
-    vDropCallback();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            HubTrace::vLog("OBPP->Linkwell : Unadvise (%lu)", dwCookie);
+            vDropCallback();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLinkwellV2::ForceRemove()
 {
-    HubTrace::vLog("OBPP->Linkwell : ForceRemove");
-    if (g_lpProgram != nullptr)
-        g_lpProgram->vPostQuit();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            HubTrace::vLog("OBPP->Linkwell : ForceRemove");
+            if (g_lpProgram != nullptr)
+                g_lpProgram->vPostQuit();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLinkwellV2::Send(BSTR bstrIP, long lPort, BSTR bstrData, BSTR bstrSrcId, BSTR bstrDstId,
                                long lFlags, long lPortType, long lTimeBeforeSend, long lNbRepetitions,
                                long lTimeBetweenRepetitions, long /*boAppendIOMemberId: not used*/)
 {
-    const std::string host = FdCom::strFromBstr(bstrIP);
-    FdLib::CTraceScope trace(HubTrace::lpLogger());
-    trace.vTrace(false, "OBPP->Linkwell : Send start (%s:%ld, type %ld)", host.c_str(), lPort, lPortType);
-    trace.vTrace(true, "OBPP->Linkwell : Send end");
-    SPilotSend send;
-    switch (lPortType)
-    {
-    case 0:
-        send.dwPortType = 1; // TCP
-        break;
-    case 1:
-        send.dwPortType = 2; // UDP
-        break;
-    default:
-        return E_INVALIDARG;
-    }
-    if (g_lpCore == nullptr)
-        return E_FAIL;
-    send.data = FdCom::strFromBstr(bstrData);
-    send.dwSrcId = dwIdFromString(FdCom::strFromBstr(bstrSrcId));
-    send.dwDstId = dwIdFromString(FdCom::strFromBstr(bstrDstId));
-    send.wFlags = static_cast<uint16_t>(lFlags);
-    send.dwTimeBeforeSend = static_cast<uint32_t>(lTimeBeforeSend);
-    send.dwRepetitions = static_cast<uint32_t>(lNbRepetitions);
-    send.dwTimeBetween = static_cast<uint32_t>(lTimeBetweenRepetitions);
-    return g_lpCore->boSend(g_lpCore->dwResolve(host), static_cast<uint16_t>(lPort), send) ? S_OK : E_FAIL;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            const std::string host = FdCom::strFromBstr(bstrIP);
+            FdLib::CTraceScope trace(HubTrace::lpLogger());
+            trace.vTrace(false, "OBPP->Linkwell : Send start (%s:%ld, type %ld)", host.c_str(), lPort,
+                         lPortType);
+            trace.vTrace(true, "OBPP->Linkwell : Send end");
+            SPilotSend send;
+            switch (lPortType)
+            {
+            case 0:
+                send.dwPortType = 1; // TCP
+                break;
+            case 1:
+                send.dwPortType = 2; // UDP
+                break;
+            default:
+                return E_INVALIDARG;
+            }
+            if (g_lpCore == nullptr)
+                return E_FAIL;
+            send.data = FdCom::strFromBstr(bstrData);
+            send.dwSrcId = dwIdFromString(FdCom::strFromBstr(bstrSrcId));
+            send.dwDstId = dwIdFromString(FdCom::strFromBstr(bstrDstId));
+            send.wFlags = static_cast<uint16_t>(lFlags);
+            send.dwTimeBeforeSend = static_cast<uint32_t>(lTimeBeforeSend);
+            send.dwRepetitions = static_cast<uint32_t>(lNbRepetitions);
+            send.dwTimeBetween = static_cast<uint32_t>(lTimeBetweenRepetitions);
+            return g_lpCore->boSend(g_lpCore->dwResolve(host), static_cast<uint16_t>(lPort), send) ? S_OK
+                                                                                                   : E_FAIL;
+        });
 }
 
 void CLinkwellV2::vDropCallback()

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "TextCase.h"
+
 namespace Linkwell
 {
 
@@ -23,15 +25,6 @@ const SKeyName kKeys[] = {
     {"DKAT", EPageKey::DKAT}, {"PXPT", EPageKey::PXPT},
 };
 
-bool boSameNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i)
-        if (std::toupper(static_cast<unsigned char>(a[i])) != std::toupper(static_cast<unsigned char>(b[i])))
-            return false;
-    return i == a.size() && b[i] == '\0';
-}
-
 std::string Cut(const std::string& value, size_t max)
 {
     return value.size() > max ? value.substr(0, max) : value;
@@ -41,7 +34,7 @@ std::string Cut(const std::string& value, size_t max)
 EPageKey eFindPageKey(const std::string& name)
 {
     for (const SKeyName& key : kKeys)
-        if (boSameNoCase(name, key.lpszName))
+        if (FdText::EqualsAsciiNoCase(name, key.lpszName))
             return key.eKey;
     return EPageKey::Unknown;
 }

@@ -2,6 +2,7 @@
 // until ForceRemove, its tray menu or the end of a completed install.
 #include "ComInit.h"
 #include "FdComModule.h"
+#include "FdLocalServer.h"
 #include "FdUi.h"
 #include "InstallerObject.h"
 #include "TrayIcon.h"
@@ -22,45 +23,35 @@ void vTrayQuit()
     FdInstall::CInstallerObject::vStopAllWorkers();
 }
 
-int iRun(HINSTANCE hInstance, const char* lpszCmdLine)
+// The installer's server: a box when the registration fails; the tray icon
+// while it serves.
+class CInstallerServer : public FdCom::CLocalServer
 {
-    FdCom::CModule& module = FdCom::CModule::Get();
-    switch (FdCom::eFindRegSwitch(lpszCmdLine))
+public:
+    explicit CInstallerServer(HINSTANCE hInstance) : CLocalServer(g_info, g_info, 0), m_hInstance(hInstance)
     {
-    case FdCom::ERegSwitch::UnregServer:
-        return static_cast<int>(module.hrUnregister(g_info, true));
-    case FdCom::ERegSwitch::RegServer:
+    }
+
+private:
+    void vOnRegistration(FdCom::ERegSwitch eSwitch, HRESULT hr) override
     {
-        const HRESULT hr = module.hrRegister(g_info, true);
-        if (FAILED(hr))
-        {
-            char szText[64];
-            std::snprintf(szText, sizeof szText, "Error at registering installer.exe:%.8X",
-                          static_cast<unsigned>(hr));
-            FdUi::iMessageBox(nullptr, szText, "Error", MB_OK);
-        }
-        return static_cast<int>(hr);
+        if (eSwitch != FdCom::ERegSwitch::RegServer || SUCCEEDED(hr))
+            return;
+        char szText[64];
+        std::snprintf(szText, sizeof szText, "Error at registering installer.exe:%.8X",
+                      static_cast<unsigned>(hr));
+        FdUi::iMessageBox(nullptr, szText, "Error", MB_OK);
     }
-    case FdCom::ERegSwitch::None:
-        break;
-    }
-    FdInstall::installerProcess().dwMainThread = GetCurrentThreadId();
-    const HRESULT hr = module.hrRegisterClassObjects(g_info);
-    if (FAILED(hr))
-        return static_cast<int>(hr);
+
+    void vServe() override
     {
         FdInstall::CTrayIcon tray(vTrayQuit);
-        tray.boShow(hInstance);
-        MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
+        tray.boShow(m_hInstance);
+        CLocalServer::vServe();
     }
-    module.vRevokeClassObjects();
-    return 0;
-}
+
+    const HINSTANCE m_hInstance;
+};
 } // namespace
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpszCmdLine, int)
@@ -68,5 +59,6 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR lpszCmdLine, int)
     const FdWin::CComInit com;
     if (!com.boStarted())
         return static_cast<int>(com.hr());
-    return iRun(hInstance, lpszCmdLine);
+    FdInstall::installerProcess().dwMainThread = GetCurrentThreadId();
+    return CInstallerServer(hInstance).iRun(lpszCmdLine);
 }

@@ -3,6 +3,7 @@
 #include "BrowserCloser.h"
 #include "ComInit.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 
 #include <process.h>
 
@@ -114,51 +115,71 @@ void CInstallerObject::vCloseBrowsers()
 
 STDMETHODIMP CInstallerObject::SetParameter(BSTR bstrName, BSTR bstrValue)
 {
-    m_engine.vSetParameter(FdCom::strFromBstr(bstrName), FdCom::strFromBstr(bstrValue));
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            m_engine.vSetParameter(FdCom::strFromBstr(bstrName), FdCom::strFromBstr(bstrValue));
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CInstallerObject::GetParameter(BSTR, BSTR* pbstrValue)
 {
-    if (!pbstrValue)
-        return E_POINTER;
-    *pbstrValue = nullptr;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pbstrValue)
+                return E_POINTER;
+            *pbstrValue = nullptr;
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CInstallerObject::Advise(IDiagCmpt2OBPP* pCallback, unsigned long* pdwCookie)
 {
-    if (pdwCookie)
-        *pdwCookie = 0;
-    m_callback = FdWin::TComRef<IDiagCmpt2OBPP>(pCallback);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (pdwCookie)
+                *pdwCookie = 0;
+            m_callback = FdWin::TComRef<IDiagCmpt2OBPP>(pCallback);
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CInstallerObject::Unadvise(unsigned long)
 {
-    bool boWorker;
-    {
-        std::lock_guard<std::mutex> lock(m_workerLock);
-        boWorker = m_boWorkerActive;
-    }
-    if (boWorker && m_boProxyHeld)
-    {
-        // The worker releases its proxy at its next message check.
-        m_boReleaseRequest = true;
-        PostThreadMessageA(m_dwThreadId, kReleaseProxyMessage, 0, 0);
-        WaitForSingleObject(m_wake.get(), kReleaseWaitMs);
-    }
-    m_callback.vReset();
-    if (!installerProcess().boClosingBrowsers)
-        ForceRemove();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            bool boWorker;
+            {
+                std::lock_guard<std::mutex> lock(m_workerLock);
+                boWorker = m_boWorkerActive;
+            }
+            if (boWorker && m_boProxyHeld)
+            {
+                // The worker releases its proxy at its next message check.
+                m_boReleaseRequest = true;
+                PostThreadMessageA(m_dwThreadId, kReleaseProxyMessage, 0, 0);
+                WaitForSingleObject(m_wake.get(), kReleaseWaitMs);
+            }
+            m_callback.vReset();
+            if (!installerProcess().boClosingBrowsers)
+                ForceRemove();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CInstallerObject::ForceRemove()
 {
-    vStopWorker();
-    PostThreadMessageA(installerProcess().dwMainThread, WM_QUIT, 0, 0);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            vStopWorker();
+            PostThreadMessageA(installerProcess().dwMainThread, WM_QUIT, 0, 0);
+            return S_OK;
+        });
 }
 
 void CInstallerObject::vStopWorker()
@@ -197,27 +218,31 @@ void CInstallerObject::vStopAllWorkers()
 
 STDMETHODIMP CInstallerObject::ExecuteCmd(BSTR bstrName)
 {
-    const std::string strCommand = FdCom::strFromBstr(bstrName);
-    CMainCallback callback(m_callback.p());
-    if (boIs(strCommand, "INSTALL"))
-    {
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
         {
-            std::lock_guard<std::mutex> lock(m_workerLock);
-            if (m_boWorkerActive)
-                return S_OK; // one run at a time
-        }
-        if (!m_engine.boDownloadOutstanding())
-            m_engine.vInstall(&callback);
-    }
-    else if (boIs(strCommand, "DLDONE"))
-    {
-        vDownloadDone(&callback);
-    }
-    else if (boIs(strCommand, "DLERR"))
-    {
-        m_engine.vDownloadError(&callback);
-    }
-    return S_OK;
+            const std::string strCommand = FdCom::strFromBstr(bstrName);
+            CMainCallback callback(m_callback.p());
+            if (boIs(strCommand, "INSTALL"))
+            {
+                {
+                    std::lock_guard<std::mutex> lock(m_workerLock);
+                    if (m_boWorkerActive)
+                        return S_OK; // one run at a time
+                }
+                if (!m_engine.boDownloadOutstanding())
+                    m_engine.vInstall(&callback);
+            }
+            else if (boIs(strCommand, "DLDONE"))
+            {
+                vDownloadDone(&callback);
+            }
+            else if (boIs(strCommand, "DLERR"))
+            {
+                m_engine.vDownloadError(&callback);
+            }
+            return S_OK;
+        });
 }
 
 void CInstallerObject::vDownloadDone(IInstallCallback* lpCallback)

@@ -2,6 +2,7 @@
 
 #include "BrowserDetect.h"
 #include "CheckReport.h"
+#include "DialogBase.h"
 #include "NavTexts.h"
 #include "NavpickerRes.h"
 #include "WinHandle.h"
@@ -62,10 +63,12 @@ void vLetMessagesRun()
     }
 }
 
-INT_PTR CALLBACK ProgressProc(HWND, UINT uMsg, WPARAM, LPARAM)
+// The box shown while the report is made: it only shows its text.
+class CCheckingBox : public FdWin::CDialogBase
 {
-    return uMsg == WM_INITDIALOG ? TRUE : FALSE;
-}
+protected:
+    INT_PTR iOnMessage(UINT uMsg, WPARAM, LPARAM) override { return uMsg == WM_INITDIALOG ? TRUE : FALSE; }
+};
 
 std::string strJoin(const std::string& strFolder, const std::string& strName)
 {
@@ -430,7 +433,8 @@ void vWriteFallback(const std::string& strReport)
 
 int iCheckZelto(HINSTANCE hModule, const SCheckArgs& args)
 {
-    HWND hProgress = CreateDialogParamA(hModule, MAKEINTRESOURCEA(IDD_CHECKING), nullptr, ProgressProc, 0);
+    CCheckingBox progress;
+    const HWND hProgress = progress.hCreate(hModule, MAKEINTRESOURCEA(IDD_CHECKING), nullptr);
     if (hProgress)
     {
         SetDlgItemTextA(hProgress, IDC_CHECKING_TEXT,
@@ -447,8 +451,7 @@ int iCheckZelto(HINSTANCE hModule, const SCheckArgs& args)
     if (dwCurrent > 0 && dwCurrent < sizeof szCurrent)
         SetCurrentDirectoryA(szCurrent);
     vLetMessagesRun();
-    if (hProgress)
-        DestroyWindow(hProgress);
+    progress.vDestroy();
 
     std::string strError;
     if (boMail(args, strReport, strError))

@@ -59,11 +59,10 @@ INT_PTR CChooserDlg::iRun(HINSTANCE hModule, HWND hOwner, CBrowserList& list, CS
     InitCommonControlsEx(&controls);
     m_lpList = &list;
     m_lpSelection = &selection;
-    const INT_PTR iResult = FdUi::iDialogBoxParam(hModule, MAKEINTRESOURCEA(IDD_CHOOSER), hOwner, DialogProc,
-                                                  reinterpret_cast<LPARAM>(this));
+    const INT_PTR iResult = iRunModal(FdUi::iDialogBoxParam, hModule, MAKEINTRESOURCEA(IDD_CHOOSER), hOwner);
     m_lpList = nullptr;
     m_lpSelection = nullptr;
-    m_hDialog = m_hList = nullptr;
+    m_hList = nullptr;
     return iResult;
 }
 
@@ -85,26 +84,6 @@ bool CChooserDlg::boAskProgram(HWND hDialog, std::string& strPath)
         return false;
     strPath = szFile;
     return true;
-}
-
-INT_PTR CALLBACK CChooserDlg::DialogProc(HWND hDialog, UINT uMsg, WPARAM wParam, LPARAM lParam)
-{
-    if (uMsg == WM_INITDIALOG)
-    {
-        SetWindowLongPtrA(hDialog, DWLP_USER, lParam);
-        reinterpret_cast<CChooserDlg*>(lParam)->m_hDialog = hDialog;
-    }
-    auto* lpDlg = reinterpret_cast<CChooserDlg*>(GetWindowLongPtrA(hDialog, DWLP_USER));
-    if (!lpDlg)
-        return FALSE;
-    try
-    {
-        return lpDlg->iOnMessage(uMsg, wParam, lParam);
-    }
-    catch (...)
-    {
-        return FALSE; // nothing crosses the dialog procedure
-    }
 }
 
 INT_PTR CChooserDlg::iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
@@ -129,8 +108,7 @@ INT_PTR CChooserDlg::iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
         {
             // A list that reads the Control key from the click itself
             // rather than from the keyboard state would drop the others.
-            SetWindowLongPtrA(m_hDialog, DWLP_MSGRESULT, TRUE);
-            return TRUE;
+            return iAnswer(TRUE);
         }
         return FALSE;
     }
@@ -166,7 +144,8 @@ INT_PTR CChooserDlg::iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam)
 
 void CChooserDlg::vOnInit()
 {
-    m_hList = GetDlgItem(m_hDialog, IDC_CHOOSER_LIST);
+    const HWND hDialog = hWnd();
+    m_hList = GetDlgItem(hDialog, IDC_CHOOSER_LIST);
     vCentre();
     vHoldControlKey(true);
     const struct
@@ -180,22 +159,22 @@ void CChooserDlg::vOnInit()
     {
         if (!b.boHidden)
             continue;
-        ShowWindow(GetDlgItem(m_hDialog, b.iId), SW_HIDE);
+        ShowWindow(GetDlgItem(hDialog, b.iId), SW_HIDE);
         boAnyHidden = true;
     }
     if (boAnyHidden)
     {
-        const LONG_PTR lStyle = GetWindowLongPtrA(m_hDialog, GWL_STYLE);
-        SetWindowLongPtrA(m_hDialog, GWL_STYLE, lStyle & ~static_cast<LONG_PTR>(WS_SYSMENU));
-        SetWindowPos(m_hDialog, nullptr, 0, 0, 0, 0,
+        const LONG_PTR lStyle = GetWindowLongPtrA(hDialog, GWL_STYLE);
+        SetWindowLongPtrA(hDialog, GWL_STYLE, lStyle & ~static_cast<LONG_PTR>(WS_SYSMENU));
+        SetWindowPos(hDialog, nullptr, 0, 0, 0, 0,
                      SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     }
-    SetWindowTextA(m_hDialog, m_strTitle.c_str());
-    SetDlgItemTextA(m_hDialog, IDC_CHOOSER_MESSAGE, m_strMessage.c_str());
-    SetDlgItemTextA(m_hDialog, IDC_CHOOSER_ADD, m_strAdd.c_str());
-    SetDlgItemTextA(m_hDialog, IDC_CHOOSER_REMOVE, m_strRemove.c_str());
-    SetDlgItemTextA(m_hDialog, IDCANCEL, m_strCancel.c_str());
-    SetDlgItemTextA(m_hDialog, IDOK, m_strOk.c_str());
+    SetWindowTextA(hDialog, m_strTitle.c_str());
+    SetDlgItemTextA(hDialog, IDC_CHOOSER_MESSAGE, m_strMessage.c_str());
+    SetDlgItemTextA(hDialog, IDC_CHOOSER_ADD, m_strAdd.c_str());
+    SetDlgItemTextA(hDialog, IDC_CHOOSER_REMOVE, m_strRemove.c_str());
+    SetDlgItemTextA(hDialog, IDCANCEL, m_strCancel.c_str());
+    SetDlgItemTextA(hDialog, IDOK, m_strOk.c_str());
     const struct
     {
         const std::string& strText;
@@ -219,17 +198,18 @@ void CChooserDlg::vOnInit()
 
 void CChooserDlg::vCentre()
 {
+    const HWND hDialog = hWnd();
     RECT rcArea = {};
-    const HWND hOwner = GetWindow(m_hDialog, GW_OWNER);
+    const HWND hOwner = GetWindow(hDialog, GW_OWNER);
     if (hOwner && IsWindowVisible(hOwner) && !IsIconic(hOwner))
         GetWindowRect(hOwner, &rcArea);
     else
         SystemParametersInfoA(SPI_GETWORKAREA, 0, &rcArea, 0);
     RECT rc = {};
-    GetWindowRect(m_hDialog, &rc);
+    GetWindowRect(hDialog, &rc);
     const int iWidth = rc.right - rc.left;
     const int iHeight = rc.bottom - rc.top;
-    SetWindowPos(m_hDialog, nullptr, rcArea.left + (rcArea.right - rcArea.left - iWidth) / 2,
+    SetWindowPos(hDialog, nullptr, rcArea.left + (rcArea.right - rcArea.left - iWidth) / 2,
                  rcArea.top + (rcArea.bottom - rcArea.top - iHeight) / 2, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
@@ -294,7 +274,7 @@ bool CChooserDlg::boRowSelected(int iRow) const
 void CChooserDlg::vOnAdd()
 {
     std::string strPath;
-    if (!boAskProgram(m_hDialog, strPath))
+    if (!boAskProgram(hWnd(), strPath))
         return;
     SBrowserRecord record;
     record.lType = lTypeOfProgram(strPath);
@@ -318,6 +298,6 @@ void CChooserDlg::vOnRemove()
 void CChooserDlg::vEnd(INT_PTR iResult)
 {
     vHoldControlKey(false);
-    EndDialog(m_hDialog, iResult);
+    EndDialog(hWnd(), iResult);
 }
 } // namespace FdNav

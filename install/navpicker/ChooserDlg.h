@@ -3,6 +3,7 @@
 // detected ones selected and kept so, and the chosen ones handed back as
 // (type, folder).
 #include "BrowserList.h"
+#include "DialogBase.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -11,11 +12,9 @@
 
 namespace FdNav
 {
-class CChooserDlg
+class CChooserDlg : private FdWin::CDialogBase
 {
 public:
-    virtual ~CChooserDlg() = default;
-
     // Title, message and the texts of the add, remove, cancel and OK buttons.
     void vSetTexts(const char* lpszTitle, const char* lpszMessage, const char* lpszAdd,
                    const char* lpszRemove, const char* lpszCancel, const char* lpszOk);
@@ -35,8 +34,7 @@ protected:
     virtual bool boAskProgram(HWND hDialog, std::string& strPath);
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hDialog, UINT uMsg, WPARAM wParam, LPARAM lParam);
-    INT_PTR iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam);
+    INT_PTR iOnMessage(UINT uMsg, WPARAM wParam, LPARAM lParam) override;
     void vOnInit();
     void vCentre();
     void vFill();
@@ -48,7 +46,6 @@ private:
     void vEnd(INT_PTR iResult);
     bool boRowSelected(int iRow) const;
 
-    HWND m_hDialog = nullptr;
     HWND m_hList = nullptr;
     CBrowserList* m_lpList = nullptr;
     CSelection* m_lpSelection = nullptr;

@@ -69,38 +69,15 @@ DWORD CGameManagerDlg::CommonControlsVersion()
 
 INT_PTR CGameManagerDlg::Run(HWND owner)
 {
-    return FdUi::iDialogBoxParam(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GAMEMANAGER), owner,
-                                 DialogProc, reinterpret_cast<LPARAM>(this));
+    return iRunModal(FdUi::iDialogBoxParam, GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_GAMEMANAGER),
+                     owner);
 }
 
-INT_PTR CALLBACK CGameManagerDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message == WM_INITDIALOG)
-    {
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        reinterpret_cast<CGameManagerDlg*>(lParam)->m_hwnd = hwnd;
-    }
-    auto* dlg = reinterpret_cast<CGameManagerDlg*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!dlg)
-        return FALSE;
-    try
-    {
-        return dlg->OnMessage(message, wParam, lParam);
-    }
-    catch (...)
-    {
-        return FALSE; // nothing crosses the dialog procedure
-    }
-}
-
-INT_PTR CGameManagerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+INT_PTR CGameManagerDlg::iOnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     LRESULT listResult = 0;
     if (m_attributes.List() && m_attributes.OnParentMessage(message, wParam, lParam, &listResult))
-    {
-        SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, listResult);
-        return TRUE;
-    }
+        return iAnswer(listResult);
     switch (message)
     {
     case WM_INITDIALOG:
@@ -120,20 +97,17 @@ INT_PTR CGameManagerDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
     {
         const auto* header = reinterpret_cast<const NMHDR*>(lParam);
         if (header && header->hwndFrom == m_tree)
-        {
-            SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, OnTreeNotify(header));
-            return TRUE;
-        }
+            return iAnswer(OnTreeNotify(header));
         return FALSE;
     }
     case WM_COMMAND:
         switch (LOWORD(wParam))
         {
         case IDC_GM_OK:
-            EndDialog(m_hwnd, 1);
+            EndDialog(hWnd(), 1);
             return TRUE;
         case IDC_GM_CANCEL:
-            EndDialog(m_hwnd, 2);
+            EndDialog(hWnd(), 2);
             return TRUE;
         case IDOK:
         case IDCANCEL:
@@ -170,10 +144,10 @@ void CGameManagerDlg::OnInit()
                       TVS_LINESATROOT | TVS_SHOWSELALWAYS | TVS_EDITLABELS;
     if (HIWORD(version) >= 5)
         treeStyle |= TVS_INFOTIP;
-    m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", treeStyle, 0, 0, 100, 100, m_hwnd,
+    m_tree = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, "", treeStyle, 0, 0, 100, 100, hWnd(),
                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_GM_TREE)),
                              GetModuleHandleA(nullptr), nullptr);
-    m_attributes.Create(m_hwnd, this);
+    m_attributes.Create(hWnd(), this);
     m_images = ImageList_Create(16, 16, ILC_COLOR32 | ILC_MASK, 4, 4);
     if (HICON launcher = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GM_LAUNCHER)))
         ImageList_ReplaceIcon(m_images, -1, launcher);
@@ -181,12 +155,12 @@ void CGameManagerDlg::OnInit()
         SendMessageA(m_tree, TVM_SETIMAGELIST, TVSIL_NORMAL, reinterpret_cast<LPARAM>(m_images));
     // Placed first: the columns take half the list's width each.
     RECT client = {};
-    GetClientRect(m_hwnd, &client);
-    SendMessageA(m_hwnd, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+    GetClientRect(hWnd(), &client);
+    SendMessageA(hWnd(), WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
     m_attributes.AddColumns("Attribut", 0, "Valeur", 0);
     Fill();
     if (m_mode & kChoice)
-        EnableWindow(GetDlgItem(m_hwnd, IDC_GM_OK), FALSE);
+        EnableWindow(GetDlgItem(hWnd(), IDC_GM_OK), FALSE);
 }
 
 HTREEITEM CGameManagerDlg::AddItem(HTREEITEM parent, const std::string& label, SEntry entry, int image)
@@ -286,10 +260,10 @@ void CGameManagerDlg::OnSelection(HTREEITEM item)
     std::string title = m_game && !m_game->name.empty() ? std::string(m_game->name) : std::string("Zelto");
     if (m_version)
         title += " - " + m_version->name;
-    SetDlgItemTextA(m_hwnd, IDC_GM_GROUP, title.c_str());
+    SetDlgItemTextA(hWnd(), IDC_GM_GROUP, title.c_str());
     const std::string desc = m_version ? std::string(m_version->description)
                                        : (m_game ? std::string(m_game->description) : std::string());
-    SetDlgItemTextA(m_hwnd, IDC_GM_DESC, desc.c_str());
+    SetDlgItemTextA(hWnd(), IDC_GM_DESC, desc.c_str());
     HICON icon = nullptr;
     if (item && m_images)
     {
@@ -301,10 +275,10 @@ void CGameManagerDlg::OnSelection(HTREEITEM item)
     }
     if (!icon)
         icon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_GM_LAUNCHER));
-    SendDlgItemMessageA(m_hwnd, IDC_GM_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
+    SendDlgItemMessageA(hWnd(), IDC_GM_ICON, STM_SETICON, reinterpret_cast<WPARAM>(icon), 0);
     ShowAttributes(entry ? *entry : SEntry());
     if (m_mode & kChoice)
-        EnableWindow(GetDlgItem(m_hwnd, IDC_GM_OK), m_version != nullptr);
+        EnableWindow(GetDlgItem(hWnd(), IDC_GM_OK), m_version != nullptr);
 }
 
 void CGameManagerDlg::ShowAttributes(const SEntry& entry)
@@ -418,7 +392,7 @@ void CGameManagerDlg::OnContextMenu()
     if (!menu)
         return;
     AppendMenuA(menu, MF_STRING | ((m_mode & kChoice) ? MF_GRAYED : 0), IDM_GM_DELETE, text);
-    TrackPopupMenu(menu, 0, screen.x, screen.y, 0, m_hwnd, nullptr);
+    TrackPopupMenu(menu, 0, screen.x, screen.y, 0, hWnd(), nullptr);
     DestroyMenu(menu);
 }
 
@@ -433,7 +407,7 @@ void CGameManagerDlg::OnDelete()
         question += "-> " + entry->version->name + "\n";
     if (entry->instance >= 0)
         question += "-> " + std::to_string(entry->instance + 1) + "\n";
-    if (FdUi::iMessageBox(m_hwnd, question.c_str(), "Suppression", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    if (FdUi::iMessageBox(hWnd(), question.c_str(), "Suppression", MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         return;
     if (entry->instance >= 0 && entry->version)
     {
@@ -468,7 +442,7 @@ void CGameManagerDlg::OnDelete()
 void CGameManagerDlg::Layout()
 {
     RECT client = {};
-    GetClientRect(m_hwnd, &client);
+    GetClientRect(hWnd(), &client);
     const int cx = client.right;
     const int cy = client.bottom;
     if (m_tree)
@@ -477,7 +451,7 @@ void CGameManagerDlg::Layout()
         MoveWindow(m_attributes.List(), cx - kRightPane, kListTop, 249, cy - kListBottomMargin, TRUE);
     auto place = [this](int id, int x, int y, int w, int h)
     {
-        if (HWND control = GetDlgItem(m_hwnd, id))
+        if (HWND control = GetDlgItem(hWnd(), id))
             MoveWindow(control, x, y, w, h, TRUE);
     };
     place(IDC_GM_GROUP, cx - 250, 0, 249, 60);

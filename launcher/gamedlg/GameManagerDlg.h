@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "DialogBase.h"
 #include "GameCatalog.h"
 #include "PropertyList.h"
 
-class CGameManagerDlg : private IPropertyListCallback
+class CGameManagerDlg : private FdWin::CDialogBase, private IPropertyListCallback
 {
 public:
     enum : uint32_t
@@ -61,8 +62,7 @@ private:
         bool editable = false;
     };
 
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnListInit(LPARAM) override {}
     void OnInit();
     void Fill();
@@ -75,7 +75,6 @@ private:
     LRESULT OnTreeNotify(const NMHDR* header);
     void Layout();
 
-    HWND m_hwnd = nullptr;
     uint32_t m_mode = kModeManager;
     CZeltoGameList* m_list = nullptr;
     HWND m_tree = nullptr;

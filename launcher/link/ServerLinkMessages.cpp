@@ -2,6 +2,9 @@
 
 #include <cstdio>
 
+#include "HexDigits.h"
+#include "TextCase.h"
+
 namespace LudexLink
 {
 
@@ -17,30 +20,6 @@ std::string Hex4(size_t value)
     return text;
 }
 
-int HexDigit(uint8_t c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
-char Lower(char c)
-{
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
-bool EqualsNoCase(const std::string& a, const char* b)
-{
-    size_t i = 0;
-    for (; i < a.size() && b[i] != '\0'; ++i)
-        if (Lower(a[i]) != Lower(b[i]))
-            return false;
-    return i == a.size() && b[i] == '\0';
-}
 } // namespace
 
 EBuildStatus BuildNotification(const std::string& msgTemplate, int32_t code, const std::string* custom,
@@ -96,7 +75,7 @@ SServerCommand ReadServerCommand(const uint8_t* data, size_t length)
     size_t fieldLength = 0;
     for (size_t i = 4; i < kCommandHeaderLength; ++i)
     {
-        const int digit = HexDigit(data[i]);
+        const int digit = FdText::HexDigitValue(data[i]);
         if (digit < 0)
         {
             command.status = ECommandStatus::kBadLength;
@@ -130,7 +109,7 @@ SServerCommand ReadServerCommand(const uint8_t* data, size_t length)
 
 bool IsCommandName(const std::string& name)
 {
-    return EqualsNoCase(name, "cmd") || EqualsNoCase(name, "ac");
+    return FdText::EqualsAsciiNoCase(name, "cmd") || FdText::EqualsAsciiNoCase(name, "ac");
 }
 
 SRoute RouteOf(int32_t code)

@@ -6,6 +6,7 @@
 
 #include "FdBstr.h"
 #include "FdComActivate.h"
+#include "FdComBoundary.h"
 #include "FdComObject.h"
 #include "LudexXmlTree.h"
 #include "Registry.h"
@@ -42,102 +43,128 @@ public:
     STDMETHODIMP StrContextVarsUpdate(IZeltoGenericEnumerator* pExtraContextVars, BSTR* bContextualString,
                                       long* lNbVarsSubst) override
     {
-        if (lNbVarsSubst)
-            *lNbVarsSubst = 0;
-        CScriptItem* item = Callback();
-        if (!item || !bContextualString || !pExtraContextVars)
-            return S_OK;
-        CStringMap vars;
-        vars.InitHashTable(10, true);
-        pExtraContextVars->MoveToFirst();
-        for (;;)
-        {
-            BSTR name = nullptr;
-            BSTR value = nullptr;
-            const HRESULT hr = pExtraContextVars->GetNext(&name, &value);
-            const std::string nameText = FdCom::strFromBstr(name);
-            const std::string valueText = FdCom::strFromBstr(value);
-            SysFreeString(name);
-            SysFreeString(value);
-            if (hr != S_OK)
-                break;
-            if (!nameText.empty())
-                vars.SetAt(nameText, valueText.c_str());
-        }
-        std::string text = FdCom::strFromBstr(*bContextualString);
-        const int32_t count = item->StrContextVarsUpdate(&vars, text);
-        if (lNbVarsSubst)
-            *lNbVarsSubst = count;
-        SysFreeString(*bContextualString);
-        *bContextualString = FdCom::CBstr(text).bstrDetach();
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lNbVarsSubst)
+                    *lNbVarsSubst = 0;
+                CScriptItem* item = Callback();
+                if (!item || !bContextualString || !pExtraContextVars)
+                    return S_OK;
+                CStringMap vars;
+                vars.InitHashTable(10, true);
+                pExtraContextVars->MoveToFirst();
+                for (;;)
+                {
+                    BSTR name = nullptr;
+                    BSTR value = nullptr;
+                    const HRESULT hr = pExtraContextVars->GetNext(&name, &value);
+                    const std::string nameText = FdCom::strFromBstr(name);
+                    const std::string valueText = FdCom::strFromBstr(value);
+                    SysFreeString(name);
+                    SysFreeString(value);
+                    if (hr != S_OK)
+                        break;
+                    if (!nameText.empty())
+                        vars.SetAt(nameText, valueText.c_str());
+                }
+                std::string text = FdCom::strFromBstr(*bContextualString);
+                const int32_t count = item->StrContextVarsUpdate(&vars, text);
+                if (lNbVarsSubst)
+                    *lNbVarsSubst = count;
+                SysFreeString(*bContextualString);
+                *bContextualString = FdCom::CBstr(text).bstrDetach();
+                return S_OK;
+            });
     }
 
     STDMETHODIMP SendBstrData(BSTR bDataVerb, BSTR bSrc, BSTR bDest, BSTR bData, long, long* lRet) override
     {
-        if (lRet)
-            *lRet = 0;
-        if (CScriptItem* item = Callback())
-        {
-            const long result = item->SendBstrData(FdCom::strFromBstr(bDataVerb), FdCom::strFromBstr(bSrc),
-                                                   FdCom::strFromBstr(bDest), FdCom::strFromBstr(bData));
-            if (lRet)
-                *lRet = result;
-        }
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lRet)
+                    *lRet = 0;
+                if (CScriptItem* item = Callback())
+                {
+                    const long result =
+                        item->SendBstrData(FdCom::strFromBstr(bDataVerb), FdCom::strFromBstr(bSrc),
+                                           FdCom::strFromBstr(bDest), FdCom::strFromBstr(bData));
+                    if (lRet)
+                        *lRet = result;
+                }
+                return S_OK;
+            });
     }
 
     // The array's content is not passed on: the item is handed a fixed text.
     STDMETHODIMP SendBinaryData(BSTR, BSTR, BSTR, SAFEARRAY*, long, long* lRet) override
     {
-        if (lRet)
-            *lRet = 0;
-        if (CScriptItem* item = Callback())
-        {
-            const long result = item->SendBinaryData();
-            if (lRet)
-                *lRet = result;
-        }
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lRet)
+                    *lRet = 0;
+                if (CScriptItem* item = Callback())
+                {
+                    const long result = item->SendBinaryData();
+                    if (lRet)
+                        *lRet = result;
+                }
+                return S_OK;
+            });
     }
 
     STDMETHODIMP GetItemTankValue(BSTR bItemId, BSTR* bItemValue, long* bFoundIt) override
     {
-        if (bFoundIt)
-            *bFoundIt = 0;
-        CScriptItem* item = Callback();
-        if (!item)
-            return S_OK;
-        CStringExt value;
-        const int32_t found =
-            item->GetItemTankValue(FdCom::strFromBstr(bItemId), value, "ludexplug:" + m_pSite->plugName);
-        if (bFoundIt)
-            *bFoundIt = found;
-        if (bItemValue)
-        {
-            SysFreeString(*bItemValue);
-            *bItemValue = FdCom::CBstr(value).bstrDetach();
-        }
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (bFoundIt)
+                    *bFoundIt = 0;
+                CScriptItem* item = Callback();
+                if (!item)
+                    return S_OK;
+                CStringExt value;
+                const int32_t found = item->GetItemTankValue(FdCom::strFromBstr(bItemId), value,
+                                                             "ludexplug:" + m_pSite->plugName);
+                if (bFoundIt)
+                    *bFoundIt = found;
+                if (bItemValue)
+                {
+                    SysFreeString(*bItemValue);
+                    *bItemValue = FdCom::CBstr(value).bstrDetach();
+                }
+                return S_OK;
+            });
     }
 
     STDMETHODIMP PlugOut() override { return S_OK; }
     STDMETHODIMP ExecVerb(BSTR, BSTR, long* lRetVal) override
     {
-        if (lRetVal)
-            *lRetVal = 0;
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lRetVal)
+                    *lRetVal = 0;
+                return S_OK;
+            });
     }
 
     STDMETHODIMP GetLudexObject(BSTR bsObjectId, BSTR, long, IUnknown** pUnkObj) override
     {
-        if (!pUnkObj)
-            return S_FALSE;
-        *pUnkObj = nullptr;
-        if (!EqualsNoCase(FdCom::strFromBstr(bsObjectId), "LudexXml"))
-            return S_FALSE;
-        // The document object of this process, made directly.
-        return SUCCEEDED(hrCreateLudexXml(IID_IUnknown, reinterpret_cast<void**>(pUnkObj))) ? S_OK : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!pUnkObj)
+                    return S_FALSE;
+                *pUnkObj = nullptr;
+                if (!EqualsNoCase(FdCom::strFromBstr(bsObjectId), "LudexXml"))
+                    return S_FALSE;
+                // The document object of this process, made directly.
+                return SUCCEEDED(hrCreateLudexXml(IID_IUnknown, reinterpret_cast<void**>(pUnkObj))) ? S_OK
+                                                                                                    : S_FALSE;
+            });
     }
 
 private:

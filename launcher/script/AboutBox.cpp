@@ -1,6 +1,7 @@
 #include "AboutBox.h"
 
 #include "AboutTitle.h"
+#include "DialogBase.h"
 #include "FdUi.h"
 
 namespace
@@ -22,10 +23,13 @@ void CentreOnDesktop(HWND hwnd)
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+// The box's handler; its state is the process's animation above.
+class CAboutBox : public FdWin::CDialogBase
 {
-    try
+protected:
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM) override
     {
+        const HWND hwnd = hWnd();
         switch (message)
         {
         case WM_INITDIALOG:
@@ -55,14 +59,11 @@ INT_PTR CALLBACK AboutProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
             return FALSE;
         }
     }
-    catch (...)
-    {
-        return FALSE; // nothing crosses the dialog procedure
-    }
-}
+};
 } // namespace
 
 INT_PTR LudexAbout::iShow(HINSTANCE hInstance)
 {
-    return FdUi::iDialogBoxParam(hInstance, MAKEINTRESOURCEA(kDialogId), GetActiveWindow(), AboutProc, 0);
+    CAboutBox box;
+    return box.iRunModal(FdUi::iDialogBoxParam, hInstance, MAKEINTRESOURCEA(kDialogId), GetActiveWindow());
 }

@@ -78,3 +78,33 @@ bool CFileOps::FileTextSubst(const std::string& path, const std::string& find, c
     ReplaceAll(text, find, replacement, caseSensitive);
     return WriteAll(path, text.data(), text.size(), true);
 }
+
+bool CFileOps::Exists(const std::string& path) const
+{
+    return FileCalls().Exists(path);
+}
+
+bool CFileOps::Copy(const std::string& source, const std::string& destination, bool overwrite) const
+{
+    return FileCalls().Copy(source, destination, overwrite);
+}
+
+bool CFileOps::Rename(const std::string& source, const std::string& destination) const
+{
+    return FileCalls().Rename(source, destination);
+}
+
+bool CFileOps::Delete(const std::string& path) const
+{
+    return FileCalls().Delete(path);
+}
+
+bool CFileOps::ReadAll(const std::string& path, std::string& text) const
+{
+    return FileCalls().ReadAll(path, text);
+}
+
+bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const
+{
+    return FileCalls().WriteAll(path, data, length, overwrite);
+}

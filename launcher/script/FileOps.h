@@ -9,21 +9,44 @@
 #include <cstddef>
 #include <string>
 
-class CFileOps
+// The calls that touch the disk. The engine holds the C library's
+// (FileOps_std.cpp); the Windows half registers the Win32 ones when a program
+// links it.
+class IFileCalls
 {
 public:
     static constexpr size_t kMaxPath = 260;
     static constexpr size_t kChunk = 4096;
 
+    virtual ~IFileCalls() = default;
     // The file can be opened for reading.
-    bool Exists(const std::string& path) const;
+    virtual bool Exists(const std::string& path) const = 0;
     // Fails when the destination exists and overwrite is false.
+    virtual bool Copy(const std::string& source, const std::string& destination, bool overwrite) const = 0;
+    virtual bool Rename(const std::string& source, const std::string& destination) const = 0;
+    virtual bool Delete(const std::string& path) const = 0;
+    // text receives the whole file (cleared first).
+    virtual bool ReadAll(const std::string& path, std::string& text) const = 0;
+    // Without overwrite an existing file is left alone and the call fails.
+    virtual bool WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const = 0;
+};
+
+// The calls in use; a null pointer goes back to the C library's.
+const IFileCalls& FileCalls();
+void SetFileCalls(const IFileCalls* calls);
+
+class CFileOps
+{
+public:
+    static constexpr size_t kMaxPath = IFileCalls::kMaxPath;
+    static constexpr size_t kChunk = IFileCalls::kChunk;
+
+    // The calls of FileCalls().
+    bool Exists(const std::string& path) const;
     bool Copy(const std::string& source, const std::string& destination, bool overwrite) const;
     bool Rename(const std::string& source, const std::string& destination) const;
     bool Delete(const std::string& path) const;
-    // text receives the whole file (cleared first).
     bool ReadAll(const std::string& path, std::string& text) const;
-    // Without overwrite an existing file is left alone and the call fails.
     bool WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const;
 
     // Every occurrence of find, left to right, going on after each replacement;

@@ -1,5 +1,5 @@
-// CFileOps's file calls where the Windows API is not there (the host build):
-// the C library, with Windows paths' backslashes read as slashes.
+// The C library's file calls, with Windows paths' backslashes read as slashes,
+// and the choice of the calls CFileOps uses.
 #include "FileOps.h"
 
 #include <algorithm>
@@ -39,28 +39,39 @@ private:
 };
 } // namespace
 
-bool CFileOps::Exists(const std::string& path) const
+class CStdFileCalls : public IFileCalls
+{
+public:
+    bool Exists(const std::string& path) const override;
+    bool Copy(const std::string& source, const std::string& destination, bool overwrite) const override;
+    bool Rename(const std::string& source, const std::string& destination) const override;
+    bool Delete(const std::string& path) const override;
+    bool ReadAll(const std::string& path, std::string& text) const override;
+    bool WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const override;
+};
+
+bool CStdFileCalls::Exists(const std::string& path) const
 {
     return CFile(path, "rb").Get() != nullptr;
 }
 
-bool CFileOps::Copy(const std::string& source, const std::string& destination, bool overwrite) const
+bool CStdFileCalls::Copy(const std::string& source, const std::string& destination, bool overwrite) const
 {
     std::string data;
     return ReadAll(source, data) && WriteAll(destination, data.data(), data.size(), overwrite);
 }
 
-bool CFileOps::Rename(const std::string& source, const std::string& destination) const
+bool CStdFileCalls::Rename(const std::string& source, const std::string& destination) const
 {
     return Exists(source) && std::rename(Native(source).c_str(), Native(destination).c_str()) == 0;
 }
 
-bool CFileOps::Delete(const std::string& path) const
+bool CStdFileCalls::Delete(const std::string& path) const
 {
     return Exists(path) && std::remove(Native(path).c_str()) == 0;
 }
 
-bool CFileOps::ReadAll(const std::string& path, std::string& text) const
+bool CStdFileCalls::ReadAll(const std::string& path, std::string& text) const
 {
     text.clear();
     if (path.size() >= kMaxPath)
@@ -79,7 +90,7 @@ bool CFileOps::ReadAll(const std::string& path, std::string& text) const
     return std::ferror(file.Get()) == 0;
 }
 
-bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const
+bool CStdFileCalls::WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const
 {
     if (path.size() >= kMaxPath)
         return false;
@@ -104,4 +115,21 @@ bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length
         return false;
     }
     return true;
+}
+
+namespace
+{
+const CStdFileCalls g_stdCalls{};
+// Set by the Windows half during static initialisation; zero-initialised before it.
+const IFileCalls* g_pCalls = nullptr;
+} // namespace
+
+const IFileCalls& FileCalls()
+{
+    return g_pCalls != nullptr ? *g_pCalls : g_stdCalls;
+}
+
+void SetFileCalls(const IFileCalls* calls)
+{
+    g_pCalls = calls;
 }

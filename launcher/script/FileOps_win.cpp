@@ -1,4 +1,5 @@
-// CFileOps's file calls through the Win32 file functions.
+// The file calls through the Win32 file functions, registered for CFileOps in
+// every program that links this library (linked whole: nothing else refers to it).
 #include "FileOps.h"
 
 #include "WinHandle.h"
@@ -36,29 +37,40 @@ bool WriteHandle(HANDLE file, const char* data, size_t length)
 }
 } // namespace
 
-bool CFileOps::Exists(const std::string& path) const
+class CWin32FileCalls : public IFileCalls
+{
+public:
+    bool Exists(const std::string& path) const override;
+    bool Copy(const std::string& source, const std::string& destination, bool overwrite) const override;
+    bool Rename(const std::string& source, const std::string& destination) const override;
+    bool Delete(const std::string& path) const override;
+    bool ReadAll(const std::string& path, std::string& text) const override;
+    bool WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const override;
+};
+
+bool CWin32FileCalls::Exists(const std::string& path) const
 {
     const FdWin::CHandle file(
         CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     return file.boValid();
 }
 
-bool CFileOps::Copy(const std::string& source, const std::string& destination, bool overwrite) const
+bool CWin32FileCalls::Copy(const std::string& source, const std::string& destination, bool overwrite) const
 {
     return Exists(source) && CopyFileA(source.c_str(), destination.c_str(), overwrite ? FALSE : TRUE) != 0;
 }
 
-bool CFileOps::Rename(const std::string& source, const std::string& destination) const
+bool CWin32FileCalls::Rename(const std::string& source, const std::string& destination) const
 {
     return Exists(source) && std::rename(source.c_str(), destination.c_str()) == 0;
 }
 
-bool CFileOps::Delete(const std::string& path) const
+bool CWin32FileCalls::Delete(const std::string& path) const
 {
     return Exists(path) && DeleteFileA(path.c_str()) != 0;
 }
 
-bool CFileOps::ReadAll(const std::string& path, std::string& text) const
+bool CWin32FileCalls::ReadAll(const std::string& path, std::string& text) const
 {
     text.clear();
     if (path.size() >= kMaxPath || !Exists(path))
@@ -80,7 +92,7 @@ bool CFileOps::ReadAll(const std::string& path, std::string& text) const
     return true;
 }
 
-bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const
+bool CWin32FileCalls::WriteAll(const std::string& path, const char* data, size_t length, bool overwrite) const
 {
     if (path.size() >= kMaxPath)
         return false;
@@ -107,3 +119,13 @@ bool CFileOps::WriteAll(const std::string& path, const char* data, size_t length
     DeleteFileA(temporary.c_str());
     return false;
 }
+
+namespace
+{
+const CWin32FileCalls g_win32Calls{};
+
+struct SRegister
+{
+    SRegister() { SetFileCalls(&g_win32Calls); }
+} g_register;
+} // namespace

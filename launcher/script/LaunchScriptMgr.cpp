@@ -30,12 +30,15 @@ void CLaunchScriptMgr::SetTickPeriod(DWORD ms)
     g_tickPeriodMs = ms;
 }
 
-CLaunchScriptMgr::CLaunchScriptMgr() : m_script(this), m_creatorThreadId(GetCurrentThreadId())
+CLaunchScriptMgr::CLaunchScriptMgr()
+    : m_script(this), m_creatorThreadId(GetCurrentThreadId()),
+      m_relay(*this, &CLaunchScriptMgr::OnRelayMessage)
 {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (boCreate(instance))
     {
-        for (UINT icon = CEngineTick::kFirstIcon; icon < CEngineTick::kFirstIcon + CEngineTick::kIconCount; ++icon)
+        for (UINT icon = CEngineTick::kFirstIcon; icon < CEngineTick::kFirstIcon + CEngineTick::kIconCount;
+             ++icon)
             boAddIcon(icon);
         boTrayAdd(kTrayId, CEngineTick::kFirstIcon, kTrayTip);
     }
@@ -43,17 +46,16 @@ CLaunchScriptMgr::CLaunchScriptMgr() : m_script(this), m_creatorThreadId(GetCurr
     if (RegReadValue(kRegistryKey, "dbg", "") == "1")
         m_script.GetVarTank().SetScriptVar("log:console", "1");
     SwitchLogOn();
-    m_script.GetVarTank().SetAlert([this](const std::string& text, const std::string& caption) { Alert(text, caption); });
-    m_script.GetItemTank().SetAlert(
-        [this](const std::string& text, const std::string& caption) { Alert(text, caption); });
+    m_script.GetVarTank().SetAlert([this](const std::string& text, const std::string& caption)
+                                   { Alert(text, caption); });
+    m_script.GetItemTank().SetAlert([this](const std::string& text, const std::string& caption)
+                                    { Alert(text, caption); });
 
-    m_hRelay = CreateWindowExA(0, "static", "LUDEXRELAYTICK", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, instance, nullptr);
-    if (m_hRelay)
-    {
-        SetWindowLongPtrA(m_hRelay, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        m_pfnRelayPrev = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(m_hRelay, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&CLaunchScriptMgr::RelayProc)));
-    }
+    HWND relay = CreateWindowExA(0, "static", "LUDEXRELAYTICK", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr,
+                                 instance, nullptr);
+    // A relay that cannot be taken over would never run a tick.
+    if (relay && !m_relay.boSubclass(relay))
+        DestroyWindow(relay);
     // The relay window exists before the first tick is posted to it.
     StartTick();
 }
@@ -65,13 +67,11 @@ CLaunchScriptMgr::~CLaunchScriptMgr()
     // The launch part's end reports through this manager: it goes while the
     // manager's members (its log among them) are still there.
     m_script.EndLaunchPart();
-    if (m_hRelay)
+    // The static control gets its own procedure back before it goes.
+    if (HWND relay = m_relay.hWnd())
     {
-        if (m_pfnRelayPrev)
-            SetWindowLongPtrA(m_hRelay, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(m_pfnRelayPrev));
-        SetWindowLongPtrA(m_hRelay, GWLP_USERDATA, 0);
-        DestroyWindow(m_hRelay);
-        m_hRelay = nullptr;
+        m_relay.vUnsubclass();
+        DestroyWindow(relay);
     }
     boTrayDelete(kTrayId);
     PostQuitMessage(0);
@@ -242,7 +242,7 @@ unsigned __stdcall CLaunchScriptMgr::TickThreadProc(void* argument)
     MSG msg;
     PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE); // creates the thread's queue
     mgr->m_tickThreadId = GetCurrentThreadId();
-    HWND relay = mgr->m_hRelay;
+    HWND relay = mgr->m_relay.hWnd();
     if (mgr->m_hTickStarted)
         SetEvent(mgr->m_hTickStarted);
     for (;;)
@@ -270,7 +270,7 @@ void CLaunchScriptMgr::StopTick()
         PostThreadMessageA(m_tickThreadId, kMsgStopTick, 0, 0);
         WaitForSingleObject(m_hTickThread, kStopTickWaitMs);
         MSG msg;
-        while (PeekMessageA(&msg, m_hRelay, kMsgTick, kMsgTick, PM_REMOVE))
+        while (PeekMessageA(&msg, m_relay.hWnd(), kMsgTick, kMsgTick, PM_REMOVE))
         {
         }
         m_tickThreadId = 0;
@@ -287,23 +287,12 @@ void CLaunchScriptMgr::StopTick()
     }
 }
 
-LRESULT CALLBACK CLaunchScriptMgr::RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
+LRESULT CLaunchScriptMgr::OnRelayMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
-    auto* mgr = reinterpret_cast<CLaunchScriptMgr*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    WNDPROC previous = mgr ? mgr->m_pfnRelayPrev : reinterpret_cast<WNDPROC>(DefWindowProcA);
-    if (mgr && message == kMsgTick)
-    {
-        try
-        {
-            mgr->OnTick();
-        }
-        catch (...)
-        {
-            // nothing crosses the window procedure
-        }
-    }
-    return previous ? CallWindowProcA(previous, hwnd, message, wParam, lParam)
-                    : DefWindowProcA(hwnd, message, wParam, lParam);
+    // What a tick throws stops at the window base.
+    if (message == kMsgTick)
+        OnTick();
+    return m_relay.lCallDefault(message, wParam, lParam);
 }
 
 void CLaunchScriptMgr::OnTick()
@@ -386,7 +375,8 @@ bool CLaunchScriptMgr::RandomBytes(uint8_t* bytes, size_t count)
     return BCryptGenRandom(nullptr, bytes, static_cast<ULONG>(count), BCRYPT_USE_SYSTEM_PREFERRED_RNG) >= 0;
 }
 
-std::string CLaunchScriptMgr::RegRead(const std::string& path, const std::string& name, const std::string& defaultText)
+std::string CLaunchScriptMgr::RegRead(const std::string& path, const std::string& name,
+                                      const std::string& defaultText)
 {
     return RegReadValue(path, name.c_str(), defaultText.c_str());
 }
@@ -412,7 +402,8 @@ void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
         return;
     const UINT greyed = IsBusy() || m_gameDialogOpen ? MF_GRAYED : 0;
     // The entry of the current game (the one launchinit chose), greyed without one.
-    const CZeltoGame* current = m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
+    const CZeltoGame* current =
+        m_script.GetLaunchPart() ? m_script.GetLaunchPart()->GetCurrentGame() : nullptr;
     const std::string gameEntry = "Gestion du jeu " + (current ? std::string(current->name) : std::string());
     AppendMenuA(menu, MF_STRING | (current ? greyed : MF_GRAYED), kMenuGame, gameEntry.c_str());
     AppendMenuA(menu, MF_STRING | greyed, kMenuAllGames, "Gestion de l'ensemble des jeux");
@@ -423,7 +414,8 @@ void CLaunchScriptMgr::OnTrayMenu(HWND hwnd)
     POINT cursor = {};
     GetCursorPos(&cursor);
     const int itemCount = GetMenuItemCount(menu);
-    TrackPopupMenu(menu, 0, cursor.x, cursor.y - static_cast<int>(itemCount * kMenuItemHeight), 0, hwnd, nullptr);
+    TrackPopupMenu(menu, 0, cursor.x, cursor.y - static_cast<int>(itemCount * kMenuItemHeight), 0, hwnd,
+                   nullptr);
     DestroyMenu(menu);
 }
 

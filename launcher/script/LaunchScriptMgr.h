@@ -12,6 +12,7 @@
 #include "NoticeDlg.h"
 #include "ScriptMgrLink.h"
 #include "TrayRelay.h"
+#include "WindowBase.h"
 
 #include <windows.h>
 
@@ -56,7 +57,7 @@ public:
     CLaunchScript& Script() { return m_script; }
     // One tick, as the relay window runs it.
     void OnTick();
-    HWND GetRelayWindow() const { return m_hRelay; }
+    HWND GetRelayWindow() const { return m_relay.hWnd(); }
     bool IsGameDialogOpen() const { return m_gameDialogOpen; }
     // Cleared, the end of a script no longer ends the launcher (the test box).
     void SetQuitWhenEnded(bool quit) { m_tick.SetQuitWhenEnded(quit); }
@@ -81,7 +82,8 @@ private:
     int32_t ShowMessageBox(const std::string& text, const std::string& title, uint32_t style) override;
     void NavigateHostFrame(const std::string& url, const std::string& frame) override;
     bool RandomBytes(uint8_t* bytes, size_t count) override;
-    std::string RegRead(const std::string& path, const std::string& name, const std::string& defaultText) override;
+    std::string RegRead(const std::string& path, const std::string& name,
+                        const std::string& defaultText) override;
     int32_t RegWrite(const std::string& path, const std::string& name, const std::string& text,
                      uint32_t newType) override;
     // The game server links (LaunchScriptMgrLink.cpp).
@@ -95,7 +97,8 @@ private:
     void StartTick();
     void StopTick();
     static unsigned __stdcall TickThreadProc(void* argument);
-    static LRESULT CALLBACK RelayProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    // The relay window's messages: a tick runs the engine, the rest is the static control's.
+    LRESULT OnRelayMessage(UINT message, WPARAM wParam, LPARAM lParam);
     // Runs work on the engine now, or after the engine call in progress when one
     // is (a message pumped inside an engine call must not re-enter it).
     void RunEngine(const std::function<void()>& work);
@@ -109,8 +112,8 @@ private:
     HANDLE m_hTickThread = nullptr;
     HANDLE m_hTickStarted = nullptr;
     CEngineTick m_tick;
-    HWND m_hRelay = nullptr;
-    WNDPROC m_pfnRelayPrev = nullptr;
+    // A static control subclassed on the creating thread; the tick thread posts to it.
+    FdWin::TMemberWindow<CLaunchScriptMgr> m_relay;
     bool m_gameDialogOpen = false;
     bool m_inEngine = false;
     std::vector<std::function<void()>> m_deferred;

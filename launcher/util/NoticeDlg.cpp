@@ -26,33 +26,33 @@ HWND CNoticeDlg::Create(HWND parent, UINT periodMs)
     INITCOMMONCONTROLSEX controls = {sizeof(INITCOMMONCONTROLSEX), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
-    m_hWnd = CreateDialogParamA(GetExeModuleHandle(), MAKEINTRESOURCEA(IDD_NOTICE), parent, DialogProc, 0);
-    if (m_hWnd == nullptr)
+    const HWND hwnd = hCreate(GetExeModuleHandle(), MAKEINTRESOURCEA(IDD_NOTICE), parent);
+    if (hwnd == nullptr)
         return nullptr;
-    ShowWindow(m_hWnd, SW_SHOW);
+    ShowWindow(hwnd, SW_SHOW);
 
     RECT desktop = {};
     RECT dialog = {};
     GetWindowRect(GetDesktopWindow(), &desktop);
-    GetWindowRect(m_hWnd, &dialog);
+    GetWindowRect(hwnd, &dialog);
     const int width = dialog.right - dialog.left;
     const int height = dialog.bottom - dialog.top;
-    SetWindowPos(m_hWnd, HWND_TOPMOST, desktop.left + (desktop.right - desktop.left - width) / 2,
+    SetWindowPos(hwnd, HWND_TOPMOST, desktop.left + (desktop.right - desktop.left - width) / 2,
                  desktop.top + (desktop.bottom - desktop.top - height) / 2, 0, 0,
                  SWP_NOSIZE | SWP_SHOWWINDOW);
-    SetTimer(m_hWnd, kTimerId, periodMs, nullptr);
+    SetTimer(hwnd, kTimerId, periodMs, nullptr);
 
-    m_hProgress = GetDlgItem(m_hWnd, IDC_NOTICE_PROGRESS);
+    m_hProgress = GetDlgItem(hwnd, IDC_NOTICE_PROGRESS);
     if (m_hProgress != nullptr)
     {
         SendMessageA(m_hProgress, PBM_SETRANGE, 0, MAKELPARAM(0, kProgressMax));
         SendMessageA(m_hProgress, PBM_SETSTEP, 1, 0);
         SendMessageA(m_hProgress, PBM_SETPOS, kProgressMax, 0);
         RECT client = {};
-        GetClientRect(m_hWnd, &client);
+        GetClientRect(hwnd, &client);
         MoveWindow(m_hProgress, (client.right - kBarWidth) / 2, 0, kBarWidth, client.bottom, TRUE);
     }
-    return m_hWnd;
+    return hwnd;
 }
 
 int32_t CNoticeDlg::iShowAndPump(HWND parent, UINT periodMs, int32_t passes)
@@ -71,12 +71,9 @@ int32_t CNoticeDlg::iShowAndPump(HWND parent, UINT periodMs, int32_t passes)
 
 void CNoticeDlg::Destroy()
 {
-    if (m_hWnd != nullptr)
-    {
-        KillTimer(m_hWnd, kTimerId);
-        DestroyWindow(m_hWnd);
-    }
-    m_hWnd = nullptr;
+    if (const HWND hwnd = hWnd())
+        KillTimer(hwnd, kTimerId);
+    vDestroy();
     m_hProgress = nullptr;
 }
 
@@ -96,8 +93,9 @@ void CNoticeDlg::vAnimate(HWND hwnd)
     }
 }
 
-INT_PTR CALLBACK CNoticeDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM)
+INT_PTR CNoticeDlg::iOnMessage(UINT message, WPARAM wParam, LPARAM)
 {
+    const HWND hwnd = hWnd();
     switch (message)
     {
     case WM_INITDIALOG:

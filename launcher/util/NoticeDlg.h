@@ -6,10 +6,11 @@
 
 #include <cstdint>
 
+#include "DialogBase.h"
 #include "NoticeCaption.h"
 #include "NoticeDlgRes.h"
 
-class CNoticeDlg
+class CNoticeDlg : private FdWin::CDialogBase
 {
 public:
     static constexpr UINT_PTR kTimerId = 666;
@@ -19,7 +20,7 @@ public:
     static constexpr int kBarTop = 4;
 
     CNoticeDlg() = default;
-    ~CNoticeDlg();
+    ~CNoticeDlg() override;
     CNoticeDlg(const CNoticeDlg&) = delete;
     CNoticeDlg& operator=(const CNoticeDlg&) = delete;
 
@@ -29,16 +30,15 @@ public:
     // 1 when the dialog could be shown, 0 otherwise.
     int32_t iShowAndPump(HWND parent, UINT periodMs, int32_t passes);
     void Destroy();
-    HWND GetHwnd() const { return m_hWnd; }
+    HWND GetHwnd() const { return hWnd(); }
     HWND GetProgressBar() const { return m_hProgress; }
 
     // The animation state shared by every notice dialog of the process.
     static CNoticeCaption& Animation();
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     static void vAnimate(HWND hwnd);
 
-    HWND m_hWnd = nullptr;
     HWND m_hProgress = nullptr;
 };

@@ -3,6 +3,7 @@
 #include <objbase.h>
 
 #include "ComInit.h"
+#include "FdLocalServer.h"
 #include "LaunchedProcess.h"
 #include "LudexPlugCmdLine.h"
 #include "NoticeDlg.h"
@@ -32,34 +33,25 @@ const FdCom::SClassEntry g_classes[] = {
 const FdCom::SServerInfo g_registration = {g_classes, 3, &APPID_LudexPlugCmdLine, kAppIdName, true};
 const FdCom::SServerInfo g_served = {g_classes, 2, &APPID_LudexPlugCmdLine, kAppIdName, true};
 
-int iRegistration(FdCom::ERegSwitch eSwitch)
+// The plug's server: a notice after a registration; thread message 1212, a
+// watched game that ended (stale ones are dropped).
+class CPlugServer : public FdCom::CLocalServer
 {
-    FdCom::CModule& module = FdCom::CModule::Get();
-    const HRESULT hr = eSwitch == FdCom::ERegSwitch::RegServer ? module.hrRegister(g_registration, true)
-                                                               : module.hrUnregister(g_registration, true);
-    if (hr == S_OK)
-    {
-        CNoticeDlg notice;
-        notice.iShowAndPump(nullptr, kNoticePeriodMs, kNoticePasses);
-    }
-    return static_cast<int>(hr);
-}
+public:
+    CPlugServer() : CLocalServer(g_registration, g_served, kIdleExitMs, kIdleExitMs) {}
 
-void vMessageLoop()
-{
-    FdCom::CModule& module = FdCom::CModule::Get();
-    MSG msg;
-    while (module.bGetServerMessage(&msg) > 0)
+private:
+    void vOnRegistration(FdCom::ERegSwitch, HRESULT hr) override
     {
-        if (module.boOnIdleExitMessage(msg))
-            continue;
-        // Thread message 1212: a watched game ended (stale ones are dropped).
-        if (CLaunchedProcess::boHandleThreadMessage(msg))
-            continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (SUCCEEDED(hr))
+        {
+            CNoticeDlg notice;
+            notice.iShowAndPump(nullptr, kNoticePeriodMs, kNoticePasses);
+        }
     }
-}
+
+    bool boOnMessage(const MSG& msg) override { return CLaunchedProcess::boHandleThreadMessage(msg); }
+};
 } // namespace
 
 const FdCom::SServerInfo& RegistrationInfo()
@@ -78,19 +70,6 @@ int iRun(const char* pszCmdLine)
     const FdWin::CComInit com;
     if (!com.boStarted())
         return static_cast<int>(com.hr());
-    const FdCom::ERegSwitch eSwitch = FdCom::eFindRegSwitch(pszCmdLine ? pszCmdLine : "");
-    if (eSwitch != FdCom::ERegSwitch::None)
-        return iRegistration(eSwitch);
-
-    FdCom::CModule& module = FdCom::CModule::Get();
-    module.vStartIdleExit(kIdleExitMs, GetCurrentThreadId());
-    const HRESULT hr = module.hrRegisterClassObjects(g_served);
-    if (SUCCEEDED(hr))
-        vMessageLoop();
-    module.vRevokeClassObjects();
-    module.vStopIdleExit();
-    // Calls on their way out get a moment before COM goes.
-    Sleep(kIdleExitMs);
-    return FAILED(hr) ? static_cast<int>(hr) : 0;
+    return CPlugServer().iRun(pszCmdLine);
 }
 } // namespace PlugCmdLine

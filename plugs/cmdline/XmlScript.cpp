@@ -4,10 +4,11 @@
 #include "DriveMask.h"
 #include "DriveTypeDlg.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "LaunchCommand.h"
-#include "VersionLaunch.h"
 #include "PlugLudexXml.h"
 #include "Registry.h"
+#include "VersionLaunch.h"
 
 namespace
 {
@@ -40,9 +41,13 @@ XmlScript::~XmlScript()
 
 STDMETHODIMP XmlScript::OnXmlPreProcessTag(BSTR, BSTR, BSTR*, long* bModif)
 {
-    if (bModif)
-        *bModif = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (bModif)
+                *bModif = 0;
+            return S_OK;
+        });
 }
 
 void XmlScript::vSetContainer(ILudexPlugContainer* container)

@@ -27,40 +27,16 @@ CDriveTypeDlg::CDriveTypeDlg(uint32_t dwMask, HINSTANCE hResources)
 
 INT_PTR CDriveTypeDlg::iRun()
 {
-    return FdUi::iDialogBoxParam(m_hResources, MAKEINTRESOURCEA(IDD_DRIVETYPE), GetActiveWindow(),
-                                 &CDriveTypeDlg::DialogProc, reinterpret_cast<LPARAM>(this));
+    return iRunModal(FdUi::iDialogBoxParam, m_hResources, MAKEINTRESOURCEA(IDD_DRIVETYPE), GetActiveWindow());
 }
 
-INT_PTR CALLBACK CDriveTypeDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CDriveTypeDlg* self = nullptr;
-    if (message == WM_INITDIALOG)
-    {
-        self = reinterpret_cast<CDriveTypeDlg*>(lParam);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        self->m_hwnd = hwnd;
-    }
-    else
-        self = reinterpret_cast<CDriveTypeDlg*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return FALSE;
-    try
-    {
-        return self->OnMessage(message, wParam, lParam);
-    }
-    catch (...)
-    {
-        return FALSE; // nothing may cross into the dialog manager
-    }
-}
-
-INT_PTR CDriveTypeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
+INT_PTR CDriveTypeDlg::iOnMessage(UINT message, WPARAM wParam, LPARAM)
 {
     switch (message)
     {
     case WM_INITDIALOG:
         for (const SBox& box : kBoxes)
-            CheckDlgButton(m_hwnd, box.iId,
+            CheckDlgButton(hWnd(), box.iId,
                            boNibbleSet(m_dwMask, box.dwNibble) ? BST_CHECKED : BST_UNCHECKED);
         return TRUE;
     case WM_COMMAND:
@@ -68,7 +44,7 @@ INT_PTR CDriveTypeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
         const int iId = LOWORD(wParam);
         if (iId == IDOK || iId == IDCANCEL)
         {
-            EndDialog(m_hwnd, iId);
+            EndDialog(hWnd(), iId);
             return TRUE;
         }
         if (HIWORD(wParam) != BN_CLICKED)
@@ -76,15 +52,12 @@ INT_PTR CDriveTypeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
         for (const SBox& box : kBoxes)
             if (box.iId == iId)
             {
-                const bool boChecked = IsDlgButtonChecked(m_hwnd, iId) == BST_CHECKED;
+                const bool boChecked = IsDlgButtonChecked(hWnd(), iId) == BST_CHECKED;
                 m_dwMask = dwMaskAfterCheck(m_dwMask, box.dwNibble, boChecked);
                 return TRUE;
             }
         return FALSE;
     }
-    case WM_DESTROY:
-        m_hwnd = nullptr;
-        return FALSE;
     }
     return FALSE;
 }
@@ -92,7 +65,7 @@ INT_PTR CDriveTypeDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
 HWND CDriveTypeDlg::hControlOfKey(const char* lpszKey) const
 {
     const int32_t lId = lDriveTypeDlgControlOfKey(lpszKey);
-    if (!m_hwnd || lId == 0)
+    if (!hWnd() || lId == 0)
         return nullptr;
-    return lId == IDD_DRIVETYPE ? m_hwnd : GetDlgItem(m_hwnd, lId);
+    return lId == IDD_DRIVETYPE ? hWnd() : GetDlgItem(hWnd(), lId);
 }

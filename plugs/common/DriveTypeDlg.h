@@ -10,7 +10,9 @@
 
 #include <cstdint>
 
-class CDriveTypeDlg
+#include "DialogBase.h"
+
+class CDriveTypeDlg : private FdWin::CDialogBase
 {
 public:
     // hResources: the module whose resources hold the dialog (null: the program).
@@ -23,15 +25,13 @@ public:
     INT_PTR iRun();
     // The mask as the clicks left it (also after Cancel: the caller keeps it only on IDOK).
     uint32_t dwMask() const { return m_dwMask; }
-    HWND hWnd() const { return m_hwnd; }
+    using FdWin::CDialogBase::hWnd;
     // The control showing a text key's text; null for an unknown key or with no window.
     HWND hControlOfKey(const char* lpszKey) const;
 
 private:
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     uint32_t m_dwMask;
     HINSTANCE m_hResources;
-    HWND m_hwnd = nullptr;
 };

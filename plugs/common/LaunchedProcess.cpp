@@ -25,7 +25,9 @@ std::vector<CLaunchedProcess*>& LiveObjects()
     return live;
 }
 
-bool EqualsNoCase(const std::string& a, const char* b)
+// The user locale's comparison (CompareString without case), not foundation/text's
+// ASCII rule: the names the scripts ask for have always been matched this way.
+bool EqualsNoCaseUserLocale(const std::string& a, const char* b)
 {
     return lstrcmpiA(a.c_str(), b) == 0;
 }
@@ -214,11 +216,11 @@ bool CLaunchedProcess::boGetInfo(const std::string& id, long& value) const
 {
     if (!boIsRunning())
         return false;
-    if (EqualsNoCase(id, "procid"))
+    if (EqualsNoCaseUserLocale(id, "procid"))
         value = static_cast<long>(m_processId);
-    else if (EqualsNoCase(id, "threadid"))
+    else if (EqualsNoCaseUserLocale(id, "threadid"))
         value = static_cast<long>(m_threadId);
-    else if (EqualsNoCase(id, "hprocess"))
+    else if (EqualsNoCaseUserLocale(id, "hprocess"))
         // Kernel handle values fit in 32 bits, also in 64-bit processes.
         value = static_cast<long>(reinterpret_cast<LONG_PTR>(m_process.get()));
     else

@@ -38,35 +38,10 @@ INT_PTR CSearchDlg::iRun(HWND hParent)
 {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
-    return FdUi::iDialogBoxParam(m_hResources, MAKEINTRESOURCEA(IDD_DISKSEARCH), hParent,
-                                 &CSearchDlg::DialogProc, reinterpret_cast<LPARAM>(this));
+    return iRunModal(FdUi::iDialogBoxParam, m_hResources, MAKEINTRESOURCEA(IDD_DISKSEARCH), hParent);
 }
 
-INT_PTR CALLBACK CSearchDlg::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    CSearchDlg* self = nullptr;
-    if (message == WM_INITDIALOG)
-    {
-        self = reinterpret_cast<CSearchDlg*>(lParam);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
-        self->m_hwnd.store(hwnd);
-    }
-    else
-        self = reinterpret_cast<CSearchDlg*>(GetWindowLongPtrA(hwnd, DWLP_USER));
-    if (!self)
-        return FALSE;
-    try
-    {
-        return self->OnMessage(message, wParam, lParam);
-    }
-    catch (...)
-    {
-        // Nothing may cross into the dialog manager.
-        return FALSE;
-    }
-}
-
-INT_PTR CSearchDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
+INT_PTR CSearchDlg::iOnMessage(UINT message, WPARAM wParam, LPARAM)
 {
     switch (message)
     {
@@ -77,7 +52,7 @@ INT_PTR CSearchDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
         vOnRefresh();
         return TRUE;
     case kMsgSearchDone:
-        EndDialog(m_hwnd.load(), 1);
+        EndDialog(hWnd(), 1);
         return TRUE;
     case WM_COMMAND:
         switch (LOWORD(wParam))
@@ -101,7 +76,6 @@ INT_PTR CSearchDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
         }
         return FALSE;
     case WM_DESTROY:
-        m_hwnd.store(nullptr);
         m_hBar = m_hFound = m_hDirectory = nullptr;
         if (m_hStopIcon)
             DestroyIcon(m_hStopIcon);
@@ -113,7 +87,7 @@ INT_PTR CSearchDlg::OnMessage(UINT message, WPARAM wParam, LPARAM)
 
 void CSearchDlg::vOnInit()
 {
-    const HWND hwnd = m_hwnd.load();
+    const HWND hwnd = hWnd();
     m_hBar = GetDlgItem(hwnd, IDC_SEARCH_PROGRESS);
     m_hFound = GetDlgItem(hwnd, IDC_SEARCH_FOUNDCOUNT);
     m_hDirectory = GetDlgItem(hwnd, IDC_SEARCH_DIRECTORY);
@@ -140,7 +114,7 @@ void CSearchDlg::vOnInit()
 
 bool CSearchDlg::boConfirm(const char* lpszQuestion)
 {
-    const HWND hwnd = m_hwnd.load();
+    const HWND hwnd = hWnd();
     char szCaption[128] = "";
     GetWindowTextA(hwnd, szCaption, sizeof szCaption);
     // The search thread waits while the box is up.
@@ -187,7 +161,7 @@ template <typename F> void CSearchDlg::vQueue(F change)
         m_boRefreshPosted = true;
     }
     // A null window would make PostMessage post to this thread's own queue.
-    const HWND hwnd = m_hwnd.load();
+    const HWND hwnd = hWnd();
     if (boPost && (!hwnd || !PostMessageA(hwnd, kMsgRefresh, 0, 0)))
     {
         std::lock_guard<std::mutex> lock(m_mutex);
@@ -265,13 +239,13 @@ void CSearchDlg::vShowProgressEnd()
 
 void CSearchDlg::vSearchDone()
 {
-    if (const HWND hwnd = m_hwnd.load())
+    if (const HWND hwnd = hWnd())
         PostMessageA(hwnd, kMsgSearchDone, 0, 0);
 }
 
 HWND CSearchDlg::hControlOfKey(const char* lpszKey) const
 {
-    const HWND hwnd = m_hwnd.load();
+    const HWND hwnd = hWnd();
     const int32_t lId = lSearchDlgControlOfKey(lpszKey);
     if (!hwnd || lId == 0)
         return nullptr;

@@ -12,9 +12,10 @@
 #include <mutex>
 #include <string>
 
+#include "DialogBase.h"
 #include "WinEvent.h"
 
-class CSearchDlg
+class CSearchDlg : private FdWin::CDialogBase
 {
 public:
     // Private messages of the dialog (posted by the search thread).
@@ -51,7 +52,8 @@ public:
     // The search has ended: the dialog ends itself with 1.
     void vSearchDone();
 
-    HWND hWnd() const { return m_hwnd.load(); }
+    // Any thread may read it.
+    using FdWin::CDialogBase::hWnd;
     // The control showing a text key's text; null for an unknown key or with no window.
     HWND hControlOfKey(const char* lpszKey) const;
 
@@ -64,8 +66,7 @@ private:
         bool boPosition = false, boFound = false, boDirectory = false;
     };
 
-    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR iOnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void vOnInit();
     void vOnRefresh();
     bool boConfirm(const char* lpszQuestion);
@@ -74,7 +75,6 @@ private:
 
     HINSTANCE m_hResources;
     int32_t m_lRange = 1000;
-    std::atomic<HWND> m_hwnd{nullptr};
     HWND m_hBar = nullptr;
     HWND m_hFound = nullptr;
     HWND m_hDirectory = nullptr;

@@ -1,6 +1,7 @@
 #include "LudexPlugDP.h"
 
 #include "DPLobbySession.h"
+#include "FdComBoundary.h"
 #include "LudexPlugDPHelper.h"
 
 const CLSID CLSID_LudexPlugDP = {
@@ -53,92 +54,130 @@ void CLudexPlugDP::vReleaseHelper()
 
 STDMETHODIMP CLudexPlugDP::Init(ILudexPlugContainer* piContainer)
 {
-    if (m_container)
-        m_container->Release();
-    m_container = piContainer;
-    if (m_container)
-        m_container->AddRef();
-    vReleaseHelper();
-    // The helper is made here, in the plug's own process and apartment.
-    if (SUCCEEDED(FdCom::TComObject<CLudexPlugDPHelper>::hrCreateObject(&m_helper)) && m_helper)
-        m_helper->vSetContainer(m_container);
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (m_container)
+                m_container->Release();
+            m_container = piContainer;
+            if (m_container)
+                m_container->AddRef();
+            vReleaseHelper();
+            // The helper is made here, in the plug's own process and apartment.
+            if (SUCCEEDED(FdCom::TComObject<CLudexPlugDPHelper>::hrCreateObject(&m_helper)) && m_helper)
+                m_helper->vSetContainer(m_container);
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::PreLaunchGame(IZeltoGame** pGame, long* lFlags)
 {
-    IZeltoGame* game = pGame ? *pGame : nullptr;
-    return hrAnswer(m_helper, lFlags, [game](CLudexPlugDPHelper& h) { return h.lPreLaunchGame(game); });
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            IZeltoGame* game = pGame ? *pGame : nullptr;
+            return hrAnswer(m_helper, lFlags,
+                            [game](CLudexPlugDPHelper& h) { return h.lPreLaunchGame(game); });
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::LaunchGame(IZeltoGame**, long* lFlags)
 {
-    return hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lLaunchGame(); });
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        { return hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lLaunchGame(); }); });
 }
 
 STDMETHODIMP CLudexPlugDP::PostLaunchGame(IZeltoGame**, long* lFlags)
 {
-    const HRESULT hr = hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lPostLaunchGame(); });
-    vReleaseHelper();
-    return hr;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            const HRESULT hr =
+                hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lPostLaunchGame(); });
+            vReleaseHelper();
+            return hr;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::KillGame(long* lFlags)
 {
-    return hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lKillGame(); });
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        { return hrAnswer(m_helper, lFlags, [](CLudexPlugDPHelper& h) { return h.lKillGame(); }); });
 }
 
 STDMETHODIMP CLudexPlugDP::CheckGameList(IZeltoGameList** pGameList, long* lFlags)
 {
-    IZeltoGameList* list = pGameList ? *pGameList : nullptr;
-    const HRESULT hr =
-        hrAnswer(m_helper, lFlags, [list](CLudexPlugDPHelper& h) { return h.lCheckGameList(list); });
-    vReleaseHelper();
-    return hr;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            IZeltoGameList* list = pGameList ? *pGameList : nullptr;
+            const HRESULT hr =
+                hrAnswer(m_helper, lFlags, [list](CLudexPlugDPHelper& h) { return h.lCheckGameList(list); });
+            vReleaseHelper();
+            return hr;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::UpdateGameList(IZeltoGameList** pGameList, long* lFlags)
 {
-    IZeltoGameList* list = pGameList ? *pGameList : nullptr;
-    const HRESULT hr =
-        hrAnswer(m_helper, lFlags, [list](CLudexPlugDPHelper& h) { return h.lUpdateGameList(list); });
-    vReleaseHelper();
-    return hr;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            IZeltoGameList* list = pGameList ? *pGameList : nullptr;
+            const HRESULT hr =
+                hrAnswer(m_helper, lFlags, [list](CLudexPlugDPHelper& h) { return h.lUpdateGameList(list); });
+            vReleaseHelper();
+            return hr;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::IsGameRunning(long* lFlag)
 {
-    if (lFlag)
-        *lFlag = m_helper && lGetLaunchState() == kLaunchConnected ? 1 : 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (lFlag)
+                *lFlag = m_helper && lGetLaunchState() == kLaunchConnected ? 1 : 0;
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::Configure(long* lFlag)
 {
-    if (lFlag)
-        *lFlag = 1;
-    vReleaseHelper();
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (lFlag)
+                *lFlag = 1;
+            vReleaseHelper();
+            return S_OK;
+        });
 }
 
 STDMETHODIMP CLudexPlugDP::Terminate()
 {
-    return S_OK;
+    return FdCom::hrGuard([&]() -> HRESULT { return S_OK; });
 }
 
 STDMETHODIMP CLudexPlugDP::ExecVerb(BSTR, BSTR, long*)
 {
-    return S_OK;
+    return FdCom::hrGuard([&]() -> HRESULT { return S_OK; });
 }
 
 STDMETHODIMP CLudexPlugDP::GetRunningGameInfo(BSTR, long, BSTR* pbsInfoVal, long* plInfoVal, long* lRet)
 {
-    if (!pbsInfoVal || !plInfoVal)
-        return S_OK;
-    SysFreeString(*pbsInfoVal);
-    *pbsInfoVal = nullptr;
-    *plInfoVal = 0;
-    if (lRet)
-        *lRet = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (!pbsInfoVal || !plInfoVal)
+                return S_OK;
+            SysFreeString(*pbsInfoVal);
+            *pbsInfoVal = nullptr;
+            *plInfoVal = 0;
+            if (lRet)
+                *lRet = 0;
+            return S_OK;
+        });
 }

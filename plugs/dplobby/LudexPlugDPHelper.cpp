@@ -6,9 +6,11 @@
 #include "DPScan.h"
 #include "DetectCatalog.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "PlugLudexXml.h"
 #include "Registry.h"
 #include "TextUtil.h"
+#include "WinRegKey.h"
 
 const CLSID CLSID_LudexPlugDPHelper = {
     0x680b301d, 0x69cf, 0x49a7, {0x84, 0x5f, 0x55, 0x28, 0xf7, 0x85, 0xb8, 0xb3}};
@@ -43,18 +45,19 @@ void vSetLobbyBackendFactory(LobbyBackendFactory factory)
 std::vector<SDPApplication> ReadDPApplications()
 {
     std::vector<SDPApplication> applications;
-    HKEY root = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\DirectPlay\\Applications", 0, KEY_READ,
-                      &root) != ERROR_SUCCESS)
+    FdWin::CRegKey root;
+    if (root.lOpen(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\DirectPlay\\Applications", KEY_READ) !=
+        ERROR_SUCCESS)
         return applications;
     char name[256];
     for (DWORD index = 0;; ++index)
     {
         DWORD nameSize = sizeof name;
-        if (RegEnumKeyExA(root, index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+        if (RegEnumKeyExA(root.h(), index, name, &nameSize, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS)
             break;
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(root, name, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        FdWin::CRegKey key;
+        if (key.lOpen(root.h(), name, KEY_READ) != ERROR_SUCCESS)
             continue;
         SDPApplication application;
         char valueName[256];
@@ -64,7 +67,7 @@ std::vector<SDPApplication> ReadDPApplications()
             DWORD valueNameSize = sizeof valueName;
             DWORD type = 0;
             DWORD dataSize = sizeof data - 1;
-            const LONG result = RegEnumValueA(key, v, valueName, &valueNameSize, nullptr, &type,
+            const LONG result = RegEnumValueA(key.h(), v, valueName, &valueNameSize, nullptr, &type,
                                               reinterpret_cast<BYTE*>(data), &dataSize);
             if (result == ERROR_MORE_DATA)
                 continue; // a value too long for a path or a GUID
@@ -81,10 +84,8 @@ std::vector<SDPApplication> ReadDPApplications()
             else if (EqualsNoCase(valueName, "Guid"))
                 boParseGuidText(text, application.guid);
         }
-        RegCloseKey(key);
         applications.push_back(application);
     }
-    RegCloseKey(root);
     return applications;
 }
 
@@ -257,7 +258,11 @@ long CLudexPlugDPHelper::boExpandContextVars(std::string& text, IZeltoGameVersio
 
 STDMETHODIMP CLudexPlugDPHelper::OnXmlPreProcessTag(BSTR, BSTR, BSTR*, long* bModif)
 {
-    if (bModif)
-        *bModif = 0;
-    return S_OK;
+    return FdCom::hrGuard(
+        [&]() -> HRESULT
+        {
+            if (bModif)
+                *bModif = 0;
+            return S_OK;
+        });
 }

@@ -5,6 +5,7 @@
 
 #include "DPLobbySession.h"
 #include "FdComModule.h"
+#include "FdLocalServer.h"
 #include "LudexPlugDP.h"
 #include "LudexPlugDPHelper.h"
 
@@ -20,6 +21,8 @@ const DWORD kIdleExitMs = 10;
 const DWORD kLobbyWaitMs = 50;
 // Thread message: revoke the class objects and leave.
 const UINT kMsgStop = 0x8081;
+// Calls still on their way out get this long before COM goes.
+const DWORD kEndGraceMs = 10;
 
 HRESULT hrCreatePlug(REFIID riid, void** ppv)
 {
@@ -48,7 +51,7 @@ const FdCom::SServerInfo g_serverInfo = {g_served, 2, &APPID_LudexPlugDP, "Ludex
 const FdCom::SServerInfo g_registryInfo = {g_registered, 3, &APPID_LudexPlugDP, "LudexPlugDP", false};
 
 // The main loop: lobby events and thread messages until WM_QUIT or kMsgStop.
-void vRunMainLoop(FdCom::CModule& module, bool& revoked)
+void vRunMainLoop(FdCom::CModule& module)
 {
     HANDLE event = hDuplicateRegisteredEvent();
     for (;;)
@@ -72,7 +75,6 @@ void vRunMainLoop(FdCom::CModule& module, bool& revoked)
             if (!msg.hwnd && msg.message == kMsgStop)
             {
                 module.vRevokeClassObjects();
-                revoked = true;
                 if (event)
                     CloseHandle(event);
                 return;
@@ -92,6 +94,16 @@ void vRunMainLoop(FdCom::CModule& module, bool& revoked)
         }
     }
 }
+
+// The plug's server: the lobby's loop instead of the plain message loop.
+class CPlugDPServer : public FdCom::CLocalServer
+{
+public:
+    CPlugDPServer() : CLocalServer(g_registryInfo, g_serverInfo, kIdleExitMs, kEndGraceMs) {}
+
+private:
+    void vServe() override { vRunMainLoop(FdCom::CModule::Get()); }
+};
 } // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCmdLine, int)
@@ -99,39 +111,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR pszCmdLine, int)
     const HRESULT hrInit = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
     if (FAILED(hrInit))
         return static_cast<int>(hrInit);
-    FdCom::CModule& module = FdCom::CModule::Get();
-    int result = 0;
-    switch (FdCom::eFindRegSwitch(pszCmdLine))
-    {
-    case FdCom::ERegSwitch::RegServer:
-        result = static_cast<int>(module.hrRegister(g_registryInfo, true));
-        break;
-    case FdCom::ERegSwitch::UnregServer:
-        result = static_cast<int>(module.hrUnregister(g_registryInfo, true));
-        break;
-    case FdCom::ERegSwitch::None:
-    {
-        // The thread's message queue exists before anyone posts to it.
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
-        vSetLobbyMainThread(GetCurrentThreadId());
-        const HRESULT hr = module.hrRegisterClassObjects(g_serverInfo);
-        if (FAILED(hr))
-        {
-            result = static_cast<int>(hr);
-            break;
-        }
-        module.vStartIdleExit(kIdleExitMs, GetCurrentThreadId());
-        bool revoked = false;
-        vRunMainLoop(module, revoked);
-        module.vStopIdleExit();
-        if (!revoked)
-            module.vRevokeClassObjects();
-        vSetLobbyMainThread(0);
-        Sleep(10);
-        break;
-    }
-    }
+    // The thread's message queue exists before anyone posts to it.
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE);
+    vSetLobbyMainThread(GetCurrentThreadId());
+    const int result = CPlugDPServer().iRun(pszCmdLine);
+    vSetLobbyMainThread(0);
     CoUninitialize();
     return result;
 }

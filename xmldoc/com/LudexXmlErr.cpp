@@ -1,5 +1,6 @@
 // LudexXmlErr: the record of the first error a load found.
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "FdComObject.h"
 #include "LudexXmlTree.h"
 
@@ -17,11 +18,11 @@ public:
     STDMETHODIMP GetErrorCode(long* lErrorCode) override { return hrLong(m_error.code, lErrorCode); }
     STDMETHODIMP GetErrorDigest(BSTR* bsErrorDigest) override
     {
-        return hrText(m_error.digest, bsErrorDigest);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrText(m_error.digest, bsErrorDigest); });
     }
     STDMETHODIMP GetErrorSection(BSTR* bsErrorSection) override
     {
-        return hrText(m_error.section, bsErrorSection);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrText(m_error.section, bsErrorSection); });
     }
     STDMETHODIMP GetErrorOffsetStart(long* lStart) override { return hrLong(m_error.offsetStart, lStart); }
     STDMETHODIMP GetErrorOffsetStop(long* lStop) override { return hrLong(m_error.offsetStop, lStop); }

@@ -1,5 +1,6 @@
 // LudexXmlTag: one tag of a loaded tree, with the walks and dumps of CXmlTag.
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "FdComObject.h"
 #include "LudexXmlTree.h"
 
@@ -27,131 +28,183 @@ public:
 
     STDMETHODIMP GetNextTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult, ILudexXmlTag** pNextTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
-                      [&](const CXmlTag* root) { return m_pTag->lpGetNextTag(root); });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                              [&](const CXmlTag* root) { return m_pTag->lpGetNextTag(root); });
+            });
     }
     STDMETHODIMP GetNextTagNamed(BSTR bTagName, ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                  ILudexXmlTag** pNextTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
-                      [&](const CXmlTag* root)
-                      { return m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root); });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                              [&](const CXmlTag* root)
+                              { return m_pTag->lpGetNextTagNamed(FdCom::strFromBstr(bTagName), root); });
+            });
     }
     STDMETHODIMP GetNamespacedNextTagNamed(BSTR bTagName, BSTR bNamespaceName, ILudexXmlTag* pVirtualRootTag,
                                            long* bGotResult, ILudexXmlTag** pNextTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
-                      [&](const CXmlTag* root)
-                      {
-                          return m_pTag->lpGetNamespacedNextTagNamed(
-                              FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), root);
-                      });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextTag,
+                              [&](const CXmlTag* root)
+                              {
+                                  return m_pTag->lpGetNamespacedNextTagNamed(
+                                      FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), root);
+                              });
+            });
     }
     // For the sub-tag walks pVirtualRootTag is the sub-tag found last (this
     // tag to start).
     STDMETHODIMP GetNextSubTag(ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                ILudexXmlTag** pNextSubTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
-                      [&](const CXmlTag* last) { return m_pTag->GetNextSubTag(last); });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                              [&](const CXmlTag* last) { return m_pTag->GetNextSubTag(last); });
+            });
     }
     STDMETHODIMP GetNextSubTagNamed(BSTR bTagName, ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                     ILudexXmlTag** pNextSubTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
-                      [&](const CXmlTag* last)
-                      { return m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last); });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                              [&](const CXmlTag* last)
+                              { return m_pTag->GetNextSubTagNamed(FdCom::strFromBstr(bTagName), last); });
+            });
     }
     STDMETHODIMP GetNamespacedNextSubTagNamed(BSTR bTagName, BSTR bNamespaceName,
                                               ILudexXmlTag* pVirtualRootTag, long* bGotResult,
                                               ILudexXmlTag** pNextSubTag) override
     {
-        return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
-                      [&](const CXmlTag* last)
-                      {
-                          return m_pTag->GetNamespacedNextSubTagNamed(
-                              FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), last);
-                      });
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                return hrWalk(pVirtualRootTag, bGotResult, pNextSubTag,
+                              [&](const CXmlTag* last)
+                              {
+                                  return m_pTag->GetNamespacedNextSubTagNamed(
+                                      FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), last);
+                              });
+            });
     }
     STDMETHODIMP GetNextChildTag(long bGetFirst, ILudexXmlTag* pNextToTag, long* bGotResult,
                                  ILudexXmlTag** pNextChildTag) override
     {
-        vClear(bGotResult, pNextChildTag);
-        CXmlTag* found = nullptr;
-        if (m_pTag && bGetFirst)
-            found = m_pTag->lpGetNextChildTag(nullptr);
-        else if (const CXmlTag* after = pTagOf(pNextToTag))
-            found = m_pTag ? m_pTag->lpGetNextChildTag(after) : nullptr;
-        return hrAnswer(found, bGotResult, pNextChildTag);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                vClear(bGotResult, pNextChildTag);
+                CXmlTag* found = nullptr;
+                if (m_pTag && bGetFirst)
+                    found = m_pTag->lpGetNextChildTag(nullptr);
+                else if (const CXmlTag* after = pTagOf(pNextToTag))
+                    found = m_pTag ? m_pTag->lpGetNextChildTag(after) : nullptr;
+                return hrAnswer(found, bGotResult, pNextChildTag);
+            });
     }
     STDMETHODIMP GetNamespacedNextSubTagNamedText(BSTR bTagName, BSTR bNamespaceName, BSTR* bTagText,
                                                   long* bGotResult, ILudexXmlTag** pNextSubTag) override
     {
-        vClear(bGotResult, pNextSubTag);
-        CXmlTag* found = nullptr;
-        CStringExt text;
-        if (m_pTag)
-            text = m_pTag->GetNamespacedNextSubTagNamedText(FdCom::strFromBstr(bTagName),
-                                                            FdCom::strFromBstr(bNamespaceName), &found);
-        hrText(text, bTagText);
-        return hrAnswer(found, bGotResult, pNextSubTag);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                vClear(bGotResult, pNextSubTag);
+                CXmlTag* found = nullptr;
+                CStringExt text;
+                if (m_pTag)
+                    text = m_pTag->GetNamespacedNextSubTagNamedText(
+                        FdCom::strFromBstr(bTagName), FdCom::strFromBstr(bNamespaceName), &found);
+                hrText(text, bTagText);
+                return hrAnswer(found, bGotResult, pNextSubTag);
+            });
     }
     STDMETHODIMP GetNextSubTagNamedText(BSTR bTagName, BSTR* bTagText, long* bGotResult,
                                         ILudexXmlTag** pNextSubTag) override
     {
-        vClear(bGotResult, pNextSubTag);
-        CXmlTag* found = nullptr;
-        CStringExt text;
-        if (m_pTag)
-            text = m_pTag->GetNextSubTagNamedText(FdCom::strFromBstr(bTagName), &found);
-        hrText(text, bTagText);
-        return hrAnswer(found, bGotResult, pNextSubTag);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                vClear(bGotResult, pNextSubTag);
+                CXmlTag* found = nullptr;
+                CStringExt text;
+                if (m_pTag)
+                    text = m_pTag->GetNextSubTagNamedText(FdCom::strFromBstr(bTagName), &found);
+                hrText(text, bTagText);
+                return hrAnswer(found, bGotResult, pNextSubTag);
+            });
     }
     STDMETHODIMP DumpValue(long bXmlUnformat, BSTR* bRetValue) override
     {
-        return hrText(m_pTag ? m_pTag->DumpValue(bXmlUnformat != 0) : CStringExt(), bRetValue);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrText(m_pTag ? m_pTag->DumpValue(bXmlUnformat != 0) : CStringExt(), bRetValue); });
     }
     STDMETHODIMP DumpText(long bXmlUnformat, BSTR* bRetValue) override
     {
-        return hrText(m_pTag ? m_pTag->DumpText(bXmlUnformat != 0) : CStringExt(), bRetValue);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrText(m_pTag ? m_pTag->DumpText(bXmlUnformat != 0) : CStringExt(), bRetValue); });
     }
     STDMETHODIMP DumpXml(long bXmlUnformat, BSTR* bRetValue) override
     {
-        return hrText(m_pTag ? m_pTag->DumpXml(bXmlUnformat != 0) : CStringExt(), bRetValue);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrText(m_pTag ? m_pTag->DumpXml(bXmlUnformat != 0) : CStringExt(), bRetValue); });
     }
     STDMETHODIMP IsLeafTag(long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->IsLeafTag(), bRetValue);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrBool(m_pTag && m_pTag->IsLeafTag(), bRetValue); });
     }
     STDMETHODIMP IsDataTag(long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->IsDataTag(), bRetValue);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrBool(m_pTag && m_pTag->IsDataTag(), bRetValue); });
     }
     STDMETHODIMP IsEmptyTag(long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->IsEmptyTag(), bRetValue);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrBool(m_pTag && m_pTag->IsEmptyTag(), bRetValue); });
     }
     STDMETHODIMP IsRootTag(long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->IsRootTag(), bRetValue);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrBool(m_pTag && m_pTag->IsRootTag(), bRetValue); });
     }
     STDMETHODIMP IsMixedTag(long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->IsMixedTag(), bRetValue);
+        return FdCom::hrGuard([&]() -> HRESULT { return hrBool(m_pTag && m_pTag->IsMixedTag(), bRetValue); });
     }
     STDMETHODIMP GetName(BSTR* bTagName) override
     {
-        return hrText(m_pTag ? m_pTag->GetName() : CStringExt(), bTagName);
+        return FdCom::hrGuard([&]() -> HRESULT
+                              { return hrText(m_pTag ? m_pTag->GetName() : CStringExt(), bTagName); });
     }
     STDMETHODIMP GetAttribute(BSTR bsAttribute, BSTR bsDefault, BSTR* bsRetValue) override
     {
-        const std::string def = FdCom::strFromBstr(bsDefault);
-        return hrText(m_pTag ? m_pTag->GetAttribute(FdCom::strFromBstr(bsAttribute), def) : CStringExt(def),
-                      bsRetValue);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                const std::string def = FdCom::strFromBstr(bsDefault);
+                return hrText(m_pTag ? m_pTag->GetAttribute(FdCom::strFromBstr(bsAttribute), def)
+                                     : CStringExt(def),
+                              bsRetValue);
+            });
     }
     STDMETHODIMP GetAttributeBool(BSTR bsAttribute, long* bRetValue) override
     {
-        return hrBool(m_pTag && m_pTag->boGetAttributeBool(FdCom::strFromBstr(bsAttribute)), bRetValue);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT {
+                return hrBool(m_pTag && m_pTag->boGetAttributeBool(FdCom::strFromBstr(bsAttribute)),
+                              bRetValue);
+            });
     }
 
 private:

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "XmlDocument.h"
+#include "XmlSources.h"
 
 namespace
 {
@@ -94,6 +95,57 @@ TEST(XmlDocument, FileAndResourceErrors)
     EXPECT_EQ(doc.GetChildCount(), 0); // the previous tree went with the reset
     EXPECT_EQ(doc.lLoad("RES://#9999", nullptr), 3);
     EXPECT_EQ(doc.lLoad("res://nosuchname", nullptr), 3);
+}
+
+namespace
+{
+// Serves one resource and one file of its own, and counts the calls.
+class CFakeSourceReader : public IXmlSourceReader
+{
+public:
+    int32_t lReadFile(const std::string& path, std::string& text,
+                      const std::function<void()>& onInMemory) const override
+    {
+        ++files;
+        // The document makes the path absolute first.
+        if (path.size() < 8 || path.compare(path.size() - 8, 8, "fake.xml") != 0)
+            return kXmlLoadReadFailed;
+        text = "<f v=\"file\"/>";
+        onInMemory();
+        return kXmlLoadOk;
+    }
+    int32_t lReadResource(const std::string& location, std::string& text) const override
+    {
+        ++resources;
+        if (location != "#7")
+            return kXmlLoadNoResource;
+        text = "<r v=\"res\"/>";
+        return kXmlLoadOk;
+    }
+    mutable int files = 0;
+    mutable int resources = 0;
+};
+} // namespace
+
+TEST(XmlDocument, ReadsThroughTheSourceReaderHandedIn)
+{
+    const IXmlSourceReader* const before = &XmlSourceReader();
+    CFakeSourceReader fake;
+    vSetXmlSourceReader(&fake);
+    CXmlDocument doc;
+    EXPECT_EQ(doc.lLoad("res://#7", nullptr), 0);
+    EXPECT_EQ(doc.lpGetNextTagNamed("r", nullptr)->GetAttribute("v", ""), "res");
+    EXPECT_EQ(doc.lLoad("res://#8", nullptr), 3);
+    EXPECT_EQ(doc.lLoad("file://fake.xml", nullptr), 0);
+    EXPECT_EQ(doc.lpGetNextTagNamed("f", nullptr)->GetAttribute("v", ""), "file");
+    EXPECT_EQ(doc.lLoad("str://<s/>", nullptr), 0); // text sources read no reader
+    EXPECT_EQ(fake.resources, 2);
+    EXPECT_EQ(fake.files, 1);
+    vSetXmlSourceReader(nullptr);
+    // Without a reader handed in, the C library's: no resources.
+    EXPECT_EQ(doc.lLoad("res://#7", nullptr), 3);
+    EXPECT_EQ(fake.resources, 2);
+    vSetXmlSourceReader(before);
 }
 
 TEST(XmlDocument, UnknownProtocols)

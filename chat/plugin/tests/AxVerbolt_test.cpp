@@ -29,8 +29,9 @@ public:
     };
     std::vector<SProp> props;
 
-    STDMETHODIMP Read(LPCOLESTR, VARIANT*, IErrorLog*) override { return E_INVALIDARG; }
-    STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return E_NOTIMPL; }
+    // The control reads through IPropertyBag2 only and writes nothing: other calls fail the test.
+    STDMETHODIMP Read(LPCOLESTR, VARIANT*, IErrorLog*) override { return hrUnexpected("IPropertyBag::Read"); }
+    STDMETHODIMP Write(LPCOLESTR, VARIANT*) override { return hrUnexpected("IPropertyBag::Write"); }
     STDMETHODIMP Read(ULONG count, PROPBAG2* bags, IErrorLog*, VARIANT* values, HRESULT* results) override
     {
         for (ULONG i = 0; i < count; ++i)
@@ -50,7 +51,7 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP Write(ULONG, PROPBAG2*, VARIANT*) override { return E_NOTIMPL; }
+    STDMETHODIMP Write(ULONG, PROPBAG2*, VARIANT*) override { return hrUnexpected("IPropertyBag2::Write"); }
     STDMETHODIMP CountProperties(ULONG* count) override
     {
         *count = static_cast<ULONG>(props.size());
@@ -70,7 +71,17 @@ public:
         }
         return S_OK;
     }
-    STDMETHODIMP LoadObject(LPCOLESTR, DWORD, IUnknown*, IErrorLog*) override { return E_NOTIMPL; }
+    STDMETHODIMP LoadObject(LPCOLESTR, DWORD, IUnknown*, IErrorLog*) override
+    {
+        return hrUnexpected("IPropertyBag2::LoadObject");
+    }
+
+private:
+    static HRESULT hrUnexpected(const char* method)
+    {
+        ADD_FAILURE() << "unexpected call " << method;
+        return E_UNEXPECTED;
+    }
 };
 
 struct SCom
@@ -83,6 +94,7 @@ struct SCom
 TEST(AxVerbolt, StringParamsReachTheInstanceInPageOrder)
 {
     SCom com;
+    const LONG locksBefore = FdCom::CModule::Get().lLockCount();
     CFakeBag* bag = nullptr;
     ASSERT_EQ(S_OK, FdCom::TComObject<CFakeBag>::hrCreateObject(&bag));
     bag->props = {{L"Type", VT_BSTR, L"application/x-verbolt", 0},
@@ -104,4 +116,5 @@ TEST(AxVerbolt, StringParamsReachTheInstanceInPageOrder)
     persist->Release();
     static_cast<IPropertyBag*>(bag)->Release();
     EXPECT_EQ(0, CxPlgnHlpr::lLiveObjects());
+    EXPECT_EQ(locksBefore, FdCom::CModule::Get().lLockCount());
 }

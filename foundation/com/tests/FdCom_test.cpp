@@ -1,10 +1,17 @@
+#include "ExceptionBase.h"
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "FdComModule.h"
 #include "FdComObject.h"
+#include "FdLocalServer.h"
 
 #include <gtest/gtest.h>
 
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace
 {
@@ -53,7 +60,8 @@ TEST(FdComObject, InterfaceMapIdentityAndLifetime)
 {
     LONG lLocks = FdCom::CModule::Get().lLockCount();
     ITestBase* pBase = nullptr;
-    ASSERT_EQ(S_OK, FdCom::TComObject<CThing>::hrCreate(__uuidof(ITestBase), reinterpret_cast<void**>(&pBase), 21));
+    ASSERT_EQ(S_OK,
+              FdCom::TComObject<CThing>::hrCreate(__uuidof(ITestBase), reinterpret_cast<void**>(&pBase), 21));
     EXPECT_EQ(1, g_iLive);
     EXPECT_EQ(lLocks + 1, FdCom::CModule::Get().lLockCount()); // a live object keeps the module
     EXPECT_EQ(21, pBase->iValue());
@@ -117,8 +125,10 @@ HRESULT hrCreateThing(REFIID riid, void** ppv)
     return FdCom::TComObject<CThing>::hrCreate(riid, ppv, 7);
 }
 
-const FdCom::SRegValue g_extra[] = {
-    {"", "Control", ""}, {"MiscStatus\\1", nullptr, "131473"}, {"ToolboxBitmap32", nullptr, "%MODULE%, 101"}, {}};
+const FdCom::SRegValue g_extra[] = {{"", "Control", ""},
+                                    {"MiscStatus\\1", nullptr, "131473"},
+                                    {"ToolboxBitmap32", nullptr, "%MODULE%, 101"},
+                                    {}};
 const FdCom::SClassEntry g_classes[] = {{&CLSID_TestThing, hrCreateThing, "TestThing Class", "FdTest.Thing.1",
                                          "FdTest.Thing", "Apartment", REGCLS_MULTIPLEUSE, g_extra}};
 const FdCom::SServerInfo g_info = {g_classes, 1, &APPID_Test, "FdTest", false};
@@ -153,7 +163,8 @@ TEST(FdComModule, RegisterWritesEveryKeyAndUnregisterRemovesThem)
     EXPECT_EQ(strModule, strValue((std::string(kClsKey) + "\\InprocServer32").c_str(), nullptr));
     EXPECT_EQ("Apartment", strValue((std::string(kClsKey) + "\\InprocServer32").c_str(), "ThreadingModel"));
     EXPECT_EQ("FdTest.Thing.1", strValue((std::string(kClsKey) + "\\ProgID").c_str(), nullptr));
-    EXPECT_EQ("FdTest.Thing", strValue((std::string(kClsKey) + "\\VersionIndependentProgID").c_str(), nullptr));
+    EXPECT_EQ("FdTest.Thing",
+              strValue((std::string(kClsKey) + "\\VersionIndependentProgID").c_str(), nullptr));
     EXPECT_EQ("131473", strValue((std::string(kClsKey) + "\\MiscStatus\\1").c_str(), nullptr));
     EXPECT_EQ("", strValue(kClsKey, "Control"));
     EXPECT_EQ(strModule + ", 101", strValue((std::string(kClsKey) + "\\ToolboxBitmap32").c_str(), nullptr));
@@ -194,7 +205,8 @@ TEST(FdComModule, ClassObjectCreatesAndLocks)
 {
     FdCom::CModule& m = FdCom::CModule::Get();
     IClassFactory* pFactory = nullptr;
-    ASSERT_EQ(S_OK, m.hrGetClassObject(g_info, CLSID_TestThing, IID_IClassFactory, reinterpret_cast<void**>(&pFactory)));
+    ASSERT_EQ(S_OK, m.hrGetClassObject(g_info, CLSID_TestThing, IID_IClassFactory,
+                                       reinterpret_cast<void**>(&pFactory)));
     EXPECT_EQ(S_OK, m.hrCanUnloadNow()); // a class object alone does not lock
     IOther* pOther = nullptr;
     EXPECT_EQ(CLASS_E_NOAGGREGATION,
@@ -216,10 +228,139 @@ TEST(FdComModule, ClassObjectCreatesAndLocks)
     EXPECT_EQ(nullptr, pv);
 }
 
+// A local server whose hooks record what the shared run did.
+class CRecordingServer : public FdCom::CLocalServer
+{
+public:
+    CRecordingServer() : CLocalServer(g_info, g_info, 0) {}
+
+    std::vector<std::string> calls;
+    LONG lLocksWhileServing = -1;
+
+private:
+    void vOnRegistration(FdCom::ERegSwitch eSwitch, HRESULT hr) override
+    {
+        calls.push_back(std::string(eSwitch == FdCom::ERegSwitch::RegServer ? "register " : "unregister ") +
+                        (hr == S_OK ? "S_OK" : "failed"));
+    }
+    void vServe() override
+    {
+        calls.push_back("serve");
+        lLocksWhileServing = FdCom::CModule::Get().lLockCount();
+        // A message of the program's own, then the end: the shared loop sees both.
+        PostThreadMessageA(GetCurrentThreadId(), WM_APP + 7, 0, 0);
+        PostQuitMessage(0);
+        CLocalServer::vServe();
+    }
+    bool boOnMessage(const MSG& msg) override
+    {
+        if (msg.hwnd || msg.message != WM_APP + 7)
+            return false;
+        calls.push_back("own message");
+        return true;
+    }
+    void vOnEnd() override { calls.push_back("end"); }
+};
+
+TEST(FdLocalServer, RegistrationSwitchesRegisterOrRemoveAndEndTheRun)
+{
+    const LONG lLocks = FdCom::CModule::Get().lLockCount();
+    const std::string strLocalServer = std::string(kClsKey) + "\\LocalServer32";
+    const struct
+    {
+        const char* cmd;
+        const char* call;
+        bool boRegistered;
+    } rows[] = {
+        {"/RegServer", "register S_OK", true},
+        {"-Embedding -unregserver", "unregister S_OK", false},
+        {"x /REGSERVER y", "register S_OK", true},
+        {"/UnregServer", "unregister S_OK", false},
+    };
+    for (const auto& r : rows)
+    {
+        SCOPED_TRACE(r.cmd);
+        CRecordingServer server;
+        EXPECT_EQ(0, server.iRun(r.cmd));
+        EXPECT_EQ(std::vector<std::string>{r.call}, server.calls); // no serving, no end
+        EXPECT_EQ(r.boRegistered, boKeyExists(strLocalServer.c_str()));
+    }
+    EXPECT_EQ(lLocks, FdCom::CModule::Get().lLockCount());
+}
+
+TEST(FdLocalServer, WithoutSwitchServesUntilQuitThenEnds)
+{
+    const HRESULT hrInit = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ASSERT_TRUE(SUCCEEDED(hrInit));
+    const LONG lLocks = FdCom::CModule::Get().lLockCount();
+    for (const char* cmd : {"", "-Embedding"})
+    {
+        SCOPED_TRACE(cmd);
+        CRecordingServer server;
+        EXPECT_EQ(0, server.iRun(cmd));
+        EXPECT_EQ((std::vector<std::string>{"serve", "own message", "end"}), server.calls);
+        EXPECT_EQ(lLocks, server.lLocksWhileServing); // published class objects hold no lock
+    }
+    EXPECT_EQ(lLocks, FdCom::CModule::Get().lLockCount());
+    CoUninitialize(); // only after the successful CoInitializeEx above
+}
+
+TEST(FdLocalServer, FailedPublishEndsWithItsHresultWithoutServing)
+{
+    // A thread that never entered COM: the class objects cannot be published.
+    CRecordingServer server;
+    int iResult = 0;
+    std::thread([&] { iResult = server.iRun(nullptr); }).join();
+    EXPECT_EQ(static_cast<int>(CO_E_NOTINITIALIZED), iResult);
+    EXPECT_EQ(std::vector<std::string>{"end"}, server.calls);
+}
+
+// One of the suite's own exceptions, with or without a Windows error.
+class CTestException : public FdBase::CExceptionBase
+{
+public:
+    explicit CTestException(uint32_t dwWin32Error) : CExceptionBase(1, "f", "file", 2, nullptr, dwWin32Error)
+    {
+    }
+    const char* lpszGetClassName() const override { return "CTestException"; }
+    const FdBase::SErrorTableRow* lpGetErrorTable() const override { return nullptr; }
+};
+
+TEST(FdComBoundary, WhatIsThrownBecomesTheHresult)
+{
+    const struct
+    {
+        const char* kind;
+        void (*pfnThrow)();
+        HRESULT hrExpected;
+    } rows[] = {
+        {"std::bad_alloc", [] { throw std::bad_alloc(); }, E_OUTOFMEMORY},
+        {"suite exception with a Windows error", [] { throw CTestException(ERROR_ACCESS_DENIED); },
+         HRESULT_FROM_WIN32(ERROR_ACCESS_DENIED)},
+        {"suite exception without one", [] { throw CTestException(0); }, E_FAIL},
+        {"std::runtime_error", [] { throw std::runtime_error("x"); }, E_FAIL},
+        {"an int", [] { throw 5; }, E_FAIL},
+    };
+    for (const auto& r : rows)
+    {
+        SCOPED_TRACE(r.kind);
+        EXPECT_EQ(r.hrExpected, FdCom::hrGuard(
+                                    [&]() -> HRESULT
+                                    {
+                                        r.pfnThrow();
+                                        return S_OK;
+                                    }));
+    }
+    // Without a throw, the body's own result goes through as it is.
+    EXPECT_EQ(S_FALSE, FdCom::hrGuard([] { return S_FALSE; }));
+    EXPECT_EQ(E_NOTIMPL, FdCom::hrGuard([] { return E_NOTIMPL; }));
+}
+
 TEST(FdBstr, AnsiRoundTripKeepsCp1252Bytes)
 {
     ASSERT_EQ(1252u, GetACP()) << "the suite's programs run with the Western ANSI code page";
-    const std::string strText = "D\xE9" "chargement \xA3\xA3";
+    const std::string strText = "D\xE9"
+                                "chargement \xA3\xA3";
     FdCom::CBstr b(strText);
     ASSERT_EQ(15u, SysStringLen(b.bstr()));
     EXPECT_EQ(0x00E9, b.bstr()[1]);

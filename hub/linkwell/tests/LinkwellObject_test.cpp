@@ -121,6 +121,7 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+        m_lLocks = FdCom::CModule::Get().lLockCount();
         ASSERT_TRUE(m_window.boCreate(GetModuleHandleA(nullptr), m_handler));
         CLinkwellV2::vSetContext(&m_core, &m_core);
         m_lpObject = lpNewObject();
@@ -134,6 +135,7 @@ protected:
         EXPECT_EQ(1, m_lpCallback->lRefs()) << "a reference to the page's callback was left";
         m_lpCallback->Release();
         CLinkwellV2::vSetContext(nullptr, nullptr);
+        EXPECT_EQ(m_lLocks, FdCom::CModule::Get().lLockCount()) << "an object of the scenario was left";
         CoUninitialize();
     }
 
@@ -156,6 +158,7 @@ protected:
     CMainWindow m_window;
     IDiagOBPP2Cmpt* m_lpObject = nullptr;
     CPageCallback* m_lpCallback = nullptr;
+    LONG m_lLocks = 0;
 };
 } // namespace
 

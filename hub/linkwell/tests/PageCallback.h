@@ -6,6 +6,8 @@
 #include <winsock2.h>
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,14 +51,9 @@ public:
         m_pending.emplace_back(FdCom::strFromBstr(bstrName), FdCom::strFromBstr(bstrValue));
         return S_OK;
     }
-    STDMETHODIMP GetParameter(BSTR, BSTR* pbstrValue) override
-    {
-        if (pbstrValue == nullptr)
-            return E_POINTER;
-        *pbstrValue = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP CmptOut() override { return S_OK; }
+    // The hub never asks the page for a value nor says it leaves: such a call fails the test.
+    STDMETHODIMP GetParameter(BSTR, BSTR*) override { return hrUnexpected("GetParameter"); }
+    STDMETHODIMP CmptOut() override { return hrUnexpected("CmptOut"); }
 
     const std::vector<SPageCommand>& Commands() const { return m_commands; }
     void vClear() { m_commands.clear(); }
@@ -77,6 +74,12 @@ public:
     }
 
 private:
+    static HRESULT hrUnexpected(const char* method)
+    {
+        ADD_FAILURE() << "unexpected call IDiagCmpt2OBPP::" << method;
+        return E_UNEXPECTED;
+    }
+
     std::vector<std::pair<std::string, std::string>> m_pending;
     std::vector<SPageCommand> m_commands;
 };

@@ -59,12 +59,9 @@ public:
         m_pending[FdCom::strFromBstr(bstrName)] = FdCom::strFromBstr(bstrValue);
         return S_OK;
     }
-    STDMETHODIMP GetParameter(BSTR, BSTR* pbstr) override
-    {
-        *pbstr = nullptr;
-        return S_OK;
-    }
-    STDMETHODIMP CmptOut() override { return S_OK; }
+    // The installer never asks the plug-in for a value nor says it leaves: such a call fails the test.
+    STDMETHODIMP GetParameter(BSTR, BSTR*) override { return hrUnexpected("GetParameter"); }
+    STDMETHODIMP CmptOut() override { return hrUnexpected("CmptOut"); }
 
     // Answers the downloads asked so far: a copy of the local file named by the
     // address in the download folder (DLDONE), or DLERR when there is none.
@@ -104,6 +101,12 @@ public:
     std::string strDownloadFolder;
 
 private:
+    static HRESULT hrUnexpected(const char* method)
+    {
+        ADD_FAILURE() << "unexpected call IDiagCmpt2OBPP::" << method;
+        return E_UNEXPECTED;
+    }
+
     std::map<std::string, std::string> m_pending;
     std::vector<std::string> m_toAnswer;
     int m_iFiles = 0;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "FdBstr.h"
+#include "FdComBoundary.h"
 #include "FdComObject.h"
 #include "TextUtil.h"
 
@@ -60,21 +61,30 @@ public:
     E* Attached() const { return m_p; }
 
 protected:
+    // The string getters and setters are whole COM methods: nothing they throw goes out.
     HRESULT hrGet(BSTR* out, CStringExt E::*field) const
     {
         if (out)
             *out = nullptr;
         if (!m_p || !out)
             return S_FALSE;
-        *out = FdCom::CBstr(m_p->*field).bstrDetach();
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                *out = FdCom::CBstr(m_p->*field).bstrDetach();
+                return S_OK;
+            });
     }
     HRESULT hrSet(BSTR value, CStringExt E::*field)
     {
         if (!m_p)
             return S_FALSE;
-        m_p->*field = FdCom::strFromBstr(value);
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                m_p->*field = FdCom::strFromBstr(value);
+                return S_OK;
+            });
     }
     static HRESULT hrLong(long* out, long value)
     {
@@ -96,8 +106,9 @@ template <class W, class I, class P> HRESULT hrWrap(P* p, I** out)
     *out = nullptr;
     if (!p)
         return S_FALSE;
-    return SUCCEEDED(FdCom::TComObject<W>::hrCreate(__uuidof(I), reinterpret_cast<void**>(out), p)) ? S_OK
-                                                                                                      : S_FALSE;
+    const HRESULT hr = FdCom::hrGuard(
+        [&] { return FdCom::TComObject<W>::hrCreate(__uuidof(I), reinterpret_cast<void**>(out), p); });
+    return SUCCEEDED(hr) ? S_OK : S_FALSE;
 }
 
 class CZeltoGenericEnumeratorObj : public TWrapper<CZeltoGenericEnumerator>, public IZeltoGenericEnumerator
@@ -110,57 +121,82 @@ public:
 
     STDMETHODIMP Count(long* lRet) override
     {
-        if (lRet)
-            *lRet = 0;
-        return m_p ? hrLong(lRet, m_p->Count()) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lRet)
+                    *lRet = 0;
+                return m_p ? hrLong(lRet, m_p->Count()) : S_FALSE;
+            });
     }
     STDMETHODIMP RemoveAll() override
     {
-        if (!m_p)
-            return S_FALSE;
-        m_p->RemoveAll();
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                m_p->RemoveAll();
+                return S_OK;
+            });
     }
     STDMETHODIMP RemoveAt(BSTR bsParam) override
     {
-        return m_p && m_p->RemoveAt(FdCom::strFromBstr(bsParam)) ? S_OK : S_FALSE;
+        return FdCom::hrGuard([&]() -> HRESULT
+                              { return m_p && m_p->RemoveAt(FdCom::strFromBstr(bsParam)) ? S_OK : S_FALSE; });
     }
     STDMETHODIMP SetAt(BSTR bsParam, BSTR bsValue) override
     {
-        if (!m_p)
-            return S_FALSE;
-        m_p->SetAt(FdCom::strFromBstr(bsParam), FdCom::strFromBstr(bsValue));
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                m_p->SetAt(FdCom::strFromBstr(bsParam), FdCom::strFromBstr(bsValue));
+                return S_OK;
+            });
     }
     STDMETHODIMP GetAt(BSTR bsParam, BSTR* bsRet) override
     {
-        if (bsRet)
-            *bsRet = nullptr;
-        if (!m_p || !bsRet)
-            return S_FALSE;
-        *bsRet = FdCom::CBstr(m_p->GetAt(FdCom::strFromBstr(bsParam))).bstrDetach();
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (bsRet)
+                    *bsRet = nullptr;
+                if (!m_p || !bsRet)
+                    return S_FALSE;
+                *bsRet = FdCom::CBstr(m_p->GetAt(FdCom::strFromBstr(bsParam))).bstrDetach();
+                return S_OK;
+            });
     }
     STDMETHODIMP MoveToFirst() override
     {
-        if (!m_p)
-            return S_FALSE;
-        m_p->MoveToFirst();
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                m_p->MoveToFirst();
+                return S_OK;
+            });
     }
     STDMETHODIMP GetNext(BSTR* bsParam, BSTR* bsValue) override
     {
-        if (bsParam)
-            *bsParam = nullptr;
-        if (bsValue)
-            *bsValue = nullptr;
-        if (!m_p || !bsParam || !bsValue)
-            return S_FALSE;
-        CStringExt name, value;
-        const bool found = m_p->GetNext(name, value);
-        *bsParam = FdCom::CBstr(name).bstrDetach();
-        *bsValue = FdCom::CBstr(value).bstrDetach();
-        return found ? S_OK : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (bsParam)
+                    *bsParam = nullptr;
+                if (bsValue)
+                    *bsValue = nullptr;
+                if (!m_p || !bsParam || !bsValue)
+                    return S_FALSE;
+                CStringExt name, value;
+                const bool found = m_p->GetNext(name, value);
+                *bsParam = FdCom::CBstr(name).bstrDetach();
+                *bsValue = FdCom::CBstr(value).bstrDetach();
+                return found ? S_OK : S_FALSE;
+            });
     }
 };
 
@@ -189,37 +225,55 @@ public:
 
     STDMETHODIMP GetLocalInstalStatus(long* pVal) override
     {
-        if (pVal)
-            *pVal = 0;
-        return m_p ? hrLong(pVal, m_p->localInstallStatus) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (pVal)
+                    *pVal = 0;
+                return m_p ? hrLong(pVal, m_p->localInstallStatus) : S_FALSE;
+            });
     }
     STDMETHODIMP GetLaunchMode(long* pVal) override
     {
-        if (pVal)
-            *pVal = 0;
-        return m_p ? hrLong(pVal, m_p->launchMode) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (pVal)
+                    *pVal = 0;
+                return m_p ? hrLong(pVal, m_p->launchMode) : S_FALSE;
+            });
     }
     STDMETHODIMP SetLocalInstalStatus(long lVal) override
     {
-        if (!m_p)
-            return S_FALSE;
-        m_p->localInstallStatus = lVal;
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                m_p->localInstallStatus = lVal;
+                return S_OK;
+            });
     }
     STDMETHODIMP SetLaunchMode(long lVal) override
     {
-        if (!m_p)
-            return S_FALSE;
-        m_p->launchMode = lVal;
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                m_p->launchMode = lVal;
+                return S_OK;
+            });
     }
     STDMETHODIMP GetLaunchVerb(BSTR* bsRet) override
     {
-        return hrGet(bsRet, &CZeltoGameVersionContextData::launchVerb);
+        return FdCom::hrGuard([&]() -> HRESULT
+                              { return hrGet(bsRet, &CZeltoGameVersionContextData::launchVerb); });
     }
     STDMETHODIMP SetLaunchVerb(BSTR bsVerb) override
     {
-        return hrSet(bsVerb, &CZeltoGameVersionContextData::launchVerb);
+        return FdCom::hrGuard([&]() -> HRESULT
+                              { return hrSet(bsVerb, &CZeltoGameVersionContextData::launchVerb); });
     }
 };
 
@@ -234,11 +288,14 @@ public:
 
     STDMETHODIMP GetGameVersionContextData(IZeltoGameVersionContextData** pVal) override
     {
-        return hrWrap<CZeltoGameVersionContextDataObj>(m_p ? &m_p->contextData : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrWrap<CZeltoGameVersionContextDataObj>(m_p ? &m_p->contextData : nullptr, pVal); });
     }
     STDMETHODIMP GetGameVersionTechData(IZeltoGameTechData** pVal) override
     {
-        return hrWrap<CZeltoGameTechDataObj>(m_p ? &m_p->techData : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT { return hrWrap<CZeltoGameTechDataObj>(m_p ? &m_p->techData : nullptr, pVal); });
     }
     STDMETHODIMP GetLanguage(BSTR* pVal) override { return hrGet(pVal, &V::language); }
     STDMETHODIMP GetLowVersionName(BSTR* pVal) override { return hrGet(pVal, &V::lowVersionName); }
@@ -248,7 +305,9 @@ public:
     STDMETHODIMP GetVersionName(BSTR* pVal) override { return hrGet(pVal, &V::name); }
     STDMETHODIMP GetXtraParameters(IZeltoGenericEnumerator** pVal) override
     {
-        return hrWrap<CZeltoGenericEnumeratorObj>(m_p ? &m_p->extraParameters : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrWrap<CZeltoGenericEnumeratorObj>(m_p ? &m_p->extraParameters : nullptr, pVal); });
     }
     STDMETHODIMP SetLanguage(BSTR bsVal) override { return hrSet(bsVal, &V::language); }
     STDMETHODIMP SetLowVersionName(BSTR bsVal) override { return hrSet(bsVal, &V::lowVersionName); }
@@ -262,39 +321,60 @@ public:
     STDMETHODIMP SetVersionDescription(BSTR bsVal) override { return hrSet(bsVal, &V::description); }
     STDMETHODIMP GetContextDictionnaryVolume(BSTR bsVolumeName, IZeltoGenericEnumerator** pVal) override
     {
-        CGameVolume* volume = m_p ? m_p->FindVolume(FdCom::strFromBstr(bsVolumeName)) : nullptr;
-        return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                CGameVolume* volume = m_p ? m_p->FindVolume(FdCom::strFromBstr(bsVolumeName)) : nullptr;
+                return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+            });
     }
-    STDMETHODIMP GetContextDictionnaryVolumeAt(long lIndex, BSTR* bsVolumeName, IZeltoGenericEnumerator** pVal) override
+    STDMETHODIMP GetContextDictionnaryVolumeAt(long lIndex, BSTR* bsVolumeName,
+                                               IZeltoGenericEnumerator** pVal) override
     {
-        if (bsVolumeName)
-            *bsVolumeName = nullptr;
-        CGameVolume* volume = m_p ? m_p->VolumeAt(lIndex) : nullptr;
-        if (volume && bsVolumeName)
-            *bsVolumeName = FdCom::CBstr(volume->name).bstrDetach();
-        return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (bsVolumeName)
+                    *bsVolumeName = nullptr;
+                CGameVolume* volume = m_p ? m_p->VolumeAt(lIndex) : nullptr;
+                if (volume && bsVolumeName)
+                    *bsVolumeName = FdCom::CBstr(volume->name).bstrDetach();
+                return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+            });
     }
     STDMETHODIMP GetContextDictionnaryVolumeCount(long* lCount) override
     {
-        if (lCount)
-            *lCount = 0;
-        return m_p ? hrLong(lCount, m_p->VolumeCount()) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (lCount)
+                    *lCount = 0;
+                return m_p ? hrLong(lCount, m_p->VolumeCount()) : S_FALSE;
+            });
     }
     STDMETHODIMP CreateContextDictionnaryVolume(BSTR bsVolumeName, IZeltoGenericEnumerator** pVal) override
     {
-        CGameVolume* volume = m_p ? m_p->CreateVolume(FdCom::strFromBstr(bsVolumeName)) : nullptr;
-        return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                CGameVolume* volume = m_p ? m_p->CreateVolume(FdCom::strFromBstr(bsVolumeName)) : nullptr;
+                return hrWrap<CZeltoGenericEnumeratorObj>(volume ? &volume->pairs : nullptr, pVal);
+            });
     }
     STDMETHODIMP RemoveAllContextDictionnaryVolume(BSTR bsVolumeToKeep) override
     {
-        if (!m_p)
-            return S_FALSE;
-        // Wrappers of the volumes removed must not reach them any more.
-        for (const auto& volume : m_p->volumes)
-            if (!EqualsNoCaseName(volume->name, bsVolumeToKeep))
-                vDetachWrappersOf(&volume->pairs);
-        m_p->RemoveAllVolumesBut(FdCom::strFromBstr(bsVolumeToKeep));
-        return S_OK;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (!m_p)
+                    return S_FALSE;
+                // Wrappers of the volumes removed must not reach them any more.
+                for (const auto& volume : m_p->volumes)
+                    if (!EqualsNoCaseName(volume->name, bsVolumeToKeep))
+                        vDetachWrappersOf(&volume->pairs);
+                m_p->RemoveAllVolumesBut(FdCom::strFromBstr(bsVolumeToKeep));
+                return S_OK;
+            });
     }
     STDMETHODIMP SetIconFile(BSTR bIconFile) override { return hrSet(bIconFile, &V::iconFile); }
     STDMETHODIMP GetIconFile(BSTR* bIconFile) override { return hrGet(bIconFile, &V::iconFile); }
@@ -314,13 +394,19 @@ public:
 
     STDMETHODIMP Count(long* pVal) override
     {
-        if (pVal)
-            *pVal = 0;
-        return m_p ? hrLong(pVal, m_p->Count()) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (pVal)
+                    *pVal = 0;
+                return m_p ? hrLong(pVal, m_p->Count()) : S_FALSE;
+            });
     }
     STDMETHODIMP GetAt(long lIndex, IZeltoGameVersion** pVal) override
     {
-        return hrWrap<CZeltoGameVersionObj>(m_p ? m_p->GetAt(lIndex) : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrWrap<CZeltoGameVersionObj>(m_p ? m_p->GetAt(lIndex) : nullptr, pVal); });
     }
 };
 
@@ -338,15 +424,20 @@ public:
     STDMETHODIMP GetGameID(BSTR* pVal) override { return hrGet(pVal, &G::id); }
     STDMETHODIMP GetGameTechData(IZeltoGameTechData** pVal) override
     {
-        return hrWrap<CZeltoGameTechDataObj>(m_p ? &m_p->techData : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT { return hrWrap<CZeltoGameTechDataObj>(m_p ? &m_p->techData : nullptr, pVal); });
     }
     STDMETHODIMP GetGameVersions(IZeltoGameVersionList** pVal) override
     {
-        return hrWrap<CZeltoGameVersionListObj>(m_p ? m_p->versions.get() : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrWrap<CZeltoGameVersionListObj>(m_p ? m_p->versions.get() : nullptr, pVal); });
     }
     STDMETHODIMP GetXtraParameters(IZeltoGenericEnumerator** pVal) override
     {
-        return hrWrap<CZeltoGenericEnumeratorObj>(m_p ? &m_p->extraParameters : nullptr, pVal);
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            { return hrWrap<CZeltoGenericEnumeratorObj>(m_p ? &m_p->extraParameters : nullptr, pVal); });
     }
     STDMETHODIMP SetGameDescription(BSTR bsVal) override { return hrSet(bsVal, &G::description); }
     STDMETHODIMP SetGameName(BSTR bsVal) override { return hrSet(bsVal, &G::name); }
@@ -367,13 +458,18 @@ public:
 
     STDMETHODIMP Count(long* pVal) override
     {
-        if (pVal)
-            *pVal = 0;
-        return m_p ? hrLong(pVal, m_p->Count()) : S_FALSE;
+        return FdCom::hrGuard(
+            [&]() -> HRESULT
+            {
+                if (pVal)
+                    *pVal = 0;
+                return m_p ? hrLong(pVal, m_p->Count()) : S_FALSE;
+            });
     }
     STDMETHODIMP GetAt(long lIndex, IZeltoGame** pVal) override
     {
-        return hrWrap<CZeltoGameObj>(m_p ? m_p->GetAt(lIndex) : nullptr, pVal);
+        return FdCom::hrGuard([&]() -> HRESULT
+                              { return hrWrap<CZeltoGameObj>(m_p ? m_p->GetAt(lIndex) : nullptr, pVal); });
     }
 };
 

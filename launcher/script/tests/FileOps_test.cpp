@@ -94,6 +94,58 @@ TEST(FileOps, SetParamValue)
     }
 }
 
+namespace
+{
+// Answers every call with the path it was asked about, and counts them.
+class CFakeFileCalls : public IFileCalls
+{
+public:
+    bool Exists(const std::string& path) const override { return Note(path); }
+    bool Copy(const std::string& source, const std::string&, bool) const override { return Note(source); }
+    bool Rename(const std::string& source, const std::string&) const override { return Note(source); }
+    bool Delete(const std::string& path) const override { return Note(path); }
+    bool ReadAll(const std::string& path, std::string& text) const override
+    {
+        text = "read " + path;
+        return Note(path);
+    }
+    bool WriteAll(const std::string& path, const char*, size_t, bool) const override { return Note(path); }
+
+    mutable int calls = 0;
+
+private:
+    bool Note(const std::string& path) const
+    {
+        ++calls;
+        return path == "yes";
+    }
+};
+} // namespace
+
+TEST(FileOps, GoesThroughTheFileCallsHandedIn)
+{
+    const IFileCalls* const before = &FileCalls();
+    CFakeFileCalls fake;
+    SetFileCalls(&fake);
+    const CFileOps files;
+    std::string text;
+    EXPECT_TRUE(files.Exists("yes"));
+    EXPECT_FALSE(files.Exists("no"));
+    EXPECT_TRUE(files.Copy("yes", "b", true));
+    EXPECT_TRUE(files.Rename("yes", "b"));
+    EXPECT_TRUE(files.Delete("yes"));
+    EXPECT_TRUE(files.ReadAll("yes", text));
+    EXPECT_EQ(text, "read yes");
+    EXPECT_TRUE(files.WriteAll("yes", "x", 1, false));
+    // The file-level helpers go through the same calls.
+    EXPECT_TRUE(files.FileTextSubst("yes", "read", "write", true));
+    EXPECT_EQ(fake.calls, 9);
+    SetFileCalls(nullptr);
+    EXPECT_FALSE(files.Exists("yes")); // the C library's: no such file here
+    EXPECT_EQ(fake.calls, 9);
+    SetFileCalls(before);
+}
+
 TEST_F(FileOpsTest, ReadAllReadsChunksToTheEnd)
 {
     for (const size_t size : {size_t{0}, size_t{10}, CFileOps::kChunk, 2 * CFileOps::kChunk + 1})

@@ -96,11 +96,10 @@ public:
         ++gameOvers;
         return S_OK;
     }
-    STDMETHODIMP StrContextVarsUpdate(IZeltoGenericEnumerator*, BSTR*, long* count) override
+    // The calls this plug never makes fail the test.
+    STDMETHODIMP StrContextVarsUpdate(IZeltoGenericEnumerator*, BSTR*, long*) override
     {
-        if (count)
-            *count = 0;
-        return S_OK;
+        return hrUnexpected("StrContextVarsUpdate");
     }
     STDMETHODIMP SendBstrData(BSTR verb, BSTR src, BSTR dest, BSTR data, long, long* ret) override
     {
@@ -110,27 +109,13 @@ public:
             *ret = 0;
         return S_OK;
     }
-    STDMETHODIMP SendBinaryData(BSTR, BSTR, BSTR, SAFEARRAY*, long, long* ret) override
+    STDMETHODIMP SendBinaryData(BSTR, BSTR, BSTR, SAFEARRAY*, long, long*) override
     {
-        if (ret)
-            *ret = 0;
-        return S_OK;
+        return hrUnexpected("SendBinaryData");
     }
-    STDMETHODIMP GetItemTankValue(BSTR, BSTR* value, long* found) override
-    {
-        if (value)
-            *value = nullptr;
-        if (found)
-            *found = 0;
-        return S_OK;
-    }
-    STDMETHODIMP PlugOut() override { return S_OK; }
-    STDMETHODIMP ExecVerb(BSTR, BSTR, long* ret) override
-    {
-        if (ret)
-            *ret = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetItemTankValue(BSTR, BSTR*, long*) override { return hrUnexpected("GetItemTankValue"); }
+    STDMETHODIMP PlugOut() override { return hrUnexpected("PlugOut"); }
+    STDMETHODIMP ExecVerb(BSTR, BSTR, long*) override { return hrUnexpected("ExecVerb"); }
     STDMETHODIMP GetLudexObject(BSTR id, BSTR, long, IUnknown** object) override
     {
         if (!object)
@@ -140,6 +125,13 @@ public:
             return S_FALSE;
         ++xmlObjects;
         return SUCCEEDED(hrCreateLudexXml(IID_IUnknown, reinterpret_cast<void**>(object))) ? S_OK : S_FALSE;
+    }
+
+private:
+    static HRESULT hrUnexpected(const char* method)
+    {
+        ADD_FAILURE() << "unexpected call ILudexPlugContainer::" << method;
+        return E_UNEXPECTED;
     }
 };
 
@@ -259,6 +251,7 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     FD_HELPER(vRegisterLauncherTypes());
     ASSERT_EQ(0, iRun("LudexPlugCmdLine.exe", "/RegServer"));
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    const LONG locksBefore = FdCom::CModule::Get().lLockCount();
 
     FdTestKit::CScratchFolder scratch;
     const std::string folderAmp = scratch.File("A&B"), folderC = scratch.File("C");
@@ -534,6 +527,8 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
     CloseHandle(process);
     containerItf->Release();
+    // Every object this process served is gone: the catalogue's and the container.
+    EXPECT_EQ(locksBefore, FdCom::CModule::Get().lLockCount());
     RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\OrbelleTest");
     CoUninitialize();
 }
@@ -549,6 +544,7 @@ TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
     SetEnvironmentVariableA("FD_UI_ANSWERS", "1,2");
     const char* const configKey = "Software\\Zelto\\Ludex\\LudexPlugCmdLine";
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+    const LONG locksBefore = FdCom::CModule::Get().lLockCount();
     ILudexPlug* plug = nullptr;
     ASSERT_EQ(S_OK, FdCom::hrCreateInstance(CLSID_LudexPlug, CLSCTX_LOCAL_SERVER, IID_ILudexPlug,
                                             reinterpret_cast<void**>(&plug)));
@@ -573,6 +569,7 @@ TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process, 10000));
     CloseHandle(process);
     container->Release();
+    EXPECT_EQ(locksBefore, FdCom::CModule::Get().lLockCount());
     CoUninitialize();
     SetEnvironmentVariableA("FD_UI_LOG", nullptr);
     SetEnvironmentVariableA("FD_UI_ANSWERS", nullptr);

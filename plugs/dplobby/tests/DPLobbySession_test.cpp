@@ -146,7 +146,8 @@ public:
 
     std::vector<std::string> sent; // verb|src|dest|data|flags
 
-    STDMETHODIMP GameOver(long) override { return S_OK; }
+    // The calls this plug never makes fail the test.
+    STDMETHODIMP GameOver(long) override { return hrUnexpected("GameOver"); }
     STDMETHODIMP StrContextVarsUpdate(IZeltoGenericEnumerator*, BSTR*, long* n) override
     {
         *n = 0;
@@ -160,18 +161,24 @@ public:
         *ret = 0;
         return S_OK;
     }
-    STDMETHODIMP SendBinaryData(BSTR, BSTR, BSTR, SAFEARRAY*, long, long*) override { return S_OK; }
-    STDMETHODIMP GetItemTankValue(BSTR, BSTR*, long* found) override
+    STDMETHODIMP SendBinaryData(BSTR, BSTR, BSTR, SAFEARRAY*, long, long*) override
     {
-        *found = 0;
-        return S_OK;
+        return hrUnexpected("SendBinaryData");
     }
-    STDMETHODIMP PlugOut() override { return S_OK; }
-    STDMETHODIMP ExecVerb(BSTR, BSTR, long*) override { return S_OK; }
+    STDMETHODIMP GetItemTankValue(BSTR, BSTR*, long*) override { return hrUnexpected("GetItemTankValue"); }
+    STDMETHODIMP PlugOut() override { return hrUnexpected("PlugOut"); }
+    STDMETHODIMP ExecVerb(BSTR, BSTR, long*) override { return hrUnexpected("ExecVerb"); }
     STDMETHODIMP GetLudexObject(BSTR, BSTR, long, IUnknown** obj) override
     {
         *obj = nullptr;
         return S_FALSE;
+    }
+
+private:
+    static HRESULT hrUnexpected(const char* method)
+    {
+        ADD_FAILURE() << "unexpected call ILudexPlugContainer::" << method;
+        return E_UNEXPECTED;
     }
 };
 

@@ -6,6 +6,8 @@
 #include "FdComObject.h"
 #include "LudexLib.h"
 
+#include <gtest/gtest.h>
+
 #include <map>
 #include <memory>
 #include <string>
@@ -24,10 +26,12 @@ struct SVersion
 };
 using Version = std::shared_ptr<SVersion>;
 
-#define FD_NOTIMPL(sig)                                                                                      \
+// A method the plug never calls: a call fails the test.
+#define FD_UNEXPECTED(sig)                                                                                      \
     STDMETHODIMP sig override                                                                                \
     {                                                                                                        \
-        return E_NOTIMPL;                                                                                    \
+        ADD_FAILURE() << "unexpected call " #sig;                                                            \
+        return E_UNEXPECTED;                                                                                 \
     }
 
 template <class T, class I, class... A> HRESULT hrNew(I** out, A&&... args)
@@ -48,12 +52,12 @@ public:
         m_v->volumes[m_name][FdCom::strFromBstr(name)] = FdCom::strFromBstr(value);
         return S_OK;
     }
-    FD_NOTIMPL(Count(long*))
-    FD_NOTIMPL(RemoveAll())
-    FD_NOTIMPL(RemoveAt(BSTR))
-    FD_NOTIMPL(GetAt(BSTR, BSTR*))
-    FD_NOTIMPL(MoveToFirst())
-    FD_NOTIMPL(GetNext(BSTR*, BSTR*))
+    FD_UNEXPECTED(Count(long*))
+    FD_UNEXPECTED(RemoveAll())
+    FD_UNEXPECTED(RemoveAt(BSTR))
+    FD_UNEXPECTED(GetAt(BSTR, BSTR*))
+    FD_UNEXPECTED(MoveToFirst())
+    FD_UNEXPECTED(GetNext(BSTR*, BSTR*))
     Version m_v;
     std::string m_name;
 };
@@ -80,7 +84,7 @@ public:
         m_v->plugData = FdCom::strFromBstr(b);
         return S_OK;
     }
-    FD_NOTIMPL(SetRawData(BSTR))
+    FD_UNEXPECTED(SetRawData(BSTR))
     Version m_v;
 };
 
@@ -111,8 +115,8 @@ public:
         m_v->status = s;
         return S_OK;
     }
-    FD_NOTIMPL(SetLaunchMode(long))
-    FD_NOTIMPL(SetLaunchVerb(BSTR))
+    FD_UNEXPECTED(SetLaunchMode(long))
+    FD_UNEXPECTED(SetLaunchVerb(BSTR))
     Version m_v;
 };
 
@@ -140,28 +144,28 @@ public:
         m_v->volumes[n];
         return hrNew<CVolume>(p, m_v, n);
     }
-    FD_NOTIMPL(GetLanguage(BSTR*))
-    FD_NOTIMPL(GetLowVersionName(BSTR*))
-    FD_NOTIMPL(GetOperatingSystem(BSTR*))
-    FD_NOTIMPL(GetSubVersion(BSTR*))
-    FD_NOTIMPL(GetVersionID(BSTR*))
-    FD_NOTIMPL(GetVersionName(BSTR*))
-    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
-    FD_NOTIMPL(SetLanguage(BSTR))
-    FD_NOTIMPL(SetLowVersionName(BSTR))
-    FD_NOTIMPL(SetOperatingSystem(BSTR))
-    FD_NOTIMPL(SetSubVersion(BSTR))
-    FD_NOTIMPL(SetVersionID(BSTR))
-    FD_NOTIMPL(SetVersionName(BSTR))
-    FD_NOTIMPL(GetVersionNumber(BSTR*))
-    FD_NOTIMPL(SetVersionNumber(BSTR))
-    FD_NOTIMPL(GetVersionDescription(BSTR*))
-    FD_NOTIMPL(SetVersionDescription(BSTR))
-    FD_NOTIMPL(GetContextDictionnaryVolumeAt(long, BSTR*, IZeltoGenericEnumerator**))
-    FD_NOTIMPL(GetContextDictionnaryVolumeCount(long*))
-    FD_NOTIMPL(RemoveAllContextDictionnaryVolume(BSTR))
-    FD_NOTIMPL(SetIconFile(BSTR))
-    FD_NOTIMPL(GetIconFile(BSTR*))
+    FD_UNEXPECTED(GetLanguage(BSTR*))
+    FD_UNEXPECTED(GetLowVersionName(BSTR*))
+    FD_UNEXPECTED(GetOperatingSystem(BSTR*))
+    FD_UNEXPECTED(GetSubVersion(BSTR*))
+    FD_UNEXPECTED(GetVersionID(BSTR*))
+    FD_UNEXPECTED(GetVersionName(BSTR*))
+    FD_UNEXPECTED(GetXtraParameters(IZeltoGenericEnumerator**))
+    FD_UNEXPECTED(SetLanguage(BSTR))
+    FD_UNEXPECTED(SetLowVersionName(BSTR))
+    FD_UNEXPECTED(SetOperatingSystem(BSTR))
+    FD_UNEXPECTED(SetSubVersion(BSTR))
+    FD_UNEXPECTED(SetVersionID(BSTR))
+    FD_UNEXPECTED(SetVersionName(BSTR))
+    FD_UNEXPECTED(GetVersionNumber(BSTR*))
+    FD_UNEXPECTED(SetVersionNumber(BSTR))
+    FD_UNEXPECTED(GetVersionDescription(BSTR*))
+    FD_UNEXPECTED(SetVersionDescription(BSTR))
+    FD_UNEXPECTED(GetContextDictionnaryVolumeAt(long, BSTR*, IZeltoGenericEnumerator**))
+    FD_UNEXPECTED(GetContextDictionnaryVolumeCount(long*))
+    FD_UNEXPECTED(RemoveAllContextDictionnaryVolume(BSTR))
+    FD_UNEXPECTED(SetIconFile(BSTR))
+    FD_UNEXPECTED(GetIconFile(BSTR*))
     Version m_v;
 };
 
@@ -194,18 +198,18 @@ public:
     FD_COM_END_MAP()
     explicit CGame(std::vector<Version> v) : m_v(std::move(v)) {}
     STDMETHODIMP GetGameVersions(IZeltoGameVersionList** p) override { return hrNew<CVersionList>(p, m_v); }
-    FD_NOTIMPL(GetGameDescription(BSTR*))
-    FD_NOTIMPL(GetGameName(BSTR*))
-    FD_NOTIMPL(GetGameID(BSTR*))
-    FD_NOTIMPL(GetGameTechData(IZeltoGameTechData**))
-    FD_NOTIMPL(GetXtraParameters(IZeltoGenericEnumerator**))
-    FD_NOTIMPL(SetGameDescription(BSTR))
-    FD_NOTIMPL(SetGameName(BSTR))
-    FD_NOTIMPL(SetGameID(BSTR))
-    FD_NOTIMPL(SetGameTechId(BSTR))
-    FD_NOTIMPL(GetGameTechId(BSTR*))
-    FD_NOTIMPL(GetGameSubID(BSTR*))
-    FD_NOTIMPL(SetGameSubID(BSTR))
+    FD_UNEXPECTED(GetGameDescription(BSTR*))
+    FD_UNEXPECTED(GetGameName(BSTR*))
+    FD_UNEXPECTED(GetGameID(BSTR*))
+    FD_UNEXPECTED(GetGameTechData(IZeltoGameTechData**))
+    FD_UNEXPECTED(GetXtraParameters(IZeltoGenericEnumerator**))
+    FD_UNEXPECTED(SetGameDescription(BSTR))
+    FD_UNEXPECTED(SetGameName(BSTR))
+    FD_UNEXPECTED(SetGameID(BSTR))
+    FD_UNEXPECTED(SetGameTechId(BSTR))
+    FD_UNEXPECTED(GetGameTechId(BSTR*))
+    FD_UNEXPECTED(GetGameSubID(BSTR*))
+    FD_UNEXPECTED(SetGameSubID(BSTR))
     std::vector<Version> m_v;
 };
 

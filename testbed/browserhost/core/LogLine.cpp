@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "HexDigits.h"
+
 namespace FdBrowserHost
 {
 namespace
@@ -11,16 +13,6 @@ bool boIsKeyChar(char c)
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
 }
 
-int iHexDigit(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 } // namespace
 
 SLogLine& SLogLine::add(const std::string& key, const std::string& value)
@@ -138,8 +130,8 @@ bool boUnescapeLogValue(const std::string& text, std::string* pValue)
         {
             if (i + 2 >= text.size())
                 return false;
-            const int hi = iHexDigit(text[i + 1]);
-            const int lo = iHexDigit(text[i + 2]);
+            const int hi = FdText::HexDigitValue(text[i + 1]);
+            const int lo = FdText::HexDigitValue(text[i + 2]);
             if (hi < 0 || lo < 0)
                 return false;
             out += static_cast<char>(hi * 16 + lo);

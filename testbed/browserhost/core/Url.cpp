@@ -3,6 +3,8 @@
 #include <cctype>
 #include <vector>
 
+#include "HexDigits.h"
+
 namespace FdBrowserHost
 {
 namespace
@@ -170,16 +172,6 @@ std::string strPercentEncodePath(const std::string& s)
             out += c;
     }
     return out;
-}
-
-int iHex(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
 }
 } // namespace
 
@@ -385,8 +377,8 @@ bool boPercentDecode(const std::string& text, std::string* pOut)
         }
         if (i + 2 >= text.size())
             return false;
-        const int hi = iHex(text[i + 1]);
-        const int lo = iHex(text[i + 2]);
+        const int hi = FdText::HexDigitValue(text[i + 1]);
+        const int lo = FdText::HexDigitValue(text[i + 2]);
         if (hi < 0 || lo < 0)
             return false;
         out += static_cast<char>(hi * 16 + lo);

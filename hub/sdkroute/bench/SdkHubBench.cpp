@@ -1,4 +1,4 @@
-// The hub benchmark's round trip made through this library: a channel
+// The hub benchmark's round trip made through the hub client library: a channel
 // (CChannelStd) -> LPC -> hub core -> stand-in game server -> hub core ->
 // LPC -> the channel's OnMessage, on one thread that pumps its messages as
 // the launcher does. Same messages and measures as hub_bench (16 bytes of
@@ -14,14 +14,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <vector>
 
 #include "BenchPaths.h"
 #include "ChannelStd.h"
 #include "ExceptionBase.h"
-#include "IHubHost.h"
-#include "LinkwellMgr.h"
+#include "InProcessHub.h"
 #include "OBSdkClient.h"
 #include "PumpUntil.h"
 #include "WinsockUse.h"
@@ -34,15 +32,6 @@ using Clock = std::chrono::steady_clock;
 using HubBench::kPayload;
 using HubBench::kWindow;
 constexpr DWORD kAnswerBoundMs = 10000;
-
-class CNullHost : public IHubHost
-{
-public:
-    void vPostPageJob(const HubRouting::SPageJob&) override {}
-    void vPostErrorJob(int32_t) override {}
-    void vQuit() override {}
-    void vOnRegisteredLinks(bool) override {}
-};
 
 class CBenchChannel : public OBSdkClient::CChannelStd
 {
@@ -62,26 +51,17 @@ bool boPumpUntil(CBenchChannel& c, uint32_t target)
 
 int main(int argc, char** argv)
 {
-    const char* env = std::getenv("FD_GAMESERVER_PORT");
-    const uint16_t serverPort = uint16_t(std::atoi(argc > 1 ? argv[1] : env ? env : "0"));
-    const uint32_t roundTrips = argc > 2 ? uint32_t(std::atoi(argv[2])) : 2000;
-    const uint32_t messages = argc > 3 ? uint32_t(std::atoi(argv[3])) : 20000;
-    if (serverPort == 0 || roundTrips == 0 || messages == 0)
-    {
-        std::fprintf(stderr, "usage: obsdkclient_hub_bench <stand-in port> [round trips] [messages]\n"
-                             "(or the port in FD_GAMESERVER_PORT)\n");
+    HubBench::SArgs args;
+    if (!HubBench::boReadArgs(argc, argv, "obsdkclient_hub_bench", args))
         return 2;
-    }
+    const uint16_t serverPort = args.wServerPort;
+    const uint32_t roundTrips = args.ulRoundTrips;
+    const uint32_t messages = args.ulMessages;
     FdNet::CWinsockUse winsock;
-    CNullHost host;
-    CLinkwellMgr hub(host);
-    HubRouting::SHubSettings settings;
-    settings.wLpcPort = 0;
-    if (!hub.boInit(settings) || !hub.boIsLpcListening())
-    {
-        std::fprintf(stderr, "obsdkclient_hub_bench: the hub core does not listen\n");
+    HubBench::CInProcessHub inProcess;
+    if (!inProcess.boStart("obsdkclient_hub_bench"))
         return 1;
-    }
+    CLinkwellMgr& hub = inProcess.Hub();
     OBSdkClient::Init(GetModuleHandleA(nullptr), hub.wGetLpcPort());
     int rc = 0;
     try

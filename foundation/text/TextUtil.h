@@ -1,5 +1,5 @@
-// Free functions on byte strings: case rules, patterns, URL encoding, replacing.
-// Case rules are those of the C locale: only 'a'-'z' and 'A'-'Z' change case.
+// Free functions on CStringExt texts: case rules, patterns, URL encoding, replacing.
+// Case rules are ASCII-only (TextCase.h): only 'a'-'z' and 'A'-'Z' change case.
 #pragma once
 
 #include <cstdint>

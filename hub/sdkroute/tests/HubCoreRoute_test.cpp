@@ -3,22 +3,13 @@
 #include "SdkTestSupport.h"
 
 #include "GameServerControl.h"
-#include "IHubHost.h"
+#include "InProcessHub.h"
 #include "LinkwellMgr.h"
 
 using namespace SdkTest;
 
 namespace
 {
-
-class CQuietHost : public IHubHost
-{
-public:
-    void vPostPageJob(const HubRouting::SPageJob&) override {}
-    void vPostErrorJob(int32_t) override {}
-    void vQuit() override {}
-    void vOnRegisteredLinks(bool) override {}
-};
 
 const uint32_t kIdentifiedWaitMs = 400;
 
@@ -48,7 +39,7 @@ protected:
     }
 
     CGameServerControl game;
-    CQuietHost host;
+    HubBench::CNullHost host;
     std::unique_ptr<CLinkwellMgr> mgr;
     CHostRecord server;
 };

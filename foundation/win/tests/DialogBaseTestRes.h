@@ -1,0 +1,4 @@
+#pragma once
+
+#define IDD_DIALOGBASE_TEST 100
+#define IDC_DIALOGBASE_EDIT 1001
