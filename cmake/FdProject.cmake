@@ -162,8 +162,9 @@ function(fd_add_test name)
     return()
   endif()
   add_executable(${name} ${A_SOURCES})
-  target_link_libraries(${name} PRIVATE ${A_LIBS} GTest::gtest_main)
-  # Test support shared by the tests of every folder.
+  # The portable half of the test kit serves the tests of every folder.
+  target_link_libraries(${name} PRIVATE ${A_LIBS} fd_testkit_core GTest::gtest_main)
+  # The check of the exception family's error tables (foundation/tests).
   target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR}/foundation/tests)
   fd_target_flags(${name})
   if(A_DEPENDS)

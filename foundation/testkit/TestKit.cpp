@@ -78,9 +78,68 @@ bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs)
     return FdWin::boPumpUntil(done, dwBoundMs);
 }
 
+bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, const FMessageHook& hook)
+{
+    if (!hook)
+        return FdWin::boPumpUntil(done, dwBoundMs);
+    const ULONGLONG qwStart = GetTickCount64();
+    for (;;)
+    {
+        if (done())
+            return true;
+        MSG msg;
+        if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        {
+            if (!hook(msg))
+            {
+                TranslateMessage(&msg);
+                DispatchMessageA(&msg);
+            }
+            continue;
+        }
+        const ULONGLONG qwElapsed = GetTickCount64() - qwStart;
+        if (qwElapsed >= dwBoundMs)
+            return done();
+        const DWORD dwLeft = static_cast<DWORD>(dwBoundMs - qwElapsed);
+        MsgWaitForMultipleObjectsEx(0, nullptr, std::min(dwLeft, FdWin::kPumpPollMs), QS_ALLINPUT,
+                                    MWMO_INPUTAVAILABLE);
+    }
+}
+
+bool boWaitUntil(const std::function<bool()>& done, DWORD dwBoundMs)
+{
+    const ULONGLONG qwStart = GetTickCount64();
+    while (!done())
+    {
+        if (GetTickCount64() - qwStart >= dwBoundMs)
+            return done();
+        Sleep(FdWin::kPumpPollMs);
+    }
+    return true;
+}
+
 void vPumpFor(DWORD dwMs)
 {
     FdWin::vPumpFor(dwMs);
+}
+
+void vPumpWaiting(const FMessageHook& hook, size_t uMost)
+{
+    MSG msg;
+    for (size_t i = 0; i < uMost && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
+        if (!hook || !hook(msg))
+        {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+}
+
+void vDiscardWaiting(UINT uFirst, UINT uLast)
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, uFirst, uLast, PM_REMOVE))
+    {
+    }
 }
 
 uint16_t wFreePort(EPort eKind, SWhere where)
@@ -240,6 +299,19 @@ bool boRemoveTree(const std::string& strPath)
         FindClose(hFind);
     }
     return RemoveDirectoryA(strPath.c_str()) != FALSE;
+}
+
+bool boFileExists(const std::string& strPath)
+{
+    return GetFileAttributesA(strPath.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::string strProgramFolder()
+{
+    char szPath[MAX_PATH + 1] = {};
+    const DWORD dwLen = GetModuleFileNameA(nullptr, szPath, MAX_PATH);
+    const std::string strPath(szPath, dwLen);
+    return strPath.substr(0, strPath.find_last_of("\\/") + 1);
 }
 
 std::vector<DWORD> processIdsNamed(const char* lpszName)

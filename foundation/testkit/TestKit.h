@@ -1,42 +1,51 @@
-// What the Windows tests of every folder share: a bounded message pump, a
-// free loopback port, registry reads, running a program with a bound, and a
-// scratch folder. Failures inside the kit are reported at the caller's file
-// and line (the SWhere argument defaults to the call site).
+// The Windows half of the test kit, what the Windows tests of every folder
+// share: bounded message pumps, a free loopback port, registry reads,
+// running a program with a bound, a scratch folder and the program's own
+// folder. Failures inside the kit are reported at the caller's file and line
+// (the SWhere argument defaults to the call site). The portable half is
+// TestFiles.h (files and golden files) and TestHelper.h.
 #pragma once
 
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "TestFiles.h"
 #include "WinProcess.h"
 
 namespace FdTestKit
 {
 
-// A call site. As a default argument, SWhere::here() is evaluated where the
-// caller calls: its file and line.
-struct SWhere
-{
-    const char* lpszFile;
-    int iLine;
-    static SWhere here(const char* lpszFile = __builtin_FILE(), int iLine = __builtin_LINE())
-    {
-        return SWhere{lpszFile, iLine};
-    }
-};
-
 // Safety bound of a wait; a passing test never comes near it.
 constexpr DWORD kWaitBoundMs = 5000;
 
-// Pumps the calling thread's messages until `done` holds; false when the
-// bound passes first (the caller asserts: some tests expect false).
+// Given each message the pump takes before it is dispatched: true when the
+// hook handled it (it is then not dispatched), as a program's own loop does.
+using FMessageHook = std::function<bool(const MSG&)>;
+
+// Pumps the calling thread's messages until `done` holds (looked at before
+// each message); false when the bound passes first (the caller asserts:
+// some tests expect false).
 bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs = kWaitBoundMs);
+bool boPumpUntil(const std::function<bool()>& done, DWORD dwBoundMs, const FMessageHook& hook);
+// Looks at `done` every few milliseconds until it holds, without pumping:
+// for a thread that owns no window, such as the one that drives another
+// thread's modal dialog. False when the bound passes first.
+bool boWaitUntil(const std::function<bool()>& done, DWORD dwBoundMs = kWaitBoundMs);
 // Pumps the calling thread's messages for dwMs (to let nothing happen).
 void vPumpFor(DWORD dwMs);
+// Dispatches the messages waiting for the calling thread, without waiting,
+// at most uMost of them (a window that keeps posting to itself cannot hold
+// the test); the hook as above.
+void vPumpWaiting(const FMessageHook& hook = nullptr, size_t uMost = SIZE_MAX);
+// Removes the waiting messages of the calling thread in [uFirst, uLast]
+// (all when both are 0) without dispatching them.
+void vDiscardWaiting(UINT uFirst = 0, UINT uLast = 0);
 
 enum class EPort
 {
@@ -88,5 +97,11 @@ private:
 
 // Removes a folder and everything in it; false when something stayed.
 bool boRemoveTree(const std::string& strPath);
+
+// Whether a file or folder of that path exists.
+bool boFileExists(const std::string& strPath);
+// The folder of the running test program, where every program and DLL of
+// the build lies; it ends with a backslash.
+std::string strProgramFolder();
 
 } // namespace FdTestKit

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "ExceptionTableCheck.h"
-#include "TestFiles.h"
+#include "TestKit.h"
 
 namespace
 {
@@ -13,10 +13,11 @@ namespace
 // Runs the crash program; returns its exit code and the day's trace file.
 DWORD RunCrash(const char* mode, std::string* log)
 {
-    const std::string folder = FdTest::MakeTempFolder("seh");
+    const FdTestKit::CScratchFolder scratch;
+    const std::string folder = scratch.Path() + "\\";
     // The folder goes without its final backslash, which would escape the closing quote.
-    std::string cmd = "\"" + FdTest::ProgramFolder() + "foundation_seh_crash.exe\" \"" +
-                      folder.substr(0, folder.size() - 1) + "\" " + mode;
+    std::string cmd = "\"" + FdTestKit::strProgramFolder() + "foundation_seh_crash.exe\" \"" +
+                      scratch.Path() + "\" " + mode;
     STARTUPINFOA si = {};
     si.cb = sizeof(si);
     PROCESS_INFORMATION pi = {};
@@ -32,7 +33,7 @@ DWORD RunCrash(const char* mode, std::string* log)
     const HANDLE find = FindFirstFileA((folder + "*.log").c_str(), &fd);
     if (find != INVALID_HANDLE_VALUE)
     {
-        *log = FdTest::ReadFile(folder + fd.cFileName);
+        *log = FdTestKit::strReadFile(folder + fd.cFileName);
         FindClose(find);
     }
     return code;

@@ -1,4 +1,5 @@
 #include "TtlDeltaList.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -45,8 +46,9 @@ struct Harness
             h->list.vRemove(it);
     }
     // (id, deadline) pairs in list order; also checks the links.
-    std::vector<std::pair<int, long long>> Deadlines()
+    std::vector<std::pair<int, long long>> Deadlines(FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         std::vector<std::pair<int, long long>> out;
         long long acc = 0;
         CTTLItem* head = list.lpGetHead();

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "TestFiles.h"
+#include "TestKit.h"
 
 using FdMisc::CTxtFileLogger;
 using FdSystem::CManualClock;
@@ -15,7 +15,8 @@ namespace
 
 struct LoggerFixture : ::testing::Test
 {
-    std::string folder = FdTest::MakeTempFolder("log");
+    FdTestKit::CScratchFolder scratch;
+    std::string folder = scratch.Path() + "\\";
     CManualClock clock{MakeLocalTime(2026, 12, 8, 23, 59, 59, 500)};
 
     void Setup(CTxtFileLogger& log, bool hourly, bool eachLine)
@@ -26,7 +27,7 @@ struct LoggerFixture : ::testing::Test
         log.vSetFlushEachLine(eachLine);
         log.vEnable(true);
     }
-    std::string File(const char* name) { return FdTest::ReadFile(folder + name); }
+    std::string File(const char* name) { return FdTestKit::strReadFile(folder + name); }
 };
 
 size_t Count(const std::string& s, const std::string& what)
@@ -75,7 +76,8 @@ TEST_F(LoggerFixture, PeriodFilesRollOnEveryChange)
     for (const Case& c : cases)
     {
         SCOPED_TRACE(std::string(c.fileA) + " -> " + (c.fileB ? c.fileB : "same"));
-        folder = FdTest::MakeTempFolder("roll");
+        const FdTestKit::CScratchFolder roll;
+        folder = roll.Path() + "\\";
         clock.vSetLocalTime(c.a);
         {
             CTxtFileLogger log(4096);
@@ -103,7 +105,7 @@ TEST_F(LoggerFixture, BuffersUntilFullOrFlushEachLine)
     CTxtFileLogger log(64);
     Setup(log, false, false);
     log.vLog("0123456789"); // prefix of ~30 + 10
-    EXPECT_FALSE(FdTest::FileExists(folder + "20261208.log"));
+    EXPECT_FALSE(FdTestKit::boFileExists(folder + "20261208.log"));
     EXPECT_GT(log.ulGetPending(), 0u);
     log.vLog("abcdefghij"); // does not fit behind: the first line is written first
     EXPECT_EQ(Count(File("20261208.log"), "0123456789"), 1u);

@@ -7,6 +7,7 @@
 #include "BmpFile.h"
 #include "FdUi.h"
 #include "Screenshot.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -31,25 +32,18 @@ BOOL WINAPI RecordShell(DWORD action, PNOTIFYICONDATAA data)
 // Pumps this thread's messages until done() or WM_QUIT (true) or the bound.
 bool PumpUntil(const std::function<bool()>& done, DWORD limitMs, bool* quit = nullptr)
 {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < limitMs)
+    bool quitSeen = false;
+    const auto takeQuit = [&](const MSG& msg)
     {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-            if (msg.message == WM_QUIT)
-            {
-                if (quit)
-                    *quit = true;
-                return true;
-            }
-            DispatchMessageA(&msg);
-        }
-        if (done())
-            return true;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    }
-    return false;
+        if (msg.message != WM_QUIT)
+            return false;
+        quitSeen = true;
+        return true;
+    };
+    const bool ended = FdTestKit::boPumpUntil([&] { return quitSeen || done(); }, limitMs, takeQuit);
+    if (quit && quitSeen)
+        *quit = true;
+    return ended;
 }
 
 class LaunchScriptMgrTest : public ::testing::Test
@@ -65,10 +59,7 @@ protected:
     {
         CTrayRelay::SetShellNotify(nullptr);
         CLaunchScriptMgr::SetTickPeriod(200);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-        }
+        FdTestKit::vDiscardWaiting();
     }
 };
 } // namespace

@@ -3,6 +3,7 @@
 #include "FdBstr.h"
 #include "LudexOBPPLauncher.h"
 #include "SampleClient.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -78,8 +79,9 @@ protected:
         EXPECT_EQ(0, FdCom::CModule::Get().lLockCount());
         CoUninitialize();
     }
-    CRecordingCallback* pAdvise()
+    CRecordingCallback* pAdvise(FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         IDiagCmpt2OBPP* cb = nullptr;
         EXPECT_EQ(S_OK, FdCom::TComObject<CRecordingCallback>::hrCreate(IID_IDiagCmpt2OBPP,
                                                                         reinterpret_cast<void**>(&cb)));
@@ -182,11 +184,9 @@ TEST_F(LudexComponent, TheHostLinkGoesToTheCurrentCallback)
 TEST_F(LudexComponent, ForceRemoveEndsTheManagerAndTheLoop)
 {
     pAdvise();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-    {
-    }
+    FdTestKit::vDiscardWaiting();
     EXPECT_EQ(S_OK, m_cmpt->ForceRemove());
+    MSG msg;
     EXPECT_EQ(0, g_mgrsAlive);
     EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(S_OK, hrRun("dowk")) << "no manager any more";

@@ -34,13 +34,7 @@ namespace
 const char kFakeProgId[] = "FdTestbed.FakePlug.1";
 const char kFakeClsid[] = "{3B1C5E0A-7D4F-4E21-9C55-2E8A6B0D9F13}";
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using FdTestKit::strReadFile;
 
 std::vector<std::string> Lines(const std::string& text)
 {
@@ -96,7 +90,7 @@ protected:
         return FdTestKit::boPumpUntil(
             [&]
             {
-                for (const std::string& l : Lines(ReadFile(m_log)))
+                for (const std::string& l : Lines(strReadFile(m_log)))
                     if (l == line)
                         return true;
                 return false;
@@ -169,7 +163,7 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
                                         "LudexXml|yes", "GetLudexObject|other|1|null", "SendBstrData|1",
                                         "GetItemTankValue|server|1|10.0.0.1",
                                         "StrContextVarsUpdate|none|0|[%lgame.gid%]", "Terminate", "Release"}),
-              Lines(ReadFile(m_log)));
+              Lines(strReadFile(m_log)));
     EXPECT_NE(std::string::npos, host.log.find("[plug:Fake] => hello from the plug"));
 
     // By ProgID: the same plug; its item tank context follows the plug's name.
@@ -178,7 +172,7 @@ TEST_F(LudexPlug, BindingsContainerAndRelease)
     ASSERT_NE(nullptr, plug);
     ReleasePlugObject(site, plug);
     ASSERT_TRUE(WaitForLine("Release"));
-    const std::vector<std::string> lines = Lines(ReadFile(m_log));
+    const std::vector<std::string> lines = Lines(strReadFile(m_log));
     ASSERT_EQ(10u, lines.size());
     EXPECT_EQ("GetItemTankValue|server|0|", lines[6]);
     EXPECT_EQ("Terminate", lines[8]);
@@ -321,7 +315,7 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     ASSERT_EQ(S_OK, launcher.p->ExecuteCmd(FdCom::CBstr("dowk").bstr()));
 
     // The "ok" sub-script shows its page once the launch variables are set.
-    ASSERT_TRUE(recorder->boWaitForCommands(1, 60000)) << ReadFile(m_log);
+    ASSERT_TRUE(recorder->boWaitForCommands(1, 60000)) << strReadFile(m_log);
     EXPECT_EQ("SEND", recorder->commands()[0].strCmd);
     EXPECT_EQ((std::vector<std::pair<std::string, std::string>>{{"TURL", "http://127.0.0.1:9/ok-tetra"},
                                                                 {"BFRM", "f"}}),
@@ -330,7 +324,7 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     // Two plugs, each released: the search (which also tries the container from
     // the plug's process) and the check.
     ASSERT_TRUE(WaitForLine("CheckGameList|1"));
-    const std::vector<std::string> lines = Lines(ReadFile(m_log));
+    const std::vector<std::string> lines = Lines(strReadFile(m_log));
     auto count = [&](const std::string& line) { return std::count(lines.begin(), lines.end(), line); };
     EXPECT_EQ(2, count("Init|container"));
     EXPECT_EQ(1, count("UpdateGameList|1"));
@@ -365,7 +359,7 @@ TEST_F(LudexPlug, LaunchInitRunThenTheLauncherIdlesOut)
     container.p = nullptr;
 
     // Every plug went with its run: once the page lets go, the launcher ends by itself.
-    EXPECT_EQ(2, count("Release")) << ReadFile(m_log);
+    EXPECT_EQ(2, count("Release")) << strReadFile(m_log);
     EXPECT_EQ(S_OK, launcher.p->Unadvise(cookie));
     callback->Release();
     launcher.p->Release();
@@ -439,7 +433,7 @@ TEST_F(LudexPlug, LaunchGameThroughThePlug)
     auto calls = [&]
     {
         std::vector<std::string> kept;
-        for (const std::string& line : Lines(ReadFile(m_log)))
+        for (const std::string& line : Lines(strReadFile(m_log)))
             if (line.find('|') == std::string::npos && line != "LudexXml")
                 kept.push_back(line);
         return kept;

@@ -1,6 +1,7 @@
 // Ludex.exe registers every class of its table, its AppID and its type
 // library, and its removal leaves none of them.
 #include "SampleClient.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -79,7 +80,7 @@ void vExpectRegistered(const char* how)
 TEST(LudexRegistration, RegisterRemoveAndRegisterAgain)
 {
     ASSERT_EQ(0, lLudex("/regserver"));
-    vExpectRegistered("/regserver");
+    FD_HELPER(vExpectRegistered("/regserver"));
 
     ASSERT_EQ(0, lLudex("-UnregServer"));
     for (const SClass& c : kClasses)
@@ -95,6 +96,6 @@ TEST(LudexRegistration, RegisterRemoveAndRegisterAgain)
         EXPECT_FALSE(boClassesKeyExists(std::string("Interface\\") + iid)) << iid;
 
     ASSERT_EQ(0, lLudex("-RegServer"));
-    vExpectRegistered("-RegServer");
+    FD_HELPER(vExpectRegistered("-RegServer"));
 }
 } // namespace

@@ -25,14 +25,6 @@ constexpr DWORD kHubWaitMs = 20000;
 constexpr DWORD kLinkWaitMs = 20000;
 const char kDisconnected[] = "ERROR : Disconnected from ZDP (cnx Linkwell?/cnx Server?)\n";
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    const std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
 bool boListening(uint16_t port)
 {
     SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
@@ -60,7 +52,7 @@ public:
             return false;
         RegSetValueExA(key, "LPCPort", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof value);
         RegCloseKey(key);
-        std::string line = "\"" + ProgramFolder() + "Linkwell.exe\"";
+        std::string line = "\"" + FdTestKit::strProgramFolder() + "Linkwell.exe\"";
         STARTUPINFOA si{};
         si.cb = sizeof si;
         if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi))
@@ -152,18 +144,12 @@ protected:
         FdUi::pfnSetMessageBoxHook(nullptr);
         CLaunchScriptMgr::SetTickPeriod(200);
         CLaunchScriptMgr::SetHubPort(OBSdkClient::kDefaultHubPort);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        {
-        }
+        FdTestKit::vDiscardWaiting();
     }
     std::string Log() const
     {
-        std::ifstream file(m_logPath, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
         std::string out;
-        for (char c : text.str())
+        for (char c : FdTestKit::strReadFile(m_logPath))
             if (c != '\r')
                 out += c;
         return out;
@@ -179,8 +165,9 @@ protected:
         return "<subscript " + type + "><sscmd name=\"pwdgen\"><pwdgen var=\"" + variable +
                "\" nbchars=\"4\"/></sscmd></subscript>";
     }
-    bool Waits(const std::string& command)
+    bool Waits(const std::string& command, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         const std::string reply = game.Command(command);
         EXPECT_EQ(reply.compare(0, 2, "OK"), 0) << command << " -> " << reply;
         return reply.compare(0, 2, "OK") == 0;

@@ -66,18 +66,12 @@ DWORD dwMainThreadOf(DWORD pid)
     return 0;
 }
 
-std::string strRead(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
+using FdTestKit::strReadFile;
 
 // Waits, pumping messages, until the file holds text.
 bool boWaitForText(const std::string& path, const std::string& text)
 {
-    return FdTestKit::boPumpUntil([&] { return strRead(path).find(text) != std::string::npos; }, 10000);
+    return FdTestKit::boPumpUntil([&] { return strReadFile(path).find(text) != std::string::npos; }, 10000);
 }
 
 std::string strTempFile(const char* prefix)
@@ -135,8 +129,10 @@ protected:
         return s;
     }
     // The next tag named name below root (searched from root), or null.
-    static long lFind(ILudexXmlTag* root, const char* name, TRef<ILudexXmlTag>& found)
+    static long lFind(ILudexXmlTag* root, const char* name, TRef<ILudexXmlTag>& found,
+                      FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         long got = 7;
         EXPECT_EQ(S_OK, root->GetNextTagNamed(FdCom::CBstr(name).bstr(), root, &got, found.pp()));
         EXPECT_EQ(got != 0, found.p != nullptr) << name;
@@ -291,7 +287,7 @@ TEST_F(LudexServer, OneLauncherObjectItsDownloadTheKillAppBoxAndTheIdleExit)
     const DWORD mainThread = dwMainThreadOf(g_dwXmlPid);
     ASSERT_NE(0u, mainThread);
     ASSERT_TRUE(PostThreadMessageA(mainThread, 0x62D, 0, 0));
-    EXPECT_TRUE(boWaitForText(g_uiLog, "MSGBOX|0|LudexDebug|KillApp")) << strRead(g_uiLog);
+    EXPECT_TRUE(boWaitForText(g_uiLog, "MSGBOX|0|LudexDebug|KillApp")) << strReadFile(g_uiLog);
     EXPECT_EQ(S_OK, first->ExecuteCmd(FdCom::CBstr("docf").bstr()));
     FdCom::CBstr value;
     EXPECT_EQ(E_NOTIMPL, first->GetParameter(FdCom::CBstr("x").bstr(), value.pbstrOut()));

@@ -106,19 +106,13 @@ TEST(LudexTestBox, DbgOpensTheBoxWithTheLaunchScript)
     CloseHandle(pi.hProcess);
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
+using FdTestKit::strReadFile;
 
 // The console's text mode writes each line end as CR LF.
 std::string ConsoleText(const std::string& path)
 {
     std::string text;
-    for (char c : ReadFile(path))
+    for (char c : strReadFile(path))
         if (c != '\r')
             text += c;
     return text;
@@ -170,7 +164,7 @@ TEST(LudexTestBox, TheDumpWritesTheLocalGameList)
     // A new file: written with the list.
     PostMessageA(box, WM_COMMAND, kDumpButton, 0);
     EXPECT_TRUE(dumped(1));
-    const std::string written = ReadFile(dump);
+    const std::string written = strReadFile(dump);
     EXPECT_NE(std::string::npos, written.find("gid=\"dumped\"")) << written;
     EXPECT_NE(std::string::npos, written.find("vid=\"d3\"")) << written;
     EXPECT_EQ(opening + written + closing, ConsoleText(outPath));
@@ -179,7 +173,7 @@ TEST(LudexTestBox, TheDumpWritesTheLocalGameList)
     std::ofstream(dump, std::ios::binary | std::ios::trunc) << "kept";
     PostMessageA(box, WM_COMMAND, kDumpButton, 0);
     EXPECT_TRUE(dumped(2));
-    EXPECT_EQ("kept", ReadFile(dump));
+    EXPECT_EQ("kept", strReadFile(dump));
     EXPECT_EQ(2u, Count(ConsoleText(outPath), opening + written + closing));
 
     PostMessageA(box, WM_COMMAND, IDCANCEL, 0);

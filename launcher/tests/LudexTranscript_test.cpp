@@ -13,19 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "TestKit.h"
+
 namespace
 {
 constexpr int kRunButton = 201;
 constexpr int kProgressBar = 207;
 constexpr DWORD kRunLimitMs = 30000;
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = "";
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 // The transcripts' folder as this program sees it.
 std::string TranscriptFolder()
@@ -38,13 +32,11 @@ std::string TranscriptFolder()
     return path + "\\";
 }
 
+// The whole file without its carriage returns.
 std::string ReadFile(const std::string& path)
 {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream text;
-    text << file.rdbuf();
     std::string result;
-    for (char c : text.str())
+    for (char c : FdTestKit::strReadFile(path))
         if (c != '\r')
             result += c;
     return result;
@@ -191,13 +183,13 @@ const char kIgnition[] = "[[Ludex Ignition";
 {
     const std::string name = c.name;
     const std::string folder = TranscriptFolder();
-    const std::string outPath = ProgramFolder() + "transcript-" + name + ".txt";
+    const std::string outPath = FdTestKit::strProgramFolder() + "transcript-" + name + ".txt";
     SECURITY_ATTRIBUTES sa = {sizeof sa, nullptr, TRUE};
     HANDLE out = CreateFileA(outPath.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &sa, CREATE_ALWAYS, 0, nullptr);
     if (out == INVALID_HANDLE_VALUE)
         return ::testing::AssertionFailure() << "cannot write " << outPath;
-    std::string cmd = "\"" + ProgramFolder() + "Ludex.exe\" dbg launchscript=" + (c.web ? WebBase() : folder) +
-                      name + ".xml";
+    std::string cmd = "\"" + FdTestKit::strProgramFolder() +
+                      "Ludex.exe\" dbg launchscript=" + (c.web ? WebBase() : folder) + name + ".xml";
     if (c.command[0])
         cmd += std::string(" command=") + c.command;
     STARTUPINFOA si = {};
@@ -292,14 +284,10 @@ TEST_P(LudexTranscript, MatchesItsGoldenFile)
         EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
         EXPECT_EQ(12u, value);
     }
-    EXPECT_EQ(golden, transcript);
-    if (golden != transcript)
-    {
-        // Left beside the program for a look (and, once checked, as the new golden file).
-        const std::string actual = ProgramFolder() + "transcript-" + GetParam().name + ".actual.txt";
-        std::ofstream(actual, std::ios::binary) << transcript;
-        ADD_FAILURE() << "the transcript is in " << actual;
-    }
+    // A differing transcript is left beside the program for a look (and, once
+    // checked, as the new golden file).
+    EXPECT_TRUE(FdTestKit::MatchesGoldenText(
+        transcript, golden, FdTestKit::strProgramFolder() + "transcript-" + GetParam().name + ".actual.txt"));
 }
 
 // engine: vardef, itemtank with contexts, ssif, OnError with and without an err

@@ -3,6 +3,7 @@
 
 #include "LpcHeader.h"
 #include "LpcHubMessages.h"
+#include "TestKit.h"
 
 using namespace SdkTest;
 using namespace HubProto;
@@ -129,14 +130,12 @@ TEST_F(CSdkTest, OpenWaitModeTwoPumpsOnlyTheConnectionsWindow)
     for (uint32_t mode : {0u, 2u})
     {
         SCOPED_TRACE(mode);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE))
-        {
-        }
+        FdTestKit::vDiscardWaiting(WM_APP, WM_APP);
         ASSERT_TRUE(PostThreadMessageA(GetCurrentThreadId(), WM_APP, 0, 0));
         CTestChannel c(server2, CChannelConfig(CChannelConfig::kNoDstId, CChannelConfig::kKeepHubReconnParams,
                                                0, 0, mode));
         EXPECT_TRUE(c.boIsOpen());
+        MSG msg;
         const bool left = PeekMessageA(&msg, nullptr, WM_APP, WM_APP, PM_REMOVE) != FALSE;
         EXPECT_EQ(left, mode == 2) << "the thread's own message was " << (left ? "left" : "taken");
     }

@@ -7,6 +7,7 @@
 #include "FdBstr.h"
 #include "GameServerControl.h"
 #include "LinkwellV2_h.h"
+#include "TestKit.h"
 
 using namespace SdkTest;
 
@@ -15,14 +16,6 @@ namespace
 
 const char kSettingsKey[] = "Software\\FDGame\\Binaries\\LinkwellV2";
 const DWORD kStartWaitMs = 15000;
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of("\\/") + 1);
-}
 
 // The hub sets its unicity event once its class object is published.
 bool boServing()
@@ -63,7 +56,7 @@ public:
     }
     bool boStart(const std::string& args)
     {
-        std::string line = "\"" + ProgramFolder() + "Linkwell.exe\" " + args;
+        std::string line = "\"" + FdTestKit::strProgramFolder() + "Linkwell.exe\" " + args;
         STARTUPINFOA si{};
         si.cb = sizeof si;
         return CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) !=
@@ -109,8 +102,10 @@ protected:
 
     // A hub listening on a port of its own; with the page, its page object
     // has it connect to the game server (else the first channel does).
-    bool boStartHub(CHubProcess& hub, uint16_t* lpwLpcPort, bool boWithPage)
+    bool boStartHub(CHubProcess& hub, uint16_t* lpwLpcPort, bool boWithPage,
+                    FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         *lpwLpcPort = FdTestKit::wFreePort();
         HKEY key = nullptr;
         const DWORD port = *lpwLpcPort;

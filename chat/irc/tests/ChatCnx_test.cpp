@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "IrcWineKit.h"
+#include "TestHelper.h"
 
 using ChatIrc::CChatCnx;
 using ChatIrcTest::boPumpUntil;
@@ -58,7 +59,7 @@ TEST(ChatCnx, TalksWithAnotherClientInOneRoom)
     Winsock ws;
     CChatCnx cnx;
     CThreadLog log;
-    vEnterRoom(cnx, log, "ann", "#r");
+    FD_HELPER(vEnterRoom(cnx, log, "ann", "#r"));
     const Events start = log.From("State(1)");
     ASSERT_GE(start.size(), 3u) << ::testing::PrintToString(log.events);
     EXPECT_EQ(Events(start.begin(), start.begin() + 3),
@@ -111,7 +112,7 @@ TEST(ChatCnx, NickInUseGives433AndState3)
     Winsock ws;
     CChatCnx first, second;
     CThreadLog log1, log2;
-    vEnterRoom(first, log1, "cy", "#c");
+    FD_HELPER(vEnterRoom(first, log1, "cy", "#c"));
     ASSERT_TRUE(second.boAttach(&log2, nullptr));
     ASSERT_TRUE(second.boConnect("127.0.0.1", uSidecarPort("FD_IRC_PORT")));
     ASSERT_TRUE(boPumpUntil([&] { return log2.boHas("State(2)"); }));
@@ -127,7 +128,7 @@ TEST(ChatCnx, DetachedRelayDeliversNothing)
     Winsock ws;
     CChatCnx cnx;
     CThreadLog log;
-    vEnterRoom(cnx, log, "dan", "#d");
+    FD_HELPER(vEnterRoom(cnx, log, "dan", "#d"));
     ASSERT_TRUE(cnx.boAttach(nullptr, nullptr));
     EXPECT_EQ(cnx.hGetRelayWindow(), nullptr);
     log.events.clear();
@@ -199,7 +200,7 @@ TEST(ChatCnx, FloodArrivesWholeInOrderAndCloseDuringOneEndsCleanly)
     Winsock ws;
     CChatCnx cnx;
     CThreadLog log;
-    vEnterRoom(cnx, log, "gus", "#f");
+    FD_HELPER(vEnterRoom(cnx, log, "gus", "#f"));
     log.events.clear();
     constexpr int kLines = 300;
     std::string answer = strControl("RUN --nick hal 'join #f' 'flood #f 300' 'part #f'");

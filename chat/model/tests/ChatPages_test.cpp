@@ -10,6 +10,7 @@
 
 #include "ChatPageFixture.h"
 #include "MessageFormats.h"
+#include "TestFiles.h"
 
 using namespace ChatModel;
 using namespace ChatModelTest;
@@ -17,15 +18,15 @@ using namespace ChatModelTest;
 namespace
 {
 
-std::string strPage(const std::string& name)
+std::string strPage(const std::string& name, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     const char* root = std::getenv("FD_SOURCE_DIR");
     EXPECT_NE(root, nullptr);
-    std::ifstream f(std::string(root ? root : ".") + "/testbed/chatpages/" + name, std::ios::binary);
-    EXPECT_TRUE(f.good()) << name;
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    std::string text;
+    EXPECT_TRUE(FdTestKit::boReadFile(std::string(root ? root : ".") + "/testbed/chatpages/" + name, &text))
+        << name;
+    return text;
 }
 
 // Stands in for the scroll bar, which gets every tag the chat leaves.

@@ -18,6 +18,7 @@
 #include "ChatTextUtil.h"
 #include "HtmlDoc.h"
 #include "IrcWineKit.h"
+#include "TestKit.h"
 
 using ChatIrcTest::boPumpUntil;
 using ChatIrcTest::CBackground;
@@ -167,8 +168,9 @@ bool boUserListed(const CChatModel& m, const std::string& nick)
 }
 
 // One argument of the scripted client's command line (read with shlex).
-std::string strArg(const std::string& text)
+std::string strArg(const std::string& text, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     EXPECT_EQ(text.find('\''), std::string::npos) << text;
     return "'" + text + "'";
 }
@@ -280,14 +282,10 @@ TEST(ChatWnd, TranscriptAgainstIrcServer)
     const std::string actual = out.str();
     const char* src = std::getenv("FD_SOURCE_DIR");
     ASSERT_NE(src, nullptr);
-    std::ifstream golden(std::string(src) + "/chat/model/tests/ChatWnd_transcript.golden", std::ios::binary);
-    std::stringstream expected;
-    expected << golden.rdbuf();
-    if (expected.str() != actual)
-    {
-        std::ofstream("ChatWnd_transcript.actual", std::ios::binary) << actual;
-        ADD_FAILURE() << "transcript differs from the golden file; see ChatWnd_transcript.actual";
-    }
+    EXPECT_TRUE(FdTestKit::MatchesGolden(actual,
+                                         std::string(src) + "/chat/model/tests/ChatWnd_transcript.golden",
+                                         "ChatWnd_transcript.actual"))
+        << "the transcript differs from the golden file";
 }
 
 TEST(ChatWnd, RegistryValues)
@@ -425,9 +423,7 @@ TEST(ChatWnd, ReceivedListEventsReloadTheirFramesOnce)
     ASSERT_TRUE(
         boPumpUntil([&] { return view.uCount("reload lists") == 1 && view.uCount("reload msgs end") == 1; }))
         << view.log.size();
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-        DispatchMessageA(&msg);
+    FdTestKit::vPumpWaiting();
     EXPECT_EQ(view.uCount("reload lists"), 1u);
     EXPECT_EQ(view.uCount("reload msgs end"), 1u);
 }

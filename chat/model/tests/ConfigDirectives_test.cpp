@@ -8,6 +8,7 @@
 #include "ChatModel.h"
 #include "HtmlDoc.h"
 #include "NickScheme.h"
+#include "TestFiles.h"
 
 using namespace ChatModel;
 using namespace ChatModelTest;
@@ -36,14 +37,6 @@ struct Chat : CChatPageFixture
     }
     CFinishedDownloads queue;
 };
-
-std::string strRead(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
 
 } // namespace
 
@@ -293,11 +286,8 @@ TEST(ConfigDirectives, SampleConfigurationPage)
     const std::string dir = std::string(root) + "/chat/model/tests/pages";
     Chat t;
     t.m.cfg.boLogonPageSwitch = true;
-    const std::string source = t.strParse(strRead(dir + "/config.vblt"));
-    const std::string golden = strRead(dir + "/config.golden");
-    if (source != golden)
-        std::ofstream("config.actual", std::ios::binary) << source;
-    EXPECT_EQ(source, golden) << "written to config.actual";
+    const std::string source = t.strParse(FdTestKit::strReadFile(dir + "/config.vblt"));
+    EXPECT_TRUE(FdTestKit::MatchesGolden(source, dir + "/config.golden", "config.actual"));
     EXPECT_TRUE(t.m.conn.boGo);
     EXPECT_EQ(t.m.cfg.stateTexts[4], "Connected to %room%");
     EXPECT_EQ(t.m.cfg.formats[0], "<B>%bud%</B>: %mess%<BR>");

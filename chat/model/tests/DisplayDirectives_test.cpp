@@ -10,6 +10,7 @@
 #include "ChatPageFixture.h"
 #include "ChatModel.h"
 #include "HtmlDoc.h"
+#include "TestFiles.h"
 
 using namespace ChatModel;
 using namespace ChatModelTest;
@@ -313,13 +314,7 @@ TEST(DisplayDirectives, InsertUrlOfAnOversizedFileIsAnError)
 namespace
 {
 
-std::string strReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using FdTestKit::strReadFile;
 
 } // namespace
 
@@ -354,10 +349,7 @@ TEST(DisplayDirectives, SampleZonePage)
     const std::string history = t.m.msgs.strHistory;
 
     const std::string source = t.strParseInFrame(strReadFile(dir + "/users.vblt"), "users");
-    const std::string golden = strReadFile(dir + "/users.golden");
-    if (source != golden)
-        std::ofstream("users.actual", std::ios::binary) << source;
-    EXPECT_EQ(source, golden) << "written to users.actual";
+    EXPECT_TRUE(FdTestKit::MatchesGolden(source, dir + "/users.golden", "users.actual"));
 
     for (int zone :
          {CChatModel::kZoneUsers, CChatModel::kZoneGroups, CChatModel::kZoneStatus, CChatModel::kZoneRoom})

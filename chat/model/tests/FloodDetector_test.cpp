@@ -1,4 +1,5 @@
 #include "FloodDetector.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -65,7 +66,7 @@ TEST(FloodDetector, FrequencyProbationGrowsByItsFactor)
         CFloodDetector d("x", c.fn());
         d.dFrqMult = k.mult;
         d.iFrqProb = k.prob;
-        vFloodUntilAlert(d, c);
+        FD_HELPER(vFloodUntilAlert(d, c));
         int32_t duration = 0, remaining = 0;
         d.iAlertState(&duration, &remaining);
         EXPECT_EQ(duration, k.prob);
@@ -81,7 +82,7 @@ TEST(FloodDetector, ProbationMinusOneNeverEnds)
     Clock c;
     CFloodDetector d("x", c.fn());
     d.iFrqProb = -1;
-    vFloodUntilAlert(d, c);
+    FD_HELPER(vFloodUntilAlert(d, c));
     c.now += 100000;
     d.vOnMessage("calm");
     int32_t duration = 0, remaining = 77;

@@ -62,10 +62,7 @@ std::string strWebLog()
     const char* path = std::getenv("FD_NPV_WEB_LOG");
     if (!path)
         return std::string();
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return FdTestKit::strReadFile(path);
 }
 } // namespace
 

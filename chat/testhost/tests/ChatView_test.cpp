@@ -92,7 +92,7 @@ TEST(ChatView, ZonesTalkWithAPythonClient)
     }
     ASSERT_TRUE(boPumpUntil([&] { return ann.boFrameShows("msgs", "left #v"); })) << ann.m.msgs.strHistory;
     EXPECT_TRUE(ann.boFrameShows("status", "Connected"));
-    FdTestKit::vPumpFor(200);
+    FdTestKit::vPumpWaiting(); // every paint waiting has run
     ASSERT_TRUE(ann.host.boWriteBmp(strArtefact("chat-view.bmp")));
     // The page's colour around the text of every zone.
     EXPECT_EQ(kBackground, ann.host.PixelAt(440, 390));

@@ -23,6 +23,7 @@
 #include "HtmlWnd.h"
 #include "PumpUntil.h"
 #include "IrcWineKit.h"
+#include "TestHelper.h"
 
 using ChatIrcTest::boPumpUntil;
 using ChatIrcTest::CBackground;
@@ -109,7 +110,7 @@ std::vector<int> Range(int count)
 // it, and the zone is not reloaded twice for it.
 TEST_F(SampleChatHost, LinesAddedBeforeTheLoopTurnsShareOneReload)
 {
-    Start("#mergehost");
+    FD_HELPER(Start("#mergehost"));
     CChatModel& m = host.Model();
     auto* view = dynamic_cast<ChatModel::CChatHtmlView*>(m.View());
     ASSERT_NE(view, nullptr);
@@ -145,7 +146,7 @@ TEST_F(SampleChatHost, LinesAddedBeforeTheLoopTurnsShareOneReload)
 // last, and the zone is reloaded once per batch, not once per line.
 TEST_F(SampleChatHost, AFloodReachesTheHistoryInOrderWithFewerReloadsThanLines)
 {
-    Start("#floodhost");
+    FD_HELPER(Start("#floodhost"));
     CChatModel& m = host.Model();
     // The whole flood stays in the history ("flooder" is exempt from the flood rules).
     m.cfg.lHistoryLimit = 1000000;
@@ -190,7 +191,7 @@ TEST_F(SampleChatHost, AFloodReachesTheHistoryInOrderWithFewerReloadsThanLines)
 
 TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
 {
-    Start("#sbhost");
+    FD_HELPER(Start("#sbhost"));
     CChatModel& m = host.Model();
     // The zone gets many more lines than it shows ("flooder" is exempt from the flood rules).
     m.cfg.lHistoryLimit = 100000;
@@ -280,7 +281,7 @@ TEST_F(SampleChatHost, TheMessageZoneScrollsByItsHtmlScrollBar)
 
 TEST_F(SampleChatHost, TheConfigurationsLogonPageIsTakenAndPassedWithANickname)
 {
-    Start("#logonsw");
+    FD_HELPER(Start("#logonsw"));
     CChatModel& m = host.Model();
     // No test set the switch: the configuration's logon page is the window's.
     EXPECT_EQ(m.cfg.strLogonPage, "logon.htm");
@@ -366,7 +367,7 @@ TEST_F(SampleChatHost, WithoutANicknameTheLogonPageShowsAndTheThumbStartsTheTrac
 // checked in the zone).
 TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
 {
-    Start("#trust");
+    FD_HELPER(Start("#trust"));
     CChatModel& m = host.Model();
     FdTestKit::CScratchFolder folder;
     const std::string file = folder.File("local.txt");

@@ -12,6 +12,7 @@
 
 #include "ChatTestHost.h"
 #include "IrcWineKit.h"
+#include "TestKit.h"
 
 using ChatIrcTest::boPumpUntil;
 using ChatIrcTest::CCtrlAltHeld;
@@ -80,9 +81,7 @@ TEST(TalkLineHost, SampleChatTalkLineAgainstThePythonClient)
     const auto press = [&](WPARAM key)
     {
         SendMessageA(edit, WM_KEYDOWN, key, 1);
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageA(&msg);
+        FdTestKit::vPumpWaiting();
     };
 
     type("see www.x.com now");

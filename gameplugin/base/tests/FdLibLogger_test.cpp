@@ -1,6 +1,6 @@
 #include "FdLibLogger.h"
 
-#include "WinTestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 
 using FdSystem::CManualClock;
 using FdSystem::MakeLocalTime;
-using namespace GpTest;
+using namespace FdTestKit;
 
 namespace
 {
@@ -59,8 +59,8 @@ TEST(FdLibLogger, PlugInLinesGoToHourlyFilesInTheFolder)
 
 TEST(FdLibLogger, LinesWithAnErrorCodeShowIt)
 {
-    CScratchDir dir;
-    const std::string prefix = dir.str() + "\\log";
+    CScratchFolder dir;
+    const std::string prefix = dir.Path() + "\\log";
     CManualClock clock(MakeLocalTime(2026, 12, 8, 10, 0, 0, 7));
     {
         FdLib::CLogger log(prefix.c_str(), 60);
@@ -81,8 +81,8 @@ TEST(FdLibLogger, LinesWithAnErrorCodeShowIt)
 
 TEST(FdLibLogger, ClosingLineOnlyWhenAskedFor)
 {
-    CScratchDir dir;
-    const std::string prefix = dir.str() + "\\log";
+    CScratchFolder dir;
+    const std::string prefix = dir.Path() + "\\log";
     CManualClock clock(MakeLocalTime(2026, 12, 8, 10));
     {
         FdLib::CLogger log(prefix.c_str(), 60);
@@ -105,8 +105,8 @@ TEST(FdLibLogger, ClosingLineOnlyWhenAskedFor)
 
 TEST(FdLibLogger, InitTwiceCloseOnceWritesOneBanner)
 {
-    CScratchDir dir;
-    const std::string prefix = dir.str() + "\\log";
+    CScratchFolder dir;
+    const std::string prefix = dir.Path() + "\\log";
     CManualClock clock(MakeLocalTime(2026, 12, 8, 10));
     FdLib::CLogger log(prefix.c_str(), 60);
     log.vSetClock(clock);

@@ -2,13 +2,13 @@
 
 #include "LzBuffer.h"
 #include "LzFileOp.h"
-#include "WinTestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace GpTest;
+using namespace FdTestKit;
 
 namespace
 {
@@ -43,70 +43,70 @@ std::string strLog(const std::string& path)
 
 TEST(InstallUtils, CreateDirectoryChainMakesTheFolderPartOnly)
 {
-    CScratchDir dir;
+    CScratchFolder dir;
     bool boExisted = true;
-    ASSERT_TRUE(boCreateDirectoryChain((dir / "a\\b\\file.txt").c_str(), &boExisted));
+    ASSERT_TRUE(boCreateDirectoryChain((dir.File("a\\b\\file.txt")).c_str(), &boExisted));
     EXPECT_FALSE(boExisted);
-    EXPECT_TRUE(boExists(dir / "a\\b"));
-    EXPECT_FALSE(boExists(dir / "a\\b\\file.txt"));
+    EXPECT_TRUE(boFileExists(dir.File("a\\b")));
+    EXPECT_FALSE(boFileExists(dir.File("a\\b\\file.txt")));
 
-    ASSERT_TRUE(boCreateDirectoryChain((dir / "a\\b\\other.txt").c_str(), &boExisted));
+    ASSERT_TRUE(boCreateDirectoryChain((dir.File("a\\b\\other.txt")).c_str(), &boExisted));
     EXPECT_TRUE(boExisted);
     // A path ending in "\" creates the whole path; the flag tells about the last level.
-    ASSERT_TRUE(boCreateDirectoryChain((dir / "a\\c\\").c_str(), &boExisted));
+    ASSERT_TRUE(boCreateDirectoryChain((dir.File("a\\c\\")).c_str(), &boExisted));
     EXPECT_FALSE(boExisted);
-    EXPECT_TRUE(boExists(dir / "a\\c"));
-    EXPECT_TRUE(boCreateDirectoryChain((dir / "a\\c\\").c_str(), nullptr));
+    EXPECT_TRUE(boFileExists(dir.File("a\\c")));
+    EXPECT_TRUE(boCreateDirectoryChain((dir.File("a\\c\\")).c_str(), nullptr));
 }
 
 TEST(InstallUtils, CreateDirectoryChainStopsAtAFileInTheWay)
 {
-    CScratchDir dir;
-    ASSERT_TRUE(boWriteFile(dir / "blocker", "x"));
-    EXPECT_FALSE(boCreateDirectoryChain((dir / "blocker\\sub\\file.txt").c_str(), nullptr));
-    EXPECT_FALSE(boExists(dir / "blocker\\sub"));
+    CScratchFolder dir;
+    ASSERT_TRUE(boWriteFile(dir.File("blocker"), "x"));
+    EXPECT_FALSE(boCreateDirectoryChain((dir.File("blocker\\sub\\file.txt")).c_str(), nullptr));
+    EXPECT_FALSE(boFileExists(dir.File("blocker\\sub")));
 }
 
 TEST(InstallUtils, ExpandFileAndCopyBufferReportBothCodes)
 {
-    CScratchDir dir;
+    CScratchFolder dir;
     const std::string data(5000, 'q');
     CLzBuffer lz;
     ASSERT_TRUE(lz.boCompress(reinterpret_cast<const uint8_t*>(data.data()), 5000, true));
     const std::string packed(reinterpret_cast<const char*>(lz.lpGetData()), lz.dwGetSize());
-    ASSERT_TRUE(boWriteFile(dir / "pkg.ex_", packed));
+    ASSERT_TRUE(boWriteFile(dir.File("pkg.ex_"), packed));
 
     DWORD dwWin32 = 1;
     int iLz = -1;
-    ASSERT_TRUE(boExpandFile((dir / "pkg.ex_").c_str(), (dir / "pkg.exe").c_str(), &dwWin32, &iLz));
+    ASSERT_TRUE(boExpandFile((dir.File("pkg.ex_")).c_str(), (dir.File("pkg.exe")).c_str(), &dwWin32, &iLz));
     EXPECT_EQ(iLz, kLzOk);
     std::string got;
-    ASSERT_TRUE(boReadFile(dir / "pkg.exe", &got));
+    ASSERT_TRUE(boReadFile(dir.File("pkg.exe"), &got));
     EXPECT_TRUE(got == data);
 
-    EXPECT_FALSE(boExpandFile((dir / "none.ex_").c_str(), (dir / "x").c_str(), &dwWin32, &iLz));
+    EXPECT_FALSE(boExpandFile((dir.File("none.ex_")).c_str(), (dir.File("x")).c_str(), &dwWin32, &iLz));
     EXPECT_EQ(iLz, kLzCantOpenSource);
     EXPECT_EQ(dwWin32, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
     ASSERT_TRUE(boCopyBufferToFile(reinterpret_cast<const uint8_t*>(packed.data()),
-                                   static_cast<uint32_t>(packed.size()), (dir / "copy.exe").c_str(), &dwWin32,
-                                   &iLz));
-    ASSERT_TRUE(boReadFile(dir / "copy.exe", &got));
+                                   static_cast<uint32_t>(packed.size()), (dir.File("copy.exe")).c_str(),
+                                   &dwWin32, &iLz));
+    ASSERT_TRUE(boReadFile(dir.File("copy.exe"), &got));
     EXPECT_TRUE(got == data);
     EXPECT_FALSE(boCopyBufferToFile(reinterpret_cast<const uint8_t*>(packed.data()), 20,
-                                    (dir / "cut.exe").c_str(), &dwWin32, &iLz));
+                                    (dir.File("cut.exe")).c_str(), &dwWin32, &iLz));
     EXPECT_EQ(iLz, kLzExpandFailed);
 }
 
 TEST(InstallUtils, RunAndWaitNeedsACleanEndInTime)
 {
-    CScratchDir dir;
-    CHelperEnv env(dir / "log.txt");
-    const std::string prog = strBinDir() + "\\" + kTestProg;
+    CScratchFolder dir;
+    CHelperEnv env(dir.File("log.txt"));
+    const std::string prog = strProgramFolder() + "" + kTestProg;
     const std::string cmd = "\"" + prog + "\" run";
 
     EXPECT_TRUE(boRunAndWait(prog.c_str(), cmd.c_str(), 20000));
-    EXPECT_EQ(strLog(dir / "log.txt"), cmd + "\n");
+    EXPECT_EQ(strLog(dir.File("log.txt")), cmd + "\n");
 
     env.vSet("FD_TESTPROG_EXIT", "3");
     EXPECT_FALSE(boRunAndWait(prog.c_str(), cmd.c_str(), 20000)) << "a failing exit code counts";
@@ -115,41 +115,41 @@ TEST(InstallUtils, RunAndWaitNeedsACleanEndInTime)
     env.vSet("FD_TESTPROG_SLEEP_MS", "3000");
     EXPECT_FALSE(boRunAndWait(prog.c_str(), cmd.c_str(), 50)) << "a time-out is a failure";
 
-    EXPECT_FALSE(boRunAndWait((dir / "missing.exe").c_str(), "missing.exe", 1000));
+    EXPECT_FALSE(boRunAndWait((dir.File("missing.exe")).c_str(), "missing.exe", 1000));
 }
 
 TEST(InstallUtils, SelfRegisterRunsProgramsInAnyCaseWithRegserver)
 {
-    CScratchDir dir;
-    CHelperEnv env(dir / "log.txt");
-    const std::string prog = strBinDir() + "\\" + kTestProg;
+    CScratchFolder dir;
+    CHelperEnv env(dir.File("log.txt"));
+    const std::string prog = strProgramFolder() + "" + kTestProg;
     for (const char* name : {"lower.exe", "UPPER.EXE", "Mixed.Exe"})
     {
-        const std::string copy = dir / name;
+        const std::string copy = dir.File(name);
         ASSERT_TRUE(CopyFileA(prog.c_str(), copy.c_str(), FALSE));
-        DeleteFileA((dir / "log.txt").c_str());
+        DeleteFileA((dir.File("log.txt")).c_str());
         EXPECT_TRUE(boSelfRegister(copy.c_str())) << name;
-        EXPECT_EQ(strLog(dir / "log.txt"), "\"" + copy + "\" /regserver\n") << name;
+        EXPECT_EQ(strLog(dir.File("log.txt")), "\"" + copy + "\" /regserver\n") << name;
     }
     env.vSet("FD_TESTPROG_EXIT", "1");
-    EXPECT_FALSE(boSelfRegister((dir / "lower.exe").c_str()));
+    EXPECT_FALSE(boSelfRegister((dir.File("lower.exe")).c_str()));
 }
 
 TEST(InstallUtils, SelfRegisterCallsDllRegisterServer)
 {
-    CScratchDir dir;
-    CHelperEnv env(dir / "log.txt");
-    const std::string reg = strBinDir() + "\\" + kTestReg;
+    CScratchFolder dir;
+    CHelperEnv env(dir.File("log.txt"));
+    const std::string reg = strProgramFolder() + "" + kTestReg;
     EXPECT_TRUE(boSelfRegister(reg.c_str()));
-    EXPECT_EQ(strLog(dir / "log.txt"), "DllRegisterServer\n");
+    EXPECT_EQ(strLog(dir.File("log.txt")), "DllRegisterServer\n");
 
     env.vSet("FD_TESTREG_RESULT", "1"); // S_FALSE still succeeds
     EXPECT_TRUE(boSelfRegister(reg.c_str()));
     env.vSet("FD_TESTREG_RESULT", std::to_string(static_cast<long>(E_FAIL)).c_str());
     EXPECT_FALSE(boSelfRegister(reg.c_str()));
 
-    EXPECT_FALSE(boSelfRegister((strBinDir() + "\\" + kTestNoReg).c_str())) << "no export";
-    EXPECT_FALSE(boSelfRegister((dir / "missing.dll").c_str()));
+    EXPECT_FALSE(boSelfRegister((strProgramFolder() + "" + kTestNoReg).c_str())) << "no export";
+    EXPECT_FALSE(boSelfRegister((dir.File("missing.dll")).c_str()));
 }
 
 TEST(InstallUtils, DeleteRegistryTree)
@@ -187,14 +187,14 @@ TEST(InstallUtils, DeleteRegistryTree)
 
 TEST(InstallUtils, TemporaryNamesAreNewEmptyFiles)
 {
-    CScratchDir dir;
-    const std::string first = strMakeTempFileName(dir.str().c_str());
-    const std::string second = strMakeTempFileName(dir.str().c_str());
+    CScratchFolder dir;
+    const std::string first = strMakeTempFileName(dir.Path().c_str());
+    const std::string second = strMakeTempFileName(dir.Path().c_str());
     ASSERT_FALSE(first.empty());
     EXPECT_NE(first, second);
-    EXPECT_EQ(first.substr(0, dir.str().size() + 4), dir.str() + "\\_tp");
+    EXPECT_EQ(first.substr(0, dir.Path().size() + 4), dir.Path() + "\\_tp");
     std::string content = "x";
     ASSERT_TRUE(boReadFile(first, &content));
     EXPECT_EQ(content, "");
-    EXPECT_EQ(strMakeTempFileName((dir / "missing").c_str()), "");
+    EXPECT_EQ(strMakeTempFileName((dir.File("missing")).c_str()), "");
 }

@@ -1,13 +1,13 @@
 #include "LzFileOp.h"
 
 #include "LzBuffer.h"
-#include "WinTestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-using namespace GpTest;
+using namespace FdTestKit;
 
 namespace
 {
@@ -23,9 +23,9 @@ std::string compressed(const std::string& data)
 
 TEST(LzFileOp, ModeTable)
 {
-    CScratchDir dir;
-    const std::string plain = dir / "plain.txt";
-    const std::string packed = dir / "packed.tx_";
+    CScratchFolder dir;
+    const std::string plain = dir.File("plain.txt");
+    const std::string packed = dir.File("packed.tx_");
     ASSERT_TRUE(boWriteFile(plain, kText));
     ASSERT_TRUE(boWriteFile(packed, compressed(kText)));
     const struct
@@ -40,14 +40,14 @@ TEST(LzFileOp, ModeTable)
         {"compress", plain, kLzModeCompress, compressed(kText)},
         {"compress forced", plain, kLzModeCompressForce, compressed(kText)},
         {"any other mode copies", packed, 0, compressed(kText)},
-        {"compress without forcing keeps data that would not shrink", dir / "short.txt", kLzModeCompress,
+        {"compress without forcing keeps data that would not shrink", dir.File("short.txt"), kLzModeCompress,
          "abc"},
     };
-    ASSERT_TRUE(boWriteFile(dir / "short.txt", "abc"));
+    ASSERT_TRUE(boWriteFile(dir.File("short.txt"), "abc"));
     for (const auto& c : cases)
     {
         DWORD dwWin32 = 12345;
-        const std::string target = dir / "out.bin";
+        const std::string target = dir.File("out.bin");
         EXPECT_EQ(iLzFileOp(c.source.c_str(), target.c_str(), c.mode, &dwWin32), kLzOk) << c.what;
         EXPECT_EQ(dwWin32, 0u) << c.what;
         std::string got;
@@ -58,36 +58,39 @@ TEST(LzFileOp, ModeTable)
 
 TEST(LzFileOp, ErrorCodes)
 {
-    CScratchDir dir;
+    CScratchFolder dir;
     const std::string packed = compressed(kText);
-    ASSERT_TRUE(boWriteFile(dir / "truncated.tx_", packed.substr(0, packed.size() - 4)));
-    ASSERT_TRUE(boWriteFile(dir / "good.tx_", packed));
+    ASSERT_TRUE(boWriteFile(dir.File("truncated.tx_"), packed.substr(0, packed.size() - 4)));
+    ASSERT_TRUE(boWriteFile(dir.File("good.tx_"), packed));
 
     DWORD dwWin32 = 0;
-    EXPECT_EQ(iLzFileOp((dir / "missing.tx_").c_str(), (dir / "out").c_str(), kLzModeExpand, &dwWin32),
-              kLzCantOpenSource);
+    EXPECT_EQ(
+        iLzFileOp((dir.File("missing.tx_")).c_str(), (dir.File("out")).c_str(), kLzModeExpand, &dwWin32),
+        kLzCantOpenSource);
     EXPECT_EQ(dwWin32, static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
 
-    EXPECT_EQ(
-        iLzFileOp((dir / "good.tx_").c_str(), (dir / "no-such-folder\\out").c_str(), kLzModeExpand, &dwWin32),
-        kLzCantCreateTarget);
+    EXPECT_EQ(iLzFileOp((dir.File("good.tx_")).c_str(), (dir.File("no-such-folder\\out")).c_str(),
+                        kLzModeExpand, &dwWin32),
+              kLzCantCreateTarget);
     EXPECT_EQ(dwWin32, static_cast<DWORD>(ERROR_PATH_NOT_FOUND));
 
     // A failed expansion leaves an existing target as it was.
-    ASSERT_TRUE(boWriteFile(dir / "kept", "old"));
-    EXPECT_EQ(iLzFileOp((dir / "truncated.tx_").c_str(), (dir / "kept").c_str(), kLzModeExpand, &dwWin32),
-              kLzExpandFailed);
+    ASSERT_TRUE(boWriteFile(dir.File("kept"), "old"));
+    EXPECT_EQ(
+        iLzFileOp((dir.File("truncated.tx_")).c_str(), (dir.File("kept")).c_str(), kLzModeExpand, &dwWin32),
+        kLzExpandFailed);
     std::string kept;
-    ASSERT_TRUE(boReadFile(dir / "kept", &kept));
+    ASSERT_TRUE(boReadFile(dir.File("kept"), &kept));
     EXPECT_EQ(kept, "old");
 
-    EXPECT_EQ(iLzFileOp((dir / "good.tx_").c_str(), (dir / "out").c_str(), kLzModeExpand, nullptr), kLzOk);
+    EXPECT_EQ(iLzFileOp((dir.File("good.tx_")).c_str(), (dir.File("out")).c_str(), kLzModeExpand, nullptr),
+              kLzOk);
 }
 
 TEST(LzFileOp, AReadOnlyTargetIsReplaced)
 {
-    CScratchDir dir;
-    const std::string target = dir / "target";
+    CScratchFolder dir;
+    const std::string target = dir.File("target");
     ASSERT_TRUE(boWriteFile(target, "old content"));
     ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY));
     const std::string packed = compressed(kText);
@@ -103,12 +106,12 @@ TEST(LzFileOp, AReadOnlyTargetIsReplaced)
 
 TEST(LzFileOp, EmptySourcesGiveEmptyTargets)
 {
-    CScratchDir dir;
-    ASSERT_TRUE(boWriteFile(dir / "empty", ""));
+    CScratchFolder dir;
+    ASSERT_TRUE(boWriteFile(dir.File("empty"), ""));
     for (int mode : {static_cast<int>(kLzModeExpand), static_cast<int>(kLzModeCompress), 0})
     {
-        const std::string target = dir / ("out" + std::to_string(mode));
-        EXPECT_EQ(iLzFileOp((dir / "empty").c_str(), target.c_str(), mode, nullptr), kLzOk) << mode;
+        const std::string target = dir.File("out" + std::to_string(mode));
+        EXPECT_EQ(iLzFileOp((dir.File("empty")).c_str(), target.c_str(), mode, nullptr), kLzOk) << mode;
         std::string got = "x";
         ASSERT_TRUE(boReadFile(target, &got));
         EXPECT_EQ(got, "");

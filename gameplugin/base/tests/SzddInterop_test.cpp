@@ -11,7 +11,7 @@
 // and leaves the ".fd" files for the checking script, which expands them with
 // msexpand.
 #include "LzFileOp.h"
-#include "WinTestFiles.h"
+#include "TestKit.h"
 
 #include <windows.h>
 #include <lzexpand.h>
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-using namespace GpTest;
+using namespace FdTestKit;
 
 namespace
 {
@@ -148,7 +148,7 @@ TEST(SzddInterop, TruncatedMissingSourceAndMissingFolder)
             << keep;
         DeleteFileA(cut.c_str());
     }
-    EXPECT_FALSE(boExists(dir + "\\cut.out"));
+    EXPECT_FALSE(boFileExists(dir + "\\cut.out"));
     DWORD dwWin32 = 0;
     EXPECT_EQ(
         iLzFileOp((dir + "\\no-such-file_").c_str(), (dir + "\\x.out").c_str(), kLzModeExpand, &dwWin32),

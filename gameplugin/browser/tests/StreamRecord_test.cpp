@@ -4,6 +4,8 @@
 #include "InstTestSupport.h"
 #include "PlugInst.h"
 #include "StreamRecord.h"
+#include "TestHelper.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +36,10 @@ protected:
     std::unique_ptr<CPlugInst> lpInstance() { return lpNewInstance({{"width", "100"}, {"height", "50"}}); }
 
     std::unique_ptr<CStreamRecord> lpStart(CPlugInst& inst, CStreamRecord::EKind eKind, uint32_t dwExpected,
-                                           const std::string& strUrl)
+                                           const std::string& strUrl,
+                                           FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         auto record = std::make_unique<CStreamRecord>(eKind, true, dwExpected, kAllocator);
         EXPECT_TRUE(record->boBegin(inst, strUrl.c_str())) << strUrl;
         return record;
@@ -67,39 +71,39 @@ TEST_F(PlugInstProgress, StreamsCountIntoTheInstance)
     auto inst = lpInstance();
     ASSERT_EQ(10u, inst->dwGetCellCount());
     auto first = lpStart(*inst, CStreamRecord::EKind::File, 1000, "http://127.0.0.1/first.bin");
-    vExpectCounters(*inst, 1000, 1, 0, 0, "first announced");
+    FD_HELPER(vExpectCounters(*inst, 1000, 1, 0, 0, "first announced"));
     auto second = lpStart(*inst, CStreamRecord::EKind::File, 1000, "http://127.0.0.1/second.bin");
-    vExpectCounters(*inst, 2000, 2, 0, 0, "second announced");
+    FD_HELPER(vExpectCounters(*inst, 2000, 2, 0, 0, "second announced"));
     EXPECT_TRUE(m_browser.calls.empty());
 
-    vWrite(*first, 500);
-    vExpectCounters(*inst, 2000, 2, 500, 2, "(10 - 1) * 500 / 2000");
+    FD_HELPER(vWrite(*first, 500));
+    FD_HELPER(vExpectCounters(*inst, 2000, 2, 500, 2, "(10 - 1) * 500 / 2000"));
     EXPECT_EQ(std::vector<std::string>{kBarRepaint}, m_browser.calls);
     m_browser.calls.clear();
-    vWrite(*first, 10);
-    vExpectCounters(*inst, 2000, 2, 510, 2, "the same cells");
+    FD_HELPER(vWrite(*first, 10));
+    FD_HELPER(vExpectCounters(*inst, 2000, 2, 510, 2, "the same cells"));
     EXPECT_TRUE(m_browser.calls.empty()) << "no repaint when no cell changes";
 
     auto action = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/action.fdg");
-    vExpectCounters(*inst, 2000, 2, 510, 2, "an action stream counts no download");
-    vWrite(*action, 490);
-    vExpectCounters(*inst, 2000, 2, 1000, 4, "its bytes count");
+    FD_HELPER(vExpectCounters(*inst, 2000, 2, 510, 2, "an action stream counts no download"));
+    FD_HELPER(vWrite(*action, 490));
+    FD_HELPER(vExpectCounters(*inst, 2000, 2, 1000, 4, "its bytes count"));
     action->vAbandon(false);
 
-    vWrite(*first, 490);
+    FD_HELPER(vWrite(*first, 490));
     first->vEnd(true, S_OK);
-    vExpectCounters(*inst, 2000, 1, 1490, 6, "first ended");
+    FD_HELPER(vExpectCounters(*inst, 2000, 1, 1490, 6, "first ended"));
     m_browser.calls.clear();
-    vWrite(*second, 500);
-    vExpectCounters(*inst, 2000, 1, 1990, 8, "second nearly there");
+    FD_HELPER(vWrite(*second, 500));
+    FD_HELPER(vExpectCounters(*inst, 2000, 1, 1990, 8, "second nearly there"));
     second->vEnd(false, E_ABORT);
-    vExpectCounters(*inst, 0, 0, 0, 0, "the last one ended: back to an empty bar");
+    FD_HELPER(vExpectCounters(*inst, 0, 0, 0, 0, "the last one ended: back to an empty bar"));
     EXPECT_EQ(kBarRepaint, m_browser.calls.back());
 
     // A new download starts from an empty bar.
     auto third = lpStart(*inst, CStreamRecord::EKind::File, 100, "http://127.0.0.1/third.bin");
-    vWrite(*third, 50);
-    vExpectCounters(*inst, 100, 1, 50, 4, "(10 - 1) * 50 / 100");
+    FD_HELPER(vWrite(*third, 50));
+    FD_HELPER(vExpectCounters(*inst, 100, 1, 50, 4, "(10 - 1) * 50 / 100"));
     third->vEnd(false, E_ABORT);
 }
 
@@ -108,8 +112,8 @@ TEST_F(PlugInstProgress, UncountedStreamsLightNothing)
 {
     auto inst = lpInstance();
     auto action = lpStart(*inst, CStreamRecord::EKind::Memory, 0, "http://127.0.0.1/action.fdg");
-    vWrite(*action, 4000);
-    vExpectCounters(*inst, 0, 0, 0, 0, "nothing expected");
+    FD_HELPER(vWrite(*action, 4000));
+    FD_HELPER(vExpectCounters(*inst, 0, 0, 0, 0, "nothing expected"));
     EXPECT_TRUE(m_browser.calls.empty());
     action->vAbandon(false);
 }
@@ -122,16 +126,16 @@ TEST_F(PlugInstProgress, APackageAnnouncedByThePageLightsTheBarUntilItArrives)
     auto inst = lpInstance();
     // What the host starts for "open <package> | (none) size=2000".
     auto package = lpStart(*inst, CStreamRecord::EKind::Memory, 2000, "http://127.0.0.1/pkg");
-    vExpectCounters(*inst, 2000, 1, 0, 0, "announced");
-    vWrite(*package, 1000);
-    vExpectCounters(*inst, 2000, 1, 1000, 4, "(10 - 1) * 1000 / 2000");
-    vWrite(*package, 1000);
+    FD_HELPER(vExpectCounters(*inst, 2000, 1, 0, 0, "announced"));
+    FD_HELPER(vWrite(*package, 1000));
+    FD_HELPER(vExpectCounters(*inst, 2000, 1, 1000, 4, "(10 - 1) * 1000 / 2000"));
+    FD_HELPER(vWrite(*package, 1000));
     package->vEnd(true, S_OK);
-    vExpectCounters(*inst, 0, 0, 0, 0, "arrived: the bar empties");
+    FD_HELPER(vExpectCounters(*inst, 0, 0, 0, 0, "arrived: the bar empties"));
 
     auto next = lpStart(*inst, CStreamRecord::EKind::File, 100, "http://127.0.0.1/next.bin");
-    vWrite(*next, 50);
-    vExpectCounters(*inst, 100, 1, 50, 4, "the next download counts from zero");
+    FD_HELPER(vWrite(*next, 50));
+    FD_HELPER(vExpectCounters(*inst, 100, 1, 50, 4, "the next download counts from zero"));
     next->vEnd(false, E_ABORT);
 }
 } // namespace

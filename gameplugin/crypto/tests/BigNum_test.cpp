@@ -1,4 +1,5 @@
 #include "BigNum.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,9 @@ namespace
 {
 
 // Expected values computed independently with Python's integers.
-CBigNum Num(std::string hex)
+CBigNum Num(std::string hex, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     if (hex.size() % 2)
         hex = "0" + hex;
     std::vector<uint8_t> bytes;
@@ -23,8 +25,9 @@ CBigNum Num(std::string hex)
     return n;
 }
 
-std::string Hex(const CBigNum& n)
+std::string Hex(const CBigNum& n, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     uint8_t bytes[CBigNum::kMaxBytes];
     EXPECT_TRUE(n.boToBytes(bytes, sizeof bytes));
     static const char kDigits[] = "0123456789abcdef";

@@ -1,6 +1,7 @@
 #include "CryptoCodes.h"
 #include "Envelope.h"
 #include "Fixtures.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -13,8 +14,9 @@ using namespace FdCryptoTest;
 namespace
 {
 
-CKeyRecord LoadKey(const std::string& name)
+CKeyRecord LoadKey(const std::string& name, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     const std::string text = ReadText(FixturePath(name));
     CKeyRecord record;
     const CSecurityStatus status = DecodeKeyText(text.data(), text.size(), record);

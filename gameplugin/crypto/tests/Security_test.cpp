@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "TestHelper.h"
+#include "TestFiles.h"
 
 #include <windows.h>
 
@@ -85,8 +86,10 @@ protected:
         RegCloseKey(key);
     }
 
-    static std::vector<uint8_t> ReadValue(const char* name)
+    static std::vector<uint8_t> ReadValue(const char* name,
+                                          FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         HKEY key;
         std::vector<uint8_t> bytes(2048, 0xCC);
         DWORD count = (DWORD)bytes.size();

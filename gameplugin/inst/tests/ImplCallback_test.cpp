@@ -254,10 +254,10 @@ TEST_F(ImplCallback, DlCancelWithdrawsTheRequestsOfThatUserData)
               m_browser.calls);
     // A transfer that ends afterwards only loses its file.
     const std::string strFile = m_strInstallDir + "late.bin";
-    ASSERT_TRUE(GpTest::boWriteFile(strFile, "x"));
+    ASSERT_TRUE(FdTestKit::boWriteFile(strFile, "x"));
     vClearFakeLog();
     m_instance->vDownloadEnded("http://127.0.0.1/a.bin", true, strFile.c_str(), S_OK);
-    EXPECT_FALSE(GpTest::boExists(strFile));
+    EXPECT_FALSE(FdTestKit::boFileExists(strFile));
     EXPECT_TRUE(vecFakeLog().empty());
 }
 
@@ -357,7 +357,7 @@ TEST_F(ImplCallback, ChooseDirRefusesReservedNamesAndCreatesTheFolder)
     g_lpDialog = &dialog;
     FdUi::pfnSetDialogBoxHook(DialogHook);
     CBoxScript boxes;
-    const std::string strChosen = m_dir / "Jeux\\Zelto";
+    const std::string strChosen = m_dir.File("Jeux\\Zelto");
     dialog.steps = {{"C:\\CON", IDOK}, {strChosen, IDOK}};
     SAFEARRAY* lpsa =
         lpsaTexts({"Zelto", "Choisissez un dossier", "Nom refus\xE9 !", "Erreur", "Installation"});
@@ -366,7 +366,7 @@ TEST_F(ImplCallback, ChooseDirRefusesReservedNamesAndCreatesTheFolder)
     EXPECT_EQ(S_OK, lpCallback()->ChooseDir(lpsa, 1, &lCreated, path.pbstrOut()));
     EXPECT_EQ(strChosen, FdCom::strFromBstr(path.bstr()));
     EXPECT_EQ(1, lCreated);
-    EXPECT_TRUE(GpTest::boExists(strChosen));
+    EXPECT_TRUE(FdTestKit::boFileExists(strChosen));
     EXPECT_EQ("Installation", dialog.strCaption);
     EXPECT_EQ("Choisissez un dossier", dialog.strText);
     char szProgramFiles[MAX_PATH + 1] = "";
@@ -384,9 +384,9 @@ TEST_F(ImplCallback, ChooseDirRefusesReservedNamesAndCreatesTheFolder)
     EXPECT_EQ(0, lCreated);
 
     // A folder that cannot be made.
-    ASSERT_TRUE(GpTest::boWriteFile(m_dir / "fichier", "x"));
+    ASSERT_TRUE(FdTestKit::boWriteFile(m_dir.File("fichier"), "x"));
     dialog = SDialogScript{};
-    dialog.steps = {{m_dir / "fichier\\sous", IDOK}};
+    dialog.steps = {{m_dir.File("fichier\\sous"), IDOK}};
     EXPECT_EQ(HRESULT_FROM_WIN32(ERROR_CANNOT_MAKE),
               lpCallback()->ChooseDir(lpsa, 1, &lCreated, path.pbstrOut()));
     EXPECT_EQ(0, lCreated);

@@ -38,7 +38,7 @@ std::string strReadTrace()
     if (g_lpLogger)
         g_lpLogger->vFlush();
     std::string s;
-    GpTest::boReadFile(strTraceFile(), &s);
+    FdTestKit::boReadFile(strTraceFile(), &s);
     return s;
 }
 
@@ -162,7 +162,7 @@ void vClearFakeLog()
 std::string strFakeLogText()
 {
     std::string s;
-    GpTest::boReadFile(g_strFakeLog, &s);
+    FdTestKit::boReadFile(g_strFakeLog, &s);
     return s;
 }
 
@@ -222,7 +222,7 @@ namespace
 {
 ::testing::AssertionResult SelfRegistered(const char* lpszFile)
 {
-    const std::string strPath = GpTest::strBinDir() + "\\" + lpszFile;
+    const std::string strPath = FdTestKit::strProgramFolder() + "" + lpszFile;
     if (!boSelfRegister(strPath.c_str()))
         return ::testing::AssertionFailure() << strPath << " did not register itself";
     return ::testing::AssertionSuccess();
@@ -293,7 +293,7 @@ std::string strList(const std::vector<std::pair<std::string, std::string>>& pair
 
 void CInstTest::SetUp()
 {
-    m_strInstallDir = m_dir.str() + "\\";
+    m_strInstallDir = m_dir.Path() + "\\";
     vDeleteSuite();
     ASSERT_TRUE(SetupSuite(m_strInstallDir));
     vInstallKeys();

@@ -5,7 +5,7 @@
 #include "BrowserLink.h"
 #include "KeyRecord.h"
 #include "PlugInst.h"
-#include "WinTestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -121,7 +121,7 @@ protected:
                   CRecordingBrowser* lpBrowser = nullptr, const char* lpszFile = __builtin_FILE(),
                   int iLine = __builtin_LINE());
 
-    GpTest::CScratchDir m_dir;
+    FdTestKit::CScratchFolder m_dir;
     std::string m_strInstallDir; // ends with "\"
     CRecordingBrowser m_browser;
 };

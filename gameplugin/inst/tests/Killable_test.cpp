@@ -3,6 +3,7 @@
 #include "InstTestSupport.h"
 #include "KillableProcessMap.h"
 #include "ProcessList.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,7 +16,7 @@ namespace
 // Runs the table helper in a process of its own; its exit code.
 DWORD dwKillTab(const std::string& strArgs)
 {
-    const std::string strExe = GpTest::strBinDir() + "\\gameplugin_killtab.exe";
+    const std::string strExe = FdTestKit::strProgramFolder() + "gameplugin_killtab.exe";
     std::string strCommand = "\"" + strExe + "\" " + strArgs;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
@@ -31,8 +32,9 @@ DWORD dwKillTab(const std::string& strArgs)
     return dwCode;
 }
 
-bool boListed(const std::string& strText)
+bool boListed(const std::string& strText, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     std::vector<std::string> texts;
     EXPECT_TRUE(CKillableProcessMap::Get().boGetList(&texts));
     for (const std::string& s : texts)
@@ -91,7 +93,7 @@ TEST(Killable, ProcessListNamesThisProgram)
 
 TEST(Killable, CheckOnlyLeavesTheSleeperARealKillEndsIt)
 {
-    const std::string strExe = GpTest::strBinDir() + "\\gameplugin_testprog.exe";
+    const std::string strExe = FdTestKit::strProgramFolder() + "gameplugin_testprog.exe";
     SetEnvironmentVariableA("FD_TESTPROG_SLEEP_MS", "60000");
     std::string strCommand = "\"" + strExe + "\"";
     STARTUPINFOA si = {};

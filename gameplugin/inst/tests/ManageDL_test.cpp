@@ -7,6 +7,7 @@
 #include "LzBuffer.h"
 #include "ManageDL.h"
 #include "PlugInst.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -84,8 +85,10 @@ protected:
     IDiagOBPP2Cmpt* lpCmpt(size_t i) const { return m_instance->lpGetApp(i)->lpGetApp(); }
 
     // The browser's file: the data packed as SZDD and sealed with the files' key.
-    std::string strDelivered(const std::string& strData, bool boPacked = true)
+    std::string strDelivered(const std::string& strData, bool boPacked = true,
+                             FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         std::string content = strData;
         if (boPacked)
         {
@@ -95,13 +98,15 @@ protected:
             content.assign(reinterpret_cast<const char*>(lz.lpGetData()), lz.dwGetSize());
         }
         const std::string strPath = m_strInstallDir + "_tpdelivered.tmp";
-        EXPECT_TRUE(GpTest::boWriteFile(strPath, EnvelopeSealer::strSeal(content, key(1), false, 5)));
+        EXPECT_TRUE(FdTestKit::boWriteFile(strPath, EnvelopeSealer::strSeal(content, key(1), false, 5)));
         return strPath;
     }
-    static std::string strFile(const std::string& strPath)
+    static std::string strFile(const std::string& strPath,
+                               FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         std::string s;
-        EXPECT_TRUE(GpTest::boReadFile(strPath, &s)) << strPath;
+        EXPECT_TRUE(FdTestKit::boReadFile(strPath, &s)) << strPath;
         return s;
     }
 
@@ -130,7 +135,7 @@ TEST_F(ManageDL, TwoRequestsShareOneTransferAndGetAFileEach)
         DeleteFileA(answers[i].params.at("DLPATH").c_str());
     }
     EXPECT_NE(answers[0].params.at("DLPATH"), answers[1].params.at("DLPATH"));
-    EXPECT_FALSE(GpTest::boExists(strPath));
+    EXPECT_FALSE(FdTestKit::boFileExists(strPath));
     EXPECT_EQ(0u, CManageDL::Get().ulGetCount());
 }
 
@@ -201,7 +206,7 @@ TEST_F(ManageDL, FailuresAnswerDlErr)
         if (c.boEnvelope)
             strPath = strDelivered("x");
         else
-            ASSERT_TRUE(GpTest::boWriteFile(strPath, "pas une enveloppe"));
+            ASSERT_TRUE(FdTestKit::boWriteFile(strPath, "pas une enveloppe"));
         m_instance->vDownloadEnded(kUrl.c_str(), c.boOk, strPath.c_str(), c.hr);
         const std::vector<SAnswer> answers = vecAnswers();
         ASSERT_EQ(2u, answers.size()) << strFakeLogText();

@@ -8,6 +8,7 @@
 #include "LzBuffer.h"
 #include "PlugInst.h"
 #include "WinRegKey.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -31,8 +32,10 @@ protected:
 
     // Installs a package with the action's parameters, called directly so the
     // exception can be seen.
-    uint32_t dwInstallCode(CPlugInst& instance, const std::string& strBuffer)
+    uint32_t dwInstallCode(CPlugInst& instance, const std::string& strBuffer,
+                           FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         CParamList list(CParamList::kszActionSeparator);
         EXPECT_EQ(PageAction::EBufferStatus::Ok,
                   PageAction::eReadActionBuffer(strBuffer.data(), strBuffer.size(), list, nullptr));
@@ -47,8 +50,10 @@ protected:
         return 0;
     }
 
-    static std::string strPackage(const std::string& strFile)
+    static std::string strPackage(const std::string& strFile,
+                                  FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         CLzBuffer lz;
         EXPECT_TRUE(lz.boCompress(reinterpret_cast<const uint8_t*>(strFile.data()),
                                   static_cast<uint32_t>(strFile.size()), true));
@@ -147,7 +152,7 @@ TEST_F(PlugInstActions, PackageInstallsTheComponentAndOpensTheReturnPage)
 {
     ASSERT_TRUE(RegisterFakeDll());
     std::string strDll;
-    ASSERT_TRUE(GpTest::boReadFile(GpTest::strBinDir() + "\\FakeCmptDll.dll", &strDll));
+    ASSERT_TRUE(FdTestKit::boReadFile(FdTestKit::strProgramFolder() + "FakeCmptDll.dll", &strDll));
     auto instance = lpNewInstance({{"hidedialog", "yes"}});
 
     // The page asks for a component that is not installed: its package is fetched.
@@ -170,7 +175,7 @@ TEST_F(PlugInstActions, PackageInstallsTheComponentAndOpensTheReturnPage)
                               2));
     const std::string strPath = m_strInstallDir + "cmpt\\FakeCopy.dll";
     std::string strCopied;
-    ASSERT_TRUE(GpTest::boReadFile(strPath, &strCopied)) << strTraceSinceMark();
+    ASSERT_TRUE(FdTestKit::boReadFile(strPath, &strCopied)) << strTraceSinceMark();
     EXPECT_TRUE(strCopied == strDll);
     const std::string strKey = "Software\\FdGame\\FakeCopy";
     EXPECT_EQ(kszFakeDllClsid, strRegText(HKEY_LOCAL_MACHINE, strKey, "CLSID"));
@@ -220,8 +225,8 @@ TEST_F(PlugInstActions, BadPackagesWriteNothing)
                                                                 {"physpath", c.lpszPhysPath},
                                                                 {"clsid", kszFakeDllClsid}},
                                                                2)));
-        EXPECT_FALSE(GpTest::boExists(m_strInstallDir + "bad\\Bad.dll"));
-        EXPECT_FALSE(GpTest::boExists(m_dir.str() + "\\..\\Bad.dll"));
+        EXPECT_FALSE(FdTestKit::boFileExists(m_strInstallDir + "bad\\Bad.dll"));
+        EXPECT_FALSE(FdTestKit::boFileExists(m_dir.Path() + "\\..\\Bad.dll"));
         EXPECT_FALSE(boRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\FdGame\\Bad"));
     }
     // Through the page: the report is traced and nothing follows.

@@ -7,6 +7,7 @@
 #include "PlugInst.h"
 #include "PlugTrace.h"
 #include "WinRegKey.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,8 +23,9 @@ struct SCheckFailure
     std::string strText;
 };
 
-SCheckFailure checkFailure()
+SCheckFailure checkFailure(FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     SCheckFailure f;
     char szDir[MAX_PATH] = "unchanged";
     try
@@ -50,7 +52,7 @@ TEST_F(PlugInstChecks, InstallCheckCodes)
     ASSERT_TRUE(CPlugInst::boCheckOBInstalled(szDir, sizeof szDir));
     EXPECT_EQ(m_strInstallDir, szDir);
     // Without a final "\" in the registry the folder still gets one.
-    ASSERT_TRUE(SetupSuite(m_dir.str()));
+    ASSERT_TRUE(SetupSuite(m_dir.Path()));
     ASSERT_TRUE(CPlugInst::boCheckOBInstalled(szDir, sizeof szDir));
     EXPECT_EQ(m_strInstallDir, szDir);
 
@@ -72,10 +74,10 @@ TEST_F(PlugInstChecks, InstallCheckCodes)
     EXPECT_EQ(kCheckOBCantReadRegistryData, f.dwCode);
     EXPECT_EQ(0u, f.strText.find("Registry data:FdGame, Erreur:2-")) << f.strText;
 
-    ASSERT_TRUE(SetupSuite(m_dir / "missing"));
+    ASSERT_TRUE(SetupSuite(m_dir.File("missing")));
     f = checkFailure();
     EXPECT_EQ(kCheckOBCantChangeDir, f.dwCode);
-    EXPECT_EQ(0u, f.strText.find("Chemin:" + (m_dir / "missing\\") + ", Erreur:")) << f.strText;
+    EXPECT_EQ(0u, f.strText.find("Chemin:" + (m_dir.File("missing\\")) + ", Erreur:")) << f.strText;
 }
 
 TEST_F(PlugInstChecks, FailedCreationShowsTheReportAndLeavesNoName)
@@ -113,7 +115,7 @@ TEST_F(PlugInstChecks, RepairRebuildsTheSuiteKeyUnderProgramFiles)
     char szProgramFiles[MAX_PATH + 1] = "";
     ASSERT_EQ(ERROR_SUCCESS, CPlugInst::lGetProgramFilesDir(szProgramFiles, MAX_PATH));
     const std::string strRepaired = std::string(szProgramFiles) + "\\FdGameRepairTest";
-    GpTest::vRemoveTree(strRepaired);
+    FdTestKit::boRemoveTree(strRepaired);
     vDeleteSuite();
     ASSERT_TRUE(RegisterApp("Stale", kszFakeDllClsid, "1")); // a broken key: no install folder
     {
@@ -124,11 +126,11 @@ TEST_F(PlugInstChecks, RepairRebuildsTheSuiteKeyUnderProgramFiles)
         EXPECT_EQ(instance.get(), CPlugInst::lpFindInstanceByName("repaired"));
         instance->vDestroyInstance();
     }
-    EXPECT_TRUE(GpTest::boExists(strRepaired));
+    EXPECT_TRUE(FdTestKit::boFileExists(strRepaired));
     EXPECT_EQ(strRepaired, strRegText(HKEY_LOCAL_MACHINE, "Software\\FdGame", nullptr));
     EXPECT_FALSE(boRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\FdGame\\Stale"));
     EXPECT_TRUE(CPlugInst::boCheckOBVersion(kModuleVersion));
-    GpTest::vRemoveTree(strRepaired);
+    FdTestKit::boRemoveTree(strRepaired);
 }
 
 TEST_F(PlugInstChecks, RepairStaysInsideProgramFiles)
@@ -143,7 +145,7 @@ TEST_F(PlugInstChecks, RepairStaysInsideProgramFiles)
     EXPECT_FALSE(boRegKeyExists(HKEY_LOCAL_MACHINE, "Software\\FdGame"));
     char szProgramFiles[MAX_PATH + 1] = "";
     ASSERT_EQ(ERROR_SUCCESS, CPlugInst::lGetProgramFilesDir(szProgramFiles, MAX_PATH));
-    EXPECT_FALSE(GpTest::boExists(std::string(szProgramFiles) + "\\..\\Evasion"));
+    EXPECT_FALSE(FdTestKit::boFileExists(std::string(szProgramFiles) + "\\..\\Evasion"));
 }
 
 TEST_F(PlugInstChecks, VersionOfTheModuleAndOfTheSuite)

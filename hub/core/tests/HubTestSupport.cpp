@@ -9,6 +9,7 @@
 #include "HubTrace.h"
 #include "LPC.h"
 #include "LpcClientMessages.h"
+#include "TestFiles.h"
 
 namespace HubTest
 {
@@ -396,10 +397,7 @@ std::string CTestLog::Whole()
     char name[1100] = {};
     if (!m_logger.boGetFileName(name, sizeof name))
         return "";
-    std::ifstream in(name, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return FdTestKit::strReadFile(name);
 }
 
 void CTestLog::vMark()

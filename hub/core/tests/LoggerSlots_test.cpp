@@ -6,7 +6,7 @@
 #include <memory>
 #include <vector>
 
-#include "TestFiles.h"
+#include "TestKit.h"
 
 TEST(LoggerSlots, The51stLoggerDoesNotIndent)
 {
@@ -19,7 +19,8 @@ TEST(LoggerSlots, The51stLoggerDoesNotIndent)
     CLogger last;
     EXPECT_EQ(last.iGetIndentSlot(), -1);
 
-    const std::string folder = FdTest::MakeTempFolder("slots");
+    const FdTestKit::CScratchFolder scratch;
+    const std::string folder = scratch.Path() + "\\";
     FdSystem::CManualClock clock(FdSystem::MakeLocalTime(2026, 12, 8, 12));
     for (CLogger* log : {loggers.front().get(), loggers.back().get(), &last})
     {
@@ -32,7 +33,7 @@ TEST(LoggerSlots, The51stLoggerDoesNotIndent)
         FdLib::CTraceScope inner(log);
         inner.vTrace(false, "inner");
     }
-    const std::string all = FdTest::ReadFile(folder + "20261208.log");
+    const std::string all = FdTestKit::strReadFile(folder + "20261208.log");
     ASSERT_NE(all.find("T - inner"), std::string::npos) << all;
     EXPECT_EQ(all.find("T - inner"), all.rfind("T - inner")) << "only the last logger writes it flush left:\n"
                                                              << all;

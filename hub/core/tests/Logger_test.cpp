@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "Logger.h"
-#include "TestFiles.h"
+#include "TestKit.h"
 
 using FdLib::CTraceScope;
 using FdSystem::CManualClock;
@@ -19,7 +19,8 @@ namespace
 
 struct HubLogger : ::testing::Test
 {
-    std::string folder = FdTest::MakeTempFolder("trace");
+    FdTestKit::CScratchFolder scratch;
+    std::string folder = scratch.Path() + "\\";
     static CManualClock clock;
     // One logger for every test: a process has only 50 indenting loggers.
     CLogger& log = Shared();
@@ -37,7 +38,7 @@ struct HubLogger : ::testing::Test
         ASSERT_GE(log.iGetIndentSlot(), 0);
         ASSERT_EQ(log.iGetIndent(), 0);
     }
-    std::string Text() { return FdTest::ReadFile(folder + "20261208.log"); }
+    std::string Text() { return FdTestKit::strReadFile(folder + "20261208.log"); }
 };
 
 // (indentation, text) of every line with a header.

@@ -63,14 +63,6 @@ std::vector<std::string> TraceFiles()
 }
 } // namespace
 
-std::string ProgramFolder()
-{
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string s(path, n);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
 bool CProcess::boStart(const std::string& commandLine)
 {
     STARTUPINFOA si = {};
@@ -123,7 +115,7 @@ void vEndStrayHubs()
 long lRunHub(const std::string& args, DWORD dwMs)
 {
     CProcess hub;
-    if (!hub.boStart("\"" + ProgramFolder() + "Linkwell.exe\" " + args))
+    if (!hub.boStart("\"" + strProgramFolder() + "Linkwell.exe\" " + args))
         return -1;
     return hub.lWait(dwMs);
 }

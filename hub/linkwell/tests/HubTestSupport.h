@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "TestKit.h"
 #include "WinHandle.h"
 
 namespace HubTest
@@ -25,7 +26,7 @@ constexpr DWORD kProcessWaitMs = 60000;
 
 // The folder of the running test program (where Linkwell.exe is), with a
 // final backslash.
-std::string ProgramFolder();
+using FdTestKit::strProgramFolder;
 
 // A started program; the handle is closed with the object, and a program
 // still running then is ended, so that a failed step leaves nothing behind

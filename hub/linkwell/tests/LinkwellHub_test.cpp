@@ -61,8 +61,10 @@ HRESULT hrRun(IDiagOBPP2Cmpt* lpHub, const char* lpszWord)
 
 // The last message the server received for a DstId, once it holds the
 // text (while this thread serves COM calls); what came last otherwise.
-std::string WaitForLast(CGameServer& server, const std::string& dst, const std::string& text)
+std::string WaitForLast(CGameServer& server, const std::string& dst, const std::string& text,
+                        FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     std::string last;
     FdTestKit::boPumpUntil(
         [&]
@@ -75,20 +77,7 @@ std::string WaitForLast(CGameServer& server, const std::string& dst, const std::
     return last;
 }
 
-std::string ReadFileText(const std::string& path)
-{
-    std::string text;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                           OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE)
-        return text;
-    char buffer[4096];
-    DWORD n = 0;
-    while (ReadFile(h, buffer, sizeof(buffer), &n, nullptr) && n > 0)
-        text.append(buffer, n);
-    CloseHandle(h);
-    return text;
-}
+using FdTestKit::strReadFile;
 
 // One started hub, the page object on it and the page's callback.
 class CPage
@@ -163,15 +152,17 @@ protected:
 
     // Starts Linkwell.exe and waits until it serves: its class object is
     // published (the unicity event is set then) and its LPC port listens.
-    bool boStartHub(CProcess& hub, const std::string& args = "")
+    bool boStartHub(CProcess& hub, const std::string& args = "",
+                    FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
-        if (!hub.boStart("\"" + ProgramFolder() + "Linkwell.exe\" " + args))
+        FD_TRACE_CALLER(where);
+        if (!hub.boStart("\"" + strProgramFolder() + "Linkwell.exe\" " + args))
             return false;
         CSocket probe;
         if (boWaitServing(kProcessWaitMs) && probe.boConnect(m_wLpcPort, kProcessWaitMs))
             return true;
         ADD_FAILURE() << "the hub does not serve (exit code " << hub.lWait(0)
-                      << ", boxes: " << ReadFileText(s_uiLog) << ")";
+                      << ", boxes: " << strReadFile(s_uiLog) << ")";
         return false;
     }
 
@@ -244,7 +235,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
 
     // By hand: the message, exit code 0, the first one stays.
     EXPECT_EQ(0, lRunHub(""));
-    EXPECT_EQ(std::string(kAlreadyRunning) + "\n", ReadFileText(s_uiLog));
+    EXPECT_EQ(std::string(kAlreadyRunning) + "\n", strReadFile(s_uiLog));
     EXPECT_TRUE(first.boRunning());
     // As COM starts it while the first one serves: no message, it leaves at
     // once and COM reaches the first one.
@@ -266,7 +257,7 @@ TEST_F(LinkwellHub, OneInstanceAndAnInstanceStartedByComReachesTheRunningOneOrTa
     ASSERT_TRUE(boWaitUnicity(-1, kProcessWaitMs)) << "the new instance did not end";
     FdTestKit::boPumpUntil([&] { return next.Callback()->lRefs() == 1; });
     EXPECT_EQ(1, next.Callback()->lRefs());
-    EXPECT_EQ(std::string(kAlreadyRunning) + "\n", ReadFileText(s_uiLog)) << "one message only";
+    EXPECT_EQ(std::string(kAlreadyRunning) + "\n", strReadFile(s_uiLog)) << "one message only";
     EXPECT_FALSE(boHubTraceExists()) << "LogToTextFile 0 writes no trace";
 }
 

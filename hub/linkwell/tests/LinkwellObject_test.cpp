@@ -14,6 +14,7 @@
 #include "LinkwellV2.h"
 #include "MainWindow.h"
 #include "OBPPJob.h"
+#include "TestFiles.h"
 
 using namespace Linkwell;
 
@@ -138,8 +139,9 @@ protected:
         CoUninitialize();
     }
 
-    static IDiagOBPP2Cmpt* lpNewObject()
+    static IDiagOBPP2Cmpt* lpNewObject(FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         IDiagOBPP2Cmpt* p = nullptr;
         EXPECT_EQ(S_OK, hrCreateLinkwellV2(IID_IDiagOBPP2Cmpt, reinterpret_cast<void**>(&p)));
         return p;

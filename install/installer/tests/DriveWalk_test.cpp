@@ -36,8 +36,9 @@ protected:
     void TearDown() override { SetEnvironmentVariableA(kszDriveRootsVariable, nullptr); }
 
     // Runs a script to its end or its first download; true when a download was asked.
-    bool boRunAsksDownload(const std::string& strScript)
+    bool boRunAsksDownload(const std::string& strScript, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         const std::string strPath = scratch.File("script.txt");
         std::ofstream(strPath, std::ios::binary) << strScript;
         callback.calls.clear();

@@ -1,5 +1,7 @@
 #include "InstallEngine.h"
 #include "RecordingHost.h"
+#include "TestHelper.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -41,8 +43,10 @@ protected:
 
     // INSTALL, the script's DLDONE, then every run, each download answered with
     // a file C:\tmp\dl<n> holding "data<n>" (its time as the plug-in leaves it).
-    CInstallEngine::ERunEnd runScript(const std::string& strScript)
+    CInstallEngine::ERunEnd runScript(const std::string& strScript,
+                                      FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         host.files[kScriptPath].strContent = strScript;
         engine.vInstall(&host);
         EXPECT_TRUE(engine.boDownloadOutstanding());
@@ -222,7 +226,7 @@ TEST_F(InstallEngine, ScriptTable)
         const auto all = sends();
         ASSERT_EQ(1u, all.size());
         const bool boInstalled = std::string(c.url) == kUrl1;
-        vExpectSend(all[0], c.url, c.numerr ? "ferr" : (boInstalled ? "f1" : "f2"), c.numerr);
+        FD_HELPER(vExpectSend(all[0], c.url, c.numerr ? "ferr" : (boInstalled ? "f1" : "f2"), c.numerr));
         EXPECT_EQ(0, engine.iState());
         EXPECT_FALSE(host.files.count(kScriptPath)) << "the script file is deleted";
         EXPECT_TRUE(host.boxes().empty());
@@ -267,7 +271,7 @@ TEST_F(InstallEngine, FiftyDownloadsThenTheBoxAndAnError)
               host.boxes());
     const auto all = sends();
     ASSERT_EQ(1u, all.size());
-    vExpectSend(all[0], kErrUrl, "ferr", "2");
+    FD_HELPER(vExpectSend(all[0], kErrUrl, "ferr", "2"));
     EXPECT_EQ(std::string(kBase) + "f51", all[0].strParam("FILE"));
     EXPECT_TRUE(host.callsLike("MKDIR|").empty());
     EXPECT_FALSE(engine.boDownloadOutstanding());
@@ -280,7 +284,7 @@ TEST_F(InstallEngine, DownloadDoneBeforeInstallWithNoFile)
     const auto cmds = host.commands();
     ASSERT_EQ(1u, cmds.size());
     EXPECT_EQ("SEND", cmds[0].strName);
-    vExpectSend(cmds[0], kErrUrl, "ferr", "1");
+    FD_HELPER(vExpectSend(cmds[0], kErrUrl, "ferr", "1"));
     EXPECT_EQ("C:\\nowhere\\s.txt", cmds[0].strParam("FILE"));
     EXPECT_EQ(0, engine.iState());
 }
@@ -293,7 +297,7 @@ TEST_F(InstallEngine, DownloadErrorReportsTheAddress)
     EXPECT_FALSE(engine.boDownloadOutstanding());
     const auto all = sends();
     ASSERT_EQ(1u, all.size());
-    vExpectSend(all[0], kErrUrl, "ferr", "2");
+    FD_HELPER(vExpectSend(all[0], kErrUrl, "ferr", "2"));
     EXPECT_EQ("http://127.0.0.1/s.txt", all[0].strParam("FILE"));
 }
 
@@ -631,7 +635,7 @@ TEST_F(InstallVerbs, CopyFailureReportsAndEndsWithoutResult)
               host.boxes());
     const auto all = sends();
     ASSERT_EQ(1u, all.size());
-    vExpectSend(all[0], kErrUrl, "ferr", "3");
+    FD_HELPER(vExpectSend(all[0], kErrUrl, "ferr", "3"));
     EXPECT_EQ("C:\\tmp\\dl1", all[0].strParam("SRCFILE"));
     EXPECT_EQ("C:\\Jeux\\one.exe", all[0].strParam("DSTFILE"));
     EXPECT_TRUE(host.callsLike("MKDIR|").empty());
@@ -713,7 +717,7 @@ TEST_F(InstallVerbs, ExecRegisterAndFolderFailures)
         *c.flag = true;
         const auto all = sends();
         ASSERT_EQ(1u, all.size()) << c.line;
-        vExpectSend(all[0], kErrUrl, "ferr", c.numerr);
+        FD_HELPER(vExpectSend(all[0], kErrUrl, "ferr", c.numerr));
         EXPECT_EQ(c.value, all[0].strParam(c.param)) << c.line;
         EXPECT_TRUE(host.callsLike("MKDIR|C:\\Jeux\\never").empty()) << c.line;
     }

@@ -6,8 +6,8 @@
 #include "FdComObject.h"
 #include "InstallTexts.h"
 #include "Installer_h.h"
-#include "TestFiles.h"
 #include "TestKit.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -16,6 +16,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <list>
 #include <map>
 #include <set>
 #include <sstream>
@@ -211,12 +212,13 @@ protected:
     static void SetUpTestSuite()
     {
         CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        ASSERT_EQ(0u, dwRun("\"" + FdTest::ProgramFolder() + "installer.exe\" /RegServer"));
+        ASSERT_EQ(0u, dwRun("\"" + FdTestKit::strProgramFolder() + "installer.exe\" /RegServer"));
     }
 
     void SetUp() override
     {
-        m_dir = FdTest::MakeTempFolder("installer");
+        // A restart takes a new folder; the earlier ones go with the fixture.
+        m_dir = m_folders.emplace_back(FdTestKit::SWhere::here()).Path() + "\\";
         m_install = m_dir + "inst";
         CreateDirectoryA(m_install.c_str(), nullptr);
         CreateDirectoryA((m_dir + "dl").c_str(), nullptr);
@@ -301,16 +303,16 @@ protected:
         DWORD dw = 0;
         WriteFile(h, strScript.data(), static_cast<DWORD>(strScript.size()), &dw, nullptr);
         CloseHandle(h);
-        vSet("FILE", strScriptPath);
-        vSet("JOBID", "3");
-        vSet("APPID", "12");
-        vSet("RESURL1", "http://127.0.0.1/r1.htm");
-        vSet("RESURL2", "http://127.0.0.1/r2.htm");
-        vSet("ERRURL", "http://127.0.0.1/err.htm");
-        vSet("RESFRM1", "f1");
-        vSet("RESFRM2", "f2");
-        vSet("ERRFRM", "ferr");
-        vSet("DL_BASE", strDlBase);
+        FD_HELPER(vSet("FILE", strScriptPath));
+        FD_HELPER(vSet("JOBID", "3"));
+        FD_HELPER(vSet("APPID", "12"));
+        FD_HELPER(vSet("RESURL1", "http://127.0.0.1/r1.htm"));
+        FD_HELPER(vSet("RESURL2", "http://127.0.0.1/r2.htm"));
+        FD_HELPER(vSet("ERRURL", "http://127.0.0.1/err.htm"));
+        FD_HELPER(vSet("RESFRM1", "f1"));
+        FD_HELPER(vSet("RESFRM2", "f2"));
+        FD_HELPER(vSet("ERRFRM", "ferr"));
+        FD_HELPER(vSet("DL_BASE", strDlBase));
         unsigned long ulCookie = 99;
         ASSERT_EQ(S_OK, m_installer->Advise(m_plugin, &ulCookie));
         EXPECT_EQ(0u, ulCookie);
@@ -343,9 +345,9 @@ protected:
     std::vector<std::string> boxes() const
     {
         std::vector<std::string> out;
-        if (!FdTest::FileExists(m_dir + "ui.log"))
+        if (!FdTestKit::boFileExists(m_dir + "ui.log"))
             return out;
-        std::istringstream in(FdTest::ReadFile(m_dir + "ui.log"));
+        std::istringstream in(FdTestKit::strReadFile(m_dir + "ui.log"));
         std::string line;
         while (std::getline(in, line))
             out.push_back(line);
@@ -353,6 +355,7 @@ protected:
     }
     size_t ulSends() const { return m_plugin->named("SEND").size(); }
 
+    std::list<FdTestKit::CScratchFolder> m_folders;
     std::string m_dir, m_install;
     CRecordingPlugin* m_plugin = nullptr;
     IDiagOBPP2Cmpt* m_installer = nullptr;
@@ -372,7 +375,7 @@ void vExpectError(const SCommand& send, const char* lpszNumErr)
 // Registration writes exactly the installer's keys, and removal takes them all away.
 TEST(InstallerRegistration, RegServerAndUnregServerAnyCaseAfterDashOrSlash)
 {
-    const std::string exe = "\"" + FdTest::ProgramFolder() + "installer.exe\"";
+    const std::string exe = "\"" + FdTestKit::strProgramFolder() + "installer.exe\"";
     const std::set<std::string> before = registrationKeys();
     ASSERT_FALSE(boRegKey(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kClsid));
     for (const auto& sw :
@@ -396,7 +399,7 @@ TEST(InstallerRegistration, RegServerAndUnregServerAnyCaseAfterDashOrSlash)
         EXPECT_EQ(expected, added) << sw.first;
         const std::string clsidKey = std::string("CLSID\\") + kClsid;
         EXPECT_EQ("Installer Class", strRegText(HKEY_CLASSES_ROOT, clsidKey, nullptr));
-        EXPECT_EQ(FdTest::ProgramFolder() + "installer.exe",
+        EXPECT_EQ(FdTestKit::strProgramFolder() + "installer.exe",
                   strRegText(HKEY_CLASSES_ROOT, clsidKey + "\\LocalServer32", nullptr));
         EXPECT_EQ("{63C43600-34EF-11D2-94F6-204C4F4F5020}", strRegText(HKEY_CLASSES_ROOT, clsidKey, "AppID"));
         EXPECT_EQ("Installer",
@@ -414,25 +417,25 @@ TEST(InstallerRegistration, RegServerAndUnregServerAnyCaseAfterDashOrSlash)
 
 TEST_F(InstallerServer, DownloadAnswersBeforeInstall)
 {
-    vSet("APPID", "12");
-    vSet("JOBID", "3");
-    vSet("ERRURL", "http://127.0.0.1/err.htm");
-    vSet("ERRFRM", "ferr");
+    FD_HELPER(vSet("APPID", "12"));
+    FD_HELPER(vSet("JOBID", "3"));
+    FD_HELPER(vSet("ERRURL", "http://127.0.0.1/err.htm"));
+    FD_HELPER(vSet("ERRFRM", "ferr"));
     unsigned long ulCookie = 0;
     ASSERT_EQ(S_OK, m_installer->Advise(m_plugin, &ulCookie));
 
     const std::string missing = m_dir + "nothing.txt";
-    vSet("dlpath", missing);
+    FD_HELPER(vSet("dlpath", missing));
     ASSERT_EQ(S_OK, hrCommand("dldone"));
     ASSERT_EQ(1u, m_plugin->commands.size()) << "answered on the calling thread";
-    vExpectError(m_plugin->commands[0], "1");
+    FD_HELPER(vExpectError(m_plugin->commands[0], "1"));
     EXPECT_EQ(missing, m_plugin->commands[0].params.at("FILE"));
     EXPECT_EQ(6u, m_plugin->commands[0].params.size());
 
-    vSet("DLURL", "http://127.0.0.1/s.txt");
+    FD_HELPER(vSet("DLURL", "http://127.0.0.1/s.txt"));
     ASSERT_EQ(S_OK, hrCommand("DLERR"));
     ASSERT_EQ(2u, m_plugin->commands.size());
-    vExpectError(m_plugin->commands[1], "2");
+    FD_HELPER(vExpectError(m_plugin->commands[1], "2"));
     EXPECT_EQ("http://127.0.0.1/s.txt", m_plugin->commands[1].params.at("FILE"));
 
     BSTR bstr = reinterpret_cast<BSTR>(1);
@@ -450,10 +453,10 @@ TEST_F(InstallerServer, DownloadAnswersBeforeInstall)
 // server ends. A second run finds the test satisfied and answers RESURL2.
 TEST_F(InstallerServer, CompleteRunsEndTheServer)
 {
-    const std::string bin = FdTest::ProgramFolder();
+    const std::string bin = FdTestKit::strProgramFolder();
     // ver.dll and ver2.dll are installed at 1,2,0,3 with a trailer that a copy removes.
-    const std::string verDll = FdTest::ReadFile(bin + "installer_testver.dll");
-    ASSERT_NE("<missing>", verDll);
+    std::string verDll;
+    ASSERT_TRUE(FdTestKit::boReadFile(bin + "installer_testver.dll", &verDll));
     for (const char* name : {"\\ver.dll", "\\ver2.dll"})
     {
         HANDLE h =
@@ -479,7 +482,7 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
         "\r\n"
         "[TEXT]\r\n1;Composant install\xE9\r\n"
         "[END]\r\n";
-    vInstall(script, bin);
+    FD_HELPER(vInstall(script, bin));
     ASSERT_TRUE(boServerEnded()) << "the run ends the server";
     EXPECT_EQ(0u, dwServerExit());
 
@@ -493,7 +496,7 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
 
     // COPY: the original bytes with the [DL] time (an hour earlier, as dates are read).
     const std::string readme = m_install + "\\docs\\readme.txt";
-    EXPECT_EQ(FdTest::ReadFile(strFixtures() + "readme.txt"), FdTest::ReadFile(readme));
+    EXPECT_EQ(FdTestKit::strReadFile(strFixtures() + "readme.txt"), FdTestKit::strReadFile(readme));
     HANDLE h = CreateFileA(readme.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     FILETIME ftWrite = {};
     GetFileTime(h, nullptr, nullptr, &ftWrite);
@@ -501,10 +504,11 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
     EXPECT_EQ(FdInstall::ftFromCalendar(2002, 1, 1, 9, 30, 0),
               (static_cast<uint64_t>(ftWrite.dwHighDateTime) << 32) | ftWrite.dwLowDateTime);
     // COPYVER: not below 1,2,0,3 keeps the installed file; below 1,2,0,4 copies.
-    EXPECT_EQ(verDll + "OLD", FdTest::ReadFile(m_install + "\\ver.dll"));
-    EXPECT_EQ(verDll, FdTest::ReadFile(m_install + "\\ver2.dll"));
+    EXPECT_EQ(verDll + "OLD", FdTestKit::strReadFile(m_install + "\\ver.dll"));
+    EXPECT_EQ(verDll, FdTestKit::strReadFile(m_install + "\\ver2.dll"));
     // COPYDATE onto a missing file, then REGISTER of the program and the library.
-    EXPECT_EQ(FdTest::ReadFile(bin + "FakeCmpt.exe"), FdTest::ReadFile(m_install + "\\FakeCmpt.exe"));
+    EXPECT_EQ(FdTestKit::strReadFile(bin + "FakeCmpt.exe"),
+              FdTestKit::strReadFile(m_install + "\\FakeCmpt.exe"));
     EXPECT_EQ(
         m_install + "\\FakeCmpt.exe",
         strRegText(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kFakeClsid + "\\LocalServer32", nullptr));
@@ -513,7 +517,7 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
     EXPECT_EQ(kFakeClsid, strRegText(HKEY_LOCAL_MACHINE, "Software\\FdGame\\FakeCmpt", "CLSID"));
     // Every downloaded file went (moved, or deleted after a copy that was not
     // needed) but the library registered where it arrived.
-    EXPECT_TRUE(FdTest::FileExists(m_dir + "dl\\5_FakeCmptDll.dll"));
+    EXPECT_TRUE(FdTestKit::boFileExists(m_dir + "dl\\5_FakeCmptDll.dll"));
     for (int i : {2, 3, 4, 6})
     {
         WIN32_FIND_DATAA fd;
@@ -522,7 +526,7 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
         if (hFind != INVALID_HANDLE_VALUE)
             FindClose(hFind);
     }
-    EXPECT_FALSE(FdTest::FileExists(m_dir + "dl\\1_script.txt")) << "the script is deleted";
+    EXPECT_FALSE(FdTestKit::boFileExists(m_dir + "dl\\1_script.txt")) << "the script is deleted";
 
     std::vector<std::string> texts;
     for (const SCommand& c : m_plugin->named("SETMSG"))
@@ -539,7 +543,7 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
 
     // Run again: the test is satisfied, nothing is downloaded, RESURL2.
     vRestart();
-    vInstall(script, bin);
+    FD_HELPER(vInstall(script, bin));
     ASSERT_TRUE(boServerEnded());
     EXPECT_EQ(1u, m_plugin->named("DOWNLOAD").size()) << "the script only";
     ASSERT_EQ(1u, m_plugin->named("SEND").size());
@@ -551,16 +555,16 @@ TEST_F(InstallerServer, CompleteRunsEndTheServer)
 // without a result page, until ForceRemove.
 TEST_F(InstallerServer, FailingCopyLeavesTheServerUp)
 {
-    vInstall(
+    FD_HELPER(vInstall(
         "[INSTALL]\n[DL]\nreadme.txt_\n[ACTIONS]\nCOPY:1;no\\such\\folder\\readme.txt\nMD:0;never\n[END]\n",
-        strFixtures());
+        strFixtures()));
     ASSERT_TRUE(boPumpUntil([&]() { return ulSends() == 1; }));
     const SCommand send = m_plugin->named("SEND")[0];
-    vExpectError(send, "3");
+    FD_HELPER(vExpectError(send, "3"));
     const std::string src = send.params.at("SRCFILE");
     EXPECT_EQ(m_dir + "dl\\2_readme.txt_", src);
     EXPECT_EQ(m_install + "\\no\\such\\folder\\readme.txt", send.params.at("DSTFILE"));
-    EXPECT_FALSE(FdTest::FileExists(m_install + "\\never"));
+    EXPECT_FALSE(FdTestKit::boFileExists(m_install + "\\never"));
     const auto logged = boxes();
     ASSERT_EQ(1u, logged.size());
     EXPECT_EQ(0u, logged[0].find("MSGBOX|0|Erreur|Impossible de d\xE9"
@@ -581,14 +585,14 @@ TEST_F(InstallerServer, IndexErrorsAndAFailedRegistration)
 {
     SetEnvironmentVariableA("FD_TESTREG_RESULT", "-2147467259"); // E_FAIL, in the server's environment
     vRestart();
-    vInstall(
+    FD_HELPER(vInstall(
         "[INSTALL]\n[DL]\ngameplugin_testreg.dll\n[ACTIONS]\nDEL:2\nCOPY:0;x\nCOPYVER:3;a;1\nCOPYDATE:-1;b\n"
         "EXEC:5;y\nREGISTER:1\nMD:0;never\n[END]\n",
-        FdTest::ProgramFolder());
+        FdTestKit::strProgramFolder()));
     ASSERT_TRUE(boPumpUntil([&]() { return ulSends() == 1; }));
     SetEnvironmentVariableA("FD_TESTREG_RESULT", nullptr);
     const SCommand send = m_plugin->named("SEND")[0];
-    vExpectError(send, "5");
+    FD_HELPER(vExpectError(send, "5"));
     EXPECT_EQ(m_dir + "dl\\2_gameplugin_testreg.dll", send.params.at("FILE"));
     EXPECT_EQ((std::vector<std::string>{
                   "MSGBOX|0|2|Installer - Delete file : index trop grand !",
@@ -598,8 +602,8 @@ TEST_F(InstallerServer, IndexErrorsAndAFailedRegistration)
                   "MSGBOX|0|5;y|Installer - exec file : index trop grand !",
               }),
               boxes());
-    EXPECT_EQ("DllRegisterServer\n", FdTest::ReadFile(m_dir + "prog.log"));
-    EXPECT_FALSE(FdTest::FileExists(m_install + "\\never"));
+    EXPECT_EQ("DllRegisterServer\n", FdTestKit::strReadFile(m_dir + "prog.log"));
+    EXPECT_FALSE(FdTestKit::boFileExists(m_install + "\\never"));
     EXPECT_TRUE(boServerAlive());
     ASSERT_EQ(S_OK, m_installer->ForceRemove());
     EXPECT_TRUE(boServerEnded());
@@ -615,14 +619,15 @@ TEST_F(InstallerServer, UnadviseOrTrayQuitDuringExec)
         // The program the script runs sleeps long: it is the installer's child.
         SetEnvironmentVariableA("FD_TESTPROG_SLEEP_MS", "120000");
         vRestart();
-        vInstall(
+        FD_HELPER(vInstall(
             "[INSTALL]\n[DL]\ngameplugin_testprog.exe\n[ACTIONS]\nEXEC:1;prog /wait\nMD:0;never\n[END]\n",
-            FdTest::ProgramFolder());
+            FdTestKit::strProgramFolder()));
         SetEnvironmentVariableA("FD_TESTPROG_SLEEP_MS", nullptr);
-        ASSERT_TRUE(boPumpUntil([&]() { return FdTest::ReadFile(m_dir + "prog.log") == "prog /wait\n"; }));
+        ASSERT_TRUE(
+            boPumpUntil([&]() { return FdTestKit::strReadFile(m_dir + "prog.log") == "prog /wait\n"; }));
 
         ASSERT_EQ(S_OK, hrCommand("INSTALL"));
-        vSet("DLPATH", m_dir + "stray.txt");
+        FD_HELPER(vSet("DLPATH", m_dir + "stray.txt"));
         ASSERT_EQ(S_OK, hrCommand("DLDONE"));
         EXPECT_EQ(2u, m_plugin->named("DOWNLOAD").size()) << "INSTALL is ignored while the worker runs";
         EXPECT_EQ((std::vector<std::string>{
@@ -654,7 +659,7 @@ TEST_F(InstallerServer, UnadviseOrTrayQuitDuringExec)
         }
         ASSERT_TRUE(boServerEnded());
         EXPECT_EQ(0u, dwServerExit()) << "ended through its message loop";
-        EXPECT_FALSE(FdTest::FileExists(m_install + "\\never"));
+        EXPECT_FALSE(FdTestKit::boFileExists(m_install + "\\never"));
         EXPECT_EQ(0u, ulSends());
     }
 }
@@ -671,7 +676,7 @@ TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl
     CloseHandle(CreateFileA((strBrowsers + "\\A\\iexplore.exe").c_str(), GENERIC_WRITE, 0, nullptr,
                             CREATE_ALWAYS, 0, nullptr));
     SetEnvironmentVariableA("FD_INSTALL_ROOTS", strBrowsers.c_str());
-    const std::string strFake = FdTest::ProgramFolder() + "FakeBrowser.exe";
+    const std::string strFake = FdTestKit::strProgramFolder() + "FakeBrowser.exe";
     const std::string strNewLog = m_dir + "new.log";
     HKEY hKey = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, "http\\shell\\open\\command", 0, nullptr, 0,
@@ -696,7 +701,7 @@ TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl
         ASSERT_TRUE(CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                                    &sleepers[i]));
         ASSERT_TRUE(FdTestKit::boPumpUntil(
-            [&] { return FdTest::ReadFile(strLog).find("|READY") != std::string::npos; }, kWaitMs));
+            [&] { return FdTestKit::strReadFile(strLog).find("|READY") != std::string::npos; }, kWaitMs));
     }
     auto alive = [&]()
     {
@@ -706,9 +711,9 @@ TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl
         return n;
     };
 
-    vInstall("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nreadme.txt_\n[ACTIONS]\n"
-             "COPYPLUGIN:1;;;;\n[TEXT]\n2;never shown\n[END]\n",
-             strFixtures());
+    FD_HELPER(vInstall("[INSTALL]\n[TEST]\n[PLUGIN]\nnpfdg.dll;;;1,0,0,1\n[DL]\nreadme.txt_\n[ACTIONS]\n"
+                       "COPYPLUGIN:1;;;;\n[TEXT]\n2;never shown\n[END]\n",
+                       strFixtures()));
     // The first browser ended: the installer is closing them.
     ASSERT_TRUE(boPumpUntil([&] { return alive() < sleepers.size(); }));
     ASSERT_EQ(S_OK, m_installer->Unadvise(0));
@@ -725,11 +730,14 @@ TEST_F(InstallerServer, UnadviseWhileTheBrowsersCloseLeavesTheServerToOpenResUrl
         CloseHandle(pi.hProcess);
         CloseHandle(pi.hThread);
     }
-    EXPECT_TRUE(FdTest::FileExists(strBrowsers + "\\A\\Plugins\\npfdg.dll"));
+    EXPECT_TRUE(FdTestKit::boFileExists(strBrowsers + "\\A\\Plugins\\npfdg.dll"));
     EXPECT_TRUE(FdTestKit::boPumpUntil(
-        [&] { return FdTest::ReadFile(strNewLog).find("|URL http://127.0.0.1/r1.htm") != std::string::npos; },
+        [&] {
+            return FdTestKit::strReadFile(strNewLog).find("|URL http://127.0.0.1/r1.htm") !=
+                   std::string::npos;
+        },
         kWaitMs))
-        << FdTest::ReadFile(strNewLog);
+        << FdTestKit::strReadFile(strNewLog);
     EXPECT_EQ(0u, ulSends()) << "nothing went through the released plug-in";
     EXPECT_TRUE(m_plugin->named("SETMSG").size() >= 2) << "the search's lines came before";
     for (const SCommand& c : m_plugin->named("SETMSG"))

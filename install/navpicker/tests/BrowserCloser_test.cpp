@@ -28,13 +28,7 @@ std::string strBin()
     return s + "\\";
 }
 
-std::string strRead(const std::string& strPath)
-{
-    std::ifstream f(strPath, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using FdTestKit::strReadFile;
 
 // One fake browser: its process and its log.
 struct SFake
@@ -51,7 +45,7 @@ struct SFake
             CloseHandle(pi.hThread);
         }
     }
-    std::string strLogText() const { return strRead(strLog); }
+    std::string strLogText() const { return strReadFile(strLog); }
     bool boLogs(const std::string& strWhat) const
     {
         return strLogText().find("|" + strWhat) != std::string::npos;
@@ -66,8 +60,9 @@ struct SFake
 };
 
 std::unique_ptr<SFake> start(const std::string& strProgram, const std::string& strLog,
-                             const std::string& strArgs)
+                             const std::string& strArgs, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     auto fake = std::make_unique<SFake>();
     fake->strLog = strLog;
     std::string cmd = "\"" + strProgram + "\" --log \"" + strLog + "\" " + strArgs;

@@ -113,11 +113,13 @@ TEST(ChooserDlg, AddTwiceKeepsOneRowAndRemoveSparesDetected)
         [&]
         {
             SFind find;
-            for (int i = 0; i < 500 && !find.hFound; ++i)
-            {
-                EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
-                Sleep(20);
-            }
+            FdTestKit::boWaitUntil(
+                [&]
+                {
+                    EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
+                    return find.hFound != nullptr;
+                },
+                10000);
             const HWND hDialog = find.hFound;
             if (!hDialog)
                 return;

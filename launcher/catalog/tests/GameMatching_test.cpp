@@ -2,11 +2,14 @@
 
 #include "GameDefinitions.h"
 #include "GameMatching.h"
+#include "TestFiles.h"
 
 namespace
 {
-std::unique_ptr<CZeltoGameList> Games(const std::string& body, const char* ns = "g.def")
+std::unique_ptr<CZeltoGameList> Games(const std::string& body, const char* ns = "g.def",
+                                      FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     int32_t error = 0;
     auto list = ParseGameDefinitions("<r>" + body + "</r>", ns, &error);
     EXPECT_EQ(error, 0) << body;

@@ -10,6 +10,8 @@
 
 #include "LaunchScript.h"
 #include "ScriptTestHost.h"
+#include "TestHelper.h"
+#include "TestFiles.h"
 
 namespace
 {
@@ -37,13 +39,7 @@ protected:
         std::ofstream(Path(name), std::ios::binary) << text;
         return "file://" + Path(name);
     }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    static std::string Read(const std::string& path) { return FdTestKit::strReadFile(path); }
     // Loads a main script whose OnStart holds the commands, with the named
     // sub-scripts "ok", "err" and "next" that set the variables of their names.
     void Run(CLaunchScript& script, const std::string& commands, int steps = 3)
@@ -88,7 +84,7 @@ TEST_F(FileItemsTest, LoadScriptWaitsForItsSourceThenFollowsOk)
 {
     Write("sub.xml", "<ludexs.vardef><var name=\"loaded\">yes</var></ludexs.vardef>");
     CLaunchScript script(&m_host);
-    Run(script, LoadScript("src=\"sub.xml\"", "<sslinks ok=\"ok\" err=\"err\"/>"));
+    FD_HELPER(Run(script, LoadScript("src=\"sub.xml\"", "<sslinks ok=\"ok\" err=\"err\"/>")));
     EXPECT_EQ(Var(script, "loaded"), "yes");
     EXPECT_NE(m_host.log.find("\t    SRC=sub.xml\n\t    file loaded\n"), std::string::npos) << m_host.log;
     EXPECT_EQ(Var(script, "ok").size(), 1u);
@@ -100,7 +96,7 @@ TEST_F(FileItemsTest, LoadScriptWaitsForItsSourceThenFollowsOk)
 TEST_F(FileItemsTest, LoadScriptOfARemoteSourceWaitsForTheDownload)
 {
     CLaunchScript script(&m_host);
-    Run(script, LoadScript("src=\"http://127.0.0.1:1/sub.xml\"", "<sslinks ok=\"ok\"/>"));
+    FD_HELPER(Run(script, LoadScript("src=\"http://127.0.0.1:1/sub.xml\"", "<sslinks ok=\"ok\"/>")));
     ASSERT_EQ(m_host.downloads, (std::vector<std::string>{"http://127.0.0.1:1/sub.xml"}));
     EXPECT_EQ(Var(script, "next"), "") << "the sub-script waits";
     Write("dl.xml", "<ludexs.vardef><var name=\"loaded\">remote</var></ludexs.vardef>");
@@ -138,7 +134,7 @@ TEST_F(FileItemsTest, FailedLoadScriptActsOnce)
         SCOPED_TRACE(c.links);
         m_host.log.clear();
         CLaunchScript script(&m_host);
-        Run(script, LoadScript("src=\"missing.xml\"", c.links));
+        FD_HELPER(Run(script, LoadScript("src=\"missing.xml\"", c.links)));
         EXPECT_EQ(Count("download ERROR"), 1u);
         EXPECT_EQ(Count("loadscript => ERROR state"), c.error ? 1u : 0u) << m_host.log;
         EXPECT_EQ(Var(script, "err").size(), c.errRuns ? 1u : 0u);
@@ -157,7 +153,7 @@ TEST_F(FileItemsTest, LoadScriptForms)
     Write("sub.xml", "<ludexs.vardef><var name=\"loaded\">yes</var></ludexs.vardef>");
     {
         CLaunchScript script(&m_host);
-        Run(script, LoadScript("src=\"sub.xml\" async=\"true\"", "<sslinks ok=\"ok\"/>"));
+        FD_HELPER(Run(script, LoadScript("src=\"sub.xml\" async=\"true\"", "<sslinks ok=\"ok\"/>")));
         EXPECT_EQ(Var(script, "loaded"), "yes");
         EXPECT_EQ(Var(script, "ok"), "") << "an asynchronous load is over at once";
         EXPECT_EQ(Var(script, "next").size(), 1u);
@@ -165,13 +161,13 @@ TEST_F(FileItemsTest, LoadScriptForms)
     }
     {
         CLaunchScript script(&m_host);
-        Run(script, "<sscmd name=\"loadscript\"/>" + LoadScript("src=\"\""));
+        FD_HELPER(Run(script, "<sscmd name=\"loadscript\"/>" + LoadScript("src=\"\"")));
         EXPECT_NE(m_host.log.find("\t    ERROR (wrong syntax)\n"), std::string::npos);
         EXPECT_EQ(Var(script, "next"), "");
     }
     {
         CLaunchScript script(&m_host);
-        Run(script, LoadScript("src=\"\""));
+        FD_HELPER(Run(script, LoadScript("src=\"\"")));
         EXPECT_EQ(Var(script, "next").size(), 1u) << "an empty source is refused: over";
     }
 }
@@ -182,7 +178,7 @@ TEST_F(FileItemsTest, LoadScriptWithALaunchReplacesTheLaunchPart)
     Write("sub/second.xml", "<ludexs.launch><subscript type=\"OnStart\"><sscmd name=\"pwdgen\"><pwdgen "
                             "var=\"second\" nbchars=\"2\"/></sscmd></subscript></ludexs.launch>");
     CLaunchScript script(&m_host);
-    Run(script, LoadScript("src=\"sub/second.xml\"", "<sslinks ok=\"ok\" err=\"err\"/>"), 4);
+    FD_HELPER(Run(script, LoadScript("src=\"sub/second.xml\"", "<sslinks ok=\"ok\" err=\"err\"/>"), 4));
     EXPECT_EQ(Var(script, "second").size(), 2u);
     EXPECT_EQ(Var(script, "err"), "") << "found by its full address though the base changed";
     EXPECT_EQ(script.GetLoadCount(), 0u);
@@ -194,26 +190,26 @@ TEST_F(FileItemsTest, FileOps)
     Write("exists.txt", "keep");
     const std::string a = Path("a.txt");
     CLaunchScript script(&m_host);
-    Run(script, "<sscmd name=\"fileop\"><copy src=\"" + a + "\" dest=\"" + Path("b.txt") +
-                    "\"/></sscmd>"
-                    "<sscmd name=\"fileop\"><valuechange file=\"" +
-                    Path("b.txt") +
-                    "\" paramname=\"PORT\"> 47624 </valuechange></sscmd>"
-                    "<sscmd name=\"fileop\"><TextSubst file=\"" +
-                    Path("b.txt") +
-                    "\" text=\"old\">&lt;New&gt;</TextSubst></sscmd>"
-                    "<sscmd name=\"fileop\"><rename old=\"" +
-                    a + "\" new=\"" + Path("c.txt") +
-                    "\"/></sscmd>"
-                    "<sscmd name=\"fileop\"><delete file=\"" +
-                    Path("c.txt") +
-                    "\"/></sscmd>"
-                    "<sscmd name=\"fileop\"><unknown/></sscmd>"
-                    "<sscmd name=\"fileop\"/>"
-                    "<sscmd name=\"fileop\"><copy src=\"" +
-                    Path("b.txt") + "\" dest=\"" + Path("exists.txt") +
-                    "\"/><sslinks err=\"err\"/></sscmd>"
-                    "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>");
+    FD_HELPER(Run(script, "<sscmd name=\"fileop\"><copy src=\"" + a + "\" dest=\"" + Path("b.txt") +
+                              "\"/></sscmd>"
+                              "<sscmd name=\"fileop\"><valuechange file=\"" +
+                              Path("b.txt") +
+                              "\" paramname=\"PORT\"> 47624 </valuechange></sscmd>"
+                              "<sscmd name=\"fileop\"><TextSubst file=\"" +
+                              Path("b.txt") +
+                              "\" text=\"old\">&lt;New&gt;</TextSubst></sscmd>"
+                              "<sscmd name=\"fileop\"><rename old=\"" +
+                              a + "\" new=\"" + Path("c.txt") +
+                              "\"/></sscmd>"
+                              "<sscmd name=\"fileop\"><delete file=\"" +
+                              Path("c.txt") +
+                              "\"/></sscmd>"
+                              "<sscmd name=\"fileop\"><unknown/></sscmd>"
+                              "<sscmd name=\"fileop\"/>"
+                              "<sscmd name=\"fileop\"><copy src=\"" +
+                              Path("b.txt") + "\" dest=\"" + Path("exists.txt") +
+                              "\"/><sslinks err=\"err\"/></sscmd>"
+                              "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>"));
     EXPECT_EQ(Read(Path("b.txt")), "port = 47624;\r\nname=<New>\r\n");
     EXPECT_FALSE(std::filesystem::exists(a));
     EXPECT_FALSE(std::filesystem::exists(Path("c.txt")));
@@ -227,8 +223,9 @@ TEST_F(FileItemsTest, FileOps)
 TEST_F(FileItemsTest, FileOpDownloadWaitsAndCopies)
 {
     CLaunchScript script(&m_host);
-    Run(script, "<sscmd name=\"fileop\"><download url=\"http://127.0.0.1:1/f.bin\" dest=\"" + Path("f.bin") +
-                    "\"/></sscmd><sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>");
+    FD_HELPER(Run(script, "<sscmd name=\"fileop\"><download url=\"http://127.0.0.1:1/f.bin\" dest=\"" +
+                              Path("f.bin") +
+                              "\"/></sscmd><sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>"));
     ASSERT_EQ(m_host.downloads, (std::vector<std::string>{"http://127.0.0.1:1/f.bin"}));
     EXPECT_EQ(Var(script, "next"), "");
     Write("dl.bin", "not xml at all");
@@ -241,8 +238,8 @@ TEST_F(FileItemsTest, FileOpDownloadWaitsAndCopies)
 
     // A failed download is an error.
     CLaunchScript failing(&m_host);
-    Run(failing, "<sscmd name=\"fileop\"><download url=\"http://127.0.0.1:1/g.bin\" dest=\"" + Path("g.bin") +
-                     "\"/><sslinks err=\"err\"/></sscmd>");
+    FD_HELPER(Run(failing, "<sscmd name=\"fileop\"><download url=\"http://127.0.0.1:1/g.bin\" dest=\"" +
+                               Path("g.bin") + "\"/><sslinks err=\"err\"/></sscmd>"));
     failing.OnDownloadEnd("http://127.0.0.1:1/g.bin", "", true);
     failing.Step();
     failing.Step();
@@ -254,19 +251,20 @@ TEST_F(FileItemsTest, RegOp)
 {
     m_host.registry["HKCU\\Software\\Game|port"] = "2300";
     CLaunchScript script(&m_host);
-    Run(script,
-        "<sscmd name=\"regop\"><regset key=\"HKCU/Software/Zelto\" valname=\"n\" valtype=\"dword\" "
-        "val=\"12\"/></sscmd>"
-        "<sscmd name=\"regop\"><regset key=\"HKCU\\Software\\Zelto\" valname=\"s\" valtype=\"S\" "
-        "val=\"text\"/></sscmd>"
-        "<sscmd name=\"regop\"><RegSet key=\"HKLM/x\" valname=\"b\" valtype=\"B\" val=\"1\"/></sscmd>"
-        "<sscmd name=\"regop\"><regset key=\"HKLM/x\" valname=\"b2\" valtype=\"b\" val=\"1\"/></sscmd>"
-        "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"port\" var=\"port\" "
-        "valdef=\"none\"/></sscmd>"
-        "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"gone\" var=\"gone\" "
-        "valdef=\"none\"/></sscmd>"
-        "<sscmd name=\"regop\"><regdel key=\"HKCU/Software/Game\"/></sscmd>"
-        "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>");
+    FD_HELPER(
+        Run(script,
+            "<sscmd name=\"regop\"><regset key=\"HKCU/Software/Zelto\" valname=\"n\" valtype=\"dword\" "
+            "val=\"12\"/></sscmd>"
+            "<sscmd name=\"regop\"><regset key=\"HKCU\\Software\\Zelto\" valname=\"s\" valtype=\"S\" "
+            "val=\"text\"/></sscmd>"
+            "<sscmd name=\"regop\"><RegSet key=\"HKLM/x\" valname=\"b\" valtype=\"B\" val=\"1\"/></sscmd>"
+            "<sscmd name=\"regop\"><regset key=\"HKLM/x\" valname=\"b2\" valtype=\"b\" val=\"1\"/></sscmd>"
+            "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"port\" var=\"port\" "
+            "valdef=\"none\"/></sscmd>"
+            "<sscmd name=\"regop\"><regget key=\"HKCU/Software/Game\" valname=\"gone\" var=\"gone\" "
+            "valdef=\"none\"/></sscmd>"
+            "<sscmd name=\"regop\"><regdel key=\"HKCU/Software/Game\"/></sscmd>"
+            "<sscmd name=\"ssjump\"><ssjump to=\"next\"/></sscmd>"));
     EXPECT_EQ(m_host.regWrites,
               (std::vector<std::string>{"HKCU\\Software\\Zelto|n|12|4", "HKCU\\Software\\Zelto|s|text|1",
                                         "HKLM\\x|b|1|3", "HKLM\\x|b2|1|1"}));
@@ -284,7 +282,7 @@ TEST_F(FileItemsTest, GameDefinitionBlocksServeTheSources)
     Write("none.xml", "<ludexs.vardef><var name=\"x\">1</var></ludexs.vardef>");
     Write("file.xml", "<ludexs.gdef>file://" + Path("defs.xml") + "</ludexs.gdef>");
     CLaunchScript script(&m_host);
-    Run(script, "");
+    FD_HELPER(Run(script, ""));
     struct Case
     {
         const char* name;

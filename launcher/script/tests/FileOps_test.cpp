@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FileOps.h"
+#include "TestFiles.h"
 
 namespace
 {
@@ -31,13 +32,7 @@ protected:
         std::ofstream(Path(name), std::ios::binary) << text;
         return Path(name);
     }
-    static std::string Read(const std::string& path)
-    {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    static std::string Read(const std::string& path) { return FdTestKit::strReadFile(path); }
     size_t FileCount() const
     {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(m_dir), {}));

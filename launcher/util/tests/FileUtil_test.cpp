@@ -7,6 +7,7 @@
 #include <string>
 
 #include "FileUtil.h"
+#include "TestFiles.h"
 
 namespace
 {
@@ -17,13 +18,7 @@ std::string TempPath(const char* name)
     return std::string(dir) + name;
 }
 
-std::string ReadAll(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream out;
-    out << in.rdbuf();
-    return out.str();
-}
+using FdTestKit::strReadFile;
 } // namespace
 
 TEST(FileUtil, WritesOnlyNewFiles)
@@ -33,9 +28,9 @@ TEST(FileUtil, WritesOnlyNewFiles)
     EXPECT_FALSE(boFileExists(path));
     EXPECT_EQ(WriteNewTextFile(path, "line1\r\nline2"), 1);
     EXPECT_TRUE(boFileExists(path));
-    EXPECT_EQ(ReadAll(path), "line1\r\nline2");
+    EXPECT_EQ(strReadFile(path), "line1\r\nline2");
     EXPECT_EQ(WriteNewTextFile(path, "other"), 0);
-    EXPECT_EQ(ReadAll(path), "line1\r\nline2");
+    EXPECT_EQ(strReadFile(path), "line1\r\nline2");
     DeleteFileA(path.c_str());
 }
 

@@ -25,6 +25,7 @@
 #include "TestKit.h"
 #include "XmlEntities.h"
 #include "ZeltoCatalogCom.h"
+#include "TestHelper.h"
 
 namespace
 {
@@ -42,10 +43,7 @@ const char kNotFoundMarker[] = "||**NOT$FOUND$VALUE**||";
 // The programs are built into the test's own folder.
 std::string strBinPath(const char* name)
 {
-    char path[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path, n);
-    return folder.substr(0, folder.find_last_of('\\') + 1) + name;
+    return FdTestKit::strProgramFolder() + name;
 }
 
 int iRun(const std::string& program, const std::string& args)
@@ -213,7 +211,7 @@ const int kUntouched = 77;
 
 TEST(PlugCmdLine, RegistersItsClassesAndRemovesThem)
 {
-    vRegisterLauncherTypes();
+    FD_HELPER(vRegisterLauncherTypes());
     for (const char* word : {"/RegServer", "-regserver", "/REGSERVER -other"})
     {
         SCOPED_TRACE(word);
@@ -250,7 +248,7 @@ TEST(PlugCmdLine, RegistersItsClassesAndRemovesThem)
 
 TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
 {
-    vRegisterLauncherTypes();
+    FD_HELPER(vRegisterLauncherTypes());
     ASSERT_EQ(0, iRun("LudexPlugCmdLine.exe", "/RegServer"));
     ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
     const LONG locksBefore = FdCom::CModule::Get().lLockCount();
@@ -261,16 +259,16 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
     CreateDirectoryA(folderC.c_str(), nullptr);
     const std::string gameAmp = folderAmp + "\\GAME.EXE", gameC = folderC + "\\GAME.EXE";
     const std::string missing = scratch.File("missing.bin");
-    vWriteFile(gameAmp);
-    vWriteFile(gameC);
-    vWriteFile(folderC + "\\DATA.BIN");
+    FD_HELPER(vWriteFile(gameAmp));
+    FD_HELPER(vWriteFile(gameC));
+    FD_HELPER(vWriteFile(folderC + "\\DATA.BIN"));
     const std::string key = std::string("HKCU\\") + kTestKey;
-    vSetTestValue("ten", "10");
-    vSetTestValue("ninehalf", "9.5");
-    vSetTestValue("tenhalf", "10.5");
-    vSetTestValue("marker", kNotFoundMarker);
+    FD_HELPER(vSetTestValue("ten", "10"));
+    FD_HELPER(vSetTestValue("ninehalf", "9.5"));
+    FD_HELPER(vSetTestValue("tenhalf", "10.5"));
+    FD_HELPER(vSetTestValue("marker", kNotFoundMarker));
     const std::string oddName = "say \"hi\" & bye";
-    vSetTestValue(oddName, "x&y");
+    FD_HELPER(vSetTestValue(oddName, "x&y"));
 
     // One game per case, one version each.
     CZeltoGameList list;
@@ -537,7 +535,7 @@ TEST(PlugCmdLine, DetectsChecksAndLeavesThroughCom)
 
 TEST(PlugCmdLine, ConfigureShowsTheDriveTypeDialogWithOrWithoutWorker)
 {
-    vRegisterLauncherTypes();
+    FD_HELPER(vRegisterLauncherTypes());
     ASSERT_EQ(0, iRun("LudexPlugCmdLine.exe", "/RegServer"));
     FdTestKit::CScratchFolder scratch;
     // The plug inherits these: its dialogs are logged and answered, not shown.

@@ -1,4 +1,5 @@
 #include "DetectTrees.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -30,8 +31,10 @@ public:
     }
 };
 
-ConditionTrees OneTree(const std::string& script, CFakeHost& host)
+ConditionTrees OneTree(const std::string& script, CFakeHost& host,
+                       FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     ConditionTrees trees;
     auto tree = lpBuildConditionTree(script, host);
     EXPECT_NE(tree, nullptr) << script;

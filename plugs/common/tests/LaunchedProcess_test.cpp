@@ -3,6 +3,7 @@
 // exactly once through thread message 1212; failed starts, stale messages and
 // an owner that goes while the game runs.
 #include "LaunchedProcess.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +14,6 @@
 namespace
 {
 constexpr DWORD kBoundMs = 20000;
-
-std::string ProgramFolder()
-{
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 class COwner : public IProcessCallback, public ILaunchTraceSink
 {
@@ -43,29 +36,13 @@ public:
 // objects, the rest is dispatched. True when done held within the bound.
 bool PumpUntil(const std::function<bool()>& done, DWORD boundMs = kBoundMs)
 {
-    const DWORD start = GetTickCount();
-    for (;;)
-    {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
-            if (!CLaunchedProcess::boHandleThreadMessage(msg))
-            {
-                TranslateMessage(&msg);
-                DispatchMessageA(&msg);
-            }
-        if (done())
-            return true;
-        const DWORD spent = GetTickCount() - start;
-        if (spent >= boundMs)
-            return false;
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, boundMs - spent, QS_ALLINPUT);
-    }
+    return FdTestKit::boPumpUntil(done, boundMs, CLaunchedProcess::boHandleThreadMessage);
 }
 
 // Handles whatever is queued now.
 void Drain()
 {
-    PumpUntil([] { return true; }, 0);
+    FdTestKit::vPumpWaiting(CLaunchedProcess::boHandleThreadMessage);
 }
 
 // A handle of our own on the running game, taken through "hprocess".
@@ -86,7 +63,7 @@ class LaunchedProcess : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
     void TearDown() override { CoUninitialize(); }
-    const std::string m_game = ProgramFolder() + "FixtureGame.exe";
+    const std::string m_game = FdTestKit::strProgramFolder() + "FixtureGame.exe";
 };
 } // namespace
 
@@ -167,7 +144,7 @@ TEST_F(LaunchedProcess, TracesAndInfo)
     // The shell's traces.
     owner.traces.clear();
     ASSERT_TRUE(process.boStart({m_game, "--ms 10", kLaunchByShell, ""}));
-    const std::string folder = ProgramFolder();
+    const std::string folder = FdTestKit::strProgramFolder();
     EXPECT_EQ(std::vector<std::string>{"csDefDir : " + folder + "\ncsVerb : open\ncsCommandLine : " + m_game +
                                        "\ncsParameters : --ms 10"},
               owner.traces);
@@ -178,7 +155,7 @@ TEST_F(LaunchedProcess, FailedStartsAnswerFalse)
 {
     COwner owner;
     CLaunchedProcess process(&owner, &owner);
-    const std::string missing = ProgramFolder() + "NoSuchGame.exe";
+    const std::string missing = FdTestKit::strProgramFolder() + "NoSuchGame.exe";
     EXPECT_FALSE(process.boStart({missing, "-x", kLaunchByProcess, ""}));
     ASSERT_EQ(3u, owner.traces.size());
     EXPECT_EQ(0u, owner.traces[2].find("CreateProcess Failed! err=2\n\"" + missing + "\" -x"))

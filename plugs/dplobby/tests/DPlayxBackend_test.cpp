@@ -7,6 +7,7 @@
 #include "LudexPlugDPHelper.h"
 
 #include "TestKit.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -66,22 +67,16 @@ void vRegisterTcpIpAddressType()
     RegCloseKey(key);
 }
 
-std::string strRead(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using FdTestKit::strReadFile;
 } // namespace
 
 TEST(DPlayxBackend, RunApplicationHandsTheConnectionSettingsToTheGame)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     vSetLaunchState(kLaunchNone);
-    vRegisterTcpIpAddressType();
+    FD_HELPER(vRegisterTcpIpAddressType());
     FdTestKit::CScratchFolder folder;
-    vRegister("FixtureGame", kGuidText, strBin(), "DPFixtureGame.exe", folder.Path());
+    FD_HELPER(vRegister("FixtureGame", kGuidText, strBin(), "DPFixtureGame.exe", folder.Path()));
     {
         CDPLobbySession session(lpCreateDPlayxBackend());
         auto info = std::make_unique<CDPLaunchInfo>();
@@ -97,9 +92,9 @@ TEST(DPlayxBackend, RunApplicationHandsTheConnectionSettingsToTheGame)
 
         const std::string settings = folder.File("settings.txt");
         ASSERT_TRUE(
-            FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }))
-            << strRead(settings);
-        const std::string text = strRead(settings);
+            FdTestKit::boPumpUntil([&] { return strReadFile(settings).find("end\n") != std::string::npos; }))
+            << strReadFile(settings);
+        const std::string text = strReadFile(settings);
         EXPECT_NE(text.find("result=00000000\n"), std::string::npos) << text;
         EXPECT_NE(text.find("flags=2\n"), std::string::npos) << text; // create the session
         EXPECT_NE(text.find("sessionflags=4\n"), std::string::npos) << text;
@@ -115,8 +110,8 @@ TEST(DPlayxBackend, RunApplicationHandsTheConnectionSettingsToTheGame)
 
 TEST(DPlayxBackend, ScanReadsTheRegisteredApplications)
 {
-    vRegister("ScanA", "{11111111-2222-3333-4444-555555555555}", "C:\\Jeux\\A", "a.exe", "C:\\");
-    vRegister("ScanB", "pas un guid", "C:\\Jeux\\B", "b.exe", "C:\\");
+    FD_HELPER(vRegister("ScanA", "{11111111-2222-3333-4444-555555555555}", "C:\\Jeux\\A", "a.exe", "C:\\"));
+    FD_HELPER(vRegister("ScanB", "pas un guid", "C:\\Jeux\\B", "b.exe", "C:\\"));
     const std::vector<SDPApplication> apps = ReadDPApplications();
     bool sawA = false, sawB = false;
     for (const SDPApplication& app : apps)
@@ -139,7 +134,7 @@ TEST(DPlayxBackend, ScanReadsTheRegisteredApplications)
 
 TEST(DPlayxBackend, CheckGameListMarksTheGamesOfRegisteredApplications)
 {
-    vRegister("ScanC", "{22222222-2222-3333-4444-555555555555}", "C:\\Jeux\\C", "c.exe", "C:\\");
+    FD_HELPER(vRegister("ScanC", "{22222222-2222-3333-4444-555555555555}", "C:\\Jeux\\C", "c.exe", "C:\\"));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
     {
         const std::string dpinfo = "<dpinfo var:guid=\"g\" var:dppath=\"p\" var:dpfile=\"f\">"
@@ -184,7 +179,7 @@ TEST(DPlayxBackend, CheckGameListMarksTheGamesOfRegisteredApplications)
 // The detection scripts run after the scan, with their results in the "DP" volume.
 TEST(DPlayxBackend, DetectionScriptsRunOverTheRegisteredGames)
 {
-    vRegister("ScanD", "{33333333-2222-3333-4444-555555555555}", "C:\\Jeux\\D", "d.exe", "C:\\");
+    FD_HELPER(vRegister("ScanD", "{33333333-2222-3333-4444-555555555555}", "C:\\Jeux\\D", "d.exe", "C:\\"));
     HKEY key = nullptr;
     ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\DPTestGame", 0, nullptr, 0, KEY_WRITE, nullptr,
                               &key, nullptr),

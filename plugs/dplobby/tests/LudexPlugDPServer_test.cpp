@@ -6,6 +6,7 @@
 #include "LudexLib.h"
 
 #include "TestKit.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 #include <tlhelp32.h>
@@ -37,13 +38,7 @@ std::string strClasses(const std::string& key, const char* name = nullptr)
     return FdTestKit::regText(HKEY_CLASSES_ROOT, key, name).value_or("<none>");
 }
 
-std::string strRead(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using FdTestKit::strReadFile;
 
 // The fixture game as a registered DirectPlay application, and the TCP/IP address type
 // that Windows lists for its provider.
@@ -138,7 +133,7 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         // A launch from end to end: the catalogue's game lives in this process and is
         // read back through the marshaller; dplayx runs the fixture game.
         FdTestKit::CScratchFolder folder;
-        vRegisterFixtureGame("{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}", folder.Path());
+        FD_HELPER(vRegisterFixtureGame("{6B1D3F52-8C4E-4A2A-B9F7-2E3D4C5B6A71}", folder.Path()));
         IZeltoGame* game = nullptr;
         ASSERT_EQ(
             FakeCatalog::hrNew<FakeCatalog::CGame>(
@@ -156,9 +151,10 @@ TEST(LudexPlugDPServer, RegisterServeIdleExitAndRemove)
         EXPECT_EQ(out, 1);
         const std::string settings = folder.File("settings.txt");
         EXPECT_TRUE(
-            FdTestKit::boPumpUntil([&] { return strRead(settings).find("end\n") != std::string::npos; }));
-        EXPECT_NE(strRead(settings).find("flags=1\n"), std::string::npos) << strRead(settings); // join
-        EXPECT_NE(strRead(settings).find("player=Rejoint\n"), std::string::npos) << strRead(settings);
+            FdTestKit::boPumpUntil([&] { return strReadFile(settings).find("end\n") != std::string::npos; }));
+        EXPECT_NE(strReadFile(settings).find("flags=1\n"), std::string::npos)
+            << strReadFile(settings); // join
+        EXPECT_NE(strReadFile(settings).find("player=Rejoint\n"), std::string::npos) << strReadFile(settings);
         out = -5;
         plug->IsGameRunning(&out);
         EXPECT_EQ(out, 1);

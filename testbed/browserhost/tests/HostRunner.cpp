@@ -52,14 +52,6 @@ SLogLine lineOf(const Log& log, const std::string& kind, const std::string& key,
     return v.size() == 1 ? v[0] : SLogLine();
 }
 
-std::string strProgramFolder()
-{
-    char sz[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, sz, MAX_PATH);
-    const std::string s(sz, n < MAX_PATH ? n : 0);
-    return s.substr(0, s.find_last_of('\\') + 1);
-}
-
 std::string strWebUrl(const std::string& path)
 {
     const char* port = std::getenv("FD_WEB_PORT");
@@ -83,13 +75,6 @@ std::string strFreshFolder(const std::string& name)
         FindClose(h);
     }
     return dir;
-}
-
-bool boWriteFile(const std::string& path, const std::string& data)
-{
-    std::ofstream f(path, std::ios::binary);
-    f << data;
-    return static_cast<bool>(f);
 }
 
 std::string strInstanceOf(const Log& host, const std::string& name)
@@ -152,14 +137,6 @@ std::string strPluginTrace()
     while (FindNextFileA(hFind, &found));
     FindClose(hFind);
     return strText;
-}
-
-std::string strReadFile(const std::string& path)
-{
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
 }
 
 SHostRun runHost(const std::vector<std::string>& args, const std::string& dir, DWORD dwTimeoutMs)

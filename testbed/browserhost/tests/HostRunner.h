@@ -3,6 +3,7 @@
 #pragma once
 
 #include "LogLine.h"
+#include "TestKit.h"
 
 #include <windows.h>
 
@@ -37,13 +38,13 @@ std::string strInstanceOf(const Log& host, const std::string& name);
 
 // The folder of the running test program (where BrowserHost.exe and the
 // test DLLs are), with a final backslash.
-std::string strProgramFolder();
+using FdTestKit::strProgramFolder;
 // http://127.0.0.1:<FD_WEB_PORT><path>
 std::string strWebUrl(const std::string& path);
 // An empty folder of its own under the temporary folder.
 std::string strFreshFolder(const std::string& name);
-bool boWriteFile(const std::string& path, const std::string& data);
-std::string strReadFile(const std::string& path);
+using FdTestKit::boWriteFile;
+using FdTestKit::strReadFile;
 
 // Records an installed suite for the game plug-in: HKLM "Software\FdGame"
 // with the install folder and an "FdGame" version newer than any a page asks

@@ -6,6 +6,7 @@
 #include "BmpFile.h"
 #include "ChatScene.h"
 #include "HostRunner.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +75,7 @@ TEST(ChatDemo, EmbedTalksWithBob)
 {
     const SChatScene s =
         ChatDemo::playChatScene("/chatdemo/embed.htm", "embed", strProgramFolder() + "npverbolt.dll");
-    vCheckScene(s, "plug-in");
+    FD_HELPER(vCheckScene(s, "plug-in"));
     EXPECT_EQ("0", lineOf(s.hostLog, "NPP_NEW").strGet("result"));
     const FdBrowserHost::SLogLine config =
         lineOf(s.hostLog, "STREAM_END", "url", strWebUrl("/chatpages/chat.vblt"));
@@ -87,5 +88,5 @@ TEST(ChatDemo, ObjectTalksWithBob)
     const SChatScene s = ChatDemo::playChatScene("/chatdemo/object.htm", "object", "");
     EXPECT_EQ("0x00000000", lineOf(s.hostLog, "AX_CREATE").strGet("result")) << s.strHostLog;
     EXPECT_TRUE(linesOf(s.hostLog, "NPP_NEW").empty()) << "the control, not the host's plug-in";
-    vCheckScene(s, "control");
+    FD_HELPER(vCheckScene(s, "control"));
 }

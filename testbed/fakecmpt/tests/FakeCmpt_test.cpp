@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "TestHelper.h"
+#include "TestFiles.h"
 
 #include <fstream>
 #include <sstream>
@@ -60,13 +61,7 @@ public:
     std::string m_strSeen;
 };
 
-std::string strReadLog(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
+using FdTestKit::strReadFile;
 
 void vSet(IDiagOBPP2Cmpt* p, const char* n, const char* v)
 {
@@ -134,7 +129,7 @@ TEST_F(FakeCmpt, LocalServerLogsEveryCallAndCallsBack)
     ASSERT_EQ(0, lRunAndWait(strExe + " /RegServer", 30000));
     FD_HELPER(vDrive(L"FdTestbed.FakeCmpt", CLSCTX_LOCAL_SERVER, true));
     ASSERT_EQ(0, lRunAndWait(strExe + " /UnregServer", 30000));
-    const std::string log = strReadLog(m_strLog);
+    const std::string log = strReadFile(m_strLog);
     for (const char* expected : {"|exe|Create\n", "|exe|Advise2\n", "|exe|SetParameter|VERSION|2000\n",
                                  "|exe|ExecuteCmd|SETVER\n", "|exe|ExecuteCmd|CALLBACK\n", "|exe|Result|00000000\n",
                                  "|exe|Result2|GetProcessIdentifier|00000000|4242\n", "|exe|Unadvise|1\n"})
@@ -147,7 +142,7 @@ TEST_F(FakeCmpt, InProcessServerHasNoSecondBinding)
     ASSERT_EQ(0, lRunAndWait("regsvr32.exe /s " + strDll, 30000));
     FD_HELPER(vDrive(L"FdTestbed.FakeCmptDll", CLSCTX_INPROC_SERVER, false));
     ASSERT_EQ(0, lRunAndWait("regsvr32.exe /s /u " + strDll, 30000));
-    const std::string log = strReadLog(m_strLog);
+    const std::string log = strReadFile(m_strLog);
     EXPECT_NE(std::string::npos, log.find("|dll|Advise\n")) << log;
     EXPECT_NE(std::string::npos, log.find("|dll|Result2|GetProcessIdentifier|no second callback\n")) << log;
 }

@@ -4,7 +4,7 @@
 #include "BmpFile.h"
 #include "GifDecoder.h"
 #include "ImageFixtures.h"
-#include "TestFiles.h"
+#include "TestKit.h"
 
 #include <windows.h>
 
@@ -26,7 +26,7 @@ const uint32_t kTeal = 0x40A0A0;
 // Runs the viewer; its exit code, or -1 when it did not end in time.
 long lRun(const std::string& args)
 {
-    std::string cmd = "\"" + FdTest::ProgramFolder() + "ImageShow.exe\" " + args;
+    std::string cmd = "\"" + FdTestKit::strProgramFolder() + "ImageShow.exe\" " + args;
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
@@ -137,7 +137,6 @@ TEST(ImageShow, BadArgumentsAndEmptyFolders)
     EXPECT_EQ(lRun(""), 2);
     EXPECT_EQ(lRun("--colour red"), 2);
     EXPECT_EQ(lRun("--dir . --ticks"), 2);
-    std::string empty = FdTest::MakeTempFolder("imageshow");
-    empty.pop_back(); // the final backslash
-    EXPECT_EQ(lRun("--dir \"" + empty + "\" --screenshot x.bmp"), 1);
+    const FdTestKit::CScratchFolder empty;
+    EXPECT_EQ(lRun("--dir \"" + empty.Path() + "\" --screenshot x.bmp"), 1);
 }

@@ -2,6 +2,7 @@
 // stand-in serving sealed files, installer.exe, the hub and the fake component.
 #include "BmpFile.h"
 #include "InstallScene.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -21,14 +22,6 @@ std::string strLinuxFolder(const char* lpszVar)
         if (c == '/')
             c = '\\';
     return s.back() == '\\' ? s : s + "\\";
-}
-
-std::string strProgramFolder()
-{
-    char sz[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, sz, MAX_PATH);
-    const std::string s(sz, n < MAX_PATH ? n : 0);
-    return s.substr(0, s.find_last_of('\\') + 1);
 }
 
 bool boHas(const std::vector<std::string>& lines, const std::string& line)
@@ -61,7 +54,7 @@ protected:
         s_options.strWebFolder = strLinuxFolder("FD_INSTALLDEMO_WEB");
         s_options.strWebBase = std::string("http://127.0.0.1:") + std::getenv("FD_WEB_PORT") + "/";
         s_options.strKeyText = key;
-        s_options.strBinFolder = strProgramFolder();
+        s_options.strBinFolder = FdTestKit::strProgramFolder();
         s_options.strWorkFolder = std::string(szTemp) + "install-scene\\";
         CreateDirectoryA(s_options.strWorkFolder.c_str(), nullptr);
         const char* lpszShot = std::getenv("FD_INSTALLDEMO_SCREENSHOT");

@@ -6,6 +6,7 @@
 // road again (the short way), then the unhappy turns.
 #include "BmpFile.h"
 #include "RoadScene.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -30,14 +31,6 @@ std::string strLinuxPath(const char* lpszVar, const char* lpszName)
         if (c == '/')
             c = '\\';
     return s;
-}
-
-std::string strProgramFolder()
-{
-    char sz[MAX_PATH];
-    const DWORD n = GetModuleFileNameA(nullptr, sz, MAX_PATH);
-    const std::string s(sz, n < MAX_PATH ? n : 0);
-    return s.substr(0, s.find_last_of('\\') + 1);
 }
 
 std::string strKey(const char* lpszFile)
@@ -75,10 +68,7 @@ std::string strRegText(HKEY hRoot, const char* lpszKey, const char* lpszName)
 
 FdBrowserHost::SPixels pictureOf(const std::string& path)
 {
-    std::ifstream f(path, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    const std::string bytes = s.str();
+    const std::string bytes = FdTestKit::strReadFile(path);
     FdBrowserHost::SPixels pixels;
     FdBrowserHost::boBmpDecode(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), &pixels);
     return pixels;
@@ -95,7 +85,7 @@ protected:
         s_o.strWebBase = std::string("http://127.0.0.1:") + std::getenv("FD_WEB_PORT") + "/";
         s_o.strKeyText = strKey("key1.txt");
         s_o.strWrongKey = strKey("key0.txt");
-        s_o.strBinFolder = strProgramFolder();
+        s_o.strBinFolder = FdTestKit::strProgramFolder();
         // A player's folder: spaces, "&" and an accented letter on the whole road.
         const std::string strParent = std::string(szTemp) + "Jeux & Co\\";
         CreateDirectoryA(strParent.c_str(), nullptr);

@@ -4,6 +4,7 @@
 #include "FdBstr.h"
 #include "FdComModule.h"
 #include "LudexXmlTree.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -35,8 +36,9 @@ protected:
         EXPECT_EQ(0, FdCom::CModule::Get().lLockCount()) << "every object is gone";
         CoUninitialize();
     }
-    long lLoad(const std::string& source)
+    long lLoad(const std::string& source, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         long result = -1;
         EXPECT_EQ(S_OK, m_xml->Load(FdCom::CBstr(source).bstr(), &result));
         return result;
@@ -48,15 +50,17 @@ protected:
             m_tags.push_back(tag);
         return tag;
     }
-    ILudexXmlTag* pRoot()
+    ILudexXmlTag* pRoot(FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         ILudexXmlTag* root = nullptr;
         EXPECT_EQ(S_OK, m_xml->GetRootTag(&root));
         return pKeep(root);
     }
     // The names of a walk's tags ("#" for text), one call after the other.
-    template <class F> std::string strWalk(F step)
+    template <class F> std::string strWalk(F step, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         std::string names;
         ILudexXmlTag* last = nullptr;
         for (int guard = 0; guard < 50; ++guard)

@@ -14,6 +14,7 @@
 #include "HtmlElements.h"
 #include "HtmlStdHost.h"
 #include "HtmlText.h"
+#include "TestFiles.h"
 
 namespace
 {
@@ -99,14 +100,6 @@ std::string Lines(const std::vector<std::string>& lines)
     return out;
 }
 
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 TEST(HtmlDifferential, GeneratedPagesReadAsPythonReadsThem)
 {
     const char* python = std::getenv("FD_PYTHON");
@@ -131,12 +124,12 @@ TEST(HtmlDifferential, GeneratedPagesReadAsPythonReadsThem)
         for (const auto& element : doc.GetElements())
             Canon(*element, lines);
         const std::string ours = Lines(lines);
-        const std::string theirs = ReadFile(base + ".canon");
-        if (ours != theirs)
+        // A differing tree is left beside the expected one for a look.
+        const testing::AssertionResult same =
+            FdTestKit::MatchesGolden(ours, base + ".canon", base + ".actual");
+        if (!same)
         {
-            // Left beside the expected tree for a look.
-            std::ofstream(base + ".actual", std::ios::binary) << ours;
-            ADD_FAILURE() << base << ".htm: tree differs (see " << base << ".actual)";
+            ADD_FAILURE() << base << ".htm: tree differs\n" << same.message();
             if (++differing == 5)
                 break;
         }

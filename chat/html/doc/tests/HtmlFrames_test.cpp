@@ -8,6 +8,7 @@
 #include "HtmlElements.h"
 #include "HtmlFrames.h"
 #include "HtmlWndEvents.h"
+#include "TestFiles.h"
 
 namespace
 {
@@ -120,8 +121,10 @@ public:
     void OnFramesDestroyed(CHtmlObject*) override { ++destroyed; }
 };
 
-std::vector<FrameRecord> Load(FrameHandler& handler, CHtmlDoc& doc, const std::string& page)
+std::vector<FrameRecord> Load(FrameHandler& handler, CHtmlDoc& doc, const std::string& page,
+                              FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     std::string error;
     EXPECT_EQ(doc.Load("STR://" + page, &error, &handler, 1, 0), 0) << page;
     EXPECT_EQ(handler.framesets.size(), 1u) << page;

@@ -16,6 +16,7 @@
 #include "HtmlFlow.h"
 #include "HtmlRecordingHandler.h"
 #include "HtmlText.h"
+#include "TestFiles.h"
 
 using FdHtmlTest::FakeDC;
 using FdHtmlTest::FakeHost;
@@ -1068,12 +1069,8 @@ TEST_P(LayoutPagesTest, PiecesEqualTheExpectedDump)
     std::ostringstream out;
     out << "height " << height << "\n";
     DumpLayout(doc.GetElements(), 0, out);
-    std::ifstream in(base + ".layout", std::ios::binary);
-    std::stringstream expected;
-    expected << in.rdbuf();
-    if (out.str() != expected.str())
-        std::ofstream(std::string(GetParam()) + ".layout.actual", std::ios::binary) << out.str();
-    EXPECT_EQ(out.str(), expected.str()) << "written to " << GetParam() << ".layout.actual";
+    EXPECT_TRUE(
+        FdTestKit::MatchesGolden(out.str(), base + ".layout", std::string(GetParam()) + ".layout.actual"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, LayoutPagesTest,

@@ -10,17 +10,10 @@
 #include "HtmlDoc.h"
 #include "HtmlStdHost.h"
 #include "HtmlTreeDump.h"
+#include "TestFiles.h"
 
 namespace
 {
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 class PagesTest : public testing::TestWithParam<const char*>
 {
 };
@@ -35,10 +28,7 @@ TEST_P(PagesTest, TreeEqualsTheExpectedDump)
     std::string error;
     ASSERT_EQ(doc.Load(base + ".htm", &error, nullptr, 0, 0), 0) << error;
     const std::string actual = HtmlDumpTree(doc);
-    const std::string expected = ReadFile(base + ".tree");
-    if (actual != expected)
-        std::ofstream(std::string(GetParam()) + ".actual", std::ios::binary) << actual;
-    EXPECT_EQ(actual, expected) << "written to " << GetParam() << ".actual";
+    EXPECT_TRUE(FdTestKit::MatchesGolden(actual, base + ".tree", std::string(GetParam()) + ".actual"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, PagesTest, testing::Values("chat", "tables", "frames", "quirks"));

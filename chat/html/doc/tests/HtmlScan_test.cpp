@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "HtmlScan.h"
+#include "TestHelper.h"
 
 namespace
 {
@@ -85,14 +86,14 @@ TEST(HtmlEndTagIndex, FindsWhatThePlainSearchFinds)
     for (const std::string& text : texts)
     {
         HtmlEndTagIndex index;
-        ExpectSameEnds(text, index, 0, "table");
+        FD_HELPER(ExpectSameEnds(text, index, 0, "table"));
     }
     uint32_t seed = 45;
     for (int round = 0; round < 400; ++round)
     {
         const std::string text = RandomText(seed, 1 + round % 40);
         HtmlEndTagIndex index;
-        ExpectSameEnds(text, index, 0, "round " + std::to_string(round));
+        FD_HELPER(ExpectSameEnds(text, index, 0, "round " + std::to_string(round)));
         if (HasFatalFailure())
             return;
     }
@@ -107,7 +108,7 @@ TEST(HtmlEndTagIndex, FollowsReplacementsBehindTheSearches)
     {
         std::string text = RandomText(seed, 30);
         HtmlEndTagIndex index;
-        ExpectSameEnds(text, index, 0, "before, round " + std::to_string(round));
+        FD_HELPER(ExpectSameEnds(text, index, 0, "before, round " + std::to_string(round)));
         uint32_t at = 0;
         for (int change = 0; change < 4; ++change)
         {
@@ -117,8 +118,8 @@ TEST(HtmlEndTagIndex, FollowsReplacementsBehindTheSearches)
             const std::string inserted = RandomText(seed, int(seed % 4));
             text.replace(at, old, inserted);
             index.Spliced(at, old, uint32_t(inserted.size()));
-            ExpectSameEnds(text, index, at,
-                           "round " + std::to_string(round) + " change " + std::to_string(change));
+            FD_HELPER(ExpectSameEnds(text, index, at,
+                                     "round " + std::to_string(round) + " change " + std::to_string(change)));
             if (HasFatalFailure())
                 return;
         }

@@ -2,7 +2,7 @@
 #include "FontCache.h"
 #include "ImageCache.h"
 #include "ImageFixtures.h"
-#include "TestFiles.h"
+#include "TestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -133,7 +133,8 @@ TEST(BrushCacheTest, SameColourSameBrush)
 
 TEST(ImageCacheTest, NamesMatchWithoutRegardToCase)
 {
-    const std::string dir = FdTest::MakeTempFolder("html-img");
+    const FdTestKit::CScratchFolder scratch;
+    const std::string dir = scratch.Path() + "\\";
     ASSERT_TRUE(CopyFileA(strFixturePath("smiley.gif").c_str(), (dir + "a.gif").c_str(), FALSE));
     CImageCache cache(false);
     CHtmlImageSource* a = cache.GetImage(dir + "a.gif", nullptr);
@@ -152,7 +153,8 @@ TEST(ImageCacheTest, NamesMatchWithoutRegardToCase)
 
 TEST(ImageCacheTest, AFailedLoadLeavesNoEntry)
 {
-    const std::string dir = FdTest::MakeTempFolder("html-img");
+    const FdTestKit::CScratchFolder scratch;
+    const std::string dir = scratch.Path() + "\\";
     const std::string late = dir + "late.gif";
     DeleteFileA(late.c_str());
     CImageCache cache(false);

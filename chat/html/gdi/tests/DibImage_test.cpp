@@ -5,7 +5,8 @@
 #include "GifDecoder.h"
 #include "HtmlImageSource.h"
 #include "ImageFixtures.h"
-#include "TestFiles.h"
+#include "TestKit.h"
+#include "TestHelper.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,7 @@ class ImageDraw : public testing::TestWithParam<int>
 TEST_P(ImageDraw, OpaqueImageStretched)
 {
     SLoaded still;
-    vLoad("still.gif", &still);
+    FD_HELPER(vLoad("still.gif", &still));
     CDibTarget t(64, 48, GetParam(), tableFor(still.decoded, 4));
     ASSERT_TRUE(t.boValid());
     t.vFill(kBlue, RECT{0, 0, 64, 48});
@@ -96,7 +97,7 @@ TEST_P(ImageDraw, OpaqueImageStretched)
 TEST_P(ImageDraw, TransparentImageAtItsOwnSizeKeepsTheBackground)
 {
     SLoaded smiley;
-    vLoad("smiley.gif", &smiley);
+    FD_HELPER(vLoad("smiley.gif", &smiley));
     ASSERT_EQ(smiley.source.iTransparentIndex(), 0);
     CDibTarget t(48, 48, GetParam(), tableFor(smiley.decoded, 4));
     t.vFill(kGreen, RECT{0, 0, 48, 48});
@@ -113,7 +114,7 @@ TEST_P(ImageDraw, TransparentImageAtItsOwnSizeKeepsTheBackground)
 TEST_P(ImageDraw, SecondFrameOverTheSavedBackgroundNotOverTheFirst)
 {
     SLoaded anim;
-    vLoad("animated.gif", &anim);
+    FD_HELPER(vLoad("animated.gif", &anim));
     const SDecodedImage& img = anim.decoded;
     ASSERT_EQ(img.frames.size(), 2u);
     // The top right corner is opaque in frame 0 and transparent in frame 1.
@@ -134,7 +135,7 @@ TEST_P(ImageDraw, SecondFrameOverTheSavedBackgroundNotOverTheFirst)
     // Before any end of paint nothing is saved: frame 1 lies over frame 0.
     CImageBackdrop fresh;
     SLoaded again;
-    vLoad("animated.gif", &again);
+    FD_HELPER(vLoad("animated.gif", &again));
     t.vFill(kGreen, RECT{0, 0, 40, 40});
     again.source.iDraw(t.dc(), 4, 4, 0, &fresh);
     again.source.iDraw(t.dc(), 4, 4, 1, &fresh);
@@ -147,7 +148,7 @@ TEST_P(ImageDraw, SecondFrameOverTheSavedBackgroundNotOverTheFirst)
 TEST_P(ImageDraw, SavedBackgroundCoversTheFrameWhenAskedSmaller)
 {
     SLoaded anim;
-    vLoad("animated.gif", &anim);
+    FD_HELPER(vLoad("animated.gif", &anim));
     CDibTarget t(40, 40, GetParam(), tableFor(anim.decoded, 4));
     t.vFill(kGreen, RECT{0, 0, 40, 40});
     CImageBackdrop owner;
@@ -161,7 +162,7 @@ TEST_P(ImageDraw, SavedBackgroundCoversTheFrameWhenAskedSmaller)
 TEST_P(ImageDraw, OneImageAtTwoPlacesKeepsEachOwnersBackground)
 {
     SLoaded anim;
-    vLoad("animated.gif", &anim);
+    FD_HELPER(vLoad("animated.gif", &anim));
     const SDecodedImage& img = anim.decoded;
     CDibTarget t(64, 32, GetParam(), tableFor(img, 4));
     t.vFill(kGreen, RECT{0, 0, 32, 32});
@@ -192,7 +193,7 @@ TEST_P(ImageDraw, OneImageAtTwoPlacesKeepsEachOwnersBackground)
 TEST_P(ImageDraw, AnAnimationHoldsOneBitmapForAllItsFrames)
 {
     SLoaded anim;
-    vLoad("animated.gif", &anim);
+    FD_HELPER(vLoad("animated.gif", &anim));
     const SDecodedImage& img = anim.decoded;
     CDibTarget t(40, 40, GetParam(), tableFor(img, 4));
     CImageBackdrop owner;
@@ -207,7 +208,7 @@ TEST_P(ImageDraw, AnAnimationHoldsOneBitmapForAllItsFrames)
             EXPECT_EQ(anim.source.image()->frameBitmaps(), 1u);
         }
     SLoaded still;
-    vLoad("still.gif", &still);
+    FD_HELPER(vLoad("still.gif", &still));
     EXPECT_EQ(still.source.image()->frameBitmaps(), 0u);
     still.source.iDraw(t.dc(), 0, 0, 0);
     still.source.iDraw(t.dc(), 0, 0, 0);
@@ -219,7 +220,7 @@ TEST_P(ImageDraw, AnAnimationHoldsOneBitmapForAllItsFrames)
 TEST_P(ImageDraw, ARestartedOwnerSavesAgainAndLeavesTheOthers)
 {
     SLoaded anim;
-    vLoad("animated.gif", &anim);
+    FD_HELPER(vLoad("animated.gif", &anim));
     const SDecodedImage& img = anim.decoded;
     CDibTarget t(64, 32, GetParam(), tableFor(img, 4));
     t.vFill(kGreen, RECT{0, 0, 32, 32});
@@ -343,7 +344,8 @@ TEST(ImageSource, QueriesAndLoads)
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("missing.gif")));
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("expected.txt")));
     EXPECT_FALSE(s.boLoadFromFile(strFixturePath("still.gif.idx"))); // no kind by name nor by bytes
-    const std::string dir = FdTest::MakeTempFolder("html-img");
+    const FdTestKit::CScratchFolder scratch;
+    const std::string dir = scratch.Path() + "\\";
     const std::string bad = dir + "bad.gif";
     const std::string unnamed = dir + "still.dat";
     ASSERT_TRUE(CopyFileA(strFixturePath("bmp8.bmp").c_str(), bad.c_str(), FALSE));

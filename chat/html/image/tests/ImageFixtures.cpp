@@ -1,4 +1,5 @@
 #include "ImageFixtures.h"
+#include "TestFiles.h"
 
 #include <cstdlib>
 #include <fstream>
@@ -26,8 +27,8 @@ std::string strFixturePath(const std::string& name)
 
 std::vector<uint8_t> readFile(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const std::string bytes = FdTestKit::strReadFile(path);
+    return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 
 std::vector<SFixture> fixtures()

@@ -15,6 +15,7 @@
 #include "HtmlElements.h"
 #include "HtmlWnd.h"
 #include "TestKit.h"
+#include "TestHelper.h"
 
 using FdHtmlTest::CDibTarget;
 
@@ -188,11 +189,14 @@ protected:
                 return true;
             });
         ASSERT_TRUE(shown);
-        FdTestKit::vPumpFor(50);
+        FdTestKit::vPumpWaiting();
     }
     HWND Window(const std::string& name) { return view->GetInputCtrl(name); }
     void Key(HWND target, WPARAM key) { SendMessageA(target, WM_KEYDOWN, key, 1); }
-    void Pump() { FdTestKit::vPumpFor(30); }
+    // Runs what the last action posted: the view and its controls answer a
+    // key or a focus change through this thread's queue, so the queue being
+    // empty is the condition, not a time.
+    void Pump() { FdTestKit::vPumpWaiting(); }
     std::string Focused()
     {
         for (CTagINPUT* input : view->GetFormControls())
@@ -208,10 +212,11 @@ protected:
 
 TEST_F(FormsTest, ControlClassesStylesAndIds)
 {
-    Show("<INPUT NAME=t><INPUT TYPE=PASSWORD NAME=p><INPUT TYPE=TEXTAREA NAME=ta>"
-         "<INPUT TYPE=TEXTAREA WRAP=off NAME=tw><INPUT TYPE=CHECKBOX NAME=c>"
-         "<INPUT TYPE=RADIO NAME=r VALUE=1><INPUT TYPE=RADIO NAME=r VALUE=2><INPUT TYPE=RADIO NAME=q VALUE=3>"
-         "<SELECT NAME=s><OPTION>a</OPTION></SELECT><INPUT TYPE=SUBMIT NAME=go VALUE=Go>");
+    FD_HELPER(Show(
+        "<INPUT NAME=t><INPUT TYPE=PASSWORD NAME=p><INPUT TYPE=TEXTAREA NAME=ta>"
+        "<INPUT TYPE=TEXTAREA WRAP=off NAME=tw><INPUT TYPE=CHECKBOX NAME=c>"
+        "<INPUT TYPE=RADIO NAME=r VALUE=1><INPUT TYPE=RADIO NAME=r VALUE=2><INPUT TYPE=RADIO NAME=q VALUE=3>"
+        "<SELECT NAME=s><OPTION>a</OPTION></SELECT><INPUT TYPE=SUBMIT NAME=go VALUE=Go>"));
     struct Row
     {
         const char* name;
@@ -257,7 +262,7 @@ TEST_F(FormsTest, ControlClassesStylesAndIds)
 
 TEST_F(FormsTest, DialogCodesAndCharacters)
 {
-    Show("<INPUT NAME=t><INPUT TYPE=TEXTAREA NAME=ta HEIGHT=3><INPUT TYPE=CHECKBOX NAME=c>");
+    FD_HELPER(Show("<INPUT NAME=t><INPUT TYPE=TEXTAREA NAME=ta HEIGHT=3><INPUT TYPE=CHECKBOX NAME=c>"));
     HWND plain = CreateWindowExA(0, "edit", "", WS_CHILD | ES_AUTOHSCROLL, 0, 0, 50, 20, frame, nullptr,
                                  GetModuleHandleA(nullptr), nullptr);
     const LRESULT system = SendMessageA(plain, WM_GETDLGCODE, 0, 0);
@@ -294,7 +299,7 @@ TEST_F(FormsTest, DialogCodesAndCharacters)
 
 TEST_F(FormsTest, ALetterWithCtrlInAnEditIsTypedAndReportedToTheView)
 {
-    Show("<INPUT NAME=t>");
+    FD_HELPER(Show("<INPUT NAME=t>"));
     BYTE keys[256] = {};
     GetKeyboardState(keys);
     const BYTE saved = keys[VK_CONTROL];
@@ -327,7 +332,7 @@ TEST_F(FormsTest, NotificationsAreOfferedToTheHandlerFirst)
             return 1;
         }
     } notified;
-    Show("<INPUT NAME=t>");
+    FD_HELPER(Show("<INPUT NAME=t>"));
     view->SetHandler(&notified);
     NMHDR header = {};
     header.hwndFrom = Window("t");
@@ -355,8 +360,8 @@ TEST_F(FormsTest, AViewWithoutHandlerGivesTheDefaultAnswers)
 
 TEST_F(FormsTest, ControlEventsReachTheHandler)
 {
-    Show("<INPUT NAME=t><INPUT TYPE=CHECKBOX NAME=c><INPUT TYPE=SUBMIT NAME=go VALUE=Go>"
-         "<SELECT NAME=s><OPTION VALUE=v1>one</OPTION><OPTION VALUE=v2>two</OPTION></SELECT>");
+    FD_HELPER(Show("<INPUT NAME=t><INPUT TYPE=CHECKBOX NAME=c><INPUT TYPE=SUBMIT NAME=go VALUE=Go>"
+                   "<SELECT NAME=s><OPTION VALUE=v1>one</OPTION><OPTION VALUE=v2>two</OPTION></SELECT>"));
     events.events.clear();
     view->SetInputText("t", "hello");
     EXPECT_TRUE(events.Has("changed t"));
@@ -385,11 +390,12 @@ TEST_F(FormsTest, ControlEventsReachTheHandler)
 
 TEST_F(FormsTest, FormValuesReadAndWritten)
 {
-    Show("<INPUT NAME=t VALUE=first><INPUT TYPE=CHECKBOX NAME=c CHECKED><INPUT TYPE=CHECKBOX NAME=d>"
-         "<INPUT TYPE=RADIO NAME=r VALUE=a><INPUT TYPE=RADIO NAME=r VALUE=b CHECKED>"
-         "<SELECT NAME=s><OPTION VALUE=v1>one</OPTION><OPTION VALUE=v2 SELECTED>two</OPTION></SELECT>"
-         "<SELECT NAME=e><OPTION>none</OPTION></SELECT>"
-         "<INPUT NAME=ro DISABLED VALUE=fixed><INPUT TYPE=CHECKBOX NAME=off DISABLED>");
+    FD_HELPER(
+        Show("<INPUT NAME=t VALUE=first><INPUT TYPE=CHECKBOX NAME=c CHECKED><INPUT TYPE=CHECKBOX NAME=d>"
+             "<INPUT TYPE=RADIO NAME=r VALUE=a><INPUT TYPE=RADIO NAME=r VALUE=b CHECKED>"
+             "<SELECT NAME=s><OPTION VALUE=v1>one</OPTION><OPTION VALUE=v2 SELECTED>two</OPTION></SELECT>"
+             "<SELECT NAME=e><OPTION>none</OPTION></SELECT>"
+             "<INPUT NAME=ro DISABLED VALUE=fixed><INPUT TYPE=CHECKBOX NAME=off DISABLED>"));
     EXPECT_EQ(view->GetInputText("t"), "first");
     EXPECT_TRUE(view->SetInputText("t", "second"));
     EXPECT_EQ(view->GetInputText("t"), "second");
@@ -426,8 +432,8 @@ TEST_F(FormsTest, FormValuesReadAndWritten)
 
 TEST_F(FormsTest, TabOrderFollowsTaborderThenTheDocument)
 {
-    Show("<INPUT NAME=a><INPUT NAME=b TABORDER=2><INPUT NAME=c TABORDER=1><INPUT NAME=d>"
-         "<INPUT NAME=e TABORDER=2><INPUT NAME=f NOTABSTOP>");
+    FD_HELPER(Show("<INPUT NAME=a><INPUT NAME=b TABORDER=2><INPUT NAME=c TABORDER=1><INPUT NAME=d>"
+                   "<INPUT NAME=e TABORDER=2><INPUT NAME=f NOTABSTOP>"));
     std::vector<std::string> order;
     for (int i = 0; i < 6; ++i)
     {
@@ -450,7 +456,7 @@ TEST_F(FormsTest, TabOrderFollowsTaborderThenTheDocument)
 
 TEST_F(FormsTest, EnterOnAFocusedLinkFollowsIt)
 {
-    Show("<A HREF=\"next.htm\" TARGET=main ALT=Next>next</A> <INPUT NAME=t>");
+    FD_HELPER(Show("<A HREF=\"next.htm\" TARGET=main ALT=Next>next</A> <INPUT NAME=t>"));
     // With nothing focused, Tab goes to the first stop: the link.
     Key(view->hWnd(), VK_TAB);
     Pump();
@@ -479,7 +485,7 @@ TEST_F(FormsTest, TabbingToAFieldBelowTheWindowScrollsInFiveSteps)
     for (int i = 0; i < 60; ++i)
         page += "line " + std::to_string(i) + "<BR>";
     page += "<INPUT NAME=bottom>";
-    Show(page);
+    FD_HELPER(Show(page));
     Key(view->hWnd(), VK_TAB);
     Pump();
     ASSERT_EQ(Focused(), "top");
@@ -510,7 +516,7 @@ TEST_F(FormsTest, ControlsAreMadeInTheDocumentsModule)
     foreign.lpszClassName = "HtmlEdit";
     UnregisterClassA("HtmlEdit", module);
     ASSERT_NE(RegisterClassA(&foreign), 0);
-    Show("<INPUT NAME=t VALUE=abc>", module);
+    FD_HELPER(Show("<INPUT NAME=t VALUE=abc>", module));
     HWND control = Window("t");
     ASSERT_NE(control, nullptr);
     EXPECT_EQ(reinterpret_cast<HMODULE>(GetWindowLongPtrA(control, GWLP_HINSTANCE)), module);
@@ -524,11 +530,12 @@ TEST_F(FormsTest, ControlsAreMadeInTheDocumentsModule)
 
 TEST_F(FormsTest, ScreenshotOfAFormsPage)
 {
-    Show("<B>Name</B> <INPUT NAME=n VALUE=\"Ada\" BORDER=1><BR>"
-         "<INPUT TYPE=CHECKBOX NAME=c CHECKED VALUE=\"remember\"><BR>"
-         "<SELECT NAME=s><OPTION VALUE=1>first</OPTION><OPTION SELECTED VALUE=2>second</OPTION></SELECT><BR>"
-         "<INPUT TYPE=TEXTAREA NAME=ta HEIGHT=3 BGCOLOR=#FFFF00 VALUE=\"notes\"><BR>"
-         "<INPUT TYPE=SUBMIT NAME=go VALUE=Send>");
+    FD_HELPER(Show(
+        "<B>Name</B> <INPUT NAME=n VALUE=\"Ada\" BORDER=1><BR>"
+        "<INPUT TYPE=CHECKBOX NAME=c CHECKED VALUE=\"remember\"><BR>"
+        "<SELECT NAME=s><OPTION VALUE=1>first</OPTION><OPTION SELECTED VALUE=2>second</OPTION></SELECT><BR>"
+        "<INPUT TYPE=TEXTAREA NAME=ta HEIGHT=3 BGCOLOR=#FFFF00 VALUE=\"notes\"><BR>"
+        "<INPUT TYPE=SUBMIT NAME=go VALUE=Send>"));
     RedrawWindow(view->hWnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
     Pump();
     RECT rc;
@@ -602,7 +609,7 @@ protected:
                 return count > 0;
             });
         ASSERT_TRUE(shown);
-        FdTestKit::vPumpFor(50);
+        FdTestKit::vPumpWaiting();
     }
     std::vector<HtmlWnd*> Views()
     {
@@ -647,14 +654,14 @@ protected:
 
 TEST_F(FramedFormsTest, FormValuesAreReadAndWrittenThroughTheTopViewInEveryFrame)
 {
-    ShowFrames("<FRAMESET COLS=\"*,*\">"
-               "<FRAME NAME=left SRC=\"STR://<INPUT NAME=t VALUE=left><INPUT NAME=l VALUE=one>"
-               "<INPUT TYPE=CHECKBOX NAME=c>\">"
-               "<FRAMESET ROWS=\"*,*\"><FRAME NAME=up SRC=\"STR://<INPUT NAME=t VALUE=up>"
-               "<INPUT TYPE=RADIO NAME=r VALUE=a CHECKED><INPUT TYPE=RADIO NAME=r VALUE=b>\">"
-               "<FRAME NAME=down SRC=\"STR://<SELECT NAME=s><OPTION VALUE=v1>one</OPTION>"
-               "<OPTION VALUE=v2 SELECTED>two</OPTION></SELECT><INPUT NAME=d VALUE=deep>\">"
-               "</FRAMESET></FRAMESET>");
+    FD_HELPER(ShowFrames("<FRAMESET COLS=\"*,*\">"
+                         "<FRAME NAME=left SRC=\"STR://<INPUT NAME=t VALUE=left><INPUT NAME=l VALUE=one>"
+                         "<INPUT TYPE=CHECKBOX NAME=c>\">"
+                         "<FRAMESET ROWS=\"*,*\"><FRAME NAME=up SRC=\"STR://<INPUT NAME=t VALUE=up>"
+                         "<INPUT TYPE=RADIO NAME=r VALUE=a CHECKED><INPUT TYPE=RADIO NAME=r VALUE=b>\">"
+                         "<FRAME NAME=down SRC=\"STR://<SELECT NAME=s><OPTION VALUE=v1>one</OPTION>"
+                         "<OPTION VALUE=v2 SELECTED>two</OPTION></SELECT><INPUT NAME=d VALUE=deep>\">"
+                         "</FRAMESET></FRAMESET>"));
     HtmlWnd* up = view->FindFrameWnd("up");
     HtmlWnd* down = view->FindFrameWnd("down");
     ASSERT_NE(up, nullptr);
@@ -688,11 +695,11 @@ TEST_F(FramedFormsTest, FormValuesAreReadAndWrittenThroughTheTopViewInEveryFrame
 
 TEST_F(FramedFormsTest, TabMovesFromOneFrameToTheNextAndClicksTakeTheMarkAway)
 {
-    ShowFrames("<FRAMESET COLS=\"*,*,*\">"
-               "<FRAME NAME=one SRC=\"STR://<INPUT NAME=a><INPUT NAME=b>\">"
-               "<FRAME NAME=two SRC=\"STR://<INPUT NAME=c><INPUT NAME=d TABORDER=0>\">"
-               "<FRAME NAME=own TABGROUP SRC=\"STR://<INPUT NAME=x><INPUT NAME=y>\">"
-               "</FRAMESET>");
+    FD_HELPER(ShowFrames("<FRAMESET COLS=\"*,*,*\">"
+                         "<FRAME NAME=one SRC=\"STR://<INPUT NAME=a><INPUT NAME=b>\">"
+                         "<FRAME NAME=two SRC=\"STR://<INPUT NAME=c><INPUT NAME=d TABORDER=0>\">"
+                         "<FRAME NAME=own TABGROUP SRC=\"STR://<INPUT NAME=x><INPUT NAME=y>\">"
+                         "</FRAMESET>"));
     // From nothing, Tab goes to the first stop of the top view's group:
     // TABORDER first, then the frames' controls in frame order; the frame
     // that is a tab group of its own is left out.

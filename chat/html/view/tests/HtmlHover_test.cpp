@@ -20,6 +20,8 @@
 #include "HtmlGdiDC.h"
 #include "HtmlImageSource.h"
 #include "HtmlWnd.h"
+#include "TestKit.h"
+#include "TestHelper.h"
 
 using FdHtmlTest::CDibTarget;
 
@@ -128,28 +130,22 @@ protected:
         events.events.clear();
     }
     // Runs what was posted, bounded.
-    static void Pump()
-    {
-        MSG msg;
-        for (int i = 0; i < 1000 && PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE); ++i)
-        {
-            TranslateMessage(&msg);
-            DispatchMessageA(&msg);
-        }
-    }
+    static void Pump() { FdTestKit::vPumpWaiting(nullptr, 1000); }
     void Move(POINT p, WPARAM keys = 0) { SendMessageA(view->hWnd(), WM_MOUSEMOVE, keys, MAKELPARAM(p.x, p.y)); }
     void Tick() { SendMessageA(view->hWnd(), WM_TIMER, HtmlWnd::kTimerId, 0); }
     // The middle of an element's first piece, in client coordinates.
-    POINT Middle(const CTag* element)
+    POINT Middle(const CTag* element, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         LayoutRect box;
         EXPECT_TRUE(element->GetBounds(box, true));
         LayoutRect w;
         view->GetDocument()->GetFlow()->ToWindow(box, w);
         return POINT{(w.left + w.right) / 2, (w.top + w.bottom) / 2};
     }
-    LayoutRect OnScreen(const CTag* element)
+    LayoutRect OnScreen(const CTag* element, FdTestKit::SWhere where = FdTestKit::SWhere::here())
     {
+        FD_TRACE_CALLER(where);
         LayoutRect box;
         EXPECT_TRUE(element->GetBounds(box, true));
         LayoutRect w;
@@ -214,7 +210,7 @@ TEST_F(HoverTest, TheStateImageTableFirstMatchWins)
                              Fixture("interlaced.gif") + "\" SRCKBDFOCUS=\"" + Fixture("wide.gif") + "\">" +
                              "<IMG SRC=\"" + Fixture("still.gif") + "\" SRCMFOCUS=\"" + Fixture("smiley.gif") +
                              "\">";
-    Load(page);
+    FD_HELPER(Load(page));
     const auto images = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(images.size(), 2u);
     CTagIMG* full = images[0];
@@ -251,8 +247,8 @@ TEST_F(HoverTest, TheStateImageTableFirstMatchWins)
 
 TEST_F(HoverTest, HoveringAnImageWithAMouseOverImageRepaintsItOnceAndTheMoveReturns)
 {
-    Load("<BODY BGCOLOR=#E0E0FF><IMG SRC=\"" + Fixture("still.gif") + "\" SRCMFOCUS=\"" + Fixture("netpbm.gif") +
-         "\"> <IMG SRC=\"" + Fixture("wide.gif") + "\"></BODY>");
+    FD_HELPER(Load("<BODY BGCOLOR=#E0E0FF><IMG SRC=\"" + Fixture("still.gif") + "\" SRCMFOCUS=\"" +
+                   Fixture("netpbm.gif") + "\"> <IMG SRC=\"" + Fixture("wide.gif") + "\"></BODY>"));
     const auto images = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(images.size(), 2u);
     CTagIMG* button = images[0];
@@ -295,8 +291,8 @@ TEST_F(HoverTest, HoveringAnImageWithAMouseOverImageRepaintsItOnceAndTheMoveRetu
 TEST_F(HoverTest, PressedPlainButtonsAndCheckButtons)
 {
     const std::string images = "SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" + Fixture("netpbm.gif") + "\"";
-    Load("<IMG NAME=plain " + images + "><IMG NAME=check CHECKBUTTON " + images + "><IMG NAME=check CHECKBUTTON " +
-         images + " CHECKED>");
+    FD_HELPER(Load("<IMG NAME=plain " + images + "><IMG NAME=check CHECKBUTTON " + images +
+                   "><IMG NAME=check CHECKBUTTON " + images + " CHECKED>"));
     const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(imgs.size(), 3u);
     EXPECT_EQ(imgs[2]->IsChecked(), 1);
@@ -336,8 +332,8 @@ TEST_F(HoverTest, StatesByNameReachEveryFrame)
 {
     const std::string img = "<IMG NAME=b CHECKBUTTON SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" +
                             Fixture("netpbm.gif") + "\">";
-    Load("<FRAMESET COLS=\"50%,50%\"><FRAME NAME=left>" + img + "</FRAME><FRAME NAME=right>" + img +
-         "</FRAME></FRAMESET>");
+    FD_HELPER(Load("<FRAMESET COLS=\"50%,50%\"><FRAME NAME=left>" + img + "</FRAME><FRAME NAME=right>" + img +
+                   "</FRAME></FRAMESET>"));
     const std::vector<HtmlWnd*> frames = view->GetChildViews();
     ASSERT_EQ(frames.size(), 2u);
     std::vector<CTagIMG*> imgs;
@@ -358,9 +354,10 @@ TEST_F(HoverTest, StatesByNameReachEveryFrame)
 
 TEST_F(HoverTest, KeyboardFocusImagesAndActivation)
 {
-    Load("<IMG NAME=c CHECKBUTTON SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" + Fixture("netpbm.gif") +
-         "\" SRCKBUFOCUS=\"" + Fixture("interlaced.gif") + "\" SRCKBDFOCUS=\"" + Fixture("wide.gif") + "\">" +
-         "<IMG NAME=p SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" + Fixture("netpbm.gif") + "\">");
+    FD_HELPER(Load("<IMG NAME=c CHECKBUTTON SRC=\"" + Fixture("still.gif") + "\" SRCDOWN=\"" +
+                   Fixture("netpbm.gif") + "\" SRCKBUFOCUS=\"" + Fixture("interlaced.gif") +
+                   "\" SRCKBDFOCUS=\"" + Fixture("wide.gif") + "\">" + "<IMG NAME=p SRC=\"" +
+                   Fixture("still.gif") + "\" SRCDOWN=\"" + Fixture("netpbm.gif") + "\">"));
     const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(imgs.size(), 2u);
     SetFocus(view->hWnd());
@@ -384,7 +381,7 @@ TEST_F(HoverTest, KeyboardFocusImagesAndActivation)
 
 TEST_F(HoverTest, AnAnimatedGifAdvancesItsFramesOnTheViewsTimer)
 {
-    Load("<BODY BGCOLOR=#FFFFFF><IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\"></BODY>");
+    FD_HELPER(Load("<BODY BGCOLOR=#FFFFFF><IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\"></BODY>"));
     const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(imgs.size(), 1u);
     EXPECT_TRUE(view->IsActive());
@@ -398,14 +395,14 @@ TEST_F(HoverTest, AnAnimatedGifAdvancesItsFramesOnTheViewsTimer)
     EXPECT_EQ(imgs[0]->GetFrame(), 0);
     EXPECT_EQ(Differing(*Shot(), box.left, box.top, image, 0, RGB(255, 255, 255)), 0);
     // The page goes: the timer stops with it.
-    Load("<B>x</B>");
+    FD_HELPER(Load("<B>x</B>"));
     EXPECT_FALSE(view->IsActive());
 }
 
 TEST_F(HoverTest, AnAnimationLentByTheViewsOwnCacheDoesNotPileItsFramesUp)
 {
     view->CreateCaches();
-    Load("<BODY BGCOLOR=#FFFFFF><IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\"></BODY>");
+    FD_HELPER(Load("<BODY BGCOLOR=#FFFFFF><IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\"></BODY>"));
     const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(imgs.size(), 1u);
     const LayoutRect box = OnScreen(imgs[0]);
@@ -421,8 +418,8 @@ TEST_F(HoverTest, AnAnimationLentByTheViewsOwnCacheDoesNotPileItsFramesUp)
 TEST_F(HoverTest, TheSameAnimatedTransparentSmileyShownTwiceKeepsBothBackgrounds)
 {
     const std::string img = "<IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\">";
-    Load("<TABLE BORDER=0 CELLPADDING=4><TR><TD BGCOLOR=#FF0000>" + img + "</TD><TD BGCOLOR=#00FF00>" + img +
-         "</TD></TR></TABLE>");
+    FD_HELPER(Load("<TABLE BORDER=0 CELLPADDING=4><TR><TD BGCOLOR=#FF0000>" + img +
+                   "</TD><TD BGCOLOR=#00FF00>" + img + "</TD></TR></TABLE>"));
     const auto imgs = All<CTagIMG>(view->GetDocument()->GetElements());
     ASSERT_EQ(imgs.size(), 2u);
     ASSERT_EQ(imgs[0]->GetImage(), imgs[1]->GetImage()); // one cached image
@@ -454,7 +451,7 @@ TEST_F(HoverTest, TheSameAnimatedTransparentSmileyShownTwiceKeepsBothBackgrounds
 TEST_F(HoverTest, AnotherViewsPaintLeavesThisViewsAnimationWhole)
 {
     const std::string img = "<IMG HSPACE=0 SRC=\"" + Fixture("animated.gif") + "\">";
-    Load("<BODY BGCOLOR=#FFFFFF>" + img + "</BODY>");
+    FD_HELPER(Load("<BODY BGCOLOR=#FFFFFF>" + img + "</BODY>"));
     HWND otherFrame = CreateWindowExA(WS_EX_TOPMOST, "HtmlHoverTestFrame", "other view", WS_POPUP | WS_VISIBLE, 500,
                                       0, 200, 100, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     ASSERT_NE(otherFrame, nullptr);
@@ -492,8 +489,9 @@ TEST_F(HoverTest, AnotherViewsPaintLeavesThisViewsAnimationWhole)
 
 TEST_F(HoverTest, EnteringAndLeavingLinksAndTheirTick)
 {
-    Load("<BODY LINK=#0000FF ALINK=#FF0000><A HREF=\"one.htm\" TARGET=main ALT=\"Le premier\">first link</A>"
-         "<BR><BR><A HREF=\"two.htm\">second link</A><BR><BR><BR>plain text</BODY>");
+    FD_HELPER(Load(
+        "<BODY LINK=#0000FF ALINK=#FF0000><A HREF=\"one.htm\" TARGET=main ALT=\"Le premier\">first link</A>"
+        "<BR><BR><A HREF=\"two.htm\">second link</A><BR><BR><BR>plain text</BODY>"));
     const auto links = All<CTagA>(view->GetDocument()->GetElements());
     ASSERT_EQ(links.size(), 2u);
     const POINT first = Middle(links[0]);
@@ -546,9 +544,9 @@ TEST_F(HoverTest, EnteringAndLeavingLinksAndTheirTick)
 
 TEST_F(HoverTest, LinkColoursAndKeyboardFocus)
 {
-    Load("<BODY LINK=#0000FF ALINK=#FF0000><A HREF=\"a.htm\" CLRFOCUS=no>kept</A><BR>"
-         "<A HREF=\"b.htm\" CLRFOCUS=#00C000 CLRNOFOCUS=#804000>own</A><BR>"
-         "<A HREF=\"c.htm\" ALT=\"Troisième\">third</A></BODY>");
+    FD_HELPER(Load("<BODY LINK=#0000FF ALINK=#FF0000><A HREF=\"a.htm\" CLRFOCUS=no>kept</A><BR>"
+                   "<A HREF=\"b.htm\" CLRFOCUS=#00C000 CLRNOFOCUS=#804000>own</A><BR>"
+                   "<A HREF=\"c.htm\" ALT=\"Troisième\">third</A></BODY>"));
     const auto links = All<CTagA>(view->GetDocument()->GetElements());
     ASSERT_EQ(links.size(), 3u);
     EXPECT_GT(CountColor(*Shot(), OnScreen(links[1]), 0x804000), 0);
@@ -571,7 +569,7 @@ TEST_F(HoverTest, LinkColoursAndKeyboardFocus)
 
 TEST_F(HoverTest, ALinksOwnAreaAnswersClicksAndDragsAreReported)
 {
-    Load("<A HREF=\"#SBBUT7#PAGEDOWN\" TARGET=t>button</A><BR><BR><BR>outside");
+    FD_HELPER(Load("<A HREF=\"#SBBUT7#PAGEDOWN\" TARGET=t>button</A><BR><BR><BR>outside"));
     const auto links = All<CTagA>(view->GetDocument()->GetElements());
     ASSERT_EQ(links.size(), 1u);
     const POINT at = Middle(links[0]);
@@ -591,7 +589,8 @@ TEST_F(HoverTest, ALinksOwnAreaAnswersClicksAndDragsAreReported)
 TEST_F(HoverTest, BlinkWithACountOfTwoChangesFiveTimesThenNavigatesAfterTheTick)
 {
     events.linkClickAnswer = 1;
-    Load("<BLINK COLOR1=#FF0000 COLOR2=#0000FF DELAY=100 COUNT=2 HREF=\"STR://<B>next</B>\">blinking</BLINK>");
+    FD_HELPER(Load("<BLINK COLOR1=#FF0000 COLOR2=#0000FF DELAY=100 COUNT=2 "
+                   "HREF=\"STR://<B>next</B>\">blinking</BLINK>"));
     auto blinks = All<CTagBlink>(view->GetDocument()->GetElements());
     ASSERT_EQ(blinks.size(), 1u);
     CTagBlink* blink = blinks[0];
@@ -624,7 +623,8 @@ TEST_F(HoverTest, BlinkWithACountOfTwoChangesFiveTimesThenNavigatesAfterTheTick)
 
 TEST_F(HoverTest, BlinkDelaysAndEndlessBlinking)
 {
-    Load("<BLINK DELAY=0 COLOR2=#0000FF>a</BLINK><BLINK DELAY=-5 COUNT=-1 COLOR2=#0000FF>b</BLINK>");
+    FD_HELPER(
+        Load("<BLINK DELAY=0 COLOR2=#0000FF>a</BLINK><BLINK DELAY=-5 COUNT=-1 COLOR2=#0000FF>b</BLINK>"));
     auto blinks = All<CTagBlink>(view->GetDocument()->GetElements());
     ASSERT_EQ(blinks.size(), 2u);
     EXPECT_EQ(blinks[0]->GetDelay(), 500u);

@@ -13,6 +13,7 @@
 #include "HtmlScrollBar.h"
 #include "HtmlWnd.h"
 #include "PumpUntil.h"
+#include "TestHelper.h"
 
 namespace
 {
@@ -170,7 +171,7 @@ protected:
 
 TEST_F(ScrollBarViewTest, ThePartsAreTheFramesOfTheExpandedBar)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     const CHtmlScrollBar::Bar* b = bar.FindScrollBar("7");
     ASSERT_NE(b, nullptr);
     EXPECT_EQ(b->target, "text");
@@ -190,7 +191,7 @@ TEST_F(ScrollBarViewTest, ThePartsAreTheFramesOfTheExpandedBar)
 
 TEST_F(ScrollBarViewTest, DraggingTheThumbScrollsPastTheSixteenBitLimit)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     const int32_t max = Maximum();
     ASSERT_GT(max, 99000);
     const int free = kTrackEnd - kTrackStart - kThumb;
@@ -216,7 +217,7 @@ TEST_F(ScrollBarViewTest, DraggingTheThumbScrollsPastTheSixteenBitLimit)
 
 TEST_F(ScrollBarViewTest, ScrollingTheTargetMovesTheThumbAndTheTrackFrames)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     const int32_t max = Maximum();
     const int free = kTrackEnd - kTrackStart - kThumb;
     target->ScrollTo(0, max / 2);
@@ -235,7 +236,7 @@ TEST_F(ScrollBarViewTest, ScrollingTheTargetMovesTheThumbAndTheTrackFrames)
 
 TEST_F(ScrollBarViewTest, AHeldButtonSendsItsRequestToTheTarget)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     HtmlWnd* down = Part(kScrollPartDown);
     ASSERT_NE(down, nullptr);
     RECT client;
@@ -274,7 +275,7 @@ TEST_F(ScrollBarViewTest, AHeldButtonSendsItsRequestToTheTarget)
 // click, so it sends the button's request once; the view stays on its page.
 TEST_F(ScrollBarViewTest, EnterOnAFocusedButtonSendsItsRequestOnce)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     SetFocus(view->hWnd());
     FdWin::vPumpWaiting();
     const WPARAM expected[] = {SB_LINEUP, SB_PAGEDOWN};
@@ -298,7 +299,7 @@ TEST_F(ScrollBarViewTest, EnterOnAFocusedButtonSendsItsRequestOnce)
 
 TEST_F(ScrollBarViewTest, UnknownActionsAndBarsSendNothing)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     HtmlWnd* down = Part(kScrollPartDown);
     for (const char* address : {"#SBBUT7#SIDEWAYS", "#SBBUT7#", "#SBBUT9#PAGEDOWN", "#SBBUT#PAGEDOWN"})
     {
@@ -314,7 +315,7 @@ TEST_F(ScrollBarViewTest, UnknownActionsAndBarsSendNothing)
 
 TEST_F(ScrollBarViewTest, ATargetWithoutRangeKeepsTheThumbAtTheStart)
 {
-    Load(BarPage("short"));
+    FD_HELPER(Load(BarPage("short")));
     ASSERT_EQ(Maximum(), 0);
     ExpectThumbAt(kTrackStart, __LINE__);
     DragThumbTo(200);
@@ -324,7 +325,7 @@ TEST_F(ScrollBarViewTest, ATargetWithoutRangeKeepsTheThumbAtTheStart)
 
 TEST_F(ScrollBarViewTest, FramesThatGoAreForgotten)
 {
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     HtmlWnd* down = Part(kScrollPartDown);
     ASSERT_NE(down, nullptr);
     // A new page without the bar: every part and the target go.
@@ -338,7 +339,7 @@ TEST_F(ScrollBarViewTest, FramesThatGoAreForgotten)
     EXPECT_FALSE(bar.PerformButton("#SBBUT7#PAGEDOWN"));
     bar.RefreshParts();
     // The bar comes back with the page.
-    Load(BarPage(kLongText));
+    FD_HELPER(Load(BarPage(kLongText)));
     EXPECT_NE(Part(kScrollPartThumb), nullptr);
     EXPECT_EQ(bar.FindScrollBar("7")->targetView, target);
     EXPECT_TRUE(bar.PerformButton("#SBBUT7#LINEDOWN"));
@@ -351,15 +352,16 @@ TEST_F(ScrollBarViewTest, AHorizontalBarScrollsSideways)
 {
     barId = "h";
     vertical = false;
-    Load("STR://<FRAMESET ROWS=\"*,24\" FRAMEBORDER=0>"
-         "<FRAME NAME=text FRAMEBORDER=0>wide<IMG WIDTH=100000 HEIGHT=10></FRAME>"
-         "<HTG_SCROLLBAR SBID=h TARGET=text DIR=HORZ FRAMEBORDER=0 COLS=\"20,*,30,*,20\">"
-         "<HTG_SCROLLPART PART=UP FRAMEBORDER=0><HTG_SCROLLBUT ACT=LEFT>&lt;</HTG_SCROLLBUT></HTG_SCROLLPART>"
-         "<HTG_SCROLLPART PART=RECTLEFT FRAMEBORDER=0></HTG_SCROLLPART>"
-         "<HTG_SCROLLPART PART=THUMB FRAMEBORDER=0></HTG_SCROLLPART>"
-         "<HTG_SCROLLPART PART=RECTRIGHT FRAMEBORDER=0></HTG_SCROLLPART>"
-         "<HTG_SCROLLPART PART=DOWN FRAMEBORDER=0><HTG_SCROLLBUT ACT=PAGERIGHT>&gt;</HTG_SCROLLBUT>"
-         "</HTG_SCROLLPART></HTG_SCROLLBAR></FRAMESET>");
+    FD_HELPER(Load(
+        "STR://<FRAMESET ROWS=\"*,24\" FRAMEBORDER=0>"
+        "<FRAME NAME=text FRAMEBORDER=0>wide<IMG WIDTH=100000 HEIGHT=10></FRAME>"
+        "<HTG_SCROLLBAR SBID=h TARGET=text DIR=HORZ FRAMEBORDER=0 COLS=\"20,*,30,*,20\">"
+        "<HTG_SCROLLPART PART=UP FRAMEBORDER=0><HTG_SCROLLBUT ACT=LEFT>&lt;</HTG_SCROLLBUT></HTG_SCROLLPART>"
+        "<HTG_SCROLLPART PART=RECTLEFT FRAMEBORDER=0></HTG_SCROLLPART>"
+        "<HTG_SCROLLPART PART=THUMB FRAMEBORDER=0></HTG_SCROLLPART>"
+        "<HTG_SCROLLPART PART=RECTRIGHT FRAMEBORDER=0></HTG_SCROLLPART>"
+        "<HTG_SCROLLPART PART=DOWN FRAMEBORDER=0><HTG_SCROLLBUT ACT=PAGERIGHT>&gt;</HTG_SCROLLBUT>"
+        "</HTG_SCROLLPART></HTG_SCROLLBAR></FRAMESET>"));
     ASSERT_NE(Part(kScrollPartRectUp), nullptr);
     ASSERT_NE(Part(kScrollPartRectDown), nullptr);
     const int32_t max = Maximum();

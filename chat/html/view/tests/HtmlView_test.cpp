@@ -19,6 +19,7 @@
 #include "HtmlGdiHost.h"
 #include "HtmlImageSource.h"
 #include "HtmlWnd.h"
+#include "TestHelper.h"
 
 using FdHtmlTest::CDibTarget;
 
@@ -351,7 +352,7 @@ protected:
 
 TEST_F(ViewTest, ALoadSetsTheScrollRangeAndRaisesItsEvents)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl(LongPage(100), "ctx", &events, "", 0, 0, 0), 0);
     const RECT rc = Client();
     EXPECT_LT(rc.right, 400); // the vertical bar took its place
@@ -365,7 +366,7 @@ TEST_F(ViewTest, ALoadSetsTheScrollRangeAndRaisesItsEvents)
 
 TEST_F(ViewTest, PageDownMovesOneClientHeightInFiveSteps)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl(LongPage(200), "", &events, "", 0, 0, 0), 0);
     UpdateWindow(view->hWnd());
     const RECT rc = Client();
@@ -389,7 +390,7 @@ TEST_F(ViewTest, PageDownMovesOneClientHeightInFiveSteps)
 
 TEST_F(ViewTest, AHiddenBarKeepsItsRange)
 {
-    MakeView(HtmlWnd::kScrollVertical | HtmlWnd::kScrollHorizontal | HtmlWnd::kHideVerticalBar);
+    FD_HELPER(MakeView(HtmlWnd::kScrollVertical | HtmlWnd::kScrollHorizontal | HtmlWnd::kHideVerticalBar));
     ASSERT_EQ(view->LoadUrl(LongPage(100), "", &events, "", 0, 0, 0), 0);
     EXPECT_EQ(GetWindowLongPtrA(view->hWnd(), GWL_STYLE) & WS_VSCROLL, 0);
     EXPECT_EQ(Client().right, 400);
@@ -400,7 +401,7 @@ TEST_F(ViewTest, AHiddenBarKeepsItsRange)
 
 TEST_F(ViewTest, AHundredThousandPixelPageScrollsPastTheSixteenBitLimitByTheThumb)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl("STR://top<BR HEIGHT=100000>bottom", "", &events, "", 0, 0, 0), 0);
     ASSERT_GT(Max(SB_VERT), 99000);
     view->dragTo = 80000;
@@ -413,7 +414,7 @@ TEST_F(ViewTest, AHundredThousandPixelPageScrollsPastTheSixteenBitLimitByTheThum
 
 TEST_F(ViewTest, OriginsAndReloads)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     int32_t x = -1;
     int32_t y = -1;
     ASSERT_EQ(view->LoadUrl(LongPage(100), "", &events, "", 5, 7, 0), 0);
@@ -445,7 +446,7 @@ TEST_F(ViewTest, OriginsAndReloads)
 
 TEST_F(ViewTest, AnElementOutOfViewIsScrolledIntoIt)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl(LongPage(200), "", &events, "", 0, 0, 0), 0);
     UpdateWindow(view->hWnd());
     CHtmlDoc* doc = view->GetDocument();
@@ -468,7 +469,7 @@ TEST_F(ViewTest, AnElementOutOfViewIsScrolledIntoIt)
 
 TEST_F(ViewTest, TheViewsCachesLendTheDocumentItsFonts)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     view->CreateCaches();
     EXPECT_EQ(view->HasFontCache(nullptr), 1);
     EXPECT_EQ(view->HasSharedCaches(nullptr), 1);
@@ -483,7 +484,7 @@ TEST_F(ViewTest, TheViewsCachesLendTheDocumentItsFonts)
 
 TEST_F(ViewTest, ARowGridShowsTheFirstWindowHighRowAndFollowsResizes)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl(LongPage(100), "", &events, "", 0, 0, 0), 0);
     view->LayoutToWindowHeight();
     EXPECT_EQ(view->GetLayoutHeightMode(), 0);
@@ -532,7 +533,7 @@ TEST_F(ViewTest, ARowGridShowsTheFirstWindowHighRowAndFollowsResizes)
 
 TEST_F(ViewTest, ScreenshotOfALongPageAtItsEnd)
 {
-    MakeView();
+    FD_HELPER(MakeView());
     ASSERT_EQ(view->LoadUrl(PagePath("chat.htm"), "", &events, "", 0, 0, 0), 0);
     view->ScrollTo(0, 0x7FFFFFFF);
     UpdateWindow(view->hWnd());

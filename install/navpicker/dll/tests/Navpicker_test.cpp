@@ -50,13 +50,7 @@ std::string strBin()
     return s + "\\";
 }
 
-std::string strRead(const std::string& strPath)
-{
-    std::ifstream f(strPath, std::ios::binary);
-    std::ostringstream s;
-    s << f.rdbuf();
-    return s.str();
-}
+using FdTestKit::strReadFile;
 
 void vWrite(const std::string& strPath, const std::string& strText)
 {
@@ -239,15 +233,14 @@ HWND hWaitDialog(DWORD dwThread, const std::string& strCaption)
 {
     SFind find;
     find.strCaption = strCaption;
-    const DWORD dwStart = GetTickCount();
-    while (GetTickCount() - dwStart < kFindBoundMs)
-    {
-        EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
-        if (find.hFound)
-            return find.hFound;
-        Sleep(20);
-    }
-    return nullptr;
+    FdTestKit::boWaitUntil(
+        [&]
+        {
+            EnumThreadWindows(dwThread, boFindDialog, reinterpret_cast<LPARAM>(&find));
+            return find.hFound != nullptr;
+        },
+        kFindBoundMs);
+    return find.hFound;
 }
 
 // Runs `call` on this thread while `drive` runs on a thread of its own with
@@ -673,8 +666,8 @@ TEST_F(NavpickerTest, CloseBrowsersAsksFirst)
     ASSERT_TRUE(
         CreateProcessA(nullptr, &strCommand[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
     FdWin::CHandle process(pi.hProcess), thread(pi.hThread);
-    ASSERT_TRUE(
-        FdTestKit::boPumpUntil([&] { return strRead(strLog).find("|READY") != std::string::npos; }, 20000));
+    ASSERT_TRUE(FdTestKit::boPumpUntil(
+        [&] { return strReadFile(strLog).find("|READY") != std::string::npos; }, 20000));
 
     struct SBox
     {
@@ -702,7 +695,7 @@ TEST_F(NavpickerTest, CloseBrowsersAsksFirst)
               "automatiquement et lancer l'installation.",
               cancelled.strText);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process.get(), 0));
-    EXPECT_EQ(std::string::npos, strRead(strLog).find("WM_CLOSE"));
+    EXPECT_EQ(std::string::npos, strReadFile(strLog).find("WM_CLOSE"));
 
     SBox accepted;
     EXPECT_EQ(1,
@@ -713,7 +706,7 @@ TEST_F(NavpickerTest, CloseBrowsersAsksFirst)
         "begin the installation.",
         accepted.strText);
     EXPECT_EQ(WAIT_OBJECT_0, WaitForSingleObject(process.get(), 10000));
-    EXPECT_NE(std::string::npos, strRead(strLog).find("|WM_CLOSE"));
+    EXPECT_NE(std::string::npos, strReadFile(strLog).find("|WM_CLOSE"));
 }
 
 namespace
@@ -782,7 +775,7 @@ protected:
         return n.check("unused", "SOFTWARE\\NavTest", scratch.Path().c_str(), strLog.c_str(), "support",
                        "Zelto check", lpszLanguage);
     }
-    std::vector<SMail> mails() const { return mailsOf(strRead(m_strMailLog)); }
+    std::vector<SMail> mails() const { return mailsOf(strReadFile(m_strMailLog)); }
 
     FdTestKit::CScratchFolder scratch;
     std::string m_strMailLog, m_strLog;
@@ -906,11 +899,11 @@ TEST_F(CheckZeltoTest, FailedMailGoesToTheFallbackFile)
         DeleteFileA(kszFallback);
         SetEnvironmentVariableA("FD_FAKEMAPI_FAIL", c.lpszFail);
         EXPECT_EQ(0, iCheck(m_strLog)) << c.lpszFail;
-        const std::string strFile = strRead(kszFallback);
+        const std::string strFile = strReadFile(kszFallback);
         EXPECT_EQ(0u, strFile.find(FdNavReport::strBanner())) << c.lpszFail;
         EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd)) << c.lpszFail << "\n"
                                                     << strFile.substr(strFile.size() - 200);
-        EXPECT_EQ(c.boLoggedOff, boEndsWith(strRead(m_strMailLog), "LOGOFF\n")) << c.lpszFail;
+        EXPECT_EQ(c.boLoggedOff, boEndsWith(strReadFile(m_strMailLog), "LOGOFF\n")) << c.lpszFail;
     }
 }
 
@@ -956,11 +949,11 @@ TEST_F(CheckZeltoTest, WithoutMapi32OrOneOfItsFunctions)
                                       "\" \"" + m_strLog + "\" support \"Zelto check\" Français",
                                   60000);
         EXPECT_EQ(0u, run.dwExitCode) << c.lpszOverrides;
-        const std::string strFile = strRead(kszFallback);
+        const std::string strFile = strReadFile(kszFallback);
         EXPECT_EQ(0u, strFile.find(FdNavReport::strBanner())) << c.lpszOverrides;
         EXPECT_TRUE(boEndsWith(strFile, c.lpszEnd))
             << c.lpszOverrides << "\n"
             << strFile.substr(strFile.size() > 200 ? strFile.size() - 200 : 0);
     }
-    EXPECT_TRUE(strRead(m_strMailLog).empty()) << "the provider was reached";
+    EXPECT_TRUE(strReadFile(m_strMailLog).empty()) << "the provider was reached";
 }

@@ -1,4 +1,5 @@
 #include "PageReader.h"
+#include "TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +7,9 @@ using namespace FdBrowserHost;
 
 namespace
 {
-SPage page(const std::string& html)
+SPage page(const std::string& html, FdTestKit::SWhere where = FdTestKit::SWhere::here())
 {
+    FD_TRACE_CALLER(where);
     SPage p;
     SPageError err;
     EXPECT_TRUE(boReadPage(html, &p, &err)) << err.strText << " at " << err.offset;
