@@ -217,8 +217,10 @@ protected:
 
     void SetUp() override
     {
-        // A restart takes a new folder; the earlier ones go with the fixture.
-        m_dir = m_folders.emplace_back(FdTestKit::SWhere::here()).Path() + "\\";
+        // Each test takes a folder of its own; they all stay until the program
+        // ends, because a component an install registered there keeps its
+        // type library registered in it and later activations read it.
+        m_dir = s_folders.emplace_back(FdTestKit::SWhere::here()).Path() + "\\";
         m_install = m_dir + "inst";
         CreateDirectoryA(m_install.c_str(), nullptr);
         CreateDirectoryA((m_dir + "dl").c_str(), nullptr);
@@ -355,7 +357,7 @@ protected:
     }
     size_t ulSends() const { return m_plugin->named("SEND").size(); }
 
-    std::list<FdTestKit::CScratchFolder> m_folders;
+    static inline std::list<FdTestKit::CScratchFolder> s_folders;
     std::string m_dir, m_install;
     CRecordingPlugin* m_plugin = nullptr;
     IDiagOBPP2Cmpt* m_installer = nullptr;
