@@ -38,8 +38,10 @@ constexpr DWORD kPortFreeBoundMs = 20000;
 constexpr DWORD kProgramsEndMs = 20000;
 // A session ends when the launcher has left, or else once the page has been
 // quiet this long with no transfer open: longer than any quiet stretch of the
-// road (a component's first activation, the game itself).
-const char kQuietMs[] = "4000";
+// road (a component's first activation, the game itself), with room for a
+// loaded machine, where the launcher's work between two downloads alone took
+// over 4 s and the page closed in the middle of the road.
+const char kQuietMs[] = "10000";
 // The game runs this long unless it is killed or the page goes.
 const char kGameMs[] = "1500";
 const char kGameServerId[] = "ZDP1";
