@@ -2,11 +2,9 @@
 
 #include <algorithm>
 
-#include "FontCache.h"
 #include "GdiObject.h"
 #include "HtmlFlow.h"
 #include "HtmlGdiDC.h"
-#include "ImageCache.h"
 #include "WindowDC.h"
 
 namespace
@@ -52,12 +50,7 @@ bool HtmlWnd::Create(DWORD style, const RECT& rect, HWND parent, UINT id)
 
 void HtmlWnd::CreateCaches()
 {
-    if (m_imageCache == nullptr)
-        m_imageCache = std::make_unique<CImageCache>(false);
-    if (m_brushCache == nullptr)
-        m_brushCache = std::make_unique<CBrushCache>(false);
-    if (m_fontCache == nullptr)
-        m_fontCache = std::make_unique<CFontCache>(false);
+    m_caches.Create();
 }
 
 RECT HtmlWnd::ClientRect() const
@@ -185,11 +178,7 @@ void HtmlWnd::Refresh()
 {
     if (hWnd() == nullptr)
         return;
-    if (m_imageCache != nullptr)
-    {
-        CWindowDC dc(hWnd());
-        m_imageCache->RealizePalettes(dc.get(), false);
-    }
+    m_caches.RealizePalettes(hWnd());
     UpdateScrollBars(true, true);
     InvalidateRect(hWnd(), nullptr, TRUE);
     RestoreControlFocus();
@@ -617,67 +606,66 @@ int32_t HtmlWnd::HasSharedCaches(CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->HasSharedCaches(this);
-    return m_imageCache != nullptr ? 1 : 0;
+    return m_caches.HasImages() ? 1 : 0;
 }
 
 CHtmlImageSource* HtmlWnd::GetImage(const std::string& name, void* resourceModule, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->GetImage(name, resourceModule, this);
-    return m_imageCache != nullptr ? m_imageCache->GetImage(name, static_cast<HMODULE>(resourceModule))
-                                   : nullptr;
+    return m_caches.GetImage(name, static_cast<HMODULE>(resourceModule));
 }
 
 void HtmlWnd::ReleaseImage(CHtmlImageSource* image, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         m_parentView->ReleaseImage(image, this);
-    else if (m_imageCache != nullptr)
-        m_imageCache->ReleaseImage(image);
+    else
+        m_caches.ReleaseImage(image);
 }
 
 int32_t HtmlWnd::HasBrushCache(CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->HasBrushCache(this);
-    return m_brushCache != nullptr ? 1 : 0;
+    return m_caches.HasBrushes() ? 1 : 0;
 }
 
 HBRUSH__* HtmlWnd::GetBrush(uint32_t color, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->GetBrush(color, this);
-    return m_brushCache != nullptr ? m_brushCache->GetBrush(color) : nullptr;
+    return m_caches.GetBrush(color);
 }
 
 void HtmlWnd::ReleaseBrush(HBRUSH__* brush, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         m_parentView->ReleaseBrush(brush, this);
-    else if (m_brushCache != nullptr)
-        m_brushCache->ReleaseBrush(brush);
+    else
+        m_caches.ReleaseBrush(brush);
 }
 
 int32_t HtmlWnd::HasFontCache(CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->HasFontCache(this);
-    return m_fontCache != nullptr ? 1 : 0;
+    return m_caches.HasFonts() ? 1 : 0;
 }
 
 HFONT__* HtmlWnd::GetFont(const FontDesc* description, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         return m_parentView->GetFont(description, this);
-    return m_fontCache != nullptr && description != nullptr ? m_fontCache->GetFont(*description) : nullptr;
+    return m_caches.GetFont(description);
 }
 
 void HtmlWnd::ReleaseFont(HFONT__* font, CHtmlObject*)
 {
     if (m_parentView != nullptr)
         m_parentView->ReleaseFont(font, this);
-    else if (m_fontCache != nullptr)
-        m_fontCache->ReleaseFont(font);
+    else
+        m_caches.ReleaseFont(font);
 }
 
 int32_t HtmlWnd::OnLinkClick(std::string address, std::string target, CHtmlObject*)

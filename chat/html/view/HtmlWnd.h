@@ -20,12 +20,10 @@
 #include "HtmlGdiHost.h"
 #include "HtmlRuntimeClass.h"
 #include "HtmlTimerHost.h"
+#include "HtmlViewCaches.h"
 #include "HtmlWndEvents.h"
 #include "WindowBase.h"
 
-class CFontCache;
-class CBrushCache;
-class CImageCache;
 class HtmlWnd;
 
 // One frame of the view's frameset: the view's copy of the record and the
@@ -335,9 +333,8 @@ private:
     int32_t m_mouseUp = 1;
     int32_t m_keyDown = 0;
     std::string m_frameName;
-    std::unique_ptr<CImageCache> m_imageCache;
-    std::unique_ptr<CBrushCache> m_brushCache;
-    std::unique_ptr<CFontCache> m_fontCache;
+    // The caches a top view lends its document and its frames' documents.
+    CHtmlViewCaches m_caches;
     HtmlWnd* m_parentView = nullptr;
     std::vector<HtmlFrameView> m_frames;
     std::vector<FramePlacement> m_framePlacements;

@@ -12,7 +12,6 @@
 #include "../doc/HtmlText.h"
 #include "HtmlWnd.h"
 #include "WindowDC.h"
-#include "ImageCache.h"
 
 namespace
 {
@@ -645,11 +644,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
     case WM_SETFOCUS:
         if (m_parentView == nullptr || m_parentView->HasSharedCaches(this) == 0)
         {
-            if (m_imageCache != nullptr)
-            {
-                CWindowDC dc(hWnd());
-                m_imageCache->RealizePalettes(dc.get(), false);
-            }
+            m_caches.RealizePalettes(hWnd());
         }
         OnSetFocus(this);
         *result = 0;
