@@ -42,7 +42,7 @@ bool HtmlWnd::Create(DWORD style, const RECT& rect, HWND parent, UINT id)
     HINSTANCE instance = GetModuleHandleA(nullptr);
     if (!boRegisterClass(instance, kClassName, CS_DBLCLKS, LoadCursor(nullptr, IDC_ARROW)))
         return false;
-    const DWORD exStyle = (m_scrollFlags & kScrollLeftBar) ? WS_EX_LEFTSCROLLBAR : 0;
+    const DWORD exStyle = (m_scroll.flags & kScrollLeftBar) ? WS_EX_LEFTSCROLLBAR : 0;
     return hCreate(exStyle, kClassName, "", style, rect.left, rect.top, rect.right - rect.left,
                    rect.bottom - rect.top, parent, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                    instance) != nullptr;
@@ -156,8 +156,8 @@ int32_t HtmlWnd::Navigate(const std::string& context, IHtmlWndEvents* handler, c
 
 void HtmlWnd::LayoutToWindowHeight()
 {
-    m_layoutHeightMode = 0;
-    m_scrollFlags &= ~kScrollVertical;
+    m_scroll.layoutHeightMode = 0;
+    m_scroll.flags &= ~kScrollVertical;
     if (CHtmlFlow* flow = m_document->GetFlow())
         flow->SetRowHeight(ClientRect().bottom);
     m_document->ResetLayout();
@@ -166,10 +166,10 @@ void HtmlWnd::LayoutToWindowHeight()
 
 void HtmlWnd::LayoutUnlimitedHeight()
 {
-    m_layoutHeightMode = -1;
+    m_scroll.layoutHeightMode = -1;
     if (CHtmlFlow* flow = m_document->GetFlow())
         flow->SetRowHeight(0);
-    m_scrollFlags |= kScrollVertical;
+    m_scroll.flags |= kScrollVertical;
     m_document->ResetLayout();
     Refresh();
 }
@@ -196,9 +196,9 @@ int32_t HtmlWnd::RangeMax(int bar)
 
 void HtmlWnd::UpdateScrollBars(bool resetVertical, bool resetHorizontal)
 {
-    if (hWnd() == nullptr || m_scrollBarNesting >= kMaxScrollBarNesting)
+    if (hWnd() == nullptr || m_scroll.nesting >= kMaxScrollBarNesting)
         return;
-    NestingGuard guard(m_scrollBarNesting);
+    NestingGuard guard(m_scroll.nesting);
     CWindowDC window(hWnd());
     CHtmlGdiDC dc(window.get());
     if (resetVertical)
@@ -208,7 +208,7 @@ void HtmlWnd::UpdateScrollBars(bool resetVertical, bool resetHorizontal)
     const RECT rc = ClientRect();
     const LayoutRect client(0, 0, rc.right, rc.bottom);
     const bool visible = IsWindowVisible(hWnd()) != FALSE;
-    if (m_scrollFlags & kScrollVertical)
+    if (m_scroll.flags & kScrollVertical)
     {
         const int32_t needs = m_document->NeedsScroll(&dc, client);
         int minimum = 0;
@@ -218,7 +218,7 @@ void HtmlWnd::UpdateScrollBars(bool resetVertical, bool resetHorizontal)
         if (needs != 0 && !hasRange)
         {
             SetScrollRange(hWnd(), SB_VERT, 0, 1, FALSE);
-            if (m_scrollFlags & kHideVerticalBar)
+            if (m_scroll.flags & kHideVerticalBar)
                 ShowScrollBar(hWnd(), SB_VERT, FALSE);
             // The bar that appears resizes the window, whose resize updates again.
             if (visible)
@@ -237,7 +237,7 @@ void HtmlWnd::UpdateScrollBars(bool resetVertical, bool resetHorizontal)
         si.fMask = SIF_RANGE;
         si.nMin = 0;
         si.nMax = extra > 0 ? int(extra) : 0;
-        const bool hide = (m_scrollFlags & kHideVerticalBar) != 0;
+        const bool hide = (m_scroll.flags & kHideVerticalBar) != 0;
         SetScrollInfo(hWnd(), SB_VERT, &si, hide ? FALSE : TRUE);
         if (hide)
             ShowScrollBar(hWnd(), SB_VERT, FALSE);
@@ -247,14 +247,14 @@ void HtmlWnd::UpdateScrollBars(bool resetVertical, bool resetHorizontal)
         SetScrollRange(hWnd(), SB_VERT, 0, 0, FALSE);
         SetScrollPos(hWnd(), SB_VERT, 0, FALSE);
     }
-    if (m_scrollFlags & kScrollHorizontal)
+    if (m_scroll.flags & kScrollHorizontal)
     {
         const int32_t width = m_document->MeasureWidth();
         SCROLLINFO si = {};
         si.cbSize = sizeof si;
         si.fMask = SIF_RANGE;
         si.nMax = width > rc.right ? width - rc.right : 0;
-        const bool hide = (m_scrollFlags & kHideHorizontalBar) != 0;
+        const bool hide = (m_scroll.flags & kHideHorizontalBar) != 0;
         SetScrollInfo(hWnd(), SB_HORZ, &si, hide ? FALSE : TRUE);
         if (hide)
             ShowScrollBar(hWnd(), SB_HORZ, FALSE);
@@ -283,7 +283,7 @@ void HtmlWnd::OnPaint()
             // A page laid out in rows of the window's height shows one row:
             // the one the layout height mode picks, scrolled only sideways.
             const LayoutRect rect(rc.left + x, rc.top, rc.right + x, rc.bottom);
-            m_document->LayoutRow(&dc, m_layoutHeightMode, &rect);
+            m_document->LayoutRow(&dc, m_scroll.layoutHeightMode, &rect);
         }
         else
         {
@@ -320,8 +320,8 @@ int32_t HtmlWnd::TrackPosition(int bar)
 {
     // A drag of a bar built from frames hands its position over (SendThumbTrack).
     const int index = bar == SB_VERT ? 1 : 0;
-    if (m_trackHanded[index])
-        return m_handedTrack[index];
+    if (m_scroll.trackHanded[index])
+        return m_scroll.handedTrack[index];
     // The track position is 32 bits wide; the message's own is only 16.
     SCROLLINFO si = {};
     si.cbSize = sizeof si;
@@ -335,11 +335,11 @@ void HtmlWnd::SendThumbTrack(int bar, int32_t position)
     if (hWnd() == nullptr || (bar != SB_VERT && bar != SB_HORZ))
         return;
     const int index = bar == SB_VERT ? 1 : 0;
-    m_trackHanded[index] = true;
-    m_handedTrack[index] = position;
+    m_scroll.trackHanded[index] = true;
+    m_scroll.handedTrack[index] = position;
     SendMessageA(hWnd(), bar == SB_VERT ? WM_VSCROLL : WM_HSCROLL,
                  MAKEWPARAM(SB_THUMBTRACK, LOWORD(static_cast<DWORD>(position))), 0);
-    m_trackHanded[index] = false;
+    m_scroll.trackHanded[index] = false;
 }
 
 void HtmlWnd::ScrollAbsolute(int bar, int32_t position)
@@ -562,18 +562,18 @@ int32_t HtmlWnd::OnHandlerTag(std::string name, std::string attributes, HtmlMemB
 
 void HtmlWnd::OnDocumentCleared(CHtmlObject*)
 {
-    m_scrollBarNesting = 0;
-    m_layoutHeightMode = 0;
+    m_scroll.nesting = 0;
+    m_scroll.layoutHeightMode = 0;
     if (hWnd() == nullptr)
         return;
     // The document still holds its old tree here: the resize that the
     // vanishing bars cause must not measure it again.
-    m_scrollBarNesting = kMaxScrollBarNesting;
+    m_scroll.nesting = kMaxScrollBarNesting;
     SetScrollRange(hWnd(), SB_VERT, 0, 0, FALSE);
     SetScrollPos(hWnd(), SB_VERT, 0, FALSE);
     SetScrollRange(hWnd(), SB_HORZ, 0, 0, FALSE);
     SetScrollPos(hWnd(), SB_HORZ, 0, FALSE);
-    m_scrollBarNesting = 0;
+    m_scroll.nesting = 0;
 }
 
 void HtmlWnd::OnTitle(std::string title, CHtmlObject*)

@@ -91,8 +91,8 @@ public:
     void CreateCaches();
     IHtmlWndEvents* GetHandler() const { return m_handler; }
     void SetHandler(IHtmlWndEvents* handler) { m_handler = handler; }
-    uint32_t GetScrollFlags() const { return m_scrollFlags; }
-    void SetScrollFlags(uint32_t flags) { m_scrollFlags = flags; }
+    uint32_t GetScrollFlags() const { return m_scroll.flags; }
+    void SetScrollFlags(uint32_t flags) { m_scroll.flags = flags; }
     const std::string& GetFrameName() const { return m_frameName; }
 
     // Frames. Names compare without regard to case.
@@ -116,7 +116,7 @@ public:
     // Layout height: to the window's height (mode 0) or unlimited (-1).
     void LayoutToWindowHeight();
     void LayoutUnlimitedHeight();
-    int32_t GetLayoutHeightMode() const { return m_layoutHeightMode; }
+    int32_t GetLayoutHeightMode() const { return m_scroll.layoutHeightMode; }
     // Palettes, scroll bars from the document's height, a full repaint.
     void Refresh();
     void UpdateScrollBars(bool resetVertical, bool resetHorizontal);
@@ -315,6 +315,23 @@ private:
     // Brings the keyboard focus back to the focus element's control.
     void RestoreControlFocus();
 
+    // Scrolling and the bars: which bars the view keeps, the layout height
+    // and the thumb position handed over from outside.
+    struct ScrollState
+    {
+        // The kScroll... and kHide... flags.
+        uint32_t flags = kScrollVertical | kScrollHorizontal;
+        // UpdateScrollBars within itself (the bars' changes resize the
+        // view), at most kMaxScrollBarNesting deep.
+        int32_t nesting = 0;
+        // 0: laid out to the window's height; -1: unlimited.
+        int32_t layoutHeightMode = 0;
+        // The position SendThumbTrack hands over, per bar (SB_HORZ,
+        // SB_VERT), while its message is being handled.
+        bool trackHanded[2] = {false, false};
+        int32_t handedTrack[2] = {0, 0};
+    };
+
     // The document's host: Windows files and the process-wide caches, which
     // every view shares. Declared first, so it outlives the document.
     CHtmlGdiHost m_host;
@@ -323,13 +340,7 @@ private:
     IHtmlWndEvents* m_savedHandler = nullptr; // not owned
     int32_t m_originX = 0;
     int32_t m_originY = 0;
-    int32_t m_scrollBarNesting = 0;
-    int32_t m_layoutHeightMode = 0;
-    // The position SendThumbTrack hands over, per bar (SB_HORZ, SB_VERT),
-    // while its message is being handled.
-    bool m_trackHanded[2] = {false, false};
-    int32_t m_handedTrack[2] = {0, 0};
-    uint32_t m_scrollFlags = kScrollVertical | kScrollHorizontal;
+    ScrollState m_scroll;
     int32_t m_mouseUp = 1;
     int32_t m_keyDown = 0;
     std::string m_frameName;

@@ -207,7 +207,7 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
         child->m_frameElement = record.element;
         child->m_tabGroup = record.tabGroup;
         // Bits 0x10, 0x20 and 0x40 ride along unused.
-        child->m_scrollFlags = record.scrollFlags;
+        child->m_scroll.flags = record.scrollFlags;
         if (record.marginWidth != -1)
             child->m_document->SetMarginWidth(record.marginWidth);
         if (record.marginHeight != -1)
