@@ -332,6 +332,26 @@ private:
         int32_t handedTrack[2] = {0, 0};
     };
 
+    // The mouse and keys as the view's hover, capture and border cursor see them.
+    struct PointerState
+    {
+        int32_t mouseUp = 1;
+        // A key is held: the pointer's moves leave the capture alone.
+        int32_t keyDown = 0;
+        // Where the left button went down (screen), moved along with a drag.
+        POINT buttonDown = {0, 0};
+        // The cursor a frame border's size cursor replaced, until it goes back.
+        HCURSOR savedCursor = nullptr;
+
+        void RestoreCursor()
+        {
+            if (savedCursor == nullptr)
+                return;
+            SetCursor(savedCursor);
+            savedCursor = nullptr;
+        }
+    };
+
     // The document's host: Windows files and the process-wide caches, which
     // every view shares. Declared first, so it outlives the document.
     CHtmlGdiHost m_host;
@@ -341,8 +361,7 @@ private:
     int32_t m_originX = 0;
     int32_t m_originY = 0;
     ScrollState m_scroll;
-    int32_t m_mouseUp = 1;
-    int32_t m_keyDown = 0;
+    PointerState m_pointer;
     std::string m_frameName;
     // The caches a top view lends its document and its frames' documents.
     CHtmlViewCaches m_caches;
@@ -355,8 +374,6 @@ private:
     CTagFRAME* m_frameElement = nullptr; // not owned
     // Copied from the frame element: this child view is a tab-order root of its own.
     int32_t m_tabGroup = 0;
-    POINT m_buttonDown = {0, 0};
-    HCURSOR m_savedCursor = nullptr;
     // Form controls and focus.
     bool m_forwardCommands = false;
     std::vector<CTagINPUT*> m_formControls; // not owned: the document's elements

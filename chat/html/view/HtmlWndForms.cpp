@@ -519,7 +519,7 @@ void HtmlWnd::FollowFocusedLink(int32_t key, int32_t flags)
 
 void HtmlWnd::OnKeyDown(WPARAM key, LPARAM lParam)
 {
-    m_keyDown = 1;
+    m_pointer.keyDown = 1;
     EndCapture();
     if (OnInputKey(int32_t(key), LOWORD(lParam), HIWORD(lParam), m_frameName, this) != 0)
         return;
@@ -634,12 +634,12 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
         *result = 0;
         return true;
     case WM_SYSKEYDOWN:
-        m_keyDown = 1;
+        m_pointer.keyDown = 1;
         EndCapture();
         return false;
     case WM_KEYUP:
     case WM_SYSKEYUP:
-        m_keyDown = 0;
+        m_pointer.keyDown = 0;
         return false;
     case WM_SETFOCUS:
         if (m_parentView == nullptr || m_parentView->HasSharedCaches(this) == 0)

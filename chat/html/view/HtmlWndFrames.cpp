@@ -454,15 +454,11 @@ bool HtmlWnd::SetBorderCursor(POINT client)
                          : hit.column >= 0               ? IDC_SIZEWE
                                                          : IDC_SIZENS;
         HCURSOR previous = SetCursor(LoadCursorA(nullptr, id));
-        if (m_savedCursor == nullptr)
-            m_savedCursor = previous != nullptr ? previous : LoadCursorA(nullptr, IDC_ARROW);
+        if (m_pointer.savedCursor == nullptr)
+            m_pointer.savedCursor = previous != nullptr ? previous : LoadCursorA(nullptr, IDC_ARROW);
         return true;
     }
-    if (m_savedCursor != nullptr)
-    {
-        SetCursor(m_savedCursor);
-        m_savedCursor = nullptr;
-    }
+    m_pointer.RestoreCursor();
     if (m_parentView == nullptr || m_parentView->hWnd() == nullptr || client.x < 0)
         return false;
     POINT point = client;
@@ -479,13 +475,7 @@ void HtmlWnd::EndCapture()
     // As if the pointer had left: a frame-border cursor, this view's or a
     // parent's, gives the previous cursor back.
     for (HtmlWnd* view = this; view != nullptr; view = view->m_parentView)
-    {
-        if (view->m_savedCursor != nullptr)
-        {
-            SetCursor(view->m_savedCursor);
-            view->m_savedCursor = nullptr;
-        }
-    }
+        view->m_pointer.RestoreCursor();
 }
 
 bool HtmlWnd::DragFrameBorder(POINT client)
@@ -514,12 +504,8 @@ bool HtmlWnd::DragFrameBorder(POINT client)
         LayoutFrames();
         InvalidateRect(hWnd(), nullptr, TRUE);
     }
-    m_mouseUp = 1;
-    if (m_savedCursor != nullptr)
-    {
-        SetCursor(m_savedCursor);
-        m_savedCursor = nullptr;
-    }
+    m_pointer.mouseUp = 1;
+    m_pointer.RestoreCursor();
     return true;
 }
 
@@ -532,17 +518,18 @@ void HtmlWnd::OnMouseMoveMessage(WPARAM keys, POINT client)
     HoverMove(keys, inside ? &client : nullptr);
     SetBorderCursor(inside ? client : POINT{-1, -1});
     // Holding the capture while the pointer is inside shows when it leaves.
-    if ((keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && m_keyDown == 0)
+    if ((keys & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0 && m_pointer.keyDown == 0)
     {
         if (inside && GetCapture() != hWnd())
             SetCapture(hWnd());
         else if (!inside && GetCapture() == hWnd())
             ReleaseCapture();
     }
-    if ((keys & MK_LBUTTON) != 0 && (screen.x != m_buttonDown.x || screen.y != m_buttonDown.y))
+    if ((keys & MK_LBUTTON) != 0 &&
+        (screen.x != m_pointer.buttonDown.x || screen.y != m_pointer.buttonDown.y))
     {
-        OnDrag(screen.x, screen.y, m_buttonDown.x, m_buttonDown.y, &m_frameName, this);
-        m_buttonDown = screen;
+        OnDrag(screen.x, screen.y, m_pointer.buttonDown.x, m_pointer.buttonDown.y, &m_frameName, this);
+        m_pointer.buttonDown = screen;
     }
 }
 
@@ -561,7 +548,7 @@ void HtmlWnd::OnButtonUpMessage(WPARAM keys, POINT client)
     std::string target;
     CTag* element = nullptr;
     const std::string link = m_document->GetLinkAt(at.x, at.y, int32_t(keys), &target, &element);
-    m_mouseUp = 1;
+    m_pointer.mouseUp = 1;
     if (link.empty())
     {
         OnClick(int32_t(keys), client.x, client.y, this);
@@ -584,7 +571,7 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
     case WM_SETCURSOR:
         // Over a frame border the size cursor stays until the pointer leaves it.
         if (reinterpret_cast<HWND>(wParam) == hWnd() && LOWORD(lParam) == HTCLIENT &&
-            m_savedCursor != nullptr)
+            m_pointer.savedCursor != nullptr)
         {
             *result = TRUE;
             return true;
@@ -595,10 +582,10 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
         return true;
     case WM_LBUTTONDOWN:
     {
-        m_mouseUp = 0;
+        m_pointer.mouseUp = 0;
         SetCapture(hWnd());
-        m_buttonDown = client;
-        ClientToScreen(hWnd(), &m_buttonDown);
+        m_pointer.buttonDown = client;
+        ClientToScreen(hWnd(), &m_pointer.buttonDown);
         if (GetFocus() != hWnd())
             SetFocus(hWnd());
         // The press takes the focus mark off the element that has it, in
@@ -617,7 +604,7 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
             POINT point = client;
             MapWindowPoints(hWnd(), m_parentView->hWnd(), &point, 1);
             if (m_parentView->DragFrameBorder(point))
-                m_mouseUp = 1;
+                m_pointer.mouseUp = 1;
         }
         return true;
     }
