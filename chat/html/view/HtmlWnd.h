@@ -203,10 +203,10 @@ public:
     void OnKillFocus(CHtmlObject* sender) override;
 
     // Every WM_COMMAND of a control also goes to the parent window when set.
-    void SetForwardCommands(bool on) { m_forwardCommands = on; }
+    void SetForwardCommands(bool on) { m_forms.forwardCommands = on; }
     // The elements whose controls this view made, in creation order.
-    const std::vector<CTagINPUT*>& GetFormControls() const { return m_formControls; }
-    CTagINPUT* GetFocusElement() const { return m_focusElement; }
+    const std::vector<CTagINPUT*>& GetFormControls() const { return m_forms.controls; }
+    CTagINPUT* GetFocusElement() const { return m_forms.focusElement; }
     // Moves the keyboard focus to the next tab stop (the previous one when
     // backwards) of the view's tab group; false when there is none.
     bool MoveTabFocus(bool backwards);
@@ -352,6 +352,38 @@ private:
         }
     };
 
+    // Form controls and the keyboard focus among them (HtmlWndForms.cpp).
+    struct FormState
+    {
+        // Every WM_COMMAND of a control also goes to the parent window.
+        bool forwardCommands = false;
+        // The elements whose controls the view made, in creation order (not
+        // owned: the document's elements).
+        std::vector<CTagINPUT*> controls;
+        // The element whose control has the keyboard focus.
+        CTagINPUT* focusElement = nullptr;
+        // The NAME of the last radio button made: the next of another name
+        // starts a group.
+        std::string lastRadioGroup;
+
+        // The control of the element is gone: it no longer counts.
+        void Forget(CTagINPUT* input)
+        {
+            if (focusElement == input)
+                focusElement = nullptr;
+            for (auto it = controls.begin(); it != controls.end(); ++it)
+            {
+                if (*it == input)
+                {
+                    controls.erase(it);
+                    break;
+                }
+            }
+            if (controls.empty())
+                lastRadioGroup.clear();
+        }
+    };
+
     // The document's host: Windows files and the process-wide caches, which
     // every view shares. Declared first, so it outlives the document.
     CHtmlGdiHost m_host;
@@ -374,9 +406,5 @@ private:
     CTagFRAME* m_frameElement = nullptr; // not owned
     // Copied from the frame element: this child view is a tab-order root of its own.
     int32_t m_tabGroup = 0;
-    // Form controls and focus.
-    bool m_forwardCommands = false;
-    std::vector<CTagINPUT*> m_formControls; // not owned: the document's elements
-    CTagINPUT* m_focusElement = nullptr;
-    std::string m_lastRadioGroup;
+    FormState m_forms;
 };

@@ -88,7 +88,7 @@ void HtmlWnd::CreateControl(CTagINPUT* input, CHtmlObject*)
 {
     if (input == nullptr)
         return;
-    m_formControls.push_back(input);
+    m_forms.controls.push_back(input);
     FormControlDesc& desc = input->GetDesc();
     const char* className = nullptr;
     DWORD style = 0;
@@ -123,10 +123,10 @@ void HtmlWnd::CreateControl(CTagINPUT* input, CHtmlObject*)
         else
         {
             style = BS_AUTORADIOBUTTON;
-            if (desc.name != m_lastRadioGroup)
+            if (desc.name != m_forms.lastRadioGroup)
             {
                 style |= WS_GROUP;
-                m_lastRadioGroup = desc.name;
+                m_forms.lastRadioGroup = desc.name;
             }
         }
         if (desc.type != "SUBMIT" && desc.align == 1)
@@ -259,25 +259,14 @@ void HtmlWnd::DestroyControl(CTagINPUT* input, CHtmlObject*)
         desc.className.clear();
         desc.visible = 0;
     }
-    if (m_focusElement == input)
-        m_focusElement = nullptr;
-    for (auto it = m_formControls.begin(); it != m_formControls.end(); ++it)
-    {
-        if (*it == input)
-        {
-            m_formControls.erase(it);
-            break;
-        }
-    }
-    if (m_formControls.empty())
-        m_lastRadioGroup.clear();
+    m_forms.Forget(input);
     if (m_handler != nullptr)
         m_handler->DestroyControl(input, this);
 }
 
 CTagINPUT* HtmlWnd::ControlById(int32_t id) const
 {
-    for (CTagINPUT* input : m_formControls)
+    for (CTagINPUT* input : m_forms.controls)
     {
         HWND control = Window(input);
         if (control != nullptr && GetDlgCtrlID(control) == id)
@@ -290,7 +279,7 @@ CTagINPUT* HtmlWnd::ControlByWindow(HWND control) const
 {
     if (control == nullptr)
         return nullptr;
-    for (CTagINPUT* input : m_formControls)
+    for (CTagINPUT* input : m_forms.controls)
         if (Window(input) == control)
             return input;
     return nullptr;
@@ -406,9 +395,9 @@ void HtmlWnd::SetFocusMark(CTag* element, int32_t on)
     m_document->SetFocusElement(element, on, &dc);
     auto* input = dynamic_cast<CTagINPUT*>(element);
     if (on)
-        m_focusElement = input != nullptr && input->GetDesc().window != nullptr ? input : nullptr;
-    else if (m_focusElement == element)
-        m_focusElement = nullptr;
+        m_forms.focusElement = input != nullptr && input->GetDesc().window != nullptr ? input : nullptr;
+    else if (m_forms.focusElement == element)
+        m_forms.focusElement = nullptr;
 }
 
 void HtmlWnd::ClearFocusMark()
@@ -483,9 +472,9 @@ bool HtmlWnd::MoveTabFocus(bool backwards)
 
 void HtmlWnd::RestoreControlFocus()
 {
-    if (m_focusElement == nullptr || hWnd() == nullptr)
+    if (m_forms.focusElement == nullptr || hWnd() == nullptr)
         return;
-    HWND control = Window(m_focusElement);
+    HWND control = Window(m_forms.focusElement);
     if (!IsWindow(control))
         return;
     SetFocus(hWnd());
@@ -566,7 +555,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
     {
         if (lParam == 0)
             return false; // menus and accelerators
-        if (m_forwardCommands && GetParent(hWnd()) != nullptr)
+        if (m_forms.forwardCommands && GetParent(hWnd()) != nullptr)
             SendMessageA(GetParent(hWnd()), WM_COMMAND, wParam, lParam);
         const int32_t id = LOWORD(wParam);
         const int32_t code = HIWORD(wParam);
@@ -665,7 +654,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
                 SetFocusMark(old, 0);
             if (old != input)
                 SetFocusMark(input, 1);
-            m_focusElement = input;
+            m_forms.focusElement = input;
         }
         *result = 0;
         return true;
@@ -706,7 +695,7 @@ CTagINPUT* HtmlWnd::FindInputTag(const std::string& name)
     ForEachView(
         [&](HtmlWnd* view)
         {
-            for (CTagINPUT* input : view->m_formControls)
+            for (CTagINPUT* input : view->m_forms.controls)
             {
                 if (input->GetDesc().name == name)
                 {
@@ -762,7 +751,7 @@ std::string HtmlWnd::GetRadioValue(const std::string& name)
     ForEachView(
         [&](HtmlWnd* view)
         {
-            for (CTagINPUT* input : view->m_formControls)
+            for (CTagINPUT* input : view->m_forms.controls)
             {
                 const FormControlDesc& desc = input->GetDesc();
                 if (desc.type == "RADIO" && desc.name == name && IsWindow(Window(input)) &&
@@ -783,7 +772,7 @@ bool HtmlWnd::SetRadioValue(const std::string& name, const std::string& value)
     ForEachView(
         [&](HtmlWnd* view)
         {
-            for (CTagINPUT* input : view->m_formControls)
+            for (CTagINPUT* input : view->m_forms.controls)
             {
                 const FormControlDesc& desc = input->GetDesc();
                 if (desc.type != "RADIO" || desc.name != name || !IsWindow(Window(input)))
