@@ -544,7 +544,7 @@ int32_t HtmlWnd::OnTag(std::string name, std::string attributes, HtmlMemBlock* c
                        std::string frameName, CHtmlObject*)
 {
     if (frameName.empty())
-        frameName = m_frameName;
+        frameName = m_frame.name;
     if (m_handler == nullptr)
         return -1;
     return m_handler->OnTag(name, attributes, content, length, frameName, this);
@@ -554,7 +554,7 @@ int32_t HtmlWnd::OnHandlerTag(std::string name, std::string attributes, HtmlMemB
                               std::string frameName, CHtmlObject*)
 {
     if (frameName.empty())
-        frameName = m_frameName;
+        frameName = m_frame.name;
     if (m_handler == nullptr)
         return -1;
     return m_handler->OnHandlerTag(name, attributes, content, length, frameName, this);
@@ -597,73 +597,73 @@ void HtmlWnd::OnLinkHover(const std::string& text, CTag* link, int32_t kind, CHt
 void HtmlWnd::OnLeaveView(std::string* kind, std::string* address, std::string frameName, CHtmlObject*)
 {
     if (frameName.empty())
-        frameName = m_frameName;
+        frameName = m_frame.name;
     if (m_handler != nullptr)
         m_handler->OnLeaveView(kind, address, frameName, this);
 }
 
 int32_t HtmlWnd::HasSharedCaches(CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->HasSharedCaches(this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->HasSharedCaches(this);
     return m_caches.HasImages() ? 1 : 0;
 }
 
 CHtmlImageSource* HtmlWnd::GetImage(const std::string& name, void* resourceModule, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->GetImage(name, resourceModule, this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->GetImage(name, resourceModule, this);
     return m_caches.GetImage(name, static_cast<HMODULE>(resourceModule));
 }
 
 void HtmlWnd::ReleaseImage(CHtmlImageSource* image, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->ReleaseImage(image, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->ReleaseImage(image, this);
     else
         m_caches.ReleaseImage(image);
 }
 
 int32_t HtmlWnd::HasBrushCache(CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->HasBrushCache(this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->HasBrushCache(this);
     return m_caches.HasBrushes() ? 1 : 0;
 }
 
 HBRUSH__* HtmlWnd::GetBrush(uint32_t color, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->GetBrush(color, this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->GetBrush(color, this);
     return m_caches.GetBrush(color);
 }
 
 void HtmlWnd::ReleaseBrush(HBRUSH__* brush, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->ReleaseBrush(brush, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->ReleaseBrush(brush, this);
     else
         m_caches.ReleaseBrush(brush);
 }
 
 int32_t HtmlWnd::HasFontCache(CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->HasFontCache(this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->HasFontCache(this);
     return m_caches.HasFonts() ? 1 : 0;
 }
 
 HFONT__* HtmlWnd::GetFont(const FontDesc* description, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->GetFont(description, this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->GetFont(description, this);
     return m_caches.GetFont(description);
 }
 
 void HtmlWnd::ReleaseFont(HFONT__* font, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->ReleaseFont(font, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->ReleaseFont(font, this);
     else
         m_caches.ReleaseFont(font);
 }
@@ -726,7 +726,7 @@ void HtmlWnd::OnHandlerEnding(const std::string& handlerName, CHtmlObject*)
     // parent chain hears it too.
     if (m_handler != nullptr)
         m_handler->OnHandlerEnded(handlerName, this, this);
-    if (m_parentView != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_parentView))
+    if (m_frame.parent != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
         OnHandlerEnded(handlerName, this, this);
 }
 
@@ -735,7 +735,7 @@ void HtmlWnd::PopHandler(const std::string& handlerName, CHtmlObject*)
     int32_t drop = 0;
     if (m_handler != nullptr)
         drop = m_handler->ReleaseHandler(handlerName, this, this);
-    if (m_parentView != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_parentView) &&
+    if (m_frame.parent != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent) &&
         ReleaseHandler(handlerName, this, this) != 0)
         drop = 1;
     if (drop != 0)
@@ -753,8 +753,8 @@ IHtmlWndEvents* HtmlWnd::GetReplacementHandler(const std::string& handlerName, c
     IHtmlWndEvents* answer = m_handler != nullptr
                                  ? m_handler->GetReplacementHandler(handlerName, attributes, view, this)
                                  : nullptr;
-    if (answer == nullptr && m_parentView != nullptr)
-        answer = m_parentView->GetReplacementHandler(handlerName, attributes, view, this);
+    if (answer == nullptr && m_frame.parent != nullptr)
+        answer = m_frame.parent->GetReplacementHandler(handlerName, attributes, view, this);
     return answer;
 }
 

@@ -93,7 +93,7 @@ public:
     void SetHandler(IHtmlWndEvents* handler) { m_handler = handler; }
     uint32_t GetScrollFlags() const { return m_scroll.flags; }
     void SetScrollFlags(uint32_t flags) { m_scroll.flags = flags; }
-    const std::string& GetFrameName() const { return m_frameName; }
+    const std::string& GetFrameName() const { return m_frame.name; }
 
     // Frames. Names compare without regard to case.
     // Bounds of a page that holds itself as a frame: levels of frames below
@@ -102,9 +102,9 @@ public:
     static constexpr int32_t kMaxFrameViews = 128;
     // Child views under this view, at every level.
     int32_t CountFrameViews() const;
-    const std::vector<HtmlFrameView>& GetFrames() const { return m_frames; }
-    HtmlWnd* GetParentView() const { return m_parentView; }
-    int32_t IsTabGroup() const { return m_tabGroup; }
+    const std::vector<HtmlFrameView>& GetFrames() const { return m_frame.children; }
+    HtmlWnd* GetParentView() const { return m_frame.parent; }
+    int32_t IsTabGroup() const { return m_frame.tabGroup; }
     // The direct frames first, then each child view's, in frame order.
     HtmlWnd* FindFrameWnd(const std::string& name, CTagFRAME** element = nullptr);
     // This view for an empty name; -1 (FALSE) when the frame isn't found.
@@ -384,6 +384,22 @@ private:
         }
     };
 
+    // Frames (HtmlWndFrames.cpp): this view as a frame of a parent view, and
+    // the frames of its own frameset with their child views.
+    struct FrameState
+    {
+        HtmlWnd* parent = nullptr; // not owned
+        std::vector<HtmlFrameView> children;
+        std::vector<FramePlacement> placements;
+        // Child views whose windows are gone, deleted on the next turn of the
+        // loop: a link in a frame may replace the frameset that holds it.
+        std::vector<std::unique_ptr<HtmlWnd>> retired;
+        CTagFRAME* element = nullptr; // not owned
+        // Copied from the frame element: this child view is a tab-order root of its own.
+        int32_t tabGroup = 0;
+        std::string name;
+    };
+
     // The document's host: Windows files and the process-wide caches, which
     // every view shares. Declared first, so it outlives the document.
     CHtmlGdiHost m_host;
@@ -394,17 +410,8 @@ private:
     int32_t m_originY = 0;
     ScrollState m_scroll;
     PointerState m_pointer;
-    std::string m_frameName;
     // The caches a top view lends its document and its frames' documents.
     CHtmlViewCaches m_caches;
-    HtmlWnd* m_parentView = nullptr;
-    std::vector<HtmlFrameView> m_frames;
-    std::vector<FramePlacement> m_framePlacements;
-    // Child views whose windows are gone, deleted on the next turn of the
-    // loop: a link in a frame may replace the frameset that holds it.
-    std::vector<std::unique_ptr<HtmlWnd>> m_retiredViews;
-    CTagFRAME* m_frameElement = nullptr; // not owned
-    // Copied from the frame element: this child view is a tab-order root of its own.
-    int32_t m_tabGroup = 0;
+    FrameState m_frame;
     FormState m_forms;
 };

@@ -67,8 +67,8 @@ template <class Visit> bool HtmlWnd::ForEachView(Visit visit)
 std::vector<HtmlWnd*> HtmlWnd::GetChildViews() const
 {
     std::vector<HtmlWnd*> views;
-    views.reserve(m_frames.size());
-    for (const HtmlFrameView& frame : m_frames)
+    views.reserve(m_frame.children.size());
+    for (const HtmlFrameView& frame : m_frame.children)
         if (frame.view != nullptr)
             views.push_back(frame.view.get());
     return views;
@@ -413,8 +413,8 @@ void HtmlWnd::ClearFocusMark()
 HtmlWnd* HtmlWnd::TabRoot()
 {
     HtmlWnd* view = this;
-    while (view->m_parentView != nullptr && !view->m_tabGroup)
-        view = view->m_parentView;
+    while (view->m_frame.parent != nullptr && !view->m_frame.tabGroup)
+        view = view->m_frame.parent;
     return view;
 }
 
@@ -433,7 +433,7 @@ void HtmlWnd::CollectTabStops(std::vector<HtmlTabStop>& stops, std::vector<HtmlW
         views.push_back(this);
     }
     for (HtmlWnd* child : GetChildViews())
-        if (child != nullptr && !child->m_tabGroup)
+        if (child != nullptr && !child->m_frame.tabGroup)
             child->CollectTabStops(stops, views);
 }
 
@@ -510,7 +510,7 @@ void HtmlWnd::OnKeyDown(WPARAM key, LPARAM lParam)
 {
     m_pointer.keyDown = 1;
     EndCapture();
-    if (OnInputKey(int32_t(key), LOWORD(lParam), HIWORD(lParam), m_frameName, this) != 0)
+    if (OnInputKey(int32_t(key), LOWORD(lParam), HIWORD(lParam), m_frame.name, this) != 0)
         return;
     switch (key)
     {
@@ -631,7 +631,7 @@ bool HtmlWnd::OnFormMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* re
         m_pointer.keyDown = 0;
         return false;
     case WM_SETFOCUS:
-        if (m_parentView == nullptr || m_parentView->HasSharedCaches(this) == 0)
+        if (m_frame.parent == nullptr || m_frame.parent->HasSharedCaches(this) == 0)
         {
             m_caches.RealizePalettes(hWnd());
         }

@@ -171,8 +171,8 @@ void DrawFrameBorder(HDC hdc, int32_t left, int32_t top, int32_t right, int32_t 
 std::vector<FrameRecord> HtmlWnd::FrameRecords() const
 {
     std::vector<FrameRecord> records;
-    records.reserve(m_frames.size());
-    for (const HtmlFrameView& frame : m_frames)
+    records.reserve(m_frame.children.size());
+    for (const HtmlFrameView& frame : m_frame.children)
         records.push_back(frame.record);
     return records;
 }
@@ -186,7 +186,7 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
     // bounds the frameset stays empty.
     int32_t depth = 0;
     const HtmlWnd* top = this;
-    for (; top->m_parentView != nullptr; top = top->m_parentView)
+    for (; top->m_frame.parent != nullptr; top = top->m_frame.parent)
         ++depth;
     if (depth >= kMaxFrameDepth || size_t(top->CountFrameViews()) + frames->size() > size_t(kMaxFrameViews))
         return;
@@ -202,10 +202,10 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
         child->SetSourceType(m_document->GetSourceType());
         child->m_originX = m_originX;
         child->m_originY = m_originY;
-        child->m_parentView = this;
-        child->m_frameName = record.name;
-        child->m_frameElement = record.element;
-        child->m_tabGroup = record.tabGroup;
+        child->m_frame.parent = this;
+        child->m_frame.name = record.name;
+        child->m_frame.element = record.element;
+        child->m_frame.tabGroup = record.tabGroup;
         // Bits 0x10, 0x20 and 0x40 ride along unused.
         child->m_scroll.flags = record.scrollFlags;
         if (record.marginWidth != -1)
@@ -222,12 +222,12 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
                 SetWindowTextA(child->hWnd(), (kFrameTitle + record.name).c_str());
         }
         frame.view = std::move(child);
-        m_frames.push_back(std::move(frame));
+        m_frame.children.push_back(std::move(frame));
     }
     LayoutFrames();
-    for (size_t i = 0; i < m_frames.size(); ++i)
+    for (size_t i = 0; i < m_frame.children.size(); ++i)
     {
-        const std::string address = m_frames[i].record.address;
+        const std::string address = m_frame.children[i].record.address;
         if (!address.empty())
             LoadIntoFrame(int32_t(i), address, -1, -1, false);
     }
@@ -236,7 +236,7 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
 int32_t HtmlWnd::CountFrameViews() const
 {
     int32_t count = 0;
-    for (const HtmlFrameView& frame : m_frames)
+    for (const HtmlFrameView& frame : m_frame.children)
         if (frame.view != nullptr)
             count += 1 + frame.view->CountFrameViews();
     return count;
@@ -250,8 +250,8 @@ void HtmlWnd::OnFramesDestroyed(CHtmlObject*)
 void HtmlWnd::DestroyFrames()
 {
     std::vector<HtmlFrameView> frames;
-    frames.swap(m_frames);
-    m_framePlacements.clear();
+    frames.swap(m_frame.children);
+    m_frame.placements.clear();
     for (HtmlFrameView& frame : frames)
     {
         HtmlWnd* child = frame.view.get();
@@ -263,36 +263,36 @@ void HtmlWnd::DestroyFrames()
         if (handler != static_cast<IHtmlWndEvents*>(this))
             OnFrameDestroyed(frame.record.element, child, this);
         child->vDestroy();
-        m_retiredViews.push_back(std::move(frame.view));
+        m_frame.retired.push_back(std::move(frame.view));
     }
-    if (!m_retiredViews.empty() && hWnd() != nullptr)
+    if (!m_frame.retired.empty() && hWnd() != nullptr)
         PostMessageA(hWnd(), kMsgReleaseRetired, 0, 0);
 }
 
 void HtmlWnd::OnFrameWindowDestroyed()
 {
     DestroyFrames();
-    if (m_parentView == nullptr)
+    if (m_frame.parent == nullptr)
         return;
     if (m_handler != nullptr)
-        m_handler->OnViewDestroyed(m_frameElement, this);
-    if (m_handler != static_cast<IHtmlWndEvents*>(m_parentView))
-        m_parentView->OnViewDestroyed(m_frameElement, this);
+        m_handler->OnViewDestroyed(m_frame.element, this);
+    if (m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
+        m_frame.parent->OnViewDestroyed(m_frame.element, this);
 }
 
 void HtmlWnd::LayoutFrames()
 {
-    if (m_frames.empty() || hWnd() == nullptr)
+    if (m_frame.children.empty() || hWnd() == nullptr)
         return;
     const RECT rc = ClientRect();
-    m_framePlacements = HtmlLayoutFrames(FrameRecords(), rc.right, rc.bottom);
-    for (size_t i = 0; i < m_frames.size() && i < m_framePlacements.size(); ++i)
+    m_frame.placements = HtmlLayoutFrames(FrameRecords(), rc.right, rc.bottom);
+    for (size_t i = 0; i < m_frame.children.size() && i < m_frame.placements.size(); ++i)
     {
-        HtmlWnd* child = m_frames[i].view.get();
+        HtmlWnd* child = m_frame.children[i].view.get();
         if (child == nullptr)
             continue;
-        const FrameBox& inner = m_framePlacements[i].inner;
-        if (!m_frames[i].record.noBackSync)
+        const FrameBox& inner = m_frame.placements[i].inner;
+        if (!m_frame.children[i].record.noBackSync)
         {
             child->m_originX = m_originX + inner.left;
             child->m_originY = m_originY + inner.top;
@@ -319,7 +319,7 @@ void HtmlWnd::RedrawFrameBorders()
 {
     // A frame's border shows in its focus colour while its view has the
     // keyboard focus; the frames pass their focus events up to this view.
-    if (m_frames.empty() || hWnd() == nullptr)
+    if (m_frame.children.empty() || hWnd() == nullptr)
         return;
     CClientDC dc(hWnd());
     if (dc.get() != nullptr)
@@ -328,21 +328,22 @@ void HtmlWnd::RedrawFrameBorders()
 
 void HtmlWnd::DrawFrameBorders(HDC hdc)
 {
-    if (m_framePlacements.size() != m_frames.size())
+    if (m_frame.placements.size() != m_frame.children.size())
         return;
-    for (size_t i = 0; i < m_frames.size(); ++i)
+    for (size_t i = 0; i < m_frame.children.size(); ++i)
     {
-        const HtmlWnd* child = m_frames[i].view.get();
+        const HtmlWnd* child = m_frame.children[i].view.get();
         if (child == nullptr || child->hWnd() == nullptr)
             continue;
-        const int32_t w = HtmlFrameBorderWidth(m_frames[i].record.frameBorder, m_framePlacements[i].cell);
+        const int32_t w =
+            HtmlFrameBorderWidth(m_frame.children[i].record.frameBorder, m_frame.placements[i].cell);
         if (w <= 0)
             continue;
         RECT rc;
         GetWindowRect(child->hWnd(), &rc);
         MapWindowPoints(nullptr, hWnd(), reinterpret_cast<POINT*>(&rc), 2);
         DrawFrameBorder(hdc, rc.left - w, rc.top - w, rc.right + w, rc.bottom + w, w,
-                        GetFocus() == child->hWnd(), m_frames[i].record);
+                        GetFocus() == child->hWnd(), m_frame.children[i].record);
     }
 }
 
@@ -350,7 +351,7 @@ void HtmlWnd::DrawFrameBorders(HDC hdc)
 
 HtmlWnd* HtmlWnd::FindFrameWnd(const std::string& name, CTagFRAME** element)
 {
-    for (const HtmlFrameView& frame : m_frames)
+    for (const HtmlFrameView& frame : m_frame.children)
     {
         if (frame.view != nullptr && SameName(frame.record.name, name))
         {
@@ -359,7 +360,7 @@ HtmlWnd* HtmlWnd::FindFrameWnd(const std::string& name, CTagFRAME** element)
             return frame.view.get();
         }
     }
-    for (const HtmlFrameView& frame : m_frames)
+    for (const HtmlFrameView& frame : m_frame.children)
         if (frame.view != nullptr)
             if (HtmlWnd* found = frame.view->FindFrameWnd(name, element))
                 return found;
@@ -386,7 +387,7 @@ int32_t HtmlWnd::LoadIntoFrame(int32_t index, const std::string& address, int32_
 {
     HtmlWnd* view = this;
     if (index >= 0)
-        view = size_t(index) < m_frames.size() ? m_frames[size_t(index)].view.get() : nullptr;
+        view = size_t(index) < m_frame.children.size() ? m_frame.children[size_t(index)].view.get() : nullptr;
     if (view == nullptr)
         return kHtmlLoadReadError;
     // The frame's own origin already holds this view's plus the frame's place in it.
@@ -403,8 +404,8 @@ bool HtmlWnd::SearchFrames(const std::string& target, const std::string& address
 {
     HtmlWnd* start = this;
     if (fromTop)
-        while (start->m_parentView != nullptr)
-            start = start->m_parentView;
+        while (start->m_frame.parent != nullptr)
+            start = start->m_frame.parent;
     int took = 0;
     int failed = 0;
     start->SearchFramesIn(target, address, x, y, reload, &took, &failed);
@@ -422,17 +423,17 @@ void HtmlWnd::SearchFramesIn(const std::string& target, const std::string& addre
         return;
     }
     // By index: a load may change what a frame shows, never this view's list.
-    for (size_t i = 0; i < m_frames.size(); ++i)
+    for (size_t i = 0; i < m_frame.children.size(); ++i)
     {
-        if (m_frames[i].view != nullptr && SameName(m_frames[i].record.name, target))
+        if (m_frame.children[i].view != nullptr && SameName(m_frame.children[i].record.name, target))
         {
             ++*took;
             if (LoadIntoFrame(int32_t(i), address, x, y, reload) != kHtmlLoadOk)
                 ++*failed;
         }
     }
-    for (size_t i = 0; i < m_frames.size(); ++i)
-        if (HtmlWnd* child = m_frames[i].view.get())
+    for (size_t i = 0; i < m_frame.children.size(); ++i)
+        if (HtmlWnd* child = m_frame.children[i].view.get())
             child->SearchFramesIn(target, address, x, y, reload, took, failed);
 }
 
@@ -446,8 +447,8 @@ POINT HtmlWnd::DocumentPoint(POINT client) const
 bool HtmlWnd::SetBorderCursor(POINT client)
 {
     FrameBorderHit hit;
-    if (!m_frames.empty() && client.x >= 0)
-        hit = HtmlFrameBorderAt(FrameRecords(), m_framePlacements, client.x, client.y);
+    if (!m_frame.children.empty() && client.x >= 0)
+        hit = HtmlFrameBorderAt(FrameRecords(), m_frame.placements, client.x, client.y);
     if (hit.Any())
     {
         const char* id = hit.column >= 0 && hit.row >= 0 ? IDC_SIZEALL
@@ -459,11 +460,11 @@ bool HtmlWnd::SetBorderCursor(POINT client)
         return true;
     }
     m_pointer.RestoreCursor();
-    if (m_parentView == nullptr || m_parentView->hWnd() == nullptr || client.x < 0)
+    if (m_frame.parent == nullptr || m_frame.parent->hWnd() == nullptr || client.x < 0)
         return false;
     POINT point = client;
-    MapWindowPoints(hWnd(), m_parentView->hWnd(), &point, 1);
-    return m_parentView->SetBorderCursor(point);
+    MapWindowPoints(hWnd(), m_frame.parent->hWnd(), &point, 1);
+    return m_frame.parent->SetBorderCursor(point);
 }
 
 void HtmlWnd::EndCapture()
@@ -474,15 +475,15 @@ void HtmlWnd::EndCapture()
     HoverMove(0, nullptr);
     // As if the pointer had left: a frame-border cursor, this view's or a
     // parent's, gives the previous cursor back.
-    for (HtmlWnd* view = this; view != nullptr; view = view->m_parentView)
+    for (HtmlWnd* view = this; view != nullptr; view = view->m_frame.parent)
         view->m_pointer.RestoreCursor();
 }
 
 bool HtmlWnd::DragFrameBorder(POINT client)
 {
-    if (m_frames.empty() || hWnd() == nullptr)
+    if (m_frame.children.empty() || hWnd() == nullptr)
         return false;
-    const FrameBorderHit hit = HtmlFrameBorderAt(FrameRecords(), m_framePlacements, client.x, client.y);
+    const FrameBorderHit hit = HtmlFrameBorderAt(FrameRecords(), m_frame.placements, client.x, client.y);
     if (!hit.Any())
         return false;
     if (GetCapture() != nullptr)
@@ -498,9 +499,9 @@ bool HtmlWnd::DragFrameBorder(POINT client)
         const RECT& moved = tracker.GetRect();
         const int32_t middle = column ? (moved.left + moved.right) / 2 : (moved.top + moved.bottom) / 2;
         std::vector<FrameRecord> records = FrameRecords();
-        HtmlResizeFrames(records, m_framePlacements, !column, column ? hit.column : hit.row, middle);
-        for (size_t i = 0; i < records.size() && i < m_frames.size(); ++i)
-            m_frames[i].record = records[i];
+        HtmlResizeFrames(records, m_frame.placements, !column, column ? hit.column : hit.row, middle);
+        for (size_t i = 0; i < records.size() && i < m_frame.children.size(); ++i)
+            m_frame.children[i].record = records[i];
         LayoutFrames();
         InvalidateRect(hWnd(), nullptr, TRUE);
     }
@@ -528,7 +529,7 @@ void HtmlWnd::OnMouseMoveMessage(WPARAM keys, POINT client)
     if ((keys & MK_LBUTTON) != 0 &&
         (screen.x != m_pointer.buttonDown.x || screen.y != m_pointer.buttonDown.y))
     {
-        OnDrag(screen.x, screen.y, m_pointer.buttonDown.x, m_pointer.buttonDown.y, &m_frameName, this);
+        OnDrag(screen.x, screen.y, m_pointer.buttonDown.x, m_pointer.buttonDown.y, &m_frame.name, this);
         m_pointer.buttonDown = screen;
     }
 }
@@ -566,7 +567,7 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
     switch (uMsg)
     {
     case kMsgReleaseRetired:
-        m_retiredViews.clear();
+        m_frame.retired.clear();
         return true;
     case WM_SETCURSOR:
         // Over a frame border the size cursor stays until the pointer leaves it.
@@ -599,11 +600,11 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
             for (const auto& element : m_document->GetElements())
                 element->LButtonDownTree(&dc, flow, at.x, at.y, int32_t(wParam));
         }
-        if (!DragFrameBorder(client) && m_parentView != nullptr && m_parentView->hWnd() != nullptr)
+        if (!DragFrameBorder(client) && m_frame.parent != nullptr && m_frame.parent->hWnd() != nullptr)
         {
             POINT point = client;
-            MapWindowPoints(hWnd(), m_parentView->hWnd(), &point, 1);
-            if (m_parentView->DragFrameBorder(point))
+            MapWindowPoints(hWnd(), m_frame.parent->hWnd(), &point, 1);
+            if (m_frame.parent->DragFrameBorder(point))
                 m_pointer.mouseUp = 1;
         }
         return true;
@@ -659,16 +660,16 @@ int32_t HtmlWnd::OnLinkMenu(std::string address, std::string target, CHtmlObject
 
 void HtmlWnd::OnHandlerEnded(const std::string& handlerName, HtmlWnd* view, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->OnHandlerEnded(handlerName, view, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->OnHandlerEnded(handlerName, view, this);
     else if (m_handler != nullptr)
         m_handler->OnHandlerEnded(handlerName, view, this);
 }
 
 int32_t HtmlWnd::ReleaseHandler(const std::string& handlerName, HtmlWnd* view, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        return m_parentView->ReleaseHandler(handlerName, view, this);
+    if (m_frame.parent != nullptr)
+        return m_frame.parent->ReleaseHandler(handlerName, view, this);
     return m_handler != nullptr ? m_handler->ReleaseHandler(handlerName, view, this) : 0;
 }
 
@@ -676,24 +677,24 @@ IHtmlWndEvents* HtmlWnd::OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CH
 {
     IHtmlWndEvents* answer =
         m_handler != nullptr ? m_handler->OnFrameCreated(frame, childView, this) : nullptr;
-    if (answer == nullptr && m_parentView != nullptr &&
-        m_handler != static_cast<IHtmlWndEvents*>(m_parentView))
-        answer = m_parentView->OnFrameCreated(frame, childView, this);
+    if (answer == nullptr && m_frame.parent != nullptr &&
+        m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
+        answer = m_frame.parent->OnFrameCreated(frame, childView, this);
     return answer;
 }
 
 void HtmlWnd::OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->OnFrameDestroyed(frame, childView, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->OnFrameDestroyed(frame, childView, this);
     else if (m_handler != nullptr)
         m_handler->OnFrameDestroyed(frame, childView, this);
 }
 
 void HtmlWnd::OnViewDestroyed(CTagFRAME* frame, CHtmlObject*)
 {
-    if (m_parentView != nullptr)
-        m_parentView->OnViewDestroyed(frame, this);
+    if (m_frame.parent != nullptr)
+        m_frame.parent->OnViewDestroyed(frame, this);
     else if (m_handler != nullptr)
         m_handler->OnViewDestroyed(frame, this);
 }
