@@ -66,11 +66,11 @@ RECT HtmlWnd::ClientRect() const
 bool HtmlWnd::PrepareLoad(IHtmlWndEvents* handler, int32_t originX, int32_t originY)
 {
     if (handler != nullptr)
-        m_handler = handler;
+        m_load.handler = handler;
     if (originX != kKeepOrigin)
-        m_originX = originX;
+        m_load.originX = originX;
     if (originY != kKeepOrigin)
-        m_originY = originY;
+        m_load.originY = originY;
     return m_document->GetFlow() != nullptr && m_document->GetFlow()->HasRowGrid();
 }
 
@@ -91,7 +91,7 @@ int32_t HtmlWnd::LoadUrl(const std::string& address, const std::string& context,
         return 0;
     const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
-    const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
+    const int32_t result = m_document->Load(address, &error, this, 1, option, m_load.originX, m_load.originY);
     if (result == kHtmlLoadOk)
     {
         ShowLoaded(hadGrid);
@@ -108,7 +108,7 @@ int32_t HtmlWnd::LoadUrlAt(const std::string& address, const std::string& contex
         return 0;
     const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
-    const int32_t result = m_document->Load(address, &error, this, 1, option, m_originX, m_originY);
+    const int32_t result = m_document->Load(address, &error, this, 1, option, m_load.originX, m_load.originY);
     if (result == kHtmlLoadOk)
     {
         ShowLoaded(hadGrid);
@@ -139,7 +139,7 @@ int32_t HtmlWnd::Navigate(const std::string& context, IHtmlWndEvents* handler, c
     }
     const bool hadGrid = PrepareLoad(handler, originX, originY);
     std::string error;
-    const int32_t result = m_document->Reload(&error, this, 1, option, m_originX, m_originY);
+    const int32_t result = m_document->Reload(&error, this, 1, option, m_load.originX, m_load.originY);
     if (result == kHtmlLoadOk)
     {
         ShowLoaded(hadGrid);
@@ -545,9 +545,9 @@ int32_t HtmlWnd::OnTag(std::string name, std::string attributes, HtmlMemBlock* c
 {
     if (frameName.empty())
         frameName = m_frame.name;
-    if (m_handler == nullptr)
+    if (m_load.handler == nullptr)
         return -1;
-    return m_handler->OnTag(name, attributes, content, length, frameName, this);
+    return m_load.handler->OnTag(name, attributes, content, length, frameName, this);
 }
 
 int32_t HtmlWnd::OnHandlerTag(std::string name, std::string attributes, HtmlMemBlock* content, int32_t length,
@@ -555,9 +555,9 @@ int32_t HtmlWnd::OnHandlerTag(std::string name, std::string attributes, HtmlMemB
 {
     if (frameName.empty())
         frameName = m_frame.name;
-    if (m_handler == nullptr)
+    if (m_load.handler == nullptr)
         return -1;
-    return m_handler->OnHandlerTag(name, attributes, content, length, frameName, this);
+    return m_load.handler->OnHandlerTag(name, attributes, content, length, frameName, this);
 }
 
 void HtmlWnd::OnDocumentCleared(CHtmlObject*)
@@ -578,28 +578,28 @@ void HtmlWnd::OnDocumentCleared(CHtmlObject*)
 
 void HtmlWnd::OnTitle(std::string title, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnTitle(title, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnTitle(title, this);
 }
 
 void HtmlWnd::OnLoadProgress(int32_t stage, int32_t percent, int32_t count, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnLoadProgress(stage, percent, count, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnLoadProgress(stage, percent, count, this);
 }
 
 void HtmlWnd::OnLinkHover(const std::string& text, CTag* link, int32_t kind, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnLinkHover(text, link, kind, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnLinkHover(text, link, kind, this);
 }
 
 void HtmlWnd::OnLeaveView(std::string* kind, std::string* address, std::string frameName, CHtmlObject*)
 {
     if (frameName.empty())
         frameName = m_frame.name;
-    if (m_handler != nullptr)
-        m_handler->OnLeaveView(kind, address, frameName, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnLeaveView(kind, address, frameName, this);
 }
 
 int32_t HtmlWnd::HasSharedCaches(CHtmlObject*)
@@ -670,18 +670,18 @@ void HtmlWnd::ReleaseFont(HFONT__* font, CHtmlObject*)
 
 int32_t HtmlWnd::OnLinkClick(std::string address, std::string target, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnLinkClick(address, target, this) : 1;
+    return m_load.handler != nullptr ? m_load.handler->OnLinkClick(address, target, this) : 1;
 }
 
 int32_t HtmlWnd::CanFollowLink(CTag* link, int32_t value, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->CanFollowLink(link, value, this) : 1;
+    return m_load.handler != nullptr ? m_load.handler->CanFollowLink(link, value, this) : 1;
 }
 
 void HtmlWnd::OnLoadError(int32_t error, std::string address, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnLoadError(error, address, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnLoadError(error, address, this);
 }
 
 void HtmlWnd::FollowLink(std::string address, std::string target, CHtmlObject*)
@@ -692,7 +692,7 @@ void HtmlWnd::FollowLink(std::string address, std::string target, CHtmlObject*)
     // frameset: after it, only members that outlive a retired view are used.
     if (!target.empty() && SearchFrames(target, resolved, -1, -1, false, true))
         return;
-    const int32_t result = LoadUrl(resolved, "", nullptr, "", m_originX, m_originY, 0);
+    const int32_t result = LoadUrl(resolved, "", nullptr, "", m_load.originX, m_load.originY, 0);
     if (result != kHtmlLoadOk)
         OnLoadError(result, address, this);
 }
@@ -700,14 +700,14 @@ void HtmlWnd::FollowLink(std::string address, std::string target, CHtmlObject*)
 void HtmlWnd::OnLinkTick(const std::string& address, const std::string& target, int32_t pressed, int32_t zero,
                          CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnLinkTick(address, target, pressed, zero, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnLinkTick(address, target, pressed, zero, this);
 }
 
 void HtmlWnd::OnScroll(int32_t bar, int32_t position, HtmlWnd* view, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnScroll(bar, position, view, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnScroll(bar, position, view, this);
 }
 
 void HtmlWnd::PushHandler(const std::string& handlerName, const std::string& attributes, CHtmlObject*)
@@ -715,8 +715,8 @@ void HtmlWnd::PushHandler(const std::string& handlerName, const std::string& att
     IHtmlWndEvents* replacement = GetReplacementHandler(handlerName, attributes, this, this);
     if (replacement != nullptr)
     {
-        m_savedHandler = m_handler;
-        m_handler = replacement;
+        m_load.savedHandler = m_load.handler;
+        m_load.handler = replacement;
     }
 }
 
@@ -724,34 +724,34 @@ void HtmlWnd::OnHandlerEnding(const std::string& handlerName, CHtmlObject*)
 {
     // The handler hears it; in a frame whose handler isn't the parent view the
     // parent chain hears it too.
-    if (m_handler != nullptr)
-        m_handler->OnHandlerEnded(handlerName, this, this);
-    if (m_frame.parent != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
+    if (m_load.handler != nullptr)
+        m_load.handler->OnHandlerEnded(handlerName, this, this);
+    if (m_frame.parent != nullptr && m_load.handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
         OnHandlerEnded(handlerName, this, this);
 }
 
 void HtmlWnd::PopHandler(const std::string& handlerName, CHtmlObject*)
 {
     int32_t drop = 0;
-    if (m_handler != nullptr)
-        drop = m_handler->ReleaseHandler(handlerName, this, this);
-    if (m_frame.parent != nullptr && m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent) &&
+    if (m_load.handler != nullptr)
+        drop = m_load.handler->ReleaseHandler(handlerName, this, this);
+    if (m_frame.parent != nullptr && m_load.handler != static_cast<IHtmlWndEvents*>(m_frame.parent) &&
         ReleaseHandler(handlerName, this, this) != 0)
         drop = 1;
     if (drop != 0)
-        m_handler = nullptr;
-    if (m_savedHandler != nullptr)
+        m_load.handler = nullptr;
+    if (m_load.savedHandler != nullptr)
     {
-        m_handler = m_savedHandler;
-        m_savedHandler = nullptr;
+        m_load.handler = m_load.savedHandler;
+        m_load.savedHandler = nullptr;
     }
 }
 
 IHtmlWndEvents* HtmlWnd::GetReplacementHandler(const std::string& handlerName, const std::string& attributes,
                                                HtmlWnd* view, CHtmlObject*)
 {
-    IHtmlWndEvents* answer = m_handler != nullptr
-                                 ? m_handler->GetReplacementHandler(handlerName, attributes, view, this)
+    IHtmlWndEvents* answer = m_load.handler != nullptr
+                                 ? m_load.handler->GetReplacementHandler(handlerName, attributes, view, this)
                                  : nullptr;
     if (answer == nullptr && m_frame.parent != nullptr)
         answer = m_frame.parent->GetReplacementHandler(handlerName, attributes, view, this);
@@ -761,6 +761,6 @@ IHtmlWndEvents* HtmlWnd::GetReplacementHandler(const std::string& handlerName, c
 void HtmlWnd::OnDocumentLoaded(std::string address, int32_t result, std::string context, HtmlWnd* loader,
                                CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnDocumentLoaded(address, result, context, loader, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnDocumentLoaded(address, result, context, loader, this);
 }

@@ -89,8 +89,8 @@ public:
     int32_t SetDocFlag(int32_t value) { return m_document->SetDocFlag(value); }
     void SetSourceType(const std::string& kind) { m_document->SetSourceType(kind); }
     void CreateCaches();
-    IHtmlWndEvents* GetHandler() const { return m_handler; }
-    void SetHandler(IHtmlWndEvents* handler) { m_handler = handler; }
+    IHtmlWndEvents* GetHandler() const { return m_load.handler; }
+    void SetHandler(IHtmlWndEvents* handler) { m_load.handler = handler; }
     uint32_t GetScrollFlags() const { return m_scroll.flags; }
     void SetScrollFlags(uint32_t flags) { m_scroll.flags = flags; }
     const std::string& GetFrameName() const { return m_frame.name; }
@@ -315,6 +315,18 @@ private:
     // Brings the keyboard focus back to the focus element's control.
     void RestoreControlFocus();
 
+    // What the loads name (PrepareLoad): the handler that hears the view's
+    // events, and the origin of the page's background (where a frame's page
+    // sits in its top view).
+    struct LoadState
+    {
+        IHtmlWndEvents* handler = nullptr; // not owned
+        // The load's handler while a handler the page pushed stands in for it.
+        IHtmlWndEvents* savedHandler = nullptr; // not owned
+        int32_t originX = 0;
+        int32_t originY = 0;
+    };
+
     // Scrolling and the bars: which bars the view keeps, the layout height
     // and the thumb position handed over from outside.
     struct ScrollState
@@ -404,10 +416,7 @@ private:
     // every view shares. Declared first, so it outlives the document.
     CHtmlGdiHost m_host;
     std::unique_ptr<CHtmlDoc> m_document;
-    IHtmlWndEvents* m_handler = nullptr;      // not owned
-    IHtmlWndEvents* m_savedHandler = nullptr; // not owned
-    int32_t m_originX = 0;
-    int32_t m_originY = 0;
+    LoadState m_load;
     ScrollState m_scroll;
     PointerState m_pointer;
     // The caches a top view lends its document and its frames' documents.

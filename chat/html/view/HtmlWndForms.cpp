@@ -140,8 +140,8 @@ void HtmlWnd::CreateControl(CTagINPUT* input, CHtmlObject*)
     }
     else
     {
-        if (m_handler != nullptr)
-            m_handler->CreateControl(input, this);
+        if (m_load.handler != nullptr)
+            m_load.handler->CreateControl(input, this);
         return;
     }
     if (hWnd() == nullptr)
@@ -195,7 +195,7 @@ void HtmlWnd::CreateControl(CTagINPUT* input, CHtmlObject*)
 
 int32_t HtmlWnd::OnControlFont(CTagINPUT* input, HDC__* dc, CHtmlObject*)
 {
-    const int32_t answer = m_handler != nullptr ? m_handler->OnControlFont(input, dc, this) : 1;
+    const int32_t answer = m_load.handler != nullptr ? m_load.handler->OnControlFont(input, dc, this) : 1;
     if (answer == 0 || input == nullptr || dc == nullptr)
         return answer;
     HWND control = Window(input);
@@ -207,8 +207,8 @@ int32_t HtmlWnd::OnControlFont(CTagINPUT* input, HDC__* dc, CHtmlObject*)
 
 void HtmlWnd::OnControlCreated(CTagINPUT* input, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnControlCreated(input, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnControlCreated(input, this);
 }
 
 void HtmlWnd::MoveControl(CTagINPUT* input, int32_t left, int32_t top, int32_t right, int32_t bottom,
@@ -237,8 +237,8 @@ void HtmlWnd::MoveControl(CTagINPUT* input, int32_t left, int32_t top, int32_t r
             PostMessageA(hWnd(), kMsgControlPlaced, reinterpret_cast<WPARAM>(control), 0);
         }
     }
-    if (m_handler != nullptr)
-        m_handler->MoveControl(input, left, top, right, bottom, showCommand, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->MoveControl(input, left, top, right, bottom, showCommand, this);
 }
 
 void HtmlWnd::DestroyControl(CTagINPUT* input, CHtmlObject*)
@@ -260,8 +260,8 @@ void HtmlWnd::DestroyControl(CTagINPUT* input, CHtmlObject*)
         desc.visible = 0;
     }
     m_forms.Forget(input);
-    if (m_handler != nullptr)
-        m_handler->DestroyControl(input, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->DestroyControl(input, this);
 }
 
 CTagINPUT* HtmlWnd::ControlById(int32_t id) const
@@ -289,62 +289,63 @@ CTagINPUT* HtmlWnd::ControlByWindow(HWND control) const
 
 int32_t HtmlWnd::OnControlKey(int32_t key, CTagINPUT* input, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnControlKey(key, input, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnControlKey(key, input, this) : 0;
 }
 
 int32_t HtmlWnd::OnControlCommand(CTagINPUT* input, int32_t word, int32_t value, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnControlCommand(input, word, value, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnControlCommand(input, word, value, this) : 0;
 }
 
 int32_t HtmlWnd::OnCommand(int32_t word, int32_t value, HtmlWnd* view, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnCommand(word, value, view, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnCommand(word, value, view, this) : 0;
 }
 
 int32_t HtmlWnd::OnNotify(int32_t controlId, tagNMHDR* header, void* result, CTagINPUT* input, HtmlWnd* view,
                           CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnNotify(controlId, header, result, input, view, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnNotify(controlId, header, result, input, view, this)
+                                     : 0;
 }
 
 int32_t HtmlWnd::OnSubmit(CTagINPUT* input, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnSubmit(input, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnSubmit(input, this) : 0;
 }
 
 int32_t HtmlWnd::OnControlChanged(CTagINPUT* input, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnControlChanged(input, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnControlChanged(input, this) : 0;
 }
 
 int32_t HtmlWnd::OnControlKillFocus(CTagINPUT* input, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnControlKillFocus(input, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnControlKillFocus(input, this) : 0;
 }
 
 int32_t HtmlWnd::OnControlSetFocus(CTagINPUT* input, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnControlSetFocus(input, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnControlSetFocus(input, this) : 0;
 }
 
 int32_t HtmlWnd::OnInputKey(int32_t key, int32_t repeat, int32_t flags, std::string frameName, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnInputKey(key, repeat, flags, frameName, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->OnInputKey(key, repeat, flags, frameName, this) : 0;
 }
 
 void HtmlWnd::OnSetFocus(CHtmlObject*)
 {
     RedrawFrameBorders();
-    if (m_handler != nullptr)
-        m_handler->OnSetFocus(this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnSetFocus(this);
 }
 
 void HtmlWnd::OnKillFocus(CHtmlObject*)
 {
     RedrawFrameBorders();
-    if (m_handler != nullptr)
-        m_handler->OnKillFocus(this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnKillFocus(this);
 }
 
 LRESULT HtmlWnd::OnCtlColor(UINT uMsg, HDC dc, HWND control)

@@ -200,8 +200,8 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
         auto child = std::make_unique<HtmlWnd>(GetResourceModule());
         child->SetDocFlag(m_document->GetDocFlag());
         child->SetSourceType(m_document->GetSourceType());
-        child->m_originX = m_originX;
-        child->m_originY = m_originY;
+        child->m_load.originX = m_load.originX;
+        child->m_load.originY = m_load.originY;
         child->m_frame.parent = this;
         child->m_frame.name = record.name;
         child->m_frame.element = record.element;
@@ -214,7 +214,7 @@ void HtmlWnd::OnFramesetCreated(const std::vector<FrameRecord>* frames, CHtmlObj
             child->m_document->SetMarginHeight(record.marginHeight);
         child->m_document->SetBasePath(m_document->GetBasePath());
         IHtmlWndEvents* handler = OnFrameCreated(record.element, child.get(), this);
-        child->m_handler = handler != nullptr ? handler : this;
+        child->m_load.handler = handler != nullptr ? handler : this;
         if (hWnd() != nullptr)
         {
             const RECT rc = {0, 0, 0, 0};
@@ -257,7 +257,7 @@ void HtmlWnd::DestroyFrames()
         HtmlWnd* child = frame.view.get();
         if (child == nullptr)
             continue;
-        IHtmlWndEvents* handler = child->m_handler;
+        IHtmlWndEvents* handler = child->m_load.handler;
         if (handler != nullptr)
             handler->OnFrameDestroyed(frame.record.element, child, this);
         if (handler != static_cast<IHtmlWndEvents*>(this))
@@ -274,9 +274,9 @@ void HtmlWnd::OnFrameWindowDestroyed()
     DestroyFrames();
     if (m_frame.parent == nullptr)
         return;
-    if (m_handler != nullptr)
-        m_handler->OnViewDestroyed(m_frame.element, this);
-    if (m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
+    if (m_load.handler != nullptr)
+        m_load.handler->OnViewDestroyed(m_frame.element, this);
+    if (m_load.handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
         m_frame.parent->OnViewDestroyed(m_frame.element, this);
 }
 
@@ -294,9 +294,9 @@ void HtmlWnd::LayoutFrames()
         const FrameBox& inner = m_frame.placements[i].inner;
         if (!m_frame.children[i].record.noBackSync)
         {
-            child->m_originX = m_originX + inner.left;
-            child->m_originY = m_originY + inner.top;
-            child->m_document->SetBackgroundOffset(child->m_originX, child->m_originY);
+            child->m_load.originX = m_load.originX + inner.left;
+            child->m_load.originY = m_load.originY + inner.top;
+            child->m_document->SetBackgroundOffset(child->m_load.originX, child->m_load.originY);
         }
         if (child->hWnd() == nullptr)
             continue;
@@ -392,11 +392,12 @@ int32_t HtmlWnd::LoadIntoFrame(int32_t index, const std::string& address, int32_
         return kHtmlLoadReadError;
     // The frame's own origin already holds this view's plus the frame's place in it.
     if (reload)
-        return view->Navigate("", view->m_handler, "", x > 0 && y > 0 ? 1 : 0, kKeepOrigin, kKeepOrigin, 0);
+        return view->Navigate("", view->m_load.handler, "", x > 0 && y > 0 ? 1 : 0, kKeepOrigin, kKeepOrigin,
+                              0);
     const std::string resolved = m_document->ResolveAddress(address, false);
     if (x == -1 && y == -1)
-        return view->LoadUrl(resolved, "", view->m_handler, "", kKeepOrigin, kKeepOrigin, 0);
-    return view->LoadUrlAt(resolved, "", x, y, view->m_handler, "", kKeepOrigin, kKeepOrigin, 0);
+        return view->LoadUrl(resolved, "", view->m_load.handler, "", kKeepOrigin, kKeepOrigin, 0);
+    return view->LoadUrlAt(resolved, "", x, y, view->m_load.handler, "", kKeepOrigin, kKeepOrigin, 0);
 }
 
 bool HtmlWnd::SearchFrames(const std::string& target, const std::string& address, int32_t x, int32_t y,
@@ -633,52 +634,52 @@ bool HtmlWnd::OnFrameMessage(UINT uMsg, WPARAM wParam, LPARAM lParam, LRESULT* r
 
 void HtmlWnd::OnDoubleClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnDoubleClick(keyFlags, x, y, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnDoubleClick(keyFlags, x, y, this);
 }
 
 void HtmlWnd::OnClick(int32_t keyFlags, int32_t x, int32_t y, CHtmlObject*)
 {
-    if (m_handler != nullptr)
-        m_handler->OnClick(keyFlags, x, y, this);
+    if (m_load.handler != nullptr)
+        m_load.handler->OnClick(keyFlags, x, y, this);
 }
 
 int32_t HtmlWnd::OnDrag(int32_t x, int32_t y, int32_t previousX, int32_t previousY, std::string* frameName,
                         CHtmlObject*)
 {
     int32_t result =
-        m_handler != nullptr ? m_handler->OnDrag(x, y, previousX, previousY, frameName, this) : 0;
-    if (result == 0 && m_savedHandler != nullptr)
-        result = m_savedHandler->OnDrag(x, y, previousX, previousY, frameName, this);
+        m_load.handler != nullptr ? m_load.handler->OnDrag(x, y, previousX, previousY, frameName, this) : 0;
+    if (result == 0 && m_load.savedHandler != nullptr)
+        result = m_load.savedHandler->OnDrag(x, y, previousX, previousY, frameName, this);
     return result;
 }
 
 int32_t HtmlWnd::OnLinkMenu(std::string address, std::string target, CHtmlObject*)
 {
-    return m_handler != nullptr ? m_handler->OnLinkMenu(address, target, this) : 1;
+    return m_load.handler != nullptr ? m_load.handler->OnLinkMenu(address, target, this) : 1;
 }
 
 void HtmlWnd::OnHandlerEnded(const std::string& handlerName, HtmlWnd* view, CHtmlObject*)
 {
     if (m_frame.parent != nullptr)
         m_frame.parent->OnHandlerEnded(handlerName, view, this);
-    else if (m_handler != nullptr)
-        m_handler->OnHandlerEnded(handlerName, view, this);
+    else if (m_load.handler != nullptr)
+        m_load.handler->OnHandlerEnded(handlerName, view, this);
 }
 
 int32_t HtmlWnd::ReleaseHandler(const std::string& handlerName, HtmlWnd* view, CHtmlObject*)
 {
     if (m_frame.parent != nullptr)
         return m_frame.parent->ReleaseHandler(handlerName, view, this);
-    return m_handler != nullptr ? m_handler->ReleaseHandler(handlerName, view, this) : 0;
+    return m_load.handler != nullptr ? m_load.handler->ReleaseHandler(handlerName, view, this) : 0;
 }
 
 IHtmlWndEvents* HtmlWnd::OnFrameCreated(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject*)
 {
     IHtmlWndEvents* answer =
-        m_handler != nullptr ? m_handler->OnFrameCreated(frame, childView, this) : nullptr;
+        m_load.handler != nullptr ? m_load.handler->OnFrameCreated(frame, childView, this) : nullptr;
     if (answer == nullptr && m_frame.parent != nullptr &&
-        m_handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
+        m_load.handler != static_cast<IHtmlWndEvents*>(m_frame.parent))
         answer = m_frame.parent->OnFrameCreated(frame, childView, this);
     return answer;
 }
@@ -687,14 +688,14 @@ void HtmlWnd::OnFrameDestroyed(CTagFRAME* frame, HtmlWnd* childView, CHtmlObject
 {
     if (m_frame.parent != nullptr)
         m_frame.parent->OnFrameDestroyed(frame, childView, this);
-    else if (m_handler != nullptr)
-        m_handler->OnFrameDestroyed(frame, childView, this);
+    else if (m_load.handler != nullptr)
+        m_load.handler->OnFrameDestroyed(frame, childView, this);
 }
 
 void HtmlWnd::OnViewDestroyed(CTagFRAME* frame, CHtmlObject*)
 {
     if (m_frame.parent != nullptr)
         m_frame.parent->OnViewDestroyed(frame, this);
-    else if (m_handler != nullptr)
-        m_handler->OnViewDestroyed(frame, this);
+    else if (m_load.handler != nullptr)
+        m_load.handler->OnViewDestroyed(frame, this);
 }
