@@ -347,6 +347,7 @@ private:
     // The mouse and keys as the view's hover, capture and border cursor see them.
     struct PointerState
     {
+        // 0 from a press of the left button in the view until it is released.
         int32_t mouseUp = 1;
         // A key is held: the pointer's moves leave the capture alone.
         int32_t keyDown = 0;
