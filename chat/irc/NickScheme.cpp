@@ -88,9 +88,8 @@ std::string CNickScheme::strEscapeNick(const char* lpNick) const
         {
             if (m_strSet.find(c) != std::string::npos)
             {
-                char buf[8];
-                std::snprintf(buf, sizeof buf, "%02x", static_cast<unsigned char>(c));
-                escaped += m_strMark + buf;
+                escaped += m_strMark;
+                FdText::AppendHexByte(escaped, static_cast<uint8_t>(c), FdText::HexCase::kLower);
             }
             else
                 escaped += c;

@@ -6,7 +6,6 @@ namespace Scramble
 {
 namespace
 {
-constexpr char kszDigits[] = "0123456789ABCDEF";
 constexpr int kRadix = 16;
 } // namespace
 
@@ -18,7 +17,8 @@ bool boUnscramblePass(std::string& strText)
         const int v = FdText::HexDigitValue(strOut[i]);
         if (v < 0)
             return false;
-        strOut[i] = kszDigits[(v + kRadix - static_cast<int>(i % kRadix)) % kRadix];
+        strOut[i] = FdText::UpperHexDigit(
+            static_cast<unsigned>((v + kRadix - static_cast<int>(i % kRadix)) % kRadix));
     }
     strText.swap(strOut);
     return true;

@@ -1,6 +1,7 @@
 #include "CheckReport.h"
 
 #include "AnsiText.h"
+#include "HexDigits.h"
 
 #include <cstdio>
 #include <cstring>
@@ -105,12 +106,7 @@ std::string strValueLine(const std::string& strIndent, const std::string& strNam
     }
     if (dwType == kRegBinary)
     {
-        static const char kHex[] = "0123456789ABCDEF";
-        for (size_t i = 0; i < ulSize; ++i)
-        {
-            s += kHex[lpData[i] >> 4];
-            s += kHex[lpData[i] & 0x0F];
-        }
+        FdText::AppendHexBytes(s, lpData, ulSize, FdText::HexCase::kUpper);
     }
     else if (dwType == kRegDword || dwType == kRegDwordBigEndian)
     {

@@ -1,18 +1,11 @@
 #include "LobbyResult.h"
 
+#include "HexDigits.h"
 #include "MsgBuffer.h"
 
 std::string HexEncode(const uint8_t* data, size_t size)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    text.reserve(size * 2);
-    for (size_t i = 0; i < size; ++i)
-    {
-        text += kDigits[data[i] >> 4];
-        text += kDigits[data[i] & 0xF];
-    }
-    return text;
+    return FdText::HexText(data, size, FdText::HexCase::kUpper);
 }
 
 namespace

@@ -1,5 +1,7 @@
 // The tree CXmlDocument builds from well-formed documents, compared with what
 // Python's standard XML parser reads from the same bytes.
+#include "HexDigits.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -18,14 +20,7 @@ namespace
 {
 std::string Hex(const std::string& bytes)
 {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char c : bytes)
-    {
-        out += kHex[static_cast<unsigned char>(c) >> 4];
-        out += kHex[static_cast<unsigned char>(c) & 0xF];
-    }
-    return out;
+    return FdText::HexText(bytes.data(), bytes.size(), FdText::HexCase::kLower);
 }
 
 std::string LocalName(const std::string& name)

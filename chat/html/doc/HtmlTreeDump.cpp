@@ -2,10 +2,10 @@
 
 #include "HtmlDoc.h"
 #include "HtmlElements.h"
+#include "HexDigits.h"
 
 std::string HtmlEscapeForDump(const std::string& bytes)
 {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char c : bytes)
     {
@@ -13,8 +13,7 @@ std::string HtmlEscapeForDump(const std::string& bytes)
         if (b < 0x20 || b > 0x7E || c == '"' || c == '\\')
         {
             out += "\\x";
-            out += kHex[b >> 4];
-            out += kHex[b & 0xF];
+            FdText::AppendHexByte(out, b, FdText::HexCase::kUpper);
         }
         else
             out += c;

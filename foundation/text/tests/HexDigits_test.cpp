@@ -35,3 +35,15 @@ TEST(HexDigits, DigitsOfEveryNibble)
         EXPECT_EQ(LowerHexDigit(v | 0xF0), lower[v]);
     }
 }
+
+TEST(HexDigits, BytesAppendedHighNibbleFirst)
+{
+    const uint8_t bytes[] = {0x00, 0x0F, 0xA5, 0xFF};
+    EXPECT_EQ(HexText(bytes, sizeof bytes, HexCase::kUpper), "000FA5FF");
+    EXPECT_EQ(HexText(bytes, sizeof bytes, HexCase::kLower), "000fa5ff");
+    EXPECT_EQ(HexText(bytes, 0, HexCase::kUpper), "");
+    std::string text = "x=";
+    AppendHexByte(text, 0x7E, HexCase::kLower);
+    AppendHexBytes(text, bytes + 2, 1, HexCase::kUpper);
+    EXPECT_EQ(text, "x=7eA5");
+}

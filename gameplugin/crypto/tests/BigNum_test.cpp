@@ -1,4 +1,5 @@
 #include "BigNum.h"
+#include "HexDigits.h"
 #include "TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -30,13 +31,7 @@ std::string Hex(const CBigNum& n, FdTestKit::SWhere where = FdTestKit::SWhere::h
     FD_TRACE_CALLER(where);
     uint8_t bytes[CBigNum::kMaxBytes];
     EXPECT_TRUE(n.boToBytes(bytes, sizeof bytes));
-    static const char kDigits[] = "0123456789abcdef";
-    std::string hex;
-    for (uint8_t b : bytes)
-    {
-        hex += kDigits[b >> 4];
-        hex += kDigits[b & 15];
-    }
+    const std::string hex = FdText::HexText(bytes, sizeof bytes, FdText::HexCase::kLower);
     const size_t first = hex.find_first_not_of('0');
     return first == std::string::npos ? "0" : hex.substr(first);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // The server's side of the parameter scrambling, for the tests: hex-encode, then
 // each pass adds every digit's position (mod 16) and reverses the text.
+#include "HexDigits.h"
+
 #include <cstdint>
 #include <string>
 
@@ -8,19 +10,13 @@ namespace ScrambleForTest
 {
 inline std::string strScramble(const std::string& strPlain, int32_t lPasses)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string text;
-    for (unsigned char c : strPlain)
-    {
-        text += kDigits[c >> 4];
-        text += kDigits[c & 15];
-    }
+    std::string text = FdText::HexText(strPlain.data(), strPlain.size(), FdText::HexCase::kUpper);
     for (int32_t p = 0; p < lPasses; ++p)
     {
         for (size_t i = 0; i < text.size(); ++i)
         {
-            const int v = text[i] <= '9' ? text[i] - '0' : text[i] - 'A' + 10;
-            text[i] = kDigits[(v + static_cast<int>(i % 16)) % 16];
+            const int v = FdText::HexDigitValue(text[i]);
+            text[i] = FdText::UpperHexDigit(static_cast<unsigned>(v + static_cast<int>(i % 16)));
         }
         text = std::string(text.rbegin(), text.rend());
     }

@@ -4,6 +4,7 @@
 // pilot's Send, error jobs, every way to end the hub, and its trace file.
 #include "HubTestSupport.h"
 #include "FdComActivate.h"
+#include "HexDigits.h"
 #include "PageCallback.h"
 #include "TestKit.h"
 
@@ -33,14 +34,7 @@ constexpr WPARAM kTrayNotifyId = 0x8082;
 
 std::string Hex(const std::string& bytes)
 {
-    static const char digits[] = "0123456789abcdef";
-    std::string out;
-    for (unsigned char c : bytes)
-    {
-        out += digits[c >> 4];
-        out += digits[c & 15];
-    }
-    return out;
+    return FdText::HexText(bytes.data(), bytes.size(), FdText::HexCase::kLower);
 }
 
 // Waits for a process while this thread serves the COM calls that come in.

@@ -4,6 +4,7 @@
 // in one byte, made into an icon and read back as Windows reads it.
 #include "BrowserCloser.h"
 #include "BrowserIcons.h"
+#include "HexDigits.h"
 
 #include <windows.h>
 
@@ -77,14 +78,7 @@ public:
 
 inline std::string strHex(const uint8_t* lpBytes, size_t ulSize)
 {
-    static const char kDigits[] = "0123456789ABCDEF";
-    std::string s;
-    for (size_t i = 0; i < ulSize; ++i)
-    {
-        s += kDigits[lpBytes[i] >> 4];
-        s += kDigits[lpBytes[i] & 15];
-    }
-    return s;
+    return FdText::HexText(lpBytes, ulSize, FdText::HexCase::kUpper);
 }
 
 inline std::vector<uint8_t> bytesOfHex(const std::string& strHex)

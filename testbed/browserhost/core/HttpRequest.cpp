@@ -1,5 +1,7 @@
 #include "HttpRequest.h"
 
+#include "HexDigits.h"
+
 namespace FdBrowserHost
 {
 namespace
@@ -15,7 +17,6 @@ std::string strHeaderValue(const std::string& s)
 
 std::string strEncodeTarget(const std::string& s)
 {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char c : s)
     {
@@ -23,8 +24,7 @@ std::string strEncodeTarget(const std::string& s)
         if (b <= 0x20 || b >= 0x7F)
         {
             out += '%';
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
+            FdText::AppendHexByte(out, b, FdText::HexCase::kUpper);
         }
         else
             out += c;

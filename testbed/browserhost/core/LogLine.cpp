@@ -65,7 +65,6 @@ std::vector<std::string> SLogLine::all(const std::string& key) const
 
 std::string strEscapeLogValue(const std::string& value)
 {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     out.reserve(value.size());
     for (char c : value)
@@ -89,8 +88,7 @@ std::string strEscapeLogValue(const std::string& value)
             if (b < 0x20 || b == 0x7F)
             {
                 out += "\\x";
-                out += kHex[b >> 4];
-                out += kHex[b & 15];
+                FdText::AppendHexByte(out, b, FdText::HexCase::kUpper);
             }
             else
                 out += c;

@@ -157,7 +157,6 @@ std::string strMerge(const SParts& base, const std::string& refPath)
 
 std::string strPercentEncodePath(const std::string& s)
 {
-    static const char kHex[] = "0123456789ABCDEF";
     std::string out;
     for (char c : s)
     {
@@ -165,8 +164,7 @@ std::string strPercentEncodePath(const std::string& s)
         if (b <= 0x20 || b >= 0x7F || c == '%' || c == '#' || c == '?')
         {
             out += '%';
-            out += kHex[b >> 4];
-            out += kHex[b & 15];
+            FdText::AppendHexByte(out, b, FdText::HexCase::kUpper);
         }
         else
             out += c;

@@ -11,6 +11,7 @@
 
 #include "HtmlAttr.h"
 #include "HtmlDoc.h"
+#include "HexDigits.h"
 #include "HtmlElements.h"
 #include "HtmlStdHost.h"
 #include "HtmlText.h"
@@ -22,14 +23,7 @@ constexpr int kPages = 300;
 
 std::string Hex(const std::string& bytes)
 {
-    static const char kHex[] = "0123456789abcdef";
-    std::string out;
-    for (char c : bytes)
-    {
-        out += kHex[static_cast<unsigned char>(c) >> 4];
-        out += kHex[static_cast<unsigned char>(c) & 0xF];
-    }
-    return out;
+    return FdText::HexText(bytes.data(), bytes.size(), FdText::HexCase::kLower);
 }
 
 std::string Fold(const std::string& text)

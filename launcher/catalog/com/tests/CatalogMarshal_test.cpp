@@ -3,6 +3,7 @@
 // by catalog_reader.exe, which also writes detection results back.
 #include "FdBstr.h"
 #include "GameDefinitions.h"
+#include "HexDigits.h"
 #include "SampleClient.h"
 #include "TestKit.h"
 #include "ZeltoCatalogCom.h"
@@ -36,12 +37,7 @@ std::string strMarshal(IUnknown* object, REFIID iid)
         GetHGlobalFromStream(stream, &memory);
         const auto* bytes = static_cast<const unsigned char*>(GlobalLock(memory));
         const SIZE_T size = GlobalSize(memory);
-        char two[3];
-        for (SIZE_T i = 0; i < size; ++i)
-        {
-            snprintf(two, sizeof two, "%02x", bytes[i]);
-            hex += two;
-        }
+        hex += FdText::HexText(bytes, size, FdText::HexCase::kLower);
         GlobalUnlock(memory);
     }
     stream->Release();
