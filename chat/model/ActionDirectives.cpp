@@ -140,8 +140,8 @@ std::string CChatModel::strGetFieldValue(const std::string& name, std::string& t
     if (!noFormat)
         value = HtmlEncodeEntities(value);
     if (type == "TEXTAREA")
-        value = strReplaceAll(strReplaceAll(strReplaceAll(value, "\r\n", "&#13;&#10;"), "\r", "&#13;&#10;"), "\n",
-                              "&#13;&#10;");
+        value = strReplaceAll(strReplaceAll(strReplaceAll(value, "\r\n", "&#13;&#10;"), "\r", "&#13;&#10;"),
+                              "\n", "&#13;&#10;");
     return value;
 }
 
@@ -194,7 +194,7 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
     msgs.strHistory = history;
     if (!cfg.boSndSwitch || body.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
-    if (!boSignedText(body, ck, "") && !boIsCommandTagAuthorised(attrs))
+    if (!boSignedText(body, ck, "") && !m_configDirectives.boIsCommandTagAuthorised(attrs))
         return;
     std::string message = strExpandVars(strReplaceAll(body, "%extparams%", extParams));
     const std::string idPiece = fid.empty() ? "" : " FID=\"" + fid + "\"";
@@ -265,12 +265,21 @@ void CChatModel::vOnActSetFld(const std::string& bodyIn, const std::string& attr
     if (!cfg.boNavSwitch || name.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     std::string body = bodyIn;
-    if (!boSignedText(body, GetAttrOr("CK", attrs), name) && !boIsCommandTagAuthorised(attrs))
+    if (!boSignedText(body, GetAttrOr("CK", attrs), name) &&
+        !m_configDirectives.boIsCommandTagAuthorised(attrs))
         return;
     vSetFieldValue(name, strExpandVars(strReplaceAll(body, "%extparams%", GetAttrOr("EXTPARAMS", attrs))));
 }
 
 // ---------------------------------------------------------------- commands
+
+const CChatModel::Command* CChatModel::lpFindCommand(const std::string& name) const
+{
+    for (const Command& c : cfg.commands)
+        if (c.strName == name)
+            return &c;
+    return nullptr;
+}
 
 const CChatModel::Command* CChatModel::lpFindCommand(const std::string& text, std::string& params,
                                                      std::vector<std::string>* list) const
@@ -432,7 +441,7 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
         const bool signedOk = !check.empty() && boUnprotect8(a, "", na) && boUnprotect8(t, "", nt) &&
                               boUnprotect8(check, "", nc) && boSignatureVersion(nc) &&
                               check == strChecksum16(strProtect8(strReversed(a + t), "", kSignatureVersion));
-        if (!signedOk && !boIsCommandTagAuthorised(attrs))
+        if (!signedOk && !m_configDirectives.boIsCommandTagAuthorised(attrs))
             return;
         // A signed address and target go on as they read.
         if (signedOk)
@@ -440,8 +449,8 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
     }
     address = strReplaceAll(address, "%extparams%", extParams);
     target = strReplaceAll(target, "%extparams%", extParams);
-    const bool frame =
-        !target.empty() && ((m_lpView && m_lpView->boHasFrame(target)) || target.find('*') != std::string::npos);
+    const bool frame = !target.empty() &&
+                       ((m_lpView && m_lpView->boHasFrame(target)) || target.find('*') != std::string::npos);
     if (frame && !outer)
     {
         address = strTrim(address);

@@ -628,6 +628,53 @@ void CChatModel::CElementListHost::vRequestMessageRefresh()
     m_model.vPostRefresh();
 }
 
+ChatIrc::CNickScheme& CChatModel::CConfigHost::Scheme()
+{
+    return m_model.Scheme();
+}
+
+bool CChatModel::CConfigHost::boIsBeforeConnection()
+{
+    return m_model.boIsBeforeConnection();
+}
+
+std::string CChatModel::CGroupHost::strNoIncident(const std::string& nick)
+{
+    return m_model.strNoIncident(nick);
+}
+
+bool CChatModel::CGroupHost::boForeignText()
+{
+    return m_model.boForeignText();
+}
+
+std::string CChatModel::CGroupHost::strReadSetting(const std::string& fullPath, const std::string& name,
+                                                   const std::string& defaultValue)
+{
+    return m_model.m_settings.strReadPath(fullPath, name, defaultValue);
+}
+
+void CChatModel::CGroupHost::vAnnounceGroup(const std::string& to, const std::string& group)
+{
+    m_model.iAnnounceGroups(to, std::string(), group, false, false);
+}
+
+void CChatModel::CGroupHost::vAddGroupMessage(const std::string& text, const std::string& from,
+                                              const std::string& to)
+{
+    m_model.vAddMessage(text, from, to, 25, false);
+}
+
+void CChatModel::CGroupHost::vRefreshUsers()
+{
+    m_model.vRefreshZone(kZoneUsers);
+}
+
+void CChatModel::CGroupHost::vRequestMessageRefresh()
+{
+    m_model.vPostRefresh();
+}
+
 bool CChatModel::boIsBeforeConnection()
 {
     return !conn.boConnected && m_cnx.iState() != 2;
@@ -1003,6 +1050,11 @@ std::string CChatModel::strWaitTimeText(int32_t ms) const
     return s;
 }
 
+int CChatModel::iFloodKindOf(const CFloodDetector& detector, int test) const
+{
+    return (&detector == &people.senderFlood ? 32 : 30) + (test == 2 ? 1 : 0);
+}
+
 bool CChatModel::boExempt(const CFloodDetector& det, const std::string& nick) const
 {
     const std::string plain = strNoIncident(nick);
@@ -1137,8 +1189,8 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
         if (group.empty())
             return 0;
         const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"" + strMarkupValue(group) +
-                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" SENDER=\"" + own + "\" " +
-                              word + "></DYN_GRP>";
+                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" SENDER=\"" + own + "\" " + word +
+                              "></DYN_GRP>";
         vSendChat(t, !to.empty(), false, to, 0, false, true);
         return 1;
     }

@@ -16,9 +16,11 @@
 #include "ChatModelHost.h"
 #include "ChatState.h"
 #include "ChatTables.h"
+#include "ConfigDirectives.h"
 #include "ElementListDirectives.h"
 #include "ElementLists.h"
 #include "FloodDetector.h"
+#include "GroupDirectives.h"
 #include "HtmlWndEvents.h"
 #include "IrcEvents.h"
 #include "MessageFormats.h"
@@ -104,7 +106,8 @@ public:
     // Loads the address into the frame (empty: reloads its document) with the
     // window as the load's event interface; a non-empty base path becomes the
     // base path of the document loaded.
-    virtual void vNavigateFrame(const std::string& frame, const std::string& address, const std::string& basePath)
+    virtual void vNavigateFrame(const std::string& frame, const std::string& address,
+                                const std::string& basePath)
     {
         (void)basePath;
         if (address.empty())
@@ -190,7 +193,7 @@ public:
         kZoneGroups = 3,
         kZoneRoom = 4,
     };
-    static constexpr int kKindCount = 34;
+    static constexpr int kKindCount = ChatConfig::kKindCount;
     static constexpr size_t kMaxMessages = 10000;
     static constexpr uint16_t kUserHidden = 1;
     static constexpr const char* kUndef = "@undef@";
@@ -313,36 +316,13 @@ public:
     bool boForeignText() const { return m_iForeignDepth > 0; }
 
     // Configuration directives.
-    void vOnCnfCnx(const std::string& suffix, const std::string& body);
-    void vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs);
-    void vOnCnfMessage(const std::string& suffix, const std::string& body, const std::string& attrs);
-    // The message kind of a CNF_MESSAGE_ word (TYPE decides FLOOD); -1 unknown.
-    static int iMessageKindOf(const std::string& word, const std::string& attrs);
-    void vOnCnfClr(const std::string& suffix, const std::string& attrs);
-    void vOnCnfLimits(const std::string& attrs);
-    void vOnCnfSubst(const std::string& body, const std::string& attrs);
-    void vOnCnfCmd(const std::string& body, const std::string& attrs);
-    void vOnCnfTpyrc(const std::string& attrs);
-    void vOnCnfLogonPage(const std::string& body, const std::string& attrs);
-    void vOnCnfLnkHttp(const std::string& body, const std::string& attrs);
-    void vOnCnfFctBud(const std::string& body, const std::string& attrs);
-    void vOnCnfMenuTxt(const std::string& id, const std::string& text);
-    void vOnCnfFlood(const std::string& attrs);
-    // An action tag's CN and CS name a trusted command and carry its identity.
-    bool boIsCommandTagAuthorised(const std::string& attrs) const;
+    CConfigDirectives& ConfigDirectives() { return m_configDirectives; }
+
     // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
     int iFloodKindOf(const CFloodDetector& detector, int test) const;
 
     // Group directives.
-    // LISTED 0 ... DYNREMMESS 5; -1 for another word.
-    static int iGroupKindOf(const std::string& word);
-    void vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs);
-    void vOnCnfGrpConf(const std::string& body, const std::string& attrs);
-    void vOnCnfLocalConfGrp(const std::string& attrs);
-    void vOnCnfCuGrp(const std::string& attrs);
-    void vJoinOwnGroup(const std::string& group, int32_t rank);
-    void vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove);
-    std::string strOnDynGrpFilter(const std::string& body, const std::string& attrs);
+    CGroupDirectives& GroupDirectives() { return m_groupDirectives; }
 
     // Actions.
     // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
@@ -559,6 +539,41 @@ private:
     };
     CElementListHost m_elistHost{*this};
     CElementListDirectives m_elistDirectives{tables.elementLists, m_elistHost};
+
+    // The configuration directives' view of the model.
+    class CConfigHost : public IConfigDirectiveHost
+    {
+    public:
+        explicit CConfigHost(CChatModel& model) : m_model(model) {}
+        ChatIrc::CNickScheme& Scheme() override;
+        bool boIsBeforeConnection() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CConfigHost m_configHost{*this};
+    CConfigDirectives m_configDirectives{cfg, people, m_configHost};
+
+    // The group directives' view of the model.
+    class CGroupHost : public IGroupDirectiveHost
+    {
+    public:
+        explicit CGroupHost(CChatModel& model) : m_model(model) {}
+        std::string strNoIncident(const std::string& nick) override;
+        bool boForeignText() override;
+        std::string strReadSetting(const std::string& fullPath, const std::string& name,
+                                   const std::string& defaultValue) override;
+        void vAnnounceGroup(const std::string& to, const std::string& group) override;
+        void vAddGroupMessage(const std::string& text, const std::string& from,
+                              const std::string& to) override;
+        void vRefreshUsers() override;
+        void vRequestMessageRefresh() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CGroupHost m_groupHost{*this};
+    CGroupDirectives m_groupDirectives{conn, people, msgs, m_groupHost};
 };
 
 // Another user's text with the directives it may not run renamed, opening

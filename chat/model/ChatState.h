@@ -77,6 +77,8 @@ struct ChatPageParams
 // substitutions, commands and nick functions.
 struct ChatConfig
 {
+    // The message kinds that have a format.
+    static constexpr int kKindCount = 34;
     // Per-kind texts.
     std::vector<std::string> formats, linkAttrs;
     std::string strMessLinkAttr;

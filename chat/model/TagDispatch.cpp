@@ -361,7 +361,7 @@ std::string CnfChat(CChatModel& m, TagCall& c)
 
 std::string CnfCnxRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCnx(c.suffix, c.body);
+    m.ConfigDirectives().vOnCnfCnx(c.suffix, c.body);
     return {};
 }
 
@@ -373,97 +373,97 @@ std::string strSuffixWord(const std::string& suffix)
 
 std::string CnfMessageRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
     return {};
 }
 
 std::string CnfBuddyRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
     return {};
 }
 
 std::string CnfLimitsRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLimits(c.attrs);
+    m.ConfigDirectives().vOnCnfLimits(c.attrs);
     return {};
 }
 
 std::string CnfSubstRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfSubst(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfSubst(c.body, c.attrs);
     return {};
 }
 
 std::string CnfFctBudRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfFctBud(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfFctBud(c.body, c.attrs);
     return {};
 }
 
 std::string CnfLnkHttpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLnkHttp(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfLnkHttp(c.body, c.attrs);
     return {};
 }
 
 std::string CnfMenuTxtRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfMenuTxt(GetAttrOr("ID", c.attrs), GetAttrOr("TEXT", c.attrs));
+    m.ConfigDirectives().vOnCnfMenuTxt(GetAttrOr("ID", c.attrs), GetAttrOr("TEXT", c.attrs));
     return {};
 }
 
 std::string CnfClrRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
+    m.ConfigDirectives().vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
     return {};
 }
 
 std::string CnfCmdRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCmd(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfCmd(c.body, c.attrs);
     return {};
 }
 
 std::string CnfFloodRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfFlood(c.attrs);
+    m.ConfigDirectives().vOnCnfFlood(c.attrs);
     return {};
 }
 
 std::string CnfTpyrcRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfTpyrc(c.attrs);
+    m.ConfigDirectives().vOnCnfTpyrc(c.attrs);
     return {};
 }
 
 std::string CnfLogonPageRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLogonPage(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfLogonPage(c.body, c.attrs);
     return {};
 }
 
 std::string CnfGrpBudRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfGrpBud(c.suffix, c.body, c.attrs);
+    m.GroupDirectives().vOnCnfGrpBud(c.suffix, c.body, c.attrs);
     return {};
 }
 
 std::string CnfGrpConfRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfGrpConf(c.body, c.attrs);
+    m.GroupDirectives().vOnCnfGrpConf(c.body, c.attrs);
     return {};
 }
 
 std::string CnfLocalConfGrpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLocalConfGrp(c.attrs);
+    m.GroupDirectives().vOnCnfLocalConfGrp(c.attrs);
     return {};
 }
 
 std::string CnfCuGrpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCuGrp(c.attrs);
+    m.GroupDirectives().vOnCnfCuGrp(c.attrs);
     return {};
 }
 
@@ -640,24 +640,24 @@ std::string DynClr(CChatModel& m, TagCall&)
 
 std::string DynGrpFilter(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynGrpFilter(c.body, c.attrs);
+    return m.GroupDirectives().strOnDynGrpFilter(c.body, c.attrs);
 }
 
 std::string DynGrp(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
     return {};
 }
 
 std::string DynGrpAdd(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, false);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, false);
     return {};
 }
 
 std::string DynGrpRemove(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, true);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, true);
     return {};
 }
 
@@ -732,7 +732,8 @@ const Row kDynRows[] = {
     {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
     {"DYN_LIST", kExact, DynList},
     {"DYN_MPD", kExact, DynMpd},
-    {"DYN_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+    {"DYN_EXECCMD", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
      {
          std::string cmd = GetAttrOr("name", c.attrs);
          if (cmd.empty())
@@ -780,7 +781,8 @@ const Row kActRows[] = {
     {"ACT_SND", kExact, ActSnd},
     {"ACT_NAV", kExact, ActNav},
     {"ACT_CLR", kExact, DynClr},
-    {"ACT_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+    {"ACT_EXECCMD", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
      {
          std::string cmd = GetAttrOr("cmd", c.attrs);
          return m.boOnActExecCmd(cmd) ? cmd : std::string();

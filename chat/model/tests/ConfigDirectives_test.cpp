@@ -148,8 +148,8 @@ TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)
     EXPECT_EQ(t.m.cfg.lHistoryLimit, 3000);
     EXPECT_EQ(t.m.cfg.strAutoLinkFormat, "<a href=%lnk%>%lnk%</a>");
     EXPECT_EQ(t.m.cfg.strAutoLinkText, "TARGET=_blank");
-    EXPECT_EQ(CChatModel::iMessageKindOf("FLOOD", "TYPE=SNDRPT"), 32);
-    EXPECT_EQ(CChatModel::iMessageKindOf("flood", "TYPE=rcv"), 30);
+    EXPECT_EQ(CConfigDirectives::iMessageKindOf("FLOOD", "TYPE=SNDRPT"), 32);
+    EXPECT_EQ(CConfigDirectives::iMessageKindOf("flood", "TYPE=rcv"), 30);
 }
 
 TEST(ConfigDirectives, SubstitutionsKeepTheFirstDefinitionUnlessReceivedPlain)
@@ -208,18 +208,18 @@ TEST(ConfigDirectives, CommandsAndTheirTrustedTags)
         {"CN=SAY CS=-" + id, false},
     };
     for (const Case& k : cases)
-        EXPECT_EQ(t.m.boIsCommandTagAuthorised(k.attrs), k.authorised) << k.attrs;
+        EXPECT_EQ(t.m.ConfigDirectives().boIsCommandTagAuthorised(k.attrs), k.authorised) << k.attrs;
 
     // Connected: the same definition keeps the entry trusted, another one
     // replaces it untrusted; the identity stays.
     t.m.conn.boConnected = true;
     t.strParse("<CNF_CMD name=say info=Says><ACT_SND>%p1%</ACT_SND></CNF_CMD>");
     EXPECT_TRUE(t.m.lpFindCommand("SAY")->boTrusted);
-    EXPECT_TRUE(t.m.boIsCommandTagAuthorised("CN=SAY CS=" + id));
+    EXPECT_TRUE(t.m.ConfigDirectives().boIsCommandTagAuthorised("CN=SAY CS=" + id));
     t.strParse("<CNF_CMD name=say info=Other><ACT_SND>%p1%</ACT_SND></CNF_CMD>");
     EXPECT_FALSE(t.m.lpFindCommand("SAY")->boTrusted);
     EXPECT_EQ(t.m.lpFindCommand("SAY")->strText, "<ACT_SND>%p1%</ACT_SND>");
-    EXPECT_FALSE(t.m.boIsCommandTagAuthorised("CN=SAY CS=" + id));
+    EXPECT_FALSE(t.m.ConfigDirectives().boIsCommandTagAuthorised("CN=SAY CS=" + id));
 }
 
 TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
