@@ -7,6 +7,7 @@
 #include "ChatMarkup.h"
 #include "ChatTextUtil.h"
 #include "ChatVars.h"
+#include "HtmlAttr.h"
 #include "HtmlDoc.h"
 #include "html/doc/HtmlText.h"
 #include "NickScheme.h"
@@ -675,6 +676,31 @@ void CChatModel::CGroupHost::vRequestMessageRefresh()
     m_model.vPostRefresh();
 }
 
+std::string CChatModel::CDisplayHost::strNickDisplay(const std::string& nick, int style)
+{
+    return m_model.strNickDisplay(nick, style);
+}
+
+bool CChatModel::CDisplayHost::boForeignText()
+{
+    return m_model.boForeignText();
+}
+
+bool CChatModel::CDisplayHost::boReadLocalFile(const std::string& path, std::string& text)
+{
+    return m_model.m_lpHost->boReadLocalFile(path, text);
+}
+
+std::string CChatModel::CDisplayHost::strRequestDocument(const std::string& address, const std::string& frame)
+{
+    return m_model.m_lpHost->strRequestDocument(address, frame);
+}
+
+void CChatModel::CDisplayHost::vRequestMessageRefresh()
+{
+    m_model.vPostRefresh();
+}
+
 bool CChatModel::boIsBeforeConnection()
 {
     return !conn.boConnected && m_cnx.iState() != 2;
@@ -951,6 +977,34 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
             strTrimHistory(msgs.strHistory, static_cast<long>(msgs.strHistory.size()) - cfg.lHistoryLimit);
     if (refresh)
         vRefreshZone(kZoneMessages);
+}
+
+// A multi-part piece (DYN_MPD); the whole message is added once every piece
+// has arrived.
+void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
+{
+    const std::string n = GetAttrOr("N", attrs);
+    if (GetAttrOr("ID", attrs).empty() || n.empty())
+        return;
+    // A stranger's pieces join only the pieces of the same sender.
+    const bool foreign = boForeignText();
+    const std::string id =
+        foreign ? "\x01" + m_strPartsScope + "\x01" + GetAttrOr("ID", attrs) : GetAttrOr("ID", attrs);
+    const long number = std::strtol(n.c_str(), nullptr, 10);
+    if (number == -1)
+        return;
+    if (tables.multiParts.boAddPart(id, HtmlDecodeEntities(body), -1) && HasAttr("STOP", attrs) &&
+        number >= 0 && number < 0x7FFFFFFF)
+        tables.multiParts.vSetExpected(id, static_cast<int32_t>(number + 1));
+    if (!tables.multiParts.boComplete(id))
+        return;
+    std::string from, to;
+    int32_t kind = 0;
+    tables.multiParts.boContext(id, &from, &to, &kind);
+    const std::string text = tables.multiParts.strJoined(id);
+    tables.multiParts.vRemove(id);
+    // The sender's line, whole: a stranger's stays a stranger's.
+    vAddMessage(text, from, to, kind, true, foreign ? Origin::kStranger : Origin::kChat);
 }
 
 void CChatModel::vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to)

@@ -17,6 +17,7 @@
 #include "ChatState.h"
 #include "ChatTables.h"
 #include "ConfigDirectives.h"
+#include "DisplayDirectives.h"
 #include "ElementListDirectives.h"
 #include "ElementLists.h"
 #include "FloodDetector.h"
@@ -195,7 +196,7 @@ public:
     };
     static constexpr int kKindCount = ChatConfig::kKindCount;
     static constexpr size_t kMaxMessages = 10000;
-    static constexpr uint16_t kUserHidden = 1;
+    static constexpr uint16_t kUserHidden = ChatUsers::kUserHidden;
     static constexpr const char* kUndef = "@undef@";
 
     CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn clock = ClockFn());
@@ -357,17 +358,8 @@ public:
     std::string strConsoleOutput(const std::string& command);
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
-
-    // `all`: Ctrl and Alt are down, non-listable entries are listed too.
-    std::string strOnDynList(const std::string& attrs, const std::string& body, bool all);
+    // A multi-part piece (DYN_MPD): the message is added when it is whole.
     void vOnDynMpd(const std::string& body, const std::string& attrs);
-    std::string strOnDynContextFilter(const std::string& value, const std::string& body,
-                                      const std::string& attrs);
-    // DYN_INSERTURL: the text of a "file://" address (never for another
-    // user's text; "Err : file://" and the path when it cannot be read) or
-    // what the host's document request answers for any other address and the frame.
-    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs,
-                                  const std::string& frame);
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);
@@ -444,11 +436,7 @@ public:
     static std::string strVersionText(double version);
 
     // Display directives.
-    std::string strOnDynStatus();
-    std::string strOnDynMessages();
-    std::string strOnDynBuddies();
-    std::string strOnDynNbConnected(const std::string& body);
-    std::string strOnDynFctBuda(const std::string& attributes, const std::string& body);
+    CDisplayDirectives& DisplayDirectives() { return m_displayDirectives; }
 
     // ---- state (public: the directives, the window and the tests read and set it) ----
     ChatConnection conn;
@@ -574,6 +562,23 @@ private:
     };
     CGroupHost m_groupHost{*this};
     CGroupDirectives m_groupDirectives{conn, people, msgs, m_groupHost};
+
+    // The display directives' view of the model.
+    class CDisplayHost : public IDisplayDirectiveHost
+    {
+    public:
+        explicit CDisplayHost(CChatModel& model) : m_model(model) {}
+        std::string strNickDisplay(const std::string& nick, int style) override;
+        bool boForeignText() override;
+        bool boReadLocalFile(const std::string& path, std::string& text) override;
+        std::string strRequestDocument(const std::string& address, const std::string& frame) override;
+        void vRequestMessageRefresh() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CDisplayHost m_displayHost{*this};
+    CDisplayDirectives m_displayDirectives{conn, cfg, people, msgs, m_displayHost};
 };
 
 // Another user's text with the directives it may not run renamed, opening

@@ -154,6 +154,8 @@ struct ChatMessages
 // The room's users, the counters, the groups and the flood records.
 struct ChatUsers
 {
+    // A user's flag: kept out of the shown list.
+    static constexpr uint16_t kUserHidden = 1;
     std::vector<std::string> users;
     std::vector<uint16_t> userFlags;
     long lUsersInRoom = 0, lHighestUsers = 0, lPrivReceived = 0, lRoomReceived = 0, lJoined = 0, lLeft = 0,

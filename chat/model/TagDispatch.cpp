@@ -528,30 +528,30 @@ std::string DynRoom(CChatModel& m, TagCall& c)
 std::string DynStatus(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneStatus] = c.frame;
-    return m.strOnDynStatus();
+    return m.DisplayDirectives().strOnDynStatus();
 }
 
 std::string DynMessages(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneMessages] = c.frame;
-    return m.strOnDynMessages();
+    return m.DisplayDirectives().strOnDynMessages();
 }
 
 std::string DynBuddies(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneUsers] = c.frame;
-    return m.strOnDynBuddies();
+    return m.DisplayDirectives().strOnDynBuddies();
 }
 
 std::string DynNbConnected(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneGroups] = c.frame;
-    return m.strOnDynNbConnected(c.body);
+    return m.DisplayDirectives().strOnDynNbConnected(c.body);
 }
 
 std::string DynFctBuda(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynFctBuda(c.attrs, c.body);
+    return m.DisplayDirectives().strOnDynFctBuda(c.attrs, c.body);
 }
 
 std::string DynInsertContextVar(CChatModel& m, TagCall& c)
@@ -694,7 +694,7 @@ std::string DynMessFormat(CChatModel& m, TagCall& c)
 
 std::string DynList(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynList(c.attrs, c.body, m.Host().boCtrlAltDown());
+    return m.DisplayDirectives().strOnDynList(c.attrs, c.body, m.Host().boCtrlAltDown());
 }
 
 std::string DynMpd(CChatModel& m, TagCall& c)
@@ -711,7 +711,7 @@ std::string DynContextFilter(CChatModel& m, TagCall& c)
     const std::string value = n >= 1 && static_cast<size_t>(n) <= m.page.contextVars.size()
                                   ? m.page.contextVars[static_cast<size_t>(n - 1)]
                                   : "";
-    return m.strOnDynContextFilter(value, c.body, c.attrs);
+    return m.DisplayDirectives().strOnDynContextFilter(value, c.body, c.attrs);
 }
 
 std::string DynVarFilter(CChatModel& m, TagCall& c)
@@ -720,7 +720,8 @@ std::string DynVarFilter(CChatModel& m, TagCall& c)
     if (name.empty())
         return {};
     const auto it = m.page.pageVars.find(name);
-    return m.strOnDynContextFilter(it == m.page.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
+    return m.DisplayDirectives().strOnDynContextFilter(
+        it == m.page.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
 }
 
 const Row kDynRows[] = {
@@ -741,7 +742,8 @@ const Row kDynRows[] = {
          return m.boOnActExecCmd(cmd) ? cmd : std::string();
      }},
     {"DYN_INSERTURL", kExact,
-     [](CChatModel& m, TagCall& c) { return m.strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
+     [](CChatModel& m, TagCall& c)
+     { return m.DisplayDirectives().strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
     {"DYN_SND", kExact, ActSnd},
     {"DYN_NAV", kExact, ActNav},
     {"DYN_INSERTCONTEXTVAR", kExact, DynInsertContextVar},
@@ -1020,57 +1022,6 @@ void CChatModel::vOnDynCnxGo(const std::string& attributes)
 void CChatModel::vRaiseStartRequest()
 {
     conn.boGo = true;
-}
-
-// ---------------------------------------------------------------- display texts
-
-std::string CChatModel::strOnDynStatus()
-{
-    const int state = conn.iDisplayState;
-    if (state < 0 || state >= static_cast<int>(sizeof cfg.stateTexts / sizeof cfg.stateTexts[0]))
-        return {};
-    return cfg.stateTexts[state];
-}
-
-std::string CChatModel::strOnDynMessages()
-{
-    if (people.lUsersInRoom >= 2 || (cfg.strWaitingForBuds.empty() && cfg.strBudsLeft.empty()))
-        return msgs.strHistory;
-    const std::string& chosen =
-        (people.lHighestUsers > 1 || cfg.strWaitingForBuds.empty()) ? cfg.strBudsLeft : cfg.strWaitingForBuds;
-    return msgs.strHistory + strReplaceAll(chosen, "%bud%", conn.strNickHtml);
-}
-
-std::string CChatModel::strOnDynBuddies()
-{
-    std::string out;
-    for (size_t i = 0; i < people.users.size(); ++i)
-    {
-        if (people.userFlags[i] & kUserHidden)
-            continue;
-        const std::string& nick = people.users[i];
-        const int sel = nick == conn.strSelected ? 1 : 0;
-        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + cfg.userAttrs[sel] +
-                                 ">" + strNickDisplay(nick, sel) + "</a>";
-        out += strReplaceAll(cfg.userFormats[sel], "%bud%", link);
-    }
-    return out;
-}
-
-std::string CChatModel::strOnDynNbConnected(const std::string& body)
-{
-    long n = 0;
-    for (uint16_t f : people.userFlags)
-        n += (f & kUserHidden) ? 0 : 1;
-    return strReplaceAll(strReplaceAll(body, "%nb%", std::to_string(n)), "%(s)%", n < 2 ? "" : "s");
-}
-
-std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std::string& body)
-{
-    const std::string name = GetAttrOr("FCTNAME", attributes);
-    if (name.empty())
-        return {};
-    return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
 }
 
 // ---------------------------------------------------------------- foreign text
