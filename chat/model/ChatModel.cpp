@@ -701,6 +701,60 @@ void CChatModel::CDisplayHost::vRequestMessageRefresh()
     m_model.vPostRefresh();
 }
 
+int CChatModel::CActionHost::iReceiveAccept()
+{
+    return m_model.Scheme().iGetReceiveAccept();
+}
+
+std::string CChatModel::CActionHost::strExpandVars(const std::string& text)
+{
+    return m_model.strExpandVars(text);
+}
+
+std::string CChatModel::CActionHost::strNoIncident(const std::string& nick)
+{
+    return m_model.strNoIncident(nick);
+}
+
+std::string CChatModel::CActionHost::strGetFieldValue(const std::string& name, std::string& type,
+                                                      bool noFormat)
+{
+    return m_model.strGetFieldValue(name, type, noFormat);
+}
+
+void CChatModel::CActionHost::vSetFieldValue(const std::string& name, const std::string& value)
+{
+    m_model.vSetFieldValue(name, value);
+}
+
+void CChatModel::CActionHost::vSendMessage(const std::string& text, const std::string& to, bool multiPart)
+{
+    if (multiPart)
+        m_model.vSendLongMessage(text, !to.empty(), false, to);
+    else
+        m_model.vSendChat(text, !to.empty(), false, to);
+}
+
+bool CChatModel::CActionHost::boHasFrame(const std::string& name)
+{
+    return m_model.m_lpView && m_model.m_lpView->boHasFrame(name);
+}
+
+std::string CChatModel::CActionHost::strResolveAddress(const std::string& address)
+{
+    return m_model.strResolveAddress(address);
+}
+
+void CChatModel::CActionHost::vPostNavigate()
+{
+    m_model.m_lpHost->vPostNavigate();
+}
+
+void CChatModel::CActionHost::vNavigateExpanded(const std::string& url, const std::string& target)
+{
+    m_model.vNavigateExpanded(url, target);
+}
+
 bool CChatModel::boIsBeforeConnection()
 {
     return !conn.boConnected && m_cnx.iState() != 2;

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "ActionDirectives.h"
 #include "ChatModelHost.h"
 #include "ChatState.h"
 #include "ChatTables.h"
@@ -326,19 +327,11 @@ public:
     CGroupDirectives& GroupDirectives() { return m_groupDirectives; }
 
     // Actions.
-    // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
-    // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
-    void vOnActSetVar(const std::string& body, const std::string& attrs);
-    // Sends the page's fields or a group listing as a message (ACT_SND, DYN_SND).
-    void vOnActSnd(const std::string& tagName, const std::string& body, const std::string& attrs);
-    // Writes the body into a form field (ACT_SETFLD).
-    void vOnActSetFld(const std::string& body, const std::string& attrs);
+    CActionDirectives& ActionDirectives() { return m_actionDirectives; }
     // A form field's value (HTML-encoded unless noFormat) and type; the type is
     // left as it is when the page has no such field.
     std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat);
     void vSetFieldValue(const std::string& name, const std::string& value);
-    // Navigates a frame through the queue or the browser (ACT_NAV, DYN_NAV).
-    void vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs);
     std::string strResolveAddress(const std::string& address);
     // Message 1041: the queued requests in order; requests queued meanwhile
     // (by the pages it loads) wait for the next message.
@@ -579,6 +572,28 @@ private:
     };
     CDisplayHost m_displayHost{*this};
     CDisplayDirectives m_displayDirectives{conn, cfg, people, msgs, m_displayHost};
+
+    // The action directives' view of the model.
+    class CActionHost : public IActionDirectiveHost
+    {
+    public:
+        explicit CActionHost(CChatModel& model) : m_model(model) {}
+        int iReceiveAccept() override;
+        std::string strExpandVars(const std::string& text) override;
+        std::string strNoIncident(const std::string& nick) override;
+        std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat) override;
+        void vSetFieldValue(const std::string& name, const std::string& value) override;
+        void vSendMessage(const std::string& text, const std::string& to, bool multiPart) override;
+        bool boHasFrame(const std::string& name) override;
+        std::string strResolveAddress(const std::string& address) override;
+        void vPostNavigate() override;
+        void vNavigateExpanded(const std::string& url, const std::string& target) override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CActionHost m_actionHost{*this};
+    CActionDirectives m_actionDirectives{conn, cfg, page, msgs, people, m_configDirectives, m_actionHost};
 };
 
 // Another user's text with the directives it may not run renamed, opening

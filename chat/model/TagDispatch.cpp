@@ -663,25 +663,25 @@ std::string DynGrpRemove(CChatModel& m, TagCall& c)
 
 std::string ActSetVar(CChatModel& m, TagCall& c)
 {
-    m.vOnActSetVar(c.body, c.attrs);
+    m.ActionDirectives().vOnActSetVar(c.body, c.attrs);
     return {};
 }
 
 std::string ActSnd(CChatModel& m, TagCall& c)
 {
-    m.vOnActSnd(c.name, c.body, c.attrs);
+    m.ActionDirectives().vOnActSnd(c.name, c.body, c.attrs);
     return {};
 }
 
 std::string ActSetFld(CChatModel& m, TagCall& c)
 {
-    m.vOnActSetFld(c.body, c.attrs);
+    m.ActionDirectives().vOnActSetFld(c.body, c.attrs);
     return {};
 }
 
 std::string ActNav(CChatModel& m, TagCall& c)
 {
-    m.vOnActNav(c.name, c.body, c.attrs);
+    m.ActionDirectives().vOnActNav(c.name, c.body, c.attrs);
     return {};
 }
 
