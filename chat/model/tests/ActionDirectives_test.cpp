@@ -473,3 +473,69 @@ TEST(ActionDirectives, CommandTextWithParameters)
             << c.text << " " << c.params;
     }
 }
+
+// The handler runs on its own state with a host that records what it asks:
+// an action sends only when a trusted command's identity authorises it and
+// the texts are taken coded, and a navigation into a frame is queued.
+TEST(ActionDirectives, HandlerOnItsOwnState)
+{
+    struct ConfigHost : IConfigDirectiveHost
+    {
+        ChatIrc::CNickScheme scheme;
+        ChatIrc::CNickScheme& Scheme() override { return scheme; }
+        bool boIsBeforeConnection() override { return true; }
+    } configHost;
+    struct Host : IActionDirectiveHost
+    {
+        int iAccept = ChatIrc::CNickScheme::kCodedOnly;
+        std::vector<std::string> calls;
+        int iReceiveAccept() override { return iAccept; }
+        std::string strExpandVars(const std::string& text) override { return "[" + text + "]"; }
+        std::string strNoIncident(const std::string& nick) override { return nick; }
+        std::string strGetFieldValue(const std::string& name, std::string& type, bool) override
+        {
+            type = "TEXT";
+            return "v-" + name;
+        }
+        void vSetFieldValue(const std::string& name, const std::string& value) override
+        {
+            calls.push_back("set " + name + "=" + value);
+        }
+        void vSendMessage(const std::string& text, const std::string& to, bool multiPart) override
+        {
+            calls.push_back(std::string(multiPart ? "long " : "send ") + to + ":" + text);
+        }
+        bool boHasFrame(const std::string& name) override { return name == "news"; }
+        std::string strResolveAddress(const std::string& address) override { return "http://h/" + address; }
+        void vPostNavigate() override { calls.push_back("post"); }
+        void vNavigateExpanded(const std::string& url, const std::string& target) override
+        {
+            calls.push_back("browse " + target + " " + url);
+        }
+    } host;
+    ChatConnection conn;
+    ChatConfig cfg;
+    ChatPageParams page;
+    ChatMessages msgs;
+    ChatUsers people;
+    CConfigDirectives config(cfg, people, configHost);
+    CActionDirectives actions(conn, cfg, page, msgs, people, config, host);
+    cfg.boSndSwitch = cfg.boNavSwitch = true;
+    config.vOnCnfCmd("x", "name=go");
+    const std::string auth = "CN=GO CS=" + std::to_string(cfg.commands[0].iIdentity);
+
+    actions.vOnActSetVar("5", "NAME=n OP=*3");
+    actions.vOnActSnd("ACT_SND", "hi %flds%", "TO=bob GETFLDS=a|b NOMPD " + auth);
+    actions.vOnActSnd("ACT_SND", "unsigned", "TO=bob");
+    actions.vOnActSetFld("text", "NAME=f " + auth);
+    actions.vOnActNav("ACT_NAV", "page.htm", "TARGET=news " + auth);
+    actions.vOnActNav("ACT_NAV", "http://w/", "TARGET=_blank " + auth);
+    host.iAccept = ChatIrc::CNickScheme::kPlain;
+    actions.vOnActSnd("ACT_SND", "plain", auth);
+
+    EXPECT_EQ(page.pageVars["n"], "15");
+    EXPECT_EQ(host.calls, (Lines{"send [bob]:[hi <DYN_FVAL NAME=\"a\" TYPE=\"TEXT\">v-a</DYN_FVAL>"
+                                 "<DYN_FVAL NAME=\"b\" TYPE=\"TEXT\">v-b</DYN_FVAL>]",
+                                 "set f=[text]", "post", "browse _blank http://w/"}));
+    EXPECT_EQ(page.navQueue, (Lines{"news;http://h/page.htm"}));
+}

@@ -297,3 +297,34 @@ TEST(ConfigDirectives, SampleConfigurationPage)
     EXPECT_EQ(t.m.cfg.lHistoryLimit, 6000);
     EXPECT_EQ(t.m.cfg.strLogonPage, "logon.htm");
 }
+
+// The handler runs on its own state with a host of its own: the connection
+// state it is told decides the trust of commands and the flood settings.
+TEST(ConfigDirectives, HandlerOnItsOwnState)
+{
+    struct Host : IConfigDirectiveHost
+    {
+        ChatIrc::CNickScheme scheme;
+        bool boBefore = true;
+        ChatIrc::CNickScheme& Scheme() override { return scheme; }
+        bool boIsBeforeConnection() override { return boBefore; }
+    } host;
+    ChatConfig cfg;
+    ChatUsers people;
+    CConfigDirectives config(cfg, people, host);
+
+    config.vOnCnfCmd("<ACT_SND>hi</ACT_SND>", "name=say");
+    config.vOnCnfFlood("SIDE=RCVR RPT_MAXMESS=7");
+    host.boBefore = false;
+    config.vOnCnfCmd("<ACT_SND>yo</ACT_SND>", "name=other");
+    config.vOnCnfFlood("SIDE=RCVR RPT_MAXMESS=9");
+    config.vOnCnfTpyrc("RCV=CR");
+
+    ASSERT_EQ(cfg.commands.size(), 2u);
+    EXPECT_TRUE(cfg.commands[0].boTrusted);
+    EXPECT_FALSE(cfg.commands[1].boTrusted);
+    EXPECT_TRUE(config.boIsCommandTagAuthorised("CN=SAY CS=" + std::to_string(cfg.commands[0].iIdentity)));
+    EXPECT_FALSE(config.boIsCommandTagAuthorised("CN=OTHER CS=" + std::to_string(cfg.commands[1].iIdentity)));
+    EXPECT_EQ(people.receiverFlood.iRptMaxMess, 7);
+    EXPECT_EQ(host.scheme.iGetReceiveAccept(), ChatIrc::CNickScheme::kCodedOnly);
+}
