@@ -317,21 +317,21 @@ public:
     // move the connection, read local settings or insert local files.
     bool boForeignText() const { return m_iForeignDepth > 0; }
 
-    // Configuration directives.
+    // The handlers of the directive families, which the dispatcher runs.
     CConfigDirectives& ConfigDirectives() { return m_configDirectives; }
+    CGroupDirectives& GroupDirectives() { return m_groupDirectives; }
+    CActionDirectives& ActionDirectives() { return m_actionDirectives; }
+    CDisplayDirectives& DisplayDirectives() { return m_displayDirectives; }
 
     // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
     int iFloodKindOf(const CFloodDetector& detector, int test) const;
 
-    // Group directives.
-    CGroupDirectives& GroupDirectives() { return m_groupDirectives; }
-
-    // Actions.
-    CActionDirectives& ActionDirectives() { return m_actionDirectives; }
     // A form field's value (HTML-encoded unless noFormat) and type; the type is
     // left as it is when the page has no such field.
     std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat);
     void vSetFieldValue(const std::string& name, const std::string& value);
+    // A relative address made whole on the base address (else the view's
+    // root path); unchanged without a view or while addresses are kept.
     std::string strResolveAddress(const std::string& address);
     // Message 1041: the queued requests in order; requests queued meanwhile
     // (by the pages it loads) wait for the next message.
@@ -427,9 +427,6 @@ public:
     bool boVersionRefused() const;
     // "%.2f" without trailing zeros: "4.38".
     static std::string strVersionText(double version);
-
-    // Display directives.
-    CDisplayDirectives& DisplayDirectives() { return m_displayDirectives; }
 
     // ---- state (public: the directives, the window and the tests read and set it) ----
     ChatConnection conn;

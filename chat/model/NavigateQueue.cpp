@@ -118,7 +118,6 @@ void CChatModel::vOnNavigateQueue()
     }
 }
 
-// A relative address made whole on the base address (else the view's root).
 std::string CChatModel::strResolveAddress(const std::string& address)
 {
     if (address.empty() || !m_lpView || page.boKeepAddresses || !IsRelativeAddress(address))
