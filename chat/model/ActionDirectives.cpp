@@ -1,11 +1,12 @@
-// Action directives of the chat's pages: page variables (ACT_SETVAR) and the
-// message-format switches (DYN_MESSFORMAT).
+// The action directives (CActionDirectives).
+#include "ActionDirectives.h"
+
+#include <climits>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 
-#include "ChatModel.h"
 #include "ChatTextUtil.h"
+#include "ElementListDirectives.h"
 #include "ElementLists.h"
 #include "HtmlAttr.h"
 #include "MessageFormats.h"
@@ -27,14 +28,6 @@ namespace
 int32_t iWrap(int64_t value)
 {
     return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
-}
-
-std::string strUpperCase(std::string s)
-{
-    for (char& ch : s)
-        if (ch >= 'a' && ch <= 'z')
-            ch = static_cast<char>(ch - 'a' + 'A');
-    return s;
 }
 
 bool boBlank(char c)
@@ -128,54 +121,12 @@ bool boSignedText(std::string& body, const std::string& ck, const std::string& p
 
 } // namespace
 
-// ---------------------------------------------------------------- fields
-
-std::string CChatModel::strGetFieldValue(const std::string& name, std::string& type, bool noFormat)
-{
-    IChatView::Field field;
-    if (!m_lpView || !m_lpView->boGetField(name, field))
-        return m_lpView && m_lpView->boSwitchControlOn(name) ? "#" : "";
-    type = field.strType;
-    std::string value = type == "CHECKBOX" ? (field.boChecked ? "#" : "") : field.strValue;
-    if (!noFormat)
-        value = HtmlEncodeEntities(value);
-    if (type == "TEXTAREA")
-        value = strReplaceAll(strReplaceAll(strReplaceAll(value, "\r\n", "&#13;&#10;"), "\r", "&#13;&#10;"), "\n",
-                              "&#13;&#10;");
-    return value;
-}
-
-void CChatModel::vSetFieldValue(const std::string& name, const std::string& value)
-{
-    if (!m_lpView)
-        return;
-    IChatView::Field field;
-    if (!m_lpView->boGetField(name, field))
-    {
-        m_lpView->vSetSwitchControl(name, !value.empty());
-        return;
-    }
-    if (field.strType == "SELECT")
-        return;
-    if (field.strType == "CHECKBOX")
-        field.boChecked = !value.empty();
-    else if (field.strType == "RADIO")
-        field.strValue = value;
-    else
-    {
-        std::string text = value;
-        for (const char* mark : {"&crlf;", "&#13;&#10;", "&#10;", "&#13;"})
-            text = strReplaceAll(text, mark, "\r\n");
-        field.strValue = text;
-    }
-    m_lpView->vSetField(name, field);
-}
-
 // ---------------------------------------------------------------- ACT_SND, ACT_SETFLD
 
-void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn, const std::string& attrs)
+void CActionDirectives::vOnActSnd(const std::string& tagName, const std::string& bodyIn,
+                                  const std::string& attrs)
 {
-    const std::string history = strCutWholeTag(msgs.strHistory, tagName, attrs, bodyIn);
+    const std::string history = strCutWholeTag(m_msgs.strHistory, tagName, attrs, bodyIn);
     std::string body = bodyIn;
     const std::string to = GetAttrOr("TO", attrs);
     const std::string ck = GetAttrOr("CK", attrs);
@@ -191,12 +142,12 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
         getFields = listParams;
     if (sep.empty())
         sep = "|";
-    msgs.strHistory = history;
-    if (!cfg.boSndSwitch || body.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    m_msgs.strHistory = history;
+    if (!m_cfg.boSndSwitch || body.empty() || m_host.iReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
-    if (!boSignedText(body, ck, "") && !boIsCommandTagAuthorised(attrs))
+    if (!boSignedText(body, ck, "") && !m_config.boIsCommandTagAuthorised(attrs))
         return;
-    std::string message = strExpandVars(strReplaceAll(body, "%extparams%", extParams));
+    std::string message = m_host.strExpandVars(strReplaceAll(body, "%extparams%", extParams));
     const std::string idPiece = fid.empty() ? "" : " FID=\"" + fid + "\"";
     auto encode = [noFormat](const std::string& t) { return noFormat ? t : HtmlEncodeEntities(t); };
     if (!getFields.empty())
@@ -212,7 +163,7 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
             if (name.empty())
                 break;
             std::string type = "ERR";
-            const std::string value = strGetFieldValue(name, type, noFormat);
+            const std::string value = m_host.strGetFieldValue(name, type, noFormat);
             values += "<DYN_FVAL NAME=\"" + name + "\" TYPE=\"" + type + "\">" + value + "</DYN_FVAL>";
             start = end + sep.size();
         }
@@ -221,14 +172,14 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
     }
     else if (boEqualNoCase(getList, "USERGRPS"))
     {
-        const std::string user = strNoIncident(listParams.empty() ? conn.strNick : listParams);
+        const std::string user = m_host.strNoIncident(listParams.empty() ? m_conn.strNick : listParams);
         std::string block = "<DYN_FLDS" + idPiece + " TYPE=\"USERGRPS\">";
         std::vector<std::string> names;
-        people.groups.uGroupsOf(user, &names);
+        m_people.groups.uGroupsOf(user, &names);
         for (const std::string& g : names)
         {
             int32_t rank = 0;
-            people.groups.boMemberValue(g, user, &rank);
+            m_people.groups.boMemberValue(g, user, &rank);
             block += "<DYN_FVAL NAME=\"" + encode(g) + "\" RK=\"" + std::to_string(rank) + "\" TYPE=\"UG\"/>";
         }
         message = strReplaceAll(message, "%list%", block + "</DYN_FLDS>");
@@ -238,7 +189,7 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
         std::string block = "<DYN_FLDS" + idPiece + " TYPE=\"GRPUSERS\">";
         for (const std::string& g : ChatIrc::SplitList(listParams, sep))
         {
-            const CGroupTable::Group* group = people.groups.lpFind(g);
+            const CGroupTable::Group* group = m_people.groups.lpFind(g);
             if (!group)
                 continue;
             for (const CGroupTable::Member& member : group->members)
@@ -252,171 +203,33 @@ void CChatModel::vOnActSnd(const std::string& tagName, const std::string& bodyIn
         if (ch != '\r' && ch != '\n')
             flat += ch;
     flat = strTrimLeft(flat);
-    const std::string recipient = to.empty() ? to : strExpandVars(to);
+    const std::string recipient = to.empty() ? to : m_host.strExpandVars(to);
     if (noMpd)
-        vSendChat(flat, !recipient.empty(), false, recipient);
+        m_host.vSendMessage(flat, recipient, false);
     else
-        vSendLongMessage(flat, !recipient.empty(), false, recipient);
+        m_host.vSendMessage(flat, recipient, true);
 }
 
-void CChatModel::vOnActSetFld(const std::string& bodyIn, const std::string& attrs)
+void CActionDirectives::vOnActSetFld(const std::string& bodyIn, const std::string& attrs)
 {
     const std::string name = GetAttrOr("NAME", attrs);
-    if (!cfg.boNavSwitch || name.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    if (!m_cfg.boNavSwitch || name.empty() || m_host.iReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     std::string body = bodyIn;
-    if (!boSignedText(body, GetAttrOr("CK", attrs), name) && !boIsCommandTagAuthorised(attrs))
+    if (!boSignedText(body, GetAttrOr("CK", attrs), name) && !m_config.boIsCommandTagAuthorised(attrs))
         return;
-    vSetFieldValue(name, strExpandVars(strReplaceAll(body, "%extparams%", GetAttrOr("EXTPARAMS", attrs))));
-}
-
-// ---------------------------------------------------------------- commands
-
-const CChatModel::Command* CChatModel::lpFindCommand(const std::string& text, std::string& params,
-                                                     std::vector<std::string>* list) const
-{
-    const std::string upper = strUpperCase(text);
-    for (const Command& c : cfg.commands)
-    {
-        if (c.strName == upper)
-            return &c;
-        if (!c.boHasParams || c.strName.empty() || upper.size() <= c.strName.size() ||
-            upper.compare(0, c.strName.size(), c.strName) != 0)
-            continue;
-        params = text.substr(c.strName.size());
-        if (list)
-        {
-            list->clear();
-            if (params.size() >= 2 && params.front() == '(' && params.back() == ')')
-                *list = ChatIrc::SplitList(params.substr(1, params.size() - 2), c.strSeparator);
-        }
-        return &c;
-    }
-    return nullptr;
-}
-
-bool CChatModel::boIsIntegerFormat(const std::string& format)
-{
-    int conversions = 0;
-    for (size_t i = 0; i < format.size(); ++i)
-    {
-        if (format[i] != '%')
-            continue;
-        if (++i < format.size() && format[i] == '%')
-            continue;
-        while (i < format.size() && std::string("-+ #0").find(format[i]) != std::string::npos)
-            ++i;
-        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
-            ++i;
-        if (i < format.size() && format[i] == '.')
-            for (++i; i < format.size() && format[i] >= '0' && format[i] <= '9';)
-                ++i;
-        if (i >= format.size() || std::string("diuxXo").find(format[i]) == std::string::npos)
-            return false;
-        ++conversions;
-    }
-    return conversions == 1;
-}
-
-namespace
-{
-
-// The number in the command's format (one integer conversion, else "%i").
-std::string strFormatNumber(const std::string& format, int32_t value)
-{
-    const std::string f = CChatModel::boIsIntegerFormat(format) ? format : "%i";
-    char conversion = 'i';
-    for (size_t i = 0; i < f.size(); ++i)
-    {
-        if (f[i] != '%')
-            continue;
-        if (i + 1 < f.size() && f[i + 1] == '%')
-        {
-            ++i;
-            continue;
-        }
-        const size_t at = f.find_first_not_of("-+ #0123456789.", i + 1);
-        conversion = at == std::string::npos ? 'i' : f[at];
-        break;
-    }
-    const bool asUnsigned = conversion != 'd' && conversion != 'i';
-    char small[64];
-    const int n = asUnsigned ? std::snprintf(small, sizeof small, f.c_str(), static_cast<unsigned>(value))
-                             : std::snprintf(small, sizeof small, f.c_str(), value);
-    if (n < 0)
-        return std::to_string(value);
-    if (static_cast<size_t>(n) < sizeof small)
-        return small;
-    // A wide field: written whole while it stays reasonable.
-    if (n > 4096)
-        return std::to_string(value);
-    std::string out(static_cast<size_t>(n) + 1, '\0');
-    if (asUnsigned)
-        std::snprintf(&out[0], out.size(), f.c_str(), static_cast<unsigned>(value));
-    else
-        std::snprintf(&out[0], out.size(), f.c_str(), value);
-    out.resize(static_cast<size_t>(n));
-    return out;
-}
-
-} // namespace
-
-std::string CChatModel::strExpandCommandText(const Command& command, const std::string& params,
-                                             const std::vector<std::string>& list)
-{
-    std::string out = strReplaceAll(command.strText, "%params%", params);
-    const int64_t n = command.iOperand;
-    int64_t value = std::atoi(params.c_str());
-    const char* marks[] = {"%iparam-n%", "%iparam+n%", "%iparam*n%", "%iparam/n%"};
-    for (int op = 0; op < 4; ++op)
-    {
-        if (out.find(marks[op]) == std::string::npos)
-            continue;
-        if (op == 0)
-            value = iWrap(value - n);
-        else if (op == 1)
-            value = iWrap(value + n);
-        else if (op == 2)
-            value = iWrap(value * n);
-        else if (n != 0 && !(value == INT32_MIN && n == -1))
-            value = value / n;
-        out = strReplaceAll(out, marks[op], strFormatNumber(command.strFormat, static_cast<int32_t>(value)));
-    }
-    size_t index = 0;
-    for (; index < list.size(); ++index)
-        out = strReplaceAll(out, "%" + std::to_string(index) + "%", list[index]);
-    for (;; ++index)
-    {
-        const std::string mark = "%" + std::to_string(index) + "%";
-        if (out.find(mark) == std::string::npos)
-            break;
-        out = strReplaceAll(out, mark, "");
-    }
-    return out;
+    m_host.vSetFieldValue(
+        name, m_host.strExpandVars(strReplaceAll(body, "%extparams%", GetAttrOr("EXTPARAMS", attrs))));
 }
 
 // ---------------------------------------------------------------- ACT_NAV
 
-std::string CChatModel::strResolveAddress(const std::string& address)
-{
-    if (address.empty() || !m_lpView || page.boKeepAddresses || !IsRelativeAddress(address))
-        return address;
-    std::string base = page.strBaseAddress.empty() ? m_lpView->strRootPath() : page.strBaseAddress;
-    if (!page.strBaseAddress.empty() && IsRelativeAddress(base))
-        base = m_lpView->strRootPath() + (base.front() == '/' ? base.substr(1) : base);
-    while (!base.empty() && base.back() == '/')
-        base.pop_back();
-    size_t skip = 0;
-    while (skip < address.size() && address[skip] == '/')
-        ++skip;
-    return base + "/" + address.substr(skip);
-}
-
-void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs)
+void CActionDirectives::vOnActNav(const std::string& tagName, const std::string& body,
+                                  const std::string& attrs)
 {
     // A navigation received inside a message runs once.
-    msgs.strHistory = strCutTagAttributes(msgs.strHistory, tagName, attrs);
-    if (!cfg.boNavSwitch || attrs.empty() || Scheme().iGetReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
+    m_msgs.strHistory = strCutTagAttributes(m_msgs.strHistory, tagName, attrs);
+    if (!m_cfg.boNavSwitch || attrs.empty() || m_host.iReceiveAccept() != ChatIrc::CNickScheme::kCodedOnly)
         return;
     std::string address = body;
     std::string target = GetAttrOr("TARGET", attrs);
@@ -432,7 +245,7 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
         const bool signedOk = !check.empty() && boUnprotect8(a, "", na) && boUnprotect8(t, "", nt) &&
                               boUnprotect8(check, "", nc) && boSignatureVersion(nc) &&
                               check == strChecksum16(strProtect8(strReversed(a + t), "", kSignatureVersion));
-        if (!signedOk && !boIsCommandTagAuthorised(attrs))
+        if (!signedOk && !m_config.boIsCommandTagAuthorised(attrs))
             return;
         // A signed address and target go on as they read.
         if (signedOk)
@@ -441,7 +254,7 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
     address = strReplaceAll(address, "%extparams%", extParams);
     target = strReplaceAll(target, "%extparams%", extParams);
     const bool frame =
-        !target.empty() && ((m_lpView && m_lpView->boHasFrame(target)) || target.find('*') != std::string::npos);
+        !target.empty() && (m_host.boHasFrame(target) || target.find('*') != std::string::npos);
     if (frame && !outer)
     {
         address = strTrim(address);
@@ -451,22 +264,22 @@ void CChatModel::vOnActNav(const std::string& tagName, const std::string& body, 
         {
             if (!wclr.empty())
                 address += "@WCLR=" + wclr;
-            address = strResolveAddress(address);
+            address = m_host.strResolveAddress(address);
         }
         if (noCache)
             address = "=@NOCACHE@=" + address;
         if (!address.empty() || reload)
         {
-            page.navQueue.push_back(target + ";" + address);
-            m_lpHost->vPostNavigate();
+            m_page.navQueue.push_back(target + ";" + address);
+            m_host.vPostNavigate();
         }
         return;
     }
     if (!inner && !reload)
-        vNavigateExpanded(address, target);
+        m_host.vNavigateExpanded(address, target);
 }
 
-void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
+void CActionDirectives::vOnActSetVar(const std::string& body, const std::string& attrs)
 {
     const std::string name = GetAttrOr("NAME", attrs);
     if (name.empty())
@@ -475,9 +288,9 @@ void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
     std::string value = body;
     if (op.size() >= 2)
     {
-        const auto old = page.pageVars.find(name);
+        const auto old = m_page.pageVars.find(name);
         if (boEqualNoCase(op, "ADD"))
-            value = old != page.pageVars.end() ? old->second + body : body;
+            value = old != m_page.pageVars.end() ? old->second + body : body;
         else if (op[0] == '+' || op[0] == '-' || op[0] == '*' || op[0] == '/')
         {
             const int64_t operand = std::atoi(op.c_str() + 1);
@@ -504,41 +317,7 @@ void CChatModel::vOnActSetVar(const std::string& body, const std::string& attrs)
             value = std::to_string(iWrap(result));
         }
     }
-    page.pageVars[name] = value;
-}
-
-void CChatModel::vOnDynMessFormat(const std::string& name, int mode)
-{
-    if (name.empty() || !m_lpView)
-        return;
-    if (!tables.messageFormats.boIsActive(name))
-    {
-        if (mode != 1)
-            return;
-        std::vector<std::string> displaced;
-        tables.messageFormats.iActivate(name, &displaced);
-        for (const std::string& other : displaced)
-            m_lpView->vSetSwitchControl("@MSGF@" + other, false);
-    }
-    else
-    {
-        if (mode == 1)
-            return;
-        if (tables.messageFormats.boIsNotSelectable(name))
-        {
-            tables.messageFormats.iDeactivate(name);
-            return;
-        }
-        m_lpView->vSetSwitchControl("@MSGF@" + name, true);
-    }
-    const std::string group = tables.messageFormats.strGroupOf(name);
-    if (group.empty() || !tables.messageFormats.boGroupIsMutex(group))
-        return;
-    std::vector<std::string> members;
-    tables.messageFormats.iFormatsOfGroup(group, &members);
-    for (const std::string& other : members)
-        if (!boEqualNoCase(other, name) && m_lpView->boSwitchControlOn("@MSGF@" + other))
-            m_lpView->vSetSwitchControl("@MSGF@" + other, false);
+    m_page.pageVars[name] = value;
 }
 
 } // namespace ChatModel

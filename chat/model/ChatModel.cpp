@@ -7,6 +7,7 @@
 #include "ChatMarkup.h"
 #include "ChatTextUtil.h"
 #include "ChatVars.h"
+#include "HtmlAttr.h"
 #include "HtmlDoc.h"
 #include "html/doc/HtmlText.h"
 #include "NickScheme.h"
@@ -628,6 +629,132 @@ void CChatModel::CElementListHost::vRequestMessageRefresh()
     m_model.vPostRefresh();
 }
 
+ChatIrc::CNickScheme& CChatModel::CConfigHost::Scheme()
+{
+    return m_model.Scheme();
+}
+
+bool CChatModel::CConfigHost::boIsBeforeConnection()
+{
+    return m_model.boIsBeforeConnection();
+}
+
+std::string CChatModel::CGroupHost::strNoIncident(const std::string& nick)
+{
+    return m_model.strNoIncident(nick);
+}
+
+bool CChatModel::CGroupHost::boForeignText()
+{
+    return m_model.boForeignText();
+}
+
+std::string CChatModel::CGroupHost::strReadSetting(const std::string& fullPath, const std::string& name,
+                                                   const std::string& defaultValue)
+{
+    return m_model.m_settings.strReadPath(fullPath, name, defaultValue);
+}
+
+void CChatModel::CGroupHost::vAnnounceGroup(const std::string& to, const std::string& group)
+{
+    m_model.iAnnounceGroups(to, std::string(), group, false, false);
+}
+
+void CChatModel::CGroupHost::vAddGroupMessage(const std::string& text, const std::string& from,
+                                              const std::string& to)
+{
+    m_model.vAddMessage(text, from, to, 25, false);
+}
+
+void CChatModel::CGroupHost::vRefreshUsers()
+{
+    m_model.vRefreshZone(kZoneUsers);
+}
+
+void CChatModel::CGroupHost::vRequestMessageRefresh()
+{
+    m_model.vPostRefresh();
+}
+
+std::string CChatModel::CDisplayHost::strNickDisplay(const std::string& nick, int style)
+{
+    return m_model.strNickDisplay(nick, style);
+}
+
+bool CChatModel::CDisplayHost::boForeignText()
+{
+    return m_model.boForeignText();
+}
+
+bool CChatModel::CDisplayHost::boReadLocalFile(const std::string& path, std::string& text)
+{
+    return m_model.m_lpHost->boReadLocalFile(path, text);
+}
+
+std::string CChatModel::CDisplayHost::strRequestDocument(const std::string& address, const std::string& frame)
+{
+    return m_model.m_lpHost->strRequestDocument(address, frame);
+}
+
+void CChatModel::CDisplayHost::vRequestMessageRefresh()
+{
+    m_model.vPostRefresh();
+}
+
+int CChatModel::CActionHost::iReceiveAccept()
+{
+    return m_model.Scheme().iGetReceiveAccept();
+}
+
+std::string CChatModel::CActionHost::strExpandVars(const std::string& text)
+{
+    return m_model.strExpandVars(text);
+}
+
+std::string CChatModel::CActionHost::strNoIncident(const std::string& nick)
+{
+    return m_model.strNoIncident(nick);
+}
+
+std::string CChatModel::CActionHost::strGetFieldValue(const std::string& name, std::string& type,
+                                                      bool noFormat)
+{
+    return m_model.strGetFieldValue(name, type, noFormat);
+}
+
+void CChatModel::CActionHost::vSetFieldValue(const std::string& name, const std::string& value)
+{
+    m_model.vSetFieldValue(name, value);
+}
+
+void CChatModel::CActionHost::vSendMessage(const std::string& text, const std::string& to, bool multiPart)
+{
+    if (multiPart)
+        m_model.vSendLongMessage(text, !to.empty(), false, to);
+    else
+        m_model.vSendChat(text, !to.empty(), false, to);
+}
+
+bool CChatModel::CActionHost::boHasFrame(const std::string& name)
+{
+    return m_model.m_lpView && m_model.m_lpView->boHasFrame(name);
+}
+
+std::string CChatModel::CActionHost::strResolveAddress(const std::string& address)
+{
+    return m_model.strResolveAddress(address);
+}
+
+void CChatModel::CActionHost::vPostNavigate()
+{
+    m_model.m_lpHost->vPostNavigate();
+}
+
+void CChatModel::CActionHost::vNavigateExpanded(const std::string& url, const std::string& target)
+{
+    m_model.vNavigateExpanded(url, target);
+}
+
 bool CChatModel::boIsBeforeConnection()
 {
     return !conn.boConnected && m_cnx.iState() != 2;
@@ -906,6 +1033,34 @@ void CChatModel::vAddMessage(const std::string& textIn, const std::string& fromI
         vRefreshZone(kZoneMessages);
 }
 
+// A multi-part piece (DYN_MPD); the whole message is added once every piece
+// has arrived.
+void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
+{
+    const std::string n = GetAttrOr("N", attrs);
+    if (GetAttrOr("ID", attrs).empty() || n.empty())
+        return;
+    // A stranger's pieces join only the pieces of the same sender.
+    const bool foreign = boForeignText();
+    const std::string id =
+        foreign ? "\x01" + m_strPartsScope + "\x01" + GetAttrOr("ID", attrs) : GetAttrOr("ID", attrs);
+    const long number = std::strtol(n.c_str(), nullptr, 10);
+    if (number == -1)
+        return;
+    if (tables.multiParts.boAddPart(id, HtmlDecodeEntities(body), -1) && HasAttr("STOP", attrs) &&
+        number >= 0 && number < 0x7FFFFFFF)
+        tables.multiParts.vSetExpected(id, static_cast<int32_t>(number + 1));
+    if (!tables.multiParts.boComplete(id))
+        return;
+    std::string from, to;
+    int32_t kind = 0;
+    tables.multiParts.boContext(id, &from, &to, &kind);
+    const std::string text = tables.multiParts.strJoined(id);
+    tables.multiParts.vRemove(id);
+    // The sender's line, whole: a stranger's stays a stranger's.
+    vAddMessage(text, from, to, kind, true, foreign ? Origin::kStranger : Origin::kChat);
+}
+
 void CChatModel::vSendLongMessage(const std::string& text, bool priv, bool show, const std::string& to)
 {
     const size_t max = cfg.uMaxMessageLength;
@@ -1001,6 +1156,11 @@ std::string CChatModel::strWaitTimeText(int32_t ms) const
     if (!s.empty() && s.back() == '.')
         s.pop_back();
     return s;
+}
+
+int CChatModel::iFloodKindOf(const CFloodDetector& detector, int test) const
+{
+    return (&detector == &people.senderFlood ? 32 : 30) + (test == 2 ? 1 : 0);
 }
 
 bool CChatModel::boExempt(const CFloodDetector& det, const std::string& nick) const
@@ -1137,8 +1297,8 @@ int CChatModel::iAnnounceGroups(const std::string& to, const std::string& user, 
         if (group.empty())
             return 0;
         const std::string t = "<TMESS/><DYN_GRP REMUSER GRPNAME=\"" + strMarkupValue(group) +
-                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" SENDER=\"" + own + "\" " +
-                              word + "></DYN_GRP>";
+                              "\" GRPUSER=\"" + strMarkupValue(user) + "\" SENDER=\"" + own + "\" " + word +
+                              "></DYN_GRP>";
         vSendChat(t, !to.empty(), false, to, 0, false, true);
         return 1;
     }

@@ -13,12 +13,16 @@
 #include <string>
 #include <vector>
 
+#include "ActionDirectives.h"
 #include "ChatModelHost.h"
 #include "ChatState.h"
 #include "ChatTables.h"
+#include "ConfigDirectives.h"
+#include "DisplayDirectives.h"
 #include "ElementListDirectives.h"
 #include "ElementLists.h"
 #include "FloodDetector.h"
+#include "GroupDirectives.h"
 #include "HtmlWndEvents.h"
 #include "IrcEvents.h"
 #include "MessageFormats.h"
@@ -104,7 +108,8 @@ public:
     // Loads the address into the frame (empty: reloads its document) with the
     // window as the load's event interface; a non-empty base path becomes the
     // base path of the document loaded.
-    virtual void vNavigateFrame(const std::string& frame, const std::string& address, const std::string& basePath)
+    virtual void vNavigateFrame(const std::string& frame, const std::string& address,
+                                const std::string& basePath)
     {
         (void)basePath;
         if (address.empty())
@@ -190,9 +195,9 @@ public:
         kZoneGroups = 3,
         kZoneRoom = 4,
     };
-    static constexpr int kKindCount = 34;
+    static constexpr int kKindCount = ChatConfig::kKindCount;
     static constexpr size_t kMaxMessages = 10000;
-    static constexpr uint16_t kUserHidden = 1;
+    static constexpr uint16_t kUserHidden = ChatUsers::kUserHidden;
     static constexpr const char* kUndef = "@undef@";
 
     CChatModel(IChatConnection& cnx, ISettingsStore& settings, ClockFn clock = ClockFn());
@@ -312,52 +317,21 @@ public:
     // move the connection, read local settings or insert local files.
     bool boForeignText() const { return m_iForeignDepth > 0; }
 
-    // Configuration directives.
-    void vOnCnfCnx(const std::string& suffix, const std::string& body);
-    void vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs);
-    void vOnCnfMessage(const std::string& suffix, const std::string& body, const std::string& attrs);
-    // The message kind of a CNF_MESSAGE_ word (TYPE decides FLOOD); -1 unknown.
-    static int iMessageKindOf(const std::string& word, const std::string& attrs);
-    void vOnCnfClr(const std::string& suffix, const std::string& attrs);
-    void vOnCnfLimits(const std::string& attrs);
-    void vOnCnfSubst(const std::string& body, const std::string& attrs);
-    void vOnCnfCmd(const std::string& body, const std::string& attrs);
-    void vOnCnfTpyrc(const std::string& attrs);
-    void vOnCnfLogonPage(const std::string& body, const std::string& attrs);
-    void vOnCnfLnkHttp(const std::string& body, const std::string& attrs);
-    void vOnCnfFctBud(const std::string& body, const std::string& attrs);
-    void vOnCnfMenuTxt(const std::string& id, const std::string& text);
-    void vOnCnfFlood(const std::string& attrs);
-    // An action tag's CN and CS name a trusted command and carry its identity.
-    bool boIsCommandTagAuthorised(const std::string& attrs) const;
+    // The handlers of the directive families, which the dispatcher runs.
+    CConfigDirectives& ConfigDirectives() { return m_configDirectives; }
+    CGroupDirectives& GroupDirectives() { return m_groupDirectives; }
+    CActionDirectives& ActionDirectives() { return m_actionDirectives; }
+    CDisplayDirectives& DisplayDirectives() { return m_displayDirectives; }
+
     // 32 for the sender side, 30 for any other detector; +1 for a frequency alert.
     int iFloodKindOf(const CFloodDetector& detector, int test) const;
 
-    // Group directives.
-    // LISTED 0 ... DYNREMMESS 5; -1 for another word.
-    static int iGroupKindOf(const std::string& word);
-    void vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs);
-    void vOnCnfGrpConf(const std::string& body, const std::string& attrs);
-    void vOnCnfLocalConfGrp(const std::string& attrs);
-    void vOnCnfCuGrp(const std::string& attrs);
-    void vJoinOwnGroup(const std::string& group, int32_t rank);
-    void vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove);
-    std::string strOnDynGrpFilter(const std::string& body, const std::string& attrs);
-
-    // Actions.
-    // OP: ADD appends; +n, -n, *n, /n compute on the integer body; a division
-    // without a quotient (by 0, or INT_MIN by -1) leaves the variable alone.
-    void vOnActSetVar(const std::string& body, const std::string& attrs);
-    // Sends the page's fields or a group listing as a message (ACT_SND, DYN_SND).
-    void vOnActSnd(const std::string& tagName, const std::string& body, const std::string& attrs);
-    // Writes the body into a form field (ACT_SETFLD).
-    void vOnActSetFld(const std::string& body, const std::string& attrs);
     // A form field's value (HTML-encoded unless noFormat) and type; the type is
     // left as it is when the page has no such field.
     std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat);
     void vSetFieldValue(const std::string& name, const std::string& value);
-    // Navigates a frame through the queue or the browser (ACT_NAV, DYN_NAV).
-    void vOnActNav(const std::string& tagName, const std::string& body, const std::string& attrs);
+    // A relative address made whole on the base address (else the view's
+    // root path); unchanged without a view or while addresses are kept.
     std::string strResolveAddress(const std::string& address);
     // Message 1041: the queued requests in order; requests queued meanwhile
     // (by the pages it loads) wait for the next message.
@@ -377,17 +351,8 @@ public:
     std::string strConsoleOutput(const std::string& command);
     // Mode 1 switches the format on, -1 off, keeping the "@MSGF@" controls in step.
     void vOnDynMessFormat(const std::string& name, int mode);
-
-    // `all`: Ctrl and Alt are down, non-listable entries are listed too.
-    std::string strOnDynList(const std::string& attrs, const std::string& body, bool all);
+    // A multi-part piece (DYN_MPD): the message is added when it is whole.
     void vOnDynMpd(const std::string& body, const std::string& attrs);
-    std::string strOnDynContextFilter(const std::string& value, const std::string& body,
-                                      const std::string& attrs);
-    // DYN_INSERTURL: the text of a "file://" address (never for another
-    // user's text; "Err : file://" and the path when it cannot be read) or
-    // what the host's document request answers for any other address and the frame.
-    std::string strOnDynInsertUrl(const std::string& body, const std::string& attrs,
-                                  const std::string& frame);
 
     // Finished downloads (message 1034).
     static bool boIsConfigDocument(const std::string& mime, const std::string& address);
@@ -462,13 +427,6 @@ public:
     bool boVersionRefused() const;
     // "%.2f" without trailing zeros: "4.38".
     static std::string strVersionText(double version);
-
-    // Display directives.
-    std::string strOnDynStatus();
-    std::string strOnDynMessages();
-    std::string strOnDynBuddies();
-    std::string strOnDynNbConnected(const std::string& body);
-    std::string strOnDynFctBuda(const std::string& attributes, const std::string& body);
 
     // ---- state (public: the directives, the window and the tests read and set it) ----
     ChatConnection conn;
@@ -559,6 +517,80 @@ private:
     };
     CElementListHost m_elistHost{*this};
     CElementListDirectives m_elistDirectives{tables.elementLists, m_elistHost};
+
+    // The configuration directives' view of the model.
+    class CConfigHost : public IConfigDirectiveHost
+    {
+    public:
+        explicit CConfigHost(CChatModel& model) : m_model(model) {}
+        ChatIrc::CNickScheme& Scheme() override;
+        bool boIsBeforeConnection() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CConfigHost m_configHost{*this};
+    CConfigDirectives m_configDirectives{cfg, people, m_configHost};
+
+    // The group directives' view of the model.
+    class CGroupHost : public IGroupDirectiveHost
+    {
+    public:
+        explicit CGroupHost(CChatModel& model) : m_model(model) {}
+        std::string strNoIncident(const std::string& nick) override;
+        bool boForeignText() override;
+        std::string strReadSetting(const std::string& fullPath, const std::string& name,
+                                   const std::string& defaultValue) override;
+        void vAnnounceGroup(const std::string& to, const std::string& group) override;
+        void vAddGroupMessage(const std::string& text, const std::string& from,
+                              const std::string& to) override;
+        void vRefreshUsers() override;
+        void vRequestMessageRefresh() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CGroupHost m_groupHost{*this};
+    CGroupDirectives m_groupDirectives{conn, people, msgs, m_groupHost};
+
+    // The display directives' view of the model.
+    class CDisplayHost : public IDisplayDirectiveHost
+    {
+    public:
+        explicit CDisplayHost(CChatModel& model) : m_model(model) {}
+        std::string strNickDisplay(const std::string& nick, int style) override;
+        bool boForeignText() override;
+        bool boReadLocalFile(const std::string& path, std::string& text) override;
+        std::string strRequestDocument(const std::string& address, const std::string& frame) override;
+        void vRequestMessageRefresh() override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CDisplayHost m_displayHost{*this};
+    CDisplayDirectives m_displayDirectives{conn, cfg, people, msgs, m_displayHost};
+
+    // The action directives' view of the model.
+    class CActionHost : public IActionDirectiveHost
+    {
+    public:
+        explicit CActionHost(CChatModel& model) : m_model(model) {}
+        int iReceiveAccept() override;
+        std::string strExpandVars(const std::string& text) override;
+        std::string strNoIncident(const std::string& nick) override;
+        std::string strGetFieldValue(const std::string& name, std::string& type, bool noFormat) override;
+        void vSetFieldValue(const std::string& name, const std::string& value) override;
+        void vSendMessage(const std::string& text, const std::string& to, bool multiPart) override;
+        bool boHasFrame(const std::string& name) override;
+        std::string strResolveAddress(const std::string& address) override;
+        void vPostNavigate() override;
+        void vNavigateExpanded(const std::string& url, const std::string& target) override;
+
+    private:
+        CChatModel& m_model;
+    };
+    CActionHost m_actionHost{*this};
+    CActionDirectives m_actionDirectives{conn, cfg, page, msgs, people, m_configDirectives, m_actionHost};
 };
 
 // Another user's text with the directives it may not run renamed, opening

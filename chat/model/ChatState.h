@@ -77,6 +77,8 @@ struct ChatPageParams
 // substitutions, commands and nick functions.
 struct ChatConfig
 {
+    // The message kinds that have a format.
+    static constexpr int kKindCount = 34;
     // Per-kind texts.
     std::vector<std::string> formats, linkAttrs;
     std::string strMessLinkAttr;
@@ -152,6 +154,8 @@ struct ChatMessages
 // The room's users, the counters, the groups and the flood records.
 struct ChatUsers
 {
+    // A user's flag: kept out of the shown list.
+    static constexpr uint16_t kUserHidden = 1;
     std::vector<std::string> users;
     std::vector<uint16_t> userFlags;
     long lUsersInRoom = 0, lHighestUsers = 0, lPrivReceived = 0, lRoomReceived = 0, lJoined = 0, lLeft = 0,

@@ -2,7 +2,8 @@
 // message menus, hovered links, submitted forms and created controls, the
 // logon, the nick functions, copying to the clipboard, the documents the
 // view cannot load itself, the scroll bar's slots, the window's command
-// routing and the connection start gate (timer 666).
+// routing and the connection start gate (timer 666); the form fields as the
+// directives read and write them, and the message-format switches.
 #include <cmath>
 #include <cstdio>
 
@@ -717,6 +718,85 @@ std::string strDisarmForeignLinks(const std::string& text)
         ++i;
     }
     return out;
+}
+
+// ---------------------------------------------------------------- fields
+
+std::string CChatModel::strGetFieldValue(const std::string& name, std::string& type, bool noFormat)
+{
+    IChatView::Field field;
+    if (!m_lpView || !m_lpView->boGetField(name, field))
+        return m_lpView && m_lpView->boSwitchControlOn(name) ? "#" : "";
+    type = field.strType;
+    std::string value = type == "CHECKBOX" ? (field.boChecked ? "#" : "") : field.strValue;
+    if (!noFormat)
+        value = HtmlEncodeEntities(value);
+    if (type == "TEXTAREA")
+        value = strReplaceAll(strReplaceAll(strReplaceAll(value, "\r\n", "&#13;&#10;"), "\r", "&#13;&#10;"),
+                              "\n", "&#13;&#10;");
+    return value;
+}
+
+void CChatModel::vSetFieldValue(const std::string& name, const std::string& value)
+{
+    if (!m_lpView)
+        return;
+    IChatView::Field field;
+    if (!m_lpView->boGetField(name, field))
+    {
+        m_lpView->vSetSwitchControl(name, !value.empty());
+        return;
+    }
+    if (field.strType == "SELECT")
+        return;
+    if (field.strType == "CHECKBOX")
+        field.boChecked = !value.empty();
+    else if (field.strType == "RADIO")
+        field.strValue = value;
+    else
+    {
+        std::string text = value;
+        for (const char* mark : {"&crlf;", "&#13;&#10;", "&#10;", "&#13;"})
+            text = strReplaceAll(text, mark, "\r\n");
+        field.strValue = text;
+    }
+    m_lpView->vSetField(name, field);
+}
+
+// ---------------------------------------------------------------- message formats
+
+void CChatModel::vOnDynMessFormat(const std::string& name, int mode)
+{
+    if (name.empty() || !m_lpView)
+        return;
+    if (!tables.messageFormats.boIsActive(name))
+    {
+        if (mode != 1)
+            return;
+        std::vector<std::string> displaced;
+        tables.messageFormats.iActivate(name, &displaced);
+        for (const std::string& other : displaced)
+            m_lpView->vSetSwitchControl("@MSGF@" + other, false);
+    }
+    else
+    {
+        if (mode == 1)
+            return;
+        if (tables.messageFormats.boIsNotSelectable(name))
+        {
+            tables.messageFormats.iDeactivate(name);
+            return;
+        }
+        m_lpView->vSetSwitchControl("@MSGF@" + name, true);
+    }
+    const std::string group = tables.messageFormats.strGroupOf(name);
+    if (group.empty() || !tables.messageFormats.boGroupIsMutex(group))
+        return;
+    std::vector<std::string> members;
+    tables.messageFormats.iFormatsOfGroup(group, &members);
+    for (const std::string& other : members)
+        if (!boEqualNoCase(other, name) && m_lpView->boSwitchControlOn("@MSGF@" + other))
+            m_lpView->vSetSwitchControl("@MSGF@" + other, false);
 }
 
 } // namespace ChatModel

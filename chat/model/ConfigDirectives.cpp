@@ -1,13 +1,11 @@
-// The configuration directives of the chat's pages (CNF_CNX_, CNF_BUDDY,
-// CNF_MESSAGE, CNF_CLR, CNF_LIMITS, CNF_SUBST, CNF_CMD, CNF_TPYRC,
-// CNF_LOGONPAGE, CNF_LNK_HTTP, CNF_FCT_BUD, CNF_MENU_TXT, CNF_FLOOD), the
-// command tags' authorisation, and the drain of finished downloads.
+// The configuration directives of the chat's pages and the authorisation of
+// the command tags (CConfigDirectives).
+#include "ConfigDirectives.h"
+
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
-#include <fstream>
 #include <random>
-#include <sstream>
 
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
@@ -33,14 +31,6 @@ std::string strUpper(std::string s)
     return s;
 }
 
-std::string strLowerAscii(std::string s)
-{
-    for (char& c : s)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return s;
-}
-
 int32_t iNumber(const std::string& v, int32_t def)
 {
     return v.empty() ? def : static_cast<int32_t>(std::strtol(v.c_str(), nullptr, 10));
@@ -59,7 +49,7 @@ int iCodingWord(const std::string& v, int max)
 
 // A non-zero 31-bit number no other command holds: the secret that the
 // command's action tags carry back.
-int32_t iDrawIdentity(const std::vector<CChatModel::Command>& commands)
+int32_t iDrawIdentity(const std::vector<ChatConfig::Command>& commands)
 {
     static std::mt19937 generator{std::random_device{}()};
     std::uniform_int_distribution<int32_t> pick(1, INT32_MAX);
@@ -67,7 +57,7 @@ int32_t iDrawIdentity(const std::vector<CChatModel::Command>& commands)
     {
         const int32_t id = pick(generator);
         if (std::none_of(commands.begin(), commands.end(),
-                         [id](const CChatModel::Command& c) { return c.iIdentity == id; }))
+                         [id](const ChatConfig::Command& c) { return c.iIdentity == id; }))
             return id;
     }
 }
@@ -76,16 +66,17 @@ int32_t iDrawIdentity(const std::vector<CChatModel::Command>& commands)
 
 // ---------------------------------------------------------------- simple tables
 
-void CChatModel::vOnCnfCnx(const std::string& suffix, const std::string& body)
+void CConfigDirectives::vOnCnfCnx(const std::string& suffix, const std::string& body)
 {
     static const char* const words[6] = {"CLOSED",     "OPENING",   "STOPPED",
                                          "CONNECTING", "CONNECTED", "DISCONNECTING"};
     for (int i = 0; i < 6; ++i)
         if (boEqualNoCase(suffix, words[i]))
-            cfg.stateTexts[i] = body;
+            m_cfg.stateTexts[i] = body;
 }
 
-void CChatModel::vOnCnfBuddy(const std::string& suffix, const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfBuddy(const std::string& suffix, const std::string& body,
+                                    const std::string& attrs)
 {
     int i = -1;
     if (suffix.empty())
@@ -94,11 +85,11 @@ void CChatModel::vOnCnfBuddy(const std::string& suffix, const std::string& body,
         i = 1;
     if (i < 0)
         return;
-    cfg.userFormats[i] = body;
-    cfg.userAttrs[i] = attrs;
+    m_cfg.userFormats[i] = body;
+    m_cfg.userAttrs[i] = attrs;
 }
 
-int CChatModel::iMessageKindOf(const std::string& word, const std::string& attrs)
+int CConfigDirectives::iMessageKindOf(const std::string& word, const std::string& attrs)
 {
     static const std::pair<const char*, int> kinds[] = {
         {"WHISPER", 1},      {"THINK", 2},          {"ACTION", 3},       {"JOINS", 10},
@@ -120,27 +111,28 @@ int CChatModel::iMessageKindOf(const std::string& word, const std::string& attrs
     return -1;
 }
 
-void CChatModel::vOnCnfMessage(const std::string& suffix, const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfMessage(const std::string& suffix, const std::string& body,
+                                      const std::string& attrs)
 {
     const int kind = iMessageKindOf(suffix, attrs);
-    if (kind < 0 || kind >= kKindCount)
+    if (kind < 0 || kind >= ChatConfig::kKindCount)
         return;
-    cfg.formats[static_cast<size_t>(kind)] = body;
-    cfg.linkAttrs[static_cast<size_t>(kind)] = attrs;
+    m_cfg.formats[static_cast<size_t>(kind)] = body;
+    m_cfg.linkAttrs[static_cast<size_t>(kind)] = attrs;
 }
 
-void CChatModel::vOnCnfClr(const std::string& suffix, const std::string& attrs)
+void CConfigDirectives::vOnCnfClr(const std::string& suffix, const std::string& attrs)
 {
     if (boEqualNoCase(suffix, "NOHTMLMESSLNK"))
-        cfg.strMessLinkAttr = attrs;
+        m_cfg.strMessLinkAttr = attrs;
 }
 
-void CChatModel::vOnCnfLimits(const std::string& attrs)
+void CConfigDirectives::vOnCnfLimits(const std::string& attrs)
 {
-    cfg.lHistoryLimit = iNumber(GetAttrOr("MAX_HISTORYCHARS", attrs), 3000);
+    m_cfg.lHistoryLimit = iNumber(GetAttrOr("MAX_HISTORYCHARS", attrs), 3000);
 }
 
-void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfSubst(const std::string& body, const std::string& attrs)
 {
     const std::string key = strUpper(GetAttrOr("what", attrs));
     if (key.empty())
@@ -151,12 +143,12 @@ void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
             text += c;
     const bool whole = GetAttrOr("wwo", attrs) == "1";
     const bool listable = HasAttr("listable", attrs) != 0;
-    for (Substitution& s : cfg.substitutions)
+    for (ChatConfig::Substitution& s : m_cfg.substitutions)
         if (s.strKey == key)
         {
             // A page may redefine a substitution only while the received
             // texts are taken plain.
-            if (Scheme().iGetReceiveAccept() == 1)
+            if (m_host.Scheme().iGetReceiveAccept() == 1)
             {
                 s.strReplacement = text;
                 s.boWholeWord = whole;
@@ -164,41 +156,41 @@ void CChatModel::vOnCnfSubst(const std::string& body, const std::string& attrs)
             }
             return;
         }
-    cfg.substitutions.push_back(Substitution{key, text, whole, listable});
+    m_cfg.substitutions.push_back(ChatConfig::Substitution{key, text, whole, listable});
 }
 
-void CChatModel::vOnCnfLnkHttp(const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfLnkHttp(const std::string& body, const std::string& attrs)
 {
-    cfg.strAutoLinkFormat = body;
-    cfg.strAutoLinkText = attrs;
+    m_cfg.strAutoLinkFormat = body;
+    m_cfg.strAutoLinkText = attrs;
 }
 
-void CChatModel::vOnCnfMenuTxt(const std::string& id, const std::string& text)
+void CConfigDirectives::vOnCnfMenuTxt(const std::string& id, const std::string& text)
 {
     static const char* const ids[6] = {"COPY", "WHISPER", "LEFT", "COPYMESS", "COPYALL", "CLRALL"};
     for (int i = 0; i < 6; ++i)
         if (boEqualNoCase(id, ids[i]))
-            cfg.menuTexts[i] = text;
+            m_cfg.menuTexts[i] = text;
 }
 
-void CChatModel::vOnCnfLogonPage(const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfLogonPage(const std::string& body, const std::string& attrs)
 {
-    if (!cfg.boLogonPageSwitch)
+    if (!m_cfg.boLogonPageSwitch)
         return;
-    cfg.strLogonPage = GetAttrOr("SRC", attrs);
-    cfg.strLogonFrame = GetAttrOr("TARGET", attrs);
-    cfg.strLogonNext = GetAttrOr("NEXTURL", attrs);
-    if (cfg.strLogonPage.empty() && !body.empty())
-        cfg.strLogonPage = "str://" + body;
+    m_cfg.strLogonPage = GetAttrOr("SRC", attrs);
+    m_cfg.strLogonFrame = GetAttrOr("TARGET", attrs);
+    m_cfg.strLogonNext = GetAttrOr("NEXTURL", attrs);
+    if (m_cfg.strLogonPage.empty() && !body.empty())
+        m_cfg.strLogonPage = "str://" + body;
 }
 
-void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfFctBud(const std::string& body, const std::string& attrs)
 {
-    NickFunction f;
+    ChatConfig::NickFunction f;
     f.strName = GetAttrOr("name", attrs);
     if (f.strName.empty())
         return;
-    for (const NickFunction& other : cfg.nickFunctions)
+    for (const ChatConfig::NickFunction& other : m_cfg.nickFunctions)
         if (boEqualNoCase(other.strName, f.strName))
             return;
     f.strHref = GetAttrOr("href", attrs);
@@ -219,14 +211,14 @@ void CChatModel::vOnCnfFctBud(const std::string& body, const std::string& attrs)
     const std::string sep = GetAttrOr("GRPSEP", attrs, "|");
     f.excludeGroups = ChatIrc::SplitList(GetAttrOr("excludegrp", attrs), sep);
     f.onlyGroups = ChatIrc::SplitList(GetAttrOr("onlygrp", attrs), sep);
-    cfg.nickFunctions.push_back(std::move(f));
+    m_cfg.nickFunctions.push_back(std::move(f));
 }
 
 // ---------------------------------------------------------------- commands
 
-void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
+void CConfigDirectives::vOnCnfCmd(const std::string& body, const std::string& attrs)
 {
-    Command c;
+    ChatConfig::Command c;
     c.strName = strUpper(GetAttrOr("name", attrs));
     if (c.strName.empty())
         return;
@@ -240,20 +232,20 @@ void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
         c.strSeparator = ",";
     c.iOperand = iNumber(GetAttrOr("nval", attrs), 1);
     c.strFormat = GetAttrOr("nvalformat", attrs, "%i");
-    if (!boIsIntegerFormat(c.strFormat))
+    if (!CChatModel::boIsIntegerFormat(c.strFormat))
         c.strFormat = "%i";
-    c.boTrusted = boIsBeforeConnection();
+    c.boTrusted = m_host.boIsBeforeConnection();
 
-    Command* stored = nullptr;
-    for (Command& e : cfg.commands)
+    ChatConfig::Command* stored = nullptr;
+    for (ChatConfig::Command& e : m_cfg.commands)
         if (e.strName == c.strName)
             stored = &e;
     if (!stored)
     {
-        cfg.commands.push_back(Command{});
-        stored = &cfg.commands.back();
+        m_cfg.commands.push_back(ChatConfig::Command{});
+        stored = &m_cfg.commands.back();
         stored->strName = c.strName;
-        stored->iIdentity = iDrawIdentity(cfg.commands);
+        stored->iIdentity = iDrawIdentity(m_cfg.commands);
     }
     // A trusted entry compares the new text as it would store it.
     std::string text = c.strText;
@@ -271,7 +263,7 @@ void CChatModel::vOnCnfCmd(const std::string& body, const std::string& attrs)
         stored->strText = ChatIrc::strAddCommandAttributes(stored->strText, stored->strName, identity);
 }
 
-bool CChatModel::boIsCommandTagAuthorised(const std::string& attrs) const
+bool CConfigDirectives::boIsCommandTagAuthorised(const std::string& attrs) const
 {
     const std::string name = GetAttrOr("CN", attrs);
     const std::string secret = GetAttrOr("CS", attrs);
@@ -296,25 +288,17 @@ bool CChatModel::boIsCommandTagAuthorised(const std::string& attrs) const
     }
     if (negative)
         value = -value;
-    for (const Command& c : cfg.commands)
+    for (const ChatConfig::Command& c : m_cfg.commands)
         if (c.boTrusted && c.strName == name && c.iIdentity == value)
             return true;
     return false;
 }
 
-const CChatModel::Command* CChatModel::lpFindCommand(const std::string& name) const
-{
-    for (const Command& c : cfg.commands)
-        if (c.strName == name)
-            return &c;
-    return nullptr;
-}
-
 // ---------------------------------------------------------------- nickname scheme and flood
 
-void CChatModel::vOnCnfTpyrc(const std::string& attrs)
+void CConfigDirectives::vOnCnfTpyrc(const std::string& attrs)
 {
-    ChatIrc::CNickScheme& s = Scheme();
+    ChatIrc::CNickScheme& s = m_host.Scheme();
     const auto coding = [&](const char* name, int max, void (ChatIrc::CNickScheme::*set)(int))
     {
         const int v = iCodingWord(GetAttrOr(name, attrs), max);
@@ -345,16 +329,16 @@ void CChatModel::vOnCnfTpyrc(const std::string& attrs)
     }
 }
 
-void CChatModel::vOnCnfFlood(const std::string& attrs)
+void CConfigDirectives::vOnCnfFlood(const std::string& attrs)
 {
-    if (!boIsBeforeConnection())
+    if (!m_host.boIsBeforeConnection())
         return;
     const std::string side = GetAttrOr("SIDE", attrs);
     CFloodDetector* d = nullptr;
     if (boEqualNoCase(side, "SNDR"))
-        d = &people.senderFlood;
+        d = &m_people.senderFlood;
     else if (side.empty() || boEqualNoCase(side, "RCVR"))
-        d = &people.receiverFlood;
+        d = &m_people.receiverFlood;
     if (!d)
         return;
     const auto number = [&](const char* name, int32_t& field)
@@ -392,150 +376,10 @@ void CChatModel::vOnCnfFlood(const std::string& attrs)
     const std::string sep = GetAttrOr("EXSEP", attrs, "|");
     d->exemptUsers = ChatIrc::SplitList(GetAttrOr("EXU", attrs), sep);
     d->exemptGroups = ChatIrc::SplitList(GetAttrOr("EXG", attrs), sep);
-    if (d == &people.receiverFlood)
-        for (auto& record : people.floodRecords)
+    if (d == &m_people.receiverFlood)
+        for (auto& record : m_people.floodRecords)
             if (record.second)
-                record.second->vCopyParameters(people.receiverFlood);
-}
-
-int CChatModel::iFloodKindOf(const CFloodDetector& detector, int test) const
-{
-    return (&detector == &people.senderFlood ? 32 : 30) + (test == 2 ? 1 : 0);
-}
-
-// ---------------------------------------------------------------- finished downloads
-
-bool CChatModel::boIsConfigDocument(const std::string& mime, const std::string& address)
-{
-    if (boEqualNoCase(mime, "application/x-zeltoc-plugin") || boEqualNoCase(mime, "application/x-verbolt"))
-        return true;
-    if (address.empty())
-        return true;
-    for (const char* end : {".zeltoc", ".zelto", ".vblt", ".verbolt"})
-        if (FdText::EndsWithAsciiNoCase(address, end))
-            return true;
-    return false;
-}
-
-bool CChatModel::boIsFrameShown(const std::string& frame)
-{
-    return frame.empty() || (m_lpView && m_lpView->boHasFrame(frame));
-}
-
-void CChatModel::vApplyTechnicalLoad(const std::string& result, bool inMemory)
-{
-    if (result.empty() || result == "ERR")
-        return;
-    if (inMemory)
-    {
-        iParseMarkup(result);
-        return;
-    }
-    std::ifstream file(result, std::ios::binary);
-    if (!file)
-        return;
-    std::ostringstream text;
-    text << file.rdbuf();
-    iParseMarkup(text.str());
-}
-
-void CChatModel::vDrainDownloads(CFinishedDownloads& queue)
-{
-    std::vector<std::string> local;
-    const auto addOnce = [](std::vector<std::string>& list, const std::string& name)
-    {
-        if (std::none_of(list.begin(), list.end(),
-                         [&](const std::string& n) { return boEqualNoCase(n, name); }))
-            list.push_back(name);
-    };
-    while (std::unique_ptr<FinishedDownload> record = queue.Pop())
-    {
-        const FinishedDownload& r = *record;
-        if (r.boFailed)
-        {
-            if (cfg.boDebug)
-            {
-                const std::string shown = HtmlEncodeEntities(r.strUrl);
-                msgs.strHistory += "<BLINK>Download Error:</BLINK><A HREF=\"" + shown +
-                                   "\" TARGET=OTHERFRAME>" + shown + "</A><BR>";
-                vPostRefresh();
-            }
-            page.requestedDownloads.boSetResult(r.strUrl, std::string(), false);
-            continue;
-        }
-        // Once the chat has its configuration, a document that looks like one
-        // but was asked for (a group's configuration, ".vblt" like the
-        // first) goes to whoever asked instead of being dropped, which would
-        // leave its request pending for ever.
-        if (boIsConfigDocument(r.strMime, r.strUrl) &&
-            !(page.boConfigReceived && !r.strUrl.empty() && page.requestedDownloads.boHas(r.strUrl)))
-        {
-            if (!page.boConfigReceived)
-            {
-                page.boConfigReceived = true;
-                page.strConfigUrl = ChatText::strUrlDomain(r.strUrl, false);
-                page.strConfigUrlFull = strLowerAscii(ChatText::strUrlDomain(r.strUrl, true));
-                page.strCurDomain = page.strConfigUrl;
-                page.strCurFullDomain = page.strConfigUrlFull;
-                // The document's directives run first (server, formats, logon
-                // page): the user interface and the start gate read them.
-                vApplyTechnicalLoad(r.boAsFile ? r.strPath : r.strText, !r.boAsFile);
-                vLoadUserInterface();
-            }
-            continue;
-        }
-        const bool inMemory = !r.boAsFile;
-        if (!page.requestedDownloads.boSetResult(r.strUrl, inMemory ? r.strText : r.strPath, inMemory))
-            continue;
-        bool resultInMemory = false;
-        const std::string result = page.requestedDownloads.strGetResult(r.strUrl, &resultInMemory);
-        for (const std::string& requester : page.requestedDownloads.Requesters(r.strUrl))
-        {
-            const bool firstTechnical =
-                requester.empty() && page.boFirstDocReceived && !FdText::EndsWithAsciiNoCase(r.strUrl, "gif");
-            if (requester == "@TECHLOAD@")
-                vApplyTechnicalLoad(result, resultInMemory);
-            else if (requester == "@GRPCNFLOAD@" || firstTechnical)
-            {
-                vApplyTechnicalLoad(result, resultInMemory);
-                vPostRefresh();
-            }
-            else if (page.requestedDownloads.boIsPending(requester))
-            {
-                addOnce(page.reloadRequests, requester);
-                m_lpHost->vRestartReloadTimer();
-            }
-            else
-            {
-                addOnce(local, requester);
-                if (requester.empty())
-                    page.boFirstDocReceived = true;
-            }
-        }
-    }
-    for (const std::string& name : local)
-    {
-        if (!boIsFrameShown(name) || !m_lpView)
-            continue;
-        m_lpView->vReloadFrame(name, false);
-        m_lpView->vSetImageState(name, "@GRPFORM@", cfg.boGroupForm ? 0 : 1);
-        page.reloadRequests.erase(std::remove_if(page.reloadRequests.begin(), page.reloadRequests.end(),
-                                                 [&](const std::string& n)
-                                                 { return boEqualNoCase(n, name); }),
-                                  page.reloadRequests.end());
-    }
-    if (!page.boFocusDone && m_lpView && page.requestedDownloads.strFirstPending().empty() &&
-        m_lpView->boFocusControl("CFLD_TEXT"))
-        page.boFocusDone = true;
-}
-
-void CChatModel::vOnReloadTimer()
-{
-    const std::vector<std::string> names = std::move(page.reloadRequests);
-    page.reloadRequests.clear();
-    for (const std::string& name : names)
-        if (!name.empty() && m_lpView && m_lpView->boHasFrame(name))
-            m_lpView->vReloadFrame(name, false);
+                record.second->vCopyParameters(m_people.receiverFlood);
 }
 
 } // namespace ChatModel

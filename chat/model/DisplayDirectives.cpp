@@ -1,11 +1,11 @@
-// Display directives that build text from the chat's tables: the lists of
-// DYN_LIST, the multi-part messages of DYN_MPD and the value filters of
-// DYN_CONTEXTFILTER and DYN_VARFILTER, and the documents of DYN_INSERTURL.
-#include <cstdlib>
-#include <utility>
+// The display directives (CDisplayDirectives).
+#include "DisplayDirectives.h"
 
-#include "ChatModel.h"
+#include <algorithm>
+
 #include "ChatTextUtil.h"
+#include "ElementListDirectives.h"
+#include "MessageFormats.h"
 #include "HtmlAttr.h"
 #include "html/doc/HtmlText.h"
 
@@ -34,10 +34,17 @@ std::string strTrimmed(const std::string& s)
     return s.substr(first, s.find_last_not_of(blanks) - first + 1);
 }
 
+// Whether a page-defined command has that name.
+bool boIsCommand(const std::vector<ChatConfig::Command>& commands, const std::string& name)
+{
+    return std::any_of(commands.begin(), commands.end(),
+                       [&](const ChatConfig::Command& c) { return c.strName == name; });
+}
+
 } // namespace
 
-std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::string& attrs,
-                                          const std::string& frame)
+std::string CDisplayDirectives::strOnDynInsertUrl(const std::string& body, const std::string& attrs,
+                                                  const std::string& frame)
 {
     (void)body;
     const std::string href = strTrimmed(GetAttrOr("HREF", attrs));
@@ -50,14 +57,14 @@ std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::st
     if (protocol == "FILE")
     {
         // Another user's line never reads a file of this machine.
-        if (boForeignText())
+        if (m_host.boForeignText())
             return {};
         std::string path = href.substr(sep + 3);
         // "file:///C:/x" names "C:/x".
         if (path.size() >= 3 && path[0] == '/' && path[2] == ':')
             path.erase(0, 1);
         std::string content;
-        if (!path.empty() && m_lpHost->boReadLocalFile(path, content))
+        if (!path.empty() && m_host.boReadLocalFile(path, content))
         {
             text = content;
             inserted = true;
@@ -67,45 +74,45 @@ std::string CChatModel::strOnDynInsertUrl(const std::string& body, const std::st
     }
     else
     {
-        text = m_lpHost->strRequestDocument(href, frame);
+        text = m_host.strRequestDocument(href, frame);
         inserted = !text.empty();
     }
     if (inserted)
     {
         if (HasAttr("HISTSINGLESHOT", attrs))
-            msgs.strHistory = strCutTagAttributes(msgs.strHistory, "DYN_INSERTURL", attrs);
+            m_msgs.strHistory = strCutTagAttributes(m_msgs.strHistory, "DYN_INSERTURL", attrs);
         if (HasAttr("ONLOADGRPREF", attrs))
-            vPostRefresh();
+            m_host.vRequestMessageRefresh();
     }
     return text;
 }
 
-std::string CChatModel::strOnDynList(const std::string& attrs, const std::string& body, bool all)
+std::string CDisplayDirectives::strOnDynList(const std::string& attrs, const std::string& body, bool all)
 {
     const std::string what = GetAttrOr("what", attrs);
     std::string out;
     if (boEqualNoCase(what, "SUBSTS"))
     {
-        for (const Substitution& s : cfg.substitutions)
+        for (const ChatConfig::Substitution& s : m_cfg.substitutions)
             if (s.boListable || all)
                 out += strReplaceAll(strReplaceAll(body, "%what%", s.strKey), "%with%", s.strReplacement);
     }
     else if (boEqualNoCase(what, "CMDS"))
     {
-        for (const Command& c : cfg.commands)
+        for (const ChatConfig::Command& c : m_cfg.commands)
             if (c.boListable || all)
                 out += strReplaceAll(strReplaceAll(body, "%name%", c.strName), "%info%", c.strInfo);
     }
     else if (boEqualNoCase(what, "GRPS"))
     {
-        for (const CGroupTable::Group& g : people.groups.Groups())
+        for (const CGroupTable::Group& g : m_people.groups.Groups())
         {
             if (!g.counters[0])
                 continue;
             std::string shown = g.strText1;
             // A group whose name is also a command of the page links to it.
-            if (g.counters[1] && lpFindCommand(strUpper(g.strName)))
-                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + cfg.linkAttrs[0] + ">" +
+            if (g.counters[1] && boIsCommand(m_cfg.commands, strUpper(g.strName)))
+                shown = "<A HREF=\"@CMD@" + HtmlEncodeEntities(g.strName) + "\" " + m_cfg.linkAttrs[0] + ">" +
                         g.strText1 + "</A>";
             out += strReplaceAll(strReplaceAll(strReplaceAll(body, "%name%", shown), "%info%", g.strText2),
                                  "%grp%", HtmlEncodeEntities(g.strName));
@@ -114,45 +121,21 @@ std::string CChatModel::strOnDynList(const std::string& attrs, const std::string
     else if (boEqualNoCase(what, "GRPMEMBERS"))
     {
         const std::string name = GetAttrOr("grp", attrs);
-        const CGroupTable::Group& g = people.groups.FindOrCreate(name);
+        const CGroupTable::Group& g = m_people.groups.FindOrCreate(name);
         if (g.counters[1])
             for (const CGroupTable::Member& member : g.members)
             {
                 const std::string link = "<a href=\"@BUD@" + HtmlEncodeEntities(member.strNick) + "\" " +
-                                         cfg.linkAttrs[0] + ">" + strNickDisplay(member.strNick, 0) + "</a>";
+                                         m_cfg.linkAttrs[0] + ">" + m_host.strNickDisplay(member.strNick, 0) +
+                                         "</a>";
                 out += strReplaceAll(strReplaceAll(body, "%name%", link), "%grp%", HtmlEncodeEntities(name));
             }
     }
     return out;
 }
 
-void CChatModel::vOnDynMpd(const std::string& body, const std::string& attrs)
-{
-    const std::string n = GetAttrOr("N", attrs);
-    if (GetAttrOr("ID", attrs).empty() || n.empty())
-        return;
-    // A stranger's pieces join only the pieces of the same sender.
-    const bool foreign = boForeignText();
-    const std::string id = foreign ? "\x01" + m_strPartsScope + "\x01" + GetAttrOr("ID", attrs) : GetAttrOr("ID", attrs);
-    const long number = std::strtol(n.c_str(), nullptr, 10);
-    if (number == -1)
-        return;
-    if (tables.multiParts.boAddPart(id, HtmlDecodeEntities(body), -1) && HasAttr("STOP", attrs) &&
-        number >= 0 && number < 0x7FFFFFFF)
-        tables.multiParts.vSetExpected(id, static_cast<int32_t>(number + 1));
-    if (!tables.multiParts.boComplete(id))
-        return;
-    std::string from, to;
-    int32_t kind = 0;
-    tables.multiParts.boContext(id, &from, &to, &kind);
-    const std::string text = tables.multiParts.strJoined(id);
-    tables.multiParts.vRemove(id);
-    // The sender's line, whole: a stranger's stays a stranger's.
-    vAddMessage(text, from, to, kind, true, foreign ? Origin::kStranger : Origin::kChat);
-}
-
-std::string CChatModel::strOnDynContextFilter(const std::string& value, const std::string& body,
-                                              const std::string& attrs)
+std::string CDisplayDirectives::strOnDynContextFilter(const std::string& value, const std::string& body,
+                                                      const std::string& attrs)
 {
     const std::string equal = GetAttrOr("EQUALSTO", attrs);
     const std::string other = GetAttrOr("OTHERTHAN", attrs);
@@ -160,6 +143,58 @@ std::string CChatModel::strOnDynContextFilter(const std::string& value, const st
         (!equal.empty() && boEqualNoCase(equal, value)) || (!other.empty() && !boEqualNoCase(other, value)) ||
         (HasAttr("EXISTS", attrs) && !value.empty()) || (HasAttr("ISEMPTY", attrs) && value.empty());
     return keep ? body : std::string();
+}
+
+// ---------------------------------------------------------------- display texts
+
+std::string CDisplayDirectives::strOnDynStatus()
+{
+    const int state = m_conn.iDisplayState;
+    if (state < 0 || state >= static_cast<int>(sizeof m_cfg.stateTexts / sizeof m_cfg.stateTexts[0]))
+        return {};
+    return m_cfg.stateTexts[state];
+}
+
+std::string CDisplayDirectives::strOnDynMessages()
+{
+    if (m_people.lUsersInRoom >= 2 || (m_cfg.strWaitingForBuds.empty() && m_cfg.strBudsLeft.empty()))
+        return m_msgs.strHistory;
+    const std::string& chosen = (m_people.lHighestUsers > 1 || m_cfg.strWaitingForBuds.empty())
+                                    ? m_cfg.strBudsLeft
+                                    : m_cfg.strWaitingForBuds;
+    return m_msgs.strHistory + strReplaceAll(chosen, "%bud%", m_conn.strNickHtml);
+}
+
+std::string CDisplayDirectives::strOnDynBuddies()
+{
+    std::string out;
+    for (size_t i = 0; i < m_people.users.size(); ++i)
+    {
+        if (m_people.userFlags[i] & ChatUsers::kUserHidden)
+            continue;
+        const std::string& nick = m_people.users[i];
+        const int sel = nick == m_conn.strSelected ? 1 : 0;
+        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + m_cfg.userAttrs[sel] +
+                                 ">" + m_host.strNickDisplay(nick, sel) + "</a>";
+        out += strReplaceAll(m_cfg.userFormats[sel], "%bud%", link);
+    }
+    return out;
+}
+
+std::string CDisplayDirectives::strOnDynNbConnected(const std::string& body)
+{
+    long n = 0;
+    for (uint16_t f : m_people.userFlags)
+        n += (f & ChatUsers::kUserHidden) ? 0 : 1;
+    return strReplaceAll(strReplaceAll(body, "%nb%", std::to_string(n)), "%(s)%", n < 2 ? "" : "s");
+}
+
+std::string CDisplayDirectives::strOnDynFctBuda(const std::string& attributes, const std::string& body)
+{
+    const std::string name = GetAttrOr("FCTNAME", attributes);
+    if (name.empty())
+        return {};
+    return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
 }
 
 } // namespace ChatModel

@@ -1,5 +1,5 @@
 // ACT_EXECCMD and DYN_EXECCMD: the diagnostic console and the page-defined
-// commands with their parameters.
+// commands with their parameters, their lookup and their expansion.
 #include <cinttypes>
 #include <climits>
 #include <cstdio>
@@ -8,6 +8,7 @@
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
 #include "html/doc/HtmlText.h"
+#include "MessageFormats.h"
 #include "NickScheme.h"
 
 namespace ChatModel
@@ -187,6 +188,158 @@ bool CChatModel::boOnActExecCmd(std::string& command)
         return recognised;
     command = entry->boHasParams ? strExpandCommandText(*entry, params, list) : entry->strText;
     return true;
+}
+
+// ---------------------------------------------------------------- commands
+
+namespace
+{
+
+// The 32-bit result as a two's-complement machine gives it.
+int32_t iWrap(int64_t value)
+{
+    return static_cast<int32_t>(static_cast<uint32_t>(static_cast<uint64_t>(value)));
+}
+
+std::string strUpperCase(std::string s)
+{
+    for (char& ch : s)
+        if (ch >= 'a' && ch <= 'z')
+            ch = static_cast<char>(ch - 'a' + 'A');
+    return s;
+}
+
+} // namespace
+
+const CChatModel::Command* CChatModel::lpFindCommand(const std::string& name) const
+{
+    for (const Command& c : cfg.commands)
+        if (c.strName == name)
+            return &c;
+    return nullptr;
+}
+
+const CChatModel::Command* CChatModel::lpFindCommand(const std::string& text, std::string& params,
+                                                     std::vector<std::string>* list) const
+{
+    const std::string upper = strUpperCase(text);
+    for (const Command& c : cfg.commands)
+    {
+        if (c.strName == upper)
+            return &c;
+        if (!c.boHasParams || c.strName.empty() || upper.size() <= c.strName.size() ||
+            upper.compare(0, c.strName.size(), c.strName) != 0)
+            continue;
+        params = text.substr(c.strName.size());
+        if (list)
+        {
+            list->clear();
+            if (params.size() >= 2 && params.front() == '(' && params.back() == ')')
+                *list = ChatIrc::SplitList(params.substr(1, params.size() - 2), c.strSeparator);
+        }
+        return &c;
+    }
+    return nullptr;
+}
+
+bool CChatModel::boIsIntegerFormat(const std::string& format)
+{
+    int conversions = 0;
+    for (size_t i = 0; i < format.size(); ++i)
+    {
+        if (format[i] != '%')
+            continue;
+        if (++i < format.size() && format[i] == '%')
+            continue;
+        while (i < format.size() && std::string("-+ #0").find(format[i]) != std::string::npos)
+            ++i;
+        while (i < format.size() && format[i] >= '0' && format[i] <= '9')
+            ++i;
+        if (i < format.size() && format[i] == '.')
+            for (++i; i < format.size() && format[i] >= '0' && format[i] <= '9';)
+                ++i;
+        if (i >= format.size() || std::string("diuxXo").find(format[i]) == std::string::npos)
+            return false;
+        ++conversions;
+    }
+    return conversions == 1;
+}
+
+namespace
+{
+
+// The number in the command's format (one integer conversion, else "%i").
+std::string strFormatNumber(const std::string& format, int32_t value)
+{
+    const std::string f = CChatModel::boIsIntegerFormat(format) ? format : "%i";
+    char conversion = 'i';
+    for (size_t i = 0; i < f.size(); ++i)
+    {
+        if (f[i] != '%')
+            continue;
+        if (i + 1 < f.size() && f[i + 1] == '%')
+        {
+            ++i;
+            continue;
+        }
+        const size_t at = f.find_first_not_of("-+ #0123456789.", i + 1);
+        conversion = at == std::string::npos ? 'i' : f[at];
+        break;
+    }
+    const bool asUnsigned = conversion != 'd' && conversion != 'i';
+    char small[64];
+    const int n = asUnsigned ? std::snprintf(small, sizeof small, f.c_str(), static_cast<unsigned>(value))
+                             : std::snprintf(small, sizeof small, f.c_str(), value);
+    if (n < 0)
+        return std::to_string(value);
+    if (static_cast<size_t>(n) < sizeof small)
+        return small;
+    // A wide field: written whole while it stays reasonable.
+    if (n > 4096)
+        return std::to_string(value);
+    std::string out(static_cast<size_t>(n) + 1, '\0');
+    if (asUnsigned)
+        std::snprintf(&out[0], out.size(), f.c_str(), static_cast<unsigned>(value));
+    else
+        std::snprintf(&out[0], out.size(), f.c_str(), value);
+    out.resize(static_cast<size_t>(n));
+    return out;
+}
+
+} // namespace
+
+std::string CChatModel::strExpandCommandText(const Command& command, const std::string& params,
+                                             const std::vector<std::string>& list)
+{
+    std::string out = strReplaceAll(command.strText, "%params%", params);
+    const int64_t n = command.iOperand;
+    int64_t value = std::atoi(params.c_str());
+    const char* marks[] = {"%iparam-n%", "%iparam+n%", "%iparam*n%", "%iparam/n%"};
+    for (int op = 0; op < 4; ++op)
+    {
+        if (out.find(marks[op]) == std::string::npos)
+            continue;
+        if (op == 0)
+            value = iWrap(value - n);
+        else if (op == 1)
+            value = iWrap(value + n);
+        else if (op == 2)
+            value = iWrap(value * n);
+        else if (n != 0 && !(value == INT32_MIN && n == -1))
+            value = value / n;
+        out = strReplaceAll(out, marks[op], strFormatNumber(command.strFormat, static_cast<int32_t>(value)));
+    }
+    size_t index = 0;
+    for (; index < list.size(); ++index)
+        out = strReplaceAll(out, "%" + std::to_string(index) + "%", list[index]);
+    for (;; ++index)
+    {
+        const std::string mark = "%" + std::to_string(index) + "%";
+        if (out.find(mark) == std::string::npos)
+            break;
+        out = strReplaceAll(out, mark, "");
+    }
+    return out;
 }
 
 } // namespace ChatModel

@@ -1,13 +1,13 @@
-// The group directives: group formats and configuration (CNF_GRPBUD_,
-// CNF_GRPCONF), the own memberships (CNF_LOCALCONF_GRP, CNF_CUGRP), the
-// changes other users announce (DYN_GRP, DYNGRP_) and the membership filter
-// (DYN_GRPFILTER).
+// The group directives (CGroupDirectives).
+#include "GroupDirectives.h"
+
 #include <climits>
 #include <cstdlib>
 
-#include "ChatModel.h"
 #include "ChatTextUtil.h"
+#include "ElementListDirectives.h"
 #include "HtmlAttr.h"
+#include "MessageFormats.h"
 #include "html/doc/HtmlText.h"
 #include "NickScheme.h"
 
@@ -29,7 +29,7 @@ const char* const kReverse = "@REV@";
 
 } // namespace
 
-int CChatModel::iGroupKindOf(const std::string& word)
+int CGroupDirectives::iGroupKindOf(const std::string& word)
 {
     static const char* const words[] = {"LISTED",   "TALKING",    "SAYINGS",
                                         "LINEWRAP", "DYNADDMESS", "DYNREMMESS"};
@@ -39,19 +39,20 @@ int CChatModel::iGroupKindOf(const std::string& word)
     return -1;
 }
 
-void CChatModel::vOnCnfGrpBud(const std::string& suffix, const std::string& body, const std::string& attrs)
+void CGroupDirectives::vOnCnfGrpBud(const std::string& suffix, const std::string& body,
+                                    const std::string& attrs)
 {
     const std::string name = GetAttrOr("grpname", attrs);
     if (name.empty())
         return;
     const int32_t rank = iNumber(GetAttrOr("rank", attrs), 0);
-    people.groups.FindOrCreate(name);
+    m_people.groups.FindOrCreate(name);
     const int kind = iGroupKindOf(suffix);
     if (kind >= 0 && rank >= 0)
-        people.groups.boSetListEntry(name, static_cast<size_t>(kind), static_cast<size_t>(rank), body);
+        m_people.groups.boSetListEntry(name, static_cast<size_t>(kind), static_cast<size_t>(rank), body);
 }
 
-void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs)
+void CGroupDirectives::vOnCnfGrpConf(const std::string& body, const std::string& attrs)
 {
     const std::string name = GetAttrOr("grpname", attrs);
     const std::string url = GetAttrOr("cnfurl", attrs);
@@ -62,10 +63,10 @@ void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs
     if (name.empty())
     {
         if (!url.empty())
-            people.groups.vSetDefaultFileTemplate(url);
+            m_people.groups.vSetDefaultFileTemplate(url);
         return;
     }
-    CGroupTable::Group& g = people.groups.FindOrCreate(name, iNumber(GetAttrOr("grporder", attrs), 0));
+    CGroupTable::Group& g = m_people.groups.FindOrCreate(name, iNumber(GetAttrOr("grporder", attrs), 0));
     if (!url.empty())
     {
         g.strFileTemplate = url;
@@ -82,29 +83,28 @@ void CChatModel::vOnCnfGrpConf(const std::string& body, const std::string& attrs
     // A group that notifies is announced to the room; the others go back
     // privately to whoever joins.
     g.boAnnounce = notify >= 0;
-    if (!conn.boConnected || conn.strRoom.empty())
+    if (!m_conn.boConnected || m_conn.strRoom.empty())
         return;
     if (notify == 0)
     {
-        for (const std::string& user : people.users)
-            if (!boEqualNoCase(strNoIncident(user), strNoIncident(conn.strNick)))
-                iAnnounceGroups(user, std::string(), name, false, false);
+        for (const std::string& user : m_people.users)
+            if (!boEqualNoCase(m_host.strNoIncident(user), m_host.strNoIncident(m_conn.strNick)))
+                m_host.vAnnounceGroup(user, name);
     }
     else if (notify == 1)
-        iAnnounceGroups(std::string(), std::string(), name, false, false);
+        m_host.vAnnounceGroup(std::string(), name);
 }
 
-// Reads local settings: only the chat's own pages may ask.
-void CChatModel::vOnCnfLocalConfGrp(const std::string& attrs)
+void CGroupDirectives::vOnCnfLocalConfGrp(const std::string& attrs)
 {
-    if (boForeignText())
+    if (m_host.boForeignText())
         return;
     const std::string name = GetAttrOr("grpname", attrs);
     const std::string key = GetAttrOr("REGKEY", attrs);
     if (name.empty() || key.empty())
         return;
     const char* const missing = "@REGKEYNOTFOUND@";
-    const std::string value = m_settings.strReadPath(key, GetAttrOr("REGVALUENAME", attrs), missing);
+    const std::string value = m_host.strReadSetting(key, GetAttrOr("REGVALUENAME", attrs), missing);
     bool member = false;
     if (value == missing)
         member = HasAttr("REGNOTEXIST", attrs) != 0;
@@ -122,20 +122,20 @@ void CChatModel::vOnCnfLocalConfGrp(const std::string& attrs)
         vJoinOwnGroup(name, iNumber(GetAttrOr("RANK", attrs), 0));
 }
 
-void CChatModel::vOnCnfCuGrp(const std::string& attrs)
+void CGroupDirectives::vOnCnfCuGrp(const std::string& attrs)
 {
     const std::string name = GetAttrOr("grpname", attrs);
     if (!name.empty())
         vJoinOwnGroup(name, iNumber(GetAttrOr("RANK", attrs), 0));
 }
 
-void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
+void CGroupDirectives::vJoinOwnGroup(const std::string& group, int32_t rank)
 {
-    if (people.groups.iSetMember(group, strNoIncident(conn.strNick), rank) == 0)
+    if (m_people.groups.iSetMember(group, m_host.strNoIncident(m_conn.strNick), rank) == 0)
         return;
-    if (conn.boConnected && !conn.strRoom.empty())
-        iAnnounceGroups(std::string(), std::string(), group, false, false);
-    vPostRefresh();
+    if (m_conn.boConnected && !m_conn.strRoom.empty())
+        m_host.vAnnounceGroup(std::string(), group);
+    m_host.vRequestMessageRefresh();
 }
 
 // Every window that hears the same announcements ends with the same table:
@@ -145,12 +145,12 @@ void CChatModel::vJoinOwnGroup(const std::string& group, int32_t rank)
 // another user writing that name) must land alike in every window. A change
 // runs once: its attributes are cut out of the history, so that showing the
 // messages again does not replay an addition after a later removal.
-void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove)
+void CGroupDirectives::vOnDynGrp(const std::string& tagName, const std::string& attrs, bool remove)
 {
     // A stranger's announcement runs as it arrives and never reaches the
     // history; the chat's own runs when the history is shown.
-    if (!attrs.empty() && !boForeignText())
-        msgs.strHistory = strCutTagAttributes(msgs.strHistory, tagName, attrs);
+    if (!attrs.empty() && !m_host.boForeignText())
+        m_msgs.strHistory = strCutTagAttributes(m_msgs.strHistory, tagName, attrs);
     std::string group = GetAttrOr("GRPNAME", attrs);
     if (boStartsNoCase(group, kReverse))
         group = group.substr(5);
@@ -158,49 +158,49 @@ void CChatModel::vOnDynGrp(const std::string& tagName, const std::string& attrs,
     std::string member = GetAttrOr("GRPUSER", attrs);
     if (member.empty())
         member = sender;
-    member = strNoIncident(member);
+    member = m_host.strNoIncident(member);
     if (group.empty() || member.empty())
         return;
     const int32_t rank = iNumber(GetAttrOr("GRPRANK", attrs), 0);
     int32_t before = 0;
-    const bool wasMember = people.groups.boMemberValue(group, member, &before);
+    const bool wasMember = m_people.groups.boMemberValue(group, member, &before);
     bool changed;
     if (remove)
-        changed = people.groups.boRemoveMember(group, member);
+        changed = m_people.groups.boRemoveMember(group, member);
     else
     {
-        people.groups.FindOrCreate(group);
-        changed = people.groups.iSetMember(group, member, rank) != 0;
+        m_people.groups.FindOrCreate(group);
+        changed = m_people.groups.iSetMember(group, member, rank) != 0;
     }
     if (changed)
-        vRefreshZone(kZoneUsers);
+        m_host.vRefreshUsers();
     const bool silent = boEqualNoCase(GetAttrOr("NOTIFY", attrs), "SILENT") || HasAttr("SILENT", attrs);
     if (!changed || !HasAttr("NEWDYNADD", attrs) || silent)
         return;
-    const CGroupTable::Group* g = people.groups.lpFind(group);
+    const CGroupTable::Group* g = m_people.groups.lpFind(group);
     const int32_t shownRank = remove ? (wasMember ? before : 0) : rank;
     std::string text =
         shownRank < 0 ? std::string()
-                      : people.groups.strListEntry(group, remove ? 5 : 4, static_cast<size_t>(shownRank));
+                      : m_people.groups.strListEntry(group, remove ? 5 : 4, static_cast<size_t>(shownRank));
     if (text.empty())
         return;
     text = strReplaceAll(text, "%grpname%", HtmlEncodeEntities(group));
     text =
         strReplaceAll(text, "%grpdesc%", HtmlEncodeEntities(g && !g->strText1.empty() ? g->strText1 : group));
     text = strReplaceAll(text, "%rank%", std::to_string(shownRank));
-    vAddMessage(text, sender, member, 25, false);
-    vPostRefresh();
+    m_host.vAddGroupMessage(text, sender, member);
+    m_host.vRequestMessageRefresh();
 }
 
-std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::string& attrs)
+std::string CGroupDirectives::strOnDynGrpFilter(const std::string& body, const std::string& attrs)
 {
-    const std::string own = strNoIncident(conn.strNick);
+    const std::string own = m_host.strNoIncident(m_conn.strNick);
     const bool notMember = HasAttr("NOTMEMBEROF", attrs) != 0;
     const std::string name = GetAttrOr("GRPNAME", attrs);
     if (!name.empty())
     {
         int32_t rank = 0;
-        if (!people.groups.boMemberValue(name, own, &rank))
+        if (!m_people.groups.boMemberValue(name, own, &rank))
             return notMember ? body : std::string();
         if (notMember)
             return {};
@@ -219,7 +219,7 @@ std::string CChatModel::strOnDynGrpFilter(const std::string& body, const std::st
     bool keep = all;
     for (const std::string& n : names)
     {
-        const bool in = people.groups.boHasMember(n, own) != notMember;
+        const bool in = m_people.groups.boHasMember(n, own) != notMember;
         keep = all ? (keep && in) : (keep || in);
     }
     return keep ? body : std::string();

@@ -3,6 +3,7 @@
 // patterns name.
 #include "ChatModel.h"
 #include "ChatTextUtil.h"
+#include "HtmlAttr.h"
 
 namespace ChatModel
 {
@@ -115,6 +116,21 @@ void CChatModel::vOnNavigateQueue()
             m_lpView->vNavigateFrame(name, address, basePath);
         }
     }
+}
+
+std::string CChatModel::strResolveAddress(const std::string& address)
+{
+    if (address.empty() || !m_lpView || page.boKeepAddresses || !IsRelativeAddress(address))
+        return address;
+    std::string base = page.strBaseAddress.empty() ? m_lpView->strRootPath() : page.strBaseAddress;
+    if (!page.strBaseAddress.empty() && IsRelativeAddress(base))
+        base = m_lpView->strRootPath() + (base.front() == '/' ? base.substr(1) : base);
+    while (!base.empty() && base.back() == '/')
+        base.pop_back();
+    size_t skip = 0;
+    while (skip < address.size() && address[skip] == '/')
+        ++skip;
+    return base + "/" + address.substr(skip);
 }
 
 } // namespace ChatModel

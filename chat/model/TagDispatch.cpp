@@ -361,7 +361,7 @@ std::string CnfChat(CChatModel& m, TagCall& c)
 
 std::string CnfCnxRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCnx(c.suffix, c.body);
+    m.ConfigDirectives().vOnCnfCnx(c.suffix, c.body);
     return {};
 }
 
@@ -373,97 +373,97 @@ std::string strSuffixWord(const std::string& suffix)
 
 std::string CnfMessageRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfMessage(strSuffixWord(c.suffix), c.body, c.attrs);
     return {};
 }
 
 std::string CnfBuddyRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfBuddy(strSuffixWord(c.suffix), c.body, c.attrs);
     return {};
 }
 
 std::string CnfLimitsRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLimits(c.attrs);
+    m.ConfigDirectives().vOnCnfLimits(c.attrs);
     return {};
 }
 
 std::string CnfSubstRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfSubst(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfSubst(c.body, c.attrs);
     return {};
 }
 
 std::string CnfFctBudRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfFctBud(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfFctBud(c.body, c.attrs);
     return {};
 }
 
 std::string CnfLnkHttpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLnkHttp(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfLnkHttp(c.body, c.attrs);
     return {};
 }
 
 std::string CnfMenuTxtRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfMenuTxt(GetAttrOr("ID", c.attrs), GetAttrOr("TEXT", c.attrs));
+    m.ConfigDirectives().vOnCnfMenuTxt(GetAttrOr("ID", c.attrs), GetAttrOr("TEXT", c.attrs));
     return {};
 }
 
 std::string CnfClrRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
+    m.ConfigDirectives().vOnCnfClr(strSuffixWord(c.suffix), c.attrs);
     return {};
 }
 
 std::string CnfCmdRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCmd(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfCmd(c.body, c.attrs);
     return {};
 }
 
 std::string CnfFloodRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfFlood(c.attrs);
+    m.ConfigDirectives().vOnCnfFlood(c.attrs);
     return {};
 }
 
 std::string CnfTpyrcRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfTpyrc(c.attrs);
+    m.ConfigDirectives().vOnCnfTpyrc(c.attrs);
     return {};
 }
 
 std::string CnfLogonPageRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLogonPage(c.body, c.attrs);
+    m.ConfigDirectives().vOnCnfLogonPage(c.body, c.attrs);
     return {};
 }
 
 std::string CnfGrpBudRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfGrpBud(c.suffix, c.body, c.attrs);
+    m.GroupDirectives().vOnCnfGrpBud(c.suffix, c.body, c.attrs);
     return {};
 }
 
 std::string CnfGrpConfRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfGrpConf(c.body, c.attrs);
+    m.GroupDirectives().vOnCnfGrpConf(c.body, c.attrs);
     return {};
 }
 
 std::string CnfLocalConfGrpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfLocalConfGrp(c.attrs);
+    m.GroupDirectives().vOnCnfLocalConfGrp(c.attrs);
     return {};
 }
 
 std::string CnfCuGrpRow(CChatModel& m, TagCall& c)
 {
-    m.vOnCnfCuGrp(c.attrs);
+    m.GroupDirectives().vOnCnfCuGrp(c.attrs);
     return {};
 }
 
@@ -528,30 +528,30 @@ std::string DynRoom(CChatModel& m, TagCall& c)
 std::string DynStatus(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneStatus] = c.frame;
-    return m.strOnDynStatus();
+    return m.DisplayDirectives().strOnDynStatus();
 }
 
 std::string DynMessages(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneMessages] = c.frame;
-    return m.strOnDynMessages();
+    return m.DisplayDirectives().strOnDynMessages();
 }
 
 std::string DynBuddies(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneUsers] = c.frame;
-    return m.strOnDynBuddies();
+    return m.DisplayDirectives().strOnDynBuddies();
 }
 
 std::string DynNbConnected(CChatModel& m, TagCall& c)
 {
     m.cfg.zoneFrames[CChatModel::kZoneGroups] = c.frame;
-    return m.strOnDynNbConnected(c.body);
+    return m.DisplayDirectives().strOnDynNbConnected(c.body);
 }
 
 std::string DynFctBuda(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynFctBuda(c.attrs, c.body);
+    return m.DisplayDirectives().strOnDynFctBuda(c.attrs, c.body);
 }
 
 std::string DynInsertContextVar(CChatModel& m, TagCall& c)
@@ -640,48 +640,48 @@ std::string DynClr(CChatModel& m, TagCall&)
 
 std::string DynGrpFilter(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynGrpFilter(c.body, c.attrs);
+    return m.GroupDirectives().strOnDynGrpFilter(c.body, c.attrs);
 }
 
 std::string DynGrp(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, HasAttr("REMUSER", c.attrs) != 0);
     return {};
 }
 
 std::string DynGrpAdd(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, false);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, false);
     return {};
 }
 
 std::string DynGrpRemove(CChatModel& m, TagCall& c)
 {
-    m.vOnDynGrp(c.name, c.attrs, true);
+    m.GroupDirectives().vOnDynGrp(c.name, c.attrs, true);
     return {};
 }
 
 std::string ActSetVar(CChatModel& m, TagCall& c)
 {
-    m.vOnActSetVar(c.body, c.attrs);
+    m.ActionDirectives().vOnActSetVar(c.body, c.attrs);
     return {};
 }
 
 std::string ActSnd(CChatModel& m, TagCall& c)
 {
-    m.vOnActSnd(c.name, c.body, c.attrs);
+    m.ActionDirectives().vOnActSnd(c.name, c.body, c.attrs);
     return {};
 }
 
 std::string ActSetFld(CChatModel& m, TagCall& c)
 {
-    m.vOnActSetFld(c.body, c.attrs);
+    m.ActionDirectives().vOnActSetFld(c.body, c.attrs);
     return {};
 }
 
 std::string ActNav(CChatModel& m, TagCall& c)
 {
-    m.vOnActNav(c.name, c.body, c.attrs);
+    m.ActionDirectives().vOnActNav(c.name, c.body, c.attrs);
     return {};
 }
 
@@ -694,7 +694,7 @@ std::string DynMessFormat(CChatModel& m, TagCall& c)
 
 std::string DynList(CChatModel& m, TagCall& c)
 {
-    return m.strOnDynList(c.attrs, c.body, m.Host().boCtrlAltDown());
+    return m.DisplayDirectives().strOnDynList(c.attrs, c.body, m.Host().boCtrlAltDown());
 }
 
 std::string DynMpd(CChatModel& m, TagCall& c)
@@ -711,7 +711,7 @@ std::string DynContextFilter(CChatModel& m, TagCall& c)
     const std::string value = n >= 1 && static_cast<size_t>(n) <= m.page.contextVars.size()
                                   ? m.page.contextVars[static_cast<size_t>(n - 1)]
                                   : "";
-    return m.strOnDynContextFilter(value, c.body, c.attrs);
+    return m.DisplayDirectives().strOnDynContextFilter(value, c.body, c.attrs);
 }
 
 std::string DynVarFilter(CChatModel& m, TagCall& c)
@@ -720,7 +720,8 @@ std::string DynVarFilter(CChatModel& m, TagCall& c)
     if (name.empty())
         return {};
     const auto it = m.page.pageVars.find(name);
-    return m.strOnDynContextFilter(it == m.page.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
+    return m.DisplayDirectives().strOnDynContextFilter(
+        it == m.page.pageVars.end() ? std::string() : it->second, c.body, c.attrs);
 }
 
 const Row kDynRows[] = {
@@ -732,7 +733,8 @@ const Row kDynRows[] = {
     {"DYN_FCT_BUDA", kEmptyLeaves, DynFctBuda},
     {"DYN_LIST", kExact, DynList},
     {"DYN_MPD", kExact, DynMpd},
-    {"DYN_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+    {"DYN_EXECCMD", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
      {
          std::string cmd = GetAttrOr("name", c.attrs);
          if (cmd.empty())
@@ -740,7 +742,8 @@ const Row kDynRows[] = {
          return m.boOnActExecCmd(cmd) ? cmd : std::string();
      }},
     {"DYN_INSERTURL", kExact,
-     [](CChatModel& m, TagCall& c) { return m.strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
+     [](CChatModel& m, TagCall& c)
+     { return m.DisplayDirectives().strOnDynInsertUrl(c.body, c.attrs, c.frame); }},
     {"DYN_SND", kExact, ActSnd},
     {"DYN_NAV", kExact, ActNav},
     {"DYN_INSERTCONTEXTVAR", kExact, DynInsertContextVar},
@@ -780,7 +783,8 @@ const Row kActRows[] = {
     {"ACT_SND", kExact, ActSnd},
     {"ACT_NAV", kExact, ActNav},
     {"ACT_CLR", kExact, DynClr},
-    {"ACT_EXECCMD", kEmptyLeaves, [](CChatModel& m, TagCall& c)
+    {"ACT_EXECCMD", kEmptyLeaves,
+     [](CChatModel& m, TagCall& c)
      {
          std::string cmd = GetAttrOr("cmd", c.attrs);
          return m.boOnActExecCmd(cmd) ? cmd : std::string();
@@ -1018,57 +1022,6 @@ void CChatModel::vOnDynCnxGo(const std::string& attributes)
 void CChatModel::vRaiseStartRequest()
 {
     conn.boGo = true;
-}
-
-// ---------------------------------------------------------------- display texts
-
-std::string CChatModel::strOnDynStatus()
-{
-    const int state = conn.iDisplayState;
-    if (state < 0 || state >= static_cast<int>(sizeof cfg.stateTexts / sizeof cfg.stateTexts[0]))
-        return {};
-    return cfg.stateTexts[state];
-}
-
-std::string CChatModel::strOnDynMessages()
-{
-    if (people.lUsersInRoom >= 2 || (cfg.strWaitingForBuds.empty() && cfg.strBudsLeft.empty()))
-        return msgs.strHistory;
-    const std::string& chosen =
-        (people.lHighestUsers > 1 || cfg.strWaitingForBuds.empty()) ? cfg.strBudsLeft : cfg.strWaitingForBuds;
-    return msgs.strHistory + strReplaceAll(chosen, "%bud%", conn.strNickHtml);
-}
-
-std::string CChatModel::strOnDynBuddies()
-{
-    std::string out;
-    for (size_t i = 0; i < people.users.size(); ++i)
-    {
-        if (people.userFlags[i] & kUserHidden)
-            continue;
-        const std::string& nick = people.users[i];
-        const int sel = nick == conn.strSelected ? 1 : 0;
-        const std::string link = "<a href=\"@BLS@" + HtmlEncodeEntities(nick) + "\" " + cfg.userAttrs[sel] +
-                                 ">" + strNickDisplay(nick, sel) + "</a>";
-        out += strReplaceAll(cfg.userFormats[sel], "%bud%", link);
-    }
-    return out;
-}
-
-std::string CChatModel::strOnDynNbConnected(const std::string& body)
-{
-    long n = 0;
-    for (uint16_t f : people.userFlags)
-        n += (f & kUserHidden) ? 0 : 1;
-    return strReplaceAll(strReplaceAll(body, "%nb%", std::to_string(n)), "%(s)%", n < 2 ? "" : "s");
-}
-
-std::string CChatModel::strOnDynFctBuda(const std::string& attributes, const std::string& body)
-{
-    const std::string name = GetAttrOr("FCTNAME", attributes);
-    if (name.empty())
-        return {};
-    return "<A href=\"@FCT@" + name + "\">" + body + "</A>";
 }
 
 // ---------------------------------------------------------------- foreign text

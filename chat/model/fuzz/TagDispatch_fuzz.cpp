@@ -53,10 +53,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         text = path;
         return path.size() % 2 == 0;
     };
-    m.vOnCnfSubst("<B>lol</B>", "what=lol wwo=1");
-    m.vOnCnfSubst("", "what=x wwo=1");
-    m.vOnCnfLnkHttp("[%lnk%]", "TARGET=_blank");
-    m.vOnCnfCmd("%iparam-n%%iparam*n%%iparam/n% %0%%1%%params%", "name=say hasparams nval=-1 nvalformat=\"%05i\"");
+    m.ConfigDirectives().vOnCnfSubst("<B>lol</B>", "what=lol wwo=1");
+    m.ConfigDirectives().vOnCnfSubst("", "what=x wwo=1");
+    m.ConfigDirectives().vOnCnfLnkHttp("[%lnk%]", "TARGET=_blank");
+    m.ConfigDirectives().vOnCnfCmd("%iparam-n%%iparam*n%%iparam/n% %0%%1%%params%",
+                                   "name=say hasparams nval=-1 nvalformat=\"%05i\"");
 
     const std::string input(reinterpret_cast<const char*>(data), size);
     size_t pos = 0;

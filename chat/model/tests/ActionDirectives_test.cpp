@@ -99,8 +99,10 @@ TEST(DisplayDirectives, MultiPartMessagesListsAndValueFilters)
     // Three parts from bob, the last with STOP; a part numbered -1 is ignored.
     t.m.vAddMessage("<DYN_MPD ID=m1 N=-1>lost</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     // A name cut between two parts is still caught once the parts are joined.
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
-    t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=0>one &amp; <cnf_serv</DYN_MPD>", "bob", "", 0, true,
+                    Origin::kStranger);
+    t.m.vAddMessage("<DYN_MPD ID=m1 N=1>info ADRS=evil></cnf_servinfo>two </DYN_MPD>", "bob", "", 0, true,
+                    Origin::kStranger);
     EXPECT_EQ(t.m.msgs.messages.size(), 3u); // the parts, not yet a message
     t.m.vAddMessage("<DYN_MPD ID=m1 N=2 STOP>three</DYN_MPD>", "bob", "", 0, true, Origin::kStranger);
     ASSERT_EQ(t.m.msgs.messages.size(), 5u);
@@ -240,7 +242,8 @@ TEST(ActionDirectives, SendFieldsAndLists)
          "[<DYN_FLDS FID=\"f7\" TYPE=\"FIELDS\">" + a + b + "</DYN_FLDS>][" + a + b + "]"},
         {"<ACT_SND GETFLDS=\"t;r;s\" FSEP=\";\" NOFORMAT" + auth + "%flds%</ACT_SND>",
          "<DYN_FVAL NAME=\"t\" TYPE=\"TEXTAREA\">1<&#13;&#10;2&#13;&#10;3</DYN_FVAL>"
-         "<DYN_FVAL NAME=\"r\" TYPE=\"RADIO\">on</DYN_FVAL><DYN_FVAL NAME=\"s\" TYPE=\"SELECT\">v2</DYN_FVAL>"},
+         "<DYN_FVAL NAME=\"r\" TYPE=\"RADIO\">on</DYN_FVAL><DYN_FVAL NAME=\"s\" "
+         "TYPE=\"SELECT\">v2</DYN_FVAL>"},
         {"<ACT_SND GETFLDS=\"t|none|img\"" + auth + "%flds%</ACT_SND>",
          "<DYN_FVAL NAME=\"t\" TYPE=\"TEXTAREA\">1&lt;&#13;&#10;2&#13;&#10;3</DYN_FVAL>"
          "<DYN_FVAL NAME=\"none\" TYPE=\"ERR\"></DYN_FVAL><DYN_FVAL NAME=\"img\" TYPE=\"ERR\">#</DYN_FVAL>"},
@@ -274,7 +277,8 @@ TEST(ActionDirectives, SetField)
         const char* name;
         const char* field; // the field afterwards: type value checked
     } cases[] = {
-        {"<ACT_SETFLD NAME=t CN=GO CS=12>l1&#13;&#10;l2&#10;%extparams%</ACT_SETFLD>", "t", "TEXT l1\r\nl2\r\n 0"},
+        {"<ACT_SETFLD NAME=t CN=GO CS=12>l1&#13;&#10;l2&#10;%extparams%</ACT_SETFLD>", "t",
+         "TEXT l1\r\nl2\r\n 0"},
         {"<ACT_SETFLD NAME=t EXTPARAMS=e CN=GO CS=12>%extparams%&crlf;</ACT_SETFLD>", "t", "TEXT e\r\n 0"},
         {"<ACT_SETFLD NAME=t CN=GO CS=1>x</ACT_SETFLD>", "t", "TEXT old 0"},
         {"<ACT_SETFLD CN=GO CS=12>x</ACT_SETFLD>", "t", "TEXT old 0"},
@@ -330,7 +334,8 @@ TEST(ActionDirectives, FindCommand)
         std::string params;
         Lines list{"stale"};
         const CChatModel::Command* found = t.m.lpFindCommand(c.text, params, &list);
-        EXPECT_EQ(found ? found->strName.c_str() : "(none)", std::string(c.found ? c.found : "(none)")) << c.text;
+        EXPECT_EQ(found ? found->strName.c_str() : "(none)", std::string(c.found ? c.found : "(none)"))
+            << c.text;
         EXPECT_EQ(params, c.params) << c.text;
         if (found && found->boHasParams && !params.empty())
         {
@@ -346,13 +351,14 @@ TEST(ActionDirectives, IntegerFormats)
         const char* format;
         bool ok;
     } cases[] = {
-        {"%i", true}, {"%05d", true}, {"[%-3x]%%", true}, {"%s", false}, {"%i%i", false},
-        {"%li", false}, {"%*d", false}, {"", false}, {"100%", false}, {"%%", false},
+        {"%i", true},   {"%05d", true}, {"[%-3x]%%", true}, {"%s", false},   {"%i%i", false},
+        {"%li", false}, {"%*d", false}, {"", false},        {"100%", false}, {"%%", false},
     };
     for (const auto& c : cases)
         EXPECT_EQ(CChatModel::boIsIntegerFormat(c.format), c.ok) << c.format;
     Chat t;
-    t.strParse("<CNF_CMD name=a nvalformat=\"%s\">x</CNF_CMD><CNF_CMD name=b nvalformat=\"%03i\">x</CNF_CMD>");
+    t.strParse(
+        "<CNF_CMD name=a nvalformat=\"%s\">x</CNF_CMD><CNF_CMD name=b nvalformat=\"%03i\">x</CNF_CMD>");
     ASSERT_EQ(t.m.cfg.commands.size(), 2u);
     EXPECT_EQ(t.m.cfg.commands[0].strFormat, "%i");
     EXPECT_EQ(t.m.cfg.commands[1].strFormat, "%03i");
@@ -364,14 +370,15 @@ TEST(ActionDirectives, Navigate)
     {
         const char* attrs;
         const char* body;
-        const char* queued; // null: nothing queued
+        const char* queued;  // null: nothing queued
         const char* browsed; // null: no browser navigation
     } cases[] = {
         {"TARGET=msgs RELOAD CN=GO CS=12", "x", "msgs;", nullptr},
         {"TARGET=msgs NOCACHE CN=GO CS=12", " x ", "msgs;=@NOCACHE@=file://root/x", nullptr},
         {"TARGET=msgs WCLR=red CN=GO CS=12", "x", "msgs;file://root/x@WCLR=red", nullptr},
         {"TARGET=\"a*\" CN=GO CS=12", "http://h/p", "a*;http://h/p", nullptr},
-        {"TARGET=%extparams% EXTPARAMS=users CN=GO CS=12", "u/%extparams%", "users;file://root/u/users", nullptr},
+        {"TARGET=%extparams% EXTPARAMS=users CN=GO CS=12", "u/%extparams%", "users;file://root/u/users",
+         nullptr},
         {"TARGET=nowhere MODE=inner CN=GO CS=12", "x", nullptr, nullptr},
         {"TARGET=nowhere CN=GO CS=12", "http://h/", nullptr, "http://h/ -> nowhere"},
         {"TARGET=msgs MODE=OUTER CN=GO CS=12", "http://h/", nullptr, "http://h/ -> msgs"},
@@ -398,33 +405,38 @@ TEST(ActionDirectives, Navigate)
 TEST(ActionDirectives, SignedTexts)
 {
     using namespace ChatText;
-    auto check = [](const std::string& signedText) {
-        return strProtect8(strChecksum16(strProtect8(std::string(signedText.rbegin(), signedText.rend()), "", 9.87)),
-                           "", 9.87);
+    auto check = [](const std::string& signedText)
+    {
+        return strProtect8(
+            strChecksum16(strProtect8(std::string(signedText.rbegin(), signedText.rend()), "", 9.87)), "",
+            9.87);
     };
     const std::string body = strProtect8("hello", "", 1.0);
     {
         Wired t;
-        t.m.vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hello") + "\"");
-        t.m.vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hellO") + "\"");
-        t.m.vOnActSnd("ACT_SND", body,
-                      "TO=bob CK=\"" + strProtect8(strChecksum16(strProtect8("olleh", "", 9.87)), "", 9.86) + "\"");
+        t.m.ActionDirectives().vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hello") + "\"");
+        t.m.ActionDirectives().vOnActSnd("ACT_SND", body, "TO=bob CK=\"" + check("hellO") + "\"");
+        t.m.ActionDirectives().vOnActSnd(
+            "ACT_SND", body,
+            "TO=bob CK=\"" + strProtect8(strChecksum16(strProtect8("olleh", "", 9.87)), "", 9.86) + "\"");
         EXPECT_EQ(t.cnx.session.wire, (Lines{"PRIVMSG bob :hello"}));
     }
     {
         Wired t;
         t.vField("f", "TEXT", "");
-        t.m.vOnActSetFld(body, "NAME=f CK=\"" + check("fhello") + "\"");
+        t.m.ActionDirectives().vOnActSetFld(body, "NAME=f CK=\"" + check("fhello") + "\"");
         EXPECT_EQ(t.view.formFields["f"].strValue, "hello");
-        t.m.vOnActSetFld(strProtect8("bye", "", 1.0), "NAME=f CK=\"" + check("bye") + "\"");
+        t.m.ActionDirectives().vOnActSetFld(strProtect8("bye", "", 1.0),
+                                            "NAME=f CK=\"" + check("bye") + "\"");
         EXPECT_EQ(t.view.formFields["f"].strValue, "hello");
     }
     {
         Wired t;
         const std::string address = strProtect8("http://h/", "", 1.0), target = strProtect8("msgs", "", 1.0);
-        t.m.vOnActNav("ACT_NAV", address,
-                      "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/msgs") + "\"");
-        t.m.vOnActNav("ACT_NAV", address, "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/") + "\"");
+        t.m.ActionDirectives().vOnActNav(
+            "ACT_NAV", address, "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/msgs") + "\"");
+        t.m.ActionDirectives().vOnActNav(
+            "ACT_NAV", address, "TARGET=\"" + target + "\" MODE=OUTER CK=\"" + check("http://h/") + "\"");
         EXPECT_EQ(t.inst.urls, (Lines{"http://h/ -> msgs"}));
     }
 }
@@ -457,6 +469,73 @@ TEST(ActionDirectives, CommandTextWithParameters)
         command.iOperand = c.n;
         command.strFormat = c.format;
         command.boHasParams = true;
-        EXPECT_EQ(CChatModel::strExpandCommandText(command, c.params, c.list), c.out) << c.text << " " << c.params;
+        EXPECT_EQ(CChatModel::strExpandCommandText(command, c.params, c.list), c.out)
+            << c.text << " " << c.params;
     }
+}
+
+// The handler runs on its own state with a host that records what it asks:
+// an action sends only when a trusted command's identity authorises it and
+// the texts are taken coded, and a navigation into a frame is queued.
+TEST(ActionDirectives, HandlerOnItsOwnState)
+{
+    struct ConfigHost : IConfigDirectiveHost
+    {
+        ChatIrc::CNickScheme scheme;
+        ChatIrc::CNickScheme& Scheme() override { return scheme; }
+        bool boIsBeforeConnection() override { return true; }
+    } configHost;
+    struct Host : IActionDirectiveHost
+    {
+        int iAccept = ChatIrc::CNickScheme::kCodedOnly;
+        std::vector<std::string> calls;
+        int iReceiveAccept() override { return iAccept; }
+        std::string strExpandVars(const std::string& text) override { return "[" + text + "]"; }
+        std::string strNoIncident(const std::string& nick) override { return nick; }
+        std::string strGetFieldValue(const std::string& name, std::string& type, bool) override
+        {
+            type = "TEXT";
+            return "v-" + name;
+        }
+        void vSetFieldValue(const std::string& name, const std::string& value) override
+        {
+            calls.push_back("set " + name + "=" + value);
+        }
+        void vSendMessage(const std::string& text, const std::string& to, bool multiPart) override
+        {
+            calls.push_back(std::string(multiPart ? "long " : "send ") + to + ":" + text);
+        }
+        bool boHasFrame(const std::string& name) override { return name == "news"; }
+        std::string strResolveAddress(const std::string& address) override { return "http://h/" + address; }
+        void vPostNavigate() override { calls.push_back("post"); }
+        void vNavigateExpanded(const std::string& url, const std::string& target) override
+        {
+            calls.push_back("browse " + target + " " + url);
+        }
+    } host;
+    ChatConnection conn;
+    ChatConfig cfg;
+    ChatPageParams page;
+    ChatMessages msgs;
+    ChatUsers people;
+    CConfigDirectives config(cfg, people, configHost);
+    CActionDirectives actions(conn, cfg, page, msgs, people, config, host);
+    cfg.boSndSwitch = cfg.boNavSwitch = true;
+    config.vOnCnfCmd("x", "name=go");
+    const std::string auth = "CN=GO CS=" + std::to_string(cfg.commands[0].iIdentity);
+
+    actions.vOnActSetVar("5", "NAME=n OP=*3");
+    actions.vOnActSnd("ACT_SND", "hi %flds%", "TO=bob GETFLDS=a|b NOMPD " + auth);
+    actions.vOnActSnd("ACT_SND", "unsigned", "TO=bob");
+    actions.vOnActSetFld("text", "NAME=f " + auth);
+    actions.vOnActNav("ACT_NAV", "page.htm", "TARGET=news " + auth);
+    actions.vOnActNav("ACT_NAV", "http://w/", "TARGET=_blank " + auth);
+    host.iAccept = ChatIrc::CNickScheme::kPlain;
+    actions.vOnActSnd("ACT_SND", "plain", auth);
+
+    EXPECT_EQ(page.pageVars["n"], "15");
+    EXPECT_EQ(host.calls, (Lines{"send [bob]:[hi <DYN_FVAL NAME=\"a\" TYPE=\"TEXT\">v-a</DYN_FVAL>"
+                                 "<DYN_FVAL NAME=\"b\" TYPE=\"TEXT\">v-b</DYN_FVAL>]",
+                                 "set f=[text]", "post", "browse _blank http://w/"}));
+    EXPECT_EQ(page.navQueue, (Lines{"news;http://h/page.htm"}));
 }

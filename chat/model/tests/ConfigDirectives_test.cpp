@@ -148,8 +148,8 @@ TEST(ConfigDirectives, MessageStateBuddyMenuAndLimits)
     EXPECT_EQ(t.m.cfg.lHistoryLimit, 3000);
     EXPECT_EQ(t.m.cfg.strAutoLinkFormat, "<a href=%lnk%>%lnk%</a>");
     EXPECT_EQ(t.m.cfg.strAutoLinkText, "TARGET=_blank");
-    EXPECT_EQ(CChatModel::iMessageKindOf("FLOOD", "TYPE=SNDRPT"), 32);
-    EXPECT_EQ(CChatModel::iMessageKindOf("flood", "TYPE=rcv"), 30);
+    EXPECT_EQ(CConfigDirectives::iMessageKindOf("FLOOD", "TYPE=SNDRPT"), 32);
+    EXPECT_EQ(CConfigDirectives::iMessageKindOf("flood", "TYPE=rcv"), 30);
 }
 
 TEST(ConfigDirectives, SubstitutionsKeepTheFirstDefinitionUnlessReceivedPlain)
@@ -208,18 +208,18 @@ TEST(ConfigDirectives, CommandsAndTheirTrustedTags)
         {"CN=SAY CS=-" + id, false},
     };
     for (const Case& k : cases)
-        EXPECT_EQ(t.m.boIsCommandTagAuthorised(k.attrs), k.authorised) << k.attrs;
+        EXPECT_EQ(t.m.ConfigDirectives().boIsCommandTagAuthorised(k.attrs), k.authorised) << k.attrs;
 
     // Connected: the same definition keeps the entry trusted, another one
     // replaces it untrusted; the identity stays.
     t.m.conn.boConnected = true;
     t.strParse("<CNF_CMD name=say info=Says><ACT_SND>%p1%</ACT_SND></CNF_CMD>");
     EXPECT_TRUE(t.m.lpFindCommand("SAY")->boTrusted);
-    EXPECT_TRUE(t.m.boIsCommandTagAuthorised("CN=SAY CS=" + id));
+    EXPECT_TRUE(t.m.ConfigDirectives().boIsCommandTagAuthorised("CN=SAY CS=" + id));
     t.strParse("<CNF_CMD name=say info=Other><ACT_SND>%p1%</ACT_SND></CNF_CMD>");
     EXPECT_FALSE(t.m.lpFindCommand("SAY")->boTrusted);
     EXPECT_EQ(t.m.lpFindCommand("SAY")->strText, "<ACT_SND>%p1%</ACT_SND>");
-    EXPECT_FALSE(t.m.boIsCommandTagAuthorised("CN=SAY CS=" + id));
+    EXPECT_FALSE(t.m.ConfigDirectives().boIsCommandTagAuthorised("CN=SAY CS=" + id));
 }
 
 TEST(ConfigDirectives, NickFunctionsLogonPageSchemeAndFlood)
@@ -296,4 +296,35 @@ TEST(ConfigDirectives, SampleConfigurationPage)
     EXPECT_EQ(t.m.cfg.nickFunctions.size(), 1u);
     EXPECT_EQ(t.m.cfg.lHistoryLimit, 6000);
     EXPECT_EQ(t.m.cfg.strLogonPage, "logon.htm");
+}
+
+// The handler runs on its own state with a host of its own: the connection
+// state it is told decides the trust of commands and the flood settings.
+TEST(ConfigDirectives, HandlerOnItsOwnState)
+{
+    struct Host : IConfigDirectiveHost
+    {
+        ChatIrc::CNickScheme scheme;
+        bool boBefore = true;
+        ChatIrc::CNickScheme& Scheme() override { return scheme; }
+        bool boIsBeforeConnection() override { return boBefore; }
+    } host;
+    ChatConfig cfg;
+    ChatUsers people;
+    CConfigDirectives config(cfg, people, host);
+
+    config.vOnCnfCmd("<ACT_SND>hi</ACT_SND>", "name=say");
+    config.vOnCnfFlood("SIDE=RCVR RPT_MAXMESS=7");
+    host.boBefore = false;
+    config.vOnCnfCmd("<ACT_SND>yo</ACT_SND>", "name=other");
+    config.vOnCnfFlood("SIDE=RCVR RPT_MAXMESS=9");
+    config.vOnCnfTpyrc("RCV=CR");
+
+    ASSERT_EQ(cfg.commands.size(), 2u);
+    EXPECT_TRUE(cfg.commands[0].boTrusted);
+    EXPECT_FALSE(cfg.commands[1].boTrusted);
+    EXPECT_TRUE(config.boIsCommandTagAuthorised("CN=SAY CS=" + std::to_string(cfg.commands[0].iIdentity)));
+    EXPECT_FALSE(config.boIsCommandTagAuthorised("CN=OTHER CS=" + std::to_string(cfg.commands[1].iIdentity)));
+    EXPECT_EQ(people.receiverFlood.iRptMaxMess, 7);
+    EXPECT_EQ(host.scheme.iGetReceiveAccept(), ChatIrc::CNickScheme::kCodedOnly);
 }

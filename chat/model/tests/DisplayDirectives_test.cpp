@@ -372,3 +372,55 @@ TEST(DisplayDirectives, SampleZonePage)
         << t.m.msgs.strHistory;
     EXPECT_EQ(t.strParseInFrame("<DYNELIST_NBITEM ELIST=tables>%nbitem%</DYNELIST_NBITEM>", "users"), "3");
 }
+
+// The handler runs on its own state with a host that records what it asks:
+// hidden users stay out of the list and the count, and a stranger's text
+// reads no local file.
+TEST(DisplayDirectives, HandlerOnItsOwnState)
+{
+    struct Host : IDisplayDirectiveHost
+    {
+        bool boForeign = false;
+        Lines calls;
+        std::string strNickDisplay(const std::string& nick, int style) override
+        {
+            return nick + "/" + std::to_string(style);
+        }
+        bool boForeignText() override { return boForeign; }
+        bool boReadLocalFile(const std::string& path, std::string& text) override
+        {
+            calls.push_back("read " + path);
+            text = "file text";
+            return true;
+        }
+        std::string strRequestDocument(const std::string& address, const std::string& frame) override
+        {
+            calls.push_back("request " + address + " " + frame);
+            return {};
+        }
+        void vRequestMessageRefresh() override { calls.push_back("refresh"); }
+    } host;
+    ChatConnection conn;
+    ChatConfig cfg;
+    ChatUsers people;
+    ChatMessages msgs;
+    CDisplayDirectives display(conn, cfg, people, msgs, host);
+    people.users = {"ann", "bob", "eve"};
+    people.userFlags = {0, 0, ChatUsers::kUserHidden};
+    conn.strSelected = "bob";
+    cfg.userFormats[0] = "(%bud%)";
+    cfg.userFormats[1] = "[%bud%]";
+    cfg.stateTexts[4] = "online";
+    conn.iDisplayState = 4;
+
+    EXPECT_EQ(display.strOnDynBuddies(),
+              "(<a href=\"@BLS@ann\" >ann/0</a>)[<a href=\"@BLS@bob\" >bob/1</a>]");
+    EXPECT_EQ(display.strOnDynNbConnected("%nb% user%(s)%"), "2 users");
+    EXPECT_EQ(display.strOnDynStatus(), "online");
+    host.boForeign = true;
+    EXPECT_EQ(display.strOnDynInsertUrl("", "HREF=file:///c:/x.txt", ""), "");
+    host.boForeign = false;
+    EXPECT_EQ(display.strOnDynInsertUrl("", "HREF=file:///c:/x.txt ONLOADGRPREF", ""), "file text");
+    EXPECT_EQ(display.strOnDynInsertUrl("", "HREF=http://h/a.htm", "side"), "");
+    EXPECT_EQ(host.calls, (Lines{"read c:/x.txt", "refresh", "request http://h/a.htm side"}));
+}

@@ -363,3 +363,58 @@ TEST(GroupDirectives, AnotherUsersGroupConfigurationRunsNothing)
     t.m.strNickDisplay("bob", 0);
     EXPECT_TRUE(inst.urls.empty());
 }
+
+// The handler runs on its own state with a host that records what it asks:
+// the own memberships are announced to the room once connected, a
+// stranger's text reads no settings, a received change is noticed.
+TEST(GroupDirectives, HandlerOnItsOwnState)
+{
+    struct Host : IGroupDirectiveHost
+    {
+        bool boForeign = false;
+        Lines calls;
+        std::string strNoIncident(const std::string& nick) override { return nick.substr(0, nick.find('{')); }
+        bool boForeignText() override { return boForeign; }
+        std::string strReadSetting(const std::string& path, const std::string& name,
+                                   const std::string&) override
+        {
+            calls.push_back("read " + path + " " + name);
+            return "1";
+        }
+        void vAnnounceGroup(const std::string& to, const std::string& group) override
+        {
+            calls.push_back("announce " + to + ":" + group);
+        }
+        void vAddGroupMessage(const std::string& text, const std::string& from,
+                              const std::string& to) override
+        {
+            calls.push_back("message " + from + ">" + to + " " + text);
+        }
+        void vRefreshUsers() override { calls.push_back("users"); }
+        void vRequestMessageRefresh() override { calls.push_back("refresh"); }
+    } host;
+    ChatConnection conn;
+    ChatUsers people;
+    ChatMessages msgs;
+    CGroupDirectives groups(conn, people, msgs, host);
+    conn.strNick = "ann{2";
+
+    groups.vOnCnfCuGrp("grpname=ops RANK=3");
+    conn.boConnected = true;
+    conn.strRoom = "#r";
+    groups.vOnCnfCuGrp("grpname=mods");
+    groups.vOnCnfCuGrp("grpname=mods");
+    host.boForeign = true;
+    groups.vOnCnfLocalConfGrp("grpname=reg REGKEY=HKCU\\x REGVALUENAME=v REGEXIST");
+    host.boForeign = false;
+    groups.vOnCnfLocalConfGrp("grpname=reg REGKEY=HKCU\\x REGVALUENAME=v REGEXIST");
+    groups.vOnCnfGrpBud("DYNADDMESS", "+%grpname% %rank%", "grpname=ops rank=1");
+    groups.vOnDynGrp("DYN_GRP", "GRPNAME=ops GRPUSER=bob GRPRANK=1 SENDER=carl NEWDYNADD", false);
+
+    int32_t rank = 0;
+    EXPECT_TRUE(people.groups.boMemberValue("ops", "ann", &rank));
+    EXPECT_EQ(rank, 3);
+    EXPECT_TRUE(people.groups.boHasMember("reg", "ann"));
+    EXPECT_EQ(host.calls, (Lines{"refresh", "announce :mods", "refresh", "read HKCU\\x v", "announce :reg",
+                                 "refresh", "users", "message carl>bob +ops 1", "refresh"}));
+}

@@ -290,7 +290,7 @@ TEST_F(SampleChatHost, TheConfigurationsLogonPageIsTakenAndPassedWithANickname)
     EXPECT_FALSE(m.cfg.boLogonPageSwitch);
     EXPECT_NE(m.conn.strLogonSaved.find("talk.htm"), std::string::npos) << m.conn.strLogonSaved;
     // A configuration arriving later no longer changes it.
-    m.vOnCnfLogonPage("", "SRC=\"other.htm\" TARGET=\"msgs\"");
+    m.ConfigDirectives().vOnCnfLogonPage("", "SRC=\"other.htm\" TARGET=\"msgs\"");
     EXPECT_EQ(m.cfg.strLogonPage, "logon.htm");
 }
 
@@ -378,13 +378,14 @@ TEST_F(SampleChatHost, AStrangersDirectivesShowAsTextAndRunNothing)
     const uint16_t port = m.conn.uPort;
     const long limit = m.cfg.lHistoryLimit;
     using ChatText::strProtect8;
-    const std::string check = strProtect8(
-        ChatText::strChecksum16(strProtect8(std::string("pot_:tpircsavaj"), "", 9.87)), "", 9.87);
+    const std::string check =
+        strProtect8(ChatText::strChecksum16(strProtect8(std::string("pot_:tpircsavaj"), "", 9.87)), "", 9.87);
     const std::string lines[] = {
         "<DYN_INSERTURL HREF=\"file://" + file + "\"></DYN_INSERTURL>",
         "<CNF_LOCALCONF_GRP grpname=leak REGKEY=\"HKEY_CURRENT_USER\\" + key +
             "\" REGVALUENAME=v REGEXIST></CNF_LOCALCONF_GRP>",
-        "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\"></CNF_SERVINFO><CNF_LIMITS MAX_HISTORYCHARS=900000></CNF_LIMITS>",
+        "<CNF_SERVINFO ADRS=\"10.255.0.1\" PORT=\"1\"></CNF_SERVINFO><CNF_LIMITS "
+        "MAX_HISTORYCHARS=900000></CNF_LIMITS>",
         "<ACT_NAV TARGET=\"" + strProtect8("_top", "", 1.0) + "\" CK=\"" + check + "\">" +
             strProtect8("javascript:", "", 1.0) + "</ACT_NAV>",
     };
