@@ -191,15 +191,15 @@ TEST_F(LaunchedProcess, StaleMessagesDoNothing)
     ASSERT_NE(nullptr, game);
     EXPECT_TRUE(process->boKill());
     ASSERT_EQ(WAIT_OBJECT_0, WaitForSingleObject(game, kBoundMs));
-    MSG queued = {};
     // Waits for the watcher's message without handling it.
-    const DWORD start = GetTickCount();
-    bool posted = false;
-    while (
-        !(posted = PeekMessageA(&queued, nullptr, kProcessEndedMessage, kProcessEndedMessage, PM_NOREMOVE)) &&
-        GetTickCount() - start < kBoundMs)
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_POSTMESSAGE);
-    ASSERT_TRUE(posted);
+    ASSERT_TRUE(FdTestKit::boWaitUntil(
+        []
+        {
+            MSG queued = {};
+            return PeekMessageA(&queued, nullptr, kProcessEndedMessage, kProcessEndedMessage, PM_NOREMOVE) !=
+                   FALSE;
+        },
+        kBoundMs));
     process.reset();
     Drain();
     EXPECT_TRUE(owner.ended.empty());
